@@ -1,0 +1,46 @@
+#include "cli/SettingsCommand.h"
+
+#include "core/Settings.h"
+#include "core/UiLanguage.h"
+
+#include <cstdio>
+
+namespace kalvor::cli {
+
+int runSettings(const QStringList& args) {
+    QString file;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--file") && i + 1 < args.size()) {
+            file = args[++i];
+        } else {
+            std::fprintf(stderr, "kalvor-tool settings: unexpected argument '%s'\n", qUtf8Printable(args[i]));
+            return 2;
+        }
+    }
+    Settings settings(file);
+    // The GPIO captions' defaults follow the language, as they do in the program.
+    UiLanguage::instance().set(UiLanguage::fromSetting(settings.text(u"Language")));
+    settings.load(QStringLiteral("kalvor-tool settings"));
+
+    std::printf("# %s\n", qUtf8Printable(settings.filePath()));
+    QString section;
+    int invalid = 0;
+    for (const auto& row : settings.effectiveValues()) {
+        const QString sec = QString::fromLatin1(row.key->section);
+        if (sec != section) {
+            std::printf("%s[%s]\n", section.isEmpty() ? "" : "\n", qUtf8Printable(sec));
+            section = sec;
+        }
+        QString origin;
+        if (row.invalid) {
+            origin = QStringLiteral("(invalid: \"%1\", default used)").arg(row.stored);
+            ++invalid;
+        } else {
+            origin = row.isDefault ? QStringLiteral("(default)") : QStringLiteral("(stored)");
+        }
+        std::printf("%s=%s    %s\n", row.key->name, qUtf8Printable(row.value), qUtf8Printable(origin));
+    }
+    return invalid == 0 ? 0 : 1;
+}
+
+} // namespace kalvor::cli

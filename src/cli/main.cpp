@@ -1,0 +1,42 @@
+// kalvor-tool: the program's headless helpers for booth machines and scripts.
+//   kalvor-tool settings [--file PATH]   every effective setting, and where it comes from
+#include "cli/SettingsCommand.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace {
+
+void usage() {
+    std::fputs("usage: kalvor-tool <command> [options]\n"
+               "commands:\n"
+               "  settings [--file PATH]   print every setting with its effective value,\n"
+               "                           marked (default), (stored) or (invalid: ...)\n",
+               stderr);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Kalvor"));
+    const QStringList args = app.arguments();
+    if (args.size() < 2) {
+        usage();
+        return 2;
+    }
+    const QString command = args.at(1);
+    const QStringList rest = args.mid(2);
+    if (command == QLatin1String("settings"))
+        return kalvor::cli::runSettings(rest);
+    if (command == QLatin1String("-h") || command == QLatin1String("--help") ||
+        command == QLatin1String("help")) {
+        usage();
+        return 0;
+    }
+    std::fprintf(stderr, "kalvor-tool: unknown command '%s'\n", qUtf8Printable(command));
+    usage();
+    return 2;
+}

@@ -1,0 +1,274 @@
+#include "core/Settings.h"
+
+#include "core/CoreTexts.h"
+#include "core/ErrorReport.h"
+#include "core/TextLines.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QIODevice>
+#include <QStandardPaths>
+
+namespace kalvor {
+
+namespace {
+
+// The file is ours to read and write: "[Section]" lines, then "Key=value" with the value
+// kept exactly as written (no quoting, no lists, no escapes). Keys of our table are folded
+// to their canonical spelling, so any letter case in the file reaches the same value.
+bool readKalvorIni(QIODevice& device, QSettings::SettingsMap& map) {
+    const QStringList lines = splitTextLines(device.readAll());
+    QString section;
+    for (const QString& raw : lines) {
+        const QString line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
+            continue;
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            section = line.mid(1, line.size() - 2).trimmed();
+            for (const char* known : {"User", "Midi", "GPIO"}) {
+                if (section.compare(QLatin1String(known), Qt::CaseInsensitive) == 0)
+                    section = QString::fromLatin1(known);
+            }
+            continue;
+        }
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq <= 0)
+            continue; // not a key line; ignored rather than failing the whole file
+        QString key = line.left(eq).trimmed();
+        if (const SettingKey* k = findSettingKey(key))
+            key = QString::fromLatin1(k->name);
+        const QString sec = section.isEmpty() ? QStringLiteral("General") : section;
+        map.insert(sec + QLatin1Char('/') + key, line.mid(eq + 1).trimmed());
+    }
+    return true;
+}
+
+bool writeKalvorIni(QIODevice& device, const QSettings::SettingsMap& map) {
+    QByteArray out;
+    QString current;
+    bool first = true;
+    for (auto it = map.constBegin(); it != map.constEnd(); ++it) {
+        const qsizetype slash = it.key().indexOf(QLatin1Char('/'));
+        const QString section = slash < 0 ? QStringLiteral("General") : it.key().left(slash);
+        const QString key = slash < 0 ? it.key() : it.key().mid(slash + 1);
+        if (first || section.compare(current, Qt::CaseInsensitive) != 0) {
+            if (!first)
+                out += "\r\n";
+            out += '[' + section.toUtf8() + "]\r\n";
+            current = section;
+            first = false;
+        }
+        out += key.toUtf8() + '=' + it.value().toString().toUtf8() + "\r\n";
+    }
+    return device.write(out) == out.size();
+}
+
+bool parseInteger(const QString& text, int* out) {
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok, 10);
+    if (ok)
+        *out = n;
+    return ok;
+}
+
+bool parseBoolean(const QString& text, bool* out) {
+    const QString t = text.trimmed();
+    if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) {
+        *out = true;
+        return true;
+    }
+    if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) {
+        *out = false;
+        return true;
+    }
+    bool ok = false;
+    const double n = QString(t).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+    if (ok)
+        *out = n != 0.0;
+    return ok;
+}
+
+const SettingKey& requireKey(QStringView key) {
+    const SettingKey* k = findSettingKey(key);
+    Q_ASSERT_X(k, "Settings", "unknown settings key");
+    if (!k) {
+        // A misspelt key in a release build reads as an empty text setting, not a crash.
+        static const SettingKey unknown{"User", "", SettingType::Text, ""};
+        return unknown;
+    }
+    return *k;
+}
+
+QString defaultFor(const SettingKey& key) {
+    if (key.defaultValue)
+        return QString::fromLatin1(key.defaultValue);
+    return txt(texts::GpioNoFunction); // GPIO line captions follow the language
+}
+
+} // namespace
+
+Settings::Settings(const QString& filePath)
+    : qs_(std::make_unique<QSettings>(filePath.isEmpty() ? defaultFilePath() : filePath, format())) {}
+
+Settings::~Settings() = default;
+
+QString Settings::defaultFilePath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Kalvor/Kalvor.ini");
+}
+
+QSettings::Format Settings::format() {
+    static const QSettings::Format f =
+        QSettings::registerFormat(QStringLiteral("ini"), readKalvorIni, writeKalvorIni, Qt::CaseInsensitive);
+    return f;
+}
+
+QString Settings::filePath() const {
+    return qs_->fileName();
+}
+
+QString Settings::path(const SettingKey& key) {
+    return QString::fromLatin1(key.section) + QLatin1Char('/') + QString::fromLatin1(key.name);
+}
+
+Settings::Value Settings::read(const SettingKey& key, const QString& module) const {
+    Value v;
+    const QVariant stored = qs_->value(path(key));
+    const QString def = defaultFor(key);
+    if (!stored.isValid()) {
+        v.text = def;
+        return v;
+    }
+    v.stored = stored.toString();
+    v.text = v.stored;
+    v.fromDefault = false;
+    bool ok = true;
+    const char* kind = nullptr;
+    if (key.type == SettingType::Integer) {
+        int n = 0;
+        ok = parseInteger(v.stored, &n);
+        kind = "integer";
+        if (ok)
+            v.text = QString::number(n);
+    } else if (key.type == SettingType::Boolean) {
+        bool b = false;
+        ok = parseBoolean(v.stored, &b);
+        kind = "boolean";
+        if (ok)
+            v.text = b ? QStringLiteral("True") : QStringLiteral("False");
+    }
+    if (!ok) {
+        v.text = def;
+        v.fromDefault = true;
+        v.invalid = true;
+        const QString kindText =
+            txt(qstrcmp(kind, "integer") == 0 ? texts::KindInteger : texts::KindBoolean);
+        ReportError(errors::TypeMismatch,
+                    txt(texts::TypeMismatch) + QStringLiteral(": ") +
+                        txt(texts::BadSettingValue)
+                            .arg(QString::fromLatin1(key.section) + QLatin1Char('/') +
+                                     QString::fromLatin1(key.name),
+                                 v.stored, kindText, def),
+                    module);
+    }
+    return v;
+}
+
+void Settings::load(const QString& module) {
+    qs_->sync(); // pick up what another process or a test wrote meanwhile
+    cache_.clear();
+    for (const SettingKey& key : settingKeys())
+        cache_.insert(&key, read(key, module));
+}
+
+const Settings::Value& Settings::value(QStringView key) const {
+    const SettingKey& k = requireKey(key);
+    auto it = cache_.find(&k);
+    if (it == cache_.end())
+        it = cache_.insert(&k, read(k, QStringLiteral("LoadRegistrySettings")));
+    return *it;
+}
+
+QString Settings::text(QStringView key) const {
+    return value(key).text;
+}
+
+int Settings::integer(QStringView key) const {
+    int n = 0;
+    parseInteger(value(key).text, &n);
+    return n;
+}
+
+bool Settings::boolean(QStringView key) const {
+    bool b = false;
+    parseBoolean(value(key).text, &b);
+    return b;
+}
+
+bool Settings::isOn(QStringView key) const {
+    const QString t = value(key).text.trimmed();
+    return t.compare(QLatin1String("ON"), Qt::CaseInsensitive) == 0 || t == QLatin1String("1");
+}
+
+bool Settings::isDefault(QStringView key) const {
+    return value(key).fromDefault;
+}
+
+QString Settings::defaultText(QStringView key) const {
+    return defaultFor(requireKey(key));
+}
+
+void Settings::store(const SettingKey& key, const QString& text) {
+    qs_->setValue(path(key), text);
+    Value v;
+    v.text = text;
+    v.stored = text;
+    v.fromDefault = false;
+    cache_.insert(&key, v);
+}
+
+void Settings::setText(QStringView key, const QString& value) {
+    store(requireKey(key), value);
+}
+
+void Settings::setInteger(QStringView key, int value) {
+    store(requireKey(key), QString::number(value));
+}
+
+void Settings::setBoolean(QStringView key, bool value) {
+    store(requireKey(key), value ? QStringLiteral("True") : QStringLiteral("False"));
+}
+
+void Settings::setOn(QStringView key, bool on) {
+    const SettingKey& k = requireKey(key);
+    const QString def = defaultFor(k);
+    const bool words = def.compare(QLatin1String("ON"), Qt::CaseInsensitive) == 0 ||
+                       def.compare(QLatin1String("OFF"), Qt::CaseInsensitive) == 0;
+    if (words)
+        store(k, on ? QStringLiteral("ON") : QStringLiteral("OFF"));
+    else
+        store(k, on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void Settings::remove(QStringView key) {
+    const SettingKey& k = requireKey(key);
+    qs_->remove(path(k));
+    cache_.remove(&k);
+}
+
+bool Settings::sync() {
+    QDir().mkpath(QFileInfo(qs_->fileName()).absolutePath());
+    qs_->sync();
+    return qs_->status() == QSettings::NoError;
+}
+
+std::vector<Settings::Row> Settings::effectiveValues() const {
+    std::vector<Row> rows;
+    for (const SettingKey& key : settingKeys()) {
+        const Value& v = value(QString::fromLatin1(key.name));
+        rows.push_back({&key, v.text, v.stored, v.fromDefault, v.invalid});
+    }
+    return rows;
+}
+
+} // namespace kalvor

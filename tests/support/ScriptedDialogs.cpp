@@ -1,0 +1,133 @@
+#include "support/ScriptedDialogs.h"
+
+#include <QCoreApplication>
+
+namespace kalvor::test {
+
+ScriptedDialogs::ScriptedDialogs() {
+    installDialogs(this);
+}
+
+ScriptedDialogs::~ScriptedDialogs() {
+    installDialogs(nullptr);
+}
+
+void ScriptedDialogs::answerMessages(std::initializer_list<MessageResult> answers) {
+    messageAnswers_.insert(messageAnswers_.end(), answers);
+}
+
+void ScriptedDialogs::answerInputs(std::initializer_list<std::optional<QString>> answers) {
+    inputAnswers_.insert(inputAnswers_.end(), answers);
+}
+
+void ScriptedDialogs::answerFiles(std::initializer_list<QStringList> answers) {
+    fileAnswers_.insert(fileAnswers_.end(), answers);
+}
+
+QList<RecordedBox> ScriptedDialogs::messages() const {
+    QList<RecordedBox> out;
+    for (const auto& b : boxes_)
+        if (b.kind == QLatin1String("message"))
+            out.append(b);
+    return out;
+}
+
+MessageResult ScriptedDialogs::message(const QString& title, const QString& text, MessageIcon icon,
+                                       MessageButtons buttons) {
+    boxes_.append({QStringLiteral("message"), title, text, icon, buttons});
+    if (!messageAnswers_.empty()) {
+        const auto a = messageAnswers_.front();
+        messageAnswers_.pop_front();
+        return a;
+    }
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return MessageResult::Ok;
+    case MessageButtons::YesNo:
+    case MessageButtons::YesNoCancel:
+        return MessageResult::No;
+    default:
+        return MessageResult::Cancel;
+    }
+}
+
+std::optional<QString> ScriptedDialogs::inputBox(const QString& title, const QString& prompt,
+                                                 const QString&) {
+    boxes_.append({QStringLiteral("input"), title, prompt});
+    if (inputAnswers_.empty())
+        return std::nullopt;
+    auto a = inputAnswers_.front();
+    inputAnswers_.pop_front();
+    return a;
+}
+
+QStringList ScriptedDialogs::openFiles(const QString& title, const QString&, const QString&, bool) {
+    boxes_.append({QStringLiteral("open"), title, {}});
+    if (fileAnswers_.empty())
+        return {};
+    auto a = fileAnswers_.front();
+    fileAnswers_.pop_front();
+    return a;
+}
+
+QString ScriptedDialogs::saveFile(const QString& title, const QString&, const QString&) {
+    boxes_.append({QStringLiteral("save"), title, {}});
+    if (fileAnswers_.empty())
+        return {};
+    auto a = fileAnswers_.front();
+    fileAnswers_.pop_front();
+    return a.value(0);
+}
+
+QString ScriptedDialogs::folder(const QString& title, const QString&) {
+    boxes_.append({QStringLiteral("folder"), title, {}});
+    if (fileAnswers_.empty())
+        return {};
+    auto a = fileAnswers_.front();
+    fileAnswers_.pop_front();
+    return a.value(0);
+}
+
+std::optional<FontChoice> ScriptedDialogs::font(const FontChoice&) {
+    boxes_.append({QStringLiteral("font"), {}, {}});
+    return std::nullopt;
+}
+
+std::optional<int> ScriptedDialogs::colour(int) {
+    boxes_.append({QStringLiteral("colour"), {}, {}});
+    return std::nullopt;
+}
+
+void ScriptedDialogs::showWait(const QString& text) {
+    waitShown_ = true;
+    waitText_ = text;
+    waitProgress_ = 0;
+}
+
+void ScriptedDialogs::setWaitProgress(int percent) {
+    waitProgress_ = percent;
+}
+
+void ScriptedDialogs::hideWait() {
+    waitShown_ = false;
+}
+
+void ScriptedDialogs::setBusy(bool busy) {
+    busy_ += busy ? 1 : (busy_ > 0 ? -1 : 0);
+}
+
+ScriptedWaits::ScriptedWaits() {
+    installWaits(this);
+}
+
+ScriptedWaits::~ScriptedWaits() {
+    installWaits(nullptr);
+}
+
+void ScriptedWaits::wait(int ms) {
+    waits_.append(ms);
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+}
+
+} // namespace kalvor::test
