@@ -3,6 +3,7 @@
 #include "core/Settings.h"
 #include "core/UiLanguage.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace kalvor::cli {
@@ -23,9 +24,13 @@ int runSettings(const QStringList& args) {
     settings.load(QStringLiteral("kalvor-tool settings"));
 
     std::printf("# %s\n", qUtf8Printable(settings.filePath()));
+    const auto rows = settings.effectiveValues();
+    int width = 0;
+    for (const auto& row : rows)
+        width = std::max(width, static_cast<int>(qstrlen(row.key->name) + 1 + row.value.size()));
     QString section;
     int invalid = 0;
-    for (const auto& row : settings.effectiveValues()) {
+    for (const auto& row : rows) {
         const QString sec = QString::fromLatin1(row.key->section);
         if (sec != section) {
             std::printf("%s[%s]\n", section.isEmpty() ? "" : "\n", qUtf8Printable(sec));
@@ -38,7 +43,8 @@ int runSettings(const QStringList& args) {
         } else {
             origin = row.isDefault ? QStringLiteral("(default)") : QStringLiteral("(stored)");
         }
-        std::printf("%s=%s    %s\n", row.key->name, qUtf8Printable(row.value), qUtf8Printable(origin));
+        const QString entry = QString::fromLatin1(row.key->name) + QLatin1Char('=') + row.value;
+        std::printf("%-*s  %s\n", width, qUtf8Printable(entry), qUtf8Printable(origin));
     }
     return invalid == 0 ? 0 : 1;
 }
