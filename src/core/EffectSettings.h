@@ -54,6 +54,12 @@ inline const std::array<QString, 5>& defaultFxChain() {
     return chain;
 }
 
+// A place of the chain that holds no effect.
+inline const QString& emptyFxPlace() {
+    static const QString place = QStringLiteral("---");
+    return place;
+}
+
 struct EffectSettings {
     bool eqActive = false;
     std::array<EqBand, 3> eq{}; // low, mid, high

@@ -32,6 +32,8 @@ bool PresetMemory::insert(int index, const Preset& preset) {
     names_.insert(index, target.name);
     if (current_ >= index)
         ++current_;
+    if (selected_ >= index)
+        ++selected_;
     return true;
 }
 
@@ -45,6 +47,8 @@ void PresetMemory::remove(int index) {
     names_.removeAt(index);
     if (current_ > index || current_ >= count())
         --current_;
+    if (selected_ > index || selected_ >= count())
+        --selected_;
 }
 
 void PresetMemory::clearAll() {
@@ -52,6 +56,7 @@ void PresetMemory::clearAll() {
         p = Preset{};
     names_.clear();
     current_ = -1;
+    selected_ = -1;
 }
 
 void PresetMemory::clearSlot(int index) {

@@ -19,7 +19,15 @@ inline const QString& emptyPresetName() {
     return name;
 }
 
-// What a preset keeps of one channel. Text fields are held cut to their fixed width.
+// The effects of a cleared slot: nothing active, every place of the chain empty ("---").
+inline EffectSettings clearedEffects() {
+    EffectSettings e;
+    e.fxChain.fill(emptyFxPlace());
+    return e;
+}
+
+// What a preset keeps of one channel. Text fields are held cut to their fixed width; a
+// default-constructed value is a cleared channel: texts empty, groups "---", chain "---".
 struct PresetChannel {
     QString channelInfo;
     std::int32_t channelInfoColour = 0;
@@ -48,7 +56,7 @@ struct PresetChannel {
     std::int32_t volume = 0;
     std::int32_t pan = 0;
     std::int32_t variSpeed = 0;
-    EffectSettings effects;
+    EffectSettings effects = clearedEffects();
     std::int32_t surroundDestination = 0;
     FadeSettings fadeIn;
     FadeSettings fadeOut;
@@ -96,13 +104,18 @@ public:
     // Resets one slot to a free preset.
     void clearSlot(int index);
 
+    // The preset last recalled (the target of the automatic store); -1 for none.
     int current() const { return current_; }
     void setCurrent(int index) { current_ = index; }
+    // The entry selected in the preset list: the one the next recall uses; -1 for none.
+    int selected() const { return selected_; }
+    void setSelected(int index) { selected_ = (index >= 0 && index < count()) ? index : -1; }
 
 private:
     std::vector<Preset> slots_;
     QStringList names_;
     int current_ = -1;
+    int selected_ = -1;
 };
 
 } // namespace kalvor

@@ -1,0 +1,164 @@
+#include "show/presets/PresetEditor.h"
+
+#include "core/CoreTexts.h"
+#include "core/Dialogs.h"
+#include "core/Settings.h"
+#include "core/ShowStore.h"
+#include "show/presets/PresetCopy.h"
+#include "show/presets/PresetTexts.h"
+
+namespace kalvor {
+
+PresetEditor::PresetEditor(ShowStore& store, Settings& settings, QObject* parent)
+    : QObject(parent), store_(store), settings_(settings) {}
+
+bool PresetEditor::refuseWhenFull() {
+    PresetMemory& memory = store_.presets();
+    if (!memory.isFull())
+        return false;
+    showMessage(txt(texts::MemoryErrorTitle), txt(texts::PresetMemoryFull).arg(memory.capacity()),
+                MessageIcon::Critical);
+    return true;
+}
+
+Preset PresetEditor::newPresetFromChannels() const {
+    Preset p;
+    p.setName(txt(texts::NewPreset));
+    p.textReaderPosition = -1;
+    p.remoteTextPosition = -1;
+    storeChannels(store_, p);
+    return p;
+}
+
+void PresetEditor::showStatusFor(int index) {
+    const PresetMemory& memory = store_.presets();
+    if (index < 0 || index >= memory.count())
+        return;
+    Q_EMIT statusText(txt(texts::StatusPreset) + memory.names().at(index) + QStringLiteral("   "));
+}
+
+bool PresetEditor::NewPreset() {
+    if (refuseWhenFull())
+        return false;
+    PresetMemory& memory = store_.presets();
+    memory.append(newPresetFromChannels());
+    memory.setSelected(memory.count() - 1);
+    store_.announcePresets();
+    showStatusFor(memory.count() - 1);
+    return true;
+}
+
+void PresetEditor::StorePreset(int index, bool force) {
+    PresetMemory& memory = store_.presets();
+    if (!force && settings_.integer(u"SavePresetsOnChange") != 1)
+        return;
+    if (memory.count() == 0 || index < 0 || index >= memory.count())
+        return;
+    storeChannels(store_, memory.slot(index));
+    store_.announcePresets();
+}
+
+void PresetEditor::SaveCurrentPreset() {
+    dialogs().showWait(txt(texts::SavingPreset));
+    dialogs().setBusy(true);
+    StorePreset(store_.presets().current(), true);
+    waits().wait(400);
+    dialogs().setBusy(false);
+    dialogs().hideWait();
+}
+
+void PresetEditor::AutoStore() {
+    if (store_.presets().current() != -1)
+        StorePreset(store_.presets().current(), false);
+}
+
+void PresetEditor::DeletePreset(bool ask) {
+    PresetMemory& memory = store_.presets();
+    const int index = memory.selected();
+    if (memory.count() == 0 || index < 0)
+        return;
+    if (ask &&
+        dialogs().message(txt(texts::QuestionTitle), txt(texts::DeletePresetQuestion), MessageIcon::Question,
+                          MessageButtons::YesNo) != MessageResult::Yes)
+        return;
+    memory.remove(index);
+    if (memory.count() > 0)
+        memory.setSelected(std::min(index, memory.count() - 1));
+    store_.announcePresets();
+}
+
+void PresetEditor::ClearPresetMemory() {
+    store_.presets().clearAll();
+    store_.announcePresets();
+}
+
+void PresetEditor::RemoveAllPresets() {
+    if (dialogs().message(txt(texts::QuestionTitle), txt(texts::DeleteAllPresetsQuestion), MessageIcon::Question,
+                          MessageButtons::YesNo) != MessageResult::Yes)
+        return;
+    ClearPresetMemory();
+    NewPreset();
+}
+
+void PresetEditor::RenamePreset() {
+    PresetMemory& memory = store_.presets();
+    const int index = memory.selected();
+    if (index < 0)
+        return;
+    const auto answer = dialogs().inputBox(txt(texts::RenameTitle), txt(texts::RenamePrompt), memory.names().at(index));
+    if (!answer || answer->trimmed().isEmpty())
+        return;
+    memory.rename(index, *answer);
+    store_.announcePresets();
+    showStatusFor(index);
+}
+
+void PresetEditor::CopyPreset() {
+    const int index = store_.presets().selected();
+    if (index < 0)
+        return;
+    AutoStore();
+    clipboard_ = store_.presets().slot(index);
+}
+
+void PresetEditor::CutPreset() {
+    if (store_.presets().selected() < 0)
+        return;
+    CopyPreset();
+    DeletePreset(false);
+}
+
+int PresetEditor::insertPosition(bool after) const {
+    const PresetMemory& memory = store_.presets();
+    const int selected = memory.selected();
+    if (selected < 0)
+        return after ? memory.count() : 0;
+    return after ? selected + 1 : selected;
+}
+
+bool PresetEditor::InsertClipboard(bool after) {
+    if (clipboardEmpty()) {
+        showMessage(txt(texts::ClipboardErrorTitle), txt(texts::ClipboardEmpty), MessageIcon::Critical);
+        return false;
+    }
+    if (refuseWhenFull())
+        return false;
+    const int at = insertPosition(after);
+    store_.presets().insert(at, clipboard_);
+    store_.presets().setSelected(at);
+    store_.announcePresets();
+    return true;
+}
+
+bool PresetEditor::InsertNewPreset(bool after) {
+    if (refuseWhenFull())
+        return false;
+    const int at = insertPosition(after);
+    store_.presets().insert(at, newPresetFromChannels());
+    store_.presets().setSelected(at);
+    store_.announcePresets();
+    showStatusFor(at);
+    return true;
+}
+
+} // namespace kalvor

@@ -1,0 +1,254 @@
+// Preset list work as the operator does it from the list menu: new, store, delete,
+// rename, the clipboard and insert, with the slot arithmetic that keeps list position and
+// slot equal.
+#include "core/Settings.h"
+#include "core/ShowStore.h"
+#include "core/UiLanguage.h"
+#include "show/presets/PresetCopy.h"
+#include "show/presets/PresetEditor.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestEnvironment.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+using namespace kalvor;
+
+namespace {
+
+struct Show {
+    ShowStore store;
+    Settings settings{test::freshFolder(QStringLiteral("presets")) + QStringLiteral("/Kalvor.ini")};
+    PresetEditor editor{store, settings};
+    test::ScriptedDialogs dialogs;
+    test::ScriptedWaits waits;
+
+    // Presets "P0".."P(n-1)", channel 0's volume telling them apart.
+    void fill(int n) {
+        for (int i = 0; i < n; ++i) {
+            store.channel(0).volume = i;
+            ASSERT_TRUE(editor.NewPreset());
+            store.presets().rename(i, QStringLiteral("P%1").arg(i));
+        }
+    }
+    QStringList names() const { return store.presets().names(); }
+    // Every listed slot carries the name its list entry shows, and nothing beyond is used.
+    void expectSlotsMatchList() const {
+        const PresetMemory& m = store.presets();
+        for (int i = 0; i < m.count(); ++i)
+            EXPECT_EQ(m.slot(i).name, m.names().at(i)) << i;
+        for (int i = m.count(); i < kPresetSlots; ++i)
+            EXPECT_TRUE(m.slot(i).isFree()) << i;
+    }
+};
+
+} // namespace
+
+TEST(PresetEditor, NewPresetHoldsTheChannelsAndIsRefusedWhenFull) {
+    Show s;
+    s.store.channel(3).volume = 77;
+    s.store.controls(3).loopMode = 1;
+    s.store.setChannelInfo(3, QStringLiteral("Rain"), 255);
+    QSignalSpy status(&s.editor, &PresetEditor::statusText);
+    ASSERT_TRUE(s.editor.NewPreset());
+    const Preset& p = s.store.presets().slot(0);
+    EXPECT_EQ(p.name, QStringLiteral("New Preset"));
+    EXPECT_EQ(p.textReaderPosition, -1);
+    EXPECT_EQ(p.remoteTextPosition, -1);
+    EXPECT_EQ(p.channels[3].volume, 77);
+    EXPECT_EQ(p.channels[3].loopMode, 1);
+    EXPECT_EQ(p.channels[3].channelInfo, QStringLiteral("Rain"));
+    EXPECT_EQ(s.store.presets().selected(), 0);
+    ASSERT_EQ(status.count(), 1);
+    EXPECT_EQ(status.at(0).at(0).toString(), QStringLiteral("Preset: New Preset   "));
+
+    s.fill(99);
+    EXPECT_EQ(s.store.presets().count(), 100);
+    EXPECT_FALSE(s.editor.NewPreset());
+    EXPECT_FALSE(s.editor.InsertNewPreset(true));
+    const auto boxes = s.dialogs.messages();
+    ASSERT_EQ(boxes.size(), 2);
+    EXPECT_EQ(boxes.at(0).title, QStringLiteral("Memory Error"));
+    EXPECT_EQ(boxes.at(0).text, QStringLiteral("Preset memory full (100 entries used)"));
+    EXPECT_EQ(boxes.at(0).icon, MessageIcon::Critical);
+
+    UiLanguage::instance().set(Language::German);
+    s.editor.NewPreset();
+    EXPECT_EQ(s.dialogs.messages().constLast().text, QStringLiteral("Preset Speicher voll (100 Einträge benutzt)"));
+    UiLanguage::instance().set(Language::English);
+}
+
+TEST(PresetEditor, AutomaticStoreFollowsSavePresetsOnChange) {
+    for (const bool saveOnChange : {true, false}) {
+        Show s;
+        s.settings.setInteger(u"SavePresetsOnChange", saveOnChange ? 1 : 0);
+        s.store.channel(0).volume = 50;
+        s.editor.NewPreset();
+        s.store.presets().setCurrent(0);
+        s.store.channel(0).volume = 80; // the operator moves the fader
+        s.editor.AutoStore();
+        EXPECT_EQ(s.store.presets().slot(0).channels[0].volume, saveOnChange ? 80 : 50) << saveOnChange;
+
+        // The save button stores whatever the option says.
+        s.store.channel(0).volume = 90;
+        s.editor.SaveCurrentPreset();
+        EXPECT_EQ(s.store.presets().slot(0).channels[0].volume, 90);
+        EXPECT_EQ(s.waits.waits(), QList<int>{400});
+        EXPECT_EQ(s.dialogs.waitText(), QStringLiteral("Saving Preset - please wait..."));
+        EXPECT_FALSE(s.dialogs.waitShown());
+    }
+}
+
+TEST(PresetEditor, StoreKeepsNameAndTextPositions) {
+    Show s;
+    s.fill(2);
+    Preset& slot = s.store.presets().slot(1);
+    slot.textReaderPosition = 1234;
+    slot.remoteTextPosition = 7;
+    s.store.channel(31).pan = -40;
+    s.editor.StorePreset(1, true);
+    EXPECT_EQ(slot.name, QStringLiteral("P1"));
+    EXPECT_EQ(slot.textReaderPosition, 1234);
+    EXPECT_EQ(slot.remoteTextPosition, 7);
+    EXPECT_EQ(slot.channels[31].pan, -40);
+    s.editor.StorePreset(5, true); // beyond the list: nothing
+    EXPECT_TRUE(s.store.presets().slot(5).isFree());
+}
+
+TEST(PresetEditor, DeleteShiftsSlotsAndFreesTheLast) {
+    struct Case {
+        int count, selected;
+        bool ask;
+        MessageResult answer;
+        QStringList names;
+        int selectedAfter;
+    };
+    const Case cases[] = {
+        {5, 2, true, MessageResult::Yes, {"P0", "P1", "P3", "P4"}, 2},
+        {5, 2, true, MessageResult::No, {"P0", "P1", "P2", "P3", "P4"}, 2},
+        {5, 4, false, MessageResult::Ok, {"P0", "P1", "P2", "P3"}, 3},
+        {1, 0, false, MessageResult::Ok, {}, -1},
+    };
+    for (const auto& c : cases) {
+        Show s;
+        s.fill(c.count);
+        s.store.presets().setSelected(c.selected);
+        s.dialogs.answerMessages({c.answer});
+        s.editor.DeletePreset(c.ask);
+        EXPECT_EQ(s.names(), c.names) << c.count << "/" << c.selected;
+        EXPECT_EQ(s.store.presets().selected(), c.selectedAfter);
+        s.expectSlotsMatchList();
+        if (c.ask) {
+            ASSERT_EQ(s.dialogs.messages().size(), 1);
+            EXPECT_EQ(s.dialogs.messages().at(0).text, QStringLiteral("Delete this Preset from the list"));
+        }
+    }
+    // Deleting preset 3 of 5: slot 2 now holds what slot 3 held.
+    Show s;
+    s.fill(5);
+    s.store.presets().setSelected(2);
+    s.editor.DeletePreset(false);
+    EXPECT_EQ(s.store.presets().slot(2).channels[0].volume, 3);
+    EXPECT_EQ(s.store.presets().slot(4).name, QStringLiteral("empty"));
+    EXPECT_EQ(s.store.presets().slot(4).channels[0].effects.fxChain.at(0), QStringLiteral("---"));
+}
+
+TEST(PresetEditor, RemoveAllLeavesOneNewPresetAfterYes) {
+    Show s;
+    s.fill(4);
+    s.dialogs.answerMessages({MessageResult::No});
+    s.editor.RemoveAllPresets();
+    EXPECT_EQ(s.store.presets().count(), 4);
+    s.dialogs.answerMessages({MessageResult::Yes});
+    s.editor.RemoveAllPresets();
+    EXPECT_EQ(s.names(), QStringList{QStringLiteral("New Preset")});
+    EXPECT_EQ(s.store.presets().current(), -1);
+    s.expectSlotsMatchList();
+}
+
+TEST(PresetEditor, RenameCutsToFortyAndIgnoresAnEmptyAnswer) {
+    Show s;
+    s.fill(2);
+    s.store.presets().setSelected(1);
+    s.dialogs.answerInputs({QString(50, QLatin1Char('A')), QStringLiteral("   "), std::nullopt});
+    s.editor.RenamePreset();
+    EXPECT_EQ(s.names().at(1), QString(40, QLatin1Char('A')));
+    s.editor.RenamePreset();
+    s.editor.RenamePreset();
+    EXPECT_EQ(s.names().at(1), QString(40, QLatin1Char('A')));
+    EXPECT_EQ(s.dialogs.boxes().at(0).text, QStringLiteral("New name for this Preset..."));
+    s.expectSlotsMatchList();
+}
+
+TEST(PresetEditor, ClipboardCopyCutAndInsert) {
+    Show s;
+    EXPECT_FALSE(s.editor.InsertClipboard(true));
+    ASSERT_EQ(s.dialogs.messages().size(), 1);
+    EXPECT_EQ(s.dialogs.messages().at(0).title, QStringLiteral("Error"));
+    EXPECT_EQ(s.dialogs.messages().at(0).text, QStringLiteral("Clipboard empty - no Preset to insert"));
+
+    s.fill(4);
+    s.store.presets().setSelected(1);
+    s.editor.CutPreset();
+    EXPECT_EQ(s.names(), (QStringList{"P0", "P2", "P3"}));
+    EXPECT_EQ(s.dialogs.messages().size(), 1) << "cut deletes without asking";
+
+    s.store.presets().setSelected(2);
+    ASSERT_TRUE(s.editor.InsertClipboard(true));
+    EXPECT_EQ(s.names(), (QStringList{"P0", "P2", "P3", "P1"}));
+    EXPECT_EQ(s.store.presets().slot(3).channels[0].volume, 1);
+
+    s.store.presets().setSelected(0);
+    s.editor.CopyPreset();
+    ASSERT_TRUE(s.editor.InsertClipboard(false));
+    EXPECT_EQ(s.names(), (QStringList{"P0", "P0", "P2", "P3", "P1"}));
+
+    ASSERT_TRUE(s.editor.InsertNewPreset(true));
+    EXPECT_EQ(s.names().at(1), QStringLiteral("New Preset"));
+    s.expectSlotsMatchList();
+}
+
+TEST(PresetCopy, StoreThenRestoreGivesBackEveryStoredValue) {
+    ShowStore from;
+    const int ch = 17;
+    Channel& c = from.channel(ch);
+    c.outputName = QStringLiteral("Speakers B");
+    c.deviceNumber = 3;
+    c.volume = 61;
+    c.pan = 25;
+    c.variSpeed = -12;
+    c.surroundDestination = 0x11000000;
+    c.fadeIn = {1500, true, 3};
+    c.fadeOut = {250, true, 1};
+    c.effects.eqActive = true;
+    c.effects.eq[1] = {1000.f, 12.f, -6.5f};
+    c.effects.delay = {50.f, 40.f, 333.f, 444.f, 1};
+    c.effects.fxChain = {QStringLiteral("DELAY"), QStringLiteral("EQ"), QStringLiteral("---"),
+                         QStringLiteral("---"), QStringLiteral("---")};
+    ChannelControls& k = from.controls(ch);
+    k = {1, 1, 0, 1, 0, 1, 1, QStringLiteral("3"), QStringLiteral("8"), QStringLiteral("Door slam"), 65280, 4};
+    from.assignments(ch) = {60, 2, true, 72, 3, true, 44100, 90000, 1000, 2000};
+
+    Preset p;
+    storeChannels(from, p);
+    ShowStore to;
+    restoreChannelState(p.channels[ch], to, ch);
+    EXPECT_EQ(to.channel(ch).outputName, c.outputName);
+    EXPECT_EQ(to.channel(ch).deviceNumber, 3);
+    EXPECT_EQ(to.channel(ch).volume, 61);
+    EXPECT_EQ(to.channel(ch).pan, 25);
+    EXPECT_EQ(to.channel(ch).variSpeed, -12);
+    EXPECT_EQ(to.channel(ch).surroundDestination, 0x11000000);
+    EXPECT_EQ(to.channel(ch).fadeIn, c.fadeIn);
+    EXPECT_EQ(to.channel(ch).fadeOut, c.fadeOut);
+    EXPECT_EQ(to.channel(ch).effects, c.effects);
+    ChannelControls expected = k;
+    expected.selectedSound = to.controls(ch).selectedSound; // selection is the recall's work
+    EXPECT_EQ(to.controls(ch), expected);
+    ChannelAssignments a = from.assignments(ch);
+    a.soundLength = to.assignments(ch).soundLength; // comes from the loaded sound
+    EXPECT_EQ(to.assignments(ch), a);
+    EXPECT_EQ(p.channels[ch].selectedSound, 4);
+    EXPECT_EQ(p.channels[ch].soundLength, 90000);
+}
