@@ -25,6 +25,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -39,8 +40,8 @@ inline constexpr int kSoundSystemVersion = 9;            // reported as the soun
 // Stream and channel flags.
 namespace flags {
 inline constexpr std::uint32_t Loop = 4;
-inline constexpr std::uint32_t Float = 256;       // float samples (BitResolution 32)
-inline constexpr std::uint32_t Latency = 256;     // init flag: measure latency
+inline constexpr std::uint32_t Float = 256;   // float samples (BitResolution 32)
+inline constexpr std::uint32_t Latency = 256; // init flag: measure latency
 inline constexpr std::uint32_t SpeakerFront = 0x1000000;
 inline constexpr std::uint32_t SpeakerRear = 0x2000000;
 inline constexpr std::uint32_t SpeakerCenLfe = 0x3000000;
@@ -59,33 +60,34 @@ inline constexpr std::uint32_t SlideOnce = 0xA0000005;
 // Last error codes.
 enum class Error : int {
     Ok = 0,
-    FileOpen = 2,   // the file could not be opened
-    Handle = 5,     // not a valid handle
-    Format = 6,     // unsupported sample format
-    Position = 7,   // invalid position
-    Init = 8,       // device not initialised
-    Start = 9,      // device could not start
-    Already = 14,   // already initialised
+    FileOpen = 2, // the file could not be opened
+    Handle = 5,   // not a valid handle
+    Format = 6,   // unsupported sample format
+    Position = 7, // invalid position
+    Init = 8,     // device not initialised
+    Start = 9,    // device could not start
+    Already = 14, // already initialised
     IllegalParam = 20,
-    Device = 23,    // illegal device number
+    Device = 23, // illegal device number
     NotAvailable = 37,
     Decode = 38,
-    FileForm = 41,  // unsupported file format
+    FileForm = 41, // unsupported file format
     Unknown = -1,
 };
 
 enum class ActiveState : int { Stopped = 0, Playing = 1, Paused = 3 };
 
 enum class ConfigOption : int {
-    BufferMs = 0,   // returns the length accepted
-    MaxVolume = 3,  // always 100
+    BufferMs = 0,    // returns the length accepted
+    MaxVolume = 3,   // always 100
     VolumeCurve = 7, // 1 logarithmic, 0 linear
     PanCurve = 8,
 };
 
 struct DeviceDescription {
-    QString name;      // what the operator sees ("HDA Intel PCH", "default", "JACK", "Null output (emulated)")
-    QString driver;    // backend id, e.g. "alsa:hw:0,0", "jack", "null", "offline"
+    QString name;   // what the operator sees ("HDA Intel PCH", "default", "JACK", "Null output
+                    // (emulated)")
+    QString driver; // backend id, e.g. "alsa:hw:0,0", "jack", "null", "offline"
     int outputChannels = 2;
 };
 
@@ -94,13 +96,13 @@ struct DeviceInfo {
     int latencyMs = 0;
     int minRate = 0;
     int maxRate = 0;
-    int speakers = 2;  // output channels, capped at 8
+    int speakers = 2; // output channels, capped at 8
     int soundSystemVersion = kSoundSystemVersion;
     int sampleRate = 0; // the rate the device actually runs at
 };
 
 struct StreamInfo {
-    int freq = 0;       // the stream's own rate
+    int freq = 0; // the stream's own rate
     int channels = 0;
     std::uint32_t flags = 0;
     int resolution = 0; // file bits
@@ -115,25 +117,34 @@ enum class FxType : int { ParamEq = 7, WavesReverb = 8, Echo = 3, Chorus = 0, Fl
 class EngineMessageEvent : public QEvent {
 public:
     static QEvent::Type eventType();
-    EngineMessageEvent(int message, int slot, Handle stream)
-        : QEvent(eventType()), message_(message), slot_(slot), stream_(stream) {}
+    EngineMessageEvent(int message, int slot, Handle stream, std::int64_t deviceFrame = -1)
+        : QEvent(eventType()), message_(message), slot_(slot), stream_(stream),
+          deviceFrame_(deviceFrame) {}
     int message() const { return message_; }
     int slot() const { return slot_; }
     Handle stream() const { return stream_; }
+    // The device frame (its clock, see AudioLib::deviceFrame) at which the sync fired.
+    std::int64_t deviceFrame() const { return deviceFrame_; }
 
 private:
     int message_;
     int slot_;
     Handle stream_;
+    std::int64_t deviceFrame_;
 };
 
 // Where the device list comes from. The real one asks PortAudio and adds the null
 // output; tests script one; the offline backend has one caller-driven device.
 class DeviceBackend;
 
+using DecoderFactory = std::function<std::unique_ptr<engine::Decoder>(
+    const QString& path, engine::DecoderRoute route, QString* error)>;
+
 struct AudioLibOptions {
     // Empty: PortAudio devices, then "Null output (emulated)".
     std::shared_ptr<DeviceBackend> backend;
+    // Empty: engine::openDecoder. Tests and benchmarks may bring their own.
+    DecoderFactory openDecoder;
 };
 
 class AudioLib {
@@ -176,7 +187,7 @@ public:
     std::int64_t channelGetPosition(Handle stream) const; // bytes, -1 on error
     std::int64_t channelGetLength(Handle stream) const;   // bytes, -1 on error
     bool channelSetPosition(Handle stream, std::int64_t bytes);
-    double channelBytes2Seconds(Handle stream, std::int64_t bytes) const; // < 0 on error
+    double channelBytes2Seconds(Handle stream, std::int64_t bytes) const;   // < 0 on error
     std::int64_t channelSeconds2Bytes(Handle stream, double seconds) const; // -1 on error
     bool channelPreBuf(Handle stream, int ms);
 
@@ -186,7 +197,8 @@ public:
     bool channelSlideAttributes(Handle stream, int freq, int volume, int pan, int ms);
     std::uint32_t channelIsSliding(Handle stream) const; // 2 while the volume slides
 
-    Handle channelSetSync(Handle stream, std::uint32_t type, std::int64_t param, int message, int slot);
+    Handle channelSetSync(Handle stream, std::uint32_t type, std::int64_t param, int message,
+                          int slot);
     bool channelRemoveSync(Handle stream, Handle syncHandle);
 
     std::int32_t channelGetLevel(Handle stream) const; // -1 on error
@@ -209,6 +221,17 @@ public:
     // deterministically, then delivers the sync messages raised in that block before
     // returning. False when the current device is not an offline one.
     bool renderOffline(float* out, int frames);
+
+    // Frames the current device has played so far (its own clock), and the device frame
+    // at which `stream`'s current play began (-1 before it has). For latency figures and
+    // for checking sync timing against the device clock.
+    std::int64_t deviceFrame() const;
+    std::int64_t channelStartFrame(Handle stream) const;
+    // Underruns counted by the current device's mixer (a playing stream had no data).
+    std::int64_t underruns() const;
+    // Delivers the syncs raised so far as EngineMessageEvents (also done by a timer on
+    // the UI thread; tests call it to be independent of timer timing).
+    void deliverSyncs();
 
 private:
     struct Impl;
