@@ -78,8 +78,8 @@ void PresetEditor::DeletePreset(bool ask) {
     if (memory.count() == 0 || index < 0)
         return;
     if (ask &&
-        dialogs().message(txt(texts::QuestionTitle), txt(texts::DeletePresetQuestion), MessageIcon::Question,
-                          MessageButtons::YesNo) != MessageResult::Yes)
+        dialogs().message(txt(texts::QuestionTitle), txt(texts::DeletePresetQuestion),
+                          MessageIcon::Question, MessageButtons::YesNo) != MessageResult::Yes)
         return;
     memory.remove(index);
     if (memory.count() > 0)
@@ -93,8 +93,8 @@ void PresetEditor::ClearPresetMemory() {
 }
 
 void PresetEditor::RemoveAllPresets() {
-    if (dialogs().message(txt(texts::QuestionTitle), txt(texts::DeleteAllPresetsQuestion), MessageIcon::Question,
-                          MessageButtons::YesNo) != MessageResult::Yes)
+    if (dialogs().message(txt(texts::QuestionTitle), txt(texts::DeleteAllPresetsQuestion),
+                          MessageIcon::Question, MessageButtons::YesNo) != MessageResult::Yes)
         return;
     ClearPresetMemory();
     NewPreset();
@@ -105,7 +105,8 @@ void PresetEditor::RenamePreset() {
     const int index = memory.selected();
     if (index < 0)
         return;
-    const auto answer = dialogs().inputBox(txt(texts::RenameTitle), txt(texts::RenamePrompt), memory.names().at(index));
+    const auto answer = dialogs().inputBox(txt(texts::RenameTitle), txt(texts::RenamePrompt),
+                                           memory.names().at(index));
     if (!answer || answer->trimmed().isEmpty())
         return;
     memory.rename(index, *answer);
@@ -138,7 +139,8 @@ int PresetEditor::insertPosition(bool after) const {
 
 bool PresetEditor::InsertClipboard(bool after) {
     if (clipboardEmpty()) {
-        showMessage(txt(texts::ClipboardErrorTitle), txt(texts::ClipboardEmpty), MessageIcon::Critical);
+        showMessage(txt(texts::ClipboardErrorTitle), txt(texts::ClipboardEmpty),
+                    MessageIcon::Critical);
         return false;
     }
     if (refuseWhenFull())

@@ -10,12 +10,17 @@ inline constexpr UiText PresetMemoryFull{"Preset memory full (%1 entries used)",
                                          "Preset Speicher voll (%1 Einträge benutzt)"};
 inline constexpr UiText StatusPreset{"Preset: ", "Preset: "};
 inline constexpr UiText StatusPlaylist{"Playlist: ", "Playlist: "};
-inline constexpr UiText SavingPreset{"Saving Preset - please wait...", "Preset wird gespeichert - bitte warten..."};
-inline constexpr UiText LoadingPreset{"Loading Preset - please wait...", "Preset wird geladen - bitte warten..."};
-inline constexpr UiText DeletePresetQuestion{"Delete this Preset from the list", "Dieses Preset aus der Liste löschen"};
-inline constexpr UiText DeleteAllPresetsQuestion{"Delete all Presets from list", "Alle Presets aus der Liste löschen"};
+inline constexpr UiText SavingPreset{"Saving Preset - please wait...",
+                                     "Preset wird gespeichert - bitte warten..."};
+inline constexpr UiText LoadingPreset{"Loading Preset - please wait...",
+                                      "Preset wird geladen - bitte warten..."};
+inline constexpr UiText DeletePresetQuestion{"Delete this Preset from the list",
+                                             "Dieses Preset aus der Liste löschen"};
+inline constexpr UiText DeleteAllPresetsQuestion{"Delete all Presets from list",
+                                                 "Alle Presets aus der Liste löschen"};
 inline constexpr UiText RenameTitle{"Kalvor", "Kalvor"};
-inline constexpr UiText RenamePrompt{"New name for this Preset...", "Neuer Name für dieses Preset..."};
+inline constexpr UiText RenamePrompt{"New name for this Preset...",
+                                     "Neuer Name für dieses Preset..."};
 inline constexpr UiText ClipboardErrorTitle{"Error", "Error"};
 inline constexpr UiText ClipboardEmpty{"Clipboard empty - no Preset to insert",
                                        "Clipboard leer - kein Preset zum Einfügen vorhanden"};

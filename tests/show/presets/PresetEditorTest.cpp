@@ -1,11 +1,11 @@
 // Preset list work as the operator does it from the list menu: new, store, delete,
 // rename, the clipboard and insert, with the slot arithmetic that keeps list position and
 // slot equal.
+#include "show/presets/PresetEditor.h"
 #include "core/Settings.h"
 #include "core/ShowStore.h"
 #include "core/UiLanguage.h"
 #include "show/presets/PresetCopy.h"
-#include "show/presets/PresetEditor.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
@@ -75,7 +75,8 @@ TEST(PresetEditor, NewPresetHoldsTheChannelsAndIsRefusedWhenFull) {
 
     UiLanguage::instance().set(Language::German);
     s.editor.NewPreset();
-    EXPECT_EQ(s.dialogs.messages().constLast().text, QStringLiteral("Preset Speicher voll (100 Einträge benutzt)"));
+    EXPECT_EQ(s.dialogs.messages().constLast().text,
+              QStringLiteral("Preset Speicher voll (100 Einträge benutzt)"));
     UiLanguage::instance().set(Language::English);
 }
 
@@ -88,7 +89,8 @@ TEST(PresetEditor, AutomaticStoreFollowsSavePresetsOnChange) {
         s.store.presets().setCurrent(0);
         s.store.channel(0).volume = 80; // the operator moves the fader
         s.editor.AutoStore();
-        EXPECT_EQ(s.store.presets().slot(0).channels[0].volume, saveOnChange ? 80 : 50) << saveOnChange;
+        EXPECT_EQ(s.store.presets().slot(0).channels[0].volume, saveOnChange ? 80 : 50)
+            << saveOnChange;
 
         // The save button stores whatever the option says.
         s.store.channel(0).volume = 90;
@@ -141,7 +143,8 @@ TEST(PresetEditor, DeleteShiftsSlotsAndFreesTheLast) {
         s.expectSlotsMatchList();
         if (c.ask) {
             ASSERT_EQ(s.dialogs.messages().size(), 1);
-            EXPECT_EQ(s.dialogs.messages().at(0).text, QStringLiteral("Delete this Preset from the list"));
+            EXPECT_EQ(s.dialogs.messages().at(0).text,
+                      QStringLiteral("Delete this Preset from the list"));
         }
     }
     // Deleting preset 3 of 5: slot 2 now holds what slot 3 held.
@@ -186,7 +189,8 @@ TEST(PresetEditor, ClipboardCopyCutAndInsert) {
     EXPECT_FALSE(s.editor.InsertClipboard(true));
     ASSERT_EQ(s.dialogs.messages().size(), 1);
     EXPECT_EQ(s.dialogs.messages().at(0).title, QStringLiteral("Error"));
-    EXPECT_EQ(s.dialogs.messages().at(0).text, QStringLiteral("Clipboard empty - no Preset to insert"));
+    EXPECT_EQ(s.dialogs.messages().at(0).text,
+              QStringLiteral("Clipboard empty - no Preset to insert"));
 
     s.fill(4);
     s.store.presets().setSelected(1);
@@ -227,7 +231,18 @@ TEST(PresetCopy, StoreThenRestoreGivesBackEveryStoredValue) {
     c.effects.fxChain = {QStringLiteral("DELAY"), QStringLiteral("EQ"), QStringLiteral("---"),
                          QStringLiteral("---"), QStringLiteral("---")};
     ChannelControls& k = from.controls(ch);
-    k = {1, 1, 0, 1, 0, 1, 1, QStringLiteral("3"), QStringLiteral("8"), QStringLiteral("Door slam"), 65280, 4};
+    k = {1,
+         1,
+         0,
+         1,
+         0,
+         1,
+         1,
+         QStringLiteral("3"),
+         QStringLiteral("8"),
+         QStringLiteral("Door slam"),
+         65280,
+         4};
     from.assignments(ch) = {60, 2, true, 72, 3, true, 44100, 90000, 1000, 2000};
 
     Preset p;

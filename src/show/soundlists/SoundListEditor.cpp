@@ -1,0 +1,260 @@
+#include "show/soundlists/SoundListEditor.h"
+
+#include "core/Dialogs.h"
+#include "core/Limits.h"
+#include "core/Settings.h"
+#include "core/ShowStore.h"
+#include "core/SoundEntry.h"
+#include "show/soundlists/SoundListTexts.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <algorithm>
+
+namespace kalvor {
+
+QString multiPickDisplayName(const QString& fileName) {
+    return fileName.size() > 4 ? fileName.left(fileName.size() - 4) : QString();
+}
+
+bool acceptsDrop(const QString& firstFile) {
+    const QString ext = firstFile.right(4).toUpper();
+    static const QStringList known{QStringLiteral(".WAV"), QStringLiteral(".MP1"),
+                                   QStringLiteral(".MP2"), QStringLiteral(".MP3"),
+                                   QStringLiteral(".AIF"), QStringLiteral(".OGG"),
+                                   QStringLiteral(".WMA")};
+    return known.contains(ext);
+}
+
+SoundListEditor::SoundListEditor(ShowStore& store, Settings& settings, QObject* parent)
+    : QObject(parent), store_(store), settings_(settings) {}
+
+void SoundListEditor::makeCurrent(int channel, int entry) {
+    store_.controls(channel).selectedSound = static_cast<std::int16_t>(entry);
+    store_.announceSoundList(channel);
+    if (!dropping_ && hooks_.currentChanged)
+        hooks_.currentChanged(channel);
+}
+
+void SoundListEditor::SoundLoadDialog(int channel, AddMode mode) {
+    const QString defaultPath = settings_.text(u"DefaultSoundPath");
+    const QString folder = (!defaultPath.isEmpty() && QFileInfo(defaultPath).isDir())
+                               ? defaultPath
+                               : QCoreApplication::applicationDirPath();
+    const QString filter =
+        QStringList{txt(texts::FilterAll) + QStringLiteral(" (*)"),
+                    txt(texts::FilterWave),
+                    txt(texts::FilterAiff),
+                    txt(texts::FilterMpeg12)
+                        .replace(QStringLiteral("(*.mp1/*.mp2)"), QStringLiteral("(*.mp1 *.mp2)")),
+                    txt(texts::FilterMp3),
+                    txt(texts::FilterOgg),
+                    txt(texts::FilterWma)}
+            .join(QStringLiteral(";;"));
+    const QStringList files = dialogs().openFiles(txt(texts::OpenSoundfiles), folder, filter, true);
+    if (!files.isEmpty())
+        addFiles(channel, files, mode);
+}
+
+void SoundListEditor::addFiles(int channel, const QStringList& paths, AddMode mode) {
+    if (paths.isEmpty())
+        return;
+    QList<SoundEntry>& list = store_.soundList(channel);
+    if (paths.size() > 1) {
+        for (const QString& p : paths)
+            list.append(
+                {QDir::toNativeSeparators(p), multiPickDisplayName(QFileInfo(p).fileName()), 0});
+        makeCurrent(channel, static_cast<int>(list.size()) - 1);
+        return;
+    }
+    const SoundEntry entry = makeSoundEntry(QDir::toNativeSeparators(paths.constFirst()));
+    const int current = store_.controls(channel).selectedSound;
+    int at = static_cast<int>(list.size());
+    if (mode == AddMode::InsertBefore)
+        at = std::clamp(current, 0, static_cast<int>(list.size()));
+    else if (mode == AddMode::InsertAfter)
+        at = current < 0 ? static_cast<int>(list.size())
+                         : std::min(current + 1, static_cast<int>(list.size()));
+    list.insert(at, entry);
+    makeCurrent(channel, at);
+}
+
+bool SoundListEditor::DropFiles(int channel, const QStringList& paths) {
+    if (paths.isEmpty() || !acceptsDrop(paths.constFirst()))
+        return false;
+    QList<SoundEntry>& list = store_.soundList(channel);
+    dropping_ = true;
+    for (const QString& p : paths) {
+        const int current = store_.controls(channel).selectedSound;
+        const int at = current < 0 ? static_cast<int>(list.size())
+                                   : std::min(current + 1, static_cast<int>(list.size()));
+        list.insert(at, makeSoundEntry(QDir::toNativeSeparators(p)));
+        makeCurrent(channel, at);
+    }
+    dropping_ = false;
+    if (hooks_.currentChanged)
+        hooks_.currentChanged(channel);
+    return true;
+}
+
+void SoundListEditor::setMultiSelect(int channel, bool on) {
+    multi_[index(channel)] = on;
+    marks_[index(channel)].clear();
+    const int current = store_.controls(channel).selectedSound;
+    if (on && current >= 0)
+        marks_[index(channel)].insert(current);
+}
+
+void SoundListEditor::setMarked(int channel, const QSet<int>& entries) {
+    marks_[index(channel)] = entries;
+}
+
+void SoundListEditor::Copy(int channel) {
+    clipboard_ = {};
+    const QList<SoundEntry>& list = store_.soundList(channel);
+    if (list.isEmpty())
+        return;
+    const int current = store_.controls(channel).selectedSound;
+    if (!multiSelect(channel)) {
+        if (current < 0 || current >= list.size())
+            return;
+        clipboard_.paths << list.at(current).path;
+        clipboard_.names << list.at(current).displayName;
+        clipboard_.startOffset = store_.assignments(channel).startOffset;
+        return;
+    }
+    QList<int> picked(marks_[index(channel)].begin(), marks_[index(channel)].end());
+    std::sort(picked.begin(), picked.end());
+    for (int i : picked) {
+        if (i < 0 || i >= list.size())
+            continue;
+        clipboard_.paths << list.at(i).path;
+        clipboard_.names << list.at(i).displayName;
+    }
+    marks_[index(channel)].clear();
+    if (!picked.isEmpty()) {
+        store_.controls(channel).selectedSound = static_cast<std::int16_t>(picked.constFirst());
+        marks_[index(channel)].insert(picked.constFirst());
+    }
+}
+
+void SoundListEditor::Cut(int channel) {
+    if (hooks_.stopIfPlaying)
+        hooks_.stopIfPlaying(channel);
+    QList<SoundEntry>& list = store_.soundList(channel);
+    QList<int> picked;
+    if (multiSelect(channel)) {
+        picked = QList<int>(marks_[index(channel)].begin(), marks_[index(channel)].end());
+    } else if (store_.controls(channel).selectedSound >= 0) {
+        picked = {store_.controls(channel).selectedSound};
+    }
+    Copy(channel);
+    std::sort(picked.begin(), picked.end(), std::greater<>());
+    for (int i : picked)
+        if (i >= 0 && i < list.size())
+            list.removeAt(i);
+    marks_[index(channel)].clear();
+    if (list.isEmpty()) {
+        RemoveSoundsFromList(channel);
+        return;
+    }
+    makeCurrent(channel, std::min(picked.isEmpty() ? 0 : picked.constLast(),
+                                  static_cast<int>(list.size()) - 1));
+}
+
+bool SoundListEditor::InsertClipboard(int channel, bool after) {
+    if (clipboard_.isEmpty()) {
+        showMessage(txt(texts::SoundClipboardErrorTitle), txt(texts::SoundClipboardEmpty),
+                    MessageIcon::Warning);
+        return false;
+    }
+    QList<SoundEntry>& list = store_.soundList(channel);
+    int current = store_.controls(channel).selectedSound;
+    for (qsizetype i = 0; i < clipboard_.paths.size(); ++i) {
+        int at = 0;
+        if (list.isEmpty() || current < 0)
+            at = after ? static_cast<int>(list.size()) : 0;
+        else
+            at = after ? std::min(current + 1, static_cast<int>(list.size())) : current;
+        list.insert(at, SoundEntry{clipboard_.paths.at(i), clipboard_.names.value(i), 0});
+        current = at;
+        store_.controls(channel).selectedSound = static_cast<std::int16_t>(at);
+        // "before" keeps the pasted block in clipboard order: the next goes after this one.
+        after = true;
+    }
+    makeCurrent(channel, current);
+    if (clipboard_.paths.size() == 1 && settings_.integer(u"CopySoundsWithOffsets") == 1 &&
+        clipboard_.startOffset > 0) {
+        store_.assignments(channel).startOffset = clipboard_.startOffset;
+        if (hooks_.setStartOffset)
+            hooks_.setStartOffset(channel, clipboard_.startOffset);
+        store_.announceChannel(channel, ChannelAspect::Assignments);
+    }
+    return true;
+}
+
+void SoundListEditor::Remove(int channel) {
+    QList<SoundEntry>& list = store_.soundList(channel);
+    const int current = store_.controls(channel).selectedSound;
+    if (list.isEmpty() || current < 0 || current >= list.size())
+        return;
+    store_.assignments(channel).startOffset = 0;
+    if (hooks_.stopIfPlaying)
+        hooks_.stopIfPlaying(channel);
+    list.removeAt(current);
+    if (list.isEmpty()) {
+        RemoveSoundsFromList(channel);
+        return;
+    }
+    makeCurrent(channel, std::min(current, static_cast<int>(list.size()) - 1));
+}
+
+void SoundListEditor::RemoveSoundsFromList(int channel) {
+    if (hooks_.stopIfPlaying)
+        hooks_.stopIfPlaying(channel);
+    if (hooks_.clearChannel)
+        hooks_.clearChannel(channel);
+    store_.soundList(channel).clear();
+    multi_[index(channel)] = false;
+    marks_[index(channel)].clear();
+    store_.controls(channel).selectedSound = -1;
+    store_.assignments(channel).startOffset = 0;
+    store_.channel(channel).fileName.clear();
+    store_.announceSoundList(channel);
+    store_.announceChannel(channel, ChannelAspect::Sound | ChannelAspect::Assignments);
+}
+
+void SoundListEditor::RemoveSoundsFromPage(int page) {
+    if (page < 1 || page > kChannelCount / kChannelsPerPage)
+        return;
+    for (int ch = (page - 1) * kChannelsPerPage; ch < page * kChannelsPerPage; ++ch)
+        RemoveSoundsFromList(ch);
+}
+
+void SoundListEditor::EditWave(int channel) {
+    const QString editor = settings_.text(u"DefaultWaveEditor").trimmed();
+    if (editor.isEmpty()) {
+        showMessage(txt(texts::WaveEditorTitle), txt(texts::NoWaveEditor),
+                    MessageIcon::Information);
+        return;
+    }
+    if (!QFileInfo(editor).isFile()) {
+        showMessage(txt(texts::WaveEditorPathTitle), txt(texts::WaveEditorPathInvalid),
+                    MessageIcon::Critical);
+        return;
+    }
+    const QList<SoundEntry>& list = store_.soundList(channel);
+    const int current = store_.controls(channel).selectedSound;
+    if (current < 0 || current >= list.size())
+        return;
+    // The sound goes over as one argument, so blanks and quotes in its path survive.
+    if (!QProcess::startDetached(editor, {list.at(current).path}))
+        showMessage(txt(texts::WaveEditorTitle),
+                    txt(texts::WaveEditorStartFailed) + QLatin1Char('\n') + editor,
+                    MessageIcon::Critical);
+}
+
+} // namespace kalvor

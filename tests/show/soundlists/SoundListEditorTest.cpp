@@ -1,0 +1,212 @@
+// Sound lists as the operator fills them: one file or several from the dialog, drops,
+// the sound clipboard with its start offset, removal and the wave editor messages.
+#include "show/soundlists/SoundListEditor.h"
+#include "core/Settings.h"
+#include "core/ShowStore.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+using namespace kalvor;
+
+namespace {
+
+struct Lists {
+    ShowStore store;
+    Settings settings{test::freshFolder(QStringLiteral("lists")) + QStringLiteral("/Kalvor.ini")};
+    SoundListEditor editor{store, settings};
+    test::ScriptedDialogs dialogs;
+    QStringList events; // what the playback layer was asked to do
+
+    Lists() {
+        auto& h = editor.hooks();
+        h.currentChanged = [this](int ch) {
+            events << QStringLiteral("load %1:%2").arg(ch).arg(store.controls(ch).selectedSound);
+        };
+        h.stopIfPlaying = [this](int ch) {
+            events << QStringLiteral("stop %1").arg(ch);
+        };
+        h.clearChannel = [this](int ch) {
+            events << QStringLiteral("clear %1").arg(ch);
+        };
+        h.setStartOffset = [this](int ch, int f) {
+            events << QStringLiteral("offset %1:%2").arg(ch).arg(f);
+        };
+    }
+    QStringList names(int ch) const {
+        QStringList out;
+        for (const auto& e : store.soundList(ch))
+            out << e.displayName;
+        return out;
+    }
+    int current(int ch) const { return store.controls(ch).selectedSound; }
+    void seed(int ch, const QStringList& files, int current) {
+        QList<SoundEntry> list;
+        for (const auto& f : files)
+            list << makeSoundEntry(QStringLiteral("/snd/") + f);
+        store.soundList(ch) = list;
+        store.controls(ch).selectedSound = static_cast<std::int16_t>(current);
+    }
+};
+
+} // namespace
+
+TEST(SoundLists, DialogPlacesOneFileByModeAndSeveralAtTheEnd) {
+    struct Case {
+        const char* label;
+        QStringList picked;
+        AddMode mode;
+        QStringList names;
+        int current;
+    };
+    const Case cases[] = {
+        {"append one", {"/x/Song.WAV"}, AddMode::Append, {"a", "b", "c", "Song.WAV"}, 3},
+        {"insert one before", {"/x/new.wav"}, AddMode::InsertBefore, {"a", "new", "b", "c"}, 1},
+        {"insert one after", {"/x/new.mp3"}, AddMode::InsertAfter, {"a", "b", "new", "c"}, 2},
+        {"several still append",
+         {"/x/Song.WAV", "/x/take2.flac"},
+         AddMode::InsertBefore,
+         {"a", "b", "c", "Song", "take2."},
+         4},
+    };
+    for (const auto& c : cases) {
+        Lists l;
+        l.seed(5, {"a.wav", "b.wav", "c.wav"}, 1);
+        l.dialogs.answerFiles({c.picked});
+        l.editor.SoundLoadDialog(5, c.mode);
+        EXPECT_EQ(l.names(5), c.names) << c.label;
+        EXPECT_EQ(l.current(5), c.current) << c.label;
+        EXPECT_EQ(l.events, QStringList{QStringLiteral("load 5:%1").arg(c.current)})
+            << "the new sound is loaded";
+        EXPECT_EQ(l.dialogs.boxes().at(0).title, QStringLiteral("Open Soundfile(s)"));
+    }
+    Lists cancelled;
+    cancelled.seed(0, {"a.wav"}, 0);
+    cancelled.editor.SoundLoadDialog(0, AddMode::Append);
+    EXPECT_EQ(cancelled.names(0), QStringList{"a"});
+    EXPECT_TRUE(cancelled.events.isEmpty());
+}
+
+TEST(SoundLists, DropsAreJudgedByTheFirstFileAndKeepTheirOrder) {
+    struct Case {
+        const char* label;
+        QStringList dropped;
+        bool accepted;
+        QStringList names;
+    };
+    const Case cases[] = {
+        {"first is text", {"/d/notes.txt", "/d/x.wav"}, false, {"a", "b"}},
+        {"first is a sound",
+         {"/d/x.WAV", "/d/notes.txt", "/d/y.mp3"},
+         true,
+         {"a", "x.WAV", "notes.txt", "y", "b"}},
+        {"aif in capitals", {"/d/s.AIF"}, true, {"a", "s.AIF", "b"}},
+        {"flac is not a drop sound", {"/d/s.flac"}, false, {"a", "b"}},
+    };
+    for (const auto& c : cases) {
+        Lists l;
+        l.seed(2, {"a.wav", "b.wav"}, 0);
+        EXPECT_EQ(l.editor.DropFiles(2, c.dropped), c.accepted) << c.label;
+        EXPECT_EQ(l.names(2), c.names) << c.label;
+        EXPECT_EQ(l.events.size(), c.accepted ? 1 : 0)
+            << "loaded once, for the last dropped file: " << c.label;
+        if (c.accepted) {
+            EXPECT_EQ(l.current(2), c.dropped.size());
+        }
+    }
+}
+
+TEST(SoundLists, ClipboardCarriesTheStartOffsetOnlyForOneSound) {
+    for (const bool withOffsets : {true, false}) {
+        Lists l;
+        l.settings.setInteger(u"CopySoundsWithOffsets", withOffsets ? 1 : 0);
+        l.seed(0, {"a.wav", "b.wav"}, 1);
+        l.store.assignments(0).startOffset = 22050;
+        l.editor.Copy(0);
+        l.seed(1, {"x.wav"}, 0);
+        ASSERT_TRUE(l.editor.InsertClipboard(1, true));
+        EXPECT_EQ(l.names(1), (QStringList{"x", "b"}));
+        EXPECT_EQ(l.store.assignments(1).startOffset, withOffsets ? 22050 : 0);
+        EXPECT_EQ(l.events.contains(QStringLiteral("offset 1:22050")), withOffsets);
+    }
+    // Two sounds never carry an offset, and keep their list order.
+    Lists l;
+    l.seed(0, {"a.wav", "b.wav", "c.wav"}, 0);
+    l.store.assignments(0).startOffset = 100;
+    l.editor.setMultiSelect(0, true);
+    l.editor.setMarked(0, {2, 0});
+    l.editor.Copy(0);
+    EXPECT_EQ(l.editor.clipboard().names, (QStringList{"a", "c"}));
+    EXPECT_EQ(l.current(0), 0);
+    l.seed(3, {"x.wav", "y.wav"}, 1);
+    ASSERT_TRUE(l.editor.InsertClipboard(3, false));
+    EXPECT_EQ(l.names(3), (QStringList{"x", "a", "c", "y"}));
+    EXPECT_EQ(l.current(3), 2);
+    EXPECT_EQ(l.store.assignments(3).startOffset, 0);
+}
+
+TEST(SoundLists, EmptyClipboardIsRefused) {
+    Lists l;
+    EXPECT_FALSE(l.editor.InsertClipboard(0, true));
+    ASSERT_EQ(l.dialogs.messages().size(), 1);
+    EXPECT_EQ(l.dialogs.messages().at(0).text,
+              QStringLiteral("Clipboard empty - no sound to insert"));
+    EXPECT_EQ(l.dialogs.messages().at(0).icon, MessageIcon::Warning);
+}
+
+TEST(SoundLists, CutAndRemoveStopTheChannelAndEmptyingClearsIt) {
+    Lists l;
+    l.seed(4, {"a.wav", "b.wav", "c.wav"}, 2);
+    l.store.assignments(4).startOffset = 500;
+    l.editor.Remove(4);
+    EXPECT_EQ(l.names(4), (QStringList{"a", "b"}));
+    EXPECT_EQ(l.current(4), 1) << "the last one becomes current";
+    EXPECT_EQ(l.store.assignments(4).startOffset, 0);
+    EXPECT_EQ(l.events, (QStringList{"stop 4", "load 4:1"}));
+
+    l.events.clear();
+    l.editor.Cut(4);
+    EXPECT_EQ(l.names(4), QStringList{"a"});
+    EXPECT_EQ(l.editor.clipboard().names, QStringList{"b"});
+    l.events.clear();
+    l.store.channel(4).fileName = QStringLiteral("/snd/a.wav");
+    l.editor.Remove(4);
+    EXPECT_TRUE(l.names(4).isEmpty());
+    EXPECT_EQ(l.current(4), -1);
+    EXPECT_TRUE(l.store.channel(4).fileName.isEmpty());
+    EXPECT_TRUE(l.events.contains(QStringLiteral("clear 4")));
+}
+
+TEST(SoundLists, RemovingAPageClearsExactlyItsEightChannels) {
+    Lists l;
+    for (int ch = 0; ch < 32; ++ch)
+        l.seed(ch, {"a.wav"}, 0);
+    l.editor.RemoveSoundsFromPage(2);
+    for (int ch = 0; ch < 32; ++ch)
+        EXPECT_EQ(l.store.soundList(ch).isEmpty(), ch >= 8 && ch < 16) << ch;
+    l.editor.RemoveSoundsFromPage(5); // no such page
+}
+
+TEST(SoundLists, WaveEditorMessages) {
+    Lists l;
+    l.seed(0, {"a.wav"}, 0);
+    l.editor.EditWave(0);
+    l.settings.setText(u"DefaultWaveEditor", QStringLiteral("/nonexistent/editor"));
+    l.editor.EditWave(0);
+    const auto boxes = l.dialogs.messages();
+    ASSERT_EQ(boxes.size(), 2);
+    EXPECT_EQ(boxes.at(0).text,
+              QStringLiteral("No Wave Editor selected in Options/Sound List dialog!"));
+    EXPECT_EQ(boxes.at(1).title, QStringLiteral("File/Path Error"));
+    EXPECT_EQ(boxes.at(1).text,
+              QStringLiteral("The path information for the external Wave Editor is invalid!"));
+}
+
+TEST(SoundLists, MultiPickAndDropRules) {
+    EXPECT_EQ(multiPickDisplayName(QStringLiteral("Song.WAV")), QStringLiteral("Song"));
+    EXPECT_EQ(multiPickDisplayName(QStringLiteral("take.flac")), QStringLiteral("take."));
+    EXPECT_EQ(multiPickDisplayName(QStringLiteral("abc")), QString());
+    EXPECT_TRUE(acceptsDrop(QStringLiteral("/a/b.ogg")));
+    EXPECT_FALSE(acceptsDrop(QStringLiteral("/a/b.txt")));
+}
