@@ -18,8 +18,8 @@
 
 namespace kalvor {
 
-PlaceholderMainWindow::PlaceholderMainWindow(ShowStore& store, Settings& settings, Lifecycle& lifecycle,
-                                             SystemMessagesWindow& messages)
+PlaceholderMainWindow::PlaceholderMainWindow(ShowStore& store, Settings& settings,
+                                             Lifecycle& lifecycle, SystemMessagesWindow& messages)
     : store_(store), settings_(settings), lifecycle_(lifecycle) {
     setObjectName(QStringLiteral("frmMain"));
     auto* central = new QWidget(this);
@@ -70,7 +70,8 @@ PlaceholderMainWindow::PlaceholderMainWindow(ShowStore& store, Settings& setting
     connect(english_, &QAction::triggered, this, [switchTo] { switchTo(Language::English); });
     connect(german_, &QAction::triggered, this, [switchTo] { switchTo(Language::German); });
 
-    connect(&UiLanguage::instance(), &UiLanguage::changed, this, &PlaceholderMainWindow::applyCaptions);
+    connect(&UiLanguage::instance(), &UiLanguage::changed, this,
+            &PlaceholderMainWindow::applyCaptions);
     connect(&store_, &ShowStore::channelTitlesChanged, this, &PlaceholderMainWindow::refresh);
     connect(&store_, &ShowStore::presetsChanged, this, &PlaceholderMainWindow::refresh);
     connect(&store_, &ShowStore::playlistPathChanged, this, &PlaceholderMainWindow::refresh);

@@ -14,7 +14,8 @@ int runSettings(const QStringList& args) {
         if (args[i] == QLatin1String("--file") && i + 1 < args.size()) {
             file = args[++i];
         } else {
-            std::fprintf(stderr, "kalvor-tool settings: unexpected argument '%s'\n", qUtf8Printable(args[i]));
+            std::fprintf(stderr, "kalvor-tool settings: unexpected argument '%s'\n",
+                         qUtf8Printable(args[i]));
             return 2;
         }
     }

@@ -60,7 +60,8 @@ inline constexpr UiText Clear{"Clear", "Löschen"};
 inline constexpr UiText Close{"Close", "Schliessen"};
 
 // GPIO line captions stored in the settings
-inline constexpr UiText GpioNoFunction{"OFF (no function assigned)", "AUS (keine Funktion gewählt)"};
+inline constexpr UiText GpioNoFunction{"OFF (no function assigned)",
+                                       "AUS (keine Funktion gewählt)"};
 
 // Placeholder main window
 inline constexpr UiText MainWindowTitle{"Kalvor", "Kalvor"};

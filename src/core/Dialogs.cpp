@@ -34,7 +34,9 @@ public:
     std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
         return std::nullopt;
     }
-    QStringList openFiles(const QString&, const QString&, const QString&, bool) override { return {}; }
+    QStringList openFiles(const QString&, const QString&, const QString&, bool) override {
+        return {};
+    }
     QString saveFile(const QString&, const QString&, const QString&) override { return {}; }
     QString folder(const QString&, const QString&) override { return {}; }
     std::optional<FontChoice> font(const FontChoice&) override { return std::nullopt; }

@@ -9,9 +9,10 @@ qsizetype cutIndex(const QString& text, int width) {
     qsizetype i = 0;
     int chars = 0;
     while (i < text.size() && chars < width) {
-        i += (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-                 ? 2
-                 : 1;
+        i +=
+            (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+                ? 2
+                : 1;
         ++chars;
     }
     return i;

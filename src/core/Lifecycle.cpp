@@ -18,8 +18,7 @@ namespace kalvor {
 
 namespace {
 
-template <typename F, typename... Args>
-void call(const std::function<F>& hook, Args&&... args) {
+template <typename F, typename... Args> void call(const std::function<F>& hook, Args&&... args) {
     if (hook)
         hook(std::forward<Args>(args)...);
 }
@@ -55,7 +54,8 @@ StartResult Lifecycle::Main(const QStringList& arguments) {
     // 4: the message needs the language before the full settings read.
     UiLanguage::instance().set(UiLanguage::fromSetting(settings.text(u"Language")));
     if (startup_.soundDevicePresent && !startup_.soundDevicePresent()) {
-        showMessage(txt(texts::NoSoundDeviceTitle), txt(texts::NoSoundDevice), MessageIcon::Critical);
+        showMessage(txt(texts::NoSoundDeviceTitle), txt(texts::NoSoundDevice),
+                    MessageIcon::Critical);
         return StartResult::NoSoundDevice;
     }
 
@@ -162,8 +162,9 @@ StartResult Lifecycle::Main(const QStringList& arguments) {
             break;
         case StartupPlaylistAction::ReadRecentAndLoad:
             if (ctx_.recent)
-                ctx_.recent->read(ctx_.recentPlaylistsFile.isEmpty() ? RecentPlaylists::defaultFilePath()
-                                                                     : ctx_.recentPlaylistsFile);
+                ctx_.recent->read(ctx_.recentPlaylistsFile.isEmpty()
+                                      ? RecentPlaylists::defaultFilePath()
+                                      : ctx_.recentPlaylistsFile);
             call(startup_.loadPlaylist, choice_.path);
             call(startup_.drawRemotePresetScreen);
             break;
@@ -233,8 +234,9 @@ void Lifecycle::Before_Unload_Finals() {
     step([&] {
         if (settings.isOn(u"LogNotEmptyWarning") && shutdown_.logListHasEntries &&
             shutdown_.logListHasEntries()) {
-            const auto answer = dialogs().message(txt(texts::LogListInfoTitle), txt(texts::LogNotEmpty),
-                                                  MessageIcon::Question, MessageButtons::YesNo);
+            const auto answer =
+                dialogs().message(txt(texts::LogListInfoTitle), txt(texts::LogNotEmpty),
+                                  MessageIcon::Question, MessageButtons::YesNo);
             if (answer == MessageResult::Yes)
                 call(shutdown_.saveLogList);
         }
@@ -248,8 +250,9 @@ void Lifecycle::Before_Unload_Finals() {
             settings.setText(u"LastPlayList", ctx_.store->playlistPath());
             if (ctx_.recent) {
                 QString error;
-                const QString file = ctx_.recentPlaylistsFile.isEmpty() ? RecentPlaylists::defaultFilePath()
-                                                                       : ctx_.recentPlaylistsFile;
+                const QString file = ctx_.recentPlaylistsFile.isEmpty()
+                                         ? RecentPlaylists::defaultFilePath()
+                                         : ctx_.recentPlaylistsFile;
                 if (!ctx_.recent->write(file, &error))
                     ReportError(errors::PermissionDenied, file + QStringLiteral(": ") + error,
                                 QStringLiteral("Before_Unload_Finals"));
@@ -274,7 +277,8 @@ void Lifecycle::finalUnload() {
     step([&] { call(shutdown_.closeMidi); });
     step([&] { call(shutdown_.unloadWindows); });
     if (!settings.sync())
-        ReportError(errors::PermissionDenied, settings.filePath(), QStringLiteral("Before_Unload_Finals"));
+        ReportError(errors::PermissionDenied, settings.filePath(),
+                    QStringLiteral("Before_Unload_Finals"));
 }
 
 } // namespace kalvor

@@ -4,11 +4,11 @@
 
 namespace kalvor {
 
-inline constexpr int kChannelCount = 32;      // playback channels, 1..32 to the user, 0..31 inside
-inline constexpr int kPreviewChannel = 32;    // the 33rd record, used only for auditioning
+inline constexpr int kChannelCount = 32;   // playback channels, 1..32 to the user, 0..31 inside
+inline constexpr int kPreviewChannel = 32; // the 33rd record, used only for auditioning
 inline constexpr int kChannelRecords = 33;
-inline constexpr int kPresetCapacity = 100;   // presets the list may hold
-inline constexpr int kPresetSlots = 101;      // slots 0..100 of the preset memory
+inline constexpr int kPresetCapacity = 100; // presets the list may hold
+inline constexpr int kPresetSlots = 101;    // slots 0..100 of the preset memory
 inline constexpr int kChannelsPerPage = 8;
 
 inline constexpr int kPresetNameWidth = 40;

@@ -30,7 +30,8 @@ StartupPlaylistAction startupPlaylistAction(const PlaylistChoice& choice, bool f
     switch (choice.source) {
     case PlaylistSource::CommandLine:
     case PlaylistSource::DefaultPlaylist:
-        return fileExists ? StartupPlaylistAction::LoadPlaylist : StartupPlaylistAction::NothingLoaded;
+        return fileExists ? StartupPlaylistAction::LoadPlaylist
+                          : StartupPlaylistAction::NothingLoaded;
     case PlaylistSource::LastPlaylist:
         return fileExists ? StartupPlaylistAction::ReadRecentAndLoad
                           : StartupPlaylistAction::CreateNewPreset;

@@ -151,11 +151,8 @@ struct GpioLineKey {
 };
 
 constexpr GpioLineKey kGpioLineKeys[] = {
-    {"LineFunctionText ", T, nullptr},
-    {"LineFunctionNo. ", I, "0"},
-    {"PIOLineLogic ", I, "1"},
-    {"GPODuration ", I, "0"},
-    {"GPOInterval ", I, "0"},
+    {"LineFunctionText ", T, nullptr}, {"LineFunctionNo. ", I, "0"}, {"PIOLineLogic ", I, "1"},
+    {"GPODuration ", I, "0"},          {"GPOInterval ", I, "0"},
 };
 
 struct Table {

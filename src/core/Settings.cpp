@@ -21,7 +21,8 @@ bool readKalvorIni(QIODevice& device, QSettings::SettingsMap& map) {
     QString section;
     for (const QString& raw : lines) {
         const QString line = raw.trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) ||
+            line.startsWith(QLatin1Char('#')))
             continue;
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
             section = line.mid(1, line.size() - 2).trimmed();
@@ -108,7 +109,8 @@ QString defaultFor(const SettingKey& key) {
 } // namespace
 
 Settings::Settings(const QString& filePath)
-    : qs_(std::make_unique<QSettings>(filePath.isEmpty() ? defaultFilePath() : filePath, format())) {}
+    : qs_(std::make_unique<QSettings>(filePath.isEmpty() ? defaultFilePath() : filePath,
+                                      format())) {}
 
 Settings::~Settings() = default;
 
@@ -118,8 +120,8 @@ QString Settings::defaultFilePath() {
 }
 
 QSettings::Format Settings::format() {
-    static const QSettings::Format f =
-        QSettings::registerFormat(QStringLiteral("ini"), readKalvorIni, writeKalvorIni, Qt::CaseInsensitive);
+    static const QSettings::Format f = QSettings::registerFormat(
+        QStringLiteral("ini"), readKalvorIni, writeKalvorIni, Qt::CaseInsensitive);
     return f;
 }
 

@@ -55,10 +55,10 @@ public:
 
     struct Row {
         const SettingKey* key;
-        QString value;   // effective value as text
-        QString stored;  // what the file holds; null when absent
-        bool isDefault;  // absent, or unusable and replaced by the default
-        bool invalid;    // present but unusable
+        QString value;  // effective value as text
+        QString stored; // what the file holds; null when absent
+        bool isDefault; // absent, or unusable and replaced by the default
+        bool invalid;   // present but unusable
     };
     std::vector<Row> effectiveValues() const;
 

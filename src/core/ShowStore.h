@@ -42,17 +42,25 @@ public:
 
     // Records 0..31 are the playback channels, 32 the preview channel.
     Channel& channel(int index) { return channels_.at(static_cast<std::size_t>(index)); }
-    const Channel& channel(int index) const { return channels_.at(static_cast<std::size_t>(index)); }
+    const Channel& channel(int index) const {
+        return channels_.at(static_cast<std::size_t>(index));
+    }
 
     ChannelControls& controls(int ch) { return controls_.at(static_cast<std::size_t>(ch)); }
-    const ChannelControls& controls(int ch) const { return controls_.at(static_cast<std::size_t>(ch)); }
+    const ChannelControls& controls(int ch) const {
+        return controls_.at(static_cast<std::size_t>(ch));
+    }
 
-    ChannelAssignments& assignments(int ch) { return assignments_.at(static_cast<std::size_t>(ch)); }
+    ChannelAssignments& assignments(int ch) {
+        return assignments_.at(static_cast<std::size_t>(ch));
+    }
     const ChannelAssignments& assignments(int ch) const {
         return assignments_.at(static_cast<std::size_t>(ch));
     }
 
-    const QList<SoundEntry>& soundList(int ch) const { return soundLists_.at(static_cast<std::size_t>(ch)); }
+    const QList<SoundEntry>& soundList(int ch) const {
+        return soundLists_.at(static_cast<std::size_t>(ch));
+    }
     QList<SoundEntry>& soundList(int ch) { return soundLists_.at(static_cast<std::size_t>(ch)); }
     void setSoundList(int ch, QList<SoundEntry> entries);
 

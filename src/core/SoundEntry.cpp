@@ -5,7 +5,8 @@
 namespace kalvor {
 
 QString soundDisplayName(const QString& path) {
-    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype cut =
+        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     QString name = path.mid(cut + 1);
     static const std::array<QLatin1StringView, 7> stripped{
         QLatin1StringView(".wav"), QLatin1StringView(".aif"), QLatin1StringView(".mp1"),

@@ -35,7 +35,11 @@ struct Program {
         ctx.version = QStringLiteral("1.2.3");
         lifecycle = std::make_unique<Lifecycle>(ctx);
         auto& up = lifecycle->startupHooks();
-        auto rec = [this](const char* name) { return [this, name] { calls << QString::fromLatin1(name); }; };
+        auto rec = [this](const char* name) {
+            return [this, name] {
+                calls << QString::fromLatin1(name);
+            };
+        };
         up.showWelcome = [this](const QString& v, const QString&, const QString& os) {
             calls << QStringLiteral("welcome ") + v;
             welcomeOs = os;
@@ -64,7 +68,9 @@ struct Program {
             store.presets().append(p);
         };
         auto& down = lifecycle->shutdownHooks();
-        down.logListHasEntries = [this] { return logEntries; };
+        down.logListHasEntries = [this] {
+            return logEntries;
+        };
         down.saveLogList = rec("saveLogList");
         down.releaseCdDrive = rec("releaseCdDrive");
         down.stopPlaybackTimer = rec("stopPlaybackTimer");
@@ -95,11 +101,18 @@ TEST(Lifecycle, StartsInTheFixedOrderAndEndsRunning) {
     Program p;
     ASSERT_EQ(p.lifecycle->Main({QStringLiteral("kalvor")}), StartResult::Running);
     EXPECT_EQ(p.lifecycle->state(), ProgramState::Running);
-    const QStringList expected{
-        QStringLiteral("welcome Version 1.2.3"), QStringLiteral("loadMainWindow"), QStringLiteral("showMainWindow"),
-        QStringLiteral("closeWelcome"), QStringLiteral("applySettings"), QStringLiteral("initAudioEngine"),
-        QStringLiteral("choosePreviewOutput"), QStringLiteral("openMidi"), QStringLiteral("initGpio"),
-        QStringLiteral("buildOverviewGrid"), QStringLiteral("initRemoteUnits"), QStringLiteral("createNewPreset")};
+    const QStringList expected{QStringLiteral("welcome Version 1.2.3"),
+                               QStringLiteral("loadMainWindow"),
+                               QStringLiteral("showMainWindow"),
+                               QStringLiteral("closeWelcome"),
+                               QStringLiteral("applySettings"),
+                               QStringLiteral("initAudioEngine"),
+                               QStringLiteral("choosePreviewOutput"),
+                               QStringLiteral("openMidi"),
+                               QStringLiteral("initGpio"),
+                               QStringLiteral("buildOverviewGrid"),
+                               QStringLiteral("initRemoteUnits"),
+                               QStringLiteral("createNewPreset")};
     EXPECT_EQ(p.calls, expected);
     EXPECT_TRUE(p.welcomeOs.startsWith(QStringLiteral("OS: ")));
     EXPECT_EQ(waits.waits(), QList<int>{1000}) << "the one wait before the main window is shown";
@@ -126,12 +139,15 @@ TEST(Lifecycle, NoSoundDeviceEndsWithTheMessageInTheUsersLanguage) {
     test::ScriptedWaits waits;
     Program p;
     p.settings.setText(u"Language", QStringLiteral("deutsch"));
-    p.lifecycle->startupHooks().soundDevicePresent = [] { return false; };
+    p.lifecycle->startupHooks().soundDevicePresent = [] {
+        return false;
+    };
     EXPECT_EQ(p.lifecycle->Main({QStringLiteral("kalvor")}), StartResult::NoSoundDevice);
     ASSERT_EQ(dialogs.messages().size(), 1);
     EXPECT_EQ(dialogs.messages().at(0).title, QStringLiteral("Error"));
     EXPECT_EQ(dialogs.messages().at(0).text,
-              QStringLiteral("Kein Soundausgabegerät auf diesem PC\r\ngefunden, Kalvor kann nicht gestartet werden!"));
+              QStringLiteral("Kein Soundausgabegerät auf diesem PC\r\ngefunden, Kalvor kann nicht "
+                             "gestartet werden!"));
     EXPECT_EQ(dialogs.messages().at(0).icon, MessageIcon::Critical);
     EXPECT_TRUE(p.calls.isEmpty());
     UiLanguage::instance().set(Language::English);
@@ -158,9 +174,12 @@ TEST(Lifecycle, PlaylistOpenedAtStart) {
         {"command line wins", true, true, true, true, true, "loadPlaylist cmd.kal", false},
         {"default beats last", false, true, true, true, true, "loadPlaylist default.kal", false},
         {"missing default is skipped silently", false, true, false, true, true, "", false},
-        {"last playlist reads the recent list", false, false, false, true, true, "loadPlaylist last.kal", true},
-        {"missing last playlist gives a new preset", false, false, false, true, false, "createNewPreset", false},
-        {"nothing set gives a new preset", false, false, false, false, false, "createNewPreset", false},
+        {"last playlist reads the recent list", false, false, false, true, true,
+         "loadPlaylist last.kal", true},
+        {"missing last playlist gives a new preset", false, false, false, true, false,
+         "createNewPreset", false},
+        {"nothing set gives a new preset", false, false, false, false, false, "createNewPreset",
+         false},
     };
     for (const auto& c : cases) {
         test::ScriptedDialogs dialogs;
@@ -173,7 +192,8 @@ TEST(Lifecycle, PlaylistOpenedAtStart) {
             p.touch(QStringLiteral("default.kal"));
         if (c.lastExists)
             p.touch(QStringLiteral("last.kal"));
-        test::writeFile(p.folder + QStringLiteral("/kalvor.playlists"), "Last\r\n" + last.toUtf8() + "\r\n");
+        test::writeFile(p.folder + QStringLiteral("/kalvor.playlists"),
+                        "Last\r\n" + last.toUtf8() + "\r\n");
         if (c.defaultSet)
             p.settings.setText(u"DefaultPlayList", def);
         if (c.lastSet)
@@ -186,12 +206,15 @@ TEST(Lifecycle, PlaylistOpenedAtStart) {
 
         QStringList playlistCalls;
         for (const auto& call : p.calls)
-            if (call.startsWith(QStringLiteral("loadPlaylist")) || call == QStringLiteral("createNewPreset"))
+            if (call.startsWith(QStringLiteral("loadPlaylist")) ||
+                call == QStringLiteral("createNewPreset"))
                 playlistCalls << call;
         QString expected = QString::fromLatin1(c.expectedCall);
         if (expected.startsWith(QStringLiteral("loadPlaylist ")))
-            expected = QStringLiteral("loadPlaylist ") + p.folder + QLatin1Char('/') + expected.mid(13);
-        EXPECT_EQ(playlistCalls, expected.isEmpty() ? QStringList{} : QStringList{expected}) << c.label;
+            expected =
+                QStringLiteral("loadPlaylist ") + p.folder + QLatin1Char('/') + expected.mid(13);
+        EXPECT_EQ(playlistCalls, expected.isEmpty() ? QStringList{} : QStringList{expected})
+            << c.label;
         EXPECT_EQ(p.recent.count(), c.recentRead ? 1 : 0) << c.label;
         EXPECT_TRUE(dialogs.messages().isEmpty()) << c.label;
     }
@@ -227,10 +250,11 @@ TEST(Lifecycle, YesClosesInOrderWithOneEngineWait) {
     const int waitsBefore = static_cast<int>(waits.waits().size());
     EXPECT_TRUE(p.lifecycle->requestClose());
     EXPECT_EQ(p.lifecycle->state(), ProgramState::Closed);
-    const QStringList expected{QStringLiteral("releaseCdDrive"), QStringLiteral("stopPlaybackTimer"),
-                               QStringLiteral("freeAudioEngine"), QStringLiteral("stopGpio"),
-                               QStringLiteral("closeRemoteUnit"), QStringLiteral("closeSerialPort"),
-                               QStringLiteral("closeMidi"), QStringLiteral("unloadWindows")};
+    const QStringList expected{
+        QStringLiteral("releaseCdDrive"),  QStringLiteral("stopPlaybackTimer"),
+        QStringLiteral("freeAudioEngine"), QStringLiteral("stopGpio"),
+        QStringLiteral("closeRemoteUnit"), QStringLiteral("closeSerialPort"),
+        QStringLiteral("closeMidi"),       QStringLiteral("unloadWindows")};
     EXPECT_EQ(p.calls, expected);
     EXPECT_EQ(waits.waits().mid(waitsBefore), QList<int>{1000});
 }
@@ -252,7 +276,8 @@ TEST(Lifecycle, ClosingRemembersTheLastPlaylistOnlyWhenAskedTo) {
         test::ScriptedWaits waits;
         Program p;
         const QString show = p.touch(QStringLiteral("Tempest.kal"));
-        p.settings.setText(u"LoadLastPlaylist", remember ? QStringLiteral("1") : QStringLiteral("0"));
+        p.settings.setText(u"LoadLastPlaylist",
+                           remember ? QStringLiteral("1") : QStringLiteral("0"));
         p.settings.setText(u"LogNotEmptyWarning", QStringLiteral("ON"));
         p.settings.setText(u"LastPlayList", QStringLiteral("/old.kal"));
         ASSERT_EQ(p.lifecycle->Main({QStringLiteral("kalvor"), show}), StartResult::Running);

@@ -37,7 +37,8 @@ using SystemMessagesTest = MessagesFixture;
 TEST_F(SystemMessagesTest, AudioMessagesAreRecordedOnlyWhileSwitchedOn) {
     auto& m = SystemMessages::instance();
     QSignalSpy shown(&m, &SystemMessages::showRequested);
-    AddAudioDebugMessage(QStringLiteral("Non-existing sounddevice for preview channel has been replaced!"));
+    AddAudioDebugMessage(
+        QStringLiteral("Non-existing sounddevice for preview channel has been replaced!"));
     EXPECT_TRUE(m.entries().isEmpty());
     AddAudioDebugMessage(QStringLiteral("KAE: hidden"), true);
     EXPECT_TRUE(m.entries().isEmpty());
@@ -45,11 +46,13 @@ TEST_F(SystemMessagesTest, AudioMessagesAreRecordedOnlyWhileSwitchedOn) {
 
     AddDebugMessage(QStringLiteral("Saving playlist as: /shows/a.kal"));
     m.setShowAudioMessages(true);
-    AddAudioDebugMessage(QStringLiteral("Non-existing sounddevice for preview channel has been replaced!"));
+    AddAudioDebugMessage(
+        QStringLiteral("Non-existing sounddevice for preview channel has been replaced!"));
     ASSERT_EQ(m.entries().size(), 2);
     EXPECT_EQ(m.entries().at(0), QStringLiteral("21:05:09 Saving playlist as: /shows/a.kal"));
-    EXPECT_EQ(m.entries().at(1),
-              QStringLiteral("21:05:09 Non-existing sounddevice for preview channel has been replaced!"));
+    EXPECT_EQ(
+        m.entries().at(1),
+        QStringLiteral("21:05:09 Non-existing sounddevice for preview channel has been replaced!"));
 }
 
 TEST_F(SystemMessagesTest, EntriesBeginWithTheRealTimeOfDayAndOneBlank) {
@@ -74,7 +77,8 @@ TEST_F(SystemMessagesTest, ErrorReportSpeaksTheCurrentLanguage) {
     for (const auto& c : cases) {
         UiLanguage::instance().set(c.language);
         dialogs.clear();
-        ReportError(53, QStringLiteral("File not found"), QStringLiteral("Load_Playlist_From_Disk / Format 13"));
+        ReportError(53, QStringLiteral("File not found"),
+                    QStringLiteral("Load_Playlist_From_Disk / Format 13"));
         ASSERT_EQ(dialogs.messages().size(), 1);
         const auto box = dialogs.messages().at(0);
         EXPECT_EQ(box.title, QStringLiteral("Error!"));

@@ -11,8 +11,10 @@ TEST(PlaylistChoice, CommandLineCountsOnlyWithDotKal) {
         const char* path;
     } cases[] = {
         {{QStringLiteral("kalvor"), QStringLiteral("/shows/Hamlet.kal")}, "/shows/Hamlet.kal"},
-        {{QStringLiteral("kalvor"), QStringLiteral("\"/shows/My Show.kal\"")}, "/shows/My Show.kal"},
-        {{QStringLiteral("kalvor"), QStringLiteral("/shows/My"), QStringLiteral("Show.KAL")}, "/shows/My Show.KAL"},
+        {{QStringLiteral("kalvor"), QStringLiteral("\"/shows/My Show.kal\"")},
+         "/shows/My Show.kal"},
+        {{QStringLiteral("kalvor"), QStringLiteral("/shows/My"), QStringLiteral("Show.KAL")},
+         "/shows/My Show.KAL"},
         {{QStringLiteral("kalvor"), QStringLiteral("\"\"/a.kal\"\"")}, "\"/a.kal\""},
         {{QStringLiteral("kalvor"), QStringLiteral("/shows/notes.txt")}, ""},
         {{QStringLiteral("kalvor"), QStringLiteral("--verbose")}, ""},
@@ -39,8 +41,9 @@ TEST(PlaylistChoice, CommandLineThenDefaultThenLast) {
         {"", "  ", "", PlaylistSource::None, ""},
     };
     for (const auto& c : cases) {
-        const auto choice = choosePlaylist(QString::fromUtf8(c.commandLine), QString::fromUtf8(c.defaultPlaylist),
-                                           QString::fromUtf8(c.lastPlaylist));
+        const auto choice =
+            choosePlaylist(QString::fromUtf8(c.commandLine), QString::fromUtf8(c.defaultPlaylist),
+                           QString::fromUtf8(c.lastPlaylist));
         EXPECT_EQ(choice.source, c.source) << c.commandLine << "|" << c.defaultPlaylist;
         EXPECT_EQ(choice.path, QString::fromUtf8(c.path));
     }

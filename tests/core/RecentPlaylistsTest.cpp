@@ -10,13 +10,15 @@
 using namespace kalvor;
 
 TEST(RecentPlaylists, RoundTripKeepsNamesPathsAndOrder) {
-    const QString file = test::freshFolder(QStringLiteral("recent")) + QStringLiteral("/kalvor.playlists");
+    const QString file =
+        test::freshFolder(QStringLiteral("recent")) + QStringLiteral("/kalvor.playlists");
     RecentPlaylists out;
     ASSERT_TRUE(out.append(QStringLiteral("Hamlet"), QStringLiteral("/shows/Hamlet.kal")));
-    ASSERT_TRUE(out.append(QStringLiteral("Faust – Teil 1"), QStringLiteral("/shows/Faust Teil 1.kal")));
+    ASSERT_TRUE(
+        out.append(QStringLiteral("Faust – Teil 1"), QStringLiteral("/shows/Faust Teil 1.kal")));
     ASSERT_TRUE(out.write(file));
-    EXPECT_EQ(test::readFile(file),
-              QByteArray("Hamlet\r\n/shows/Hamlet.kal\r\nFaust \xE2\x80\x93 Teil 1\r\n/shows/Faust Teil 1.kal\r\n"));
+    EXPECT_EQ(test::readFile(file), QByteArray("Hamlet\r\n/shows/Hamlet.kal\r\nFaust \xE2\x80\x93 "
+                                               "Teil 1\r\n/shows/Faust Teil 1.kal\r\n"));
 
     RecentPlaylists in;
     EXPECT_EQ(in.read(file), 2);
@@ -34,12 +36,19 @@ TEST(RecentPlaylists, OddFilesAreReadWithoutLosingWhatIsThere) {
         QStringList names;
         QStringList paths; // first paths of the table
     } cases[] = {
-        {"odd line count", "A\r\n/a.kal\r\nB\r\n", {QStringLiteral("A"), QStringLiteral("B")},
+        {"odd line count",
+         "A\r\n/a.kal\r\nB\r\n",
+         {QStringLiteral("A"), QStringLiteral("B")},
          {QStringLiteral("/a.kal"), QString()}},
         {"LF only", "A\n/a.kal\n", {QStringLiteral("A")}, {QStringLiteral("/a.kal")}},
-        {"empty name keeps the path at its pair", "\r\n/a.kal\r\nB\r\n/b.kal\r\n", {QStringLiteral("B")},
+        {"empty name keeps the path at its pair",
+         "\r\n/a.kal\r\nB\r\n/b.kal\r\n",
+         {QStringLiteral("B")},
          {QStringLiteral("/a.kal"), QStringLiteral("/b.kal")}},
-        {"very long lines", "L\r\n" + longLine + "\r\n", {QStringLiteral("L")}, {QString::fromLatin1(longLine)}},
+        {"very long lines",
+         "L\r\n" + longLine + "\r\n",
+         {QStringLiteral("L")},
+         {QString::fromLatin1(longLine)}},
         {"empty file", "", {}, {QString()}},
     };
     for (const auto& c : cases) {

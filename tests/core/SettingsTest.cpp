@@ -29,24 +29,42 @@ TEST(Settings, FreshUserStartsWithTheDocumentedDefaults) {
         const char* expected;
     };
     const Case cases[] = {
-        {u"Language", "english"},          {u"Resizing", "1"},
-        {u"SavePresetsOnChange", "1"},     {u"IgnoreAutostart", "1"},
-        {u"SceneRollbackTime", "30"},      {u"EndSignalRange", "10"},
-        {u"ButtonColorPlayNew", "65280"},  {u"ButtonColorPause", "33023"},
-        {u"ButtonColorEnd", "3355647"},    {u"ButtonColorStopNew", "14140870"},
-        {u"SampleRate", "44100"},          {u"BufferSize", "500"},
-        {u"PreBufferSize", "500"},         {u"BaudRate", "19200"},
-        {u"ComMode", "User"},              {u"EnableCom", "OFF"},
-        {u"EchoCMD", "OFF"},               {u"SendACK", "OFF"},
-        {u"Logging", "OFF"},               {u"LogNotEmptyWarning", "OFF"},
-        {u"LogRestartCreate", "OFF"},      {u"LogResumeCreate", "OFF"},
-        {u"LogSaveBackup", "OFF"},         {u"PIOActivate", "OFF"},
-        {u"Port1Direction", "OFF"},        {u"Port3LDirection", "OFF"},
-        {u"XKeysChannelSelect", "ON"},     {u"XKeysStickLeds", "ON"},
-        {u"XKeysStickPlayLeds", "ON"},     {u"SoundListFontSize", "8,25"},
-        {u"SceneListFontSize", "8,25"},    {u"PreviewVolume", "94"},
-        {u"TouchScreenFontBold", "True"},  {u"LogFontItalic", "False"},
-        {u"LineFunctionNo. 24", "0"},      {u"PIOLineLogic 01", "1"},
+        {u"Language", "english"},
+        {u"Resizing", "1"},
+        {u"SavePresetsOnChange", "1"},
+        {u"IgnoreAutostart", "1"},
+        {u"SceneRollbackTime", "30"},
+        {u"EndSignalRange", "10"},
+        {u"ButtonColorPlayNew", "65280"},
+        {u"ButtonColorPause", "33023"},
+        {u"ButtonColorEnd", "3355647"},
+        {u"ButtonColorStopNew", "14140870"},
+        {u"SampleRate", "44100"},
+        {u"BufferSize", "500"},
+        {u"PreBufferSize", "500"},
+        {u"BaudRate", "19200"},
+        {u"ComMode", "User"},
+        {u"EnableCom", "OFF"},
+        {u"EchoCMD", "OFF"},
+        {u"SendACK", "OFF"},
+        {u"Logging", "OFF"},
+        {u"LogNotEmptyWarning", "OFF"},
+        {u"LogRestartCreate", "OFF"},
+        {u"LogResumeCreate", "OFF"},
+        {u"LogSaveBackup", "OFF"},
+        {u"PIOActivate", "OFF"},
+        {u"Port1Direction", "OFF"},
+        {u"Port3LDirection", "OFF"},
+        {u"XKeysChannelSelect", "ON"},
+        {u"XKeysStickLeds", "ON"},
+        {u"XKeysStickPlayLeds", "ON"},
+        {u"SoundListFontSize", "8,25"},
+        {u"SceneListFontSize", "8,25"},
+        {u"PreviewVolume", "94"},
+        {u"TouchScreenFontBold", "True"},
+        {u"LogFontItalic", "False"},
+        {u"LineFunctionNo. 24", "0"},
+        {u"PIOLineLogic 01", "1"},
         {u"LineFunctionText 07", "OFF (no function assigned)"},
     };
     for (const auto& c : cases) {
@@ -189,7 +207,7 @@ TEST(Settings, OnOffWritesKeepEachKeysOwnStyle) {
     test::ScriptedDialogs dialogs;
     const QString path = iniPath();
     Settings s(path);
-    s.setOn(u"EnableCom", true);      // an "ON"/"OFF" key
+    s.setOn(u"EnableCom", true);        // an "ON"/"OFF" key
     s.setOn(u"LoadLastPlaylist", true); // a "1"/"0" key
     ASSERT_TRUE(s.sync());
     const QByteArray file = readFile(path);

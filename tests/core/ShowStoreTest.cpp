@@ -1,7 +1,7 @@
 // The show store: fixed widths, display names, the preset memory's limits and shifting,
 // and the announcements windows rely on to mirror it.
-#include "core/FixedText.h"
 #include "core/ShowStore.h"
+#include "core/FixedText.h"
 #include "core/UiLanguage.h"
 
 #include <QSignalSpy>
@@ -20,7 +20,8 @@ TEST(FixedText, WidthsCountCharactersNotBytes) {
     const Case cases[] = {
         {QStringLiteral("Act 1"), 8, QStringLiteral("Act 1"), QStringLiteral("Act 1   ")},
         {QStringLiteral("Überblendung"), 5, QStringLiteral("Überb"), QStringLiteral("Überb")},
-        {QStringLiteral("  padded  "), 40, QStringLiteral("padded"), QStringLiteral("  padded") + QString(32, QLatin1Char(' '))},
+        {QStringLiteral("  padded  "), 40, QStringLiteral("padded"),
+         QStringLiteral("  padded") + QString(32, QLatin1Char(' '))},
         {QStringLiteral("ab") + QString::fromUtf8("\xF0\x9F\x8E\xB5") + QStringLiteral("cd"), 3,
          QStringLiteral("ab") + QString::fromUtf8("\xF0\x9F\x8E\xB5"),
          QStringLiteral("ab") + QString::fromUtf8("\xF0\x9F\x8E\xB5")},
@@ -72,7 +73,8 @@ TEST(ShowStore, FreshStoreHoldsThirtyThreeChannelsAndAnEmptyPresetMemory) {
 
 TEST(ShowStore, SelectingAnotherSoundResetsTheStartOffset) {
     ShowStore store;
-    store.setSoundList(4, {makeSoundEntry(QStringLiteral("/s/a.wav")), makeSoundEntry(QStringLiteral("/s/b.wav"))});
+    store.setSoundList(4, {makeSoundEntry(QStringLiteral("/s/a.wav")),
+                           makeSoundEntry(QStringLiteral("/s/b.wav"))});
     store.setSelectedSound(4, 0);
     store.assignments(4).startOffset = 44100;
     store.setSelectedSound(4, 0);
@@ -97,7 +99,8 @@ TEST(ShowStore, TextsAreCutToTheirWidths) {
     store.presets().rename(0, QStringLiteral("  Opening  ") + QString(50, QLatin1Char('x')));
     EXPECT_EQ(store.presets().names().at(0), store.presets().slot(0).name);
     // Cut at 40 characters as written, then trimmed, as a fixed-width field reads back.
-    EXPECT_EQ(store.presets().slot(0).name, QStringLiteral("Opening  ") + QString(29, QLatin1Char('x')));
+    EXPECT_EQ(store.presets().slot(0).name,
+              QStringLiteral("Opening  ") + QString(29, QLatin1Char('x')));
 }
 
 TEST(PresetMemory, HundredPresetsFillItAndSlotsShiftWithTheList) {

@@ -17,11 +17,18 @@ TEST(TextLines, ReadsEveryLineEndingAndEncodingWeMeet) {
         {"a\r\nb\r\n", {QStringLiteral("a"), QStringLiteral("b")}},
         {"a\nb", {QStringLiteral("a"), QStringLiteral("b")}},
         {"a\r\n\r\nb\r\n", {QStringLiteral("a"), QString(), QStringLiteral("b")}},
-        {"\xEF\xBB\xBF" "first\r\n", {QStringLiteral("first")}},
-        {"Gr\xC3\xBC\xC3\x9F" "e\r\n", {QStringLiteral("Grüße")}},
-        {"Gr\xFC\xDF" "e\r\n", {QStringLiteral("Grüße")}},                        // Windows-1252
-        {"\x80 \x93quoted\x94\r\n", {QString::fromUtf8("€ “quoted”")}},            // 0x80..0x9F
-        {"utf8 \xC3\xA9\r\ncp \xE9\r\n", {QStringLiteral("utf8 é"), QStringLiteral("cp é")}}, // per line
+        {"\xEF\xBB\xBF"
+         "first\r\n",
+         {QStringLiteral("first")}},
+        {"Gr\xC3\xBC\xC3\x9F"
+         "e\r\n",
+         {QStringLiteral("Grüße")}},
+        {"Gr\xFC\xDF"
+         "e\r\n",
+         {QStringLiteral("Grüße")}},                                    // Windows-1252
+        {"\x80 \x93quoted\x94\r\n", {QString::fromUtf8("€ “quoted”")}}, // 0x80..0x9F
+        {"utf8 \xC3\xA9\r\ncp \xE9\r\n",
+         {QStringLiteral("utf8 é"), QStringLiteral("cp é")}}, // per line
         {"", {}},
         {"trailing cr\r", {QStringLiteral("trailing cr")}},
     };
@@ -31,9 +38,11 @@ TEST(TextLines, ReadsEveryLineEndingAndEncodingWeMeet) {
 
 TEST(TextLines, WritesUtf8WithCrLfAndReadsItBack) {
     const QString path = test::freshFolder(QStringLiteral("lines")) + QStringLiteral("/x.txt");
-    const QStringList lines{QStringLiteral("Fileformat 17"), QStringLiteral("Überblendung"), QString(), QStringLiteral("~")};
+    const QStringList lines{QStringLiteral("Fileformat 17"), QStringLiteral("Überblendung"),
+                            QString(), QStringLiteral("~")};
     ASSERT_TRUE(writeTextLines(path, lines));
-    EXPECT_EQ(test::readFile(path), QByteArray("Fileformat 17\r\n\xC3\x9C" "berblendung\r\n\r\n~\r\n"));
+    EXPECT_EQ(test::readFile(path), QByteArray("Fileformat 17\r\n\xC3\x9C"
+                                               "berblendung\r\n\r\n~\r\n"));
     EXPECT_EQ(readTextLines(path).value(), lines);
 }
 
@@ -44,7 +53,8 @@ TEST(TextLines, AFailedSaveLeavesThePreviousFileWhole) {
 
     // The save cannot complete: the target's folder vanished under it.
     QString error;
-    EXPECT_FALSE(writeTextLines(dir + QStringLiteral("/gone/show.kal"), {QStringLiteral("x")}, &error));
+    EXPECT_FALSE(
+        writeTextLines(dir + QStringLiteral("/gone/show.kal"), {QStringLiteral("x")}, &error));
     EXPECT_FALSE(error.isEmpty());
 
     // A target that is a folder cannot be replaced; nothing else is touched.

@@ -20,7 +20,7 @@ struct RecordedBox {
 
 class ScriptedDialogs final : public Dialogs {
 public:
-    ScriptedDialogs();  // installs itself
+    ScriptedDialogs();           // installs itself
     ~ScriptedDialogs() override; // restores the fallback
 
     // Answers to the next message boxes, in order; once used up, Ok/No/Cancel follow.
@@ -44,7 +44,8 @@ public:
                                     const QString& defaultText) override;
     QStringList openFiles(const QString& title, const QString& folder, const QString& filter,
                           bool multiple) override;
-    QString saveFile(const QString& title, const QString& suggestedPath, const QString& filter) override;
+    QString saveFile(const QString& title, const QString& suggestedPath,
+                     const QString& filter) override;
     QString folder(const QString& title, const QString& startFolder) override;
     std::optional<FontChoice> font(const FontChoice& initial) override;
     std::optional<int> colour(int initial) override;

@@ -25,7 +25,8 @@ void setUpTestHome() {
     qputenv("XDG_CACHE_HOME", (home + QStringLiteral("/.cache")).toUtf8());
     const QString runtime = home + QStringLiteral("/runtime");
     QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(runtime,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
     QStandardPaths::setTestModeEnabled(false);
 }

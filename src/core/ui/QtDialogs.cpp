@@ -78,7 +78,8 @@ QtDialogs::~QtDialogs() {
 
 MessageResult QtDialogs::message(const QString& title, const QString& text, MessageIcon icon,
                                  MessageButtons buttons) {
-    QMessageBox box(toQtIcon(icon), title, QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
+    QMessageBox box(toQtIcon(icon), title,
+                    QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
                     toQtButtons(buttons), parent_);
     // A busy pointer over a question would tell the operator to wait, not to answer.
     const bool busy = QApplication::overrideCursor() != nullptr;
@@ -93,7 +94,8 @@ MessageResult QtDialogs::message(const QString& title, const QString& text, Mess
 std::optional<QString> QtDialogs::inputBox(const QString& title, const QString& prompt,
                                            const QString& defaultText) {
     bool ok = false;
-    const QString text = QInputDialog::getText(parent_, title, prompt, QLineEdit::Normal, defaultText, &ok);
+    const QString text =
+        QInputDialog::getText(parent_, title, prompt, QLineEdit::Normal, defaultText, &ok);
     if (!ok)
         return std::nullopt;
     return text;
@@ -107,7 +109,8 @@ QStringList QtDialogs::openFiles(const QString& title, const QString& folder, co
     return file.isEmpty() ? QStringList{} : QStringList{file};
 }
 
-QString QtDialogs::saveFile(const QString& title, const QString& suggestedPath, const QString& filter) {
+QString QtDialogs::saveFile(const QString& title, const QString& suggestedPath,
+                            const QString& filter) {
     // The program asks its own overwrite question, in its own words.
     return QFileDialog::getSaveFileName(parent_, title, suggestedPath, filter, nullptr,
                                         QFileDialog::DontConfirmOverwrite);

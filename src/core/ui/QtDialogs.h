@@ -25,7 +25,8 @@ public:
                                     const QString& defaultText) override;
     QStringList openFiles(const QString& title, const QString& folder, const QString& filter,
                           bool multiple) override;
-    QString saveFile(const QString& title, const QString& suggestedPath, const QString& filter) override;
+    QString saveFile(const QString& title, const QString& suggestedPath,
+                     const QString& filter) override;
     QString folder(const QString& title, const QString& startFolder) override;
     std::optional<FontChoice> font(const FontChoice& initial) override;
     std::optional<int> colour(int initial) override;

@@ -50,12 +50,15 @@ SystemMessagesWindow::SystemMessagesWindow(QWidget* parent)
         show();
         raise();
     });
-    connect(&messages, &SystemMessages::showAudioMessagesChanged, chkShowAudioDebug_, &QCheckBox::setChecked);
-    connect(chkShowAudioDebug_, &QCheckBox::toggled, &messages, &SystemMessages::setShowAudioMessages);
+    connect(&messages, &SystemMessages::showAudioMessagesChanged, chkShowAudioDebug_,
+            &QCheckBox::setChecked);
+    connect(chkShowAudioDebug_, &QCheckBox::toggled, &messages,
+            &SystemMessages::setShowAudioMessages);
     connect(chkOnTop_, &QCheckBox::toggled, this, &SystemMessagesWindow::setOnTop);
     connect(cmdClear_, &QPushButton::clicked, &messages, &SystemMessages::clear);
     connect(cmdClose_, &QPushButton::clicked, this, &QWidget::hide);
-    connect(&UiLanguage::instance(), &UiLanguage::changed, this, &SystemMessagesWindow::applyCaptions);
+    connect(&UiLanguage::instance(), &UiLanguage::changed, this,
+            &SystemMessagesWindow::applyCaptions);
     applyCaptions();
 }
 
