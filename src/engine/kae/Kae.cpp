@@ -1,0 +1,547 @@
+// The KAE engine's slot operations: load and free, transport, positions and lengths,
+// attributes, slides, fades and their notifications, levels, the error report.
+// See Kae.h. UI thread.
+#include "engine/kae/Kae.h"
+
+#include "core/Limits.h"
+#include "core/Settings.h"
+#include "core/ShowStore.h"
+#include "core/SystemMessages.h"
+#include "engine/kae/KaeMessageDispatcher.h"
+
+namespace kalvor {
+
+namespace engine {
+
+namespace {
+KaeEngine* g_engine = nullptr;
+} // namespace
+
+KaeEngine::KaeEngine(audio::AudioLib& lib, ShowStore& store, Settings& settings)
+    : lib_(lib), store_(store), settings_(settings), devices_(std::make_unique<OutputDeviceList>()),
+      dispatcher_(std::make_unique<KaeMessageDispatcher>(*this)) {
+    g_engine = this;
+}
+
+KaeEngine::~KaeEngine() {
+    if (g_engine == this)
+        g_engine = nullptr;
+}
+
+KaeEngine* currentEngine() {
+    return g_engine;
+}
+
+} // namespace engine
+
+using engine::KaeEngine;
+using engine::KaeSlot;
+
+namespace {
+
+// The engine and the slot's entry, or nullptr for a slot outside 0..32 or no engine.
+KaeEngine* engineFor(int slot) {
+    KaeEngine* e = engine::currentEngine();
+    if (!e || slot < 0 || slot >= engine::kSlotCount)
+        return nullptr;
+    return e;
+}
+
+audio::Handle streamOf(int slot) {
+    KaeEngine* e = engineFor(slot);
+    return e ? e->slot(slot).stream : 0;
+}
+
+void moduleLine(const char* operation) {
+    AddAudioDebugMessage(QStringLiteral("KAE Module: ") + QLatin1String(operation));
+}
+
+// The "line" failures: the operation's name, then the report.
+void failWithLine(int slot, const char* operation, const char* text) {
+    moduleLine(operation);
+    KAE__ReportError(slot, QLatin1String(text));
+}
+
+} // namespace
+
+void KAE__ReportError(int slot, const QString& text) {
+    KaeEngine* e = engine::currentEngine();
+    const int code = e ? static_cast<int>(e->lib().errorGetCode()) : -1;
+    AddAudioDebugMessage(QStringLiteral("KAE: Error in audio channel ") + QString::number(slot));
+    AddAudioDebugMessage(QStringLiteral("KAE: Error Message: ") + text);
+    AddAudioDebugMessage(QStringLiteral("KAE: Error No.: ") + QString::number(code));
+}
+
+// --- Load and free ----------------------------------------------------------------------
+
+void KAE__Stream_Free(int slot) {
+    KaeEngine* e = engineFor(slot);
+    if (!e)
+        return;
+    KaeSlot& s = e->slot(slot);
+    if (s.stream == 0)
+        return;
+    moduleLine("KAE__Stream_Free");
+    AddAudioDebugMessage(QStringLiteral("Freeing Handle: ") + QString::number(s.stream) +
+                         QStringLiteral(" for Channel: ") + QString::number(slot + 1));
+    e->lib().streamFree(s.stream);
+    s.stream = 0;
+    s.loopStart = 0;
+    // The effects went with the stream; Apply attaches them to the next one.
+    e->store().channel(slot).handles = EffectHandles{};
+    s.fadeInSync = 0;
+    s.fadeOutSync = 0;
+}
+
+bool KAE__Channel_Load_Sound(int slot, const QString& path) {
+    KaeEngine* e = engineFor(slot);
+    if (!e || path.isEmpty())
+        return false;
+    KAE__Stream_Free(slot);
+    moduleLine("KAE__Channel_Load_Sound");
+    KAE__Channel_CheckSurroundFlags(slot, path);
+
+    audio::AudioLib& lib = e->lib();
+    Channel& ch = e->store().channel(slot);
+    KaeSlot& s = e->slot(slot);
+    lib.setDevice(ch.deviceNumber);
+    std::uint32_t flags = static_cast<std::uint32_t>(ch.surroundDestination);
+    if (e->settings().integer(u"BitResolution") != 16)
+        flags |= audio::flags::Float;
+    // Only the exact lower-case ending takes the WMA path, as the program always did.
+    const bool wma = path.right(4) == QLatin1String(".wma");
+    s.stream = wma ? lib.wmaStreamCreateFile(path, flags) : lib.streamCreateFile(path, flags);
+    AddAudioDebugMessage(QStringLiteral("Attaching: ") + path + QStringLiteral(" to device: ") +
+                         ch.outputName + QStringLiteral(" with Handle: ") +
+                         QString::number(s.stream));
+    if (s.stream == 0) {
+        AddAudioDebugMessage(QStringLiteral("Attaching has failed, Handle is zero!"));
+        ch.fileName.clear();
+        e->store().announceChannel(slot, ChannelAspect::Sound);
+        return false;
+    }
+    AddAudioDebugMessage(QStringLiteral("Attaching successful!"));
+    lib.channelPreBuf(s.stream, e->settings().integer(u"PreBufferSize"));
+    KAE__Channel_GetInfo(slot);
+    ch.sampleRate = KAE__Channel_GetFrequency(slot);
+    ch.playbackFrequency = engine::playbackFrequency(ch.sampleRate, ch.variSpeed);
+    KAE__Channel_SetFrequency(slot);
+    ch.fileName = path;
+    KAE__Channel_SetSyncEnd(slot);
+    e->store().announceChannel(slot, ChannelAspect::Sound);
+    return true;
+}
+
+void KAE__Channel_ApplySettings(int slot) {
+    KaeEngine* e = engineFor(slot);
+    if (!e)
+        return;
+    KAE__Channel_SetVolume(slot);
+    KAE__Channel_SetPan(slot);
+    Channel& ch = e->store().channel(slot);
+    ch.playbackFrequency = engine::playbackFrequency(ch.sampleRate, ch.variSpeed);
+    KAE__Channel_SetFrequency(slot);
+    for (const QString& place : ch.effects.fxChain) {
+        const auto effect = engine::effectFromChainName(place);
+        if (!effect || e->slot(slot).stream == 0)
+            continue;
+        const EffectSettings& fx = ch.effects;
+        const bool active = (*effect == engine::KaeEffect::EQ && fx.eqActive) ||
+                            (*effect == engine::KaeEffect::Reverb && fx.reverbActive) ||
+                            (*effect == engine::KaeEffect::Delay && fx.delayActive) ||
+                            (*effect == engine::KaeEffect::Chorus && fx.chorusActive) ||
+                            (*effect == engine::KaeEffect::Flanger && fx.flangerActive);
+        if (!active)
+            continue;
+        KAE__Channel_AttachEffect(slot, *effect);
+        KAE__Channel_SetEffectParameters(slot, *effect);
+    }
+}
+
+// --- Transport ----------------------------------------------------------------------------
+
+bool KAE__Channel_Play(int slot, bool restart, bool loop) {
+    KaeEngine* e = engineFor(slot);
+    if (!e)
+        return false;
+    KaeSlot& s = e->slot(slot);
+    audio::AudioLib& lib = e->lib();
+    lib.channelSetFlags(s.stream, loop ? audio::flags::Loop : 0);
+    // A looping channel goes round from its start offset; the library does the wrap in
+    // the mix, so the head of the file is never heard between the end and the seek.
+    if (s.stream != 0 && slot < kChannelCount) {
+        const std::int64_t offset = e->store().assignments(slot).startOffset;
+        if (lib.channelSetLoopStart(s.stream, offset))
+            s.loopStart = offset;
+    }
+    if (!lib.channelPlay(s.stream, restart)) {
+        KAE__ReportError(slot, QStringLiteral("Error while playing stream"));
+        return false;
+    }
+    return true;
+}
+
+bool KAE__Channel_Pause(int slot) {
+    KaeEngine* e = engineFor(slot);
+    if (!e)
+        return false;
+    if (!e->lib().channelPause(e->slot(slot).stream)) {
+        KAE__ReportError(slot, QStringLiteral("Error while pausing stream"));
+        return false;
+    }
+    return true;
+}
+
+bool KAE__Channel_Stop(int slot) {
+    KaeEngine* e = engineFor(slot);
+    if (!e)
+        return false;
+    if (!e->lib().channelStop(e->slot(slot).stream)) {
+        KAE__ReportError(slot, QStringLiteral("Error while stopping stream"));
+        return false;
+    }
+    return true;
+}
+
+namespace {
+audio::ActiveState stateOf(int slot) {
+    KaeEngine* e = engineFor(slot);
+    if (!e || e->slot(slot).stream == 0)
+        return audio::ActiveState::Stopped;
+    return e->lib().channelIsActive(e->slot(slot).stream);
+}
+} // namespace
+
+bool KAE__Channel_IsPlaying(int slot) {
+    return stateOf(slot) == audio::ActiveState::Playing;
+}
+
+bool KAE__Channel_IsPaused(int slot) {
+    return stateOf(slot) == audio::ActiveState::Paused;
+}
+
+bool KAE__Channel_IsStopped(int slot) {
+    return stateOf(slot) == audio::ActiveState::Stopped;
+}
+
+// --- Positions and lengths ----------------------------------------------------------------
+
+namespace {
+int fileChannelsOf(int slot) {
+    KaeEngine* e = engineFor(slot);
+    return e ? e->store().channel(slot).fileChannels : 0;
+}
+} // namespace
+
+std::int64_t KAE__Channel_GetPosition(int slot) {
+    KaeEngine* e = engineFor(slot);
+    const std::int64_t bytes = e ? e->lib().channelGetPosition(streamOf(slot)) : -1;
+    if (bytes < 0) {
+        failWithLine(slot, "KAE__Channel_GetPosition", "Error while retrieving Position");
+        return -1;
+    }
+    return bytes;
+}
+
+std::int64_t KAE__Channel_GetPositionInSamples(int slot) {
+    KaeEngine* e = engineFor(slot);
+    const std::int64_t bytes = e ? e->lib().channelGetPosition(streamOf(slot)) : -1;
+    if (bytes < 0) {
+        failWithLine(slot, "KAE__Channel_GetPositionInSamples",
+                     "Error while retrieving Position in Samples");
+        return -1;
+    }
+    return engine::framesFromBytes(bytes, fileChannelsOf(slot)).value_or(0);
+}
+
+std::int64_t KAE__Channel_GetPositionInSec(int slot) {
+    KaeEngine* e = engineFor(slot);
+    const audio::Handle h = streamOf(slot);
+    const std::int64_t bytes = e ? e->lib().channelGetPosition(h) : -1;
+    const double seconds = bytes >= 0 ? e->lib().channelBytes2Seconds(h, bytes) : -1.0;
+    if (seconds < 0) {
+        failWithLine(slot, "KAE__Channel_GetPositionInSec",
+                     "Error while retrieving Time in Seconds");
+        return 0;
+    }
+    return engine::roundHalfEven(seconds);
+}
+
+bool KAE__Channel_SetPosition(int slot, std::int64_t bytes) {
+    KaeEngine* e = engineFor(slot);
+    if (!e || !e->lib().channelSetPosition(streamOf(slot), bytes)) {
+        failWithLine(slot, "KAE__Channel_SetPosition", "Error while setting Position");
+        return false;
+    }
+    return true;
+}
+
+bool KAE__Channel_SetPositionInSamples(int slot, std::int64_t frames) {
+    KaeEngine* e = engineFor(slot);
+    const auto bytes = engine::bytesFromFrames(frames, fileChannelsOf(slot));
+    if (!e || !bytes || !e->lib().channelSetPosition(streamOf(slot), *bytes)) {
+        failWithLine(slot, "KAE__Channel_SetPositionInSamples",
+                     "Error while setting Position in Samples");
+        return false;
+    }
+    return true;
+}
+
+bool KAE__Channel_SetPositionInSec(int slot, std::int64_t seconds) {
+    KaeEngine* e = engineFor(slot);
+    if (!e)
+        return false;
+    const audio::Handle h = streamOf(slot);
+    const std::int64_t bytes = e->lib().channelSeconds2Bytes(h, static_cast<double>(seconds));
+    if (bytes < 0)
+        return false;
+    if (!e->lib().channelSetPosition(h, bytes)) {
+        failWithLine(slot, "KAE__Channel_SetPositionInSec", "Error while setting Position in Sec");
+        return false;
+    }
+    return true;
+}
+
+std::int64_t KAE__Channel_GetLength(int slot) {
+    KaeEngine* e = engineFor(slot);
+    const std::int64_t bytes = e ? e->lib().channelGetLength(streamOf(slot)) : -1;
+    if (bytes < 0) {
+        KAE__ReportError(slot, QStringLiteral("Error while retrieving stream length"));
+        return -1;
+    }
+    return bytes;
+}
+
+std::int64_t KAE__Channel_GetLengthInSamples(int slot) {
+    KaeEngine* e = engineFor(slot);
+    const std::int64_t bytes = e ? e->lib().channelGetLength(streamOf(slot)) : -1;
+    if (bytes < 0) {
+        KAE__ReportError(slot, QStringLiteral("Error while retrieving stream length"));
+        return -1;
+    }
+    return engine::framesFromBytes(bytes, fileChannelsOf(slot)).value_or(0);
+}
+
+namespace {
+// The stream's length in seconds, or a negative value when it cannot be read.
+double lengthSeconds(int slot) {
+    KaeEngine* e = engineFor(slot);
+    const audio::Handle h = streamOf(slot);
+    const std::int64_t bytes = e ? e->lib().channelGetLength(h) : -1;
+    return bytes >= 0 ? e->lib().channelBytes2Seconds(h, bytes) : -1.0;
+}
+} // namespace
+
+std::int64_t KAE__Channel_GetLengthInSec(int slot) {
+    const double seconds = lengthSeconds(slot);
+    if (seconds < 0) {
+        failWithLine(slot, "KAE__Channel_GetLengthInSec",
+                     "Error while retrieving Length in Seconds");
+        return 0;
+    }
+    return engine::roundHalfEven(seconds);
+}
+
+QString KAE__Channel_GetLengthStringHMS(int slot) {
+    const double seconds = lengthSeconds(slot);
+    if (seconds < 0) {
+        failWithLine(slot, "KAE__Channel_GetLengthStringHMS",
+                     "Error while retrieving Length String");
+        return QStringLiteral("--:--:--");
+    }
+    return engine::hmsText(engine::roundHalfEven(seconds));
+}
+
+// --- Format and attributes ----------------------------------------------------------------
+
+void KAE__Channel_GetInfo(int slot) {
+    KaeEngine* e = engineFor(slot);
+    if (!e || e->slot(slot).stream == 0)
+        return;
+    Channel& ch = e->store().channel(slot);
+    audio::StreamInfo info;
+    if (!e->lib().channelGetInfo(e->slot(slot).stream, info)) {
+        // The program has always named the channel here, not the slot.
+        KAE__ReportError(slot + 1, QStringLiteral("Error while retrieving Channel Info"));
+        ch.fileChannels = 0;
+        return;
+    }
+    ch.fileChannels = info.channels;
+    ch.fileBits = info.fileBits != 0 ? info.fileBits : info.resolution;
+}
+
+int KAE__Channel_GetFrequency(int slot) {
+    KaeEngine* e = engineFor(slot);
+    int freq = -1;
+    int volume = 0;
+    int pan = 0;
+    if (!e || !e->lib().channelGetAttributes(streamOf(slot), &freq, &volume, &pan)) {
+        failWithLine(slot, "KAE__Channel_GetFrequency", "Error while retrieving Frequency setting");
+        return -1;
+    }
+    return freq;
+}
+
+bool KAE__Channel_SetVolume(int slot) {
+    KaeEngine* e = engineFor(slot);
+    if (!e || e->slot(slot).stream == 0)
+        return false;
+    if (!e->lib().channelSetAttributes(e->slot(slot).stream, -1, e->store().channel(slot).volume,
+                                       -101)) {
+        failWithLine(slot, "KAE__Channel_SetVolume", "Error while setting Volume");
+        return false;
+    }
+    return true;
+}
+
+bool KAE__Channel_SetPan(int slot) {
+    KaeEngine* e = engineFor(slot);
+    if (!e || e->slot(slot).stream == 0)
+        return false;
+    if (!e->lib().channelSetAttributes(e->slot(slot).stream, -1, -1,
+                                       e->store().channel(slot).pan)) {
+        failWithLine(slot, "KAE__Channel_SetPan", "Error while setting Pan");
+        return false;
+    }
+    return true;
+}
+
+bool KAE__Channel_SetFrequency(int slot) {
+    KaeEngine* e = engineFor(slot);
+    if (!e || e->slot(slot).stream == 0)
+        return false;
+    if (!e->lib().channelSetAttributes(e->slot(slot).stream,
+                                       e->store().channel(slot).playbackFrequency, -1, -101)) {
+        failWithLine(slot, "KAE__Channel_SetFrequency", "Error while setting Frequency");
+        return false;
+    }
+    return true;
+}
+
+bool KAE__Channel_SlideVolume(int slot, int volume, int ms) {
+    KaeEngine* e = engineFor(slot);
+    if (!e || e->slot(slot).stream == 0)
+        return false;
+    if (!e->lib().channelSlideAttributes(e->slot(slot).stream, -1, volume, -101, ms)) {
+        failWithLine(slot, "KAE__Channel_SlideVolume", "Error while setting SlideVolume");
+        return false;
+    }
+    return true;
+}
+
+bool KAE__Channel_IsVolumeSliding(int slot) {
+    KaeEngine* e = engineFor(slot);
+    if (!e || e->slot(slot).stream == 0)
+        return false;
+    return (e->lib().channelIsSliding(e->slot(slot).stream) & 2u) != 0;
+}
+
+void KAE__Channel_CancelFade(int slot) {
+    KaeEngine* e = engineFor(slot);
+    if (!e)
+        return;
+    KaeSlot& s = e->slot(slot);
+    audio::AudioLib& lib = e->lib();
+    if (KAE__Channel_IsVolumeSliding(slot))
+        lib.channelSlideAttributes(s.stream, -1, e->store().channel(slot).volume, -101, 10);
+    // The notifications go in any case: a segment that ended just before the cancel has
+    // its message still queued, and it must not start the next segment.
+    if (s.fadeInSync != 0)
+        lib.channelRemoveSync(s.stream, s.fadeInSync);
+    if (s.fadeOutSync != 0)
+        lib.channelRemoveSync(s.stream, s.fadeOutSync);
+    s.fadeInSync = 0;
+    s.fadeOutSync = 0;
+}
+
+// --- Notifications and fades --------------------------------------------------------------
+
+void KAE__Channel_SetSyncEnd(int slot) {
+    KaeEngine* e = engineFor(slot);
+    if (!e)
+        return;
+    // Lives as long as the stream; nothing removes it.
+    if (e->lib().channelSetSync(streamOf(slot), audio::sync::End, 0, engine::kMessageEndOfSound,
+                                slot) == 0)
+        failWithLine(slot, "KAE__Channel_SetSyncEnd", "Error while setting End Sync Mark");
+}
+
+void KAE__Channel_SetSyncFadeIn(int slot) {
+    KaeEngine* e = engineFor(slot);
+    if (!e)
+        return;
+    KaeSlot& s = e->slot(slot);
+    if (s.fadeOutSync != 0) {
+        e->lib().channelRemoveSync(s.stream, s.fadeOutSync);
+        s.fadeOutSync = 0;
+    }
+    s.fadeInSync =
+        e->lib().channelSetSync(s.stream, audio::sync::SlideOnce, 0, engine::kMessageFadeIn, slot);
+    if (s.fadeInSync == 0)
+        failWithLine(slot, "KAE__Channel_SetSyncFadeIn", "Error while setting FadeIn Sync Mark");
+}
+
+void KAE__Channel_SetSyncFadeOut(int slot) {
+    KaeEngine* e = engineFor(slot);
+    if (!e)
+        return;
+    KaeSlot& s = e->slot(slot);
+    if (s.fadeInSync != 0) {
+        e->lib().channelRemoveSync(s.stream, s.fadeInSync);
+        s.fadeInSync = 0;
+    }
+    s.fadeOutSync =
+        e->lib().channelSetSync(s.stream, audio::sync::SlideOnce, 0, engine::kMessageFadeOut, slot);
+    if (s.fadeOutSync == 0)
+        failWithLine(slot, "KAE__Channel_SetSyncFadeOut", "Error while setting FadeOut Sync Mark");
+}
+
+int KAE__Channel_FadeInLevel(int slot) {
+    KaeEngine* e = engineFor(slot);
+    if (!e)
+        return 0;
+    const Channel& ch = e->store().channel(slot);
+    return engine::fadeInLevel(ch.volume, ch.fadeIn.curve, e->slot(slot).fadeInStep++);
+}
+
+int KAE__Channel_FadeOutLevel(int slot) {
+    KaeEngine* e = engineFor(slot);
+    if (!e)
+        return 0;
+    const Channel& ch = e->store().channel(slot);
+    return engine::fadeOutLevel(ch.volume, ch.fadeOut.curve, e->slot(slot).fadeOutStep++);
+}
+
+bool KAE__Channel_StartFadeIn(int slot) {
+    KaeEngine* e = engineFor(slot);
+    if (!e || e->slot(slot).stream == 0)
+        return false;
+    KAE__Channel_SetSyncFadeIn(slot);
+    e->slot(slot).fadeInStep = 1;
+    e->lib().channelSetAttributes(e->slot(slot).stream, -1, 0, -101);
+    const int level = KAE__Channel_FadeInLevel(slot);
+    return KAE__Channel_SlideVolume(slot, level,
+                                    engine::fadeSegmentMs(e->store().channel(slot).fadeIn.time));
+}
+
+bool KAE__Channel_StartFadeOut(int slot) {
+    KaeEngine* e = engineFor(slot);
+    if (!e || e->slot(slot).stream == 0)
+        return false;
+    KAE__Channel_SetSyncFadeOut(slot);
+    e->slot(slot).fadeOutStep = 1;
+    const int level = KAE__Channel_FadeOutLevel(slot);
+    return KAE__Channel_SlideVolume(slot, level,
+                                    engine::fadeSegmentMs(e->store().channel(slot).fadeOut.time));
+}
+
+std::int32_t KAE__Channel_GetLevel(int slot) {
+    KaeEngine* e = engineFor(slot);
+    if (!e || e->slot(slot).stream == 0)
+        return 0;
+    // A full-scale right side (32768 << 16) sets the sign bit; only -1 is the failure.
+    const std::int32_t level = e->lib().channelGetLevel(e->slot(slot).stream);
+    return level == -1 ? 0 : level;
+}
+
+} // namespace kalvor

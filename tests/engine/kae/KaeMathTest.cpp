@@ -1,0 +1,125 @@
+// The engine's arithmetic as operators meet it: fade levels heard, meter dB shown,
+// lengths shown as "hh:mm:ss", positions shown in frames, vari-speed rates.
+#include "engine/kae/KaeMath.h"
+
+#include <gtest/gtest.h>
+
+using namespace kalvor;
+using namespace kalvor::engine;
+
+TEST(KaeMath, LevelToDbMatchesTheMeterScale) {
+    const struct {
+        int peak;
+        int db;
+    } cases[] = {
+        {32768, 0},  {16384, -6}, {0, -99},   {-5, -99},
+        {1, -90},    {3277, -20}, {328, -40}, {23170, -3}, // 20 log10(23170/32768) = -3.0103
+        {11585, -9},                                       // -9.031
+        {29205, -1}, // -1.0004: just past a half would be wrong either way
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(KAE__LevelToDB(c.peak), c.db) << "peak " << c.peak;
+}
+
+TEST(KaeMath, FadeLevelsFollowTheCurveTables) {
+    const struct {
+        int volume, curve;
+        int in[6];  // steps 0..5
+        int out[6]; // steps 0..5
+    } cases[] = {
+        {94, 2, {0, 38, 56, 75, 94, 0}, {0, 75, 56, 38, 0, 0}},
+        {94, 1, {0, 66, 75, 85, 94, 0}, {0, 70, 52, 33, 0, 0}},
+        {94, 3, {0, 33, 52, 70, 94, 0}, {0, 85, 75, 66, 0, 0}},
+        {100, 2, {0, 40, 60, 80, 100, 0}, {0, 80, 60, 40, 0, 0}},
+        // Halves go to the even neighbour: 50 x 35 % = 17.5 -> 18, 50 x 55 % = 27.5 -> 28,
+        // 30 x 35 % = 10.5 -> 10, 30 x 75 % = 22.5 -> 22, 10 x 35 % = 3.5 -> 4.
+        {50, 3, {0, 18, 28, 38, 50, 0}, {0, 45, 40, 35, 0, 0}},
+        {30, 3, {0, 10, 16, 22, 30, 0}, {0, 27, 24, 21, 0, 0}},
+        {10, 3, {0, 4, 6, 8, 10, 0}, {0, 9, 8, 7, 0, 0}},
+        // An unknown curve still ends on the full volume (fade-in) or silence.
+        {94, 0, {0, 0, 0, 0, 94, 0}, {0, 0, 0, 0, 0, 0}},
+        {94, 4, {0, 0, 0, 0, 94, 0}, {0, 0, 0, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        for (int step = 0; step < 6; ++step) {
+            EXPECT_EQ(fadeInLevel(c.volume, c.curve, step), c.in[step])
+                << "in volume " << c.volume << " curve " << c.curve << " step " << step;
+            EXPECT_EQ(fadeOutLevel(c.volume, c.curve, step), c.out[step])
+                << "out volume " << c.volume << " curve " << c.curve << " step " << step;
+        }
+    }
+}
+
+TEST(KaeMath, RoundingTakesHalvesToTheEvenNeighbour) {
+    const struct {
+        std::int64_t num, den, result;
+    } cases[] = {
+        {5, 2, 2},       {7, 2, 4},       {-5, 2, -2},     {-7, 2, -4},       {1050, 100, 10},
+        {1150, 100, 12}, {1049, 100, 10}, {1051, 100, 11}, {-1051, 100, -11}, {0, 4, 0},
+        {1002, 4, 250},  {1006, 4, 252},  {1001, 4, 250},  {1003, 4, 251},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(roundHalfEvenDiv(c.num, c.den), c.result) << c.num << "/" << c.den;
+    EXPECT_EQ(roundHalfEven(2.5), 2);
+    EXPECT_EQ(roundHalfEven(3.5), 4);
+    EXPECT_EQ(roundHalfEven(-2.5), -2);
+    EXPECT_EQ(roundHalfEven(2.5000001), 3);
+}
+
+TEST(KaeMath, PlaybackFrequencyFollowsVariSpeed) {
+    const struct {
+        int rate, variSpeed, result;
+    } cases[] = {
+        {44100, 0, 44100},   {44100, 10, 48510}, {44100, -50, 22050},
+        {44100, 100, 88200}, {22050, 1, 22270}, // 220.5 -> 220
+        {22050, 3, 22712},                      // 661.5 -> 662
+        {22050, -1, 21830},                     // -220.5 -> -220
+        {48000, -100, 0},    {0, 25, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(playbackFrequency(c.rate, c.variSpeed), c.result) << c.rate << " " << c.variSpeed;
+}
+
+TEST(KaeMath, FramesFromBytesOnlyForMonoAndStereo) {
+    const struct {
+        std::int64_t bytes;
+        int channels;
+        std::optional<std::int64_t> frames;
+    } cases[] = {
+        {0, 1, 0},
+        {88200, 1, 44100},
+        {176400, 2, 44100},
+        {6, 2, 2},  // 1.5 -> 2
+        {10, 2, 2}, // 2.5 -> 2
+        {3, 1, 2},  // 1.5 -> 2
+        {5, 1, 2},  // 2.5 -> 2
+        {4000, 4, std::nullopt},
+        {4000, 6, std::nullopt},
+        {4000, 0, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(framesFromBytes(c.bytes, c.channels), c.frames) << c.bytes << " " << c.channels;
+    EXPECT_EQ(bytesFromFrames(44100, 1), 88200);
+    EXPECT_EQ(bytesFromFrames(44100, 2), 176400);
+    EXPECT_EQ(bytesFromFrames(44100, 6), std::nullopt);
+}
+
+TEST(KaeMath, LengthTextIsHoursMinutesSeconds) {
+    const struct {
+        std::int64_t seconds;
+        const char* text;
+    } cases[] = {
+        {0, "00:00:00"},    {59, "00:00:59"},   {60, "00:01:00"},     {3599, "00:59:59"},
+        {3600, "01:00:00"}, {3723, "01:02:03"}, {359999, "99:59:59"}, {360000, "100:00:00"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(hmsText(c.seconds), QString::fromLatin1(c.text));
+}
+
+TEST(KaeMath, FadeSegmentsAreAQuarterOfTheFade) {
+    EXPECT_EQ(fadeSegmentMs(1000), 250);
+    EXPECT_EQ(fadeSegmentMs(1002), 250); // 250.5
+    EXPECT_EQ(fadeSegmentMs(1006), 252); // 251.5
+    EXPECT_EQ(fadeSegmentMs(3), 1);      // 0.75
+    EXPECT_EQ(fadeSegmentMs(0), 0);
+}
