@@ -1,0 +1,70 @@
+// Echo; see Echo.h. allocate: control thread; configure/clear/render: audio thread.
+#include "engine/dsp/Echo.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+namespace kalvor::engine::dsp {
+
+namespace {
+constexpr float kMaxLoopGain = 0.98f;
+} // namespace
+
+int Echo::delayFrames(float ms, int sampleRate) {
+    return std::max(1, static_cast<int>(std::lround(double(ms) * sampleRate / 1000.0)));
+}
+
+void Echo::allocate() {
+    const unsigned longest = static_cast<unsigned>(delayFrames(range::kEchoDelay.max, sampleRate_));
+    const unsigned frames = std::bit_ceil(longest + 1);
+    line_.assign(std::size_t{frames} * channels_, 0.0f);
+    mask_ = frames - 1;
+}
+
+void Echo::configure(const DsfxEcho& params) noexcept {
+    mix_ = params.wetDryMix / 100.0f;
+    // 100 % would keep every repeat forever and let a steady sound build up without bound
+    // in the loop; the top of the knob stops just short of that.
+    feedback_ = std::min(params.feedback / 100.0f, kMaxLoopGain);
+    const unsigned left = static_cast<unsigned>(delayFrames(params.leftDelay, sampleRate_));
+    const unsigned right = static_cast<unsigned>(delayFrames(params.rightDelay, sampleRate_));
+    for (int ch = 0; ch < channels_; ++ch) {
+        delay_[ch] = (ch % 2 == 0) ? left : right;
+        // Pairs (0,1), (2,3), ... swap sides on each repeat; a lone last channel (mono, or
+        // an odd count) has no partner and feeds itself.
+        const int partner = (ch % 2 == 0) ? ch + 1 : ch - 1;
+        feedFrom_[ch] = (params.panDelay != 0 && partner < channels_) ? partner : ch;
+    }
+}
+
+void Echo::clear() noexcept {
+    std::fill(line_.begin(), line_.end(), 0.0f);
+    write_ = 0;
+}
+
+void Echo::render(float* interleaved, int frames) noexcept {
+    const int channels = channels_;
+    const unsigned mask = mask_;
+    const float mix = mix_;
+    const float feedback = feedback_;
+    float* line = line_.data();
+    unsigned write = write_;
+    std::array<float, kMaxChannels> wet{};
+    for (int i = 0; i < frames; ++i) {
+        float* frame = interleaved + std::size_t(i) * channels;
+        for (int ch = 0; ch < channels; ++ch)
+            wet[ch] = line[((write - delay_[ch]) & mask) * channels + ch];
+        float* slot = line + std::size_t(write) * channels;
+        for (int ch = 0; ch < channels; ++ch) {
+            const float dry = frame[ch];
+            slot[ch] = dry + feedback * wet[feedFrom_[ch]];
+            // dry + mix * (wet - dry): mix 0 leaves the sample exactly as it was.
+            frame[ch] = dry + mix * (wet[ch] - dry);
+        }
+        write = (write + 1) & mask;
+    }
+    write_ = write;
+}
+
+} // namespace kalvor::engine::dsp

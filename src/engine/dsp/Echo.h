@@ -1,0 +1,38 @@
+// Echo: a delay line per channel with feedback. Even channels (left, front left, ...) take
+// the left delay, odd channels the right delay, both rounded to whole samples so a repeat
+// lands exactly where the knob says. With pan delay each repeat crosses to the partner
+// side, so the delays of the two sides alternate from one repeat to the next.
+//
+// Threads as for every Effect (see Effect.h).
+#pragma once
+
+#include "engine/dsp/Effect.h"
+
+#include <array>
+#include <vector>
+
+namespace kalvor::engine::dsp {
+
+class Echo final : public EffectWith<DsfxEcho, EffectType::Echo> {
+public:
+    // The delay in frames that `ms` gives at `sampleRate`. Any thread.
+    static int delayFrames(float ms, int sampleRate);
+
+private:
+    void allocate() override;
+    void configure(const DsfxEcho& params) noexcept override;
+    void clear() noexcept override;
+    void render(float* interleaved, int frames) noexcept override;
+
+    // Interleaved ring of the longest delay (2 s) rounded up to a power of two, sized in
+    // prepare(); the callback only indexes into it with a mask.
+    std::vector<float> line_;
+    unsigned mask_ = 0; // frames - 1
+    unsigned write_ = 0;
+    std::array<unsigned, kMaxChannels> delay_{};
+    std::array<int, kMaxChannels> feedFrom_{}; // channel whose echo feeds this line
+    float mix_ = 0.0f;
+    float feedback_ = 0.0f;
+};
+
+} // namespace kalvor::engine::dsp

@@ -1,0 +1,136 @@
+// The common face of our five effects (parametric EQ band, reverb, echo, chorus, flanger),
+// which run on a stream's interleaved float frames at the stream's own rate, 1..8 channels,
+// in the order of the channel's effect chain.
+//
+// Threads:
+//  * control thread (the UI thread, or whoever owns the effect): construction, prepare(),
+//    setParameters(), getParameters(). Never two of these at once.
+//  * audio thread: process() and reset(). They never lock, allocate, free, log or touch a
+//    file. prepare() must not run while process() may (attach an effect to a stream only
+//    after preparing it); setParameters() may run at any time, also while process() runs:
+//    the block travels through a lock-free mailbox and takes effect at the next process().
+#pragma once
+
+#include "engine/dsp/DenormalGuard.h"
+#include "engine/dsp/EffectParams.h"
+#include "engine/dsp/ParameterMailbox.h"
+
+#include <cstddef>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+namespace kalvor::engine::dsp {
+
+// The type numbers of the DirectX 8 effect set, as the audio library's FX calls number them.
+enum class EffectType : int { Chorus = 0, Echo = 3, Flanger = 4, ParamEq = 7, WavesReverb = 8 };
+
+inline constexpr int kMaxChannels = 8;
+
+class Effect {
+public:
+    virtual ~Effect();
+
+    virtual EffectType type() const = 0;
+    // Size of this effect's parameter block (the DirectX structure) in bytes.
+    virtual std::size_t parameterSize() const = 0;
+
+    // Sizes the effect's memory for a stream; false (and process() passes the sound through)
+    // for a rate <= 0 or a channel count outside 1..8. Clears the effect's history.
+    virtual bool prepare(int sampleRate, int channels) = 0;
+    // `params` points at this effect's DirectX structure; values outside the ranges are
+    // clamped into them (zeros from a cleared preset are normal input).
+    virtual void setParameters(const void* params) = 0;
+    // Writes the clamped block that was last set (the defaults until then).
+    virtual void getParameters(void* params) const = 0;
+
+    // Audio thread: forget the sound so far (tails, delay lines, filter state).
+    virtual void reset() noexcept = 0;
+    // Audio thread: processes `frames` interleaved frames of the prepared channel count in
+    // place.
+    virtual void process(float* interleaved, int frames) noexcept = 0;
+
+    int sampleRate() const { return sampleRate_; }
+    int channels() const { return channels_; }
+
+protected:
+    int sampleRate_ = 0;
+    int channels_ = 0;
+};
+
+// Shared plumbing of every effect: parameter clamping and hand-over, preparing, and the
+// denormal guard around each block. A concrete effect supplies allocate() (control thread),
+// configure() (audio thread: derive coefficients from a block, no allocation), clear() and
+// render().
+template <typename Params, EffectType kType> class EffectWith : public Effect {
+public:
+    EffectType type() const final { return kType; }
+    std::size_t parameterSize() const final { return sizeof(Params); }
+
+    bool prepare(int sampleRate, int channels) final {
+        prepared_ = false;
+        if (sampleRate <= 0 || channels < 1 || channels > kMaxChannels)
+            return false;
+        sampleRate_ = sampleRate;
+        channels_ = channels;
+        allocate();
+        // process() is not running (see above), so the control thread may take the
+        // mailbox's newest block itself.
+        Params pending;
+        if (mailbox_.take(pending))
+            active_ = pending;
+        else
+            active_ = control_;
+        configure(active_);
+        clear();
+        prepared_ = true;
+        return true;
+    }
+
+    void setParameters(const void* params) final {
+        Params p;
+        std::memcpy(static_cast<void*>(&p), params, sizeof(Params));
+        setParameters(p);
+    }
+    void setParameters(const Params& params) {
+        control_ = clamped(params);
+        mailbox_.publish(control_);
+    }
+    void getParameters(void* params) const final {
+        std::memcpy(params, static_cast<const void*>(&control_), sizeof(Params));
+    }
+    const Params& parameters() const { return control_; }
+
+    void reset() noexcept final {
+        if (prepared_)
+            clear();
+    }
+
+    void process(float* interleaved, int frames) noexcept final {
+        if (!prepared_ || interleaved == nullptr || frames <= 0)
+            return;
+        DenormalGuard flushDenormals;
+        if (mailbox_.take(active_))
+            configure(active_);
+        render(interleaved, frames);
+    }
+
+protected:
+    virtual void allocate() = 0;
+    virtual void configure(const Params& params) noexcept = 0;
+    virtual void clear() noexcept = 0;
+    virtual void render(float* interleaved, int frames) noexcept = 0;
+
+private:
+    Params control_{}; // control thread's copy: what getParameters() reports
+    Params active_{};  // audio thread's copy: what the coefficients were made from
+    ParameterMailbox<Params> mailbox_;
+    bool prepared_ = false;
+};
+
+// The effect for a type number of the audio library's FX calls; nullptr for a number that
+// names none of our five. Control thread.
+std::unique_ptr<Effect> createEffect(EffectType type);
+std::optional<EffectType> effectTypeFromNumber(int number);
+
+} // namespace kalvor::engine::dsp

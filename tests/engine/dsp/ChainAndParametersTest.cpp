@@ -1,0 +1,230 @@
+// Parameter blocks as show files deliver them (cleared presets, wild values, the record's
+// reverb order), the factory by effect number, and the chain running effects in order.
+#include "Signals.h"
+
+#include "engine/dsp/Chorus.h"
+#include "engine/dsp/Echo.h"
+#include "engine/dsp/EffectChain.h"
+#include "engine/dsp/Flanger.h"
+#include "engine/dsp/ParamEq.h"
+#include "engine/dsp/WavesReverb.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <limits>
+
+namespace kalvor::engine::dsp {
+namespace {
+
+constexpr float kHuge = 1e30f;
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+
+// A parameter block filled with one value in every float and one in every integer.
+template <typename Block> Block filled(float f, std::int32_t n) {
+    Block b;
+    unsigned char bytes[sizeof(Block)];
+    for (std::size_t off = 0; off < sizeof(Block); off += 4) {
+        // Integers sit where DirectX has LONG: pan delay, wave form, phase.
+        const bool isInt =
+            (std::is_same_v<Block, DsfxEcho> && off == 16) ||
+            (!std::is_same_v<Block, DsfxEcho> && sizeof(Block) == 28 && (off == 16 || off == 24));
+        if (isInt)
+            std::memcpy(bytes + off, &n, 4);
+        else
+            std::memcpy(bytes + off, &f, 4);
+    }
+    std::memcpy(static_cast<void*>(&b), bytes, sizeof(Block));
+    return b;
+}
+
+template <typename Block> std::vector<float> floatsOf(const Block& b) {
+    std::vector<float> out(sizeof(Block) / 4);
+    std::memcpy(out.data(), &b, sizeof(Block));
+    return out;
+}
+
+struct ClampCase {
+    const char* name;
+    EffectType type;
+    std::vector<unsigned char> raw;      // what the show delivers
+    std::vector<unsigned char> expected; // what the effect runs on
+};
+
+template <typename Block> std::vector<unsigned char> bytesOf(const Block& b) {
+    std::vector<unsigned char> out(sizeof(Block));
+    std::memcpy(out.data(), &b, sizeof(Block));
+    return out;
+}
+
+DsfxChorus chorusOf(float mix, float depth, float fb, float hz, int wave, float ms, int phase) {
+    DsfxChorus c;
+    static_cast<DsfxModulation&>(c) = {mix, depth, fb, hz, wave, ms, phase};
+    return c;
+}
+DsfxFlanger flangerOf(float mix, float depth, float fb, float hz, int wave, float ms, int phase) {
+    DsfxFlanger f;
+    static_cast<DsfxModulation&>(f) = {mix, depth, fb, hz, wave, ms, phase};
+    return f;
+}
+
+TEST(Parameters, OutOfRangeAndClearedValuesAreClampedAndNeverBlowUp) {
+    const ClampCase cases[] = {
+        {"EQ zeros", EffectType::ParamEq, bytesOf(filled<DsfxParamEq>(0.0f, 0)),
+         bytesOf(DsfxParamEq{80.0f, 1.0f, 0.0f})},
+        {"EQ huge", EffectType::ParamEq, bytesOf(filled<DsfxParamEq>(kHuge, 0)),
+         bytesOf(DsfxParamEq{16000.0f, 36.0f, 15.0f})},
+        {"EQ negative", EffectType::ParamEq, bytesOf(filled<DsfxParamEq>(-kHuge, 0)),
+         bytesOf(DsfxParamEq{80.0f, 1.0f, -15.0f})},
+        {"EQ NaN", EffectType::ParamEq, bytesOf(filled<DsfxParamEq>(kNaN, 0)),
+         bytesOf(DsfxParamEq{80.0f, 1.0f, -15.0f})},
+        {"reverb zeros", EffectType::WavesReverb, bytesOf(filled<DsfxWavesReverb>(0.0f, 0)),
+         bytesOf(DsfxWavesReverb{0.0f, 0.0f, 0.001f, 0.001f})},
+        {"reverb huge", EffectType::WavesReverb, bytesOf(filled<DsfxWavesReverb>(kHuge, 0)),
+         bytesOf(DsfxWavesReverb{0.0f, 0.0f, 3000.0f, 0.999f})},
+        {"reverb negative", EffectType::WavesReverb, bytesOf(filled<DsfxWavesReverb>(-kHuge, 0)),
+         bytesOf(DsfxWavesReverb{-96.0f, -96.0f, 0.001f, 0.001f})},
+        {"echo zeros", EffectType::Echo, bytesOf(filled<DsfxEcho>(0.0f, 0)),
+         bytesOf(DsfxEcho{0.0f, 0.0f, 1.0f, 1.0f, 0})},
+        {"echo huge, pan delay stored as true (-1)", EffectType::Echo,
+         bytesOf(filled<DsfxEcho>(kHuge, -1)),
+         bytesOf(DsfxEcho{100.0f, 100.0f, 2000.0f, 2000.0f, 1})},
+        {"echo NaN", EffectType::Echo, bytesOf(filled<DsfxEcho>(kNaN, 7)),
+         bytesOf(DsfxEcho{0.0f, 0.0f, 1.0f, 1.0f, 1})},
+        {"chorus zeros", EffectType::Chorus, bytesOf(filled<DsfxChorus>(0.0f, 0)),
+         bytesOf(chorusOf(0.0f, 0.0f, 0.0f, 0.0f, 0, 0.0f, 0))},
+        {"chorus huge", EffectType::Chorus, bytesOf(filled<DsfxChorus>(kHuge, 99)),
+         bytesOf(chorusOf(100.0f, 100.0f, 99.0f, 10.0f, 1, 20.0f, 4))},
+        {"chorus negative", EffectType::Chorus, bytesOf(filled<DsfxChorus>(-kHuge, -5)),
+         bytesOf(chorusOf(0.0f, 0.0f, -99.0f, 0.0f, 0, 0.0f, 0))},
+        {"flanger zeros", EffectType::Flanger, bytesOf(filled<DsfxFlanger>(0.0f, 0)),
+         bytesOf(flangerOf(0.0f, 0.0f, 0.0f, 0.0f, 0, 0.0f, 0))},
+        {"flanger huge", EffectType::Flanger, bytesOf(filled<DsfxFlanger>(kHuge, 99)),
+         bytesOf(flangerOf(100.0f, 100.0f, 99.0f, 10.0f, 1, 4.0f, 4))},
+        {"flanger NaN", EffectType::Flanger, bytesOf(filled<DsfxFlanger>(kNaN, 3)),
+         bytesOf(flangerOf(0.0f, 0.0f, -99.0f, 0.0f, 1, 0.0f, 3))},
+    };
+    for (const ClampCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<Effect> effect = createEffect(c.type);
+        ASSERT_EQ(effect->parameterSize(), c.raw.size());
+        effect->setParameters(c.raw.data());
+        std::vector<unsigned char> got(c.raw.size());
+        effect->getParameters(got.data());
+        EXPECT_EQ(got, c.expected);
+
+        // And the effect runs on it: nothing but finite, bounded samples.
+        ASSERT_TRUE(effect->prepare(44100, 2));
+        std::vector<float> sound = test::noise(44100, 2, 2.0, 0.5f);
+        test::runBlocks(*effect, sound, 2);
+        float peak = 0.0f;
+        bool finite = true;
+        for (float v : sound) {
+            finite = finite && std::isfinite(v);
+            peak = std::max(peak, std::fabs(v));
+        }
+        EXPECT_TRUE(finite);
+        EXPECT_LT(peak, 100.0f);
+    }
+}
+
+TEST(Parameters, ReverbComesFromTheRecordInItsOwnOrder) {
+    // record: input gain, reverb time, reverb mix, high-frequency RT ratio
+    const float record[4] = {-3.0f, 1500.0f, -6.0f, 0.25f};
+    const DsfxWavesReverb reverb = wavesReverbFromRecordOrder(record);
+    EXPECT_EQ(reverb.inGain, -3.0f);
+    EXPECT_EQ(reverb.reverbMix, -6.0f);
+    EXPECT_EQ(reverb.reverbTime, 1500.0f);
+    EXPECT_EQ(reverb.highFreqRtRatio, 0.25f);
+    float back[4];
+    wavesReverbToRecordOrder(reverb, back);
+    EXPECT_TRUE(std::equal(back, back + 4, record));
+}
+
+TEST(Parameters, EveryEffectNumberMakesItsEffectWithTheDirectXDefaults) {
+    EXPECT_EQ(floatsOf(DsfxParamEq{}), (std::vector<float>{8000.0f, 12.0f, 0.0f}));
+    EXPECT_EQ(floatsOf(DsfxWavesReverb{}), (std::vector<float>{0.0f, 0.0f, 1000.0f, 0.001f}));
+    const struct {
+        int number;
+        std::vector<unsigned char> defaults;
+    } cases[] = {
+        {7, bytesOf(DsfxParamEq{8000.0f, 12.0f, 0.0f})},
+        {8, bytesOf(DsfxWavesReverb{0.0f, 0.0f, 1000.0f, 0.001f})},
+        {3, bytesOf(DsfxEcho{50.0f, 50.0f, 500.0f, 500.0f, 0})},
+        {0, bytesOf(chorusOf(50.0f, 10.0f, 25.0f, 1.1f, 1, 16.0f, 3))},
+        {4, bytesOf(flangerOf(50.0f, 100.0f, -50.0f, 0.25f, 1, 2.0f, 2))},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.number);
+        const std::optional<EffectType> type = effectTypeFromNumber(c.number);
+        ASSERT_TRUE(type.has_value());
+        std::unique_ptr<Effect> effect = createEffect(*type);
+        ASSERT_NE(effect, nullptr);
+        EXPECT_EQ(int(effect->type()), c.number);
+        std::vector<unsigned char> got(effect->parameterSize());
+        effect->getParameters(got.data());
+        EXPECT_EQ(got, c.defaults);
+    }
+    // The other DirectX effects (compressor, distortion, gargle, I3DL2 reverb) are not ours.
+    for (int number : {1, 2, 5, 6, -1, 9})
+        EXPECT_FALSE(effectTypeFromNumber(number).has_value()) << number;
+}
+
+TEST(Parameters, RefusesStreamsItCannotServe) {
+    Echo echo;
+    EXPECT_FALSE(echo.prepare(44100, 0));
+    EXPECT_FALSE(echo.prepare(44100, 9));
+    EXPECT_FALSE(echo.prepare(0, 2));
+    // Unprepared, the sound passes through rather than crashing the callback.
+    std::vector<float> sound = test::noise(44100, 2, 0.1);
+    const std::vector<float> input = sound;
+    test::runBlocks(echo, sound, 2);
+    EXPECT_EQ(sound, input);
+}
+
+TEST(EffectChain, ChainPlacesNameTheirEffects) {
+    const struct {
+        const char* place;
+        std::optional<EffectType> type;
+    } cases[] = {{"EQ", EffectType::ParamEq},
+                 {"REVERB", EffectType::WavesReverb},
+                 {"DELAY", EffectType::Echo},
+                 {"CHORUS", EffectType::Chorus},
+                 {"FLANGER", EffectType::Flanger},
+                 {"FLANGER ", EffectType::Flanger},
+                 {"EQ      ", EffectType::ParamEq},
+                 {"---", std::nullopt},
+                 {"", std::nullopt},
+                 {"ECHO", std::nullopt}};
+    for (const auto& c : cases)
+        EXPECT_EQ(chainPlaceEffect(c.place), c.type) << '"' << c.place << '"';
+}
+
+TEST(EffectChain, RunsItsEffectsOneAfterTheOther) {
+    // Two all-wet echoes without feedback, 10 and 25 ms: a click comes out once, 35 ms late.
+    Echo first;
+    Echo second;
+    first.setParameters(DsfxEcho{100.0f, 0.0f, 10.0f, 10.0f, 0});
+    second.setParameters(DsfxEcho{100.0f, 0.0f, 25.0f, 25.0f, 0});
+    ASSERT_TRUE(first.prepare(48000, 1));
+    ASSERT_TRUE(second.prepare(48000, 1));
+    EffectChain chain;
+    ASSERT_TRUE(chain.append(&first));
+    ASSERT_TRUE(chain.append(&second));
+    std::vector<float> sound(4800, 0.0f);
+    sound[0] = 1.0f;
+    for (std::size_t start = 0; start < sound.size(); start += 100)
+        chain.process(sound.data() + start, 100);
+    for (std::size_t i = 0; i < sound.size(); ++i)
+        EXPECT_EQ(sound[i], i == 35 * 48 ? 1.0f : 0.0f) << i;
+
+    // Three EQ bands and four effects fill it; an eighth does not fit.
+    EffectChain full;
+    for (int i = 0; i < EffectChain::kCapacity; ++i)
+        EXPECT_TRUE(full.append(&first));
+    EXPECT_FALSE(full.append(&second));
+    EXPECT_FALSE(chain.append(nullptr));
+}
+
+} // namespace
+} // namespace kalvor::engine::dsp

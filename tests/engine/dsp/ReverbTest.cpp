@@ -1,0 +1,122 @@
+// The reverb decays in the time its knob says, the highs faster by the ratio knob, and the
+// mix knob fades between direct sound and reverb without a jump in level.
+#include "Signals.h"
+
+#include "engine/dsp/WavesReverb.h"
+
+#include <gtest/gtest.h>
+
+namespace kalvor::engine::dsp {
+namespace {
+
+using test::rms;
+using test::runBlocks;
+using test::toDb;
+
+// Plays `burst`, then silence, through an all-wet reverb; returns the decay time measured
+// on each channel from the end of the burst.
+std::vector<double> measuredDecay(const DsfxWavesReverb& params, int rate, int channels,
+                                  std::vector<float> burst, double totalSeconds) {
+    WavesReverb reverb;
+    reverb.setParameters(params);
+    EXPECT_TRUE(reverb.prepare(rate, channels));
+    const int burstFrames = static_cast<int>(burst.size() / channels);
+    burst.resize(std::size_t(totalSeconds * rate) * channels, 0.0f);
+    runBlocks(reverb, burst, channels);
+    std::vector<double> times;
+    for (int ch = 0; ch < channels; ++ch)
+        times.push_back(test::reverbTime(burst, channels, ch, burstFrames, rate));
+    return times;
+}
+
+TEST(WavesReverb, DecaysInTheSetReverbTime) {
+    struct Case {
+        int rate;
+        int channels;
+        float timeMs;
+    };
+    const Case cases[] = {{44100, 2, 300.0f},
+                          {48000, 2, 1000.0f},
+                          {44100, 1, 1800.0f},
+                          {96000, 6, 700.0f},
+                          {44100, 2, 3000.0f}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.timeMs << " ms at " << c.rate << ", " << c.channels << " ch");
+        // Almost flat across frequency (ratio 0.999), all wet.
+        const DsfxWavesReverb params{0.0f, 0.0f, c.timeMs, 0.999f};
+        const auto burst = test::noise(c.rate, c.channels, 0.05);
+        const double seconds = 0.05 + c.timeMs / 1000.0 * 0.8 + 0.2;
+        for (double measured : measuredDecay(params, c.rate, c.channels, burst, seconds))
+            EXPECT_NEAR(measured, c.timeMs / 1000.0, 0.2 * c.timeMs / 1000.0);
+    }
+}
+
+TEST(WavesReverb, HighsDieAwayFasterByTheRatio) {
+    const int rate = 44100;
+    const DsfxWavesReverb params{0.0f, 0.0f, 2000.0f, 0.1f};
+    const double low = measuredDecay(params, rate, 1, test::tone(200.0, rate, 1, 0.3), 2.5)[0];
+    const double high = measuredDecay(params, rate, 1, test::tone(12000.0, rate, 1, 0.3), 2.5)[0];
+    EXPECT_NEAR(low, 2.0, 0.4);
+    EXPECT_GT(high, 0.0);
+    EXPECT_LT(high, 0.35 * low);
+}
+
+TEST(WavesReverb, MixFadesBetweenDirectSoundAndReverbAtSteadyLevel) {
+    struct Case {
+        float mixDb;
+        float timeMs;
+        double expectDb; // output level against input
+        double toleranceDb;
+    };
+    const Case cases[] = {
+        {0.0f, 1000.0f, 0.0, 3.0},    // all reverb, level normalised
+        {0.0f, 3000.0f, 0.0, 3.0},    // longest time: no louder
+        {0.0f, 100.0f, 0.0, 3.0},     // short time: no quieter
+        {-6.0f, 1000.0f, 0.0, 3.0},   // a blend
+        {-96.0f, 1000.0f, 0.0, 0.01}, // direct sound only
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "mix " << c.mixDb << " dB, " << c.timeMs << " ms");
+        WavesReverb reverb;
+        reverb.setParameters(DsfxWavesReverb{0.0f, c.mixDb, c.timeMs, 0.5f});
+        ASSERT_TRUE(reverb.prepare(44100, 2));
+        // The same sound on both sides, as most of a show's material is close to.
+        std::vector<float> sound = test::noise(44100, 2, 4.0, 0.25f, true);
+        const std::vector<float> input = sound;
+        runBlocks(reverb, sound, 2);
+        for (int ch = 0; ch < 2; ++ch)
+            EXPECT_NEAR(toDb(rms(sound, 2, ch, 3 * 44100, 4 * 44100) /
+                             rms(input, 2, ch, 3 * 44100, 4 * 44100)),
+                        c.expectDb, c.toleranceDb);
+    }
+}
+
+TEST(WavesReverb, InputGainAttenuatesWhatEntersTheEffect) {
+    WavesReverb reverb;
+    reverb.setParameters(DsfxWavesReverb{-20.0f, -96.0f, 1000.0f, 0.5f});
+    ASSERT_TRUE(reverb.prepare(44100, 2));
+    std::vector<float> sound = test::noise(44100, 2, 1.0);
+    const std::vector<float> input = sound;
+    runBlocks(reverb, sound, 2);
+    EXPECT_NEAR(toDb(rms(sound, 2, 0, 0, 44100) / rms(input, 2, 0, 0, 44100)), -20.0, 0.1);
+}
+
+TEST(WavesReverb, SidesCarryDifferentTails) {
+    // A mono source must come out as a wide tail, not the same signal on every speaker.
+    WavesReverb reverb;
+    reverb.setParameters(DsfxWavesReverb{0.0f, 0.0f, 1500.0f, 0.5f});
+    ASSERT_TRUE(reverb.prepare(44100, 2));
+    std::vector<float> sound = test::noise(44100, 2, 2.0, 0.25f, true);
+    runBlocks(reverb, sound, 2);
+    double product = 0.0, left = 0.0, right = 0.0;
+    for (std::size_t i = 44100 * 2; i < sound.size(); i += 2) {
+        product += double(sound[i]) * sound[i + 1];
+        left += double(sound[i]) * sound[i];
+        right += double(sound[i + 1]) * sound[i + 1];
+    }
+    EXPECT_LT(std::fabs(product / std::sqrt(left * right)), 0.5);
+}
+
+} // namespace
+} // namespace kalvor::engine::dsp
