@@ -12,11 +12,16 @@
 namespace kalvor::engine {
 
 struct AudioFormat {
-    int sampleRate = 0;  // Hz, the file's own rate
-    int channels = 0;    // 1 mono, 2 stereo, up to 8
-    int fileBits = 0;    // bits per sample as stored on disk (16, 24, 32; 0 when the codec has none, e.g. MP3 -> 16)
-    std::int64_t frames = 0; // exact length in frames at `sampleRate`
-    QString codec;       // short name for messages: "wav", "aiff", "flac", "mp3", "ogg", "wma", ...
+    int sampleRate = 0; // Hz, the file's own rate
+    // 1 mono, 2 stereo, up to 8; surround channels in the WAV order (FL FR FC LFE BL BR SL
+    // SR), which WAV, FLAC and FFmpeg's formats use; Vorbis files are reordered to it.
+    int channels = 0;
+    // Bits per sample as stored: 8, 16, 24, 32 (integer or float), 64 (double); compressed
+    // formats without a sample size (MP1/2/3, Ogg Vorbis, WMA) report 16.
+    int fileBits = 0;
+    std::int64_t frames = 0; // exact length in frames at `sampleRate`: what reading yields
+    QString codec;           // short name for messages: "wav", "aiff", "flac", "mp1", "mp2", "mp3",
+                             // "ogg", "wma", or FFmpeg's codec name for anything else
 };
 
 class Decoder {
@@ -36,7 +41,11 @@ enum class DecoderRoute {
 };
 
 // Opens `path` for decoding. Returns nullptr and sets `error` (a short English text for
-// the engine's report) when the file is missing, empty, truncated or not audio.
-std::unique_ptr<Decoder> openDecoder(const QString& path, DecoderRoute route, QString* error = nullptr);
+// the engine's report) when the file is missing, empty, truncated or not audio. A file cut
+// short in the middle of its sound still opens, at the length that is really there.
+// Opening may decode the file once to learn its exact length (MPEG without a length
+// header: only its last two seconds; FFmpeg formats such as WMA: all of it).
+std::unique_ptr<Decoder> openDecoder(const QString& path, DecoderRoute route,
+                                     QString* error = nullptr);
 
 } // namespace kalvor::engine

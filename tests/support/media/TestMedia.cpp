@@ -89,8 +89,11 @@ QStringList ffmpegCodecArgs(Format format, int channels) {
         return {"-c:a", "libmp3lame", "-b:a", "192k", "-f", "mp3"};
     case Format::Mp3NoXing:
         return {"-c:a", "libmp3lame", "-b:a", "192k", "-write_xing", "0", "-f", "mp3"};
+    case Format::Mp3VbrNoXing:
+        return {"-c:a", "libmp3lame", "-q:a", "2", "-write_xing", "0", "-f", "mp3"};
     case Format::Ogg:
-        return {"-c:a", "libvorbis", "-q:a", "5", "-f", "ogg"};
+        // Pages of 100 ms, like common encoders, so a cut file still holds whole pages.
+        return {"-c:a", "libvorbis", "-q:a", "5", "-page_duration", "100000", "-f", "ogg"};
     case Format::Wma:
         return {"-c:a", "wmav2", "-b:a", "128k", "-f", "asf"};
     default:
@@ -134,6 +137,7 @@ QString extensionOf(Format format) {
         return QStringLiteral(".mp2");
     case Format::Mp3:
     case Format::Mp3NoXing:
+    case Format::Mp3VbrNoXing:
         return QStringLiteral(".mp3");
     case Format::Ogg:
         return QStringLiteral(".ogg");

@@ -18,18 +18,19 @@
 namespace kalvor::testmedia {
 
 enum class Format {
-    Wav16,     // PCM 16-bit, exact
-    Wav24,     // PCM 24-bit, exact
-    Wav32,     // PCM 32-bit integer, exact
-    WavFloat,  // IEEE float 32-bit, exact
-    Aiff,      // big-endian PCM 16-bit, exact
-    Flac,      // 16-bit, exact
-    Mp1,       // MPEG-1 Layer I, 448 kbit/s, our encoder (32, 44.1, 48 kHz; 1-2 channels)
-    Mp2,       // MPEG-1 Layer II, ffmpeg "mp2", 256 kbit/s (32, 44.1, 48 kHz)
-    Mp3,       // LAME CBR 192 kbit/s with a Xing/LAME header (exact length, gapless)
-    Mp3NoXing, // the same without the Xing/LAME header (length only known by counting)
-    Ogg,       // Vorbis quality 5
-    Wma,       // WMA version 2 in ASF, 128 kbit/s
+    Wav16,        // PCM 16-bit, exact
+    Wav24,        // PCM 24-bit, exact
+    Wav32,        // PCM 32-bit integer, exact
+    WavFloat,     // IEEE float 32-bit, exact
+    Aiff,         // big-endian PCM 16-bit, exact
+    Flac,         // 16-bit, exact
+    Mp1,          // MPEG-1 Layer I, 448 kbit/s, our encoder (32, 44.1, 48 kHz; 1-2 channels)
+    Mp2,          // MPEG-1 Layer II, ffmpeg "mp2", 256 kbit/s (32, 44.1, 48 kHz)
+    Mp3,          // LAME CBR 192 kbit/s with a Xing/LAME header (exact length, gapless)
+    Mp3NoXing,    // the same without the Xing/LAME header (length only known by counting)
+    Mp3VbrNoXing, // LAME VBR quality 2 without the header: the size tells nothing of length
+    Ogg,          // Vorbis quality 5
+    Wma,          // WMA version 2 in ASF, 128 kbit/s
 };
 
 // ".wav", ".aiff", ".flac", ".mp1", ".mp2", ".mp3", ".ogg" or ".wma".

@@ -1,0 +1,31 @@
+// The three decoding back ends behind openDecoder, and what they share. Called from
+// openDecoder only (UI or disk thread); the decoders they return follow Decoder's rules.
+#pragma once
+
+#include "engine/decode/Decoder.h"
+
+#include <QByteArray>
+
+#include <memory>
+
+namespace kalvor::engine::decode {
+
+// What a back end says when it cannot take a file: `NotMine` lets openDecoder try the next
+// back end, `Broken` ends the search with the back end's error text.
+enum class Verdict { Opened, NotMine, Broken };
+
+struct OpenResult {
+    std::unique_ptr<Decoder> decoder;
+    Verdict verdict = Verdict::NotMine;
+    QString error;
+};
+
+// libsndfile: WAV, AIFF, FLAC, MPEG layers I to III and the other formats it knows, but
+// not Ogg (NotMine, so that openDecoder hands it on).
+OpenResult openWithSndfile(const QByteArray& localPath);
+// libvorbisfile: Ogg Vorbis, with exact lengths and exact seeks.
+OpenResult openWithVorbisfile(const QByteArray& localPath);
+// FFmpeg. `asfOnly` forces the ASF demuxer (the WMA route); otherwise ASF is refused.
+OpenResult openWithFfmpeg(const QByteArray& localPath, bool asfOnly);
+
+} // namespace kalvor::engine::decode

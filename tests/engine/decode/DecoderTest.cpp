@@ -1,0 +1,225 @@
+// The decoders: every format opens with the right rate, channels and bits, reports the
+// length that reading really yields, and seeks to the exact frame; bad files fail with a
+// message instead of crashing. Sound files are made at test time.
+#include "engine/decode/Decoder.h"
+
+#include "TestMedia.h"
+#include "support/TestEnvironment.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <random>
+
+using namespace kalvor::engine;
+using kalvor::testmedia::Format;
+namespace media = kalvor::testmedia;
+
+namespace {
+
+constexpr std::int64_t kFrames = 110250; // 2.5 s at 44.1 kHz; past one ramp period
+
+struct FormatCase {
+    const char* name;
+    Format format;
+    int rate;
+    int channels;
+    int bits;
+    const char* codec;
+    DecoderRoute route;
+    // Allowed length minus source length. Lossless and gapless formats are exact; MPEG
+    // without a header and Layer I/II decode to whole codec frames (1,152 or 384 frames,
+    // Layer I also carries the 481-frame synthesis delay of our encoder); WMA decodes to
+    // whole 2,048-frame codec frames and FFmpeg's encoder drops the last partial one and
+    // the first frame's overlap, so it comes out up to two frames short.
+    std::int64_t minExtra;
+    std::int64_t maxExtra;
+};
+
+const FormatCase kFormats[] = {
+    {"wav16", Format::Wav16, 44100, 2, 16, "wav", DecoderRoute::Main, 0, 0},
+    {"wav24", Format::Wav24, 48000, 1, 24, "wav", DecoderRoute::Main, 0, 0},
+    {"wav32", Format::Wav32, 44100, 2, 32, "wav", DecoderRoute::Main, 0, 0},
+    {"wavfloat", Format::WavFloat, 22050, 2, 32, "wav", DecoderRoute::Main, 0, 0},
+    {"aiff", Format::Aiff, 44100, 2, 16, "aiff", DecoderRoute::Main, 0, 0},
+    {"flac", Format::Flac, 48000, 2, 16, "flac", DecoderRoute::Main, 0, 0},
+    {"mp1", Format::Mp1, 48000, 2, 16, "mp1", DecoderRoute::Main, 481, 481 + 383},
+    {"mp2", Format::Mp2, 44100, 2, 16, "mp2", DecoderRoute::Main, 0, 1151},
+    {"mp3", Format::Mp3, 44100, 2, 16, "mp3", DecoderRoute::Main, 0, 0},
+    {"mp3noxing", Format::Mp3NoXing, 44100, 1, 16, "mp3", DecoderRoute::Main, 0, 2 * 1152 + 1151},
+    // Rich sound first, then quiet: a length guessed from the first frames' bit rate is
+    // far too short (libsndfile would stop reading at 60 % of the sound).
+    {"mp3vbrnoxing", Format::Mp3VbrNoXing, 44100, 2, 16, "mp3", DecoderRoute::Main, 0,
+     2 * 1152 + 1151},
+    {"ogg", Format::Ogg, 44100, 2, 16, "ogg", DecoderRoute::Main, 0, 0},
+    {"wma", Format::Wma, 44100, 2, 16, "wma", DecoderRoute::Wma, -2 * 2048, 0},
+};
+
+void PrintTo(const FormatCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+std::vector<float> readToEnd(Decoder& decoder) {
+    const int channels = decoder.format().channels;
+    std::vector<float> all;
+    std::vector<float> chunk(std::size_t(4000 * channels));
+    while (const std::int64_t n = decoder.read(chunk.data(), 4000))
+        all.insert(all.end(), chunk.begin(), chunk.begin() + n * channels);
+    return all;
+}
+
+class DecoderFormats : public ::testing::TestWithParam<FormatCase> {
+protected:
+    // Lossless formats carry the frame-index ramp, lossy ones noise (every frame differs
+    // from its neighbours, so a seek off by one frame cannot pass the comparison), loud
+    // for its first fifth and quiet after, which makes variable bit rates vary.
+    static QString makeFile(const FormatCase& c) {
+        static std::map<std::string, QString> made;
+        QString& path = made[c.name];
+        if (!path.isEmpty())
+            return path;
+        const QString folder = kalvor::test::testHome() + QStringLiteral("/decode-formats");
+        if (media::isLossless(c.format))
+            return path = media::makeRamp(folder, c.name, c.format, c.rate, c.channels, kFrames);
+        std::mt19937 random(7);
+        std::uniform_real_distribution<float> uniform(-1.0f, 1.0f);
+        std::vector<float> samples(std::size_t(kFrames * c.channels));
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            samples[i] = uniform(random) * (i < samples.size() / 5 ? 0.5f : 0.01f);
+        return path = media::makeSound(folder, c.name, c.format, c.rate, c.channels, samples);
+    }
+};
+
+TEST_P(DecoderFormats, reportsFormatAndTheLengthThatReadingYields) {
+    const FormatCase& c = GetParam();
+    const QString path = makeFile(c);
+    ASSERT_FALSE(path.isEmpty());
+    QString error;
+    auto decoder = openDecoder(path, c.route, &error);
+    ASSERT_TRUE(decoder) << error.toStdString();
+    const AudioFormat& f = decoder->format();
+    EXPECT_EQ(f.sampleRate, c.rate);
+    EXPECT_EQ(f.channels, c.channels);
+    EXPECT_EQ(f.fileBits, c.bits);
+    EXPECT_EQ(f.codec, QLatin1String(c.codec));
+
+    const std::int64_t decoded = std::int64_t(readToEnd(*decoder).size()) / c.channels;
+    EXPECT_EQ(f.frames, decoded) << "reported length differs from what plays";
+    EXPECT_GE(f.frames - kFrames, c.minExtra);
+    EXPECT_LE(f.frames - kFrames, c.maxExtra);
+}
+
+TEST_P(DecoderFormats, seeksLandOnTheExactFrame) {
+    const FormatCase& c = GetParam();
+    const QString path = makeFile(c);
+    ASSERT_FALSE(path.isEmpty());
+    auto straight = openDecoder(path, c.route);
+    ASSERT_TRUE(straight);
+    const std::vector<float> reference = readToEnd(*straight);
+    auto decoder = openDecoder(path, c.route);
+    ASSERT_TRUE(decoder);
+    const std::int64_t length = decoder->format().frames;
+    const int channels = c.channels;
+
+    // Forwards, backwards, near both ends, across the ramp's wrap, and short hops ahead of
+    // where the previous read ended (2,048 frames after its seek).
+    const std::int64_t targets[] = {
+        length / 2 + 3,     1,     65536 + 17,   12345,        length - 1, 0, 40001,
+        40001 + 2048 + 700, 90000, 90000 + 2048, length - 1500};
+    for (std::int64_t target : targets) {
+        SCOPED_TRACE(target);
+        ASSERT_TRUE(decoder->seek(target));
+        std::vector<float> got(std::size_t(2048 * channels));
+        const std::int64_t n = decoder->read(got.data(), 2048);
+        ASSERT_EQ(n, std::min<std::int64_t>(2048, length - target));
+        float worst = 0.0f;
+        for (std::int64_t i = 0; i < n * channels; ++i) {
+            const float expected = media::isLossless(c.format)
+                                       ? media::rampValue(target + i / channels, int(i % channels))
+                                       : reference[std::size_t(target * channels + i)];
+            worst = std::max(worst, std::abs(got[std::size_t(i)] - expected));
+        }
+        EXPECT_LE(worst, 1e-6f) << c.name << " differs after a seek to " << target;
+    }
+    ASSERT_TRUE(decoder->seek(length));
+    float sink[16];
+    EXPECT_EQ(decoder->read(sink, 1), 0);
+    EXPECT_FALSE(decoder->seek(length + 1));
+}
+
+INSTANTIATE_TEST_SUITE_P(AllFormats, DecoderFormats, ::testing::ValuesIn(kFormats),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Damaged, empty, misnamed and wrongly routed files: each either fails with a message or,
+// where the sound inside is still good, opens at the length that really plays.
+TEST(DecoderBadInput, failsWithAMessageOrOpensWhatIsReallyThere) {
+    const QString folder = kalvor::test::freshFolder(QStringLiteral("decode-bad"));
+    // Noise, so that the compressed files are long enough to cut in the middle of sound.
+    const QString wav = media::makeNoise(folder, "noise", Format::Wav16, 44100, 2, 88200);
+    const QString mp3 = media::makeNoise(folder, "noise", Format::Mp3, 44100, 2, 88200);
+    const QString ogg = media::makeNoise(folder, "noise", Format::Ogg, 44100, 2, 88200);
+    const QString wma = media::makeNoise(folder, "noise", Format::Wma, 44100, 2, 88200);
+    ASSERT_FALSE(wav.isEmpty() || mp3.isEmpty() || ogg.isEmpty() || wma.isEmpty());
+    auto bytesOf = [](const QString& path) {
+        return kalvor::test::readFile(path);
+    };
+    auto put = [&](const QString& name, const QByteArray& bytes) {
+        kalvor::test::writeFile(folder + QLatin1Char('/') + name, bytes);
+        return folder + QLatin1Char('/') + name;
+    };
+    const QByteArray text("Act one, scene two: thunder, then the door bell.\r\n");
+
+    struct Case {
+        const char* what;
+        QString path;
+        DecoderRoute route;
+        bool opens;
+    };
+    const Case cases[] = {
+        {"missing file", folder + "/nothing.wav", DecoderRoute::Main, false},
+        {"zero-length file", put("empty.wav", {}), DecoderRoute::Main, false},
+        {"WAV cut inside its header", put("cut-header.wav", bytesOf(wav).left(30)),
+         DecoderRoute::Main, false},
+        {"Ogg cut inside its headers", put("cut-header.ogg", bytesOf(ogg).left(3000)),
+         DecoderRoute::Main, false},
+        {"text named .wav", put("text.wav", text.repeated(20)), DecoderRoute::Main, false},
+        {"text named .mp3", put("text.mp3", text.repeated(20)), DecoderRoute::Main, false},
+        {"text named .ogg", put("text.ogg", text.repeated(20)), DecoderRoute::Main, false},
+        {"text named .wma", put("text.wma", text.repeated(20)), DecoderRoute::Wma, false},
+        {"WMA on the main route", wma, DecoderRoute::Main, false},
+        {"WMA named .WMA (main route)", put("loud.WMA", bytesOf(wma)), DecoderRoute::Main, false},
+        {"MP3 on the WMA route", put("song.wma", bytesOf(mp3)), DecoderRoute::Wma, false},
+        {"WAV on the WMA route", wav, DecoderRoute::Wma, false},
+        {"MP3 named .wav", put("song.wav", bytesOf(mp3)), DecoderRoute::Main, true},
+        {"WAV cut inside its data", put("cut-data.wav", bytesOf(wav).left(100000)),
+         DecoderRoute::Main, true},
+        {"MP3 with header, cut short", put("cut.mp3", bytesOf(mp3).left(bytesOf(mp3).size() / 2)),
+         DecoderRoute::Main, true},
+        {"Ogg cut short", put("cut.ogg", bytesOf(ogg).left(bytesOf(ogg).size() / 2)),
+         DecoderRoute::Main, true},
+        {"WMA cut short", put("cut.wma", bytesOf(wma).left(bytesOf(wma).size() / 2)),
+         DecoderRoute::Wma, true},
+        {"non-ASCII name", put(QStringLiteral("Szene \u00e4 \u266b.wav"), bytesOf(wav)),
+         DecoderRoute::Main, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QString error;
+        auto decoder = openDecoder(c.path, c.route, &error);
+        if (!c.opens) {
+            EXPECT_FALSE(decoder);
+            EXPECT_FALSE(error.isEmpty());
+            continue;
+        }
+        ASSERT_TRUE(decoder) << error.toStdString();
+        const std::int64_t decoded =
+            std::int64_t(readToEnd(*decoder).size()) / decoder->format().channels;
+        EXPECT_GT(decoded, 0);
+        EXPECT_EQ(decoder->format().frames, decoded);
+    }
+}
+
+} // namespace
