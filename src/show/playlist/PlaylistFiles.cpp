@@ -1,0 +1,419 @@
+#include "show/playlist/PlaylistFiles.h"
+
+#include "core/CoreTexts.h"
+#include "core/Dialogs.h"
+#include "core/ErrorReport.h"
+#include "core/RecentPlaylists.h"
+#include "core/Settings.h"
+#include "core/ShowStore.h"
+#include "core/SoundEntry.h"
+#include "core/SystemMessages.h"
+#include "show/playlist/PlaylistNumbers.h"
+#include "show/playlist/PlaylistTexts.h"
+#include "show/playlist/SoundPaths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace kalvor::playlist {
+
+namespace {
+
+// The fixed waits of the save's progress box, so the operator sees it move.
+constexpr int kSaveStepWaitMs = 250;
+constexpr int kSaveEndWaitMs = 800;
+
+template <typename... Args> void call(const std::function<void(Args...)>& hook, Args... args) {
+    if (hook)
+        hook(args...);
+}
+
+QString errorDescription(int number) {
+    switch (number) {
+    case errnum::Overflow:
+        return txt(texts::ErrOverflow);
+    case errnum::TypeMismatch:
+        return txt(texts::TypeMismatch);
+    case errnum::InputPastEnd:
+        return txt(texts::ErrInputPastEnd);
+    case errnum::OutOfMemory:
+        return txt(texts::ErrOutOfMemory);
+    case errnum::PermissionDenied:
+        return txt(texts::ErrPermissionDenied);
+    case errnum::DiskFull:
+        return txt(texts::ErrDiskFull);
+    default:
+        return txt(texts::ErrPathFileAccess);
+    }
+}
+
+// "Playlist files (*.kal)|*.kal|All files (*.*)|*.*|" in the form Qt's dialogs take.
+QString qtFilter(const QString& pipeFilter) {
+    const QStringList parts = pipeFilter.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        out.append(parts[i]);
+    return out.join(QStringLiteral(";;"));
+}
+
+} // namespace
+
+QString loadModuleName(int format) {
+    return txt(texts::LoadModulePrefix) + QString::number(format);
+}
+
+TextReaderDocument textReaderDocument(const TextReaderLink& link, bool exists,
+                                      const QString& foundPath) {
+    TextReaderDocument d;
+    if (!exists) {
+        d.kind = TextReaderDocument::Kind::Missing;
+        d.path = link.path();
+        d.title = txt(texts::TextReaderTitle);
+        d.missingText =
+            txt(texts::TextfileMissingBefore) + link.path() + txt(texts::TextfileMissingAfter);
+        return d;
+    }
+    d.path = foundPath;
+    const QString& name = link.name;
+    if (name.endsWith(QLatin1String(".rtf"), Qt::CaseInsensitive))
+        d.kind = TextReaderDocument::Kind::RichText;
+    else if (name.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive))
+        d.kind = TextReaderDocument::Kind::PlainText;
+    else
+        d.kind = TextReaderDocument::Kind::Other;
+    d.title = txt(texts::TextReaderTitleOpen) + name + QLatin1Char(')');
+    d.shortName = name.left(std::max<qsizetype>(0, name.size() - 4));
+    // The KR-1 unit shows 12 characters.
+    if (d.shortName.size() > 12)
+        d.shortName = d.shortName.left(11) + QLatin1Char('~');
+    return d;
+}
+
+int AddToRecentPlaylists(RecentPlaylists& recent, const QString& path, const QString& displayName) {
+    for (int i = 0; i < kRecentPlaylistSlots; ++i) {
+        if (!recent.path(i).isEmpty() && recent.path(i).compare(path, Qt::CaseInsensitive) == 0) {
+            if (i >= recent.count())
+                return -1;
+            recent.selectByProgram(i);
+            recent.clearProgramFlag();
+            return i;
+        }
+    }
+    if (recent.count() >= kRecentPlaylistSlots)
+        return -1;
+    QString name = displayName;
+    name.chop(4);
+    if (!recent.append(name, path))
+        return -1;
+    const int index = recent.count() - 1;
+    recent.selectByProgram(index);
+    recent.clearProgramFlag();
+    return index;
+}
+
+PlaylistReadResult readPlaylistFile(const QString& path, QString* openError, qint64 maxFileSize) {
+    QFile file(path);
+    PlaylistReadResult refused;
+    refused.status = ReadStatus::UnknownFormat;
+    refused.document.format = kUnknownFormat;
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (openError)
+            *openError = file.errorString();
+        return refused;
+    }
+    if (file.size() > maxFileSize) {
+        if (openError)
+            *openError = QStringLiteral("file larger than %1 bytes").arg(maxFileSize);
+        return refused;
+    }
+    const QByteArray contents = file.readAll();
+    PlaylistReadOptions options;
+    options.readGpioBlock = true;
+    return readPlaylist(contents, options);
+}
+
+PlaylistFiles::PlaylistFiles(ShowStore& store, Settings* settings, RecentPlaylists* recent)
+    : store_(store), settings_(settings), recent_(recent) {}
+
+void PlaylistFiles::reportLoadError(int number, int format) {
+    if (number == errnum::BadFileName) {
+        showMessage(txt(texts::Error52Title), txt(texts::Error52Text), MessageIcon::Critical);
+        return;
+    }
+    ReportError(number, errorDescription(number), loadModuleName(format));
+}
+
+int PlaylistFiles::fillSoundLists(const PlaylistDocument& doc) {
+    const bool tellEach = settings_ && settings_->integer(u"DisplayLoadFailed") == 1;
+    SoundPathResolver resolver;
+    int missing = 0;
+    for (int ch = 0; ch < kChannelCount; ++ch) {
+        const QStringList& paths = doc.soundPaths[static_cast<std::size_t>(ch)];
+        if (paths.isEmpty())
+            continue;
+        QList<SoundEntry> entries;
+        entries.reserve(paths.size());
+        for (const QString& written : paths) {
+            const auto found = resolver.resolve(written);
+            SoundEntry entry = makeSoundEntry(found.path);
+            if (!found.exists) {
+                entry.colour = kMissingSoundColour;
+                ++missing;
+                if (tellEach) {
+                    const QString text =
+                        doc.format <= 8
+                            ? txt(texts::SoundMissingShort)
+                            : txt(texts::SoundMissingBefore) + QStringLiteral("\r\n") + written +
+                                  QStringLiteral("\r\n") + txt(texts::SoundMissingAfter);
+                    showMessage(txt(texts::SoundMissingTitle), text, MessageIcon::Critical);
+                }
+            }
+            entries.append(entry);
+        }
+        store_.setSoundList(ch, std::move(entries));
+    }
+    return missing;
+}
+
+LoadReport PlaylistFiles::LoadPlaylist(const QString& pathAsGiven, const QString& displayName) {
+    LoadReport report;
+    dialogs().setBusy(true);
+    call(hooks_.showRemotePresetScreen);
+
+    // Clear the show: channels stopped, sound lists and presets emptied, the link gone.
+    for (int ch = 0; ch < kChannelCount; ++ch) {
+        call(hooks_.stopChannel, ch);
+        if (!store_.soundList(ch).isEmpty()) {
+            store_.soundList(ch).clear();
+            store_.announceSoundList(ch);
+        }
+        call(hooks_.refreshTouchScreenButton, ch);
+    }
+    store_.presets().clearAll();
+    store_.announcePresets();
+    call(hooks_.clearTextReader);
+    link_ = {};
+    layout_.reset();
+    gpio_.reset();
+    call(hooks_.suspendOverviewRedraw, true);
+    loading_ = true;
+
+    SoundPathResolver resolver;
+    const auto located = resolver.resolve(pathAsGiven);
+    const QString path = located.exists ? located.path : pathAsGiven;
+
+    PlaylistReadResult read;
+    read.status = ReadStatus::UnknownFormat;
+    read.document.format = kUnknownFormat;
+    QFile file(path);
+    if (!QFileInfo::exists(path)) {
+        reportLoadError(errnum::BadFileName, kNewestFormat);
+        report.outcome = LoadOutcome::Unreadable;
+    } else if (!file.open(QIODevice::ReadOnly)) {
+        reportLoadError(file.error() == QFileDevice::PermissionsError ? errnum::PermissionDenied
+                                                                      : errnum::PathFileAccess,
+                        kNewestFormat);
+        report.outcome = LoadOutcome::Unreadable;
+    } else if (file.size() > maxFileSize_) {
+        reportLoadError(errnum::OutOfMemory, kNewestFormat);
+        report.outcome = LoadOutcome::Unreadable;
+    } else {
+        const QByteArray contents = file.readAll();
+        file.close();
+        PlaylistReadOptions options;
+        options.readGpioBlock =
+            settings_ && settings_->text(u"GPIO Configuration").trimmed() == QLatin1String("1");
+        read = readPlaylist(contents, options);
+        report.outcome = LoadOutcome::Loaded;
+    }
+    const PlaylistDocument& doc = read.document;
+    report.format = doc.format;
+
+    if (report.outcome == LoadOutcome::Loaded) {
+        if (read.status == ReadStatus::UnknownFormat) {
+            report.outcome = LoadOutcome::UnknownFormat;
+        } else {
+            AddDebugMessage(txt(texts::LoadingPlaylist) + path + txt(texts::LoadingFormat) +
+                            QString::number(doc.format) +
+                            (doc.format == 3 ? QStringLiteral("}..") : QStringLiteral("}...")) +
+                            QStringLiteral("\r\n"));
+        }
+        if (read.status == ReadStatus::CapacityExceeded) {
+            report.outcome = LoadOutcome::CapacityExceeded;
+            dialogs().message(txt(texts::PresetMemoryExceededTitle),
+                              txt(texts::PresetMemoryExceeded), MessageIcon::Warning,
+                              MessageButtons::Ok);
+        }
+        if (read.status == ReadStatus::RuntimeError) {
+            report.outcome = LoadOutcome::ReadError;
+            if (read.errorStage == ReadStage::Presets)
+                reportLoadError(read.errorNumber, doc.format);
+        }
+    }
+
+    for (const Preset& p : doc.presets)
+        store_.presets().append(p);
+    store_.announcePresets();
+    report.presets = store_.presets().count();
+
+    const bool pastPresets =
+        read.status == ReadStatus::Complete ||
+        (read.status == ReadStatus::RuntimeError && read.errorStage != ReadStage::Presets);
+    if (pastPresets) {
+        report.missingSounds = fillSoundLists(doc);
+        if (doc.overviewLayout) {
+            layout_ = doc.overviewLayout;
+            call<const OverviewLayout&>(hooks_.applyOverviewLayout, *layout_);
+        }
+        if (read.layoutLengthUnexpected)
+            AddDebugMessage(QStringLiteral("\r\n") + txt(texts::UnexpectedLayoutLength));
+        link_ = doc.textReaderLink;
+        if (read.status == ReadStatus::RuntimeError)
+            reportLoadError(read.errorNumber, doc.format);
+        if (doc.gpio) {
+            gpio_ = doc.gpio;
+            call<const GpioBlock&>(hooks_.applyGpio, *gpio_);
+        }
+    }
+
+    if (link_.isSet()) {
+        SoundPathResolver linkResolver;
+        const auto found = linkResolver.resolve(link_.path());
+        call<const TextReaderDocument&>(hooks_.openTextReaderDocument,
+                                        textReaderDocument(link_, found.exists, found.path));
+    }
+
+    if (store_.presets().count() > 0)
+        call(hooks_.selectFirstPreset);
+    else
+        call(hooks_.createNewPreset);
+    const bool ignoreAutostart = settings_ ? settings_->integer(u"IgnoreAutostart") == 1 : true;
+    call(hooks_.recallFirstPreset, ignoreAutostart);
+
+    loadedFormat_ = report.outcome == LoadOutcome::Unreadable ? kUnknownFormat : doc.format;
+    loading_ = false;
+    dialogs().setBusy(false);
+    call(hooks_.suspendOverviewRedraw, false);
+    if (report.outcome == LoadOutcome::Loaded) {
+        const QFileInfo info(path);
+        store_.setPlaylistPath(path);
+        startFolder_ = info.absolutePath();
+        QString name = displayName.isEmpty() ? info.fileName() : displayName;
+        if (name.endsWith(QLatin1String(".kal"), Qt::CaseInsensitive))
+            name.chop(4);
+        call<const QString&>(hooks_.showPlaylistName,
+                             txt(texts::PlaylistCaption) + name + QStringLiteral("   "));
+        call(hooks_.clearRelinkList);
+    } else {
+        store_.setPlaylistPath(QString());
+    }
+    return report;
+}
+
+PlaylistDocument PlaylistFiles::currentDocument() const {
+    PlaylistDocument doc;
+    const PresetMemory& memory = store_.presets();
+    doc.presets.reserve(static_cast<std::size_t>(memory.count()));
+    for (int i = 0; i < memory.count(); ++i)
+        doc.presets.push_back(memory.slot(i));
+    for (int ch = 0; ch < kChannelCount; ++ch) {
+        QStringList& paths = doc.soundPaths[static_cast<std::size_t>(ch)];
+        for (const SoundEntry& e : store_.soundList(ch))
+            paths.append(e.path);
+    }
+    doc.overviewLayout = sources_.overviewLayout ? sources_.overviewLayout()
+                                                 : layout_.value_or(defaultOverviewLayout());
+    doc.textReaderLink = sources_.textReaderLink ? sources_.textReaderLink() : link_;
+    if (sources_.gpioBlock)
+        doc.gpio = sources_.gpioBlock();
+    else if (gpio_)
+        doc.gpio = gpio_;
+    else
+        doc.gpio = settings_ ? gpioBlockFromSettings(*settings_) : defaultGpioBlock();
+    return doc;
+}
+
+SaveOutcome PlaylistFiles::SavePlaylist(const QString& path, bool ask) {
+    if (ask && QFileInfo::exists(path)) {
+        const auto answer =
+            dialogs().message(txt(texts::FileErrorTitle), txt(texts::FileExistsOverwrite),
+                              MessageIcon::Question, MessageButtons::YesNo);
+        if (answer != MessageResult::Yes)
+            return SaveOutcome::Declined;
+    }
+    AddDebugMessage(txt(texts::SavingPlaylistAs) + path);
+    dialogs().setBusy(true);
+    dialogs().showWait(txt(texts::SavingPlaylistWait));
+    dialogs().setWaitProgress(33);
+
+    // One snapshot: the waits below let events run, and the file must show one state.
+    const PlaylistDocument doc = currentDocument();
+    QByteArray bytes;
+    appendPresetSection(bytes, doc);
+    dialogs().setWaitProgress(66);
+    waits().wait(kSaveStepWaitMs);
+    appendSoundListSection(bytes, doc);
+    dialogs().setWaitProgress(100);
+    waits().wait(kSaveStepWaitMs);
+    appendClosingSections(bytes, doc);
+
+    // A temporary file beside the show, renamed over it only once all of it is on disk:
+    // a crash, a kill or a full disk leaves the previous show as it was.
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    // Flushed before the commit, so a full disk is seen while the old file is still in
+    // place. A short write without an error is what a full disk (or a file size limit)
+    // looks like at first.
+    const bool opened = file.open(QIODevice::WriteOnly);
+    const bool written = opened && file.write(bytes) == bytes.size() && file.flush();
+    if (opened && !written)
+        file.cancelWriting();
+    const bool ok = written && file.commit();
+    const QFileDevice::FileError error = file.error();
+    const QString errorText = file.errorString();
+
+    if (!ok) {
+        dialogs().hideWait();
+        dialogs().setBusy(false);
+        int number = errnum::PathFileAccess;
+        if (error == QFileDevice::PermissionsError)
+            number = errnum::PermissionDenied;
+        else if (opened && !written)
+            number = errnum::DiskFull;
+        QString description = errorDescription(number);
+        if (error != QFileDevice::NoError)
+            description += QStringLiteral(" (") + errorText + QLatin1Char(')');
+        ReportError(number, description, txt(texts::SaveModule));
+        return SaveOutcome::Failed;
+    }
+    waits().wait(kSaveEndWaitMs);
+    dialogs().hideWait();
+    dialogs().setBusy(false);
+    if (recent_)
+        AddToRecentPlaylists(*recent_, path, QFileInfo(path).fileName());
+    return SaveOutcome::Saved;
+}
+
+QString PlaylistFiles::SavePlaylistAs() {
+    QString folder = store_.playlistPath().isEmpty()
+                         ? startFolder_
+                         : QFileInfo(store_.playlistPath()).absolutePath();
+    if (folder.isEmpty() && settings_)
+        folder = settings_->text(u"DefaultPlayListDir");
+    if (folder.isEmpty())
+        folder = QDir::homePath();
+    const QString suggested =
+        store_.playlistPath().isEmpty() ? folder + QLatin1Char('/') : store_.playlistPath();
+    QString path =
+        dialogs().saveFile(txt(texts::SavePlaylistTitle), suggested,
+                           qtFilter(txt(texts::PlaylistFilesFilter) + txt(texts::AllFilesFilter)));
+    if (path.isEmpty())
+        return {};
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".kal");
+    return SavePlaylist(path, true) == SaveOutcome::Saved ? path : QString();
+}
+
+} // namespace kalvor::playlist

@@ -1,0 +1,240 @@
+// Files of every older format: each line lands in its field, dropped lines leave their
+// defaults, channels a version does not carry keep the cleared values, and the sections
+// after the sound lists (layout, link, GPIO) are read where the version has them.
+#include "PlaylistFixtures.h"
+
+#include "show/playlist/PlaylistDocument.h"
+#include "show/playlist/PlaylistNumbers.h"
+
+#include <gtest/gtest.h>
+
+using namespace kalvor;
+using namespace kalvor::playlist;
+
+TEST(PlaylistFormats, EveryLineOfEveryVersionLandsInItsField) {
+    const struct {
+        int version;
+        int linesPerChannel;
+        int channels;
+        bool textPositions;
+    } versions[] = {
+        {2, 12, 8, false},  {3, 14, 8, false},  {4, 15, 8, false},  {5, 16, 8, false},
+        {6, 18, 8, false},  {7, 19, 8, false},  {8, 19, 8, false},  {9, 21, 8, false},
+        {10, 22, 8, false}, {11, 22, 8, true},  {12, 22, 32, true}, {13, 23, 32, true},
+        {14, 74, 32, true}, {15, 75, 32, true}, {16, 76, 32, true}, {17, 76, 32, true},
+    };
+    const Preset cleared;
+    for (const auto& v : versions) {
+        SCOPED_TRACE(v.version);
+        const QStringList names = test::lineNamesOfVersion(v.version);
+        ASSERT_EQ(names.size(), v.linesPerChannel);
+        test::FixtureOptions o;
+        o.presets = 2;
+        o.tail = test::standardTail(v.version);
+        PlaylistReadOptions options;
+        options.readGpioBlock = true;
+        const auto result = readPlaylist(test::fixtureFile(v.version, o), options);
+        ASSERT_EQ(result.status, ReadStatus::Complete)
+            << "error " << result.errorNumber << " at line " << result.errorLine;
+        EXPECT_EQ(result.document.format, v.version);
+        ASSERT_EQ(result.document.presets.size(), 2u);
+        for (int p = 0; p < 2; ++p) {
+            const Preset& preset = result.document.presets[static_cast<std::size_t>(p)];
+            EXPECT_EQ(preset.name, QStringLiteral("Preset %1").arg(p + 1));
+            EXPECT_EQ(preset.textReaderPosition, v.textPositions ? p * 10 + 1 : -1);
+            EXPECT_EQ(preset.remoteTextPosition, v.textPositions ? p * 10 + 2 : -1);
+            for (int ch = 0; ch < kChannelCount; ++ch) {
+                const PresetChannel& got = preset.channels[static_cast<std::size_t>(ch)];
+                const PresetChannel& none = cleared.channels[static_cast<std::size_t>(ch)];
+                QStringList carried;
+                for (int k = 0; k < names.size(); ++k) {
+                    const QString& name = names[k];
+                    if (name.startsWith(QLatin1Char('-')))
+                        continue;
+                    carried << name;
+                    const QString expected = ch < v.channels ? test::fixtureValue(name, p, ch, k)
+                                                             : test::fieldText(none, name);
+                    EXPECT_EQ(test::fieldText(got, name), expected)
+                        << "preset " << p + 1 << " channel " << ch + 1 << " " << qPrintable(name);
+                }
+                // Dropped lines with a default store it; everything else the version does
+                // not carry keeps the cleared value.
+                const bool defaults = v.version <= 13 && ch < v.channels;
+                if (defaults) {
+                    EXPECT_EQ(got.volume, 94) << "channel " << ch + 1;
+                    EXPECT_EQ(got.pan, 0) << "channel " << ch + 1;
+                    EXPECT_EQ(got.variSpeed, 0) << "channel " << ch + 1;
+                }
+                for (const QString& field : test::format17LineNames()) {
+                    if (carried.contains(field))
+                        continue;
+                    if (defaults &&
+                        (field == QLatin1String("Volume") || field == QLatin1String("Pan") ||
+                         field == QLatin1String("VariSpeed")))
+                        continue;
+                    EXPECT_EQ(test::fieldText(got, field), test::fieldText(none, field))
+                        << "channel " << ch + 1 << " " << qPrintable(field) << " is not in format "
+                        << v.version;
+                }
+            }
+        }
+    }
+}
+
+TEST(PlaylistFormats, Version2FillsChannelsOneToEightWithVolume94PanAndSpeedZero) {
+    QStringList lines{QStringLiteral("Fileformat 2"), QStringLiteral("Opening")};
+    for (int ch = 0; ch < 8; ++ch)
+        lines << QStringLiteral("x") << QStringLiteral("%1").arg(ch + 1) << QStringLiteral("1")
+              << QStringLiteral("0") << QStringLiteral("1") << QStringLiteral("0")
+              << QStringLiteral("1") << QStringLiteral("55") << QStringLiteral("-30")
+              << QStringLiteral("12") << QStringLiteral("1") << QString::number(60 + ch);
+    lines << QStringLiteral("~") << QStringLiteral("Channel 0") << QStringLiteral("/s/a.wav")
+          << QStringLiteral("~");
+    const auto r =
+        readPlaylist((lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
+    ASSERT_EQ(r.status, ReadStatus::Complete);
+    ASSERT_EQ(r.document.presets.size(), 1u);
+    const Preset& p = r.document.presets[0];
+    EXPECT_EQ(p.name, QStringLiteral("Opening"));
+    for (int ch = 0; ch < 8; ++ch) {
+        const auto& c = p.channels[static_cast<std::size_t>(ch)];
+        EXPECT_EQ(c.volume, 94);
+        EXPECT_EQ(c.pan, 0);
+        EXPECT_EQ(c.variSpeed, 0);
+        EXPECT_EQ(c.playGroup, QString::number(ch + 1));
+        EXPECT_EQ(c.restartMode, 1);
+        EXPECT_EQ(c.autostart, 1);
+        EXPECT_EQ(c.midiInNote, 60 + ch);
+    }
+    EXPECT_EQ(p.channels[8].volume, 0) << "channels 9..32 keep the cleared values";
+    EXPECT_EQ(r.document.soundPaths[0], QStringList{QStringLiteral("/s/a.wav")});
+    EXPECT_FALSE(r.document.overviewLayout);
+}
+
+TEST(PlaylistFormats, Version13CarriesALayoutBlockOfVersion1AndTheTextLink) {
+    test::FixtureOptions o;
+    o.tail = test::standardTail(13);
+    o.tail[o.tail.size() - 2] = QStringLiteral("C:\\Shows\\Scripts\\Hamlet.rtf");
+    const auto r = readPlaylist(test::fixtureFile(13, o));
+    ASSERT_EQ(r.status, ReadStatus::Complete);
+    ASSERT_TRUE(r.document.overviewLayout);
+    const OverviewLayout& l = *r.document.overviewLayout;
+    EXPECT_EQ(l.version, 1);
+    EXPECT_EQ(l.fontName, QStringLiteral("Arial"));
+    EXPECT_EQ(l.fontSize, 9.5f) << "the font size with a German decimal comma";
+    EXPECT_FALSE(l.bold);
+    EXPECT_TRUE(l.italic);
+    EXPECT_EQ(l.textColour, 255);
+    ASSERT_EQ(l.columnPositions.size(), 21u);
+    EXPECT_EQ(l.columnPositions.front(), 21);
+    EXPECT_EQ(l.columnPositions.back(), 1);
+    ASSERT_EQ(l.hidden.size(), 21u);
+    EXPECT_TRUE(l.hidden[1]);
+    EXPECT_FALSE(l.hidden[0]);
+    ASSERT_EQ(l.widths.size(), 22u);
+    EXPECT_EQ(l.widths[21], 1021);
+    EXPECT_FALSE(r.layoutLengthUnexpected);
+    EXPECT_EQ(r.document.textReaderLink.folder, QStringLiteral("C:\\Shows\\Scripts\\"));
+    EXPECT_EQ(r.document.textReaderLink.name, QStringLiteral("Hamlet.rtf"));
+
+    // Upgraded to version 3, the 21 moves reverse the first 21 columns; "MIDI OUT" to
+    // "Info" are where the moves left them, visible, with their default widths.
+    const OverviewLayout v3 = toVersion3(l);
+    ASSERT_EQ(v3.columnPositions.size(), 30u);
+    for (int c = 0; c < 21; ++c)
+        EXPECT_EQ(v3.columnPositions[static_cast<std::size_t>(c)], 21 - c) << c;
+    for (int c = 21; c < 30; ++c)
+        EXPECT_EQ(v3.columnPositions[static_cast<std::size_t>(c)], c + 1) << c;
+    EXPECT_FALSE(v3.hidden[25]);
+    EXPECT_EQ(v3.widths[21], 1021);
+    EXPECT_EQ(v3.widths[30], defaultOverviewLayout().widths[30]);
+}
+
+TEST(PlaylistFormats, Version15CarriesTheGpioBlockReadOnlyWhenAskedFor) {
+    test::FixtureOptions o;
+    o.tail = test::standardTail(15);
+    const QByteArray file = test::fixtureFile(15, o);
+    PlaylistReadOptions playlist;
+    playlist.readGpioBlock = true;
+    const auto withGpio = readPlaylist(file, playlist);
+    ASSERT_EQ(withGpio.status, ReadStatus::Complete);
+    ASSERT_TRUE(withGpio.document.gpio);
+    const GpioBlock& g = *withGpio.document.gpio;
+    EXPECT_EQ(g.directions[0], GpioDirection::In);
+    EXPECT_EQ(g.directions[1], GpioDirection::Out);
+    EXPECT_EQ(g.directions[2], GpioDirection::Off);
+    EXPECT_EQ(g.directions[3], GpioDirection::In);
+    for (int n = 1; n <= 24; ++n) {
+        const auto& line = g.lines[static_cast<std::size_t>(n - 1)];
+        EXPECT_EQ(line.caption, QStringLiteral("Function %1").arg(n));
+        EXPECT_EQ(line.function, n);
+        EXPECT_EQ(line.logic, n % 2);
+        EXPECT_EQ(line.durationMs, 50 * n);
+        EXPECT_EQ(line.intervalMs, 10 * n);
+    }
+    ASSERT_TRUE(withGpio.document.overviewLayout);
+    EXPECT_EQ(withGpio.document.overviewLayout->version, 2);
+
+    const auto global = readPlaylist(file, PlaylistReadOptions{});
+    EXPECT_EQ(global.status, ReadStatus::Complete);
+    EXPECT_FALSE(global.document.gpio) << "with the configuration \"Global\" the block is not read";
+
+    // Versions before 15 have no block even when asked.
+    test::FixtureOptions o14;
+    o14.tail = test::standardTail(14);
+    EXPECT_FALSE(readPlaylist(test::fixtureFile(14, o14), playlist).document.gpio);
+}
+
+TEST(PlaylistFormats, HeadersAreMatchedFromSeventeenDownAndNothingElse) {
+    const struct {
+        const char* line;
+        int format;
+    } cases[] = {
+        {"Fileformat 17", 17}, {"Fileformat 2", 2},  {"Fileformat 13 ", 13},
+        {"Fileformat 1", 1},   {"Fileformat 18", 1}, {"Fileformat 017", 1},
+        {"fileformat 17", 1},  {"Fileformat", 1},    {"", 1},
+        {"Fileformat 3", 3},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(formatOfHeader(c.line), c.format) << c.line;
+}
+
+TEST(PlaylistFormats, OldFormatsReadLeadingNumbersNewOnesConvertFully) {
+    // The same odd MIDI note line in a version 13 and a version 17 file.
+    const struct {
+        int version;
+        const char* note;
+        ReadStatus status;
+        int errorNumber;
+        int value;
+    } cases[] = {
+        {13, "42 (C2)", ReadStatus::Complete, 0, 42},
+        {13, "", ReadStatus::Complete, 0, 0},
+        {13, "300", ReadStatus::RuntimeError, errnum::Overflow, 0},
+        {17, "42", ReadStatus::Complete, 0, 42},
+        {17, "42 (C2)", ReadStatus::RuntimeError, errnum::TypeMismatch, 0},
+        {17, "256", ReadStatus::RuntimeError, errnum::Overflow, 0},
+    };
+    for (const auto& c : cases) {
+        test::FixtureOptions o;
+        o.tail = test::standardTail(c.version);
+        QByteArray file = test::fixtureFile(c.version, o);
+        // MidiInNote of channel 1 of preset 1 is the first line with its fixture value.
+        const int k = static_cast<int>(
+            test::lineNamesOfVersion(c.version).indexOf(QStringLiteral("MidiInNote")));
+        const QByteArray original =
+            "\r\n" + test::fixtureValue(QStringLiteral("MidiInNote"), 0, 0, k).toUtf8() + "\r\n";
+        const qsizetype at = file.indexOf(original);
+        ASSERT_GT(at, 0);
+        file.replace(at, original.size(), "\r\n" + QByteArray(c.note) + "\r\n");
+        const auto r = readPlaylist(file);
+        EXPECT_EQ(r.status, c.status) << c.version << " " << c.note;
+        EXPECT_EQ(r.errorNumber, c.errorNumber) << c.version << " " << c.note;
+        if (c.status == ReadStatus::Complete) {
+            EXPECT_EQ(r.document.presets.at(0).channels[0].midiInNote, c.value)
+                << c.version << " " << c.note;
+        } else {
+            EXPECT_EQ(r.errorStage, ReadStage::Presets);
+        }
+    }
+}

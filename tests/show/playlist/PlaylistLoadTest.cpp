@@ -1,0 +1,523 @@
+// Loading a show as the operator meets it: the show is cleared first, what a file holds
+// arrives in the store, bad files end in the documented boxes and leave an emptied show,
+// the steps owned elsewhere are called in order, and the file itself is never touched.
+#include "PlaylistFixtures.h"
+
+#include "core/Settings.h"
+#include "core/ShowStore.h"
+#include "core/SystemMessages.h"
+#include "core/UiLanguage.h"
+#include "show/playlist/PlaylistFiles.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestEnvironment.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+using namespace kalvor;
+using namespace kalvor::playlist;
+
+namespace {
+
+// A show with every hook recording what it was asked to do.
+struct Booth {
+    explicit Booth(Settings* settings = nullptr) : files(store, settings, nullptr) {
+        auto& h = files.hooks();
+        h.showRemotePresetScreen = [this] {
+            log << QStringLiteral("remote");
+        };
+        h.stopChannel = [this](int ch) {
+            stopped << ch;
+        };
+        h.clearTextReader = [this] {
+            log << QStringLiteral("clearTextReader");
+        };
+        h.suspendOverviewRedraw = [this](bool s) {
+            log << (s ? QStringLiteral("overviewOff") : QStringLiteral("overviewOn"));
+        };
+        h.applyOverviewLayout = [this](const OverviewLayout& l) {
+            layout = l;
+            log << QStringLiteral("layout");
+        };
+        h.applyGpio = [this](const GpioBlock& g) {
+            gpio = g;
+            log << QStringLiteral("gpio");
+        };
+        h.openTextReaderDocument = [this](const TextReaderDocument& d) {
+            text = d;
+            log << QStringLiteral("text");
+        };
+        h.selectFirstPreset = [this] {
+            log << QStringLiteral("selectFirst");
+        };
+        h.createNewPreset = [this] {
+            log << QStringLiteral("newPreset");
+        };
+        h.recallFirstPreset = [this](bool ignore) {
+            log << (ignore ? QStringLiteral("recall-ignoring") : QStringLiteral("recall"));
+        };
+        h.showPlaylistName = [this](const QString& s) {
+            status = s;
+            log << QStringLiteral("status");
+        };
+        h.clearRelinkList = [this] {
+            log << QStringLiteral("relink");
+        };
+    }
+    QStringList paths(int ch) const {
+        QStringList out;
+        for (const auto& e : store.soundList(ch))
+            out << e.path;
+        return out;
+    }
+    ShowStore store;
+    PlaylistFiles files;
+    QStringList log;
+    QList<int> stopped;
+    std::optional<OverviewLayout> layout;
+    std::optional<GpioBlock> gpio;
+    std::optional<TextReaderDocument> text;
+    QString status;
+};
+
+QString lastMessage() {
+    const auto& e = SystemMessages::instance().entries();
+    return e.isEmpty() ? QString() : e.constLast();
+}
+
+QByteArray v17(int presets, const QStringList& sounds = {},
+               const QStringList& tail = test::standardTail(17)) {
+    test::FixtureOptions o;
+    o.presets = presets;
+    o.soundSection = sounds;
+    o.tail = tail;
+    return test::fixtureFile(17, o);
+}
+
+} // namespace
+
+TEST(PlaylistLoad, ClearsTheShowThenReadsAndHandsTheRestToItsOwners) {
+    test::ScriptedDialogs dialogs;
+    const QString dir = test::freshFolder(QStringLiteral("load-order"));
+    const QString path = dir + QStringLiteral("/Hamlet.kal");
+    test::writeFile(path, v17(2, {QStringLiteral("Channel 1"), dir + QStringLiteral("/a.wav")}));
+    Booth booth;
+    booth.store.presets().append(Preset{});
+    booth.store.setSoundList(5, {makeSoundEntry(QStringLiteral("/old.wav"))});
+
+    const LoadReport report = booth.files.LoadPlaylist(path, QStringLiteral("Hamlet.kal"));
+    EXPECT_EQ(report.outcome, LoadOutcome::Loaded);
+    EXPECT_EQ(booth.stopped.size(), 32);
+    EXPECT_TRUE(booth.store.soundList(5).isEmpty()) << "the old show's lists are gone";
+    EXPECT_EQ(booth.store.presets().count(), 2);
+    EXPECT_EQ(booth.paths(1), QStringList{dir + QStringLiteral("/a.wav")});
+    EXPECT_EQ(booth.log,
+              (QStringList{QStringLiteral("remote"), QStringLiteral("clearTextReader"),
+                           QStringLiteral("overviewOff"), QStringLiteral("layout"),
+                           QStringLiteral("selectFirst"), QStringLiteral("recall-ignoring"),
+                           QStringLiteral("overviewOn"), QStringLiteral("status"),
+                           QStringLiteral("relink")}));
+    EXPECT_EQ(booth.status, QStringLiteral("Playlist: Hamlet   "));
+    EXPECT_EQ(booth.store.playlistPath(), path);
+    EXPECT_EQ(booth.files.loadedFormat(), 17);
+    EXPECT_EQ(booth.files.startFolder(), dir);
+    EXPECT_FALSE(booth.files.isLoading());
+    EXPECT_EQ(dialogs.busyDepth(), 0);
+    bool announced = false;
+    for (const auto& e : SystemMessages::instance().entries())
+        announced = announced || e.endsWith(QStringLiteral("Loading playlist ") + path +
+                                            QStringLiteral(" {Format 17}...\r\n"));
+    EXPECT_TRUE(announced);
+}
+
+TEST(PlaylistLoad, AHundredPresetsLoadAndAHundredAndOneAreRefused) {
+    const QString dir = test::freshFolder(QStringLiteral("capacity"));
+    const struct {
+        int presets;
+        LoadOutcome outcome;
+        int loaded;
+        bool warned;
+    } cases[] = {
+        {100, LoadOutcome::Loaded, 100, false},
+        {101, LoadOutcome::CapacityExceeded, 0, true},
+        {150, LoadOutcome::CapacityExceeded, 0, true},
+    };
+    for (const auto& c : cases) {
+        test::ScriptedDialogs dialogs;
+        const QString path = dir + QStringLiteral("/%1.kal").arg(c.presets);
+        test::writeFile(path,
+                        v17(c.presets, {QStringLiteral("Channel 3"), QStringLiteral("/s/x.wav")}));
+        Booth booth;
+        const LoadReport r = booth.files.LoadPlaylist(path);
+        EXPECT_EQ(r.outcome, c.outcome) << c.presets;
+        EXPECT_EQ(booth.store.presets().count(), c.loaded) << c.presets;
+        EXPECT_EQ(booth.store.soundList(3).isEmpty(), c.warned)
+            << "the refused file's sound lists are not read";
+        ASSERT_EQ(dialogs.messages().size(), c.warned ? 1 : 0) << c.presets;
+        if (c.warned) {
+            const auto box = dialogs.messages().at(0);
+            EXPECT_EQ(box.text, QStringLiteral(
+                                    "This Playlist exceeds the\r\navailable Preset memory space!"));
+            EXPECT_EQ(box.icon, MessageIcon::Warning);
+            EXPECT_TRUE(booth.log.contains(QStringLiteral("newPreset")))
+                << "one new preset in the emptied show";
+            EXPECT_TRUE(booth.store.playlistPath().isEmpty());
+        }
+    }
+}
+
+TEST(PlaylistLoad, SoundListChannelLinesDecideWhereEachPathGoes) {
+    const struct {
+        const char* label;
+        QStringList section;
+        QList<QPair<int, QStringList>> expected; // channel index, paths
+    } cases[] = {
+        {"Channel 7 then Channel 12",
+         {QStringLiteral("Channel 7"), QStringLiteral("/s/a.wav"), QStringLiteral("/s/b.wav"),
+          QStringLiteral("/s/c.wav"), QStringLiteral("Channel 12"), QStringLiteral("/s/d.wav")},
+         {{7, {QStringLiteral("/s/a.wav"), QStringLiteral("/s/b.wav"), QStringLiteral("/s/c.wav")}},
+          {12, {QStringLiteral("/s/d.wav")}}}},
+        {"Channel 99 skips its paths until the next valid line",
+         {QStringLiteral("Channel 2"), QStringLiteral("/s/a.wav"), QStringLiteral("Channel 99"),
+          QStringLiteral("/s/lost1.wav"), QStringLiteral("/s/lost2.wav"),
+          QStringLiteral("Channel 31"), QStringLiteral("/s/z.wav")},
+         {{2, {QStringLiteral("/s/a.wav")}}, {31, {QStringLiteral("/s/z.wav")}}}},
+        {"Channel 32 is beyond the last channel",
+         {QStringLiteral("Channel 32"), QStringLiteral("/s/lost.wav")},
+         {}},
+        {"paths before any Channel line go to the first channel; blank lines carry nothing",
+         {QStringLiteral("/s/first.wav"), QString(), QStringLiteral("Channel 0"),
+          QStringLiteral("/s/second.wav")},
+         {{0, {QStringLiteral("/s/first.wav"), QStringLiteral("/s/second.wav")}}}},
+        {"backslashes become folders",
+         {QStringLiteral("Channel 4"), QStringLiteral("\\shows\\rain.wav")},
+         {{4, {QStringLiteral("/shows/rain.wav")}}}},
+    };
+    const QString dir = test::freshFolder(QStringLiteral("sound-lists"));
+    for (const auto& c : cases) {
+        test::ScriptedDialogs dialogs;
+        const QString path = dir + QStringLiteral("/show.kal");
+        test::writeFile(path, v17(1, c.section));
+        Booth booth;
+        EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::Loaded) << c.label;
+        for (int ch = 0; ch < kChannelCount; ++ch) {
+            QStringList want;
+            for (const auto& e : c.expected)
+                if (e.first == ch)
+                    want = e.second;
+            EXPECT_EQ(booth.paths(ch), want) << c.label << ", channel index " << ch;
+        }
+        EXPECT_TRUE(dialogs.messages().isEmpty()) << c.label;
+    }
+}
+
+TEST(PlaylistLoad, MissingSoundsAreRedAndAnnouncedOnlyWhenAskedFor) {
+    const QString dir = test::freshFolder(QStringLiteral("missing"));
+    test::writeFile(dir + QStringLiteral("/Sounds/Act 1/Thunder.WAV"), "RIFF");
+    test::writeFile(dir + QStringLiteral("/Sounds/Rain.wav"), "RIFF");
+    const QString wrongCase = dir + QStringLiteral("\\sounds\\act 1\\thunder.wav");
+    const QString exact = dir + QStringLiteral("/Sounds/Rain.wav");
+    const QString gone = dir + QStringLiteral("/Sounds/Gone.wav");
+    const QStringList section{QStringLiteral("Channel 0"), wrongCase, exact, gone};
+
+    Settings settings(test::freshFolder(QStringLiteral("missing-settings")) +
+                      QStringLiteral("/Kalvor.ini"));
+    for (int flag : {0, 1}) {
+        for (int version : {8, 17}) {
+            SCOPED_TRACE(QStringLiteral("DisplayLoadFailed %1, format %2")
+                             .arg(flag)
+                             .arg(version)
+                             .toStdString());
+            settings.setInteger(u"DisplayLoadFailed", flag);
+            test::FixtureOptions o;
+            o.soundSection = section;
+            o.tail = test::standardTail(version);
+            const QString path = dir + QStringLiteral("/show.kal");
+            test::writeFile(path, test::fixtureFile(version, o));
+            test::ScriptedDialogs dialogs;
+            Booth booth(&settings);
+            const LoadReport r = booth.files.LoadPlaylist(path);
+            EXPECT_EQ(r.missingSounds, 1);
+            const auto& list = booth.store.soundList(0);
+            ASSERT_EQ(list.size(), 3);
+            EXPECT_EQ(list[0].path, dir + QStringLiteral("/Sounds/Act 1/Thunder.WAV"))
+                << "found without regard to case";
+            EXPECT_EQ(list[0].displayName, QStringLiteral("Thunder.WAV"));
+            EXPECT_FALSE(list[0].isMissing());
+            EXPECT_EQ(list[1].path, exact);
+            EXPECT_FALSE(list[1].isMissing());
+            EXPECT_TRUE(list[2].isMissing());
+            EXPECT_EQ(list[2].colour, 255);
+            ASSERT_EQ(dialogs.messages().size(), flag)
+                << "one box per missing file, only with DisplayLoadFailed 1";
+            if (flag) {
+                const auto box = dialogs.messages().at(0);
+                EXPECT_EQ(box.title, QStringLiteral("Error while loading soundfile"));
+                EXPECT_EQ(box.icon, MessageIcon::Critical);
+                EXPECT_EQ(box.text, version <= 8
+                                        ? QStringLiteral("The specified file does not exist!")
+                                        : QStringLiteral("The specified file: \r\n") + gone +
+                                              QStringLiteral("\r\ndoes not exist!"));
+            }
+        }
+    }
+}
+
+TEST(PlaylistLoad, BadFilesEndInTheirBoxAnEmptiedShowAndAnUntouchedFile) {
+    const QString dir = test::freshFolder(QStringLiteral("bad-input"));
+    const QByteArray good = v17(3, {QStringLiteral("Channel 0"), QStringLiteral("/s/a.wav")});
+    const QByteArray megabyte(1 << 20, 'x');
+    QByteArray garbage(70000, '\0');
+    std::mt19937 rng(99);
+    for (auto& b : garbage)
+        b = static_cast<char>(rng());
+    auto replaceLine = [](QByteArray file, int lineNumber, const QByteArray& with) {
+        QList<QByteArray> lines = file.split('\n');
+        lines[lineNumber - 1] = with + "\r";
+        return lines.join('\n');
+    };
+    // Line 2 is the first preset's name, line 3 its first channel's info text, line 27
+    // channel 1's Volume, line 31 its first EQ float.
+    const struct {
+        const char* label;
+        QByteArray bytes;
+        LoadOutcome outcome;
+        QString boxTitle; // empty: no box
+        QStringList boxText;
+        int presets;
+    } cases[] = {
+        {"truncated in the middle of a preset",
+         good.left(good.size() / 2),
+         LoadOutcome::ReadError,
+         QStringLiteral("Error!"),
+         {QStringLiteral("Error 62 = Input past end of file"),
+          QStringLiteral("'Load_Playlist_From_Disk / Format 17'")},
+         2},
+        {"truncated before the layout block",
+         good.left(good.indexOf("~\r\nArial") + 3),
+         LoadOutcome::ReadError,
+         QStringLiteral("Error!"),
+         {QStringLiteral("Error 62 = Input past end of file")},
+         3},
+        {"header of no known version",
+         "Fileformat 18\r\n" + good.mid(15),
+         LoadOutcome::UnknownFormat,
+         {},
+         {},
+         0},
+        {"empty file", QByteArray(), LoadOutcome::UnknownFormat, {}, {}, 0},
+        {"binary garbage", garbage, LoadOutcome::UnknownFormat, {}, {}, 0},
+        {"binary garbage after a header",
+         "Fileformat 17\r\n" + garbage,
+         LoadOutcome::ReadError,
+         QStringLiteral("Error!"),
+         {QStringLiteral("'Load_Playlist_From_Disk / Format 17'")},
+         1},
+        {"a megabyte preset name", replaceLine(good, 2, megabyte), LoadOutcome::Loaded, {}, {}, 3},
+        {"a megabyte info text", replaceLine(good, 3, megabyte), LoadOutcome::Loaded, {}, {}, 3},
+        {"a megabyte number",
+         replaceLine(good, 27, QByteArray(1 << 20, '7')),
+         LoadOutcome::ReadError,
+         QStringLiteral("Error!"),
+         {QStringLiteral("Error 6 = Overflow")},
+         1},
+        {"volume beyond 32 bits",
+         replaceLine(good, 27, "4294967296"),
+         LoadOutcome::ReadError,
+         QStringLiteral("Error!"),
+         {QStringLiteral("Error 6 = Overflow"), QStringLiteral("Format 17")},
+         1},
+        {"a word where a float belongs",
+         replaceLine(good, 31, "loud"),
+         LoadOutcome::ReadError,
+         QStringLiteral("Error!"),
+         {QStringLiteral("Error 13 = Type mismatch")},
+         1},
+        {"a megabyte sound path",
+         good.left(good.indexOf("/s/a.wav")) + "/" + megabyte +
+             good.mid(good.indexOf("/s/a.wav") + 8),
+         LoadOutcome::Loaded,
+         {},
+         {},
+         3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        const QString path = dir + QStringLiteral("/show.kal");
+        test::writeFile(path, c.bytes);
+        const QDateTime modified = QFileInfo(path).lastModified();
+        test::ScriptedDialogs dialogs;
+        Booth booth;
+        booth.store.setSoundList(9, {makeSoundEntry(QStringLiteral("/previous/show.wav"))});
+        booth.store.setPlaylistPath(QStringLiteral("/previous/show.kal"));
+        const LoadReport r = booth.files.LoadPlaylist(path);
+        EXPECT_EQ(r.outcome, c.outcome);
+        EXPECT_EQ(booth.store.presets().count(), c.presets);
+        EXPECT_TRUE(booth.store.soundList(9).isEmpty()) << "the show is cleared before reading";
+        const auto boxes = dialogs.messages();
+        if (c.boxTitle.isEmpty()) {
+            EXPECT_TRUE(boxes.isEmpty()) << qPrintable(boxes.value(0).text);
+        } else {
+            ASSERT_EQ(boxes.size(), 1);
+            EXPECT_EQ(boxes[0].title, c.boxTitle);
+            EXPECT_EQ(boxes[0].icon, MessageIcon::Critical);
+            for (const auto& part : c.boxText)
+                EXPECT_TRUE(boxes[0].text.contains(part)) << qPrintable(boxes[0].text);
+        }
+        if (c.outcome == LoadOutcome::Loaded) {
+            EXPECT_EQ(booth.store.playlistPath(), path);
+        } else {
+            EXPECT_TRUE(booth.store.playlistPath().isEmpty())
+                << "a file that did not read cleanly must not become the target of a save";
+            EXPECT_EQ(booth.log.contains(QStringLiteral("newPreset")), c.presets == 0);
+        }
+        if (c.outcome == LoadOutcome::UnknownFormat) {
+            EXPECT_EQ(booth.files.loadedFormat(), 1);
+        }
+        EXPECT_EQ(test::readFile(path), c.bytes) << "a load never changes the file";
+        EXPECT_EQ(QFileInfo(path).lastModified(), modified);
+    }
+    // The preset name is cut to its 40 characters.
+    test::ScriptedDialogs dialogs;
+    test::writeFile(dir + QStringLiteral("/long.kal"), replaceLine(good, 2, megabyte));
+    Booth booth;
+    booth.files.LoadPlaylist(dir + QStringLiteral("/long.kal"));
+    EXPECT_EQ(booth.store.presets().names().at(0), QString(40, QLatin1Char('x')));
+}
+
+TEST(PlaylistLoad, AFileThatIsNotThereGetsTheError52Box) {
+    test::ScriptedDialogs dialogs;
+    Booth booth;
+    const LoadReport r =
+        booth.files.LoadPlaylist(test::testHome() + QStringLiteral("/no/such/show.kal"));
+    EXPECT_EQ(r.outcome, LoadOutcome::Unreadable);
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    EXPECT_EQ(dialogs.messages()[0].title, QStringLiteral("Error 52 while loading file"));
+    EXPECT_EQ(dialogs.messages()[0].text, QStringLiteral("File or drive not found!"));
+    EXPECT_TRUE(booth.log.contains(QStringLiteral("newPreset")));
+    EXPECT_EQ(booth.files.loadedFormat(), 1);
+
+    UiLanguage::instance().set(Language::German);
+    test::ScriptedDialogs german;
+    Booth again;
+    again.files.LoadPlaylist(test::testHome() + QStringLiteral("/no/such/show.kal"));
+    UiLanguage::instance().set(Language::English);
+    ASSERT_EQ(german.messages().size(), 1);
+    EXPECT_EQ(german.messages()[0].title, QStringLiteral("Fehler 52 beim Laden von Datei"));
+    EXPECT_EQ(german.messages()[0].text, QStringLiteral("Datei oder Laufwerk nicht gefunden!"));
+}
+
+TEST(PlaylistLoad, TheGpioBlockTravelsOnlyWithTheConfigurationPlaylist) {
+    const QString dir = test::freshFolder(QStringLiteral("gpio"));
+    Settings settings(dir + QStringLiteral("/Kalvor.ini"));
+    test::FixtureOptions o;
+    o.tail = test::standardTail(15);
+    const QString path = dir + QStringLiteral("/show.kal");
+    test::writeFile(path, test::fixtureFile(15, o));
+    const struct {
+        const char* configuration;
+        bool applied;
+    } cases[] = {{"1", true}, {"0", false}};
+    for (const auto& c : cases) {
+        settings.setText(u"GPIO Configuration", QString::fromLatin1(c.configuration));
+        test::ScriptedDialogs dialogs;
+        Booth booth(&settings);
+        EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::Loaded);
+        EXPECT_EQ(booth.gpio.has_value(), c.applied) << c.configuration;
+        if (c.applied) {
+            EXPECT_EQ(booth.gpio->lines[4].function, 5);
+        }
+        // Saved again, the show keeps the block it brought (or the global assignments).
+        const PlaylistDocument doc = booth.files.currentDocument();
+        ASSERT_TRUE(doc.gpio);
+        EXPECT_EQ(doc.gpio->lines[4].function, c.applied ? 5 : 0);
+    }
+    // A block whose numbers are words ends the reader after the rest was taken.
+    settings.setText(u"GPIO Configuration", QStringLiteral("1"));
+    QByteArray broken = test::fixtureFile(15, o);
+    broken.replace("Function 3\r\n3\r\n", "Function 3\r\nthree\r\n");
+    test::writeFile(path, broken);
+    test::ScriptedDialogs dialogs;
+    Booth booth(&settings);
+    EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::ReadError);
+    EXPECT_EQ(booth.store.presets().count(), 1);
+    EXPECT_TRUE(booth.layout.has_value());
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    EXPECT_TRUE(
+        dialogs.messages()[0].text.contains(QStringLiteral("Load_Playlist_From_Disk / Format 15")));
+}
+
+TEST(PlaylistLoad, TheLinkedTextDocumentIsOpenedOrReportedMissing) {
+    const QString dir = test::freshFolder(QStringLiteral("text-link"));
+    test::writeFile(dir + QStringLiteral("/Scripts/Hamlet Act One.RTF"), "{\\rtf1}");
+    const struct {
+        QString linkLine;
+        TextReaderDocument::Kind kind;
+        QString title;
+        QString shortName;
+        QString missingText;
+    } cases[] = {
+        {dir + QStringLiteral("\\scripts\\hamlet act one.rtf"),
+         TextReaderDocument::Kind::RichText,
+         QStringLiteral("Text Reader (hamlet act one.rtf)"),
+         QStringLiteral("hamlet act ~"),
+         {}},
+        {dir + QStringLiteral("/Scripts/Gone.txt"),
+         TextReaderDocument::Kind::Missing,
+         QStringLiteral("Text Reader"),
+         {},
+         QStringLiteral("The textfile (") + dir +
+             QStringLiteral(
+                 "/Scripts/Gone.txt) associated with this Playlist could not be found!")},
+    };
+    for (const auto& c : cases) {
+        QStringList tail = test::standardTail(17);
+        tail[tail.indexOf(QStringLiteral("-"))] = c.linkLine;
+        test::FixtureOptions o;
+        o.tail = tail;
+        const QString path = dir + QStringLiteral("/show.kal");
+        test::writeFile(path, test::fixtureFile(17, o));
+        test::ScriptedDialogs dialogs;
+        Booth booth;
+        EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::Loaded);
+        ASSERT_TRUE(booth.text);
+        EXPECT_EQ(booth.text->kind, c.kind);
+        EXPECT_EQ(booth.text->title, c.title);
+        EXPECT_EQ(booth.text->shortName, c.shortName);
+        EXPECT_EQ(booth.text->missingText, c.missingText);
+        EXPECT_EQ(booth.files.currentDocument().textReaderLink.path(), c.linkLine)
+            << "saved again as it came";
+    }
+
+    const struct {
+        const char* name;
+        const char* shortName;
+    } names[] = {{"Act1.txt", "Act1"},
+                 {"Twelve_Chars.rtf", "Twelve_Chars"},
+                 {"Thirteen_Char.rtf", "Thirteen_Ch~"}};
+    for (const auto& n : names) {
+        const auto d = textReaderDocument({QStringLiteral("/s/"), QString::fromLatin1(n.name)},
+                                          true, QStringLiteral("/s/x"));
+        EXPECT_EQ(d.shortName, QString::fromLatin1(n.shortName)) << n.name;
+    }
+}
+
+TEST(PlaylistLoad, FormatThreeAnnouncesItselfWithTwoDotsAndIgnoreAutostartFollowsTheSetting) {
+    const QString dir = test::freshFolder(QStringLiteral("v3"));
+    Settings settings(dir + QStringLiteral("/Kalvor.ini"));
+    settings.setInteger(u"IgnoreAutostart", 0);
+    test::FixtureOptions o;
+    const QString path = dir + QStringLiteral("/old.kal");
+    test::writeFile(path, test::fixtureFile(3, o));
+    test::ScriptedDialogs dialogs;
+    Booth booth(&settings);
+    EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::Loaded);
+    bool announced = false;
+    for (const auto& e : SystemMessages::instance().entries())
+        announced = announced || e.endsWith(QStringLiteral(" {Format 3}..\r\n"));
+    EXPECT_TRUE(announced) << qPrintable(lastMessage());
+    EXPECT_TRUE(booth.log.contains(QStringLiteral("recall")));
+    EXPECT_EQ(booth.files.loadedFormat(), 3);
+}

@@ -1,0 +1,149 @@
+// A show saved and loaded again is the same show: every value of every channel of every
+// preset, the sound lists, the layout, the GPIO block and the text-reader link.
+#include "PlaylistFixtures.h"
+
+#include "core/ShowStore.h"
+#include "show/playlist/PlaylistFiles.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+using namespace kalvor;
+using namespace kalvor::playlist;
+
+namespace {
+
+// Names the first field that differs, so a failure says which line went astray.
+QString firstDifference(const Preset& a, const Preset& b) {
+    if (a.name != b.name)
+        return QStringLiteral("name '%1' vs '%2'").arg(a.name, b.name);
+    if (a.textReaderPosition != b.textReaderPosition ||
+        a.remoteTextPosition != b.remoteTextPosition)
+        return QStringLiteral("text positions");
+    for (int ch = 0; ch < kChannelCount; ++ch) {
+        for (const QString& field : test::format17LineNames()) {
+            const QString x = test::fieldText(a.channels[static_cast<std::size_t>(ch)], field);
+            const QString y = test::fieldText(b.channels[static_cast<std::size_t>(ch)], field);
+            if (x != y)
+                return QStringLiteral("channel %1 %2: '%3' vs '%4'").arg(ch + 1).arg(field, x, y);
+        }
+    }
+    return a == b ? QString() : QStringLiteral("a difference outside the 76 lines");
+}
+
+struct Show {
+    ShowStore store;
+    PlaylistFiles files{store, nullptr, nullptr};
+};
+
+} // namespace
+
+TEST(PlaylistRoundTrip, SaveAndLoadGiveBackAllValuesOfAHundredRandomPresets) {
+    test::ScriptedDialogs dialogs;
+    test::ScriptedWaits waits;
+    std::mt19937 rng(20261205);
+    Show saved;
+    for (int i = 0; i < kPresetCapacity; ++i)
+        ASSERT_TRUE(saved.store.presets().append(test::randomPreset(rng, i)));
+    const QString dir = test::freshFolder(QStringLiteral("roundtrip"));
+    for (int ch = 0; ch < kChannelCount; ch += 3) {
+        QList<SoundEntry> list;
+        for (int k = 0; k < 4; ++k)
+            list.append(makeSoundEntry(dir + QStringLiteral("/ch%1/sound %2.wav").arg(ch).arg(k)));
+        saved.store.setSoundList(ch, list);
+    }
+    const QString path = dir + QStringLiteral("/show.kal");
+    ASSERT_EQ(saved.files.SavePlaylist(path, true), SaveOutcome::Saved);
+
+    // The preset section holds exactly 2435 lines per preset.
+    const QList<QByteArray> lines = test::readFile(path).split('\n');
+    ASSERT_GT(lines.size(), 1 + 100 * 2435);
+    EXPECT_EQ(lines[1 + 100 * 2435], QByteArray("~\r"));
+    EXPECT_EQ(lines[1 + 99 * 2435], saved.store.presets().slot(99).name.toUtf8() + "\r");
+
+    Show loaded;
+    const LoadReport report = loaded.files.LoadPlaylist(path);
+    EXPECT_EQ(report.outcome, LoadOutcome::Loaded);
+    EXPECT_EQ(report.format, 17);
+    ASSERT_EQ(loaded.store.presets().count(), kPresetCapacity);
+    EXPECT_EQ(loaded.store.presets().names(), saved.store.presets().names());
+    for (int i = 0; i < kPresetCapacity; ++i) {
+        const QString diff =
+            firstDifference(saved.store.presets().slot(i), loaded.store.presets().slot(i));
+        ASSERT_TRUE(diff.isEmpty()) << "preset " << i + 1 << ": " << qPrintable(diff);
+    }
+    for (int ch = 0; ch < kChannelCount; ++ch) {
+        QStringList before, after;
+        for (const auto& e : saved.store.soundList(ch))
+            before << e.path;
+        for (const auto& e : loaded.store.soundList(ch))
+            after << e.path;
+        EXPECT_EQ(after, before) << "channel " << ch + 1;
+    }
+    EXPECT_EQ(loaded.store.playlistPath(), path);
+}
+
+TEST(PlaylistRoundTrip, LayoutGpioAndLinkComeBackAndThePresetNamedEmptyIsDropped) {
+    std::mt19937 rng(7);
+    PlaylistDocument doc;
+    for (int i = 0; i < 3; ++i)
+        doc.presets.push_back(test::randomPreset(rng, i));
+    doc.presets[1].name = QStringLiteral("  empty ");
+    doc.presets[2].name = QStringLiteral("~");
+    OverviewLayout layout = defaultOverviewLayout();
+    std::shuffle(layout.columnPositions.begin(), layout.columnPositions.end(), rng);
+    layout.hidden[4] = true;
+    layout.autoSize = true;
+    layout.fontName = QStringLiteral("DejaVu Sans");
+    layout.fontSize = 11.5f;
+    layout.widths[7] = 4321;
+    doc.overviewLayout = layout;
+    GpioBlock gpio = defaultGpioBlock();
+    gpio.directions = {GpioDirection::In, GpioDirection::Out, GpioDirection::Off,
+                       GpioDirection::In};
+    gpio.lines[23] = {QStringLiteral("PLAY/STOP Channel 3"), 3, 0, 250, 500};
+    gpio.playlistConfiguration = true;
+    doc.gpio = gpio;
+    doc.textReaderLink = {QStringLiteral("/shows/scripts/"), QStringLiteral("Hamlet Akt 1.rtf")};
+    doc.soundPaths[31] = QStringList{QStringLiteral("/s/a.wav"), QStringLiteral("/s/b.mp3")};
+
+    PlaylistReadOptions options;
+    options.readGpioBlock = true;
+    const PlaylistReadResult back = readPlaylist(writePlaylist(doc), options);
+    ASSERT_EQ(back.status, ReadStatus::Complete);
+    ASSERT_EQ(back.document.presets.size(), 2u) << "the slot named \"empty\" is not written";
+    EXPECT_TRUE(firstDifference(back.document.presets[0], doc.presets[0]).isEmpty());
+    EXPECT_EQ(back.document.presets[1].name, QStringLiteral("~"))
+        << "a preset named \"~\" stays a preset";
+    EXPECT_EQ(back.document.overviewLayout, layout);
+    EXPECT_EQ(back.document.gpio, gpio);
+    EXPECT_EQ(back.document.textReaderLink, doc.textReaderLink);
+    EXPECT_EQ(back.document.soundPaths[31], doc.soundPaths[31]);
+    EXPECT_FALSE(back.layoutLengthUnexpected);
+}
+
+TEST(PlaylistRoundTrip, FilesAreWrittenAsUtf8WithCrLfAndOldEncodingsAndLineEndsStillRead) {
+    Preset p;
+    p.setName(QStringLiteral("Café – Szene 1"));
+    p.channels[0].channelInfo =
+        QStringLiteral("Gewitter\nim Park"); // a line break must not split the field
+    PlaylistDocument doc;
+    doc.presets.push_back(p);
+    const QByteArray bytes = writePlaylist(doc);
+    EXPECT_TRUE(bytes.startsWith("Fileformat 17\r\n"));
+    EXPECT_EQ(bytes.count('\n'), bytes.count("\r\n")) << "no bare LF";
+    EXPECT_TRUE(bytes.contains("Caf\xC3\xA9 \xE2\x80\x93 Szene 1\r\n"));
+    const auto again = readPlaylist(bytes);
+    ASSERT_EQ(again.status, ReadStatus::Complete);
+    EXPECT_EQ(again.document.presets.at(0).channels[0].channelInfo,
+              QStringLiteral("Gewitter im Park"));
+
+    // The same file with LF only, and with the name in Windows-1252.
+    QByteArray lfOnly = bytes;
+    lfOnly.replace("\r\n", "\n");
+    lfOnly.replace("Caf\xC3\xA9 \xE2\x80\x93", "Caf\xE9 \x96");
+    const auto old = readPlaylist(lfOnly);
+    ASSERT_EQ(old.status, ReadStatus::Complete);
+    EXPECT_EQ(old.document.presets.at(0).name, QStringLiteral("Café – Szene 1"));
+}

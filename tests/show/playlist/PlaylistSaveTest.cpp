@@ -1,0 +1,207 @@
+// Saving a show: the overwrite question, the progress box and its waits, a failed write
+// that must leave the previous show byte for byte, and the recent-playlists entry.
+#include "PlaylistFixtures.h"
+
+#include "core/RecentPlaylists.h"
+#include "core/ShowStore.h"
+#include "core/SystemMessages.h"
+#include "core/UiLanguage.h"
+#include "show/playlist/PlaylistFiles.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace kalvor;
+using namespace kalvor::playlist;
+
+namespace {
+
+struct SmallShow {
+    SmallShow() {
+        std::mt19937 rng(3);
+        for (int i = 0; i < 5; ++i)
+            store.presets().append(test::randomPreset(rng, i));
+        store.setSoundList(0, {makeSoundEntry(QStringLiteral("/s/a.wav"))});
+    }
+    ShowStore store;
+    RecentPlaylists recent;
+    PlaylistFiles files{store, nullptr, &recent};
+};
+
+// Lets the process write at most `bytes` to any file, as a nearly full disk would.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+
+} // namespace
+
+TEST(PlaylistSave, AnExistingFileIsOnlyReplacedAfterYes) {
+    const QString path =
+        test::freshFolder(QStringLiteral("overwrite")) + QStringLiteral("/show.kal");
+    const struct {
+        bool ask;
+        MessageResult answer;
+        SaveOutcome outcome;
+        int questions;
+    } cases[] = {
+        {true, MessageResult::No, SaveOutcome::Declined, 1},
+        {true, MessageResult::Cancel, SaveOutcome::Declined, 1},
+        {true, MessageResult::Yes, SaveOutcome::Saved, 1},
+        {false, MessageResult::No, SaveOutcome::Saved, 0},
+    };
+    for (const auto& c : cases) {
+        test::writeFile(path, "the old show\r\n");
+        test::ScriptedDialogs dialogs;
+        test::ScriptedWaits waits;
+        dialogs.answerMessages({c.answer});
+        SmallShow show;
+        EXPECT_EQ(show.files.SavePlaylist(path, c.ask), c.outcome);
+        ASSERT_EQ(dialogs.messages().size(), c.questions);
+        if (c.questions) {
+            const auto q = dialogs.messages()[0];
+            EXPECT_EQ(q.title, QStringLiteral("File Error"));
+            EXPECT_EQ(q.text, QStringLiteral("File exists! Overwrite?"));
+            EXPECT_EQ(q.icon, MessageIcon::Question);
+            EXPECT_EQ(q.buttons, MessageButtons::YesNo);
+        }
+        EXPECT_EQ(test::readFile(path) == "the old show\r\n", c.outcome == SaveOutcome::Declined);
+    }
+}
+
+TEST(PlaylistSave, TheProgressBoxMovesWithTheFixedWaitsOutsideTheWriter) {
+    const QString path =
+        test::freshFolder(QStringLiteral("progress")) + QStringLiteral("/My Show.kal");
+    test::ScriptedDialogs dialogs;
+    test::ScriptedWaits waits;
+    SmallShow show;
+    ASSERT_EQ(show.files.SavePlaylist(path, true), SaveOutcome::Saved);
+    EXPECT_EQ(dialogs.waitText(), QStringLiteral("Saving Playlist - please wait..."));
+    EXPECT_EQ(dialogs.waitProgress(), 100);
+    EXPECT_FALSE(dialogs.waitShown());
+    EXPECT_EQ(dialogs.busyDepth(), 0);
+    EXPECT_EQ(waits.waits(), (QList<int>{250, 250, 800}));
+    EXPECT_TRUE(SystemMessages::instance().entries().constLast().endsWith(
+        QStringLiteral("Saving playlist as: ") + path));
+    // Entered in the recent playlists, without ".kal".
+    ASSERT_EQ(show.recent.count(), 1);
+    EXPECT_EQ(show.recent.names().at(0), QStringLiteral("My Show"));
+    EXPECT_EQ(show.recent.path(0), path);
+    EXPECT_FALSE(show.recent.selectionSetByProgram());
+
+    UiLanguage::instance().set(Language::German);
+    test::ScriptedDialogs german;
+    german.answerMessages({MessageResult::No});
+    show.files.SavePlaylist(path, true);
+    UiLanguage::instance().set(Language::English);
+    ASSERT_EQ(german.messages().size(), 1);
+    EXPECT_EQ(german.messages()[0].title, QStringLiteral("Datei Fehler"));
+    EXPECT_EQ(german.messages()[0].text, QStringLiteral("Datei schon vorhanden! Überschreiben?"));
+}
+
+TEST(PlaylistSave, AFailedWriteLeavesThePreviousShowByteForByte) {
+    const QString dir = test::freshFolder(QStringLiteral("failed-save"));
+    const QString path = dir + QStringLiteral("/show.kal");
+    test::ScriptedWaits waits;
+    const struct {
+        const char* label;
+        QString target;
+        rlim_t limit; // 0: none
+        QString expectedText;
+    } cases[] = {
+        {"disk full in the middle of the file", path, 64 * 1024,
+         QStringLiteral("Error 61 = Disk full")},
+        {"folder that does not exist", dir + QStringLiteral("/gone/show.kal"), 0,
+         QStringLiteral("Save_Playlist_To_Disk")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        {
+            test::ScriptedDialogs quiet;
+            SmallShow first;
+            ASSERT_EQ(first.files.SavePlaylist(path, false), SaveOutcome::Saved);
+        }
+        const QByteArray before = test::readFile(path);
+        ASSERT_GT(before.size(), 64 * 1024) << "the new file must not fit under the limit";
+
+        test::ScriptedDialogs dialogs;
+        SmallShow second;
+        second.store.presets().rename(0, QStringLiteral("Changed"));
+        SaveOutcome outcome;
+        if (c.limit) {
+            FileSizeLimit limit(c.limit);
+            outcome = second.files.SavePlaylist(c.target, false);
+        } else {
+            outcome = second.files.SavePlaylist(c.target, false);
+        }
+        EXPECT_EQ(outcome, SaveOutcome::Failed);
+        EXPECT_EQ(test::readFile(path), before);
+        EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{QStringLiteral("show.kal")})
+            << "no temporary file left";
+        ASSERT_EQ(dialogs.messages().size(), 1);
+        EXPECT_EQ(dialogs.messages()[0].title, QStringLiteral("Error!"));
+        EXPECT_TRUE(dialogs.messages()[0].text.contains(c.expectedText))
+            << qPrintable(dialogs.messages()[0].text);
+        EXPECT_FALSE(dialogs.waitShown());
+        EXPECT_EQ(dialogs.busyDepth(), 0);
+        EXPECT_EQ(second.recent.count(), 0) << "a failed save is not a recent playlist";
+    }
+}
+
+TEST(PlaylistSave, RecentPlaylistsSelectKnownPathsAndStopAtAHundred) {
+    RecentPlaylists recent;
+    recent.append(QStringLiteral("Hamlet"), QStringLiteral("/shows/Hamlet.kal"));
+    recent.append(QStringLiteral("Faust"), QStringLiteral("/shows/Faust.kal"));
+    const struct {
+        const char* path;
+        const char* display;
+        int index;
+        int count;
+        const char* name;
+    } cases[] = {
+        {"/SHOWS/hamlet.KAL", "hamlet.KAL", 0, 2, "Hamlet"}, // known, compared without case
+        {"/shows/Faust.kal", "Faust.kal", 1, 2, "Faust"},
+        {"/shows/Lear.kal", "Lear.kal", 2, 3, "Lear"},
+        {"/shows/Tempest.kal", "Tempest", 3, 4,
+         "Tem"}, // the last four characters go, whatever they are
+    };
+    for (const auto& c : cases) {
+        const int index = AddToRecentPlaylists(recent, QString::fromLatin1(c.path),
+                                               QString::fromLatin1(c.display));
+        EXPECT_EQ(index, c.index) << c.path;
+        EXPECT_EQ(recent.count(), c.count) << c.path;
+        EXPECT_EQ(recent.selection(), c.index) << c.path;
+        EXPECT_EQ(recent.names().at(c.index), QString::fromLatin1(c.name)) << c.path;
+        EXPECT_FALSE(recent.selectionSetByProgram());
+    }
+    while (recent.count() < 100)
+        recent.append(QStringLiteral("x"), QStringLiteral("/x%1.kal").arg(recent.count()));
+    EXPECT_EQ(
+        AddToRecentPlaylists(recent, QStringLiteral("/one/more.kal"), QStringLiteral("more.kal")),
+        -1);
+    EXPECT_EQ(recent.count(), 100);
+    EXPECT_EQ(
+        AddToRecentPlaylists(recent, QStringLiteral("/shows/lear.kal"), QStringLiteral("lear.kal")),
+        2)
+        << "a full list still selects a known playlist";
+}
