@@ -1,8 +1,25 @@
-// The audio library layer's UI side (skeleton: every call fails until filled in).
-// Every call is made on the UI thread.
+// The audio library layer's UI side: handles, devices, commands to the mixers, queries
+// answered from what was commanded plus what the callbacks published. Every call here is
+// made on the UI thread; the real-time side is Mixer, the disk side DiskThread.
 #include "engine/audiolib/AudioLib.h"
 
 #include "engine/audiolib/DeviceBackend.h"
+#include "engine/audiolib/DiskThread.h"
+#include "engine/audiolib/Mixer.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <thread>
+#include <unordered_map>
+#include <utility>
 
 namespace kalvor::audio {
 
@@ -11,142 +28,961 @@ QEvent::Type EngineMessageEvent::eventType() {
     return type;
 }
 
+namespace {
+
+constexpr int kDefaultBufferMs = 500;
+constexpr int kDefaultPreBufferMs = 500;
+constexpr int kOfflineChunk = 1024; // the offline device's period
+constexpr std::uint32_t kSyncKindMask = 0xffffu;
+
+std::size_t fxParamSize(FxType type) {
+    switch (type) {
+    case FxType::ParamEq:
+        return 3 * sizeof(float);
+    case FxType::WavesReverb:
+        return 4 * sizeof(float);
+    case FxType::Echo:
+        return 4 * sizeof(float) + sizeof(int);
+    case FxType::Chorus:
+    case FxType::Flanger:
+        return 5 * sizeof(float) + 2 * sizeof(int);
+    }
+    return 0;
+}
+
+} // namespace
+
+// What the UI side keeps per stream, beside the shared Stream.
+struct UiStream {
+    Stream* s = nullptr;
+    ActiveState state = ActiveState::Stopped;
+    std::uint64_t feedSerial = 0;  // last feed sent
+    std::int64_t feedStart = 0;    // where it starts
+    std::uint64_t slideSerial = 0; // last volume command sent (set or slide)
+    bool lastWasSlide = false;
+    int volume = 100;
+    int pan = 0;
+    int freq = 0;
+    int preBufferMs = kDefaultPreBufferMs;
+    int syncCount = 0;
+};
+
+struct SyncRecord {
+    Handle stream = 0;
+    std::uint32_t type = 0;
+};
+
+struct FxRecord {
+    Handle stream = 0;
+    FxType type = FxType::ParamEq;
+    int priority = 0;
+    std::vector<unsigned char> params;
+};
+
+struct DeviceSlot {
+    BackendDevice desc;
+    std::unique_ptr<Mixer> mixer;
+    std::unique_ptr<OutputStream> out;
+    QPointer<QObject> window;
+    bool initialised = false;
+};
+
 struct AudioLib::Impl {
-    AudioLibOptions options;
-    Error error = Error::Ok;
+    std::shared_ptr<DeviceBackend> backend;
+    DecoderFactory openDecoder;
+    std::vector<DeviceSlot> devices;
+    int current = 0; // 1-based; 0 = none
+    mutable Error error = Error::Ok;
+    int bufferMs = kDefaultBufferMs;
+    bool logVolume = true;
+    bool logPan = true;
+    int batchDepth = 0;
+    Handle nextHandle = 1;
+    std::unordered_map<Handle, UiStream> streams;
+    std::unordered_map<Handle, SyncRecord> syncs;
+    std::unordered_map<Handle, FxRecord> fx;
+    std::unique_ptr<DiskThread> disk;
+    std::unique_ptr<QTimer> timer;
+
+    bool fail(Error e) const {
+        error = e;
+        return false;
+    }
+    bool ok() const {
+        error = Error::Ok;
+        return true;
+    }
+    DeviceSlot* currentSlot() {
+        if (current < 1 || current > static_cast<int>(devices.size()))
+            return nullptr;
+        return &devices[static_cast<std::size_t>(current - 1)];
+    }
+    const UiStream* find(Handle h) const {
+        auto it = streams.find(h);
+        if (it == streams.end()) {
+            error = Error::Handle;
+            return nullptr;
+        }
+        return &it->second;
+    }
+    UiStream* find(Handle h) { return const_cast<UiStream*>(std::as_const(*this).find(h)); }
+    DeviceSlot& slotOf(const UiStream& u) { return devices[static_cast<std::size_t>(u.s->device)]; }
+    const DeviceSlot& slotOf(const UiStream& u) const {
+        return devices[static_cast<std::size_t>(u.s->device)];
+    }
+
+    Handle newHandle() {
+        Handle h = nextHandle++;
+        if (nextHandle == 0)
+            nextHandle = 1;
+        return h;
+    }
+
+    // Sends a command to a device's mixer; inside a batch it is staged until endBatch.
+    bool send(DeviceSlot& dev, const Command& c) {
+        Mixer& m = *dev.mixer;
+        for (int attempt = 0;; ++attempt) {
+            if (batchDepth > 0 ? m.commands.stage(c) : m.commands.push(c))
+                return true;
+            // Full: a live device drains it within a period; a caller-driven or dead one
+            // never will, and we do not wait for it.
+            if (!dev.out || dev.out->callerDriven() || dev.out->failed() || attempt > 200)
+                return fail(Error::Unknown);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    bool send(UiStream& u, Command c) {
+        c.stream = u.s;
+        return send(slotOf(u), c);
+    }
+
+    std::size_t ringFrames(const Stream& s) const {
+        const auto frames =
+            static_cast<std::size_t>(static_cast<std::int64_t>(bufferMs) * s.rate / 1000);
+        return std::max<std::size_t>(frames, 16384);
+    }
+
+    // A new feed from `frame`, pre-buffered here before the mixer gets it, so a play that
+    // follows takes effect at the next period.
+    bool startFeed(UiStream& u, std::int64_t frame, int preBufferMs) {
+        Stream& s = *u.s;
+        auto* feed = new Feed(ringFrames(s), s.channels, frame);
+        {
+            std::lock_guard lock(s.diskMutex);
+            if (!s.decoder->seek(frame)) {
+                delete feed;
+                return fail(Error::Position);
+            }
+            s.diskFeed = feed;
+            const auto target = static_cast<std::size_t>(
+                static_cast<std::int64_t>(std::max(preBufferMs, 0)) * s.rate / 1000);
+            fillFeed(s, std::max<std::size_t>(target, 1));
+        }
+        Command c;
+        c.type = Command::SetFeed;
+        c.feed = feed;
+        c.serial = ++u.feedSerial;
+        u.feedStart = frame;
+        return send(u, c);
+    }
+
+    bool feedEnded(const UiStream& u) const {
+        return u.s->endedFeedSerial.load(std::memory_order_acquire) == u.feedSerial;
+    }
+
+    void deleteStream(Stream* s) {
+        if (s->voice.src != nullptr)
+            src_delete(s->voice.src);
+        delete s->voice.feed;
+        delete s;
+    }
+
+    // Syncs out to the windows, retired streams and feeds freed.
+    void drain(DeviceSlot& dev) {
+        if (!dev.mixer)
+            return;
+        SyncEvent e;
+        while (dev.mixer->events.pop(e)) {
+            if (e.oneShot)
+                syncs.erase(e.sync);
+            if (auto it = streams.find(e.stream); it != streams.end() && e.oneShot)
+                --it->second.syncCount;
+            if (dev.window)
+                QCoreApplication::postEvent(
+                    dev.window, new EngineMessageEvent(e.message, e.slot, e.stream, e.deviceFrame));
+        }
+        Retired r;
+        while (dev.mixer->retired.pop(r)) {
+            delete r.feed;
+            if (r.stream != nullptr)
+                deleteStream(r.stream);
+        }
+    }
+    void drainAll() {
+        for (auto& dev : devices)
+            drain(dev);
+    }
+
+    void releaseDevice(DeviceSlot& dev, int index) {
+        if (!dev.initialised)
+            return;
+        // Streams of the device go first; the mixer hands them back once stopped.
+        std::vector<Handle> mine;
+        for (auto& [h, u] : streams)
+            if (u.s->device == index)
+                mine.push_back(h);
+        for (Handle h : mine)
+            freeStream(h);
+        if (dev.out)
+            dev.out->stop();
+        dev.mixer->drainStopped();
+        drain(dev);
+        dev.out.reset();
+        dev.mixer.reset();
+        dev.initialised = false;
+    }
+
+    bool freeStream(Handle h) {
+        auto it = streams.find(h);
+        if (it == streams.end())
+            return fail(Error::Handle);
+        UiStream u = it->second;
+        streams.erase(it);
+        std::erase_if(syncs, [h](const auto& kv) { return kv.second.stream == h; });
+        std::erase_if(fx, [h](const auto& kv) { return kv.second.stream == h; });
+        disk->remove(u.s);
+        Command c;
+        c.type = Command::Remove;
+        c.stream = u.s;
+        DeviceSlot& dev = slotOf(u);
+        // The Remove must get through, even inside a batch: wait for room if need be.
+        while (!send(dev, c)) {
+            if (!dev.out || !dev.out->running() || dev.out->failed() || dev.out->callerDriven()) {
+                dev.mixer->drainStopped(); // nobody else consumes: apply here
+                continue;
+            }
+        }
+        return ok();
+    }
+
+    Handle createStream(const QString& path, std::uint32_t streamFlags, engine::DecoderRoute route);
+
+    void scan() {
+        std::vector<BackendDevice> list = backend->enumerate();
+        // Keep initialised devices where they are: their numbers are in use.
+        std::vector<DeviceSlot> next;
+        for (auto& d : list) {
+            DeviceSlot slot;
+            slot.desc = d;
+            next.push_back(std::move(slot));
+        }
+        for (std::size_t i = 0; i < devices.size(); ++i) {
+            if (!devices[i].initialised)
+                continue;
+            if (i < next.size() && next[i].desc.driver == devices[i].desc.driver)
+                next[i] = std::move(devices[i]);
+            else
+                return; // an open device moved: keep the old list until it is freed
+        }
+        devices = std::move(next);
+    }
 };
 
 AudioLib::AudioLib(AudioLibOptions options) : d(std::make_unique<Impl>()) {
-    d->options = std::move(options);
+    d->backend = options.backend ? options.backend : makeSystemBackend();
+    d->openDecoder = options.openDecoder;
+#ifdef KALVOR_HAVE_DECODE_LIB
+    if (!d->openDecoder)
+        d->openDecoder = [](const QString& path, engine::DecoderRoute route, QString* error) {
+            return engine::openDecoder(path, route, error);
+        };
+#endif
+    d->disk = std::make_unique<DiskThread>();
+    d->scan();
 }
-AudioLib::~AudioLib() = default;
 
-std::optional<DeviceDescription> AudioLib::getDeviceDescription(int) const {
-    return std::nullopt;
+AudioLib::~AudioLib() {
+    for (std::size_t i = 0; i < d->devices.size(); ++i)
+        d->releaseDevice(d->devices[i], static_cast<int>(i));
+    d->timer.reset();
+    d->disk.reset();
 }
-void AudioLib::rescanDevices() {}
-bool AudioLib::init(int, int, std::uint32_t, QObject*) {
-    return false;
+
+std::optional<DeviceDescription> AudioLib::getDeviceDescription(int device) const {
+    if (device < 1 || device > static_cast<int>(d->devices.size()))
+        return std::nullopt;
+    const BackendDevice& b = d->devices[static_cast<std::size_t>(device - 1)].desc;
+    return DeviceDescription{b.name, b.driver, b.outputChannels};
 }
-bool AudioLib::setDevice(int) {
-    return false;
+
+void AudioLib::rescanDevices() {
+    d->scan();
 }
+
+bool AudioLib::init(int device, int sampleRate, std::uint32_t, QObject* window) {
+    if (device == -1)
+        device = 1;
+    if (device < 1 || device > static_cast<int>(d->devices.size()))
+        return d->fail(Error::Device);
+    DeviceSlot& dev = d->devices[static_cast<std::size_t>(device - 1)];
+    if (dev.initialised)
+        return d->fail(Error::Already);
+    if (sampleRate <= 0)
+        sampleRate = 44100;
+    dev.mixer = std::make_unique<Mixer>();
+    dev.mixer->logVolume.store(d->logVolume);
+    dev.mixer->logPan.store(d->logPan);
+    QString why;
+    dev.out = d->backend->open(dev.desc, sampleRate, *dev.mixer, &why);
+    if (!dev.out) {
+        dev.mixer.reset();
+        return d->fail(Error::Device);
+    }
+    dev.mixer->configure(dev.out->config().sampleRate, dev.out->config().channels);
+    if (!dev.out->start(&why)) {
+        dev.out.reset();
+        dev.mixer.reset();
+        return d->fail(Error::Start);
+    }
+    dev.window = window;
+    dev.initialised = true;
+    d->current = device;
+    if (!d->timer && QCoreApplication::instance() != nullptr &&
+        QThread::currentThread() == QCoreApplication::instance()->thread()) {
+        d->timer = std::make_unique<QTimer>();
+        d->timer->setTimerType(Qt::PreciseTimer);
+        d->timer->setInterval(5);
+        QObject::connect(d->timer.get(), &QTimer::timeout, [this] { d->drainAll(); });
+        d->timer->start();
+    }
+    return d->ok();
+}
+
+bool AudioLib::setDevice(int device) {
+    if (device < 1 || device > static_cast<int>(d->devices.size()))
+        return d->fail(Error::Device);
+    if (!d->devices[static_cast<std::size_t>(device - 1)].initialised)
+        return d->fail(Error::Init);
+    d->current = device;
+    return d->ok();
+}
+
 int AudioLib::currentDevice() const {
-    return 0;
+    return d->current;
 }
-bool AudioLib::getInfo(DeviceInfo&) const {
-    return false;
+
+bool AudioLib::getInfo(DeviceInfo& info) const {
+    const DeviceSlot* dev =
+        d->current > 0 ? &d->devices[static_cast<std::size_t>(d->current - 1)] : nullptr;
+    if (dev == nullptr || !dev->initialised)
+        return d->fail(Error::Init);
+    const OutputConfig& c = dev->out->config();
+    info.minBufferMs =
+        std::max(dev->desc.minBufferMs,
+                 c.sampleRate > 0 ? (c.periodFrames * 1000 + c.sampleRate - 1) / c.sampleRate : 0);
+    info.latencyMs =
+        std::max(dev->desc.latencyMs, c.sampleRate > 0 ? c.latencyFrames * 1000 / c.sampleRate : 0);
+    info.minRate = dev->desc.fixedRate > 0 ? dev->desc.fixedRate : dev->desc.minRate;
+    info.maxRate = dev->desc.fixedRate > 0 ? dev->desc.fixedRate : dev->desc.maxRate;
+    info.speakers = std::clamp(dev->desc.outputChannels, 1, kMaxSpeakers);
+    info.soundSystemVersion = kSoundSystemVersion;
+    info.sampleRate = c.sampleRate;
+    return d->ok();
 }
-int AudioLib::setConfig(ConfigOption, int value) {
-    return value;
+
+int AudioLib::setConfig(ConfigOption option, int value) {
+    d->error = Error::Ok;
+    switch (option) {
+    case ConfigOption::BufferMs:
+        // Feeds made from now on hold this much; the disk thread keeps them that full.
+        d->bufferMs = std::clamp(value, 10, 5000);
+        return d->bufferMs;
+    case ConfigOption::MaxVolume:
+        return 100;
+    case ConfigOption::VolumeCurve:
+        d->logVolume = value != 0;
+        for (auto& dev : d->devices)
+            if (dev.mixer)
+                dev.mixer->logVolume.store(d->logVolume, std::memory_order_relaxed);
+        return value != 0 ? 1 : 0;
+    case ConfigOption::PanCurve:
+        d->logPan = value != 0;
+        for (auto& dev : d->devices)
+            if (dev.mixer)
+                dev.mixer->logPan.store(d->logPan, std::memory_order_relaxed);
+        return value != 0 ? 1 : 0;
+    }
+    d->error = Error::IllegalParam;
+    return -1;
 }
+
 bool AudioLib::stop() {
-    return false;
+    DeviceSlot* dev = d->currentSlot();
+    if (dev == nullptr || !dev->initialised)
+        return d->fail(Error::Init);
+    for (auto& [h, u] : d->streams) {
+        if (u.s->device == d->current - 1 && u.state == ActiveState::Playing && !d->feedEnded(u)) {
+            Command c;
+            c.type = Command::Halt;
+            d->send(u, c);
+            u.state = ActiveState::Paused;
+        }
+    }
+    return d->ok();
 }
+
 bool AudioLib::free() {
-    return false;
+    DeviceSlot* dev = d->currentSlot();
+    if (dev == nullptr || !dev->initialised)
+        return d->fail(Error::Init);
+    d->releaseDevice(*dev, d->current - 1);
+    return d->ok();
 }
-Handle AudioLib::streamCreateFile(const QString&, std::uint32_t) {
-    return 0;
+
+Handle AudioLib::Impl::createStream(const QString& path, std::uint32_t streamFlags,
+                                    engine::DecoderRoute route) {
+    Impl& d = *this;
+    DeviceSlot* dev = d.currentSlot();
+    if (dev == nullptr || !dev->initialised) {
+        d.fail(Error::Init);
+        return 0;
+    }
+    if (!d.openDecoder) {
+        d.fail(Error::NotAvailable);
+        return 0;
+    }
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists() || !info.isFile() || !info.isReadable()) {
+        d.fail(Error::FileOpen);
+        return 0;
+    }
+    QString why;
+    std::unique_ptr<engine::Decoder> decoder = d.openDecoder(path, route, &why);
+    if (!decoder) {
+        d.fail(Error::FileForm);
+        return 0;
+    }
+    const engine::AudioFormat& f = decoder->format();
+    if (f.sampleRate <= 0 || f.channels < 1 || f.channels > kMaxStreamChannels || f.frames <= 0) {
+        d.fail(f.frames <= 0 ? Error::FileForm : Error::Format);
+        return 0;
+    }
+
+    // Speaker routing: a pair (front, rear, centre/LFE, rear 2) or one speaker of it.
+    const int devCh = dev->mixer->channels();
+    const std::uint32_t speaker = streamFlags & flags::SpeakerMask;
+    int outL = 0, outR = devCh > 1 ? 1 : 0;
+    bool single = false;
+    if (speaker != 0) {
+        const int pair = static_cast<int>((speaker >> 24) & 0xf);
+        const bool left = (speaker & flags::SpeakerLeft) != 0;
+        const bool right = (speaker & flags::SpeakerRight) != 0;
+        if (pair < 1 || pair > 4 || f.channels > 2 || (left && right) ||
+            ((left || right) && f.channels != 1) || 2 * pair > devCh) {
+            d.fail(Error::Speaker);
+            return 0;
+        }
+        outL = 2 * (pair - 1);
+        outR = outL + 1;
+        if (left || right) {
+            single = true;
+            outL = right ? outR : outL;
+            outR = -1;
+        }
+    }
+
+    auto* s = new Stream;
+    s->handle = d.newHandle();
+    s->channels = f.channels;
+    s->rate = f.sampleRate;
+    s->length = f.frames;
+    s->flags = streamFlags;
+    s->fileBits = f.fileBits > 0 ? f.fileBits : 16;
+    s->device = d.current - 1;
+    s->outL = outL;
+    s->outR = outR;
+    s->singleSpeaker = single;
+    s->decoder = std::move(decoder);
+    s->decodeBuf = std::make_unique<float[]>(static_cast<std::size_t>(kDecodeChunk) * f.channels);
+    s->loop.store((streamFlags & flags::Loop) != 0);
+    Voice& v = s->voice;
+    int srcError = 0;
+    v.src = src_new(SRC_SINC_FASTEST, f.channels, &srcError);
+    v.in = std::make_unique<float[]>(static_cast<std::size_t>(kResampleInFrames) * f.channels);
+    v.work = std::make_unique<float[]>(static_cast<std::size_t>(kBlockFrames) * f.channels);
+    v.gains = std::make_unique<float[]>(kBlockFrames);
+    v.freq = f.sampleRate;
+    if (v.src == nullptr) {
+        delete s;
+        d.fail(Error::Unknown);
+        return 0;
+    }
+
+    UiStream u;
+    u.s = s;
+    u.freq = f.sampleRate;
+    Command add;
+    add.type = Command::Add;
+    add.stream = s;
+    if (!d.send(*dev, add)) {
+        d.deleteStream(s);
+        return 0;
+    }
+    auto& stored = d.streams.emplace(s->handle, u).first->second;
+    d.disk->add(s);
+    // The first read ahead comes from the disk thread; channelPreBuf makes it synchronous.
+    d.startFeed(stored, 0, 0);
+    d.ok();
+    return s->handle;
 }
-Handle AudioLib::wmaStreamCreateFile(const QString&, std::uint32_t) {
-    return 0;
+
+Handle AudioLib::streamCreateFile(const QString& path, std::uint32_t streamFlags) {
+    return d->createStream(path, streamFlags, engine::DecoderRoute::Main);
 }
-bool AudioLib::streamFree(Handle) {
-    return false;
+
+Handle AudioLib::wmaStreamCreateFile(const QString& path, std::uint32_t streamFlags) {
+    return d->createStream(path, streamFlags, engine::DecoderRoute::Wma);
 }
-bool AudioLib::channelGetInfo(Handle, StreamInfo&) const {
-    return false;
+
+bool AudioLib::streamFree(Handle stream) {
+    return d->freeStream(stream);
 }
-bool AudioLib::channelPlay(Handle, bool) {
-    return false;
+
+bool AudioLib::channelGetInfo(Handle stream, StreamInfo& info) const {
+    const UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return false;
+    info.freq = u->s->rate;
+    info.channels = u->s->channels;
+    info.flags = u->s->flags;
+    info.resolution = u->s->fileBits;
+    info.fileBits = u->s->fileBits;
+    return d->ok();
 }
-bool AudioLib::channelStop(Handle) {
-    return false;
+
+bool AudioLib::channelPlay(Handle stream, bool restart) {
+    UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return false;
+    if (d->slotOf(*u).out && d->slotOf(*u).out->failed())
+        return d->fail(Error::Start);
+    // A finished stream starts over, as does an explicit restart.
+    if (restart || d->feedEnded(*u)) {
+        if (!d->startFeed(*u, 0, u->preBufferMs))
+            return false;
+    }
+    Command c;
+    c.type = Command::Play;
+    if (!d->send(*u, c))
+        return false;
+    u->state = ActiveState::Playing;
+    return d->ok();
 }
-bool AudioLib::channelPause(Handle) {
-    return false;
+
+bool AudioLib::channelStop(Handle stream) {
+    UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return false;
+    Command c;
+    c.type = Command::Halt;
+    if (!d->send(*u, c))
+        return false;
+    u->state = ActiveState::Stopped;
+    return d->ok();
 }
-bool AudioLib::channelSetFlags(Handle, std::uint32_t) {
-    return false;
+
+bool AudioLib::channelPause(Handle stream) {
+    UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return false;
+    if (channelIsActive(stream) != ActiveState::Playing)
+        return d->fail(Error::NotAvailable);
+    Command c;
+    c.type = Command::Halt;
+    if (!d->send(*u, c))
+        return false;
+    u->state = ActiveState::Paused;
+    return d->ok();
 }
-ActiveState AudioLib::channelIsActive(Handle) const {
-    return ActiveState::Stopped;
+
+bool AudioLib::channelSetFlags(Handle stream, std::uint32_t channelFlags) {
+    UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return false;
+    const bool loop = (channelFlags & flags::Loop) != 0;
+    u->s->loop.store(loop, std::memory_order_relaxed);
+    u->s->flags = (u->s->flags & ~flags::Loop) | (loop ? flags::Loop : 0u);
+    if (loop)
+        d->disk->wake(); // a feed that stopped at the end can now wrap
+    return d->ok();
 }
-bool AudioLib::channelSetLoopStart(Handle, std::int64_t) {
-    return false;
+
+ActiveState AudioLib::channelIsActive(Handle stream) const {
+    const UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return ActiveState::Stopped;
+    d->error = Error::Ok;
+    if (u->state == ActiveState::Playing && d->feedEnded(*u))
+        return ActiveState::Stopped;
+    return u->state;
 }
-std::int64_t AudioLib::channelGetPosition(Handle) const {
-    return -1;
+
+bool AudioLib::channelSetLoopStart(Handle stream, std::int64_t frame) {
+    UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return false;
+    if (frame < 0 || frame >= u->s->length)
+        return d->fail(Error::Position);
+    u->s->loopStart.store(frame, std::memory_order_relaxed);
+    return d->ok();
 }
-std::int64_t AudioLib::channelGetLength(Handle) const {
-    return -1;
+
+static int bytesPerFrame(const Stream& s) {
+    return s.channels * ((s.flags & flags::Float) != 0 ? 4 : 2);
 }
-bool AudioLib::channelSetPosition(Handle, std::int64_t) {
-    return false;
+
+std::int64_t AudioLib::channelGetPosition(Handle stream) const {
+    const UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return -1;
+    d->error = Error::Ok;
+    const Stream& s = *u->s;
+    std::int64_t frame = 0;
+    if (s.appliedFeedSerial.load(std::memory_order_acquire) != u->feedSerial)
+        frame = u->feedStart; // the mixer has not taken the seek yet
+    else
+        frame = s.position.load(std::memory_order_relaxed);
+    return frame * bytesPerFrame(s);
 }
-double AudioLib::channelBytes2Seconds(Handle, std::int64_t) const {
-    return -1;
+
+std::int64_t AudioLib::channelGetLength(Handle stream) const {
+    const UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return -1;
+    d->error = Error::Ok;
+    return u->s->length * bytesPerFrame(*u->s);
 }
-std::int64_t AudioLib::channelSeconds2Bytes(Handle, double) const {
-    return -1;
+
+bool AudioLib::channelSetPosition(Handle stream, std::int64_t bytes) {
+    UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return false;
+    const int bpf = bytesPerFrame(*u->s);
+    if (bytes < 0 || bytes / bpf >= u->s->length)
+        return d->fail(Error::Position);
+    if (!d->startFeed(*u, bytes / bpf, u->preBufferMs))
+        return false;
+    return d->ok();
 }
-bool AudioLib::channelPreBuf(Handle, int) {
-    return false;
+
+double AudioLib::channelBytes2Seconds(Handle stream, std::int64_t bytes) const {
+    const UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return -1;
+    if (bytes < 0) {
+        d->error = Error::IllegalParam;
+        return -1;
+    }
+    d->error = Error::Ok;
+    return static_cast<double>(bytes) / bytesPerFrame(*u->s) / u->s->rate;
 }
-bool AudioLib::channelSetAttributes(Handle, int, int, int) {
-    return false;
+
+std::int64_t AudioLib::channelSeconds2Bytes(Handle stream, double seconds) const {
+    const UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return -1;
+    if (!(seconds >= 0)) {
+        d->error = Error::IllegalParam;
+        return -1;
+    }
+    d->error = Error::Ok;
+    return static_cast<std::int64_t>(seconds * u->s->rate) * bytesPerFrame(*u->s);
 }
-bool AudioLib::channelGetAttributes(Handle, int*, int*, int*) const {
-    return false;
+
+bool AudioLib::channelPreBuf(Handle stream, int ms) {
+    UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return false;
+    u->preBufferMs = std::max(ms, 0);
+    Stream& s = *u->s;
+    std::lock_guard lock(s.diskMutex);
+    fillFeed(s,
+             static_cast<std::size_t>(static_cast<std::int64_t>(u->preBufferMs) * s.rate / 1000));
+    return d->ok();
 }
-bool AudioLib::channelSlideAttributes(Handle, int, int, int, int) {
-    return false;
+
+bool AudioLib::channelSetAttributes(Handle stream, int freq, int volume, int pan) {
+    UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return false;
+    if ((freq != -1 && freq != 0 && (freq < 100 || freq > 1000000)) ||
+        (volume != -1 && (volume < 0 || volume > 100)) ||
+        (pan != -101 && (pan < -100 || pan > 100)))
+        return d->fail(Error::IllegalParam);
+    if (freq != -1) {
+        u->freq = freq == 0 ? u->s->rate : freq;
+        Command c;
+        c.type = Command::SetFreq;
+        c.x = u->freq;
+        if (!d->send(*u, c))
+            return false;
+    }
+    if (volume != -1) {
+        u->volume = volume;
+        Command c;
+        c.type = Command::SetVolume;
+        c.x = volume;
+        c.serial = ++u->slideSerial; // a set ends a running slide
+        u->lastWasSlide = false;
+        if (!d->send(*u, c))
+            return false;
+    }
+    if (pan != -101) {
+        u->pan = pan;
+        Command c;
+        c.type = Command::SetPan;
+        c.x = pan;
+        if (!d->send(*u, c))
+            return false;
+    }
+    return d->ok();
 }
-std::uint32_t AudioLib::channelIsSliding(Handle) const {
-    return 0;
+
+bool AudioLib::channelGetAttributes(Handle stream, int* freq, int* volume, int* pan) const {
+    const UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return false;
+    if (freq != nullptr)
+        *freq = u->freq;
+    if (volume != nullptr)
+        *volume =
+            channelIsSliding(stream) != 0
+                ? static_cast<int>(std::lround(u->s->volumeNow.load(std::memory_order_relaxed)))
+                : u->volume;
+    if (pan != nullptr)
+        *pan = u->pan;
+    return d->ok();
 }
-Handle AudioLib::channelSetSync(Handle, std::uint32_t, std::int64_t, int, int) {
-    return 0;
+
+bool AudioLib::channelSlideAttributes(Handle stream, int freq, int volume, int pan, int ms) {
+    UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return false;
+    if (ms < 0 || (volume != -1 && (volume < 0 || volume > 100)))
+        return d->fail(Error::IllegalParam);
+    // Frequency and pan are set at once; only the volume slides.
+    if ((freq != -1 || pan != -101) && !channelSetAttributes(stream, freq, -1, pan))
+        return false;
+    if (volume != -1) {
+        const int rate = d->slotOf(*u).mixer->sampleRate();
+        Command c;
+        c.type = Command::Slide;
+        c.x = volume;
+        c.i = static_cast<std::int64_t>(ms) * rate / 1000;
+        c.serial = ++u->slideSerial;
+        if (!d->send(*u, c))
+            return false;
+        u->lastWasSlide = true;
+        u->volume = volume;
+    }
+    return d->ok();
 }
-bool AudioLib::channelRemoveSync(Handle, Handle) {
-    return false;
+
+std::uint32_t AudioLib::channelIsSliding(Handle stream) const {
+    const UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return 0;
+    d->error = Error::Ok;
+    // Sliding from the moment the slide is commanded until the mixer reports it done.
+    const std::uint64_t done = u->s->slideDoneSerial.load(std::memory_order_acquire);
+    return u->lastWasSlide && done < u->slideSerial ? 2 : 0;
 }
-std::int32_t AudioLib::channelGetLevel(Handle) const {
-    return -1;
+
+Handle AudioLib::channelSetSync(Handle stream, std::uint32_t type, std::int64_t, int message,
+                                int slot) {
+    UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return 0;
+    const std::uint32_t kind = type & kSyncKindMask;
+    if (kind != (sync::End & kSyncKindMask) && kind != (sync::SlideOnce & kSyncKindMask)) {
+        d->fail(Error::IllegalParam);
+        return 0;
+    }
+    if (u->syncCount >= kMaxSyncs) {
+        d->fail(Error::NotAvailable);
+        return 0;
+    }
+    Command c;
+    c.type = Command::AddSync;
+    c.sync.handle = d->newHandle();
+    c.sync.type = type;
+    c.sync.message = message;
+    c.sync.slot = slot;
+    if (!d->send(*u, c))
+        return 0;
+    ++u->syncCount;
+    d->syncs[c.sync.handle] = SyncRecord{stream, type};
+    d->ok();
+    return c.sync.handle;
 }
+
+bool AudioLib::channelRemoveSync(Handle stream, Handle syncHandle) {
+    UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return false;
+    auto it = d->syncs.find(syncHandle);
+    if (it == d->syncs.end() || it->second.stream != stream)
+        return d->fail(Error::Handle);
+    Command c;
+    c.type = Command::RemoveSync;
+    c.sync.handle = syncHandle;
+    if (!d->send(*u, c))
+        return false;
+    d->syncs.erase(it);
+    --u->syncCount;
+    return d->ok();
+}
+
+std::int32_t AudioLib::channelGetLevel(Handle stream) const {
+    const UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return -1;
+    d->error = Error::Ok;
+    if (channelIsActive(stream) != ActiveState::Playing)
+        return 0;
+    return static_cast<std::int32_t>(u->s->level.load(std::memory_order_relaxed));
+}
+
 float AudioLib::getCpu() const {
-    return 0;
+    float total = 0;
+    for (const auto& dev : d->devices)
+        if (dev.initialised && dev.mixer)
+            total += dev.mixer->cpuPercent.load(std::memory_order_relaxed);
+    return total;
 }
+
 Error AudioLib::errorGetCode() const {
     return d->error;
 }
-Handle AudioLib::channelSetFx(Handle, FxType, int) {
-    return 0;
+
+Handle AudioLib::channelSetFx(Handle stream, FxType type, int priority) {
+    if (d->find(stream) == nullptr)
+        return 0;
+    if (fxParamSize(type) == 0) {
+        d->fail(Error::IllegalParam);
+        return 0;
+    }
+    FxRecord r;
+    r.stream = stream;
+    r.type = type;
+    r.priority = priority;
+    r.params.assign(fxParamSize(type), 0);
+    const Handle h = d->newHandle();
+    d->fx[h] = std::move(r);
+    d->ok();
+    return h;
 }
-bool AudioLib::channelRemoveFx(Handle, Handle) {
-    return false;
+
+bool AudioLib::channelRemoveFx(Handle stream, Handle fx) {
+    if (d->find(stream) == nullptr)
+        return false;
+    auto it = d->fx.find(fx);
+    if (it == d->fx.end() || it->second.stream != stream)
+        return d->fail(Error::Handle);
+    d->fx.erase(it);
+    return d->ok();
 }
-bool AudioLib::fxSetParameters(Handle, const void*) {
-    return false;
+
+bool AudioLib::fxSetParameters(Handle fx, const void* params) {
+    auto it = d->fx.find(fx);
+    if (it == d->fx.end())
+        return d->fail(Error::Handle);
+    if (params == nullptr)
+        return d->fail(Error::IllegalParam);
+    std::memcpy(it->second.params.data(), params, it->second.params.size());
+    return d->ok();
 }
-bool AudioLib::fxGetParameters(Handle, void*) const {
-    return false;
+
+bool AudioLib::fxGetParameters(Handle fx, void* params) const {
+    auto it = d->fx.find(fx);
+    if (it == d->fx.end())
+        return d->fail(Error::Handle);
+    if (params == nullptr)
+        return d->fail(Error::IllegalParam);
+    std::memcpy(params, it->second.params.data(), it->second.params.size());
+    return d->ok();
 }
-void AudioLib::beginBatch() {}
-void AudioLib::endBatch() {}
-bool AudioLib::renderOffline(float*, int) {
-    return false;
+
+void AudioLib::beginBatch() {
+    ++d->batchDepth;
 }
+
+void AudioLib::endBatch() {
+    if (d->batchDepth == 0 || --d->batchDepth > 0)
+        return;
+    // One release store per device, back to back: each callback sees the whole batch at
+    // its next period boundary; devices with a shared clock (JACK) start together.
+    for (auto& dev : d->devices)
+        if (dev.mixer)
+            dev.mixer->commands.publish();
+}
+
+bool AudioLib::renderOffline(float* out, int frames) {
+    DeviceSlot* dev = d->currentSlot();
+    if (dev == nullptr || !dev->initialised || !dev->out || !dev->out->callerDriven())
+        return d->fail(Error::NotAvailable);
+    if (frames < 0 || out == nullptr)
+        return d->fail(Error::IllegalParam);
+    const int channels = dev->mixer->channels();
+    const int rate = dev->mixer->sampleRate();
+    for (int done = 0; done < frames;) {
+        const int n = std::min(kOfflineChunk, frames - done);
+        // Never underrun: top every feed of this device up on this thread first. A stream
+        // sped up needs more source frames than the block has, plus the converter's input.
+        for (auto& [h, u] : d->streams) {
+            Stream& s = *u.s;
+            if (s.device != d->current - 1)
+                continue;
+            const double speed = u.freq > 0 ? static_cast<double>(u.freq) / rate : 1.0;
+            const auto need =
+                static_cast<std::size_t>(std::ceil(n * speed)) + kResampleInFrames + 64;
+            std::lock_guard lock(s.diskMutex);
+            fillFeed(s, need);
+        }
+        dev->out->pull(out + static_cast<std::ptrdiff_t>(done) * channels, n);
+        done += n;
+    }
+    d->drain(*dev);
+    if (dev->window)
+        QCoreApplication::sendPostedEvents(dev->window, EngineMessageEvent::eventType());
+    return d->ok();
+}
+
 std::int64_t AudioLib::deviceFrame() const {
-    return -1;
+    const DeviceSlot* dev =
+        d->current > 0 ? &d->devices[static_cast<std::size_t>(d->current - 1)] : nullptr;
+    if (dev == nullptr || !dev->mixer)
+        return -1;
+    return dev->mixer->framesRendered.load(std::memory_order_relaxed);
 }
-std::int64_t AudioLib::channelStartFrame(Handle) const {
-    return -1;
+
+std::int64_t AudioLib::channelStartFrame(Handle stream) const {
+    const UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return -1;
+    return u->s->startDeviceFrame.load(std::memory_order_relaxed);
 }
+
 std::int64_t AudioLib::underruns() const {
-    return 0;
+    const DeviceSlot* dev =
+        d->current > 0 ? &d->devices[static_cast<std::size_t>(d->current - 1)] : nullptr;
+    if (dev == nullptr || !dev->mixer)
+        return 0;
+    return dev->mixer->underruns.load(std::memory_order_relaxed);
 }
-void AudioLib::deliverSyncs() {}
+
+void AudioLib::deliverSyncs() {
+    d->drainAll();
+}
 
 } // namespace kalvor::audio

@@ -72,6 +72,7 @@ enum class Error : int {
     NotAvailable = 37,
     Decode = 38,
     FileForm = 41, // unsupported file format
+    Speaker = 42,  // the device has no such speakers
     Unknown = -1,
 };
 

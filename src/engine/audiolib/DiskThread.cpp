@@ -1,0 +1,114 @@
+// The disk thread and the feed filler (disk thread, UI thread, offline puller).
+#include "engine/audiolib/DiskThread.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace kalvor::audio {
+
+namespace {
+
+// Jumps the decoder to the loop start and records the wrap before the frames after it.
+bool wrap(Stream& s, Feed& f) {
+    std::int64_t target = s.loopStart.load(std::memory_order_relaxed);
+    if (target < 0 || target >= s.length)
+        target = 0;
+    f.decoderDry = !s.decoder->seek(target);
+    if (!f.wraps.push(target))
+        return false; // the callback has not caught up with the wraps so far; try later
+    f.decodePos = target;
+    f.atEnd = false;
+    return true;
+}
+
+} // namespace
+
+void fillFeed(Stream& s, std::size_t target) {
+    Feed* f = s.diskFeed;
+    if (f == nullptr || !s.decoder)
+        return;
+    const bool loop = s.loop.load(std::memory_order_relaxed);
+    if (f->atEnd) {
+        if (!loop || !wrap(s, *f))
+            return;
+    }
+    target = std::min(target, f->ring.capacity());
+    for (;;) {
+        const std::size_t writable = f->ring.writable();
+        const std::size_t buffered = f->ring.capacity() - writable;
+        if (buffered >= target || writable == 0)
+            return;
+        const std::int64_t toEnd = s.length - f->decodePos;
+        if (toEnd <= 0) {
+            if (!loop) {
+                f->atEnd = true;
+                return;
+            }
+            if (!wrap(s, *f))
+                return;
+            continue;
+        }
+        const auto n = static_cast<std::int64_t>(std::min(
+            {writable, static_cast<std::size_t>(kDecodeChunk), static_cast<std::size_t>(toEnd)}));
+        std::int64_t got = 0;
+        if (!f->decoderDry) {
+            got = s.decoder->read(s.decodeBuf.get(), n);
+            if (got <= 0) {
+                f->decoderDry = true; // truncated: silence up to the promised length
+                got = 0;
+            }
+        }
+        const std::size_t written =
+            got > 0 ? f->ring.write(s.decodeBuf.get(), static_cast<std::size_t>(got))
+                    : f->ring.writeSilence(static_cast<std::size_t>(n));
+        f->decodePos += static_cast<std::int64_t>(written);
+    }
+}
+
+DiskThread::DiskThread() : thread_([this] { run(); }) {}
+
+DiskThread::~DiskThread() {
+    {
+        std::lock_guard lock(mutex_);
+        quit_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+void DiskThread::add(Stream* s) {
+    {
+        std::lock_guard lock(mutex_);
+        streams_.push_back(s);
+        woken_ = true;
+    }
+    wake_.notify_all();
+}
+
+void DiskThread::remove(Stream* s) {
+    std::lock_guard lock(mutex_);
+    streams_.erase(std::remove(streams_.begin(), streams_.end(), s), streams_.end());
+}
+
+void DiskThread::wake() {
+    {
+        std::lock_guard lock(mutex_);
+        woken_ = true;
+    }
+    wake_.notify_all();
+}
+
+void DiskThread::run() {
+    std::unique_lock lock(mutex_);
+    while (!quit_) {
+        for (Stream* s : streams_) {
+            std::lock_guard streamLock(s->diskMutex);
+            fillFeed(*s, SIZE_MAX);
+        }
+        // A few milliseconds keeps half a second of buffer far ahead of any device period.
+        wake_.wait_for(lock, std::chrono::milliseconds(5), [this] { return quit_ || woken_; });
+        woken_ = false;
+    }
+}
+
+} // namespace kalvor::audio

@@ -1,0 +1,150 @@
+// Lock-free single-producer/single-consumer structures shared by the UI side, the disk
+// thread and the device callbacks. Each instance has exactly one producer thread and one
+// consumer thread at a time; which threads those are is written where an instance is
+// declared. Storage is allocated once in the constructor (on a non-real-time thread) and
+// never again, so push and pop are safe in a callback.
+#pragma once
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <type_traits>
+
+namespace kalvor::audio {
+
+// Fixed-capacity queue of trivially copyable items.
+//
+// Memory ordering: the producer writes an item, then stores the write index with
+// release; the consumer loads the write index with acquire before reading items, so it
+// sees every item written before that store. The consumer stores the read index with
+// release after it has copied an item out; the producer loads it with acquire before
+// overwriting a slot. Indices only grow (64-bit, no wrap in practice); slot = index %
+// capacity.
+//
+// Staging (for batches): stage() writes an item without making it visible; publish()
+// makes every staged item visible with one release store, so the consumer sees all of
+// them or none of them at its next look.
+template <typename T> class SpscQueue {
+    static_assert(std::is_trivially_copyable_v<T>);
+
+public:
+    explicit SpscQueue(std::size_t capacity)
+        : capacity_(capacity), items_(std::make_unique<T[]>(capacity)) {}
+
+    // Producer. False when full (nothing is written).
+    bool stage(const T& item) {
+        const std::uint64_t read = read_.load(std::memory_order_acquire);
+        if (staged_ - read >= capacity_)
+            return false;
+        items_[staged_ % capacity_] = item;
+        ++staged_;
+        return true;
+    }
+    void publish() { write_.store(staged_, std::memory_order_release); }
+    bool push(const T& item) {
+        if (!stage(item))
+            return false;
+        publish();
+        return true;
+    }
+    bool hasStaged() const { return staged_ != write_.load(std::memory_order_relaxed); }
+
+    // Consumer.
+    bool pop(T& item) {
+        const std::uint64_t read = read_.load(std::memory_order_relaxed);
+        if (read == write_.load(std::memory_order_acquire))
+            return false;
+        item = items_[read % capacity_];
+        read_.store(read + 1, std::memory_order_release);
+        return true;
+    }
+    bool empty() const {
+        return read_.load(std::memory_order_relaxed) == write_.load(std::memory_order_acquire);
+    }
+
+private:
+    const std::size_t capacity_;
+    std::unique_ptr<T[]> items_;
+    alignas(64) std::atomic<std::uint64_t> write_{0};
+    alignas(64) std::atomic<std::uint64_t> read_{0};
+    std::uint64_t staged_ = 0; // producer only
+};
+
+// Ring of interleaved float frames.
+//
+// Memory ordering: as SpscQueue. The writer copies frames in, then publishes the new
+// write count with release; the reader loads it with acquire, copies frames out, then
+// publishes its read count with release, which the writer loads with acquire before
+// reusing that space.
+class FrameRing {
+public:
+    FrameRing(std::size_t frames, int channels)
+        : frames_(frames), channels_(channels),
+          data_(std::make_unique<float[]>(frames * static_cast<std::size_t>(channels))) {}
+
+    std::size_t capacity() const { return frames_; }
+    int channels() const { return channels_; }
+
+    // Writer.
+    std::size_t writable() const {
+        return frames_ - static_cast<std::size_t>(written_.load(std::memory_order_relaxed) -
+                                                  read_.load(std::memory_order_acquire));
+    }
+    // Copies up to `frames` frames in; returns the frames written.
+    std::size_t write(const float* in, std::size_t frames) {
+        frames = std::min(frames, writable());
+        const std::uint64_t w = written_.load(std::memory_order_relaxed);
+        copyIn(w, in, frames);
+        written_.store(w + frames, std::memory_order_release);
+        return frames;
+    }
+    // Writes `frames` frames of silence (padding a file that ends early).
+    std::size_t writeSilence(std::size_t frames) {
+        frames = std::min(frames, writable());
+        const std::uint64_t w = written_.load(std::memory_order_relaxed);
+        for (std::size_t i = 0; i < frames; ++i)
+            std::memset(slot(w + i), 0, sizeof(float) * static_cast<std::size_t>(channels_));
+        written_.store(w + frames, std::memory_order_release);
+        return frames;
+    }
+
+    // Reader.
+    std::size_t readable() const {
+        return static_cast<std::size_t>(written_.load(std::memory_order_acquire) -
+                                        read_.load(std::memory_order_relaxed));
+    }
+    std::size_t read(float* out, std::size_t frames) {
+        frames = std::min(frames, readable());
+        const std::uint64_t r = read_.load(std::memory_order_relaxed);
+        const std::size_t start = r % frames_;
+        const std::size_t first = std::min(frames, frames_ - start);
+        const auto ch = static_cast<std::size_t>(channels_);
+        std::memcpy(out, data_.get() + start * ch, first * ch * sizeof(float));
+        std::memcpy(out + first * ch, data_.get(), (frames - first) * ch * sizeof(float));
+        read_.store(r + frames, std::memory_order_release);
+        return frames;
+    }
+
+private:
+    float* slot(std::uint64_t index) {
+        return data_.get() + (index % frames_) * static_cast<std::size_t>(channels_);
+    }
+    void copyIn(std::uint64_t w, const float* in, std::size_t frames) {
+        const std::size_t start = w % frames_;
+        const std::size_t first = std::min(frames, frames_ - start);
+        const auto ch = static_cast<std::size_t>(channels_);
+        std::memcpy(data_.get() + start * ch, in, first * ch * sizeof(float));
+        std::memcpy(data_.get(), in + first * ch, (frames - first) * ch * sizeof(float));
+    }
+
+    const std::size_t frames_;
+    const int channels_;
+    std::unique_ptr<float[]> data_;
+    alignas(64) std::atomic<std::uint64_t> written_{0};
+    alignas(64) std::atomic<std::uint64_t> read_{0};
+};
+
+} // namespace kalvor::audio

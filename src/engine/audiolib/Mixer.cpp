@@ -1,0 +1,532 @@
+// The per-device mixer. render() is the device callback's whole work; see Mixer.h for
+// why it may run there. Nothing in this file locks, allocates, frees, logs or opens files
+// on the render() path.
+#include "engine/audiolib/Mixer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+
+#if defined(__x86_64__) || defined(__SSE__)
+#include <xmmintrin.h>
+#define KALVOR_HAVE_MXCSR 1
+#endif
+
+namespace kalvor::audio {
+
+namespace {
+
+thread_local bool tlInRender = false;
+
+// Marks the thread as inside render() for the allocation hook.
+struct RenderScope {
+    bool previous;
+    RenderScope() : previous(tlInRender) { tlInRender = true; }
+    ~RenderScope() { tlInRender = previous; }
+};
+
+// Denormals-are-zero and flush-to-zero while mixing: decaying resampler and effect tails
+// would otherwise crawl through denormal arithmetic. Restored afterwards because the
+// offline device renders on the UI thread.
+struct DenormalGuard {
+#ifdef KALVOR_HAVE_MXCSR
+    unsigned int saved = _mm_getcsr();
+    DenormalGuard() {
+        _mm_setcsr(saved | 0x8040u);
+    }
+    ~DenormalGuard() {
+        _mm_setcsr(saved);
+    }
+#endif
+};
+
+constexpr std::uint32_t kSyncKindEnd = 2;
+constexpr std::uint32_t kSyncKindSlide = 5;
+constexpr std::uint32_t kSyncOneShot = 0x80000000u;
+
+float peakToLevel(float peak) {
+    return std::min(32768.0f, std::round(std::min(peak, 1.0f) * 32768.0f));
+}
+
+} // namespace
+
+bool inRealtimeCallback() {
+    return tlInRender;
+}
+
+float volumeGain(double volume, bool logCurve) {
+    if (volume <= 0)
+        return 0.0f;
+    if (volume >= 100)
+        return 1.0f;
+    if (!logCurve)
+        return static_cast<float>(volume / 100.0);
+    return static_cast<float>(std::pow(10.0, (volume - 100.0) / 20.0));
+}
+
+void panGains(double pan, bool logCurve, float* left, float* right) {
+    const double magnitude = std::min(100.0, std::fabs(pan));
+    float far = 1.0f;
+    if (magnitude >= 100)
+        far = 0.0f;
+    else if (magnitude > 0)
+        far = logCurve ? static_cast<float>(std::pow(10.0, -magnitude / 20.0))
+                       : static_cast<float>(1.0 - magnitude / 100.0);
+    *left = pan > 0 ? far : 1.0f;
+    *right = pan < 0 ? far : 1.0f;
+}
+
+Mixer::Mixer() = default;
+
+void Mixer::configure(int sampleRate, int channels) {
+    rate_ = sampleRate;
+    channels_ = channels;
+}
+
+void Mixer::retire(Retired r) noexcept {
+    // Try the queue first, keep it in a fixed side list while the UI is behind.
+    for (int i = 0; i < pendingRetireCount_;) {
+        if (!retired.push(pendingRetire_[i]))
+            break;
+        pendingRetire_[i] = pendingRetire_[--pendingRetireCount_];
+    }
+    if (r.stream == nullptr && r.feed == nullptr)
+        return;
+    if (!retired.push(r) && pendingRetireCount_ < 256)
+        pendingRetire_[pendingRetireCount_++] = r;
+}
+
+void Mixer::fire(Stream& s, std::uint32_t kind, int offset) noexcept {
+    Voice& v = s.voice;
+    for (int i = 0; i < v.syncCount;) {
+        const SyncSlot& sync = v.syncs[i];
+        if ((sync.type & 0xffffu) != kind) {
+            ++i;
+            continue;
+        }
+        SyncEvent e;
+        e.stream = s.handle;
+        e.sync = sync.handle;
+        e.message = sync.message;
+        e.slot = sync.slot;
+        e.oneShot = (sync.type & kSyncOneShot) != 0;
+        e.deviceFrame = blockStart_ + offset;
+        events.push(e); // full only if the UI stopped draining; the message is lost then
+        if (e.oneShot) {
+            std::copy(v.syncs + i + 1, v.syncs + v.syncCount, v.syncs + i);
+            --v.syncCount;
+        } else {
+            ++i;
+        }
+    }
+}
+
+void Mixer::endVoice(Stream& s) noexcept {
+    Voice& v = s.voice;
+    v.playing = false;
+    s.position.store(s.length, std::memory_order_relaxed);
+    s.endedFeedSerial.store(v.feedSerial, std::memory_order_release);
+}
+
+void Mixer::apply(const Command& c) noexcept {
+    Stream* s = c.stream;
+    if (s == nullptr)
+        return;
+    Voice& v = s->voice;
+    switch (c.type) {
+    case Command::Add:
+        if (voiceCount_ < kMaxVoices)
+            voices_[voiceCount_++] = s;
+        break;
+    case Command::Remove:
+        for (int i = 0; i < voiceCount_; ++i) {
+            if (voices_[i] == s) {
+                std::copy(voices_ + i + 1, voices_ + voiceCount_, voices_ + i);
+                --voiceCount_;
+                break;
+            }
+        }
+        retire(Retired{s, nullptr});
+        break;
+    case Command::SetFeed: {
+        Feed* old = v.feed;
+        v.feed = c.feed;
+        v.feedSerial = c.serial;
+        v.pos = c.feed->startFrame;
+        v.resampling = false;
+        v.inCount = 0;
+        v.wrapCount = 0;
+        v.inputEnded = false;
+        if (v.src != nullptr)
+            src_reset(v.src);
+        s->position.store(v.pos, std::memory_order_relaxed);
+        s->appliedFeedSerial.store(c.serial, std::memory_order_release);
+        if (old != nullptr)
+            retire(Retired{nullptr, old});
+        break;
+    }
+    case Command::Play:
+        if (v.feed != nullptr && !v.playing) {
+            v.playing = true;
+            s->startDeviceFrame.store(blockStart_, std::memory_order_relaxed);
+        }
+        break;
+    case Command::Halt:
+        v.playing = false;
+        break;
+    case Command::SetVolume:
+        // A set ends a running slide without its sync.
+        v.volume = c.x;
+        v.sliding = false;
+        v.slideSerial = c.serial;
+        s->slideDoneSerial.store(c.serial, std::memory_order_release);
+        break;
+    case Command::SetPan:
+        v.pan = c.x;
+        break;
+    case Command::SetFreq:
+        v.freq = c.x;
+        if (v.src != nullptr && v.resampling)
+            src_set_ratio(v.src, rate_ / v.freq);
+        break;
+    case Command::Slide:
+        v.slideSerial = c.serial;
+        if (c.i <= 0) {
+            v.volume = c.x;
+            v.sliding = false;
+            fire(*s, kSyncKindSlide, 0);
+            s->slideDoneSerial.store(c.serial, std::memory_order_release);
+        } else {
+            v.sliding = true;
+            v.slideFrom = v.volume;
+            v.slideTo = c.x;
+            v.slideTotal = c.i;
+            v.slideDone = 0;
+        }
+        break;
+    case Command::AddSync:
+        if (v.syncCount < kMaxSyncs)
+            v.syncs[v.syncCount++] = c.sync;
+        break;
+    case Command::RemoveSync:
+        for (int i = 0; i < v.syncCount; ++i) {
+            if (v.syncs[i].handle == c.sync.handle) {
+                std::copy(v.syncs + i + 1, v.syncs + v.syncCount, v.syncs + i);
+                --v.syncCount;
+                break;
+            }
+        }
+        break;
+    }
+}
+
+void Mixer::render(float* out, int frames, int channels) noexcept {
+    RenderScope scope;
+    DenormalGuard denormals;
+    const auto started = std::chrono::steady_clock::now();
+
+    blockStart_ = framesRendered.load(std::memory_order_relaxed);
+    Command c;
+    while (commands.pop(c))
+        apply(c);
+    retire(Retired{}); // retry what the UI could not take last time
+
+    std::memset(out, 0,
+                sizeof(float) * static_cast<std::size_t>(frames) *
+                    static_cast<std::size_t>(channels));
+    if (channels != channels_) {
+        // The device gave another layout than it was opened with: stay silent, count it.
+        underruns.fetch_add(1, std::memory_order_relaxed);
+        framesRendered.fetch_add(frames, std::memory_order_relaxed);
+        return;
+    }
+    for (int i = 0; i < voiceCount_; ++i) {
+        voices_[i]->voice.peakL = 0;
+        voices_[i]->voice.peakR = 0;
+    }
+    const std::int64_t first = blockStart_;
+    for (int done = 0; done < frames;) {
+        const int n = std::min(kBlockFrames, frames - done);
+        blockStart_ = first + done;
+        renderBlock(out + static_cast<std::ptrdiff_t>(done) * channels, n);
+        done += n;
+    }
+    for (int i = 0; i < voiceCount_; ++i) {
+        Stream& s = *voices_[i];
+        const Voice& v = s.voice;
+        if (v.playing) {
+            const std::int64_t pos =
+                v.resampling ? std::min<std::int64_t>(s.length, static_cast<std::int64_t>(v.mixPos))
+                             : v.pos;
+            s.position.store(pos, std::memory_order_relaxed);
+        }
+        const auto l = static_cast<std::uint32_t>(peakToLevel(v.peakL));
+        const auto r = static_cast<std::uint32_t>(peakToLevel(v.peakR));
+        s.level.store(l | (r << 16), std::memory_order_relaxed);
+        s.volumeNow.store(static_cast<float>(v.volume), std::memory_order_relaxed);
+    }
+    framesRendered.store(first + frames, std::memory_order_relaxed);
+
+    const double spent =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const double period = static_cast<double>(frames) / rate_;
+    const double load = period > 0 ? 100.0 * spent / period : 0.0;
+    cpuSmoothed_ = cpuSmoothed_ == 0 ? load : cpuSmoothed_ * 0.9 + load * 0.1;
+    cpuPercent.store(static_cast<float>(cpuSmoothed_), std::memory_order_relaxed);
+}
+
+void Mixer::renderBlock(float* out, int frames) noexcept {
+    for (int i = 0; i < voiceCount_; ++i)
+        renderVoice(*voices_[i], out, frames);
+}
+
+void Mixer::renderVoice(Stream& s, float* out, int frames) noexcept {
+    Voice& v = s.voice;
+    const bool logCurve = logVolume.load(std::memory_order_relaxed);
+
+    // The volume over this block: slides run on the device clock, playing or not, so a
+    // fade's end message comes even for a paused stream.
+    v.rampThisBlock = v.sliding;
+    if (v.sliding) {
+        for (int j = 0; j < frames; ++j) {
+            if (v.sliding) {
+                ++v.slideDone;
+                v.volume = v.slideFrom + (v.slideTo - v.slideFrom) *
+                                             static_cast<double>(v.slideDone) /
+                                             static_cast<double>(v.slideTotal);
+                if (v.slideDone >= v.slideTotal) {
+                    v.volume = v.slideTo;
+                    v.sliding = false;
+                    fire(s, kSyncKindSlide, j + 1);
+                    s.slideDoneSerial.store(v.slideSerial, std::memory_order_release);
+                }
+            }
+            v.gains[j] = volumeGain(v.volume, logCurve);
+        }
+    } else {
+        v.blockGain = volumeGain(v.volume, logCurve);
+    }
+
+    if (!v.playing || v.feed == nullptr)
+        return;
+    int produced = 0;
+    while (produced < frames && v.playing) {
+        if (!v.resampling && v.freq != rate_) {
+            v.resampling = true;
+            v.mixPos = static_cast<double>(v.pos);
+            v.inPos = v.pos;
+            v.inCount = 0;
+            v.wrapCount = 0;
+            v.inputEnded = false;
+            src_reset(v.src);
+            src_set_ratio(v.src, rate_ / v.freq);
+        }
+        const int got = v.resampling ? pullResampled(s, frames - produced, produced)
+                                     : pullDirect(s, frames - produced, produced);
+        if (got <= 0) {
+            if (v.playing)
+                underruns.fetch_add(1, std::memory_order_relaxed);
+            break;
+        }
+        const float* data = v.work.get();
+        float pl = v.peakL, pr = v.peakR;
+        if (s.channels == 1) {
+            for (int j = 0; j < got; ++j)
+                pl = std::max(pl, std::fabs(data[j]));
+            pr = pl;
+        } else {
+            const int ch = s.channels;
+            for (int j = 0; j < got; ++j) {
+                pl = std::max(pl, std::fabs(data[j * ch]));
+                pr = std::max(pr, std::fabs(data[j * ch + 1]));
+            }
+        }
+        v.peakL = pl;
+        v.peakR = pr;
+        mixInto(s, out, data, got, produced);
+        produced += got;
+    }
+}
+
+bool Mixer::boundary(Stream& s, int offset, std::int64_t* target) noexcept {
+    Voice& v = s.voice;
+    if (s.loop.load(std::memory_order_relaxed)) {
+        // The disk thread writes the wrap when it gets there with the loop flag on; until
+        // then the stream waits (an underrun), it never ends while looping.
+        std::int64_t t = 0;
+        if (!v.feed->wraps.pop(t))
+            return false;
+        fire(s, kSyncKindEnd, offset);
+        *target = t;
+        return true;
+    }
+    fire(s, kSyncKindEnd, offset);
+    endVoice(s);
+    return false;
+}
+
+int Mixer::pullDirect(Stream& s, int want, int offset) noexcept {
+    Voice& v = s.voice;
+    for (;;) {
+        const std::int64_t toEnd = s.length - v.pos;
+        if (toEnd <= 0) {
+            std::int64_t target = 0;
+            if (!boundary(s, offset, &target))
+                return 0;
+            v.pos = target;
+            continue;
+        }
+        const std::size_t k =
+            std::min({static_cast<std::size_t>(want), static_cast<std::size_t>(toEnd),
+                      v.feed->ring.readable(), static_cast<std::size_t>(kBlockFrames)});
+        if (k == 0)
+            return 0;
+        v.feed->ring.read(v.work.get(), k);
+        // Effects hook: the chain runs here on the stream's own data (pass-through for now).
+        v.pos += static_cast<std::int64_t>(k);
+        return static_cast<int>(k);
+    }
+}
+
+int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
+    Voice& v = s.voice;
+    Feed& f = *v.feed;
+    const int ch = s.channels;
+    // Keep the converter's input topped up. The input side passes loop ends before the
+    // output does; it notes each wrap so the output side fires the sync at its own frame.
+    while (!v.inputEnded && v.inCount < kResampleInFrames) {
+        const std::int64_t toEnd = s.length - v.inPos;
+        if (toEnd <= 0) {
+            if (v.wrapCount >= 8)
+                break;
+            if (s.loop.load(std::memory_order_relaxed)) {
+                std::int64_t t = 0;
+                if (!f.wraps.pop(t))
+                    break;
+                v.wrapTargets[v.wrapCount++] = t;
+                v.inPos = t;
+                continue;
+            }
+            v.wrapTargets[v.wrapCount++] = kEndMarker;
+            v.inputEnded = true;
+            break;
+        }
+        const std::size_t k = std::min({static_cast<std::size_t>(kResampleInFrames - v.inCount),
+                                        static_cast<std::size_t>(toEnd), f.ring.readable()});
+        if (k == 0)
+            break;
+        f.ring.read(v.in.get() + static_cast<std::ptrdiff_t>(v.inCount) * ch, k);
+        // Effects hook: the chain runs here, before rate conversion (pass-through for now).
+        v.inCount += static_cast<int>(k);
+        v.inPos += static_cast<std::int64_t>(k);
+    }
+
+    const double ratio = rate_ / v.freq;
+    SRC_DATA d{};
+    d.data_in = v.in.get();
+    d.input_frames = v.inCount;
+    d.data_out = v.work.get();
+    d.output_frames = std::min(want, kBlockFrames);
+    d.src_ratio = ratio;
+    d.end_of_input = v.inputEnded ? 1 : 0;
+    if (src_process(v.src, &d) != 0) {
+        fire(s, kSyncKindEnd, offset);
+        endVoice(s);
+        return 0;
+    }
+    const auto used = static_cast<int>(d.input_frames_used);
+    if (used > 0) {
+        std::memmove(v.in.get(), v.in.get() + static_cast<std::ptrdiff_t>(used) * ch,
+                     sizeof(float) * static_cast<std::size_t>((v.inCount - used) * ch));
+        v.inCount -= used;
+    }
+    const auto gen = static_cast<int>(d.output_frames_gen);
+    if (gen == 0) {
+        if (v.inputEnded && v.inCount == 0) {
+            // The converter is drained before the position reached the end (rounding).
+            fire(s, kSyncKindEnd, offset);
+            endVoice(s);
+        }
+        return 0;
+    }
+    // Each output frame advances the source position by 1 / ratio; the sync of an end or
+    // wrap fires at the output frame where the position reaches the length.
+    int at = 0;
+    for (;;) {
+        const double toBoundary = (static_cast<double>(s.length) - v.mixPos) * ratio;
+        auto jb = static_cast<std::int64_t>(std::ceil(toBoundary - 1e-9));
+        jb = std::max<std::int64_t>(jb, 0);
+        if (at + jb >= gen) {
+            v.mixPos += (gen - at) / ratio;
+            break;
+        }
+        if (v.wrapCount == 0) {
+            // The input side has not decided yet (it waits for a wrap): hold here.
+            v.mixPos = static_cast<double>(s.length);
+            return static_cast<int>(at + jb);
+        }
+        at += static_cast<int>(jb);
+        v.mixPos += static_cast<double>(jb) / ratio;
+        const std::int64_t t = v.wrapTargets[0];
+        std::copy(v.wrapTargets + 1, v.wrapTargets + v.wrapCount, v.wrapTargets);
+        --v.wrapCount;
+        fire(s, kSyncKindEnd, offset + at);
+        if (t == kEndMarker) {
+            endVoice(s);
+            return at;
+        }
+        v.mixPos = static_cast<double>(t) + (v.mixPos - static_cast<double>(s.length));
+    }
+    return gen;
+}
+
+void Mixer::mixInto(Stream& s, float* out, const float* data, int frames, int offset) noexcept {
+    const Voice& v = s.voice;
+    const int devCh = channels_;
+    float pl = 1, pr = 1;
+    panGains(v.pan, logPan.load(std::memory_order_relaxed), &pl, &pr);
+    const float* gains = v.rampThisBlock ? v.gains.get() + offset : nullptr;
+    const float g = v.blockGain;
+    float* o = out + static_cast<std::ptrdiff_t>(offset) * devCh;
+    const int outL = s.outL < devCh ? s.outL : -1;
+    const int outR = s.outR < devCh ? s.outR : -1;
+    if (s.channels == 1) {
+        if (s.singleSpeaker) {
+            pl = 1;
+            pr = 0;
+        }
+        for (int j = 0; j < frames; ++j) {
+            const float x = data[j] * (gains ? gains[j] : g);
+            if (outL >= 0)
+                o[j * devCh + outL] += x * pl;
+            if (outR >= 0 && !s.singleSpeaker)
+                o[j * devCh + outR] += x * pr;
+        }
+    } else if (s.channels == 2) {
+        for (int j = 0; j < frames; ++j) {
+            const float gj = gains ? gains[j] : g;
+            if (outL >= 0)
+                o[j * devCh + outL] += data[2 * j] * gj * pl;
+            if (outR >= 0)
+                o[j * devCh + outR] += data[2 * j + 1] * gj * pr;
+        }
+    } else {
+        const int ch = s.channels;
+        const int n = std::min(ch, devCh);
+        for (int j = 0; j < frames; ++j) {
+            const float gj = gains ? gains[j] : g;
+            for (int c = 0; c < n; ++c)
+                o[j * devCh + c] += data[j * ch + c] * gj;
+        }
+    }
+}
+
+void Mixer::drainStopped() {
+    Command c;
+    while (commands.pop(c))
+        apply(c);
+    retire(Retired{});
+}
+
+} // namespace kalvor::audio

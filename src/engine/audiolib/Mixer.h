@@ -1,0 +1,118 @@
+// The real-time side of one device: applies the UI's commands at each period boundary,
+// pulls every playing stream's data from its feed, converts its rate, applies volume and
+// pan, routes it to the device's speakers and raises syncs. render() runs on the device's
+// thread (or the offline puller's); everything else here on the UI thread.
+//
+// Why it is safe in a callback: it owns only fixed arrays sized at construction; streams
+// and feeds are created and freed on the UI thread and travel through SPSC queues; the
+// resampler (libsamplerate) was created with the stream and does not allocate while
+// processing.
+#pragma once
+
+#include "engine/audiolib/DeviceBackend.h"
+#include "engine/audiolib/LockFree.h"
+#include "engine/audiolib/Stream.h"
+
+#include <atomic>
+#include <cstdint>
+
+namespace kalvor::audio {
+
+// True on a thread while it is inside a mixer's render() (the allocation test hook
+// checks it from a replaced operator new).
+bool inRealtimeCallback();
+
+struct Command {
+    enum Type : std::uint8_t {
+        Add,
+        Remove,
+        SetFeed,   // feed, serial
+        Play,      // serial
+        Halt,      // pause or stop: the mixer treats them alike
+        SetVolume, // x
+        SetPan,    // x
+        SetFreq,   // x
+        Slide,     // x = target volume, i = frames, serial
+        AddSync,   // sync
+        RemoveSync // sync.handle
+    };
+    Type type = Add;
+    Stream* stream = nullptr;
+    Feed* feed = nullptr;
+    std::uint64_t serial = 0;
+    std::int64_t i = 0;
+    double x = 0;
+    SyncSlot sync;
+};
+
+struct SyncEvent {
+    Handle stream = 0;
+    Handle sync = 0;
+    int message = 0;
+    int slot = 0;
+    bool oneShot = false;
+    std::int64_t deviceFrame = 0;
+};
+
+struct Retired {
+    Stream* stream = nullptr; // a removed stream (its voice's feed is freed with it)
+    Feed* feed = nullptr;     // a feed replaced by a newer one
+};
+
+class Mixer final : public RenderTarget {
+public:
+    static constexpr int kMaxVoices = 512;
+
+    Mixer();
+    // UI thread, before the device starts.
+    void configure(int sampleRate, int channels);
+    int sampleRate() const { return rate_; }
+    int channels() const { return channels_; }
+
+    void render(float* out, int frames, int channels) noexcept override;
+
+    // Producer: UI thread. Consumer: render(). Batches stage and publish once.
+    SpscQueue<Command> commands{8192};
+    // Producer: render(). Consumer: UI thread.
+    SpscQueue<SyncEvent> events{4096};
+    SpscQueue<Retired> retired{4096};
+
+    // render() -> UI, relaxed: independent figures read whole.
+    std::atomic<std::int64_t> framesRendered{0};
+    std::atomic<std::int64_t> underruns{0};
+    std::atomic<float> cpuPercent{0};
+    // UI -> render(), relaxed.
+    std::atomic<bool> logVolume{true};
+    std::atomic<bool> logPan{true};
+
+    // UI thread, only while render() cannot run (device stopped or never started): apply
+    // what is queued and hand every stream and feed back for freeing.
+    void drainStopped();
+
+private:
+    void apply(const Command& c) noexcept;
+    void renderBlock(float* out, int frames) noexcept;
+    void renderVoice(Stream& s, float* out, int frames) noexcept;
+    int pullDirect(Stream& s, int want, int offset) noexcept;
+    int pullResampled(Stream& s, int want, int offset) noexcept;
+    bool boundary(Stream& s, int offset, std::int64_t* target) noexcept;
+    void fire(Stream& s, std::uint32_t kind, int offset) noexcept;
+    void endVoice(Stream& s) noexcept;
+    void retire(Retired r) noexcept;
+    void mixInto(Stream& s, float* out, const float* data, int frames, int offset) noexcept;
+
+    int rate_ = 48000;
+    int channels_ = 2;
+    Stream* voices_[kMaxVoices] = {};
+    int voiceCount_ = 0;
+    Retired pendingRetire_[256] = {};
+    int pendingRetireCount_ = 0;
+    std::int64_t blockStart_ = 0; // device frame of the block being rendered
+    double cpuSmoothed_ = 0;
+};
+
+float volumeGain(double volume, bool logCurve);
+// Gains of the left and right side for a balance `pan`.
+void panGains(double pan, bool logCurve, float* left, float* right);
+
+} // namespace kalvor::audio

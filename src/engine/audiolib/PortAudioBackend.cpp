@@ -1,0 +1,219 @@
+// PortAudio device list and output streams. UI thread, except paCallback (PortAudio's
+// callback thread), which only hands the buffer to the mixer.
+#include "engine/audiolib/PortAudioBackend.h"
+
+#include <portaudio.h>
+
+#include <QStringList>
+
+#include <algorithm>
+#include <atomic>
+
+namespace kalvor::audio {
+
+namespace {
+
+// ALSA names that are views of the same hardware (or have no clock at all): listing them
+// would offer the operator the same card many times over, or a device that runs at 100 %
+// CPU as fast as it can.
+bool isAlsaAlias(const QString& name) {
+    static const QStringList aliases{
+        QStringLiteral("sysdefault"), QStringLiteral("front"),      QStringLiteral("rear"),
+        QStringLiteral("center_lfe"), QStringLiteral("side"),       QStringLiteral("surround21"),
+        QStringLiteral("surround40"), QStringLiteral("surround41"), QStringLiteral("surround50"),
+        QStringLiteral("surround51"), QStringLiteral("surround71"), QStringLiteral("iec958"),
+        QStringLiteral("spdif"),      QStringLiteral("hdmi"),       QStringLiteral("modem"),
+        QStringLiteral("phoneline"),  QStringLiteral("dmix"),       QStringLiteral("dsnoop"),
+        QStringLiteral("null"),       QStringLiteral("file"),       QStringLiteral("samplerate"),
+        QStringLiteral("speexrate"),  QStringLiteral("upmix"),      QStringLiteral("vdownmix"),
+        QStringLiteral("lavrate"),    QStringLiteral("jack"),       QStringLiteral("oss"),
+        QStringLiteral("usbstream"),  QStringLiteral("plughw"),     QStringLiteral("hw"),
+        QStringLiteral("shm"),        QStringLiteral("asym"),       QStringLiteral("plug")};
+    const QString base = name.section(QLatin1Char(':'), 0, 0);
+    return aliases.contains(base, Qt::CaseInsensitive);
+}
+
+bool opens(PaDeviceIndex index, int channels, double rate) {
+    PaStreamParameters p{};
+    p.device = index;
+    p.channelCount = channels;
+    p.sampleFormat = paFloat32;
+    p.suggestedLatency = Pa_GetDeviceInfo(index)->defaultLowOutputLatency;
+    return Pa_IsFormatSupported(nullptr, &p, rate) == paFormatIsSupported;
+}
+
+class PaOutput final : public OutputStream {
+public:
+    PaOutput(OutputConfig config, RenderTarget& target, std::shared_ptr<int> keepAlive)
+        : config_(config), target_(target), keepAlive_(std::move(keepAlive)) {}
+    ~PaOutput() override {
+        stop();
+        if (stream_ != nullptr)
+            Pa_CloseStream(stream_);
+    }
+    // PortAudio gets this object as its callback's user data, so it exists first.
+    PaError openStream(const PaStreamParameters& p, unsigned long period) {
+        const PaError e = Pa_OpenStream(&stream_, nullptr, &p, config_.sampleRate, period, paNoFlag,
+                                        &PaOutput::paCallback, this);
+        if (e != paNoError) {
+            stream_ = nullptr;
+            return e;
+        }
+        if (const PaStreamInfo* si = Pa_GetStreamInfo(stream_))
+            config_.latencyFrames = static_cast<int>(si->outputLatency * config_.sampleRate + 0.5);
+        return e;
+    }
+    const OutputConfig& config() const override { return config_; }
+    bool start(QString* error) override {
+        const PaError e = Pa_StartStream(stream_);
+        if (e != paNoError) {
+            if (error != nullptr)
+                *error = QString::fromUtf8(Pa_GetErrorText(e));
+            return false;
+        }
+        running_ = true;
+        return true;
+    }
+    void stop() override {
+        if (!running_)
+            return;
+        // Abort, not stop: a device that vanished may never drain its buffers.
+        Pa_AbortStream(stream_);
+        running_ = false;
+    }
+    bool running() const override { return running_; }
+    bool failed() const override { return running_ && Pa_IsStreamActive(stream_) != 1; }
+    std::int64_t framesRendered() const override { return frames_.load(std::memory_order_relaxed); }
+
+    static int paCallback(const void*, void* output, unsigned long frames,
+                          const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags, void* user) {
+        auto* self = static_cast<PaOutput*>(user);
+        self->target_.render(static_cast<float*>(output), static_cast<int>(frames),
+                             self->config_.channels);
+        self->frames_.fetch_add(static_cast<std::int64_t>(frames), std::memory_order_relaxed);
+        return paContinue;
+    }
+
+private:
+    PaStream* stream_ = nullptr;
+    OutputConfig config_;
+    RenderTarget& target_;
+    std::shared_ptr<int> keepAlive_;
+    bool running_ = false;
+    std::atomic<std::int64_t> frames_{0}; // written by the callback, read by the UI
+};
+
+} // namespace
+
+PortAudioBackend::PortAudioBackend() : openStreams_(std::make_shared<int>(0)) {}
+
+PortAudioBackend::~PortAudioBackend() {
+    if (initialised_)
+        Pa_Terminate();
+}
+
+std::vector<BackendDevice> PortAudioBackend::enumerate() {
+    if (initialised_ && openStreams_.use_count() == 1) {
+        Pa_Terminate();
+        initialised_ = false;
+    }
+    if (!initialised_)
+        initialised_ = Pa_Initialize() == paNoError;
+    std::vector<BackendDevice> hw, system, user, jack;
+    if (!initialised_)
+        return {};
+    const int count = Pa_GetDeviceCount();
+    for (int i = 0; i < count; ++i) {
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
+        if (info == nullptr || info->maxOutputChannels <= 0)
+            continue;
+        const PaHostApiInfo* api = Pa_GetHostApiInfo(info->hostApi);
+        if (api == nullptr)
+            continue;
+        BackendDevice d;
+        d.name = QString::fromUtf8(info->name);
+        d.backendIndex = i;
+        d.defaultRate = static_cast<int>(info->defaultSampleRate);
+        d.latencyMs = static_cast<int>(info->defaultLowOutputLatency * 1000.0 + 0.5);
+        d.minBufferMs = d.latencyMs;
+        if (api->type == paJACK) {
+            // A JACK server runs at one rate; its ports are its real channels.
+            d.name = QStringLiteral("JACK");
+            d.driver = QStringLiteral("jack");
+            d.fixedRate = d.defaultRate;
+            d.minRate = d.maxRate = d.defaultRate;
+            d.outputChannels = std::clamp(info->maxOutputChannels, 1, kMaxSpeakers);
+            if (opens(i, d.outputChannels, d.defaultRate))
+                jack.push_back(d);
+            continue;
+        }
+        if (api->type != paALSA)
+            continue;
+        const int hwAt = d.name.indexOf(QLatin1String("(hw:"));
+        if (hwAt >= 0) {
+            d.driver = QStringLiteral("alsa:") + d.name.mid(hwAt + 1).chopped(1);
+            d.outputChannels = std::clamp(info->maxOutputChannels, 1, kMaxSpeakers);
+            if (opens(i, d.outputChannels, d.defaultRate))
+                hw.push_back(d);
+            continue;
+        }
+        if (isAlsaAlias(d.name))
+            continue;
+        // Plug-in devices claim up to 128 channels whatever is behind them: stereo.
+        d.outputChannels = info->maxOutputChannels > kMaxSpeakers ? 2 : info->maxOutputChannels;
+        d.driver = QStringLiteral("alsa:") + d.name;
+        if (!opens(i, d.outputChannels, d.defaultRate))
+            continue;
+        const bool isSystem = d.name == QLatin1String("default") ||
+                              d.name == QLatin1String("pulse") ||
+                              d.name == QLatin1String("pipewire");
+        (isSystem ? system : user).push_back(d);
+    }
+    // The system device once: "default" routes to PulseAudio or PipeWire when they run.
+    const bool hasDefault = std::any_of(system.begin(), system.end(), [](const BackendDevice& d) {
+        return d.name == QLatin1String("default");
+    });
+    if (hasDefault)
+        std::erase_if(system,
+                      [](const BackendDevice& d) { return d.name != QLatin1String("default"); });
+    else if (system.size() > 1)
+        system.resize(1);
+    std::vector<BackendDevice> list = hw;
+    list.insert(list.end(), system.begin(), system.end());
+    list.insert(list.end(), user.begin(), user.end());
+    list.insert(list.end(), jack.begin(), jack.end());
+    return list;
+}
+
+std::unique_ptr<OutputStream> PortAudioBackend::open(const BackendDevice& device, int requestedRate,
+                                                     RenderTarget& target, QString* error) {
+    if (!initialised_ || device.backendIndex < 0 || device.backendIndex >= Pa_GetDeviceCount()) {
+        if (error != nullptr)
+            *error = QStringLiteral("no such device");
+        return nullptr;
+    }
+    const PaDeviceInfo* info = Pa_GetDeviceInfo(device.backendIndex);
+    int rate = requestedRate;
+    if (device.fixedRate > 0 || !opens(device.backendIndex, device.outputChannels, rate))
+        rate = device.fixedRate > 0 ? device.fixedRate : device.defaultRate;
+    PaStreamParameters p{};
+    p.device = device.backendIndex;
+    p.channelCount = device.outputChannels;
+    p.sampleFormat = paFloat32;
+    p.suggestedLatency = std::max(info->defaultLowOutputLatency, device.fixedRate > 0 ? 0.0 : 0.02);
+    const bool jack = device.driver == QLatin1String("jack");
+    const unsigned long period = jack ? paFramesPerBufferUnspecified : 256;
+    OutputConfig config;
+    config.sampleRate = rate;
+    config.channels = device.outputChannels;
+    config.periodFrames = jack ? 0 : 256;
+    auto output = std::make_unique<PaOutput>(config, target, openStreams_);
+    if (const PaError e = output->openStream(p, period); e != paNoError) {
+        if (error != nullptr)
+            *error = QString::fromUtf8(Pa_GetErrorText(e));
+        return nullptr;
+    }
+    return output;
+}
+
+} // namespace kalvor::audio

@@ -1,0 +1,28 @@
+// PortAudio's output devices: ALSA hardware devices by card, the system default device,
+// user-defined ALSA devices, and JACK while a server runs. UI thread; the stream's
+// callback runs on PortAudio's thread and does nothing but call the mixer.
+#pragma once
+
+#include "engine/audiolib/DeviceBackend.h"
+
+namespace kalvor::audio {
+
+class PortAudioBackend {
+public:
+    PortAudioBackend();
+    ~PortAudioBackend();
+    PortAudioBackend(const PortAudioBackend&) = delete;
+    PortAudioBackend& operator=(const PortAudioBackend&) = delete;
+
+    // Rescans (PortAudio is restarted when no stream of ours is open, so a JACK server
+    // started since shows up).
+    std::vector<BackendDevice> enumerate();
+    std::unique_ptr<OutputStream> open(const BackendDevice& device, int requestedRate,
+                                       RenderTarget& target, QString* error);
+
+private:
+    bool initialised_ = false;
+    std::shared_ptr<int> openStreams_; // use count - 1 = streams open
+};
+
+} // namespace kalvor::audio

@@ -1,0 +1,134 @@
+// One open stream as the three sides see it: the UI thread (commands, queries), the disk
+// thread (decoding ahead into the stream's feed) and the device callback (mixing).
+// Each field group says which threads touch it and how.
+#pragma once
+
+#include "engine/audiolib/AudioLib.h"
+#include "engine/audiolib/LockFree.h"
+
+#include <samplerate.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+namespace kalvor::audio {
+
+inline constexpr int kMaxStreamChannels = 8;
+inline constexpr int kBlockFrames = 1024;      // the mixer works in blocks of at most this
+inline constexpr int kResampleInFrames = 2048; // resampler input kept per stream
+inline constexpr int kMaxSyncs = 16;           // per stream
+inline constexpr std::int64_t kEndMarker = -1; // in the resampler's wrap list: the stream ends
+
+// A run of decoded source frames starting at one position. Each seek or restart makes a
+// new feed (on the UI thread, pre-buffered there), so the callback never has to discard
+// stale data: it swaps feeds at a period boundary and hands the old one back for freeing.
+struct Feed {
+    Feed(std::size_t capacityFrames, int channels, std::int64_t start)
+        : ring(capacityFrames, channels), wraps(64), startFrame(start), decodePos(start) {}
+
+    // Producer: whoever holds Stream::diskMutex (disk thread, UI thread pre-buffering,
+    // the offline pull topping up). Consumer: the callback of the stream's device.
+    FrameRing ring;
+    // Loop wraps written into the ring, in order: the source frame that follows the last
+    // frame of the sound. Pushed before the frames after the wrap, so the callback finds
+    // it when it reaches the end. Same producer and consumer as `ring`.
+    SpscQueue<std::int64_t> wraps;
+    const std::int64_t startFrame;
+
+    // Producer side only (under Stream::diskMutex).
+    std::int64_t decodePos;  // source frame the next written frame is
+    bool atEnd = false;      // reached the end with the loop flag off; nothing more follows
+    bool decoderDry = false; // the file ended early (truncated): silence pads it to length
+};
+
+struct SyncSlot {
+    Handle handle = 0;
+    std::uint32_t type = 0;
+    int message = 0;
+    int slot = 0;
+};
+
+// What the callback keeps per stream. Touched only by the callback of the stream's device
+// (and by the UI thread before the stream is handed over or after it came back).
+struct Voice {
+    Feed* feed = nullptr;
+    std::uint64_t feedSerial = 0;
+    bool playing = false;
+    std::int64_t pos = 0; // next source frame mixed (direct path)
+
+    // Rate conversion (entered when the frequency differs from the device rate; left at
+    // the next feed swap).
+    bool resampling = false;
+    SRC_STATE* src = nullptr;
+    double mixPos = 0;      // source frame of the next output frame
+    std::int64_t inPos = 0; // source frame of the next frame handed to the resampler
+    bool inputEnded = false;
+    int inCount = 0;
+    std::int64_t wrapTargets[8] = {}; // wraps the input side passed, not yet the output side
+    int wrapCount = 0;
+
+    std::unique_ptr<float[]> in;    // kResampleInFrames * channels
+    std::unique_ptr<float[]> work;  // kBlockFrames * channels: the stream's data for one block
+    std::unique_ptr<float[]> gains; // kBlockFrames: volume gain per frame while sliding
+
+    double volume = 100; // 0..100
+    double pan = 0;      // -100..100
+    double freq = 0;     // Hz
+
+    bool sliding = false;
+    double slideFrom = 0, slideTo = 0;
+    std::int64_t slideTotal = 0, slideDone = 0;
+    std::uint64_t slideSerial = 0;
+
+    SyncSlot syncs[kMaxSyncs];
+    int syncCount = 0;
+
+    float peakL = 0, peakR = 0;
+    bool rampThisBlock = false; // `gains` holds this block's volume gains
+    float blockGain = 1;        // the volume gain when not ramping
+};
+
+struct Stream {
+    // Constant after creation.
+    Handle handle = 0;
+    int channels = 0;
+    int rate = 0;
+    std::int64_t length = 0; // frames
+    std::uint32_t flags = 0;
+    int fileBits = 0;
+    int device = 0; // index into the device table
+    // Where each source channel goes: output channel for the left/right side (-1 none).
+    // Mono uses both; a single speaker uses only `outL`; more than two channels map
+    // channel i to output i.
+    int outL = 0, outR = 1;
+    bool singleSpeaker = false;
+
+    // Disk side: the decoder and the feed being filled. UI thread and disk thread, under
+    // diskMutex (never the callback).
+    std::mutex diskMutex;
+    std::unique_ptr<engine::Decoder> decoder;
+    Feed* diskFeed = nullptr;
+    std::unique_ptr<float[]> decodeBuf; // kDecodeChunk * channels
+
+    // UI -> disk thread and callback. Relaxed is enough: each is a single value read
+    // whole, and nothing else is published through it.
+    std::atomic<bool> loop{false};
+    std::atomic<std::int64_t> loopStart{0};
+
+    // Callback -> UI. The callback stores the position, level and volume with relaxed
+    // order and then the serials with release; the UI loads the serials with acquire
+    // before trusting what they describe.
+    std::atomic<std::int64_t> position{0};
+    std::atomic<std::uint64_t> appliedFeedSerial{0};
+    std::atomic<std::uint64_t> endedFeedSerial{0};
+    std::atomic<std::uint64_t> slideDoneSerial{0};
+    std::atomic<std::uint32_t> level{0};
+    std::atomic<float> volumeNow{100};
+    std::atomic<std::int64_t> startDeviceFrame{-1};
+
+    Voice voice; // the callback's
+};
+
+} // namespace kalvor::audio

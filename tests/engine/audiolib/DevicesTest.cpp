@@ -1,0 +1,155 @@
+// The device list and device life: scripted device sets, rates a device refuses, a device
+// unplugged while playing, and the real null output.
+#include "OfflineHarness.h"
+#include "TestMedia.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+namespace kalvor::audio::test {
+namespace {
+
+ScriptedDevice device(const char* name, const char* driver, int channels, bool opens = true,
+                      int fixedRate = 0) {
+    ScriptedDevice d;
+    d.device.name = QString::fromLatin1(name);
+    d.device.driver = QString::fromLatin1(driver);
+    d.device.outputChannels = channels;
+    d.device.fixedRate = fixedRate;
+    d.device.defaultRate = fixedRate > 0 ? fixedRate : 48000;
+    d.opens = opens;
+    return d;
+}
+
+TEST(AudioLibDevices, ListsWhatOpensInTheBackendsOrder) {
+    auto backend = std::make_shared<ScriptedBackend>(std::vector<ScriptedDevice>{
+        device("Card A", "alsa:hw:0,0", 8), device("Broken", "alsa:hw:1,0", 2, false),
+        device("default", "alsa:default", 2), device("JACK", "jack", 2, true, 48000)});
+    AudioLibOptions options;
+    options.backend = backend;
+    AudioLib lib(options);
+    const char* expected[] = {"Card A", "default", "JACK"};
+    for (int i = 0; i < 3; ++i) {
+        auto d = lib.getDeviceDescription(i + 1);
+        ASSERT_TRUE(d.has_value());
+        EXPECT_EQ(d->name, QString::fromLatin1(expected[i]));
+    }
+    EXPECT_FALSE(lib.getDeviceDescription(4).has_value());
+    EXPECT_FALSE(lib.getDeviceDescription(0).has_value());
+
+    // The second scan sees a new set; an unknown number fails to start.
+    backend->setDevices({device("Null output (emulated)", "null", 2)});
+    lib.rescanDevices();
+    EXPECT_EQ(lib.getDeviceDescription(1)->name, QStringLiteral("Null output (emulated)"));
+    EXPECT_FALSE(lib.init(2, 44100, 0, nullptr));
+    EXPECT_EQ(lib.errorGetCode(), Error::Device);
+    EXPECT_TRUE(lib.init(1, 44100, 0, nullptr));
+    EXPECT_FALSE(lib.init(1, 44100, 0, nullptr));
+    EXPECT_EQ(lib.errorGetCode(), Error::Already);
+}
+
+TEST(AudioLibDevices, ADeviceThatRefusesTheRateRunsAtItsOwnAndStreamsAreConverted) {
+    auto backend = std::make_shared<ScriptedBackend>(
+        std::vector<ScriptedDevice>{device("JACK", "jack", 2, true, 48000)});
+    AudioLibOptions options;
+    options.backend = backend;
+    options.openDecoder = wavDecoderFactory();
+    AudioLib lib(options);
+    MessageWindow window;
+    ASSERT_TRUE(lib.init(1, 44100, flags::Latency, &window));
+    DeviceInfo info;
+    ASSERT_TRUE(lib.getInfo(info));
+    EXPECT_EQ(info.sampleRate, 48000);
+    EXPECT_EQ(info.minRate, 48000);
+    EXPECT_EQ(info.maxRate, 48000);
+    EXPECT_EQ(info.speakers, 2);
+    EXPECT_GE(info.soundSystemVersion, 8);
+
+    const Handle h = lib.streamCreateFile(
+        testmedia::makeTone(mediaFolder(), QStringLiteral("tone1s"), testmedia::Format::Wav16,
+                            44100, 2, 1.0, 441.0, -6.0),
+        0);
+    ASSERT_NE(h, 0u);
+    lib.channelSetSync(h, sync::End, 0, 1025, 0);
+    lib.channelPlay(h, true);
+    // Scripted devices are pulled by the caller like the offline device.
+    std::vector<float> block(2 * 1000);
+    for (int i = 0; i < 50; ++i)
+        ASSERT_TRUE(lib.renderOffline(block.data(), 1000));
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0].deviceFrame, 48000);
+    EXPECT_EQ(lib.channelGetPosition(h), 44100 * 4) << "positions stay in the file's frames";
+}
+
+TEST(AudioLibDevices, AnUnpluggedDeviceLeavesEverythingElseWorking) {
+    auto backend = std::make_shared<ScriptedBackend>(
+        std::vector<ScriptedDevice>{device("Offline", "offline", 2, true, 44100)});
+    AudioLibOptions options;
+    options.backend = backend;
+    options.openDecoder = wavDecoderFactory();
+    AudioLib lib(options);
+    MessageWindow window;
+    ASSERT_TRUE(lib.init(1, 44100, 0, &window));
+    const QString path = testmedia::makeRamp(mediaFolder(), QStringLiteral("unplug"),
+                                             testmedia::Format::Wav16, 44100, 2, 50000);
+    const Handle h = lib.streamCreateFile(path, 0);
+    ASSERT_TRUE(lib.channelPlay(h, true));
+    std::vector<float> buf(2048);
+    ASSERT_TRUE(lib.renderOffline(buf.data(), 1024));
+    backend->unplug(QStringLiteral("offline"));
+    EXPECT_TRUE(lib.renderOffline(buf.data(), 1024)) << "renders silence";
+    EXPECT_EQ(buf[100], 0.0f);
+    EXPECT_FALSE(lib.channelPlay(h, true));
+    EXPECT_EQ(lib.errorGetCode(), Error::Start);
+    EXPECT_NE(lib.channelGetPosition(h), -1);
+    EXPECT_TRUE(lib.streamFree(h));
+    EXPECT_TRUE(lib.free());
+}
+
+TEST(AudioLibDevices, NullOutputIsListedLastAndPlaysOnItsOwnClockIntoAWav) {
+    const QString wav = mediaFolder() + QStringLiteral("/null-output.wav");
+    qputenv(kNullOutputWavVariable, wav.toLocal8Bit());
+    AudioLibOptions options;
+    options.openDecoder = wavDecoderFactory();
+    MessageWindow window;
+    {
+        AudioLib lib(options);
+        int count = 0;
+        while (lib.getDeviceDescription(count + 1))
+            ++count;
+        ASSERT_GE(count, 1);
+        const auto last = lib.getDeviceDescription(count);
+        EXPECT_EQ(last->name, QStringLiteral("Null output (emulated)"));
+        EXPECT_EQ(last->driver, QStringLiteral("null"));
+        ASSERT_TRUE(lib.init(count, 44100, flags::Latency, &window));
+        window.lib = &lib;
+        const QString click =
+            testmedia::makeClick(mediaFolder(), QStringLiteral("click"), testmedia::Format::Wav16,
+                                 44100, 2, 4410, 100, -6.0);
+        const Handle h = lib.streamCreateFile(click, 0);
+        ASSERT_NE(h, 0u);
+        lib.channelSetSync(h, sync::End, 0, 1025, 5);
+        ASSERT_TRUE(lib.channelPlay(h, true));
+        QElapsedTimer guard; // a safety net against a hang, not a timing assertion
+        guard.start();
+        while (window.messages.empty() && guard.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        ASSERT_EQ(window.messages.size(), 1u);
+        EXPECT_EQ(window.messages[0].deviceFrame - lib.channelStartFrame(h), 4410);
+        EXPECT_TRUE(lib.free());
+        window.lib = nullptr;
+    }
+    qunsetenv(kNullOutputWavVariable);
+    const testmedia::WavData data = testmedia::readWav(wav);
+    ASSERT_TRUE(data.ok);
+    EXPECT_EQ(data.sampleRate, 44100);
+    std::int64_t clicks = 0;
+    for (std::int64_t f = 0; f < data.frames(); ++f)
+        clicks += data.at(f, 0) != 0.0f;
+    EXPECT_EQ(clicks, 1) << "the click was written once";
+}
+
+} // namespace
+} // namespace kalvor::audio::test

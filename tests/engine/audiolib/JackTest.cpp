@@ -1,0 +1,79 @@
+// The real-time path through a real audio server: PortAudio's JACK device on the JACK
+// dummy driver (scripts/services/jack.start). The end-of-sound message must come at the
+// JACK frame where the sound ends, within one JACK period. Skips when no JACK server
+// answers.
+#include "OfflineHarness.h"
+#include "TestMedia.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <cstdlib>
+
+namespace kalvor::audio::test {
+namespace {
+
+int findJack(const AudioLib& lib) {
+    for (int i = 1; lib.getDeviceDescription(i); ++i)
+        if (lib.getDeviceDescription(i)->driver == QStringLiteral("jack"))
+            return i;
+    return 0;
+}
+
+// Waits (processing events) until `done` or a generous safety limit; never asserts time.
+template <typename Done> void waitFor(Done done) {
+    QElapsedTimer guard;
+    guard.start();
+    while (!done() && guard.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+TEST(AudioLibJack, EndMessageComesAtTheJackFrameWhereTheSoundEnds) {
+    AudioLibOptions options;
+    options.openDecoder = wavDecoderFactory();
+    AudioLib lib(options);
+    const int jack = findJack(lib);
+    if (jack == 0)
+        GTEST_SKIP() << "no JACK server answers (start one with scripts/services/jack.start)";
+    MessageWindow window;
+    window.lib = &lib;
+    // Asked for 44100: the server runs at its own rate, and the stream is converted.
+    ASSERT_TRUE(lib.init(jack, 44100, flags::Latency, &window));
+    DeviceInfo info;
+    ASSERT_TRUE(lib.getInfo(info));
+    const int rate = info.sampleRate;
+    ASSERT_GT(rate, 0);
+    const int period = 256; // jack.start runs the server with -p 256
+
+    struct Case {
+        int fileRate;
+        std::int64_t frames;
+    };
+    for (const Case c : {Case{rate, rate / 2}, Case{44100, 22050}}) {
+        SCOPED_TRACE(testing::Message() << "file at " << c.fileRate << " Hz");
+        window.messages.clear();
+        const QString path = testmedia::makeTone(
+            mediaFolder(), QStringLiteral("jack_%1").arg(c.fileRate), testmedia::Format::Wav16,
+            c.fileRate, 2, double(c.frames) / c.fileRate, 440.0, -20.0);
+        const Handle h = lib.streamCreateFile(path, 0);
+        ASSERT_NE(h, 0u);
+        lib.channelSetSync(h, sync::End, 0, 1025, 9);
+        lib.channelPreBuf(h, 500);
+        const std::int64_t before = lib.deviceFrame();
+        ASSERT_TRUE(lib.channelPlay(h, true));
+        waitFor([&] { return !window.messages.empty(); });
+        ASSERT_EQ(window.messages.size(), 1u);
+        const std::int64_t started = lib.channelStartFrame(h);
+        const std::int64_t expected = c.frames * rate / c.fileRate;
+        EXPECT_NEAR(double(window.messages[0].deviceFrame - started), double(expected), period);
+        EXPECT_LE(started - before, 2 * period) << "GO reached the device within a period or two";
+        EXPECT_EQ(lib.underruns(), 0);
+        lib.streamFree(h);
+    }
+    EXPECT_TRUE(lib.free());
+}
+
+} // namespace
+} // namespace kalvor::audio::test

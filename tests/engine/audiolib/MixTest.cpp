@@ -1,0 +1,198 @@
+// Volume, pan, their curves, slides, levels and speaker routing, measured on the samples
+// the offline device renders.
+#include "OfflineHarness.h"
+#include "TestMedia.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace kalvor::audio::test {
+namespace {
+
+// A constant signal makes every output sample an exact gain reading.
+QString constant(const QString& name, int channels, std::int64_t frames, float left, float right) {
+    std::vector<float> s;
+    for (std::int64_t f = 0; f < frames; ++f) {
+        s.push_back(left);
+        if (channels == 2)
+            s.push_back(right);
+    }
+    return testmedia::makeSound(mediaFolder(), name, testmedia::Format::WavFloat, 44100, channels,
+                                s);
+}
+
+struct GainCase {
+    const char* what;
+    int channels;
+    int volume;
+    int pan;
+    bool logCurves;
+    double leftDb; // expected gain of the left output; -200 = silent
+    double rightDb;
+};
+
+TEST(AudioLibMix, VolumeAndPanFollowTheirCurves) {
+    const double lin50 = toDb(0.5);
+    const GainCase cases[] = {
+        {"full volume is 0 dB", 2, 100, 0, true, 0, 0},
+        {"94 is -6 dB", 2, 94, 0, true, -6, -6},
+        {"one step is one dB", 2, 57, 0, true, -43, -43},
+        {"0 is silence", 2, 0, 0, true, -200, -200},
+        {"pan hard left silences the right", 2, 100, -100, true, 0, -200},
+        {"pan hard right silences the left", 2, 100, 100, true, -200, 0},
+        {"pan -20 takes 20 dB off the right", 2, 100, -20, true, 0, -20},
+        {"pan 30 takes 30 dB off the left", 2, 94, 30, true, -36, -6},
+        {"mono goes to both sides", 1, 94, 0, true, -6, -6},
+        {"mono is panned as a balance", 1, 100, 40, true, -40, 0},
+        {"linear volume is v/100", 2, 50, 0, false, lin50, lin50},
+        {"linear 94", 2, 94, 0, false, toDb(0.94), toDb(0.94)},
+        {"linear pan scales the far side", 2, 100, -50, false, 0, lin50},
+        {"linear pan 100 silences", 2, 100, 100, false, -200, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Offline off;
+        off.lib->setConfig(ConfigOption::VolumeCurve, c.logCurves ? 1 : 0);
+        off.lib->setConfig(ConfigOption::PanCurve, c.logCurves ? 1 : 0);
+        const Handle h = off.lib->streamCreateFile(
+            constant(QStringLiteral("const%1").arg(c.channels), c.channels, 4096, 0.5f, 0.5f),
+            flags::Float);
+        ASSERT_NE(h, 0u);
+        ASSERT_TRUE(off.lib->channelSetAttributes(h, -1, c.volume, c.pan));
+        ASSERT_TRUE(off.lib->channelPlay(h, true));
+        const Render r = off.render(2048);
+        for (int ch = 0; ch < 2; ++ch) {
+            const double expected = ch == 0 ? c.leftDb : c.rightDb;
+            const float sample = r.at(1000, ch);
+            if (expected <= -200)
+                EXPECT_EQ(sample, 0.0f) << "channel " << ch;
+            else
+                EXPECT_NEAR(toDb(sample / 0.5), expected, 0.05) << "channel " << ch;
+        }
+    }
+}
+
+TEST(AudioLibMix, VolumeSlideMovesTheValueLinearlyInTime) {
+    for (bool logCurve : {true, false}) {
+        SCOPED_TRACE(logCurve ? "logarithmic" : "linear");
+        Offline off;
+        off.lib->setConfig(ConfigOption::VolumeCurve, logCurve ? 1 : 0);
+        const Handle h =
+            off.lib->streamCreateFile(constant(QStringLiteral("slide"), 1, 88200, 1.0f, 1.0f), 0);
+        ASSERT_NE(h, 0u);
+        off.lib->channelSetAttributes(h, -1, 100, 0);
+        off.lib->channelPlay(h, true);
+        const Handle sync = off.lib->channelSetSync(h, sync::SlideOnce, 0, 1027, 4);
+        ASSERT_NE(sync, 0u);
+        // 500 ms from 100 down to 20: 22050 frames.
+        ASSERT_TRUE(off.lib->channelSlideAttributes(h, -1, 20, -101, 500));
+        EXPECT_EQ(off.lib->channelIsSliding(h), 2u) << "sliding from the call on";
+        Render r = off.render(11025);
+        EXPECT_EQ(off.lib->channelIsSliding(h), 2u);
+        off.render(22050, r);
+        EXPECT_EQ(off.lib->channelIsSliding(h), 0u);
+        int volume = 0;
+        off.lib->channelGetAttributes(h, nullptr, &volume, nullptr);
+        EXPECT_EQ(volume, 20);
+
+        for (std::int64_t f : {1, 2205, 5512, 11025, 16537, 22049}) {
+            const double expected = 100.0 - 80.0 * double(f + 1) / 22050.0;
+            const double gain = r.at(f, 0);
+            const double value = logCurve ? 100.0 + toDb(gain) : 100.0 * gain;
+            EXPECT_NEAR(value, expected, 0.01) << "frame " << f;
+        }
+        EXPECT_NEAR(r.at(30000, 0), logCurve ? std::pow(10.0, -4.0) : 0.2, 1e-6);
+        ASSERT_EQ(off.window.messages.size(), 1u) << "one-shot: fires once";
+        EXPECT_EQ(off.window.messages[0].message, 1027);
+        EXPECT_EQ(off.window.messages[0].slot, 4);
+        EXPECT_EQ(off.window.messages[0].deviceFrame, 22050);
+        // Gone after firing: a second slide raises nothing.
+        off.lib->channelSlideAttributes(h, -1, 100, -101, 10);
+        off.render(2048);
+        EXPECT_EQ(off.window.messages.size(), 1u);
+    }
+}
+
+TEST(AudioLibMix, SettingTheVolumeEndsASlideWithoutItsMessage) {
+    Offline off;
+    const Handle h =
+        off.lib->streamCreateFile(constant(QStringLiteral("slide2"), 1, 44100, 1.0f, 1.0f), 0);
+    off.lib->channelPlay(h, true);
+    off.lib->channelSetSync(h, sync::SlideOnce, 0, 1026, 0);
+    off.lib->channelSlideAttributes(h, -1, 0, -101, 200);
+    off.render(1024);
+    off.lib->channelSetAttributes(h, -1, 80, -101);
+    EXPECT_EQ(off.lib->channelIsSliding(h), 0u);
+    const Render r = off.render(20000);
+    EXPECT_NEAR(toDb(r.at(19000, 0)), -20.0, 0.01);
+    EXPECT_TRUE(off.window.messages.empty());
+}
+
+TEST(AudioLibMix, LevelIsThePeakBeforeVolumeLeftLowRightHigh) {
+    Offline off;
+    const Handle h = off.lib->streamCreateFile(
+        constant(QStringLiteral("levels"), 2, 8192, 0.5f, -0.25f), flags::Float);
+    off.lib->channelSetAttributes(h, -1, 40, 100);
+    EXPECT_EQ(off.lib->channelGetLevel(h), 0) << "not playing";
+    off.lib->channelPlay(h, true);
+    off.render(1024);
+    const std::int32_t level = off.lib->channelGetLevel(h);
+    EXPECT_EQ(level & 0xffff, 16384);
+    EXPECT_EQ((level >> 16) & 0xffff, 8192);
+    EXPECT_EQ(off.lib->channelGetLevel(0), -1);
+    EXPECT_EQ(off.lib->errorGetCode(), Error::Handle);
+}
+
+struct RouteCase {
+    const char* what;
+    int channels;
+    std::uint32_t flags;
+    std::vector<int> outputs; // device outputs that carry the sound
+};
+
+TEST(AudioLibMix, SpeakerFlagsRouteToTheirOutputsInAlsaOrder) {
+    const RouteCase cases[] = {
+        {"stereo default", 2, 0, {0, 1}},
+        {"mono default", 1, 0, {0, 1}},
+        {"stereo front", 2, flags::SpeakerFront, {0, 1}},
+        {"stereo rear", 2, flags::SpeakerRear, {2, 3}},
+        {"stereo centre + LFE", 2, flags::SpeakerCenLfe, {4, 5}},
+        {"stereo rear 7.1", 2, flags::SpeakerRear2, {6, 7}},
+        {"mono front left", 1, flags::SpeakerFront | flags::SpeakerLeft, {0}},
+        {"mono front right", 1, flags::SpeakerFront | flags::SpeakerRight, {1}},
+        {"mono centre", 1, flags::SpeakerCenLfe | flags::SpeakerLeft, {4}},
+        {"mono LFE", 1, flags::SpeakerCenLfe | flags::SpeakerRight, {5}},
+        {"mono rear pair", 1, flags::SpeakerRear, {2, 3}},
+        {"mono rear right 7.1", 1, flags::SpeakerRear2 | flags::SpeakerRight, {7}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Offline off(44100, 8);
+        const Handle h = off.lib->streamCreateFile(
+            constant(QStringLiteral("route%1").arg(c.channels), c.channels, 4096, 0.5f, 0.5f),
+            c.flags);
+        ASSERT_NE(h, 0u);
+        off.lib->channelPlay(h, true);
+        const Render r = off.render(1024);
+        for (int out = 0; out < 8; ++out) {
+            const bool carries =
+                std::find(c.outputs.begin(), c.outputs.end(), out) != c.outputs.end();
+            EXPECT_EQ(r.at(500, out), carries ? 0.5f : 0.0f) << "output " << out;
+        }
+    }
+}
+
+TEST(AudioLibMix, SpeakersTheDeviceLacksAreRefused) {
+    Offline off(44100, 2);
+    const QString mono = constant(QStringLiteral("route1"), 1, 4096, 0.5f, 0.5f);
+    const QString stereo = constant(QStringLiteral("route2"), 2, 4096, 0.5f, 0.5f);
+    EXPECT_EQ(off.lib->streamCreateFile(mono, flags::SpeakerRear), 0u);
+    EXPECT_EQ(off.lib->errorGetCode(), Error::Speaker);
+    EXPECT_EQ(off.lib->streamCreateFile(stereo, flags::SpeakerFront | flags::SpeakerLeft), 0u)
+        << "a stereo sound on one speaker";
+    EXPECT_NE(off.lib->streamCreateFile(mono, flags::SpeakerFront | flags::SpeakerRight), 0u);
+}
+
+} // namespace
+} // namespace kalvor::audio::test

@@ -1,0 +1,293 @@
+// Transport, positions, syncs, loops, vari-speed, batches and bad input, on the samples
+// the offline device renders. The ramp test file tells by each sample which source frame
+// was played.
+#include "OfflineHarness.h"
+#include "TestMedia.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <cmath>
+
+namespace kalvor::audio::test {
+namespace {
+
+using testmedia::rampValue;
+
+QString ramp(std::int64_t frames, int channels = 2, int rate = 44100) {
+    return testmedia::makeRamp(mediaFolder(),
+                               QStringLiteral("ramp_%1_%2_%3").arg(frames).arg(channels).arg(rate),
+                               testmedia::Format::Wav16, rate, channels, frames);
+}
+
+TEST(AudioLibTransport, EndMessageArrivesAtTheExactFrame) {
+    struct Case {
+        const char* what;
+        std::int64_t length;
+        std::int64_t startAt; // frames rendered before PLAY
+        int block;
+    };
+    const Case cases[] = {
+        {"ends inside a block", 10000, 0, 512},
+        {"ends on a block edge", 8192, 0, 1024},
+        {"started late, odd blocks", 7777, 300, 333},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Offline off;
+        const Handle h = off.lib->streamCreateFile(ramp(c.length), 0);
+        ASSERT_NE(h, 0u);
+        ASSERT_NE(off.lib->channelSetSync(h, sync::End, 0, 1025, 7), 0u);
+        Render r = off.render(c.startAt, c.block);
+        ASSERT_TRUE(off.lib->channelPlay(h, true));
+        off.render(c.length + 3000, r, c.block);
+        ASSERT_EQ(off.window.messages.size(), 1u);
+        const Message& m = off.window.messages[0];
+        EXPECT_EQ(m.message, 1025);
+        EXPECT_EQ(m.slot, 7);
+        EXPECT_EQ(m.stream, h);
+        EXPECT_EQ(m.deviceFrame, c.startAt + c.length);
+        EXPECT_EQ(off.lib->channelStartFrame(h), c.startAt);
+        // Every frame played once, in order, then silence.
+        for (std::int64_t f : {std::int64_t(0), c.length / 2, c.length - 1})
+            EXPECT_EQ(r.at(c.startAt + f, 0), rampValue(f, 0)) << "frame " << f;
+        EXPECT_EQ(r.peak(0, c.startAt + c.length, r.frames()), 0.0f);
+        EXPECT_EQ(off.lib->channelIsActive(h), ActiveState::Stopped);
+        EXPECT_EQ(off.lib->channelGetPosition(h), off.lib->channelGetLength(h));
+    }
+}
+
+TEST(AudioLibTransport, LoopWrapsToTheLoopStartAndFiresAtEveryWrap) {
+    struct Case {
+        const char* what;
+        std::int64_t loopStart;
+        int block;
+    };
+    for (const Case& c : {Case{"from the top", 0, 512}, Case{"from a loop start", 1000, 700}}) {
+        SCOPED_TRACE(c.what);
+        Offline off;
+        const std::int64_t length = 5000;
+        const Handle h = off.lib->streamCreateFile(ramp(length), 0);
+        off.lib->channelSetSync(h, sync::End, 0, 1025, 1);
+        if (c.loopStart > 0) {
+            ASSERT_TRUE(off.lib->channelSetLoopStart(h, c.loopStart));
+        }
+        off.lib->channelSetFlags(h, flags::Loop);
+        off.lib->channelPlay(h, true);
+        const Render r = off.render(length + 3 * (length - c.loopStart) + 100, c.block);
+        const std::int64_t span = length - c.loopStart;
+        ASSERT_GE(off.window.messages.size(), 4u);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(off.window.messages[std::size_t(i)].deviceFrame, length + i * span)
+                << "wrap " << i;
+        // The head of the file is heard once only; after each wrap the loop start follows.
+        for (int i = 0; i < 3; ++i) {
+            const std::int64_t wrapAt = length + i * span;
+            EXPECT_EQ(r.at(wrapAt - 1, 0), rampValue(length - 1, 0));
+            EXPECT_EQ(r.at(wrapAt, 0), rampValue(c.loopStart, 0));
+        }
+        EXPECT_EQ(off.lib->channelIsActive(h), ActiveState::Playing);
+        // Loop off: the next end is the last.
+        off.lib->channelSetFlags(h, 0);
+        off.render(2 * length);
+        EXPECT_EQ(off.lib->channelIsActive(h), ActiveState::Stopped);
+    }
+}
+
+TEST(AudioLibTransport, PauseAndResumeContinueExactly) {
+    Offline off;
+    const Handle h = off.lib->streamCreateFile(ramp(20000), 0);
+    off.lib->channelPlay(h, true);
+    Render r = off.render(3000, 500);
+    ASSERT_TRUE(off.lib->channelPause(h));
+    EXPECT_EQ(off.lib->channelIsActive(h), ActiveState::Paused);
+    EXPECT_EQ(off.lib->channelGetPosition(h), 3000 * 4);
+    const Render gap = off.render(2000, 500);
+    EXPECT_EQ(gap.peak(0, 0, gap.frames()), 0.0f);
+    ASSERT_TRUE(off.lib->channelPlay(h, false));
+    off.render(1000, r, 500);
+    EXPECT_EQ(r.at(2999, 0), rampValue(2999, 0));
+    EXPECT_EQ(r.at(3000, 0), rampValue(3000, 0));
+    EXPECT_EQ(r.at(3999, 0), rampValue(3999, 0));
+    // Stop keeps the place for a resume; a restart goes back to the top.
+    off.lib->channelStop(h);
+    EXPECT_EQ(off.lib->channelIsActive(h), ActiveState::Stopped);
+    off.lib->channelPlay(h, true);
+    const Render again = off.render(10);
+    EXPECT_EQ(again.at(0, 0), rampValue(0, 0));
+}
+
+TEST(AudioLibTransport, PlayIsPlayingAtTheNextQueryAndSeeksShowAtOnce) {
+    Offline off;
+    const Handle h = off.lib->streamCreateFile(ramp(20000), 0);
+    ASSERT_TRUE(off.lib->channelPlay(h, true));
+    EXPECT_EQ(off.lib->channelIsActive(h), ActiveState::Playing) << "before any period ran";
+    ASSERT_TRUE(off.lib->channelSetPosition(h, 4 * 1234));
+    EXPECT_EQ(off.lib->channelGetPosition(h), 4 * 1234);
+}
+
+TEST(AudioLibTransport, SeeksLandOnTheExactFrameInBytesOfTheStreamsResolution) {
+    struct Case {
+        int channels;
+        std::uint32_t flags;
+        int bytesPerFrame;
+        std::int64_t frame;
+    };
+    const Case cases[] = {
+        {2, 0, 4, 12345}, {2, flags::Float, 8, 12345}, {1, 0, 2, 777}, {1, flags::Float, 4, 39999},
+        {2, 0, 4, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.channels << " ch, flags " << c.flags << ", frame " << c.frame);
+        Offline off;
+        const Handle h = off.lib->streamCreateFile(ramp(40000, c.channels), c.flags);
+        ASSERT_NE(h, 0u);
+        EXPECT_EQ(off.lib->channelGetLength(h), 40000 * c.bytesPerFrame);
+        ASSERT_TRUE(off.lib->channelSetPosition(h, c.frame * c.bytesPerFrame));
+        off.lib->channelPlay(h, false);
+        const Render r = off.render(2000);
+        EXPECT_EQ(r.at(0, 0), rampValue(c.frame, 0));
+        EXPECT_EQ(r.at(1, 0), c.frame + 1 < 40000 ? rampValue(c.frame + 1, 0) : 0.0f);
+        const std::int64_t played = std::min<std::int64_t>(2000, 40000 - c.frame);
+        EXPECT_EQ(off.lib->channelGetPosition(h), (c.frame + played) * c.bytesPerFrame);
+        EXPECT_NEAR(off.lib->channelBytes2Seconds(h, 44100 * c.bytesPerFrame), 1.0, 1e-12);
+        EXPECT_EQ(off.lib->channelSeconds2Bytes(h, 0.5), 22050 * c.bytesPerFrame);
+    }
+    Offline off;
+    const Handle h = off.lib->streamCreateFile(ramp(40000), 0);
+    EXPECT_FALSE(off.lib->channelSetPosition(h, 40000 * 4)) << "past the end";
+    EXPECT_EQ(off.lib->errorGetCode(), Error::Position);
+    EXPECT_FALSE(off.lib->channelSetPosition(h, -4));
+}
+
+TEST(AudioLibTransport, VariSpeedAndDeviceRateSetThePlayedLength) {
+    struct Case {
+        const char* what;
+        int deviceRate;
+        int fileRate;
+        int freq; // 0 = the file's own
+        std::int64_t expectedFrames;
+    };
+    const Case cases[] = {
+        {"double speed", 44100, 44100, 88200, 22050},
+        {"half speed", 44100, 44100, 22050, 88200},
+        {"file converted to the device rate", 48000, 44100, 0, 48000},
+        {"converted and sped up by 10 %", 48000, 44100, 48510, 43637},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Offline off(c.deviceRate);
+        const Handle h = off.lib->streamCreateFile(
+            testmedia::makeTone(mediaFolder(), QStringLiteral("tone%1").arg(c.fileRate),
+                                testmedia::Format::Wav16, c.fileRate, 2, 1.0, 441.0, -6.0),
+            0);
+        ASSERT_NE(h, 0u);
+        if (c.freq != 0) {
+            ASSERT_TRUE(off.lib->channelSetAttributes(h, c.freq, -1, -101));
+        }
+        off.lib->channelSetSync(h, sync::End, 0, 1025, 0);
+        off.lib->channelPlay(h, true);
+        const Render r = off.render(c.expectedFrames + 5000);
+        ASSERT_EQ(off.window.messages.size(), 1u);
+        EXPECT_NEAR(double(off.window.messages[0].deviceFrame), double(c.expectedFrames), 1.0);
+        EXPECT_GT(r.peak(0, c.expectedFrames - 2000, c.expectedFrames - 10), 0.3f);
+        EXPECT_EQ(r.peak(0, c.expectedFrames + 1, r.frames()), 0.0f);
+        EXPECT_EQ(off.lib->channelGetPosition(h), 44100 * 4);
+    }
+}
+
+TEST(AudioLibTransport, BatchStartsTogetherEvenWhenAPeriodRunsInBetween) {
+    Offline off;
+    const Handle a =
+        off.lib->streamCreateFile(ramp(20000, 1), flags::SpeakerFront | flags::SpeakerLeft);
+    const Handle b =
+        off.lib->streamCreateFile(ramp(20000, 1), flags::SpeakerFront | flags::SpeakerRight);
+    off.render(100);
+    off.lib->beginBatch();
+    off.lib->channelPlay(a, true);
+    Render r = off.render(256); // the device keeps running while the batch is built
+    off.lib->channelPlay(b, true);
+    off.lib->endBatch();
+    off.render(1000, r);
+    EXPECT_EQ(r.peak(0, 0, 256), 0.0f) << "nothing of the batch before it is complete";
+    EXPECT_EQ(off.lib->channelStartFrame(a), off.lib->channelStartFrame(b));
+    EXPECT_EQ(r.firstNonZero(0), r.firstNonZero(1));
+    for (std::int64_t f = 300; f < 1200; f += 97)
+        EXPECT_EQ(r.at(f, 0), r.at(f, 1));
+}
+
+TEST(AudioLibTransport, MessagesCarryTheStreamTheyWereRaisedFor) {
+    Offline off;
+    const Handle first = off.lib->streamCreateFile(ramp(1000), 0);
+    off.lib->channelSetSync(first, sync::End, 0, 1025, 3);
+    off.lib->channelPlay(first, true);
+    off.render(2000);
+    ASSERT_TRUE(off.lib->streamFree(first));
+    const Handle second = off.lib->streamCreateFile(ramp(1000), 0);
+    ASSERT_NE(second, first) << "a handle is never given out twice";
+    ASSERT_EQ(off.window.messages.size(), 1u);
+    EXPECT_EQ(off.window.messages[0].stream, first);
+    EXPECT_FALSE(off.lib->channelPlay(first, true));
+    EXPECT_EQ(off.lib->errorGetCode(), Error::Handle);
+    // A removed sync raises nothing; messages come in the order raised.
+    const Handle s1 = off.lib->channelSetSync(second, sync::End, 0, 1025, 1);
+    off.lib->channelSetSync(second, sync::End, 0, 1025, 2);
+    off.lib->channelRemoveSync(second, s1);
+    off.lib->channelPlay(second, true);
+    off.render(2000);
+    ASSERT_EQ(off.window.messages.size(), 2u);
+    EXPECT_EQ(off.window.messages[1].slot, 2);
+}
+
+TEST(AudioLibTransport, BadFilesFailWithAReasonAndNothingElse) {
+    const QString folder = kalvor::test::freshFolder(QStringLiteral("bad"));
+    kalvor::test::writeFile(folder + QStringLiteral("/empty.wav"), QByteArray());
+    kalvor::test::writeFile(folder + QStringLiteral("/text.wav"), QByteArray("this is no sound\n"));
+    QFile good(ramp(1000));
+    good.open(QIODevice::ReadOnly);
+    kalvor::test::writeFile(folder + QStringLiteral("/truncated.wav"), good.read(30));
+    struct Case {
+        const char* what;
+        QString path;
+        Error error;
+    };
+    const Case cases[] = {
+        {"missing", folder + QStringLiteral("/nope.wav"), Error::FileOpen},
+        {"empty path", QString(), Error::FileOpen},
+        {"a folder", folder, Error::FileOpen},
+        {"zero bytes", folder + QStringLiteral("/empty.wav"), Error::FileForm},
+        {"not audio", folder + QStringLiteral("/text.wav"), Error::FileForm},
+        {"truncated header", folder + QStringLiteral("/truncated.wav"), Error::FileForm},
+    };
+    Offline off;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(off.lib->streamCreateFile(c.path, 0), 0u);
+        EXPECT_EQ(off.lib->errorGetCode(), c.error);
+    }
+    const Render r = off.render(1024);
+    EXPECT_EQ(r.peak(0, 0, r.frames()), 0.0f);
+}
+
+TEST(AudioLibTransport, CallsOnAnUnknownHandleFailWithHandleError) {
+    Offline off;
+    const Handle bogus = 4242;
+    StreamInfo info;
+    int v = 0;
+    EXPECT_FALSE(off.lib->channelPlay(bogus, true));
+    EXPECT_EQ(off.lib->errorGetCode(), Error::Handle);
+    EXPECT_FALSE(off.lib->channelGetInfo(bogus, info));
+    EXPECT_EQ(off.lib->channelGetPosition(bogus), -1);
+    EXPECT_EQ(off.lib->channelGetLength(bogus), -1);
+    EXPECT_FALSE(off.lib->channelSetAttributes(bogus, -1, 50, -101));
+    EXPECT_FALSE(off.lib->channelGetAttributes(bogus, nullptr, &v, nullptr));
+    EXPECT_EQ(off.lib->channelSetSync(bogus, sync::End, 0, 1025, 0), 0u);
+    EXPECT_EQ(off.lib->channelIsActive(bogus), ActiveState::Stopped);
+    EXPECT_FALSE(off.lib->streamFree(bogus));
+}
+
+} // namespace
+} // namespace kalvor::audio::test
