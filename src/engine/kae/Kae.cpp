@@ -166,14 +166,15 @@ bool KAE__Channel_Play(int slot, bool restart, bool loop) {
         return false;
     KaeSlot& s = e->slot(slot);
     audio::AudioLib& lib = e->lib();
-    lib.channelSetFlags(s.stream, loop ? audio::flags::Loop : 0);
-    // A looping channel goes round from its start offset; the library does the wrap in
-    // the mix, so the head of the file is never heard between the end and the seek.
+    // A looping channel goes round from its start offset; the library does the wrap while
+    // reading ahead, so the head of the file is never heard between the end and a seek.
+    // The start goes in before the loop flag: the flag lets the reader wrap at once.
     if (s.stream != 0 && slot < kChannelCount) {
         const std::int64_t offset = e->store().assignments(slot).startOffset;
         if (lib.channelSetLoopStart(s.stream, offset))
             s.loopStart = offset;
     }
+    lib.channelSetFlags(s.stream, loop ? audio::flags::Loop : 0);
     if (!lib.channelPlay(s.stream, restart)) {
         KAE__ReportError(slot, QStringLiteral("Error while playing stream"));
         return false;

@@ -53,10 +53,12 @@ void KaeMessageDispatcher::onEndOfSound(int slot) {
     // wrong place: then it is moved there, and the next wraps go there too.
     KaeSlot& s = engine_.slot(slot);
     const std::int64_t offset = store.assignments(slot).startOffset;
+    // The new start goes in first: the seek makes the reader fill ahead at once, through
+    // the next wrap.
     if (s.loopStart != offset) {
-        KAE__Channel_SetPositionInSamples(slot, offset);
         if (engine_.lib().channelSetLoopStart(s.stream, offset))
             s.loopStart = offset;
+        KAE__Channel_SetPositionInSamples(slot, offset);
     }
 }
 
