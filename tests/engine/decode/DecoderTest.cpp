@@ -153,6 +153,44 @@ TEST_P(DecoderFormats, seeksLandOnTheExactFrame) {
 INSTANTIATE_TEST_SUITE_P(AllFormats, DecoderFormats, ::testing::ValuesIn(kFormats),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A 5.1 file must not swap its centre and fronts: Vorbis orders surround channels
+// differently from WAV and FLAC, and every decoder delivers the WAV order. Each channel
+// carries its own frequency (levels would not do: Vorbis codes the LFE channel loosely).
+TEST(DecoderChannels, surroundChannelsComeInWavOrderFromEveryFormat) {
+    const QString folder = kalvor::test::freshFolder(QStringLiteral("decode-channels"));
+    constexpr int channels = 6;
+    constexpr std::int64_t frames = 24000;
+    constexpr double hz[channels] = {300, 500, 700, 100, 900, 1100}; // FL FR FC LFE BL BR
+    std::vector<float> samples(std::size_t(frames * channels));
+    for (std::int64_t f = 0; f < frames; ++f)
+        for (int c = 0; c < channels; ++c)
+            samples[std::size_t(f * channels + c)] =
+                0.3f * float(std::sin(2.0 * 3.14159265358979 * hz[c] * double(f) / 48000.0));
+    for (Format format : {Format::Wav16, Format::Flac, Format::Ogg}) {
+        const std::string name = media::extensionOf(format).toStdString();
+        const QString path = media::makeSound(folder, "surround" + media::extensionOf(format),
+                                              format, 48000, channels, samples);
+        ASSERT_FALSE(path.isEmpty());
+        auto decoder = openDecoder(path, DecoderRoute::Main);
+        ASSERT_TRUE(decoder);
+        ASSERT_EQ(decoder->format().channels, channels);
+        const std::vector<float> decoded = readToEnd(*decoder);
+        ASSERT_GE(std::int64_t(decoded.size()), frames * channels);
+        for (int c = 0; c < channels; ++c) {
+            // Half-periods in the middle half second, counted with some hysteresis.
+            int halfPeriods = 0;
+            int side = 0;
+            for (std::int64_t f = frames / 4; f < frames * 3 / 4; ++f) {
+                const float v = decoded[std::size_t(f * channels + c)];
+                const int now = v > 0.1f ? 1 : v < -0.1f ? -1 : side;
+                halfPeriods += side != 0 && now != side;
+                side = now;
+            }
+            EXPECT_NEAR(halfPeriods, hz[c] / 2.0, 2.0) << name << " channel " << c;
+        }
+    }
+}
+
 // Damaged, empty, misnamed and wrongly routed files: each either fails with a message or,
 // where the sound inside is still good, opens at the length that really plays.
 TEST(DecoderBadInput, failsWithAMessageOrOpensWhatIsReallyThere) {

@@ -24,13 +24,14 @@ enum class Format {
     WavFloat,     // IEEE float 32-bit, exact
     Aiff,         // big-endian PCM 16-bit, exact
     Flac,         // 16-bit, exact
-    Mp1,          // MPEG-1 Layer I, 448 kbit/s, our encoder (32, 44.1, 48 kHz; 1-2 channels)
+    Mp1,          // MPEG-1 Layer I, 448 kbit/s, our encoder (32, 44.1, 48 kHz; 1-2 channels;
+                  // the input within 20-55 dB SNR, 481 frames late, see Mp1Encoder.h)
     Mp2,          // MPEG-1 Layer II, ffmpeg "mp2", 256 kbit/s (32, 44.1, 48 kHz)
     Mp3,          // LAME CBR 192 kbit/s with a Xing/LAME header (exact length, gapless)
     Mp3NoXing,    // the same without the Xing/LAME header (length only known by counting)
     Mp3VbrNoXing, // LAME VBR quality 2 without the header: the size tells nothing of length
-    Ogg,          // Vorbis quality 5
-    Wma,          // WMA version 2 in ASF, 128 kbit/s
+    Ogg,          // Vorbis quality 5, 100 ms pages; up to 8 channels
+    Wma,          // WMA version 2 in ASF, 128 kbit/s; 1-2 channels
 };
 
 // ".wav", ".aiff", ".flac", ".mp1", ".mp2", ".mp3", ".ogg" or ".wma".
