@@ -43,28 +43,44 @@ void Echo::clear() noexcept {
     write_ = 0;
 }
 
-void Echo::render(float* interleaved, int frames) noexcept {
-    const int channels = channels_;
+template <int kChannels> void Echo::run(float* interleaved, int frames) noexcept {
+    const int channels = kChannels > 0 ? kChannels : channels_;
     const unsigned mask = mask_;
     const float mix = mix_;
     const float feedback = feedback_;
+    const std::array<unsigned, kMaxChannels> delay = delay_;
+    const std::array<int, kMaxChannels> feedFrom = feedFrom_;
     float* line = line_.data();
     unsigned write = write_;
     std::array<float, kMaxChannels> wet{};
     for (int i = 0; i < frames; ++i) {
         float* frame = interleaved + std::size_t(i) * channels;
         for (int ch = 0; ch < channels; ++ch)
-            wet[ch] = line[((write - delay_[ch]) & mask) * channels + ch];
+            wet[ch] = line[((write - delay[ch]) & mask) * channels + ch];
         float* slot = line + std::size_t(write) * channels;
         for (int ch = 0; ch < channels; ++ch) {
             const float dry = frame[ch];
-            slot[ch] = dry + feedback * wet[feedFrom_[ch]];
+            slot[ch] = dry + feedback * wet[feedFrom[ch]];
             // dry + mix * (wet - dry): mix 0 leaves the sample exactly as it was.
             frame[ch] = dry + mix * (wet[ch] - dry);
         }
         write = (write + 1) & mask;
     }
     write_ = write;
+}
+
+void Echo::render(float* interleaved, int frames) noexcept {
+    switch (channels_) {
+    case 1:
+        run<1>(interleaved, frames);
+        break;
+    case 2:
+        run<2>(interleaved, frames);
+        break;
+    default:
+        run<0>(interleaved, frames);
+        break;
+    }
 }
 
 } // namespace kalvor::engine::dsp

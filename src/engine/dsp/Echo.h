@@ -23,6 +23,7 @@ private:
     void configure(const DsfxEcho& params) noexcept override;
     void clear() noexcept override;
     void render(float* interleaved, int frames) noexcept override;
+    template <int kChannels> void run(float* interleaved, int frames) noexcept;
 
     // Interleaved ring of the longest delay (2 s) rounded up to a power of two, sized in
     // prepare(); the callback only indexes into it with a mask.

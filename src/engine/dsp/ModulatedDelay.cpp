@@ -52,58 +52,88 @@ void ModulatedDelay::configure(const DsfxModulation& params, int sampleRate) noe
         phaseOffset_[ch] = (ch % 2 == 0) ? 0.0f : wrapped;
 }
 
+float ModulatedDelay::delayAt(double phase, int channel) const noexcept {
+    float p = static_cast<float>(phase) + phaseOffset_[channel];
+    if (p >= 1.0f)
+        p -= 1.0f;
+    const float tri = triangle(p);
+    const float lfo = sine_ ? sineQuarter(std::numbers::pi_v<float> / 2.0f * tri) : tri;
+    return std::clamp(baseDelay_ * (1.0f + sweep_ * lfo), 0.0f, maxDelay_);
+}
+
 void ModulatedDelay::clear() noexcept {
     std::fill(line_.begin(), line_.end(), 0.0f);
     lastWet_.fill(0.0f);
     write_ = 0;
     lfoPhase_ = 0.0;
+    for (int ch = 0; ch < channels_; ++ch)
+        delayNow_[ch] = delayAt(0.0, ch);
 }
 
-void ModulatedDelay::render(float* interleaved, int frames) noexcept {
-    const int channels = channels_;
+template <int kChannels> void ModulatedDelay::run(float* interleaved, int frames) noexcept {
+    const int channels = kChannels > 0 ? kChannels : channels_;
     const unsigned mask = mask_;
     const float mix = mix_;
     const float feedback = feedback_;
-    const float base = baseDelay_;
-    const float sweep = sweep_;
-    const float maxDelay = maxDelay_;
-    const bool sine = sine_;
     float* line = line_.data();
     unsigned write = write_;
     double phase = lfoPhase_;
+    std::array<float, kMaxChannels> delay = delayNow_;
+    std::array<float, kMaxChannels> lastWet = lastWet_;
+    std::array<float, kMaxChannels> step{};
 
-    for (int i = 0; i < frames; ++i) {
-        float* frame = interleaved + std::size_t(i) * channels;
-        float* slot = line + std::size_t(write) * channels;
-        const float lfoPhase = static_cast<float>(phase);
-        for (int ch = 0; ch < channels; ++ch) {
-            const float dry = frame[ch];
-            // Write first, so a delay below one frame reads between this input and the last.
-            slot[ch] = dry + feedback * lastWet_[ch];
-
-            float p = lfoPhase + phaseOffset_[ch];
-            if (p >= 1.0f)
-                p -= 1.0f;
-            const float tri = triangle(p);
-            const float lfo = sine ? sineQuarter(std::numbers::pi_v<float> / 2.0f * tri) : tri;
-            const float delay = std::clamp(base * (1.0f + sweep * lfo), 0.0f, maxDelay);
-
-            const unsigned whole = static_cast<unsigned>(delay);
-            const float frac = delay - static_cast<float>(whole);
-            const float a = line[((write - whole) & mask) * channels + ch];
-            const float b = line[((write - whole - 1) & mask) * channels + ch];
-            const float wet = a + frac * (b - a);
-            lastWet_[ch] = wet;
-            // dry + mix * (wet - dry): mix 0 leaves the sample exactly as it was.
-            frame[ch] = dry + mix * (wet - dry);
-        }
-        write = (write + 1) & mask;
-        phase += lfoStep_;
+    for (int start = 0; start < frames; start += kLfoInterval) {
+        const int count = std::min(kLfoInterval, frames - start);
+        // The LFO moves the delay by far less than a sample per frame, so it is evaluated
+        // every kLfoInterval frames and the delay ramps linearly in between. A changed
+        // delay or depth knob glides over the same ramp instead of clicking.
+        phase += lfoStep_ * count;
         if (phase >= 1.0)
-            phase -= 1.0;
+            phase -= std::floor(phase);
+        for (int ch = 0; ch < channels; ++ch)
+            step[ch] = (delayAt(phase, ch) - delay[ch]) / static_cast<float>(count);
+
+        float* block = interleaved + std::size_t(start) * channels;
+        for (int i = 0; i < count; ++i) {
+            float* frame = block + std::size_t(i) * channels;
+            float* slot = line + std::size_t(write) * channels;
+            for (int ch = 0; ch < channels; ++ch) {
+                const float dry = frame[ch];
+                // Write first, so a delay below one frame reads between this input and
+                // the one before.
+                slot[ch] = dry + feedback * lastWet[ch];
+                delay[ch] += step[ch];
+                const float d = std::max(delay[ch], 0.0f);
+                const unsigned whole = static_cast<unsigned>(d);
+                const float frac = d - static_cast<float>(whole);
+                const float a = line[((write - whole) & mask) * channels + ch];
+                const float b = line[((write - whole - 1) & mask) * channels + ch];
+                const float wet = a + frac * (b - a);
+                lastWet[ch] = wet;
+                // dry + mix * (wet - dry): mix 0 leaves the sample exactly as it was.
+                frame[ch] = dry + mix * (wet - dry);
+            }
+            write = (write + 1) & mask;
+        }
     }
     write_ = write;
     lfoPhase_ = phase;
+    delayNow_ = delay;
+    lastWet_ = lastWet;
+}
+
+void ModulatedDelay::render(float* interleaved, int frames) noexcept {
+    switch (channels_) {
+    case 1:
+        run<1>(interleaved, frames);
+        break;
+    case 2:
+        run<2>(interleaved, frames);
+        break;
+    default:
+        run<0>(interleaved, frames);
+        break;
+    }
 }
 
 } // namespace kalvor::engine::dsp

@@ -22,6 +22,11 @@ public:
     void render(float* interleaved, int frames) noexcept;
 
 private:
+    static constexpr int kLfoInterval = 16; // frames between two exact LFO values
+
+    float delayAt(double phase, int channel) const noexcept; // frames
+    template <int kChannels> void run(float* interleaved, int frames) noexcept;
+
     // Interleaved ring (frames x channels) sized for the longest sweep in allocate(); the
     // callback indexes it with a mask and never resizes it.
     std::vector<float> line_;
@@ -38,6 +43,7 @@ private:
     float maxDelay_ = 0.0f;  // frames the ring can hold behind the write position
     std::array<float, kMaxChannels> phaseOffset_{}; // cycles
     std::array<float, kMaxChannels> lastWet_{};
+    std::array<float, kMaxChannels> delayNow_{}; // frames, where each channel's ramp stands
 };
 
 } // namespace kalvor::engine::dsp

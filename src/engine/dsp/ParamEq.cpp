@@ -42,26 +42,49 @@ void ParamEq::clear() noexcept {
     z2_.fill(0.0);
 }
 
+namespace {
+
+// Frame by frame with the channels inside: each channel's filter is a chain of dependent
+// multiply-adds, so running the channels side by side lets the CPU overlap them (and the
+// compiler turn a stereo pair into one vector operation). kChannels 0 means "any count".
+template <int kChannels>
+void runPeaking(float* interleaved, int frames, int channelCount, const ParamEq::Coefficients& c,
+                double* z1, double* z2) {
+    const int channels = kChannels > 0 ? kChannels : channelCount;
+    for (int i = 0; i < frames; ++i) {
+        float* frame = interleaved + std::size_t(i) * channels;
+        for (int ch = 0; ch < channels; ++ch) {
+            // Transposed direct form II: two state values per channel.
+            const double x = frame[ch];
+            const double y = c.b0 * x + z1[ch];
+            z1[ch] = c.b1 * x - c.a1 * y + z2[ch];
+            z2[ch] = c.b2 * x - c.a2 * y;
+            frame[ch] = static_cast<float>(y);
+        }
+    }
+}
+
+} // namespace
+
 void ParamEq::render(float* interleaved, int frames) noexcept {
     if (flat_)
         return;
-    const int channels = channels_;
-    const Coefficients c = c_;
-    for (int ch = 0; ch < channels; ++ch) {
-        double z1 = z1_[ch];
-        double z2 = z2_[ch];
-        float* p = interleaved + ch;
-        for (int i = 0; i < frames; ++i, p += channels) {
-            // Transposed direct form II: two state values per channel.
-            const double x = *p;
-            const double y = c.b0 * x + z1;
-            z1 = c.b1 * x - c.a1 * y + z2;
-            z2 = c.b2 * x - c.a2 * y;
-            *p = static_cast<float>(y);
-        }
-        z1_[ch] = z1;
-        z2_[ch] = z2;
+    // Local copies of the state, so the compiler keeps them in registers.
+    std::array<double, kMaxChannels> z1 = z1_;
+    std::array<double, kMaxChannels> z2 = z2_;
+    switch (channels_) {
+    case 1:
+        runPeaking<1>(interleaved, frames, 1, c_, z1.data(), z2.data());
+        break;
+    case 2:
+        runPeaking<2>(interleaved, frames, 2, c_, z1.data(), z2.data());
+        break;
+    default:
+        runPeaking<0>(interleaved, frames, channels_, c_, z1.data(), z2.data());
+        break;
     }
+    z1_ = z1;
+    z2_ = z2;
 }
 
 } // namespace kalvor::engine::dsp

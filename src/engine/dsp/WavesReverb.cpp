@@ -2,6 +2,7 @@
 #include "engine/dsp/WavesReverb.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <numbers>
 
@@ -44,6 +45,24 @@ constexpr float hadamardSign(int r, int i) {
     return parity != 0 ? -1.0f : 1.0f;
 }
 
+// Fast Hadamard transform (unnormalised): 24 additions mix every line into every other.
+// Written out, because a loop over the stages is not unrolled by the compiler and costs
+// more than the additions themselves.
+inline void hadamard(std::array<float, WavesReverb::kLines>& v) {
+    const float a0 = v[0] + v[1], a1 = v[0] - v[1], a2 = v[2] + v[3], a3 = v[2] - v[3];
+    const float a4 = v[4] + v[5], a5 = v[4] - v[5], a6 = v[6] + v[7], a7 = v[6] - v[7];
+    const float b0 = a0 + a2, b1 = a1 + a3, b2 = a0 - a2, b3 = a1 - a3;
+    const float b4 = a4 + a6, b5 = a5 + a7, b6 = a4 - a6, b7 = a5 - a7;
+    v[0] = b0 + b4;
+    v[1] = b1 + b5;
+    v[2] = b2 + b6;
+    v[3] = b3 + b7;
+    v[4] = b0 - b4;
+    v[5] = b1 - b5;
+    v[6] = b2 - b6;
+    v[7] = b3 - b7;
+}
+
 // Output channel c listens to row c + 1 (row 0, all plus, would be the most correlated).
 constexpr int outputRow(int channel) {
     return (channel + 1) % WavesReverb::kLines;
@@ -56,28 +75,32 @@ constexpr int kInputRow = 5;
 } // namespace
 
 void WavesReverb::allocate() {
-    std::size_t total = 0;
+    int longest = 0;
     for (int i = 0; i < kLines; ++i) {
         lineLength_[i] = primeFrames(kLineMs[i], sampleRate_);
-        total += std::size_t(lineLength_[i]);
+        longest = std::max(longest, lineLength_[i]);
     }
+    // The eight lines share one ring, a frame of eight samples per step: each step writes
+    // one contiguous frame (a vector store) and needs no wrap test per line.
+    const unsigned ringFrames = std::bit_ceil(static_cast<unsigned>(longest) + 1);
+    ring_.assign(std::size_t{ringFrames} * kLines, 0.0f);
+    ringMask_ = ringFrames - 1;
+
+    std::size_t total = 0;
     for (int i = 0; i < kDiffusers; ++i) {
         diffuserLength_[i] = primeFrames(kDiffuserMs[i], sampleRate_);
         total += std::size_t(diffuserLength_[i]);
     }
-    memory_.assign(total, 0.0f);
-    float* next = memory_.data();
-    for (int i = 0; i < kLines; ++i) {
-        line_[i] = next;
-        next += lineLength_[i];
-    }
+    diffusion_.assign(total, 0.0f);
+    float* next = diffusion_.data();
     for (int i = 0; i < kDiffusers; ++i) {
         diffuser_[i] = next;
         next += diffuserLength_[i];
     }
+
+    const double crossoverHz = std::min(kCrossoverHz, 0.2 * sampleRate_);
     crossoverCoeff_ =
-        static_cast<float>(1.0 - std::exp(-2.0 * std::numbers::pi *
-                                          std::min(kCrossoverHz, 0.2 * sampleRate_) / sampleRate_));
+        static_cast<float>(1.0 - std::exp(-2.0 * std::numbers::pi * crossoverHz / sampleRate_));
 }
 
 void WavesReverb::configure(const DsfxWavesReverb& params) noexcept {
@@ -102,8 +125,9 @@ void WavesReverb::configure(const DsfxWavesReverb& params) noexcept {
 }
 
 void WavesReverb::clear() noexcept {
-    std::fill(memory_.begin(), memory_.end(), 0.0f);
-    linePos_.fill(0);
+    std::fill(ring_.begin(), ring_.end(), 0.0f);
+    std::fill(diffusion_.begin(), diffusion_.end(), 0.0f);
+    write_ = 0;
     diffuserPos_.fill(0);
     crossover_.fill(0.0f);
 }
@@ -111,63 +135,90 @@ void WavesReverb::clear() noexcept {
 void WavesReverb::render(float* interleaved, int frames) noexcept {
     const int channels = channels_;
     const float inScale = inGain_ / static_cast<float>(channels);
+    const float dryGain = dryGain_ * inGain_;
+    const float wetGain = wetGain_;
     const float cross = crossoverCoeff_;
     constexpr float kHadamardNorm = 0.35355339f; // 1 / sqrt(8)
 
-    for (int n = 0; n < frames; ++n) {
-        float* frame = interleaved + std::size_t(n) * channels;
+    // Everything the inner loop touches in locals: the compiler then knows that writing a
+    // delay line cannot change a gain or a position, keeps them in registers and runs the
+    // eight lines as vector operations.
+    float* ring = ring_.data();
+    const unsigned mask = ringMask_;
+    unsigned write = write_;
+    std::array<unsigned, kLines> length;
+    for (int i = 0; i < kLines; ++i)
+        length[i] = static_cast<unsigned>(lineLength_[i]);
+    std::array<float, kLines> lowPass = crossover_;
+    std::array<float, kLines> highGain;
+    std::array<float, kLines> lowExtra;
+    std::array<float, kLines> inSign;
+    for (int i = 0; i < kLines; ++i) {
+        highGain[i] = kHadamardNorm * highGain_[i];
+        lowExtra[i] = kHadamardNorm * (lowGain_[i] - highGain_[i]);
+        inSign[i] = hadamardSign(kInputRow, i);
+    }
 
-        float input = 0.0f;
-        for (int ch = 0; ch < channels; ++ch)
-            input += frame[ch];
-        input *= inScale;
+    constexpr int kChunk = 256;
+    float diffused[kChunk];
+    for (int start = 0; start < frames; start += kChunk) {
+        const int count = std::min(kChunk, frames - start);
+        float* block = interleaved + std::size_t(start) * channels;
 
+        for (int n = 0; n < count; ++n) {
+            float sum = 0.0f;
+            for (int ch = 0; ch < channels; ++ch)
+                sum += block[std::size_t(n) * channels + ch];
+            diffused[n] = sum * inScale;
+        }
         // Diffusion: Schroeder all-passes smear an impulse into a dense burst first.
         for (int d = 0; d < kDiffusers; ++d) {
             float* buf = diffuser_[d];
-            int& pos = diffuserPos_[d];
-            const float delayed = buf[pos];
-            const float out = delayed - kDiffuserGain[d] * input;
-            buf[pos] = input + kDiffuserGain[d] * out;
-            input = out;
-            if (++pos == diffuserLength_[d])
-                pos = 0;
+            int p = diffuserPos_[d];
+            const int len = diffuserLength_[d];
+            const float g = kDiffuserGain[d];
+            for (int n = 0; n < count; ++n) {
+                const float delayed = buf[p];
+                const float out = delayed - g * diffused[n];
+                buf[p] = diffused[n] + g * out;
+                diffused[n] = out;
+                if (++p == len)
+                    p = 0;
+            }
+            diffuserPos_[d] = p;
         }
 
-        // The listener hears the lines as they come out; only what goes round again loses
-        // the loop gain: low band and high band around the crossover, so the highs die away
-        // by the ratio faster.
-        std::array<float, kLines> v;
-        for (int ch = 0; ch < channels; ++ch) {
-            const int row = outputRow(ch);
-            float wet = 0.0f;
+        for (int n = 0; n < count; ++n) {
+            float* frame = block + std::size_t(n) * channels;
+            std::array<float, kLines> out;
             for (int i = 0; i < kLines; ++i)
-                wet += hadamardSign(row, i) * line_[i][linePos_[i]];
-            const float dry = frame[ch] * inGain_;
-            frame[ch] = dryGain_ * dry + wetGain_ * wet;
-        }
-        for (int i = 0; i < kLines; ++i) {
-            const float out = line_[i][linePos_[i]];
-            crossover_[i] += cross * (out - crossover_[i]);
-            v[i] = highGain_[i] * out + (lowGain_[i] - highGain_[i]) * crossover_[i];
-        }
+                out[i] = ring[((write - length[i]) & mask) * kLines + i];
 
-        // Fast Hadamard transform: 24 additions mix every line into every other.
-        for (int half = 1; half < kLines; half *= 2)
-            for (int i = 0; i < kLines; i += 2 * half)
-                for (int j = i; j < i + half; ++j) {
-                    const float a = v[j];
-                    const float b = v[j + half];
-                    v[j] = a + b;
-                    v[j + half] = a - b;
-                }
+            // The listener hears the lines as they come out (only what goes round again
+            // loses the loop gain), each channel through its own row of the matrix.
+            std::array<float, kLines> heard = out;
+            hadamard(heard);
+            for (int ch = 0; ch < channels; ++ch)
+                frame[ch] = dryGain * frame[ch] + wetGain * heard[outputRow(ch)];
 
-        for (int i = 0; i < kLines; ++i) {
-            line_[i][linePos_[i]] = kHadamardNorm * v[i] + hadamardSign(kInputRow, i) * input;
-            if (++linePos_[i] == lineLength_[i])
-                linePos_[i] = 0;
+            // Loop gain: the low band and the high band around the crossover, so the highs
+            // die away by the ratio faster. (The matrix's 1/sqrt(8) is folded in.)
+            std::array<float, kLines> v;
+            for (int i = 0; i < kLines; ++i) {
+                lowPass[i] += cross * (out[i] - lowPass[i]);
+                v[i] = highGain[i] * out[i] + lowExtra[i] * lowPass[i];
+            }
+            hadamard(v);
+
+            const float in = diffused[n];
+            float* slot = ring + std::size_t(write) * kLines;
+            for (int i = 0; i < kLines; ++i)
+                slot[i] = v[i] + inSign[i] * in;
+            write = (write + 1) & mask;
         }
     }
+    write_ = write;
+    crossover_ = lowPass;
 }
 
 } // namespace kalvor::engine::dsp

@@ -33,12 +33,13 @@ private:
     void clear() noexcept override;
     void render(float* interleaved, int frames) noexcept override;
 
-    // One block of memory for all lines and all-passes, sized in prepare(); the callback
-    // only moves positions within it.
-    std::vector<float> memory_;
-    std::array<float*, kLines> line_{};
+    // The lines' ring (frames of eight samples) and the all-passes' memory, sized in
+    // prepare(); the callback only moves positions within them.
+    std::vector<float> ring_;
+    unsigned ringMask_ = 0;
+    unsigned write_ = 0;
     std::array<int, kLines> lineLength_{};
-    std::array<int, kLines> linePos_{};
+    std::vector<float> diffusion_;
     std::array<float*, kDiffusers> diffuser_{};
     std::array<int, kDiffusers> diffuserLength_{};
     std::array<int, kDiffusers> diffuserPos_{};
