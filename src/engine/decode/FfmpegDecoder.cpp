@@ -2,14 +2,17 @@
 // libvorbisfile do not know (the main route, which never accepts ASF). Used by one thread
 // at a time (UI thread to open, disk thread to read); never from an audio callback.
 //
-// Lengths and seeks. Container durations are not exact (an ASF header gives 3.018 s for a
-// WMA file that decodes to 131,072 frames, 2.972 s), so opening decodes the whole stream
-// once: the length is the number of frames decoding really yields, after FFmpeg's own
-// encoder-delay and padding trimming where the container records them (ASF does not).
-// Relative to the source that was encoded, a WMA file decodes to whole codec frames (2,048
-// at 44.1 kHz) and FFmpeg's WMA encoder drops the last partial frame, so the length is the
-// source's rounded down to a whole frame, minus the first frame's overlap; reads and seeks
-// agree with that length to the frame.
+// Lengths and seeks. Container durations are not exact, so opening decodes the whole
+// stream once: the length is the number of frames decoding really yields, after FFmpeg's
+// own encoder-delay and padding trimming where the container records them. That length is
+// exact in the sense that matters here: reads end on it to the frame, and every seek
+// lands on the same samples a straight decode gives. What FFmpeg cannot give for WMA is
+// the length of the sound before it was encoded: ASF records neither encoder delay nor
+// padding, and its header duration is in milliseconds and was 46 ms off (3.018 s for a
+// file that decodes to 131,072 frames, 2.972 s). WMA decodes to whole codec frames (2,048
+// at 44.1 kHz), and FFmpeg's WMA encoder loses the last partial frame, for dense noise
+// even more (110,250 source frames came back as 100,352 through the ffmpeg command line
+// too); no decoder can restore that.
 //
 // The same pass notes, for every decoded block with a time stamp, the frame it starts at.
 // A seek goes to a noted block some 200 ms before the target, throws away the first

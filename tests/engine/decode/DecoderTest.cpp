@@ -30,11 +30,13 @@ struct FormatCase {
     int bits;
     const char* codec;
     DecoderRoute route;
-    // Allowed length minus source length. Lossless and gapless formats are exact; MPEG
-    // without a header and Layer I/II decode to whole codec frames (1,152 or 384 frames,
-    // Layer I also carries the 481-frame synthesis delay of our encoder); WMA decodes to
-    // whole 2,048-frame codec frames and FFmpeg's encoder drops the last partial one and
-    // the first frame's overlap, so it comes out up to two frames short.
+    // Allowed length minus source length (the reported length must equal what reading
+    // yields in every case). Lossless and gapless formats are exact; MPEG without a header
+    // and Layer I/II decode to whole codec frames (1,152 or 384 frames; Layer I also
+    // carries the 481-frame synthesis delay of our encoder). WMA is as exact as FFmpeg
+    // allows: ASF records no encoder delay or padding, WMA decodes to whole 2,048-frame
+    // codec frames and FFmpeg's encoder drops the last partial one, so for this signal
+    // the file comes out up to two codec frames short of its source.
     std::int64_t minExtra;
     std::int64_t maxExtra;
 };
