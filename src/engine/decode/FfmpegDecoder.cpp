@@ -125,7 +125,8 @@ public:
     QString open(const QByteArray& path, const AVInputFormat* input) {
         close();
         if (avformat_open_input(&format_, path.constData(), input, nullptr) < 0)
-            return QStringLiteral("The file cannot be read as sound");
+            return input && isAsf(input) ? QStringLiteral("Not a Windows Media file")
+                                         : QStringLiteral("The file cannot be read as sound");
         if (avformat_find_stream_info(format_, nullptr) < 0)
             return QStringLiteral("The file's streams cannot be read");
         const AVCodec* codec = nullptr;
@@ -404,7 +405,7 @@ OpenResult openWithFfmpeg(const QByteArray& localPath, bool asfOnly) {
     auto decoder = std::make_unique<FfmpegDecoder>(localPath, input);
     if (QString error = decoder->open(asfOnly); !error.isEmpty()) {
         result.verdict = Verdict::Broken;
-        result.error = asfOnly ? QStringLiteral("Not a Windows Media file: ") + error : error;
+        result.error = error;
         return result;
     }
     result.decoder = std::move(decoder);

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <map>
 #include <random>
+#include <thread>
 
 using namespace kalvor::engine;
 using kalvor::testmedia::Format;
@@ -193,6 +194,49 @@ TEST(DecoderChannels, surroundChannelsComeInWavOrderFromEveryFormat) {
     }
 }
 
+// The disk thread reads ahead for many channels at once: decoders on different threads
+// must not share state, whatever the back end.
+TEST(DecoderThreads, decodersOnSeveralThreadsReadWhatOneAloneReads) {
+    const QString folder = kalvor::test::freshFolder(QStringLiteral("decode-threads"));
+    const struct {
+        Format format;
+        DecoderRoute route;
+    } files[] = {{Format::Flac, DecoderRoute::Main},
+                 {Format::Mp3, DecoderRoute::Main},
+                 {Format::Ogg, DecoderRoute::Main},
+                 {Format::Wma, DecoderRoute::Wma}};
+    std::vector<QString> paths;
+    std::vector<std::vector<float>> references;
+    for (const auto& f : files) {
+        paths.push_back(media::makeNoise(folder, "noise" + media::extensionOf(f.format), f.format,
+                                         44100, 2, 66150));
+        ASSERT_FALSE(paths.back().isEmpty());
+        auto decoder = openDecoder(paths.back(), f.route);
+        ASSERT_TRUE(decoder);
+        references.push_back(readToEnd(*decoder));
+    }
+    std::vector<int> mismatches(8, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t)
+        threads.emplace_back([&, t] {
+            const std::size_t i = std::size_t(t) % paths.size();
+            for (int round = 0; round < 3; ++round) {
+                auto decoder = openDecoder(paths[i], files[i].route);
+                if (!decoder || !decoder->seek(1000 * (t + 1))) {
+                    ++mismatches[std::size_t(t)];
+                    continue;
+                }
+                const std::vector<float> rest = readToEnd(*decoder);
+                mismatches[std::size_t(t)] +=
+                    !std::equal(rest.begin(), rest.end(), references[i].begin() + 2000 * (t + 1),
+                                references[i].end());
+            }
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(mismatches, std::vector<int>(8, 0));
+}
+
 // Damaged, empty, misnamed and wrongly routed files: each either fails with a message or,
 // where the sound inside is still good, opens at the length that really plays.
 TEST(DecoderBadInput, failsWithAMessageOrOpensWhatIsReallyThere) {
@@ -211,6 +255,10 @@ TEST(DecoderBadInput, failsWithAMessageOrOpensWhatIsReallyThere) {
         return folder + QLatin1Char('/') + name;
     };
     const QByteArray text("Act one, scene two: thunder, then the door bell.\r\n");
+    QByteArray noiseBytes(100000, '\0');
+    std::mt19937 random(3);
+    for (char& b : noiseBytes)
+        b = char(random() & 0xff);
 
     struct Case {
         const char* what;
@@ -227,6 +275,8 @@ TEST(DecoderBadInput, failsWithAMessageOrOpensWhatIsReallyThere) {
          DecoderRoute::Main, false},
         {"text named .wav", put("text.wav", text.repeated(20)), DecoderRoute::Main, false},
         {"text named .mp3", put("text.mp3", text.repeated(20)), DecoderRoute::Main, false},
+        {"random bytes named .mp3", put("random.mp3", noiseBytes), DecoderRoute::Main, false},
+        {"random bytes named .wav", put("random.wav", noiseBytes), DecoderRoute::Main, false},
         {"text named .ogg", put("text.ogg", text.repeated(20)), DecoderRoute::Main, false},
         {"text named .wma", put("text.wma", text.repeated(20)), DecoderRoute::Wma, false},
         {"WMA on the main route", wma, DecoderRoute::Main, false},
