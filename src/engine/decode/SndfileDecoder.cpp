@@ -161,12 +161,15 @@ OpenResult openWithSndfile(const QByteArray& localPath) {
     format.codec = codecName(type, subtype);
     format.frames = info.frames;
     if (type == SF_FORMAT_MPEG) {
-        // Without a length header libsndfile guesses the length from the first frame's
-        // bit rate and stops reading there, so a variable-rate file without a header whose
-        // first frames are rich would be cut short (an 8 s file ended at 4.6 s). Such
-        // files go to FFmpeg, which reads to the real end.
+        // libsndfile stops reading at the length it reports. Without a length header
+        // that is a guess from the first frame's bit rate, so a variable-rate file whose
+        // first frames are rich would be cut short (an 8 s file ended at 4.6 s); with one,
+        // two files joined end to end would stop after the first. When the frames really
+        // there clearly outnumber the reported length (beyond the header frame and the
+        // encoder delay and padding a header accounts for), FFmpeg, which reads to the
+        // real end, takes the file.
         const MpegScan scan = scanMpeg(localPath);
-        if (!scan.hasLengthHeader && scan.frames > info.frames + 1152) {
+        if (scan.frames > info.frames + (scan.hasLengthHeader ? 4 : 1) * 1152) {
             result.error = QStringLiteral("MPEG length unknown to libsndfile");
             return result;
         }
