@@ -1,0 +1,296 @@
+// Output devices as the operator meets them: what start-up lists and says, the emulated
+// devices' second scan, a channel moved to another output while it plays, the preview
+// channel's output, outputs of recalled presets, the buffer size, and shut-down.
+#include "KaeRig.h"
+#include "TestMedia.h"
+#include "core/CoreTexts.h"
+#include "core/SystemMessages.h"
+#include "core/UiLanguage.h"
+#include "engine/kae/EngineTexts.h"
+#include "engine/kae/KaeMessageDispatcher.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace kalvor;
+using namespace kalvor::test;
+using testmedia::rampValue;
+
+namespace {
+
+QString ramp(std::int64_t frames) {
+    const QString name = QStringLiteral("dev_ramp_%1.wav").arg(frames);
+    const QString path = mediaFolder() + QLatin1Char('/') + name;
+    if (QFile::exists(path))
+        return path;
+    return testmedia::makeRamp(mediaFolder(), name, testmedia::Format::Wav16, 44100, 2, frames);
+}
+
+QStringList deviceNames(const engine::OutputDeviceList& list) {
+    QStringList names;
+    for (const auto& d : list.devices())
+        names << d.name + QLatin1Char('#') + QString::number(d.number);
+    return names;
+}
+
+std::string joined(const QStringList& lines) {
+    return lines.join(QStringLiteral(" | ")).toStdString();
+}
+
+} // namespace
+
+TEST(KaeDevices, StartUpListsTheDevicesTheOptionsAllow) {
+    const std::vector<audio::ScriptedDevice> card{
+        scriptedDevice(QStringLiteral("Delta 1/2"), 2),
+        scriptedDevice(QStringLiteral("Delta 3/4"), 2),
+        scriptedDevice(QStringLiteral("Onboard"), 6),
+        scriptedDevice(QStringLiteral("Null output (emulated)"), 2),
+    };
+    const struct {
+        const char* noEmulated;
+        const char* firstPairOnly;
+        QStringList listed;
+    } cases[] = {
+        {"1", "0", {"Delta 1/2#1", "Delta 3/4#2", "Onboard#3"}},
+        {"1", "1", {"Delta 1/2#1", "Onboard#3"}},
+        {"0", "1", {"Delta 1/2#1", "Onboard#3", "Null output (emulated)#4"}},
+    };
+    for (const auto& c : cases) {
+        KaeRig rig({card,
+                    {{QStringLiteral("NoEmulatedDevices"), QLatin1String(c.noEmulated)},
+                     {QStringLiteral("FirstPairOnly"), QLatin1String(c.firstPairOnly)}}});
+        ASSERT_TRUE(rig.initResult);
+        EXPECT_EQ(deviceNames(rig.kae->devices()), c.listed);
+        EXPECT_TRUE(rig.dialogs.messages().isEmpty());
+        // Every channel starts on the first listed output.
+        for (int ch : {0, 31}) {
+            EXPECT_EQ(rig.store.channel(ch).outputName, QStringLiteral("Delta 1/2"));
+            EXPECT_EQ(rig.store.channel(ch).deviceNumber, 1);
+            EXPECT_EQ(rig.store.channel(ch).volume, 94);
+            EXPECT_EQ(rig.store.channel(ch).fadeIn, (FadeSettings{1000, false, 2}));
+            EXPECT_EQ(rig.store.channel(ch).fadeOut, (FadeSettings{1000, false, 2}));
+            EXPECT_EQ(rig.kae->slot(ch).speakers, 2);
+        }
+    }
+}
+
+TEST(KaeDevices, OnlyEmulatedDevicesAreFoundByTheSecondScan) {
+    for (const Language language : {Language::English, Language::German}) {
+        UiLanguage::instance().set(language);
+        KaeRig rig({{scriptedDevice(QStringLiteral("Null output (emulated)"))}, {}});
+        ASSERT_TRUE(rig.initResult) << "the program runs on the emulated device";
+        ASSERT_EQ(rig.dialogs.messages().size(), 1);
+        const RecordedBox box = rig.dialogs.messages().at(0);
+        EXPECT_EQ(box.title, QStringLiteral("Error"));
+        EXPECT_EQ(box.icon, MessageIcon::Critical);
+        EXPECT_EQ(box.text,
+                  language == Language::English
+                      ? QStringLiteral("There are no DirectSound/WDM compatible\r\nsound devices "
+                                       "installed on this PC!\r\nKalvor will now try to "
+                                       "detect 'emulated' devices!")
+                      : QStringLiteral("Es wurden keine DirectSound/WDM kompatiblen\r\n"
+                                       "Soundkarten auf diesem PC gefunden!\r\nKalvor wird "
+                                       "nun versuchen 'emulierte' Soundkarten zu finden!"));
+        EXPECT_EQ(deviceNames(rig.kae->devices()), QStringList{"Null output (emulated)#1"});
+        EXPECT_EQ(rig.settings->integer(u"NoEmulatedDevices"), 0);
+        EXPECT_EQ(rig.store.channel(0).outputName, QStringLiteral("Null output (emulated)"));
+        // ...and it plays there.
+        ASSERT_TRUE(KAE__Channel_Load_Sound(0, ramp(3000)));
+        EXPECT_TRUE(KAE__Channel_Play(0, true, false));
+    }
+    UiLanguage::instance().set(Language::English);
+}
+
+TEST(KaeDevices, NoDeviceAtAllEndsStartUp) {
+    KaeRig rig({{}, {}, false});
+    rig.backend->setDevices({});
+    rig.lib->rescanDevices();
+    EXPECT_FALSE(KAE__SoundDevicePresent());
+    EXPECT_FALSE(KAE__Init());
+    ASSERT_EQ(rig.dialogs.messages().size(), 2);
+    EXPECT_EQ(rig.dialogs.messages().at(0).title, QStringLiteral("Error"));
+    EXPECT_EQ(rig.dialogs.messages().at(1).title, QStringLiteral("Error"));
+    EXPECT_EQ(rig.dialogs.messages().at(1).text,
+              QStringLiteral("No sound device found on this PC,\r\nKalvor can not run!"));
+    EXPECT_FALSE(rig.kae->dispatcher().subscribed());
+}
+
+TEST(KaeDevices, StartUpWritesWhatEachDeviceDid) {
+    KaeRig rig({{scriptedDevice(QStringLiteral("Speakers A"), 2),
+                 scriptedDevice(QStringLiteral("Broken B"), 2),
+                 scriptedDevice(QStringLiteral("Speakers C"), 8)},
+                {},
+                false});
+    // Listed, then gone before it is started.
+    rig.backend->setDevices({scriptedDevice(QStringLiteral("Speakers A"), 2),
+                             scriptedDevice(QStringLiteral("Broken B"), 2, false),
+                             scriptedDevice(QStringLiteral("Speakers C"), 8)});
+    UiLanguage::instance().set(Language::German);
+    EXPECT_TRUE(KAE__Init()) << "a device that does not start leaves the program running";
+    UiLanguage::instance().set(Language::English);
+    const QStringList lines = rig.takeAudioLines();
+    const QString dashes(74, QLatin1Char('-'));
+    const int first =
+        int(lines.indexOf(QStringLiteral("KAE: Initializing Audio Device 1 - Speakers A...")));
+    ASSERT_GE(first, 0) << joined(lines);
+    const QStringList expected{
+        "KAE: Initializing Audio Device 1 - Speakers A...",
+        "KAE: Initializing successful!",
+    };
+    EXPECT_EQ(lines.mid(first, 2), expected);
+    EXPECT_TRUE(lines.at(first + 2).startsWith(
+        QStringLiteral("KAE: Sound device 1 minimum buffer size: ")));
+    EXPECT_TRUE(
+        lines.at(first + 3).startsWith(QStringLiteral("KAE: Sound device 1 latency/delay: ")));
+    EXPECT_TRUE(
+        lines.at(first + 4).startsWith(QStringLiteral("KAE: Sound device 1 minimum samplerate: ")));
+    EXPECT_TRUE(
+        lines.at(first + 5).startsWith(QStringLiteral("KAE: Sound device 1 maximum samplerate: ")));
+    EXPECT_EQ(lines.at(first + 6), QStringLiteral("KAE: Sound device 1 max. no. of channels: 2"));
+    EXPECT_EQ(lines.at(first + 7), QStringLiteral("KAE: Setting buffer size to 500ms..."));
+    EXPECT_TRUE(lines.at(first + 8).startsWith(QStringLiteral("KAE: Device accepts buffer size ")));
+    EXPECT_EQ(lines.at(first + 9), dashes);
+    EXPECT_EQ(lines.at(first + 10),
+              QStringLiteral("KAE: Initializing Audio Device 2 - Broken B..."));
+    EXPECT_EQ(lines.at(first + 11), QStringLiteral("KAE: Can't initialize Audio Device 2..."));
+    EXPECT_FALSE(lines.contains(QStringLiteral("KAE: Initializing Audio Device 3 - Speakers C...")))
+        << "devices after a failed one stay unstarted";
+    EXPECT_EQ(rig.dialogs.waitText(), QStringLiteral("Initialisiere: Broken B..."));
+    EXPECT_EQ(rig.dialogs.waitProgress(), 66);
+}
+
+TEST(KaeDevices, APlayingChannelMovedToAnotherOutputContinues) {
+    KaeRig rig({{scriptedDevice(QStringLiteral("Speakers A")),
+                 scriptedDevice(QStringLiteral("Speakers B"))},
+                {}});
+    ASSERT_TRUE(rig.initResult);
+    Channel& ch = rig.store.channel(2);
+    ch.volume = 100;
+    ASSERT_TRUE(KAE__Channel_Load_Sound(2, ramp(50000)));
+    KAE__Channel_ApplySettings(2);
+    ASSERT_TRUE(KAE__Channel_Play(2, true, false));
+    const Rendered onA = rig.render(4321, 100);
+    EXPECT_EQ(onA.at(4320, 0), rampValue(4320, 0));
+
+    EXPECT_TRUE(KAE__Channel_ChangeDevice(2, QStringLiteral("Speakers B"), false));
+    EXPECT_EQ(ch.outputName, QStringLiteral("Speakers B"));
+    EXPECT_EQ(ch.deviceNumber, 2);
+    EXPECT_TRUE(KAE__Channel_IsPlaying(2));
+    // The library renders the current device, which the move selected.
+    const Rendered onB = rig.render(1000, 100);
+    for (std::int64_t f = 0; f < 1000; ++f)
+        ASSERT_EQ(onB.at(f, 1), rampValue(4321 + f, 1)) << f;
+    // Its level and its end notification came along.
+    EXPECT_EQ(KAE__Channel_GetPositionInSamples(2), 5321);
+    rig.render(50000 - 5321 + 200, 1000);
+    EXPECT_TRUE(KAE__Channel_IsStopped(2));
+    EXPECT_EQ(rig.log.entries.back().message, 1025);
+
+    // Choosing the output it already has changes nothing.
+    const audio::Handle stream = rig.kae->slot(2).stream;
+    EXPECT_FALSE(KAE__Channel_ChangeDevice(2, QStringLiteral("Speakers B"), false));
+    EXPECT_EQ(rig.kae->slot(2).stream, stream);
+}
+
+TEST(KaeDevices, PreviewChannelTakesItsOwnOutputAndVolume) {
+    const std::vector<audio::ScriptedDevice> set{scriptedDevice(QStringLiteral("Speakers A")),
+                                                 scriptedDevice(QStringLiteral("Headphones"), 2)};
+    const struct {
+        const char* previewDevice;
+        const char* output;
+        const char* line;
+    } cases[] = {
+        {"Headphones", "Headphones", "Sounddevice for preview channel found!"},
+        {"Gone USB", "Speakers A",
+         "Non-existing sounddevice for preview channel has been replaced!"},
+        {"", "Speakers A", "Non-existing sounddevice for preview channel has been replaced!"},
+    };
+    for (const auto& c : cases) {
+        KaeRig rig({set,
+                    {{QStringLiteral("PreviewDevice"), QLatin1String(c.previewDevice)},
+                     {QStringLiteral("PreviewVolume"), QStringLiteral("71")}}});
+        rig.takeAudioLines();
+        EXPECT_EQ(ChoosePreviewOutput(), 71);
+        EXPECT_EQ(rig.store.channel(32).outputName, QLatin1String(c.output));
+        EXPECT_EQ(rig.store.channel(32).volume, 71);
+        EXPECT_EQ(rig.takeAudioLines(), QStringList{QLatin1String(c.line)});
+    }
+}
+
+TEST(KaeDevices, RecalledPresetsFindTheirOutputByNameOrNumber) {
+    const std::vector<audio::ScriptedDevice> set{scriptedDevice(QStringLiteral("Speakers A")),
+                                                 scriptedDevice(QStringLiteral("Speakers B")),
+                                                 scriptedDevice(QString(70, QLatin1Char('L')))};
+    const QString longName(70, QLatin1Char('L'));
+    const struct {
+        const char* selection;
+        QString storedName;
+        int storedNumber;
+        QString found;
+        bool replaced;
+    } cases[] = {
+        {"0", QStringLiteral("Speakers B"), 1, QStringLiteral("Speakers B"), false},
+        {"0", QStringLiteral("Speakers B   "), 0, QStringLiteral("Speakers B"), false},
+        {"0", QStringLiteral("Gone"), 2, QStringLiteral("Speakers A"), true},
+        // A preset keeps 64 characters of a name; the device is still recognised.
+        {"0", longName.left(64), 0, longName, false},
+        {"1", QStringLiteral("Gone"), 2, QStringLiteral("Speakers B"), false},
+        {"1", QStringLiteral("Speakers B"), 7, QStringLiteral("Speakers A"), true},
+    };
+    for (const auto& c : cases) {
+        KaeRig rig({set, {{QStringLiteral("AudioDeviceSelection"), QLatin1String(c.selection)}}});
+        rig.takeAudioLines();
+        const engine::OutputDevice device = FindPresetOutput(4, c.storedName, c.storedNumber);
+        EXPECT_EQ(device.name, c.found) << c.storedName.toStdString();
+        const QStringList lines = rig.takeAudioLines();
+        if (c.replaced) {
+            EXPECT_EQ(lines,
+                      QStringList{"Non-existing sounddevice in channel 5 has been replaced!"});
+        } else {
+            EXPECT_TRUE(lines.isEmpty()) << joined(lines);
+        }
+    }
+}
+
+TEST(KaeDevices, BufferSizeChangeReachesEveryDeviceAndIsStored) {
+    for (const Language language : {Language::English, Language::German}) {
+        UiLanguage::instance().set(language);
+        KaeRig rig({{scriptedDevice(QStringLiteral("Speakers A")),
+                     scriptedDevice(QStringLiteral("Speakers B"))},
+                    {}});
+        rig.takeAudioLines();
+        ChangeBufferSize(250);
+        const QStringList lines = rig.takeAudioLines();
+        EXPECT_EQ(lines.count(QStringLiteral("KAE: Setting buffer size to 250ms...")), 2);
+        EXPECT_EQ(rig.settings->integer(u"BufferSize"), 250);
+        ASSERT_EQ(rig.dialogs.messages().size(), 1);
+        const RecordedBox box = rig.dialogs.messages().at(0);
+        EXPECT_EQ(box.icon, MessageIcon::Information);
+        if (language == Language::English) {
+            EXPECT_EQ(box.title, QStringLiteral("Set Buffer size"));
+            EXPECT_EQ(box.text,
+                      QStringLiteral("New buffer size will be used after\r\nreloading all "
+                                     "sounds or the Preset!"));
+        } else {
+            EXPECT_EQ(box.title, QStringLiteral("Neue Bufferlänge setzen"));
+            EXPECT_EQ(box.text,
+                      QStringLiteral("Die neue Bufferlänge wird erst benutzt, nach dem\r\n"
+                                     "erneuten laden aller Sounds oder des Presets!"));
+        }
+    }
+    UiLanguage::instance().set(Language::English);
+}
+
+TEST(KaeDevices, ShutDownFreesEverythingAndWaitsOnlyWhenAsked) {
+    for (const bool settle : {true, false}) {
+        KaeRig rig;
+        ASSERT_TRUE(KAE__Channel_Load_Sound(0, ramp(3000)));
+        ASSERT_TRUE(KAE__Channel_Play(0, true, false));
+        EXPECT_TRUE(KAE__Shutdown(settle));
+        EXPECT_EQ(rig.waits.waits(), settle ? QList<int>{1000} : QList<int>{});
+        EXPECT_EQ(rig.kae->slot(0).stream, 0u);
+        EXPECT_FALSE(rig.kae->dispatcher().subscribed());
+        EXPECT_FALSE(KAE__Channel_IsPlaying(0));
+    }
+}

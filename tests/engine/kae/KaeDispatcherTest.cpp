@@ -1,0 +1,94 @@
+// The handling of the library's notifications: which reach the channel, which are
+// dropped, and what the end of a sound does with and without loop.
+#include "KaeRig.h"
+#include "TestMedia.h"
+#include "engine/kae/KaeMessageDispatcher.h"
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace kalvor;
+using namespace kalvor::test;
+
+namespace {
+
+QString shortRamp() {
+    const QString path = mediaFolder() + QStringLiteral("/disp_ramp.wav");
+    if (QFile::exists(path))
+        return path;
+    return testmedia::makeRamp(mediaFolder(), QStringLiteral("disp_ramp.wav"),
+                               testmedia::Format::Wav16, 44100, 2, 4000);
+}
+
+} // namespace
+
+TEST(KaeDispatcher, OnlyCurrentStreamsOfPlaybackChannelsAreHandled) {
+    KaeRig rig;
+    ASSERT_TRUE(KAE__Channel_Load_Sound(0, shortRamp()));
+    ASSERT_TRUE(KAE__Channel_Load_Sound(32, shortRamp()));
+    const audio::Handle stale = rig.kae->slot(0).stream;
+    ASSERT_TRUE(KAE__Channel_Load_Sound(0, shortRamp())); // reloaded: a new stream
+    const audio::Handle current = rig.kae->slot(0).stream;
+    const audio::Handle preview = rig.kae->slot(32).stream;
+    ASSERT_NE(stale, current);
+
+    const struct {
+        const char* what;
+        int message, slot;
+        audio::Handle stream;
+        bool subscribed;
+        bool handled;
+    } cases[] = {
+        {"current stream", 1025, 0, current, true, true},
+        {"freed or reloaded stream", 1025, 0, stale, true, false},
+        {"preview channel", 1025, 32, preview, true, false},
+        {"no stream", 1025, 5, 0, true, false},
+        {"slot outside the engine", 1025, 40, current, true, false},
+        {"after shut-down", 1025, 0, current, false, false},
+        {"unknown message", 1030, 0, current, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        rig.kae->dispatcher().setSubscribed(c.subscribed);
+        QSignalSpy ended(&rig.kae->dispatcher(), &engine::KaeMessageDispatcher::endOfSound);
+        QSignalSpy dropped(&rig.kae->dispatcher(), &engine::KaeMessageDispatcher::messageDropped);
+        audio::EngineMessageEvent event(c.message, c.slot, c.stream);
+        QCoreApplication::sendEvent(&rig.kae->dispatcher(), &event);
+        EXPECT_EQ(ended.count(), c.handled ? 1 : 0);
+        EXPECT_EQ(dropped.count(), c.handled ? 0 : 1);
+    }
+}
+
+TEST(KaeDispatcher, PreviewChannelRunsToItsEndUnnoticed) {
+    KaeRig rig;
+    ASSERT_TRUE(KAE__Channel_Load_Sound(32, shortRamp()));
+    QSignalSpy ended(&rig.kae->dispatcher(), &engine::KaeMessageDispatcher::endOfSound);
+    ASSERT_TRUE(KAE__Channel_Play(32, true, false));
+    rig.render(6000);
+    ASSERT_FALSE(rig.log.entries.empty());
+    EXPECT_EQ(rig.log.entries.back().slot, 32);
+    EXPECT_EQ(ended.count(), 0);
+}
+
+TEST(KaeDispatcher, EndOfSoundCancelsARunningFadeUnlessLooping) {
+    for (const bool loop : {false, true}) {
+        KaeRig rig;
+        Channel& ch = rig.store.channel(0);
+        ch.volume = 90;
+        ch.fadeOut = FadeSettings{4000, true, 2};
+        rig.store.controls(0).loopMode = loop ? 1 : 0;
+        ASSERT_TRUE(KAE__Channel_Load_Sound(0, shortRamp()));
+        KAE__Channel_ApplySettings(0);
+        QSignalSpy ended(&rig.kae->dispatcher(), &engine::KaeMessageDispatcher::endOfSound);
+        ASSERT_TRUE(KAE__Channel_Play(0, true, loop));
+        ASSERT_TRUE(KAE__Channel_StartFadeOut(0)); // 1000 ms segments: longer than the sound
+        rig.render(4000 + 512);
+        EXPECT_EQ(ended.count(), loop ? 0 : 1);
+        EXPECT_EQ(rig.kae->slot(0).fadeOutSync == 0, !loop);
+        EXPECT_EQ(KAE__Channel_IsPlaying(0), loop);
+    }
+}

@@ -1,0 +1,93 @@
+// A whole engine for tests: the audio library on scripted, caller-driven devices (the
+// offline device unless a test brings its own set), a show store, settings in a private
+// file, scripted boxes and waits, and KAE__Init run. Rendering pulls blocks from the
+// current device, so the library's notifications are handled between blocks exactly as
+// the UI thread would handle them. Test thread (the UI thread) only.
+#pragma once
+
+#include "core/Settings.h"
+#include "core/ShowStore.h"
+#include "engine/audiolib/AudioLib.h"
+#include "engine/audiolib/DeviceBackend.h"
+#include "engine/kae/Kae.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace kalvor::test {
+
+// Interleaved output of a caller-driven device, with the measures the tests need.
+struct Rendered {
+    int channels = 2;
+    std::vector<float> samples;
+    std::int64_t frames() const { return std::int64_t(samples.size()) / channels; }
+    float at(std::int64_t frame, int channel) const {
+        return samples[std::size_t(frame * channels + channel)];
+    }
+    // Root mean square of one channel over [from, to).
+    double rms(int channel, std::int64_t from, std::int64_t to) const;
+    double peak(int channel, std::int64_t from, std::int64_t to) const;
+};
+
+inline double toDb(double ratio) {
+    return ratio > 0 ? 20.0 * std::log10(ratio) : -999.0;
+}
+
+// A record of every message the library delivered to the dispatcher, taken before the
+// dispatcher sees it.
+struct MessageLog : QObject {
+    struct Entry {
+        int message;
+        int slot;
+        unsigned stream;
+        std::int64_t deviceFrame;
+    };
+    std::vector<Entry> entries;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+struct RigOptions {
+    // Empty: the offline device alone.
+    std::vector<audio::ScriptedDevice> devices;
+    // Settings written before start-up, key = value.
+    std::vector<std::pair<QString, QString>> settings;
+    bool init = true;
+};
+
+class KaeRig {
+public:
+    explicit KaeRig(RigOptions options = {});
+    ~KaeRig();
+
+    // Renders `frames` frames from the current device in blocks of `block`, appending to
+    // `into` when given. Notifications are handled after each block.
+    Rendered render(std::int64_t frames, int block = 256);
+    void render(std::int64_t frames, Rendered& into, int block = 256);
+
+    // Audio messages recorded since the last call (time stamps cut off).
+    QStringList takeAudioLines();
+    QStringList takeGeneralLines() { return takeAudioLines(); }
+
+    ScriptedDialogs dialogs;
+    ScriptedWaits waits;
+    std::shared_ptr<audio::ScriptedBackend> backend;
+    std::unique_ptr<Settings> settings;
+    ShowStore store;
+    std::unique_ptr<audio::AudioLib> lib;
+    std::unique_ptr<engine::KaeEngine> kae;
+    MessageLog log;
+    bool initResult = false;
+};
+
+// A device of a scripted set: 44.1 kHz, `speakers` outputs.
+audio::ScriptedDevice scriptedDevice(const QString& name, int speakers = 2, bool opens = true);
+
+// Files made once per test program in its media folder.
+QString mediaFolder();
+
+} // namespace kalvor::test

@@ -1,0 +1,458 @@
+// What the operator hears from a channel, measured in the samples of the offline device:
+// level and balance, the four-segment fades, the end of a sound with and without loop,
+// pause and resume, positions and seeks in every file format, and the loads that fail.
+#include "KaeRig.h"
+#include "TestMedia.h"
+#include "core/SystemMessages.h"
+#include "engine/kae/KaeMessageDispatcher.h"
+#include "support/TestEnvironment.h"
+
+#include <QSignalSpy>
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace kalvor;
+using namespace kalvor::test;
+using testmedia::Format;
+using testmedia::rampValue;
+
+namespace {
+
+constexpr int kRate = 44100;
+
+QString ramp(std::int64_t frames, int channels = 2, Format format = Format::Wav16,
+             const QString& name = {}) {
+    const QString file = name.isEmpty() ? QStringLiteral("ramp_%1_%2%3")
+                                              .arg(frames)
+                                              .arg(channels)
+                                              .arg(testmedia::extensionOf(format))
+                                        : name;
+    const QString path = mediaFolder() + QLatin1Char('/') + file;
+    if (QFile::exists(path))
+        return path;
+    return testmedia::makeRamp(mediaFolder(), file, format, kRate, channels, frames);
+}
+
+// A constant level: every sample 0.5, so one output sample shows the gain applied to it.
+QString level(double seconds) {
+    const QString path = mediaFolder() + QStringLiteral("/level_%1.wav").arg(seconds);
+    if (QFile::exists(path))
+        return path;
+    std::vector<float> samples(std::size_t(seconds * kRate) * 2, 0.5f);
+    return testmedia::makeSound(mediaFolder(), QStringLiteral("level_%1.wav").arg(seconds),
+                                Format::Wav16, kRate, 2, samples);
+}
+
+// The gain the library's logarithmic curve gives a volume: 100 = 0 dB, one step = 1 dB.
+double gainOf(int volume) {
+    return volume <= 0 ? 0.0 : std::pow(10.0, (volume - 100) / 20.0);
+}
+
+bool loadAndApply(int slot, const QString& path) {
+    if (!KAE__Channel_Load_Sound(slot, path))
+        return false;
+    KAE__Channel_ApplySettings(slot);
+    return true;
+}
+
+} // namespace
+
+TEST(KaeSound, VolumeAndPanAreHeardAsSet) {
+    // A 441 Hz tone: 100 frames a cycle, so an RMS over whole cycles is exact.
+    const QString tone = testmedia::makeTone(mediaFolder(), QStringLiteral("tone441"),
+                                             Format::Wav16, kRate, 2, 1.0, 441.0, 0.0);
+    const struct {
+        int volume, pan;
+        double leftDb, rightDb; // relative to the file; -999 = silent
+    } cases[] = {
+        {94, 0, -6.0, -6.0},   {100, 0, 0.0, 0.0},     {100, -100, 0.0, -999},
+        {100, 100, -999, 0.0}, {94, -100, -6.0, -999}, {100, -50, 0.0, -50.0},
+        {100, 30, -30.0, 0.0}, {0, 0, -999, -999},
+    };
+    for (const auto& c : cases) {
+        KaeRig rig;
+        Channel& ch = rig.store.channel(0);
+        ch.volume = c.volume;
+        ch.pan = c.pan;
+        ASSERT_TRUE(loadAndApply(0, tone));
+        ASSERT_TRUE(KAE__Channel_Play(0, true, false));
+        const Rendered out = rig.render(8820);
+        const double reference = 1.0 / std::sqrt(2.0) * std::pow(10.0, -0.0 / 20);
+        const double left = toDb(out.rms(0, 4410, 8820) / reference);
+        const double right = toDb(out.rms(1, 4410, 8820) / reference);
+        const auto check = [&](double measured, double expected, const char* side) {
+            if (expected < -900) {
+                EXPECT_LT(measured, -120.0) << side << " volume " << c.volume << " pan " << c.pan;
+            } else {
+                EXPECT_NEAR(measured, expected, 0.05)
+                    << side << " volume " << c.volume << " pan " << c.pan;
+            }
+        };
+        check(left, c.leftDb, "left");
+        check(right, c.rightDb, "right");
+    }
+}
+
+TEST(KaeSound, FadesRunAsFourSegmentsToTheCurveLevels) {
+    const struct {
+        bool in;
+        int curve;
+        int levels[4];
+    } cases[] = {
+        {true, 2, {38, 56, 75, 94}},
+        {false, 2, {75, 56, 38, 0}},
+        {true, 1, {66, 75, 85, 94}},
+        {false, 3, {85, 75, 66, 0}},
+    };
+    constexpr int kBlock = 64;
+    constexpr int kSegment = kRate / 4; // 250 ms
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.in ? "fade-in" : "fade-out");
+        KaeRig rig;
+        Channel& ch = rig.store.channel(3);
+        ch.volume = 94;
+        FadeSettings& fade = c.in ? ch.fadeIn : ch.fadeOut;
+        fade = FadeSettings{1000, true, c.curve};
+        ASSERT_TRUE(loadAndApply(3, level(2.0)));
+        QSignalSpy finished(&rig.kae->dispatcher(),
+                            c.in ? &engine::KaeMessageDispatcher::fadeInFinished
+                                 : &engine::KaeMessageDispatcher::fadeOutFinished);
+        ASSERT_TRUE(KAE__Channel_Play(3, true, false));
+        ASSERT_TRUE(c.in ? KAE__Channel_StartFadeIn(3) : KAE__Channel_StartFadeOut(3));
+
+        // Each segment starts at the block after the previous one's message.
+        std::vector<std::int64_t> segmentStarts{0};
+        Rendered out;
+        const engine::KaeSlot& slot = rig.kae->slot(3);
+        int lastStep = c.in ? slot.fadeInStep : slot.fadeOutStep;
+        while (out.frames() < 2 * kRate - kBlock && finished.isEmpty()) {
+            rig.render(kBlock, out, kBlock);
+            const int step = c.in ? slot.fadeInStep : slot.fadeOutStep;
+            if (step != lastStep)
+                segmentStarts.push_back(out.frames());
+            lastStep = step;
+        }
+        ASSERT_EQ(finished.count(), 1);
+        ASSERT_EQ(segmentStarts.size(), 4u) << "three further segments follow the first";
+        segmentStarts.push_back(out.frames()); // the last one's message ended the fade
+
+        for (int k = 0; k < 4; ++k) {
+            // The level a segment reached, held until the next one starts.
+            const std::int64_t end = segmentStarts[std::size_t(k) + 1] - 1;
+            const double expected = 0.5 * gainOf(c.levels[k]);
+            EXPECT_NEAR(out.at(end, 0), expected, 1e-4) << "segment " << k + 1;
+            EXPECT_NEAR(out.at(end, 1), expected, 1e-4) << "segment " << k + 1;
+            // ...and reached it 250 ms after the segment began (the message follows in
+            // the same block).
+            const std::int64_t begin = segmentStarts[std::size_t(k)];
+            EXPECT_GE(end - begin + 1, kSegment) << "segment " << k + 1;
+            EXPECT_LT(end - begin + 1, kSegment + 2 * kBlock) << "segment " << k + 1;
+        }
+        // A fade-in starts from silence.
+        if (c.in) {
+            EXPECT_LT(std::fabs(out.at(0, 0)), 0.5 * gainOf(5));
+        }
+        EXPECT_FALSE(KAE__Channel_IsVolumeSliding(3));
+    }
+}
+
+TEST(KaeSound, CancelledFadeGoesNoFurther) {
+    KaeRig rig;
+    Channel& ch = rig.store.channel(0);
+    ch.volume = 94;
+    ch.fadeIn = FadeSettings{1000, true, 2};
+    ASSERT_TRUE(loadAndApply(0, level(2.0)));
+    ASSERT_TRUE(KAE__Channel_Play(0, true, false));
+    ASSERT_TRUE(KAE__Channel_StartFadeIn(0));
+    Rendered out = rig.render(kRate / 8, 64);
+    EXPECT_TRUE(KAE__Channel_IsVolumeSliding(0));
+    KAE__Channel_CancelFade(0);
+    rig.render(kRate, out, 64);
+    // Back at the channel's volume within 10 ms, and it stays there.
+    EXPECT_NEAR(out.at(out.frames() - 1, 0), 0.5 * gainOf(94), 1e-4);
+    EXPECT_NEAR(out.at(kRate / 8 + 1000, 0), 0.5 * gainOf(94), 1e-4);
+    EXPECT_EQ(rig.kae->slot(0).fadeInSync, 0u);
+    EXPECT_FALSE(KAE__Channel_IsVolumeSliding(0));
+}
+
+TEST(KaeSound, EndOfSoundArrivesAtTheLastFrameAlsoWhenLooping) {
+    constexpr std::int64_t kLength = 10000;
+    const QString file = ramp(kLength);
+    const struct {
+        const char* what;
+        bool loop;
+        int startOffset;
+        std::vector<std::int64_t> ends; // device frames of the 1025 messages
+        int endSignals;
+    } cases[] = {
+        {"plays once", false, 0, {kLength}, 1},
+        {"loops from the start", true, 0, {kLength, 2 * kLength, 3 * kLength}, 0},
+        {"loops from its start offset", true, 4000, {6000, 12000, 18000, 24000}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        KaeRig rig;
+        rig.store.channel(1).volume = 100;
+        rig.store.controls(1).loopMode = c.loop ? 1 : 0;
+        rig.store.assignments(1).startOffset = c.startOffset;
+        ASSERT_TRUE(loadAndApply(1, file));
+        // Playback control starts a channel at its start offset.
+        if (c.startOffset > 0) {
+            ASSERT_TRUE(KAE__Channel_SetPositionInSamples(1, c.startOffset));
+        }
+        QSignalSpy ended(&rig.kae->dispatcher(), &engine::KaeMessageDispatcher::endOfSound);
+        ASSERT_TRUE(KAE__Channel_Play(1, false, c.loop));
+        const std::int64_t total = c.ends.back() + 100;
+        const Rendered out = rig.render(total, 333);
+
+        std::vector<std::int64_t> frames;
+        for (const auto& e : rig.log.entries)
+            if (e.message == 1025 && e.slot == 1) {
+                frames.push_back(e.deviceFrame);
+            }
+        frames.resize(std::min(frames.size(), c.ends.size()));
+        EXPECT_EQ(frames, c.ends);
+        EXPECT_EQ(ended.count(), c.endSignals);
+        // What follows each wrap is the file from the start offset on, never its head.
+        if (c.loop) {
+            for (std::size_t i = 0; i + 1 < c.ends.size(); ++i) {
+                const std::int64_t wrap = c.ends[i];
+                EXPECT_EQ(out.at(wrap - 1, 0), rampValue(kLength - 1, 0));
+                EXPECT_EQ(out.at(wrap, 0), rampValue(c.startOffset, 0));
+                EXPECT_EQ(out.at(wrap + 50, 1), rampValue(c.startOffset + 50, 1));
+            }
+        } else {
+            EXPECT_TRUE(KAE__Channel_IsStopped(1));
+            EXPECT_EQ(out.peak(0, kLength, out.frames()), 0.0);
+        }
+    }
+}
+
+TEST(KaeSound, StartOffsetChangedWhileLoopingTakesEffectAtTheEnd) {
+    constexpr std::int64_t kLength = 8000;
+    KaeRig rig;
+    rig.store.channel(0).volume = 100;
+    rig.store.controls(0).loopMode = 1;
+    ASSERT_TRUE(loadAndApply(0, ramp(kLength)));
+    ASSERT_TRUE(KAE__Channel_Play(0, true, true));
+    Rendered out = rig.render(1000);
+    rig.store.assignments(0).startOffset = 3000;
+    const auto ends = [&rig] {
+        std::vector<std::int64_t> frames;
+        for (const auto& e : rig.log.entries) {
+            if (e.message == 1025)
+                frames.push_back(e.deviceFrame);
+        }
+        return frames;
+    };
+    while (ends().empty())
+        rig.render(256, out, 256);
+    // The wrap went to the old start; the end handling has moved the stream to the new one.
+    EXPECT_EQ(KAE__Channel_GetPositionInSamples(0), 3000);
+    const std::int64_t moved = out.frames();
+    while (ends().size() < 2)
+        rig.render(256, out, 256);
+    // ...and the next wrap lands there by itself.
+    EXPECT_EQ(ends().at(1), moved + kLength - 3000);
+    EXPECT_EQ(out.at(moved, 0), rampValue(3000, 0));
+    EXPECT_EQ(out.at(ends().at(1), 0), rampValue(3000, 0));
+    EXPECT_EQ(rig.kae->slot(0).loopStart, 3000);
+}
+
+TEST(KaeSound, PauseAndResumeContinueAtTheSameFrame) {
+    KaeRig rig;
+    rig.store.channel(0).volume = 100;
+    ASSERT_TRUE(loadAndApply(0, ramp(30000)));
+    ASSERT_TRUE(KAE__Channel_Play(0, true, false));
+    Rendered out = rig.render(1234, 100);
+    ASSERT_TRUE(KAE__Channel_Pause(0));
+    EXPECT_TRUE(KAE__Channel_IsPaused(0));
+    EXPECT_EQ(KAE__Channel_GetPositionInSamples(0), 1234);
+    EXPECT_EQ(KAE__Channel_GetPosition(0), 1234 * 4);
+    rig.render(777, out, 100);
+    ASSERT_TRUE(KAE__Channel_Play(0, false, false));
+    EXPECT_TRUE(KAE__Channel_IsPlaying(0));
+    rig.render(500, out, 100);
+    EXPECT_EQ(out.at(1233, 0), rampValue(1233, 0));
+    EXPECT_EQ(out.peak(0, 1234, 1234 + 777), 0.0);
+    for (std::int64_t f = 0; f < 500; ++f) {
+        ASSERT_EQ(out.at(1234 + 777 + f, 0), rampValue(1234 + f, 0)) << f;
+        ASSERT_EQ(out.at(1234 + 777 + f, 1), rampValue(1234 + f, 1)) << f;
+    }
+    // A stop keeps the stream; the next restart begins at the file's first frame.
+    ASSERT_TRUE(KAE__Channel_Stop(0));
+    EXPECT_TRUE(KAE__Channel_IsStopped(0));
+    ASSERT_TRUE(KAE__Channel_Play(0, true, false));
+    const Rendered again = rig.render(10);
+    EXPECT_EQ(again.at(0, 0), rampValue(0, 0));
+}
+
+TEST(KaeSound, PositionsAndSeeksAreExactInEveryFormat) {
+    constexpr std::int64_t kFrames = 3 * kRate + 1234;
+    const struct {
+        Format format;
+        bool exactLength; // WMA's length is what FFmpeg tells
+    } cases[] = {
+        {Format::Wav16, true}, {Format::Aiff, true}, {Format::Flac, true},
+        {Format::Mp3, true},   {Format::Ogg, true},  {Format::Wma, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testmedia::extensionOf(c.format).toStdString());
+        const QString file = testmedia::makeNoise(
+            mediaFolder(), QStringLiteral("noise") + testmedia::extensionOf(c.format), c.format,
+            kRate, 2, kFrames);
+        ASSERT_FALSE(file.isEmpty());
+        KaeRig rig;
+        rig.store.channel(0).volume = 100;
+        ASSERT_TRUE(loadAndApply(0, file));
+        EXPECT_EQ(rig.store.channel(0).fileChannels, 2);
+        EXPECT_EQ(rig.store.channel(0).sampleRate, kRate);
+        if (c.exactLength) {
+            EXPECT_EQ(KAE__Channel_GetLengthInSamples(0), kFrames);
+            EXPECT_EQ(KAE__Channel_GetLength(0), kFrames * 4);
+        } else {
+            EXPECT_NEAR(double(KAE__Channel_GetLengthInSamples(0)), double(kFrames), 2048.0);
+        }
+        EXPECT_EQ(KAE__Channel_GetLengthInSec(0), 3);
+        EXPECT_EQ(KAE__Channel_GetLengthStringHMS(0), QStringLiteral("00:00:03"));
+
+        // The reference: the file as played from its start.
+        ASSERT_TRUE(KAE__Channel_Play(0, true, false));
+        const Rendered whole = rig.render(kFrames - 100, 1024);
+        ASSERT_TRUE(KAE__Channel_Stop(0));
+
+        for (const std::int64_t target :
+             {std::int64_t(12345), std::int64_t(kRate * 2 + 7), std::int64_t(1)}) {
+            ASSERT_TRUE(KAE__Channel_SetPositionInSamples(0, target));
+            EXPECT_EQ(KAE__Channel_GetPositionInSamples(0), target);
+            ASSERT_TRUE(KAE__Channel_Play(0, false, false));
+            const Rendered part = rig.render(2000, 500);
+            ASSERT_TRUE(KAE__Channel_Stop(0));
+            int wrong = 0;
+            for (std::int64_t f = 0; f < 2000; ++f)
+                wrong += std::fabs(part.at(f, 0) - whole.at(target + f, 0)) > 1e-5f;
+            EXPECT_EQ(wrong, 0) << "seek to " << target;
+        }
+        ASSERT_TRUE(KAE__Channel_SetPositionInSec(0, 2));
+        EXPECT_EQ(KAE__Channel_GetPositionInSamples(0), 2 * kRate);
+        EXPECT_EQ(KAE__Channel_GetPositionInSec(0), 2);
+        ASSERT_TRUE(KAE__Channel_SetPosition(0, 4 * 1000));
+        EXPECT_EQ(KAE__Channel_GetPositionInSamples(0), 1000);
+    }
+}
+
+TEST(KaeSound, MultichannelStreamsHaveNoFramePositions) {
+    KaeRig rig;
+    ASSERT_TRUE(loadAndApply(0, ramp(20000, 6)));
+    EXPECT_EQ(rig.store.channel(0).fileChannels, 6);
+    EXPECT_EQ(KAE__Channel_GetPositionInSamples(0), 0);
+    EXPECT_EQ(KAE__Channel_GetLengthInSamples(0), 0);
+    EXPECT_GT(KAE__Channel_GetLength(0), 0);
+    rig.takeAudioLines();
+    EXPECT_FALSE(KAE__Channel_SetPositionInSamples(0, 100));
+    const QStringList lines = rig.takeAudioLines();
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines.at(0), QStringLiteral("KAE Module: KAE__Channel_SetPositionInSamples"));
+    EXPECT_EQ(lines.at(1), QStringLiteral("KAE: Error in audio channel 0"));
+    EXPECT_EQ(lines.at(2),
+              QStringLiteral("KAE: Error Message: Error while setting Position in Samples"));
+    EXPECT_TRUE(lines.at(3).startsWith(QStringLiteral("KAE: Error No.: ")));
+}
+
+TEST(KaeSound, LoadsThatFailLeaveTheSlotEmpty) {
+    const QString good = ramp(5000);
+    const QString folder = freshFolder(QStringLiteral("bad"));
+    writeFile(folder + QStringLiteral("/empty.wav"), QByteArray());
+    writeFile(folder + QStringLiteral("/text.wav"), QByteArray("this is not a sound\r\n"));
+    QByteArray wav = readFile(good);
+    writeFile(folder + QStringLiteral("/truncated.wav"), wav.left(30));
+    const QString wma = testmedia::makeNoise(mediaFolder(), QStringLiteral("upper.WMA"),
+                                             Format::Wma, kRate, 2, 20000);
+    const QString lowerWma = testmedia::makeNoise(mediaFolder(), QStringLiteral("lower.wma"),
+                                                  Format::Wma, kRate, 2, 20000);
+    const struct {
+        QString path;
+        bool loads;
+    } cases[] = {
+        {folder + QStringLiteral("/missing.wav"), false},
+        {folder + QStringLiteral("/empty.wav"), false},
+        {folder + QStringLiteral("/text.wav"), false},
+        {folder + QStringLiteral("/truncated.wav"), false},
+        {wma, false}, // ".WMA" in capitals never takes the WMA path
+        {lowerWma, true},
+        {good, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        KaeRig rig;
+        ASSERT_TRUE(KAE__Channel_Load_Sound(0, good));
+        rig.takeAudioLines();
+        EXPECT_EQ(KAE__Channel_Load_Sound(0, c.path), c.loads);
+        const QStringList lines = rig.takeAudioLines();
+        EXPECT_TRUE(lines.contains(QStringLiteral("KAE Module: KAE__Channel_Load_Sound")));
+        if (c.loads) {
+            EXPECT_EQ(rig.store.channel(0).fileName, c.path);
+            EXPECT_NE(rig.kae->slot(0).stream, 0u);
+            EXPECT_TRUE(lines.contains(QStringLiteral("Attaching successful!")));
+        } else {
+            EXPECT_TRUE(rig.store.channel(0).fileName.isEmpty());
+            EXPECT_EQ(rig.kae->slot(0).stream, 0u);
+            EXPECT_TRUE(lines.contains(QStringLiteral("Attaching has failed, Handle is zero!")));
+            EXPECT_FALSE(KAE__Channel_Play(0, true, false));
+        }
+    }
+}
+
+TEST(KaeSound, EmptyPathKeepsTheSoundThatIsOpen) {
+    KaeRig rig;
+    const QString good = ramp(5000);
+    ASSERT_TRUE(KAE__Channel_Load_Sound(0, good));
+    const audio::Handle before = rig.kae->slot(0).stream;
+    rig.takeAudioLines();
+    EXPECT_FALSE(KAE__Channel_Load_Sound(0, QString()));
+    EXPECT_TRUE(rig.takeAudioLines().isEmpty());
+    EXPECT_EQ(rig.kae->slot(0).stream, before);
+    EXPECT_EQ(rig.store.channel(0).fileName, good);
+    EXPECT_TRUE(KAE__Channel_Play(0, true, false));
+}
+
+TEST(KaeSound, LevelChangesOnAnEmptySlotDoNothing) {
+    KaeRig rig;
+    rig.takeAudioLines();
+    const Channel before = rig.store.channel(4);
+    EXPECT_FALSE(KAE__Channel_SetVolume(4));
+    EXPECT_FALSE(KAE__Channel_SetPan(4));
+    EXPECT_FALSE(KAE__Channel_SetFrequency(4));
+    EXPECT_FALSE(KAE__Channel_SlideVolume(4, 50, 100));
+    EXPECT_FALSE(KAE__Channel_IsVolumeSliding(4));
+    EXPECT_TRUE(KAE__Channel_IsStopped(4));
+    EXPECT_EQ(KAE__Channel_GetLevel(4), 0);
+    EXPECT_TRUE(rig.takeAudioLines().isEmpty());
+    EXPECT_EQ(rig.store.channel(4).volume, before.volume);
+    // Reading a position of nothing is an error the operator's support can see.
+    EXPECT_EQ(KAE__Channel_GetPosition(4), -1);
+    EXPECT_EQ(KAE__Channel_GetLengthStringHMS(4), QStringLiteral("--:--:--"));
+    const QStringList lines = rig.takeAudioLines();
+    ASSERT_EQ(lines.size(), 8);
+    EXPECT_EQ(lines.at(0), QStringLiteral("KAE Module: KAE__Channel_GetPosition"));
+    EXPECT_EQ(lines.at(2), QStringLiteral("KAE: Error Message: Error while retrieving Position"));
+    EXPECT_EQ(lines.at(4), QStringLiteral("KAE Module: KAE__Channel_GetLengthStringHMS"));
+    EXPECT_EQ(lines.at(6),
+              QStringLiteral("KAE: Error Message: Error while retrieving Length String"));
+}
+
+TEST(KaeSound, VariSpeedPlaysTheFileFaster) {
+    KaeRig rig;
+    Channel& ch = rig.store.channel(0);
+    ch.volume = 100;
+    ch.variSpeed = 50;
+    ASSERT_TRUE(loadAndApply(0, ramp(40000)));
+    EXPECT_EQ(ch.playbackFrequency, 66150);
+    ASSERT_TRUE(KAE__Channel_Play(0, true, false));
+    rig.render(10000);
+    // 10000 device frames at 1.5 times the speed: 15000 frames of the file (give or take
+    // what the rate converter holds back).
+    EXPECT_NEAR(double(KAE__Channel_GetPositionInSamples(0)), 15000.0, 64.0);
+}
