@@ -138,7 +138,9 @@ OpenResult openWithSndfile(const QByteArray& localPath) {
     SF_INFO info{};
     SndfilePtr file(sf_open(localPath.constData(), SFM_READ, &info));
     if (!file) {
-        result.error = QString::fromUtf8(sf_strerror(nullptr));
+        // Not sf_strerror(nullptr): that reads libsndfile's one global error, which another
+        // thread's open may be writing.
+        result.error = QStringLiteral("Not a format libsndfile knows");
         return result;
     }
     const int type = info.format & SF_FORMAT_TYPEMASK;
