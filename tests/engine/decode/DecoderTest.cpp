@@ -54,7 +54,7 @@ const FormatCase kFormats[] = {
     {"mp3", Format::Mp3, 44100, 2, 16, "mp3", DecoderRoute::Main, 0, 0},
     {"mp3noxing", Format::Mp3NoXing, 44100, 1, 16, "mp3", DecoderRoute::Main, 0, 2 * 1152 + 1151},
     // Rich sound first, then quiet: a length guessed from the first frames' bit rate is
-    // far too short (libsndfile would stop reading at 60 % of the sound).
+    // far too short, and libsndfile would stop reading there.
     {"mp3vbrnoxing", Format::Mp3VbrNoXing, 44100, 2, 16, "mp3", DecoderRoute::Main, 0,
      2 * 1152 + 1151},
     {"ogg", Format::Ogg, 44100, 2, 16, "ogg", DecoderRoute::Main, 0, 0},
