@@ -1,5 +1,9 @@
 // kalvor-tool: the program's headless helpers for booth machines and scripts.
 //   kalvor-tool settings [--file PATH]   every effective setting, and where it comes from
+//   kalvor-tool info SHOW.kal [--json]   what a show file holds, missing sounds
+//   kalvor-tool convert IN.kal OUT.kal   any playlist format to format 17
+#include "cli/ConvertCommand.h"
+#include "cli/InfoCommand.h"
 #include "cli/SettingsCommand.h"
 
 #include <QCoreApplication>
@@ -13,7 +17,11 @@ void usage() {
     std::fputs("usage: kalvor-tool <command> [options]\n"
                "commands:\n"
                "  settings [--file PATH]   print every setting with its effective value,\n"
-               "                           marked (default), (stored) or (invalid: ...)\n",
+               "                           marked (default), (stored) or (invalid: ...)\n"
+               "  info SHOW.kal [--json]   format, presets, selected sounds and settings per\n"
+               "                           channel, missing sounds\n"
+               "  convert IN.kal OUT.kal [--force]\n"
+               "                           read a playlist of any format, write format 17\n",
                stderr);
 }
 
@@ -31,6 +39,10 @@ int main(int argc, char** argv) {
     const QStringList rest = args.mid(2);
     if (command == QLatin1String("settings"))
         return kalvor::cli::runSettings(rest);
+    if (command == QLatin1String("info"))
+        return kalvor::cli::runInfo(rest);
+    if (command == QLatin1String("convert"))
+        return kalvor::cli::runConvert(rest);
     if (command == QLatin1String("-h") || command == QLatin1String("--help") ||
         command == QLatin1String("help")) {
         usage();

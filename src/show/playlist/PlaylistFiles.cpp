@@ -60,6 +60,10 @@ QString qtFilter(const QString& pipeFilter) {
 
 } // namespace
 
+QString readErrorDescription(int number) {
+    return errorDescription(number);
+}
+
 QString loadModuleName(int format) {
     return txt(texts::LoadModulePrefix) + QString::number(format);
 }

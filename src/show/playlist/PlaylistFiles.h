@@ -150,6 +150,9 @@ int AddToRecentPlaylists(RecentPlaylists& recent, const QString& path, const QSt
 PlaylistReadResult readPlaylistFile(const QString& path, QString* openError = nullptr,
                                     qint64 maxFileSize = qint64{256} * 1024 * 1024);
 
+// The description of a run-time error number in the current language ("Overflow").
+QString readErrorDescription(int number);
+
 // The module name the readers report errors under: "Load_Playlist_From_Disk / Format 13".
 QString loadModuleName(int format);
 

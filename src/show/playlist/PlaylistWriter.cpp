@@ -36,8 +36,8 @@ void appendLink(QByteArray& out, const TextReaderLink& link) {
 
 void appendPresetSection(QByteArray& out, const PlaylistDocument& doc) {
     // Most lines are short numbers; this avoids regrowing the buffer a few dozen times.
-    out.reserve(out.size() + static_cast<qsizetype>(doc.presets.size()) * kPresetBlockLines * 6 +
-                64 * 1024);
+    out.reserve(out.size() + static_cast<qsizetype>(doc.presets.size()) * kPresetBlockLines * 5 +
+                8192);
     out.append("Fileformat 17\r\n");
     const auto fields = format17Fields();
     for (const Preset& p : doc.presets) {

@@ -143,6 +143,13 @@ TEST(PlaylistRoundTrip, FilesAreWrittenAsUtf8WithCrLfAndOldEncodingsAndLineEndsS
     QByteArray lfOnly = bytes;
     lfOnly.replace("\r\n", "\n");
     lfOnly.replace("Caf\xC3\xA9 \xE2\x80\x93", "Caf\xE9 \x96");
+    // A byte-order mark inside the file is text: a sound called "\uFEFF~" is no section end.
+    doc.soundPaths[2] =
+        QStringList{QString(QChar(0xFEFF)) + QLatin1Char('~'), QStringLiteral("/s/after.wav")};
+    const auto marked = readPlaylist(writePlaylist(doc));
+    ASSERT_EQ(marked.status, ReadStatus::Complete);
+    EXPECT_EQ(marked.document.soundPaths[2], doc.soundPaths[2]);
+
     const auto old = readPlaylist(lfOnly);
     ASSERT_EQ(old.status, ReadStatus::Complete);
     EXPECT_EQ(old.document.presets.at(0).name, QStringLiteral("Café – Szene 1"));
