@@ -503,7 +503,6 @@ Handle AudioLib::Impl::createStream(const QString& path, std::uint32_t streamFla
     s->outR = outR;
     s->singleSpeaker = single;
     s->decoder = std::move(decoder);
-    s->decodeBuf = std::make_unique<float[]>(static_cast<std::size_t>(kDecodeChunk) * f.channels);
     s->loop.store((streamFlags & flags::Loop) != 0);
     Voice& v = s->voice;
     int srcError = 0;

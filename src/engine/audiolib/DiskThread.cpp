@@ -48,19 +48,23 @@ void fillFeed(Stream& s, std::size_t target) {
                 return;
             continue;
         }
-        const auto n = static_cast<std::int64_t>(std::min(
-            {writable, static_cast<std::size_t>(kDecodeChunk), static_cast<std::size_t>(toEnd)}));
+        // Decode straight into the ring: no copy on the way.
+        std::size_t span = std::min<std::size_t>(kDecodeChunk, static_cast<std::size_t>(toEnd));
+        float* into = f->ring.writeSpan(&span);
         std::int64_t got = 0;
         if (!f->decoderDry) {
-            got = s.decoder->read(s.decodeBuf.get(), n);
+            got = s.decoder->read(into, static_cast<std::int64_t>(span));
             if (got <= 0) {
                 f->decoderDry = true; // truncated: silence up to the promised length
                 got = 0;
             }
         }
-        const std::size_t written =
-            got > 0 ? f->ring.write(s.decodeBuf.get(), static_cast<std::size_t>(got))
-                    : f->ring.writeSilence(static_cast<std::size_t>(n));
+        if (got == 0) {
+            std::fill(into, into + span * static_cast<std::size_t>(s.channels), 0.0f);
+            got = static_cast<std::int64_t>(span);
+        }
+        const auto written = static_cast<std::size_t>(got);
+        f->ring.commitWrite(written);
         f->decodePos += static_cast<std::int64_t>(written);
     }
 }
@@ -101,9 +105,28 @@ void DiskThread::wake() {
 void DiskThread::run() {
     std::unique_lock lock(mutex_);
     while (!quit_) {
+        // Round robin in small steps, so no stream waits behind another's whole buffer and
+        // the UI thread (pre-buffering, the offline device topping up) is never held long.
+        // A stream the UI thread is working on is skipped this round.
+        bool busy = false;
         for (Stream* s : streams_) {
-            std::lock_guard streamLock(s->diskMutex);
-            fillFeed(*s, SIZE_MAX);
+            std::unique_lock streamLock(s->diskMutex, std::try_to_lock);
+            if (!streamLock.owns_lock())
+                continue;
+            Feed* f = s->diskFeed;
+            if (f == nullptr)
+                continue;
+            const std::size_t before = f->ring.writable();
+            const std::size_t buffered = f->ring.capacity() - before;
+            fillFeed(*s, buffered + 4 * kDecodeChunk);
+            busy = busy || f->ring.writable() < before;
+        }
+        if (busy) {
+            // More to do: let add() and remove() in, then go on without sleeping.
+            lock.unlock();
+            std::this_thread::yield();
+            lock.lock();
+            continue;
         }
         // A few milliseconds keeps half a second of buffer far ahead of any device period.
         wake_.wait_for(lock, std::chrono::milliseconds(5), [this] { return quit_ || woken_; });

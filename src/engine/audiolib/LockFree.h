@@ -111,6 +111,31 @@ public:
         return frames;
     }
 
+    // Writer, without a copy: the contiguous free space at the write position (at most
+    // `frames` frames), to be filled and then published with commitWrite().
+    float* writeSpan(std::size_t* frames) {
+        const std::uint64_t w = written_.load(std::memory_order_relaxed);
+        const std::size_t start = w % frames_;
+        *frames = std::min({*frames, writable(), frames_ - start});
+        return data_.get() + start * static_cast<std::size_t>(channels_);
+    }
+    void commitWrite(std::size_t frames) {
+        written_.store(written_.load(std::memory_order_relaxed) + frames,
+                       std::memory_order_release);
+    }
+
+    // Reader, without a copy: the contiguous readable frames at the read position (at most
+    // `frames`). They stay the reader's until commitRead() hands them back.
+    const float* readSpan(std::size_t* frames) {
+        const std::uint64_t r = read_.load(std::memory_order_relaxed);
+        const std::size_t start = r % frames_;
+        *frames = std::min({*frames, readable(), frames_ - start});
+        return data_.get() + start * static_cast<std::size_t>(channels_);
+    }
+    void commitRead(std::size_t frames) {
+        read_.store(read_.load(std::memory_order_relaxed) + frames, std::memory_order_release);
+    }
+
     // Reader.
     std::size_t readable() const {
         return static_cast<std::size_t>(written_.load(std::memory_order_acquire) -

@@ -322,29 +322,19 @@ void Mixer::renderVoice(Stream& s, float* out, int frames) noexcept {
             src_reset(v.src);
             src_set_ratio(v.src, rate_ / v.freq);
         }
+        // The direct path hands out the feed's own memory; it is given back after mixing.
+        const float* data = v.work.get();
         const int got = v.resampling ? pullResampled(s, frames - produced, produced)
-                                     : pullDirect(s, frames - produced, produced);
+                                     : pullDirect(s, frames - produced, produced, &data);
         if (got <= 0) {
             if (v.playing)
                 underruns.fetch_add(1, std::memory_order_relaxed);
             break;
         }
-        const float* data = v.work.get();
-        float pl = v.peakL, pr = v.peakR;
-        if (s.channels == 1) {
-            for (int j = 0; j < got; ++j)
-                pl = std::max(pl, std::fabs(data[j]));
-            pr = pl;
-        } else {
-            const int ch = s.channels;
-            for (int j = 0; j < got; ++j) {
-                pl = std::max(pl, std::fabs(data[j * ch]));
-                pr = std::max(pr, std::fabs(data[j * ch + 1]));
-            }
-        }
-        v.peakL = pl;
-        v.peakR = pr;
+        measure(v, s.channels, data, got);
         mixInto(s, out, data, got, produced);
+        if (!v.resampling)
+            v.feed->ring.commitRead(static_cast<std::size_t>(got));
         produced += got;
     }
 }
@@ -366,7 +356,7 @@ bool Mixer::boundary(Stream& s, int offset, std::int64_t* target) noexcept {
     return false;
 }
 
-int Mixer::pullDirect(Stream& s, int want, int offset) noexcept {
+int Mixer::pullDirect(Stream& s, int want, int offset, const float** data) noexcept {
     Voice& v = s.voice;
     for (;;) {
         const std::int64_t toEnd = s.length - v.pos;
@@ -377,13 +367,13 @@ int Mixer::pullDirect(Stream& s, int want, int offset) noexcept {
             v.pos = target;
             continue;
         }
-        const std::size_t k =
-            std::min({static_cast<std::size_t>(want), static_cast<std::size_t>(toEnd),
-                      v.feed->ring.readable(), static_cast<std::size_t>(kBlockFrames)});
+        std::size_t k = std::min({static_cast<std::size_t>(want), static_cast<std::size_t>(toEnd),
+                                  static_cast<std::size_t>(kBlockFrames)});
+        *data = v.feed->ring.readSpan(&k);
         if (k == 0)
             return 0;
-        v.feed->ring.read(v.work.get(), k);
-        // Effects hook: the chain runs here on the stream's own data (pass-through for now).
+        // Effects hook: the chain runs here, in place, on the stream's own data (pass-through
+        // for now). The span is the callback's until renderVoice commits it.
         v.pos += static_cast<std::int64_t>(k);
         return static_cast<int>(k);
     }
@@ -481,6 +471,27 @@ int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
     return gen;
 }
 
+void Mixer::measure(Voice& v, int channels, const float* data, int frames) noexcept {
+    // Written as plain compares so the compiler turns them into vector max instructions.
+    float pl = v.peakL, pr = v.peakR;
+    if (channels == 1) {
+        for (int j = 0; j < frames; ++j) {
+            const float a = std::fabs(data[j]);
+            pl = a > pl ? a : pl;
+        }
+        pr = pl;
+    } else {
+        for (int j = 0; j < frames; ++j) {
+            const float a = std::fabs(data[j * channels]);
+            const float b = std::fabs(data[j * channels + 1]);
+            pl = a > pl ? a : pl;
+            pr = b > pr ? b : pr;
+        }
+    }
+    v.peakL = pl;
+    v.peakR = pr;
+}
+
 void Mixer::mixInto(Stream& s, float* out, const float* data, int frames, int offset) noexcept {
     const Voice& v = s.voice;
     const int devCh = channels_;
@@ -502,6 +513,13 @@ void Mixer::mixInto(Stream& s, float* out, const float* data, int frames, int of
                 o[j * devCh + outL] += x * pl;
             if (outR >= 0 && !s.singleSpeaker)
                 o[j * devCh + outR] += x * pr;
+        }
+    } else if (s.channels == 2 && gains == nullptr && devCh == 2 && outL == 0 && outR == 1) {
+        // The common case, kept simple enough to vectorise.
+        const float gl = g * pl, gr = g * pr;
+        for (int j = 0; j < frames; ++j) {
+            o[2 * j] += data[2 * j] * gl;
+            o[2 * j + 1] += data[2 * j + 1] * gr;
         }
     } else if (s.channels == 2) {
         for (int j = 0; j < frames; ++j) {

@@ -93,13 +93,14 @@ private:
     void apply(const Command& c) noexcept;
     void renderBlock(float* out, int frames) noexcept;
     void renderVoice(Stream& s, float* out, int frames) noexcept;
-    int pullDirect(Stream& s, int want, int offset) noexcept;
+    int pullDirect(Stream& s, int want, int offset, const float** data) noexcept;
     int pullResampled(Stream& s, int want, int offset) noexcept;
     bool boundary(Stream& s, int offset, std::int64_t* target) noexcept;
     void fire(Stream& s, std::uint32_t kind, int offset) noexcept;
     void endVoice(Stream& s) noexcept;
     void retire(Retired r) noexcept;
     void mixInto(Stream& s, float* out, const float* data, int frames, int offset) noexcept;
+    void measure(Voice& v, int channels, const float* data, int frames) noexcept;
 
     int rate_ = 48000;
     int channels_ = 2;

@@ -110,7 +110,6 @@ struct Stream {
     std::mutex diskMutex;
     std::unique_ptr<engine::Decoder> decoder;
     Feed* diskFeed = nullptr;
-    std::unique_ptr<float[]> decodeBuf; // kDecodeChunk * channels
 
     // UI -> disk thread and callback. Relaxed is enough: each is a single value read
     // whole, and nothing else is published through it.

@@ -1,0 +1,199 @@
+// bench_engine_realtime: prints
+// - GO latency on the offline device: frames between a channelPlay call and the first
+//   non-zero sample the device receives (target: at most one period), for PLAY issued
+//   at various points of the device's period;
+// - GO latency on JACK (when a server runs): device frames from the call to the period
+//   that starts the sound, plus the device's own output latency;
+// - CPU load of 32 stereo channels playing on JACK (files at 44.1 kHz, so every channel
+//   is also rate-converted to the server's 48 kHz), as the engine reports it.
+// Run scripts/services/jack.start first for the JACK figures. UI thread only.
+#include "engine/audiolib/AudioLib.h"
+#include "engine/audiolib/DeviceBackend.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <numeric>
+#include <vector>
+
+using namespace kalvor::audio;
+
+namespace {
+
+void put32(std::FILE* f, std::uint32_t v) {
+    std::fwrite(&v, 4, 1, f);
+}
+void put16(std::FILE* f, std::uint16_t v) {
+    std::fwrite(&v, 2, 1, f);
+}
+
+// A 16-bit stereo WAV of a tone that is not zero from its first sample on.
+QString writeTone(const QString& path, int rate, double seconds, double hz) {
+    const auto frames = static_cast<std::uint32_t>(rate * seconds);
+    std::FILE* f = std::fopen(QFile::encodeName(path).constData(), "wb");
+    std::fwrite("RIFF", 1, 4, f);
+    put32(f, 36 + frames * 4);
+    std::fwrite("WAVEfmt ", 1, 8, f);
+    put32(f, 16);
+    put16(f, 1);
+    put16(f, 2);
+    put32(f, static_cast<std::uint32_t>(rate));
+    put32(f, static_cast<std::uint32_t>(rate * 4));
+    put16(f, 4);
+    put16(f, 16);
+    std::fwrite("data", 1, 4, f);
+    put32(f, frames * 4);
+    for (std::uint32_t i = 0; i < frames; ++i) {
+        const auto s = static_cast<std::int16_t>(8000 * std::cos(2 * M_PI * hz * i / rate));
+        std::fwrite(&s, 2, 1, f);
+        std::fwrite(&s, 2, 1, f);
+    }
+    std::fclose(f);
+    return path;
+}
+
+template <typename Done> void pump(Done done, int limitMs) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < limitMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+}
+
+void offlineLatency(const QString& tone) {
+    AudioLibOptions options;
+    options.backend = makeOfflineBackend(48000, 2);
+    AudioLib lib(options);
+    lib.init(1, 48000, 0, nullptr);
+    const int period = 1024; // the offline device's period
+    std::vector<float> block(std::size_t(period) * 2);
+    std::printf("GO latency, offline device (period %d frames):\n", period);
+    for (int lead : {0, 100, 1000}) {
+        const Handle h = lib.streamCreateFile(tone, 0);
+        lib.channelPreBuf(h, 500);
+        // Run the device for a while, then PLAY `lead` frames into a block the caller is
+        // about to pull (the offline device's clock only moves when pulled).
+        for (int i = 0; i < 3; ++i)
+            lib.renderOffline(block.data(), period);
+        std::vector<float> lead0(std::size_t(std::max(lead, 1)) * 2);
+        if (lead > 0)
+            lib.renderOffline(lead0.data(), lead);
+        const std::int64_t called = lib.deviceFrame();
+        lib.channelPlay(h, true);
+        std::int64_t first = -1;
+        for (int i = 0; i < 4 && first < 0; ++i) {
+            const std::int64_t base = lib.deviceFrame();
+            lib.renderOffline(block.data(), period);
+            for (int j = 0; j < period; ++j)
+                if (block[std::size_t(j) * 2] != 0.0f) {
+                    first = base + j;
+                    break;
+                }
+        }
+        std::printf("  PLAY after %4d frames of a pull: first sample %lld frames later\n", lead,
+                    static_cast<long long>(first - called));
+        lib.streamFree(h);
+    }
+}
+
+void jackFigures(const QString& dir) {
+    AudioLibOptions options;
+    AudioLib lib(options);
+    int jack = 0;
+    for (int i = 1; lib.getDeviceDescription(i); ++i)
+        if (lib.getDeviceDescription(i)->driver == QLatin1String("jack"))
+            jack = i;
+    if (jack == 0 || !lib.init(jack, 44100, flags::Latency, nullptr)) {
+        std::printf("JACK: no server answers; start one with scripts/services/jack.start\n");
+        return;
+    }
+    DeviceInfo info;
+    lib.getInfo(info);
+    std::printf("JACK: %d Hz, output latency %d ms\n", info.sampleRate, info.latencyMs);
+    const QString tone48 = writeTone(dir + "/go48.wav", info.sampleRate, 2.0, 440.0);
+    // Device frames from the call to the period that starts the sound, and the wall time
+    // until that period has been mixed (busy-polled: the figure, not a sleep's grain).
+    std::vector<double> go, waitMs;
+    for (int i = 0; i < 20; ++i) {
+        const Handle h = lib.streamCreateFile(tone48, 0);
+        lib.channelPreBuf(h, 500);
+        pump([] { return false; }, 7 + i % 5); // PLAY at a different point of the period
+        QElapsedTimer wall;
+        const std::int64_t called = lib.deviceFrame();
+        wall.start();
+        lib.channelPlay(h, true);
+        while (lib.channelStartFrame(h) < 0 && wall.elapsed() < 2000) {
+        }
+        waitMs.push_back(wall.nsecsElapsed() / 1e6);
+        go.push_back(double(lib.channelStartFrame(h) - called));
+        lib.streamFree(h);
+    }
+    std::sort(go.begin(), go.end());
+    std::sort(waitMs.begin(), waitMs.end());
+    const double mean = std::accumulate(go.begin(), go.end(), 0.0) / go.size();
+    const double meanWait = std::accumulate(waitMs.begin(), waitMs.end(), 0.0) / waitMs.size();
+    std::printf("GO latency, JACK: the sound starts at the next period (min %.0f / mean %.1f / max "
+                "%.0f periods late), mixed %.2f ms (mean; max %.2f) after the call; with the "
+                "output latency %d ms about %.1f ms to the speaker\n",
+                go.front() / 256, mean / 256, go.back() / 256, meanWait, waitMs.back(),
+                info.latencyMs, meanWait + info.latencyMs);
+
+    // 32 channels, every one converted from 44.1 kHz.
+    std::vector<Handle> streams;
+    for (int i = 0; i < 32; ++i) {
+        const QString path =
+            writeTone(dir + QStringLiteral("/cpu%1.wav").arg(i), 44100, 12.0, 200.0 + 37 * i);
+        const Handle h = lib.streamCreateFile(path, 0);
+        lib.channelSetAttributes(h, -1, 90, (i * 37) % 201 - 100);
+        lib.channelPreBuf(h, 500);
+        streams.push_back(h);
+    }
+    lib.beginBatch();
+    for (Handle h : streams)
+        lib.channelPlay(h, true);
+    lib.endBatch();
+    pump([] { return false; }, 1000);
+    std::vector<float> cpu;
+    for (int i = 0; i < 40; ++i) {
+        pump([] { return false; }, 100);
+        cpu.push_back(lib.getCpu());
+    }
+    const std::int64_t under = lib.underruns();
+    std::sort(cpu.begin(), cpu.end());
+    std::printf("CPU, 32 stereo channels converted 44.1 -> %d kHz on JACK: median %.1f %%, max "
+                "%.1f %% of the period; underruns %lld\n",
+                info.sampleRate / 1000, cpu[cpu.size() / 2], cpu.back(),
+                static_cast<long long>(under));
+    for (Handle h : streams)
+        lib.channelSetAttributes(h, info.sampleRate, -1, -101); // no conversion
+    lib.beginBatch();
+    for (Handle h : streams)
+        lib.channelPlay(h, true);
+    lib.endBatch();
+    pump([] { return false; }, 1000);
+    cpu.clear();
+    for (int i = 0; i < 30; ++i) {
+        pump([] { return false; }, 100);
+        cpu.push_back(lib.getCpu());
+    }
+    std::sort(cpu.begin(), cpu.end());
+    std::printf("CPU, the same 32 channels sped up to play without conversion: median %.1f %%\n",
+                cpu[cpu.size() / 2]);
+    lib.free();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString tone = writeTone(dir.path() + "/go.wav", 48000, 1.0, 440.0);
+    offlineLatency(tone);
+    jackFigures(dir.path());
+    return 0;
+}
