@@ -166,6 +166,10 @@ struct AudioLib::Impl {
     // follows takes effect at the next period.
     bool startFeed(UiStream& u, std::int64_t frame, int preBufferMs) {
         Stream& s = *u.s;
+        // A stream that played to its end is stopped, whatever was commanded before; the
+        // new feed must not make it look as if it played on.
+        if (feedEnded(u) && u.state == ActiveState::Playing)
+            u.state = ActiveState::Stopped;
         auto* feed = new Feed(ringFrames(s), s.channels, frame);
         {
             std::lock_guard lock(s.diskMutex);

@@ -83,7 +83,10 @@ class FrameRing {
 public:
     FrameRing(std::size_t frames, int channels)
         : frames_(frames), channels_(channels),
-          data_(std::make_unique<float[]>(frames * static_cast<std::size_t>(channels))) {}
+          // Not zeroed: nothing is read before it is written, and zeroing would touch
+          // every page of every feed up front.
+          data_(std::make_unique_for_overwrite<float[]>(frames *
+                                                        static_cast<std::size_t>(channels))) {}
 
     std::size_t capacity() const { return frames_; }
     int channels() const { return channels_; }

@@ -472,24 +472,32 @@ int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
 }
 
 void Mixer::measure(Voice& v, int channels, const float* data, int frames) noexcept {
-    // Written as plain compares so the compiler turns them into vector max instructions.
-    float pl = v.peakL, pr = v.peakR;
+    // Peaks on the bit patterns: with the sign bit cleared, IEEE floats order like unsigned
+    // integers, and an integer max the compiler vectorises (a float one it may not).
+    std::uint32_t pl = 0, pr = 0;
+    std::memcpy(&pl, &v.peakL, 4);
+    std::memcpy(&pr, &v.peakR, 4);
+    const auto bits = [data](int i) {
+        std::uint32_t b;
+        std::memcpy(&b, data + i, 4);
+        return b & 0x7fffffffu;
+    };
     if (channels == 1) {
         for (int j = 0; j < frames; ++j) {
-            const float a = std::fabs(data[j]);
+            const std::uint32_t a = bits(j);
             pl = a > pl ? a : pl;
         }
         pr = pl;
     } else {
         for (int j = 0; j < frames; ++j) {
-            const float a = std::fabs(data[j * channels]);
-            const float b = std::fabs(data[j * channels + 1]);
+            const std::uint32_t a = bits(j * channels);
+            const std::uint32_t b = bits(j * channels + 1);
             pl = a > pl ? a : pl;
             pr = b > pr ? b : pr;
         }
     }
-    v.peakL = pl;
-    v.peakR = pr;
+    std::memcpy(&v.peakL, &pl, 4);
+    std::memcpy(&v.peakR, &pr, 4);
 }
 
 void Mixer::mixInto(Stream& s, float* out, const float* data, int frames, int offset) noexcept {

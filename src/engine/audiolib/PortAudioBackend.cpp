@@ -2,6 +2,7 @@
 // callback thread), which only hands the buffer to the mixer.
 #include "engine/audiolib/PortAudioBackend.h"
 
+#include <alsa/asoundlib.h>
 #include <portaudio.h>
 
 #include <QStringList>
@@ -12,6 +13,11 @@
 namespace kalvor::audio {
 
 namespace {
+
+// ALSA prints a line for every configured device it cannot open while PortAudio probes
+// them all (on a machine without a card, dozens at every scan). A device that does not
+// open is simply not listed, so those lines tell the operator nothing.
+void quietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
 // ALSA names that are views of the same hardware (or have no clock at all): listing them
 // would offer the operator the same card many times over, or a device that runs at 100 %
@@ -117,8 +123,10 @@ std::vector<BackendDevice> PortAudioBackend::enumerate() {
         Pa_Terminate();
         initialised_ = false;
     }
-    if (!initialised_)
+    if (!initialised_) {
+        snd_lib_error_set_handler(&quietAlsa);
         initialised_ = Pa_Initialize() == paNoError;
+    }
     std::vector<BackendDevice> hw, system, user, jack;
     if (!initialised_)
         return {};

@@ -96,6 +96,51 @@ TEST(AudioLibTransport, LoopWrapsToTheLoopStartAndFiresAtEveryWrap) {
     }
 }
 
+TEST(AudioLibTransport, LoopWithVariSpeedFiresAtEveryWrapOnTheDeviceClock) {
+    struct Case {
+        const char* what;
+        int freq;
+        std::int64_t loopStart;
+    };
+    const Case cases[] = {{"double speed", 88200, 0},
+                          {"double speed, loop start", 88200, 1000},
+                          {"two thirds speed, loop start", 29400, 2500}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Offline off;
+        const std::int64_t length = 5000;
+        const Handle h = off.lib->streamCreateFile(ramp(length), 0);
+        off.lib->channelSetSync(h, sync::End, 0, 1025, 1);
+        off.lib->channelSetAttributes(h, c.freq, -1, -101);
+        if (c.loopStart > 0)
+            off.lib->channelSetLoopStart(h, c.loopStart);
+        off.lib->channelSetFlags(h, flags::Loop);
+        off.lib->channelPlay(h, true);
+        const double ratio = 44100.0 / c.freq;
+        off.render(std::int64_t((length + 3 * (length - c.loopStart)) * ratio) + 200);
+        ASSERT_GE(off.window.messages.size(), 4u);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_NEAR(double(off.window.messages[std::size_t(i)].deviceFrame),
+                        (length + i * (length - c.loopStart)) * ratio, 1.0)
+                << "wrap " << i;
+        EXPECT_EQ(off.lib->channelIsActive(h), ActiveState::Playing);
+        EXPECT_EQ(off.lib->underruns(), 0);
+    }
+}
+
+TEST(AudioLibTransport, SeekingAFinishedStreamDoesNotMakeItPlay) {
+    Offline off;
+    const Handle h = off.lib->streamCreateFile(ramp(1000), 0);
+    off.lib->channelPlay(h, true);
+    off.render(2000);
+    ASSERT_EQ(off.lib->channelIsActive(h), ActiveState::Stopped);
+    ASSERT_TRUE(off.lib->channelSetPosition(h, 4 * 500));
+    EXPECT_EQ(off.lib->channelIsActive(h), ActiveState::Stopped);
+    off.lib->channelPlay(h, false);
+    const Render r = off.render(100);
+    EXPECT_EQ(r.at(0, 0), rampValue(500, 0)) << "resumes from the seek";
+}
+
 TEST(AudioLibTransport, PauseAndResumeContinueExactly) {
     Offline off;
     const Handle h = off.lib->streamCreateFile(ramp(20000), 0);
