@@ -88,6 +88,8 @@ public:
     }
 
     void setParameters(const void* params) final {
+        if (params == nullptr)
+            return;
         Params p;
         std::memcpy(static_cast<void*>(&p), params, sizeof(Params));
         setParameters(p);
@@ -97,7 +99,8 @@ public:
         mailbox_.publish(control_);
     }
     void getParameters(void* params) const final {
-        std::memcpy(params, static_cast<const void*>(&control_), sizeof(Params));
+        if (params != nullptr)
+            std::memcpy(params, static_cast<const void*>(&control_), sizeof(Params));
     }
     const Params& parameters() const { return control_; }
 

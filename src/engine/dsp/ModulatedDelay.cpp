@@ -66,6 +66,8 @@ void ModulatedDelay::clear() noexcept {
     lastWet_.fill(0.0f);
     write_ = 0;
     lfoPhase_ = 0.0;
+    segmentLeft_ = 0;
+    delayStep_.fill(0.0f);
     for (int ch = 0; ch < channels_; ++ch)
         delayNow_[ch] = delayAt(0.0, ch);
 }
@@ -80,18 +82,24 @@ template <int kChannels> void ModulatedDelay::run(float* interleaved, int frames
     double phase = lfoPhase_;
     std::array<float, kMaxChannels> delay = delayNow_;
     std::array<float, kMaxChannels> lastWet = lastWet_;
-    std::array<float, kMaxChannels> step{};
+    std::array<float, kMaxChannels> step = delayStep_;
+    int segmentLeft = segmentLeft_;
 
-    for (int start = 0; start < frames; start += kLfoInterval) {
-        const int count = std::min(kLfoInterval, frames - start);
-        // The LFO moves the delay by far less than a sample per frame, so it is evaluated
-        // every kLfoInterval frames and the delay ramps linearly in between. A changed
-        // delay or depth knob glides over the same ramp instead of clicking.
-        phase += lfoStep_ * count;
-        if (phase >= 1.0)
-            phase -= std::floor(phase);
-        for (int ch = 0; ch < channels; ++ch)
-            step[ch] = (delayAt(phase, ch) - delay[ch]) / static_cast<float>(count);
+    for (int start = 0; start < frames;) {
+        if (segmentLeft == 0) {
+            // The LFO moves the delay by far less than a sample per frame, so it is
+            // evaluated every kLfoInterval frames and the delay ramps linearly in between.
+            // The ramps run on across calls, so the sound does not depend on the period
+            // size; a changed delay or depth knob glides over the next ramp.
+            phase += lfoStep_ * kLfoInterval;
+            if (phase >= 1.0)
+                phase -= std::floor(phase);
+            for (int ch = 0; ch < channels; ++ch)
+                step[ch] = (delayAt(phase, ch) - delay[ch]) / static_cast<float>(kLfoInterval);
+            segmentLeft = kLfoInterval;
+        }
+        const int count = std::min(segmentLeft, frames - start);
+        segmentLeft -= count;
 
         float* block = interleaved + std::size_t(start) * channels;
         for (int i = 0; i < count; ++i) {
@@ -115,10 +123,13 @@ template <int kChannels> void ModulatedDelay::run(float* interleaved, int frames
             }
             write = (write + 1) & mask;
         }
+        start += count;
     }
     write_ = write;
     lfoPhase_ = phase;
     delayNow_ = delay;
+    delayStep_ = step;
+    segmentLeft_ = segmentLeft;
     lastWet_ = lastWet;
 }
 

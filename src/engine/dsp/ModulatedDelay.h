@@ -43,7 +43,9 @@ private:
     float maxDelay_ = 0.0f;  // frames the ring can hold behind the write position
     std::array<float, kMaxChannels> phaseOffset_{}; // cycles
     std::array<float, kMaxChannels> lastWet_{};
-    std::array<float, kMaxChannels> delayNow_{}; // frames, where each channel's ramp stands
+    std::array<float, kMaxChannels> delayNow_{};  // frames, where each channel's ramp stands
+    std::array<float, kMaxChannels> delayStep_{}; // frames per frame along the current ramp
+    int segmentLeft_ = 0;                         // frames until the next exact LFO value
 };
 
 } // namespace kalvor::engine::dsp

@@ -79,6 +79,28 @@ TEST(RealTime, ProcessAndResetNeverAllocate) {
     }
 }
 
+TEST(RealTime, SoundDoesNotDependOnThePeriodSize) {
+    // A device's period size (or the offline renderer's block) must not change what is
+    // heard: the state carried from one call to the next has to be complete.
+    for (EffectType type : kAllTypes) {
+        for (int channels : {1, 2, 6}) {
+            SCOPED_TRACE(testing::Message() << "type " << int(type) << ", " << channels << " ch");
+            std::vector<float> reference;
+            for (int period : {512, 1, 7, 16, 257, 4096}) {
+                std::unique_ptr<Effect> effect = createEffect(type);
+                setSomething(*effect, 1);
+                ASSERT_TRUE(effect->prepare(44100, channels));
+                std::vector<float> sound = test::noise(44100, channels, 0.3);
+                test::runBlocks(*effect, sound, channels, period);
+                if (reference.empty())
+                    reference = sound;
+                else
+                    EXPECT_EQ(sound, reference) << "period " << period;
+            }
+        }
+    }
+}
+
 TEST(RealTime, TailsFadeToZeroWithoutDenormals) {
     for (EffectType type : kAllTypes) {
         SCOPED_TRACE(testing::Message() << "type " << int(type));
