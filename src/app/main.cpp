@@ -10,6 +10,8 @@
 #include "core/ui/QtDialogs.h"
 #include "core/ui/SystemMessagesWindow.h"
 #include "core/ui/WelcomeWindow.h"
+#include "engine/audiolib/AudioLib.h"
+#include "engine/kae/Kae.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -45,7 +47,29 @@ int main(int argc, char** argv) {
     auto messages = std::make_unique<SystemMessagesWindow>();
     std::unique_ptr<PlaceholderMainWindow> mainWindow;
 
+    // The audio engine is made when start-up first asks for a device, after the instance
+    // check, so a second instance never opens the sound system.
+    std::unique_ptr<audio::AudioLib> audioLib;
+    std::unique_ptr<engine::KaeEngine> kae;
+    const auto ensureEngine = [&] {
+        if (!kae) {
+            audioLib = std::make_unique<audio::AudioLib>();
+            kae = std::make_unique<engine::KaeEngine>(*audioLib, store, settings);
+        }
+    };
+
     StartupHooks& up = lifecycle.startupHooks();
+    // The null output is always listed, so a machine without a sound card goes on to the
+    // engine's "emulated devices" path instead of ending here.
+    up.soundDevicePresent = [&] {
+        ensureEngine();
+        return KAE__SoundDevicePresent();
+    };
+    up.initAudioEngine = [&] {
+        ensureEngine();
+        return KAE__Init();
+    };
+    up.choosePreviewOutput = [&] { ChoosePreviewOutput(); };
     up.showWelcome = [&](const QString& version, const QString& note, const QString& os) {
         welcome->setLines(version, note, os);
         welcome->show();
@@ -69,6 +93,8 @@ int main(int argc, char** argv) {
     };
 
     ShutdownHooks& down = lifecycle.shutdownHooks();
+    // The closing order waits its 1000 ms itself right after this hook.
+    down.freeAudioEngine = [&] { KAE__Shutdown(false); };
     down.unloadWindows = [&] { messages->close(); };
 
     switch (lifecycle.Main(app.arguments())) {

@@ -2,8 +2,10 @@
 //   kalvor-tool settings [--file PATH]   every effective setting, and where it comes from
 //   kalvor-tool info SHOW.kal [--json]   what a show file holds, missing sounds
 //   kalvor-tool convert IN.kal OUT.kal   any playlist format to format 17
+//   kalvor-tool play SOUND... -o OUT.wav  sound files through the engine into a WAV file
 #include "cli/ConvertCommand.h"
 #include "cli/InfoCommand.h"
+#include "cli/PlayCommand.h"
 #include "cli/SettingsCommand.h"
 
 #include <QCoreApplication>
@@ -21,7 +23,10 @@ void usage() {
                "  info SHOW.kal [--json]   format, presets, selected sounds and settings per\n"
                "                           channel, missing sounds\n"
                "  convert IN.kal OUT.kal [--force]\n"
-               "                           read a playlist of any format, write format 17\n",
+               "                           read a playlist of any format, write format 17\n"
+               "  play SOUND... -o OUT.wav [--volume N] [--pan N] [--varispeed N] [--start F]\n"
+               "       [--fade-in MS] [--fade-out MS] [--length S] ...\n"
+               "                           render through the engine into a WAV file\n",
                stderr);
 }
 
@@ -43,6 +48,8 @@ int main(int argc, char** argv) {
         return kalvor::cli::runInfo(rest);
     if (command == QLatin1String("convert"))
         return kalvor::cli::runConvert(rest);
+    if (command == QLatin1String("play"))
+        return kalvor::cli::runPlay(rest);
     if (command == QLatin1String("-h") || command == QLatin1String("--help") ||
         command == QLatin1String("help")) {
         usage();
