@@ -19,10 +19,8 @@
 
 #include <QString>
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 namespace kalvor::audio {

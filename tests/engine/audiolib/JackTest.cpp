@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TestEnvironment.h"
+
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 
 #include <cstdlib>
@@ -72,6 +75,43 @@ TEST(AudioLibJack, EndMessageComesAtTheJackFrameWhereTheSoundEnds) {
         EXPECT_EQ(lib.underruns(), 0);
         lib.streamFree(h);
     }
+    EXPECT_TRUE(lib.free());
+}
+
+// Two ALSA devices of the test's own HOME, each on its own pair of JACK ports: listed once
+// each, as stereo (a plug device claims 128 channels), after the system device and before
+// JACK; ALSA's many views of the same hardware are not listed; the null output is last.
+TEST(AudioLibJack, DeviceListOffersWhatAUserCanRouteTo) {
+    kalvor::test::writeFile(
+        QDir::homePath() + QStringLiteral("/.asoundrc"),
+        "pcm.spkA { type plug slave.pcm { type jack playback_ports { 0 system:playback_1 1 "
+        "system:playback_2 } } hint.description \"Speakers A (JACK 1/2)\" }\n"
+        "pcm.spkB { type plug slave.pcm { type jack playback_ports { 0 system:playback_3 1 "
+        "system:playback_4 } } hint.description \"Speakers B (JACK 3/4)\" }\n");
+    AudioLibOptions options;
+    AudioLib lib(options);
+    lib.rescanDevices(); // the first scan of this process may predate the file
+    if (findJack(lib) == 0)
+        GTEST_SKIP() << "no JACK server answers (start one with scripts/services/jack.start)";
+    QStringList names;
+    for (int i = 1; lib.getDeviceDescription(i); ++i)
+        names << lib.getDeviceDescription(i)->name;
+    SCOPED_TRACE(names.join(QStringLiteral(", ")).toStdString());
+    ASSERT_TRUE(names.contains(QStringLiteral("spkA")));
+    ASSERT_TRUE(names.contains(QStringLiteral("spkB")));
+    EXPECT_LT(names.indexOf(QStringLiteral("spkB")), names.indexOf(QStringLiteral("JACK")));
+    EXPECT_EQ(names.last(), QStringLiteral("Null output (emulated)"));
+    for (const char* alias : {"sysdefault", "dmix", "front", "surround51", "null", "jack"})
+        EXPECT_FALSE(names.contains(QString::fromLatin1(alias))) << alias;
+    EXPECT_EQ(names.count(QStringLiteral("spkA")), 1);
+    const int a = int(names.indexOf(QStringLiteral("spkA"))) + 1;
+    EXPECT_EQ(lib.getDeviceDescription(a)->outputChannels, 2);
+    // It opens, and runs on the server's clock.
+    MessageWindow window;
+    ASSERT_TRUE(lib.init(a, 48000, 0, &window));
+    const std::int64_t from = lib.deviceFrame();
+    waitFor([&] { return lib.deviceFrame() > from + 4800; });
+    EXPECT_GT(lib.deviceFrame(), from + 4800);
     EXPECT_TRUE(lib.free());
 }
 
