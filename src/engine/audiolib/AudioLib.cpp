@@ -239,6 +239,7 @@ struct AudioLib::Impl {
             freeStream(h);
         if (dev.out)
             dev.out->stop();
+        dev.mixer->commands.publish(); // a batch left open must not strand its commands
         dev.mixer->drainStopped();
         drain(dev);
         dev.out.reset();

@@ -195,6 +195,8 @@ public:
     // -1, -1, -101 leave frequency, volume, pan unchanged.
     bool channelSetAttributes(Handle stream, int freq, int volume, int pan);
     bool channelGetAttributes(Handle stream, int* freq, int* volume, int* pan) const;
+    // Only the volume slides (on the device clock, playing or not); a frequency or pan
+    // given here is set at once.
     bool channelSlideAttributes(Handle stream, int freq, int volume, int pan, int ms);
     std::uint32_t channelIsSliding(Handle stream) const; // 2 while the volume slides
 
@@ -220,7 +222,9 @@ public:
 
     // Offline device only: mixes `frames` frames into `out` (interleaved, device channels)
     // deterministically, then delivers the sync messages raised in that block before
-    // returning. False when the current device is not an offline one.
+    // returning. False when the current device is not an offline one. Any caller-driven
+    // device (makeOfflineBackend, a ScriptedBackend) counts as offline; it runs in periods
+    // of at most 1024 frames, and commands given between two calls take effect at the next.
     bool renderOffline(float* out, int frames);
 
     // Frames the current device has played so far (its own clock), and the device frame
