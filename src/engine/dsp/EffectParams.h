@@ -89,7 +89,7 @@ inline constexpr ParamRange kFlangerDelay{0.0f, 4.0f};
 
 // Clamp every field into its range. Show files hold zeros for effects that were never set
 // (a cleared preset), and older files may hold anything; an effect must never run on a
-// value outside its range. NaN counts as the low end of the range.
+// value outside its range. A NaN becomes the field's default.
 DsfxParamEq clamped(const DsfxParamEq& p);
 DsfxWavesReverb clamped(const DsfxWavesReverb& p);
 DsfxEcho clamped(const DsfxEcho& p);

@@ -76,8 +76,8 @@ TEST(Parameters, OutOfRangeAndClearedValuesAreClampedAndNeverBlowUp) {
          bytesOf(DsfxParamEq{16000.0f, 36.0f, 15.0f})},
         {"EQ negative", EffectType::ParamEq, bytesOf(filled<DsfxParamEq>(-kHuge, 0)),
          bytesOf(DsfxParamEq{80.0f, 1.0f, -15.0f})},
-        {"EQ NaN", EffectType::ParamEq, bytesOf(filled<DsfxParamEq>(kNaN, 0)),
-         bytesOf(DsfxParamEq{80.0f, 1.0f, -15.0f})},
+        {"EQ NaN: the defaults", EffectType::ParamEq, bytesOf(filled<DsfxParamEq>(kNaN, 0)),
+         bytesOf(DsfxParamEq{8000.0f, 12.0f, 0.0f})},
         {"reverb zeros", EffectType::WavesReverb, bytesOf(filled<DsfxWavesReverb>(0.0f, 0)),
          bytesOf(DsfxWavesReverb{0.0f, 0.0f, 0.001f, 0.001f})},
         {"reverb huge", EffectType::WavesReverb, bytesOf(filled<DsfxWavesReverb>(kHuge, 0)),
@@ -90,7 +90,10 @@ TEST(Parameters, OutOfRangeAndClearedValuesAreClampedAndNeverBlowUp) {
          bytesOf(filled<DsfxEcho>(kHuge, -1)),
          bytesOf(DsfxEcho{100.0f, 100.0f, 2000.0f, 2000.0f, 1})},
         {"echo NaN", EffectType::Echo, bytesOf(filled<DsfxEcho>(kNaN, 7)),
-         bytesOf(DsfxEcho{0.0f, 0.0f, 1.0f, 1.0f, 1})},
+         bytesOf(DsfxEcho{50.0f, 50.0f, 500.0f, 500.0f, 1})},
+        {"reverb NaN: never a silenced input", EffectType::WavesReverb,
+         bytesOf(filled<DsfxWavesReverb>(kNaN, 0)),
+         bytesOf(DsfxWavesReverb{0.0f, 0.0f, 1000.0f, 0.001f})},
         {"chorus zeros", EffectType::Chorus, bytesOf(filled<DsfxChorus>(0.0f, 0)),
          bytesOf(chorusOf(0.0f, 0.0f, 0.0f, 0.0f, 0, 0.0f, 0))},
         {"chorus huge", EffectType::Chorus, bytesOf(filled<DsfxChorus>(kHuge, 99)),
@@ -102,7 +105,7 @@ TEST(Parameters, OutOfRangeAndClearedValuesAreClampedAndNeverBlowUp) {
         {"flanger huge", EffectType::Flanger, bytesOf(filled<DsfxFlanger>(kHuge, 99)),
          bytesOf(flangerOf(100.0f, 100.0f, 99.0f, 10.0f, 1, 4.0f, 4))},
         {"flanger NaN", EffectType::Flanger, bytesOf(filled<DsfxFlanger>(kNaN, 3)),
-         bytesOf(flangerOf(0.0f, 0.0f, -99.0f, 0.0f, 1, 0.0f, 3))},
+         bytesOf(flangerOf(50.0f, 100.0f, -50.0f, 0.25f, 1, 2.0f, 3))},
     };
     for (const ClampCase& c : cases) {
         SCOPED_TRACE(c.name);
