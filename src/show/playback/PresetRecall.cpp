@@ -1,0 +1,128 @@
+#include "show/playback/PresetRecall.h"
+
+#include "core/Dialogs.h"
+#include "core/Settings.h"
+#include "core/ShowStore.h"
+#include "core/SystemMessages.h"
+#include "engine/kae/Kae.h"
+#include "show/playback/ChannelPlayback.h"
+#include "show/playback/PlaybackTexts.h"
+#include "show/playback/SoundSelection.h"
+#include "show/presets/PresetCopy.h"
+#include "show/presets/PresetEditor.h"
+#include "show/presets/PresetTexts.h"
+
+namespace kalvor {
+
+PresetRecall::PresetRecall(ShowStore& store, Settings& settings, PresetEditor& editor,
+                           ChannelPlayback& playback, SoundSelection& selection, QObject* parent)
+    : QObject(parent), store_(store), settings_(settings), editor_(editor), playback_(playback),
+      selection_(selection) {}
+
+void PresetRecall::recallChannel(int ch, int slot) {
+    const PresetChannel& stored =
+        store_.presets().slot(slot).channels[static_cast<std::size_t>(ch)];
+    restoreChannelState(stored, store_, ch);
+
+    // The stored output as this machine has it now (or the first output, reported).
+    const engine::OutputDevice output =
+        FindPresetOutput(ch, stored.outputName, stored.deviceNumber);
+    Channel& c = store_.channel(ch);
+    c.outputName = output.name;
+    c.deviceNumber = output.number;
+    if (auto* e = engine::currentEngine())
+        e->slot(ch).speakers = output.speakers;
+
+    // Loading the sound (again, so it opens on the output just chosen) applies volume,
+    // pan, speed and effects from the restored record.
+    const int count = static_cast<int>(store_.soundList(ch).size());
+    if (stored.selectedSound >= 0 && stored.selectedSound < count) {
+        selection_.select(ch, stored.selectedSound);
+    } else {
+        // A stale index must not leave the previous preset's sound ready to play.
+        store_.controls(ch).selectedSound = -1;
+        store_.announceSoundList(ch);
+        selection_.unload(ch);
+    }
+    // The load resets the start offset; the preset's own comes back now.
+    store_.assignments(ch).startOffset = stored.startOffset;
+    if (stored.startOffset > 0 && playback_.soundReady(ch))
+        KAE__Channel_SetPositionInSamples(ch, stored.startOffset);
+    store_.announceChannel(ch);
+    Q_EMIT channelRecalled(ch);
+}
+
+void PresetRecall::RecallPreset() {
+    PresetMemory& memory = store_.presets();
+    const int n = memory.selected();
+    if (busy_ || n < 0 || n >= memory.count())
+        return;
+    busy_ = true;
+    const bool ignoreAutostart = ignoreAutostartOnce_;
+    ignoreAutostartOnce_ = false;
+
+    Q_EMIT recallStarted(n);
+    AddDebugMessage(txt(texts::RecallingPreset));
+    dialogs().showWait(txt(texts::LoadingPreset));
+
+    playback_.stopAllForRecall();
+    selection_.setRecallRunning(true);
+    for (int ch = 0; ch < kChannelCount; ++ch) {
+        recallChannel(ch, n);
+        dialogs().setWaitProgress((ch + 1) * 100 / kChannelCount);
+    }
+    selection_.setRecallRunning(false);
+    memory.setCurrent(n);
+
+    // Every channel is complete before any starts; the autostarts then go out together,
+    // each pressed at most once (a group member already started by another is left alone).
+    if (!ignoreAutostart) {
+        if (auto* e = engine::currentEngine())
+            e->lib().beginBatch();
+        for (int ch = 0; ch < kChannelCount; ++ch) {
+            if (store_.controls(ch).autostart == 1 && !KAE__Channel_IsPlaying(ch))
+                playback_.PlayButtonDown(ch);
+        }
+        if (auto* e = engine::currentEngine())
+            e->lib().endBatch();
+    }
+
+    store_.announcePresets();
+    busy_ = false;
+    Q_EMIT statusText(txt(texts::StatusPreset) + memory.names().at(n) + QStringLiteral("   "));
+    waits().wait(250);
+    dialogs().hideWait();
+    Q_EMIT recallFinished(n);
+}
+
+void PresetRecall::SelectPreset(int index, PresetModifiers modifiers) {
+    PresetMemory& memory = store_.presets();
+    if (busy_ || index < 0 || index >= memory.count())
+        return;
+    if (!modifiers.ctrl)
+        editor_.AutoStore();
+    memory.setSelected(index);
+    ignoreAutostartOnce_ = modifiers.shift;
+    RecallPreset();
+}
+
+void PresetRecall::NextPreset(PresetModifiers modifiers) {
+    const PresetMemory& memory = store_.presets();
+    if (busy_ || memory.selected() + 1 >= memory.count())
+        return;
+    SelectPreset(memory.selected() + 1, modifiers);
+}
+
+void PresetRecall::PreviousPreset(PresetModifiers modifiers) {
+    const PresetMemory& memory = store_.presets();
+    if (busy_ || memory.selected() <= 0)
+        return;
+    SelectPreset(memory.selected() - 1, modifiers);
+}
+
+void PresetRecall::RecallButton(bool shift) {
+    ignoreAutostartOnce_ = shift;
+    RecallPreset();
+}
+
+} // namespace kalvor

@@ -1,0 +1,98 @@
+#include "show/playback/ShowLayer.h"
+
+#include "core/RecentPlaylists.h"
+#include "core/ShowStore.h"
+#include "engine/kae/Kae.h"
+#include "engine/kae/KaeMessageDispatcher.h"
+#include "show/presets/PresetTexts.h"
+
+namespace kalvor {
+
+ShowLayer::ShowLayer(ShowStore& store, Settings& settings, RecentPlaylists* recent, QObject* parent)
+    : QObject(parent), store_(store), settings_(settings), recent_(recent),
+      presets_(store, settings), soundLists_(store, settings), playback_(store, settings),
+      selection_(store, settings, playback_),
+      recall_(store, settings, presets_, playback_, selection_),
+      playlists_(store, &settings, recent) {
+    // Removing or cutting a sound silences the channel without stepping its list on.
+    auto stopIfSounding = [this](int ch) {
+        if (KAE__Channel_IsPlaying(ch) || KAE__Channel_IsPaused(ch))
+            playback_.StopChannel(ch, StopCause::Reload);
+    };
+    SoundListHooks& lists = soundLists_.hooks();
+    lists.currentChanged = [this](int ch) {
+        selection_.handleCurrentChanged(ch);
+    };
+    lists.stopIfPlaying = stopIfSounding;
+    lists.clearChannel = [this](int ch) {
+        selection_.unload(ch);
+    };
+    lists.setStartOffset = [](int ch, int frames) {
+        KAE__Channel_SetPositionInSamples(ch, frames);
+    };
+
+    playback_.selectEntry = [this](int ch, int entry) {
+        selection_.select(ch, entry);
+    };
+
+    playlist::PlaylistLoadHooks& load = playlists_.hooks();
+    load.stopChannel = [this](int ch) {
+        playback_.StopChannel(ch, StopCause::Recall);
+    };
+    load.selectFirstPreset = [this] {
+        store_.presets().setSelected(0);
+    };
+    load.createNewPreset = [this] {
+        presets_.NewPreset();
+    };
+    load.recallFirstPreset = [this](bool ignoreAutostart) {
+        recall_.setIgnoreAutostartOnce(ignoreAutostart);
+        recall_.RecallPreset();
+    };
+    load.showPlaylistName = [this](const QString& text) {
+        Q_EMIT statusText(text);
+    };
+
+    connect(&presets_, &PresetEditor::statusText, this, &ShowLayer::statusText);
+    connect(&recall_, &PresetRecall::statusText, this, &ShowLayer::statusText);
+}
+
+void ShowLayer::connectEngine(engine::KaeMessageDispatcher& dispatcher) {
+    connect(&dispatcher, &engine::KaeMessageDispatcher::endOfSound, &playback_,
+            &ChannelPlayback::onEndOfSound);
+    connect(&dispatcher, &engine::KaeMessageDispatcher::fadeInFinished, &playback_,
+            &ChannelPlayback::onFadeInFinished);
+    connect(&dispatcher, &engine::KaeMessageDispatcher::fadeOutFinished, &playback_,
+            &ChannelPlayback::onFadeOutFinished);
+}
+
+playlist::LoadReport ShowLayer::LoadPlaylist(const QString& path) {
+    selection_.setPlaylistChanging(true);
+    const playlist::LoadReport report = playlists_.LoadPlaylist(path);
+    selection_.setPlaylistChanging(false);
+    return report;
+}
+
+void ShowLayer::NewPlaylist(bool clearPresets, bool clearSoundLists, bool clearPlaylists) {
+    if (clearPresets)
+        presets_.ClearPresetMemory();
+    if (clearSoundLists) {
+        for (int ch = 0; ch < kChannelCount; ++ch) {
+            selection_.unload(ch);
+            store_.soundList(ch).clear();
+            store_.controls(ch).selectedSound = -1;
+            store_.announceSoundList(ch);
+        }
+    }
+    if (clearPlaylists) {
+        if (recent_)
+            recent_->clear();
+        store_.setPlaylistPath(QString());
+    }
+    if (clearPresets && clearSoundLists && clearPlaylists)
+        Q_EMIT statusText(txt(texts::StatusPlaylist) + QStringLiteral("---   "));
+    if (store_.presets().count() == 0)
+        presets_.NewPreset();
+}
+
+} // namespace kalvor

@@ -1,0 +1,269 @@
+// PLAY in its modes, heard on the offline device: every case is judged by the samples
+// that come out, the way an operator judges it by ear.
+#include "ShowRig.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace kalvor;
+using namespace kalvor::test;
+
+namespace {
+
+enum class Expect { Silent, From, Continue };
+
+struct Step {
+    Expect expect;
+    std::int64_t frame = 0; // for From
+};
+
+struct ModeCase {
+    const char* label;
+    int restart, pause;
+    int startOffset;
+    std::vector<Step> steps; // each: press PLAY, render 100 ms, judge
+};
+
+} // namespace
+
+TEST(PlayModes, EachPressDoesWhatTheModesSay) {
+    const ModeCase cases[] = {
+        {"plain: start, stop, start again from the offset",
+         0,
+         0,
+         1000,
+         {{Expect::From, 1000}, {Expect::Silent}, {Expect::From, 1000}}},
+        {"pause mode: the third press continues where it paused",
+         0,
+         1,
+         0,
+         {{Expect::From, 0}, {Expect::Silent}, {Expect::Continue}}},
+        {"restart mode: back to the offset without a gap",
+         1,
+         0,
+         500,
+         {{Expect::From, 500}, {Expect::From, 500}, {Expect::From, 500}}},
+    };
+    for (const auto& c : cases) {
+        ShowRig rig;
+        rig.loadChannel(0, {rig.ramp(QStringLiteral("ramp"), 1.0)});
+        rig.store.controls(0).restartMode = static_cast<std::uint8_t>(c.restart);
+        rig.store.controls(0).pauseMode = static_cast<std::uint8_t>(c.pause);
+        rig.store.assignments(0).startOffset = c.startOffset;
+        std::int64_t lastHeard = -1;
+        for (std::size_t i = 0; i < c.steps.size(); ++i) {
+            rig.show->playback().PlayButtonDown(0);
+            const Block b = rig.renderMs(100);
+            const Step& s = c.steps[i];
+            if (s.expect == Expect::Silent) {
+                EXPECT_TRUE(b.silent()) << c.label << " step " << i;
+                continue;
+            }
+            ASSERT_FALSE(b.silent()) << c.label << " step " << i;
+            const std::int64_t first = rampFrame(b.left(0));
+            const std::int64_t expected = s.expect == Expect::From ? s.frame : lastHeard + 1;
+            EXPECT_EQ(first, expected) << c.label << " step " << i;
+            // Once started, every frame follows the one before: no gap, no repeat.
+            for (std::int64_t f = 1; f < b.frames(); ++f)
+                ASSERT_EQ(rampFrame(b.left(f)), (first + f) % 65536)
+                    << c.label << " step " << i << " frame " << f;
+            lastHeard = rampFrame(b.left(b.frames() - 1));
+        }
+    }
+}
+
+TEST(PlayModes, FadeOutRunsFourSegmentsThenStops) {
+    ShowRig rig;
+    rig.loadChannel(0, {rig.tone(QStringLiteral("tone"), 5.0)});
+    Channel& c = rig.store.channel(0);
+    c.fadeOut = {1000, true, 2};
+    auto& play = rig.show->playback();
+    play.PlayButtonDown(0);
+    const double full = rig.renderMs(100).peak(0);
+    ASSERT_GT(full, 0.4);
+    play.PlayButtonDown(0); // fade-out begins
+    // Curve 2 from volume 100: 80, 60, 40, 0; each block's loudest moment is its start.
+    const double startLevels[] = {100, 80, 60, 40};
+    for (int segment = 0; segment < 4; ++segment) {
+        const Block b = rig.renderMs(250);
+        const double expectedDb = startLevels[segment] - 100;
+        EXPECT_NEAR(20 * std::log10(b.peak(0) / full), expectedDb, 1.5) << "segment " << segment;
+    }
+    EXPECT_TRUE(rig.renderMs(100).silent());
+    EXPECT_FALSE(KAE__Channel_IsPlaying(0));
+    EXPECT_EQ(play.buttonColour(0), ButtonColour::Off);
+}
+
+TEST(PlayModes, APressDuringTheFadeStopsAtOnce) {
+    ShowRig rig;
+    rig.loadChannel(0, {rig.tone(QStringLiteral("tone"), 5.0)});
+    rig.store.channel(0).fadeOut = {1000, true, 2};
+    auto& play = rig.show->playback();
+    play.PlayButtonDown(0);
+    rig.renderMs(100);
+    play.PlayButtonDown(0);
+    rig.renderMs(100);
+    play.PlayButtonDown(0);
+    EXPECT_TRUE(rig.renderMs(50).silent());
+    EXPECT_FALSE(KAE__Channel_IsPlaying(0));
+}
+
+TEST(PlayModes, FadeOutWithRestartStartsTheSoundAgain) {
+    ShowRig rig;
+    rig.loadChannel(0, {rig.tone(QStringLiteral("tone"), 5.0)});
+    rig.store.channel(0).fadeOut = {400, true, 2};
+    rig.store.controls(0).restartMode = 1;
+    auto& play = rig.show->playback();
+    play.PlayButtonDown(0);
+    rig.renderMs(100);
+    play.PlayButtonDown(0);
+    for (int i = 0; i < 10; ++i)
+        rig.renderMs(50);
+    EXPECT_TRUE(KAE__Channel_IsPlaying(0));
+    EXPECT_GT(rig.renderMs(50).peak(0), 0.4) << "playing again at full level";
+}
+
+TEST(PlayModes, PlayGroupMembersStartInTheSameFrame) {
+    ShowRig rig;
+    rig.loadChannel(0, {rig.ramp(QStringLiteral("a"), 1.0)});
+    rig.loadChannel(1, {rig.ramp(QStringLiteral("b"), 1.0)});
+    rig.store.channel(0).pan = -100;
+    rig.store.channel(1).pan = 100;
+    rig.store.controls(0).playGroup = QStringLiteral("2");
+    rig.store.controls(1).playGroup = QStringLiteral("2");
+    rig.show->playback().PlayButtonDown(1); // either member starts both
+    const Block b = rig.renderMs(50);
+    ASSERT_FALSE(b.silent());
+    for (std::int64_t f = 0; f < b.frames(); ++f) {
+        // The right channel of the ramp runs 7919 frames ahead of the left one.
+        ASSERT_EQ(rampFrame(b.left(f)), (rampFrame(b.right(f)) - 7919 + 65536) % 65536) << f;
+    }
+}
+
+TEST(PlayModes, StopGroupEndsTheOthersWithTheirFadeOut) {
+    for (const bool fade : {false, true}) {
+        ShowRig rig;
+        rig.loadChannel(0, {rig.tone(QStringLiteral("a"), 5.0)});
+        rig.loadChannel(1, {rig.tone(QStringLiteral("b"), 5.0)});
+        rig.store.channel(0).pan = -100;
+        rig.store.channel(1).pan = 100;
+        rig.store.channel(0).fadeOut = {400, fade, 2};
+        rig.store.controls(0).stopGroup = QStringLiteral("1");
+        rig.store.controls(1).stopGroup = QStringLiteral("1");
+        auto& play = rig.show->playback();
+        play.PlayButtonDown(0);
+        rig.renderMs(100);
+        play.PlayButtonDown(1);
+        const Block next = rig.renderMs(50);
+        EXPECT_GT(next.peak(1), 0.4) << fade;
+        if (fade) {
+            EXPECT_GT(next.peak(0), 0.01) << "fading, not cut";
+            for (int i = 0; i < 10; ++i)
+                rig.renderMs(50);
+        }
+        EXPECT_TRUE(rig.renderMs(50).peak(0) < 1e-6) << fade;
+        EXPECT_FALSE(KAE__Channel_IsPlaying(0));
+    }
+}
+
+TEST(PlayModes, RightButtonStopsWithoutFadeAndHoldEndsOnRelease) {
+    ShowRig rig;
+    rig.loadChannel(0, {rig.tone(QStringLiteral("a"), 5.0)});
+    rig.store.channel(0).fadeOut = {1000, true, 2};
+    auto& play = rig.show->playback();
+    play.PlayButtonDown(0);
+    rig.renderMs(100);
+    play.PlayButtonDown(0, true);
+    EXPECT_TRUE(rig.renderMs(50).silent());
+
+    rig.store.channel(0).fadeOut.active = false;
+    rig.store.controls(0).holdMode = 1;
+    play.PlayButtonDown(0);
+    EXPECT_FALSE(rig.renderMs(50).silent());
+    play.PlayButtonUp(0);
+    EXPECT_TRUE(rig.renderMs(50).silent());
+}
+
+TEST(PlayModes, EndOfSoundAtItsLastFrame) {
+    ShowRig rig;
+    const int frames = 8820;
+    rig.loadChannel(0, {rig.ramp(QStringLiteral("short"), frames / double(kRate))});
+    rig.show->playback().PlayButtonDown(0);
+    const Block b = rig.render(12000);
+    std::int64_t last = -1;
+    for (std::int64_t f = 0; f < b.frames(); ++f)
+        if (std::fabs(b.left(f)) > 0 || std::fabs(b.right(f)) > 0)
+            last = f;
+    // Frame 0 of the ramp is -1.0 on the left, so the sound is audible from its first frame.
+    EXPECT_EQ(last, frames - 1);
+    rig.renderMs(10);
+    EXPECT_FALSE(KAE__Channel_IsPlaying(0));
+    EXPECT_EQ(rig.show->playback().buttonColour(0), ButtonColour::Off);
+}
+
+TEST(PlayModes, JumpModeStepsTheListOnAndAutostartPlaysItThrough) {
+    ShowRig rig;
+    const QStringList files{rig.tone(QStringLiteral("one"), 0.1),
+                            rig.tone(QStringLiteral("two"), 0.1),
+                            rig.tone(QStringLiteral("three"), 0.1)};
+    rig.loadChannel(0, files, 1);
+    rig.store.controls(0).jumpMode = 1;
+    auto& play = rig.show->playback();
+    play.PlayButtonDown(0);
+    rig.renderMs(20);
+    play.PlayButtonDown(0); // stop
+    EXPECT_EQ(rig.store.controls(0).selectedSound, 2);
+    EXPECT_TRUE(rig.renderMs(20).silent()) << "without autostart the next sound waits";
+    play.PlayButtonDown(0);
+    rig.renderMs(20);
+    play.PlayButtonDown(0);
+    EXPECT_EQ(rig.store.controls(0).selectedSound, 0) << "after the last comes the first";
+
+    rig.store.controls(0).autostart = 1;
+    play.PlayButtonDown(0);
+    QList<int> heard;
+    for (int i = 0; i < 40; ++i) {
+        rig.renderMs(10);
+        const int sel = rig.store.controls(0).selectedSound;
+        if (heard.isEmpty() || heard.constLast() != sel)
+            heard << sel;
+    }
+    EXPECT_EQ(heard.mid(0, 4), (QList<int>{0, 1, 2, 0}));
+    EXPECT_TRUE(KAE__Channel_IsPlaying(0));
+}
+
+TEST(PlayModes, PlayOnAnEmptyChannelDoesNothing) {
+    ShowRig rig;
+    rig.show->playback().PlayButtonDown(5);
+    EXPECT_TRUE(rig.renderMs(20).silent());
+    EXPECT_EQ(rig.show->playback().buttonColour(5), ButtonColour::Off);
+}
+
+TEST(PlayModes, ButtonColoursFlashByPhase) {
+    ShowRig rig;
+    rig.loadChannel(0, {rig.tone(QStringLiteral("long"), 30.0)});
+    rig.loadChannel(1, {rig.tone(QStringLiteral("short"), 5.0)});
+    rig.store.controls(2).pauseMode = 1;
+    rig.loadChannel(2, {rig.tone(QStringLiteral("paused"), 30.0)});
+    auto& play = rig.show->playback();
+    play.PlayButtonDown(0);
+    play.PlayButtonDown(1);
+    play.PlayButtonDown(2);
+    rig.renderMs(20);
+    play.PlayButtonDown(2); // pauses
+    using C = ButtonColour;
+    const C expected[4][3] = {
+        {C::On, C::End, C::Pause}, // phase 1
+        {C::Off, C::Off, C::Off},  // phase 2: everything flashes
+        {C::Off, C::End, C::Off},  // phase 3: only the end signal shows
+        {C::Off, C::Off, C::Off},  // phase 4
+    };
+    for (int phase = 0; phase < 4; ++phase) {
+        play.tickButtonColours();
+        EXPECT_EQ(play.buttonPhase(), phase + 1);
+        for (int ch = 0; ch < 3; ++ch)
+            EXPECT_EQ(play.buttonColour(ch), expected[phase][ch])
+                << "phase " << phase + 1 << " channel " << ch;
+    }
+}

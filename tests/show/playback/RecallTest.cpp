@@ -1,0 +1,146 @@
+// Recalling presets as a show runs: autostarts together, the modifier keys, the automatic
+// store, outputs that are gone, sound indexes that are stale, and loading a show.
+#include "ShowRig.h"
+
+#include "core/SystemMessages.h"
+#include "show/presets/PresetCopy.h"
+
+#include <gtest/gtest.h>
+
+using namespace kalvor;
+using namespace kalvor::test;
+
+namespace {
+
+// Two presets over the same two ramp channels: channel 0 hard left, channel 1 hard right.
+struct TwoPresets : ShowRig {
+    TwoPresets() {
+        loadChannel(0, {ramp(QStringLiteral("a"), 2.0)});
+        loadChannel(1, {ramp(QStringLiteral("b"), 2.0)});
+        store.channel(0).pan = -100;
+        store.channel(1).pan = 100;
+        show->presets().NewPreset(); // 0: nothing starts
+        store.controls(0).autostart = 1;
+        store.controls(1).autostart = 1;
+        show->presets().NewPreset(); // 1: both start
+        store.controls(0).autostart = 0;
+        store.controls(1).autostart = 0;
+        store.presets().setSelected(0);
+        show->recall().RecallPreset();
+    }
+};
+
+} // namespace
+
+TEST(Recall, AutostartsOfOneRecallStartInTheSameFrame) {
+    TwoPresets rig;
+    EXPECT_TRUE(rig.renderMs(20).silent());
+    rig.show->recall().NextPreset();
+    EXPECT_EQ(rig.store.presets().current(), 1);
+    const Block b = rig.renderMs(50);
+    ASSERT_GT(b.peak(0), 0.0);
+    ASSERT_GT(b.peak(1), 0.0);
+    for (std::int64_t f = 0; f < b.frames(); ++f)
+        ASSERT_EQ(rampFrame(b.left(f)), (rampFrame(b.right(f)) - 7919 + 65536) % 65536) << f;
+    EXPECT_EQ(rampFrame(b.left(0)), 0) << "from the start of the sound";
+}
+
+TEST(Recall, GroupedAutostartsDoNotCancelEachOther) {
+    TwoPresets rig;
+    for (int ch : {0, 1})
+        rig.store.presets().slot(1).channels[static_cast<std::size_t>(ch)].playGroup =
+            QStringLiteral("4");
+    rig.show->recall().NextPreset();
+    const Block b = rig.renderMs(50);
+    EXPECT_GT(b.peak(0), 0.0);
+    EXPECT_GT(b.peak(1), 0.0);
+}
+
+TEST(Recall, ModifierKeysDecideStoreAndAutostart) {
+    struct Case {
+        const char* label;
+        PresetModifiers keys;
+        bool stored, autostarts;
+    };
+    const Case cases[] = {
+        {"none", {false, false}, true, true},
+        {"shift", {true, false}, true, false},
+        {"ctrl", {false, true}, false, true},
+        {"shift+ctrl", {true, true}, false, false},
+    };
+    for (const auto& c : cases) {
+        TwoPresets rig;
+        rig.settings->setInteger(u"SavePresetsOnChange", 1);
+        rig.store.channel(0).volume = 77; // the operator moved a fader in preset 0
+        rig.show->recall().NextPreset(c.keys);
+        EXPECT_EQ(rig.store.presets().slot(0).channels[0].volume == 77, c.stored) << c.label;
+        EXPECT_EQ(!rig.renderMs(30).silent(), c.autostarts) << c.label;
+    }
+}
+
+TEST(Recall, WithoutSaveOnChangeGoingBackRestoresTheOldVolume) {
+    for (const bool save : {false, true}) {
+        TwoPresets rig;
+        rig.settings->setInteger(u"SavePresetsOnChange", save ? 1 : 0);
+        rig.store.channel(0).volume = 60;
+        rig.show->recall().NextPreset({true, false});
+        rig.show->recall().PreviousPreset({true, false});
+        EXPECT_EQ(rig.store.channel(0).volume, save ? 60 : 100) << save;
+    }
+}
+
+TEST(Recall, AMissingOutputIsReplacedByTheFirstAndReported) {
+    TwoPresets rig;
+    SystemMessages::instance().setShowAudioMessages(true);
+    SystemMessages::instance().clear();
+    rig.store.presets().slot(1).channels[0].outputName = QStringLiteral("Studio Desk 9/10");
+    rig.store.presets().slot(1).channels[0].deviceNumber = 42;
+    rig.show->recall().NextPreset();
+    EXPECT_EQ(rig.store.channel(0).outputName, rig.engine->devices().at(0).name);
+    bool reported = false;
+    for (const auto& e : SystemMessages::instance().entries())
+        reported |=
+            e.endsWith(QStringLiteral("Non-existing sounddevice in channel 1 has been replaced!"));
+    EXPECT_TRUE(reported);
+    EXPECT_GT(rig.renderMs(30).peak(0), 0.0) << "it plays on the first output";
+    SystemMessages::instance().setShowAudioMessages(false);
+}
+
+TEST(Recall, AStaleSoundIndexLeavesNothingToPlay) {
+    TwoPresets rig;
+    rig.store.presets().slot(1).channels[0].selectedSound = 7;
+    rig.show->recall().NextPreset();
+    EXPECT_EQ(rig.store.controls(0).selectedSound, -1);
+    EXPECT_TRUE(rig.store.channel(0).fileName.isEmpty());
+    EXPECT_FALSE(rig.show->playback().soundReady(0));
+    EXPECT_LT(rig.renderMs(30).peak(0), 1e-6);
+}
+
+TEST(Recall, ASecondRecallWhileOneRunsIsIgnored) {
+    TwoPresets rig;
+    int started = 0;
+    QObject::connect(&rig.show->recall(), &PresetRecall::recallStarted, [&] {
+        ++started;
+        rig.show->recall().NextPreset(); // a remote command arriving meanwhile
+        rig.show->recall().RecallPreset();
+    });
+    rig.show->recall().NextPreset();
+    EXPECT_EQ(started, 1);
+    EXPECT_EQ(rig.store.presets().current(), 1);
+}
+
+TEST(Recall, LoadingAShowRecallsItsFirstPresetWithoutAutostarts) {
+    TwoPresets rig;
+    rig.store.presets().setSelected(1);
+    const QString path = rig.folder + QStringLiteral("/show.kal");
+    ASSERT_EQ(rig.show->playlists().SavePlaylist(path, false), playlist::SaveOutcome::Saved);
+    // Preset 0 of the file gets an autostart; "IgnoreAutostart" (on by default) keeps it quiet.
+    rig.store.presets().slot(0).channels[0].autostart = 1;
+    ASSERT_EQ(rig.show->playlists().SavePlaylist(path, false), playlist::SaveOutcome::Saved);
+    const auto report = rig.show->LoadPlaylist(path);
+    ASSERT_EQ(report.outcome, playlist::LoadOutcome::Loaded);
+    EXPECT_EQ(rig.store.presets().count(), 2);
+    EXPECT_EQ(rig.store.presets().current(), 0);
+    EXPECT_TRUE(rig.renderMs(30).silent());
+    EXPECT_TRUE(rig.show->playback().soundReady(0));
+}
