@@ -4,45 +4,16 @@
 #pragma once
 
 #include "core/EffectSettings.h"
-
-#include <cstdint>
+#include "engine/dsp/EffectParams.h"
 
 namespace kalvor::engine {
 
-// The parameter blocks handed to AudioLib::fxSetParameters, laid out as the DirectX 8
-// structures (floats, with 32-bit integers where DirectX has LONG).
-struct Dx8ParamEq {
-    float center;
-    float bandwidth;
-    float gain;
-};
-struct Dx8WavesReverb {
-    float inGain;
-    float reverbMix;
-    float reverbTime;
-    float highFreqRtRatio;
-};
-struct Dx8Echo {
-    float wetDryMix;
-    float feedback;
-    float leftDelay;
-    float rightDelay;
-    std::int32_t panDelay;
-};
-struct Dx8Modulation { // chorus and flanger
-    float wetDryMix;
-    float depth;
-    float feedback;
-    float frequency;
-    std::int32_t waveform;
-    float delay;
-    std::int32_t phase;
-};
-
-Dx8ParamEq toDx8(const EqBand& band);
-Dx8WavesReverb toDx8(const ReverbParams& reverb);
-Dx8Echo toDx8(const DelayParams& delay);
-Dx8Modulation toDx8(const ModulationParams& modulation);
+// The parameter blocks handed to AudioLib::fxSetParameters are the effects' own, laid
+// out as the DirectX 8 structures.
+dsp::DsfxParamEq toDx8(const EqBand& band);
+dsp::DsfxWavesReverb toDx8(const ReverbParams& reverb);
+dsp::DsfxEcho toDx8(const DelayParams& delay);
+dsp::DsfxModulation toDx8(const ModulationParams& modulation);
 
 // Centres of the equaliser's low, mid and high band at start-up.
 inline constexpr float kEqLowCenter = 125.0f;

@@ -122,7 +122,8 @@ bool KAE__Channel_SetEQBand(int slot, int band) {
     const audio::Handle fx = toHandle(ch.handles.eq[static_cast<std::size_t>(band)]);
     if (!ch.effects.eqActive || fx == 0 || e->slot(slot).stream == 0)
         return false;
-    const engine::Dx8ParamEq params = engine::toDx8(ch.effects.eq[static_cast<std::size_t>(band)]);
+    const engine::dsp::DsfxParamEq params =
+        engine::toDx8(ch.effects.eq[static_cast<std::size_t>(band)]);
     if (!e->lib().fxSetParameters(fx, &params)) {
         KAE__ReportError(slot, QStringLiteral("Error while changing EQ parameters"));
         return false;

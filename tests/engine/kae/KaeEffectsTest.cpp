@@ -1,0 +1,129 @@
+// The effects of a channel as Apply hands them to the library: only those switched on and
+// named in the chain, with the record's values; kept in the record while no sound is
+// open; attached afresh to every new stream. And the values every channel starts with.
+#include "KaeRig.h"
+#include "TestMedia.h"
+#include "engine/kae/EffectDefaults.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace kalvor;
+using namespace kalvor::test;
+
+namespace {
+
+QString fxRamp() {
+    const QString path = mediaFolder() + QStringLiteral("/fx_ramp.wav");
+    if (QFile::exists(path))
+        return path;
+    return testmedia::makeRamp(mediaFolder(), QStringLiteral("fx_ramp.wav"),
+                               testmedia::Format::Wav16, 44100, 2, 20000);
+}
+
+} // namespace
+
+TEST(KaeEffects, EveryChannelStartsWithTheDirectX8Values) {
+    KaeRig rig;
+    for (int ch : {0, 17, 31, 32}) {
+        const EffectSettings& fx = rig.store.channel(ch).effects;
+        EXPECT_EQ(fx.eq[0], (EqBand{125.0f, 12.0f, 0.0f})) << ch;
+        EXPECT_EQ(fx.eq[1], (EqBand{1000.0f, 12.0f, 0.0f})) << ch;
+        EXPECT_EQ(fx.eq[2], (EqBand{8000.0f, 12.0f, 0.0f})) << ch;
+        EXPECT_EQ(fx.reverb, (ReverbParams{0.0f, 0.0f, 1000.0f, 0.001f})) << ch;
+        EXPECT_EQ(fx.delay, (DelayParams{50.0f, 50.0f, 500.0f, 500.0f, 0})) << ch;
+        EXPECT_EQ(fx.chorus, (ModulationParams{50.0f, 10.0f, 25.0f, 1.1f, 1, 16.0f, 3})) << ch;
+        EXPECT_EQ(fx.flanger, (ModulationParams{50.0f, 100.0f, -50.0f, 0.25f, 1, 2.0f, 2})) << ch;
+        // Start-up sets values only: nothing is switched on.
+        EXPECT_FALSE(fx.eqActive || fx.reverbActive || fx.delayActive || fx.chorusActive ||
+                     fx.flangerActive);
+    }
+}
+
+TEST(KaeEffects, ApplyAttachesWhatIsOnAndInTheChain) {
+    const QString dash = QStringLiteral("---");
+    const struct {
+        const char* what;
+        std::array<QString, 5> chain;
+        bool eq, reverb, delay;
+        bool eqAttached, reverbAttached, delayAttached;
+    } cases[] = {
+        {"all on, full chain", defaultFxChain(), true, true, true, true, true, true},
+        {"switched off", defaultFxChain(), false, true, false, false, true, false},
+        {"not in the chain",
+         {QStringLiteral("DELAY"), dash, dash, dash, dash},
+         true,
+         true,
+         true,
+         false,
+         false,
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        KaeRig rig;
+        Channel& ch = rig.store.channel(6);
+        ch.effects.fxChain = c.chain;
+        ch.effects.eqActive = c.eq;
+        ch.effects.reverbActive = c.reverb;
+        ch.effects.delayActive = c.delay;
+        ch.effects.delay.feedback = 33.0f;
+        ch.effects.eq[1].gain = -4.5f;
+        ASSERT_TRUE(KAE__Channel_Load_Sound(6, fxRamp()));
+        KAE__Channel_ApplySettings(6);
+        EXPECT_EQ(ch.handles.eq[0] != 0 && ch.handles.eq[1] != 0 && ch.handles.eq[2] != 0,
+                  c.eqAttached);
+        EXPECT_EQ(ch.handles.reverb != 0, c.reverbAttached);
+        EXPECT_EQ(ch.handles.delay != 0, c.delayAttached);
+        EXPECT_EQ(ch.handles.chorus, 0);
+        if (c.delayAttached) {
+            engine::dsp::DsfxEcho echo;
+            ASSERT_TRUE(rig.lib->fxGetParameters(audio::Handle(ch.handles.delay), &echo));
+            EXPECT_EQ(echo.feedback, 33.0f);
+            EXPECT_EQ(echo.leftDelay, 500.0f);
+        }
+        if (c.eqAttached) {
+            engine::dsp::DsfxParamEq band;
+            ASSERT_TRUE(rig.lib->fxGetParameters(audio::Handle(ch.handles.eq[1]), &band));
+            EXPECT_EQ(band.center, 1000.0f);
+            EXPECT_EQ(band.gain, -4.5f);
+        }
+        // Applying again attaches nothing twice.
+        const EffectHandles before = ch.handles;
+        KAE__Channel_ApplySettings(6);
+        EXPECT_EQ(ch.handles.delay, before.delay);
+        EXPECT_EQ(ch.handles.eq, before.eq);
+    }
+}
+
+TEST(KaeEffects, ChangesWithoutASoundStayInTheRecordUntilTheNextLoad) {
+    KaeRig rig;
+    Channel& ch = rig.store.channel(2);
+    rig.takeAudioLines();
+    KAE__Channel_AttachEffect(2, engine::KaeEffect::Chorus);
+    EXPECT_TRUE(ch.effects.chorusActive);
+    EXPECT_EQ(ch.handles.chorus, 0);
+    ch.effects.chorus.depth = 70.0f;
+    EXPECT_FALSE(KAE__Channel_SetEffectParameters(2, engine::KaeEffect::Chorus));
+    EXPECT_TRUE(rig.takeAudioLines().isEmpty()) << "nothing reached the library, nothing failed";
+
+    ASSERT_TRUE(KAE__Channel_Load_Sound(2, fxRamp()));
+    KAE__Channel_ApplySettings(2);
+    ASSERT_NE(ch.handles.chorus, 0);
+    engine::dsp::DsfxChorus chorus;
+    ASSERT_TRUE(rig.lib->fxGetParameters(audio::Handle(ch.handles.chorus), &chorus));
+    EXPECT_EQ(chorus.depth, 70.0f);
+
+    // A new sound is a new stream: the old handles are gone, Apply attaches again.
+    const std::int32_t old = ch.handles.chorus;
+    ASSERT_TRUE(KAE__Channel_Load_Sound(2, fxRamp()));
+    EXPECT_EQ(ch.handles.chorus, 0);
+    KAE__Channel_ApplySettings(2);
+    EXPECT_NE(ch.handles.chorus, 0);
+    EXPECT_FALSE(rig.lib->fxGetParameters(audio::Handle(old), &chorus));
+
+    KAE__Channel_RemoveEffect(2, engine::KaeEffect::Chorus);
+    EXPECT_FALSE(ch.effects.chorusActive);
+    EXPECT_EQ(ch.handles.chorus, 0);
+}
