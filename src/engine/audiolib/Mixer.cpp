@@ -167,8 +167,10 @@ void Mixer::apply(const Command& c) noexcept {
         break;
     }
     case Command::Play:
-        if (v.feed != nullptr && !v.playing) {
+        // A restart while playing (a new feed, then Play) is a new start too.
+        if (v.feed != nullptr && (!v.playing || v.startedFeedSerial != v.feedSerial)) {
             v.playing = true;
+            v.startedFeedSerial = v.feedSerial;
             s->startDeviceFrame.store(blockStart_, std::memory_order_relaxed);
         }
         break;

@@ -55,6 +55,7 @@ struct SyncSlot {
 struct Voice {
     Feed* feed = nullptr;
     std::uint64_t feedSerial = 0;
+    std::uint64_t startedFeedSerial = 0; // the feed the current play started on
     bool playing = false;
     std::int64_t pos = 0; // next source frame mixed (direct path)
 
