@@ -24,8 +24,13 @@ KaeEngine::KaeEngine(audio::AudioLib& lib, ShowStore& store, Settings& settings)
 }
 
 KaeEngine::~KaeEngine() {
-    if (g_engine == this)
+    // Devices still open would post their last notifications to the dispatcher, which
+    // goes with this object; whatever order the owner tears down in, free them first.
+    if (g_engine == this) {
+        dispatcher_->setSubscribed(false);
+        KAE__Free();
         g_engine = nullptr;
+    }
 }
 
 KaeEngine* currentEngine() {
