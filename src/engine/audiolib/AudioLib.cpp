@@ -178,8 +178,13 @@ struct AudioLib::Impl {
                 return fail(Error::Position);
             }
             s.diskFeed = feed;
-            const auto target = static_cast<std::size_t>(
-                static_cast<std::int64_t>(std::max(preBufferMs, 0)) * s.rate / 1000);
+            // A caller-driven device tops up before every period; reading far ahead would
+            // only push the frames out of the cache before they are mixed.
+            const bool pulled = slotOf(u).out && slotOf(u).out->callerDriven();
+            const auto target =
+                pulled ? std::size_t(1)
+                       : static_cast<std::size_t>(
+                             static_cast<std::int64_t>(std::max(preBufferMs, 0)) * s.rate / 1000);
             fillFeed(s, std::max<std::size_t>(target, 1));
         }
         Command c;
@@ -533,7 +538,11 @@ Handle AudioLib::Impl::createStream(const QString& path, std::uint32_t streamFla
         return 0;
     }
     auto& stored = d.streams.emplace(s->handle, u).first->second;
-    d.disk->add(s);
+    // A caller-driven device decodes in the pulling thread (renderOffline tops every feed
+    // up before each period): no disk thread, so a render is the same every time and the
+    // decoded frames are still in this core's cache when they are mixed.
+    if (!dev->out->callerDriven())
+        d.disk->add(s);
     // The first read ahead comes from the disk thread; channelPreBuf makes it synchronous.
     d.startFeed(stored, 0, 0);
     d.ok();
@@ -948,8 +957,8 @@ bool AudioLib::renderOffline(float* out, int frames) {
             if (s.device != d->current - 1)
                 continue;
             const double speed = u.freq > 0 ? static_cast<double>(u.freq) / rate : 1.0;
-            const auto need =
-                static_cast<std::size_t>(std::ceil(n * speed)) + kResampleInFrames + 64;
+            const std::size_t converter = u.freq != rate ? kResampleInFrames : 0;
+            const auto need = static_cast<std::size_t>(std::ceil(n * speed)) + converter + 64;
             std::lock_guard lock(s.diskMutex);
             fillFeed(s, need);
         }

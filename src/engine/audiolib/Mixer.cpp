@@ -490,6 +490,14 @@ void Mixer::measure(Voice& v, int channels, const float* data, int frames) noexc
             pl = a > pl ? a : pl;
         }
         pr = pl;
+    } else if (channels == 2) {
+        // A constant stride, so this loop vectorises too.
+        for (int j = 0; j < frames; ++j) {
+            const std::uint32_t a = bits(2 * j);
+            const std::uint32_t b = bits(2 * j + 1);
+            pl = a > pl ? a : pl;
+            pr = b > pr ? b : pr;
+        }
     } else {
         for (int j = 0; j < frames; ++j) {
             const std::uint32_t a = bits(j * channels);
