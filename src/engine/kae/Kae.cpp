@@ -37,6 +37,12 @@ KaeEngine* currentEngine() {
     return g_engine;
 }
 
+KaeEngine* engineForSlot(int slot) {
+    if (!g_engine || slot < 0 || slot >= kSlotCount)
+        return nullptr;
+    return g_engine;
+}
+
 } // namespace engine
 
 using engine::KaeEngine;
@@ -44,12 +50,8 @@ using engine::KaeSlot;
 
 namespace {
 
-// The engine and the slot's entry, or nullptr for a slot outside 0..32 or no engine.
 KaeEngine* engineFor(int slot) {
-    KaeEngine* e = engine::currentEngine();
-    if (!e || slot < 0 || slot >= engine::kSlotCount)
-        return nullptr;
-    return e;
+    return engine::engineForSlot(slot);
 }
 
 audio::Handle streamOf(int slot) {

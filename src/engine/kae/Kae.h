@@ -86,6 +86,8 @@ private:
 
 // The engine in use; nullptr while none exists (every operation then fails quietly).
 KaeEngine* currentEngine();
+// The engine when `slot` is one of its 33 slots, else nullptr.
+KaeEngine* engineForSlot(int slot);
 
 // The effects of a channel, as the chain names them.
 enum class KaeEffect { EQ, Reverb, Delay, Chorus, Flanger };

@@ -23,10 +23,7 @@ namespace {
 const QString kSeparator(74, QLatin1Char('-'));
 
 KaeEngine* engineFor(int slot) {
-    KaeEngine* e = engine::currentEngine();
-    if (!e || slot < 0 || slot >= engine::kSlotCount)
-        return nullptr;
-    return e;
+    return engine::engineForSlot(slot);
 }
 
 QString n(qint64 value) {

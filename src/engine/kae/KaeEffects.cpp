@@ -33,10 +33,7 @@ std::optional<KaeEffect> effectFromChainName(const QString& name) {
 namespace {
 
 KaeEngine* engineFor(int slot) {
-    KaeEngine* e = engine::currentEngine();
-    if (!e || slot < 0 || slot >= engine::kSlotCount)
-        return nullptr;
-    return e;
+    return engine::engineForSlot(slot);
 }
 
 audio::Handle toHandle(std::int32_t stored) {

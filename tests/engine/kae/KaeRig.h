@@ -69,9 +69,8 @@ public:
     Rendered render(std::int64_t frames, int block = 256);
     void render(std::int64_t frames, Rendered& into, int block = 256);
 
-    // Audio messages recorded since the last call (time stamps cut off).
+    // System message lines (general and audio) since the last call, time stamps cut off.
     QStringList takeAudioLines();
-    QStringList takeGeneralLines() { return takeAudioLines(); }
 
     ScriptedDialogs dialogs;
     ScriptedWaits waits;
