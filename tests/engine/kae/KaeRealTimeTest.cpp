@@ -1,0 +1,69 @@
+// The engine on a device with a clock of its own (the emulated null output): the end of a
+// sound and the fade segments reach the dispatcher as posted events through the UI
+// thread's event loop, not only when a test pulls blocks.
+#include "KaeRig.h"
+#include "TestMedia.h"
+#include "engine/kae/KaeMessageDispatcher.h"
+#include "support/TestEnvironment.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace kalvor;
+using namespace kalvor::test;
+
+namespace {
+
+// The null output alone, at its own pace.
+class NullBackend final : public audio::DeviceBackend {
+public:
+    std::vector<audio::BackendDevice> enumerate() override { return {audio::nullOutputDevice()}; }
+    std::unique_ptr<audio::OutputStream> open(const audio::BackendDevice& device, int rate,
+                                              audio::RenderTarget& target, QString*) override {
+        return audio::openNullOutput(rate, device.outputChannels, rate / 100, QString(), target);
+    }
+};
+
+} // namespace
+
+TEST(KaeRealTime, EndAndFadeMessagesArriveThroughTheEventLoop) {
+    ScriptedDialogs dialogs;
+    ScriptedWaits waits;
+    Settings settings(freshFolder(QStringLiteral("realtime")) + QStringLiteral("/Kalvor.ini"));
+    settings.setInteger(u"NoEmulatedDevices", 0);
+    settings.load();
+    ShowStore store;
+    audio::AudioLibOptions options;
+    options.backend = std::make_shared<NullBackend>();
+    audio::AudioLib lib(options);
+    engine::KaeEngine kae(lib, store, settings);
+    ASSERT_TRUE(KAE__Init());
+
+    const QString tone = testmedia::makeTone(mediaFolder(), QStringLiteral("rt_tone"),
+                                             testmedia::Format::Wav16, 44100, 2, 0.3, 441.0, -6.0);
+    Channel& ch = store.channel(0);
+    ch.fadeIn = FadeSettings{200, true, 2};
+    ASSERT_TRUE(KAE__Channel_Load_Sound(0, tone));
+    KAE__Channel_ApplySettings(0);
+
+    QEventLoop loop;
+    bool fadeDone = false;
+    bool ended = false;
+    QObject::connect(&kae.dispatcher(), &engine::KaeMessageDispatcher::fadeInFinished,
+                     [&](int slot) { fadeDone = slot == 0; });
+    QObject::connect(&kae.dispatcher(), &engine::KaeMessageDispatcher::endOfSound, [&](int slot) {
+        ended = slot == 0;
+        loop.quit();
+    });
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit); // a guard, not a measurement
+    ASSERT_TRUE(KAE__Channel_StartFadeIn(0));
+    ASSERT_TRUE(KAE__Channel_Play(0, false, false));
+    loop.exec();
+    EXPECT_TRUE(fadeDone) << "all four fade-in segments ran";
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(KAE__Channel_IsStopped(0));
+    KAE__Shutdown(false);
+}
