@@ -108,6 +108,69 @@ TEST(AudioLibDevices, AnUnpluggedDeviceLeavesEverythingElseWorking) {
     EXPECT_TRUE(lib.free());
 }
 
+TEST(AudioLibDevices, FreeingTheDeviceEndsItsStreamsAndItCanStartAgain) {
+    Offline off;
+    const QString path = testmedia::makeRamp(mediaFolder(), QStringLiteral("again"),
+                                             testmedia::Format::Wav16, 44100, 2, 50000);
+    std::vector<Handle> handles;
+    for (int i = 0; i < 3; ++i) {
+        handles.push_back(off.lib->streamCreateFile(path, 0));
+        off.lib->channelPlay(handles.back(), true);
+    }
+    off.render(1000);
+    ASSERT_TRUE(off.lib->stop());
+    EXPECT_EQ(off.lib->channelIsActive(handles[0]), ActiveState::Paused) << "stop pauses all";
+    ASSERT_TRUE(off.lib->free());
+    for (Handle h : handles) {
+        EXPECT_EQ(off.lib->channelIsActive(h), ActiveState::Stopped);
+        EXPECT_FALSE(off.lib->channelPlay(h, true));
+        EXPECT_EQ(off.lib->errorGetCode(), Error::Handle);
+    }
+    EXPECT_FALSE(off.lib->free());
+    EXPECT_EQ(off.lib->errorGetCode(), Error::Init);
+    EXPECT_EQ(off.lib->streamCreateFile(path, 0), 0u);
+    EXPECT_EQ(off.lib->errorGetCode(), Error::Init);
+
+    ASSERT_TRUE(off.lib->init(1, 44100, 0, &off.window));
+    const Handle h = off.lib->streamCreateFile(path, 0);
+    ASSERT_NE(h, 0u);
+    off.lib->channelPlay(h, true);
+    const Render r = off.render(100);
+    EXPECT_EQ(r.at(10, 0), testmedia::rampValue(10, 0));
+}
+
+TEST(AudioLibDevices, EffectsKeepTheirParametersAndPassTheSoundThrough) {
+    Offline off;
+    const QString path = testmedia::makeRamp(mediaFolder(), QStringLiteral("fx"),
+                                             testmedia::Format::Wav16, 44100, 2, 5000);
+    const Handle h = off.lib->streamCreateFile(path, 0);
+    const Handle eq = off.lib->channelSetFx(h, FxType::ParamEq, 3);
+    const Handle echo = off.lib->channelSetFx(h, FxType::Echo, 2);
+    ASSERT_NE(eq, 0u);
+    ASSERT_NE(echo, eq);
+    const float band[3] = {1000.0f, 12.0f, -6.5f};
+    ASSERT_TRUE(off.lib->fxSetParameters(eq, band));
+    float back[3] = {};
+    ASSERT_TRUE(off.lib->fxGetParameters(eq, back));
+    EXPECT_EQ(back[2], -6.5f);
+    struct {
+        float wet, feedback, left, right;
+        int panDelay;
+    } delay{50, 30, 200, 300, 1}, delayBack{};
+    ASSERT_TRUE(off.lib->fxSetParameters(echo, &delay));
+    ASSERT_TRUE(off.lib->fxGetParameters(echo, &delayBack));
+    EXPECT_EQ(delayBack.panDelay, 1);
+    EXPECT_EQ(delayBack.right, 300.0f);
+    off.lib->channelPlay(h, true);
+    const Render r = off.render(2000);
+    for (std::int64_t f : {0, 999, 1999})
+        EXPECT_EQ(r.at(f, 1), testmedia::rampValue(f, 1));
+    EXPECT_TRUE(off.lib->channelRemoveFx(h, eq));
+    EXPECT_FALSE(off.lib->fxGetParameters(eq, back));
+    EXPECT_EQ(off.lib->errorGetCode(), Error::Handle);
+    EXPECT_FALSE(off.lib->channelRemoveFx(h, eq));
+}
+
 TEST(AudioLibDevices, NullOutputIsListedLastAndPlaysOnItsOwnClockIntoAWav) {
     const QString wav = mediaFolder() + QStringLiteral("/null-output.wav");
     qputenv(kNullOutputWavVariable, wav.toLocal8Bit());
