@@ -6,6 +6,7 @@
 #include "cli/ConvertCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/PlayCommand.h"
+#include "cli/RenderCommand.h"
 #include "cli/SettingsCommand.h"
 
 #include <QCoreApplication>
@@ -26,7 +27,9 @@ void usage() {
                "                           read a playlist of any format, write format 17\n"
                "  play SOUND... -o OUT.wav [--volume N] [--pan N] [--varispeed N] [--start F]\n"
                "       [--fade-in MS] [--fade-out MS] [--length S] ...\n"
-               "                           render through the engine into a WAV file\n",
+               "                           render through the engine into a WAV file\n"
+               "  render SHOW.kal --out OUT.wav --seconds S [--preset N] [--events \"T ACTION; ...\"]\n"
+               "                           rehearse a show offline: recall, timed presses, WAV out\n",
                stderr);
 }
 
@@ -50,6 +53,8 @@ int main(int argc, char** argv) {
         return kalvor::cli::runConvert(rest);
     if (command == QLatin1String("play"))
         return kalvor::cli::runPlay(rest);
+    if (command == QLatin1String("render"))
+        return kalvor::cli::runRender(rest);
     if (command == QLatin1String("-h") || command == QLatin1String("--help") ||
         command == QLatin1String("help")) {
         usage();
