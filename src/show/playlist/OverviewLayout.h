@@ -52,6 +52,10 @@ OverviewLayout defaultOverviewLayout();
 // was not "~": the caller reports "Unexpected length of overview layout data!".
 OverviewLayout readOverviewLayout(LineCursor& lines, int version, bool* endMarkerFound);
 
+// Note for whoever applies a layout to the grid: moving each column to its saved place in
+// the fixed column order does not give back every order (each move shifts the columns in
+// between); moving them in the order of their saved places, first place first, always does.
+//
 // A layout of any version as version 3: the block's moves applied to the default grid in
 // order (a version 1 or 2 block leaves the later columns where the moves put them),
 // hidden flags and widths of the columns it does not carry taken from the default.

@@ -24,7 +24,7 @@ class ShowStore;
 
 namespace kalvor::playlist {
 
-// What the text reader is to do with the show's linked document (loading, step 11).
+// What the text reader is to do with the show's linked document once a show is loaded.
 struct TextReaderDocument {
     enum class Kind { Missing, RichText, PlainText, Other };
     Kind kind = Kind::Missing;
@@ -38,20 +38,22 @@ struct TextReaderDocument {
 TextReaderDocument textReaderDocument(const TextReaderLink& link, bool exists,
                                       const QString& foundPath);
 
+// In the order a load calls them.
 struct PlaylistLoadHooks {
-    std::function<void()> showRemotePresetScreen;              // step 1, KR-1 preset-memory screen
-    std::function<void(int channel)> stopChannel;              // step 2
-    std::function<void(int channel)> refreshTouchScreenButton; // step 2
-    std::function<void()> clearTextReader; // step 3: document, link, preset list
-    std::function<void(bool suspended)> suspendOverviewRedraw;      // steps 3 and 15
-    std::function<void(const OverviewLayout&)> applyOverviewLayout; // step 8
-    std::function<void(const GpioBlock&)> applyGpio; // step 10: set the outputs up again
-    std::function<void(const TextReaderDocument&)> openTextReaderDocument; // step 11
-    std::function<void()> selectFirstPreset;                     // step 12, both preset lists
-    std::function<void()> createNewPreset;                       // step 12, when no preset was read
-    std::function<void(bool ignoreAutostart)> recallFirstPreset; // step 13
-    std::function<void(const QString& statusText)> showPlaylistName; // step 15, "Playlist: ..."
-    std::function<void()> clearRelinkList;                           // step 15, tools window
+    std::function<void()> showRemotePresetScreen; // KR-1 unit: its preset-memory screen
+    std::function<void(int channel)> stopChannel; // clearing the show
+    std::function<void(int channel)> refreshTouchScreenButton; // clearing the show
+    std::function<void()> clearTextReader;                     // its document, link and preset list
+    std::function<void(bool suspended)>
+        suspendOverviewRedraw; // true before reading, false at the end
+    std::function<void(const OverviewLayout&)> applyOverviewLayout;
+    std::function<void(const GpioBlock&)> applyGpio; // and set the outputs up again
+    std::function<void(const TextReaderDocument&)> openTextReaderDocument;
+    std::function<void()> selectFirstPreset; // in both preset lists
+    std::function<void()> createNewPreset;   // when no preset was read
+    std::function<void(bool ignoreAutostart)> recallFirstPreset;
+    std::function<void(const QString& statusText)> showPlaylistName; // "Playlist: " + name + "   "
+    std::function<void()> clearRelinkList; // tools window, after a clean load
 };
 
 // Where the parts of a show that the store does not hold come from when saving. Empty:
@@ -104,7 +106,7 @@ public:
     // then SavePlaylist with the question. Returns the path saved to, empty otherwise.
     QString SavePlaylistAs();
 
-    // Set from step 4 to step 15 of a load; other parts suppress their work meanwhile.
+    // Set while a load reads and applies the file; other parts suppress their work meanwhile.
     bool isLoading() const { return loading_; }
     // The format of the last file loaded (17 for format 17, 1 for a foreign file).
     int loadedFormat() const { return loadedFormat_; }
