@@ -50,11 +50,13 @@ bool opens(PaDeviceIndex index, int channels, double rate) {
 
 class PaOutput final : public OutputStream {
 public:
-    PaOutput(OutputConfig config, RenderTarget& target, std::shared_ptr<int> keepAlive)
-        : config_(config), target_(target), keepAlive_(std::move(keepAlive)) {}
+    PaOutput(OutputConfig config, RenderTarget& target, std::shared_ptr<int> keepAlive,
+             std::shared_ptr<std::atomic<bool>> abandoned)
+        : config_(config), target_(target), keepAlive_(std::move(keepAlive)),
+          abandoned_(std::move(abandoned)) {}
     ~PaOutput() override {
         stop();
-        if (stream_ != nullptr)
+        if (stream_ != nullptr && !gone_)
             Pa_CloseStream(stream_);
     }
     // PortAudio gets this object as its callback's user data, so it exists first.
@@ -83,9 +85,18 @@ public:
     void stop() override {
         if (!running_)
             return;
-        // Abort, not stop: a device that vanished may never drain its buffers.
-        Pa_AbortStream(stream_);
         running_ = false;
+        if (Pa_IsStreamActive(stream_) != 1) {
+            // The device or server went away under us. Aborting or closing such a stream
+            // waits for a callback that never comes (PortAudio's JACK API on a dead
+            // server), so the stream is left as it is and PortAudio is not restarted or
+            // terminated any more: a small leak instead of a hung operator console.
+            gone_ = true;
+            abandoned_->store(true);
+            return;
+        }
+        // Abort, not stop: there is nothing worth draining at a stop.
+        Pa_AbortStream(stream_);
     }
     bool running() const override { return running_; }
     bool failed() const override { return running_ && Pa_IsStreamActive(stream_) != 1; }
@@ -105,21 +116,25 @@ private:
     OutputConfig config_;
     RenderTarget& target_;
     std::shared_ptr<int> keepAlive_;
+    std::shared_ptr<std::atomic<bool>> abandoned_;
     bool running_ = false;
+    bool gone_ = false;
     std::atomic<std::int64_t> frames_{0}; // written by the callback, read by the UI
 };
 
 } // namespace
 
-PortAudioBackend::PortAudioBackend() : openStreams_(std::make_shared<int>(0)) {}
+PortAudioBackend::PortAudioBackend()
+    : openStreams_(std::make_shared<int>(0)),
+      abandoned_(std::make_shared<std::atomic<bool>>(false)) {}
 
 PortAudioBackend::~PortAudioBackend() {
-    if (initialised_)
+    if (initialised_ && !abandoned_->load())
         Pa_Terminate();
 }
 
 std::vector<BackendDevice> PortAudioBackend::enumerate() {
-    if (initialised_ && openStreams_.use_count() == 1) {
+    if (initialised_ && openStreams_.use_count() == 1 && !abandoned_->load()) {
         Pa_Terminate();
         initialised_ = false;
     }
@@ -215,7 +230,7 @@ std::unique_ptr<OutputStream> PortAudioBackend::open(const BackendDevice& device
     config.sampleRate = rate;
     config.channels = device.outputChannels;
     config.periodFrames = jack ? 0 : 256;
-    auto output = std::make_unique<PaOutput>(config, target, openStreams_);
+    auto output = std::make_unique<PaOutput>(config, target, openStreams_, abandoned_);
     if (const PaError e = output->openStream(p, period); e != paNoError) {
         if (error != nullptr)
             *error = QString::fromUtf8(Pa_GetErrorText(e));

@@ -5,6 +5,8 @@
 
 #include "engine/audiolib/DeviceBackend.h"
 
+#include <atomic>
+
 namespace kalvor::audio {
 
 class PortAudioBackend {
@@ -23,6 +25,8 @@ public:
 private:
     bool initialised_ = false;
     std::shared_ptr<int> openStreams_; // use count - 1 = streams open
+    // Set once a stream's device vanished: PortAudio is then never restarted or ended.
+    std::shared_ptr<std::atomic<bool>> abandoned_;
 };
 
 } // namespace kalvor::audio

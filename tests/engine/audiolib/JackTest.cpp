@@ -12,6 +12,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
 
 #include <cstdlib>
 
@@ -113,6 +116,57 @@ TEST(AudioLibJack, DeviceListOffersWhatAUserCanRouteTo) {
     waitFor([&] { return lib.deviceFrame() > from + 4800; });
     EXPECT_GT(lib.deviceFrame(), from + 4800);
     EXPECT_TRUE(lib.free());
+}
+
+// A JACK server that goes away while a sound plays (a USB card unplugged, a crashed
+// server): the program runs on, the stream reports stopped, a new play fails, and the
+// device can be released. Runs its own server under a name of its own, so the shared
+// test server is not touched. Last in this file: PortAudio is not restarted in a process
+// once a stream's server died under it, so device lists made afterwards are not fresh.
+TEST(AudioLibJack, AServerThatVanishesWhilePlayingLeavesTheProgramRunning) {
+    if (QStandardPaths::findExecutable(QStringLiteral("jackd")).isEmpty())
+        GTEST_SKIP() << "jackd is not installed";
+    const QString name = QStringLiteral("kalvor-vanish-%1").arg(QCoreApplication::applicationPid());
+    QProcess server;
+    server.start(QStringLiteral("jackd"),
+                 {QStringLiteral("--no-realtime"), QStringLiteral("-n"), name, QStringLiteral("-d"),
+                  QStringLiteral("dummy"), QStringLiteral("-r"), QStringLiteral("48000"),
+                  QStringLiteral("-p"), QStringLiteral("256")});
+    ASSERT_TRUE(server.waitForStarted());
+    qputenv("JACK_DEFAULT_SERVER", name.toUtf8());
+    AudioLibOptions options;
+    options.openDecoder = wavDecoderFactory();
+    auto lib = std::make_unique<AudioLib>(options);
+    int jack = 0;
+    for (int attempt = 0; attempt < 50 && jack == 0; ++attempt) {
+        QThread::msleep(100); // the server needs a moment before it answers
+        lib->rescanDevices();
+        jack = findJack(*lib);
+    }
+    qunsetenv("JACK_DEFAULT_SERVER");
+    if (jack == 0) {
+        server.kill();
+        server.waitForFinished();
+        GTEST_SKIP() << "the private JACK server did not answer";
+    }
+    MessageWindow window;
+    ASSERT_TRUE(lib->init(jack, 48000, 0, &window));
+    const Handle h = lib->streamCreateFile(
+        testmedia::makeTone(mediaFolder(), QStringLiteral("vanish"), testmedia::Format::Wav16,
+                            48000, 2, 5.0, 440.0, -20.0),
+        0);
+    ASSERT_TRUE(lib->channelPlay(h, true));
+    const std::int64_t from = lib->deviceFrame();
+    waitFor([&] { return lib->deviceFrame() > from + 4800; });
+    server.kill();
+    server.waitForFinished();
+    waitFor([&] { return !lib->channelPlay(h, false); });
+    EXPECT_FALSE(lib->channelPlay(h, false));
+    EXPECT_EQ(lib->errorGetCode(), Error::Start);
+    EXPECT_NE(lib->channelGetPosition(h), -1);
+    EXPECT_TRUE(lib->streamFree(h));
+    EXPECT_TRUE(lib->free());
+    lib.reset();
 }
 
 } // namespace
