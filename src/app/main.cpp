@@ -1,7 +1,6 @@
 // Kalvor's entry point: builds the program's parts, wires each start-up and shut-down
 // step to the part that owns it, and runs the start-up sequence.
 #include "app/PlaceholderMainWindow.h"
-#include "core/CoreTexts.h"
 #include "core/Dialogs.h"
 #include "core/Lifecycle.h"
 #include "core/RecentPlaylists.h"
@@ -12,6 +11,8 @@
 #include "core/ui/WelcomeWindow.h"
 #include "engine/audiolib/AudioLib.h"
 #include "engine/kae/Kae.h"
+#include "engine/kae/KaeMessageDispatcher.h"
+#include "show/playback/ShowLayer.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -58,6 +59,9 @@ int main(int argc, char** argv) {
         }
     };
 
+    // Every input path ends in this one show layer; windows only mirror the store.
+    ShowLayer show(store, settings, &recent);
+
     StartupHooks& up = lifecycle.startupHooks();
     // The null output is always listed, so a machine without a sound card goes on to the
     // engine's "emulated devices" path instead of ending here.
@@ -67,9 +71,14 @@ int main(int argc, char** argv) {
     };
     up.initAudioEngine = [&] {
         ensureEngine();
-        return KAE__Init();
+        if (!KAE__Init())
+            return false;
+        show.connectEngine(kae->dispatcher());
+        return true;
     };
-    up.choosePreviewOutput = [&] { ChoosePreviewOutput(); };
+    up.choosePreviewOutput = [&] {
+        ChoosePreviewOutput();
+    };
     up.showWelcome = [&](const QString& version, const QString& note, const QString& os) {
         welcome->setLines(version, note, os);
         welcome->show();
@@ -78,24 +87,30 @@ int main(int argc, char** argv) {
         mainWindow = std::make_unique<PlaceholderMainWindow>(store, settings, lifecycle, *messages);
         qtDialogs.setParentWindow(mainWindow.get());
     };
-    up.showMainWindow = [&] { mainWindow->show(); };
-    up.closeWelcome = [&] { welcome->close(); };
+    up.showMainWindow = [&] {
+        mainWindow->show();
+    };
+    up.closeWelcome = [&] {
+        welcome->close();
+    };
     up.applySettings = [&] {
         // Tooltips, fonts and colours reach the windows that own them as those windows arrive.
     };
+    up.loadPlaylist = [&](const QString& path) {
+        show.LoadPlaylist(path);
+    };
     up.createNewPreset = [&] {
-        // A fresh show: one preset in the first slot, named in the operator's language.
-        Preset preset;
-        preset.setName(txt(texts::NewPreset));
-        store.presets().append(preset);
-        store.presets().setCurrent(0);
-        store.announcePresets();
+        show.presets().NewPreset();
     };
 
     ShutdownHooks& down = lifecycle.shutdownHooks();
     // The closing order waits its 1000 ms itself right after this hook.
-    down.freeAudioEngine = [&] { KAE__Shutdown(false); };
-    down.unloadWindows = [&] { messages->close(); };
+    down.freeAudioEngine = [&] {
+        KAE__Shutdown(false);
+    };
+    down.unloadWindows = [&] {
+        messages->close();
+    };
 
     switch (lifecycle.Main(app.arguments())) {
     case StartResult::Running:

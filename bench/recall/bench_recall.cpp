@@ -1,0 +1,108 @@
+// How long a recall of a full preset takes: 32 channels, each with a different sound, from
+// the call until every channel is loaded, positioned and ready to play. The fixed waits
+// of the "please wait" box are left out (the waits seam returns at once), so the figure is
+// the work itself. Sounds are made with sox before timing. Prints; asserts nothing.
+//
+//   bench_recall [SECONDS_PER_SOUND] [ROUNDS]
+#include "core/Dialogs.h"
+#include "core/Settings.h"
+#include "core/ShowStore.h"
+#include "engine/audiolib/AudioLib.h"
+#include "engine/audiolib/DeviceBackend.h"
+#include "engine/kae/Kae.h"
+#include "show/playback/ShowLayer.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace kalvor;
+
+namespace {
+
+class NoSleepWaits final : public Waits {
+public:
+    void wait(int) override { QCoreApplication::processEvents(); }
+};
+
+bool makeSound(const QString& path, int index, double seconds) {
+    // A different tone per file, so no two channels share a decoder cache of any kind.
+    QStringList args{QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
+                     QStringLiteral("-c"), QStringLiteral("2")};
+    if (path.endsWith(QLatin1String(".wav")))
+        args << QStringLiteral("-b") << QStringLiteral("16");
+    args << path << QStringLiteral("synth") << QString::number(seconds) << QStringLiteral("sine")
+         << QString::number(200 + 37 * index);
+    return QProcess::execute(QStringLiteral("sox"), args) == 0;
+}
+
+void run(const char* label, const QString& folder, const QString& ext, double seconds, int rounds) {
+    std::vector<QString> files;
+    for (int i = 0; i < 2 * kChannelCount; ++i) {
+        const QString path = folder + QStringLiteral("/s%1.%2").arg(i).arg(ext);
+        if (!makeSound(path, i, seconds)) {
+            std::printf("%s: sox could not make %s\n", label, qUtf8Printable(path));
+            return;
+        }
+        files.push_back(path);
+    }
+    ShowStore store;
+    Settings settings(folder + QStringLiteral("/Kalvor.ini"));
+    audio::AudioLibOptions options;
+    options.backend = audio::makeOfflineBackend(44100, 2);
+    audio::AudioLib lib(options);
+    engine::KaeEngine engine(lib, store, settings);
+    KAE__Init(nullptr);
+    std::vector<double> ms;
+    {
+        ShowLayer show(store, settings, nullptr);
+        // Two presets, each giving every channel a sound of its own, so each recall loads 32
+        // sounds afresh.
+        for (int ch = 0; ch < kChannelCount; ++ch)
+            store.soundList(ch) = {makeSoundEntry(files[std::size_t(ch)]),
+                                   makeSoundEntry(files[std::size_t(ch + kChannelCount)])};
+        for (int p = 0; p < 2; ++p) {
+            for (int ch = 0; ch < kChannelCount; ++ch)
+                store.controls(ch).selectedSound = static_cast<std::int16_t>(p);
+            show.presets().NewPreset();
+        }
+        for (int r = 0; r < rounds; ++r) {
+            store.presets().setSelected(r % 2);
+            QElapsedTimer t;
+            t.start();
+            show.recall().RecallPreset();
+            ms.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+            int ready = 0;
+            for (int ch = 0; ch < kChannelCount; ++ch)
+                ready += show.playback().soundReady(ch) ? 1 : 0;
+            if (ready != kChannelCount)
+                std::printf("%s: only %d of 32 channels ready\n", label, ready);
+        }
+    }
+    KAE__Shutdown(false);
+    std::sort(ms.begin(), ms.end());
+    std::printf("recall of 32 %s sounds (%g s each): median %.1f ms, best %.1f ms, worst %.1f ms "
+                "over %d recalls "
+                "(target <= 50 ms)\n",
+                label, seconds, ms[ms.size() / 2], ms.front(), ms.back(), rounds);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const double seconds = argc > 1 ? std::atof(argv[1]) : 30.0;
+    const int rounds = argc > 2 ? std::atoi(argv[2]) : 10;
+    NoSleepWaits noSleep;
+    installWaits(&noSleep);
+    QTemporaryDir dir;
+    run("WAV", dir.path(), QStringLiteral("wav"), seconds, rounds);
+    run("MP3", dir.path(), QStringLiteral("mp3"), seconds, rounds);
+    installWaits(nullptr);
+    return 0;
+}
