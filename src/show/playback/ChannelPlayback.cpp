@@ -358,6 +358,23 @@ void ChannelPlayback::tickButtonColours() {
     }
 }
 
+TimeDisplay ChannelPlayback::timeDisplay(int ch) const {
+    TimeDisplay t{engine::hmsText(0), engine::hmsText(0), 0};
+    if (ch < 0 || ch >= kChannelCount || !soundReady(ch))
+        return t;
+    const std::int64_t length = KAE__Channel_GetLengthInSec(ch);
+    const std::int64_t position =
+        std::clamp<std::int64_t>(KAE__Channel_GetPositionInSec(ch), 0, length);
+    t.position = engine::hmsText(position);
+    t.length = settings_.integer(u"CountDown") == 1 ? engine::hmsText(length - position)
+                                                    : KAE__Channel_GetLengthStringHMS(ch);
+    const std::int64_t bytes = KAE__Channel_GetLength(ch);
+    if (bytes > 0)
+        t.percent = static_cast<int>(
+            std::clamp<std::int64_t>(KAE__Channel_GetPosition(ch) * 100 / bytes, 0, 100));
+    return t;
+}
+
 void ChannelPlayback::forEachGlobalChannel(const std::function<void(int)>& f) {
     Batch batch;
     for (int ch = 0; ch < kChannelCount; ++ch) {

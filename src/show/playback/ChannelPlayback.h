@@ -10,6 +10,7 @@
 #include "core/Limits.h"
 
 #include <QObject>
+#include <QString>
 
 #include <array>
 #include <cstdint>
@@ -32,6 +33,14 @@ enum class StopCause {
 };
 
 enum class LogReason { Start, Resume, Restart };
+
+// What the time displays show for a channel: position and length (or the time left, when
+// "CountDown" is on) as "hh:mm:ss", and the position slider in percent of the length.
+struct TimeDisplay {
+    QString position;
+    QString length;
+    int percent = 0;
+};
 
 class ChannelPlayback : public QObject {
     Q_OBJECT
@@ -73,6 +82,9 @@ public:
     int fadeInState(int ch) const { return at(fadeInState_, ch); }
     int fadeOutState(int ch) const { return at(fadeOutState_, ch); }
     std::int64_t repeatPosition(int ch) const { return at(repeatPosition_, ch); }
+
+    // The playback timer's figures for a channel.
+    TimeDisplay timeDisplay(int ch) const;
 
     // Stops every playing or paused channel as a recall does (no jump follows).
     void stopAllForRecall();

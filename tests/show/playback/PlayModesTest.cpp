@@ -267,3 +267,46 @@ TEST(PlayModes, ButtonColoursFlashByPhase) {
                 << "phase " << phase + 1 << " channel " << ch;
     }
 }
+
+TEST(PlayModes, TimeDisplayShowsPositionLengthAndCountdown) {
+    ShowRig rig;
+    rig.loadChannel(0, {rig.tone(QStringLiteral("long"), 75.0)});
+    auto& play = rig.show->playback();
+    TimeDisplay t = play.timeDisplay(0);
+    EXPECT_EQ(t.position, QStringLiteral("00:00:00"));
+    EXPECT_EQ(t.length, QStringLiteral("00:01:15"));
+    EXPECT_EQ(t.percent, 0);
+    KAE__Channel_SetPositionInSec(0, 30);
+    t = play.timeDisplay(0);
+    EXPECT_EQ(t.position, QStringLiteral("00:00:30"));
+    EXPECT_EQ(t.percent, 40);
+    rig.settings->setInteger(u"CountDown", 1);
+    EXPECT_EQ(play.timeDisplay(0).length, QStringLiteral("00:00:45"));
+    EXPECT_EQ(play.timeDisplay(7).length, QStringLiteral("00:00:00"))
+        << "an empty channel shows zeros";
+}
+
+TEST(PlayModes, GlobalControlRollsBackAndRepeatsOnlyItsChannels) {
+    ShowRig rig;
+    rig.loadChannel(0, {rig.tone(QStringLiteral("a"), 70.0)});
+    rig.loadChannel(1, {rig.tone(QStringLiteral("b"), 5.0)});
+    rig.store.controls(0).rollback = 1;
+    rig.settings->setInteger(u"SceneRollbackTime", 30);
+    auto& play = rig.show->playback();
+    play.GlobalPlay();
+    EXPECT_TRUE(KAE__Channel_IsPlaying(0));
+    EXPECT_FALSE(KAE__Channel_IsPlaying(1)) << "only channels in the global control";
+    KAE__Channel_SetPositionInSec(0, 40);
+    play.GlobalRollback();
+    EXPECT_EQ(KAE__Channel_GetPositionInSec(0), 10);
+    play.GlobalRollback(); // 10 s is not more than 30 s: stays
+    EXPECT_EQ(KAE__Channel_GetPositionInSec(0), 10);
+    play.GlobalForward();
+    EXPECT_EQ(KAE__Channel_GetPositionInSec(0), 40);
+    play.GlobalPause();
+    EXPECT_TRUE(KAE__Channel_IsPaused(0));
+    KAE__Channel_SetPositionInSec(0, 60);
+    play.GlobalRepeat();
+    EXPECT_EQ(KAE__Channel_GetPositionInSec(0), 40) << "back to where forward left it";
+    EXPECT_TRUE(KAE__Channel_IsPlaying(0));
+}
