@@ -144,3 +144,34 @@ TEST(Recall, LoadingAShowRecallsItsFirstPresetWithoutAutostarts) {
     EXPECT_TRUE(rig.renderMs(30).silent());
     EXPECT_TRUE(rig.show->playback().soundReady(0));
 }
+
+TEST(Recall, NewPlaylistEmptiesWhatItsBoxesSay) {
+    struct Case {
+        bool presets, sounds, playlists;
+        int presetCount;
+        bool soundsLeft, pathLeft;
+    };
+    const Case cases[] = {
+        {true, true, true, 1, false, false},
+        {true, false, false, 1, true, true},
+        {false, true, false, 2, false, true},
+    };
+    for (const auto& c : cases) {
+        TwoPresets rig;
+        rig.store.setPlaylistPath(QStringLiteral("/shows/old.kal"));
+        rig.show->playback().PlayButtonDown(0);
+        QStringList status;
+        QObject::connect(rig.show.get(), &ShowLayer::statusText,
+                         [&](const QString& s) { status << s; });
+        rig.show->NewPlaylist(c.presets, c.sounds, c.playlists);
+        EXPECT_EQ(rig.store.presets().count(), c.presetCount);
+        EXPECT_EQ(!rig.store.soundList(0).isEmpty(), c.soundsLeft);
+        EXPECT_EQ(!rig.store.playlistPath().isEmpty(), c.pathLeft);
+        if (c.sounds) {
+            EXPECT_FALSE(KAE__Channel_IsPlaying(0)) << "cleared channels are stopped";
+            EXPECT_TRUE(rig.renderMs(20).silent());
+        }
+        EXPECT_EQ(status.contains(QStringLiteral("Playlist: ---   ")),
+                  c.presets && c.sounds && c.playlists);
+    }
+}
