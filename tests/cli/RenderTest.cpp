@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 using namespace kalvor;
 using namespace kalvor::cli;
@@ -62,8 +63,9 @@ TEST(RenderEvents, ParsesTheActionLanguage) {
 
 namespace {
 
-// A show with one preset: channel 1 plays a ramp of 2 s, hard left.
-QString makeShow(const QString& folder) {
+// A show with one preset: channel 1 plays a ramp of 2 s hard left, channel 2 the same
+// ramp hard right; `configure` sets the modes before the preset is stored.
+QString makeShow(const QString& folder, const std::function<void(ShowStore&)>& configure = {}) {
     test::ScriptedDialogs dialogs;
     test::ScriptedWaits waits;
     ShowStore store;
@@ -78,10 +80,14 @@ QString makeShow(const QString& folder) {
         ShowLayer show(store, settings, nullptr);
         const QString ramp = testmedia::makeRamp(folder, QStringLiteral("ramp"),
                                                  testmedia::Format::Wav16, 44100, 2, 88200);
-        store.soundList(0) = {makeSoundEntry(ramp)};
-        store.controls(0).selectedSound = 0;
-        store.channel(0).volume = 100;
-        store.channel(0).pan = -100;
+        for (int ch : {0, 1}) {
+            store.soundList(ch) = {makeSoundEntry(ramp)};
+            store.controls(ch).selectedSound = 0;
+            store.channel(ch).volume = 100;
+            store.channel(ch).pan = ch == 0 ? -100 : 100;
+        }
+        if (configure)
+            configure(store);
         show.presets().NewPreset();
         path = folder + QStringLiteral("/rehearsal.kal");
         if (show.playlists().SavePlaylist(path, false) != playlist::SaveOutcome::Saved)
@@ -156,4 +162,86 @@ TEST(Render, BadArgumentsAreRefusedWithAReason) {
     for (const auto& c : cases)
         EXPECT_EQ(runRender(c.args), c.rc) << qPrintable(c.args.join(QLatin1Char(' ')));
     EXPECT_FALSE(QFile::exists(out)) << "nothing is written when the render is refused";
+}
+
+TEST(Render, ThePlayModesHeardInARehearsal) {
+    // Probes: at a time, is the left (channel 1) or right (channel 2) side sounding, and at
+    // which ramp frame (-1: do not check the frame).
+    struct Probe {
+        double at;
+        int side;
+        bool sounding;
+        std::int64_t rampFrame = -1;
+    };
+    struct Case {
+        const char* label;
+        std::function<void(ShowStore&)> modes;
+        const char* events;
+        std::vector<Probe> probes;
+    };
+    const Case cases[] = {
+        {"pause mode continues where it paused",
+         [](ShowStore& s) { s.controls(0).pauseMode = 1; },
+         "0.1 press 1; 0.2 press 1; 0.3 press 1",
+         {{0.15, 0, true, 2205}, {0.25, 0, false}, {0.3, 0, true, 4410}}},
+        {"restart mode jumps back to the start",
+         [](ShowStore& s) { s.controls(0).restartMode = 1; },
+         "0.1 press 1; 0.2 press 1",
+         {{0.199, 0, true}, {0.2, 0, true, 0}}},
+        {"a play group starts both members in the same frame",
+         [](ShowStore& s) {
+             s.controls(0).playGroup = QStringLiteral("2");
+             s.controls(1).playGroup = QStringLiteral("2");
+         },
+         "0.1 press 2",
+         {{0.1, 0, true, 0}, {0.1, 1, true, 7919}}},
+        {"a stop group ends the other member",
+         [](ShowStore& s) {
+             s.controls(0).stopGroup = QStringLiteral("1");
+             s.controls(1).stopGroup = QStringLiteral("1");
+         },
+         "0.1 press 1; 0.2 press 2",
+         {{0.15, 0, true}, {0.2, 0, false}, {0.2, 1, true, 7919}}},
+        {"the right button stops without the fade",
+         [](ShowStore& s) {
+             s.channel(0).fadeOut = {1000, true, 2};
+         },
+         "0.1 press 1; 0.2 right 1",
+         {{0.19, 0, true}, {0.2, 0, false}}},
+        {"hold mode ends on release",
+         [](ShowStore& s) { s.controls(0).holdMode = 1; },
+         "0.1 press 1; 0.2 release 1",
+         {{0.19, 0, true}, {0.2, 0, false}}},
+        {"a fade-out ends in silence",
+         [](ShowStore& s) {
+             s.channel(0).fadeOut = {400, true, 2};
+         },
+         "0.1 press 1; 0.2 press 1",
+         {{0.25, 0, true}, {0.7, 0, false}}},
+    };
+    for (const auto& c : cases) {
+        const QString folder = test::freshFolder(QStringLiteral("rehearsal"));
+        const QString show = makeShow(folder, c.modes);
+        ASSERT_FALSE(show.isEmpty()) << c.label;
+        const QString out = folder + QStringLiteral("/out.wav");
+        ASSERT_EQ(runRender({show, QStringLiteral("--out"), out, QStringLiteral("--seconds"),
+                             QStringLiteral("0.8"), QStringLiteral("--events"),
+                             QString::fromLatin1(c.events)}),
+                  0)
+            << c.label;
+        const auto wav = testmedia::readWav(out);
+        ASSERT_TRUE(wav.ok) << c.label;
+        for (const auto& p : c.probes) {
+            const auto frame = static_cast<std::int64_t>(std::llround(p.at * 44100));
+            // A ramp sample can be exactly 0 once per 65536 frames; look at two neighbours.
+            const bool sounding =
+                wav.at(frame, p.side) != 0.0f || wav.at(frame + 1, p.side) != 0.0f;
+            EXPECT_EQ(sounding, p.sounding) << c.label << " at " << p.at << " side " << p.side;
+            // The right side of the ramp runs 7919 frames ahead; the probes say so themselves.
+            if (p.sounding && p.rampFrame >= 0) {
+                EXPECT_EQ(rampFrame(wav.at(frame, p.side)), p.rampFrame)
+                    << c.label << " at " << p.at;
+            }
+        }
+    }
 }
