@@ -5,6 +5,8 @@
 #include "show/playlist/LineCursor.h"
 #include "show/playlist/PlaylistDocument.h"
 
+#include <algorithm>
+
 namespace kalvor::playlist {
 
 namespace {
@@ -89,6 +91,13 @@ PlaylistReadResult readPlaylist(QByteArrayView contents, const PlaylistReadOptio
         result.errorStage = ReadStage::Header;
         return result;
     }
+
+    // Every line of a block takes at least its line end, so the file's size bounds the
+    // number of blocks; reserving once spares moving large presets around.
+    const qsizetype minBlockBytes = 1 + static_cast<qsizetype>(layout->channels) *
+                                            static_cast<qsizetype>(layout->fields.size());
+    doc.presets.reserve(static_cast<std::size_t>(
+        std::min<qsizetype>(kPresetCapacity + 1, contents.size() / minBlockBytes + 1)));
 
     ReadStage stage = ReadStage::Presets;
     try {
