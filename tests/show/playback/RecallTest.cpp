@@ -175,3 +175,28 @@ TEST(Recall, NewPlaylistEmptiesWhatItsBoxesSay) {
                   c.presets && c.sounds && c.playlists);
     }
 }
+
+TEST(Recall, AMissingSoundIsMarkedRedAndLeavesTheChannelEmpty) {
+    for (const bool announce : {false, true}) {
+        ShowRig rig;
+        rig.settings->setInteger(u"DisplayLoadFailed", announce ? 1 : 0);
+        rig.loadChannel(
+            3, {rig.tone(QStringLiteral("here"), 1.0), rig.folder + QStringLiteral("/gone.wav")});
+        ASSERT_TRUE(rig.show->playback().soundReady(3));
+        rig.show->selection().select(3, 1);
+        EXPECT_EQ(rig.store.soundList(3).at(1).colour, kMissingSoundColour);
+        EXPECT_TRUE(rig.store.channel(3).fileName.isEmpty());
+        EXPECT_FALSE(rig.show->playback().soundReady(3));
+        rig.show->playback().PlayButtonDown(3);
+        EXPECT_TRUE(rig.renderMs(20).silent());
+        const auto boxes = rig.dialogs.messages();
+        ASSERT_EQ(boxes.size(), announce ? 1 : 0);
+        if (announce) {
+            EXPECT_EQ(boxes.at(0).title, QStringLiteral("Error while loading soundfile"));
+            EXPECT_TRUE(boxes.at(0).text.startsWith(QStringLiteral("The specified file: \r\n")));
+            EXPECT_TRUE(boxes.at(0).text.endsWith(QStringLiteral("\r\ndoes not exist!")));
+        }
+        // The list keeps the entry, so the show can be repaired later.
+        EXPECT_EQ(rig.store.soundList(3).size(), 2);
+    }
+}
