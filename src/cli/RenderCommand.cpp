@@ -193,7 +193,10 @@ int runRender(const QStringList& args) {
                 frame = until;
             }
             QString error;
-            if (!writeFloatWav(out, rate, 2, audio, &error)) {
+            WavOut wav(out, rate, 2, true);
+            const bool written =
+                wav.open(&error) && (wav.write(audio.data(), audio.size()), wav.commit(&error));
+            if (!written) {
                 std::fprintf(stderr, "kalvor-tool render: %s: %s\n", qUtf8Printable(out),
                              qUtf8Printable(error));
                 rc = 1;

@@ -1,57 +1,73 @@
 #include "cli/WavWriter.h"
 
-#include "core/TextLines.h"
-
 #include <QByteArray>
-#include <QtEndian>
 
-#include <cstring>
+#include <algorithm>
+#include <cmath>
 
 namespace kalvor::cli {
 
-namespace {
+WavOut::WavOut(const QString& path, int rate, int channels, bool floats)
+    : file_(path), rate_(rate), channels_(channels), floats_(floats) {}
 
-void put32(QByteArray& out, quint32 v) {
-    char b[4];
-    qToLittleEndian(v, b);
-    out.append(b, 4);
-}
-
-void put16(QByteArray& out, quint16 v) {
-    char b[2];
-    qToLittleEndian(v, b);
-    out.append(b, 2);
-}
-
-} // namespace
-
-bool writeFloatWav(const QString& path, int sampleRate, int channels,
-                   const std::vector<float>& interleaved, QString* error) {
-    const auto dataBytes = static_cast<quint64>(interleaved.size()) * 4;
-    if (dataBytes > 0xFFFFFFFFull - 64) {
-        if (error)
-            *error = QStringLiteral("the render is too long for a WAV file (4 GiB)");
+bool WavOut::open(QString* error) {
+    if (!file_.open(QIODevice::WriteOnly)) {
+        *error = file_.errorString();
         return false;
     }
-    QByteArray out;
-    out.reserve(static_cast<qsizetype>(dataBytes + 64));
-    out.append("RIFF", 4);
-    put32(out, static_cast<quint32>(36 + dataBytes));
-    out.append("WAVEfmt ", 8);
-    put32(out, 16);
-    put16(out, 3); // IEEE float
-    put16(out, static_cast<quint16>(channels));
-    put32(out, static_cast<quint32>(sampleRate));
-    put32(out, static_cast<quint32>(sampleRate * channels * 4));
-    put16(out, static_cast<quint16>(channels * 4));
-    put16(out, 32);
-    out.append("data", 4);
-    put32(out, static_cast<quint32>(dataBytes));
-    const qsizetype at = out.size();
-    out.resize(at + static_cast<qsizetype>(dataBytes));
-    for (std::size_t i = 0; i < interleaved.size(); ++i)
-        qToLittleEndian(interleaved[i], out.data() + at + static_cast<qsizetype>(i * 4));
-    return writeFileAtomically(path, out, error);
+    file_.write(QByteArray(44, '\0')); // the header goes in when the size is known
+    return true;
+}
+
+void WavOut::write(const float* samples, std::size_t count) {
+    QByteArray bytes;
+    if (floats_) {
+        bytes = QByteArray(reinterpret_cast<const char*>(samples),
+                           static_cast<qsizetype>(count * sizeof(float)));
+    } else {
+        bytes.resize(static_cast<qsizetype>(count * 2));
+        for (std::size_t i = 0; i < count; ++i) {
+            const float s = std::clamp(samples[i], -1.0f, 1.0f);
+            const auto v = static_cast<qint16>(std::lrint(s * 32767.0f));
+            bytes[qsizetype(2 * i)] = char(v & 0xff);
+            bytes[qsizetype(2 * i + 1)] = char((v >> 8) & 0xff);
+        }
+    }
+    file_.write(bytes);
+    dataBytes_ += static_cast<quint32>(bytes.size());
+}
+
+bool WavOut::commit(QString* error) {
+    const int bits = floats_ ? 32 : 16;
+    const int blockAlign = channels_ * bits / 8;
+    QByteArray h;
+    const auto u32 = [&h](quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            h.append(char((v >> (8 * i)) & 0xff));
+    };
+    const auto u16 = [&h](quint16 v) {
+        h.append(char(v & 0xff));
+        h.append(char(v >> 8));
+    };
+    h.append("RIFF");
+    u32(36 + dataBytes_);
+    h.append("WAVEfmt ");
+    u32(16);
+    u16(floats_ ? 3 : 1);
+    u16(quint16(channels_));
+    u32(quint32(rate_));
+    u32(quint32(rate_ * blockAlign));
+    u16(quint16(blockAlign));
+    u16(quint16(bits));
+    h.append("data");
+    u32(dataBytes_);
+    file_.seek(0);
+    file_.write(h);
+    if (!file_.commit()) {
+        *error = file_.errorString();
+        return false;
+    }
+    return true;
 }
 
 } // namespace kalvor::cli

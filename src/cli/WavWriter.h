@@ -1,14 +1,31 @@
-// Writes interleaved float frames as a 32-bit float WAV file, through a temporary file so
-// an interrupted render never leaves half a file under the final name. Any thread.
+// WAV files written by kalvor-tool: 16-bit PCM or 32-bit float, streamed through a
+// temporary file (QSaveFile), so a failed or interrupted render never leaves a half-written
+// file under the final name. Any thread; one writer per file.
 #pragma once
 
+#include <QSaveFile>
 #include <QString>
 
-#include <vector>
+#include <cstddef>
 
 namespace kalvor::cli {
 
-bool writeFloatWav(const QString& path, int sampleRate, int channels,
-                   const std::vector<float>& interleaved, QString* error);
+class WavOut {
+public:
+    WavOut(const QString& path, int rate, int channels, bool floats);
+    // Opens the temporary file; false with `error` set when it cannot be created.
+    bool open(QString* error);
+    // Appends interleaved samples (`count` floats, -1..1).
+    void write(const float* samples, std::size_t count);
+    // Writes the header and renames the file into place.
+    bool commit(QString* error);
+
+private:
+    QSaveFile file_;
+    int rate_;
+    int channels_;
+    bool floats_;
+    quint32 dataBytes_ = 0;
+};
 
 } // namespace kalvor::cli
