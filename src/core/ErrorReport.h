@@ -9,12 +9,17 @@ namespace kalvor {
 
 // Error numbers the program's handlers report with.
 namespace errors {
+inline constexpr int Overflow = 6;
+inline constexpr int OutOfMemory = 7;
 inline constexpr int TypeMismatch = 13;
+inline constexpr int BadFileName = 52;
 inline constexpr int FileNotFound = 53;
+inline constexpr int DeviceIo = 57;
+inline constexpr int DiskFull = 61;
 inline constexpr int InputPastEnd = 62;
 inline constexpr int PermissionDenied = 70;
+inline constexpr int PathFileAccess = 75;
 inline constexpr int PathNotFound = 76;
-inline constexpr int DeviceIo = 57;
 } // namespace errors
 
 // The box's text in the current language, lines in order:

@@ -6,6 +6,8 @@
 // shows written under a German locale still open. Pure functions, any thread.
 #pragma once
 
+#include "core/ErrorReport.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 
@@ -15,17 +17,7 @@
 namespace kalvor::playlist {
 
 // Run-time error numbers, as the common error report names them.
-namespace errnum {
-inline constexpr int OutOfMemory = 7;
-inline constexpr int Overflow = 6;
-inline constexpr int TypeMismatch = 13;
-inline constexpr int BadFileName = 52;
-inline constexpr int FileNotFound = 53;
-inline constexpr int DiskFull = 61;
-inline constexpr int InputPastEnd = 62;
-inline constexpr int PermissionDenied = 70;
-inline constexpr int PathFileAccess = 75;
-} // namespace errnum
+namespace errnum = kalvor::errors;
 
 // Thrown inside the readers; the reader's entry point turns it into its error result.
 struct ReadFault {
