@@ -73,4 +73,11 @@ void ShowStore::announcePresets() {
     Q_EMIT currentPresetChanged(presets_.current());
 }
 
+void ShowStore::selectChannel(int ch) {
+    if (ch < 0 || ch >= kChannelCount)
+        return;
+    selectedChannel_ = ch;
+    Q_EMIT selectedChannelChanged(ch);
+}
+
 } // namespace kalvor

@@ -71,6 +71,12 @@ public:
     // Cut to 50 characters, as a preset would store it.
     void setChannelInfo(int ch, const QString& text, int colour);
 
+    // The channel the settings panel shows and the keys act on; -1 before the first
+    // selection. Every input path selects through here, so the panel, the overview and
+    // the remote units all follow the same choice.
+    int selectedChannel() const { return selectedChannel_; }
+    void selectChannel(int ch);
+
     PresetMemory& presets() { return presets_; }
     const PresetMemory& presets() const { return presets_; }
 
@@ -97,6 +103,9 @@ Q_SIGNALS:
     void currentPresetChanged(int index);
     void channelTitlesChanged();
     void playlistPathChanged(const QString& path);
+    // Sent on every selection, also of the channel already selected, so its panel is
+    // filled again from the record.
+    void selectedChannelChanged(int channel);
 
 private:
     std::array<Channel, kChannelRecords> channels_{};
@@ -106,6 +115,7 @@ private:
     std::array<QString, kChannelCount> titles_{};
     PresetMemory presets_;
     QString playlistPath_;
+    int selectedChannel_ = -1;
 };
 
 } // namespace kalvor

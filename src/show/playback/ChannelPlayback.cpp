@@ -169,6 +169,7 @@ void ChannelPlayback::PlayButtonDown(int ch, bool rightButton) {
         PressPlay(ch);
         pressGroup(ch);
     }
+    store_.selectChannel(ch);
     Q_EMIT channelSelected(ch);
 }
 
