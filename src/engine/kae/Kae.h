@@ -130,6 +130,10 @@ audio::DeviceInfo KAE__GetDeviceInfo(int device);
 // --- Output devices -----------------------------------------------------------------------
 
 bool KAE__Channel_ChangeDevice(int slot, const QString& outputName, bool loop);
+// Reloads the slot with its current `SurroundDestination` on the named output; a playing
+// slot continues from where it was, looping as its LoopMode says. True when the reload
+// succeeded (false: the device does not take the destination, or the file is gone).
+bool KAE__Channel_ChangeSurround(int slot, const QString& outputName);
 void KAE__Channel_CheckSurroundFlags(int slot, const QString& path);
 // The file's channel count (0 when it does not open).
 int KAE__GetFileInfo(int slot, const QString& path);

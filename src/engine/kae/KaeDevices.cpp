@@ -353,6 +353,34 @@ bool KAE__Channel_ChangeDevice(int slot, const QString& outputName, bool loop) {
     return reloaded;
 }
 
+bool KAE__Channel_ChangeSurround(int slot, const QString& outputName) {
+    KaeEngine* e = engineFor(slot);
+    if (!e)
+        return false;
+    AddAudioDebugMessage(QStringLiteral("KAE Module: KAE__Channel_ChangeSurround"));
+    const bool wasPlaying = KAE__Channel_IsPlaying(slot);
+    const std::int64_t position = wasPlaying ? KAE__Channel_GetPosition(slot) : 0;
+    Channel& ch = e->store().channel(slot);
+    ch.outputName = outputName;
+    const int row = e->devices().findName(outputName);
+    if (row >= 0) {
+        ch.deviceNumber = e->devices().at(row).number;
+        e->slot(slot).speakers = e->devices().at(row).speakers;
+    }
+    const bool reloaded = KAE__Channel_Load_Sound(slot, ch.fileName);
+    if (reloaded && wasPlaying) {
+        if (position >= 0)
+            KAE__Channel_SetPosition(slot, position);
+        KAE__Channel_ApplySettings(slot);
+        const bool loop = slot < kChannelCount && e->store().controls(slot).loopMode != 0;
+        if (!KAE__Channel_Play(slot, false, loop))
+            AddAudioDebugMessage(QStringLiteral("Error changing Surround Channel for channel: ") +
+                                 n(slot));
+    }
+    e->store().announceChannel(slot, ChannelAspect::Output);
+    return reloaded;
+}
+
 int ChoosePreviewOutput() {
     KaeEngine* e = engine::currentEngine();
     if (!e)
