@@ -1,0 +1,32 @@
+// The "DSP Effects" window: reverb, delay, chorus and flanger of one channel, the order
+// they were switched on in (the chain), and the channel's VariSpeed. It mirrors the
+// channel record in the show store and writes every change there and to the engine at
+// once; it keeps no show state of its own. UI thread.
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+namespace kalvor {
+
+class Settings;
+class ShowStore;
+
+class DspWindow : public QWidget {
+    Q_OBJECT
+public:
+    DspWindow(ShowStore& store, Settings& settings, QWidget* parent = nullptr);
+    ~DspWindow() override;
+
+    // Shows the window for channel `ch` (0..31) and loads its controls.
+    void showForChannel(int ch);
+    // The channel the window works on (0..31).
+    int channel() const;
+
+private:
+    struct Ui;
+    std::unique_ptr<Ui> ui_;
+};
+
+} // namespace kalvor
