@@ -1,0 +1,191 @@
+// Speaker routing as the operator meets it on a multichannel card: every destination of
+// the selector reaches exactly its speakers (ALSA order FL FR RL RR C LFE SL SR), a
+// device without those speakers refuses, a playing channel moved to another destination
+// or output plays on from the very next frame, and what a load does to a stored
+// destination that does not fit the sound or the device.
+#include "KaeRig.h"
+#include "TestMedia.h"
+#include "core/SystemMessages.h"
+#include "engine/kae/SurroundDestinations.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace kalvor;
+using namespace kalvor::test;
+using testmedia::rampValue;
+
+namespace {
+
+QString ramp(int channels, std::int64_t frames = 40000) {
+    const QString name = QStringLiteral("route_ramp_%1_%2.wav").arg(channels).arg(frames);
+    const QString path = mediaFolder() + QLatin1Char('/') + name;
+    if (QFile::exists(path))
+        return path;
+    return testmedia::makeRamp(mediaFolder(), name, testmedia::Format::Wav16, 44100, channels,
+                               frames);
+}
+
+RigOptions cards() {
+    return {{scriptedDevice(QStringLiteral("Card 7.1"), 8),
+             scriptedDevice(QStringLiteral("Card 5.1"), 6),
+             scriptedDevice(QStringLiteral("Stereo"), 2)},
+            {}};
+}
+
+// The speakers of `r` that carry anything over [from, to), as a bit per output.
+unsigned soundingOutputs(const Rendered& r, std::int64_t from, std::int64_t to) {
+    unsigned mask = 0;
+    for (int c = 0; c < r.channels; ++c)
+        if (r.peak(c, from, to) > 0.0)
+            mask |= 1u << c;
+    return mask;
+}
+
+constexpr unsigned FL = 1, FR = 2, RL = 4, RR = 8, C = 16, LFE = 32, SL = 64, SR = 128;
+
+// Loads `path` into channel 0 with the destination `index` on the named output and plays.
+bool playRouted(KaeRig& rig, const QString& output, int index, const QString& path) {
+    Channel& ch = rig.store.channel(0);
+    ch.volume = 100;
+    ch.fileName = path;
+    ch.surroundDestination = std::int32_t(engine::surroundDestinationFlags(index));
+    ch.outputName.clear();
+    if (!KAE__Channel_ChangeSurround(0, output))
+        return false;
+    KAE__Channel_ApplySettings(0);
+    return KAE__Channel_Play(0, true, false);
+}
+
+} // namespace
+
+TEST(Routing, EveryDestinationReachesItsSpeakers) {
+    KaeRig rig(cards());
+    ASSERT_TRUE(rig.initResult);
+    const struct {
+        int index;
+        int fileChannels;
+        unsigned on71; // left source side first where it matters: checked sample by sample
+        int left, right;
+        bool on51;
+    } cases[] = {
+        {0, 2, FL | FR, 0, 1, true},   {0, 1, FL | FR, 0, 1, true}, {1, 2, FL | FR, 0, 1, true},
+        {2, 2, C | LFE, 4, 5, true},   {3, 2, RL | RR, 2, 3, true}, {4, 2, SL | SR, 6, 7, false},
+        {5, 1, FL | FR, 0, 1, true},   {6, 1, FL, 0, -1, true},     {7, 1, FR, 1, -1, true},
+        {8, 1, C | LFE, 4, 5, true},   {9, 1, C, 4, -1, true},      {10, 1, LFE, 5, -1, true},
+        {11, 1, RL | RR, 2, 3, true},  {12, 1, RL, 2, -1, true},    {13, 1, RR, 3, -1, true},
+        {14, 1, SL | SR, 6, 7, false}, {15, 1, SL, 6, -1, false},   {16, 1, SR, 7, -1, false},
+    };
+    for (const auto& c : cases) {
+        const std::string entry = engine::surroundDestinationText(c.index).toStdString();
+        SCOPED_TRACE(entry + (c.fileChannels == 1 ? " (mono)" : " (stereo)"));
+        ASSERT_TRUE(playRouted(rig, QStringLiteral("Card 7.1"), c.index, ramp(c.fileChannels)));
+        EXPECT_EQ(rig.store.channel(0).surroundDestination,
+                  std::int32_t(engine::surroundDestinationFlags(c.index)));
+        const Rendered r = rig.render(2048);
+        ASSERT_EQ(r.channels, 8);
+        EXPECT_EQ(soundingOutputs(r, 0, 2048), c.on71);
+        // The sound arrives unchanged: the left (or only) source channel on the first
+        // speaker, the right one (a mono sound: the same one) on the second.
+        for (std::int64_t f = 0; f < 2048; f += 97) {
+            ASSERT_EQ(r.at(f, c.left), rampValue(f, 0)) << f;
+            if (c.right >= 0) {
+                ASSERT_EQ(r.at(f, c.right), rampValue(f, c.fileChannels == 2 ? 1 : 0)) << f;
+            }
+        }
+        KAE__Channel_Stop(0);
+
+        // A 5.1 card has no second rear pair: the load is refused, nothing plays there.
+        rig.takeAudioLines();
+        EXPECT_EQ(playRouted(rig, QStringLiteral("Card 5.1"), c.index, ramp(c.fileChannels)),
+                  c.on51);
+        if (c.on51) {
+            const Rendered r51 = rig.render(512);
+            EXPECT_EQ(soundingOutputs(r51, 0, 512), c.on71);
+            KAE__Channel_Stop(0);
+        } else {
+            EXPECT_EQ(rig.kae->slot(0).stream, 0u);
+            EXPECT_TRUE(rig.takeAudioLines().contains(
+                QStringLiteral("Attaching has failed, Handle is zero!")));
+        }
+    }
+}
+
+TEST(Routing, APlayingChannelMovedToAnotherDestinationPlaysOnFromTheNextFrame) {
+    KaeRig rig(cards());
+    ASSERT_TRUE(rig.initResult);
+    ASSERT_TRUE(playRouted(rig, QStringLiteral("Card 7.1"), 1, ramp(2)));
+    Rendered r = rig.render(3000, 100);
+    rig.store.controls(0).loopMode = 1;
+    struct Step {
+        const char* output;
+        int index;
+        int left;
+    };
+    // To the rear pair, the centre pair, then another card's front pair: each time the
+    // first frame after the move is the frame after the last one heard.
+    std::int64_t heard = 3000;
+    for (const Step s : {Step{"Card 7.1", 3, 2}, Step{"Card 7.1", 2, 4}, Step{"Card 5.1", 1, 0}}) {
+        SCOPED_TRACE(s.index);
+        rig.store.channel(0).surroundDestination =
+            std::int32_t(engine::surroundDestinationFlags(s.index));
+        rig.takeAudioLines();
+        ASSERT_TRUE(KAE__Channel_ChangeSurround(0, QString::fromLatin1(s.output)));
+        EXPECT_EQ(rig.takeAudioLines().first(),
+                  QStringLiteral("KAE Module: KAE__Channel_ChangeSurround"));
+        EXPECT_TRUE(KAE__Channel_IsPlaying(0));
+        EXPECT_EQ(rig.store.channel(0).outputName, QLatin1String(s.output));
+        const Rendered after = rig.render(1000, 100);
+        for (std::int64_t f = 0; f < 1000; ++f) {
+            ASSERT_EQ(after.at(f, s.left), rampValue(heard + f, 0)) << f;
+            ASSERT_EQ(after.at(f, s.left + 1), rampValue(heard + f, 1)) << f;
+        }
+        heard += 1000;
+        EXPECT_EQ(KAE__Channel_GetPositionInSamples(0), heard);
+    }
+    // The loop flag came from the channel's LoopMode: the sound goes round at its end.
+    rig.render(40000 - heard + 500, 1000);
+    EXPECT_TRUE(KAE__Channel_IsPlaying(0));
+
+    // A destination the card cannot take: false, the channel is stopped and empty, which
+    // is what the selector's "Channel Error" box starts from.
+    rig.store.channel(0).surroundDestination = std::int32_t(engine::surroundDestinationFlags(4));
+    EXPECT_FALSE(KAE__Channel_ChangeSurround(0, QStringLiteral("Card 5.1")));
+    EXPECT_FALSE(KAE__Channel_IsPlaying(0));
+    EXPECT_TRUE(rig.store.channel(0).fileName.isEmpty());
+}
+
+TEST(Routing, ALoadKeepsOnlyADestinationTheSoundAndDeviceCanTake) {
+    KaeRig rig(cards());
+    ASSERT_TRUE(rig.initResult);
+    namespace f = audio::flags;
+    const struct {
+        const char* output;
+        int fileChannels;
+        std::uint32_t stored;
+        std::uint32_t loaded;
+    } cases[] = {
+        // A stereo-only card: every load goes to the default destination.
+        {"Stereo", 1, f::SpeakerFront | f::SpeakerLeft, 0},
+        {"Stereo", 2, f::SpeakerFront, 0},
+        // A stereo sound cannot go to one speaker ("Mono -> Front Left" from a preset).
+        {"Card 7.1", 2, f::SpeakerFront | f::SpeakerLeft, 0},
+        {"Card 7.1", 2, f::SpeakerCenLfe | f::SpeakerRight, 0},
+        {"Card 7.1", 2, f::SpeakerRear2, f::SpeakerRear2},
+        {"Card 7.1", 1, f::SpeakerRear | f::SpeakerRight, f::SpeakerRear | f::SpeakerRight},
+        // More than two channels always play as they are.
+        {"Card 7.1", 6, f::SpeakerFront, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.output << ", " << c.fileChannels << " channels, 0x"
+                                        << std::hex << c.stored);
+        Channel& ch = rig.store.channel(3);
+        ASSERT_TRUE(KAE__Channel_ChangeDevice(3, QLatin1String(c.output), false) ||
+                    ch.outputName == QLatin1String(c.output));
+        ch.surroundDestination = std::int32_t(c.stored);
+        ASSERT_TRUE(KAE__Channel_Load_Sound(3, ramp(c.fileChannels, 4000)));
+        EXPECT_EQ(std::uint32_t(ch.surroundDestination), c.loaded);
+        EXPECT_EQ(ch.fileChannels, c.fileChannels);
+    }
+}
