@@ -6,6 +6,7 @@
 #include "engine/audiolib/DeviceBackend.h"
 #include "engine/audiolib/DiskThread.h"
 #include "engine/audiolib/Mixer.h"
+#include "engine/dsp/Effect.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -35,21 +36,6 @@ constexpr int kDefaultPreBufferMs = 500;
 constexpr int kOfflineChunk = 1024; // the offline device's period
 constexpr std::uint32_t kSyncKindMask = 0xffffu;
 
-std::size_t fxParamSize(FxType type) {
-    switch (type) {
-    case FxType::ParamEq:
-        return 3 * sizeof(float);
-    case FxType::WavesReverb:
-        return 4 * sizeof(float);
-    case FxType::Echo:
-        return 4 * sizeof(float) + sizeof(int);
-    case FxType::Chorus:
-    case FxType::Flanger:
-        return 5 * sizeof(float) + 2 * sizeof(int);
-    }
-    return 0;
-}
-
 } // namespace
 
 // What the UI side keeps per stream, beside the shared Stream.
@@ -65,6 +51,7 @@ struct UiStream {
     int freq = 0;
     int preBufferMs = kDefaultPreBufferMs;
     int syncCount = 0;
+    int fxCount = 0;
 };
 
 struct SyncRecord {
@@ -72,11 +59,11 @@ struct SyncRecord {
     std::uint32_t type = 0;
 };
 
+// The effect itself belongs to the mixer once attached; the UI side only sets and reads
+// its parameters, which the effect takes through its own lock-free mailbox.
 struct FxRecord {
     Handle stream = 0;
-    FxType type = FxType::ParamEq;
-    int priority = 0;
-    std::vector<unsigned char> params;
+    engine::dsp::Effect* effect = nullptr;
 };
 
 struct DeviceSlot {
@@ -202,6 +189,8 @@ struct AudioLib::Impl {
     void deleteStream(Stream* s) {
         if (s->voice.src != nullptr)
             src_delete(s->voice.src);
+        for (int i = 0; i < s->voice.fxCount; ++i)
+            delete s->voice.fx[i].effect;
         delete s->voice.feed;
         delete s;
     }
@@ -223,6 +212,7 @@ struct AudioLib::Impl {
         Retired r;
         while (dev.mixer->retired.pop(r)) {
             delete r.feed;
+            delete r.effect;
             if (r.stream != nullptr)
                 deleteStream(r.stream);
         }
@@ -879,30 +869,53 @@ Error AudioLib::errorGetCode() const {
 }
 
 Handle AudioLib::channelSetFx(Handle stream, FxType type, int priority) {
-    if (d->find(stream) == nullptr)
+    UiStream* u = d->find(stream);
+    if (u == nullptr)
         return 0;
-    if (fxParamSize(type) == 0) {
+    const auto kind = engine::dsp::effectTypeFromNumber(static_cast<int>(type));
+    if (!kind) {
         d->fail(Error::IllegalParam);
         return 0;
     }
-    FxRecord r;
-    r.stream = stream;
-    r.type = type;
-    r.priority = priority;
-    r.params.assign(fxParamSize(type), 0);
+    if (u->fxCount >= kMaxStreamFx) {
+        d->fail(Error::NotAvailable);
+        return 0;
+    }
+    // Made and sized here, so the callback only ever runs it.
+    std::unique_ptr<engine::dsp::Effect> effect = engine::dsp::createEffect(*kind);
+    if (!effect || !effect->prepare(u->s->rate, u->s->channels)) {
+        d->fail(Error::Format);
+        return 0;
+    }
+    Command c;
+    c.type = Command::AddFx;
+    c.effect = effect.get();
+    c.i = priority;
+    if (!d->send(*u, c))
+        return 0;
     const Handle h = d->newHandle();
-    d->fx[h] = std::move(r);
+    d->fx[h] = FxRecord{stream, effect.release()};
+    ++u->fxCount;
     d->ok();
     return h;
 }
 
 bool AudioLib::channelRemoveFx(Handle stream, Handle fx) {
-    if (d->find(stream) == nullptr)
+    UiStream* u = d->find(stream);
+    if (u == nullptr)
         return false;
     auto it = d->fx.find(fx);
     if (it == d->fx.end() || it->second.stream != stream)
         return d->fail(Error::Handle);
+    // The mixer takes it out of the chain at its next period and hands it back for
+    // deletion; until then it keeps running.
+    Command c;
+    c.type = Command::RemoveFx;
+    c.effect = it->second.effect;
+    if (!d->send(*u, c))
+        return false;
     d->fx.erase(it);
+    --u->fxCount;
     return d->ok();
 }
 
@@ -912,7 +925,8 @@ bool AudioLib::fxSetParameters(Handle fx, const void* params) {
         return d->fail(Error::Handle);
     if (params == nullptr)
         return d->fail(Error::IllegalParam);
-    std::memcpy(it->second.params.data(), params, it->second.params.size());
+    // Clamped into the effect's ranges; the callback picks the block up at its next period.
+    it->second.effect->setParameters(params);
     return d->ok();
 }
 
@@ -922,7 +936,7 @@ bool AudioLib::fxGetParameters(Handle fx, void* params) const {
         return d->fail(Error::Handle);
     if (params == nullptr)
         return d->fail(Error::IllegalParam);
-    std::memcpy(params, it->second.params.data(), it->second.params.size());
+    it->second.effect->getParameters(params);
     return d->ok();
 }
 

@@ -111,6 +111,7 @@ struct StreamInfo {
 };
 
 enum class FxType : int { ParamEq = 7, WavesReverb = 8, Echo = 3, Chorus = 0, Flanger = 4 };
+inline constexpr int kMaxStreamFx = 16; // effects on one stream (a channel uses up to seven)
 
 // Posted to the window given to init() for each sync that fired, in order. `stream` tells
 // which stream raised it, so a message from a stream that has since been freed or
@@ -208,8 +209,10 @@ public:
     float getCpu() const;                              // percent of the period budget used
     Error errorGetCode() const;
 
-    // Effects: attach with a priority (higher runs first), set and read parameters as the
-    // DirectX 8 effect structures (see engine/dsp), remove.
+    // Effects: attach with a priority (higher runs first, equal priorities in attach
+    // order), set and read parameters as the DirectX 8 effect structures (see engine/dsp;
+    // values outside a range are clamped into it), remove. A change reaches a playing
+    // stream at the next device period.
     Handle channelSetFx(Handle stream, FxType type, int priority);
     bool channelRemoveFx(Handle stream, Handle fx);
     bool fxSetParameters(Handle fx, const void* params);

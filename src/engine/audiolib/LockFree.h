@@ -128,8 +128,9 @@ public:
     }
 
     // Reader, without a copy: the contiguous readable frames at the read position (at most
-    // `frames`). They stay the reader's until commitRead() hands them back.
-    const float* readSpan(std::size_t* frames) {
+    // `frames`). They stay the reader's, who may also change them in place, until
+    // commitRead() hands them back.
+    float* readSpan(std::size_t* frames) {
         const std::uint64_t r = read_.load(std::memory_order_relaxed);
         const std::size_t start = r % frames_;
         *frames = std::min({*frames, readable(), frames_ - start});

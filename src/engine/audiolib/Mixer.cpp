@@ -3,6 +3,8 @@
 // on the render() path.
 #include "engine/audiolib/Mixer.h"
 
+#include "engine/dsp/Effect.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -91,7 +93,7 @@ void Mixer::retire(Retired r) noexcept {
             break;
         pendingRetire_[i] = pendingRetire_[--pendingRetireCount_];
     }
-    if (r.stream == nullptr && r.feed == nullptr)
+    if (r.stream == nullptr && r.feed == nullptr && r.effect == nullptr)
         return;
     if (!retired.push(r) && pendingRetireCount_ < 256)
         pendingRetire_[pendingRetireCount_++] = r;
@@ -147,7 +149,7 @@ void Mixer::apply(const Command& c) noexcept {
                 break;
             }
         }
-        retire(Retired{s, nullptr});
+        retire(Retired{s, nullptr, nullptr});
         break;
     case Command::SetFeed: {
         Feed* old = v.feed;
@@ -160,10 +162,13 @@ void Mixer::apply(const Command& c) noexcept {
         v.inputEnded = false;
         if (v.src != nullptr)
             src_reset(v.src);
+        // A seek or restart is a new piece of sound: no echo or reverb of the old one.
+        for (int i = 0; i < v.fxCount; ++i)
+            v.fx[i].effect->reset();
         s->position.store(v.pos, std::memory_order_relaxed);
         s->appliedFeedSerial.store(c.serial, std::memory_order_release);
         if (old != nullptr)
-            retire(Retired{nullptr, old});
+            retire(Retired{nullptr, old, nullptr});
         break;
     }
     case Command::Play:
@@ -220,7 +225,37 @@ void Mixer::apply(const Command& c) noexcept {
             }
         }
         break;
+    case Command::AddFx: {
+        if (c.effect == nullptr)
+            break;
+        if (v.fxCount == kMaxStreamFx) {
+            retire(Retired{nullptr, nullptr, c.effect}); // the UI side counts; never here
+            break;
+        }
+        int at = 0;
+        while (at < v.fxCount && v.fx[at].priority >= c.i)
+            ++at;
+        std::copy_backward(v.fx + at, v.fx + v.fxCount, v.fx + v.fxCount + 1);
+        v.fx[at] = FxSlot{c.effect, static_cast<int>(c.i)};
+        ++v.fxCount;
+        break;
     }
+    case Command::RemoveFx:
+        for (int i = 0; i < v.fxCount; ++i) {
+            if (v.fx[i].effect == c.effect) {
+                std::copy(v.fx + i + 1, v.fx + v.fxCount, v.fx + i);
+                --v.fxCount;
+                break;
+            }
+        }
+        retire(Retired{nullptr, nullptr, c.effect});
+        break;
+    }
+}
+
+void Mixer::runEffects(Voice& v, float* data, int frames) noexcept {
+    for (int i = 0; i < v.fxCount; ++i)
+        v.fx[i].effect->process(data, frames);
 }
 
 void Mixer::render(float* out, int frames, int channels) noexcept {
@@ -371,11 +406,13 @@ int Mixer::pullDirect(Stream& s, int want, int offset, const float** data) noexc
         }
         std::size_t k = std::min({static_cast<std::size_t>(want), static_cast<std::size_t>(toEnd),
                                   static_cast<std::size_t>(kBlockFrames)});
-        *data = v.feed->ring.readSpan(&k);
+        float* span = v.feed->ring.readSpan(&k);
         if (k == 0)
             return 0;
-        // Effects hook: the chain runs here, in place, on the stream's own data (pass-through
-        // for now). The span is the callback's until renderVoice commits it.
+        // The effects run in place on the ring's frames: the span is the callback's until
+        // renderVoice commits it, and nobody reads those frames after that.
+        runEffects(v, span, static_cast<int>(k));
+        *data = span;
         v.pos += static_cast<std::int64_t>(k);
         return static_cast<int>(k);
     }
@@ -408,8 +445,10 @@ int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
                                         static_cast<std::size_t>(toEnd), f.ring.readable()});
         if (k == 0)
             break;
-        f.ring.read(v.in.get() + static_cast<std::ptrdiff_t>(v.inCount) * ch, k);
-        // Effects hook: the chain runs here, before rate conversion (pass-through for now).
+        float* fresh = v.in.get() + static_cast<std::ptrdiff_t>(v.inCount) * ch;
+        f.ring.read(fresh, k);
+        // At the stream's own rate, before the rate conversion.
+        runEffects(v, fresh, static_cast<int>(k));
         v.inCount += static_cast<int>(k);
         v.inPos += static_cast<std::int64_t>(k);
     }

@@ -6,7 +6,8 @@
 // Why it is safe in a callback: it owns only fixed arrays sized at construction; streams
 // and feeds are created and freed on the UI thread and travel through SPSC queues; the
 // resampler (libsamplerate) was created with the stream and does not allocate while
-// processing.
+// processing; effects arrive allocated and prepared, take their parameters through a
+// lock-free mailbox, and go back to the UI thread for deletion.
 #pragma once
 
 #include "engine/audiolib/DeviceBackend.h"
@@ -26,15 +27,17 @@ struct Command {
     enum Type : std::uint8_t {
         Add,
         Remove,
-        SetFeed,   // feed, serial
-        Play,      // serial
-        Halt,      // pause or stop: the mixer treats them alike
-        SetVolume, // x
-        SetPan,    // x
-        SetFreq,   // x
-        Slide,     // x = target volume, i = frames, serial
-        AddSync,   // sync
-        RemoveSync // sync.handle
+        SetFeed,    // feed, serial
+        Play,       // serial
+        Halt,       // pause or stop: the mixer treats them alike
+        SetVolume,  // x
+        SetPan,     // x
+        SetFreq,    // x
+        Slide,      // x = target volume, i = frames, serial
+        AddSync,    // sync
+        RemoveSync, // sync.handle
+        AddFx,      // effect, i = priority
+        RemoveFx    // effect: handed back through `retired`
     };
     Type type = Add;
     Stream* stream = nullptr;
@@ -43,6 +46,7 @@ struct Command {
     std::int64_t i = 0;
     double x = 0;
     SyncSlot sync;
+    engine::dsp::Effect* effect = nullptr;
 };
 
 struct SyncEvent {
@@ -55,8 +59,9 @@ struct SyncEvent {
 };
 
 struct Retired {
-    Stream* stream = nullptr; // a removed stream (its voice's feed is freed with it)
-    Feed* feed = nullptr;     // a feed replaced by a newer one
+    Stream* stream = nullptr;              // a removed stream (its voice's feed is freed with it)
+    Feed* feed = nullptr;                  // a feed replaced by a newer one
+    engine::dsp::Effect* effect = nullptr; // an effect taken off its stream
 };
 
 class Mixer final : public RenderTarget {
@@ -101,6 +106,7 @@ private:
     void retire(Retired r) noexcept;
     void mixInto(Stream& s, float* out, const float* data, int frames, int offset) noexcept;
     void measure(Voice& v, int channels, const float* data, int frames) noexcept;
+    static void runEffects(Voice& v, float* data, int frames) noexcept;
 
     int rate_ = 48000;
     int channels_ = 2;

@@ -13,6 +13,10 @@
 #include <memory>
 #include <mutex>
 
+namespace kalvor::engine::dsp {
+class Effect;
+}
+
 namespace kalvor::audio {
 
 inline constexpr int kMaxStreamChannels = 8;
@@ -41,6 +45,14 @@ struct Feed {
     std::int64_t decodePos;  // source frame the next written frame is
     bool atEnd = false;      // reached the end with the loop flag off; nothing more follows
     bool decoderDry = false; // the file ended early (truncated): silence pads it to length
+};
+
+// One attached effect as the callback runs it. The effect was made and prepared for the
+// stream's rate and channels on the UI thread; from the AddFx command on it belongs to the
+// callback until it comes back through Retired (or with its stream).
+struct FxSlot {
+    engine::dsp::Effect* effect = nullptr;
+    int priority = 0;
 };
 
 struct SyncSlot {
@@ -85,6 +97,10 @@ struct Voice {
 
     SyncSlot syncs[kMaxSyncs];
     int syncCount = 0;
+
+    // Effects in processing order: higher priority first, attach order among equals.
+    FxSlot fx[kMaxStreamFx];
+    int fxCount = 0;
 
     float peakL = 0, peakR = 0;
     bool rampThisBlock = false; // `gains` holds this block's volume gains

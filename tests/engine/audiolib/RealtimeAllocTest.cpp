@@ -1,11 +1,13 @@
 // The callbacks never allocate: this test program replaces the global operator new and
 // delete and counts every call made while a thread is inside a mixer's render(). A busy
-// session (many streams, slides, syncs, loops, vari-speed, seeks, pauses, frees) runs on
-// the offline device and on the null output's own clock thread; any count fails.
+// session (many streams, slides, syncs, loops, vari-speed, seeks, pauses, frees, effects
+// attached, changed and removed) runs on the offline device and on the null output's own
+// clock thread; any count fails.
 #include "OfflineHarness.h"
 #include "TestMedia.h"
 
 #include "engine/audiolib/Mixer.h"
+#include "engine/dsp/EffectParams.h"
 
 #include <gtest/gtest.h>
 
@@ -78,11 +80,16 @@ template <typename Step> void busySession(AudioLib& lib, Step step) {
     const QString b = testmedia::makeTone(mediaFolder(), QStringLiteral("alloc_b"),
                                           testmedia::Format::Wav16, 22050, 1, 0.3, 300.0, -3.0);
     std::vector<Handle> handles;
+    std::vector<Handle> fx;
     for (int i = 0; i < 8; ++i) {
         const Handle h = lib.streamCreateFile(i % 2 ? a : b, i % 3 ? flags::Float : 0u);
         ASSERT_NE(h, 0u);
         lib.channelSetSync(h, sync::End, 0, 1025, i);
         lib.channelSetAttributes(h, i % 2 ? 0 : 30000 + 1000 * i, 90, -50 + 10 * i);
+        // The whole chain on every stream: three EQ bands and the four others.
+        for (FxType t : {FxType::ParamEq, FxType::ParamEq, FxType::ParamEq, FxType::WavesReverb,
+                         FxType::Echo, FxType::Chorus, FxType::Flanger})
+            fx.push_back(lib.channelSetFx(h, t, i % 3));
         handles.push_back(h);
     }
     lib.beginBatch();
@@ -98,6 +105,17 @@ template <typename Step> void busySession(AudioLib& lib, Step step) {
         lib.channelSlideAttributes(h, -1, 10, -101, 50);
     }
     step();
+    // Parameters changed while playing, effects taken off and put on again.
+    const float band[3] = {2000.0f, 6.0f, 9.0f};
+    for (std::size_t i = 0; i < fx.size(); i += 7)
+        lib.fxSetParameters(fx[i], band);
+    engine::dsp::DsfxEcho echo;
+    echo.leftDelay = 20.0f;
+    echo.panDelay = 1;
+    lib.fxSetParameters(fx[4], &echo);
+    lib.channelRemoveFx(handles[0], fx[3]);
+    lib.channelRemoveFx(handles[2], fx[14 + 5]);
+    lib.channelSetFx(handles[2], FxType::Flanger, 9);
     lib.channelPause(handles[1]);
     lib.channelSetPosition(handles[3], 4 * 1000);
     lib.channelSetAttributes(handles[5], 50000, 100, 0);

@@ -1,6 +1,7 @@
 // The effects of a channel as Apply hands them to the library: only those switched on and
 // named in the chain, with the record's values; kept in the record while no sound is
-// open; attached afresh to every new stream. And the values every channel starts with.
+// open; attached afresh to every new stream; heard in chain order, changed while playing
+// and gone when removed. And the values every channel starts with.
 #include "KaeRig.h"
 #include "TestMedia.h"
 #include "engine/kae/EffectDefaults.h"
@@ -126,4 +127,84 @@ TEST(KaeEffects, ChangesWithoutASoundStayInTheRecordUntilTheNextLoad) {
     KAE__Channel_RemoveEffect(2, engine::KaeEffect::Chorus);
     EXPECT_FALSE(ch.effects.chorusActive);
     EXPECT_EQ(ch.handles.chorus, 0);
+}
+
+// An echo that delays only the right side by 400 ms, and a reverb that spreads what enters
+// it over both sides: with the reverb first in the chain the right output stays silent
+// until the delayed click; with the echo first the reverb of the early left repeat reaches
+// the right side long before.
+TEST(KaeEffects, TheChainIsHeardInItsOrder) {
+    const QString dash = QStringLiteral("---");
+    const QString reverb = QStringLiteral("REVERB");
+    const QString delay = QStringLiteral("DELAY");
+    const struct {
+        const char* what;
+        std::array<QString, 5> chain;
+        bool reverbFirst;
+    } cases[] = {
+        {"reverb, delay", {reverb, delay, dash, dash, dash}, true},
+        {"delay, reverb", {delay, reverb, dash, dash, dash}, false},
+        {"delay late in the chain", {dash, reverb, dash, dash, delay}, true},
+    };
+    constexpr std::int64_t click = 1000;
+    constexpr std::int64_t rightDelay = 17640;
+    const QString path = testmedia::makeClick(mediaFolder(), QStringLiteral("chain_click"),
+                                              testmedia::Format::Wav16, 44100, 2, 25000, click);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        KaeRig rig;
+        Channel& ch = rig.store.channel(3);
+        ch.volume = 100;
+        ch.pan = 0;
+        ch.effects.fxChain = c.chain;
+        ch.effects.reverbActive = true;
+        ch.effects.delayActive = true;
+        ch.effects.reverb = ReverbParams{0.0f, -6.0f, 500.0f, 0.5f};
+        ch.effects.delay = DelayParams{100.0f, 0.0f, 50.0f, 400.0f, 0};
+        ASSERT_TRUE(KAE__Channel_Load_Sound(3, path));
+        KAE__Channel_ApplySettings(3);
+        ASSERT_TRUE(KAE__Channel_Play(3, true, false));
+        const Rendered out = rig.render(25000);
+        std::int64_t onset = -1;
+        for (std::int64_t f = 0; f < out.frames() && onset < 0; ++f)
+            if (out.at(f, 1) != 0.0f)
+                onset = f;
+        if (c.reverbFirst)
+            EXPECT_EQ(onset, click + rightDelay);
+        else
+            EXPECT_LT(onset, click + rightDelay - 10000);
+    }
+}
+
+TEST(KaeEffects, ChangesOnAPlayingChannelAndRemovalAreHeard) {
+    const QString tone =
+        testmedia::makeTone(mediaFolder(), QStringLiteral("fx_tone"), testmedia::Format::Wav16,
+                            44100, 2, 2.0, 1000.0, -20.0);
+    KaeRig rig;
+    rig.takeAudioLines();
+    Channel& ch = rig.store.channel(5);
+    ch.volume = 100;
+    ch.pan = 0;
+    ch.effects.eqActive = true;
+    ch.effects.eq[1] = EqBand{1000.0f, 12.0f, 0.0f};
+    ASSERT_TRUE(KAE__Channel_Load_Sound(5, tone));
+    KAE__Channel_ApplySettings(5);
+    ASSERT_TRUE(KAE__Channel_Play(5, true, false));
+    const double dry = rig.render(8820).rms(0, 4410, 8820);
+
+    const struct {
+        const char* what;
+        float gain;
+        double expectDb;
+    } steps[] = {{"boost", 12.0f, 12.0}, {"cut", -9.0f, -9.0}, {"clamped", -40.0f, -15.0}};
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.what);
+        ch.effects.eq[1].gain = s.gain;
+        ASSERT_TRUE(KAE__Channel_SetEQBand(5, 1));
+        EXPECT_NEAR(toDb(rig.render(8820).rms(0, 4410, 8820) / dry), s.expectDb, 0.5);
+    }
+    KAE__Channel_RemoveEffect(5, engine::KaeEffect::EQ);
+    EXPECT_NEAR(toDb(rig.render(8820).rms(0, 4410, 8820) / dry), 0.0, 0.01);
+    const QStringList lines = rig.takeAudioLines();
+    EXPECT_TRUE(lines.filter(QStringLiteral("Error")).isEmpty()) << lines.join('\n').toStdString();
 }
