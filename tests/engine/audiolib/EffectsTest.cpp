@@ -1,7 +1,6 @@
 // Effects on streams, heard on the samples the offline device renders: each effect does to
 // a real file what its knobs say, at the stream's own rate and before vari-speed, in
-// priority and attach order; parameter changes reach a playing stream; a removed effect
-// leaves the dry sound.
+// priority and attach order. (Changes while playing and removal: tests/engine/kae.)
 #include "../dsp/Signals.h"
 #include "OfflineHarness.h"
 #include "TestMedia.h"
@@ -259,38 +258,6 @@ TEST(AudioLibEffects, EffectsRunInPriorityThenAttachOrder) {
         else
             EXPECT_LT(onset, click + rightDelay - 10000);
     }
-}
-
-TEST(AudioLibEffects, ChangesReachAPlayingStreamAndRemovalLeavesTheDrySound) {
-    const QString path = tone(44100, 2, 1000);
-    Offline off;
-    const Handle h = off.lib->streamCreateFile(path, flags::Float);
-    const Handle fx = off.lib->channelSetFx(h, FxType::ParamEq, 0);
-    off.lib->channelPlay(h, true);
-    Render r = off.render(8192);
-    const double dry = rms(r, 0, 4096, 8192);
-
-    dsp::DsfxParamEq band{1000.0f, 12.0f, -12.0f};
-    ASSERT_TRUE(off.lib->fxSetParameters(fx, &band));
-    r = off.render(8192);
-    EXPECT_NEAR(toDb(rms(r, 0, 4096, 8192) / dry), -12.0, 0.5);
-
-    band.gain = 6.0f;
-    ASSERT_TRUE(off.lib->fxSetParameters(fx, &band));
-    r = off.render(8192);
-    EXPECT_NEAR(toDb(rms(r, 0, 4096, 8192) / dry), 6.0, 0.5);
-
-    // Removed: the very next period is the file's own samples again.
-    const std::int64_t from = off.lib->channelGetPosition(h) / 8;
-    ASSERT_TRUE(off.lib->channelRemoveFx(h, fx));
-    r = off.render(4096);
-    const auto source = testmedia::readWav(path);
-    int differing = 0;
-    for (std::int64_t f = 0; f < r.frames(); ++f)
-        differing += r.at(f, 0) != source.at(from + f, 0);
-    EXPECT_EQ(differing, 0);
-    EXPECT_FALSE(off.lib->fxSetParameters(fx, &band));
-    EXPECT_EQ(off.lib->errorGetCode(), Error::Handle);
 }
 
 TEST(AudioLibEffects, EffectsGoWithTheirStream) {
