@@ -1,0 +1,418 @@
+// The channel settings panel, the preset panel, the global playback buttons and the
+// playlist selector, driven through their real controls on a show rendered offline.
+#include "ShowRig.h"
+
+#include "core/RecentPlaylists.h"
+#include "engine/kae/SurroundDestinations.h"
+#include "mainwindow/ChannelTexts.h"
+#include "mainwindow/ui/GlobalPlaybackPanel.h"
+#include "mainwindow/ui/PanelWidgets.h"
+#include "mainwindow/ui/PlaylistSelector.h"
+#include "mainwindow/ui/PresetPanel.h"
+#include "mainwindow/ui/SoundOptionsPanel.h"
+#include "support/TestEnvironment.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace kalvor::test {
+namespace {
+
+template <typename T> T* child(QWidget& w, const char* name) {
+    T* c = w.findChild<T*>(QLatin1String(name));
+    EXPECT_NE(c, nullptr) << name;
+    return c;
+}
+
+struct PanelRig : ShowRig {
+    SoundOptionsPanel panel{*show, *settings, nullptr};
+    ~PanelRig() { UiLanguage::instance().set(Language::English); }
+};
+
+TEST(ChannelTexts, VolumeAndPanTextsThroughTheRealControls) {
+    PanelRig rig;
+    rig.store.selectChannel(4);
+    auto* slider = child<QSlider>(rig.panel, "sldVolume");
+    auto* volume = child<QLabel>(rig.panel, "lblVolume");
+    const struct {
+        int value;
+        const char* text;
+    } volumes[] = {{0, "-99dB"}, {1, "-99dB"}, {94, "-6dB"}, {99, "-1dB"}, {100, "0dB"}};
+    for (const auto& row : volumes) {
+        slider->setValue(row.value);
+        EXPECT_EQ(volume->text(), QLatin1String(row.text)) << row.value;
+        EXPECT_EQ(rig.store.channel(4).volume, row.value);
+    }
+
+    auto* knob = child<Knob>(rig.panel, "knPan");
+    auto* pan = child<QLabel>(rig.panel, "lblPan");
+    const struct {
+        int value;
+        const char* text;
+    } pans[] = {{-100, "L100"}, {-25, "L25"}, {0, "C"}, {25, "R25"}, {100, "R100"}};
+    for (const auto& row : pans) {
+        knob->setValue(row.value);
+        EXPECT_EQ(pan->text(), QLatin1String(row.text)) << row.value;
+        EXPECT_EQ(rig.store.channel(4).pan, row.value);
+    }
+
+    knob->setValue(-60);
+    QTest::mouseClick(knob, Qt::RightButton);
+    EXPECT_EQ(knob->value(), 0);
+    EXPECT_EQ(rig.store.channel(4).pan, 0);
+    EXPECT_EQ(pan->text(), QStringLiteral("C"));
+}
+
+TEST(ChannelTexts, SoundInfoLinesInBothLanguages) {
+    const struct {
+        int bits, channels, rate;
+        Language language;
+        const char* bitsLine;
+        const char* channelsLine;
+        const char* rateLine;
+    } rows[] = {
+        {16, 1, 44100, Language::English, "File Bits: 16", "File Channels: 1 (Mono)",
+         "File Samplerate: 44100"},
+        {24, 2, 48000, Language::English, "File Bits: 24", "File Channels: 2 (Stereo)",
+         "File Samplerate: 48000"},
+        {16, 4, 44100, Language::German, "Datei Bits: 16", "Datei Kanäle: 4 (Quadro)",
+         "Datei Samplerate: 44100"},
+        {24, 6, 48000, Language::English, "File Bits: 24", "File Channels: 6 (5.1)",
+         "File Samplerate: 48000"},
+        {32, 8, 96000, Language::English, "File Bits: 32", "File Channels: 8 (7.1)",
+         "File Samplerate: 96000"},
+        {16, 0, 44100, Language::English, "File Bits: -", "File Channels: -", "File Samplerate: -"},
+        {0, 0, 0, Language::German, "Datei Bits: -", "Datei Kanäle: -", "Datei Samplerate: -"},
+    };
+    for (const auto& r : rows) {
+        const SoundInfoLines lines = DisplaySoundInfo(r.bits, r.channels, r.rate, r.language);
+        EXPECT_EQ(lines.bits, QString::fromUtf8(r.bitsLine));
+        EXPECT_EQ(lines.channels, QString::fromUtf8(r.channelsLine));
+        EXPECT_EQ(lines.sampleRate, QString::fromUtf8(r.rateLine));
+    }
+}
+
+TEST(SoundOptionsPanel, ShowsTheSelectedChannelAndFollowsTheLanguage) {
+    PanelRig rig;
+    rig.loadChannel(2, {rig.tone(QStringLiteral("a.wav"), 1.0)});
+    rig.store.selectChannel(2);
+    EXPECT_EQ(rig.panel.title(), QStringLiteral("Channel 3"));
+    EXPECT_EQ(child<QLabel>(rig.panel, "lblFileChannels")->text(),
+              QStringLiteral("File Channels: 2 (Stereo)"));
+    EXPECT_EQ(child<QLabel>(rig.panel, "lblFileBits")->text(), QStringLiteral("File Bits: 16"));
+
+    UiLanguage::instance().set(Language::German);
+    EXPECT_EQ(rig.panel.title(), QStringLiteral("Kanal 3"));
+    EXPECT_EQ(child<QLabel>(rig.panel, "lblFileChannels")->text(),
+              QString::fromUtf8("Datei Kanäle: 2 (Stereo)"));
+    EXPECT_EQ(child<QCheckBox>(rig.panel, "chkFadeInActive")->text(),
+              QStringLiteral("Fade In aktiv"));
+
+    rig.store.selectChannel(7); // nothing loaded there
+    EXPECT_EQ(rig.panel.title(), QStringLiteral("Kanal 8"));
+    EXPECT_EQ(child<QLabel>(rig.panel, "lblFileBits")->text(), QStringLiteral("Datei Bits: -"));
+}
+
+TEST(SoundOptionsPanel, MetersFollowTheVolumeOnlyWhilePlaying) {
+    PanelRig rig;
+    // A -6 dBFS tone peaks at half scale: the meters show half the volume slider.
+    rig.loadChannel(0, {rig.tone(QStringLiteral("m.wav"), 2.0)});
+    rig.store.selectChannel(0);
+    rig.renderMs(50);
+    rig.panel.tickMeters();
+    EXPECT_EQ(rig.panel.meterLeft(), 0);
+    EXPECT_EQ(rig.panel.meterRight(), 0);
+
+    rig.show->playback().PressPlay(0);
+    const struct {
+        int volume;
+        int meter;
+    } rows[] = {{100, 50}, {60, 30}};
+    for (const auto& row : rows) {
+        child<QSlider>(rig.panel, "sldVolume")->setValue(row.volume);
+        rig.renderMs(50);
+        rig.panel.tickMeters();
+        EXPECT_NEAR(rig.panel.meterLeft(), row.meter, 1) << row.volume;
+        EXPECT_NEAR(rig.panel.meterRight(), row.meter, 1) << row.volume;
+    }
+
+    rig.show->playback().PauseChannel(0);
+    rig.renderMs(50);
+    rig.panel.tickMeters();
+    EXPECT_EQ(rig.panel.meterLeft(), 0);
+    EXPECT_EQ(rig.panel.meterRight(), 0);
+}
+
+TEST(ChannelTexts, MeterScalingAndTheNoReadingValue) {
+    const struct {
+        bool playing;
+        std::uint32_t level;
+        int volume;
+        std::optional<int> left, right;
+    } rows[] = {
+        {true, (32767u << 16) | 32767u, 100, 100, 100},
+        {true, (16384u << 16) | 8192u, 80, 20, 40},
+        {true, (32768u << 16) | 16384u, 100, 50, std::nullopt}, // right side unchanged
+        {true, 32768u, 100, std::nullopt, 0},
+        {false, (32767u << 16) | 32767u, 100, 0, 0},
+    };
+    for (const auto& r : rows) {
+        const MeterReading m =
+            meterReading(r.playing, static_cast<std::int32_t>(r.level), r.volume);
+        EXPECT_EQ(m.left, r.left) << r.level;
+        EXPECT_EQ(m.right, r.right) << r.level;
+    }
+}
+
+TEST(SoundOptionsPanel, FadeTimeCountsOnlyAfterTheListWasOpened) {
+    const auto& choices = fadeTimeChoices();
+    ASSERT_EQ(choices.size(), 34u);
+    EXPECT_EQ(choices[0].text, QStringLiteral("100 ms."));
+    EXPECT_EQ(choices[3].text, QStringLiteral("750 ms."));
+    EXPECT_EQ(choices[4].text, QStringLiteral("1 sec."));
+    EXPECT_EQ(choices[33].text, QStringLiteral("30 sec."));
+    EXPECT_EQ(choices[33].ms, 30000);
+
+    PanelRig rig;
+    rig.store.channel(1).fadeIn.time = 2000;
+    rig.store.selectChannel(1);
+    auto* list = child<ArmedComboBox>(rig.panel, "cmbFadeInTime");
+    EXPECT_EQ(list->currentText(), QStringLiteral("2 sec."));
+
+    list->setCurrentIndex(10); // set from code: not a choice
+    EXPECT_EQ(rig.store.channel(1).fadeIn.time, 2000);
+    list->showPopup();
+    list->setCurrentIndex(2);
+    list->hidePopup();
+    EXPECT_EQ(rig.store.channel(1).fadeIn.time, 500);
+    list->setCurrentIndex(12); // the mark went with the choice
+    EXPECT_EQ(rig.store.channel(1).fadeIn.time, 500);
+
+    // A time no entry stands for leaves the list where it was.
+    rig.store.channel(1).fadeIn.time = 1234;
+    rig.store.selectChannel(1);
+    EXPECT_EQ(list->currentIndex(), 12);
+    EXPECT_EQ(rig.store.channel(1).fadeIn.time, 1234);
+}
+
+TEST(SoundOptionsPanel, DestinationRefusedForTheWrongKindOfSound) {
+    const struct {
+        int fileChannels;
+        int entry;
+        Language language;
+        const char* title; // empty: accepted
+        const char* message;
+    } rows[] = {
+        {1, 2, Language::English, "Routing Error", "Stereo routing not allowed for Mono sounds!"},
+        {2, 6, Language::English, "Routing Error", "Mono routing not allowed for Stereo sounds!"},
+        {2, 16, Language::German, "Zuweisungsfehler",
+         "Mono Zuweisung nicht erlaubt für Stereo Sounds!"},
+        {1, 6, Language::English, "", ""},
+        {2, 3, Language::English, "", ""},
+    };
+    for (const auto& r : rows) {
+        PanelRig rig;
+        UiLanguage::instance().set(r.language);
+        rig.store.channel(5).fileChannels = r.fileChannels;
+        rig.store.channel(5).surroundDestination = 0x1000000; // front pair
+        rig.store.selectChannel(5);
+        auto* list = child<ArmedComboBox>(rig.panel, "cmbSurroundDestination");
+        const int before = list->currentIndex();
+        list->showPopup();
+        list->setCurrentIndex(r.entry);
+        list->hidePopup();
+        const auto boxes = rig.dialogs.messages();
+        if (*r.title) {
+            ASSERT_EQ(boxes.size(), 1) << r.entry;
+            EXPECT_EQ(boxes[0].title, QString::fromUtf8(r.title));
+            EXPECT_EQ(boxes[0].text, QString::fromUtf8(r.message));
+            EXPECT_EQ(boxes[0].icon, MessageIcon::Critical);
+            EXPECT_EQ(list->currentIndex(), before);
+            EXPECT_EQ(rig.store.channel(5).surroundDestination, 0x1000000);
+        } else {
+            EXPECT_TRUE(boxes.isEmpty()) << r.entry;
+            EXPECT_EQ(static_cast<std::uint32_t>(rig.store.channel(5).surroundDestination),
+                      engine::surroundDestinationFlags(r.entry));
+        }
+    }
+}
+
+TEST(SoundOptionsPanel, OutputChoiceCountsOnlyAfterOpening) {
+    PanelRig rig;
+    rig.store.channel(0).outputName = QStringLiteral("Elsewhere");
+    rig.store.selectChannel(0);
+    auto* list = child<ArmedComboBox>(rig.panel, "cmbOutputChannels");
+    ASSERT_GE(list->count(), 1);
+    EXPECT_EQ(list->currentIndex(), -1);
+    list->setCurrentIndex(0); // from code
+    EXPECT_EQ(rig.store.channel(0).outputName, QStringLiteral("Elsewhere"));
+    list->setCurrentIndex(-1);
+    list->showPopup();
+    list->setCurrentIndex(0);
+    list->hidePopup();
+    EXPECT_EQ(rig.store.channel(0).outputName, list->itemText(0));
+}
+
+// A show of three presets; channel 0 plays a tone with Autostart in presets 1 and 2.
+struct PresetRig : ShowRig {
+    PresetPanel panel{*show, *settings, nullptr};
+
+    PresetRig() {
+        loadChannel(0, {tone(QStringLiteral("p.wav"), 5.0)});
+        for (int i = 0; i < 3; ++i) {
+            store.controls(0).autostart = i == 0 ? 0 : 1;
+            store.channel(0).volume = 70 + i;
+            show->presets().NewPreset();
+        }
+        store.presets().setSelected(0);
+        show->recall().RecallPreset();
+    }
+    QToolButton* button(const char* name) { return child<QToolButton>(panel, name); }
+};
+
+TEST(PresetPanel, ButtonsReachTheShowLayerWithTheirModifiers) {
+    PresetRig rig;
+    QListWidget* list = rig.panel.list();
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(rig.store.presets().current(), 0);
+
+    // Shift: on to the next preset without its autostarts.
+    QTest::mouseClick(rig.button("cmdNextScene"), Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_EQ(rig.store.presets().current(), 1);
+    EXPECT_EQ(list->currentRow(), 1);
+    EXPECT_FALSE(KAE__Channel_IsPlaying(0));
+
+    QTest::mouseClick(rig.button("cmdNextScene"), Qt::LeftButton);
+    EXPECT_EQ(rig.store.presets().current(), 2);
+    EXPECT_EQ(rig.store.channel(0).volume, 72);
+    EXPECT_TRUE(KAE__Channel_IsPlaying(0));
+
+    QTest::mouseClick(rig.button("cmdPreviousScene"), Qt::LeftButton);
+    EXPECT_EQ(rig.store.presets().current(), 1);
+    EXPECT_EQ(rig.store.channel(0).volume, 71);
+
+    // Store writes the channels into the current preset; a recall brings them back.
+    rig.store.channel(0).volume = 40;
+    QTest::mouseClick(rig.button("cmdStoreScene"), Qt::LeftButton);
+    EXPECT_EQ(rig.store.presets().slot(1).channels[0].volume, 40);
+    rig.store.channel(0).volume = 90;
+    QTest::mouseClick(rig.button("cmdRecallScene"), Qt::LeftButton);
+    EXPECT_EQ(rig.store.channel(0).volume, 40);
+
+    QTest::mouseClick(rig.button("cmdNewScene"), Qt::LeftButton);
+    ASSERT_EQ(list->count(), 4);
+    EXPECT_EQ(list->item(3)->text(), QStringLiteral("New Preset"));
+    EXPECT_EQ(list->currentRow(), 3);
+
+    // A click into the list recalls that preset.
+    const QRect row0 = list->visualItemRect(list->item(0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row0.center());
+    EXPECT_EQ(rig.store.presets().current(), 0);
+}
+
+TEST(PresetPanel, ListMenuAndFont) {
+    PresetRig rig;
+    rig.store.presets().setSelected(1);
+    rig.dialogs.answerMessages({MessageResult::Yes});
+    rig.panel.listMenu()->findChild<QAction*>(QStringLiteral("mnuSceneRemove"))->trigger();
+    EXPECT_EQ(rig.panel.list()->count(), 2);
+    ASSERT_EQ(rig.dialogs.messages().size(), 1);
+    EXPECT_EQ(rig.dialogs.messages()[0].text, QStringLiteral("Delete this Preset from the list"));
+
+    UiLanguage::instance().set(Language::German);
+    EXPECT_EQ(
+        rig.panel.listMenu()->findChild<QAction*>(QStringLiteral("mnuSceneChangeFont"))->text(),
+        QString::fromUtf8("Schriftart ändern"));
+    UiLanguage::instance().set(Language::English);
+
+    rig.settings->setText(u"SceneListFontName", QStringLiteral("DejaVu Sans"));
+    rig.settings->setText(u"SceneListFontSize", QStringLiteral("12,5"));
+    rig.settings->setText(u"SceneListFontBold", QStringLiteral("1"));
+    rig.panel.applyListFont();
+    EXPECT_DOUBLE_EQ(rig.panel.list()->font().pointSizeF(), 12.5);
+    EXPECT_TRUE(rig.panel.list()->font().bold());
+}
+
+TEST(GlobalPlaybackPanel, ButtonsDriveTheRollbackChannels) {
+    ShowRig rig;
+    GlobalPlaybackPanel panel(*rig.show, nullptr);
+    rig.loadChannel(3, {rig.tone(QStringLiteral("g.wav"), 3.0)});
+    rig.loadChannel(4, {rig.tone(QStringLiteral("h.wav"), 3.0)});
+    rig.store.controls(3).rollback = 1;
+    QTest::mouseClick(child<QToolButton>(panel, "cmd_Play"), Qt::LeftButton);
+    EXPECT_TRUE(KAE__Channel_IsPlaying(3));
+    EXPECT_FALSE(KAE__Channel_IsPlaying(4));
+    rig.renderMs(100);
+    QTest::mouseClick(child<QToolButton>(panel, "cmd_Pause"), Qt::LeftButton);
+    EXPECT_TRUE(KAE__Channel_IsPaused(3));
+}
+
+struct PlaylistRig : ShowRig {
+    RecentPlaylists recent;
+    PlaylistSelector selector{*show, recent, nullptr};
+    QString saved;
+
+    PlaylistRig() {
+        show->presets().NewPreset();
+        saved = folder + QStringLiteral("/Show.kal");
+        EXPECT_EQ(show->playlists().SavePlaylist(saved, false), playlist::SaveOutcome::Saved);
+        store.setPlaylistPath({});
+        recent.clear();
+        recent.append(QStringLiteral("Gone"), folder + QStringLiteral("/gone.kal"));
+        // Written on another system: the letter case differs from the file on disk.
+        recent.append(QStringLiteral("Show"), folder + QStringLiteral("/SHOW.KAL"));
+        dialogs.clear();
+    }
+};
+
+TEST(PlaylistSelector, ChoosingLoadsOrSaysTheFileIsMissing) {
+    const struct {
+        Language language;
+        const char* title;
+        const char* text;
+    } rows[] = {{Language::English, "File Error", "The specified file does not exist!"},
+                {Language::German, "Datei Fehler", "Die angegebene Datei ist nicht vorhanden!"}};
+    for (const auto& r : rows) {
+        PlaylistRig rig;
+        UiLanguage::instance().set(r.language);
+        bool enabledDuringLoad = true;
+        rig.show->playlists().hooks().showRemotePresetScreen = [&] {
+            enabledDuringLoad = rig.selector.isOpenForInput();
+        };
+
+        EXPECT_FALSE(rig.selector.step(-1)); // nothing before the first entry
+        EXPECT_TRUE(rig.selector.step(+1));  // "Gone"
+        ASSERT_EQ(rig.dialogs.messages().size(), 1);
+        EXPECT_EQ(rig.dialogs.messages()[0].title, QString::fromUtf8(r.title));
+        EXPECT_EQ(rig.dialogs.messages()[0].text, QString::fromUtf8(r.text));
+        EXPECT_EQ(rig.dialogs.messages()[0].icon, MessageIcon::Critical);
+        EXPECT_TRUE(rig.store.playlistPath().isEmpty());
+        EXPECT_TRUE(rig.selector.isOpenForInput());
+
+        EXPECT_TRUE(rig.selector.step(+1)); // "Show"
+        EXPECT_EQ(rig.store.playlistPath(), rig.saved);
+        EXPECT_FALSE(enabledDuringLoad);
+        EXPECT_TRUE(rig.selector.isOpenForInput());
+        EXPECT_FALSE(rig.selector.step(+1)); // nothing after the last
+        UiLanguage::instance().set(Language::English);
+    }
+}
+
+TEST(PlaylistSelector, ASelectionByTheProgramLoadsNothing) {
+    PlaylistRig rig;
+    rig.recent.selectByProgram(1);
+    EXPECT_EQ(rig.selector.selector()->currentIndex(), 1);
+    EXPECT_TRUE(rig.store.playlistPath().isEmpty());
+    EXPECT_TRUE(rig.dialogs.messages().isEmpty());
+}
+
+} // namespace
+} // namespace kalvor::test
