@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
+#include <cstring>
 
 namespace kalvor::audio {
 
@@ -39,6 +41,55 @@ bool isAlsaAlias(const QString& name) {
     return aliases.contains(base, Qt::CaseInsensitive);
 }
 
+int configuredChannels(snd_config_t* pcm, int depth);
+
+// The channels a PCM named in the ALSA configuration ends in, following references.
+int configuredChannels(const char* name, int depth) {
+    snd_config_t* definition = nullptr;
+    if (depth > 8 || snd_config_search_definition(snd_config, "pcm", name, &definition) < 0)
+        return 0;
+    const int channels = configuredChannels(definition, depth + 1);
+    snd_config_delete(definition);
+    return channels;
+}
+
+// A plug-in PCM accepts any channel count and converts; what it really feeds is decided
+// where the chain of slaves ends. We know that end for a JACK PCM: one channel per
+// playback port. Anything else: 0 (unknown).
+int configuredChannels(snd_config_t* pcm, int depth) {
+    const char* text = nullptr;
+    if (snd_config_get_string(pcm, &text) >= 0)
+        return configuredChannels(text, depth);
+    snd_config_t* node = nullptr;
+    if (snd_config_search(pcm, "type", &node) < 0 || snd_config_get_string(node, &text) < 0)
+        return 0;
+    if (std::strcmp(text, "jack") == 0) {
+        if (snd_config_search(pcm, "playback_ports", &node) < 0)
+            return 0;
+        int ports = 0;
+        snd_config_iterator_t i, next;
+        snd_config_for_each(i, next, node) {
+            ++ports;
+        }
+        return ports;
+    }
+    if (snd_config_search(pcm, "slave.pcm", &node) >= 0 ||
+        snd_config_search(pcm, "slave", &node) >= 0)
+        return configuredChannels(node, depth + 1);
+    return 0;
+}
+
+// The speakers of a user-defined device: what its configuration ends in when that is
+// known, else what it claims, where a claim beyond a real card's 8 means stereo.
+int userDeviceSpeakers(const char* name, int claimed) {
+    if (snd_config_update() >= 0) {
+        const int configured = configuredChannels(name, 0);
+        if (configured > 0)
+            return std::min({configured, claimed, kMaxSpeakers});
+    }
+    return claimed > kMaxSpeakers ? 2 : claimed;
+}
+
 bool opens(PaDeviceIndex index, int channels, double rate) {
     PaStreamParameters p{};
     p.device = index;
@@ -67,7 +118,10 @@ public:
             stream_ = nullptr;
             return e;
         }
-        if (const PaStreamInfo* si = Pa_GetStreamInfo(stream_))
+        // Some plug-in PCMs (ALSA's JACK plug-in) report no usable latency: taken as none.
+        const PaStreamInfo* si = Pa_GetStreamInfo(stream_);
+        if (si != nullptr && std::isfinite(si->outputLatency) && si->outputLatency > 0.0 &&
+            si->outputLatency < 10.0)
             config_.latencyFrames = static_cast<int>(si->outputLatency * config_.sampleRate + 0.5);
         return e;
     }
@@ -182,8 +236,8 @@ std::vector<BackendDevice> PortAudioBackend::enumerate() {
         }
         if (isAlsaAlias(d.name))
             continue;
-        // Plug-in devices claim up to 128 channels whatever is behind them: stereo.
-        d.outputChannels = info->maxOutputChannels > kMaxSpeakers ? 2 : info->maxOutputChannels;
+        // Plug-in devices claim up to 128 channels whatever is behind them.
+        d.outputChannels = userDeviceSpeakers(info->name, info->maxOutputChannels);
         d.driver = QStringLiteral("alsa:") + d.name;
         if (!opens(i, d.outputChannels, d.defaultRate))
             continue;

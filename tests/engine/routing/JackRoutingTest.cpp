@@ -1,0 +1,306 @@
+// Routing through a real audio server: a JACK server on the dummy driver with 8 playback
+// ports, and ALSA devices of the test's own HOME that each feed their own JACK ports. A
+// JACK client of the test listens to what reaches each of the server's playback ports.
+// The engine runs as the program runs it: PortAudio's device list, every device started,
+// channels moved between devices and destinations while the server's clock runs.
+//
+// The server is the test's own (a fixed small set of names, so one left behind by a
+// crashed run is taken over rather than piling up in JACK's server registry), or the
+// shared test server when ours cannot start. Skips only when jackd is not installed.
+#include "TestMedia.h"
+#include "core/Settings.h"
+#include "core/ShowStore.h"
+#include "core/SystemMessages.h"
+#include "engine/kae/Kae.h"
+#include "engine/kae/SurroundDestinations.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestEnvironment.h"
+
+#include <jack/jack.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+
+using namespace kalvor;
+
+namespace {
+
+constexpr int kPorts = 8;
+
+// Where each test device plays: spkA on ports 1/2, spkB on 3/4, the 6-channel devices on
+// 3..8 in ALSA order (FL FR RL RR C LFE), plug6 through a plug converter.
+const char kAsoundrc[] = R"(
+pcm.spkA { type plug slave.pcm { type jack playback_ports { 0 system:playback_1 1 system:playback_2 } } }
+pcm.spkB { type plug slave.pcm { type jack playback_ports { 0 system:playback_3 1 system:playback_4 } } }
+pcm.surr6 { type jack playback_ports { 0 system:playback_3 1 system:playback_4 2 system:playback_5 3 system:playback_6 4 system:playback_7 5 system:playback_8 } }
+pcm.plug6 { type plug slave.pcm "surr6" }
+)";
+
+template <typename Done> bool waitFor(Done done, int limitMs = 10000) {
+    QElapsedTimer guard;
+    guard.start();
+    while (!done() && guard.elapsed() < limitMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return done();
+}
+
+// The test's ears: one input port per server playback port, fed by whatever feeds that
+// playback port, and the peak heard on each since the last reset.
+class Listener {
+public:
+    bool open() {
+        client_ = jack_client_open("kalvor-listener", JackNoStartServer, nullptr);
+        if (client_ == nullptr)
+            return false;
+        for (int i = 0; i < kPorts; ++i)
+            in_[std::size_t(i)] =
+                jack_port_register(client_, ("in_" + std::to_string(i + 1)).c_str(),
+                                   JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
+        jack_set_process_callback(client_, &Listener::process, this);
+        return jack_activate(client_) == 0;
+    }
+    ~Listener() {
+        if (client_ != nullptr)
+            jack_client_close(client_);
+    }
+    // Playback ports of the server.
+    int ports() const {
+        const char** names = jack_get_ports(client_, "system:playback_", nullptr, JackPortIsInput);
+        int n = 0;
+        for (const char** p = names; p != nullptr && *p != nullptr; ++p)
+            ++n;
+        jack_free(names);
+        return n;
+    }
+    // Taps everything connected to system:playback_N; true once each of `ports` (1-based)
+    // has a feed tapped (the ALSA plug-in connects its ports when the device starts).
+    bool tap(std::initializer_list<int> ports) {
+        bool all = true;
+        for (int n : ports) {
+            const std::string sink = "system:playback_" + std::to_string(n);
+            const char** feeds =
+                jack_port_get_all_connections(client_, jack_port_by_name(client_, sink.c_str()));
+            if (feeds == nullptr) {
+                all = false;
+                continue;
+            }
+            const std::string mine =
+                std::string(jack_get_client_name(client_)) + ":in_" + std::to_string(n);
+            for (const char** f = feeds; *f != nullptr; ++f)
+                jack_connect(client_, *f, mine.c_str());
+            jack_free(feeds);
+        }
+        return all;
+    }
+    // The ports (1-based, as bits 1 << (n - 1)) that carried more than -40 dBFS over
+    // `frames` server frames, once what the devices had buffered before has been played.
+    unsigned sounding(std::int64_t frames = 9600) {
+        const std::int64_t settle = frames_.load();
+        waitFor([&] { return frames_.load() > settle + frames; });
+        for (auto& p : peak_)
+            p.store(0.0f);
+        const std::int64_t from = frames_.load();
+        waitFor([&] { return frames_.load() > from + frames; });
+        unsigned mask = 0;
+        for (int i = 0; i < kPorts; ++i)
+            if (peak_[std::size_t(i)].load() > 0.01f)
+                mask |= 1u << i;
+        return mask;
+    }
+
+private:
+    static int process(jack_nframes_t frames, void* self) {
+        auto* l = static_cast<Listener*>(self);
+        for (int i = 0; i < kPorts; ++i) {
+            const auto* data =
+                static_cast<const float*>(jack_port_get_buffer(l->in_[std::size_t(i)], frames));
+            float p = l->peak_[std::size_t(i)].load(std::memory_order_relaxed);
+            for (jack_nframes_t f = 0; f < frames; ++f)
+                p = std::max(p, std::abs(data[f]));
+            l->peak_[std::size_t(i)].store(p, std::memory_order_relaxed);
+        }
+        l->frames_.fetch_add(frames);
+        return 0;
+    }
+
+    jack_client_t* client_ = nullptr;
+    std::array<jack_port_t*, kPorts> in_{};
+    std::array<std::atomic<float>, kPorts> peak_{};
+    std::atomic<std::int64_t> frames_{0};
+};
+
+class JackRouting : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (QStandardPaths::findExecutable(QStringLiteral("jackd")).isEmpty())
+            return;
+        for (int n = 0; n < 4 && !listener_; ++n) {
+            const QString name = QStringLiteral("kalvor-routing-%1").arg(n);
+            server_ = new QProcess;
+            server_->start(QStringLiteral("jackd"),
+                           {QStringLiteral("--no-realtime"), QStringLiteral("-n"), name,
+                            QStringLiteral("-d"), QStringLiteral("dummy"), QStringLiteral("-r"),
+                            QStringLiteral("48000"), QStringLiteral("-p"), QStringLiteral("256"),
+                            QStringLiteral("-P"), QString::number(kPorts)});
+            server_->waitForStarted();
+            qputenv("JACK_DEFAULT_SERVER", name.toUtf8());
+            auto listener = std::make_unique<Listener>();
+            QElapsedTimer guard;
+            guard.start();
+            bool up = false;
+            while (!up && server_->state() == QProcess::Running && guard.elapsed() < 5000) {
+                QThread::msleep(100);
+                up = listener->open();
+            }
+            if (up) {
+                listener_ = listener.release();
+            } else {
+                stopServer(); // the name is in use by a live server of another run
+            }
+        }
+        if (!listener_) {
+            // JACK's registry of servers is full (killed servers stay in it): the shared
+            // test server of scripts/services will do when it has the 8 ports.
+            qunsetenv("JACK_DEFAULT_SERVER");
+            auto listener = std::make_unique<Listener>();
+            if (listener->open() && listener->ports() >= kPorts)
+                listener_ = listener.release();
+        }
+        if (!listener_)
+            return;
+        test::writeFile(QDir::homePath() + QStringLiteral("/.asoundrc"), kAsoundrc);
+    }
+    static void TearDownTestSuite() {
+        delete listener_;
+        listener_ = nullptr;
+        stopServer();
+    }
+    static void stopServer() {
+        if (server_ == nullptr)
+            return;
+        // Terminated, not killed: a server that exits on its own leaves JACK's registry.
+        server_->terminate();
+        if (!server_->waitForFinished(5000))
+            server_->kill();
+        server_->waitForFinished();
+        delete server_;
+        server_ = nullptr;
+    }
+
+    void SetUp() override {
+        if (QStandardPaths::findExecutable(QStringLiteral("jackd")).isEmpty())
+            GTEST_SKIP() << "jackd is not installed";
+        ASSERT_NE(listener_, nullptr)
+            << "no JACK server with 8 playback ports: ours did not start and none answers";
+        settings_ = std::make_unique<Settings>(test::freshFolder(QStringLiteral("jack")) +
+                                               QStringLiteral("/Kalvor.ini"));
+        settings_->load();
+        lib_ = std::make_unique<audio::AudioLib>();
+        kae_ = std::make_unique<engine::KaeEngine>(*lib_, store_, *settings_);
+        ASSERT_TRUE(KAE__Init());
+    }
+    void TearDown() override {
+        if (kae_)
+            KAE__Shutdown(false);
+        kae_.reset();
+        lib_.reset();
+    }
+
+    engine::OutputDevice device(const char* name) {
+        const int row = kae_->devices().findName(QLatin1String(name));
+        return row >= 0 ? kae_->devices().at(row) : engine::OutputDevice{};
+    }
+    // Moves channel `ch` to `output` with destination `index` and plays a tone there.
+    bool play(int ch, const char* output, int index, int fileChannels) {
+        Channel& c = store_.channel(ch);
+        c.volume = 100;
+        static QString tones[3];
+        QString& tone = tones[fileChannels == 1 ? 1 : 2];
+        if (tone.isEmpty())
+            tone = testmedia::makeTone(
+                test::testHome(), QStringLiteral("jack_tone_%1").arg(fileChannels),
+                testmedia::Format::Wav16, 48000, fileChannels, 10.0, 440.0, -6.0);
+        c.fileName = tone;
+        c.surroundDestination = std::int32_t(engine::surroundDestinationFlags(index));
+        if (!KAE__Channel_ChangeSurround(ch, QLatin1String(output)))
+            return false;
+        KAE__Channel_ApplySettings(ch);
+        return KAE__Channel_Play(ch, true, true);
+    }
+
+    static QProcess* server_;
+    static Listener* listener_;
+    test::ScriptedDialogs dialogs_;
+    std::unique_ptr<Settings> settings_;
+    ShowStore store_;
+    std::unique_ptr<audio::AudioLib> lib_;
+    std::unique_ptr<engine::KaeEngine> kae_;
+};
+
+QProcess* JackRouting::server_ = nullptr;
+Listener* JackRouting::listener_ = nullptr;
+
+constexpr unsigned port(int n) {
+    return 1u << (n - 1);
+}
+
+TEST_F(JackRouting, DevicesOfferTheSpeakersTheirPortsHave) {
+    const struct {
+        const char* name;
+        int speakers;
+    } cases[] = {{"spkA", 2}, {"spkB", 2}, {"surr6", 6}, {"plug6", 6}, {"JACK", 8}};
+    for (const auto& c : cases) {
+        const engine::OutputDevice d = device(c.name);
+        EXPECT_EQ(d.speakers, c.speakers) << c.name << " listed as " << d.name.toStdString();
+    }
+}
+
+TEST_F(JackRouting, TwoChannelsOnTwoDevicesReachTheirOwnPorts) {
+    ASSERT_TRUE(play(0, "spkA", 0, 2));
+    ASSERT_TRUE(play(1, "spkB", 0, 2));
+    ASSERT_TRUE(waitFor([&] { return listener_->tap({1, 2, 3, 4}); }));
+    EXPECT_EQ(listener_->sounding(), port(1) | port(2) | port(3) | port(4));
+    KAE__Channel_Stop(0);
+    EXPECT_EQ(listener_->sounding(), port(3) | port(4));
+    // Channel 2 moved to the other device while it plays: it is heard there instead.
+    ASSERT_TRUE(KAE__Channel_ChangeDevice(1, QStringLiteral("spkA"), true));
+    EXPECT_TRUE(KAE__Channel_IsPlaying(1));
+    EXPECT_EQ(listener_->sounding(), port(1) | port(2));
+}
+
+TEST_F(JackRouting, DestinationsOfASixChannelDeviceReachTheirPorts) {
+    // surr6 feeds ports 3..8: FL 3, FR 4, RL 5, RR 6, C 7, LFE 8.
+    const struct {
+        int index;
+        int fileChannels;
+        unsigned ports;
+    } cases[] = {
+        {1, 2, port(3) | port(4)}, {3, 2, port(5) | port(6)}, {2, 2, port(7) | port(8)},
+        {0, 2, port(3) | port(4)}, {6, 1, port(3)},           {13, 1, port(6)},
+        {9, 1, port(7)},           {10, 1, port(8)},          {11, 1, port(5) | port(6)},
+    };
+    for (const char* output : {"surr6", "plug6"}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(output) + ": " +
+                         engine::surroundDestinationText(c.index).toStdString());
+            ASSERT_TRUE(play(0, output, c.index, c.fileChannels));
+            ASSERT_TRUE(waitFor([&] { return listener_->tap({3, 4, 5, 6, 7, 8}); }));
+            EXPECT_EQ(listener_->sounding(), c.ports);
+        }
+        KAE__Channel_Stop(0);
+    }
+    // A destination the device does not have: refused, nothing heard.
+    EXPECT_FALSE(play(0, "surr6", 4, 2));
+    EXPECT_EQ(listener_->sounding(), 0u);
+}
+
+} // namespace
