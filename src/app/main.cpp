@@ -1,6 +1,5 @@
 // Kalvor's entry point: builds the program's parts, wires each start-up and shut-down
 // step to the part that owns it, and runs the start-up sequence.
-#include "app/PlaceholderMainWindow.h"
 #include "core/Dialogs.h"
 #include "core/Lifecycle.h"
 #include "core/RecentPlaylists.h"
@@ -12,10 +11,13 @@
 #include "engine/audiolib/AudioLib.h"
 #include "engine/kae/Kae.h"
 #include "engine/kae/KaeMessageDispatcher.h"
+#include "mainwindow/ui/BoothStyle.h"
+#include "mainwindow/ui/MainWindow.h"
 #include "show/playback/ShowLayer.h"
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
 
 #include <memory>
 
@@ -27,6 +29,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(QStringLiteral(KALVOR_VERSION));
     // Closing the main window runs the quit sequence; the program ends when it is done.
     app.setQuitOnLastWindowClosed(true);
+    applyBoothStyle(app);
 
     QtDialogs qtDialogs;
     installDialogs(&qtDialogs);
@@ -46,7 +49,6 @@ int main(int argc, char** argv) {
 
     auto welcome = std::make_unique<WelcomeWindow>();
     auto messages = std::make_unique<SystemMessagesWindow>();
-    std::unique_ptr<PlaceholderMainWindow> mainWindow;
 
     // The audio engine is made when start-up first asks for a device, after the instance
     // check, so a second instance never opens the sound system.
@@ -61,6 +63,7 @@ int main(int argc, char** argv) {
 
     // Every input path ends in this one show layer; windows only mirror the store.
     ShowLayer show(store, settings, &recent);
+    std::unique_ptr<MainWindow> mainWindow;
 
     StartupHooks& up = lifecycle.startupHooks();
     // The null output is always listed, so a machine without a sound card goes on to the
@@ -84,17 +87,30 @@ int main(int argc, char** argv) {
         welcome->show();
     };
     up.loadMainWindow = [&] {
-        mainWindow = std::make_unique<PlaceholderMainWindow>(store, settings, lifecycle, *messages);
+        mainWindow = std::make_unique<MainWindow>(show, settings, recent, lifecycle, *messages);
         qtDialogs.setParentWindow(mainWindow.get());
     };
     up.showMainWindow = [&] {
         mainWindow->show();
     };
+    up.setMainWindowBusy = [&](bool busy) {
+        mainWindow->setBusy(busy);
+    };
+    up.resizeMainWindow = [&] {
+        if (const QScreen* screen = mainWindow->screen())
+            mainWindow->setGeometry(screen->availableGeometry());
+    };
+    up.prepareChannel = [&](int ch) {
+        mainWindow->prepareChannel(ch);
+    };
+    up.startTimers = [&] {
+        mainWindow->startTimers();
+    };
     up.closeWelcome = [&] {
         welcome->close();
     };
     up.applySettings = [&] {
-        // Tooltips, fonts and colours reach the windows that own them as those windows arrive.
+        mainWindow->applySettings();
     };
     up.loadPlaylist = [&](const QString& path) {
         show.LoadPlaylist(path);
@@ -104,12 +120,19 @@ int main(int argc, char** argv) {
     };
 
     ShutdownHooks& down = lifecycle.shutdownHooks();
+    down.stopPlaybackTimer = [&] {
+        mainWindow->stopTimers();
+    };
     // The closing order waits its 1000 ms itself right after this hook.
     down.freeAudioEngine = [&] {
         KAE__Shutdown(false);
     };
     down.unloadWindows = [&] {
         messages->close();
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w != mainWindow.get())
+                w->close();
+        }
     };
 
     switch (lifecycle.Main(app.arguments())) {
@@ -120,6 +143,16 @@ int main(int argc, char** argv) {
     case StartResult::NoSoundDevice:
     case StartResult::EngineFailed:
         return 1;
+    }
+    // For checks of the running program without a display of its own: the window is saved
+    // as a picture once start-up has settled, then the program quits without the question.
+    const QString screenshot = qEnvironmentVariable("KALVOR_SCREENSHOT");
+    if (!screenshot.isEmpty()) {
+        QTimer::singleShot(1500, mainWindow.get(), [&] {
+            mainWindow->grab().save(screenshot);
+            lifecycle.setForcedQuit(true);
+            mainWindow->close();
+        });
     }
     const int rc = app.exec();
     installDialogs(nullptr);

@@ -1,0 +1,751 @@
+#include "mainwindow/ui/ChannelStrip.h"
+
+#include "core/Channel.h"
+#include "core/Dialogs.h"
+#include "core/Settings.h"
+#include "core/ShowStore.h"
+#include "core/ui/Colour.h"
+#include "engine/kae/Kae.h"
+#include "mainwindow/ChannelCaption.h"
+#include "mainwindow/StripTexts.h"
+#include "show/playback/ShowLayer.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QSlider>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace kalvor {
+
+namespace {
+
+constexpr int kHighlight = 0xC0C0C0;
+
+QStringList localFiles(const QMimeData* data) {
+    QStringList files;
+    if (!data || !data->hasUrls())
+        return files;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    }
+    return files;
+}
+
+// A click anywhere on the slider's groove jumps there and starts a drag, so every move of
+// the slider ends in one release, which is where the channel seeks.
+class JumpingSliderStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == QStyle::SH_Slider_AbsoluteSetButtons)
+            return Qt::LeftButton;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+// One style for all sliders, owned by the application. Built on the application's style
+// by name, never on the style object itself, which a proxy would take ownership of.
+QStyle* jumpingSliderStyle() {
+    static QPointer<JumpingSliderStyle> style;
+    if (!style) {
+        style = new JumpingSliderStyle(QApplication::style()->name());
+        style->setParent(qApp);
+    }
+    return style;
+}
+
+QString cssColour(int value) {
+    return toQColor(value).name();
+}
+
+double fontSizeFromSetting(const QString& text) {
+    bool ok = false;
+    const double size = QString(text).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+    return ok && size > 0 ? size : 8.25;
+}
+
+QString fontSizeSetting(double size) {
+    return QString::number(size).replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
+const UiText* const kModeCaptions[7] = {&texts::ChkRestart, &texts::ChkLoop, &texts::ChkPause,
+                                        &texts::ChkHold,    &texts::ChkJump, &texts::ChkAutostart,
+                                        &texts::ChkRollback};
+const UiText* const kModeTips[7] = {&texts::TipRestart, &texts::TipLoop, &texts::TipPause,
+                                    &texts::TipHold,    &texts::TipJump, &texts::TipAutostart,
+                                    &texts::TipRollback};
+const char* const kModeNames[7] = {"chkRestartMode", "chkLoopMode",  "chkPauseMode", "chkHoldMode",
+                                   "chkJumpMode",    "chkAutostart", "chkRollback"};
+
+std::uint8_t& modeField(ChannelControls& c, int index) {
+    switch (index) {
+    case 0:
+        return c.restartMode;
+    case 1:
+        return c.loopMode;
+    case 2:
+        return c.pauseMode;
+    case 3:
+        return c.holdMode;
+    case 4:
+        return c.jumpMode;
+    case 5:
+        return c.autostart;
+    default:
+        return c.rollback;
+    }
+}
+
+} // namespace
+
+// --- SoundListView ------------------------------------------------------------------------
+
+SoundListView::SoundListView(QWidget* parent) : QListWidget(parent) {
+    setDragDropMode(QAbstractItemView::DropOnly);
+    // Drops land on the viewport, which only takes them when it says so itself.
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+}
+
+void SoundListView::dragEnterEvent(QDragEnterEvent* event) {
+    const QStringList files = localFiles(event->mimeData());
+    if (!files.isEmpty() && (!acceptsFiles || acceptsFiles(files)))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void SoundListView::dragMoveEvent(QDragMoveEvent* event) {
+    const QStringList files = localFiles(event->mimeData());
+    if (!files.isEmpty() && (!acceptsFiles || acceptsFiles(files)))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void SoundListView::dropEvent(QDropEvent* event) {
+    const QStringList files = localFiles(event->mimeData());
+    if (files.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    if (filesDropped)
+        filesDropped(files);
+}
+
+void SoundListView::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) && arrowKey)
+        arrowKey();
+    QListWidget::keyPressEvent(event);
+}
+
+// --- PlayButton ---------------------------------------------------------------------------
+
+PlayButton::PlayButton(QWidget* parent) : QPushButton(parent) {
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void PlayButton::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
+        down_ = event->button() == Qt::LeftButton;
+        setDown(down_);
+        if (pressed)
+            pressed(event->button() == Qt::RightButton);
+    }
+    event->accept();
+}
+
+void PlayButton::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && down_) {
+        down_ = false;
+        setDown(false);
+        if (released)
+            released();
+    }
+    event->accept();
+}
+
+// --- ChannelStrip -------------------------------------------------------------------------
+
+ChannelStrip::ChannelStrip(int ch, ShowLayer& show, Settings& settings, QWidget* parent)
+    : QFrame(parent), ch_(ch), show_(show), store_(show.store()), settings_(settings) {
+    setObjectName(QStringLiteral("frmChannel%1").arg(ch + 1));
+    setFrameShape(QFrame::StyledPanel);
+    setAutoFillBackground(true);
+    setMinimumWidth(104);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 3, 4, 4);
+    layout->setSpacing(3);
+
+    caption_ = new QLabel(this);
+    caption_->setObjectName(QStringLiteral("lblChannelCaption"));
+    caption_->setMinimumWidth(10);
+    layout->addWidget(caption_);
+
+    info_ = new QLabel(this);
+    info_->setObjectName(QStringLiteral("lblChannelInfo"));
+    info_->setFrameShape(QFrame::StyledPanel);
+    info_->setMinimumWidth(10);
+    info_->setFixedHeight(info_->fontMetrics().height() + 6);
+    layout->addWidget(info_);
+
+    list_ = new SoundListView(this);
+    list_->setObjectName(QStringLiteral("lstSoundlist"));
+    list_->setMinimumHeight(48);
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list_->setTextElideMode(Qt::ElideRight);
+    layout->addWidget(list_, 1);
+
+    add_ = new QPushButton(this);
+    add_->setObjectName(QStringLiteral("cmdAdd"));
+    add_->setAcceptDrops(true);
+    add_->setFocusPolicy(Qt::NoFocus);
+    layout->addWidget(add_);
+
+    auto* times = new QHBoxLayout;
+    times->setSpacing(2);
+    pos_ = new QLabel(this);
+    pos_->setObjectName(QStringLiteral("pnlPos"));
+    duration_ = new QLabel(this);
+    duration_->setObjectName(QStringLiteral("pnlDuration"));
+    for (QLabel* l : {pos_, duration_}) {
+        l->setAlignment(Qt::AlignCenter);
+        l->setMinimumWidth(10);
+        times->addWidget(l, 1);
+    }
+    layout->addLayout(times);
+
+    slider_ = new QSlider(Qt::Horizontal, this);
+    slider_->setObjectName(QStringLiteral("sldPosition"));
+    slider_->setRange(0, 100);
+    slider_->setFocusPolicy(Qt::NoFocus);
+    slider_->setStyle(jumpingSliderStyle());
+    layout->addWidget(slider_);
+
+    auto* modes = new QVBoxLayout;
+    modes->setSpacing(0);
+    for (int i = 0; i < 7; ++i) {
+        auto* box = new QCheckBox(this);
+        box->setObjectName(QLatin1String(kModeNames[i]));
+        box->setFocusPolicy(Qt::NoFocus);
+        connect(box, &QCheckBox::clicked, this, [this, i](bool on) { setMode(i, on); });
+        modes->addWidget(box);
+        modes_[static_cast<std::size_t>(i)] = box;
+    }
+    layout->addLayout(modes);
+
+    auto* groups = new QGridLayout;
+    groups->setHorizontalSpacing(4);
+    groups->setVerticalSpacing(2);
+    playGroupLabel_ = new QLabel(this);
+    stopGroupLabel_ = new QLabel(this);
+    playGroup_ = new QComboBox(this);
+    playGroup_->setObjectName(QStringLiteral("updPlayGroup"));
+    stopGroup_ = new QComboBox(this);
+    stopGroup_->setObjectName(QStringLiteral("updStopGroup"));
+    for (QComboBox* box : {playGroup_, stopGroup_}) {
+        box->addItem(QStringLiteral("---"));
+        for (int g = 1; g <= 8; ++g)
+            box->addItem(QString::number(g));
+        box->setFocusPolicy(Qt::NoFocus);
+        box->setMinimumWidth(10);
+    }
+    connect(playGroup_, &QComboBox::activated, this,
+            [this](int) { setGroup(true, playGroup_->currentText()); });
+    connect(stopGroup_, &QComboBox::activated, this,
+            [this](int) { setGroup(false, stopGroup_->currentText()); });
+    groups->addWidget(playGroupLabel_, 0, 0);
+    groups->addWidget(playGroup_, 0, 1);
+    groups->addWidget(stopGroupLabel_, 1, 0);
+    groups->addWidget(stopGroup_, 1, 1);
+    groups->setColumnStretch(1, 1);
+    layout->addLayout(groups);
+
+    play_ = new PlayButton(this);
+    play_->setObjectName(QStringLiteral("cmdPlay"));
+    play_->setMinimumHeight(44);
+    play_->setMinimumWidth(10);
+    layout->addWidget(play_);
+
+    // Operator actions: every one goes to the show layer or the engine.
+    ChannelPlayback& playback = show_.playback();
+    play_->pressed = [this, &playback](bool right) {
+        playback.PlayButtonDown(ch_, right);
+    };
+    play_->released = [this, &playback] {
+        playback.PlayButtonUp(ch_);
+    };
+    connect(&playback, &ChannelPlayback::buttonColourChanged, this,
+            [this](int c, ButtonColour colour) {
+                if (c == ch_)
+                    setButtonColour(colour);
+            });
+
+    connect(list_, &QListWidget::currentRowChanged, this, &ChannelStrip::onCurrentRowChanged);
+    connect(list_, &QListWidget::itemSelectionChanged, this,
+            &ChannelStrip::onSelectionMarksChanged);
+    connect(list_, &QListWidget::itemDoubleClicked, this, [this] {
+        show_.playback().PressPlay(ch_);
+        store_.selectChannel(ch_);
+    });
+    list_->acceptsFiles = [](const QStringList& files) {
+        return acceptsDrop(files.first());
+    };
+    list_->filesDropped = [this](const QStringList& files) {
+        show_.soundLists().DropFiles(ch_, files);
+    };
+    list_->arrowKey = [this] {
+        if (show_.soundLists().multiSelect(ch_)) {
+            show_.soundLists().setMultiSelect(ch_, false);
+            refreshSoundList();
+        }
+    };
+    connect(add_, &QPushButton::clicked, this,
+            [this] { show_.soundLists().SoundLoadDialog(ch_, AddMode::Append); });
+
+    connect(slider_, &QSlider::sliderMoved, this, &ChannelStrip::previewSliderPosition);
+    connect(slider_, &QSlider::sliderReleased, this, [this] { seekToSlider(slider_->value()); });
+
+    // Mirrors of the store.
+    connect(&store_, &ShowStore::soundListChanged, this, [this](int c) {
+        if (c == ch_)
+            refreshSoundList();
+    });
+    connect(&store_, &ShowStore::channelChanged, this, [this](int c, unsigned aspects) {
+        if (c != ch_)
+            return;
+        if (aspects & static_cast<unsigned>(ChannelAspect::Controls)) {
+            refreshControls();
+            refreshInfo();
+        }
+        if (aspects & static_cast<unsigned>(ChannelAspect::Assignments))
+            LabelChannel();
+        if (aspects & static_cast<unsigned>(ChannelAspect::Sound))
+            refreshTimes();
+    });
+
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
+    list_->viewport()->installEventFilter(this);
+
+    applyCaptions();
+    applyTimeDisplayStyle();
+    applySoundListFont();
+    setHighlighted(false);
+    setButtonColour(playback.buttonColour(ch_));
+    refreshSoundList();
+    refreshControls();
+    refreshInfo();
+    refreshTimes();
+    LabelChannel();
+}
+
+QCheckBox* ChannelStrip::modeBox(int index) const {
+    return modes_.at(static_cast<std::size_t>(index));
+}
+
+bool ChannelStrip::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        const bool right = mouse->button() == Qt::RightButton;
+        // A left press on PLAY selects through PlayButtonDown; a right press only stops.
+        if (watched != play_)
+            store_.selectChannel(ch_);
+        if (type == QEvent::MouseButtonDblClick && watched == info_) {
+            inputChannelInfo();
+            return true;
+        }
+        if (type == QEvent::MouseButtonDblClick && watched == pos_) {
+            if (hooks_.openGoToTime)
+                hooks_.openGoToTime(ch_);
+            return true;
+        }
+        if (right && type == QEvent::MouseButtonPress) {
+            // A right click opens the menu without changing the list's current entry, which
+            // would load another sound.
+            if (watched == list_->viewport()) {
+                showSoundListMenu(mouse->globalPosition().toPoint());
+                return true;
+            }
+            if (watched == info_) {
+                showChannelInfoMenu(mouse->globalPosition().toPoint());
+                return true;
+            }
+            if (watched == duration_) {
+                showTimeDisplayMenu(mouse->globalPosition().toPoint());
+                return true;
+            }
+            if (watched == add_) {
+                if (hooks_.openFtpBrowser)
+                    hooks_.openFtpBrowser(ch_);
+                return true;
+            }
+        }
+    } else if (watched == add_ &&
+               (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop)) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QStringList files = localFiles(drop->mimeData());
+        if (files.isEmpty()) {
+            drop->ignore();
+            return true;
+        }
+        drop->acceptProposedAction();
+        if (type == QEvent::Drop)
+            show_.soundLists().DropFiles(ch_, files);
+        return true;
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+void ChannelStrip::refreshSoundList() {
+    const QList<SoundEntry>& entries = store_.soundList(ch_);
+    const bool showPaths = settings_.integer(u"ShowPaths") == 1;
+    const SoundListEditor& editor = show_.soundLists();
+    updating_ = true;
+    // The list is rebuilt only when its entries changed: a selection made by a click must
+    // not clear the widget in the middle of its own mouse handling.
+    bool same = list_->count() == entries.size();
+    for (int i = 0; same && i < list_->count(); ++i)
+        same = list_->item(i)->text() == (showPaths ? entries[i].path : entries[i].displayName);
+    if (!same) {
+        list_->clear();
+        for (const SoundEntry& e : entries)
+            list_->addItem(showPaths ? e.path : e.displayName);
+    }
+    for (int i = 0; i < list_->count(); ++i) {
+        QListWidgetItem* item = list_->item(i);
+        item->setToolTip(entries[i].path);
+        if (entries[i].isMissing())
+            item->setForeground(QColor(0xff, 0x50, 0x50));
+        else
+            item->setData(Qt::ForegroundRole, QVariant());
+    }
+    const bool multi = editor.multiSelect(ch_);
+    list_->setSelectionMode(multi ? QAbstractItemView::ExtendedSelection
+                                  : QAbstractItemView::SingleSelection);
+    const int current = store_.controls(ch_).selectedSound;
+    if (current >= 0 && current < list_->count()) {
+        if (multi) {
+            list_->setCurrentRow(current, QItemSelectionModel::NoUpdate);
+            list_->clearSelection();
+            for (int i : editor.marked(ch_)) {
+                if (i >= 0 && i < list_->count())
+                    list_->item(i)->setSelected(true);
+            }
+        } else {
+            list_->setCurrentRow(current, QItemSelectionModel::ClearAndSelect);
+        }
+        list_->scrollToItem(list_->item(current));
+    } else {
+        list_->setCurrentRow(-1);
+        list_->clearSelection();
+    }
+    updating_ = false;
+}
+
+void ChannelStrip::onCurrentRowChanged(int row) {
+    if (updating_ || row < 0)
+        return;
+    show_.selection().select(ch_, row);
+}
+
+void ChannelStrip::onSelectionMarksChanged() {
+    if (updating_ || !show_.soundLists().multiSelect(ch_))
+        return;
+    QSet<int> marks;
+    for (const QModelIndex& index : list_->selectionModel()->selectedRows())
+        marks.insert(index.row());
+    show_.soundLists().setMarked(ch_, marks);
+}
+
+void ChannelStrip::refreshControls() {
+    const ChannelControls& c = store_.controls(ch_);
+    ChannelControls copy = c;
+    for (int i = 0; i < 7; ++i) {
+        QSignalBlocker block(modes_[static_cast<std::size_t>(i)]);
+        modes_[static_cast<std::size_t>(i)]->setChecked(modeField(copy, i) == 1);
+    }
+    QSignalBlocker b1(playGroup_);
+    QSignalBlocker b2(stopGroup_);
+    playGroup_->setCurrentIndex(groupNumber(c.playGroup));
+    stopGroup_->setCurrentIndex(groupNumber(c.stopGroup));
+}
+
+void ChannelStrip::refreshInfo() {
+    const ChannelControls& c = store_.controls(ch_);
+    info_->setText(c.infoText);
+    info_->setToolTip(c.infoText);
+    // Colour 0 is the record's "no colour": the label keeps the window's own text colour.
+    info_->setStyleSheet(
+        c.infoColour == 0 ? QString() : QStringLiteral("color: %1;").arg(cssColour(c.infoColour)));
+}
+
+void ChannelStrip::refreshTimes() {
+    const TimeDisplay t = show_.playback().timeDisplay(ch_);
+    duration_->setText(t.length);
+    if (slider_->isSliderDown())
+        return;
+    pos_->setText(t.position);
+    slider_->setValue(t.percent);
+}
+
+void ChannelStrip::previewSliderPosition(int value) {
+    if (KAE__Channel_GetLength(ch_) <= 0)
+        return;
+    const std::int64_t seconds = KAE__Channel_GetLengthInSec(ch_) * value / 100;
+    pos_->setText(engine::hmsText(seconds));
+}
+
+void ChannelStrip::seekToSlider(int value) {
+    const std::int64_t bytes = KAE__Channel_GetLength(ch_);
+    if (bytes >= 0)
+        KAE__Channel_SetPosition(ch_, value * engine::roundHalfEvenDiv(bytes, 100));
+    refreshTimes();
+}
+
+void ChannelStrip::setButtonColour(ButtonColour colour) {
+    colour_ = colour;
+    const ChannelPlayback& playback = show_.playback();
+    applyPlayButtonColours(playback.colourValue(colour), settings_.integer(u"ButtonColorText"));
+}
+
+void ChannelStrip::applyPlayButtonColours(int background, int text) {
+    const QColor bg = toQColor(background);
+    play_->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: %2;"
+                                        " border: 1px solid #101010; border-radius: 3px;"
+                                        " font-weight: bold; font-size: 13pt; }"
+                                        "QPushButton:pressed { background-color: %3; }")
+                             .arg(bg.name(), cssColour(text), bg.darker(130).name()));
+}
+
+void ChannelStrip::LabelChannel() {
+    const ChannelCaption c =
+        kalvor::LabelChannel(ch_, store_.assignments(ch_), midiCaptionOptions(settings_),
+                             UiLanguage::instance().current());
+    caption_->setText(c.text);
+    QFont font(c.fontFamily);
+    font.setPointSize(c.pointSize);
+    font.setBold(true);
+    caption_->setFont(font);
+    caption_->setAccessibleName(store_.channelTitle(ch_));
+}
+
+void ChannelStrip::setHighlighted(bool on) {
+    highlighted_ = on;
+    const QPalette app = QApplication::palette();
+    QPalette p = app;
+    if (on) {
+        p.setColor(QPalette::Window, toQColor(kHighlight));
+        p.setColor(QPalette::WindowText, Qt::black);
+    } else {
+        p.setColor(QPalette::Window, app.color(QPalette::Button));
+    }
+    setPalette(p);
+}
+
+void ChannelStrip::applyCaptions() {
+    const bool tips = settings_.integer(u"ToolTips") == 1;
+    auto tip = [tips](const UiText& t) {
+        return tips ? txt(t) : QString();
+    };
+    for (int i = 0; i < 7; ++i) {
+        modes_[static_cast<std::size_t>(i)]->setText(txt(*kModeCaptions[i]));
+        modes_[static_cast<std::size_t>(i)]->setToolTip(tip(*kModeTips[i]));
+    }
+    playGroupLabel_->setText(txt(texts::PlayGroupLabel));
+    stopGroupLabel_->setText(txt(texts::StopGroupLabel));
+    playGroup_->setToolTip(tip(texts::TipPlayGroup));
+    stopGroup_->setToolTip(tip(texts::TipStopGroup));
+    play_->setText(txt(texts::Play));
+    play_->setToolTip(tip(texts::TipPlay));
+    add_->setText(txt(texts::AddButton));
+    add_->setToolTip(tip(texts::TipAdd));
+    pos_->setToolTip(tip(texts::TipPosition));
+    duration_->setToolTip(tip(texts::TipDuration));
+    LabelChannel();
+}
+
+void ChannelStrip::applyTimeDisplayStyle() {
+    const int fore = settings_.integer(u"TimeDisplayFontColor");
+    const int back = settings_.integer(u"TimeDisplayBackColor");
+    const bool bold = settings_.integer(u"TimeDisplayBold") == 1;
+    const QString css = QStringLiteral("QLabel { background-color: %1; color: %2; font-family:"
+                                       " 'DejaVu Sans Mono', monospace; font-size: 9pt;"
+                                       " font-weight: %3; border: 1px solid #101010;"
+                                       " padding: 1px 0px; }")
+                            .arg(cssColour(back), cssColour(fore),
+                                 bold ? QStringLiteral("bold") : QStringLiteral("normal"));
+    pos_->setStyleSheet(css);
+    duration_->setStyleSheet(css);
+}
+
+void ChannelStrip::applySoundListFont() {
+    QFont font(settings_.text(u"SoundListFontName"));
+    font.setPointSizeF(fontSizeFromSetting(settings_.text(u"SoundListFontSize")));
+    font.setBold(settings_.text(u"SoundListFontBold").trimmed() == QLatin1String("1"));
+    font.setItalic(settings_.text(u"SoundListFontItalic").trimmed() == QLatin1String("1"));
+    list_->setFont(font);
+}
+
+void ChannelStrip::setMode(int index, bool on) {
+    modeField(store_.controls(ch_), index) = on ? 1 : 0;
+    store_.announceChannel(ch_, ChannelAspect::Controls);
+}
+
+void ChannelStrip::setGroup(bool play, const QString& text) {
+    ChannelControls& c = store_.controls(ch_);
+    (play ? c.playGroup : c.stopGroup) = text;
+    store_.announceChannel(ch_, ChannelAspect::Controls);
+}
+
+void ChannelStrip::showSoundListMenu(const QPoint& globalPos) {
+    SoundListEditor& editor = show_.soundLists();
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnuSoundList"));
+    auto add = [&menu](const UiText& text, const char* name, std::function<void()> f) {
+        QAction* a = menu.addAction(txt(text));
+        a->setObjectName(QLatin1String(name));
+        QObject::connect(a, &QAction::triggered, &menu, std::move(f));
+        return a;
+    };
+    const int c = ch_;
+    add(texts::MnuSoundListAdd, "mnuSoundListAdd",
+        [&editor, c] { editor.SoundLoadDialog(c, AddMode::Append); });
+    add(texts::MnuSoundListInsertNewBefore, "mnuSoundListInsertNewBefore",
+        [&editor, c] { editor.SoundLoadDialog(c, AddMode::InsertBefore); });
+    add(texts::MnuSoundListInsertNewAfter, "mnuSoundListInsertNewAfter",
+        [&editor, c] { editor.SoundLoadDialog(c, AddMode::InsertAfter); });
+    menu.addSeparator();
+    add(texts::MnuSoundListCopy, "mnuSoundListCopy", [&editor, c] { editor.Copy(c); });
+    add(texts::MnuSoundListCut, "mnuSoundListCut", [&editor, c] { editor.Cut(c); });
+    add(texts::MnuSoundListInsertBefore, "mnuSoundListInsertBefore",
+        [&editor, c] { editor.InsertClipboard(c, false); });
+    add(texts::MnuSoundListInsertAfter, "mnuSoundListInsertAfter",
+        [&editor, c] { editor.InsertClipboard(c, true); });
+    menu.addSeparator();
+    add(texts::MnuSoundListRemove, "mnuSoundListRemove", [&editor, c] { editor.Remove(c); });
+    add(texts::MnuSoundListRemoveAll, "mnuSoundListRemoveAll",
+        [&editor, c] { editor.RemoveSoundsFromList(c); });
+    add(texts::MnuRemoveSoundsFromPage, "mnuRemoveSoundsFromPage",
+        [&editor, c] { editor.RemoveSoundsFromPage(c / kChannelsPerPage + 1); });
+    menu.addSeparator();
+    QAction* multi =
+        add(texts::MnuSoundListMultiSelect, "mnuSoundListMultiSelect", [this, &editor, c] {
+            editor.setMultiSelect(c, !editor.multiSelect(c));
+            refreshSoundList();
+        });
+    multi->setCheckable(true);
+    multi->setChecked(editor.multiSelect(c));
+    add(texts::MnuSoundListEditWave, "mnuSoundListEditWave", [&editor, c] { editor.EditWave(c); });
+    add(texts::MnuChangeFont, "mnuSoundListChangeFont", [this] {
+        const QFont current = list_->font();
+        FontChoice initial{settings_.text(u"SoundListFontName"),
+                           fontSizeFromSetting(settings_.text(u"SoundListFontSize")),
+                           current.bold(), current.italic()};
+        const auto chosen = dialogs().font(initial);
+        if (!chosen)
+            return;
+        settings_.setText(u"SoundListFontName", chosen->name);
+        settings_.setText(u"SoundListFontSize", fontSizeSetting(chosen->size));
+        settings_.setText(u"SoundListFontBold",
+                          chosen->bold ? QStringLiteral("1") : QStringLiteral("0"));
+        settings_.setText(u"SoundListFontItalic",
+                          chosen->italic ? QStringLiteral("1") : QStringLiteral("0"));
+        if (hooks_.soundListFontChanged)
+            hooks_.soundListFontChanged();
+        else
+            applySoundListFont();
+    });
+    menu.exec(globalPos);
+}
+
+void ChannelStrip::showTimeDisplayMenu(const QPoint& globalPos) {
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnuTimeDisplayColors"));
+    auto changed = [this] {
+        if (hooks_.timeDisplayStyleChanged)
+            hooks_.timeDisplayStyleChanged();
+        else
+            applyTimeDisplayStyle();
+    };
+    auto pickColour = [this, changed](QStringView key) {
+        if (const auto c = dialogs().colour(settings_.integer(key))) {
+            settings_.setInteger(key, *c);
+            changed();
+        }
+    };
+    connect(menu.addAction(txt(texts::MnuTimeTextColour)), &QAction::triggered, &menu,
+            [pickColour] { pickColour(u"TimeDisplayFontColor"); });
+    connect(menu.addAction(txt(texts::MnuTimeBackColour)), &QAction::triggered, &menu,
+            [pickColour] { pickColour(u"TimeDisplayBackColor"); });
+    QAction* bold = menu.addAction(txt(texts::MnuTimeBold));
+    bold->setCheckable(true);
+    bold->setChecked(settings_.integer(u"TimeDisplayBold") == 1);
+    connect(bold, &QAction::triggered, &menu, [this, changed](bool on) {
+        settings_.setInteger(u"TimeDisplayBold", on ? 1 : 0);
+        changed();
+    });
+    menu.addSeparator();
+    connect(menu.addAction(txt(texts::MnuTimeReset)), &QAction::triggered, &menu, [this, changed] {
+        settings_.setInteger(u"TimeDisplayFontColor", 65280);
+        settings_.setInteger(u"TimeDisplayBold", 0);
+        changed();
+    });
+    menu.exec(globalPos);
+}
+
+void ChannelStrip::showChannelInfoMenu(const QPoint& globalPos) {
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnuChannelInfo"));
+    const int c = ch_;
+    ShowStore& store = store_;
+    connect(menu.addAction(txt(texts::MnuInputChannelInfo)), &QAction::triggered, &menu,
+            [this] { inputChannelInfo(); });
+    connect(menu.addAction(txt(texts::MnuChangeColour)), &QAction::triggered, &menu, [&store, c] {
+        const ChannelControls& k = store.controls(c);
+        if (const auto colour = dialogs().colour(k.infoColour))
+            store.setChannelInfo(c, k.infoText, *colour);
+    });
+    menu.addSeparator();
+    connect(menu.addAction(txt(texts::MnuRemoveChannelInfo)), &QAction::triggered, &menu,
+            [&store, c] { store.setChannelInfo(c, QString(), store.controls(c).infoColour); });
+    connect(menu.addAction(txt(texts::MnuRemoveColour)), &QAction::triggered, &menu,
+            [&store, c] { store.setChannelInfo(c, store.controls(c).infoText, 0); });
+    menu.addSeparator();
+    connect(menu.addAction(txt(texts::MnuResetAllInfo)), &QAction::triggered, &menu, [&store] {
+        for (int i = 0; i < kChannelCount; ++i)
+            store.setChannelInfo(i, QString(), store.controls(i).infoColour);
+    });
+    connect(menu.addAction(txt(texts::MnuResetAllColours)), &QAction::triggered, &menu, [&store] {
+        for (int i = 0; i < kChannelCount; ++i)
+            store.setChannelInfo(i, store.controls(i).infoText, 0);
+    });
+    menu.exec(globalPos);
+}
+
+void ChannelStrip::inputChannelInfo() {
+    const ChannelControls& k = store_.controls(ch_);
+    const auto answer =
+        dialogs().inputBox(txt(texts::ChannelInfoTitle), txt(texts::ChannelInfoPrompt), k.infoText);
+    if (answer)
+        store_.setChannelInfo(ch_, *answer, k.infoColour);
+}
+
+} // namespace kalvor

@@ -1,0 +1,142 @@
+// The main window around the strips: selecting a channel by clicking into its strip, the
+// language switch, the recent playlists and the new-playlist command.
+#include "StripsRig.h"
+
+#include "core/Settings.h"
+#include "core/ShowStore.h"
+#include "core/ui/Colour.h"
+#include "support/TestEnvironment.h"
+#include "support/media/TestMedia.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace kalvor::test {
+namespace {
+
+bool isHighlighted(ChannelStrip& s) {
+    return s.palette().color(QPalette::Window) == toQColor(0xC0C0C0);
+}
+
+TEST(ChannelSelection, AClickIntoAStripSelectsAndHighlightsItsChannel) {
+    StripsRig w;
+    w.window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.window.get()));
+    QTabWidget* tabs = w.window->channelTabs();
+    enum Part { Caption, Info, List, Slider, Box };
+    struct Case {
+        int ch;
+        Part part;
+    };
+    const Case cases[] = {{2, Caption}, {5, Info}, {11, List}, {9, Slider}, {30, Box}, {2, List}};
+    int previous = -1;
+    for (const Case& c : cases) {
+        tabs->setCurrentIndex(c.ch / 8);
+        ChannelStrip& s = w.strip(c.ch);
+        QWidget* target = nullptr;
+        switch (c.part) {
+        case Caption:
+            target = s.caption();
+            break;
+        case Info:
+            target = s.lblChannelInfo();
+            break;
+        case List:
+            target = s.lstSoundlist()->viewport();
+            break;
+        case Slider:
+            target = s.sldPosition();
+            break;
+        case Box:
+            target = s.modeBox(3);
+            break;
+        }
+        // A check box takes clicks on its box and caption, at its left.
+        const QPoint at = c.part == Box ? QPoint(6, target->height() / 2) : target->rect().center();
+        QTest::mouseClick(target, Qt::LeftButton, {}, at);
+        EXPECT_EQ(w.rig.store.selectedChannel(), c.ch);
+        EXPECT_TRUE(isHighlighted(s)) << c.ch;
+        if (previous >= 0 && previous != c.ch) {
+            EXPECT_FALSE(isHighlighted(w.strip(previous))) << previous;
+        }
+        previous = c.ch;
+    }
+    // A clicked mode box takes its state into the store, where playback reads it.
+    EXPECT_EQ(w.rig.store.controls(30).holdMode, 1);
+
+    // A selection from elsewhere (a key, a remote unit) brings its page to the front.
+    w.rig.store.selectChannel(20);
+    EXPECT_EQ(tabs->currentIndex(), 2);
+    EXPECT_TRUE(isHighlighted(w.strip(20)));
+    EXPECT_FALSE(isHighlighted(w.strip(2)));
+}
+
+TEST(LanguageSwitch, CaptionsAndTheNextMessageBoxChangeAtOnce) {
+    StripsRig w;
+    // A recent entry whose file has gone: choosing it shows the "does not exist" box.
+    w.recent.append(QStringLiteral("Gone"), w.rig.folder + QStringLiteral("/gone.kal"));
+    struct Case {
+        bool german;
+        const char* setting;
+        const char* restart;
+        const char* page;
+        const char* fileMenu;
+        const char* boxTitle;
+        const char* boxText;
+    };
+    const Case cases[] = {
+        {true, "deutsch", "Neustart", "Kanäle 1-8", "&Datei", "Datei Fehler",
+         "Die angegebene Datei ist nicht vorhanden!"},
+        {false, "english", "Restart", "Channels 1-8", "&File", "File Error",
+         "The specified file does not exist!"},
+    };
+    for (const Case& c : cases) {
+        w.window->switchLanguage(c.german);
+        EXPECT_EQ(w.rig.settings->text(u"Language"), QString::fromUtf8(c.setting));
+        EXPECT_EQ(w.strip(7).modeBox(0)->text(), QString::fromUtf8(c.restart));
+        EXPECT_EQ(w.window->channelTabs()->tabText(0), QString::fromUtf8(c.page));
+        EXPECT_EQ(w.window->menuBar()->actions().value(0)->text(), QString::fromUtf8(c.fileMenu));
+        w.rig.dialogs.clear();
+        w.window->openRecentPlaylist(0);
+        const auto boxes = w.rig.dialogs.messages();
+        ASSERT_EQ(boxes.size(), 1);
+        EXPECT_EQ(boxes[0].title, QString::fromUtf8(c.boxTitle));
+        EXPECT_EQ(boxes[0].text, QString::fromUtf8(c.boxText));
+        EXPECT_EQ(boxes[0].icon, MessageIcon::Critical);
+    }
+}
+
+TEST(NewPlaylist, TheChosenPartsOfTheShowAreEmptied) {
+    StripsRig w;
+    const QString cue = testmedia::makeSilence(w.rig.folder, QStringLiteral("cue"),
+                                               testmedia::Format::Wav16, 8000, 1, 1.0);
+    struct Case {
+        std::optional<NewPlaylistChoice> answer;
+        int entriesLeft;
+    };
+    const Case cases[] = {
+        {std::nullopt, 1},                          // cancelled: nothing changes
+        {NewPlaylistChoice{true, false, false}, 1}, // presets only
+        {NewPlaylistChoice{true, true, false}, 0},
+    };
+    for (const Case& c : cases) {
+        w.rig.loadChannel(4, {cue});
+        w.window->askNewPlaylist = [&c] {
+            return c.answer;
+        };
+        w.window->newPlaylist();
+        EXPECT_EQ(w.rig.store.soundList(4).size(), c.entriesLeft);
+        EXPECT_EQ(w.strip(4).lstSoundlist()->count(), c.entriesLeft);
+        // The preset list is never left empty.
+        EXPECT_GE(w.rig.store.presets().count(), c.answer ? 1 : 0);
+    }
+}
+
+} // namespace
+} // namespace kalvor::test

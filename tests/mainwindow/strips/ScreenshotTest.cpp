@@ -1,0 +1,88 @@
+// Pictures of the main window with a show loaded, for looking at the layout: both window
+// sizes of the booth, in both languages. Runs only when KALVOR_SHOTS_DIR names a folder.
+#include "StripsRig.h"
+
+#include "core/ShowStore.h"
+#include "engine/kae/Kae.h"
+#include "support/media/TestMedia.h"
+
+#include <QDir>
+#include <QTabWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace kalvor::test {
+namespace {
+
+void buildShow(StripsRig& w) {
+    const char* const names[] = {"Overture",      "Thunder Roll", "Rain Loop", "Door Knock",
+                                 "Phone Ring",    "Crowd Murmur", "Wind Howl", "Clock Tower",
+                                 "Birdsong Dawn", "Car Passing",  "Owl Hoots", "Finale Swell"};
+    QStringList files;
+    int i = 0;
+    for (const char* n : names)
+        files << testmedia::makeSilence(w.rig.folder, QString::fromLatin1(n),
+                                        testmedia::Format::Wav16, 8000, 1, 20.0 + 37.0 * i++);
+    for (int ch = 0; ch < 8; ++ch) {
+        QStringList list;
+        for (int k = 0; k < 1 + (ch * 5) % 6; ++k)
+            list << files[(ch + k) % files.size()];
+        w.rig.loadChannel(ch, list, 0);
+    }
+    ShowStore& s = w.rig.store;
+    s.setChannelInfo(0, QStringLiteral("Act 1 opening"), 0);
+    s.setChannelInfo(2, QStringLiteral("Storm FX"), 0x00ffff);
+    s.setChannelInfo(5, QStringLiteral("Scene 4"), 0);
+    s.controls(2).loopMode = 1;
+    s.controls(1).pauseMode = 1;
+    s.controls(3).restartMode = 1;
+    s.controls(4).playGroup = QStringLiteral("2");
+    s.controls(5).stopGroup = QStringLiteral("1");
+    s.controls(6).autostart = 1;
+    s.controls(7).jumpMode = 1;
+    for (int ch = 0; ch < 8; ++ch)
+        s.announceChannel(ch, ChannelAspect::Controls);
+    ChannelPlayback& p = w.rig.show->playback();
+    p.PressPlay(0);
+    KAE__Channel_SetPositionInSec(0, 8);
+    p.PressPlay(1);
+    KAE__Channel_SetPositionInSec(1, 21);
+    p.PressPlay(1); // paused
+    p.PressPlay(2);
+    KAE__Channel_SetPositionInSec(2, 90);
+    p.PressPlay(3);
+    KAE__Channel_SetPositionInSec(3, 126); // near its end
+    p.tickButtonColours();
+    s.selectChannel(4);
+    for (int ch = 0; ch < 8; ++ch)
+        w.strip(ch).refreshTimes();
+}
+
+TEST(Screenshots, MainWindowAtBoothSizes) {
+    const QString dir = qEnvironmentVariable("KALVOR_SHOTS_DIR");
+    if (dir.isEmpty())
+        GTEST_SKIP() << "set KALVOR_SHOTS_DIR to write the pictures";
+    QDir().mkpath(dir);
+    StripsRig w;
+    buildShow(w);
+    w.window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.window.get()));
+    const QSize sizes[] = {{1280, 800}, {1920, 1080}};
+    for (bool german : {false, true}) {
+        w.window->switchLanguage(german);
+        for (const QSize& size : sizes) {
+            w.window->resize(size);
+            QTest::qWait(50);
+            const QString name = QStringLiteral("%1/main-%2x%3-%4.png")
+                                     .arg(dir)
+                                     .arg(size.width())
+                                     .arg(size.height())
+                                     .arg(german ? QStringLiteral("de") : QStringLiteral("en"));
+            EXPECT_TRUE(w.window->grab().save(name)) << name.toStdString();
+        }
+    }
+}
+
+} // namespace
+} // namespace kalvor::test

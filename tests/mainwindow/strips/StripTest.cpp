@@ -1,0 +1,225 @@
+// The channel strip as the operator uses it: the position slider, PLAY and its colours,
+// the caption with the MIDI notes, dropped files and clicks into the sound list.
+#include "StripsRig.h"
+
+#include "core/Settings.h"
+#include "core/ShowStore.h"
+#include "core/ui/Colour.h"
+#include "engine/kae/Kae.h"
+#include "support/TestEnvironment.h"
+#include "support/media/TestMedia.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QMimeData>
+#include <QSlider>
+#include <QTest>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+namespace kalvor::test {
+namespace {
+
+QString silence(const QString& folder, const QString& name, double seconds) {
+    return testmedia::makeSilence(folder, name, testmedia::Format::Wav16, 8000, 1, seconds);
+}
+
+// Drags the slider as a mouse would: down, moved to `value`, released.
+void dragSlider(QSlider* slider, int value) {
+    slider->setSliderDown(true);
+    slider->setSliderPosition(value);
+}
+void releaseSlider(QSlider* slider) {
+    slider->setSliderDown(false);
+}
+
+TEST(PositionSlider, DragShowsTheTimeAndReleaseSeeksThere) {
+    StripsRig w;
+    w.rig.loadChannel(0, {silence(w.rig.folder, QStringLiteral("three"), 180.0)});
+    ChannelStrip& s = w.strip(0);
+    const std::int64_t bytes = KAE__Channel_GetLength(0);
+    ASSERT_GT(bytes, 0);
+    ASSERT_EQ(s.pnlDuration()->text(), QStringLiteral("00:03:00"));
+
+    struct Case {
+        int value;
+        const char* shown;
+        std::int64_t seconds;
+    };
+    const Case cases[] = {{50, "00:01:30", 90},
+                          {25, "00:00:45", 45},
+                          {99, "00:02:58", 178},
+                          {0, "00:00:00", 0},
+                          {33, "00:00:59", 59}};
+    for (const Case& c : cases) {
+        dragSlider(s.sldPosition(), c.value);
+        EXPECT_EQ(s.pnlPos()->text(), QString::fromLatin1(c.shown)) << c.value;
+        // Nothing moves until the button is released.
+        releaseSlider(s.sldPosition());
+        EXPECT_EQ(KAE__Channel_GetPosition(0), c.value * ((bytes + 50) / 100)) << c.value;
+        EXPECT_EQ(KAE__Channel_GetPositionInSec(0), c.seconds) << c.value;
+        EXPECT_EQ(s.pnlPos()->text(), QString::fromLatin1(c.shown)) << c.value;
+        EXPECT_EQ(s.sldPosition()->value(), c.value);
+    }
+}
+
+TEST(PositionSlider, WithoutASoundNothingIsShownOrSought) {
+    StripsRig w;
+    ChannelStrip& s = w.strip(3);
+    dragSlider(s.sldPosition(), 60);
+    EXPECT_EQ(s.pnlPos()->text(), QStringLiteral("00:00:00"));
+    releaseSlider(s.sldPosition());
+    EXPECT_EQ(s.pnlPos()->text(), QStringLiteral("00:00:00"));
+    EXPECT_EQ(s.sldPosition()->value(), 0);
+    EXPECT_EQ(KAE__Channel_GetPosition(3), -1);
+}
+
+enum class Act { Left, Release, Right, NearEnd, Tick };
+
+TEST(PlayButton, ColourFollowsTheChannelState) {
+    StripsRig w;
+    w.rig.store.controls(0).pauseMode = 1;
+    w.rig.loadChannel(0, {silence(w.rig.folder, QStringLiteral("thirty"), 30.0)});
+    ChannelStrip& s = w.strip(0);
+    const QString off = toQColor(14140870).name();
+    const QString on = toQColor(65280).name();
+    const QString pause = toQColor(33023).name();
+    const QString end = toQColor(3355647).name();
+    struct Step {
+        Act act;
+        QString colour;
+        const char* what;
+    };
+    const Step steps[] = {
+        {Act::Left, on, "first press plays"},
+        {Act::Release, on, "release keeps playing"},
+        {Act::Left, pause, "second press pauses (PauseMode)"},
+        {Act::Release, pause, "release"},
+        {Act::Left, on, "third press continues"},
+        {Act::Release, on, "release"},
+        {Act::NearEnd, on, "five seconds left"},
+        {Act::Tick, end, "phase 1 shows the end signal"},
+        {Act::Tick, off, "phase 2 flashes"},
+        {Act::Tick, end, "phase 3"},
+        {Act::Right, off, "the right button stops at once"},
+    };
+    QWidget* play = s.playButton();
+    for (const Step& step : steps) {
+        switch (step.act) {
+        case Act::Left:
+            QTest::mousePress(play, Qt::LeftButton);
+            break;
+        case Act::Release:
+            QTest::mouseRelease(play, Qt::LeftButton);
+            break;
+        case Act::Right:
+            QTest::mousePress(play, Qt::RightButton);
+            QTest::mouseRelease(play, Qt::RightButton);
+            break;
+        case Act::NearEnd:
+            KAE__Channel_SetPositionInSec(0, 25);
+            break;
+        case Act::Tick:
+            w.rig.show->playback().tickButtonColours();
+            break;
+        }
+        EXPECT_TRUE(play->styleSheet().contains(step.colour))
+            << step.what << ": " << play->styleSheet().toStdString();
+    }
+    EXPECT_FALSE(KAE__Channel_IsPlaying(0));
+}
+
+TEST(ChannelCaption, MidiInputOffShowsOffInTheLanguageOfTheMoment) {
+    StripsRig w;
+    Settings& settings = *w.rig.settings;
+    settings.setText(u"MidiNoteDisplay", QStringLiteral("1"));
+    settings.setText(u"UseMIDIIn", QStringLiteral("0"));
+    settings.setText(u"UseMIDIOut", QStringLiteral("1"));
+    w.rig.store.assignments(2).midiOutNote = 40;
+    w.rig.store.announceChannel(2, ChannelAspect::Assignments);
+    struct Case {
+        bool german;
+        const char* caption;
+    };
+    const Case cases[] = {{false, " 3 (IN: Off - OUT: 40/E1)"},
+                          {true, " 3 (IN: Aus - OUT: 40/E1)"},
+                          {false, " 3 (IN: Off - OUT: 40/E1)"}};
+    for (const Case& c : cases) {
+        w.window->switchLanguage(c.german);
+        EXPECT_EQ(w.strip(2).caption()->text(), QString::fromLatin1(c.caption));
+    }
+    settings.setText(u"MidiNoteDisplay", QStringLiteral("0"));
+    w.window->LabelAllChannels();
+    EXPECT_EQ(w.strip(2).caption()->text(), QStringLiteral(" 3"));
+}
+
+void dropOn(QWidget* target, const QStringList& files) {
+    QList<QUrl> urls;
+    for (const QString& f : files)
+        urls << QUrl::fromLocalFile(f);
+    QMimeData data;
+    data.setUrls(urls);
+    // A drop only reaches the widget that took the drag when it entered.
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+}
+
+TEST(SoundListDrop, OnlyASetStartingWithASoundFileIsTaken) {
+    StripsRig w;
+    const QString wav = silence(w.rig.folder, QStringLiteral("cue"), 1.0);
+    const QString text = w.rig.folder + QStringLiteral("/notes.txt");
+    writeFile(text, "not a sound");
+    struct Case {
+        bool onAddButton;
+        QStringList files;
+        int entries;
+        const char* loaded; // display name of the loaded sound, "" for none
+    };
+    const Case cases[] = {
+        {false, {text, wav}, 0, ""},
+        {true, {text, wav}, 0, ""},
+        {false, {wav}, 1, "cue"},
+        {true, {wav, wav}, 2, "cue"},
+    };
+    int ch = 0;
+    for (const Case& c : cases) {
+        ChannelStrip& s = w.strip(ch);
+        dropOn(c.onAddButton ? static_cast<QWidget*>(s.cmdAdd()) : s.lstSoundlist()->viewport(),
+               c.files);
+        EXPECT_EQ(w.rig.store.soundList(ch).size(), c.entries) << ch;
+        EXPECT_EQ(s.lstSoundlist()->count(), c.entries) << ch;
+        EXPECT_EQ(w.rig.show->playback().soundReady(ch), c.entries > 0) << ch;
+        if (c.entries > 0) {
+            EXPECT_EQ(s.lstSoundlist()->currentItem()->text(), QString::fromLatin1(c.loaded));
+        }
+        ++ch;
+    }
+}
+
+TEST(SoundList, ClickOnAnEntryLoadsItAndTheListFollowsTheStore) {
+    StripsRig w;
+    const QString a = silence(w.rig.folder, QStringLiteral("a"), 2.0);
+    const QString b = silence(w.rig.folder, QStringLiteral("b"), 3.0);
+    w.rig.loadChannel(1, {a, b});
+    w.window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.window.get()));
+    ChannelStrip& s = w.strip(1);
+    QListWidget* list = s.lstSoundlist();
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->currentRow(), 0);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(1)).center());
+    EXPECT_EQ(w.rig.store.controls(1).selectedSound, 1);
+    EXPECT_TRUE(w.rig.store.channel(1).fileName.endsWith(QStringLiteral("b.wav")));
+    EXPECT_EQ(s.pnlDuration()->text(), QStringLiteral("00:00:03"));
+    // The show layer steps the selection on (jump after a stop); the list follows.
+    w.rig.show->selection().select(1, 0);
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_EQ(s.pnlDuration()->text(), QStringLiteral("00:00:02"));
+}
+
+} // namespace
+} // namespace kalvor::test
