@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
+#include <QPixmap>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -195,8 +196,14 @@ void PresetPanel::showCurrent() {
             item->setForeground(QColor(255, 200, 60));
             item->setIcon(transportIcon(TransportSymbol::Play, QColor(255, 200, 60), 12));
         } else {
+            // A blank of the marker's size keeps every name in one column.
+            static const QIcon blank = [] {
+                QPixmap pm(12, 12);
+                pm.fill(Qt::transparent);
+                return QIcon(pm);
+            }();
             item->setData(Qt::ForegroundRole, QVariant());
-            item->setIcon(QIcon());
+            item->setIcon(blank);
         }
     }
 }

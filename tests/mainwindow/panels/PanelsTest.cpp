@@ -13,6 +13,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -243,6 +244,34 @@ TEST(SoundOptionsPanel, DestinationRefusedForTheWrongKindOfSound) {
                       engine::surroundDestinationFlags(r.entry));
         }
     }
+}
+
+TEST(SoundOptionsPanel, DestinationTheDeviceCannotTakeFallsBackToAllChannels) {
+    PanelRig rig;
+    const QString file = testmedia::makeTone(rig.folder, QStringLiteral("mono.wav"),
+                                             testmedia::Format::Wav16, kRate, 1, 2.0, 440.0, -6.0);
+    rig.loadChannel(6, {file});
+    ASSERT_EQ(rig.store.channel(6).fileChannels, 1);
+    rig.show->playback().PressPlay(6);
+    rig.store.selectChannel(6);
+    QFile::remove(file); // the reload on the new destination cannot succeed
+
+    auto* list = child<ArmedComboBox>(rig.panel, "cmbSurroundDestination");
+    list->showPopup();
+    list->setCurrentIndex(9); // "Mono -> Center"
+    list->hidePopup();
+    const auto boxes = rig.dialogs.messages();
+    ASSERT_GE(boxes.size(), 1);
+    EXPECT_EQ(boxes[0].title, QStringLiteral("Channel Error"));
+    EXPECT_EQ(boxes[0].text, QStringLiteral("An error occured while setting the Surround "
+                                            "destination!\r\nThe selected Sound Device may not "
+                                            "support the setting:\r\nMono -> Center\r\nThe "
+                                            "sound will be reloaded with the default setting!"));
+    EXPECT_EQ(boxes[0].icon, MessageIcon::Critical);
+    EXPECT_EQ(rig.store.channel(6).surroundDestination, 0);
+    EXPECT_EQ(list->currentIndex(), 0);
+    EXPECT_EQ(rig.show->playback().buttonColour(6), ButtonColour::Off);
+    EXPECT_FALSE(KAE__Channel_IsPlaying(6));
 }
 
 TEST(SoundOptionsPanel, OutputChoiceCountsOnlyAfterOpening) {
