@@ -17,6 +17,13 @@ void ArmedComboBox::showPopup() {
     QComboBox::showPopup();
 }
 
+void ArmedComboBox::hidePopup() {
+    QComboBox::hidePopup();
+    // A choice from the list arrives before control returns to the event loop; a list
+    // closed without one must not arm the arrow keys that follow.
+    QMetaObject::invokeMethod(this, &ArmedComboBox::disarm, Qt::QueuedConnection);
+}
+
 bool ArmedComboBox::takeArmed() {
     const bool was = armed_;
     armed_ = false;

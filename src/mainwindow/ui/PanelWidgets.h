@@ -17,6 +17,7 @@ class ArmedComboBox : public QComboBox {
 public:
     using QComboBox::QComboBox;
     void showPopup() override;
+    void hidePopup() override;
     bool isArmed() const { return armed_; }
     // True once after the list was opened; clears the mark.
     bool takeArmed();

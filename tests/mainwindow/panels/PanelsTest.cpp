@@ -196,6 +196,12 @@ TEST(SoundOptionsPanel, FadeTimeCountsOnlyAfterTheListWasOpened) {
     EXPECT_EQ(rig.store.channel(1).fadeIn.time, 500);
     list->setCurrentIndex(12); // the mark went with the choice
     EXPECT_EQ(rig.store.channel(1).fadeIn.time, 500);
+    list->showPopup(); // opened and closed without a choice
+    list->hidePopup();
+    QCoreApplication::processEvents();
+    list->setCurrentIndex(13);
+    EXPECT_EQ(rig.store.channel(1).fadeIn.time, 500);
+    list->setCurrentIndex(12);
 
     // A time no entry stands for leaves the list where it was.
     rig.store.channel(1).fadeIn.time = 1234;
