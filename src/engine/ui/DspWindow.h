@@ -4,6 +4,8 @@
 // once; it keeps no show state of its own. UI thread.
 #pragma once
 
+#include "engine/kae/Kae.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -19,12 +21,26 @@ public:
     DspWindow(ShowStore& store, Settings& settings, QWidget* parent = nullptr);
     ~DspWindow() override;
 
-    // Shows the window for channel `ch` (0..31) and loads its controls.
+    // Shows the window for channel `ch` (0..31) and loads its controls. While "Lock channel
+    // numbers" is ticked the window follows the selected channel, and choosing a channel
+    // in it selects that channel everywhere.
     void showForChannel(int ch);
     // The channel the window works on (0..31).
     int channel() const;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
+    void retranslate();
+    void loadChannel(int ch);
+    void loadChain();
+    void knobTurned(int index, double value);
+    void effectChanged(engine::KaeEffect effect);
+    void variSpeedTurned(int percent);
+    void showCpuLoad();
+
     struct Ui;
     std::unique_ptr<Ui> ui_;
 };

@@ -1,0 +1,171 @@
+// The "DSP Effects" window as the operator uses it: a knob writes the channel record and
+// reaches the effect on the playing stream at once, the switches keep the chain, the
+// phase knob and VariSpeed keep their encodings, another channel reloads every control,
+// and the lock ties the window's channel to the selected channel both ways. Set
+// KALVOR_GRAB_DIR to a folder to get pictures of the window in both languages.
+#include "engine/ui/DspWindow.h"
+#include "KaeRig.h"
+#include "TestMedia.h"
+#include "core/UiLanguage.h"
+#include "engine/dsp/EffectParams.h"
+
+#include <QCheckBox>
+#include <QDial>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+
+#include <gtest/gtest.h>
+
+using namespace kalvor;
+using namespace kalvor::test;
+
+namespace {
+
+struct WindowRig {
+    KaeRig rig;
+    DspWindow window{rig.store, *rig.settings};
+
+    template <typename T> T* find(const char* name) {
+        T* w = window.findChild<T*>(QLatin1String(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QDial* knob(const char* name) { return find<QDial>(name); }
+    QString valueShown(const char* name) {
+        // The value label sits right under its dial, in the same knob widget.
+        const auto labels = knob(name)->parentWidget()->findChildren<QLabel*>();
+        return labels.size() == 2 ? labels[1]->text() : QString();
+    }
+    QStringList chainShown() {
+        QStringList places;
+        for (int i = 1; i <= 5; ++i)
+            places << find<QLabel>(QStringLiteral("lblFXChain%1").arg(i).toLatin1().constData())
+                          ->text();
+        return places;
+    }
+};
+
+QString tone() {
+    return testmedia::makeTone(mediaFolder(), QStringLiteral("dsp_tone"), testmedia::Format::Wav16,
+                               44100, 2, 2.0, 440.0, -12.0);
+}
+
+} // namespace
+
+TEST(DspWindow, KnobsWriteTheRecordAndReachThePlayingEffect) {
+    WindowRig w;
+    ASSERT_TRUE(w.rig.initResult);
+    Channel& ch = w.rig.store.channel(2);
+    ch.effects.fxChain = {QStringLiteral("---"), QStringLiteral("---"), QStringLiteral("---"),
+                          QStringLiteral("---"), QStringLiteral("---")};
+    ASSERT_TRUE(KAE__Channel_Load_Sound(2, tone()));
+    w.window.showForChannel(2);
+    EXPECT_EQ(w.window.channel(), 2);
+
+    // Switched on in the order delay, reverb; delay off closes the gap.
+    w.find<QCheckBox>("chkDelay")->click();
+    w.find<QCheckBox>("chkReverb")->click();
+    EXPECT_EQ(w.chainShown(), (QStringList{"DELAY", "REVERB", "---", "---", "---"}));
+    ASSERT_NE(ch.handles.reverb, 0);
+
+    w.knob("knReverbMix")->setValue(-12);
+    w.knob("knReverbHFRatio")->setValue(250);
+    EXPECT_EQ(ch.effects.reverb.reverbMix, -12.0f);
+    EXPECT_FLOAT_EQ(ch.effects.reverb.highFreqRtRatio, 0.25f);
+    engine::dsp::DsfxWavesReverb reverb;
+    ASSERT_TRUE(w.rig.lib->fxGetParameters(audio::Handle(ch.handles.reverb), &reverb));
+    EXPECT_EQ(reverb.reverbMix, -12.0f);
+    EXPECT_FLOAT_EQ(reverb.highFreqRtRatio, 0.25f);
+    EXPECT_EQ(w.valueShown("knReverbMix"), QStringLiteral("-12 dB"));
+
+    w.find<QCheckBox>("chkDelay")->click();
+    EXPECT_EQ(w.chainShown(), (QStringList{"REVERB", "---", "---", "---", "---"}));
+    EXPECT_EQ(ch.handles.delay, 0);
+
+    // Phase: lowest knob position stores 0, the middle 2; the first waveform button is 1.
+    w.knob("knChorusPhase")->setValue(w.knob("knChorusPhase")->minimum());
+    EXPECT_EQ(ch.effects.chorus.phase, 0);
+    w.knob("knChorusPhase")->setValue(0);
+    EXPECT_EQ(ch.effects.chorus.phase, 2);
+    w.find<QRadioButton>("optFlangerTriangle")->click();
+    EXPECT_EQ(ch.effects.flanger.waveform, 0);
+    w.find<QRadioButton>("optFlangerSine")->click();
+    EXPECT_EQ(ch.effects.flanger.waveform, 1);
+    w.find<QCheckBox>("chkPanDelay")->click();
+    EXPECT_EQ(ch.effects.delay.panDelay, 1);
+
+    // VariSpeed: the record, the playback frequency and the stream's own frequency.
+    w.knob("knVariSpeed")->setValue(10);
+    EXPECT_EQ(ch.variSpeed, 10);
+    EXPECT_EQ(ch.playbackFrequency, 48510);
+    EXPECT_EQ(KAE__Channel_GetFrequency(2), 48510);
+    EXPECT_EQ(w.valueShown("knVariSpeed"), QStringLiteral("10%"));
+}
+
+TEST(DspWindow, AnotherChannelReloadsEveryControl) {
+    WindowRig w;
+    Channel& other = w.rig.store.channel(6);
+    other.effects.flangerActive = true;
+    other.effects.flanger.depth = 37;
+    other.effects.flanger.phase = 4;
+    other.effects.fxChain = {QStringLiteral("FLANGER"), QStringLiteral("EQ"), QStringLiteral("---"),
+                             QStringLiteral("---"), QStringLiteral("---")};
+    other.variSpeed = -20;
+    w.window.showForChannel(0);
+    w.find<QSpinBox>("updChannel")->setValue(7);
+    EXPECT_EQ(w.window.channel(), 6);
+    EXPECT_TRUE(w.find<QCheckBox>("chkFlanger")->isChecked());
+    EXPECT_FALSE(w.find<QCheckBox>("chkReverb")->isChecked());
+    EXPECT_EQ(w.knob("knFlangerDepth")->value(), 37);
+    EXPECT_EQ(w.knob("knFlangerPhase")->value(), 2);
+    EXPECT_EQ(w.knob("knVariSpeed")->value(), -20);
+    EXPECT_EQ(w.chainShown(), (QStringList{"FLANGER", "EQ", "---", "---", "---"}));
+    // A recall changing the record while the window shows it is shown at once.
+    other.effects.flanger.depth = 80;
+    w.rig.store.announceChannel(6, ChannelAspect::Effects);
+    EXPECT_EQ(w.knob("knFlangerDepth")->value(), 80);
+}
+
+TEST(DspWindow, LockedChannelNumbersFollowBothWays) {
+    WindowRig w;
+    w.window.showForChannel(0);
+    auto* select = w.find<QSpinBox>("updChannel");
+    w.rig.store.selectChannel(4);
+    EXPECT_EQ(w.window.channel(), 0) << "not locked: the window keeps its channel";
+    select->setValue(3);
+    EXPECT_EQ(w.rig.store.selectedChannel(), 4);
+
+    w.find<QCheckBox>("chkLockChannels")->click();
+    w.rig.store.selectChannel(11);
+    EXPECT_EQ(w.window.channel(), 11);
+    EXPECT_EQ(select->value(), 12);
+    select->setValue(20);
+    EXPECT_EQ(w.rig.store.selectedChannel(), 19);
+}
+
+TEST(DspWindow, CaptionsFollowTheLanguage) {
+    WindowRig w;
+    w.window.showForChannel(0);
+    const QByteArray grabs = qgetenv("KALVOR_GRAB_DIR");
+    const struct {
+        Language language;
+        const char* title;
+        const char* lock;
+        const char* close;
+    } cases[] = {
+        {Language::German, "DSP Effekte", "Kanalnummern verbinden", "Schliessen"},
+        {Language::English, "DSP Effects", "Lock channel numbers", "Close"},
+    };
+    for (const auto& c : cases) {
+        UiLanguage::instance().set(c.language);
+        EXPECT_EQ(w.window.windowTitle(), QLatin1String(c.title));
+        EXPECT_EQ(w.find<QCheckBox>("chkLockChannels")->text(), QString::fromUtf8(c.lock));
+        EXPECT_EQ(w.find<QPushButton>("cmdClose")->text(), QLatin1String(c.close));
+        if (!grabs.isEmpty())
+            w.window.grab().save(
+                QString::fromLocal8Bit(grabs) +
+                QStringLiteral("/dsp_%1.png").arg(c.language == Language::German ? "de" : "en"));
+    }
+}
