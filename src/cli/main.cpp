@@ -3,7 +3,9 @@
 //   kalvor-tool info SHOW.kal [--json]   what a show file holds, missing sounds
 //   kalvor-tool convert IN.kal OUT.kal   any playlist format to format 17
 //   kalvor-tool play SOUND... -o OUT.wav  sound files through the engine into a WAV file
+//   kalvor-tool demo DIR                  writes the demo show and its sounds
 #include "cli/ConvertCommand.h"
+#include "cli/DemoCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/PlayCommand.h"
 #include "cli/RenderCommand.h"
@@ -17,20 +19,23 @@
 namespace {
 
 void usage() {
-    std::fputs("usage: kalvor-tool <command> [options]\n"
-               "commands:\n"
-               "  settings [--file PATH]   print every setting with its effective value,\n"
-               "                           marked (default), (stored) or (invalid: ...)\n"
-               "  info SHOW.kal [--json]   format, presets, selected sounds and settings per\n"
-               "                           channel, missing sounds\n"
-               "  convert IN.kal OUT.kal [--force]\n"
-               "                           read a playlist of any format, write format 17\n"
-               "  play SOUND... -o OUT.wav [--volume N] [--pan N] [--varispeed N] [--start F]\n"
-               "       [--fade-in MS] [--fade-out MS] [--length S] ...\n"
-               "                           render through the engine into a WAV file\n"
-               "  render SHOW.kal --out OUT.wav --seconds S [--preset N] [--events \"T ACTION; ...\"]\n"
-               "                           rehearse a show offline: recall, timed presses, WAV out\n",
-               stderr);
+    std::fputs(
+        "usage: kalvor-tool <command> [options]\n"
+        "commands:\n"
+        "  settings [--file PATH]   print every setting with its effective value,\n"
+        "                           marked (default), (stored) or (invalid: ...)\n"
+        "  info SHOW.kal [--json]   format, presets, selected sounds and settings per\n"
+        "                           channel, missing sounds\n"
+        "  convert IN.kal OUT.kal [--force]\n"
+        "                           read a playlist of any format, write format 17\n"
+        "  play SOUND... -o OUT.wav [--volume N] [--pan N] [--varispeed N] [--start F]\n"
+        "       [--fade-in MS] [--fade-out MS] [--length S] ...\n"
+        "                           render through the engine into a WAV file\n"
+        "  render SHOW.kal --out OUT.wav --seconds S [--preset N] [--events \"T ACTION; ...\"]\n"
+        "                           rehearse a show offline: recall, timed presses, WAV out\n"
+        "  demo DIR [--force] [--output NAME]\n"
+        "                           write \"Demo Show.kal\" and its computed sounds\n",
+        stderr);
 }
 
 } // namespace
@@ -55,6 +60,8 @@ int main(int argc, char** argv) {
         return kalvor::cli::runPlay(rest);
     if (command == QLatin1String("render"))
         return kalvor::cli::runRender(rest);
+    if (command == QLatin1String("demo"))
+        return kalvor::cli::runDemo(rest);
     if (command == QLatin1String("-h") || command == QLatin1String("--help") ||
         command == QLatin1String("help")) {
         usage();
