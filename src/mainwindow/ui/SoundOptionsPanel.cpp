@@ -78,6 +78,18 @@ SoundOptionsPanel::SoundOptionsPanel(ShowLayer& show, Settings& settings, QWidge
     connect(cpuTimer_, &QTimer::timeout, this, &SoundOptionsPanel::tickCpuLoad);
     cpuTimer_->start();
 
+    // The channel number is what the operator checks before touching anything here, so
+    // the caption is set larger and bold; the controls keep the normal font.
+    QFont normal = font();
+    normal.setBold(false); // explicit, so the children stop inheriting the caption's font
+    normal.setPointSizeF(font().pointSizeF());
+    for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        w->setFont(normal);
+    QFont caption = normal;
+    caption.setBold(true);
+    caption.setPointSizeF(normal.pointSizeF() * 1.15);
+    setFont(caption);
+
     applyCaptions();
     setEnabledControls(false);
     if (store_.selectedChannel() >= 0)
