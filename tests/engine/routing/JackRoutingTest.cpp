@@ -215,10 +215,6 @@ protected:
         lib_.reset();
     }
 
-    engine::OutputDevice device(const char* name) {
-        const int row = kae_->devices().findName(QLatin1String(name));
-        return row >= 0 ? kae_->devices().at(row) : engine::OutputDevice{};
-    }
     // Moves channel `ch` to `output` with destination `index` and plays a tone there.
     bool play(int ch, const char* output, int index, int fileChannels) {
         Channel& c = store_.channel(ch);
@@ -253,17 +249,6 @@ constexpr unsigned port(int n) {
     return 1u << (n - 1);
 }
 
-TEST_F(JackRouting, DevicesOfferTheSpeakersTheirPortsHave) {
-    const struct {
-        const char* name;
-        int speakers;
-    } cases[] = {{"spkA", 2}, {"spkB", 2}, {"surr6", 6}, {"plug6", 6}, {"JACK", 8}};
-    for (const auto& c : cases) {
-        const engine::OutputDevice d = device(c.name);
-        EXPECT_EQ(d.speakers, c.speakers) << c.name << " listed as " << d.name.toStdString();
-    }
-}
-
 TEST_F(JackRouting, TwoChannelsOnTwoDevicesReachTheirOwnPorts) {
     ASSERT_TRUE(play(0, "spkA", 0, 2));
     ASSERT_TRUE(play(1, "spkB", 0, 2));
@@ -288,6 +273,10 @@ TEST_F(JackRouting, DestinationsOfASixChannelDeviceReachTheirPorts) {
         {0, 2, port(3) | port(4)}, {6, 1, port(3)},           {13, 1, port(6)},
         {9, 1, port(7)},           {10, 1, port(8)},          {11, 1, port(5) | port(6)},
     };
+    // plug6 claims 128 channels; its configuration ends in 6 JACK ports.
+    const int plug6 = kae_->devices().findName(QStringLiteral("plug6"));
+    ASSERT_GE(plug6, 0);
+    EXPECT_EQ(kae_->devices().at(plug6).speakers, 6);
     for (const char* output : {"surr6", "plug6"}) {
         for (const auto& c : cases) {
             SCOPED_TRACE(std::string(output) + ": " +

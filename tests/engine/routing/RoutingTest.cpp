@@ -66,9 +66,9 @@ TEST(Routing, EveryDestinationReachesItsSpeakers) {
     const struct {
         int index;
         int fileChannels;
-        unsigned on71; // left source side first where it matters: checked sample by sample
-        int left, right;
-        bool on51;
+        unsigned on71;   // the speakers of a 7.1 card that sound
+        int left, right; // where the left and right source channels arrive (-1: nowhere)
+        bool on51;       // a 5.1 card takes it
     } cases[] = {
         {0, 2, FL | FR, 0, 1, true},   {0, 1, FL | FR, 0, 1, true}, {1, 2, FL | FR, 0, 1, true},
         {2, 2, C | LFE, 4, 5, true},   {3, 2, RL | RR, 2, 3, true}, {4, 2, SL | SR, 6, 7, false},
