@@ -349,6 +349,13 @@ void SoundOptionsPanel::setEnabledControls(bool on) {
     }
 }
 
+void SoundOptionsPanel::showEvent(QShowEvent* event) {
+    attachDeviceList();
+    if (hasChannel())
+        fill(channel_);
+    QGroupBox::showEvent(event);
+}
+
 void SoundOptionsPanel::attachDeviceList() {
     engine::KaeEngine* e = engine::currentEngine();
     QAbstractItemModel* model = e ? &e->devices() : nullptr;

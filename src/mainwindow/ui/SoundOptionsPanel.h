@@ -62,6 +62,10 @@ Q_SIGNALS:
     // Volume or pan released, output moved: remote displays showing the channel redraw.
     void remoteRefreshRequested(int ch);
 
+protected:
+    // The engine (and its device list) may start after the panel is built.
+    void showEvent(QShowEvent* event) override;
+
 private:
     struct EqBandControls {
         QSpinBox* freq = nullptr;

@@ -280,6 +280,34 @@ TEST(SoundOptionsPanel, DestinationTheDeviceCannotTakeFallsBackToAllChannels) {
     EXPECT_FALSE(KAE__Channel_IsPlaying(6));
 }
 
+TEST(SoundOptionsPanel, EqualiserBoxAndBandsReachTheChannel) {
+    PanelRig rig;
+    rig.loadChannel(3, {rig.tone(QStringLiteral("eq.wav"), 2.0)});
+    Channel& c = rig.store.channel(3);
+    c.effects.fxChain.fill(emptyFxPlace());
+    c.effects.eq = {EqBand{125, 12, 0}, EqBand{1000, 12, 0}, EqBand{8000, 12, 0}};
+    rig.store.selectChannel(3);
+    EXPECT_EQ(c.effects.eq[1].gain, 0.0f); // filling the panel writes nothing back
+
+    QTest::mouseClick(child<QCheckBox>(rig.panel, "chkEQActive"), Qt::LeftButton);
+    EXPECT_TRUE(c.effects.eqActive);
+    EXPECT_EQ(c.effects.fxChain[0], QStringLiteral("EQ"));
+    EXPECT_NE(c.handles.eq[1], 0);
+
+    child<Knob>(rig.panel, "knEQMidGain")->setValue(6);
+    child<QSpinBox>(rig.panel, "updEQHiFreq")->setValue(6000);
+    child<QSpinBox>(rig.panel, "updEQLoWidth")->setValue(20);
+    EXPECT_EQ(c.effects.eq[1].gain, 6.0f);
+    EXPECT_EQ(c.effects.eq[2].center, 6000.0f);
+    EXPECT_EQ(c.effects.eq[0].bandwidth, 20.0f);
+    EXPECT_EQ(child<QLabel>(rig.panel, "lblEQMidGain")->text(), QStringLiteral("+6 dB"));
+
+    QTest::mouseClick(child<QCheckBox>(rig.panel, "chkEQActive"), Qt::LeftButton);
+    EXPECT_FALSE(c.effects.eqActive);
+    EXPECT_EQ(c.effects.fxChain[0], emptyFxPlace());
+    EXPECT_EQ(c.handles.eq[1], 0);
+}
+
 TEST(SoundOptionsPanel, OutputChoiceCountsOnlyAfterOpening) {
     PanelRig rig;
     rig.store.channel(0).outputName = QStringLiteral("Elsewhere");
