@@ -100,10 +100,12 @@ PresetPanel::PresetPanel(ShowLayer& show, Settings& settings, QWidget* parent)
 
     connect(lbx_SceneMemory_, &QListWidget::itemClicked, this, &PresetPanel::onItemPressed);
     connect(lbx_SceneMemory_, &QListWidget::currentRowChanged, this, [this](int row) {
-        // Keys move the selection; the next recall takes it.
+        // Keys move the selection; the next recall takes it, and the text reader's list
+        // follows it.
         if (filling_ || row < 0)
             return;
         store_.presets().setSelected(row);
+        store_.announcePresets();
     });
     connect(lbx_SceneMemory_, &QListWidget::customContextMenuRequested, this,
             [this](const QPoint& at) {

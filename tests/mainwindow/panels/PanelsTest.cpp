@@ -379,6 +379,14 @@ TEST(PresetPanel, ButtonsReachTheShowLayerWithTheirModifiers) {
     const QRect row0 = list->visualItemRect(list->item(0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row0.center());
     EXPECT_EQ(rig.store.presets().current(), 0);
+
+    // Keys move the selection only; the recall button then takes it.
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(rig.store.presets().selected(), 1);
+    EXPECT_EQ(rig.store.presets().current(), 0);
+    QTest::mouseClick(rig.button("cmdRecallScene"), Qt::LeftButton);
+    EXPECT_EQ(rig.store.presets().current(), 1);
 }
 
 TEST(PresetPanel, ListMenuAndFont) {
