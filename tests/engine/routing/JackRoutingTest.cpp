@@ -10,13 +10,15 @@
 #include "TestMedia.h"
 #include "core/Settings.h"
 #include "core/ShowStore.h"
-#include "core/SystemMessages.h"
 #include "engine/kae/Kae.h"
 #include "engine/kae/SurroundDestinations.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
 #include <jack/jack.h>
+#include <sys/prctl.h>
+
+#include <csignal>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -146,6 +148,8 @@ protected:
         for (int n = 0; n < 4 && !listener_; ++n) {
             const QString name = QStringLiteral("kalvor-routing-%1").arg(n);
             server_ = new QProcess;
+            // A crashed test takes its server with it instead of leaving it running.
+            server_->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
             server_->start(QStringLiteral("jackd"),
                            {QStringLiteral("--no-realtime"), QStringLiteral("-n"), name,
                             QStringLiteral("-d"), QStringLiteral("dummy"), QStringLiteral("-r"),
