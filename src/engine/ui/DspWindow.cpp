@@ -10,6 +10,7 @@
 #include "engine/ui/DspKnob.h"
 #include "engine/ui/DspTexts.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -308,6 +309,10 @@ DspWindow::DspWindow(ShowStore& store, Settings& settings, QWidget* parent)
         Ui::Waveform w{effect, new QLabel(this), new QRadioButton(this), new QRadioButton(this)};
         w.sine->setObjectName(QStringLiteral("opt%1Sine").arg(n));
         w.triangle->setObjectName(QStringLiteral("opt%1Triangle").arg(n));
+        // Each effect's pair on its own, whatever widget the layout makes their parent.
+        auto* pair = new QButtonGroup(this);
+        pair->addButton(w.sine);
+        pair->addButton(w.triangle);
         auto* waves = new QVBoxLayout;
         waves->setSpacing(2);
         waves->addWidget(w.label);
