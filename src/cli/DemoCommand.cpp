@@ -391,7 +391,8 @@ bool writeDemoShow(const QString& folder, const DemoShowOptions& options, DemoSh
         c.channelInfo = QString::fromUtf8(text);
         c.channelInfoColour = colour;
     };
-    constexpr int kRed = 255, kGreen = 32768, kBlue = 16711680;
+    // Mid tones, readable on light and dark strips alike (red + 256 green + 65536 blue).
+    constexpr int kRed = 255 + 48 * 256 + 48 * 65536, kGreen = 170 * 256, kAmber = 255 + 128 * 256;
     auto roomToneOn = [&](Preset& p) {
         PresetChannel& c = channel(p, 1);
         info(c, "Room tone - loops, fades in and out", kGreen);
@@ -411,7 +412,7 @@ bool writeDemoShow(const QString& folder, const DemoShowOptions& options, DemoSh
 
     Preset door = preset(QStringLiteral("Scene 1: doorbell and telephone"));
     roomToneOn(door);
-    info(channel(door, 4), "Doorbell - restarts on every press", kBlue);
+    info(channel(door, 4), "Doorbell - restarts on every press", kAmber);
     channel(door, 4).restartMode = 1;
     channel(door, 4).pan = 40;
     info(channel(door, 5), "Telephone - rings while F5 is held", kRed);
@@ -427,10 +428,10 @@ bool writeDemoShow(const QString& folder, const DemoShowOptions& options, DemoSh
         w.fadeOut = {5000, true, 3};
         w.stopGroup = QStringLiteral("1");
         PresetChannel& t = channel(storm, 7);
-        info(t, "Thunder - brings the rain (play group 1)", kBlue);
+        info(t, "Thunder - brings the rain (play group 1)", kAmber);
         t.playGroup = QStringLiteral("1");
         PresetChannel& r = channel(storm, 8);
-        info(r, "Rain - with the thunder, fades out", kBlue);
+        info(r, "Rain - with the thunder, fades out", kAmber);
         r.playGroup = QStringLiteral("1");
         r.loopMode = 1;
         r.volume = 94;

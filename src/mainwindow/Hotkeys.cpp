@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 
 #include <chrono>
+#include <string_view>
 
 namespace kalvor {
 
@@ -146,16 +147,12 @@ bool HotkeyDecoder::functionKeyHeld(int key) const {
 bool HotkeyDecoder::keyDown(KeyStroke stroke, bool autoRepeat) {
     const int key = stroke.key;
     const int mods = stroke.modifiers;
-    if (key == 0)
+    if (!passesPageGate(stroke))
         return false;
-    // Other pages (the play log...) keep their keys, except the PLAY keys and Ctrl alone.
-    const bool channelPage = !hooks_.currentPage || hooks_.currentPage() <= 3;
-    if (!channelPage && !isFunctionKey(key) && mods != keymod::Ctrl)
-        return false;
-
     if (isFunctionKey(key)) {
-        // A held key repeats its press; the held flag lets only the first one play.
-        (void)autoRepeat;
+        // A held key repeats its press; only the first one plays.
+        if (autoRepeat && functionKeyHeld(key))
+            return true;
         return functionKeyDown(key, mods);
     }
     if (mods == keymod::Ctrl)
@@ -165,6 +162,34 @@ bool HotkeyDecoder::keyDown(KeyStroke stroke, bool autoRepeat) {
     if ((mods & keymod::Ctrl) == 0)
         return plainKey(key, mods);
     return false;
+}
+
+bool HotkeyDecoder::passesPageGate(KeyStroke stroke) const {
+    if (stroke.key == 0)
+        return false;
+    // Other pages (the play log...) keep their keys, except the PLAY keys and Ctrl alone.
+    const bool channelPage = !hooks_.currentPage || hooks_.currentPage() <= 3;
+    return channelPage || isFunctionKey(stroke.key) || stroke.modifiers == keymod::Ctrl;
+}
+
+bool HotkeyDecoder::claims(KeyStroke stroke) const {
+    if (!passesPageGate(stroke))
+        return false;
+    const int key = stroke.key;
+    const int mods = stroke.modifiers;
+    const bool letter = key >= vk::A && key <= vk::Z;
+    const bool plusMinus =
+        key == vk::Plus || key == vk::KeypadPlus || key == vk::Minus || key == vk::KeypadMinus;
+    if (isFunctionKey(key))
+        return true;
+    if (mods == keymod::Ctrl)
+        return plusMinus || isKeypadDigit(key) ||
+               (letter && std::string_view("ZFGLORVE").find(char(key)) != std::string_view::npos);
+    if (mods == (keymod::Ctrl | keymod::Alt))
+        return letter;
+    if (mods & keymod::Ctrl)
+        return false;
+    return !letter && key != vk::PageUp && key != vk::PageDown;
 }
 
 bool HotkeyDecoder::functionKeyDown(int key, int modifiers) {

@@ -139,6 +139,11 @@ public:
     // Auto-repeated releases are not releases: the key is still held.
     bool keyUp(KeyStroke stroke, bool autoRepeat = false);
 
+    // Whether a press of `stroke` is one of the hotkeys (acted on and kept from the focused
+    // control), judged before it happens, so a menu shortcut on the same key can give way.
+    // Page Up, Page Down and the letters are not claimed: they are kept only when they act.
+    bool claims(KeyStroke stroke) const;
+
     // The keyboard went elsewhere while keys were held: their releases will not come, so
     // they are released now.
     void releaseAll();
@@ -152,6 +157,7 @@ public:
     HotkeyHooks& hooks() { return hooks_; }
 
 private:
+    bool passesPageGate(KeyStroke stroke) const;
     bool functionKeyDown(int key, int modifiers);
     bool ctrlKey(int key, int modifiers);
     bool ctrlAltKey(int key);

@@ -35,7 +35,7 @@ bool HotkeyController::eventFilter(QObject* watched, QEvent* event) {
         decoder_.releaseAll();
         return false;
     }
-    if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
         return false;
     // A key event not taken by a widget travels up its parents, passing this filter each
     // time; only its first delivery, to the focused widget (or the window), counts.
@@ -55,6 +55,15 @@ bool HotkeyController::eventFilter(QObject* watched, QEvent* event) {
     }
     if (!actsFor(widget->window()))
         return false;
+    if (type == QEvent::ShortcutOverride) {
+        // A hotkey wins over a menu shortcut on the same key (Ctrl+O captures the start
+        // offset, it does not open a playlist): accepting the override makes Qt deliver
+        // the key as a press instead of firing the shortcut.
+        if (!decoder_.claims(stroke))
+            return false;
+        event->accept();
+        return true;
+    }
     return decoder_.keyDown(stroke, key->isAutoRepeat());
 }
 

@@ -3,6 +3,7 @@
 #include "ShowRig.h"
 #include "mainwindow/ui/HotkeyController.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QKeyEvent>
@@ -61,6 +62,9 @@ struct Keyboard : ::testing::Test {
         };
         hooks.showSystemMessages = [this] {
             calls << QStringLiteral("messages");
+        };
+        hooks.captureStartOffset = [this](int ch) {
+            calls << QStringLiteral("capture %1").arg(ch);
         };
         hooks.openBlackScreen = [this](int p) {
             calls << QStringLiteral("black %1").arg(p);
@@ -399,4 +403,21 @@ TEST_F(Keyboard, KeysTypedIntoADialogFireNothing) {
     EXPECT_TRUE(playing().empty());
     EXPECT_EQ(rig.store.selectedChannel(), -1);
     EXPECT_EQ(edit->text(), QStringLiteral("7S"));
+}
+
+TEST_F(Keyboard, AHotkeyWinsOverAMenuShortcutOnTheSameKey) {
+    int opened = 0, saved = 0;
+    auto* open = new QAction(&window);
+    open->setShortcut(QKeySequence::Open);
+    QObject::connect(open, &QAction::triggered, [&] { ++opened; });
+    auto* save = new QAction(&window);
+    save->setShortcut(QKeySequence::Save);
+    QObject::connect(save, &QAction::triggered, [&] { ++saved; });
+    window.addActions({open, save});
+    rig.store.selectChannel(4);
+    QTest::keyClick(list, Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(calls, QStringList{QStringLiteral("capture 4")});
+    EXPECT_EQ(opened, 0);
+    EXPECT_EQ(saved, 1) << "Ctrl+S is no hotkey";
 }
