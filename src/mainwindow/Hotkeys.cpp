@@ -65,6 +65,10 @@ int virtualKey(const RawKey& raw) {
     }
 }
 
+constexpr int letter(char c) {
+    return vk::A + (c - 'A');
+}
+
 bool isFunctionKey(int key) {
     return key >= vk::F1 && key <= vk::F8;
 }
@@ -177,19 +181,19 @@ bool HotkeyDecoder::claims(KeyStroke stroke) const {
         return false;
     const int key = stroke.key;
     const int mods = stroke.modifiers;
-    const bool letter = key >= vk::A && key <= vk::Z;
+    const bool isLetter = key >= vk::A && key <= vk::Z;
     const bool plusMinus =
         key == vk::Plus || key == vk::KeypadPlus || key == vk::Minus || key == vk::KeypadMinus;
     if (isFunctionKey(key))
         return true;
     if (mods == keymod::Ctrl)
         return plusMinus || isKeypadDigit(key) ||
-               (letter && std::string_view("ZFGLORVE").find(char(key)) != std::string_view::npos);
+               (isLetter && std::string_view("ZFGLORVE").find(char(key)) != std::string_view::npos);
     if (mods == (keymod::Ctrl | keymod::Alt))
-        return letter;
+        return isLetter;
     if (mods & keymod::Ctrl)
         return false;
-    return !letter && key != vk::PageUp && key != vk::PageDown;
+    return !isLetter && key != vk::PageUp && key != vk::PageDown;
 }
 
 bool HotkeyDecoder::functionKeyDown(int key, int modifiers) {
@@ -238,24 +242,24 @@ bool HotkeyDecoder::ctrlKey(int key, int modifiers) {
         return true;
     };
     switch (key) {
-    case vk::A + ('Z' - 'A'):
+    case letter('Z'):
         return call(hooks_.showSystemMessages);
-    case vk::A + ('F' - 'A'):
+    case letter('F'):
         return call(hooks_.openEffectsWindow);
-    case vk::A + ('G' - 'A'):
+    case letter('G'):
         return call(hooks_.openGoTo, selected);
-    case vk::A + ('L' - 'A'): {
+    case letter('L'): {
         const bool on = !settings_.isOn(u"Logging");
         settings_.setOn(u"Logging", on);
         return call(hooks_.loggingToggled, on);
     }
-    case vk::A + ('O' - 'A'):
+    case letter('O'):
         return selected >= 0 ? call(hooks_.captureStartOffset, selected) : true;
-    case vk::A + ('R' - 'A'):
+    case letter('R'):
         return selected >= 0 ? call(hooks_.resetStartOffset, selected) : true;
-    case vk::A + ('V' - 'A'):
+    case letter('V'):
         return call(hooks_.showOverview);
-    case vk::A + ('E' - 'A'):
+    case letter('E'):
         if (selected >= 0)
             show_.soundLists().EditWave(selected);
         return true;
@@ -366,11 +370,11 @@ bool HotkeyDecoder::plainKey(int key, int modifiers) {
         const int ch = show_.store().selectedChannel();
         if (ch < 0)
             return false;
-        const QChar letter(key);
+        const QChar wanted(key);
         const QList<SoundEntry>& list = show_.store().soundList(ch);
         for (int i = 0; i < list.size(); ++i) {
             const QString& name = list.at(i).displayName;
-            if (!name.isEmpty() && name.at(0).toUpper() == letter) {
+            if (!name.isEmpty() && name.at(0).toUpper() == wanted) {
                 show_.selection().select(ch, i);
                 if (hooks_.focusSoundList)
                     hooks_.focusSoundList(ch);
