@@ -44,7 +44,7 @@ QLabel* valueLabel(QWidget* parent, const char* name) {
     return l;
 }
 
-// The arrows of an up/down control; the value is shown in the label beside it.
+// An up/down control of the equaliser; it shows its value with the unit.
 QSpinBox* upDown(QWidget* parent, const QString& name, int min, int max) {
     auto* s = new QSpinBox(parent);
     s->setObjectName(name);
@@ -199,18 +199,14 @@ void SoundOptionsPanel::buildLayout() {
         b.freq = upDown(frmEQ_, bandName("updEQ", band, "Freq"), 80, 16000);
         b.freq->setStepType(QAbstractSpinBox::AdaptiveDecimalStepType);
         b.freq->setSuffix(QStringLiteral(" Hz"));
-        b.freqLabel = valueLabel(frmEQ_, bandName("lblEQ", band, "Freq").toLatin1().constData());
         b.width = upDown(frmEQ_, bandName("updEQ", band, "Width"), 1, 36);
         b.width->setSuffix(QStringLiteral(" st"));
-        b.widthLabel = valueLabel(frmEQ_, bandName("lblEQ", band, "Width").toLatin1().constData());
         b.gain = new Knob(frmEQ_);
         b.gain->setObjectName(bandName("knEQ", band, "Gain"));
         b.gain->setRange(-15, 15);
         b.gain->setPageStep(3);
         b.gain->setMinimumSize(42, 42);
         b.gainLabel = valueLabel(frmEQ_, bandName("lblEQ", band, "Gain").toLatin1().constData());
-        b.freqLabel->hide(); // the up/down shows its own value with the unit
-        b.widthLabel->hide();
         eqGrid->addWidget(b.caption, 1, band);
         eqGrid->addWidget(b.freq, 2, band);
         eqGrid->addWidget(b.width, 3, band);
@@ -536,8 +532,6 @@ void SoundOptionsPanel::onEqActiveToggled(bool on) {
 
 void SoundOptionsPanel::showEqValues(int band) {
     EqBandControls& b = eq_[static_cast<std::size_t>(band)];
-    b.freqLabel->setText(QString::number(b.freq->value()) + QStringLiteral(" Hz"));
-    b.widthLabel->setText(QString::number(b.width->value()) + QStringLiteral(" st"));
     const int gain = b.gain->value();
     b.gainLabel->setText((gain > 0 ? QStringLiteral("+") : QString()) + QString::number(gain) +
                          QStringLiteral(" dB"));

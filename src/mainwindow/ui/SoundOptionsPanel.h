@@ -68,10 +68,8 @@ protected:
 
 private:
     struct EqBandControls {
-        QSpinBox* freq = nullptr;
-        QLabel* freqLabel = nullptr;
+        QSpinBox* freq = nullptr; // shows its value with the unit
         QSpinBox* width = nullptr;
-        QLabel* widthLabel = nullptr;
         Knob* gain = nullptr;
         QLabel* gainLabel = nullptr;
         QLabel* caption = nullptr;
