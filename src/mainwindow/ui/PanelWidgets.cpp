@@ -107,6 +107,7 @@ void Knob::paintEvent(QPaintEvent*) {
 FadeCurvePicture::FadeCurvePicture(bool fadeIn, QWidget* parent)
     : QWidget(parent), fadeIn_(fadeIn) {
     setMinimumSize(48, 26);
+    setMaximumSize(104, 52); // a picture, not a graph: stretched wide it reads as a slope
 }
 
 void FadeCurvePicture::setCurve(int curve) {

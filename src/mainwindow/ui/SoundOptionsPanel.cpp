@@ -253,7 +253,7 @@ void SoundOptionsPanel::buildLayout() {
     fades->addWidget(lblFadeOutCurve_, 5, 0);
     fades->addWidget(updFadeOutCurves_, 5, 1);
     fades->addWidget(picFadeOutCurves_, 4, 2, 2, 1);
-    fades->setColumnStretch(2, 1);
+    fades->setColumnStretch(3, 1);
 
     lblCPULoad_ = new QLabel(this);
     lblCPULoad_->setObjectName(QStringLiteral("lblCPULoad"));
