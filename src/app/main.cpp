@@ -11,6 +11,7 @@
 #include "engine/audiolib/AudioLib.h"
 #include "engine/kae/Kae.h"
 #include "engine/kae/KaeMessageDispatcher.h"
+#include "engine/ui/DspWindow.h"
 #include "mainwindow/ui/BoothStyle.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "show/playback/ShowLayer.h"
@@ -64,6 +65,7 @@ int main(int argc, char** argv) {
     // Every input path ends in this one show layer; windows only mirror the store.
     ShowLayer show(store, settings, &recent);
     std::unique_ptr<MainWindow> mainWindow;
+    std::unique_ptr<DspWindow> effectsWindow;
 
     StartupHooks& up = lifecycle.startupHooks();
     // The null output is always listed, so a machine without a sound card goes on to the
@@ -89,6 +91,10 @@ int main(int argc, char** argv) {
     up.loadMainWindow = [&] {
         mainWindow = std::make_unique<MainWindow>(show, settings, recent, lifecycle, *messages);
         qtDialogs.setParentWindow(mainWindow.get());
+        effectsWindow = std::make_unique<DspWindow>(store, settings);
+        mainWindow->pendingWindows().effects = [&](int ch) {
+            effectsWindow->showForChannel(ch >= 0 ? ch : 0);
+        };
     };
     up.showMainWindow = [&] {
         mainWindow->show();

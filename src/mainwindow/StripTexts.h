@@ -29,6 +29,7 @@ inline constexpr UiText PlaylistFilter{"Playlist files (*.kal)", "Playlist Datei
 inline constexpr UiText RecentFileErrorTitle{"File Error", "Datei Fehler"};
 inline constexpr UiText RecentFileMissing{"The specified file does not exist!",
                                           "Die angegebene Datei ist nicht vorhanden!"};
+inline constexpr UiText StatusNoPlaylist{"Playlist: ---   ", "Playlist: ---   "};
 inline constexpr UiText NewPlaylistTooltip{"Initialises Preset Memory etc.",
                                            "Initialisiert Preset Speicher usw."};
 

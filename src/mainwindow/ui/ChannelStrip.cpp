@@ -25,6 +25,7 @@
 #include <QProxyStyle>
 #include <QSlider>
 #include <QStyle>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace kalvor {
@@ -193,30 +194,38 @@ ChannelStrip::ChannelStrip(int ch, ShowLayer& show, Settings& settings, QWidget*
     layout->setContentsMargins(4, 3, 4, 4);
     layout->setSpacing(3);
 
+    // The caption shares its row with the add button, which leaves the sound list the room.
+    auto* head = new QHBoxLayout;
+    head->setSpacing(3);
     caption_ = new QLabel(this);
     caption_->setObjectName(QStringLiteral("lblChannelCaption"));
     caption_->setMinimumWidth(10);
-    layout->addWidget(caption_);
+    head->addWidget(caption_, 1);
+    add_ = new QToolButton(this);
+    add_->setObjectName(QStringLiteral("cmdAdd"));
+    add_->setAcceptDrops(true);
+    add_->setFocusPolicy(Qt::NoFocus);
+    head->addWidget(add_);
+    layout->addLayout(head);
 
     info_ = new QLabel(this);
     info_->setObjectName(QStringLiteral("lblChannelInfo"));
     info_->setFrameShape(QFrame::StyledPanel);
+    // The info text sits on the list colours, so a chosen text colour reads the same
+    // whether or not the strip is highlighted.
+    info_->setAutoFillBackground(true);
+    info_->setBackgroundRole(QPalette::Base);
+    info_->setForegroundRole(QPalette::Text);
     info_->setMinimumWidth(10);
     info_->setFixedHeight(info_->fontMetrics().height() + 6);
     layout->addWidget(info_);
 
     list_ = new SoundListView(this);
     list_->setObjectName(QStringLiteral("lstSoundlist"));
-    list_->setMinimumHeight(48);
+    list_->setMinimumHeight(36);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list_->setTextElideMode(Qt::ElideRight);
     layout->addWidget(list_, 1);
-
-    add_ = new QPushButton(this);
-    add_->setObjectName(QStringLiteral("cmdAdd"));
-    add_->setAcceptDrops(true);
-    add_->setFocusPolicy(Qt::NoFocus);
-    layout->addWidget(add_);
 
     auto* times = new QHBoxLayout;
     times->setSpacing(2);
@@ -244,6 +253,8 @@ ChannelStrip::ChannelStrip(int ch, ShowLayer& show, Settings& settings, QWidget*
         auto* box = new QCheckBox(this);
         box->setObjectName(QLatin1String(kModeNames[i]));
         box->setFocusPolicy(Qt::NoFocus);
+        // Seven boxes in a column: tight rows leave the sound list its room on small screens.
+        box->setFixedHeight(box->fontMetrics().height() + 2);
         connect(box, &QCheckBox::clicked, this, [this, i](bool on) { setMode(i, on); });
         modes->addWidget(box);
         modes_[static_cast<std::size_t>(i)] = box;
@@ -265,6 +276,7 @@ ChannelStrip::ChannelStrip(int ch, ShowLayer& show, Settings& settings, QWidget*
             box->addItem(QString::number(g));
         box->setFocusPolicy(Qt::NoFocus);
         box->setMinimumWidth(10);
+        box->setFixedHeight(box->fontMetrics().height() + 6);
     }
     connect(playGroup_, &QComboBox::activated, this,
             [this](int) { setGroup(true, playGroup_->currentText()); });
@@ -279,7 +291,7 @@ ChannelStrip::ChannelStrip(int ch, ShowLayer& show, Settings& settings, QWidget*
 
     play_ = new PlayButton(this);
     play_->setObjectName(QStringLiteral("cmdPlay"));
-    play_->setMinimumHeight(44);
+    play_->setMinimumHeight(40);
     play_->setMinimumWidth(10);
     layout->addWidget(play_);
 
@@ -316,7 +328,7 @@ ChannelStrip::ChannelStrip(int ch, ShowLayer& show, Settings& settings, QWidget*
             refreshSoundList();
         }
     };
-    connect(add_, &QPushButton::clicked, this,
+    connect(add_, &QToolButton::clicked, this,
             [this] { show_.soundLists().SoundLoadDialog(ch_, AddMode::Append); });
 
     connect(slider_, &QSlider::sliderMoved, this, &ChannelStrip::previewSliderPosition);
@@ -492,9 +504,11 @@ void ChannelStrip::refreshInfo() {
     const ChannelControls& c = store_.controls(ch_);
     info_->setText(c.infoText);
     info_->setToolTip(c.infoText);
-    // Colour 0 is the record's "no colour": the label keeps the window's own text colour.
-    info_->setStyleSheet(
-        c.infoColour == 0 ? QString() : QStringLiteral("color: %1;").arg(cssColour(c.infoColour)));
+    // Colour 0 is the record's "no colour": the label keeps the list's own text colour.
+    QPalette p;
+    if (c.infoColour != 0)
+        p.setColor(QPalette::Text, toQColor(c.infoColour));
+    info_->setPalette(p);
 }
 
 void ChannelStrip::refreshTimes() {
@@ -549,6 +563,10 @@ void ChannelStrip::LabelChannel() {
 
 void ChannelStrip::setHighlighted(bool on) {
     highlighted_ = on;
+    caption_->setStyleSheet(on ? QStringLiteral("QLabel { background-color: #2f6fb8; color: white;"
+                                                " padding: 2px 4px; border-radius: 2px; }")
+                               : QStringLiteral("QLabel { background-color: rgba(0, 0, 0, 70);"
+                                                " padding: 2px 4px; border-radius: 2px; }"));
     const QPalette app = QApplication::palette();
     QPalette p = app;
     if (on) {
@@ -587,9 +605,9 @@ void ChannelStrip::applyTimeDisplayStyle() {
     const int back = settings_.integer(u"TimeDisplayBackColor");
     const bool bold = settings_.integer(u"TimeDisplayBold") == 1;
     const QString css = QStringLiteral("QLabel { background-color: %1; color: %2; font-family:"
-                                       " 'DejaVu Sans Mono', monospace; font-size: 9pt;"
+                                       " 'DejaVu Sans Mono', monospace; font-size: 8pt;"
                                        " font-weight: %3; border: 1px solid #101010;"
-                                       " padding: 1px 0px; }")
+                                       " padding: 2px 0px; }")
                             .arg(cssColour(back), cssColour(fore),
                                  bold ? QStringLiteral("bold") : QStringLiteral("normal"));
     pos_->setStyleSheet(css);

@@ -17,6 +17,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QSlider;
+class QToolButton;
 
 namespace kalvor {
 
@@ -96,7 +97,7 @@ public:
     QLabel* pnlDuration() const { return duration_; }
     QLabel* caption() const { return caption_; }
     QLabel* lblChannelInfo() const { return info_; }
-    QPushButton* cmdAdd() const { return add_; }
+    QToolButton* cmdAdd() const { return add_; }
     QCheckBox* modeBox(int index) const; // 0 restart .. 6 rollback
     QComboBox* playGroup() const { return playGroup_; }
     QComboBox* stopGroup() const { return stopGroup_; }
@@ -131,7 +132,7 @@ private:
 
     QLabel* caption_;
     QLabel* info_;
-    QPushButton* add_;
+    QToolButton* add_;
     SoundListView* list_;
     QLabel* pos_;
     QLabel* duration_;

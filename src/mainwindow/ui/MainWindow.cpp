@@ -97,7 +97,8 @@ MainWindow::MainWindow(ShowLayer& show, Settings& settings, RecentPlaylists& rec
     grid->addWidget(tabs_, 0, 0);
     buildPanels(central);
     grid->setRowStretch(0, 1);
-    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(0, 5);
+    grid->setColumnStretch(1, 1);
     setCentralWidget(central);
 
     playlistStatus_ = new QLabel(this);
@@ -106,6 +107,7 @@ MainWindow::MainWindow(ShowLayer& show, Settings& settings, RecentPlaylists& rec
     presetStatus_->setObjectName(QStringLiteral("lblStatusPreset"));
     statusBar()->addWidget(playlistStatus_);
     statusBar()->addWidget(presetStatus_, 1);
+    playlistStatus_->setText(txt(texts::StatusNoPlaylist));
 
     buildMenus();
 
@@ -164,7 +166,9 @@ void MainWindow::buildPanels(QWidget* central) {
     right->addWidget(playlistSelector_);
     right->addWidget(presetPanel_, 1);
     right->addWidget(globalPlayback_);
-    column->setFixedWidth(280);
+    // The side column grows a little on wide screens; the strips take the rest.
+    column->setMinimumWidth(270);
+    column->setMaximumWidth(400);
     grid->addWidget(column, 0, 1, 2, 1);
 }
 

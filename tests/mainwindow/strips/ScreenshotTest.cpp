@@ -4,8 +4,10 @@
 
 #include "core/ShowStore.h"
 #include "engine/kae/Kae.h"
+#include "mainwindow/ui/BoothStyle.h"
 #include "support/media/TestMedia.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QTabWidget>
 #include <QTest>
@@ -50,10 +52,20 @@ void buildShow(StripsRig& w) {
     KAE__Channel_SetPositionInSec(1, 21);
     p.PressPlay(1); // paused
     p.PressPlay(2);
-    KAE__Channel_SetPositionInSec(2, 90);
+    KAE__Channel_SetPositionInSec(2, 61);
     p.PressPlay(3);
     KAE__Channel_SetPositionInSec(3, 126); // near its end
     p.tickButtonColours();
+    PresetEditor& presets = w.rig.show->presets();
+    const char* const scenes[] = {"Prologue", "Act 1 - Storm", "Act 1 - Knock at the door",
+                                  "Act 2 - Dawn", "Finale"};
+    for (const char* scene : scenes) {
+        presets.NewPreset();
+        s.presets().rename(s.presets().count() - 1, QString::fromLatin1(scene));
+    }
+    s.presets().setSelected(1);
+    s.presets().setCurrent(1);
+    s.announcePresets();
     s.selectChannel(4);
     for (int ch = 0; ch < 8; ++ch)
         w.strip(ch).refreshTimes();
@@ -64,6 +76,7 @@ TEST(Screenshots, MainWindowAtBoothSizes) {
     if (dir.isEmpty())
         GTEST_SKIP() << "set KALVOR_SHOTS_DIR to write the pictures";
     QDir().mkpath(dir);
+    applyBoothStyle(*qApp);
     StripsRig w;
     buildShow(w);
     w.window->show();

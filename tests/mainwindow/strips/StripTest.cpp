@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QSlider>
 #include <QTest>
+#include <QToolButton>
 #include <QUrl>
 
 #include <gtest/gtest.h>
