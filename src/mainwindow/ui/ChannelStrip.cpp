@@ -479,8 +479,15 @@ void ChannelStrip::onCurrentRowChanged(int row) {
 }
 
 void ChannelStrip::onSelectionMarksChanged() {
-    if (updating_ || !show_.soundLists().multiSelect(ch_))
+    if (updating_)
         return;
+    if (!show_.soundLists().multiSelect(ch_)) {
+        // A click below the last entry clears the list's selection but not the loaded
+        // sound: the current entry is shown selected again.
+        if (list_->selectedItems().isEmpty() && store_.controls(ch_).selectedSound >= 0)
+            refreshSoundList();
+        return;
+    }
     QSet<int> marks;
     for (const QModelIndex& index : list_->selectionModel()->selectedRows())
         marks.insert(index.row());

@@ -140,3 +140,37 @@ TEST(NewPlaylist, TheChosenPartsOfTheShowAreEmptied) {
 
 } // namespace
 } // namespace kalvor::test
+
+namespace kalvor::test {
+namespace {
+
+TEST(Closing, AskedDuringALoadWaitsUntilTheShowIsLoaded) {
+    StripsRig w;
+    ASSERT_EQ(w.lifecycle->Main({}), StartResult::Running);
+    const QString cue = testmedia::makeSilence(w.rig.folder, QStringLiteral("cue"),
+                                               testmedia::Format::Wav16, 8000, 1, 1.0);
+    w.rig.loadChannel(0, {cue});
+    w.rig.show->presets().NewPreset();
+    const QString path = w.rig.folder + QStringLiteral("/show.kal");
+    ASSERT_EQ(w.rig.show->playlists().SavePlaylist(path, false), playlist::SaveOutcome::Saved);
+    w.rig.dialogs.clear();
+    w.rig.dialogs.answerMessages({MessageResult::No});
+
+    // The close arrives while the load lets events run.
+    QMetaObject::invokeMethod(
+        w.window.get(), [&w] { w.window->close(); }, Qt::QueuedConnection);
+    w.rig.show->LoadPlaylist(path);
+    ASSERT_FALSE(w.rig.waits.waits().isEmpty()) << "the load let no events run";
+    EXPECT_TRUE(w.rig.dialogs.messages().isEmpty()) << "asked in the middle of the load";
+    EXPECT_EQ(w.rig.store.playlistPath(), path);
+
+    // Once the show is idle the question comes; No leaves everything running.
+    QTest::qWait(400);
+    const auto boxes = w.rig.dialogs.messages();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0].text, QStringLiteral("Quit Kalvor and exit ?"));
+    EXPECT_EQ(w.lifecycle->state(), ProgramState::Running);
+}
+
+} // namespace
+} // namespace kalvor::test
