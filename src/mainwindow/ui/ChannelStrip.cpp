@@ -612,13 +612,25 @@ void ChannelStrip::applyTimeDisplayStyle() {
     const int back = settings_.integer(u"TimeDisplayBackColor");
     const bool bold = settings_.integer(u"TimeDisplayBold") == 1;
     const QString css = QStringLiteral("QLabel { background-color: %1; color: %2; font-family:"
-                                       " 'DejaVu Sans Mono', monospace; font-size: 8pt;"
+                                       " 'DejaVu Sans Mono', monospace; font-size: %4pt;"
                                        " font-weight: %3; border: 1px solid #101010;"
                                        " padding: 2px 0px; }")
                             .arg(cssColour(back), cssColour(fore),
-                                 bold ? QStringLiteral("bold") : QStringLiteral("normal"));
+                                 bold ? QStringLiteral("bold") : QStringLiteral("normal"))
+                            .arg(timeFontPoints_);
     pos_->setStyleSheet(css);
     duration_->setStyleSheet(css);
+}
+
+void ChannelStrip::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    // The times are read from across the booth: they grow with the strip, as far as two
+    // of them still fit side by side.
+    const int points = width() >= 200 ? 11 : width() >= 150 ? 10 : 8;
+    if (points != timeFontPoints_) {
+        timeFontPoints_ = points;
+        applyTimeDisplayStyle();
+    }
 }
 
 void ChannelStrip::applySoundListFont() {

@@ -108,6 +108,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildSoundListMenu();
@@ -128,6 +129,7 @@ private:
     ChannelStripHooks hooks_;
     bool updating_ = false;
     bool highlighted_ = false;
+    int timeFontPoints_ = 8;
     ButtonColour colour_ = ButtonColour::Off;
 
     QLabel* caption_;
