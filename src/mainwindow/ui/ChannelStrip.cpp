@@ -10,6 +10,7 @@
 #include "mainwindow/StripTexts.h"
 #include "show/playback/ShowLayer.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -67,6 +68,11 @@ QStyle* jumpingSliderStyle() {
         style->setParent(qApp);
     }
     return style;
+}
+
+QAction* named(QAction* action, const char* name) {
+    action->setObjectName(QLatin1String(name));
+    return action;
 }
 
 QString cssColour(int value) {
@@ -653,8 +659,13 @@ void ChannelStrip::setGroup(bool play, const QString& text) {
 }
 
 void ChannelStrip::showSoundListMenu(const QPoint& globalPos) {
+    makeSoundListMenu()->exec(globalPos);
+}
+
+std::unique_ptr<QMenu> ChannelStrip::makeSoundListMenu() {
+    auto owned = std::make_unique<QMenu>(this);
+    QMenu& menu = *owned;
     SoundListEditor& editor = show_.soundLists();
-    QMenu menu(this);
     menu.setObjectName(QStringLiteral("mnuSoundList"));
     auto add = [&menu](const UiText& text, const char* name, std::function<void()> f) {
         QAction* a = menu.addAction(txt(text));
@@ -710,11 +721,16 @@ void ChannelStrip::showSoundListMenu(const QPoint& globalPos) {
         else
             applySoundListFont();
     });
-    menu.exec(globalPos);
+    return owned;
 }
 
 void ChannelStrip::showTimeDisplayMenu(const QPoint& globalPos) {
-    QMenu menu(this);
+    makeTimeDisplayMenu()->exec(globalPos);
+}
+
+std::unique_ptr<QMenu> ChannelStrip::makeTimeDisplayMenu() {
+    auto owned = std::make_unique<QMenu>(this);
+    QMenu& menu = *owned;
     menu.setObjectName(QStringLiteral("mnuTimeDisplayColors"));
     auto changed = [this] {
         if (hooks_.timeDisplayStyleChanged)
@@ -728,11 +744,11 @@ void ChannelStrip::showTimeDisplayMenu(const QPoint& globalPos) {
             changed();
         }
     };
-    connect(menu.addAction(txt(texts::MnuTimeTextColour)), &QAction::triggered, &menu,
-            [pickColour] { pickColour(u"TimeDisplayFontColor"); });
-    connect(menu.addAction(txt(texts::MnuTimeBackColour)), &QAction::triggered, &menu,
-            [pickColour] { pickColour(u"TimeDisplayBackColor"); });
-    QAction* bold = menu.addAction(txt(texts::MnuTimeBold));
+    connect(named(menu.addAction(txt(texts::MnuTimeTextColour)), "mnuTimeTextColor"),
+            &QAction::triggered, &menu, [pickColour] { pickColour(u"TimeDisplayFontColor"); });
+    connect(named(menu.addAction(txt(texts::MnuTimeBackColour)), "mnuTimeBackColor"),
+            &QAction::triggered, &menu, [pickColour] { pickColour(u"TimeDisplayBackColor"); });
+    QAction* bold = named(menu.addAction(txt(texts::MnuTimeBold)), "mnuTimeBold");
     bold->setCheckable(true);
     bold->setChecked(settings_.integer(u"TimeDisplayBold") == 1);
     connect(bold, &QAction::triggered, &menu, [this, changed](bool on) {
@@ -740,41 +756,51 @@ void ChannelStrip::showTimeDisplayMenu(const QPoint& globalPos) {
         changed();
     });
     menu.addSeparator();
-    connect(menu.addAction(txt(texts::MnuTimeReset)), &QAction::triggered, &menu, [this, changed] {
-        settings_.setInteger(u"TimeDisplayFontColor", 65280);
-        settings_.setInteger(u"TimeDisplayBold", 0);
-        changed();
-    });
-    menu.exec(globalPos);
+    connect(named(menu.addAction(txt(texts::MnuTimeReset)), "mnuTimeReset"), &QAction::triggered,
+            &menu, [this, changed] {
+                settings_.setInteger(u"TimeDisplayFontColor", 65280);
+                settings_.setInteger(u"TimeDisplayBold", 0);
+                changed();
+            });
+    return owned;
 }
 
 void ChannelStrip::showChannelInfoMenu(const QPoint& globalPos) {
-    QMenu menu(this);
+    makeChannelInfoMenu()->exec(globalPos);
+}
+
+std::unique_ptr<QMenu> ChannelStrip::makeChannelInfoMenu() {
+    auto owned = std::make_unique<QMenu>(this);
+    QMenu& menu = *owned;
     menu.setObjectName(QStringLiteral("mnuChannelInfo"));
     const int c = ch_;
-    ShowStore& store = store_;
-    connect(menu.addAction(txt(texts::MnuInputChannelInfo)), &QAction::triggered, &menu,
-            [this] { inputChannelInfo(); });
-    connect(menu.addAction(txt(texts::MnuChangeColour)), &QAction::triggered, &menu, [&store, c] {
-        const ChannelControls& k = store.controls(c);
-        if (const auto colour = dialogs().colour(k.infoColour))
-            store.setChannelInfo(c, k.infoText, *colour);
-    });
+    connect(named(menu.addAction(txt(texts::MnuInputChannelInfo)), "mnuInputChannelInfo"),
+            &QAction::triggered, &menu, [this] { inputChannelInfo(); });
+    connect(named(menu.addAction(txt(texts::MnuChangeColour)), "mnuChangeColor"),
+            &QAction::triggered, &menu, [this, c] {
+                const ChannelControls& k = store_.controls(c);
+                if (const auto colour = dialogs().colour(k.infoColour))
+                    store_.setChannelInfo(c, k.infoText, *colour);
+            });
     menu.addSeparator();
-    connect(menu.addAction(txt(texts::MnuRemoveChannelInfo)), &QAction::triggered, &menu,
-            [&store, c] { store.setChannelInfo(c, QString(), store.controls(c).infoColour); });
-    connect(menu.addAction(txt(texts::MnuRemoveColour)), &QAction::triggered, &menu,
-            [&store, c] { store.setChannelInfo(c, store.controls(c).infoText, 0); });
+    connect(named(menu.addAction(txt(texts::MnuRemoveChannelInfo)), "mnuRemoveChannelInfo"),
+            &QAction::triggered, &menu,
+            [this, c] { store_.setChannelInfo(c, QString(), store_.controls(c).infoColour); });
+    connect(named(menu.addAction(txt(texts::MnuRemoveColour)), "mnuRemoveColor"),
+            &QAction::triggered, &menu,
+            [this, c] { store_.setChannelInfo(c, store_.controls(c).infoText, 0); });
     menu.addSeparator();
-    connect(menu.addAction(txt(texts::MnuResetAllInfo)), &QAction::triggered, &menu, [&store] {
-        for (int i = 0; i < kChannelCount; ++i)
-            store.setChannelInfo(i, QString(), store.controls(i).infoColour);
-    });
-    connect(menu.addAction(txt(texts::MnuResetAllColours)), &QAction::triggered, &menu, [&store] {
-        for (int i = 0; i < kChannelCount; ++i)
-            store.setChannelInfo(i, store.controls(i).infoText, 0);
-    });
-    menu.exec(globalPos);
+    connect(named(menu.addAction(txt(texts::MnuResetAllInfo)), "mnuResetAllInfo"),
+            &QAction::triggered, &menu, [this] {
+                for (int i = 0; i < kChannelCount; ++i)
+                    store_.setChannelInfo(i, QString(), store_.controls(i).infoColour);
+            });
+    connect(named(menu.addAction(txt(texts::MnuResetAllColours)), "mnuResetAllColors"),
+            &QAction::triggered, &menu, [this] {
+                for (int i = 0; i < kChannelCount; ++i)
+                    store_.setChannelInfo(i, store_.controls(i).infoText, 0);
+            });
+    return owned;
 }
 
 void ChannelStrip::inputChannelInfo() {

@@ -12,10 +12,12 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QMenu;
 class QSlider;
 class QToolButton;
 
@@ -101,6 +103,12 @@ public:
     QCheckBox* modeBox(int index) const; // 0 restart .. 6 rollback
     QComboBox* playGroup() const { return playGroup_; }
     QComboBox* stopGroup() const { return stopGroup_; }
+
+    // The context menus of the sound list, the length display and the info label, built
+    // for this strip; their actions carry the program's menu names.
+    std::unique_ptr<QMenu> makeSoundListMenu();
+    std::unique_ptr<QMenu> makeTimeDisplayMenu();
+    std::unique_ptr<QMenu> makeChannelInfoMenu();
 
     // The position slider's two halves, as a drag drives them.
     void previewSliderPosition(int value);

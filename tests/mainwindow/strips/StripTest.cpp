@@ -9,8 +9,10 @@
 #include "support/TestEnvironment.h"
 #include "support/media/TestMedia.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMimeData>
 #include <QSlider>
 #include <QTest>
@@ -18,6 +20,9 @@
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
 
 namespace kalvor::test {
 namespace {
@@ -220,6 +225,115 @@ TEST(SoundList, ClickOnAnEntryLoadsItAndTheListFollowsTheStore) {
     w.rig.show->selection().select(1, 0);
     EXPECT_EQ(list->currentRow(), 0);
     EXPECT_EQ(s.pnlDuration()->text(), QStringLiteral("00:00:02"));
+}
+
+} // namespace
+} // namespace kalvor::test
+
+namespace kalvor::test {
+namespace {
+
+enum class Menu { TimeDisplay, ChannelInfo, SoundList };
+
+void trigger(ChannelStrip& s, Menu which, const char* action) {
+    std::unique_ptr<QMenu> menu = which == Menu::TimeDisplay   ? s.makeTimeDisplayMenu()
+                                  : which == Menu::ChannelInfo ? s.makeChannelInfoMenu()
+                                                               : s.makeSoundListMenu();
+    auto* a = menu->findChild<QAction*>(QLatin1String(action));
+    ASSERT_NE(a, nullptr) << action;
+    a->trigger();
+}
+
+TEST(StripMenus, EachEntryReachesTheStoreOrTheSettingsAndEveryStripFollows) {
+    StripsRig w;
+    ShowStore& store = w.rig.store;
+    Settings& settings = *w.rig.settings;
+    const QString cue = silence(w.rig.folder, QStringLiteral("cue"), 1.0);
+    for (int ch : {1, 7, 8})
+        w.rig.loadChannel(ch, {cue});
+    const QString longText(60, QLatin1Char('x'));
+    struct Step {
+        int ch;
+        Menu menu;
+        const char* action;
+        std::optional<QString> answer; // to an input box
+        std::function<bool()> holds;
+        const char* what;
+    };
+    const Step steps[] = {
+        {3,
+         Menu::TimeDisplay,
+         "mnuTimeBold",
+         {},
+         [&] {
+             return settings.integer(u"TimeDisplayBold") == 1 &&
+                    w.strip(20).pnlPos()->styleSheet().contains(QLatin1String("bold"));
+         },
+         "bold reaches the displays of every page"},
+        {3,
+         Menu::TimeDisplay,
+         "mnuTimeTextColor",
+         {},
+         [&] { return settings.integer(u"TimeDisplayFontColor") == 65280; },
+         "a cancelled colour dialog changes nothing"},
+        {9,
+         Menu::TimeDisplay,
+         "mnuTimeReset",
+         {},
+         [&] {
+             return settings.integer(u"TimeDisplayBold") == 0 &&
+                    !w.strip(3).pnlDuration()->styleSheet().contains(QLatin1String("bold"));
+         },
+         "reset: green, not bold"},
+        {6, Menu::ChannelInfo, "mnuInputChannelInfo", QStringLiteral("Door cue"),
+         [&] { return w.strip(6).lblChannelInfo()->text() == QLatin1String("Door cue"); },
+         "the answer becomes the label"},
+        {6, Menu::ChannelInfo, "mnuInputChannelInfo", std::nullopt,
+         [&] { return store.controls(6).infoText == QLatin1String("Door cue"); },
+         "cancel keeps the text"},
+        {2, Menu::ChannelInfo, "mnuInputChannelInfo", longText,
+         [&] { return store.controls(2).infoText.size() == 50; },
+         "cut to the width a preset stores"},
+        {6,
+         Menu::ChannelInfo,
+         "mnuRemoveChannelInfo",
+         {},
+         [&] {
+             return store.controls(6).infoText.isEmpty() && !store.controls(2).infoText.isEmpty();
+         },
+         "remove acts on its own channel"},
+        {30,
+         Menu::ChannelInfo,
+         "mnuResetAllInfo",
+         {},
+         [&] { return store.controls(2).infoText.isEmpty(); },
+         "reset all reaches every channel"},
+        {1,
+         Menu::SoundList,
+         "mnuSoundListMultiSelect",
+         {},
+         [&] {
+             return w.strip(1).lstSoundlist()->selectionMode() ==
+                    QAbstractItemView::ExtendedSelection;
+         },
+         "multi select switches the list"},
+        {7,
+         Menu::SoundList,
+         "mnuRemoveSoundsFromPage",
+         {},
+         [&] {
+             return store.soundList(1).isEmpty() && store.soundList(7).isEmpty() &&
+                    store.soundList(8).size() == 1 && w.strip(7).lstSoundlist()->count() == 0;
+         },
+         "page 1 emptied, page 2 kept"},
+    };
+    for (const Step& step : steps) {
+        if (step.menu == Menu::ChannelInfo &&
+            QLatin1String(step.action) == QLatin1String("mnuInputChannelInfo"))
+            w.rig.dialogs.answerInputs({step.answer});
+        trigger(w.strip(step.ch), step.menu, step.action);
+        EXPECT_TRUE(step.holds()) << step.what;
+    }
 }
 
 } // namespace
