@@ -171,8 +171,8 @@ void PlayButton::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
         down_ = event->button() == Qt::LeftButton;
         setDown(down_);
-        if (pressed)
-            pressed(event->button() == Qt::RightButton);
+        if (onPress)
+            onPress(event->button() == Qt::RightButton);
     }
     event->accept();
 }
@@ -181,8 +181,8 @@ void PlayButton::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && down_) {
         down_ = false;
         setDown(false);
-        if (released)
-            released();
+        if (onRelease)
+            onRelease();
     }
     event->accept();
 }
@@ -303,10 +303,10 @@ ChannelStrip::ChannelStrip(int ch, ShowLayer& show, Settings& settings, QWidget*
 
     // Operator actions: every one goes to the show layer or the engine.
     ChannelPlayback& playback = show_.playback();
-    play_->pressed = [this, &playback](bool right) {
+    play_->onPress = [this, &playback](bool right) {
         playback.PlayButtonDown(ch_, right);
     };
-    play_->released = [this, &playback] {
+    play_->onRelease = [this, &playback] {
         playback.PlayButtonUp(ch_);
     };
     connect(&playback, &ChannelPlayback::buttonColourChanged, this,

@@ -49,8 +49,8 @@ class PlayButton : public QPushButton {
     Q_OBJECT
 public:
     explicit PlayButton(QWidget* parent = nullptr);
-    std::function<void(bool rightButton)> pressed;
-    std::function<void()> released;
+    std::function<void(bool rightButton)> onPress;
+    std::function<void()> onRelease;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
