@@ -323,6 +323,36 @@ void KAE__Channel_CheckSurroundFlags(int slot, const QString& path) {
         ch.surroundDestination = 0;
 }
 
+namespace {
+
+// Moving a channel to another output or speaker set means a new stream there: the sound is
+// loaded again and, when it was playing, goes on from the frame it had reached. Returns
+// whether the reload worked; `restartError` is written when playing on fails.
+bool reloadOnOutput(KaeEngine& e, int slot, const QString& outputName, bool loop,
+                    const QString& restartError) {
+    const bool wasPlaying = KAE__Channel_IsPlaying(slot);
+    const std::int64_t position = wasPlaying ? KAE__Channel_GetPosition(slot) : 0;
+    Channel& ch = e.store().channel(slot);
+    ch.outputName = outputName;
+    const int row = e.devices().findName(outputName);
+    if (row >= 0) {
+        ch.deviceNumber = e.devices().at(row).number;
+        e.slot(slot).speakers = e.devices().at(row).speakers;
+    }
+    const bool reloaded = KAE__Channel_Load_Sound(slot, ch.fileName);
+    if (reloaded && wasPlaying) {
+        if (position >= 0)
+            KAE__Channel_SetPosition(slot, position);
+        KAE__Channel_ApplySettings(slot);
+        if (!KAE__Channel_Play(slot, false, loop))
+            AddAudioDebugMessage(restartError + n(slot));
+    }
+    e.store().announceChannel(slot, ChannelAspect::Output);
+    return reloaded;
+}
+
+} // namespace
+
 bool KAE__Channel_ChangeDevice(int slot, const QString& outputName, bool loop) {
     KaeEngine* e = engineFor(slot);
     if (!e)
@@ -330,27 +360,10 @@ bool KAE__Channel_ChangeDevice(int slot, const QString& outputName, bool loop) {
     AddAudioDebugMessage(QStringLiteral("KAE Module: KAE__Channel_ChangeDevice"));
     AddAudioDebugMessage(QStringLiteral("Channel: ") + n(slot + 1) +
                          QStringLiteral(" wants new Output/Device: ") + outputName);
-    const bool wasPlaying = KAE__Channel_IsPlaying(slot);
-    const std::int64_t position = wasPlaying ? KAE__Channel_GetPosition(slot) : 0;
-    Channel& ch = e->store().channel(slot);
-    if (outputName == ch.outputName)
+    if (outputName == e->store().channel(slot).outputName)
         return false;
-    ch.outputName = outputName;
-    const int row = e->devices().findName(outputName);
-    if (row >= 0) {
-        ch.deviceNumber = e->devices().at(row).number;
-        e->slot(slot).speakers = e->devices().at(row).speakers;
-    }
-    const bool reloaded = KAE__Channel_Load_Sound(slot, ch.fileName);
-    if (reloaded && wasPlaying) {
-        if (position >= 0)
-            KAE__Channel_SetPosition(slot, position);
-        KAE__Channel_ApplySettings(slot);
-        if (!KAE__Channel_Play(slot, false, loop))
-            AddAudioDebugMessage(QStringLiteral("Error starting sound in channel: ") + n(slot));
-    }
-    e->store().announceChannel(slot, ChannelAspect::Output);
-    return reloaded;
+    return reloadOnOutput(*e, slot, outputName, loop,
+                          QStringLiteral("Error starting sound in channel: "));
 }
 
 bool KAE__Channel_ChangeSurround(int slot, const QString& outputName) {
@@ -358,27 +371,9 @@ bool KAE__Channel_ChangeSurround(int slot, const QString& outputName) {
     if (!e)
         return false;
     AddAudioDebugMessage(QStringLiteral("KAE Module: KAE__Channel_ChangeSurround"));
-    const bool wasPlaying = KAE__Channel_IsPlaying(slot);
-    const std::int64_t position = wasPlaying ? KAE__Channel_GetPosition(slot) : 0;
-    Channel& ch = e->store().channel(slot);
-    ch.outputName = outputName;
-    const int row = e->devices().findName(outputName);
-    if (row >= 0) {
-        ch.deviceNumber = e->devices().at(row).number;
-        e->slot(slot).speakers = e->devices().at(row).speakers;
-    }
-    const bool reloaded = KAE__Channel_Load_Sound(slot, ch.fileName);
-    if (reloaded && wasPlaying) {
-        if (position >= 0)
-            KAE__Channel_SetPosition(slot, position);
-        KAE__Channel_ApplySettings(slot);
-        const bool loop = slot < kChannelCount && e->store().controls(slot).loopMode != 0;
-        if (!KAE__Channel_Play(slot, false, loop))
-            AddAudioDebugMessage(QStringLiteral("Error changing Surround Channel for channel: ") +
-                                 n(slot));
-    }
-    e->store().announceChannel(slot, ChannelAspect::Output);
-    return reloaded;
+    const bool loop = slot < kChannelCount && e->store().controls(slot).loopMode != 0;
+    return reloadOnOutput(*e, slot, outputName, loop,
+                          QStringLiteral("Error changing Surround Channel for channel: "));
 }
 
 int ChoosePreviewOutput() {
