@@ -61,7 +61,7 @@ inline constexpr UiText ChkAutostart{"Autostart", "Autostart"};
 inline constexpr UiText ChkRollback{"RLB/RLF", "RLB/RLF"};
 inline constexpr UiText PlayGroupLabel{"Play", "Play"};
 inline constexpr UiText StopGroupLabel{"Stop", "Stop"};
-inline constexpr UiText AddButton{"Add...", "Hinzu..."};
+inline constexpr UiText AddButton{"Add...", "Laden..."};
 
 inline constexpr UiText TipRestart{"Restarts the sound when you hit PLAY",
                                    "Startet den Sound neu, wenn Sie PLAY drücken"};

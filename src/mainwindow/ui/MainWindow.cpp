@@ -231,6 +231,10 @@ void MainWindow::applyCaptions() {
 }
 
 void MainWindow::applySettings() {
+    // The two panels without a settings handle take the tooltip option from here.
+    const bool tips = settings_.integer(u"ToolTips") == 1;
+    globalPlayback_->setTooltips(tips);
+    playlistSelector_->setTooltips(tips);
     applyTimeDisplayStyleToAll();
     applySoundListFontToAll();
     applyCaptions();
