@@ -499,6 +499,7 @@ Handle AudioLib::Impl::createStream(const QString& path, std::uint32_t streamFla
     s->flags = streamFlags;
     s->fileBits = f.fileBits > 0 ? f.fileBits : 16;
     s->device = d.current - 1;
+    s->pulled = dev->out->callerDriven();
     s->outL = outL;
     s->outR = outR;
     s->singleSpeaker = single;
@@ -528,11 +529,10 @@ Handle AudioLib::Impl::createStream(const QString& path, std::uint32_t streamFla
         return 0;
     }
     auto& stored = d.streams.emplace(s->handle, u).first->second;
-    // A caller-driven device decodes in the pulling thread (renderOffline tops every feed
-    // up before each period): no disk thread, so a render is the same every time and the
-    // decoded frames are still in this core's cache when they are mixed.
-    if (!dev->out->callerDriven())
-        d.disk->add(s);
+    // On a caller-driven device the disk thread decodes ahead only up to the sound's end;
+    // renderOffline tops every feed up before each period and decides wraps and ends
+    // itself, so a render is the same every time.
+    d.disk->add(s);
     // The first read ahead comes from the disk thread; channelPreBuf makes it synchronous.
     d.startFeed(stored, 0, 0);
     d.ok();
@@ -973,10 +973,18 @@ bool AudioLib::renderOffline(float* out, int frames) {
             const double speed = u.freq > 0 ? static_cast<double>(u.freq) / rate : 1.0;
             const std::size_t converter = u.freq != rate ? kResampleInFrames : 0;
             const auto need = static_cast<std::size_t>(std::ceil(n * speed)) + converter + 64;
+            // Enough buffered and no end to decide: the fill would return at once, so skip
+            // its lock, which the disk thread may hold while it decodes ahead. Unlocked
+            // reads are safe here: this thread alone sets diskFeed and, on this device,
+            // atEnd (the disk thread stops short of the end), and it is the ring's reader.
+            const Feed* f = s.diskFeed;
+            if (f != nullptr && !f->atEnd && f->ring.readable() >= need)
+                continue;
             std::lock_guard lock(s.diskMutex);
             fillFeed(s, need);
         }
         dev->out->pull(out + static_cast<std::ptrdiff_t>(done) * channels, n);
+        d->disk->nudge();
         done += n;
     }
     d->drain(*dev);

@@ -23,11 +23,12 @@ bool wrap(Stream& s, Feed& f) {
 
 } // namespace
 
-void fillFeed(Stream& s, std::size_t target) {
+void fillFeed(Stream& s, std::size_t target, AtEnd atEnd) {
     Feed* f = s.diskFeed;
     if (f == nullptr || !s.decoder)
         return;
-    const bool loop = s.loop.load(std::memory_order_relaxed);
+    const bool decide = atEnd == AtEnd::Decide;
+    const bool loop = decide && s.loop.load(std::memory_order_relaxed);
     if (f->atEnd) {
         if (!loop || !wrap(s, *f))
             return;
@@ -40,6 +41,8 @@ void fillFeed(Stream& s, std::size_t target) {
             return;
         const std::int64_t toEnd = s.length - f->decodePos;
         if (toEnd <= 0) {
+            if (!decide)
+                return;
             if (!loop) {
                 f->atEnd = true;
                 return;
@@ -102,6 +105,12 @@ void DiskThread::wake() {
     wake_.notify_all();
 }
 
+void DiskThread::nudge() {
+    // No lock: run() holds mutex_ for a whole pass, and the puller must not wait for it.
+    nudged_.store(true, std::memory_order_relaxed);
+    wake_.notify_one();
+}
+
 void DiskThread::run() {
     std::unique_lock lock(mutex_);
     while (!quit_) {
@@ -118,7 +127,7 @@ void DiskThread::run() {
                 continue;
             const std::size_t before = f->ring.writable();
             const std::size_t buffered = f->ring.capacity() - before;
-            fillFeed(*s, buffered + 4 * kDecodeChunk);
+            fillFeed(*s, buffered + 4 * kDecodeChunk, s->pulled ? AtEnd::StopThere : AtEnd::Decide);
             busy = busy || f->ring.writable() < before;
         }
         if (busy) {
@@ -129,8 +138,11 @@ void DiskThread::run() {
             continue;
         }
         // A few milliseconds keeps half a second of buffer far ahead of any device period.
-        wake_.wait_for(lock, std::chrono::milliseconds(5), [this] { return quit_ || woken_; });
+        wake_.wait_for(lock, std::chrono::milliseconds(5), [this] {
+            return quit_ || woken_ || nudged_.load(std::memory_order_relaxed);
+        });
         woken_ = false;
+        nudged_.store(false, std::memory_order_relaxed);
     }
 }
 

@@ -116,6 +116,8 @@ struct Stream {
     std::uint32_t flags = 0;
     int fileBits = 0;
     int device = 0; // index into the device table
+    // The device is caller-driven: the puller decides wraps and the end (see fillFeed).
+    bool pulled = false;
     // Where each source channel goes: output channel for the left/right side (-1 none).
     // Mono uses both; a single speaker uses only `outL`; more than two channels map
     // channel i to output i.
@@ -123,7 +125,7 @@ struct Stream {
     bool singleSpeaker = false;
 
     // Disk side: the decoder and the feed being filled. UI thread and disk thread, under
-    // diskMutex (never the callback).
+    // diskMutex (never the callback). Only the UI thread sets diskFeed.
     std::mutex diskMutex;
     std::unique_ptr<engine::Decoder> decoder;
     Feed* diskFeed = nullptr;

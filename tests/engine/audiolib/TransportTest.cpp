@@ -9,7 +9,9 @@
 
 #include <QFile>
 
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 namespace kalvor::audio::test {
 namespace {
@@ -93,6 +95,40 @@ TEST(AudioLibTransport, LoopWrapsToTheLoopStartAndFiresAtEveryWrap) {
         off.lib->channelSetFlags(h, 0);
         off.render(2 * length);
         EXPECT_EQ(off.lib->channelIsActive(h), ActiveState::Stopped);
+    }
+}
+
+// The disk thread decodes ahead for the offline device too; what it may decode must not
+// depend on when it runs. A loop start moved after the disk thread could have reached the
+// end must still be where the next wrap goes, so a render is the same every time.
+TEST(AudioLibTransport, OfflineRenderIsTheSameHoweverFarTheDiskThreadGotAhead) {
+    const std::int64_t length = 20000;
+    const auto renderScript = [&](bool giveDiskThreadTime) {
+        Offline off;
+        const Handle h = off.lib->streamCreateFile(ramp(length), flags::Loop);
+        EXPECT_NE(h, 0u);
+        off.lib->channelPlay(h, true);
+        const auto pause = [&] {
+            if (giveDiskThreadTime)
+                std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        };
+        pause();
+        Render r = off.render(5000);
+        pause();
+        off.lib->channelSetLoopStart(h, 7000);
+        off.render(40000, r, 333);
+        pause();
+        off.lib->channelSetFlags(h, 0);
+        off.render(20000, r, 1024);
+        return r;
+    };
+    const Render quick = renderScript(false);
+    const Render slow = renderScript(true);
+    ASSERT_EQ(quick.samples.size(), slow.samples.size());
+    EXPECT_TRUE(quick.samples == slow.samples);
+    for (const Render* r : {&quick, &slow}) {
+        EXPECT_EQ(r->at(length - 1, 0), rampValue(length - 1, 0));
+        EXPECT_EQ(r->at(length, 0), rampValue(7000, 0)) << "the first wrap took the old loop start";
     }
 }
 

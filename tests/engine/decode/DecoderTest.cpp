@@ -156,6 +156,27 @@ TEST_P(DecoderFormats, seeksLandOnTheExactFrame) {
 INSTANTIATE_TEST_SUITE_P(AllFormats, DecoderFormats, ::testing::ValuesIn(kFormats),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// 16-bit PCM is read as whole samples and scaled here rather than by libsndfile: every
+// one of the 65,536 values must still come out as value / 32768, also when one read spans
+// many internal chunks and stops short at the end of the file.
+TEST(Decoder16Bit, everyValueComesOutExactlyInOneLongRead) {
+    const QString folder = kalvor::test::testHome() + QStringLiteral("/decode-16bit");
+    for (Format format : {Format::Wav16, Format::Aiff}) {
+        const std::int64_t frames = 70001;
+        const QString path = media::makeRamp(folder, QStringLiteral("ramp%1").arg(int(format)),
+                                             format, 44100, 2, frames);
+        auto decoder = openDecoder(path, DecoderRoute::Main);
+        ASSERT_TRUE(decoder);
+        ASSERT_TRUE(decoder->seek(3));
+        std::vector<float> got(std::size_t(frames * 2));
+        ASSERT_EQ(decoder->read(got.data(), frames), frames - 3);
+        std::int64_t wrong = 0;
+        for (std::int64_t i = 0; i < (frames - 3) * 2; ++i)
+            wrong += got[std::size_t(i)] != media::rampValue(3 + i / 2, int(i % 2)) ? 1 : 0;
+        EXPECT_EQ(wrong, 0) << media::extensionOf(format).toStdString();
+    }
+}
+
 // A 5.1 file must not swap its centre and fronts: Vorbis orders surround channels
 // differently from WAV and FLAC, and every decoder delivers the WAV order. Each channel
 // carries its own frequency (levels would not do: Vorbis codes the LFE channel loosely).
