@@ -8,6 +8,7 @@
 #include "engine/kae/Kae.h"
 #include "mainwindow/ChannelCaption.h"
 #include "mainwindow/StripTexts.h"
+#include "mainwindow/ui/ListFonts.h"
 #include "show/playback/ShowLayer.h"
 
 #include <QAction>
@@ -77,16 +78,6 @@ QAction* named(QAction* action, const char* name) {
 
 QString cssColour(int value) {
     return toQColor(value).name();
-}
-
-double fontSizeFromSetting(const QString& text) {
-    bool ok = false;
-    const double size = QString(text).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
-    return ok && size > 0 ? size : 8.25;
-}
-
-QString fontSizeSetting(double size) {
-    return QString::number(size).replace(QLatin1Char('.'), QLatin1Char(','));
 }
 
 const UiText* const kModeCaptions[7] = {&texts::ChkRestart, &texts::ChkLoop, &texts::ChkPause,
@@ -640,11 +631,7 @@ void ChannelStrip::resizeEvent(QResizeEvent* event) {
 }
 
 void ChannelStrip::applySoundListFont() {
-    QFont font(settings_.text(u"SoundListFontName"));
-    font.setPointSizeF(fontSizeFromSetting(settings_.text(u"SoundListFontSize")));
-    font.setBold(settings_.text(u"SoundListFontBold").trimmed() == QLatin1String("1"));
-    font.setItalic(settings_.text(u"SoundListFontItalic").trimmed() == QLatin1String("1"));
-    list_->setFont(font);
+    list_->setFont(toQFont(listFontSetting(settings_, u"SoundList")));
 }
 
 void ChannelStrip::setMode(int index, bool on) {
@@ -704,18 +691,13 @@ std::unique_ptr<QMenu> ChannelStrip::makeSoundListMenu() {
     add(texts::MnuSoundListEditWave, "mnuSoundListEditWave", [&editor, c] { editor.EditWave(c); });
     add(texts::MnuChangeFont, "mnuSoundListChangeFont", [this] {
         const QFont current = list_->font();
-        FontChoice initial{settings_.text(u"SoundListFontName"),
-                           fontSizeFromSetting(settings_.text(u"SoundListFontSize")),
-                           current.bold(), current.italic()};
+        FontChoice initial = listFontSetting(settings_, u"SoundList");
+        initial.bold = current.bold();
+        initial.italic = current.italic();
         const auto chosen = dialogs().font(initial);
         if (!chosen)
             return;
-        settings_.setText(u"SoundListFontName", chosen->name);
-        settings_.setText(u"SoundListFontSize", fontSizeSetting(chosen->size));
-        settings_.setText(u"SoundListFontBold",
-                          chosen->bold ? QStringLiteral("1") : QStringLiteral("0"));
-        settings_.setText(u"SoundListFontItalic",
-                          chosen->italic ? QStringLiteral("1") : QStringLiteral("0"));
+        storeListFontSetting(settings_, u"SoundList", *chosen);
         if (hooks_.soundListFontChanged)
             hooks_.soundListFontChanged();
         else

@@ -4,6 +4,7 @@
 #include "core/Settings.h"
 #include "core/ShowStore.h"
 #include "mainwindow/PanelTexts.h"
+#include "mainwindow/ui/ListFonts.h"
 #include "mainwindow/ui/TransportIcons.h"
 #include "show/playback/ShowLayer.h"
 
@@ -34,13 +35,6 @@ QToolButton* panelButton(QWidget* parent, const char* name) {
     b->setMinimumHeight(30);
     b->setIconSize(QSize(16, 16));
     return b;
-}
-
-// "8,25" as the settings store writes it; "." is read as well.
-double fontSize(const QString& text) {
-    bool ok = false;
-    const double size = QString(text).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
-    return ok && size > 0 ? size : 8.25;
 }
 
 } // namespace
@@ -223,11 +217,7 @@ void PresetPanel::focusPreviousButton() {
 }
 
 void PresetPanel::applyListFont() {
-    QFont f(settings_.text(u"SceneListFontName"));
-    f.setPointSizeF(fontSize(settings_.text(u"SceneListFontSize")));
-    f.setBold(settings_.text(u"SceneListFontBold").trimmed() == QLatin1String("1"));
-    f.setItalic(settings_.text(u"SceneListFontItalic").trimmed() == QLatin1String("1"));
-    lbx_SceneMemory_->setFont(f);
+    lbx_SceneMemory_->setFont(toQFont(listFontSetting(settings_, u"SceneList")));
     showCurrent();
 }
 
@@ -237,13 +227,7 @@ void PresetPanel::ChangeFont() {
     const std::optional<FontChoice> chosen = dialogs().font(initial);
     if (!chosen)
         return;
-    settings_.setText(u"SceneListFontName", chosen->name);
-    settings_.setText(u"SceneListFontSize",
-                      QString::number(chosen->size).replace(QLatin1Char('.'), QLatin1Char(',')));
-    settings_.setText(u"SceneListFontBold",
-                      chosen->bold ? QStringLiteral("1") : QStringLiteral("0"));
-    settings_.setText(u"SceneListFontItalic",
-                      chosen->italic ? QStringLiteral("1") : QStringLiteral("0"));
+    storeListFontSetting(settings_, u"SceneList", *chosen);
     applyListFont();
 }
 
