@@ -205,3 +205,36 @@ TEST(PlaylistSave, RecentPlaylistsSelectKnownPathsAndStopAtAHundred) {
         2)
         << "a full list still selects a known playlist";
 }
+
+TEST(PlaylistSave, ALoadedShowJoinsTheRecentPlaylists) {
+    const QString dir = test::freshFolder(QStringLiteral("recent-load"));
+    test::ScriptedDialogs dialogs;
+    test::ScriptedWaits waits;
+    const QString good = dir + QStringLiteral("/Macbeth.kal");
+    const QString junk = dir + QStringLiteral("/junk.kal");
+    {
+        SmallShow writer;
+        ASSERT_EQ(writer.files.SavePlaylist(good, false), SaveOutcome::Saved);
+    }
+    test::writeFile(junk, "not a show\r\n");
+    const struct {
+        QString path;
+        int count;
+        const char* name;
+    } cases[] = {
+        {good, 2, "Macbeth"},
+        {dir + QStringLiteral("/gone.kal"), 1, nullptr},
+        {junk, 1, nullptr},
+    };
+    for (const auto& c : cases) {
+        SmallShow s;
+        s.recent.append(QStringLiteral("Hamlet"), QStringLiteral("/shows/Hamlet.kal"));
+        s.files.LoadPlaylist(c.path);
+        EXPECT_EQ(s.recent.count(), c.count) << c.path.toStdString();
+        if (c.name) {
+            EXPECT_EQ(s.recent.names().constLast(), QString::fromLatin1(c.name));
+            EXPECT_EQ(s.recent.path(c.count - 1), c.path);
+            EXPECT_EQ(s.recent.selection(), c.count - 1);
+        }
+    }
+}
