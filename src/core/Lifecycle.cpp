@@ -204,8 +204,10 @@ bool Lifecycle::requestClose() {
     if (state_ == ProgramState::Closing || state_ == ProgramState::Closed)
         return state_ == ProgramState::Closed;
     if (!forcedQuit_) {
-        const auto answer = dialogs().message(txt(texts::QuitTitle), txt(texts::QuitQuestion),
-                                              MessageIcon::Question, MessageButtons::YesNo);
+        // Quitting silences the show: Enter alone must not do it.
+        const auto answer =
+            dialogs().message(txt(texts::QuitTitle), txt(texts::QuitQuestion),
+                              MessageIcon::Question, MessageButtons::YesNo, MessageResult::No);
         if (answer != MessageResult::Yes)
             return false;
     }

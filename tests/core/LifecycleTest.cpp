@@ -235,6 +235,7 @@ TEST(Lifecycle, AnsweringNoToTheQuitQuestionLeavesEverythingRunning) {
     EXPECT_EQ(box.text, QStringLiteral("Quit Kalvor and exit ?"));
     EXPECT_EQ(box.icon, MessageIcon::Question);
     EXPECT_EQ(box.buttons, MessageButtons::YesNo);
+    EXPECT_EQ(box.defaultButton, MessageResult::No) << "a stray Enter must not end the show";
     EXPECT_EQ(dialogs.busyDepth(), 0);
 }
 
