@@ -121,7 +121,9 @@ void SoundListEditor::Copy(int channel) {
     // The first copied entry becomes current through the selection handling, so the list
     // and the loaded sound agree. A channel that sounds keeps its sound and shows it as
     // current: a Copy never stops or reloads what the audience hears.
-    if (!(hooks_.isSounding && hooks_.isSounding(channel)))
+    if (hooks_.isSounding && hooks_.isSounding(channel))
+        store_.announceSoundList(channel); // the new mark shows; the current entry stays
+    else
         makeCurrent(channel, first);
 }
 
