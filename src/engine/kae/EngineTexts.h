@@ -8,10 +8,10 @@
 
 namespace kalvor::texts {
 
-// Where these texts named the Windows sound layers (DirectSound, WDM, DirectX) or "PC",
-// they name what this program really runs on, ALSA/JACK and "this computer", and are
-// meant to stay that way: a Linux
-// operator looking for a missing sound card must not be sent to look for DirectX.
+// On purpose, these texts name what the program really runs on (ALSA/JACK, "this
+// computer") where they would name the Windows sound layers (DirectSound, WDM, DirectX)
+// or "PC": an operator looking for a missing sound card must not be sent looking for
+// DirectX. Keep it so.
 
 // Device start-up
 inline constexpr UiText InitializingDevice{"Initializing: ", "Initialisiere: "};
