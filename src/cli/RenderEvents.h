@@ -1,6 +1,6 @@
 // The timed actions of `kalvor-tool render`: "T ACTION; T ACTION; ..." with T in seconds.
 // Besides the presses, every setting an operator changes on a channel, so a rehearsal or
-// a fault report replays as a script. Parsing is pure, so tests and fuzzers feed it text
+// a bug report replays as a script. Parsing is pure, so tests and fuzzers feed it text
 // directly; whether a named output or a list entry exists is known only once the show is
 // loaded. Any thread.
 #pragma once
