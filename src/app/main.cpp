@@ -92,6 +92,9 @@ int main(int argc, char** argv) {
         mainWindow = std::make_unique<MainWindow>(show, settings, recent, lifecycle, *messages);
         qtDialogs.setParentWindow(mainWindow.get());
         effectsWindow = std::make_unique<DspWindow>(store, settings);
+        effectsWindow->setVariSpeed = [&](int ch, int percent) {
+            show.channelOps().SetVariSpeed(ch, percent);
+        };
         mainWindow->pendingWindows().effects = [&](int ch) {
             effectsWindow->showForChannel(ch >= 0 ? ch : 0);
         };
@@ -108,6 +111,9 @@ int main(int argc, char** argv) {
     };
     up.prepareChannel = [&](int ch) {
         mainWindow->prepareChannel(ch);
+    };
+    up.resetRuntimeState = [&] {
+        show.resetRuntimeState();
     };
     up.startTimers = [&] {
         mainWindow->startTimers();
@@ -128,6 +134,9 @@ int main(int argc, char** argv) {
     ShutdownHooks& down = lifecycle.shutdownHooks();
     down.stopPlaybackTimer = [&] {
         mainWindow->stopTimers();
+    };
+    down.stopWindowTimers = [&] {
+        mainWindow->stopWindowTimers();
     };
     // The closing order waits its 1000 ms itself right after this hook.
     down.freeAudioEngine = [&] {

@@ -34,12 +34,62 @@ int usage(const char* why) {
         "usage: kalvor-tool render SHOW.kal --out OUT.wav --seconds S [--preset N]\n"
         "                          [--events \"T ACTION; ...\"] [--settings FILE]\n"
         "actions: press C, release C, right C, stop C, pause C, next, prev, shift-next,\n"
-        "         recall N, escape, global-play, global-pause, rollback, forward, repeat\n",
+        "         recall N, escape, global-play, global-pause, rollback, forward, repeat,\n"
+        "         volume C V, pan C P, varispeed C S, mode C NAME on|off, select C N,\n"
+        "         seek C SECONDS, output C NAME, destination C N\n",
         why);
     return 2;
 }
 
-void apply(ShowLayer& show, const RenderEvent& e) {
+// Why a channel setting could not be made, for the message; empty when it was made.
+QString settingRefusal(ShowLayer& show, const RenderEvent& e) {
+    ChannelOperations& ops = show.channelOps();
+    const ShowStore& store = show.store();
+    const int ch = e.argument - 1;
+    switch (e.action) {
+    case RenderAction::Volume:
+        return ops.SetVolume(ch, e.value) ? QString() : QStringLiteral("refused");
+    case RenderAction::Pan:
+        return ops.SetPan(ch, e.value) ? QString() : QStringLiteral("refused");
+    case RenderAction::VariSpeed:
+        return ops.SetVariSpeed(ch, e.value) ? QString() : QStringLiteral("refused");
+    case RenderAction::Mode:
+        return ops.SetMode(ch, static_cast<PlayMode>(e.value), e.on) ? QString()
+                                                                     : QStringLiteral("refused");
+    case RenderAction::Select:
+        return ops.SelectSound(ch, e.value - 1)
+                   ? QString()
+                   : QStringLiteral("the sound list of channel %1 has %2 entries")
+                         .arg(e.argument)
+                         .arg(store.soundList(ch).size());
+    case RenderAction::Seek:
+        return ops.SeekSeconds(ch, e.position)
+                   ? QString()
+                   : QStringLiteral("channel %1 has no sound that long").arg(e.argument);
+    case RenderAction::Output: {
+        if (ops.SetOutput(ch, e.name))
+            return {};
+        QStringList names;
+        if (engine::KaeEngine* engine = engine::currentEngine()) {
+            for (int row = 0; row < engine->devices().rowCount(); ++row)
+                names << engine->devices().at(row).name;
+        }
+        return QStringLiteral("no output named '%1' (outputs: %2)")
+            .arg(e.name, names.join(QStringLiteral(", ")));
+    }
+    case RenderAction::Destination:
+        return ops.SetDestination(ch, e.value)
+                   ? QString()
+                   : QStringLiteral("destination %1 does not suit the sound of channel %2")
+                         .arg(e.value)
+                         .arg(e.argument);
+    default:
+        return {};
+    }
+}
+
+// Returns why the event could not be carried out; empty when it was.
+QString apply(ShowLayer& show, const RenderEvent& e) {
     ChannelPlayback& play = show.playback();
     PresetRecall& recall = show.recall();
     const int ch = e.argument - 1;
@@ -90,7 +140,10 @@ void apply(ShowLayer& show, const RenderEvent& e) {
     case RenderAction::Repeat:
         play.GlobalRepeat();
         break;
+    default:
+        return settingRefusal(show, e);
     }
+    return {};
 }
 
 } // namespace
@@ -180,12 +233,21 @@ int runRender(const QStringList& args) {
             std::int64_t frame = 0;
             std::size_t next = 0;
             constexpr std::int64_t kBlock = 512;
-            while (frame < total) {
+            QString refusal;
+            while (frame < total && refusal.isEmpty()) {
                 auto frameOf = [rate](const RenderEvent& e) {
                     return static_cast<std::int64_t>(std::llround(e.seconds * rate));
                 };
-                while (next < events->size() && frameOf((*events)[next]) <= frame)
-                    apply(layer, (*events)[next++]);
+                while (next < events->size() && frameOf((*events)[next]) <= frame &&
+                       refusal.isEmpty()) {
+                    const RenderEvent& e = (*events)[next++];
+                    refusal = apply(layer, e);
+                    if (!refusal.isEmpty())
+                        refusal =
+                            QStringLiteral("the event at %1 s: %2").arg(e.seconds).arg(refusal);
+                }
+                if (!refusal.isEmpty())
+                    break;
                 std::int64_t until = std::min(total, frame + kBlock);
                 if (next < events->size())
                     until = std::min(until, std::max(frame + 1, frameOf((*events)[next])));
@@ -194,9 +256,12 @@ int runRender(const QStringList& args) {
             }
             QString error;
             WavOut wav(out, rate, 2, true);
-            const bool written =
-                wav.open(&error) && (wav.write(audio.data(), audio.size()), wav.commit(&error));
-            if (!written) {
+            if (!refusal.isEmpty()) {
+                // Half a rehearsal is no rehearsal: nothing is written.
+                std::fprintf(stderr, "kalvor-tool render: %s\n", qUtf8Printable(refusal));
+                rc = 1;
+            } else if (!(wav.open(&error) &&
+                         (wav.write(audio.data(), audio.size()), wav.commit(&error)))) {
                 std::fprintf(stderr, "kalvor-tool render: %s: %s\n", qUtf8Printable(out),
                              qUtf8Printable(error));
                 rc = 1;

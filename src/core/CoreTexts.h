@@ -22,11 +22,12 @@ inline constexpr UiText BadSettingValue{"The setting %1 holds \"%2\", which is n
 inline constexpr UiText KindInteger{"whole number", "Ganzzahl"};
 inline constexpr UiText KindBoolean{"yes/no value", "Ja/Nein-Wert"};
 
-// Start-up
+// Start-up. "PC" became "this computer" / "diesem Computer": the program runs on Linux
+// machines of every kind, and its texts say so.
 inline constexpr UiText NoSoundDeviceTitle{"Error", "Error"};
-inline constexpr UiText NoSoundDevice{"No sound device found on this PC,\r\nKalvor can not run!",
-                                      "Kein Soundausgabegerät auf diesem PC\r\ngefunden, Kalvor "
-                                      "kann nicht gestartet werden!"};
+inline constexpr UiText NoSoundDevice{
+    "No sound device found on this computer,\r\nKalvor can not run!",
+    "Kein Soundausgabegerät auf diesem Computer\r\ngefunden, Kalvor kann nicht gestartet werden!"};
 inline constexpr UiText WelcomeVersion{"Version ", "Version "};
 inline constexpr UiText WelcomeResizing{"Resizing main screen elements! Please wait...",
                                         "Resizing main screen elements! Please wait..."};

@@ -19,6 +19,10 @@ inline constexpr UiText GoToChannel{"Channel ", "Kanal "};
 
 // The evdev key KEY_102ND (86) as X11 and Wayland number it (+8).
 constexpr quint32 kScanCode102nd = 94;
+// The digit row, evdev KEY_1 (2) .. KEY_0 (11), +8 likewise. Qt names these keys by the
+// character typed, which with Shift (and on AZERTY layouts even without it) is no digit.
+constexpr quint32 kScanCodeDigit1 = 10;
+constexpr quint32 kScanCodeDigit0 = 19;
 
 int modifierBits(Qt::KeyboardModifiers m) {
     int bits = 0;
@@ -35,6 +39,8 @@ int virtualKey(const RawKey& raw) {
     if (raw.nativeScanCode == kScanCode102nd)
         return vk::Less;
     const bool keypad = raw.modifiers & Qt::KeypadModifier;
+    if (!keypad && raw.nativeScanCode >= kScanCodeDigit1 && raw.nativeScanCode <= kScanCodeDigit0)
+        return vk::Digit0 + static_cast<int>(raw.nativeScanCode - kScanCodeDigit1 + 1) % 10;
     const int k = raw.qtKey;
     if (k >= Qt::Key_0 && k <= Qt::Key_9)
         return (keypad ? vk::Keypad0 : vk::Digit0) + (k - Qt::Key_0);
@@ -77,8 +83,15 @@ bool isKeypadDigit(int key) {
     return key >= vk::Keypad0 && key <= vk::Keypad0 + 9;
 }
 
-// F1..F8: none 0, Shift 8, Ctrl 16, Shift+Ctrl 24; Alt changes nothing.
+// F1..F8: none 0, Shift 8, Ctrl 16, Shift+Ctrl 24. Alt alone and Shift+Alt count as no
+// modifier at all, so a thumb resting on Alt still fires channels 1..8; Alt with Ctrl
+// plays nothing (-1).
 int functionKeyChannel(int key, int modifiers) {
+    if (modifiers & keymod::Alt) {
+        if (modifiers & keymod::Ctrl)
+            return -1;
+        modifiers = 0;
+    }
     const int base = ((modifiers & keymod::Shift) ? 8 : 0) + ((modifiers & keymod::Ctrl) ? 16 : 0);
     return key - vk::F1 + base;
 }
@@ -160,7 +173,7 @@ bool HotkeyDecoder::keyDown(KeyStroke stroke, bool autoRepeat) {
         return functionKeyDown(key, mods);
     }
     if (mods == keymod::Ctrl)
-        return ctrlKey(key, mods);
+        return ctrlKey(key);
     if (mods == (keymod::Ctrl | keymod::Alt))
         return ctrlAltKey(key);
     if ((mods & keymod::Ctrl) == 0)
@@ -198,6 +211,8 @@ bool HotkeyDecoder::claims(KeyStroke stroke) const {
 
 bool HotkeyDecoder::functionKeyDown(int key, int modifiers) {
     const int ch = functionKeyChannel(key, modifiers);
+    if (ch < 0)
+        return true;
     auto& held = held_.at(static_cast<std::size_t>(ch));
     if (held)
         return true;
@@ -215,6 +230,8 @@ bool HotkeyDecoder::keyUp(KeyStroke stroke, bool autoRepeat) {
     auto& by = heldBy_.at(static_cast<std::size_t>(stroke.key - vk::F1));
     const int ch = by >= 0 ? by : functionKeyChannel(stroke.key, stroke.modifiers);
     by = -1;
+    if (ch < 0)
+        return true;
     held_.at(static_cast<std::size_t>(ch)) = false;
     show_.playback().PlayButtonUp(ch);
     return true;
@@ -234,7 +251,7 @@ void HotkeyDecoder::selectChannel(int ch) {
         hooks_.focusSoundList(ch);
 }
 
-bool HotkeyDecoder::ctrlKey(int key, int modifiers) {
+bool HotkeyDecoder::ctrlKey(int key) {
     const int selected = show_.store().selectedChannel();
     auto call = [](const auto& hook, auto... args) {
         if (hook)
@@ -267,7 +284,9 @@ bool HotkeyDecoder::ctrlKey(int key, int modifiers) {
     case vk::KeypadPlus:
     case vk::Minus:
     case vk::KeypadMinus:
-        return plainKey(key, modifiers);
+        // Exactly as without Ctrl: the preset left is stored first. Ctrl here is no
+        // "skip the store" as it is on a click into the preset list.
+        return plainKey(key, 0);
     default:
         break;
     }

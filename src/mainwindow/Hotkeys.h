@@ -159,7 +159,7 @@ public:
 private:
     bool passesPageGate(KeyStroke stroke) const;
     bool functionKeyDown(int key, int modifiers);
-    bool ctrlKey(int key, int modifiers);
+    bool ctrlKey(int key);
     bool ctrlAltKey(int key);
     bool plainKey(int key, int modifiers);
     void selectChannel(int ch);

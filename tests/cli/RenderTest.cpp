@@ -42,6 +42,22 @@ TEST(RenderEvents, ParsesTheActionLanguage) {
         {"1 jump 1", false, 0},
         {"1 recall 101", false, 0},
         {"nan press 1", false, 0},
+        {"1 volume 1 0; 1 pan 32 -100; 1 varispeed 2 50; 1 mode 3 Loop on; 1 mode 3 hold off; "
+         "1 select 4 2; 1 seek 5 1.5; 1 output 6 Null output (emulated); 1 destination 7 16",
+         true, 9},
+        {"1 volume 1 101", false, 0},
+        {"1 volume 1", false, 0},
+        {"1 pan 1 -101", false, 0},
+        {"1 varispeed 1 51", false, 0},
+        {"1 mode 1 loop", false, 0},
+        {"1 mode 1 spin on", false, 0},
+        {"1 mode 1 loop maybe", false, 0},
+        {"1 select 1 0", false, 0},
+        {"1 seek 1 -2", false, 0},
+        {"1 seek 1 inf", false, 0},
+        {"1 output 1", false, 0},
+        {"1 destination 33 1", false, 0},
+        {"1 destination 1 17", false, 0},
     };
     for (const auto& c : cases) {
         QString error;
@@ -53,6 +69,10 @@ TEST(RenderEvents, ParsesTheActionLanguage) {
             EXPECT_FALSE(error.isEmpty()) << c.text;
         }
     }
+    const auto named =
+        parseRenderEvents(QStringLiteral("2 output 3 Null  output (emulated)"), nullptr);
+    ASSERT_TRUE(named);
+    EXPECT_EQ((*named)[0].name, QStringLiteral("Null output (emulated)"));
     const auto sorted =
         parseRenderEvents(QStringLiteral("2 stop 1; 1 press 1; 1 press 2"), nullptr);
     ASSERT_TRUE(sorted);
@@ -158,6 +178,16 @@ TEST(Render, BadArgumentsAreRefusedWithAReason) {
         {{show, QStringLiteral("--out"), out, QStringLiteral("--seconds"), QStringLiteral("1"),
           QStringLiteral("--bogus")},
          2},
+        // Known to be wrong only once the show is loaded: the render stops there.
+        {{show, QStringLiteral("--out"), out, QStringLiteral("--seconds"), QStringLiteral("1"),
+          QStringLiteral("--events"), QStringLiteral("0.1 select 1 2")},
+         1},
+        {{show, QStringLiteral("--out"), out, QStringLiteral("--seconds"), QStringLiteral("1"),
+          QStringLiteral("--events"), QStringLiteral("0.1 output 1 Nowhere")},
+         1},
+        {{show, QStringLiteral("--out"), out, QStringLiteral("--seconds"), QStringLiteral("1"),
+          QStringLiteral("--events"), QStringLiteral("0.1 seek 1 2.5")},
+         1},
     };
     for (const auto& c : cases)
         EXPECT_EQ(runRender(c.args), c.rc) << qPrintable(c.args.join(QLatin1Char(' ')));
@@ -212,6 +242,23 @@ TEST(Render, ThePlayModesHeardInARehearsal) {
          [](ShowStore& s) { s.controls(0).holdMode = 1; },
          "0.1 press 1; 0.2 release 1",
          {{0.19, 0, true}, {0.2, 0, false}}},
+        {"a pan turned while playing moves the sound across",
+         {},
+         "0.1 press 1; 0.2 pan 1 100",
+         {{0.15, 0, true}, {0.15, 1, false}, {0.25, 0, false}, {0.25, 1, true}}},
+        {"the volume pulled down while playing silences it",
+         {},
+         "0.1 press 1; 0.2 volume 1 0",
+         {{0.15, 0, true}, {0.25, 0, false}}},
+        // The 2 s ramp, moved to 1.9 s at 0.3 s, reaches its end at 0.4 s.
+        {"loop ticked while playing: the sound goes round instead of stalling",
+         {},
+         "0.1 press 1; 0.2 mode 1 loop on; 0.3 seek 1 1.9",
+         {{0.35, 0, true, (83790 + 2205) % 65536}, {0.45, 0, true, 2205}, {0.7, 0, true, 13230}}},
+        {"loop cleared while playing: the sound ends at its end",
+         [](ShowStore& s) { s.controls(0).loopMode = 1; },
+         "0.1 press 1; 0.2 mode 1 loop off; 0.3 seek 1 1.9",
+         {{0.399, 0, true}, {0.401, 0, false}, {0.45, 0, false}}},
         {"a fade-out ends in silence",
          [](ShowStore& s) {
              s.channel(0).fadeOut = {400, true, 2};

@@ -146,8 +146,8 @@ TEST(Lifecycle, NoSoundDeviceEndsWithTheMessageInTheUsersLanguage) {
     ASSERT_EQ(dialogs.messages().size(), 1);
     EXPECT_EQ(dialogs.messages().at(0).title, QStringLiteral("Error"));
     EXPECT_EQ(dialogs.messages().at(0).text,
-              QStringLiteral("Kein Soundausgabegerät auf diesem PC\r\ngefunden, Kalvor kann nicht "
-                             "gestartet werden!"));
+              QStringLiteral("Kein Soundausgabegerät auf diesem Computer\r\ngefunden, Kalvor kann "
+                             "nicht gestartet werden!"));
     EXPECT_EQ(dialogs.messages().at(0).icon, MessageIcon::Critical);
     EXPECT_TRUE(p.calls.isEmpty());
     UiLanguage::instance().set(Language::English);

@@ -8,15 +8,21 @@
 
 namespace kalvor::texts {
 
+// On purpose, these texts name what the program really runs on (ALSA/JACK, "this
+// computer") where they would name the Windows sound layers (DirectSound, WDM, DirectX)
+// or "PC": an operator looking for a missing sound card must not be sent looking for
+// DirectX. Keep it so.
+
 // Device start-up
 inline constexpr UiText InitializingDevice{"Initializing: ", "Initialisiere: "};
 inline constexpr UiText AudioDeviceErrorTitle{"Audio Device Error", "Audio Device Error"};
 inline constexpr UiText WrongLibraryVersion{
     "Couldn't load BASS version 2.3!\r\nNo audio playback possible!",
     "Couldn't load BASS version 2.3!\r\nNo audio playback possible!"};
-inline constexpr UiText DxVersionErrorTitle{"DX Version Error", "DX Version Error"};
-inline constexpr UiText DxVersionIs{"The DirectX version on this system is: ",
-                                    "The DirectX version on this system is: "};
+inline constexpr UiText DxVersionErrorTitle{"Sound System Version Error",
+                                            "Sound System Version Error"};
+inline constexpr UiText DxVersionIs{"The sound system version on this system is: ",
+                                    "The sound system version on this system is: "};
 inline constexpr UiText DxVersionAdvice{
     "It should be 8 or higher!\r\nYou can not use DSP FX (EQ etc.)!",
     "It should be 8 or higher!\r\nYou can not use DSP FX (EQ etc.)!"};
@@ -24,9 +30,9 @@ inline constexpr UiText DxVersionAdvice{
 // Device list
 inline constexpr UiText DeviceListErrorTitle{"Error", "Error"};
 inline constexpr UiText OnlyEmulatedDevices{
-    "There are no DirectSound/WDM compatible\r\nsound devices installed on this PC!\r\n"
+    "There are no ALSA/JACK compatible\r\nsound devices installed on this computer!\r\n"
     "Kalvor will now try to detect 'emulated' devices!",
-    "Es wurden keine DirectSound/WDM kompatiblen\r\nSoundkarten auf diesem PC gefunden!\r\n"
+    "Es wurden keine ALSA/JACK kompatiblen\r\nSoundkarten auf diesem Computer gefunden!\r\n"
     "Kalvor wird nun versuchen 'emulierte' Soundkarten zu finden!"};
 
 // Options window: buffer size

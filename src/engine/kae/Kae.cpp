@@ -189,6 +189,21 @@ bool KAE__Channel_Play(int slot, bool restart, bool loop) {
     return true;
 }
 
+bool KAE__Channel_SetLoop(int slot, bool loop) {
+    KaeEngine* e = engineFor(slot);
+    if (!e || e->slot(slot).stream == 0)
+        return false;
+    KaeSlot& s = e->slot(slot);
+    audio::AudioLib& lib = e->lib();
+    // As at play time: the loop start before the flag, so the first wrap lands there.
+    if (loop && slot < kChannelCount) {
+        const std::int64_t offset = e->store().assignments(slot).startOffset;
+        if (lib.channelSetLoopStart(s.stream, offset))
+            s.loopStart = offset;
+    }
+    return lib.channelSetFlags(s.stream, loop ? audio::flags::Loop : 0);
+}
+
 bool KAE__Channel_Pause(int slot) {
     KaeEngine* e = engineFor(slot);
     if (!e)

@@ -151,6 +151,9 @@ bool KAE__Channel_Load_Sound(int slot, const QString& path);
 void KAE__Stream_Free(int slot);
 void KAE__Channel_ApplySettings(int slot);
 bool KAE__Channel_Play(int slot, bool restart, bool loop);
+// Switches looping of the channel's stream at once, playing or not: on, it wraps to the
+// start offset at its end; off, it ends there. False when no sound is loaded.
+bool KAE__Channel_SetLoop(int slot, bool loop);
 bool KAE__Channel_Pause(int slot);
 bool KAE__Channel_Stop(int slot);
 bool KAE__Channel_IsPlaying(int slot);

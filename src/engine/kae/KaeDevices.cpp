@@ -147,7 +147,8 @@ void KAE__CheckDirectSoundVersion() {
     KaeEngine* e = engine::currentEngine();
     if (!e)
         return;
-    AddDebugMessage(QStringLiteral("KAE: Checking DirectSound version..."));
+    // The lines name the sound system as it is here, not the Windows one.
+    AddDebugMessage(QStringLiteral("KAE: Checking sound system version..."));
     audio::DeviceInfo info;
     e->lib().getInfo(info);
     const int version = info.soundSystemVersion;
@@ -157,7 +158,7 @@ void KAE__CheckDirectSoundVersion() {
                         txt(texts::DxVersionAdvice),
                     MessageIcon::Critical);
     }
-    AddDebugMessage(QStringLiteral("KAE: DirectSound version is: ") + n(version) +
+    AddDebugMessage(QStringLiteral("KAE: Sound system version is: ") + n(version) +
                     QStringLiteral(" (should be: 8 or higher)"));
 }
 

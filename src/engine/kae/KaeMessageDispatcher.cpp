@@ -43,7 +43,8 @@ void KaeMessageDispatcher::handleMessage(int message, int slot, unsigned stream)
 
 void KaeMessageDispatcher::onEndOfSound(int slot) {
     ShowStore& store = engine_.store();
-    if (store.controls(slot).loopMode == 0) {
+    // Loop ticked just after the callback let the sound end: it has ended all the same.
+    if (store.controls(slot).loopMode == 0 || KAE__Channel_IsStopped(slot)) {
         KAE__Channel_CancelFade(slot);
         Q_EMIT endOfSound(slot);
         return;

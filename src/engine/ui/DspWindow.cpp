@@ -519,6 +519,12 @@ void DspWindow::variSpeedTurned(int percent) {
     Ui& u = *ui_;
     if (u.loading)
         return;
+    if (setVariSpeed) {
+        u.writing = true;
+        setVariSpeed(u.channel, percent);
+        u.writing = false;
+        return;
+    }
     Channel& ch = u.store->channel(u.channel);
     ch.variSpeed = percent;
     ch.playbackFrequency = engine::playbackFrequency(ch.sampleRate, percent);

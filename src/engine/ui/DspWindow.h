@@ -8,6 +8,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 namespace kalvor {
@@ -27,6 +28,10 @@ public:
     void showForChannel(int ch);
     // The channel the window works on (0..31).
     int channel() const;
+
+    // The show layer's vari-speed operation, which every other input path uses too; the
+    // engine layer cannot reach it itself. Left empty, the window sets the speed alone.
+    std::function<void(int ch, int percent)> setVariSpeed;
 
 protected:
     void showEvent(QShowEvent* event) override;

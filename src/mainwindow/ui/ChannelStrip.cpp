@@ -89,24 +89,10 @@ const UiText* const kModeTips[7] = {&texts::TipRestart, &texts::TipLoop, &texts:
 const char* const kModeNames[7] = {"chkRestartMode", "chkLoopMode",  "chkPauseMode", "chkHoldMode",
                                    "chkJumpMode",    "chkAutostart", "chkRollback"};
 
-std::uint8_t& modeField(ChannelControls& c, int index) {
-    switch (index) {
-    case 0:
-        return c.restartMode;
-    case 1:
-        return c.loopMode;
-    case 2:
-        return c.pauseMode;
-    case 3:
-        return c.holdMode;
-    case 4:
-        return c.jumpMode;
-    case 5:
-        return c.autostart;
-    default:
-        return c.rollback;
-    }
-}
+// The boxes from top to bottom; the captions and names above are in the same order.
+constexpr PlayMode kModes[7] = {PlayMode::Restart, PlayMode::Loop, PlayMode::Pause,
+                                PlayMode::Hold,    PlayMode::Jump, PlayMode::Autostart,
+                                PlayMode::Rollback};
 
 } // namespace
 
@@ -275,10 +261,8 @@ ChannelStrip::ChannelStrip(int ch, ShowLayer& show, Settings& settings, QWidget*
         box->setMinimumWidth(10);
         box->setFixedHeight(box->fontMetrics().height() + 6);
     }
-    connect(playGroup_, &QComboBox::activated, this,
-            [this](int) { setGroup(true, playGroup_->currentText()); });
-    connect(stopGroup_, &QComboBox::activated, this,
-            [this](int) { setGroup(false, stopGroup_->currentText()); });
+    connect(playGroup_, &QComboBox::activated, this, [this](int index) { setGroup(true, index); });
+    connect(stopGroup_, &QComboBox::activated, this, [this](int index) { setGroup(false, index); });
     groups->addWidget(playGroupLabel_, 0, 0);
     groups->addWidget(playGroup_, 0, 1);
     groups->addWidget(stopGroupLabel_, 1, 0);
@@ -472,7 +456,7 @@ void ChannelStrip::refreshSoundList() {
 void ChannelStrip::onCurrentRowChanged(int row) {
     if (updating_ || row < 0)
         return;
-    show_.selection().select(ch_, row);
+    show_.channelOps().SelectSound(ch_, row);
 }
 
 void ChannelStrip::onSelectionMarksChanged() {
@@ -496,7 +480,7 @@ void ChannelStrip::refreshControls() {
     ChannelControls copy = c;
     for (int i = 0; i < 7; ++i) {
         QSignalBlocker block(modes_[static_cast<std::size_t>(i)]);
-        modes_[static_cast<std::size_t>(i)]->setChecked(modeField(copy, i) == 1);
+        modes_[static_cast<std::size_t>(i)]->setChecked(playModeField(copy, kModes[i]) == 1);
     }
     QSignalBlocker b1(playGroup_);
     QSignalBlocker b2(stopGroup_);
@@ -532,9 +516,7 @@ void ChannelStrip::previewSliderPosition(int value) {
 }
 
 void ChannelStrip::seekToSlider(int value) {
-    const std::int64_t bytes = KAE__Channel_GetLength(ch_);
-    if (bytes >= 0)
-        KAE__Channel_SetPosition(ch_, value * engine::roundHalfEvenDiv(bytes, 100));
+    show_.channelOps().SeekPercent(ch_, value);
     refreshTimes();
 }
 
@@ -635,14 +617,11 @@ void ChannelStrip::applySoundListFont() {
 }
 
 void ChannelStrip::setMode(int index, bool on) {
-    modeField(store_.controls(ch_), index) = on ? 1 : 0;
-    store_.announceChannel(ch_, ChannelAspect::Controls);
+    show_.channelOps().SetMode(ch_, kModes[index], on);
 }
 
-void ChannelStrip::setGroup(bool play, const QString& text) {
-    ChannelControls& c = store_.controls(ch_);
-    (play ? c.playGroup : c.stopGroup) = text;
-    store_.announceChannel(ch_, ChannelAspect::Controls);
+void ChannelStrip::setGroup(bool play, int group) {
+    show_.channelOps().SetGroup(ch_, play, group);
 }
 
 void ChannelStrip::showSoundListMenu(const QPoint& globalPos) {

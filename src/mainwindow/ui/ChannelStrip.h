@@ -127,7 +127,7 @@ private:
     void onCurrentRowChanged(int row);
     void onSelectionMarksChanged();
     void setMode(int index, bool on);
-    void setGroup(bool play, const QString& text);
+    void setGroup(bool play, int group);
     void applyPlayButtonColours(int background, int text);
 
     int ch_;

@@ -175,7 +175,7 @@ void MainWindow::buildMenus() {
     fileMenu_ = menuBar()->addMenu(QString());
     newPlaylist_ = fileMenu_->addAction(QString(), this, &MainWindow::newPlaylist);
     openPlaylist_ = fileMenu_->addAction(QString(), this, &MainWindow::openPlaylist);
-    openPlaylist_->setShortcut(QKeySequence::Open);
+    // No Ctrl+O here: that key captures the start offset.
     savePlaylist_ = fileMenu_->addAction(QString(), this, &MainWindow::savePlaylist);
     savePlaylist_->setShortcut(QKeySequence::Save);
     savePlaylistAs_ = fileMenu_->addAction(QString(), this, &MainWindow::savePlaylistAs);
@@ -262,6 +262,11 @@ void MainWindow::setBusy(bool busy) {
 void MainWindow::startTimers() {
     playbackTimer_.start();
     buttonColourTimer_.start();
+    soundOptions_->startTimers();
+}
+
+void MainWindow::stopWindowTimers() {
+    soundOptions_->stopTimers();
 }
 
 void MainWindow::stopTimers() {

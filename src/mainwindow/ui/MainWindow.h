@@ -69,8 +69,9 @@ public:
     void prepareChannel(int ch); // step 14: colours and displays of the strip
     void applySettings();        // step 11: fonts, colours, tooltips, captions
     void setBusy(bool busy);
-    void startTimers();
-    void stopTimers();
+    void startTimers();      // step 19: every timer of the window
+    void stopTimers();       // closing step 4: the playback timers
+    void stopWindowTimers(); // closing step 6: meters and processor load
 
     // Captions of all strips, after a recall or a change of the MIDI display options.
     void LabelChannel(int ch);

@@ -71,12 +71,10 @@ SoundOptionsPanel::SoundOptionsPanel(ShowLayer& show, Settings& settings, QWidge
     ledTimer_->setObjectName(QStringLiteral("LEDTimer"));
     ledTimer_->setInterval(20);
     connect(ledTimer_, &QTimer::timeout, this, &SoundOptionsPanel::tickMeters);
-    ledTimer_->start();
     cpuTimer_ = new QTimer(this);
     cpuTimer_->setObjectName(QStringLiteral("tmrCPULoad"));
     cpuTimer_->setInterval(250);
     connect(cpuTimer_, &QTimer::timeout, this, &SoundOptionsPanel::tickCpuLoad);
-    cpuTimer_->start();
 
     // The channel number is what the operator checks before touching anything here, so
     // the caption is set larger and bold; the controls keep the normal font.
@@ -460,28 +458,21 @@ void SoundOptionsPanel::DisplaySurroundSettings(int ch) {
 
 void SoundOptionsPanel::onVolumeChanged(int value) {
     lblVolume_->setText(ConvertVolToString(value));
-    if (filling_ || !hasChannel())
-        return;
-    store_.channel(channel_).volume = value;
-    KAE__Channel_SetVolume(channel_);
-    store_.announceChannel(channel_, ChannelAspect::Levels);
+    if (!filling_ && hasChannel())
+        show_.channelOps().SetVolume(channel_, value);
 }
 
 void SoundOptionsPanel::onPanChanged(int value) {
     lblPan_->setText(ConvertPanToString(value));
-    if (filling_ || !hasChannel())
-        return;
-    store_.channel(channel_).pan = value;
-    KAE__Channel_SetPan(channel_);
-    store_.announceChannel(channel_, ChannelAspect::Levels);
+    if (!filling_ && hasChannel())
+        show_.channelOps().SetPan(channel_, value);
 }
 
 void SoundOptionsPanel::onOutputChosen(int index) {
     if (filling_ || !hasChannel() || index < 0 || !cmbOutputChannels_->takeArmed())
         return;
     const int ch = channel_;
-    KAE__Channel_ChangeDevice(ch, cmbOutputChannels_->itemText(index),
-                              store_.controls(ch).loopMode != 0);
+    show_.channelOps().SetOutput(ch, cmbOutputChannels_->itemText(index));
     DisplayDeviceInfo(ch);
     Q_EMIT remoteRefreshRequested(ch);
 }
@@ -490,38 +481,18 @@ void SoundOptionsPanel::onDestinationChosen(int index) {
     if (filling_ || !hasChannel() || index < 0 || !cmbSurroundDestination_->takeArmed())
         return;
     const int ch = channel_;
-    Channel& c = store_.channel(ch);
-    const engine::RoutingRefusal refusal = engine::routingRefusal(c.fileChannels, index);
-    if (refusal != engine::RoutingRefusal::None) {
-        showMessage(txt(texts::RoutingErrorTitle), engine::routingRefusalText(refusal),
-                    MessageIcon::Critical);
+    if (show_.channelOps().SetDestination(ch, index))
+        return;
+    // Refused: the entry shown before the list opened. Failed on the device: the record is
+    // back on entry 0, which the store's announcement has shown already.
+    if (engine::routingRefusal(store_.channel(ch).fileChannels, index) !=
+        engine::RoutingRefusal::None) {
         const bool wasFilling = std::exchange(filling_, true);
         cmbSurroundDestination_->setCurrentIndex(destinationBeforeOpen_);
         filling_ = wasFilling;
-        return;
+    } else {
+        DisplaySurroundSettings(ch);
     }
-    c.surroundDestination = static_cast<std::int32_t>(engine::surroundDestinationFlags(index));
-    if (!show_.playback().soundReady(ch)) {
-        store_.announceChannel(ch, ChannelAspect::Output);
-        return;
-    }
-    if (KAE__Channel_ChangeSurround(ch, cmbOutputChannels_->currentText())) {
-        store_.announceChannel(ch, ChannelAspect::Output);
-        return;
-    }
-    showMessage(txt(texts::ChannelErrorTitle), engine::surroundFailureText(index),
-                MessageIcon::Critical);
-    store_.channel(ch).surroundDestination = 0;
-    show_.playback().StopChannel(ch, StopCause::Reload);
-    {
-        const bool wasFilling = std::exchange(filling_, true);
-        cmbSurroundDestination_->setCurrentIndex(0);
-        filling_ = wasFilling;
-    }
-    const int entry = store_.controls(ch).selectedSound;
-    if (entry >= 0)
-        show_.selection().select(ch, entry);
-    store_.announceChannel(ch, ChannelAspect::Output);
 }
 
 void SoundOptionsPanel::onEqActiveToggled(bool on) {
@@ -585,6 +556,16 @@ void SoundOptionsPanel::tickMeters() {
         meterL_->setValue(*r.left);
     if (r.right)
         meterR_->setValue(*r.right);
+}
+
+void SoundOptionsPanel::startTimers() {
+    ledTimer_->start();
+    cpuTimer_->start();
+}
+
+void SoundOptionsPanel::stopTimers() {
+    ledTimer_->stop();
+    cpuTimer_->stop();
 }
 
 void SoundOptionsPanel::tickCpuLoad() {

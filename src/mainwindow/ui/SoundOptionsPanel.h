@@ -44,6 +44,10 @@ public:
     void DisplayDeviceInfo(int ch);
     void DisplaySurroundSettings(int ch);
 
+    // The meter and processor-load timers run from start-up's timer step to closing; they
+    // read the engine, which exists only in between.
+    void startTimers();
+    void stopTimers();
     // One tick of the meter timer (every 20 ms) and of the processor-load timer (250 ms).
     void tickMeters();
     void tickCpuLoad();

@@ -11,7 +11,7 @@ namespace kalvor {
 ShowLayer::ShowLayer(ShowStore& store, Settings& settings, RecentPlaylists* recent, QObject* parent)
     : QObject(parent), store_(store), settings_(settings), recent_(recent),
       presets_(store, settings), soundLists_(store, settings), playback_(store, settings),
-      selection_(store, settings, playback_),
+      selection_(store, settings, playback_), channelOps_(store, playback_, selection_),
       recall_(store, settings, presets_, playback_, selection_),
       playlists_(store, &settings, recent) {
     // Removing or cutting a sound silences the channel without stepping its list on.
@@ -74,6 +74,11 @@ playlist::LoadReport ShowLayer::LoadPlaylist(const QString& path) {
     const playlist::LoadReport report = playlists_.LoadPlaylist(path);
     selection_.setPlaylistChanging(false);
     return report;
+}
+
+void ShowLayer::resetRuntimeState() {
+    store_.presets().setCurrent(-1);
+    store_.announcePresets();
 }
 
 void ShowLayer::NewPlaylist(bool clearPresets, bool clearSoundLists, bool clearPlaylists) {

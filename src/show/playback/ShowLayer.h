@@ -4,6 +4,7 @@
 // keeps show state. UI thread.
 #pragma once
 
+#include "show/playback/ChannelOperations.h"
 #include "show/playback/ChannelPlayback.h"
 #include "show/playback/PresetRecall.h"
 #include "show/playback/SoundSelection.h"
@@ -32,6 +33,7 @@ public:
     SoundListEditor& soundLists() { return soundLists_; }
     ChannelPlayback& playback() { return playback_; }
     SoundSelection& selection() { return selection_; }
+    ChannelOperations& channelOps() { return channelOps_; }
     PresetRecall& recall() { return recall_; }
     playlist::PlaylistFiles& playlists() { return playlists_; }
 
@@ -46,6 +48,10 @@ public:
     // created when the list is left empty.
     void NewPlaylist(bool clearPresets, bool clearSoundLists, bool clearPlaylists);
 
+    // Start-up's clean slate before the first playlist: no current preset, so nothing is
+    // stored automatically until a preset has been recalled.
+    void resetRuntimeState();
+
 Q_SIGNALS:
     void statusText(const QString& text);
 
@@ -57,6 +63,7 @@ private:
     SoundListEditor soundLists_;
     ChannelPlayback playback_;
     SoundSelection selection_;
+    ChannelOperations channelOps_;
     PresetRecall recall_;
     playlist::PlaylistFiles playlists_;
 };

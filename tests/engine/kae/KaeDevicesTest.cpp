@@ -86,12 +86,14 @@ TEST(KaeDevices, OnlyEmulatedDevicesAreFoundByTheSecondScan) {
         EXPECT_EQ(box.icon, MessageIcon::Critical);
         EXPECT_EQ(box.text,
                   language == Language::English
-                      ? QStringLiteral("There are no DirectSound/WDM compatible\r\nsound devices "
-                                       "installed on this PC!\r\nKalvor will now try to "
+                      ? QStringLiteral("There are no ALSA/JACK compatible\r\nsound devices "
+                                       "installed on this computer!\r\nKalvor will now try to "
                                        "detect 'emulated' devices!")
-                      : QStringLiteral("Es wurden keine DirectSound/WDM kompatiblen\r\n"
-                                       "Soundkarten auf diesem PC gefunden!\r\nKalvor wird "
-                                       "nun versuchen 'emulierte' Soundkarten zu finden!"));
+                      : QStringLiteral("Es wurden keine ALSA/JACK kompatiblen\r\n"
+                                       "Soundkarten auf diesem Computer gefunden!\r\nKalvor "
+                                       "wird nun versuchen 'emulierte' Soundkarten zu finden!"));
+        EXPECT_TRUE(rig.takeAudioLines().contains(
+            QStringLiteral("KAE: Sound system version is: 9 (should be: 8 or higher)")));
         EXPECT_EQ(deviceNames(rig.kae->devices()), QStringList{"Null output (emulated)#1"});
         EXPECT_EQ(rig.settings->integer(u"NoEmulatedDevices"), 0);
         EXPECT_EQ(rig.store.channel(0).outputName, QStringLiteral("Null output (emulated)"));
@@ -112,7 +114,7 @@ TEST(KaeDevices, NoDeviceAtAllEndsStartUp) {
     EXPECT_EQ(rig.dialogs.messages().at(0).title, QStringLiteral("Error"));
     EXPECT_EQ(rig.dialogs.messages().at(1).title, QStringLiteral("Error"));
     EXPECT_EQ(rig.dialogs.messages().at(1).text,
-              QStringLiteral("No sound device found on this PC,\r\nKalvor can not run!"));
+              QStringLiteral("No sound device found on this computer,\r\nKalvor can not run!"));
     EXPECT_FALSE(rig.kae->dispatcher().subscribed());
 }
 

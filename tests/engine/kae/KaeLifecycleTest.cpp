@@ -49,8 +49,7 @@ TEST(KaeLifecycle, OnlyTheEmulatedOutputStillStartsTheProgram) {
     ASSERT_EQ(lifecycle.Main({}), StartResult::Running);
     const auto boxes = rig.dialogs.messages();
     ASSERT_EQ(boxes.size(), 1);
-    EXPECT_TRUE(
-        boxes.at(0).text.startsWith(QStringLiteral("There are no DirectSound/WDM compatible")));
+    EXPECT_TRUE(boxes.at(0).text.startsWith(QStringLiteral("There are no ALSA/JACK compatible")));
     EXPECT_EQ(rig.store.channel(0).outputName, QStringLiteral("Null output (emulated)"));
     EXPECT_EQ(rig.store.channel(32).outputName, QStringLiteral("Null output (emulated)"));
     EXPECT_TRUE(rig.kae->dispatcher().subscribed());
@@ -72,5 +71,5 @@ TEST(KaeLifecycle, NoOutputAtAllEndsStartUp) {
     EXPECT_EQ(lifecycle.Main({}), StartResult::NoSoundDevice);
     ASSERT_EQ(rig.dialogs.messages().size(), 1);
     EXPECT_EQ(rig.dialogs.messages().at(0).text,
-              QStringLiteral("No sound device found on this PC,\r\nKalvor can not run!"));
+              QStringLiteral("No sound device found on this computer,\r\nKalvor can not run!"));
 }

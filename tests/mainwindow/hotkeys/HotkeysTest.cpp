@@ -149,6 +149,12 @@ TEST(KeyMapping, QtKeysBecomeTheTablesCodes) {
          {Qt::Key_Less, Qt::ShiftModifier, 59, 0x3c},
          {0, 1}},
         {"a key outside the tables", {Qt::Key_Tab, {}}, {0, 0}},
+        // The digit row by its place: Shift+1 types "!", and French layouts type "&" for 1
+        // without Shift.
+        {"Shift+1 types '!'", {Qt::Key_Exclam, Qt::ShiftModifier, 10, 0x21}, {49, 1}},
+        {"Shift+0 types ')'", {Qt::Key_ParenRight, Qt::ShiftModifier, 19, 0x29}, {48, 1}},
+        {"'&' on the 1 key of an AZERTY layout", {Qt::Key_Ampersand, {}, 10, 0x26}, {49, 0}},
+        {"keypad 1 keeps its own code", {Qt::Key_1, keypad, 87, 0xffb1}, {97, 0}},
     };
     for (const Case& c : cases) {
         const KeyStroke got = toKeyStroke(c.raw);
@@ -165,22 +171,28 @@ TEST_F(Keyboard, FunctionKeysPlayTheirChannelAndSelectIt) {
     struct Case {
         Qt::Key key;
         Qt::KeyboardModifiers mods;
-        int channel;
+        int channel; // -1: the key plays nothing
     };
+    const auto alt = Qt::AltModifier;
     const Case cases[] = {
         {Qt::Key_F1, {}, 0},
-        {Qt::Key_F3, Qt::AltModifier, 2},
+        {Qt::Key_F3, alt, 2},
         {Qt::Key_F8, Qt::ShiftModifier, 15},
-        {Qt::Key_F2, Qt::ShiftModifier | Qt::AltModifier, 9},
+        {Qt::Key_F2, Qt::ShiftModifier | alt, 1}, // Alt and Shift+Alt count as no modifier
         {Qt::Key_F4, Qt::ControlModifier, 19},
         {Qt::Key_F1, Qt::ShiftModifier | Qt::ControlModifier, 24},
         {Qt::Key_F8, Qt::ShiftModifier | Qt::ControlModifier, 31},
+        {Qt::Key_F1, Qt::ControlModifier | alt, -1},
+        {Qt::Key_F5, Qt::ShiftModifier | Qt::ControlModifier | alt, -1},
     };
     for (const Case& c : cases) {
+        rig.store.selectChannel(7);
         tap(c.key, c.mods);
-        EXPECT_EQ(playing(), std::vector<int>{c.channel}) << "channel " << c.channel + 1;
-        EXPECT_EQ(rig.store.selectedChannel(), c.channel);
-        rig.show->playback().StopAndRewind(c.channel);
+        EXPECT_EQ(playing(), c.channel < 0 ? std::vector<int>{} : std::vector<int>{c.channel})
+            << "channel " << c.channel + 1;
+        EXPECT_EQ(rig.store.selectedChannel(), c.channel < 0 ? 7 : c.channel);
+        if (c.channel >= 0)
+            rig.show->playback().StopAndRewind(c.channel);
     }
     EXPECT_EQ(list->keys, 0) << "F-keys never reach the focused control";
 }
@@ -278,6 +290,10 @@ TEST_F(Keyboard, PlainDigitsSelectChannelsAndZeroGoesToThePresets) {
         EXPECT_EQ(calls, (QStringList{QStringLiteral("list 6"), QStringLiteral("presets")}))
             << label;
     }
+    // Shift+3 types "#" (or "§" on German keyboards): the key still selects channel 3.
+    send(QEvent::KeyPress, Qt::Key_NumberSign, Qt::ShiftModifier, false, 12, 0x23,
+         QStringLiteral("#"));
+    EXPECT_EQ(rig.store.selectedChannel(), 2);
     EXPECT_EQ(list->keys, 0);
 }
 
@@ -349,21 +365,29 @@ TEST_F(Keyboard, PlusAndMinusStepThroughThePresets) {
         Qt::KeyboardModifiers mods;
         int preset;
         const char* focus;
+        bool storesFirst; // the preset left keeps the live channel settings
     };
     const Case cases[] = {
-        {Qt::Key_Plus, {}, 1, "next button"},
-        {Qt::Key_Plus, Qt::KeypadModifier, 2, "next button"},
-        {Qt::Key_Plus, {}, 2, "next button"}, // no next one
-        {Qt::Key_Minus, Qt::KeypadModifier, 1, "previous button"},
-        {Qt::Key_Minus, Qt::ControlModifier, 0, "previous button"},
-        {Qt::Key_A, Qt::ControlModifier | Qt::AltModifier, 1, nullptr},
-        {Qt::Key_B, Qt::ControlModifier | Qt::AltModifier, 0, nullptr},
+        {Qt::Key_Plus, {}, 1, "next button", true},
+        {Qt::Key_Plus, Qt::KeypadModifier, 2, "next button", true},
+        {Qt::Key_Plus, {}, 2, "next button", false}, // no next one
+        {Qt::Key_Minus, Qt::KeypadModifier, 1, "previous button", true},
+        {Qt::Key_Minus, Qt::ControlModifier, 0, "previous button", true},
+        {Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier, 1, "next button", true},
+        {Qt::Key_A, Qt::ControlModifier | Qt::AltModifier, 2, nullptr, false},
+        {Qt::Key_B, Qt::ControlModifier | Qt::AltModifier, 1, nullptr, false},
     };
+    int level = 10;
     for (const Case& c : cases) {
         calls.clear();
+        const int left = rig.store.presets().current();
+        const int before = rig.store.presets().slot(left).channels[0].volume;
+        rig.store.channel(0).volume = ++level;
         tap(c.key, c.mods);
         EXPECT_EQ(rig.store.presets().current(), c.preset) << c.preset;
         EXPECT_EQ(calls, c.focus ? QStringList{QString::fromLatin1(c.focus)} : QStringList{});
+        EXPECT_EQ(rig.store.presets().slot(left).channels[0].volume, c.storesFirst ? level : before)
+            << "preset " << left + 1 << " left by key " << c.key << " mods " << c.mods;
     }
     EXPECT_EQ(list->keys, 0);
 }

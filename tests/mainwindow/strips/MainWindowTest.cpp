@@ -5,16 +5,20 @@
 #include "core/Settings.h"
 #include "core/ShowStore.h"
 #include "core/ui/Colour.h"
+#include "mainwindow/Hotkeys.h"
+#include "mainwindow/ui/HotkeyController.h"
 #include "mainwindow/ui/PlaylistSelector.h"
 #include "support/TestEnvironment.h"
 #include "support/media/TestMedia.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -138,6 +142,45 @@ TEST(RecentPlaylists, TheMenuAndTheSelectorOpenTheSameFiles) {
             EXPECT_EQ(w.rig.dialogs.messages().size(), c.opens ? 0 : 1) << label;
         }
     }
+}
+
+TEST(Menus, NoMenuShortcutSitsOnAHotkey) {
+    // A shortcut on a hotkey is shown in the menu but never fires: the key does the
+    // hotkey's work (Ctrl+O captures a start offset), so the menu would promise a lie.
+    StripsRig w;
+    const HotkeyDecoder& keys = w.window->hotkeys()->decoder();
+    QStringList shortcuts;
+    for (const QAction* a : w.window->findChildren<QAction*>()) {
+        for (const QKeySequence& seq : a->shortcuts()) {
+            const QKeyCombination combo = seq[0];
+            shortcuts << seq.toString();
+            EXPECT_FALSE(keys.claims(toKeyStroke(RawKey{combo.key(), combo.keyboardModifiers()})))
+                << qPrintable(a->text()) << " " << qPrintable(seq.toString());
+        }
+    }
+    EXPECT_TRUE(shortcuts.contains(QStringLiteral("Ctrl+S"))) << "Save keeps its shortcut";
+}
+
+TEST(Timers, MetersAndLoadRunFromStartUpToClosing) {
+    // They read the engine, which is there only between start-up and closing.
+    StripsRig w;
+    const QStringList names{QStringLiteral("LEDTimer"), QStringLiteral("tmrCPULoad")};
+    auto running = [&w, &names] {
+        QStringList on;
+        for (const QString& name : names) {
+            const auto* timer = w.window->findChild<QTimer*>(name);
+            if (timer == nullptr || timer->isActive())
+                on << name;
+        }
+        return on;
+    };
+    EXPECT_EQ(running(), QStringList{}) << "built";
+    w.window->startTimers();
+    EXPECT_EQ(running(), names) << "start-up's timer step";
+    w.window->stopTimers();
+    EXPECT_EQ(running(), names) << "the playback timers stop before the engine";
+    w.window->stopWindowTimers();
+    EXPECT_EQ(running(), QStringList{}) << "closing";
 }
 
 TEST(NewPlaylist, TheChosenPartsOfTheShowAreEmptied) {

@@ -1,6 +1,7 @@
 // PLAY in its modes, heard on the offline device: every case is judged by the samples
 // that come out, the way an operator judges it by ear.
 #include "ShowRig.h"
+#include "engine/kae/KaeMessageDispatcher.h"
 
 #include <gtest/gtest.h>
 
@@ -194,21 +195,46 @@ TEST(PlayModes, RightButtonStopsWithoutFadeAndHoldEndsOnRelease) {
     EXPECT_TRUE(rig.renderMs(50).silent());
 }
 
+namespace {
+
+// Ticks Loop in the moment between the end of the sound in the audio callback and its
+// message on the UI thread, as a click queued before the message would.
+class LoopTickedLate : public QObject {
+public:
+    explicit LoopTickedLate(ShowStore& store) : store_(store) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == audio::EngineMessageEvent::eventType())
+            store_.controls(0).loopMode = 1;
+        return false;
+    }
+
+private:
+    ShowStore& store_;
+};
+
+} // namespace
+
 TEST(PlayModes, EndOfSoundAtItsLastFrame) {
-    ShowRig rig;
-    const int frames = 8820;
-    rig.loadChannel(0, {rig.ramp(QStringLiteral("short"), frames / double(kRate))});
-    rig.show->playback().PlayButtonDown(0);
-    const Block b = rig.render(12000);
-    std::int64_t last = -1;
-    for (std::int64_t f = 0; f < b.frames(); ++f)
-        if (std::fabs(b.left(f)) > 0 || std::fabs(b.right(f)) > 0)
-            last = f;
-    // Frame 0 of the ramp is -1.0 on the left, so the sound is audible from its first frame.
-    EXPECT_EQ(last, frames - 1);
-    rig.renderMs(10);
-    EXPECT_FALSE(KAE__Channel_IsPlaying(0));
-    EXPECT_EQ(rig.show->playback().buttonColour(0), ButtonColour::Off);
+    for (const bool tickedLate : {false, true}) {
+        ShowRig rig;
+        const int frames = 8820;
+        rig.loadChannel(0, {rig.ramp(QStringLiteral("short"), frames / double(kRate))});
+        LoopTickedLate late(rig.store);
+        if (tickedLate)
+            rig.engine->dispatcher().installEventFilter(&late);
+        rig.show->playback().PlayButtonDown(0);
+        const Block b = rig.render(12000);
+        std::int64_t last = -1;
+        for (std::int64_t f = 0; f < b.frames(); ++f)
+            if (std::fabs(b.left(f)) > 0 || std::fabs(b.right(f)) > 0)
+                last = f;
+        // Frame 0 of the ramp is -1.0 on the left, so it is audible from its first frame.
+        EXPECT_EQ(last, frames - 1) << tickedLate;
+        rig.renderMs(10);
+        EXPECT_FALSE(KAE__Channel_IsPlaying(0)) << tickedLate;
+        EXPECT_EQ(rig.show->playback().buttonColour(0), ButtonColour::Off)
+            << "a sound that has ended is shown stopped, loop ticked late or not: " << tickedLate;
+    }
 }
 
 TEST(PlayModes, JumpModeStepsTheListOnAndAutostartPlaysItThrough) {
