@@ -160,8 +160,8 @@ void Mixer::apply(const Command& c) noexcept {
         v.inCount = 0;
         v.wrapCount = 0;
         v.inputEnded = false;
-        if (v.src != nullptr)
-            src_reset(v.src);
+        // The converter is reset when the voice enters it again (renderVoice); resetting it
+        // here as well would wipe its buffer twice per restart, in the callback.
         // A seek or restart is a new piece of sound: no echo or reverb of the old one.
         for (int i = 0; i < v.fxCount; ++i)
             v.fx[i].effect->reset();
