@@ -503,6 +503,8 @@ Handle AudioLib::Impl::createStream(const QString& path, std::uint32_t streamFla
     s->outL = outL;
     s->outR = outR;
     s->singleSpeaker = single;
+    if (f.channels > 2)
+        s->map = multichannelMap(f.channels, devCh);
     s->decoder = std::move(decoder);
     s->loop.store((streamFlags & flags::Loop) != 0);
     Voice& v = s->voice;

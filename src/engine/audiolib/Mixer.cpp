@@ -589,12 +589,24 @@ void Mixer::mixInto(Stream& s, float* out, const float* data, int frames, int of
                 o[j * devCh + outR] += data[2 * j + 1] * gj * pr;
         }
     } else {
+        // The stream's map, with the balance on the outputs of each side.
         const int ch = s.channels;
-        const int n = std::min(ch, devCh);
+        const int outs = std::min(devCh, ChannelMap::kMax);
+        float m[ChannelMap::kMax][ChannelMap::kMax];
+        for (int c = 0; c < ch; ++c)
+            for (int k = 0; k < outs; ++k) {
+                const int side = outputSide(k, outs);
+                m[c][k] = s.map.gain[c][k] * (side < 0 ? pl : side > 0 ? pr : 1.0f);
+            }
         for (int j = 0; j < frames; ++j) {
             const float gj = gains ? gains[j] : g;
-            for (int c = 0; c < n; ++c)
-                o[j * devCh + c] += data[j * ch + c] * gj;
+            const float* in = data + static_cast<std::ptrdiff_t>(j) * ch;
+            float* frame = o + static_cast<std::ptrdiff_t>(j) * devCh;
+            for (int c = 0; c < ch; ++c) {
+                const float x = in[c] * gj;
+                for (int k = 0; k < outs; ++k)
+                    frame[k] += x * m[c][k];
+            }
         }
     }
 }

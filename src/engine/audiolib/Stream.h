@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/audiolib/AudioLib.h"
+#include "engine/audiolib/ChannelMap.h"
 #include "engine/audiolib/LockFree.h"
 
 #include <samplerate.h>
@@ -119,10 +120,11 @@ struct Stream {
     // The device is caller-driven: the puller decides wraps and the end (see fillFeed).
     bool pulled = false;
     // Where each source channel goes: output channel for the left/right side (-1 none).
-    // Mono uses both; a single speaker uses only `outL`; more than two channels map
-    // channel i to output i.
+    // Mono uses both; a single speaker uses only `outL`; more than two channels go
+    // through `map`, made for the device the stream was created on.
     int outL = 0, outR = 1;
     bool singleSpeaker = false;
+    ChannelMap map;
 
     // Disk side: the decoder and the feed being filled. UI thread and disk thread, under
     // diskMutex (never the callback). Only the UI thread sets diskFeed.
