@@ -513,6 +513,7 @@ Handle AudioLib::Impl::createStream(const QString& path, std::uint32_t streamFla
     v.in = std::make_unique<float[]>(static_cast<std::size_t>(kResampleInFrames) * f.channels);
     v.work = std::make_unique<float[]>(static_cast<std::size_t>(kBlockFrames) * f.channels);
     v.gains = std::make_unique<float[]>(kBlockFrames);
+    v.history = std::make_unique<float[]>(static_cast<std::size_t>(kHistoryFrames) * f.channels);
     v.freq = f.sampleRate;
     if (v.src == nullptr) {
         delete s;

@@ -160,6 +160,7 @@ void Mixer::apply(const Command& c) noexcept {
         v.inCount = 0;
         v.wrapCount = 0;
         v.inputEnded = false;
+        v.historyCount = 0;
         // The converter is reset when the voice enters it again (renderVoice); resetting it
         // here as well would wipe its buffer twice per restart, in the callback.
         // A seek or restart is a new piece of sound: no echo or reverb of the old one.
@@ -349,16 +350,8 @@ void Mixer::renderVoice(Stream& s, float* out, int frames) noexcept {
         return;
     int produced = 0;
     while (produced < frames && v.playing) {
-        if (!v.resampling && v.freq != rate_) {
-            v.resampling = true;
-            v.mixPos = static_cast<double>(v.pos);
-            v.inPos = v.pos;
-            v.inCount = 0;
-            v.wrapCount = 0;
-            v.inputEnded = false;
-            src_reset(v.src);
-            src_set_ratio(v.src, rate_ / v.freq);
-        }
+        if (!v.resampling && v.freq != rate_)
+            enterResampling(s);
         // The direct path hands out the feed's own memory; it is given back after mixing.
         const float* data = v.work.get();
         const int got = v.resampling ? pullResampled(s, frames - produced, produced)
@@ -370,8 +363,10 @@ void Mixer::renderVoice(Stream& s, float* out, int frames) noexcept {
         }
         measure(v, s.channels, data, got);
         mixInto(s, out, data, got, produced);
-        if (!v.resampling)
+        if (!v.resampling) {
+            remember(s, data, got);
             v.feed->ring.commitRead(static_cast<std::size_t>(got));
+        }
         produced += got;
     }
 }
@@ -418,7 +413,73 @@ int Mixer::pullDirect(Stream& s, int want, int offset, const float** data) noexc
     }
 }
 
-int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
+void Mixer::remember(Stream& s, const float* data, int frames) noexcept {
+    Voice& v = s.voice;
+    const int ch = s.channels;
+    const int keep = std::min(frames, kHistoryFrames);
+    const int old = std::min(v.historyCount, kHistoryFrames - keep);
+    float* h = v.history.get();
+    std::memmove(h, h + static_cast<std::ptrdiff_t>(v.historyCount - old) * ch,
+                 sizeof(float) * static_cast<std::size_t>(old * ch));
+    std::memcpy(h + static_cast<std::ptrdiff_t>(old) * ch,
+                data + static_cast<std::ptrdiff_t>(frames - keep) * ch,
+                sizeof(float) * static_cast<std::size_t>(keep * ch));
+    v.historyCount = old + keep;
+}
+
+void Mixer::enterResampling(Stream& s) noexcept {
+    Voice& v = s.voice;
+    const int ch = s.channels;
+    const double ratio = rate_ / v.freq;
+    v.resampling = true;
+    v.inPos = v.pos;
+    v.wrapCount = 0;
+    v.inputEnded = false;
+    src_reset(v.src);
+    src_set_ratio(v.src, ratio);
+    // A fresh converter starts from silence: mid-sound that is a step, heard as a click.
+    // It is fed the frames just played first, and the output that stands for them is
+    // dropped, so the converted sound takes over where the direct one left off.
+    // The converter's output frames fall on a grid that starts at the first frame fed; of
+    // the history lengths that still cover its filter, the one whose grid comes closest
+    // to the next frame due keeps the sound from jumping in time by part of a frame.
+    int hist = v.historyCount;
+    double late = std::ceil(hist * ratio - 1e-9) - hist * ratio;
+    for (int n = v.historyCount - 1; n >= v.historyCount / 2; --n) {
+        const double l = std::ceil(n * ratio - 1e-9) - n * ratio;
+        if (l < late) {
+            late = l;
+            hist = n;
+        }
+    }
+    std::memcpy(v.in.get(),
+                v.history.get() + static_cast<std::ptrdiff_t>(v.historyCount - hist) * ch,
+                sizeof(float) * static_cast<std::size_t>(hist * ch));
+    v.inCount = hist;
+    v.mixPos = static_cast<double>(v.pos - hist);
+    // Converter output still to drop: it stands for frames already heard.
+    int discard = static_cast<int>(std::ceil(hist * ratio - 1e-9));
+    while (discard > 0) {
+        topUpInput(s);
+        SRC_DATA d{};
+        d.data_in = v.in.get();
+        d.input_frames = v.inCount;
+        d.data_out = v.work.get();
+        d.output_frames = std::min(discard, kBlockFrames);
+        d.src_ratio = ratio;
+        d.end_of_input = v.inputEnded ? 1 : 0;
+        if (src_process(v.src, &d) != 0 || d.output_frames_gen == 0)
+            break;
+        const auto used = static_cast<int>(d.input_frames_used);
+        std::memmove(v.in.get(), v.in.get() + static_cast<std::ptrdiff_t>(used) * ch,
+                     sizeof(float) * static_cast<std::size_t>((v.inCount - used) * ch));
+        v.inCount -= used;
+        discard -= static_cast<int>(d.output_frames_gen);
+        v.mixPos += static_cast<double>(d.output_frames_gen) / ratio;
+    }
+}
+
+void Mixer::topUpInput(Stream& s) noexcept {
     Voice& v = s.voice;
     Feed& f = *v.feed;
     const int ch = s.channels;
@@ -452,7 +513,12 @@ int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
         v.inCount += static_cast<int>(k);
         v.inPos += static_cast<std::int64_t>(k);
     }
+}
 
+int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
+    Voice& v = s.voice;
+    const int ch = s.channels;
+    topUpInput(s);
     const double ratio = rate_ / v.freq;
     SRC_DATA d{};
     d.data_in = v.in.get();

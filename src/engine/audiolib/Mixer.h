@@ -100,6 +100,9 @@ private:
     void renderVoice(Stream& s, float* out, int frames) noexcept;
     int pullDirect(Stream& s, int want, int offset, const float** data) noexcept;
     int pullResampled(Stream& s, int want, int offset) noexcept;
+    void enterResampling(Stream& s) noexcept;
+    void topUpInput(Stream& s) noexcept;
+    static void remember(Stream& s, const float* data, int frames) noexcept;
     bool boundary(Stream& s, int offset, std::int64_t* target) noexcept;
     void fire(Stream& s, std::uint32_t kind, int offset) noexcept;
     void endVoice(Stream& s) noexcept;

@@ -23,6 +23,7 @@ namespace kalvor::audio {
 inline constexpr int kMaxStreamChannels = 8;
 inline constexpr int kBlockFrames = 1024;      // the mixer works in blocks of at most this
 inline constexpr int kResampleInFrames = 2048; // resampler input kept per stream
+inline constexpr int kHistoryFrames = 128;     // last frames played, to prime the resampler
 inline constexpr int kMaxSyncs = 16;           // per stream
 inline constexpr std::int64_t kEndMarker = -1; // in the resampler's wrap list: the stream ends
 
@@ -82,6 +83,11 @@ struct Voice {
     int inCount = 0;
     std::int64_t wrapTargets[8] = {}; // wraps the input side passed, not yet the output side
     int wrapCount = 0;
+
+    // The last frames the direct path played (after the effects), oldest first: a converter
+    // switched in mid-sound starts from them instead of from silence.
+    std::unique_ptr<float[]> history; // kHistoryFrames * channels
+    int historyCount = 0;
 
     std::unique_ptr<float[]> in;    // kResampleInFrames * channels
     std::unique_ptr<float[]> work;  // kBlockFrames * channels: the stream's data for one block

@@ -280,6 +280,38 @@ TEST(AudioLibTransport, VariSpeedAndDeviceRateSetThePlayedLength) {
     }
 }
 
+// Largest step between two neighbouring samples of a channel over [from, to).
+float largestStep(const Render& r, int channel, std::int64_t from, std::int64_t to) {
+    float step = 0;
+    for (std::int64_t f = std::max<std::int64_t>(from, 1); f < std::min(to, r.frames()); ++f)
+        step = std::max(step, std::fabs(r.at(f, channel) - r.at(f - 1, channel)));
+    return step;
+}
+
+TEST(AudioLibTransport, VariSpeedSwitchedOnWhilePlayingHasNoClick) {
+    const double hz = 441.0, amplitude = 0.5;
+    const QString tone = testmedia::makeTone(mediaFolder(), QStringLiteral("varitone"),
+                                             testmedia::Format::WavFloat, 44100, 2, 2.0, hz, -6.0);
+    for (double speed : {1.1, 0.75, 2.0}) {
+        SCOPED_TRACE(testing::Message() << "speed " << speed);
+        Offline off;
+        const Handle h = off.lib->streamCreateFile(tone, flags::Float);
+        ASSERT_NE(h, 0u);
+        off.lib->channelPlay(h, true);
+        const std::int64_t switchAt = 10240;
+        Render r = off.render(switchAt);
+        ASSERT_TRUE(off.lib->channelSetAttributes(h, int(std::lround(44100 * speed)), -1, -101));
+        off.render(8192, r);
+        // The sine's own steepest step at the faster of the two speeds, plus rounding.
+        const double own = amplitude * 2 * M_PI * hz * std::max(speed, 1.0) / 44100 * 1.02 + 1e-4;
+        for (int ch = 0; ch < 2; ++ch)
+            EXPECT_LE(largestStep(r, ch, switchAt - 256, r.frames()), own) << "channel " << ch;
+        EXPECT_GT(r.peak(0, switchAt, switchAt + 256), 0.45f) << "no dip at the switch";
+        // The position goes on from where the switch was.
+        EXPECT_NEAR(double(off.lib->channelGetPosition(h)) / 8, switchAt + 8192 * speed, 2.0);
+    }
+}
+
 TEST(AudioLibTransport, BatchStartsTogetherEvenWhenAPeriodRunsInBetween) {
     Offline off;
     const Handle a =
