@@ -514,6 +514,8 @@ Handle AudioLib::Impl::createStream(const QString& path, std::uint32_t streamFla
     v.work = std::make_unique<float[]>(static_cast<std::size_t>(kBlockFrames) * f.channels);
     v.gains = std::make_unique<float[]>(kBlockFrames);
     v.history = std::make_unique<float[]>(static_cast<std::size_t>(kHistoryFrames) * f.channels);
+    v.tail = std::make_unique<float[]>(static_cast<std::size_t>(kTailFrames) * f.channels);
+    v.tailGains = std::make_unique<float[]>(kTailFrames);
     v.freq = f.sampleRate;
     if (v.src == nullptr) {
         delete s;

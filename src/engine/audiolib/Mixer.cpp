@@ -84,6 +84,7 @@ Mixer::Mixer() = default;
 void Mixer::configure(int sampleRate, int channels) {
     rate_ = sampleRate;
     channels_ = channels;
+    declickFrames_ = std::clamp(static_cast<int>(std::lround(sampleRate * 0.003)), 1, kTailFrames);
 }
 
 void Mixer::retire(Retired r) noexcept {
@@ -131,7 +132,18 @@ void Mixer::endVoice(Stream& s) noexcept {
     s.endedFeedSerial.store(v.feedSerial, std::memory_order_release);
 }
 
-void Mixer::apply(const Command& c) noexcept {
+void Mixer::removeVoice(Stream* s) noexcept {
+    for (int i = 0; i < voiceCount_; ++i) {
+        if (voices_[i] == s) {
+            std::copy(voices_ + i + 1, voices_ + voiceCount_, voices_ + i);
+            --voiceCount_;
+            break;
+        }
+    }
+    retire(Retired{s, nullptr, nullptr});
+}
+
+void Mixer::apply(const Command& c, bool live) noexcept {
     Stream* s = c.stream;
     if (s == nullptr)
         return;
@@ -142,16 +154,24 @@ void Mixer::apply(const Command& c) noexcept {
             voices_[voiceCount_++] = s;
         break;
     case Command::Remove:
-        for (int i = 0; i < voiceCount_; ++i) {
-            if (voices_[i] == s) {
-                std::copy(voices_ + i + 1, voices_ + voiceCount_, voices_ + i);
-                --voiceCount_;
-                break;
-            }
+        if (live && v.playing && v.feed != nullptr)
+            produceTail(*s); // freed while playing: the last milliseconds fade out
+        if (live && v.tailFading) {
+            v.removing = true;
+            v.playing = false;
+            v.sliding = false;
+            v.syncCount = 0; // nobody listens for it any more
+            break;
         }
-        retire(Retired{s, nullptr, nullptr});
+        removeVoice(s);
         break;
     case Command::SetFeed: {
+        // A seek or restart while playing crossfades from the old place to the new one.
+        const bool crossfade = v.playing && v.feed != nullptr;
+        if (crossfade)
+            produceTail(*s);
+        v.carry = false;
+        v.fadeInLeft = crossfade && v.tailCount > 0 ? declickFrames_ : 0;
         Feed* old = v.feed;
         v.feed = c.feed;
         v.feedSerial = c.serial;
@@ -176,14 +196,22 @@ void Mixer::apply(const Command& c) noexcept {
         // A restart while playing (a new feed, then Play) is a new start too.
         if (v.feed != nullptr && (!v.playing || v.startedFeedSerial != v.feedSerial)) {
             v.playing = true;
+            if (v.carry)
+                v.tailFading = false; // a resume plays the tail again, at full level
             v.startedFeedSerial = v.feedSerial;
             s->startDeviceFrame.store(blockStart_, std::memory_order_relaxed);
         }
         break;
     case Command::Halt:
+        if (v.playing && v.feed != nullptr)
+            produceTail(*s);
         v.playing = false;
         break;
     case Command::SetVolume:
+        if (v.playing) { // heard at once, but glides there instead of stepping
+            v.stepFrom = v.lastGain;
+            v.stepLeft = declickFrames_;
+        }
         // A set ends a running slide without its sync.
         v.volume = c.x;
         v.sliding = false;
@@ -267,7 +295,7 @@ void Mixer::render(float* out, int frames, int channels) noexcept {
     blockStart_ = framesRendered.load(std::memory_order_relaxed);
     Command c;
     while (commands.pop(c))
-        apply(c);
+        apply(c, true);
     retire(Retired{}); // retry what the UI could not take last time
 
     std::memset(out, 0,
@@ -295,8 +323,10 @@ void Mixer::render(float* out, int frames, int channels) noexcept {
         const Voice& v = s.voice;
         if (v.playing) {
             const std::int64_t pos =
-                v.resampling ? std::min<std::int64_t>(s.length, static_cast<std::int64_t>(v.mixPos))
-                             : v.pos;
+                v.carry ? carryPosition(v)
+                : v.resampling
+                    ? std::min<std::int64_t>(s.length, static_cast<std::int64_t>(v.mixPos))
+                    : v.pos;
             s.position.store(pos, std::memory_order_relaxed);
         }
         const auto l = static_cast<std::uint32_t>(peakToLevel(v.peakL));
@@ -315,8 +345,14 @@ void Mixer::render(float* out, int frames, int channels) noexcept {
 }
 
 void Mixer::renderBlock(float* out, int frames) noexcept {
-    for (int i = 0; i < voiceCount_; ++i)
-        renderVoice(*voices_[i], out, frames);
+    for (int i = 0; i < voiceCount_;) {
+        Stream& s = *voices_[i];
+        renderVoice(s, out, frames);
+        if (s.voice.removing && !s.voice.tailFading)
+            removeVoice(&s); // the next voice moved into place i
+        else
+            ++i;
+    }
 }
 
 void Mixer::renderVoice(Stream& s, float* out, int frames) noexcept {
@@ -345,11 +381,16 @@ void Mixer::renderVoice(Stream& s, float* out, int frames) noexcept {
     } else {
         v.blockGain = volumeGain(v.volume, logCurve);
     }
+    declick(s, out, frames);
 
     if (!v.playing || v.feed == nullptr)
         return;
     int produced = 0;
     while (produced < frames && v.playing) {
+        if (v.carry) {
+            produced += replayCarry(s, out, frames - produced, produced);
+            continue;
+        }
         if (!v.resampling && v.freq != rate_)
             enterResampling(s);
         // The direct path hands out the feed's own memory; it is given back after mixing.
@@ -362,7 +403,7 @@ void Mixer::renderVoice(Stream& s, float* out, int frames) noexcept {
             break;
         }
         measure(v, s.channels, data, got);
-        mixInto(s, out, data, got, produced);
+        mixInto(s, out, data, got, produced, v.rampThisBlock ? v.gains.get() + produced : nullptr);
         if (!v.resampling) {
             remember(s, data, got);
             v.feed->ring.commitRead(static_cast<std::size_t>(got));
@@ -617,12 +658,12 @@ void Mixer::measure(Voice& v, int channels, const float* data, int frames) noexc
     std::memcpy(&v.peakR, &pr, 4);
 }
 
-void Mixer::mixInto(Stream& s, float* out, const float* data, int frames, int offset) noexcept {
+void Mixer::mixInto(Stream& s, float* out, const float* data, int frames, int offset,
+                    const float* gains) noexcept {
     const Voice& v = s.voice;
     const int devCh = channels_;
     float pl = 1, pr = 1;
     panGains(v.pan, logPan.load(std::memory_order_relaxed), &pl, &pr);
-    const float* gains = v.rampThisBlock ? v.gains.get() + offset : nullptr;
     const float g = v.blockGain;
     float* o = out + static_cast<std::ptrdiff_t>(offset) * devCh;
     const int outL = s.outL < devCh ? s.outL : -1;
@@ -680,7 +721,13 @@ void Mixer::mixInto(Stream& s, float* out, const float* data, int frames, int of
 void Mixer::drainStopped() {
     Command c;
     while (commands.pop(c))
-        apply(c);
+        apply(c, false);
+    for (int i = 0; i < voiceCount_;) {
+        if (voices_[i]->voice.removing)
+            removeVoice(voices_[i]); // no period will fade it out now
+        else
+            ++i;
+    }
     retire(Retired{});
 }
 

@@ -24,6 +24,7 @@ inline constexpr int kMaxStreamChannels = 8;
 inline constexpr int kBlockFrames = 1024;      // the mixer works in blocks of at most this
 inline constexpr int kResampleInFrames = 2048; // resampler input kept per stream
 inline constexpr int kHistoryFrames = 128;     // last frames played, to prime the resampler
+inline constexpr int kTailFrames = 512;        // longest ramp over a stop, pause or seek
 inline constexpr int kMaxSyncs = 16;           // per stream
 inline constexpr std::int64_t kEndMarker = -1; // in the resampler's wrap list: the stream ends
 
@@ -112,6 +113,23 @@ struct Voice {
     float peakL = 0, peakR = 0;
     bool rampThisBlock = false; // `gains` holds this block's volume gains
     float blockGain = 1;        // the volume gain when not ramping
+
+    // Ramps instead of cuts (MixerDeclick.cpp). A stop, pause or seek while playing pulls
+    // the next few milliseconds into `tail` and fades them out; after a pause or stop the
+    // same frames are the first a resume plays (the carry), so the place stays exact.
+    std::unique_ptr<float[]> tail;      // kTailFrames * channels, after the effects
+    std::unique_ptr<float[]> tailGains; // kTailFrames
+    int tailCount = 0;
+    int tailFaded = 0; // frames of the fade-out mixed so far
+    bool tailFading = false;
+    bool carry = false; // a resume replays the tail first
+    int carryUsed = 0;
+    double carryFrom = 0, carryTo = 0; // source positions of the tail's start and end
+    int fadeInLeft = 0;                // frames of the new place still fading in after a seek
+    int stepLeft = 0;                  // frames of a volume set still gliding
+    float stepFrom = 1;                // the gain the glide started from
+    float lastGain = 1;                // the volume gain of the last frame mixed
+    bool removing = false;             // freed: leaves the mixer when its tail has faded
 };
 
 struct Stream {

@@ -185,19 +185,24 @@ TEST(AudioLibTransport, PauseAndResumeContinueExactly) {
     ASSERT_TRUE(off.lib->channelPause(h));
     EXPECT_EQ(off.lib->channelIsActive(h), ActiveState::Paused);
     EXPECT_EQ(off.lib->channelGetPosition(h), 3000 * 4);
+    // The sound fades out over 3 ms (132 frames) and the place stays where it paused.
     const Render gap = off.render(2000, 500);
-    EXPECT_EQ(gap.peak(0, 0, gap.frames()), 0.0f);
+    EXPECT_EQ(gap.peak(0, 132, gap.frames()), 0.0f);
+    EXPECT_EQ(off.lib->channelGetPosition(h), 3000 * 4);
     ASSERT_TRUE(off.lib->channelPlay(h, false));
     off.render(1000, r, 500);
     EXPECT_EQ(r.at(2999, 0), rampValue(2999, 0));
     EXPECT_EQ(r.at(3000, 0), rampValue(3000, 0));
     EXPECT_EQ(r.at(3999, 0), rampValue(3999, 0));
-    // Stop keeps the place for a resume; a restart goes back to the top.
+    EXPECT_EQ(off.lib->channelGetPosition(h), 4000 * 4);
+    // Stop keeps the place for a resume; a restart goes back to the top (under the stop's
+    // fade-out for its first 3 ms).
     off.lib->channelStop(h);
     EXPECT_EQ(off.lib->channelIsActive(h), ActiveState::Stopped);
     off.lib->channelPlay(h, true);
-    const Render again = off.render(10);
-    EXPECT_EQ(again.at(0, 0), rampValue(0, 0));
+    const Render again = off.render(200);
+    EXPECT_EQ(again.at(132, 0), rampValue(132, 0));
+    EXPECT_EQ(again.at(199, 0), rampValue(199, 0));
 }
 
 TEST(AudioLibTransport, PlayIsPlayingAtTheNextQueryAndSeeksShowAtOnce) {
@@ -309,6 +314,76 @@ TEST(AudioLibTransport, VariSpeedSwitchedOnWhilePlayingHasNoClick) {
         EXPECT_GT(r.peak(0, switchAt, switchAt + 256), 0.45f) << "no dip at the switch";
         // The position goes on from where the switch was.
         EXPECT_NEAR(double(off.lib->channelGetPosition(h)) / 8, switchAt + 8192 * speed, 2.0);
+    }
+}
+
+// Stop, pause, a seek or a restart while playing, and a volume set, on a full-scale sine at
+// its crest: none may cut the sound at a block edge. A ramp of a few milliseconds (or a
+// crossfade into the new place) keeps every step within the sine's own, and a render
+// stays the same every time.
+TEST(AudioLibTransport, StopsSeeksAndVolumeStepsAreRampedNotCut) {
+    const QString tone =
+        testmedia::makeTone(mediaFolder(), QStringLiteral("fulltone"), testmedia::Format::WavFloat,
+                            44100, 2, 3.0, 441.0, 0.0);
+    enum Action { Stop, Pause, Seek, Restart, Volume, Mute };
+    struct Case {
+        const char* what;
+        Action action;
+        bool silentAfter; // nothing heard 5 ms after the action
+    };
+    const Case cases[] = {
+        {"stop", Stop, true},
+        {"pause", Pause, true},
+        {"seek to the opposite phase", Seek, false},
+        {"restart from the top", Restart, false},
+        {"volume -30 dB", Volume, false},
+        {"volume to 0", Mute, true},
+    };
+    const std::int64_t at = 10025; // a crest of the 441 Hz sine (100 frames a cycle)
+    // The sine's own steepest step plus one ramp step of a 3 ms ramp at full scale.
+    const float bound = float(2 * M_PI * 441.0 / 44100 + 2.0 / 132);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto script = [&] {
+            Offline off;
+            const Handle h = off.lib->streamCreateFile(tone, flags::Float);
+            EXPECT_NE(h, 0u);
+            off.lib->channelPlay(h, true);
+            Render r = off.render(at);
+            switch (c.action) {
+            case Stop:
+                off.lib->channelStop(h);
+                break;
+            case Pause:
+                off.lib->channelPause(h);
+                break;
+            case Seek:
+                off.lib->channelSetPosition(h, (20000 + 75) * 8);
+                break;
+            case Restart:
+                off.lib->channelPlay(h, true);
+                break;
+            case Volume:
+                off.lib->channelSetAttributes(h, -1, 70, -101);
+                break;
+            case Mute:
+                off.lib->channelSetAttributes(h, -1, 0, -101);
+                break;
+            }
+            EXPECT_EQ(off.lib->channelIsActive(h), c.action == Stop    ? ActiveState::Stopped
+                                                   : c.action == Pause ? ActiveState::Paused
+                                                                       : ActiveState::Playing);
+            off.render(4096, r, 333);
+            return r;
+        };
+        const Render r = script();
+        for (int ch = 0; ch < 2; ++ch)
+            EXPECT_LE(largestStep(r, ch, at - 100, r.frames()), bound) << "channel " << ch;
+        if (c.silentAfter)
+            EXPECT_EQ(r.peak(0, at + 221, r.frames()), 0.0f);
+        else
+            EXPECT_GT(r.peak(0, at + 221, r.frames()), 0.03f);
+        EXPECT_TRUE(script().samples == r.samples) << "the same every time";
     }
 }
 
