@@ -143,7 +143,7 @@ void Mixer::removeVoice(Stream* s) noexcept {
     retire(Retired{s, nullptr, nullptr});
 }
 
-void Mixer::apply(const Command& c, bool live) noexcept {
+void Mixer::apply(const Command& c) noexcept {
     Stream* s = c.stream;
     if (s == nullptr)
         return;
@@ -154,23 +154,15 @@ void Mixer::apply(const Command& c, bool live) noexcept {
             voices_[voiceCount_++] = s;
         break;
     case Command::Remove:
-        if (live && v.playing && v.feed != nullptr)
-            produceTail(*s); // freed while playing: the last milliseconds fade out
-        if (live && v.tailFading) {
-            v.removing = true;
-            v.playing = false;
-            v.sliding = false;
-            v.syncCount = 0; // nobody listens for it any more
-            break;
-        }
         removeVoice(s);
         break;
     case Command::SetFeed: {
-        // A seek or restart while playing crossfades from the old place to the new one.
-        const bool crossfade = v.playing && v.feed != nullptr;
+        // A seek or restart of a sound being heard crossfades from the old place to the new.
+        const bool crossfade = v.playing && v.heard && v.feed != nullptr;
         if (crossfade)
             produceTail(*s);
         v.carry = false;
+        v.heard = false;
         v.fadeInLeft = crossfade && v.tailCount > 0 ? declickFrames_ : 0;
         Feed* old = v.feed;
         v.feed = c.feed;
@@ -195,20 +187,24 @@ void Mixer::apply(const Command& c, bool live) noexcept {
     case Command::Play:
         // A restart while playing (a new feed, then Play) is a new start too.
         if (v.feed != nullptr && (!v.playing || v.startedFeedSerial != v.feedSerial)) {
-            v.playing = true;
             if (v.carry)
                 v.tailFading = false; // a resume plays the tail again, at full level
+            else if (v.tailFromHalt && v.tailFaded == 0)
+                v.tailFading = false; // stopped and started anew at once: the start is exact
+            v.playing = true;
             v.startedFeedSerial = v.feedSerial;
             s->startDeviceFrame.store(blockStart_, std::memory_order_relaxed);
         }
         break;
     case Command::Halt:
-        if (v.playing && v.feed != nullptr)
+        if (v.playing && v.heard && v.feed != nullptr) {
             produceTail(*s);
+            v.tailFromHalt = true;
+        }
         v.playing = false;
         break;
     case Command::SetVolume:
-        if (v.playing) { // heard at once, but glides there instead of stepping
+        if (v.playing && v.heard) { // heard at once, but glides there instead of stepping
             v.stepFrom = v.lastGain;
             v.stepLeft = declickFrames_;
         }
@@ -295,7 +291,7 @@ void Mixer::render(float* out, int frames, int channels) noexcept {
     blockStart_ = framesRendered.load(std::memory_order_relaxed);
     Command c;
     while (commands.pop(c))
-        apply(c, true);
+        apply(c);
     retire(Retired{}); // retry what the UI could not take last time
 
     std::memset(out, 0,
@@ -345,14 +341,8 @@ void Mixer::render(float* out, int frames, int channels) noexcept {
 }
 
 void Mixer::renderBlock(float* out, int frames) noexcept {
-    for (int i = 0; i < voiceCount_;) {
-        Stream& s = *voices_[i];
-        renderVoice(s, out, frames);
-        if (s.voice.removing && !s.voice.tailFading)
-            removeVoice(&s); // the next voice moved into place i
-        else
-            ++i;
-    }
+    for (int i = 0; i < voiceCount_; ++i)
+        renderVoice(*voices_[i], out, frames);
 }
 
 void Mixer::renderVoice(Stream& s, float* out, int frames) noexcept {
@@ -383,6 +373,7 @@ void Mixer::renderVoice(Stream& s, float* out, int frames) noexcept {
     }
     declick(s, out, frames);
 
+    v.heard = false;
     if (!v.playing || v.feed == nullptr)
         return;
     int produced = 0;
@@ -410,6 +401,7 @@ void Mixer::renderVoice(Stream& s, float* out, int frames) noexcept {
         }
         produced += got;
     }
+    v.heard = produced > 0;
 }
 
 bool Mixer::boundary(Stream& s, int offset, std::int64_t* target) noexcept {
@@ -721,13 +713,7 @@ void Mixer::mixInto(Stream& s, float* out, const float* data, int frames, int of
 void Mixer::drainStopped() {
     Command c;
     while (commands.pop(c))
-        apply(c, false);
-    for (int i = 0; i < voiceCount_;) {
-        if (voices_[i]->voice.removing)
-            removeVoice(voices_[i]); // no period will fade it out now
-        else
-            ++i;
-    }
+        apply(c);
     retire(Retired{});
 }
 

@@ -95,8 +95,7 @@ public:
     void drainStopped();
 
 private:
-    // `live`: render() may run after this; a freed stream may then fade out first.
-    void apply(const Command& c, bool live) noexcept;
+    void apply(const Command& c) noexcept;
     void removeVoice(Stream* s) noexcept;
     void renderBlock(float* out, int frames) noexcept;
     void renderVoice(Stream& s, float* out, int frames) noexcept;

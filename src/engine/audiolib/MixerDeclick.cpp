@@ -1,11 +1,13 @@
-// Ramps instead of cuts: a stop, pause, seek or restart while playing, a volume set and a
-// stream freed while playing never step the output at a period edge. Everything is counted
-// in device frames from the period boundary where the command was applied, so an offline
-// render stays the same every time. render() path: nothing here locks, allocates or logs.
+// Ramps instead of cuts: a stop, pause, seek or restart of a sound being heard, and a volume
+// set, never step the output at a period edge. Everything is counted in device frames from
+// the period boundary where the command was applied, so an offline render stays the same
+// every time. render() path: nothing here locks, allocates or logs.
 //
-// A start from silence is not ramped: a sound starts on its exact first frame, which is
-// what same-frame starts of play groups and sample-exact cues rely on (and a sound file
-// normally starts from silence itself).
+// A start is not ramped: a sound starts on its exact first frame, which is what same-frame
+// starts of play groups and sample-exact cues rely on (and a sound file normally starts
+// from silence itself). So a stop followed by a new start before the next period (a
+// program jumping: stop, seek, play) drops the stop's fade, and the new place is heard
+// exactly from its first frame; a seek of a playing sound on its own crossfades.
 #include "engine/audiolib/Mixer.h"
 
 #include <algorithm>
@@ -67,6 +69,8 @@ void Mixer::produceTail(Stream& s) noexcept {
     }
     v.tailCount = n;
     v.tailFaded = 0;
+    v.tailGain = v.lastGain;
+    v.tailFromHalt = false;
     v.tailFading = n > 0;
     v.carry = n > 0;
     v.carryUsed = 0;
@@ -99,8 +103,7 @@ void Mixer::declick(Stream& s, float* out, int frames) noexcept {
         const int count = std::min(frames, v.tailCount - v.tailFaded);
         for (int j = 0; j < count; ++j) {
             const int left = std::max(n - 1 - (v.tailFaded + j), 0);
-            v.tailGains[j] = (v.rampThisBlock ? g[j] : v.blockGain) * static_cast<float>(left) /
-                             static_cast<float>(n);
+            v.tailGains[j] = v.tailGain * static_cast<float>(left) / static_cast<float>(n);
         }
         mixInto(s, out, v.tail.get() + static_cast<std::ptrdiff_t>(v.tailFaded) * s.channels, count,
                 0, v.tailGains.get());

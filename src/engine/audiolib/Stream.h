@@ -114,22 +114,25 @@ struct Voice {
     bool rampThisBlock = false; // `gains` holds this block's volume gains
     float blockGain = 1;        // the volume gain when not ramping
 
-    // Ramps instead of cuts (MixerDeclick.cpp). A stop, pause or seek while playing pulls
-    // the next few milliseconds into `tail` and fades them out; after a pause or stop the
-    // same frames are the first a resume plays (the carry), so the place stays exact.
+    // Ramps instead of cuts (MixerDeclick.cpp). A stop, pause or seek while the sound is
+    // heard pulls the next few milliseconds into `tail` and fades them out; after a pause or
+    // stop the same frames are the first a resume plays (the carry), so the place stays
+    // exact. A stream freed while playing ends at once, as it always did.
     std::unique_ptr<float[]> tail;      // kTailFrames * channels, after the effects
     std::unique_ptr<float[]> tailGains; // kTailFrames
     int tailCount = 0;
-    int tailFaded = 0; // frames of the fade-out mixed so far
+    int tailFaded = 0;  // frames of the fade-out mixed so far
+    float tailGain = 1; // the volume gain heard when the tail was taken
     bool tailFading = false;
-    bool carry = false; // a resume replays the tail first
+    bool tailFromHalt = false; // a stop or pause, not a seek
+    bool carry = false;        // a resume replays the tail first
     int carryUsed = 0;
     double carryFrom = 0, carryTo = 0; // source positions of the tail's start and end
     int fadeInLeft = 0;                // frames of the new place still fading in after a seek
     int stepLeft = 0;                  // frames of a volume set still gliding
     float stepFrom = 1;                // the gain the glide started from
     float lastGain = 1;                // the volume gain of the last frame mixed
-    bool removing = false;             // freed: leaves the mixer when its tail has faded
+    bool heard = false;                // the voice was mixed in the last period
 };
 
 struct Stream {
