@@ -329,7 +329,8 @@ TEST(AudioLibTransport, StopsSeeksAndVolumeStepsAreRampedNotCut) {
     struct Case {
         const char* what;
         Action action;
-        bool silentAfter; // nothing heard 5 ms after the action
+        bool silentAfter;   // nothing heard 5 ms after the action
+        double speed = 1.0; // through the rate converter when not 1
     };
     const Case cases[] = {
         {"stop", Stop, true},
@@ -338,16 +339,19 @@ TEST(AudioLibTransport, StopsSeeksAndVolumeStepsAreRampedNotCut) {
         {"restart from the top", Restart, false},
         {"volume -30 dB", Volume, false},
         {"volume to 0", Mute, true},
+        {"stop while sped up", Stop, true, 1.5},
+        {"seek while slowed down", Seek, false, 0.8},
     };
     const std::int64_t at = 10025; // a crest of the 441 Hz sine (100 frames a cycle)
-    // The sine's own steepest step plus one ramp step of a 3 ms ramp at full scale.
-    const float bound = float(2 * M_PI * 441.0 / 44100 + 2.0 / 132);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        // The sine's own steepest step plus one ramp step of a 3 ms ramp at full scale.
+        const float bound = float(2 * M_PI * 441.0 * std::max(c.speed, 1.0) / 44100 + 2.0 / 132);
         const auto script = [&] {
             Offline off;
             const Handle h = off.lib->streamCreateFile(tone, flags::Float);
             EXPECT_NE(h, 0u);
+            off.lib->channelSetAttributes(h, int(std::lround(44100 * c.speed)), -1, -101);
             off.lib->channelPlay(h, true);
             Render r = off.render(at);
             switch (c.action) {
