@@ -158,12 +158,15 @@ void Mixer::apply(const Command& c) noexcept {
         break;
     case Command::SetFeed: {
         // A seek or restart of a sound being heard crossfades from the old place to the new.
-        const bool crossfade = v.playing && v.heard && v.feed != nullptr;
-        if (crossfade)
+        // (Seeking again before the new place was heard keeps the fade-in under way.)
+        if (v.playing && v.heard && v.feed != nullptr) {
             produceTail(*s);
+            v.fadeInLeft = v.tailCount > 0 ? declickFrames_ : 0;
+        } else if (!v.playing) {
+            v.fadeInLeft = 0;
+        }
         v.carry = false;
         v.heard = false;
-        v.fadeInLeft = crossfade && v.tailCount > 0 ? declickFrames_ : 0;
         Feed* old = v.feed;
         v.feed = c.feed;
         v.feedSerial = c.serial;
@@ -202,6 +205,7 @@ void Mixer::apply(const Command& c) noexcept {
             v.tailFromHalt = true;
         }
         v.playing = false;
+        v.fadeInLeft = 0;
         break;
     case Command::SetVolume:
         if (v.playing && v.heard) { // heard at once, but glides there instead of stepping
