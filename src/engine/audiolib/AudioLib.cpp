@@ -975,9 +975,12 @@ bool AudioLib::renderOffline(float* out, int frames) {
             Stream& s = *u.s;
             if (s.device != d->current - 1)
                 continue;
+            // A stop or seek in this period also takes a ramp's worth of frames beyond it;
+            // they must be there whenever the disk thread ran, or the ramp would vary.
             const double speed = u.freq > 0 ? static_cast<double>(u.freq) / rate : 1.0;
             const std::size_t converter = u.freq != rate ? kResampleInFrames : 0;
-            const auto need = static_cast<std::size_t>(std::ceil(n * speed)) + converter + 64;
+            const auto need =
+                static_cast<std::size_t>(std::ceil((n + kTailFrames) * speed)) + converter + 64;
             // Enough buffered and no end to decide: the fill would return at once, so skip
             // its lock, which the disk thread may hold while it decodes ahead. Unlocked
             // reads are safe here: this thread alone sets diskFeed and, on this device,

@@ -120,6 +120,17 @@ TEST(AudioLibTransport, OfflineRenderIsTheSameHoweverFarTheDiskThreadGotAhead) {
         pause();
         off.lib->channelSetFlags(h, 0);
         off.render(20000, r, 1024);
+        // A pause and a seek ramp over frames beyond the period, in small periods.
+        off.lib->channelPlay(h, true);
+        off.render(3000, r, 16);
+        pause();
+        off.lib->channelPause(h);
+        off.render(400, r, 16);
+        off.lib->channelPlay(h, false);
+        off.render(1000, r, 16);
+        pause();
+        off.lib->channelSetPosition(h, 4 * 9000);
+        off.render(400, r, 16);
         return r;
     };
     const Render quick = renderScript(false);
