@@ -89,6 +89,36 @@ KaeEngine* currentEngine();
 // The engine when `slot` is one of its 33 slots, else nullptr.
 KaeEngine* engineForSlot(int slot);
 
+// --- Inside the engine: fades and opening streams, shared by its operations ---------------
+
+// Removes both fade notifications of the slot's stream and clears their handles.
+void removeFadeSyncs(KaeEngine& e, int slot);
+// Ends a fade where it is: the queued segments are dropped and both notifications
+// removed. The running slide is the caller's: a volume set ends it, a stop silences it.
+void dropFade(KaeEngine& e, int slot);
+
+// A fade taken off one stream to go on on another (a channel moved to another output).
+struct RunningFade {
+    bool running = false;
+    bool in = false;
+    std::int32_t step = 0;
+    bool sliding = false; // false: its last segment had ended, the message was on its way
+    int volume = 0;       // the level reached
+};
+// Takes the slot's running fade; the slot then holds no fade notification.
+RunningFade takeFade(KaeEngine& e, int slot);
+// Goes on with `fade` on the slot's stream (before it plays): from the level reached,
+// the running segment for the time it still had, then the segments after it.
+void resumeFade(KaeEngine& e, int slot, const RunningFade& fade);
+
+// Opens `path` on the slot's device with its destination flags, writing the load's
+// "Attaching" lines; the slot's stream is not touched. 0 when the device cannot be
+// selected (reported) or the file does not open.
+audio::Handle openStream(KaeEngine& e, int slot, const QString& path);
+// The rest of a load once `stream` is the slot's: pre-buffer, format, frequency, file
+// name and the end notification.
+void finishLoad(KaeEngine& e, int slot, const QString& path);
+
 // The effects of a channel, as the chain names them.
 enum class KaeEffect { EQ, Reverb, Delay, Chorus, Flanger };
 // "EQ", "REVERB", ...; nullopt for "---" and anything else.

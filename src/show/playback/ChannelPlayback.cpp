@@ -84,6 +84,8 @@ void ChannelPlayback::PressPlay(int ch) {
             startFromOffset(ch);
             Q_EMIT logEntry(ch, LogReason::Start);
         }
+        if (!isPlaying(ch))
+            return; // its output is gone: PLAY must not show a sound that nobody hears
         setColour(ch, ButtonColour::On);
         Q_EMIT channelStarted(ch);
         return;
@@ -255,7 +257,7 @@ void ChannelPlayback::StartChannel(int ch) {
 }
 
 void ChannelPlayback::afterStop(int ch, StopCause cause) {
-    if (cause == StopCause::Reload || cause == StopCause::Recall)
+    if (cause == StopCause::Reload || cause == StopCause::Recall || cause == StopCause::OutputLost)
         return;
     const std::int32_t offset = store_.assignments(ch).startOffset;
     if (offset > 0) {
@@ -306,6 +308,11 @@ void ChannelPlayback::onFadeOutFinished(int slot) {
         KAE__Channel_SetPosition(slot, 0);
         PressPlay(slot);
     }
+}
+
+void ChannelPlayback::onOutputLost(int slot) {
+    if (slot >= 0 && slot < kChannelCount)
+        StopChannel(slot, StopCause::OutputLost);
 }
 
 void ChannelPlayback::setColour(int ch, ButtonColour colour) {
