@@ -362,6 +362,7 @@ bool AudioLib::init(int device, int sampleRate, std::uint32_t, QObject* window) 
     }
     dev.window = window;
     dev.initialised = true;
+    dev.lostReported = false;
     d->current = device;
     if (!d->timer && QCoreApplication::instance() != nullptr &&
         QThread::currentThread() == QCoreApplication::instance()->thread()) {

@@ -94,6 +94,7 @@ void KAE__Stream_Free(int slot) {
     e->lib().streamFree(s.stream);
     s.stream = 0;
     s.loopStart = 0;
+    s.path.clear();
     // The effects went with the stream; Apply attaches them to the next one.
     e->store().channel(slot).handles = EffectHandles{};
     s.fadeInSync = 0;
@@ -138,6 +139,7 @@ void finishLoad(KaeEngine& e, int slot, const QString& path) {
     ch.playbackFrequency = engine::playbackFrequency(ch.sampleRate, ch.variSpeed);
     KAE__Channel_SetFrequency(slot);
     ch.fileName = path;
+    e.slot(slot).path = path;
     KAE__Channel_SetSyncEnd(slot);
     e.store().announceChannel(slot, ChannelAspect::Sound);
 }

@@ -49,6 +49,8 @@ struct KaeSlot {
     // Where the library wraps a looping stream to (the channel's start offset when it was
     // last started), so the end handling knows whether a seek is still needed.
     std::int64_t loopStart = 0;
+    // The file the stream was opened from.
+    QString path;
 };
 
 // The engine's state and the parts it works with. Constructing one makes it the engine
@@ -159,10 +161,15 @@ audio::DeviceInfo KAE__GetDeviceInfo(int device);
 
 // --- Output devices -----------------------------------------------------------------------
 
+// Moves the slot to the named output: its sound opens there while it plays on where it
+// is, and takes over where it had got to, with a running fade. False when the name is
+// the current output, or the sound does not open there (the slot is then empty, as after
+// a failed load).
 bool KAE__Channel_ChangeDevice(int slot, const QString& outputName, bool loop);
-// Reloads the slot with its current `SurroundDestination` on the named output; a playing
-// slot continues from where it was, looping as its LoopMode says. True when the reload
-// succeeded (false: the device does not take the destination, or the file is gone).
+// Reloads the slot with its current `SurroundDestination` on the named output, in the same
+// way; a playing slot continues from where it was, looping as its LoopMode says. True when
+// the reload succeeded (false: the device does not take the destination, or the file is
+// gone; the slot is then empty).
 bool KAE__Channel_ChangeSurround(int slot, const QString& outputName);
 void KAE__Channel_CheckSurroundFlags(int slot, const QString& path);
 // The file's channel count (0 when it does not open).
@@ -206,15 +213,17 @@ bool KAE__Channel_SetFrequency(int slot);
 bool KAE__Channel_SlideVolume(int slot, int volume, int ms);
 bool KAE__Channel_IsVolumeSliding(int slot);
 void KAE__Channel_CancelFade(int slot);
+// KAE__Channel_SetVolume, KAE__Channel_Stop and KAE__Channel_Pause end a running fade as
+// well: its queued segments are dropped and its notifications removed.
 
 void KAE__Channel_SetSyncEnd(int slot);
 void KAE__Channel_SetSyncFadeIn(int slot);
 void KAE__Channel_SetSyncFadeOut(int slot);
 int KAE__Channel_FadeInLevel(int slot);
 int KAE__Channel_FadeOutLevel(int slot);
-// The first segment of a fade, as playback control starts one: arm the notification, step
-// 1, take the level and slide (a fade-in starts from silence). The dispatcher runs the
-// other segments.
+// A fade as playback control starts one: arm the notification, step 1, take the level
+// and slide (a fade-in starts from silence); the library runs the other three segments
+// after it, and the dispatcher moves the step counter at each segment end.
 bool KAE__Channel_StartFadeIn(int slot);
 bool KAE__Channel_StartFadeOut(int slot);
 

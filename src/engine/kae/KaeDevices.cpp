@@ -351,25 +351,31 @@ void freeOldStream(KaeEngine& e, int slot, audio::Handle old) {
 // goes on where it is until the new stream is open, positioned and pre-buffered; then
 // the two change places in one batch, so the move is heard as no gap at all (a slow
 // file opens in 100 ms and more). A running fade comes along. When the new stream does
-// not open, nothing is lost: the channel stays on its output and plays on. Returns
-// whether the new stream took over; `restartError` is written when playing on fails.
+// not open, the slot ends up empty, as after any failed load. Returns whether the new
+// stream took over; `restartError` is written when playing on fails.
 bool reloadOnOutput(KaeEngine& e, int slot, const QString& outputName, bool loop,
                     const QString& restartError) {
     Channel& ch = e.store().channel(slot);
     KaeSlot& s = e.slot(slot);
     const bool wasPlaying = KAE__Channel_IsPlaying(slot);
     const bool keepsPlace = wasPlaying || KAE__Channel_IsPaused(slot);
-    const QString oldName = ch.outputName;
-    const int oldNumber = ch.deviceNumber;
-    const int oldSpeakers = s.speakers;
     ch.outputName = outputName;
     const int row = e.devices().findName(outputName);
     if (row >= 0) {
         ch.deviceNumber = e.devices().at(row).number;
         s.speakers = e.devices().at(row).speakers;
     }
-    if (s.stream == 0 || ch.fileName.isEmpty()) {
+    if (s.stream == 0 || ch.fileName.isEmpty() || s.path != ch.fileName) {
+        // No stream of this sound is open to play on meanwhile: a plain load.
+        const std::int64_t position = wasPlaying ? KAE__Channel_GetPosition(slot) : 0;
         const bool loaded = KAE__Channel_Load_Sound(slot, ch.fileName);
+        if (loaded && wasPlaying) {
+            if (position >= 0)
+                KAE__Channel_SetPosition(slot, position);
+            KAE__Channel_ApplySettings(slot);
+            if (!KAE__Channel_Play(slot, false, loop))
+                AddAudioDebugMessage(restartError + n(slot));
+        }
         e.store().announceChannel(slot, ChannelAspect::Output);
         return loaded;
     }
@@ -383,9 +389,10 @@ bool reloadOnOutput(KaeEngine& e, int slot, const QString& outputName, bool loop
     const QString path = ch.fileName;
     const audio::Handle fresh = engine::openStream(e, slot, path);
     if (fresh == 0) {
-        ch.outputName = oldName;
-        ch.deviceNumber = oldNumber;
-        s.speakers = oldSpeakers;
+        // As any failed load: the slot is empty, which the caller's report starts from.
+        KAE__Stream_Free(slot);
+        ch.fileName.clear();
+        e.store().announceChannel(slot, ChannelAspect::Sound);
         e.store().announceChannel(slot, ChannelAspect::Output);
         return false;
     }
