@@ -404,8 +404,17 @@ bool reloadOnOutput(KaeEngine& e, int slot, const QString& outputName, bool loop
     // The effects stay with the old stream; Apply attaches them to the new one.
     ch.handles = EffectHandles{};
     engine::finishLoad(e, slot, path);
-    if (position > 0)
+    if (position > 0) {
         KAE__Channel_SetPosition(slot, position);
+        // The old stream played on while the new one read ahead from there. When that took
+        // a while (a long compressed file), the new one reads ahead once more, as far past
+        // the old one's place as the first read took, so the change repeats next to nothing.
+        const std::int64_t now = e.lib().channelGetPosition(old);
+        if (wasPlaying && now > position &&
+            now + (now - position) < e.lib().channelGetLength(old) &&
+            e.lib().channelBytes2Seconds(old, now - position) > 0.005)
+            KAE__Channel_SetPosition(slot, now + (now - position));
+    }
     KAE__Channel_ApplySettings(slot);
     engine::resumeFade(e, slot, fade);
 
