@@ -78,7 +78,9 @@ KaeRig::KaeRig(RigOptions options) {
         settings->setText(key, value);
     settings->load();
     audio::AudioLibOptions libOptions;
-    libOptions.backend = backend;
+    libOptions.backend = options.otherBackend
+                             ? options.otherBackend
+                             : std::static_pointer_cast<audio::DeviceBackend>(backend);
     libOptions.openDecoder = [this](const QString& path, engine::DecoderRoute route,
                                     QString* error) {
         if (whileOpening)

@@ -63,6 +63,8 @@ struct RigOptions {
     // Settings written before start-up, key = value.
     std::vector<std::pair<QString, QString>> settings;
     bool init = true;
+    // Devices of another kind (real ones); `devices` and the rig's `backend` are then unused.
+    std::shared_ptr<audio::DeviceBackend> otherBackend = nullptr;
 };
 
 class KaeRig {
