@@ -385,13 +385,6 @@ bool AudioLib::setDevice(int device) {
     return d->ok();
 }
 
-bool AudioLib::deviceLost(int device) const {
-    if (device < 1 || device > static_cast<int>(d->devices.size()))
-        return false;
-    const DeviceSlot& dev = d->devices[static_cast<std::size_t>(device - 1)];
-    return dev.initialised && dev.out && dev.out->failed();
-}
-
 int AudioLib::currentDevice() const {
     return d->current;
 }

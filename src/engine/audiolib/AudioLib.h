@@ -116,18 +116,6 @@ inline constexpr int kMaxStreamFx = 16; // effects on one stream (a channel uses
 // Posted to the window given to init() for each sync that fired, in order. `stream` tells
 // which stream raised it, so a message from a stream that has since been freed or
 // reloaded can be dropped.
-// Posted to a device's window once when the device has gone away under its streams
-// (unplugged, its server ended). Its streams play no more; what they were is the UI's.
-class DeviceLostEvent : public QEvent {
-public:
-    static QEvent::Type eventType();
-    explicit DeviceLostEvent(int device) : QEvent(eventType()), device_(device) {}
-    int device() const { return device_; }
-
-private:
-    int device_;
-};
-
 class EngineMessageEvent : public QEvent {
 public:
     static QEvent::Type eventType();
@@ -150,6 +138,18 @@ private:
     Handle stream_;
     std::int64_t deviceFrame_;
     Handle sync_;
+};
+
+// Posted to a device's window once when the device has gone away under its streams
+// (unplugged, its server ended). Its streams play no more; what they were is the UI's.
+class DeviceLostEvent : public QEvent {
+public:
+    static QEvent::Type eventType();
+    explicit DeviceLostEvent(int device) : QEvent(eventType()), device_(device) {}
+    int device() const { return device_; }
+
+private:
+    int device_;
 };
 
 // Where the device list comes from. The real one asks PortAudio and adds the null
@@ -184,8 +184,6 @@ public:
     // A device that is not there or not started is refused, and no device is current
     // until the next successful call: nothing opens on a device that was not asked for.
     bool setDevice(int device);
-    // The device went away after it started (see DeviceLostEvent).
-    bool deviceLost(int device) const;
     int currentDevice() const;
     bool getInfo(DeviceInfo& info) const; // of the current device
     int setConfig(ConfigOption option, int value);

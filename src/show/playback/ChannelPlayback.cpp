@@ -84,8 +84,12 @@ void ChannelPlayback::PressPlay(int ch) {
             startFromOffset(ch);
             Q_EMIT logEntry(ch, LogReason::Start);
         }
-        if (!isPlaying(ch))
-            return; // its output is gone: PLAY must not show a sound that nobody hears
+        if (!isPlaying(ch)) {
+            // Its output is gone: PLAY must not show a sound that nobody hears.
+            KAE__Channel_CancelFade(ch);
+            ref(fadeInState_, ch) = 0;
+            return;
+        }
         setColour(ch, ButtonColour::On);
         Q_EMIT channelStarted(ch);
         return;
@@ -243,6 +247,8 @@ void ChannelPlayback::ResumeChannel(int ch) {
         KAE__Channel_Play(ch, false, store_.controls(ch).loopMode == 1);
     else
         startFromOffset(ch);
+    if (!isPlaying(ch))
+        return; // a dead output
     setColour(ch, ButtonColour::On);
     Q_EMIT channelStarted(ch);
 }
@@ -251,7 +257,8 @@ void ChannelPlayback::StartChannel(int ch) {
     if (ch < 0 || ch >= kChannelCount || !soundReady(ch))
         return;
     applyLevels(ch);
-    KAE__Channel_Play(ch, true, store_.controls(ch).loopMode == 1);
+    if (!KAE__Channel_Play(ch, true, store_.controls(ch).loopMode == 1))
+        return; // a dead output
     setColour(ch, ButtonColour::On);
     Q_EMIT channelStarted(ch);
 }
