@@ -29,6 +29,11 @@ QEvent::Type EngineMessageEvent::eventType() {
     return type;
 }
 
+QEvent::Type DeviceLostEvent::eventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
 namespace {
 
 constexpr int kDefaultBufferMs = 500;
@@ -46,6 +51,7 @@ struct UiStream {
     std::int64_t feedStart = 0;    // where it starts
     std::uint64_t slideSerial = 0; // last volume command sent (set or slide)
     bool lastWasSlide = false;
+    int queuedSlides = 0; // queued since the last set or slide (the mixer's queue is fixed)
     int volume = 100;
     int pan = 0;
     int freq = 0;
@@ -72,6 +78,7 @@ struct DeviceSlot {
     std::unique_ptr<OutputStream> out;
     QPointer<QObject> window;
     bool initialised = false;
+    bool lostReported = false;
 };
 
 struct AudioLib::Impl {
@@ -201,13 +208,14 @@ struct AudioLib::Impl {
             return;
         SyncEvent e;
         while (dev.mixer->events.pop(e)) {
-            if (e.oneShot)
+            if (e.removed)
                 syncs.erase(e.sync);
-            if (auto it = streams.find(e.stream); it != streams.end() && e.oneShot)
+            if (auto it = streams.find(e.stream); it != streams.end() && e.removed)
                 --it->second.syncCount;
             if (dev.window)
                 QCoreApplication::postEvent(
-                    dev.window, new EngineMessageEvent(e.message, e.slot, e.stream, e.deviceFrame));
+                    dev.window,
+                    new EngineMessageEvent(e.message, e.slot, e.stream, e.deviceFrame, e.sync));
         }
         Retired r;
         while (dev.mixer->retired.pop(r)) {
@@ -215,6 +223,14 @@ struct AudioLib::Impl {
             delete r.effect;
             if (r.stream != nullptr)
                 deleteStream(r.stream);
+        }
+        // No sync will ever come from a device that went away: say so once, so the
+        // channels on it do not look as if they played on.
+        if (dev.initialised && dev.out && dev.out->failed() && !dev.lostReported) {
+            dev.lostReported = true;
+            if (dev.window)
+                QCoreApplication::postEvent(
+                    dev.window, new DeviceLostEvent(static_cast<int>(&dev - &devices[0]) + 1));
         }
     }
     void drainAll() {
@@ -346,6 +362,7 @@ bool AudioLib::init(int device, int sampleRate, std::uint32_t, QObject* window) 
     }
     dev.window = window;
     dev.initialised = true;
+    dev.lostReported = false;
     d->current = device;
     if (!d->timer && QCoreApplication::instance() != nullptr &&
         QThread::currentThread() == QCoreApplication::instance()->thread()) {
@@ -359,6 +376,7 @@ bool AudioLib::init(int device, int sampleRate, std::uint32_t, QObject* window) 
 }
 
 bool AudioLib::setDevice(int device) {
+    d->current = 0;
     if (device < 1 || device > static_cast<int>(d->devices.size()))
         return d->fail(Error::Device);
     if (!d->devices[static_cast<std::size_t>(device - 1)].initialised)
@@ -742,6 +760,7 @@ bool AudioLib::channelSetAttributes(Handle stream, int freq, int volume, int pan
         c.x = volume;
         c.serial = ++u->slideSerial; // a set ends a running slide
         u->lastWasSlide = false;
+        u->queuedSlides = 0;
         if (!d->send(*u, c))
             return false;
     }
@@ -791,8 +810,45 @@ bool AudioLib::channelSlideAttributes(Handle stream, int freq, int volume, int p
         if (!d->send(*u, c))
             return false;
         u->lastWasSlide = true;
+        u->queuedSlides = 0;
         u->volume = volume;
     }
+    return d->ok();
+}
+
+bool AudioLib::channelQueueSlide(Handle stream, int volume, int ms) {
+    UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return false;
+    if (ms < 0 || volume < 0 || volume > 100)
+        return d->fail(Error::IllegalParam);
+    if (u->queuedSlides >= kMaxQueuedSlides)
+        return d->fail(Error::NotAvailable);
+    Command c;
+    c.type = Command::QueueSlide;
+    c.x = volume;
+    c.i = static_cast<std::int64_t>(ms) * d->slotOf(*u).mixer->sampleRate() / 1000;
+    c.serial = ++u->slideSerial;
+    if (!d->send(*u, c))
+        return false;
+    ++u->queuedSlides;
+    u->lastWasSlide = true;
+    u->volume = volume;
+    return d->ok();
+}
+
+bool AudioLib::channelDropQueuedSlides(Handle stream) {
+    UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return false;
+    if (u->queuedSlides == 0)
+        return d->ok();
+    Command c;
+    c.type = Command::DropSlides;
+    c.serial = ++u->slideSerial;
+    if (!d->send(*u, c))
+        return false;
+    u->queuedSlides = 0;
     return d->ok();
 }
 
@@ -996,8 +1052,10 @@ bool AudioLib::renderOffline(float* out, int frames) {
         done += n;
     }
     d->drain(*dev);
-    if (dev->window)
+    if (dev->window) {
         QCoreApplication::sendPostedEvents(dev->window, EngineMessageEvent::eventType());
+        QCoreApplication::sendPostedEvents(dev->window, DeviceLostEvent::eventType());
+    }
     return d->ok();
 }
 

@@ -124,12 +124,16 @@ inline constexpr int kMaxStreamFx = 16; // effects on one stream (a channel uses
 class EngineMessageEvent : public QEvent {
 public:
     static QEvent::Type eventType();
-    EngineMessageEvent(int message, int slot, Handle stream, std::int64_t deviceFrame = -1)
+    EngineMessageEvent(int message, int slot, Handle stream, std::int64_t deviceFrame = -1,
+                       Handle sync = 0)
         : QEvent(eventType()), message_(message), slot_(slot), stream_(stream),
-          deviceFrame_(deviceFrame) {}
+          deviceFrame_(deviceFrame), sync_(sync) {}
     int message() const { return message_; }
     int slot() const { return slot_; }
     Handle stream() const { return stream_; }
+    // The sync that fired (0: not known), so a message of a sync since removed is told
+    // from one of the sync armed in its place.
+    Handle sync() const { return sync_; }
     // The device frame (its clock, see AudioLib::deviceFrame) at which the sync fired.
     std::int64_t deviceFrame() const { return deviceFrame_; }
 
@@ -138,6 +142,19 @@ private:
     int slot_;
     Handle stream_;
     std::int64_t deviceFrame_;
+    Handle sync_;
+};
+
+// Posted to a device's window once when the device has gone away under its streams
+// (unplugged, its server ended). Its streams play no more; what they were is the UI's.
+class DeviceLostEvent : public QEvent {
+public:
+    static QEvent::Type eventType();
+    explicit DeviceLostEvent(int device) : QEvent(eventType()), device_(device) {}
+    int device() const { return device_; }
+
+private:
+    int device_;
 };
 
 // Where the device list comes from. The real one asks PortAudio and adds the null
@@ -169,6 +186,8 @@ public:
     void rescanDevices();
 
     bool init(int device, int sampleRate, std::uint32_t initFlags, QObject* window);
+    // A device that is not there or not started is refused, and no device is current
+    // until the next successful call: nothing opens on a device that was not asked for.
     bool setDevice(int device);
     int currentDevice() const;
     bool getInfo(DeviceInfo& info) const; // of the current device
@@ -205,6 +224,14 @@ public:
     // given here is set at once.
     bool channelSlideAttributes(Handle stream, int freq, int volume, int pan, int ms);
     std::uint32_t channelIsSliding(Handle stream) const; // 2 while the volume slides
+    // A volume slide that starts where the running one (and those queued before it) ends,
+    // on the device clock: a fade's segments follow each other without waiting for the UI
+    // thread. A one-shot slide sync stays armed until the last queued slide has ended and
+    // fires at the end of each. A set or a new slide drops the queue. False when more
+    // than kMaxQueuedSlides wait.
+    bool channelQueueSlide(Handle stream, int volume, int ms);
+    // The running slide ends as planned; the queued ones are dropped.
+    bool channelDropQueuedSlides(Handle stream);
 
     Handle channelSetSync(Handle stream, std::uint32_t type, std::int64_t param, int message,
                           int slot);

@@ -100,7 +100,7 @@ void Mixer::retire(Retired r) noexcept {
         pendingRetire_[pendingRetireCount_++] = r;
 }
 
-void Mixer::fire(Stream& s, std::uint32_t kind, int offset) noexcept {
+void Mixer::fire(Stream& s, std::uint32_t kind, int offset, bool keepOneShots) noexcept {
     Voice& v = s.voice;
     for (int i = 0; i < v.syncCount;) {
         const SyncSlot& sync = v.syncs[i];
@@ -114,15 +114,26 @@ void Mixer::fire(Stream& s, std::uint32_t kind, int offset) noexcept {
         e.message = sync.message;
         e.slot = sync.slot;
         e.oneShot = (sync.type & kSyncOneShot) != 0;
+        e.removed = e.oneShot && !keepOneShots;
         e.deviceFrame = blockStart_ + offset;
         events.push(e); // full only if the UI stopped draining; the message is lost then
-        if (e.oneShot) {
+        if (e.removed) {
             std::copy(v.syncs + i + 1, v.syncs + v.syncCount, v.syncs + i);
             --v.syncCount;
         } else {
             ++i;
         }
     }
+}
+
+void Mixer::startSlide(Stream& s, double to, std::int64_t frames, std::uint64_t serial) noexcept {
+    Voice& v = s.voice;
+    v.slideSerial = serial;
+    v.sliding = true;
+    v.slideFrom = v.volume;
+    v.slideTo = to;
+    v.slideTotal = std::max<std::int64_t>(frames, 1);
+    v.slideDone = 0;
 }
 
 void Mixer::endVoice(Stream& s) noexcept {
@@ -215,6 +226,7 @@ void Mixer::apply(const Command& c) noexcept {
         // A set ends a running slide without its sync.
         v.volume = c.x;
         v.sliding = false;
+        v.slideQueued = 0;
         v.slideSerial = c.serial;
         s->slideDoneSerial.store(c.serial, std::memory_order_release);
         break;
@@ -227,6 +239,7 @@ void Mixer::apply(const Command& c) noexcept {
             src_set_ratio(v.src, rate_ / v.freq);
         break;
     case Command::Slide:
+        v.slideQueued = 0;
         v.slideSerial = c.serial;
         if (c.i <= 0) {
             v.volume = c.x;
@@ -234,12 +247,23 @@ void Mixer::apply(const Command& c) noexcept {
             fire(*s, kSyncKindSlide, 0);
             s->slideDoneSerial.store(c.serial, std::memory_order_release);
         } else {
-            v.sliding = true;
-            v.slideFrom = v.volume;
-            v.slideTo = c.x;
-            v.slideTotal = c.i;
-            v.slideDone = 0;
+            startSlide(*s, c.x, c.i, c.serial);
         }
+        break;
+    case Command::QueueSlide:
+        if (!v.sliding)
+            startSlide(*s, c.x, c.i, c.serial);
+        else if (v.slideQueued < kMaxQueuedSlides)
+            v.slideQueue[v.slideQueued++] = Voice::QueuedSlide{c.x, c.i, c.serial};
+        break;
+    case Command::DropSlides:
+        v.slideQueued = 0;
+        // The running slide reports the newest serial when it ends, so the UI side sees
+        // the sliding end there.
+        if (v.sliding)
+            v.slideSerial = c.serial;
+        else
+            s->slideDoneSerial.store(c.serial, std::memory_order_release);
         break;
     case Command::AddSync:
         if (v.syncCount < kMaxSyncs)
@@ -366,8 +390,17 @@ void Mixer::renderVoice(Stream& s, float* out, int frames) noexcept {
                 if (v.slideDone >= v.slideTotal) {
                     v.volume = v.slideTo;
                     v.sliding = false;
-                    fire(s, kSyncKindSlide, j + 1);
+                    // A queued slide takes over at the next frame; the sync stays armed
+                    // for its end.
+                    const bool more = v.slideQueued > 0;
+                    fire(s, kSyncKindSlide, j + 1, more);
                     s.slideDoneSerial.store(v.slideSerial, std::memory_order_release);
+                    if (more) {
+                        const Voice::QueuedSlide next = v.slideQueue[0];
+                        std::copy(v.slideQueue + 1, v.slideQueue + v.slideQueued, v.slideQueue);
+                        --v.slideQueued;
+                        startSlide(s, next.to, next.frames, next.serial);
+                    }
                 }
             }
             v.gains[j] = volumeGain(v.volume, logCurve);

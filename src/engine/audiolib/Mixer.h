@@ -33,7 +33,9 @@ struct Command {
         SetVolume,  // x
         SetPan,     // x
         SetFreq,    // x
-        Slide,      // x = target volume, i = frames, serial
+        Slide,      // x = target volume, i = frames, serial; drops queued slides
+        QueueSlide, // x, i, serial: runs when the slides before it have ended
+        DropSlides, // serial: the running slide ends as planned, nothing follows it
         AddSync,    // sync
         RemoveSync, // sync.handle
         AddFx,      // effect, i = priority
@@ -55,6 +57,9 @@ struct SyncEvent {
     int message = 0;
     int slot = 0;
     bool oneShot = false;
+    // The mixer took the sync out. A one-shot slide sync stays armed while queued slides
+    // follow, so each of them raises it again.
+    bool removed = false;
     std::int64_t deviceFrame = 0;
 };
 
@@ -105,7 +110,8 @@ private:
     void topUpInput(Stream& s) noexcept;
     static void remember(Stream& s, const float* data, int frames) noexcept;
     bool boundary(Stream& s, int offset, std::int64_t* target) noexcept;
-    void fire(Stream& s, std::uint32_t kind, int offset) noexcept;
+    void fire(Stream& s, std::uint32_t kind, int offset, bool keepOneShots = false) noexcept;
+    void startSlide(Stream& s, double to, std::int64_t frames, std::uint64_t serial) noexcept;
     void endVoice(Stream& s) noexcept;
     void retire(Retired r) noexcept;
     // `gains`: per frame from `offset` on; nullptr for the voice's block gain.

@@ -26,6 +26,7 @@ inline constexpr int kResampleInFrames = 2048; // resampler input kept per strea
 inline constexpr int kHistoryFrames = 128;     // last frames played, to prime the resampler
 inline constexpr int kTailFrames = 512;        // longest ramp over a stop, pause or seek
 inline constexpr int kMaxSyncs = 16;           // per stream
+inline constexpr int kMaxQueuedSlides = 8;     // per stream, after the running slide
 inline constexpr std::int64_t kEndMarker = -1; // in the resampler's wrap list: the stream ends
 
 // A run of decoded source frames starting at one position. Each seek or restart makes a
@@ -102,6 +103,15 @@ struct Voice {
     double slideFrom = 0, slideTo = 0;
     std::int64_t slideTotal = 0, slideDone = 0;
     std::uint64_t slideSerial = 0;
+    // Slides that follow the running one, each starting at the frame the one before ends
+    // (the segments of a fade).
+    struct QueuedSlide {
+        double to = 0;
+        std::int64_t frames = 0;
+        std::uint64_t serial = 0;
+    };
+    QueuedSlide slideQueue[kMaxQueuedSlides];
+    int slideQueued = 0;
 
     SyncSlot syncs[kMaxSyncs];
     int syncCount = 0;

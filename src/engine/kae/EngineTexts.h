@@ -35,6 +35,9 @@ inline constexpr UiText OnlyEmulatedDevices{
     "Es wurden keine ALSA/JACK kompatiblen\r\nSoundkarten auf diesem Computer gefunden!\r\n"
     "Kalvor wird nun versuchen 'emulierte' Soundkarten zu finden!"};
 
+// Audio messages: an output that went away while the program ran
+inline constexpr UiText OutputDeviceLost{"Output device lost: ", "Ausgabegerät verloren: "};
+
 // Options window: buffer size
 inline constexpr UiText SetBufferSizeTitle{"Set Buffer size", "Neue Bufferlänge setzen"};
 inline constexpr UiText SetBufferSizeText{

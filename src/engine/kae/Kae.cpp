@@ -94,11 +94,57 @@ void KAE__Stream_Free(int slot) {
     e->lib().streamFree(s.stream);
     s.stream = 0;
     s.loopStart = 0;
+    s.path.clear();
     // The effects went with the stream; Apply attaches them to the next one.
     e->store().channel(slot).handles = EffectHandles{};
     s.fadeInSync = 0;
     s.fadeOutSync = 0;
 }
+
+namespace engine {
+
+audio::Handle openStream(KaeEngine& e, int slot, const QString& path) {
+    audio::AudioLib& lib = e.lib();
+    const Channel& ch = e.store().channel(slot);
+    const auto attaching = [&](audio::Handle h) {
+        AddAudioDebugMessage(QStringLiteral("Attaching: ") + path + QStringLiteral(" to device: ") +
+                             ch.outputName + QStringLiteral(" with Handle: ") + QString::number(h));
+    };
+    // The channel's own output or none: a stream opened on whatever device was selected
+    // last would play where the operator did not route it.
+    if (!lib.setDevice(ch.deviceNumber)) {
+        attaching(0);
+        AddAudioDebugMessage(QStringLiteral("Attaching has failed, Handle is zero!"));
+        KAE__ReportError(slot, QStringLiteral("Error while selecting Output Device"));
+        return 0;
+    }
+    std::uint32_t flags = static_cast<std::uint32_t>(ch.surroundDestination);
+    if (e.settings().integer(u"BitResolution") != 16)
+        flags |= audio::flags::Float;
+    // Only the exact lower-case ending takes the WMA path, as the program always did.
+    const bool wma = path.right(4) == QLatin1String(".wma");
+    const audio::Handle h =
+        wma ? lib.wmaStreamCreateFile(path, flags) : lib.streamCreateFile(path, flags);
+    attaching(h);
+    AddAudioDebugMessage(h == 0 ? QStringLiteral("Attaching has failed, Handle is zero!")
+                                : QStringLiteral("Attaching successful!"));
+    return h;
+}
+
+void finishLoad(KaeEngine& e, int slot, const QString& path) {
+    Channel& ch = e.store().channel(slot);
+    e.lib().channelPreBuf(e.slot(slot).stream, e.settings().integer(u"PreBufferSize"));
+    KAE__Channel_GetInfo(slot);
+    ch.sampleRate = KAE__Channel_GetFrequency(slot);
+    ch.playbackFrequency = engine::playbackFrequency(ch.sampleRate, ch.variSpeed);
+    KAE__Channel_SetFrequency(slot);
+    ch.fileName = path;
+    e.slot(slot).path = path;
+    KAE__Channel_SetSyncEnd(slot);
+    e.store().announceChannel(slot, ChannelAspect::Sound);
+}
+
+} // namespace engine
 
 bool KAE__Channel_Load_Sound(int slot, const QString& path) {
     KaeEngine* e = engineFor(slot);
@@ -107,35 +153,13 @@ bool KAE__Channel_Load_Sound(int slot, const QString& path) {
     KAE__Stream_Free(slot);
     moduleLine("KAE__Channel_Load_Sound");
     KAE__Channel_CheckSurroundFlags(slot, path);
-
-    audio::AudioLib& lib = e->lib();
-    Channel& ch = e->store().channel(slot);
-    KaeSlot& s = e->slot(slot);
-    lib.setDevice(ch.deviceNumber);
-    std::uint32_t flags = static_cast<std::uint32_t>(ch.surroundDestination);
-    if (e->settings().integer(u"BitResolution") != 16)
-        flags |= audio::flags::Float;
-    // Only the exact lower-case ending takes the WMA path, as the program always did.
-    const bool wma = path.right(4) == QLatin1String(".wma");
-    s.stream = wma ? lib.wmaStreamCreateFile(path, flags) : lib.streamCreateFile(path, flags);
-    AddAudioDebugMessage(QStringLiteral("Attaching: ") + path + QStringLiteral(" to device: ") +
-                         ch.outputName + QStringLiteral(" with Handle: ") +
-                         QString::number(s.stream));
-    if (s.stream == 0) {
-        AddAudioDebugMessage(QStringLiteral("Attaching has failed, Handle is zero!"));
-        ch.fileName.clear();
+    e->slot(slot).stream = engine::openStream(*e, slot, path);
+    if (e->slot(slot).stream == 0) {
+        e->store().channel(slot).fileName.clear();
         e->store().announceChannel(slot, ChannelAspect::Sound);
         return false;
     }
-    AddAudioDebugMessage(QStringLiteral("Attaching successful!"));
-    lib.channelPreBuf(s.stream, e->settings().integer(u"PreBufferSize"));
-    KAE__Channel_GetInfo(slot);
-    ch.sampleRate = KAE__Channel_GetFrequency(slot);
-    ch.playbackFrequency = engine::playbackFrequency(ch.sampleRate, ch.variSpeed);
-    KAE__Channel_SetFrequency(slot);
-    ch.fileName = path;
-    KAE__Channel_SetSyncEnd(slot);
-    e->store().announceChannel(slot, ChannelAspect::Sound);
+    engine::finishLoad(*e, slot, path);
     return true;
 }
 
@@ -208,6 +232,8 @@ bool KAE__Channel_Pause(int slot) {
     KaeEngine* e = engineFor(slot);
     if (!e)
         return false;
+    // A fade does not go on through a pause or a stop: no segment follows the running one.
+    engine::dropFade(*e, slot);
     if (!e->lib().channelPause(e->slot(slot).stream)) {
         KAE__ReportError(slot, QStringLiteral("Error while pausing stream"));
         return false;
@@ -219,6 +245,7 @@ bool KAE__Channel_Stop(int slot) {
     KaeEngine* e = engineFor(slot);
     if (!e)
         return false;
+    engine::dropFade(*e, slot);
     if (!e->lib().channelStop(e->slot(slot).stream)) {
         KAE__ReportError(slot, QStringLiteral("Error while stopping stream"));
         return false;
@@ -409,6 +436,9 @@ bool KAE__Channel_SetVolume(int slot) {
     KaeEngine* e = engineFor(slot);
     if (!e || e->slot(slot).stream == 0)
         return false;
+    // A level set while a fade runs ends the fade, as a cancel does: the set ends the
+    // running segment, and neither its notification nor the queued segments may outlive it.
+    engine::dropFade(*e, slot);
     if (!e->lib().channelSetAttributes(e->slot(slot).stream, -1, e->store().channel(slot).volume,
                                        -101)) {
         failWithLine(slot, "KAE__Channel_SetVolume", "Error while setting Volume");
@@ -459,24 +489,6 @@ bool KAE__Channel_IsVolumeSliding(int slot) {
     return (e->lib().channelIsSliding(e->slot(slot).stream) & 2u) != 0;
 }
 
-void KAE__Channel_CancelFade(int slot) {
-    KaeEngine* e = engineFor(slot);
-    if (!e)
-        return;
-    KaeSlot& s = e->slot(slot);
-    audio::AudioLib& lib = e->lib();
-    if (KAE__Channel_IsVolumeSliding(slot))
-        lib.channelSlideAttributes(s.stream, -1, e->store().channel(slot).volume, -101, 10);
-    // The notifications go in any case: a segment that ended just before the cancel has
-    // its message still queued, and it must not start the next segment.
-    if (s.fadeInSync != 0)
-        lib.channelRemoveSync(s.stream, s.fadeInSync);
-    if (s.fadeOutSync != 0)
-        lib.channelRemoveSync(s.stream, s.fadeOutSync);
-    s.fadeInSync = 0;
-    s.fadeOutSync = 0;
-}
-
 // --- Notifications and fades --------------------------------------------------------------
 
 void KAE__Channel_SetSyncEnd(int slot) {
@@ -489,74 +501,7 @@ void KAE__Channel_SetSyncEnd(int slot) {
         failWithLine(slot, "KAE__Channel_SetSyncEnd", "Error while setting End Sync Mark");
 }
 
-void KAE__Channel_SetSyncFadeIn(int slot) {
-    KaeEngine* e = engineFor(slot);
-    if (!e)
-        return;
-    KaeSlot& s = e->slot(slot);
-    if (s.fadeOutSync != 0) {
-        e->lib().channelRemoveSync(s.stream, s.fadeOutSync);
-        s.fadeOutSync = 0;
-    }
-    s.fadeInSync =
-        e->lib().channelSetSync(s.stream, audio::sync::SlideOnce, 0, engine::kMessageFadeIn, slot);
-    if (s.fadeInSync == 0)
-        failWithLine(slot, "KAE__Channel_SetSyncFadeIn", "Error while setting FadeIn Sync Mark");
-}
-
-void KAE__Channel_SetSyncFadeOut(int slot) {
-    KaeEngine* e = engineFor(slot);
-    if (!e)
-        return;
-    KaeSlot& s = e->slot(slot);
-    if (s.fadeInSync != 0) {
-        e->lib().channelRemoveSync(s.stream, s.fadeInSync);
-        s.fadeInSync = 0;
-    }
-    s.fadeOutSync =
-        e->lib().channelSetSync(s.stream, audio::sync::SlideOnce, 0, engine::kMessageFadeOut, slot);
-    if (s.fadeOutSync == 0)
-        failWithLine(slot, "KAE__Channel_SetSyncFadeOut", "Error while setting FadeOut Sync Mark");
-}
-
-int KAE__Channel_FadeInLevel(int slot) {
-    KaeEngine* e = engineFor(slot);
-    if (!e)
-        return 0;
-    const Channel& ch = e->store().channel(slot);
-    return engine::fadeInLevel(ch.volume, ch.fadeIn.curve, e->slot(slot).fadeInStep++);
-}
-
-int KAE__Channel_FadeOutLevel(int slot) {
-    KaeEngine* e = engineFor(slot);
-    if (!e)
-        return 0;
-    const Channel& ch = e->store().channel(slot);
-    return engine::fadeOutLevel(ch.volume, ch.fadeOut.curve, e->slot(slot).fadeOutStep++);
-}
-
-bool KAE__Channel_StartFadeIn(int slot) {
-    KaeEngine* e = engineFor(slot);
-    if (!e || e->slot(slot).stream == 0)
-        return false;
-    KAE__Channel_SetSyncFadeIn(slot);
-    e->slot(slot).fadeInStep = 1;
-    e->lib().channelSetAttributes(e->slot(slot).stream, -1, 0, -101);
-    const int level = KAE__Channel_FadeInLevel(slot);
-    return KAE__Channel_SlideVolume(slot, level,
-                                    engine::fadeSegmentMs(e->store().channel(slot).fadeIn.time));
-}
-
-bool KAE__Channel_StartFadeOut(int slot) {
-    KaeEngine* e = engineFor(slot);
-    if (!e || e->slot(slot).stream == 0)
-        return false;
-    KAE__Channel_SetSyncFadeOut(slot);
-    e->slot(slot).fadeOutStep = 1;
-    const int level = KAE__Channel_FadeOutLevel(slot);
-    return KAE__Channel_SlideVolume(slot, level,
-                                    engine::fadeSegmentMs(e->store().channel(slot).fadeOut.time));
-}
+// --- Levels ------------------------------------------------------------------------------
 
 std::int32_t KAE__Channel_GetLevel(int slot) {
     KaeEngine* e = engineFor(slot);

@@ -49,6 +49,8 @@ struct KaeSlot {
     // Where the library wraps a looping stream to (the channel's start offset when it was
     // last started), so the end handling knows whether a seek is still needed.
     std::int64_t loopStart = 0;
+    // The file the stream was opened from.
+    QString path;
 };
 
 // The engine's state and the parts it works with. Constructing one makes it the engine
@@ -88,6 +90,36 @@ private:
 KaeEngine* currentEngine();
 // The engine when `slot` is one of its 33 slots, else nullptr.
 KaeEngine* engineForSlot(int slot);
+
+// --- Inside the engine: fades and opening streams, shared by its operations ---------------
+
+// Removes both fade notifications of the slot's stream and clears their handles.
+void removeFadeSyncs(KaeEngine& e, int slot);
+// Ends a fade where it is: the queued segments are dropped and both notifications
+// removed. The running slide is the caller's: a volume set ends it, a stop silences it.
+void dropFade(KaeEngine& e, int slot);
+
+// A fade taken off one stream to go on on another (a channel moved to another output).
+struct RunningFade {
+    bool running = false;
+    bool in = false;
+    std::int32_t step = 0;
+    bool sliding = false; // false: its last segment had ended, the message was on its way
+    int volume = 0;       // the level reached
+};
+// Takes the slot's running fade; the slot then holds no fade notification.
+RunningFade takeFade(KaeEngine& e, int slot);
+// Goes on with `fade` on the slot's stream (before it plays): from the level reached,
+// the running segment for the time it still had, then the segments after it.
+void resumeFade(KaeEngine& e, int slot, const RunningFade& fade);
+
+// Opens `path` on the slot's device with its destination flags, writing the load's
+// "Attaching" lines; the slot's stream is not touched. 0 when the device cannot be
+// selected (reported) or the file does not open.
+audio::Handle openStream(KaeEngine& e, int slot, const QString& path);
+// The rest of a load once `stream` is the slot's: pre-buffer, format, frequency, file
+// name and the end notification.
+void finishLoad(KaeEngine& e, int slot, const QString& path);
 
 // The effects of a channel, as the chain names them.
 enum class KaeEffect { EQ, Reverb, Delay, Chorus, Flanger };
@@ -129,10 +161,15 @@ audio::DeviceInfo KAE__GetDeviceInfo(int device);
 
 // --- Output devices -----------------------------------------------------------------------
 
+// Moves the slot to the named output: its sound opens there while it plays on where it
+// is, and takes over where it had got to, with a running fade. False when the name is
+// the current output, or the sound does not open there (the slot is then empty, as after
+// a failed load).
 bool KAE__Channel_ChangeDevice(int slot, const QString& outputName, bool loop);
-// Reloads the slot with its current `SurroundDestination` on the named output; a playing
-// slot continues from where it was, looping as its LoopMode says. True when the reload
-// succeeded (false: the device does not take the destination, or the file is gone).
+// Reloads the slot with its current `SurroundDestination` on the named output, in the same
+// way; a playing slot continues from where it was, looping as its LoopMode says. True when
+// the reload succeeded (false: the device does not take the destination, or the file is
+// gone; the slot is then empty).
 bool KAE__Channel_ChangeSurround(int slot, const QString& outputName);
 void KAE__Channel_CheckSurroundFlags(int slot, const QString& path);
 // The file's channel count (0 when it does not open).
@@ -179,15 +216,17 @@ bool KAE__Channel_SetFrequency(int slot);
 bool KAE__Channel_SlideVolume(int slot, int volume, int ms);
 bool KAE__Channel_IsVolumeSliding(int slot);
 void KAE__Channel_CancelFade(int slot);
+// KAE__Channel_SetVolume, KAE__Channel_Stop and KAE__Channel_Pause end a running fade as
+// well: its queued segments are dropped and its notifications removed.
 
 void KAE__Channel_SetSyncEnd(int slot);
 void KAE__Channel_SetSyncFadeIn(int slot);
 void KAE__Channel_SetSyncFadeOut(int slot);
 int KAE__Channel_FadeInLevel(int slot);
 int KAE__Channel_FadeOutLevel(int slot);
-// The first segment of a fade, as playback control starts one: arm the notification, step
-// 1, take the level and slide (a fade-in starts from silence). The dispatcher runs the
-// other segments.
+// A fade as playback control starts one: arm the notification, step 1, take the level
+// and slide (a fade-in starts from silence); the library runs the other three segments
+// after it, and the dispatcher moves the step counter at each segment end.
 bool KAE__Channel_StartFadeIn(int slot);
 bool KAE__Channel_StartFadeOut(int slot);
 // Ends a running fade-in with the fade-out, from the level reached and never louder: the

@@ -193,6 +193,14 @@ void KAE__InitChannels() {
         ch.fadeOut = FadeSettings{1000, false, 2};
         e->store().announceChannel(slot);
     }
+    // The preview channel's own output comes with its set-up (ChoosePreviewOutput); until
+    // then it plays where the channels start, as a load needs an output to select.
+    Channel& preview = e->store().channel(kPreviewChannel);
+    if (preview.deviceNumber <= 0 || e->devices().findName(preview.outputName) < 0) {
+        preview.deviceNumber = first.number;
+        preview.outputName = first.name;
+        e->slot(kPreviewChannel).speakers = speakers;
+    }
 }
 
 void KAE__InitEffectParameters() {
@@ -306,6 +314,17 @@ int KAE__GetFileInfo(int slot, const QString& path) {
     return ch.fileChannels;
 }
 
+namespace {
+
+// Multichannel files play as they are; a stereo file cannot go to a single speaker.
+void checkDestination(Channel& ch, int fileChannels) {
+    const auto flags = static_cast<std::uint32_t>(ch.surroundDestination);
+    if (fileChannels > 2 || (fileChannels == 2 && flags > audio::flags::SpeakerRear2))
+        ch.surroundDestination = 0;
+}
+
+} // namespace
+
 void KAE__Channel_CheckSurroundFlags(int slot, const QString& path) {
     KaeEngine* e = engineFor(slot);
     if (!e)
@@ -317,39 +336,102 @@ void KAE__Channel_CheckSurroundFlags(int slot, const QString& path) {
     }
     if (ch.surroundDestination <= 0)
         return;
-    const int channels = KAE__GetFileInfo(slot, path);
-    // Multichannel files play as they are; a stereo file cannot go to a single speaker.
-    const auto flags = static_cast<std::uint32_t>(ch.surroundDestination);
-    if (channels > 2 || (channels == 2 && flags > audio::flags::SpeakerRear2))
-        ch.surroundDestination = 0;
+    checkDestination(ch, KAE__GetFileInfo(slot, path));
 }
 
 namespace {
 
-// Moving a channel to another output or speaker set means a new stream there: the sound is
-// loaded again and, when it was playing, goes on from the frame it had reached. Returns
-// whether the reload worked; `restartError` is written when playing on fails.
+void freeOldStream(KaeEngine& e, int slot, audio::Handle old) {
+    AddAudioDebugMessage(QStringLiteral("KAE Module: KAE__Stream_Free"));
+    AddAudioDebugMessage(QStringLiteral("Freeing Handle: ") + n(old) +
+                         QStringLiteral(" for Channel: ") + n(slot + 1));
+    e.lib().streamFree(old);
+}
+
+// Moving a channel to another output or speaker set means a new stream there. The sound
+// goes on where it is until the new stream is open, positioned and pre-buffered; then
+// the two change places in one batch, so the move is heard as no gap at all (a slow
+// file opens in 100 ms and more). A running fade comes along. When the new stream does
+// not open, the slot ends up empty, as after any failed load. Returns whether the new
+// stream took over; `restartError` is written when playing on fails.
 bool reloadOnOutput(KaeEngine& e, int slot, const QString& outputName, bool loop,
                     const QString& restartError) {
-    const bool wasPlaying = KAE__Channel_IsPlaying(slot);
-    const std::int64_t position = wasPlaying ? KAE__Channel_GetPosition(slot) : 0;
     Channel& ch = e.store().channel(slot);
+    KaeSlot& s = e.slot(slot);
+    const bool wasPlaying = KAE__Channel_IsPlaying(slot);
+    const bool keepsPlace = wasPlaying || KAE__Channel_IsPaused(slot);
     ch.outputName = outputName;
     const int row = e.devices().findName(outputName);
     if (row >= 0) {
         ch.deviceNumber = e.devices().at(row).number;
-        e.slot(slot).speakers = e.devices().at(row).speakers;
+        s.speakers = e.devices().at(row).speakers;
     }
-    const bool reloaded = KAE__Channel_Load_Sound(slot, ch.fileName);
-    if (reloaded && wasPlaying) {
-        if (position >= 0)
-            KAE__Channel_SetPosition(slot, position);
-        KAE__Channel_ApplySettings(slot);
-        if (!KAE__Channel_Play(slot, false, loop))
-            AddAudioDebugMessage(restartError + n(slot));
+    if (s.stream == 0 || ch.fileName.isEmpty() || s.path != ch.fileName) {
+        // No stream of this sound is open to play on meanwhile: a plain load.
+        const std::int64_t position = wasPlaying ? KAE__Channel_GetPosition(slot) : 0;
+        const bool loaded = KAE__Channel_Load_Sound(slot, ch.fileName);
+        if (loaded && wasPlaying) {
+            if (position >= 0)
+                KAE__Channel_SetPosition(slot, position);
+            KAE__Channel_ApplySettings(slot);
+            if (!KAE__Channel_Play(slot, false, loop))
+                AddAudioDebugMessage(restartError + n(slot));
+        }
+        e.store().announceChannel(slot, ChannelAspect::Output);
+        return loaded;
     }
+
+    AddAudioDebugMessage(QStringLiteral("KAE Module: KAE__Channel_Load_Sound"));
+    // The open stream knows the file's channels: no second stream just to read them.
+    if (s.speakers < 3)
+        ch.surroundDestination = 0;
+    else if (ch.surroundDestination > 0)
+        checkDestination(ch, ch.fileChannels);
+    const QString path = ch.fileName;
+    const audio::Handle fresh = engine::openStream(e, slot, path);
+    if (fresh == 0) {
+        // As any failed load: the slot is empty, which the caller's report starts from.
+        KAE__Stream_Free(slot);
+        ch.fileName.clear();
+        e.store().announceChannel(slot, ChannelAspect::Sound);
+        e.store().announceChannel(slot, ChannelAspect::Output);
+        return false;
+    }
+    const std::int64_t position = keepsPlace ? KAE__Channel_GetPosition(slot) : 0;
+    const engine::RunningFade fade = engine::takeFade(e, slot);
+    const audio::Handle old = s.stream;
+    s.stream = fresh;
+    s.loopStart = 0;
+    // The effects stay with the old stream; Apply attaches them to the new one.
+    ch.handles = EffectHandles{};
+    engine::finishLoad(e, slot, path);
+    if (position > 0) {
+        KAE__Channel_SetPosition(slot, position);
+        // The old stream played on while the new one read ahead from there. When that took
+        // a while (a long compressed file), the new one reads ahead once more, as far past
+        // the old one's place as the first read took, so the change repeats next to nothing.
+        const std::int64_t now = e.lib().channelGetPosition(old);
+        if (wasPlaying && now > position &&
+            now + (now - position) < e.lib().channelGetLength(old) &&
+            e.lib().channelBytes2Seconds(old, now - position) > 0.005)
+            KAE__Channel_SetPosition(slot, now + (now - position));
+    }
+    KAE__Channel_ApplySettings(slot);
+    engine::resumeFade(e, slot, fade);
+
+    e.lib().beginBatch();
+    freeOldStream(e, slot, old);
+    bool playing = true;
+    if (wasPlaying)
+        playing = KAE__Channel_Play(slot, false, loop);
+    else if (keepsPlace) // paused: it stays paused, at its place, on the new output
+        playing = KAE__Channel_Play(slot, false, loop) && KAE__Channel_Pause(slot);
+    e.lib().endBatch();
+    if (!playing)
+        AddAudioDebugMessage(restartError + n(slot));
+    e.lib().setDevice(ch.deviceNumber);
     e.store().announceChannel(slot, ChannelAspect::Output);
-    return reloaded;
+    return true;
 }
 
 } // namespace

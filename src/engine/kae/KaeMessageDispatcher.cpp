@@ -3,6 +3,8 @@
 
 #include "core/Limits.h"
 #include "core/ShowStore.h"
+#include "core/SystemMessages.h"
+#include "engine/kae/EngineTexts.h"
 #include "engine/kae/Kae.h"
 
 namespace kalvor::engine {
@@ -11,14 +13,41 @@ KaeMessageDispatcher::KaeMessageDispatcher(KaeEngine& engine, QObject* parent)
     : QObject(parent), engine_(engine) {}
 
 bool KaeMessageDispatcher::event(QEvent* event) {
+    if (event->type() == audio::DeviceLostEvent::eventType()) {
+        handleDeviceLost(static_cast<const audio::DeviceLostEvent*>(event)->device());
+        return true;
+    }
     if (event->type() != audio::EngineMessageEvent::eventType())
         return QObject::event(event);
     const auto* message = static_cast<const audio::EngineMessageEvent*>(event);
-    handleMessage(message->message(), message->slot(), message->stream());
+    handleMessage(message->message(), message->slot(), message->stream(), message->sync());
     return true;
 }
 
-void KaeMessageDispatcher::handleMessage(int message, int slot, unsigned stream) {
+void KaeMessageDispatcher::handleDeviceLost(int device) {
+    if (!subscribed_)
+        return;
+    QString name;
+    for (const OutputDevice& d : engine_.devices().devices())
+        if (d.number == device)
+            name = d.name;
+    if (name.isEmpty())
+        name = engine_.lib().getDeviceDescription(device).value_or(audio::DeviceDescription{}).name;
+    // No box: this happens in the middle of a show, and the other outputs play on.
+    AddAudioDebugMessage(txt(texts::OutputDeviceLost) + name);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        if (engine_.slot(slot).stream == 0 || engine_.store().channel(slot).deviceNumber != device)
+            continue;
+        if (slot < kChannelCount && (KAE__Channel_IsPlaying(slot) || KAE__Channel_IsPaused(slot)))
+            Q_EMIT outputLost(slot);
+        if (!KAE__Channel_IsStopped(slot)) {
+            KAE__Channel_CancelFade(slot);
+            KAE__Channel_Stop(slot);
+        }
+    }
+}
+
+void KaeMessageDispatcher::handleMessage(int message, int slot, unsigned stream, unsigned sync) {
     // The preview channel auditions sounds; nothing follows its end or its fades.
     const bool playbackSlot = slot >= 0 && slot < kChannelCount;
     if (!subscribed_ || !playbackSlot || stream == 0 || engine_.slot(slot).stream != stream) {
@@ -30,10 +59,10 @@ void KaeMessageDispatcher::handleMessage(int message, int slot, unsigned stream)
         onEndOfSound(slot);
         break;
     case kMessageFadeIn:
-        onFadeIn(slot);
+        onFadeIn(slot, sync);
         break;
     case kMessageFadeOut:
-        onFadeOut(slot);
+        onFadeOut(slot, sync);
         break;
     default:
         Q_EMIT messageDropped(message, slot);
@@ -64,31 +93,26 @@ void KaeMessageDispatcher::onEndOfSound(int slot) {
 }
 
 // A fade message whose notification was removed in the meantime (the fade was cancelled,
-// or a fade the other way took over) must not start another segment.
-void KaeMessageDispatcher::onFadeIn(int slot) {
+// or a fade took over) must not count for the fade running now. The segments themselves
+// run in the library; a message moves the step counter, and the last one ends the fade.
+void KaeMessageDispatcher::onFadeIn(int slot, unsigned sync) {
     KaeSlot& s = engine_.slot(slot);
-    if (s.fadeInSync == 0)
+    if (s.fadeInSync == 0 || (sync != 0 && sync != s.fadeInSync))
         return;
     if (s.fadeInStep >= 2 && s.fadeInStep <= 4) {
-        const int level = KAE__Channel_FadeInLevel(slot);
-        KAE__Channel_SetSyncFadeIn(slot);
-        KAE__Channel_SlideVolume(slot, level,
-                                 fadeSegmentMs(engine_.store().channel(slot).fadeIn.time));
+        KAE__Channel_FadeInLevel(slot);
     } else if (s.fadeInStep == 5) {
         s.fadeInSync = 0;
         Q_EMIT fadeInFinished(slot);
     }
 }
 
-void KaeMessageDispatcher::onFadeOut(int slot) {
+void KaeMessageDispatcher::onFadeOut(int slot, unsigned sync) {
     KaeSlot& s = engine_.slot(slot);
-    if (s.fadeOutSync == 0)
+    if (s.fadeOutSync == 0 || (sync != 0 && sync != s.fadeOutSync))
         return;
     if (s.fadeOutStep >= 2 && s.fadeOutStep <= 4) {
-        const int level = KAE__Channel_FadeOutLevel(slot);
-        KAE__Channel_SetSyncFadeOut(slot);
-        KAE__Channel_SlideVolume(slot, level,
-                                 fadeSegmentMs(engine_.store().channel(slot).fadeOut.time));
+        KAE__Channel_FadeOutLevel(slot);
     } else if (s.fadeOutStep == 5) {
         Q_EMIT fadeOutFinished(slot);
         engine_.slot(slot).fadeOutSync = 0;

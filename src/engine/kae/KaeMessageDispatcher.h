@@ -5,7 +5,7 @@
 //
 // It ignores the preview slot (32), drops a message whose stream is no longer the slot's
 // stream (the sound was freed or reloaded after the library raised it), and runs the fade
-// segments itself. What a finished fade-out or the end of a sound means for the channel
+// segment steps itself. What a finished fade-out or the end of a sound means for the channel
 // is playback control's business: it listens to the signals.
 //
 // UI thread only: events are delivered one at a time by the UI thread's event loop.
@@ -26,8 +26,12 @@ public:
     bool subscribed() const { return subscribed_; }
     void setSubscribed(bool on) { subscribed_ = on; }
 
-    // The handling of one message, as the event does it.
-    void handleMessage(int message, int slot, unsigned stream);
+    // The handling of one message, as the event does it. `sync`: the notification that
+    // fired, 0 when not known.
+    void handleMessage(int message, int slot, unsigned stream, unsigned sync = 0);
+    // An output went away: the operator is told in the audio messages, and every slot on
+    // it stops (outputLost first, for the playback channels that were sounding).
+    void handleDeviceLost(int device);
 
 Q_SIGNALS:
     // A sound that does not loop reached its end; its fade has been cancelled.
@@ -39,14 +43,17 @@ Q_SIGNALS:
     void fadeOutFinished(int slot);
     // A message reached no handling (stale stream, preview slot, not subscribed).
     void messageDropped(int message, int slot);
+    // The output of a playing or paused channel went away: stop it as the operator would
+    // (nothing follows such a stop). The engine stops the slot itself afterwards.
+    void outputLost(int slot);
 
 protected:
     bool event(QEvent* event) override;
 
 private:
     void onEndOfSound(int slot);
-    void onFadeIn(int slot);
-    void onFadeOut(int slot);
+    void onFadeIn(int slot, unsigned sync);
+    void onFadeOut(int slot, unsigned sync);
 
     KaeEngine& engine_;
     bool subscribed_ = false;

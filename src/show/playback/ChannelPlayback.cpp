@@ -84,6 +84,12 @@ void ChannelPlayback::PressPlay(int ch) {
             startFromOffset(ch);
             Q_EMIT logEntry(ch, LogReason::Start);
         }
+        if (!isPlaying(ch)) {
+            // Its output is gone: PLAY must not show a sound that nobody hears.
+            KAE__Channel_CancelFade(ch);
+            ref(fadeInState_, ch) = 0;
+            return;
+        }
         setColour(ch, ButtonColour::On);
         Q_EMIT channelStarted(ch);
         return;
@@ -246,6 +252,8 @@ void ChannelPlayback::ResumeChannel(int ch) {
         KAE__Channel_Play(ch, false, store_.controls(ch).loopMode == 1);
     else
         startFromOffset(ch);
+    if (!isPlaying(ch))
+        return; // a dead output
     setColour(ch, ButtonColour::On);
     Q_EMIT channelStarted(ch);
 }
@@ -254,13 +262,14 @@ void ChannelPlayback::StartChannel(int ch) {
     if (ch < 0 || ch >= kChannelCount || !soundReady(ch))
         return;
     applyLevels(ch);
-    KAE__Channel_Play(ch, true, store_.controls(ch).loopMode == 1);
+    if (!KAE__Channel_Play(ch, true, store_.controls(ch).loopMode == 1))
+        return; // a dead output
     setColour(ch, ButtonColour::On);
     Q_EMIT channelStarted(ch);
 }
 
 void ChannelPlayback::afterStop(int ch, StopCause cause) {
-    if (cause == StopCause::Reload || cause == StopCause::Recall)
+    if (cause == StopCause::Reload || cause == StopCause::Recall || cause == StopCause::OutputLost)
         return;
     const std::int32_t offset = store_.assignments(ch).startOffset;
     if (offset > 0) {
@@ -311,6 +320,11 @@ void ChannelPlayback::onFadeOutFinished(int slot) {
         KAE__Channel_SetPosition(slot, 0);
         PressPlay(slot);
     }
+}
+
+void ChannelPlayback::onOutputLost(int slot) {
+    if (slot >= 0 && slot < kChannelCount)
+        StopChannel(slot, StopCause::OutputLost);
 }
 
 void ChannelPlayback::setColour(int ch, ButtonColour colour) {

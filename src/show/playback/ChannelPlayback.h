@@ -28,8 +28,9 @@ enum class StopCause {
     Operator,    // PLAY, stop commands, a stop group
     RightButton, // right mouse button on PLAY: jump, but no autostart
     EndOfSound,
-    Recall, // a preset recall stops everything first: no jump
-    Reload, // stopped to load another sound: nothing follows
+    Recall,     // a preset recall stops everything first: no jump
+    Reload,     // stopped to load another sound: nothing follows
+    OutputLost, // its output went away: nothing follows on a dead output
 };
 
 enum class LogReason { Start, Resume, Restart };
@@ -71,6 +72,7 @@ public:
     void onEndOfSound(int slot);
     void onFadeInFinished(int slot);
     void onFadeOutFinished(int slot);
+    void onOutputLost(int slot);
 
     // The button-colour timer: one phase step (1, 2, 3, 4, 1, ...) per tick.
     void tickButtonColours();

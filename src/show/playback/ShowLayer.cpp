@@ -67,6 +67,8 @@ void ShowLayer::connectEngine(engine::KaeMessageDispatcher& dispatcher) {
             &ChannelPlayback::onFadeInFinished);
     connect(&dispatcher, &engine::KaeMessageDispatcher::fadeOutFinished, &playback_,
             &ChannelPlayback::onFadeOutFinished);
+    connect(&dispatcher, &engine::KaeMessageDispatcher::outputLost, &playback_,
+            &ChannelPlayback::onOutputLost);
 }
 
 playlist::LoadReport ShowLayer::LoadPlaylist(const QString& path) {

@@ -10,6 +10,7 @@
 #include "engine/kae/KaeMessageDispatcher.h"
 
 #include <QFile>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -193,6 +194,111 @@ TEST(KaeDevices, APlayingChannelMovedToAnotherOutputContinues) {
     const audio::Handle stream = rig.kae->slot(2).stream;
     EXPECT_FALSE(KAE__Channel_ChangeDevice(2, QStringLiteral("Speakers B"), false));
     EXPECT_EQ(rig.kae->slot(2).stream, stream);
+}
+
+TEST(KaeDevices, AMovedChannelPlaysOnWhileItsNewOutputOpens) {
+    // Time passes while the sound opens on the new output (a WMA file takes 100 ms): the
+    // old output must go on sounding until the new one takes over.
+    const struct {
+        testmedia::Format format;
+        double silentMsBefore; // what the old order gave, for the record
+    } cases[] = {
+        {testmedia::Format::Wma, 106}, {testmedia::Format::Mp3, 10}, {testmedia::Format::Wav16, 0}};
+    for (const auto& c : cases) {
+        const QString file = testmedia::extensionOf(c.format);
+        SCOPED_TRACE(file.toStdString());
+        KaeRig rig({{scriptedDevice(QStringLiteral("Speakers A")),
+                     scriptedDevice(QStringLiteral("Speakers B"))},
+                    {}});
+        ASSERT_TRUE(rig.initResult);
+        const QString tone = testmedia::makeTone(mediaFolder(), QStringLiteral("move") + file,
+                                                 c.format, 44100, 2, 3.0, 441.0, -6.0);
+        rig.store.channel(0).volume = 100;
+        ASSERT_TRUE(KAE__Channel_Load_Sound(0, tone));
+        KAE__Channel_ApplySettings(0);
+        ASSERT_TRUE(KAE__Channel_Play(0, true, false));
+        rig.render(4410);
+        Rendered meanwhile;
+        rig.whileOpening = [&] {
+            rig.lib->setDevice(1);
+            rig.render(4410, meanwhile, 441); // 100 ms
+            rig.lib->setDevice(2);
+        };
+        ASSERT_TRUE(KAE__Channel_ChangeDevice(0, QStringLiteral("Speakers B"), false));
+        rig.whileOpening = nullptr;
+        ASSERT_EQ(meanwhile.frames(), 4410);
+        std::int64_t silent = 0;
+        for (std::int64_t f = 0; f < meanwhile.frames(); f += 441)
+            silent += meanwhile.peak(0, f, f + 441) < 0.01 ? 441 : 0;
+        EXPECT_EQ(silent, 0) << "silent on the old output for " << silent * 1000 / 44100
+                             << " of the 100 ms the new one took to open";
+        const Rendered onB = rig.render(4410);
+        EXPECT_GT(onB.peak(0, 0, 441), 0.4) << "the new output takes over at once";
+        EXPECT_EQ(rig.lib->setDevice(1) && rig.render(441).peak(0, 0, 441) < 1e-6, true)
+            << "and the old one falls silent";
+    }
+}
+
+TEST(KaeDevices, AChannelMovedDuringItsFadeOutFinishesTheFade) {
+    KaeRig rig({{scriptedDevice(QStringLiteral("Speakers A")),
+                 scriptedDevice(QStringLiteral("Speakers B"))},
+                {}});
+    ASSERT_TRUE(rig.initResult);
+    Channel& ch = rig.store.channel(1);
+    ch.volume = 94;
+    ch.fadeOut = FadeSettings{1000, true, 2};
+    const QString half = testmedia::makeSound(mediaFolder(), QStringLiteral("dev_half.wav"),
+                                              testmedia::Format::Wav16, 44100, 2,
+                                              std::vector<float>(44100 * 3 * 2, 0.5f));
+    ASSERT_TRUE(KAE__Channel_Load_Sound(1, half));
+    KAE__Channel_ApplySettings(1);
+    QSignalSpy finished(&rig.kae->dispatcher(), &engine::KaeMessageDispatcher::fadeOutFinished);
+    ASSERT_TRUE(KAE__Channel_Play(1, true, false));
+    ASSERT_TRUE(KAE__Channel_StartFadeOut(1));
+    rig.render(44100 * 4 / 10, 64); // into the second segment
+    ASSERT_TRUE(KAE__Channel_ChangeDevice(1, QStringLiteral("Speakers B"), false));
+    Rendered onB;
+    while (finished.isEmpty() && onB.frames() < 2 * 44100)
+        rig.render(64, onB, 64);
+    ASSERT_EQ(finished.count(), 1) << "the fade-out ends on the new output";
+    EXPECT_NEAR(double(onB.frames()), 44100 * 6 / 10, 441) << "when it was due";
+    // On from the level it had reached, inside the second segment (from 75 to 56).
+    EXPECT_LT(onB.peak(0, 0, 64), 0.5 * std::pow(10.0, (75 - 100) / 20.0));
+    EXPECT_GT(onB.peak(0, 0, 64), 0.5 * std::pow(10.0, (56 - 100) / 20.0));
+    EXPECT_LT(onB.peak(0, onB.frames() - 64, onB.frames()), 1e-3);
+    EXPECT_EQ(rig.kae->slot(1).fadeOutStep, 5);
+}
+
+TEST(KaeDevices, ALoadOnAnOutputThatCannotBeSelectedFails) {
+    const struct {
+        const char* what;
+        int deviceNumber;
+    } cases[] = {{"listed but not started", 2}, {"not listed", 9}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        KaeRig rig({{scriptedDevice(QStringLiteral("Speakers A")),
+                     scriptedDevice(QStringLiteral("Broken B"))},
+                    {},
+                    false});
+        // Listed, then gone before it is started.
+        rig.backend->setDevices({scriptedDevice(QStringLiteral("Speakers A")),
+                                 scriptedDevice(QStringLiteral("Broken B"), 2, false)});
+        KAE__Init();
+        Channel& ch = rig.store.channel(4);
+        ch.deviceNumber = c.deviceNumber;
+        ch.outputName = QStringLiteral("Broken B");
+        rig.takeAudioLines();
+        EXPECT_FALSE(KAE__Channel_Load_Sound(4, ramp(50000)));
+        EXPECT_EQ(rig.kae->slot(4).stream, 0u) << "nothing opened on another device";
+        EXPECT_TRUE(ch.fileName.isEmpty());
+        const QStringList lines = rig.takeAudioLines();
+        EXPECT_FALSE(lines.contains(QStringLiteral("Attaching successful!"))) << joined(lines);
+        EXPECT_TRUE(lines.contains(QStringLiteral("Attaching has failed, Handle is zero!")))
+            << joined(lines);
+        EXPECT_TRUE(lines.contains(QStringLiteral("KAE: Error Message: Error while selecting "
+                                                  "Output Device")))
+            << joined(lines);
+    }
 }
 
 TEST(KaeDevices, PreviewChannelTakesItsOwnOutputAndVolume) {

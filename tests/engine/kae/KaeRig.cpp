@@ -29,8 +29,19 @@ bool MessageLog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == audio::EngineMessageEvent::eventType()) {
         const auto* m = static_cast<const audio::EngineMessageEvent*>(event);
         entries.push_back({m->message(), m->slot(), m->stream(), m->deviceFrame()});
+        if (hold) {
+            held.push_back(entries.back());
+            return true;
+        }
     }
     return QObject::eventFilter(watched, event);
+}
+
+void MessageLog::release(engine::KaeMessageDispatcher& dispatcher) {
+    hold = false;
+    for (const Entry& e : held)
+        dispatcher.handleMessage(e.message, e.slot, e.stream);
+    held.clear();
 }
 
 audio::ScriptedDevice scriptedDevice(const QString& name, int speakers, bool opens) {
@@ -67,7 +78,15 @@ KaeRig::KaeRig(RigOptions options) {
         settings->setText(key, value);
     settings->load();
     audio::AudioLibOptions libOptions;
-    libOptions.backend = backend;
+    libOptions.backend = options.otherBackend
+                             ? options.otherBackend
+                             : std::static_pointer_cast<audio::DeviceBackend>(backend);
+    libOptions.openDecoder = [this](const QString& path, engine::DecoderRoute route,
+                                    QString* error) {
+        if (whileOpening)
+            whileOpening();
+        return engine::openDecoder(path, route, error);
+    };
     lib = std::make_unique<audio::AudioLib>(libOptions);
     kae = std::make_unique<engine::KaeEngine>(*lib, store, *settings);
     kae->dispatcher().installEventFilter(&log);

@@ -16,6 +16,7 @@
 #include <QStringList>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -48,6 +49,11 @@ struct MessageLog : QObject {
         std::int64_t deviceFrame;
     };
     std::vector<Entry> entries;
+    // While set, messages are recorded but kept from the dispatcher, as if the UI thread
+    // were busy; release() hands them on in order.
+    bool hold = false;
+    std::vector<Entry> held;
+    void release(engine::KaeMessageDispatcher& dispatcher);
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
@@ -57,6 +63,8 @@ struct RigOptions {
     // Settings written before start-up, key = value.
     std::vector<std::pair<QString, QString>> settings;
     bool init = true;
+    // Devices of another kind (real ones); `devices` and the rig's `backend` are then unused.
+    std::shared_ptr<audio::DeviceBackend> otherBackend = nullptr;
 };
 
 class KaeRig {
@@ -81,6 +89,9 @@ public:
     std::unique_ptr<engine::KaeEngine> kae;
     MessageLog log;
     bool initResult = false;
+    // Called each time the library opens a decoder, before it does: a test lets time pass
+    // there (renders another device) to see what is heard while a sound opens.
+    std::function<void()> whileOpening;
 };
 
 // A device of a scripted set: 44.1 kHz, `speakers` outputs.

@@ -97,20 +97,23 @@ TEST(KaeSound, VolumeAndPanAreHeardAsSet) {
 }
 
 TEST(KaeSound, FadesRunAsFourSegmentsToTheCurveLevels) {
+    // The segments follow each other on the device clock, also while the UI thread is busy
+    // (`busy`: no message is handled until the fade is over). The messages and the step
+    // counters still come one per segment end.
     const struct {
         bool in;
         int curve;
         int levels[4];
+        bool busy;
     } cases[] = {
-        {true, 2, {38, 56, 75, 94}},
-        {false, 2, {75, 56, 38, 0}},
-        {true, 1, {66, 75, 85, 94}},
-        {false, 3, {85, 75, 66, 0}},
+        {true, 2, {38, 56, 75, 94}, false},
+        {false, 2, {75, 56, 38, 0}, false},
+        {true, 1, {66, 75, 85, 94}, true},
+        {false, 3, {85, 75, 66, 0}, true},
     };
-    constexpr int kBlock = 64;
     constexpr int kSegment = kRate / 4; // 250 ms
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.in ? "fade-in" : "fade-out");
+        SCOPED_TRACE(std::string(c.in ? "fade-in" : "fade-out") + (c.busy ? ", busy UI" : ""));
         KaeRig rig;
         Channel& ch = rig.store.channel(3);
         ch.volume = 94;
@@ -122,40 +125,66 @@ TEST(KaeSound, FadesRunAsFourSegmentsToTheCurveLevels) {
                                  : &engine::KaeMessageDispatcher::fadeOutFinished);
         ASSERT_TRUE(KAE__Channel_Play(3, true, false));
         ASSERT_TRUE(c.in ? KAE__Channel_StartFadeIn(3) : KAE__Channel_StartFadeOut(3));
+        rig.log.hold = c.busy;
+        const Rendered out = rig.render(kRate + kRate / 4, 64);
 
-        // Each segment starts at the block after the previous one's message.
-        std::vector<std::int64_t> segmentStarts{0};
-        Rendered out;
-        const engine::KaeSlot& slot = rig.kae->slot(3);
-        int lastStep = c.in ? slot.fadeInStep : slot.fadeOutStep;
-        while (out.frames() < 2 * kRate - kBlock && finished.isEmpty()) {
-            rig.render(kBlock, out, kBlock);
-            const int step = c.in ? slot.fadeInStep : slot.fadeOutStep;
-            if (step != lastStep)
-                segmentStarts.push_back(out.frames());
-            lastStep = step;
+        for (int k = 1; k <= 4; ++k) {
+            // Each segment reaches its level at its own 250 ms mark.
+            const double expected = 0.5 * gainOf(c.levels[k - 1]);
+            EXPECT_NEAR(out.at(k * kSegment - 1, 0), expected, 1e-4) << "segment " << k;
+            EXPECT_NEAR(out.at(k * kSegment - 1, 1), expected, 1e-4) << "segment " << k;
         }
-        ASSERT_EQ(finished.count(), 1);
-        ASSERT_EQ(segmentStarts.size(), 4u) << "three further segments follow the first";
-        segmentStarts.push_back(out.frames()); // the last one's message ended the fade
-
-        for (int k = 0; k < 4; ++k) {
-            // The level a segment reached, held until the next one starts.
-            const std::int64_t end = segmentStarts[std::size_t(k) + 1] - 1;
-            const double expected = 0.5 * gainOf(c.levels[k]);
-            EXPECT_NEAR(out.at(end, 0), expected, 1e-4) << "segment " << k + 1;
-            EXPECT_NEAR(out.at(end, 1), expected, 1e-4) << "segment " << k + 1;
-            // ...and reached it 250 ms after the segment began (the message follows in
-            // the same block).
-            const std::int64_t begin = segmentStarts[std::size_t(k)];
-            EXPECT_GE(end - begin + 1, kSegment) << "segment " << k + 1;
-            EXPECT_LT(end - begin + 1, kSegment + 2 * kBlock) << "segment " << k + 1;
-        }
-        // A fade-in starts from silence.
+        EXPECT_NEAR(out.at(out.frames() - 1, 0), 0.5 * gainOf(c.levels[3]), 1e-4) << "and stays";
         if (c.in) {
-            EXPECT_LT(std::fabs(out.at(0, 0)), 0.5 * gainOf(5));
+            EXPECT_LT(std::fabs(out.at(0, 0)), 0.5 * gainOf(5)) << "a fade-in starts from silence";
         }
+        rig.log.release(rig.kae->dispatcher());
+        EXPECT_EQ(rig.log.entries.size(), 4u) << "one message per segment";
+        ASSERT_EQ(finished.count(), 1);
+        const engine::KaeSlot& slot = rig.kae->slot(3);
+        EXPECT_EQ(c.in ? slot.fadeInStep : slot.fadeOutStep, 5);
+        EXPECT_EQ(c.in ? slot.fadeInSync : slot.fadeOutSync, 0u);
         EXPECT_FALSE(KAE__Channel_IsVolumeSliding(3));
+    }
+}
+
+TEST(KaeSound, VolumeSetDuringAFadeEndsItAndTheNextFadeRunsItsLength) {
+    // The level slider sets the volume while a fade runs; the operator then fades out.
+    const struct {
+        bool in;
+        int setAfterMs;
+    } cases[] = {{false, 100}, {false, 600}, {true, 400}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.in ? "fade-in" : "fade-out") + " interrupted after " +
+                     std::to_string(c.setAfterMs) + " ms");
+        KaeRig rig;
+        Channel& ch = rig.store.channel(0);
+        ch.volume = 94;
+        ch.fadeIn = FadeSettings{1000, true, 2};
+        ch.fadeOut = FadeSettings{1000, true, 2};
+        ASSERT_TRUE(loadAndApply(0, level(4.0)));
+        QSignalSpy finished(&rig.kae->dispatcher(), &engine::KaeMessageDispatcher::fadeOutFinished);
+        ASSERT_TRUE(KAE__Channel_Play(0, true, false));
+        ASSERT_TRUE(c.in ? KAE__Channel_StartFadeIn(0) : KAE__Channel_StartFadeOut(0));
+        rig.render(kRate * c.setAfterMs / 1000, 64);
+        ch.volume = 80;
+        ASSERT_TRUE(KAE__Channel_SetVolume(0));
+        // The fade is over: the new level holds.
+        const Rendered after = rig.render(kRate, 64);
+        EXPECT_NEAR(after.at(after.frames() - 1, 0), 0.5 * gainOf(80), 1e-4);
+        EXPECT_FALSE(KAE__Channel_IsVolumeSliding(0));
+        EXPECT_EQ(finished.count(), 0);
+
+        const std::size_t before = rig.log.entries.size();
+        ASSERT_TRUE(KAE__Channel_StartFadeOut(0));
+        Rendered fade;
+        while (finished.isEmpty() && fade.frames() < 2 * kRate)
+            rig.render(64, fade, 64);
+        const double ms = 1000.0 * double(fade.frames()) / kRate;
+        EXPECT_GE(ms, 1000.0) << "the next 1000 ms fade-out took " << ms << " ms";
+        EXPECT_LT(ms, 1000.0 + 1000.0 * 64 / kRate)
+            << "the next 1000 ms fade-out took " << ms << " ms";
+        EXPECT_EQ(rig.log.entries.size() - before, 4u) << "one message per segment";
     }
 }
 

@@ -3,6 +3,8 @@
 #include "ShowRig.h"
 #include "engine/kae/KaeMessageDispatcher.h"
 
+#include <QSignalSpy>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -268,6 +270,30 @@ TEST(PlayModes, JumpModeStepsTheListOnAndAutostartPlaysItThrough) {
     }
     EXPECT_EQ(heard.mid(0, 4), (QList<int>{0, 1, 2, 0}));
     EXPECT_TRUE(KAE__Channel_IsPlaying(0));
+}
+
+TEST(PlayModes, AnOutputThatGoesAwayStopsItsChannelsWithoutJumpingOn) {
+    ShowRig rig;
+    rig.loadChannel(
+        0, {rig.tone(QStringLiteral("lost1"), 2.0), rig.tone(QStringLiteral("lost2"), 2.0)});
+    rig.store.controls(0).jumpMode = 1;
+    rig.store.controls(0).autostart = 1;
+    auto& play = rig.show->playback();
+    QSignalSpy stopped(&play, &ChannelPlayback::channelStopped);
+    QSignalSpy started(&play, &ChannelPlayback::channelStarted);
+    play.PlayButtonDown(0);
+    rig.renderMs(20);
+    rig.backend->unplug(QStringLiteral("offline"));
+    rig.renderMs(20);
+    EXPECT_EQ(play.buttonColour(0), ButtonColour::Off);
+    EXPECT_EQ(stopped.count(), 1) << "MIDI out, GPIO and the remote units follow this";
+    EXPECT_EQ(rig.store.controls(0).selectedSound, 0) << "no jump on a dead output";
+    EXPECT_FALSE(KAE__Channel_IsPlaying(0));
+
+    play.PlayButtonDown(0);
+    rig.renderMs(20);
+    EXPECT_EQ(play.buttonColour(0), ButtonColour::Off) << "nothing starts on a dead output";
+    EXPECT_EQ(started.count(), 1);
 }
 
 TEST(PlayModes, PlayOnAnEmptyChannelDoesNothing) {

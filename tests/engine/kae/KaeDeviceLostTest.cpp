@@ -1,0 +1,136 @@
+// An output that goes away while it plays (a USB card unplugged, the JACK server ended):
+// the operator reads it in the audio messages, and the channels on it stop instead of
+// looking as if they played on for ever. Others play on.
+#include "KaeRig.h"
+#include "TestMedia.h"
+#include "core/UiLanguage.h"
+#include "support/TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/prctl.h>
+
+using namespace kalvor;
+using namespace kalvor::test;
+
+namespace {
+
+QString tone(int rate) {
+    return testmedia::makeTone(mediaFolder(), QStringLiteral("lost_%1").arg(rate),
+                               testmedia::Format::Wav16, rate, 2, 5.0, 440.0, -6.0);
+}
+
+void handleLibraryEvents(audio::AudioLib& lib) {
+    lib.deliverSyncs();
+    QCoreApplication::sendPostedEvents();
+}
+
+} // namespace
+
+TEST(KaeDeviceLost, TheOperatorIsToldAndTheChannelsOnItStop) {
+    const struct {
+        Language language;
+        const char* line;
+    } cases[] = {{Language::English, "Output device lost: Speakers A"},
+                 {Language::German, "Ausgabegerät verloren: Speakers A"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        KaeRig rig({{scriptedDevice(QStringLiteral("Speakers A")),
+                     scriptedDevice(QStringLiteral("Speakers B"))},
+                    {}});
+        ASSERT_TRUE(rig.initResult);
+        UiLanguage::instance().set(c.language);
+        Channel& onB = rig.store.channel(1);
+        onB.deviceNumber = 2;
+        onB.outputName = QStringLiteral("Speakers B");
+        for (int slot : {0, 1, 2}) {
+            ASSERT_TRUE(KAE__Channel_Load_Sound(slot, tone(44100)));
+            ASSERT_TRUE(KAE__Channel_Play(slot, true, false));
+        }
+        ASSERT_TRUE(KAE__Channel_Pause(2));
+        rig.takeAudioLines();
+        rig.backend->unplug(QStringLiteral("scripted:Speakers A"));
+        handleLibraryEvents(*rig.lib);
+        handleLibraryEvents(*rig.lib);
+        UiLanguage::instance().set(Language::English);
+
+        const QStringList lines = rig.takeAudioLines();
+        EXPECT_EQ(lines.count(QString::fromUtf8(c.line)), 1)
+            << lines.join(QStringLiteral(" | ")).toStdString();
+        EXPECT_TRUE(KAE__Channel_IsStopped(0)) << "a playing channel on it";
+        EXPECT_TRUE(KAE__Channel_IsStopped(2)) << "a paused channel on it";
+        EXPECT_FALSE(KAE__Channel_Play(0, true, false)) << "nothing starts there again";
+        EXPECT_TRUE(KAE__Channel_IsPlaying(1)) << "the other output plays on";
+    }
+}
+
+// The same with a real server that exits. It runs under a name of its own, so the shared
+// test server is not touched; last in its program, as PortAudio does not start afresh in a
+// process once a server died under one of its streams.
+TEST(KaeDeviceLost, AJackServerThatExitsStopsTheChannelsOnIt) {
+    if (QStandardPaths::findExecutable(QStringLiteral("jackd")).isEmpty())
+        GTEST_SKIP() << "jackd is not installed";
+    const QString name = QStringLiteral("kalvor-lost");
+    QProcess server;
+    // A crashed test takes its server with it instead of leaving it running.
+    server.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    server.start(QStringLiteral("jackd"),
+                 {QStringLiteral("--no-realtime"), QStringLiteral("-n"), name, QStringLiteral("-d"),
+                  QStringLiteral("dummy"), QStringLiteral("-r"), QStringLiteral("48000"),
+                  QStringLiteral("-p"), QStringLiteral("256")});
+    ASSERT_TRUE(server.waitForStarted());
+    qputenv("JACK_DEFAULT_SERVER", name.toUtf8());
+    // Only the server's device: the machine's other outputs are no part of this.
+    struct JackOnly final : audio::DeviceBackend {
+        std::shared_ptr<audio::DeviceBackend> system = audio::makeSystemBackend();
+        std::vector<audio::BackendDevice> enumerate() override {
+            std::vector<audio::BackendDevice> jack;
+            for (const auto& d : system->enumerate())
+                if (d.driver == QStringLiteral("jack"))
+                    jack.push_back(d);
+            return jack;
+        }
+        std::unique_ptr<audio::OutputStream> open(const audio::BackendDevice& device, int rate,
+                                                  audio::RenderTarget& target,
+                                                  QString* error) override {
+            return system->open(device, rate, target, error);
+        }
+    };
+    auto backend = std::make_shared<JackOnly>();
+    for (int attempt = 0; attempt < 50 && backend->enumerate().empty(); ++attempt)
+        QThread::msleep(100); // the server needs a moment before it answers
+    const bool up = !backend->enumerate().empty();
+    if (!up) {
+        qunsetenv("JACK_DEFAULT_SERVER");
+        server.terminate();
+        server.waitForFinished();
+        GTEST_SKIP() << "the private JACK server did not answer";
+    }
+    KaeRig rig({{}, {{QStringLiteral("SampleRate"), QStringLiteral("48000")}}, true, backend});
+    qunsetenv("JACK_DEFAULT_SERVER");
+    ASSERT_TRUE(rig.initResult);
+    ASSERT_TRUE(KAE__Channel_Load_Sound(0, tone(48000)));
+    ASSERT_TRUE(KAE__Channel_Play(0, true, false));
+    QElapsedTimer guard; // a limit for a hung server, not a measurement
+    guard.start();
+    while (KAE__Channel_GetPositionInSamples(0) < 4800 && guard.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    rig.takeAudioLines();
+    // Terminated, not killed: a server that exits on its own leaves JACK's registry of
+    // servers, which has room for eight.
+    server.terminate();
+    server.waitForFinished();
+    while (KAE__Channel_IsPlaying(0) && guard.elapsed() < 30000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_TRUE(KAE__Channel_IsStopped(0));
+    const QStringList lines = rig.takeAudioLines();
+    EXPECT_TRUE(lines.contains(QStringLiteral("Output device lost: JACK")))
+        << lines.join(QStringLiteral(" | ")).toStdString();
+}
