@@ -12,6 +12,7 @@
 #include "engine/kae/Kae.h"
 #include "engine/kae/KaeMessageDispatcher.h"
 #include "engine/ui/DspWindow.h"
+#include "mainwindow/PlayLogControl.h"
 #include "mainwindow/ui/BoothStyle.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "show/playback/ShowLayer.h"
@@ -124,6 +125,9 @@ int main(int argc, char** argv) {
     up.applySettings = [&] {
         mainWindow->applySettings();
     };
+    up.initLogging = [&] {
+        mainWindow->initLogging();
+    };
     up.loadPlaylist = [&](const QString& path) {
         show.LoadPlaylist(path);
     };
@@ -132,6 +136,15 @@ int main(int argc, char** argv) {
     };
 
     ShutdownHooks& down = lifecycle.shutdownHooks();
+    down.logListHasEntries = [&] {
+        return mainWindow->playLog().LogHasEntries();
+    };
+    down.saveLogList = [&] {
+        mainWindow->saveLogList();
+    };
+    down.writeLogBackup = [&] {
+        mainWindow->playLog().LogBackup();
+    };
     down.stopPlaybackTimer = [&] {
         mainWindow->stopTimers();
     };
