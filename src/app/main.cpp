@@ -1,5 +1,6 @@
 // Kalvor's entry point: builds the program's parts, wires each start-up and shut-down
 // step to the part that owns it, and runs the start-up sequence.
+#include "control/ui/BlackScreenView.h"
 #include "core/Dialogs.h"
 #include "core/Lifecycle.h"
 #include "core/RecentPlaylists.h"
@@ -14,10 +15,12 @@
 #include "engine/ui/DspWindow.h"
 #include "mainwindow/PlayLogControl.h"
 #include "mainwindow/ui/BoothStyle.h"
+#include "mainwindow/ui/HotkeyController.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "show/playback/ShowLayer.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QTimer>
 
@@ -67,6 +70,7 @@ int main(int argc, char** argv) {
     ShowLayer show(store, settings, &recent);
     std::unique_ptr<MainWindow> mainWindow;
     std::unique_ptr<DspWindow> effectsWindow;
+    std::unique_ptr<BlackScreenView> blackScreen;
 
     StartupHooks& up = lifecycle.startupHooks();
     // The null output is always listed, so a machine without a sound card goes on to the
@@ -98,6 +102,24 @@ int main(int argc, char** argv) {
         };
         mainWindow->pendingWindows().effects = [&](int ch) {
             effectsWindow->showForChannel(ch >= 0 ? ch : 0);
+        };
+        blackScreen = std::make_unique<BlackScreenView>(show);
+        // Keys the dark view does not use work as on the main window, Escape included.
+        blackScreen->passKey = [&](QKeyEvent* e) {
+            HotkeyDecoder& keys = mainWindow->hotkeys()->decoder();
+            const KeyStroke stroke = toKeyStroke(*e);
+            return e->type() == QEvent::KeyPress ? keys.keyDown(stroke, e->isAutoRepeat())
+                                                 : keys.keyUp(stroke, e->isAutoRepeat());
+        };
+        blackScreen->left = [&] {
+            if (lifecycle.state() != ProgramState::Running)
+                return;
+            mainWindow->show();
+            mainWindow->activateWindow();
+        };
+        mainWindow->pendingWindows().blackScreen = [&](int bank) {
+            mainWindow->hide();
+            blackScreen->openOnBank(bank);
         };
     };
     up.showMainWindow = [&] {
