@@ -1,6 +1,7 @@
 // Kalvor's entry point: builds the program's parts, wires each start-up and shut-down
 // step to the part that owns it, and runs the start-up sequence.
 #include "control/ui/BlackScreenView.h"
+#include "control/ui/TouchScreenView.h"
 #include "core/Dialogs.h"
 #include "core/Lifecycle.h"
 #include "core/RecentPlaylists.h"
@@ -71,6 +72,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<MainWindow> mainWindow;
     std::unique_ptr<DspWindow> effectsWindow;
     std::unique_ptr<BlackScreenView> blackScreen;
+    std::unique_ptr<TouchScreenView> touchScreen;
 
     StartupHooks& up = lifecycle.startupHooks();
     // The null output is always listed, so a machine without a sound card goes on to the
@@ -117,6 +119,10 @@ int main(int argc, char** argv) {
             mainWindow->show();
             mainWindow->activateWindow();
         };
+        touchScreen = std::make_unique<TouchScreenView>(show, settings);
+        mainWindow->pendingWindows().touchScreen = [&] {
+            touchScreen->toggle(mainWindow.get());
+        };
         mainWindow->pendingWindows().blackScreen = [&](int bank) {
             mainWindow->hide();
             blackScreen->openOnBank(bank);
@@ -146,6 +152,9 @@ int main(int argc, char** argv) {
     };
     up.applySettings = [&] {
         mainWindow->applySettings();
+    };
+    up.openTouchScreen = [&] {
+        touchScreen->open(mainWindow.get());
     };
     up.initLogging = [&] {
         mainWindow->initLogging();
