@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -61,10 +62,6 @@ TouchScreenView::TouchScreenView(ShowLayer& show, Settings& settings, QWidget* p
     posLayout->setContentsMargins(12, 2, 12, 2);
     position_ = new QLabel(pnlPosition_);
     position_->setObjectName(QStringLiteral("lblPosition"));
-    QFont pf = position_->font();
-    pf.setPointSize(pf.pointSize() * 2);
-    pf.setBold(true);
-    position_->setFont(pf);
     posLayout->addWidget(position_);
     top->addWidget(pnlPosition_);
     column->addLayout(top);
@@ -125,6 +122,23 @@ TouchScreenView::TouchScreenView(ShowLayer& show, Settings& settings, QWidget* p
     timer_.setInterval(200);
     connect(&timer_, &QTimer::timeout, this, &TouchScreenView::refreshPosition);
     applySettings();
+}
+
+void TouchScreenView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // Lists and indicators grow with the screen, so a finger and an eye at arm's length
+    // find them; the Play buttons keep the font the operator chose.
+    QFont f = font();
+    f.setPixelSize(std::max(14, height() / 48));
+    for (QWidget* w : {static_cast<QWidget*>(left_), static_cast<QWidget*>(right_),
+                       static_cast<QWidget*>(channel_)})
+        w->setFont(f);
+    for (QLabel* l : indicators_)
+        l->setFont(f);
+    QFont pf = f;
+    pf.setPixelSize(f.pixelSize() * 2);
+    pf.setBold(true);
+    position_->setFont(pf);
 }
 
 void TouchScreenView::applySettings() {

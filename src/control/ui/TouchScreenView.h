@@ -43,6 +43,9 @@ public:
     // Fonts and colours from the settings, and all captions.
     void applySettings();
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void applyCaptions();
     void refreshColour(int ch);
