@@ -1,5 +1,7 @@
 // Kalvor's entry point: builds the program's parts, wires each start-up and shut-down
 // step to the part that owns it, and runs the start-up sequence.
+#include "control/ui/BlackScreenView.h"
+#include "control/ui/TouchScreenView.h"
 #include "core/Dialogs.h"
 #include "core/Lifecycle.h"
 #include "core/RecentPlaylists.h"
@@ -12,11 +14,14 @@
 #include "engine/kae/Kae.h"
 #include "engine/kae/KaeMessageDispatcher.h"
 #include "engine/ui/DspWindow.h"
+#include "mainwindow/PlayLogControl.h"
 #include "mainwindow/ui/BoothStyle.h"
+#include "mainwindow/ui/HotkeyController.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "show/playback/ShowLayer.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QTimer>
 
@@ -66,6 +71,8 @@ int main(int argc, char** argv) {
     ShowLayer show(store, settings, &recent);
     std::unique_ptr<MainWindow> mainWindow;
     std::unique_ptr<DspWindow> effectsWindow;
+    std::unique_ptr<BlackScreenView> blackScreen;
+    std::unique_ptr<TouchScreenView> touchScreen;
 
     StartupHooks& up = lifecycle.startupHooks();
     // The null output is always listed, so a machine without a sound card goes on to the
@@ -98,6 +105,28 @@ int main(int argc, char** argv) {
         mainWindow->pendingWindows().effects = [&](int ch) {
             effectsWindow->showForChannel(ch >= 0 ? ch : 0);
         };
+        blackScreen = std::make_unique<BlackScreenView>(show);
+        // Keys the dark view does not use work as on the main window, Escape included.
+        blackScreen->passKey = [&](QKeyEvent* e) {
+            HotkeyDecoder& keys = mainWindow->hotkeys()->decoder();
+            const KeyStroke stroke = toKeyStroke(*e);
+            return e->type() == QEvent::KeyPress ? keys.keyDown(stroke, e->isAutoRepeat())
+                                                 : keys.keyUp(stroke, e->isAutoRepeat());
+        };
+        blackScreen->left = [&] {
+            if (lifecycle.state() != ProgramState::Running)
+                return;
+            mainWindow->show();
+            mainWindow->activateWindow();
+        };
+        touchScreen = std::make_unique<TouchScreenView>(show, settings);
+        mainWindow->pendingWindows().touchScreen = [&] {
+            touchScreen->toggle(mainWindow.get());
+        };
+        mainWindow->pendingWindows().blackScreen = [&](int bank) {
+            mainWindow->hide();
+            blackScreen->openOnBank(bank);
+        };
     };
     up.showMainWindow = [&] {
         mainWindow->show();
@@ -124,6 +153,12 @@ int main(int argc, char** argv) {
     up.applySettings = [&] {
         mainWindow->applySettings();
     };
+    up.openTouchScreen = [&] {
+        touchScreen->open(mainWindow.get());
+    };
+    up.initLogging = [&] {
+        mainWindow->initLogging();
+    };
     up.loadPlaylist = [&](const QString& path) {
         show.LoadPlaylist(path);
     };
@@ -132,6 +167,15 @@ int main(int argc, char** argv) {
     };
 
     ShutdownHooks& down = lifecycle.shutdownHooks();
+    down.logListHasEntries = [&] {
+        return mainWindow->playLog().LogHasEntries();
+    };
+    down.saveLogList = [&] {
+        mainWindow->saveLogList();
+    };
+    down.writeLogBackup = [&] {
+        mainWindow->playLog().LogBackup();
+    };
     down.stopPlaybackTimer = [&] {
         mainWindow->stopTimers();
     };

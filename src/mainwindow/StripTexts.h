@@ -35,9 +35,6 @@ inline constexpr UiText NewPlaylistTooltip{"Initialises Preset Memory etc.",
 
 // Channel pages
 inline constexpr UiText PageChannels{"Channels %1-%2", "Kanäle %1-%2"};
-inline constexpr UiText PageLog{"Log", "Log"};
-inline constexpr UiText LogPageNote{"The play log is shown here.",
-                                    "Hier wird das Wiedergabe-Log angezeigt."};
 inline constexpr UiText MnuEditMainTab{"Edit Main Tab", "Edit Main Tab"};
 inline constexpr UiText MnuRemoveSoundsFromPage{"Remove all sounds from this page",
                                                 "Alle Sounds von dieser Seite entfernen"};

@@ -7,10 +7,13 @@
 #include "core/ShowStore.h"
 #include "core/ui/SystemMessagesWindow.h"
 #include "engine/kae/Kae.h"
+#include "mainwindow/LogTexts.h"
+#include "mainwindow/PlayLogControl.h"
 #include "mainwindow/StripTexts.h"
 #include "mainwindow/ui/ChannelStrip.h"
 #include "mainwindow/ui/GlobalPlaybackPanel.h"
 #include "mainwindow/ui/HotkeyController.h"
+#include "mainwindow/ui/LogPage.h"
 #include "mainwindow/ui/PlaylistSelector.h"
 #include "mainwindow/ui/PresetPanel.h"
 #include "mainwindow/ui/SoundOptionsPanel.h"
@@ -84,11 +87,11 @@ MainWindow::MainWindow(ShowLayer& show, Settings& settings, RecentPlaylists& rec
         }
         tabs_->addTab(pageWidget, QString());
     }
-    // Place of the play log page until the log window exists.
-    logPage_ = new QLabel(tabs_);
-    logPage_->setObjectName(QStringLiteral("pageLog"));
-    logPage_->setAlignment(Qt::AlignCenter);
+    // The play log lives as long as the window: it is not part of the show.
+    playLog_ = new PlayLogControl(show_, settings_, this);
+    logPage_ = new LogPage(*playLog_, settings_, tabs_);
     tabs_->addTab(logPage_, QString());
+    connect(playLog_, &PlayLogControl::loggingChanged, this, &MainWindow::applyLogTabCaption);
     tabs_->tabBar()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tabs_->tabBar(), &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { showPageMenu(tabs_->tabBar()->mapToGlobal(p)); });
@@ -223,10 +226,25 @@ void MainWindow::applyCaptions() {
         tabs_->setTabText(page, txt(texts::PageChannels)
                                     .arg(page * kChannelsPerPage + 1)
                                     .arg((page + 1) * kChannelsPerPage));
-    tabs_->setTabText(kChannelPages, txt(texts::PageLog));
-    logPage_->setText(txt(texts::LogPageNote));
+    applyLogTabCaption();
+    logPage_->applyCaptions();
     for (ChannelStrip* s : strips_)
         s->applyCaptions();
+}
+
+void MainWindow::applyLogTabCaption() {
+    tabs_->setTabText(kChannelPages,
+                      txt(playLog_->loggingOn() ? texts::LogTabActive : texts::LogTab));
+}
+
+void MainWindow::initLogging() {
+    playLog_->initLogging();
+    logPage_->applyColumnWidths();
+}
+
+void MainWindow::saveLogList() {
+    tabs_->setCurrentIndex(kChannelPages);
+    playLog_->LogSave();
 }
 
 void MainWindow::applySettings() {
@@ -262,6 +280,7 @@ void MainWindow::setBusy(bool busy) {
 void MainWindow::startTimers() {
     playbackTimer_.start();
     buttonColourTimer_.start();
+    playLog_->startTimer();
     soundOptions_->startTimers();
 }
 
@@ -272,6 +291,7 @@ void MainWindow::stopWindowTimers() {
 void MainWindow::stopTimers() {
     playbackTimer_.stop();
     buttonColourTimer_.stop();
+    playLog_->stopTimer();
 }
 
 void MainWindow::LabelChannel(int ch) {
@@ -447,8 +467,7 @@ void MainWindow::installHotkeys() {
             pending_.goToTime(ch);
     };
     hooks.loggingToggled = [this](bool on) {
-        if (pending_.loggingToggled)
-            pending_.loggingToggled(on);
+        playLog_->setLoggingOn(on);
     };
     hooks.captureStartOffset = [this](int ch) {
         if (pending_.captureStartOffset)

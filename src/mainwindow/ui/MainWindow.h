@@ -24,6 +24,8 @@ namespace kalvor {
 class ChannelStrip;
 class GlobalPlaybackPanel;
 class HotkeyController;
+class LogPage;
+class PlayLogControl;
 class Lifecycle;
 class PlaylistSelector;
 class PresetPanel;
@@ -42,7 +44,6 @@ struct PendingWindows {
     std::function<void()> overview;
     std::function<void()> touchScreen;
     std::function<void(int page)> blackScreen;
-    std::function<void(bool on)> loggingToggled;
     std::function<void(int ch)> captureStartOffset;
     std::function<void(int ch)> resetStartOffset;
 };
@@ -64,6 +65,12 @@ public:
     GlobalPlaybackPanel* globalPlayback() const { return globalPlayback_; }
     HotkeyController* hotkeys() const { return hotkeys_; }
     PendingWindows& pendingWindows() { return pending_; }
+    PlayLogControl& playLog() const { return *playLog_; }
+    LogPage* logPage() const { return logPage_; }
+
+    // The play log's start-up and closing steps.
+    void initLogging();
+    void saveLogList(); // shows the Log page first, so the operator sees what is saved
 
     // Start-up steps that reach the window.
     void prepareChannel(int ch); // step 14: colours and displays of the strip
@@ -100,6 +107,7 @@ private:
     void buildMenus();
     void buildPanels(QWidget* central);
     void applyCaptions();
+    void applyLogTabCaption();
     void rebuildRecentMenu();
     void showPageMenu(const QPoint& globalPos);
     void onSelectedChannel(int ch);
@@ -118,7 +126,8 @@ private:
     QTabWidget* tabs_ = nullptr;
     std::array<ChannelStrip*, 32> strips_{};
     std::array<bool, 32> wasRunning_{};
-    QLabel* logPage_ = nullptr;
+    PlayLogControl* playLog_ = nullptr;
+    LogPage* logPage_ = nullptr;
     SoundOptionsPanel* soundOptions_ = nullptr;
     PresetPanel* presetPanel_ = nullptr;
     PlaylistSelector* playlistSelector_ = nullptr;
