@@ -15,6 +15,7 @@
 #include "mainwindow/ui/BoothStyle.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "show/playback/ShowLayer.h"
+#include "tools/ui/OptionsDialog.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -66,6 +67,7 @@ int main(int argc, char** argv) {
     ShowLayer show(store, settings, &recent);
     std::unique_ptr<MainWindow> mainWindow;
     std::unique_ptr<DspWindow> effectsWindow;
+    std::unique_ptr<OptionsDialog> options;
 
     StartupHooks& up = lifecycle.startupHooks();
     // The null output is always listed, so a machine without a sound card goes on to the
@@ -83,6 +85,16 @@ int main(int argc, char** argv) {
     };
     up.choosePreviewOutput = [&] {
         ChoosePreviewOutput();
+        // The options' preview controls match the output the channel got.
+        if (options)
+            options->loadSettings();
+    };
+    up.initFtpServerList = [&] {
+        options->loadFtpList();
+    };
+    up.applyOptionTreeLabels = [&] {
+        options->ApplyOptionTreeLabels();
+        options->selectPage(QStringLiteral("Interface"));
     };
     up.showWelcome = [&](const QString& version, const QString& note, const QString& os) {
         welcome->setLines(version, note, os);
@@ -97,6 +109,30 @@ int main(int argc, char** argv) {
         };
         mainWindow->pendingWindows().effects = [&](int ch) {
             effectsWindow->showForChannel(ch >= 0 ? ch : 0);
+        };
+        OptionDevices devices;
+        devices.audioOutputs = [&] {
+            QStringList names;
+            if (kae) {
+                for (const engine::OutputDevice& d : kae->devices().devices())
+                    names << d.name;
+            }
+            return names;
+        };
+        OptionsHooks hooks;
+        hooks.switchLanguage = [&](bool german) {
+            mainWindow->switchLanguage(german);
+        };
+        hooks.tooltipsChanged = [&](bool on) {
+            mainWindow->applyTooltips(on);
+        };
+        hooks.changeBufferSize = [](int ms) {
+            ChangeBufferSize(ms);
+        };
+        options =
+            std::make_unique<OptionsDialog>(settings, &show, devices, hooks, mainWindow.get());
+        mainWindow->pendingWindows().options = [&](const QString& page) {
+            options->showPage(page);
         };
     };
     up.showMainWindow = [&] {
@@ -123,6 +159,7 @@ int main(int argc, char** argv) {
     };
     up.applySettings = [&] {
         mainWindow->applySettings();
+        options->loadSettings();
     };
     up.loadPlaylist = [&](const QString& path) {
         show.LoadPlaylist(path);
