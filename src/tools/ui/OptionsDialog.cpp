@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTreeWidget>
@@ -83,7 +84,14 @@ OptionsDialog::OptionsDialog(Settings& settings, ShowLayer* show, OptionDevices 
     outer->addLayout(buttons);
     connect(save_, &QPushButton::clicked, this, [this] { save(); });
 
-    connect(&UiLanguage::instance(), &UiLanguage::changed, this, [this] {
+    connect(&UiLanguage::instance(), &UiLanguage::changed, this, [this](Language language) {
+        // The menu's switch shows here too, without switching a second time.
+        const bool was = loading_;
+        loading_ = true;
+        const int button = language == Language::German ? 0 : 1;
+        if (auto* b = findChild<QRadioButton*>(QStringLiteral("opt_language_%1").arg(button)))
+            b->setChecked(true);
+        loading_ = was;
         applyCaptions();
         ApplyOptionTreeLabels();
     });
@@ -175,6 +183,21 @@ void OptionsDialog::applyTooltips(bool on) {
     bind_.applyTooltips(on);
 }
 
+namespace {
+
+constexpr int kMinBufferMs = 10;
+constexpr int kMaxBufferMs = 5000;
+
+bool sizeInRange(int ms, const UiText& title) {
+    if (ms >= kMinBufferMs && ms <= kMaxBufferMs)
+        return true;
+    showMessage(txt(title), txt(texts::SizeOutOfRange).arg(ms).arg(kMinBufferMs).arg(kMaxBufferMs),
+                MessageIcon::Critical);
+    return false;
+}
+
+} // namespace
+
 // --- Save ---------------------------------------------------------------------------------
 
 bool OptionsDialog::checkPath(QLineEdit* field, const QString& pageKey, bool folder,
@@ -235,6 +258,11 @@ bool OptionsDialog::save() {
         }
         waveEditor_->clear();
     }
+    if (!sizeInRange(bufferSize_->value(), texts::BufferTitle) ||
+        !sizeInRange(preloadSize_->value(), texts::PreloadTitle)) {
+        showPage(QStringLiteral("Audio"));
+        return false;
+    }
     SaveRegistrySettings();
     hide();
     return true;
@@ -277,21 +305,6 @@ void OptionsDialog::SetDefaultVolumes() {
     for (int ch = 0; ch < kChannelCount; ++ch)
         show_->channelOps().SetVolume(ch, volume);
 }
-
-namespace {
-
-constexpr int kMinBufferMs = 10;
-constexpr int kMaxBufferMs = 5000;
-
-bool sizeInRange(int ms, const UiText& title) {
-    if (ms >= kMinBufferMs && ms <= kMaxBufferMs)
-        return true;
-    showMessage(txt(title), txt(texts::SizeOutOfRange).arg(ms).arg(kMinBufferMs).arg(kMaxBufferMs),
-                MessageIcon::Critical);
-    return false;
-}
-
-} // namespace
 
 void OptionsDialog::setBufferSize() {
     const int ms = bufferSize_->value();

@@ -4,6 +4,7 @@
 #include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "core/ShowStore.h"
+#include "mainwindow/ChannelCaption.h"
 #include "show/playback/ShowLayer.h"
 #include "tools/OptionsTexts.h"
 #include "tools/ui/OptionsDialog.h"
@@ -67,14 +68,6 @@ QStringList gpioFunctions(bool output) {
             f << txt(t);
     }
     return f;
-}
-
-QString noteName(int note, bool offset) {
-    static const char* names[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
-    return QStringLiteral("%1 = %2%3")
-        .arg(note, 3)
-        .arg(QLatin1String(names[note % 12]))
-        .arg(note / 12 + (offset ? -2 : 0));
 }
 
 } // namespace
@@ -349,7 +342,8 @@ void OptionsDialog::loadMidiGrid() {
     const auto* offsetBox = findChild<QCheckBox*>(QStringLiteral("chkMidiNoteOffset"));
     const bool offset = offsetBox ? offsetBox->isChecked() : settings_.isOn(u"MidiNoteOffset");
     const auto cell = [offset](bool enabled, int note, int channel) {
-        return enabled ? noteName(std::clamp(note, 0, 127), offset).trimmed() +
+        return enabled ? MidiNoteNames(offset)[static_cast<std::size_t>(std::clamp(note, 0, 127))]
+                                 .trimmed() +
                              QStringLiteral(" (") + QString::number(channel) + QLatin1Char(')')
                        : QStringLiteral("n.a.");
     };
@@ -375,7 +369,7 @@ void OptionsDialog::setDefaultNotes() {
     // White keys from note 36 up: row 0 gets 36, row 1 38, row 2 40, row 3 41.
     int n = 36;
     for (int row = 0; row < kChannelCount; ++row) {
-        if (noteName(n, false).contains(QLatin1Char('#')))
+        if (MidiNoteNames(false)[static_cast<std::size_t>(n)].contains(QLatin1Char('#')))
             ++n;
         ChannelAssignments& c = show_->store().assignments(row);
         c.midiInNote = c.midiOutNote = n;
