@@ -151,7 +151,7 @@ int swatchColour(const QPushButton* button) {
 
 void setSwatchColour(QPushButton* button, int colour) {
     button->setProperty("colour", colour);
-    button->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; min-width: 48px; }")
+    button->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; min-width: 120px; }")
                               .arg(toQColor(colour).name()));
 }
 

@@ -1,5 +1,6 @@
 #include "tools/ui/OptionsPageKit.h"
 
+#include <QAbstractItemView>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -44,7 +45,7 @@ QSpinBox* PageKit::spin(const char* name, const char* key, UiText label, int min
     auto* box = new QSpinBox(page_);
     box->setObjectName(QLatin1String(name));
     box->setRange(min, max);
-    box->setMinimumWidth(110);
+    box->setMinimumWidth(130);
     if (suffix.en)
         bind_.caption(box, suffix);
     if (key)
@@ -105,14 +106,18 @@ void PageKit::radios(const char* name, const char* key, UiText label,
 
 void PageKit::labelled(UiText label, QWidget* w) {
     const int r = nextRow();
+    // Numbers, lists and buttons keep their own width; texts, grids and rows of option
+    // buttons take the rest of the line.
+    const bool wide = qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractItemView*>(w) ||
+                      w->metaObject() == &QWidget::staticMetaObject;
     if (label.en) {
         auto* l = new QLabel(page_);
         bind_.caption(l, label);
         l->setBuddy(w);
         grid_->addWidget(l, r, 0);
-        grid_->addWidget(w, r, 1, 1, 2);
+        grid_->addWidget(w, r, 1, 1, wide ? 2 : 1);
     } else {
-        grid_->addWidget(w, r, 0, 1, 3);
+        grid_->addWidget(w, r, 0, 1, wide ? 3 : 2);
     }
 }
 

@@ -204,14 +204,14 @@ QWidget* OptionsDialog::buildAudioPage() {
     auto* setBuffer = new QPushButton(k.page());
     setBuffer->setObjectName(QStringLiteral("cmdSetBufferSize"));
     bind_.caption(setBuffer, kSet);
-    k.grid()->addWidget(setBuffer, k.nextRow() - 1, 3);
+    k.grid()->addWidget(setBuffer, k.nextRow() - 1, 2, Qt::AlignLeft);
     connect(setBuffer, &QPushButton::clicked, this, &OptionsDialog::setBufferSize);
     preloadSize_ = k.spin("updPreloadSize", "PreBufferSize", {"Preload Size", "Preload Grösse"}, 0,
                           99999, kMsec);
     auto* setPreload = new QPushButton(k.page());
     setPreload->setObjectName(QStringLiteral("cmdSetPreloadSize"));
     bind_.caption(setPreload, kSet);
-    k.grid()->addWidget(setPreload, k.nextRow() - 1, 3);
+    k.grid()->addWidget(setPreload, k.nextRow() - 1, 2, Qt::AlignLeft);
     connect(setPreload, &QPushButton::clicked, this, &OptionsDialog::setPreloadSize);
 
     k.group({"Default Volume", "Vorgabe Lautstärke"});
@@ -220,7 +220,7 @@ QWidget* OptionsDialog::buildAudioPage() {
     auto* apply = new QPushButton(k.page());
     apply->setObjectName(QStringLiteral("btnDefaultVolume"));
     bind_.caption(apply, {"Set all channels", "Alle Kanäle setzen"});
-    k.grid()->addWidget(apply, k.nextRow() - 1, 3);
+    k.grid()->addWidget(apply, k.nextRow() - 1, 2, Qt::AlignLeft);
     connect(apply, &QPushButton::clicked, this, &OptionsDialog::askDefaultLevel);
     return k.finish();
 }

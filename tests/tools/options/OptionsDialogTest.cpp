@@ -6,6 +6,7 @@
 #include "core/Settings.h"
 #include "mainwindow/ui/SoundOptionsPanel.h"
 #include "support/TestEnvironment.h"
+#include "tools/OptionTree.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -503,6 +504,35 @@ TEST(OptionsDialog, TooltipsOffLeaveNoTooltipOnTheMainWindow) {
     EXPECT_TRUE(r.w<QPushButton>(QStringLiteral("cmdDefaultNotes"))->toolTip().isEmpty());
     r.w<QCheckBox>(QStringLiteral("chkTooltips"))->setChecked(true);
     EXPECT_TRUE(tips().join(QLatin1Char(',')).contains(QStringLiteral("Cue 12")));
+}
+
+} // namespace
+} // namespace kalvor::test
+
+namespace kalvor::test {
+namespace {
+
+// Pictures of every page in both languages for checking the layout by eye; run with
+// KALVOR_SHOTS_DIR set.
+TEST(Screenshots, EveryOptionsPageInBothLanguages) {
+    const QString dir = qEnvironmentVariable("KALVOR_SHOTS_DIR");
+    if (dir.isEmpty())
+        GTEST_SKIP() << "KALVOR_SHOTS_DIR not set";
+    QDir().mkpath(dir);
+    OptionsRig r;
+    r.dialog->resize(1280, 800);
+    for (const Language language : {Language::English, Language::German}) {
+        UiLanguage::instance().set(language);
+        for (const OptionNode& n : optionNodes()) {
+            if (!n.hasPage)
+                continue;
+            r.dialog->showPage(QLatin1String(n.key));
+            const QString name = QString::fromLatin1(n.key).remove(QLatin1Char(' '));
+            EXPECT_TRUE(
+                r.dialog->grab().save(QStringLiteral("%1/options-%2-%3.png")
+                                          .arg(dir, name, UiLanguage::toSetting(language))));
+        }
+    }
 }
 
 } // namespace
