@@ -170,7 +170,7 @@ QWidget* OptionsDialog::buildGpioPage() {
     gpioGrid_->setObjectName(QStringLiteral("GPIOGrid"));
     gpioGrid_->verticalHeader()->setDefaultSectionSize(24);
     gpioGrid_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    gpioGrid_->setMinimumHeight(300);
+    gpioGrid_->setMinimumHeight(480);
     for (int line = 0; line < kGpioLines; ++line) {
         gpioGrid_->setCellWidget(line, 0, new QComboBox(gpioGrid_));
         auto* logic = new QComboBox(gpioGrid_);
