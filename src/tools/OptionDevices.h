@@ -27,6 +27,7 @@ struct OptionDevices {
     std::function<QStringList()> midiInputs;
     std::function<QStringList()> midiOutputs;
     std::function<QStringList()> audioOutputs; // the preview selector's entries
+    std::function<QString()> keypad;           // the keypad model found, empty: none
 };
 
 // "COM 1".."COM 4" with the device path each stands for now.

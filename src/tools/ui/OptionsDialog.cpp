@@ -175,7 +175,7 @@ void OptionsDialog::loadSettings() {
 void OptionsDialog::applyCaptions() {
     setWindowTitle(txt(texts::OptionsTitle));
     bind_.applyCaptions();
-    loadGpioGrid(); // the function names are captions too
+    fillGpioFunctions(); // the function names are captions too
     applyTooltips(settings_.integer(u"ToolTips") != 0);
 }
 

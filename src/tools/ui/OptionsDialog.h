@@ -102,6 +102,7 @@ private:
     void setBufferSize();
     void setPreloadSize();
     void loadGpioGrid();
+    void fillGpioFunctions();
     void saveGpioGrid();
     void loadMidiGrid();
     void setDefaultNotes();

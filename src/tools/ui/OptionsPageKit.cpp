@@ -58,6 +58,7 @@ QComboBox* PageKit::combo(const char* name, const char* key, UiText label,
                           std::initializer_list<Choice> choices) {
     auto* box = new QComboBox(page_);
     box->setObjectName(QLatin1String(name));
+    box->setMinimumWidth(180);
     for (const Choice& c : choices)
         box->addItem(txt(c.caption), QString::fromUtf8(c.value));
     // Item texts follow the language through the same caption pass.

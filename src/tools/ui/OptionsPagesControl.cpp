@@ -136,6 +136,15 @@ QWidget* OptionsDialog::buildRs232Page() {
 QWidget* OptionsDialog::buildUsbRemotePage() {
     PageKit k(bind_, static_cast<QWidget*>(stack_));
     k.group({"X-keys keypad", "X-keys Tastatur"});
+    auto* found = new QLabel(k.page());
+    found->setObjectName(QStringLiteral("lblXKeysDevice"));
+    k.labelled({"Device found:", "Gefundenes Gerät:"}, found);
+    bind_.custom(
+        [this, found](const Settings&) {
+            const QString name = devices_.keypad ? devices_.keypad() : QString();
+            found->setText(name.isEmpty() ? txt({"none", "keines"}) : name);
+        },
+        [](Settings&) {});
     k.check("chkXKeysDevice", "XKeysDevice", {"Enable device", "Gerät einschalten"});
     k.combo("cmbXKeysLayout", "XKeysLayout", {"Layout:", "Anordnung:"},
             {{{"Standard", "Standard"}, "Standard"},
@@ -184,32 +193,20 @@ QWidget* OptionsDialog::buildGpioPage() {
         }
     }
     k.labelled({}, gpioGrid_);
+    for (QCheckBox* port : k.page()->findChildren<QCheckBox*>()) {
+        if (port->objectName().startsWith(QLatin1String("chkPort")))
+            connect(port, &QCheckBox::toggled, this, &OptionsDialog::fillGpioFunctions);
+    }
     return k.finish();
 }
 
 void OptionsDialog::loadGpioGrid() {
     if (!gpioGrid_)
         return;
-    const bool was = loading_;
-    loading_ = true;
-    gpioGrid_->setHorizontalHeaderLabels(
-        UiLanguage::instance().isEnglish()
-            ? QStringList{QStringLiteral("Function"), QStringLiteral("Logic"),
-                          QStringLiteral("Duration"), QStringLiteral("Interval")}
-            : QStringList{QStringLiteral("Funktion"), QStringLiteral("Logik"),
-                          QStringLiteral("Dauer"), QStringLiteral("Intervall")});
     for (int line = 1; line <= kGpioLines; ++line) {
-        const bool output = settings_.isOn(QString::fromLatin1(portDirectionKey(line)));
-        gpioGrid_->setVerticalHeaderItem(
-            line - 1,
-            new QTableWidgetItem(QStringLiteral("%1 %2")
-                                     .arg(line, 2, 10, QLatin1Char('0'))
-                                     .arg(output ? QStringLiteral("OUT") : QStringLiteral("IN"))));
         auto* f = static_cast<QComboBox*>(gpioGrid_->cellWidget(line - 1, 0));
         f->clear();
-        f->addItems(gpioFunctions(output));
-        f->setCurrentIndex(std::clamp(settings_.integer(gpioLineKey("LineFunctionNo. ", line)), 0,
-                                      f->count() - 1));
+        f->setProperty("function", settings_.integer(gpioLineKey("LineFunctionNo. ", line)));
         static_cast<QComboBox*>(gpioGrid_->cellWidget(line - 1, 1))
             ->setCurrentIndex(settings_.integer(gpioLineKey("PIOLineLogic ", line)) != 0 ? 1 : 0);
         static_cast<QSpinBox*>(gpioGrid_->cellWidget(line - 1, 2))
@@ -217,7 +214,36 @@ void OptionsDialog::loadGpioGrid() {
         static_cast<QSpinBox*>(gpioGrid_->cellWidget(line - 1, 3))
             ->setValue(settings_.integer(gpioLineKey("GPOInterval ", line)));
     }
-    loading_ = was;
+    fillGpioFunctions();
+}
+
+void OptionsDialog::fillGpioFunctions() {
+    if (!gpioGrid_)
+        return;
+    gpioGrid_->setHorizontalHeaderLabels(
+        UiLanguage::instance().isEnglish()
+            ? QStringList{QStringLiteral("Function"), QStringLiteral("Logic"),
+                          QStringLiteral("Duration"), QStringLiteral("Interval")}
+            : QStringList{QStringLiteral("Funktion"), QStringLiteral("Logik"),
+                          QStringLiteral("Dauer"), QStringLiteral("Intervall")});
+    for (int line = 1; line <= kGpioLines; ++line) {
+        // The direction as ticked now, so the choices follow the box before any save.
+        const auto* port =
+            findChild<QCheckBox*>(QStringLiteral("chk") + QLatin1String(portDirectionKey(line)));
+        const bool output =
+            port ? port->isChecked() : settings_.isOn(QString::fromLatin1(portDirectionKey(line)));
+        gpioGrid_->setVerticalHeaderItem(
+            line - 1,
+            new QTableWidgetItem(QStringLiteral("%1 %2")
+                                     .arg(line, 2, 10, QLatin1Char('0'))
+                                     .arg(output ? QStringLiteral("OUT") : QStringLiteral("IN"))));
+        auto* f = static_cast<QComboBox*>(gpioGrid_->cellWidget(line - 1, 0));
+        const int chosen = f->count() > 0 ? f->currentIndex() : f->property("function").toInt();
+        f->clear();
+        f->addItems(gpioFunctions(output));
+        // A function the other direction does not have falls back to "OFF".
+        f->setCurrentIndex(chosen >= 0 && chosen < f->count() ? chosen : 0);
+    }
 }
 
 void OptionsDialog::saveGpioGrid() {
@@ -276,6 +302,7 @@ QWidget* OptionsDialog::buildMidiSetupPage() {
     k.check("chkUseMIDIIn", "UseMIDIIn", {"Use MIDI input", "MIDI Eingang benutzen"});
     midiIn_ = new QComboBox(k.page());
     midiIn_->setObjectName(QStringLiteral("cmbMidiIn"));
+    midiIn_->setMinimumWidth(300);
     k.labelled({"Device:", "Gerät:"}, midiIn_);
     k.check("chkReceivePRGChange", "ReceivePRGChange",
             {"Receive program changes", "Program Changes empfangen"});
@@ -285,6 +312,7 @@ QWidget* OptionsDialog::buildMidiSetupPage() {
     k.check("chkUseMIDIOut", "UseMIDIOut", {"Use MIDI output", "MIDI Ausgang benutzen"});
     midiOut_ = new QComboBox(k.page());
     midiOut_->setObjectName(QStringLiteral("cmbMidiOut"));
+    midiOut_->setMinimumWidth(300);
     k.labelled({"Device:", "Gerät:"}, midiOut_);
     k.check("chkSendPRGChange", "SendPRGChange",
             {"Send program changes", "Program Changes senden"});

@@ -156,6 +156,7 @@ QWidget* OptionsDialog::buildAudioPage() {
     k.group({"Preview Channel", "Vorhörkanal"});
     previewDevice_ = new QComboBox(k.page());
     previewDevice_->setObjectName(QStringLiteral("cmbPreviewOutputDevice"));
+    previewDevice_->setMinimumWidth(300);
     bind_.custom(
         [this](const Settings& s) {
             previewDevice_->clear();

@@ -208,6 +208,8 @@ TEST(OptionsDialog, EveryControlSurvivesASaveAndARestart) {
     auto* gpio = r.w<QTableWidget>(QStringLiteral("GPIOGrid"));
     static_cast<QComboBox*>(gpio->cellWidget(2, 0))->setCurrentIndex(5);
     static_cast<QSpinBox*>(gpio->cellWidget(2, 2))->setValue(250);
+    // Line 10 became an output above: its choices are the output functions at once.
+    static_cast<QComboBox*>(gpio->cellWidget(9, 0))->setCurrentIndex(33);
 
     r.dialog->show();
     r.dialog->close(); // the close button runs the save
@@ -224,6 +226,7 @@ TEST(OptionsDialog, EveryControlSurvivesASaveAndARestart) {
     EXPECT_EQ(restarted.text(u"LineFunctionNo. 03"), QStringLiteral("5"));
     EXPECT_EQ(restarted.text(u"LineFunctionText 03"), QStringLiteral("PLAY/STOP Channel 5"));
     EXPECT_EQ(restarted.text(u"GPODuration 03"), QStringLiteral("250"));
+    EXPECT_EQ(restarted.text(u"LineFunctionText 10"), QStringLiteral("X-Keys F1"));
 
     // A dialog made on the restarted settings shows every value again.
     OptionsDialog again(restarted, nullptr, {}, {});
@@ -418,6 +421,31 @@ TEST(OptionsDialog, SizesOutOfRangeAreRefusedWithTheirRange) {
         EXPECT_EQ(stored.text(QString::fromLatin1(c.key)), QLatin1String(c.stored))
             << c.spin << " " << c.value;
         EXPECT_EQ(r.bufferSizes.size(), c.hookCalls);
+    }
+}
+
+TEST(OptionsDialog, ChangesThatTakeEffectLaterSaySoWhenMade) {
+    const struct {
+        const char* control;
+        const char* title;
+        const char* text;
+    } cases[] = {
+        {"opt_SampleRate_2", "Playback Sample Rate", "You must restart Kalvor"},
+        {"chkFirstPairOnly", "Sound Devices", "You must restart Kalvor"},
+        {"chkDontListEmulated", "Sound Devices", "You must restart Kalvor"},
+        {"opt_BitResolution_1", "Internal Bit Resolution", "You must reload your sounds"},
+        {"chkResizing", nullptr, nullptr},
+    };
+    for (const auto& c : cases) {
+        OptionsRig r;
+        auto* o = r.w<QAbstractButton>(QLatin1String(c.control));
+        o->setChecked(!o->isChecked());
+        const auto boxes = r.main.rig.dialogs.messages();
+        ASSERT_EQ(boxes.size(), c.title ? 1 : 0) << c.control;
+        if (c.title) {
+            EXPECT_EQ(boxes[0].title, QLatin1String(c.title));
+            EXPECT_TRUE(boxes[0].text.startsWith(QLatin1String(c.text)));
+        }
     }
 }
 
