@@ -279,10 +279,16 @@ void OptionsDialog::SaveRegistrySettings() {
 }
 
 void OptionsDialog::closeEvent(QCloseEvent* event) {
-    if (save())
+    // Only the operator's close saves; the program's unloading closes a hidden dialog.
+    if (!isVisible() || save())
         event->accept();
     else
         event->ignore();
+}
+
+void OptionsDialog::reject() {
+    // Escape closes like the close button: through the save.
+    save();
 }
 
 // --- Levels and buffers -------------------------------------------------------------------

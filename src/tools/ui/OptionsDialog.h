@@ -59,6 +59,8 @@ public:
     // The whole save of the Save button; false when the operator chose Retry.
     bool save();
     void SaveRegistrySettings();
+    // Escape: the same save as the close button.
+    void reject() override;
     void HideAllOptionFrames();
     void SetDefaultVolumes();
     void ApplyOptionTreeLabels();

@@ -361,6 +361,18 @@ TEST(OptionsDialog, OpensAtThePageTheCallerNames) {
         EXPECT_EQ(r.w<QTreeWidget>(QStringLiteral("treOptions"))->currentItem()->text(0),
                   QString::fromUtf8(c.node));
     }
+    // The main window's menu entry opens it at the last page; Escape saves like Close.
+    r.dialog->hide();
+    r.main.window->pendingWindows().options = [&r](const QString& page) {
+        r.dialog->showPage(page);
+    };
+    r.main.window->findChild<QAction*>(QStringLiteral("mnuOptions"))->trigger();
+    EXPECT_TRUE(r.dialog->isVisible());
+    EXPECT_EQ(r.dialog->currentPage(), QStringLiteral("FTP"));
+    r.w<QCheckBox>(QStringLiteral("chkResizing"))->setChecked(false);
+    r.dialog->reject();
+    EXPECT_FALSE(r.dialog->isVisible());
+    EXPECT_EQ(r.settings().text(u"Resizing"), QStringLiteral("0"));
 }
 
 TEST(OptionsDialog, TreeHasTheOrderAndGroupsOfThePages) {
