@@ -129,6 +129,9 @@ int main(int argc, char** argv) {
         hooks.changeBufferSize = [](int ms) {
             ChangeBufferSize(ms);
         };
+        hooks.saved = [&] {
+            mainWindow->applySettings();
+        };
         options =
             std::make_unique<OptionsDialog>(settings, &show, devices, hooks, mainWindow.get());
         mainWindow->pendingWindows().options = [&](const QString& page) {

@@ -265,6 +265,8 @@ bool OptionsDialog::save() {
     }
     SaveRegistrySettings();
     hide();
+    if (hooks_.saved)
+        hooks_.saved();
     return true;
 }
 

@@ -38,6 +38,7 @@ struct OptionsHooks {
     std::function<void(bool on)> tooltipsChanged;    // every window's tooltips
     std::function<void(int ms)> changeBufferSize;    // each output device, then the notice
     std::function<void(bool on)> serialEnabled;      // opens or closes the RS-232 port
+    std::function<void()> saved;                     // windows take up the stored settings
 };
 
 class OptionsDialog : public QDialog {

@@ -48,6 +48,9 @@ struct OptionsRig {
         hooks.changeBufferSize = [this](int ms) {
             bufferSizes << ms;
         };
+        hooks.saved = [this] {
+            main.window->applySettings();
+        };
         folder = freshFolder(QStringLiteral("options"));
         dialog = std::make_unique<OptionsDialog>(settings(), main.rig.show.get(), devices, hooks);
         dialog->loadFtpList(folder + QStringLiteral("/kalvor.ftp"));
@@ -518,6 +521,11 @@ TEST(OptionsDialog, TooltipsOffLeaveNoTooltipOnTheMainWindow) {
     r.main.rig.store.controls(0).infoText = QStringLiteral("Cue 12");
     r.main.strip(0).refreshInfo();
     r.main.recent.append(QStringLiteral("Show"), QStringLiteral("/shows/show.kal"));
+    // Path names in the lists appear with the save.
+    r.w<QCheckBox>(QStringLiteral("chkDisplayPathNames"))->setChecked(true);
+    ASSERT_TRUE(r.dialog->save());
+    EXPECT_TRUE(r.main.strip(0).lstSoundlist()->item(0)->text().startsWith(QLatin1Char('/')))
+        << qPrintable(r.main.strip(0).lstSoundlist()->item(0)->text());
     const auto tips = [&r] {
         QStringList found;
         for (QWidget* w : r.main.window->findChildren<QWidget*>()) {
