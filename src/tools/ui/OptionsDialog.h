@@ -6,6 +6,7 @@
 // UI thread.
 #pragma once
 
+#include "core/Channel.h"
 #include "tools/FtpServerList.h"
 #include "tools/OptionDevices.h"
 #include "tools/ui/OptionBindings.h"
@@ -109,6 +110,9 @@ private:
     void saveGpioGrid();
     void loadMidiGrid();
     void setDefaultNotes();
+    void storeMidiRow(int row);
+    // Rows 0..31 are the channels' own assignments, 32..39 the keypad's F1..F8.
+    ChannelAssignments* midiRow(int row);
     void showFtpEntry(int row);
     void storeFtpField();
     void refreshFtpList();
@@ -153,7 +157,8 @@ private:
     QComboBox* comPort_ = nullptr;
     QListWidget* ftpListBox_ = nullptr;
     std::array<QLineEdit*, 5> ftpFields_{};
-    std::array<int, 2> restartWatch_{}; // sample rate, bit resolution as loaded
+    std::array<int, 2> restartWatch_{};
+    std::array<ChannelAssignments, 8> functionKeyNotes_{}; // sample rate, bit resolution as loaded
 };
 
 } // namespace kalvor

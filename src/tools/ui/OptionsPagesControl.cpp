@@ -346,11 +346,35 @@ QWidget* OptionsDialog::buildMidiSetupPage() {
 QWidget* OptionsDialog::buildMidiAssignPage() {
     PageKit k(bind_, static_cast<QWidget*>(stack_));
     k.group({"MIDI Note/Playback Channel Assignment", "MIDI Note/Playback Kanal Zuordnung"});
-    midiGrid_ = new QTableWidget(kMidiRows, 2, k.page());
+    midiGrid_ = new QTableWidget(kMidiRows, 6, k.page());
     midiGrid_->setObjectName(QStringLiteral("MidiGrid"));
     midiGrid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     midiGrid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    midiGrid_->setMinimumHeight(380);
+    midiGrid_->verticalHeader()->setDefaultSectionSize(24);
+    midiGrid_->setMinimumHeight(480);
+    for (int row = 0; row < kMidiRows; ++row) {
+        // The function-key rows only send: their input cells cannot be edited.
+        const bool input = row < kChannelCount;
+        for (int col = 0; col < 6; ++col) {
+            QWidget* w = nullptr;
+            if (col % 3 == 2) {
+                w = new QCheckBox(midiGrid_);
+                connect(static_cast<QCheckBox*>(w), &QCheckBox::toggled, this,
+                        [this, row] { storeMidiRow(row); });
+            } else {
+                auto* c = new QComboBox(midiGrid_);
+                if (col % 3 == 1) {
+                    for (int ch = 1; ch <= 16; ++ch)
+                        c->addItem(QString::number(ch));
+                }
+                connect(c, &QComboBox::currentIndexChanged, this,
+                        [this, row] { storeMidiRow(row); });
+                w = c;
+            }
+            w->setEnabled(input || col >= 3);
+            midiGrid_->setCellWidget(row, col, w);
+        }
+    }
     k.labelled({}, midiGrid_);
     auto* defaults = new QPushButton(k.page());
     defaults->setObjectName(QStringLiteral("cmdDefaultNotes"));
@@ -362,47 +386,96 @@ QWidget* OptionsDialog::buildMidiAssignPage() {
     return k.finish();
 }
 
+ChannelAssignments* OptionsDialog::midiRow(int row) {
+    if (row >= kChannelCount)
+        return &functionKeyNotes_[static_cast<std::size_t>(row - kChannelCount)];
+    return show_ ? &show_->store().assignments(row) : nullptr;
+}
+
 void OptionsDialog::loadMidiGrid() {
     if (!midiGrid_)
         return;
+    const bool was = loading_;
+    loading_ = true;
     const bool english = UiLanguage::instance().isEnglish();
-    midiGrid_->setHorizontalHeaderLabels({QStringLiteral("MIDI IN"), QStringLiteral("MIDI OUT")});
+    midiGrid_->setHorizontalHeaderLabels(
+        english ? QStringList{QStringLiteral("IN Note"), QStringLiteral("IN Channel"),
+                              QStringLiteral("IN On"), QStringLiteral("OUT Note"),
+                              QStringLiteral("OUT Channel"), QStringLiteral("OUT On")}
+                : QStringList{QStringLiteral("IN Note"), QStringLiteral("IN Kanal"),
+                              QStringLiteral("IN An"), QStringLiteral("OUT Note"),
+                              QStringLiteral("OUT Kanal"), QStringLiteral("OUT An")});
     const auto* offsetBox = findChild<QCheckBox*>(QStringLiteral("chkMidiNoteOffset"));
     const bool offset = offsetBox ? offsetBox->isChecked() : settings_.isOn(u"MidiNoteOffset");
-    const auto cell = [offset](bool enabled, int note, int channel) {
-        return enabled ? MidiNoteNames(offset)[static_cast<std::size_t>(std::clamp(note, 0, 127))]
-                                 .trimmed() +
-                             QStringLiteral(" (") + QString::number(channel) + QLatin1Char(')')
-                       : QStringLiteral("n.a.");
-    };
+    QStringList names;
+    for (const QString& n : MidiNoteNames(offset))
+        names << n;
     for (int row = 0; row < kMidiRows; ++row) {
         const QString head =
             row < kChannelCount
                 ? (english ? QStringLiteral("Channel %1") : QStringLiteral("Kanal %1")).arg(row + 1)
                 : QStringLiteral("X-Keys F%1").arg(row - kChannelCount + 1);
         midiGrid_->setVerticalHeaderItem(row, new QTableWidgetItem(head));
-        if (row >= kChannelCount || !show_)
+        const ChannelAssignments* a = midiRow(row);
+        if (!a)
             continue;
-        const ChannelAssignments& c = show_->store().assignments(row);
-        midiGrid_->setItem(
-            row, 0, new QTableWidgetItem(cell(c.midiInEnabled, c.midiInNote, c.midiInChannel)));
-        midiGrid_->setItem(
-            row, 1, new QTableWidgetItem(cell(c.midiOutEnabled, c.midiOutNote, c.midiOutChannel)));
+        const int notes[] = {a->midiInNote, a->midiOutNote};
+        const int channels[] = {a->midiInChannel, a->midiOutChannel};
+        const bool on[] = {a->midiInEnabled, a->midiOutEnabled};
+        for (int side = 0; side < 2; ++side) {
+            auto* note = static_cast<QComboBox*>(midiGrid_->cellWidget(row, side * 3));
+            note->clear();
+            note->addItems(names);
+            note->setCurrentIndex(std::clamp(notes[side], 0, 127));
+            static_cast<QComboBox*>(midiGrid_->cellWidget(row, side * 3 + 1))
+                ->setCurrentIndex(std::clamp(channels[side], 1, 16) - 1);
+            static_cast<QCheckBox*>(midiGrid_->cellWidget(row, side * 3 + 2))->setChecked(on[side]);
+        }
     }
+    loading_ = was;
+}
+
+void OptionsDialog::storeMidiRow(int row) {
+    ChannelAssignments* a = midiRow(row);
+    if (loading_ || !a)
+        return;
+    const auto note = [this, row](int col) {
+        return static_cast<QComboBox*>(midiGrid_->cellWidget(row, col))->currentIndex();
+    };
+    const auto on = [this, row](int col) {
+        return static_cast<QCheckBox*>(midiGrid_->cellWidget(row, col))->isChecked();
+    };
+    if (row < kChannelCount) {
+        a->midiInNote = note(0);
+        a->midiInChannel = note(1) + 1;
+        a->midiInEnabled = on(2);
+    }
+    a->midiOutNote = note(3);
+    a->midiOutChannel = note(4) + 1;
+    a->midiOutEnabled = on(5);
+    if (row < kChannelCount)
+        show_->store().announceChannel(row, ChannelAspect::Assignments);
 }
 
 void OptionsDialog::setDefaultNotes() {
-    if (!show_)
-        return;
-    // White keys from note 36 up: row 0 gets 36, row 1 38, row 2 40, row 3 41.
+    // White keys from note 36 up: row 0 gets 36, row 1 38, row 2 40, row 3 41; the
+    // function keys go on with the same sequence for their output.
     int n = 36;
-    for (int row = 0; row < kChannelCount; ++row) {
+    for (int row = 0; row < kMidiRows; ++row) {
         if (MidiNoteNames(false)[static_cast<std::size_t>(n)].contains(QLatin1Char('#')))
             ++n;
-        ChannelAssignments& c = show_->store().assignments(row);
-        c.midiInNote = c.midiOutNote = n;
-        c.midiInChannel = c.midiOutChannel = 1;
-        c.midiInEnabled = c.midiOutEnabled = true;
+        if (ChannelAssignments* a = midiRow(row)) {
+            if (row < kChannelCount) {
+                a->midiInNote = n;
+                a->midiInChannel = 1;
+                a->midiInEnabled = true;
+            }
+            a->midiOutNote = n;
+            a->midiOutChannel = 1;
+            a->midiOutEnabled = true;
+            if (row < kChannelCount)
+                show_->store().announceChannel(row, ChannelAspect::Assignments);
+        }
         ++n;
     }
     loadMidiGrid();

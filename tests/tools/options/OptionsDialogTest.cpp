@@ -464,6 +464,32 @@ TEST(OptionsDialog, ChangesThatTakeEffectLaterSaySoWhenMade) {
     }
 }
 
+TEST(OptionsDialog, MidiAssignGridEditsTheChannelsAssignments) {
+    OptionsRig r;
+    r.click("cmdDefaultNotes");
+    auto* grid = r.w<QTableWidget>(QStringLiteral("MidiGrid"));
+    const auto combo = [grid](int row, int col) {
+        return static_cast<QComboBox*>(grid->cellWidget(row, col));
+    };
+    const struct {
+        int row;
+        int note;
+        const char* shown;
+    } cases[] = {
+        {0, 36, " 36 = C1"}, {1, 38, " 38 = D1"}, {3, 41, " 41 = F1"}, {31, 89, " 89 = F5"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(r.main.rig.store.assignments(c.row).midiInNote, c.note) << c.row;
+        EXPECT_TRUE(r.main.rig.store.assignments(c.row).midiOutEnabled);
+        EXPECT_EQ(combo(c.row, 0)->currentText(), QLatin1String(c.shown)) << c.row;
+    }
+    EXPECT_EQ(combo(32, 3)->currentText(), QStringLiteral(" 91 = G5")) << "F1 goes on the sequence";
+    EXPECT_FALSE(combo(33, 0)->isEnabled());
+    combo(2, 1)->setCurrentIndex(4);
+    EXPECT_EQ(r.main.rig.store.assignments(2).midiInChannel, 5);
+    r.w<QCheckBox>(QStringLiteral("chkMidiNoteOffset"))->setChecked(false);
+    EXPECT_EQ(combo(0, 0)->currentText(), QStringLiteral(" 36 = C3"));
+}
+
 TEST(OptionsDialog, FtpPageNewDeleteAndFullList) {
     OptionsRig r;
     r.click("cmdFTPNew");
