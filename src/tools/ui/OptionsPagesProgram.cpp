@@ -2,6 +2,7 @@
 // Soundlist, Playlist and Log.
 #include "core/Dialogs.h"
 #include "core/Settings.h"
+#include "tools/OptionPaths.h"
 #include "tools/OptionsTexts.h"
 #include "tools/ui/OptionsDialog.h"
 #include "tools/ui/OptionsPageKit.h"
@@ -12,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -139,14 +141,22 @@ QWidget* OptionsDialog::buildInterfacePage() {
             {"Show MTC in the main display", "MTC in der Hauptanzeige"});
 
     k.group({"Wave Editor", "Wave Editor"});
-    waveEditor_ = pathRow(k.grid(), k.nextRow(), "txtDefaultWaveEditor", "btnEditorSelect",
-                          {"Program:", "Programm:"}, [](QLineEdit* field) {
-                              const QStringList f =
-                                  dialogs().openFiles(txt(texts::SelectWaveEditor), field->text(),
+    waveEditor_ = pathRow(
+        k.grid(), k.nextRow(), "txtDefaultWaveEditor", "btnEditorSelect", {"Program:", "Programm:"},
+        [](QLineEdit* field) {
+            const QStringList f = dialogs().openFiles(txt(texts::SelectWaveEditor), field->text(),
                                                       txt(texts::WaveEditorFilter), false);
-                              if (!f.isEmpty())
-                                  field->setText(f.constFirst());
-                          });
+            if (f.isEmpty())
+                return;
+            // Any program will do, but it has to be one.
+            if (!isExecutableFile(f.constFirst())) {
+                showMessage(txt(texts::WaveEditorTitle),
+                            f.constFirst() + QStringLiteral("\r\n") + txt(texts::NotAProgram),
+                            MessageIcon::Critical);
+                return;
+            }
+            field->setText(f.constFirst());
+        });
     bind_.line(waveEditor_, "DefaultWaveEditor");
     return k.finish();
 }
@@ -229,6 +239,18 @@ QWidget* OptionsDialog::buildAudioPage() {
 QWidget* OptionsDialog::buildOutputDevicesPage() {
     PageKit k(bind_, static_cast<QWidget*>(stack_));
     k.group({"Output Devices", "Ausgangsgeräte"});
+    auto* listed = new QListWidget(k.page());
+    listed->setObjectName(QStringLiteral("lstOutputDevices"));
+    listed->setMaximumHeight(140);
+    listed->setSelectionMode(QAbstractItemView::NoSelection);
+    k.labelled({"Listed now:", "Jetzt gelistet:"}, listed);
+    bind_.custom(
+        [this, listed](const Settings&) {
+            listed->clear();
+            if (devices_.audioOutputs)
+                listed->addItems(devices_.audioOutputs());
+        },
+        [](Settings&) {});
     QCheckBox* emulated =
         k.check("chkDontListEmulated", "NoEmulatedDevices",
                 {"Don't list emulated devices", "Emulierte Geräte nicht anzeigen"});

@@ -318,6 +318,20 @@ TEST(OptionsDialog, FoldersAreStoredWithOneTrailingSlash) {
     EXPECT_TRUE(r.main.rig.dialogs.messages().isEmpty());
     for (const auto& c : cases)
         EXPECT_EQ(r.settings().text(QString::fromLatin1(c.key)), dir + QLatin1Char('/')) << c.field;
+
+    // The wave editor is any program: a file that cannot run is refused when picked.
+    const QString script = dir + QStringLiteral("/edit");
+    writeFile(script, "#!/bin/sh\n");
+    auto* editor = r.w<QLineEdit>(QStringLiteral("txtDefaultWaveEditor"));
+    r.main.rig.dialogs.answerFiles({{script}});
+    r.click("btnEditorSelect");
+    EXPECT_EQ(editor->text(), QString());
+    ASSERT_EQ(r.main.rig.dialogs.messages().size(), 1);
+    EXPECT_EQ(r.main.rig.dialogs.messages()[0].title, QStringLiteral("Wave Editor"));
+    QFile(script).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    r.main.rig.dialogs.answerFiles({{script}});
+    r.click("btnEditorSelect");
+    EXPECT_EQ(editor->text(), script);
 }
 
 TEST(OptionsDialog, DefaultLevelGoesToAll32ChannelsOnYes) {
