@@ -62,15 +62,15 @@ int runConvert(const QStringList& args) {
         return 1;
     }
 
-    // As the program saves a show it loaded: each sound where it is found on this machine.
+    // As the program saves a show it loaded: each sound line as written; only the count of
+    // sounds missing on this machine is told.
     PlaylistDocument& doc = r.document;
     SoundPathResolver resolver;
     int sounds = 0;
     int missing = 0;
-    for (auto& list : doc.soundPaths) {
-        for (QString& path : list) {
+    for (const auto& list : doc.soundPaths) {
+        for (const QString& path : list) {
             const auto found = resolver.resolve(path);
-            path = found.path;
             ++sounds;
             missing += found.exists ? 0 : 1;
         }

@@ -17,7 +17,8 @@ namespace {
 class HeadlessDialogs final : public Dialogs {
 public:
     MessageResult message(const QString& title, const QString& text, MessageIcon,
-                          MessageButtons buttons) override {
+                          MessageButtons buttons,
+                          std::optional<MessageResult> = std::nullopt) override {
         std::fprintf(stderr, "%s: %s\n", qUtf8Printable(title), qUtf8Printable(text));
         switch (buttons) {
         case MessageButtons::Ok:

@@ -28,8 +28,11 @@ class Dialogs {
 public:
     virtual ~Dialogs() = default;
 
+    // `defaultButton` is the answer that Enter gives; a question that destroys something
+    // names the harmless answer here. Without it the box's first button is the default.
     virtual MessageResult message(const QString& title, const QString& text, MessageIcon icon,
-                                  MessageButtons buttons) = 0;
+                                  MessageButtons buttons,
+                                  std::optional<MessageResult> defaultButton = std::nullopt) = 0;
     // Empty optional when the user cancels.
     virtual std::optional<QString> inputBox(const QString& title, const QString& prompt,
                                             const QString& defaultText) = 0;

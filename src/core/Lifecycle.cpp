@@ -154,17 +154,17 @@ StartResult Lifecycle::Main(const QStringList& arguments) {
 
     // 24, 25
     step([&] {
+        // The recent list is read whichever playlist opens (or none): the file is written
+        // back at exit, and a list never read would replace the operator's with only this
+        // run's playlists.
+        if (ctx_.recent)
+            ctx_.recent->read(ctx_.recentPlaylistsFile.isEmpty()
+                                  ? RecentPlaylists::defaultFilePath()
+                                  : ctx_.recentPlaylistsFile);
         const bool exists = !choice_.path.isEmpty() && QFile::exists(choice_.path);
         switch (startupPlaylistAction(choice_, exists)) {
         case StartupPlaylistAction::LoadPlaylist:
-            call(startup_.loadPlaylist, choice_.path);
-            call(startup_.drawRemotePresetScreen);
-            break;
         case StartupPlaylistAction::ReadRecentAndLoad:
-            if (ctx_.recent)
-                ctx_.recent->read(ctx_.recentPlaylistsFile.isEmpty()
-                                      ? RecentPlaylists::defaultFilePath()
-                                      : ctx_.recentPlaylistsFile);
             call(startup_.loadPlaylist, choice_.path);
             call(startup_.drawRemotePresetScreen);
             break;
@@ -204,8 +204,10 @@ bool Lifecycle::requestClose() {
     if (state_ == ProgramState::Closing || state_ == ProgramState::Closed)
         return state_ == ProgramState::Closed;
     if (!forcedQuit_) {
-        const auto answer = dialogs().message(txt(texts::QuitTitle), txt(texts::QuitQuestion),
-                                              MessageIcon::Question, MessageButtons::YesNo);
+        // Quitting silences the show: Enter alone must not do it.
+        const auto answer =
+            dialogs().message(txt(texts::QuitTitle), txt(texts::QuitQuestion),
+                              MessageIcon::Question, MessageButtons::YesNo, MessageResult::No);
         if (answer != MessageResult::Yes)
             return false;
     }

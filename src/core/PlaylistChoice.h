@@ -31,7 +31,7 @@ PlaylistChoice choosePlaylist(const QString& commandLine, const QString& default
 // What start-up does with the choice, given whether its file exists.
 enum class StartupPlaylistAction {
     LoadPlaylist,      // command line or default playlist, file present
-    ReadRecentAndLoad, // last playlist, file present: the recent list is read first
+    ReadRecentAndLoad, // last playlist, file present
     NothingLoaded,     // command line or default playlist missing: skipped silently
     CreateNewPreset,   // no choice, or the last playlist is gone
 };

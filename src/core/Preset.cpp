@@ -45,7 +45,11 @@ void PresetMemory::remove(int index) {
         slots_[static_cast<std::size_t>(i)] = std::move(slots_[static_cast<std::size_t>(i + 1)]);
     clearSlot(last);
     names_.removeAt(index);
-    if (current_ > index || current_ >= count())
+    // The removed preset's live channels belong to no other preset: the automatic store
+    // waits for the next recall instead of writing them over the neighbour.
+    if (current_ == index)
+        current_ = -1;
+    else if (current_ > index)
         --current_;
     if (selected_ > index || selected_ >= count())
         --selected_;

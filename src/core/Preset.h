@@ -97,7 +97,8 @@ public:
     bool append(const Preset& preset);
     // Inserts at `index` (0..count), shifting later slots up; false when full.
     bool insert(int index, const Preset& preset);
-    // Removes the preset at `index`, shifting later slots down and freeing the last.
+    // Removes the preset at `index`, shifting later slots down and freeing the last. The
+    // current preset keeps pointing at its preset; removing it leaves none current.
     void remove(int index);
     // Marks every slot free and empties the list.
     void clearAll();

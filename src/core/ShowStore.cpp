@@ -16,14 +16,6 @@ void ShowStore::setSoundList(int ch, QList<SoundEntry> entries) {
     announceSoundList(ch);
 }
 
-void ShowStore::setSelectedSound(int ch, int index) {
-    auto& c = controls(ch);
-    if (c.selectedSound != index)
-        assignments(ch).startOffset = 0;
-    c.selectedSound = static_cast<std::int16_t>(index);
-    announceChannel(ch, ChannelAspect::Controls | ChannelAspect::Assignments);
-}
-
 void ShowStore::setChannelInfo(int ch, const QString& text, int colour) {
     auto& c = controls(ch);
     c.infoText = fitToWidth(text, kChannelInfoWidth);

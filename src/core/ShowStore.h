@@ -64,10 +64,6 @@ public:
     QList<SoundEntry>& soundList(int ch) { return soundLists_.at(static_cast<std::size_t>(ch)); }
     void setSoundList(int ch, QList<SoundEntry> entries);
 
-    // Marks entry `index` of the channel's list as selected. A different sound means the
-    // old start offset no longer applies, so it goes back to 0.
-    void setSelectedSound(int ch, int index);
-
     // Cut to 50 characters, as a preset would store it.
     void setChannelInfo(int ch, const QString& text, int colour);
 

@@ -137,12 +137,13 @@ TEST(Render, PressesLandOnTheirExactFrames) {
     const auto wav = testmedia::readWav(out);
     ASSERT_TRUE(wav.ok);
     ASSERT_EQ(wav.frames(), 30870);
+    // The stop fades out over 3 ms (132 frames).
     const struct {
         std::int64_t frame;
         bool sounding;
         std::int64_t rampAt;
     } probes[] = {
-        {4409, false, 0},  {4410, true, 0},  {13229, true, 8819}, {13230, false, 0},
+        {4409, false, 0},  {4410, true, 0},  {13229, true, 8819}, {13230 + 132, false, 0},
         {22049, false, 0}, {22050, true, 0}, {30869, true, 8819},
     };
     for (const auto& p : probes) {
@@ -209,6 +210,8 @@ TEST(Render, ThePlayModesHeardInARehearsal) {
         const char* events;
         std::vector<Probe> probes;
     };
+    // A stop fades out, and a jump of a playing sound crossfades, over 3 ms.
+    constexpr double ramp = 132.0 / 44100;
     const Case cases[] = {
         {"pause mode continues where it paused",
          [](ShowStore& s) { s.controls(0).pauseMode = 1; },
@@ -217,7 +220,7 @@ TEST(Render, ThePlayModesHeardInARehearsal) {
         {"restart mode jumps back to the start",
          [](ShowStore& s) { s.controls(0).restartMode = 1; },
          "0.1 press 1; 0.2 press 1",
-         {{0.199, 0, true}, {0.2, 0, true, 0}}},
+         {{0.199, 0, true}, {0.2 + ramp, 0, true, 132}}},
         {"a play group starts both members in the same frame",
          [](ShowStore& s) {
              s.controls(0).playGroup = QStringLiteral("2");
@@ -231,17 +234,17 @@ TEST(Render, ThePlayModesHeardInARehearsal) {
              s.controls(1).stopGroup = QStringLiteral("1");
          },
          "0.1 press 1; 0.2 press 2",
-         {{0.15, 0, true}, {0.2, 0, false}, {0.2, 1, true, 7919}}},
+         {{0.15, 0, true}, {0.2 + ramp, 0, false}, {0.2, 1, true, 7919}}},
         {"the right button stops without the fade",
          [](ShowStore& s) {
              s.channel(0).fadeOut = {1000, true, 2};
          },
          "0.1 press 1; 0.2 right 1",
-         {{0.19, 0, true}, {0.2, 0, false}}},
+         {{0.19, 0, true}, {0.2 + ramp, 0, false}}},
         {"hold mode ends on release",
          [](ShowStore& s) { s.controls(0).holdMode = 1; },
          "0.1 press 1; 0.2 release 1",
-         {{0.19, 0, true}, {0.2, 0, false}}},
+         {{0.19, 0, true}, {0.2 + ramp, 0, false}}},
         {"a pan turned while playing moves the sound across",
          {},
          "0.1 press 1; 0.2 pan 1 100",

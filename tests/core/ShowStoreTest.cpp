@@ -71,19 +71,6 @@ TEST(ShowStore, FreshStoreHoldsThirtyThreeChannelsAndAnEmptyPresetMemory) {
     EXPECT_EQ(store.assignments(0), ChannelAssignments{});
 }
 
-TEST(ShowStore, SelectingAnotherSoundResetsTheStartOffset) {
-    ShowStore store;
-    store.setSoundList(4, {makeSoundEntry(QStringLiteral("/s/a.wav")),
-                           makeSoundEntry(QStringLiteral("/s/b.wav"))});
-    store.setSelectedSound(4, 0);
-    store.assignments(4).startOffset = 44100;
-    store.setSelectedSound(4, 0);
-    EXPECT_EQ(store.assignments(4).startOffset, 44100) << "the same sound keeps its offset";
-    store.setSelectedSound(4, 1);
-    EXPECT_EQ(store.assignments(4).startOffset, 0);
-    EXPECT_EQ(store.controls(4).selectedSound, 1);
-}
-
 TEST(ShowStore, TextsAreCutToTheirWidths) {
     ShowStore store;
     QSignalSpy spy(&store, &ShowStore::channelChanged);

@@ -33,8 +33,9 @@ QList<RecordedBox> ScriptedDialogs::messages() const {
 }
 
 MessageResult ScriptedDialogs::message(const QString& title, const QString& text, MessageIcon icon,
-                                       MessageButtons buttons) {
-    boxes_.append({QStringLiteral("message"), title, text, icon, buttons});
+                                       MessageButtons buttons,
+                                       std::optional<MessageResult> defaultButton) {
+    boxes_.append({QStringLiteral("message"), title, text, icon, buttons, defaultButton});
     if (!messageAnswers_.empty()) {
         const auto a = messageAnswers_.front();
         messageAnswers_.pop_front();

@@ -16,6 +16,7 @@ struct RecordedBox {
     QString text;
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
+    std::optional<MessageResult> defaultButton = std::nullopt; // Enter; none: the first button
 };
 
 class ScriptedDialogs final : public Dialogs {
@@ -39,7 +40,8 @@ public:
     int busyDepth() const { return busy_; }
 
     MessageResult message(const QString& title, const QString& text, MessageIcon icon,
-                          MessageButtons buttons) override;
+                          MessageButtons buttons,
+                          std::optional<MessageResult> defaultButton = std::nullopt) override;
     std::optional<QString> inputBox(const QString& title, const QString& prompt,
                                     const QString& defaultText) override;
     QStringList openFiles(const QString& title, const QString& folder, const QString& filter,

@@ -49,6 +49,26 @@ QMessageBox::StandardButtons toQtButtons(MessageButtons buttons) {
     return QMessageBox::Ok;
 }
 
+QMessageBox::StandardButton toQtButton(MessageResult result) {
+    switch (result) {
+    case MessageResult::Ok:
+        return QMessageBox::Ok;
+    case MessageResult::Cancel:
+        return QMessageBox::Cancel;
+    case MessageResult::Yes:
+        return QMessageBox::Yes;
+    case MessageResult::No:
+        return QMessageBox::No;
+    case MessageResult::Retry:
+        return QMessageBox::Retry;
+    case MessageResult::Abort:
+        return QMessageBox::Abort;
+    case MessageResult::Ignore:
+        return QMessageBox::Ignore;
+    }
+    return QMessageBox::NoButton;
+}
+
 MessageResult fromQt(int button) {
     switch (button) {
     case QMessageBox::Ok:
@@ -77,11 +97,14 @@ QtDialogs::~QtDialogs() {
 }
 
 MessageResult QtDialogs::message(const QString& title, const QString& text, MessageIcon icon,
-                                 MessageButtons buttons) {
+                                 MessageButtons buttons,
+                                 std::optional<MessageResult> defaultButton) {
     QMessageBox box(toQtIcon(icon), title,
                     QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
                     toQtButtons(buttons), parent_);
     // A busy pointer over a question would tell the operator to wait, not to answer.
+    if (defaultButton)
+        box.setDefaultButton(toQtButton(*defaultButton));
     const bool busy = QApplication::overrideCursor() != nullptr;
     if (busy)
         QApplication::setOverrideCursor(Qt::ArrowCursor);

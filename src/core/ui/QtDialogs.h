@@ -20,7 +20,8 @@ public:
     void setParentWindow(QWidget* window) { parent_ = window; }
 
     MessageResult message(const QString& title, const QString& text, MessageIcon icon,
-                          MessageButtons buttons) override;
+                          MessageButtons buttons,
+                          std::optional<MessageResult> defaultButton = std::nullopt) override;
     std::optional<QString> inputBox(const QString& title, const QString& prompt,
                                     const QString& defaultText) override;
     QStringList openFiles(const QString& title, const QString& folder, const QString& filter,

@@ -503,6 +503,8 @@ Handle AudioLib::Impl::createStream(const QString& path, std::uint32_t streamFla
     s->outL = outL;
     s->outR = outR;
     s->singleSpeaker = single;
+    if (f.channels > 2)
+        s->map = multichannelMap(f.channels, devCh);
     s->decoder = std::move(decoder);
     s->loop.store((streamFlags & flags::Loop) != 0);
     Voice& v = s->voice;
@@ -511,6 +513,9 @@ Handle AudioLib::Impl::createStream(const QString& path, std::uint32_t streamFla
     v.in = std::make_unique<float[]>(static_cast<std::size_t>(kResampleInFrames) * f.channels);
     v.work = std::make_unique<float[]>(static_cast<std::size_t>(kBlockFrames) * f.channels);
     v.gains = std::make_unique<float[]>(kBlockFrames);
+    v.history = std::make_unique<float[]>(static_cast<std::size_t>(kHistoryFrames) * f.channels);
+    v.tail = std::make_unique<float[]>(static_cast<std::size_t>(kTailFrames) * f.channels);
+    v.tailGains = std::make_unique<float[]>(kTailFrames);
     v.freq = f.sampleRate;
     if (v.src == nullptr) {
         delete s;
@@ -970,9 +975,12 @@ bool AudioLib::renderOffline(float* out, int frames) {
             Stream& s = *u.s;
             if (s.device != d->current - 1)
                 continue;
+            // A stop or seek in this period also takes a ramp's worth of frames beyond it;
+            // they must be there whenever the disk thread ran, or the ramp would vary.
             const double speed = u.freq > 0 ? static_cast<double>(u.freq) / rate : 1.0;
             const std::size_t converter = u.freq != rate ? kResampleInFrames : 0;
-            const auto need = static_cast<std::size_t>(std::ceil(n * speed)) + converter + 64;
+            const auto need =
+                static_cast<std::size_t>(std::ceil((n + kTailFrames) * speed)) + converter + 64;
             // Enough buffered and no end to decide: the fill would return at once, so skip
             // its lock, which the disk thread may hold while it decodes ahead. Unlocked
             // reads are safe here: this thread alone sets diskFeed and, on this device,

@@ -16,6 +16,11 @@
 //   device period, 0..32768 per side, left in the low 16 bits, right in the high.
 // - Effects run on the stream's data at its own rate in chain order, before vari-speed
 //   and rate conversion; volume and pan are applied in the mix.
+// - A stop, pause, seek or restart of a sound being heard, and a volume set while it plays,
+//   ramp over 3 ms instead of cutting (a seek crossfades); positions, states and end
+//   frames stay exact, and a start is never ramped.
+// - Files with more than two channels (WAV/FLAC order) reach the device's speakers in
+//   ALSA order, folded down where the device has fewer (see ChannelMap.h).
 #pragma once
 
 #include "engine/decode/Decoder.h"

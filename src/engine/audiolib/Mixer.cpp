@@ -84,6 +84,7 @@ Mixer::Mixer() = default;
 void Mixer::configure(int sampleRate, int channels) {
     rate_ = sampleRate;
     channels_ = channels;
+    declickFrames_ = std::clamp(static_cast<int>(std::lround(sampleRate * 0.003)), 1, kTailFrames);
 }
 
 void Mixer::retire(Retired r) noexcept {
@@ -131,6 +132,17 @@ void Mixer::endVoice(Stream& s) noexcept {
     s.endedFeedSerial.store(v.feedSerial, std::memory_order_release);
 }
 
+void Mixer::removeVoice(Stream* s) noexcept {
+    for (int i = 0; i < voiceCount_; ++i) {
+        if (voices_[i] == s) {
+            std::copy(voices_ + i + 1, voices_ + voiceCount_, voices_ + i);
+            --voiceCount_;
+            break;
+        }
+    }
+    retire(Retired{s, nullptr, nullptr});
+}
+
 void Mixer::apply(const Command& c) noexcept {
     Stream* s = c.stream;
     if (s == nullptr)
@@ -142,16 +154,19 @@ void Mixer::apply(const Command& c) noexcept {
             voices_[voiceCount_++] = s;
         break;
     case Command::Remove:
-        for (int i = 0; i < voiceCount_; ++i) {
-            if (voices_[i] == s) {
-                std::copy(voices_ + i + 1, voices_ + voiceCount_, voices_ + i);
-                --voiceCount_;
-                break;
-            }
-        }
-        retire(Retired{s, nullptr, nullptr});
+        removeVoice(s);
         break;
     case Command::SetFeed: {
+        // A seek or restart of a sound being heard crossfades from the old place to the new.
+        // (Seeking again before the new place was heard keeps the fade-in under way.)
+        if (v.playing && v.heard && v.feed != nullptr) {
+            produceTail(*s);
+            v.fadeInLeft = v.tailCount > 0 ? declickFrames_ : 0;
+        } else if (!v.playing) {
+            v.fadeInLeft = 0;
+        }
+        v.carry = false;
+        v.heard = false;
         Feed* old = v.feed;
         v.feed = c.feed;
         v.feedSerial = c.serial;
@@ -160,8 +175,9 @@ void Mixer::apply(const Command& c) noexcept {
         v.inCount = 0;
         v.wrapCount = 0;
         v.inputEnded = false;
-        if (v.src != nullptr)
-            src_reset(v.src);
+        v.historyCount = 0;
+        // The converter is reset when the voice enters it again (renderVoice); resetting it
+        // here as well would wipe its buffer twice per restart, in the callback.
         // A seek or restart is a new piece of sound: no echo or reverb of the old one.
         for (int i = 0; i < v.fxCount; ++i)
             v.fx[i].effect->reset();
@@ -174,15 +190,28 @@ void Mixer::apply(const Command& c) noexcept {
     case Command::Play:
         // A restart while playing (a new feed, then Play) is a new start too.
         if (v.feed != nullptr && (!v.playing || v.startedFeedSerial != v.feedSerial)) {
+            if (v.carry)
+                v.tailFading = false; // a resume plays the tail again, at full level
+            else if (v.tailFromHalt && v.tailFaded == 0)
+                v.tailFading = false; // stopped and started anew at once: the start is exact
             v.playing = true;
             v.startedFeedSerial = v.feedSerial;
             s->startDeviceFrame.store(blockStart_, std::memory_order_relaxed);
         }
         break;
     case Command::Halt:
+        if (v.playing && v.heard && v.feed != nullptr) {
+            produceTail(*s);
+            v.tailFromHalt = true;
+        }
         v.playing = false;
+        v.fadeInLeft = 0;
         break;
     case Command::SetVolume:
+        if (v.playing && v.heard) { // heard at once, but glides there instead of stepping
+            v.stepFrom = v.lastGain;
+            v.stepLeft = declickFrames_;
+        }
         // A set ends a running slide without its sync.
         v.volume = c.x;
         v.sliding = false;
@@ -294,8 +323,10 @@ void Mixer::render(float* out, int frames, int channels) noexcept {
         const Voice& v = s.voice;
         if (v.playing) {
             const std::int64_t pos =
-                v.resampling ? std::min<std::int64_t>(s.length, static_cast<std::int64_t>(v.mixPos))
-                             : v.pos;
+                v.carry ? carryPosition(v)
+                : v.resampling
+                    ? std::min<std::int64_t>(s.length, static_cast<std::int64_t>(v.mixPos))
+                    : v.pos;
             s.position.store(pos, std::memory_order_relaxed);
         }
         const auto l = static_cast<std::uint32_t>(peakToLevel(v.peakL));
@@ -344,21 +375,19 @@ void Mixer::renderVoice(Stream& s, float* out, int frames) noexcept {
     } else {
         v.blockGain = volumeGain(v.volume, logCurve);
     }
+    declick(s, out, frames);
 
+    v.heard = false;
     if (!v.playing || v.feed == nullptr)
         return;
     int produced = 0;
     while (produced < frames && v.playing) {
-        if (!v.resampling && v.freq != rate_) {
-            v.resampling = true;
-            v.mixPos = static_cast<double>(v.pos);
-            v.inPos = v.pos;
-            v.inCount = 0;
-            v.wrapCount = 0;
-            v.inputEnded = false;
-            src_reset(v.src);
-            src_set_ratio(v.src, rate_ / v.freq);
+        if (v.carry) {
+            produced += replayCarry(s, out, frames - produced, produced);
+            continue;
         }
+        if (!v.resampling && v.freq != rate_)
+            enterResampling(s);
         // The direct path hands out the feed's own memory; it is given back after mixing.
         const float* data = v.work.get();
         const int got = v.resampling ? pullResampled(s, frames - produced, produced)
@@ -369,11 +398,14 @@ void Mixer::renderVoice(Stream& s, float* out, int frames) noexcept {
             break;
         }
         measure(v, s.channels, data, got);
-        mixInto(s, out, data, got, produced);
-        if (!v.resampling)
+        mixInto(s, out, data, got, produced, v.rampThisBlock ? v.gains.get() + produced : nullptr);
+        if (!v.resampling) {
+            remember(s, data, got);
             v.feed->ring.commitRead(static_cast<std::size_t>(got));
+        }
         produced += got;
     }
+    v.heard = produced > 0;
 }
 
 bool Mixer::boundary(Stream& s, int offset, std::int64_t* target) noexcept {
@@ -418,7 +450,73 @@ int Mixer::pullDirect(Stream& s, int want, int offset, const float** data) noexc
     }
 }
 
-int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
+void Mixer::remember(Stream& s, const float* data, int frames) noexcept {
+    Voice& v = s.voice;
+    const int ch = s.channels;
+    const int keep = std::min(frames, kHistoryFrames);
+    const int old = std::min(v.historyCount, kHistoryFrames - keep);
+    float* h = v.history.get();
+    std::memmove(h, h + static_cast<std::ptrdiff_t>(v.historyCount - old) * ch,
+                 sizeof(float) * static_cast<std::size_t>(old * ch));
+    std::memcpy(h + static_cast<std::ptrdiff_t>(old) * ch,
+                data + static_cast<std::ptrdiff_t>(frames - keep) * ch,
+                sizeof(float) * static_cast<std::size_t>(keep * ch));
+    v.historyCount = old + keep;
+}
+
+void Mixer::enterResampling(Stream& s) noexcept {
+    Voice& v = s.voice;
+    const int ch = s.channels;
+    const double ratio = rate_ / v.freq;
+    v.resampling = true;
+    v.inPos = v.pos;
+    v.wrapCount = 0;
+    v.inputEnded = false;
+    src_reset(v.src);
+    src_set_ratio(v.src, ratio);
+    // A fresh converter starts from silence: mid-sound that is a step, heard as a click.
+    // It is fed the frames just played first, and the output that stands for them is
+    // dropped, so the converted sound takes over where the direct one left off.
+    // The converter's output frames fall on a grid that starts at the first frame fed; of
+    // the history lengths that still cover its filter, the one whose grid comes closest
+    // to the next frame due keeps the sound from jumping in time by part of a frame.
+    int hist = v.historyCount;
+    double late = std::ceil(hist * ratio - 1e-9) - hist * ratio;
+    for (int n = v.historyCount - 1; n >= v.historyCount / 2; --n) {
+        const double l = std::ceil(n * ratio - 1e-9) - n * ratio;
+        if (l < late) {
+            late = l;
+            hist = n;
+        }
+    }
+    std::memcpy(v.in.get(),
+                v.history.get() + static_cast<std::ptrdiff_t>(v.historyCount - hist) * ch,
+                sizeof(float) * static_cast<std::size_t>(hist * ch));
+    v.inCount = hist;
+    v.mixPos = static_cast<double>(v.pos - hist);
+    // Converter output still to drop: it stands for frames already heard.
+    int discard = static_cast<int>(std::ceil(hist * ratio - 1e-9));
+    while (discard > 0) {
+        topUpInput(s);
+        SRC_DATA d{};
+        d.data_in = v.in.get();
+        d.input_frames = v.inCount;
+        d.data_out = v.work.get();
+        d.output_frames = std::min(discard, kBlockFrames);
+        d.src_ratio = ratio;
+        d.end_of_input = v.inputEnded ? 1 : 0;
+        if (src_process(v.src, &d) != 0 || d.output_frames_gen == 0)
+            break;
+        const auto used = static_cast<int>(d.input_frames_used);
+        std::memmove(v.in.get(), v.in.get() + static_cast<std::ptrdiff_t>(used) * ch,
+                     sizeof(float) * static_cast<std::size_t>((v.inCount - used) * ch));
+        v.inCount -= used;
+        discard -= static_cast<int>(d.output_frames_gen);
+        v.mixPos += static_cast<double>(d.output_frames_gen) / ratio;
+    }
+}
+
+void Mixer::topUpInput(Stream& s) noexcept {
     Voice& v = s.voice;
     Feed& f = *v.feed;
     const int ch = s.channels;
@@ -452,7 +550,12 @@ int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
         v.inCount += static_cast<int>(k);
         v.inPos += static_cast<std::int64_t>(k);
     }
+}
 
+int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
+    Voice& v = s.voice;
+    const int ch = s.channels;
+    topUpInput(s);
     const double ratio = rate_ / v.freq;
     SRC_DATA d{};
     d.data_in = v.in.get();
@@ -551,12 +654,12 @@ void Mixer::measure(Voice& v, int channels, const float* data, int frames) noexc
     std::memcpy(&v.peakR, &pr, 4);
 }
 
-void Mixer::mixInto(Stream& s, float* out, const float* data, int frames, int offset) noexcept {
+void Mixer::mixInto(Stream& s, float* out, const float* data, int frames, int offset,
+                    const float* gains) noexcept {
     const Voice& v = s.voice;
     const int devCh = channels_;
     float pl = 1, pr = 1;
     panGains(v.pan, logPan.load(std::memory_order_relaxed), &pl, &pr);
-    const float* gains = v.rampThisBlock ? v.gains.get() + offset : nullptr;
     const float g = v.blockGain;
     float* o = out + static_cast<std::ptrdiff_t>(offset) * devCh;
     const int outL = s.outL < devCh ? s.outL : -1;
@@ -589,12 +692,24 @@ void Mixer::mixInto(Stream& s, float* out, const float* data, int frames, int of
                 o[j * devCh + outR] += data[2 * j + 1] * gj * pr;
         }
     } else {
+        // The stream's map, with the balance on the outputs of each side.
         const int ch = s.channels;
-        const int n = std::min(ch, devCh);
+        const int outs = std::min(devCh, ChannelMap::kMax);
+        float m[ChannelMap::kMax][ChannelMap::kMax];
+        for (int c = 0; c < ch; ++c)
+            for (int k = 0; k < outs; ++k) {
+                const int side = outputSide(k, outs);
+                m[c][k] = s.map.gain[c][k] * (side < 0 ? pl : side > 0 ? pr : 1.0f);
+            }
         for (int j = 0; j < frames; ++j) {
             const float gj = gains ? gains[j] : g;
-            for (int c = 0; c < n; ++c)
-                o[j * devCh + c] += data[j * ch + c] * gj;
+            const float* in = data + static_cast<std::ptrdiff_t>(j) * ch;
+            float* frame = o + static_cast<std::ptrdiff_t>(j) * devCh;
+            for (int c = 0; c < ch; ++c) {
+                const float x = in[c] * gj;
+                for (int k = 0; k < outs; ++k)
+                    frame[k] += x * m[c][k];
+            }
         }
     }
 }

@@ -96,15 +96,26 @@ public:
 
 private:
     void apply(const Command& c) noexcept;
+    void removeVoice(Stream* s) noexcept;
     void renderBlock(float* out, int frames) noexcept;
     void renderVoice(Stream& s, float* out, int frames) noexcept;
     int pullDirect(Stream& s, int want, int offset, const float** data) noexcept;
     int pullResampled(Stream& s, int want, int offset) noexcept;
+    void enterResampling(Stream& s) noexcept;
+    void topUpInput(Stream& s) noexcept;
+    static void remember(Stream& s, const float* data, int frames) noexcept;
     bool boundary(Stream& s, int offset, std::int64_t* target) noexcept;
     void fire(Stream& s, std::uint32_t kind, int offset) noexcept;
     void endVoice(Stream& s) noexcept;
     void retire(Retired r) noexcept;
-    void mixInto(Stream& s, float* out, const float* data, int frames, int offset) noexcept;
+    // `gains`: per frame from `offset` on; nullptr for the voice's block gain.
+    void mixInto(Stream& s, float* out, const float* data, int frames, int offset,
+                 const float* gains) noexcept;
+    // MixerDeclick.cpp
+    void produceTail(Stream& s) noexcept;
+    void declick(Stream& s, float* out, int frames) noexcept;
+    int replayCarry(Stream& s, float* out, int want, int offset) noexcept;
+    static std::int64_t carryPosition(const Voice& v) noexcept;
     void measure(Voice& v, int channels, const float* data, int frames) noexcept;
     static void runEffects(Voice& v, float* data, int frames) noexcept;
 
@@ -116,6 +127,7 @@ private:
     int pendingRetireCount_ = 0;
     std::int64_t blockStart_ = 0; // device frame of the block being rendered
     double cpuSmoothed_ = 0;
+    int declickFrames_ = 144; // the ramp over a stop, pause, seek or volume set: 3 ms
 };
 
 float volumeGain(double volume, bool logCurve);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/audiolib/AudioLib.h"
+#include "engine/audiolib/ChannelMap.h"
 #include "engine/audiolib/LockFree.h"
 
 #include <samplerate.h>
@@ -22,6 +23,8 @@ namespace kalvor::audio {
 inline constexpr int kMaxStreamChannels = 8;
 inline constexpr int kBlockFrames = 1024;      // the mixer works in blocks of at most this
 inline constexpr int kResampleInFrames = 2048; // resampler input kept per stream
+inline constexpr int kHistoryFrames = 128;     // last frames played, to prime the resampler
+inline constexpr int kTailFrames = 512;        // longest ramp over a stop, pause or seek
 inline constexpr int kMaxSyncs = 16;           // per stream
 inline constexpr std::int64_t kEndMarker = -1; // in the resampler's wrap list: the stream ends
 
@@ -82,6 +85,11 @@ struct Voice {
     std::int64_t wrapTargets[8] = {}; // wraps the input side passed, not yet the output side
     int wrapCount = 0;
 
+    // The last frames the direct path played (after the effects), oldest first: a converter
+    // switched in mid-sound starts from them instead of from silence.
+    std::unique_ptr<float[]> history; // kHistoryFrames * channels
+    int historyCount = 0;
+
     std::unique_ptr<float[]> in;    // kResampleInFrames * channels
     std::unique_ptr<float[]> work;  // kBlockFrames * channels: the stream's data for one block
     std::unique_ptr<float[]> gains; // kBlockFrames: volume gain per frame while sliding
@@ -105,6 +113,26 @@ struct Voice {
     float peakL = 0, peakR = 0;
     bool rampThisBlock = false; // `gains` holds this block's volume gains
     float blockGain = 1;        // the volume gain when not ramping
+
+    // Ramps instead of cuts (MixerDeclick.cpp). A stop, pause or seek while the sound is
+    // heard pulls the next few milliseconds into `tail` and fades them out; after a pause or
+    // stop the same frames are the first a resume plays (the carry), so the place stays
+    // exact. A stream freed while playing ends at once, as it always did.
+    std::unique_ptr<float[]> tail;      // kTailFrames * channels, after the effects
+    std::unique_ptr<float[]> tailGains; // kTailFrames
+    int tailCount = 0;
+    int tailFaded = 0;  // frames of the fade-out mixed so far
+    float tailGain = 1; // the volume gain heard when the tail was taken
+    bool tailFading = false;
+    bool tailFromHalt = false; // a stop or pause, not a seek
+    bool carry = false;        // a resume replays the tail first
+    int carryUsed = 0;
+    double carryFrom = 0, carryTo = 0; // source positions of the tail's start and end
+    int fadeInLeft = 0;                // frames of the new place still fading in after a seek
+    int stepLeft = 0;                  // frames of a volume set still gliding
+    float stepFrom = 1;                // the gain the glide started from
+    float lastGain = 1;                // the volume gain of the last frame mixed
+    bool heard = false;                // the voice was mixed in the last period
 };
 
 struct Stream {
@@ -119,10 +147,11 @@ struct Stream {
     // The device is caller-driven: the puller decides wraps and the end (see fillFeed).
     bool pulled = false;
     // Where each source channel goes: output channel for the left/right side (-1 none).
-    // Mono uses both; a single speaker uses only `outL`; more than two channels map
-    // channel i to output i.
+    // Mono uses both; a single speaker uses only `outL`; more than two channels go
+    // through `map`, made for the device the stream was created on.
     int outL = 0, outR = 1;
     bool singleSpeaker = false;
+    ChannelMap map;
 
     // Disk side: the decoder and the feed being filled. UI thread and disk thread, under
     // diskMutex (never the callback). Only the UI thread sets diskFeed.

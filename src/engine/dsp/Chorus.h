@@ -15,7 +15,7 @@ private:
     void configure(const DsfxChorus& params) noexcept override {
         delay_.configure(params, sampleRate_);
     }
-    void clear() noexcept override { delay_.clear(); }
+    std::size_t clear() noexcept override { return delay_.clear(); }
     void render(float* interleaved, int frames) noexcept override {
         delay_.render(interleaved, frames);
     }

@@ -38,12 +38,13 @@ void Echo::configure(const DsfxEcho& params) noexcept {
     }
 }
 
-void Echo::clear() noexcept {
-    std::fill(line_.begin(), line_.end(), 0.0f);
+std::size_t Echo::clear() noexcept {
     write_ = 0;
+    valid_ = 0;
+    return 0;
 }
 
-template <int kChannels> void Echo::run(float* interleaved, int frames) noexcept {
+template <int kChannels, bool kWarm> void Echo::run(float* interleaved, int frames) noexcept {
     const int channels = kChannels > 0 ? kChannels : channels_;
     const unsigned mask = mask_;
     const float mix = mix_;
@@ -52,11 +53,16 @@ template <int kChannels> void Echo::run(float* interleaved, int frames) noexcept
     const std::array<int, kMaxChannels> feedFrom = feedFrom_;
     float* line = line_.data();
     unsigned write = write_;
+    unsigned valid = valid_;
     std::array<float, kMaxChannels> wet{};
     for (int i = 0; i < frames; ++i) {
         float* frame = interleaved + std::size_t(i) * channels;
-        for (int ch = 0; ch < channels; ++ch)
-            wet[ch] = line[((write - delay[ch]) & mask) * channels + ch];
+        for (int ch = 0; ch < channels; ++ch) {
+            if (kWarm && delay[ch] > valid)
+                wet[ch] = 0.0f;
+            else
+                wet[ch] = line[((write - delay[ch]) & mask) * channels + ch];
+        }
         float* slot = line + std::size_t(write) * channels;
         for (int ch = 0; ch < channels; ++ch) {
             const float dry = frame[ch];
@@ -65,22 +71,36 @@ template <int kChannels> void Echo::run(float* interleaved, int frames) noexcept
             frame[ch] = dry + mix * (wet[ch] - dry);
         }
         write = (write + 1) & mask;
+        if (kWarm)
+            valid = std::min(valid + 1, mask + 1);
     }
     write_ = write;
+    valid_ = valid;
+}
+
+template <bool kWarm> void Echo::dispatch(float* interleaved, int frames) noexcept {
+    switch (channels_) {
+    case 1:
+        run<1, kWarm>(interleaved, frames);
+        break;
+    case 2:
+        run<2, kWarm>(interleaved, frames);
+        break;
+    default:
+        run<0, kWarm>(interleaved, frames);
+        break;
+    }
 }
 
 void Echo::render(float* interleaved, int frames) noexcept {
-    switch (channels_) {
-    case 1:
-        run<1>(interleaved, frames);
-        break;
-    case 2:
-        run<2>(interleaved, frames);
-        break;
-    default:
-        run<0>(interleaved, frames);
-        break;
-    }
+    // Until the ring holds as much as the longest delay reaches back, each read is checked.
+    unsigned reach = 0;
+    for (int ch = 0; ch < channels_; ++ch)
+        reach = std::max(reach, delay_[ch]);
+    if (valid_ < reach)
+        dispatch<true>(interleaved, frames);
+    else
+        dispatch<false>(interleaved, frames);
 }
 
 } // namespace kalvor::engine::dsp

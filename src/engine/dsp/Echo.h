@@ -21,15 +21,19 @@ public:
 private:
     void allocate() override;
     void configure(const DsfxEcho& params) noexcept override;
-    void clear() noexcept override;
+    std::size_t clear() noexcept override;
     void render(float* interleaved, int frames) noexcept override;
-    template <int kChannels> void run(float* interleaved, int frames) noexcept;
+    template <int kChannels, bool kWarm> void run(float* interleaved, int frames) noexcept;
+    template <bool kWarm> void dispatch(float* interleaved, int frames) noexcept;
 
     // Interleaved ring of the longest delay (2 s) rounded up to a power of two, sized in
     // prepare(); the callback only indexes into it with a mask.
     std::vector<float> line_;
     unsigned mask_ = 0; // frames - 1
     unsigned write_ = 0;
+    // Frames written since the last clear (up to the ring's size): a repeat from further
+    // back is silence, whatever an earlier sound left in the ring.
+    unsigned valid_ = 0;
     std::array<unsigned, kMaxChannels> delay_{};
     std::array<int, kMaxChannels> feedFrom_{}; // channel whose echo feeds this line
     float mix_ = 0.0f;

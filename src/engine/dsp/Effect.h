@@ -52,10 +52,13 @@ public:
 
     int sampleRate() const { return sampleRate_; }
     int channels() const { return channels_; }
+    // Samples the last reset() wrote: what a restart costs the callback.
+    std::size_t lastResetSamples() const { return lastReset_; }
 
 protected:
     int sampleRate_ = 0;
     int channels_ = 0;
+    std::size_t lastReset_ = 0;
 };
 
 // Shared plumbing of every effect: parameter clamping and hand-over, preparing, and the
@@ -105,8 +108,9 @@ public:
     const Params& parameters() const { return control_; }
 
     void reset() noexcept final {
-        if (prepared_)
-            clear();
+        // An effect that has run nothing since it was last cleared has nothing to forget.
+        lastReset_ = prepared_ && dirty_ ? clear() : 0;
+        dirty_ = false;
     }
 
     void process(float* interleaved, int frames) noexcept final {
@@ -115,13 +119,17 @@ public:
         DenormalGuard flushDenormals;
         if (mailbox_.take(active_))
             configure(active_);
+        dirty_ = true;
         render(interleaved, frames);
     }
 
 protected:
     virtual void allocate() = 0;
     virtual void configure(const Params& params) noexcept = 0;
-    virtual void clear() noexcept = 0;
+    // Forgets the sound so far; returns the samples it wrote. It runs in the callback for
+    // every stream that restarts, so a long line is not wiped here: the effect counts what
+    // it has written since and reads silence from further back.
+    virtual std::size_t clear() noexcept = 0;
     virtual void render(float* interleaved, int frames) noexcept = 0;
 
 private:
@@ -129,6 +137,7 @@ private:
     Params active_{};  // audio thread's copy: what the coefficients were made from
     ParameterMailbox<Params> mailbox_;
     bool prepared_ = false;
+    bool dirty_ = false; // processed sound since the last clear
 };
 
 // The effect for a type number of the audio library's FX calls; nullptr for a number that

@@ -61,24 +61,27 @@ float ModulatedDelay::delayAt(double phase, int channel) const noexcept {
     return std::clamp(baseDelay_ * (1.0f + sweep_ * lfo), 0.0f, maxDelay_);
 }
 
-void ModulatedDelay::clear() noexcept {
-    std::fill(line_.begin(), line_.end(), 0.0f);
+std::size_t ModulatedDelay::clear() noexcept {
     lastWet_.fill(0.0f);
     write_ = 0;
+    valid_ = 0;
     lfoPhase_ = 0.0;
     segmentLeft_ = 0;
     delayStep_.fill(0.0f);
     for (int ch = 0; ch < channels_; ++ch)
         delayNow_[ch] = delayAt(0.0, ch);
+    return 0;
 }
 
-template <int kChannels> void ModulatedDelay::run(float* interleaved, int frames) noexcept {
+template <int kChannels, bool kWarm>
+void ModulatedDelay::run(float* interleaved, int frames) noexcept {
     const int channels = kChannels > 0 ? kChannels : channels_;
     const unsigned mask = mask_;
     const float mix = mix_;
     const float feedback = feedback_;
     float* line = line_.data();
     unsigned write = write_;
+    unsigned valid = valid_;
     double phase = lfoPhase_;
     std::array<float, kMaxChannels> delay = delayNow_;
     std::array<float, kMaxChannels> lastWet = lastWet_;
@@ -105,6 +108,8 @@ template <int kChannels> void ModulatedDelay::run(float* interleaved, int frames
         for (int i = 0; i < count; ++i) {
             float* frame = block + std::size_t(i) * channels;
             float* slot = line + std::size_t(write) * channels;
+            if (kWarm)
+                valid = std::min(valid + 1, mask + 1);
             for (int ch = 0; ch < channels; ++ch) {
                 const float dry = frame[ch];
                 // Write first, so a delay below one frame reads between this input and
@@ -114,8 +119,12 @@ template <int kChannels> void ModulatedDelay::run(float* interleaved, int frames
                 const float d = std::max(delay[ch], 0.0f);
                 const unsigned whole = static_cast<unsigned>(d);
                 const float frac = d - static_cast<float>(whole);
-                const float a = line[((write - whole) & mask) * channels + ch];
-                const float b = line[((write - whole - 1) & mask) * channels + ch];
+                float a = line[((write - whole) & mask) * channels + ch];
+                float b = line[((write - whole - 1) & mask) * channels + ch];
+                if (kWarm) {
+                    a = whole < valid ? a : 0.0f;
+                    b = whole + 1 < valid ? b : 0.0f;
+                }
                 const float wet = a + frac * (b - a);
                 lastWet[ch] = wet;
                 // dry + mix * (wet - dry): mix 0 leaves the sample exactly as it was.
@@ -126,6 +135,7 @@ template <int kChannels> void ModulatedDelay::run(float* interleaved, int frames
         start += count;
     }
     write_ = write;
+    valid_ = valid;
     lfoPhase_ = phase;
     delayNow_ = delay;
     delayStep_ = step;
@@ -133,18 +143,26 @@ template <int kChannels> void ModulatedDelay::run(float* interleaved, int frames
     lastWet_ = lastWet;
 }
 
-void ModulatedDelay::render(float* interleaved, int frames) noexcept {
+template <bool kWarm> void ModulatedDelay::dispatch(float* interleaved, int frames) noexcept {
     switch (channels_) {
     case 1:
-        run<1>(interleaved, frames);
+        run<1, kWarm>(interleaved, frames);
         break;
     case 2:
-        run<2>(interleaved, frames);
+        run<2, kWarm>(interleaved, frames);
         break;
     default:
-        run<0>(interleaved, frames);
+        run<0, kWarm>(interleaved, frames);
         break;
     }
+}
+
+void ModulatedDelay::render(float* interleaved, int frames) noexcept {
+    // The sweep may reach anywhere in the ring: reads are checked until it is all written.
+    if (valid_ <= mask_)
+        dispatch<true>(interleaved, frames);
+    else
+        dispatch<false>(interleaved, frames);
 }
 
 } // namespace kalvor::engine::dsp

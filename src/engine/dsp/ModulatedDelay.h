@@ -18,14 +18,15 @@ class ModulatedDelay {
 public:
     void allocate(int sampleRate, int channels, float maxDelayMs);
     void configure(const DsfxModulation& params, int sampleRate) noexcept;
-    void clear() noexcept;
+    std::size_t clear() noexcept; // returns the samples it wrote
     void render(float* interleaved, int frames) noexcept;
 
 private:
     static constexpr int kLfoInterval = 16; // frames between two exact LFO values
 
     float delayAt(double phase, int channel) const noexcept; // frames
-    template <int kChannels> void run(float* interleaved, int frames) noexcept;
+    template <int kChannels, bool kWarm> void run(float* interleaved, int frames) noexcept;
+    template <bool kWarm> void dispatch(float* interleaved, int frames) noexcept;
 
     // Interleaved ring (frames x channels) sized for the longest sweep in allocate(); the
     // callback indexes it with a mask and never resizes it.
@@ -33,6 +34,9 @@ private:
     int channels_ = 0;
     unsigned mask_ = 0;
     unsigned write_ = 0;
+    // Frames written since the last clear, the current one included (up to the ring's
+    // size): the line reads silence from further back.
+    unsigned valid_ = 0;
     double lfoPhase_ = 0.0; // cycles, 0..1; double so a slow LFO does not drift
     double lfoStep_ = 0.0;  // cycles per frame
     bool sine_ = true;

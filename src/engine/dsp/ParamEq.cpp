@@ -37,9 +37,10 @@ void ParamEq::configure(const DsfxParamEq& params) noexcept {
         clear(); // the state went stale while the band was passing sound through
 }
 
-void ParamEq::clear() noexcept {
+std::size_t ParamEq::clear() noexcept {
     z1_.fill(0.0);
     z2_.fill(0.0);
+    return z1_.size() + z2_.size();
 }
 
 namespace {

@@ -23,7 +23,7 @@ public:
 private:
     void allocate() override {}
     void configure(const DsfxParamEq& params) noexcept override;
-    void clear() noexcept override;
+    std::size_t clear() noexcept override;
     void render(float* interleaved, int frames) noexcept override;
 
     // Fixed-size state, so nothing is allocated at all. Double precision keeps a narrow

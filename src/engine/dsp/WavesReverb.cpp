@@ -85,6 +85,7 @@ void WavesReverb::allocate() {
     const unsigned ringFrames = std::bit_ceil(static_cast<unsigned>(longest) + 1);
     ring_.assign(std::size_t{ringFrames} * kLines, 0.0f);
     ringMask_ = ringFrames - 1;
+    longest_ = static_cast<unsigned>(longest);
 
     std::size_t total = 0;
     for (int i = 0; i < kDiffusers; ++i) {
@@ -124,15 +125,24 @@ void WavesReverb::configure(const DsfxWavesReverb& params) noexcept {
     dryGain_ = static_cast<float>(std::sqrt(std::max(0.0, 1.0 - wet * wet)));
 }
 
-void WavesReverb::clear() noexcept {
-    std::fill(ring_.begin(), ring_.end(), 0.0f);
+std::size_t WavesReverb::clear() noexcept {
+    // The all-passes are a few milliseconds long; the lines are left to valid_.
     std::fill(diffusion_.begin(), diffusion_.end(), 0.0f);
     write_ = 0;
+    valid_ = 0;
     diffuserPos_.fill(0);
     crossover_.fill(0.0f);
+    return diffusion_.size();
 }
 
 void WavesReverb::render(float* interleaved, int frames) noexcept {
+    if (valid_ < longest_)
+        run<true>(interleaved, frames);
+    else
+        run<false>(interleaved, frames);
+}
+
+template <bool kWarm> void WavesReverb::run(float* interleaved, int frames) noexcept {
     const int channels = channels_;
     const float inScale = inGain_ / static_cast<float>(channels);
     const float dryGain = dryGain_ * inGain_;
@@ -146,6 +156,7 @@ void WavesReverb::render(float* interleaved, int frames) noexcept {
     float* ring = ring_.data();
     const unsigned mask = ringMask_;
     unsigned write = write_;
+    unsigned valid = valid_;
     std::array<unsigned, kLines> length;
     for (int i = 0; i < kLines; ++i)
         length[i] = static_cast<unsigned>(lineLength_[i]);
@@ -193,6 +204,11 @@ void WavesReverb::render(float* interleaved, int frames) noexcept {
             std::array<float, kLines> out;
             for (int i = 0; i < kLines; ++i)
                 out[i] = ring[((write - length[i]) & mask) * kLines + i];
+            if (kWarm) {
+                for (int i = 0; i < kLines; ++i)
+                    out[i] = length[i] <= valid ? out[i] : 0.0f;
+                valid = std::min(valid + 1, longest_);
+            }
 
             // The listener hears the lines as they come out (only what goes round again
             // loses the loop gain), each channel through its own row of the matrix.
@@ -218,6 +234,7 @@ void WavesReverb::render(float* interleaved, int frames) noexcept {
         }
     }
     write_ = write;
+    valid_ = valid;
     crossover_ = lowPass;
 }
 

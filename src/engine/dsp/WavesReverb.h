@@ -30,14 +30,19 @@ public:
 private:
     void allocate() override;
     void configure(const DsfxWavesReverb& params) noexcept override;
-    void clear() noexcept override;
+    std::size_t clear() noexcept override;
     void render(float* interleaved, int frames) noexcept override;
+    template <bool kWarm> void run(float* interleaved, int frames) noexcept;
 
     // The lines' ring (frames of eight samples) and the all-passes' memory, sized in
     // prepare(); the callback only moves positions within them.
     std::vector<float> ring_;
     unsigned ringMask_ = 0;
     unsigned write_ = 0;
+    // Frames written since the last clear (up to the longest line): a line reads silence
+    // until it has been written all the way round.
+    unsigned valid_ = 0;
+    unsigned longest_ = 0;
     std::array<int, kLines> lineLength_{};
     std::vector<float> diffusion_;
     std::array<float*, kDiffusers> diffuser_{};

@@ -190,6 +190,9 @@ int KAE__Channel_FadeOutLevel(int slot);
 // other segments.
 bool KAE__Channel_StartFadeIn(int slot);
 bool KAE__Channel_StartFadeOut(int slot);
+// Ends a running fade-in with the fade-out, from the level reached and never louder: the
+// fade-in's notification goes, the fade-out's segments follow as after StartFadeOut.
+bool KAE__Channel_TurnToFadeOut(int slot);
 
 // Left peak in the low 16 bits, right in the high, each 0..32768; 0 on failure.
 std::int32_t KAE__Channel_GetLevel(int slot);

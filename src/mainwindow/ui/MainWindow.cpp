@@ -20,7 +20,6 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -379,8 +378,8 @@ void MainWindow::savePlaylistAs() {
 void MainWindow::openRecentPlaylist(int index) {
     if (showBusy())
         return;
-    const QString path = recent_.path(index);
-    if (path.isEmpty() || !QFile::exists(path)) {
+    const QString path = playlist::findRecentPlaylist(recent_, index);
+    if (path.isEmpty()) {
         showMessage(txt(texts::RecentFileErrorTitle), txt(texts::RecentFileMissing),
                     MessageIcon::Critical);
         return;

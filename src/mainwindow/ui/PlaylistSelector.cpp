@@ -4,7 +4,6 @@
 #include "core/RecentPlaylists.h"
 #include "mainwindow/PanelTexts.h"
 #include "show/playback/ShowLayer.h"
-#include "show/playlist/SoundPaths.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -68,10 +67,9 @@ void PlaylistSelector::onChosen(int index) {
     recent_.selectByUser(index);
     setEnabled(false);
     cmbPlaylistList_->setEnabled(false);
-    // Lists written on other systems may name the file in another letter case.
-    const auto found = playlist::SoundPathResolver().resolve(recent_.path(index));
-    if (!recent_.path(index).isEmpty() && found.exists) {
-        show_.LoadPlaylist(found.path);
+    const QString path = playlist::findRecentPlaylist(recent_, index);
+    if (!path.isEmpty()) {
+        show_.LoadPlaylist(path);
     } else {
         showMessage(txt(texts::PlaylistFileErrorTitle), txt(texts::PlaylistFileMissing),
                     MessageIcon::Critical);

@@ -146,7 +146,12 @@ void ChannelPlayback::pressGroup(int ch) {
                 !isPlaying(other))
                 continue;
             if (store_.channel(other).fadeOut.active) {
-                if (!KAE__Channel_IsVolumeSliding(other)) {
+                if (at(fadeInState_, other) != 0 && at(fadeOutState_, other) == 0) {
+                    // Still fading in: it turns round where it is instead of going on up.
+                    ref(fadeInState_, other) = 0;
+                    ref(fadeOutState_, other) = 1;
+                    KAE__Channel_TurnToFadeOut(other);
+                } else if (!KAE__Channel_IsVolumeSliding(other)) {
                     ref(fadeOutState_, other) = 1;
                     KAE__Channel_StartFadeOut(other);
                 }

@@ -24,6 +24,9 @@ ShowLayer::ShowLayer(ShowStore& store, Settings& settings, RecentPlaylists* rece
         selection_.handleCurrentChanged(ch);
     };
     lists.stopIfPlaying = stopIfSounding;
+    lists.isSounding = [](int ch) {
+        return KAE__Channel_IsPlaying(ch) || KAE__Channel_IsPaused(ch);
+    };
     lists.clearChannel = [this](int ch) {
         selection_.unload(ch);
     };

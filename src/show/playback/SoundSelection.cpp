@@ -50,6 +50,10 @@ void SoundSelection::handleCurrentChanged(int ch) {
     if (!recall_ && !loaded.isEmpty() && (entry.path == loaded || found.path == loaded))
         return;
     playback_.setSoundReady(ch, false);
+    // Whatever becomes of the load, the old sound's start and length are not this one's:
+    // a store must never save them with the new entry.
+    store_.assignments(ch).startOffset = 0;
+    store_.assignments(ch).soundLength = 0;
     if (!found.exists) {
         if (settings_.integer(u"DisplayLoadFailed") == 1 && !playlistChanging_)
             showMessage(txt(texts::LoadSoundErrorTitle),
@@ -71,12 +75,11 @@ void SoundSelection::handleCurrentChanged(int ch) {
         showMessage(txt(texts::AudioEngineTitle),
                     txt(texts::AudioEngineLoadError) + QStringLiteral("\r\n") + entry.path,
                     MessageIcon::Critical);
-        store_.announceChannel(ch, ChannelAspect::Sound);
+        store_.announceChannel(ch, ChannelAspect::Sound | ChannelAspect::Assignments);
         Q_EMIT loadFailed(ch);
         return;
     }
     KAE__Channel_ApplySettings(ch);
-    store_.assignments(ch).startOffset = 0;
     const std::int64_t frames = KAE__Channel_GetLengthInSamples(ch);
     store_.assignments(ch).soundLength =
         static_cast<std::int32_t>(std::clamp<std::int64_t>(frames, 0, INT32_MAX));

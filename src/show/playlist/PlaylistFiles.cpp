@@ -117,6 +117,13 @@ int AddToRecentPlaylists(RecentPlaylists& recent, const QString& path, const QSt
     return index;
 }
 
+QString findRecentPlaylist(const RecentPlaylists& recent, int index) {
+    if (index < 0 || index >= recent.count() || recent.path(index).isEmpty())
+        return {};
+    const auto found = SoundPathResolver().resolve(recent.path(index));
+    return found.exists ? found.path : QString();
+}
+
 PlaylistReadResult readPlaylistFile(const QString& path, QString* openError, qint64 maxFileSize) {
     QFile file(path);
     PlaylistReadResult refused;
@@ -161,7 +168,11 @@ int PlaylistFiles::fillSoundLists(const PlaylistDocument& doc) {
         entries.reserve(paths.size());
         for (const QString& written : paths) {
             const auto found = resolver.resolve(written);
-            SoundEntry entry = makeSoundEntry(found.path);
+            // The entry keeps the path as the file writes it, "\" and letter case included;
+            // it is looked up again when the sound is loaded. A load and a save must change
+            // no line of the operator's file: the same show goes back and forth between
+            // machines, and the form found on this disk would not be found on the next.
+            SoundEntry entry = makeSoundEntry(written);
             if (!found.exists) {
                 entry.colour = kMissingSoundColour;
                 ++missing;
@@ -310,6 +321,10 @@ LoadReport PlaylistFiles::LoadPlaylist(const QString& pathAsGiven, const QString
         call<const QString&>(hooks_.showPlaylistName,
                              txt(texts::PlaylistCaption) + name + QStringLiteral("   "));
         call(hooks_.clearRelinkList);
+        // Every show opened, however it was chosen, is offered again next time; the list
+        // is written back at exit.
+        if (recent_)
+            AddToRecentPlaylists(*recent_, path, info.fileName());
     } else {
         store_.setPlaylistPath(QString());
     }
@@ -343,7 +358,7 @@ SaveOutcome PlaylistFiles::SavePlaylist(const QString& path, bool ask) {
     if (ask && QFileInfo::exists(path)) {
         const auto answer =
             dialogs().message(txt(texts::FileErrorTitle), txt(texts::FileExistsOverwrite),
-                              MessageIcon::Question, MessageButtons::YesNo);
+                              MessageIcon::Question, MessageButtons::YesNo, MessageResult::No);
         if (answer != MessageResult::Yes)
             return SaveOutcome::Declined;
     }

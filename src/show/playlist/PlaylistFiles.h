@@ -147,6 +147,12 @@ private:
 // Returns the entry's position, -1 when nothing was added or selected.
 int AddToRecentPlaylists(RecentPlaylists& recent, const QString& path, const QString& displayName);
 
+// The file behind recent entry `index` on this machine: the stored path as written, or,
+// when nothing is there, the file found without regard to letter case (lists travel
+// between systems). Empty when there is none. Every way of opening a recent playlist
+// asks here, so the menu and the selector never disagree.
+QString findRecentPlaylist(const RecentPlaylists& recent, int index);
+
 // Reads a file for tools: the GPIO block is taken whatever the configuration, and a file
 // that cannot be opened gives `openError` (and an UnknownFormat result).
 PlaylistReadResult readPlaylistFile(const QString& path, QString* openError = nullptr,

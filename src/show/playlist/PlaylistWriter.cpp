@@ -67,6 +67,8 @@ void appendSoundListSection(QByteArray& out, const PlaylistDocument& doc) {
         out.append("Channel ");
         appendInteger(out, ch);
         out.append(kCrLf);
+        // As held, which is as read: no separator or letter case is rewritten, so a show
+        // that travels between machines keeps its sound lines.
         for (const QString& path : paths) {
             out.append(path.toUtf8());
             out.append(kCrLf);

@@ -77,9 +77,9 @@ void PresetEditor::DeletePreset(bool ask) {
     const int index = memory.selected();
     if (memory.count() == 0 || index < 0)
         return;
-    if (ask &&
-        dialogs().message(txt(texts::QuestionTitle), txt(texts::DeletePresetQuestion),
-                          MessageIcon::Question, MessageButtons::YesNo) != MessageResult::Yes)
+    if (ask && dialogs().message(txt(texts::QuestionTitle), txt(texts::DeletePresetQuestion),
+                                 MessageIcon::Question, MessageButtons::YesNo,
+                                 MessageResult::No) != MessageResult::Yes)
         return;
     memory.remove(index);
     if (memory.count() > 0)
@@ -94,7 +94,8 @@ void PresetEditor::ClearPresetMemory() {
 
 void PresetEditor::RemoveAllPresets() {
     if (dialogs().message(txt(texts::QuestionTitle), txt(texts::DeleteAllPresetsQuestion),
-                          MessageIcon::Question, MessageButtons::YesNo) != MessageResult::Yes)
+                          MessageIcon::Question, MessageButtons::YesNo,
+                          MessageResult::No) != MessageResult::Yes)
         return;
     ClearPresetMemory();
     NewPreset();

@@ -5,6 +5,7 @@
 #include "core/Settings.h"
 #include "core/ShowStore.h"
 #include "core/SoundEntry.h"
+#include "show/playlist/SoundPaths.h"
 #include "show/soundlists/SoundListTexts.h"
 
 #include <QCoreApplication>
@@ -113,32 +114,46 @@ void SoundListEditor::setMarked(int channel, const QSet<int>& entries) {
 }
 
 void SoundListEditor::Copy(int channel) {
+    const int first = copyToClipboard(channel);
+    if (first < 0)
+        return;
+    marks_[index(channel)].insert(first);
+    // The first copied entry becomes current through the selection handling, so the list
+    // and the loaded sound agree. A channel that sounds keeps its sound and shows it as
+    // current: a Copy never stops or reloads what the audience hears.
+    if (hooks_.isSounding && hooks_.isSounding(channel))
+        store_.announceSoundList(channel); // the new mark shows; the current entry stays
+    else
+        makeCurrent(channel, first);
+}
+
+int SoundListEditor::copyToClipboard(int channel) {
     clipboard_ = {};
     const QList<SoundEntry>& list = store_.soundList(channel);
     if (list.isEmpty())
-        return;
+        return -1;
     const int current = store_.controls(channel).selectedSound;
     if (!multiSelect(channel)) {
         if (current < 0 || current >= list.size())
-            return;
+            return -1;
         clipboard_.paths << list.at(current).path;
         clipboard_.names << list.at(current).displayName;
         clipboard_.startOffset = store_.assignments(channel).startOffset;
-        return;
+        return -1;
     }
     QList<int> picked(marks_[index(channel)].begin(), marks_[index(channel)].end());
     std::sort(picked.begin(), picked.end());
+    int first = -1;
     for (int i : picked) {
         if (i < 0 || i >= list.size())
             continue;
         clipboard_.paths << list.at(i).path;
         clipboard_.names << list.at(i).displayName;
+        if (first < 0)
+            first = i;
     }
     marks_[index(channel)].clear();
-    if (!picked.isEmpty()) {
-        store_.controls(channel).selectedSound = static_cast<std::int16_t>(picked.constFirst());
-        marks_[index(channel)].insert(picked.constFirst());
-    }
+    return first;
 }
 
 void SoundListEditor::Cut(int channel) {
@@ -151,7 +166,7 @@ void SoundListEditor::Cut(int channel) {
     } else if (store_.controls(channel).selectedSound >= 0) {
         picked = {store_.controls(channel).selectedSound};
     }
-    Copy(channel);
+    copyToClipboard(channel);
     std::sort(picked.begin(), picked.end(), std::greater<>());
     for (int i : picked)
         if (i >= 0 && i < list.size())
@@ -250,8 +265,10 @@ void SoundListEditor::EditWave(int channel) {
     const int current = store_.controls(channel).selectedSound;
     if (current < 0 || current >= list.size())
         return;
-    // The sound goes over as one argument, so blanks and quotes in its path survive.
-    if (!QProcess::startDetached(editor, {list.at(current).path}))
+    // The sound goes over as one argument, so blanks and quotes in its path survive; the
+    // file as found on this disk, since the list keeps the path as the show wrote it.
+    const auto found = playlist::SoundPathResolver().resolve(list.at(current).path);
+    if (!QProcess::startDetached(editor, {found.path}))
         showMessage(txt(texts::WaveEditorTitle),
                     txt(texts::WaveEditorStartFailed) + QLatin1Char('\n') + editor,
                     MessageIcon::Critical);

@@ -31,6 +31,8 @@ struct SoundListHooks {
     std::function<void(int channel)> currentChanged;
     // StopChannel when the channel is playing.
     std::function<void(int channel)> stopIfPlaying;
+    // True while the channel plays or is paused: its loaded sound must stay.
+    std::function<bool(int channel)> isSounding;
     // Frees the channel's stream and resets its displays (the channel is left empty).
     std::function<void(int channel)> clearChannel;
     // Gives the channel a start offset, with the start-offset displays.
@@ -78,6 +80,9 @@ public:
 private:
     static std::size_t index(int channel) { return static_cast<std::size_t>(channel); }
     void makeCurrent(int channel, int entry);
+    // Fills the clipboard from the channel; in extended mode the marks are cleared and the
+    // first copied index is returned, otherwise -1.
+    int copyToClipboard(int channel);
 
     ShowStore& store_;
     Settings& settings_;

@@ -183,6 +183,76 @@ TEST(AudioLibMix, SpeakerFlagsRouteToTheirOutputsInAlsaOrder) {
     }
 }
 
+// Files come in WAV/FLAC channel order (FL FR FC LFE BL BR, then SL SR for 7.1; 4 channels
+// are FL FR BL BR, 3 are FL FR FC, 5 are FL FR FC BL BR, 7 are FL FR FC LFE BC SL SR); the
+// device takes ALSA order (FL FR RL RR C LFE SL SR). What the device lacks is folded in
+// at -3 dB (the LFE is left out), scaled so that full scale stays full scale.
+TEST(AudioLibMix, MultichannelFilesReachTheirSpeakers) {
+    constexpr float k = 0.70710678f;
+    struct Case {
+        const char* what;
+        int outputs;
+        std::vector<float> in; // per file channel
+        std::vector<float> out;
+        int pan = 0;
+    };
+    const float s1 = 1 / (1 + k), s2 = 1 / (1 + 2 * k), s3 = 1 / (1 + 3 * k);
+    const Case cases[] = {
+        {"5.1 on 5.1", 6, {.1f, .2f, .3f, .4f, .5f, .6f}, {.1f, .2f, .5f, .6f, .3f, .4f}},
+        {"5.1 on 7.1", 8, {.1f, .2f, .3f, .4f, .5f, .6f}, {.1f, .2f, .5f, .6f, .3f, .4f, 0, 0}},
+        {"7.1 on 7.1",
+         8,
+         {.1f, .2f, .3f, .4f, .5f, .6f, .7f, .8f},
+         {.1f, .2f, .5f, .6f, .3f, .4f, .7f, .8f}},
+        {"quad on 5.1", 6, {.1f, .2f, .3f, .4f}, {.1f, .2f, .3f, .4f, 0, 0}},
+        {"5.1 on stereo",
+         2,
+         {.1f, .2f, .3f, .4f, .5f, .6f},
+         {(.1f + k * .3f + k * .5f) * s2, (.2f + k * .3f + k * .6f) * s2}},
+        {"5.1 at full scale on stereo", 2, {1, 1, 1, 1, 1, 1}, {1, 1}},
+        {"5.1 on stereo, panned hard left", 2, {1, 1, 1, 1, 1, 1}, {1, 0}, -100},
+        {"7.1 on 5.1: the sides join the rear pair",
+         6,
+         {.1f, .2f, .3f, .4f, .5f, .6f, .7f, .8f},
+         {.1f * s1, .2f * s1, (.5f + k * .7f) * s1, (.6f + k * .8f) * s1, .3f * s1, .4f * s1}},
+        {"7.1 on stereo",
+         2,
+         {.1f, .2f, .3f, .4f, .5f, .6f, .7f, .8f},
+         {(.1f + k * (.3f + .5f + .7f)) * s3, (.2f + k * (.3f + .6f + .8f)) * s3}},
+        {"quad on stereo", 2, {.1f, .2f, .3f, .4f}, {(.1f + k * .3f) * s1, (.2f + k * .4f) * s1}},
+        {"left, right, centre on quad",
+         4,
+         {.1f, .2f, .3f},
+         {(.1f + k * .3f) * s1, (.2f + k * .3f) * s1, 0, 0}},
+        {"5.1 on quad",
+         4,
+         {.1f, .2f, .3f, .4f, .5f, .6f},
+         {(.1f + k * .3f) * s1, (.2f + k * .3f) * s1, .5f * s1, .6f * s1}},
+        {"6.1 on 7.1: the back centre shared by the rear pair",
+         8,
+         {.1f, .2f, .3f, .4f, .5f, .6f, .7f},
+         {.1f, .2f, k * .5f, k * .5f, .3f, .4f, .6f, .7f}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Offline off(44100, c.outputs);
+        const int channels = int(c.in.size());
+        std::vector<float> samples;
+        for (int f = 0; f < 2048; ++f)
+            samples.insert(samples.end(), c.in.begin(), c.in.end());
+        const QString path =
+            testmedia::makeSound(mediaFolder(), QStringLiteral("layout"),
+                                 testmedia::Format::WavFloat, 44100, channels, samples);
+        const Handle h = off.lib->streamCreateFile(path, flags::Float);
+        ASSERT_NE(h, 0u);
+        off.lib->channelSetAttributes(h, -1, 100, c.pan);
+        off.lib->channelPlay(h, true);
+        const Render r = off.render(1024);
+        for (int out = 0; out < c.outputs; ++out)
+            EXPECT_NEAR(r.at(500, out), c.out[std::size_t(out)], 1e-6) << "output " << out;
+    }
+}
+
 TEST(AudioLibMix, SpeakersTheDeviceLacksAreRefused) {
     Offline off(44100, 2);
     const QString mono = constant(QStringLiteral("route1"), 1, 4096, 0.5f, 0.5f);

@@ -120,6 +120,17 @@ TEST(AudioLibTransport, OfflineRenderIsTheSameHoweverFarTheDiskThreadGotAhead) {
         pause();
         off.lib->channelSetFlags(h, 0);
         off.render(20000, r, 1024);
+        // A pause and a seek ramp over frames beyond the period, in small periods.
+        off.lib->channelPlay(h, true);
+        off.render(3000, r, 16);
+        pause();
+        off.lib->channelPause(h);
+        off.render(400, r, 16);
+        off.lib->channelPlay(h, false);
+        off.render(1000, r, 16);
+        pause();
+        off.lib->channelSetPosition(h, 4 * 9000);
+        off.render(400, r, 16);
         return r;
     };
     const Render quick = renderScript(false);
@@ -185,19 +196,24 @@ TEST(AudioLibTransport, PauseAndResumeContinueExactly) {
     ASSERT_TRUE(off.lib->channelPause(h));
     EXPECT_EQ(off.lib->channelIsActive(h), ActiveState::Paused);
     EXPECT_EQ(off.lib->channelGetPosition(h), 3000 * 4);
+    // The sound fades out over 3 ms (132 frames) and the place stays where it paused.
     const Render gap = off.render(2000, 500);
-    EXPECT_EQ(gap.peak(0, 0, gap.frames()), 0.0f);
+    EXPECT_EQ(gap.peak(0, 132, gap.frames()), 0.0f);
+    EXPECT_EQ(off.lib->channelGetPosition(h), 3000 * 4);
     ASSERT_TRUE(off.lib->channelPlay(h, false));
     off.render(1000, r, 500);
     EXPECT_EQ(r.at(2999, 0), rampValue(2999, 0));
     EXPECT_EQ(r.at(3000, 0), rampValue(3000, 0));
     EXPECT_EQ(r.at(3999, 0), rampValue(3999, 0));
-    // Stop keeps the place for a resume; a restart goes back to the top.
+    EXPECT_EQ(off.lib->channelGetPosition(h), 4000 * 4);
+    // Stop keeps the place for a resume; a restart goes back to the top (under the stop's
+    // fade-out for its first 3 ms).
     off.lib->channelStop(h);
     EXPECT_EQ(off.lib->channelIsActive(h), ActiveState::Stopped);
     off.lib->channelPlay(h, true);
-    const Render again = off.render(10);
-    EXPECT_EQ(again.at(0, 0), rampValue(0, 0));
+    const Render again = off.render(200);
+    EXPECT_EQ(again.at(132, 0), rampValue(132, 0));
+    EXPECT_EQ(again.at(199, 0), rampValue(199, 0));
 }
 
 TEST(AudioLibTransport, PlayIsPlayingAtTheNextQueryAndSeeksShowAtOnce) {
@@ -277,6 +293,112 @@ TEST(AudioLibTransport, VariSpeedAndDeviceRateSetThePlayedLength) {
         EXPECT_GT(r.peak(0, c.expectedFrames - 2000, c.expectedFrames - 10), 0.3f);
         EXPECT_EQ(r.peak(0, c.expectedFrames + 1, r.frames()), 0.0f);
         EXPECT_EQ(off.lib->channelGetPosition(h), 44100 * 4);
+    }
+}
+
+// Largest step between two neighbouring samples of a channel over [from, to).
+float largestStep(const Render& r, int channel, std::int64_t from, std::int64_t to) {
+    float step = 0;
+    for (std::int64_t f = std::max<std::int64_t>(from, 1); f < std::min(to, r.frames()); ++f)
+        step = std::max(step, std::fabs(r.at(f, channel) - r.at(f - 1, channel)));
+    return step;
+}
+
+TEST(AudioLibTransport, VariSpeedSwitchedOnWhilePlayingHasNoClick) {
+    const double hz = 441.0, amplitude = 0.5;
+    const QString tone = testmedia::makeTone(mediaFolder(), QStringLiteral("varitone"),
+                                             testmedia::Format::WavFloat, 44100, 2, 2.0, hz, -6.0);
+    for (double speed : {1.1, 0.75, 2.0}) {
+        SCOPED_TRACE(testing::Message() << "speed " << speed);
+        Offline off;
+        const Handle h = off.lib->streamCreateFile(tone, flags::Float);
+        ASSERT_NE(h, 0u);
+        off.lib->channelPlay(h, true);
+        const std::int64_t switchAt = 10240;
+        Render r = off.render(switchAt);
+        ASSERT_TRUE(off.lib->channelSetAttributes(h, int(std::lround(44100 * speed)), -1, -101));
+        off.render(8192, r);
+        // The sine's own steepest step at the faster of the two speeds, plus rounding.
+        const double own = amplitude * 2 * M_PI * hz * std::max(speed, 1.0) / 44100 * 1.02 + 1e-4;
+        for (int ch = 0; ch < 2; ++ch)
+            EXPECT_LE(largestStep(r, ch, switchAt - 256, r.frames()), own) << "channel " << ch;
+        EXPECT_GT(r.peak(0, switchAt, switchAt + 256), 0.45f) << "no dip at the switch";
+        // The position goes on from where the switch was.
+        EXPECT_NEAR(double(off.lib->channelGetPosition(h)) / 8, switchAt + 8192 * speed, 2.0);
+    }
+}
+
+// Stop, pause, a seek or a restart while playing, and a volume set, on a full-scale sine at
+// its crest: none may cut the sound at a block edge. A ramp of a few milliseconds (or a
+// crossfade into the new place) keeps every step within the sine's own, and a render
+// stays the same every time.
+TEST(AudioLibTransport, StopsSeeksAndVolumeStepsAreRampedNotCut) {
+    const QString tone =
+        testmedia::makeTone(mediaFolder(), QStringLiteral("fulltone"), testmedia::Format::WavFloat,
+                            44100, 2, 3.0, 441.0, 0.0);
+    enum Action { Stop, Pause, Seek, Restart, Volume, Mute };
+    struct Case {
+        const char* what;
+        Action action;
+        bool silentAfter;   // nothing heard 5 ms after the action
+        double speed = 1.0; // through the rate converter when not 1
+    };
+    const Case cases[] = {
+        {"stop", Stop, true},
+        {"pause", Pause, true},
+        {"seek to the opposite phase", Seek, false},
+        {"restart from the top", Restart, false},
+        {"volume -30 dB", Volume, false},
+        {"volume to 0", Mute, true},
+        {"stop while sped up", Stop, true, 1.5},
+        {"seek while slowed down", Seek, false, 0.8},
+    };
+    const std::int64_t at = 10025; // a crest of the 441 Hz sine (100 frames a cycle)
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        // The sine's own steepest step plus one ramp step of a 3 ms ramp at full scale.
+        const float bound = float(2 * M_PI * 441.0 * std::max(c.speed, 1.0) / 44100 + 2.0 / 132);
+        const auto script = [&] {
+            Offline off;
+            const Handle h = off.lib->streamCreateFile(tone, flags::Float);
+            EXPECT_NE(h, 0u);
+            off.lib->channelSetAttributes(h, int(std::lround(44100 * c.speed)), -1, -101);
+            off.lib->channelPlay(h, true);
+            Render r = off.render(at);
+            switch (c.action) {
+            case Stop:
+                off.lib->channelStop(h);
+                break;
+            case Pause:
+                off.lib->channelPause(h);
+                break;
+            case Seek:
+                off.lib->channelSetPosition(h, (20000 + 75) * 8);
+                break;
+            case Restart:
+                off.lib->channelPlay(h, true);
+                break;
+            case Volume:
+                off.lib->channelSetAttributes(h, -1, 70, -101);
+                break;
+            case Mute:
+                off.lib->channelSetAttributes(h, -1, 0, -101);
+                break;
+            }
+            EXPECT_EQ(off.lib->channelIsActive(h), c.action == Stop    ? ActiveState::Stopped
+                                                   : c.action == Pause ? ActiveState::Paused
+                                                                       : ActiveState::Playing);
+            off.render(4096, r, 333);
+            return r;
+        };
+        const Render r = script();
+        for (int ch = 0; ch < 2; ++ch)
+            EXPECT_LE(largestStep(r, ch, at - 100, r.frames()), bound) << "channel " << ch;
+        if (c.silentAfter)
+            EXPECT_EQ(r.peak(0, at + 221, r.frames()), 0.0f);
+        else
+            EXPECT_GT(r.peak(0, at + 221, r.frames()), 0.03f);
+        EXPECT_TRUE(script().samples == r.samples) << "the same every time";
     }
 }
 

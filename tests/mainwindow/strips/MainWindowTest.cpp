@@ -7,6 +7,7 @@
 #include "core/ui/Colour.h"
 #include "mainwindow/Hotkeys.h"
 #include "mainwindow/ui/HotkeyController.h"
+#include "mainwindow/ui/PlaylistSelector.h"
 #include "support/TestEnvironment.h"
 #include "support/media/TestMedia.h"
 
@@ -113,6 +114,33 @@ TEST(LanguageSwitch, CaptionsAndTheNextMessageBoxChangeAtOnce) {
         EXPECT_EQ(boxes[0].title, QString::fromUtf8(c.boxTitle));
         EXPECT_EQ(boxes[0].text, QString::fromUtf8(c.boxText));
         EXPECT_EQ(boxes[0].icon, MessageIcon::Critical);
+    }
+}
+
+TEST(RecentPlaylists, TheMenuAndTheSelectorOpenTheSameFiles) {
+    StripsRig w;
+    const QString folder = w.rig.folder;
+    ASSERT_EQ(w.rig.show->playlists().SavePlaylist(folder + QStringLiteral("/Show.kal"), false),
+              playlist::SaveOutcome::Saved);
+    struct Case {
+        const char* stored;
+        bool opens;
+    };
+    const Case cases[] = {{"/Show.kal", true}, {"/SHOW.KAL", true}, {"/Other.kal", false}};
+    for (const bool menu : {true, false}) {
+        for (const Case& c : cases) {
+            w.recent.clear();
+            w.recent.append(QStringLiteral("Show"), folder + QString::fromLatin1(c.stored));
+            w.rig.store.setPlaylistPath(QString());
+            w.rig.dialogs.clear();
+            if (menu)
+                w.window->openRecentPlaylist(0);
+            else
+                w.window->playlistSelector()->step(1);
+            const auto label = std::string(menu ? "menu " : "selector ") + c.stored;
+            EXPECT_EQ(!w.rig.store.playlistPath().isEmpty(), c.opens) << label;
+            EXPECT_EQ(w.rig.dialogs.messages().size(), c.opens ? 0 : 1) << label;
+        }
     }
 }
 

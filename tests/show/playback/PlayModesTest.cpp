@@ -58,15 +58,17 @@ TEST(PlayModes, EachPressDoesWhatTheModesSay) {
             const Block b = rig.renderMs(100);
             const Step& s = c.steps[i];
             if (s.expect == Expect::Silent) {
-                EXPECT_TRUE(b.silent()) << c.label << " step " << i;
+                EXPECT_TRUE(b.silentAfterRamp()) << c.label << " step " << i;
                 continue;
             }
             ASSERT_FALSE(b.silent()) << c.label << " step " << i;
-            const std::int64_t first = rampFrame(b.left(0));
+            // A restart of a playing sound crossfades into its offset over the first frames.
+            const std::int64_t from = c.restart == 1 && i > 0 ? kRampFrames : 0;
+            const std::int64_t first = (rampFrame(b.left(from)) - from + 65536) % 65536;
             const std::int64_t expected = s.expect == Expect::From ? s.frame : lastHeard + 1;
             EXPECT_EQ(first, expected) << c.label << " step " << i;
             // Once started, every frame follows the one before: no gap, no repeat.
-            for (std::int64_t f = 1; f < b.frames(); ++f)
+            for (std::int64_t f = from + 1; f < b.frames(); ++f)
                 ASSERT_EQ(rampFrame(b.left(f)), (first + f) % 65536)
                     << c.label << " step " << i << " frame " << f;
             lastHeard = rampFrame(b.left(b.frames() - 1));
@@ -106,7 +108,7 @@ TEST(PlayModes, APressDuringTheFadeStopsAtOnce) {
     play.PlayButtonDown(0);
     rig.renderMs(100);
     play.PlayButtonDown(0);
-    EXPECT_TRUE(rig.renderMs(50).silent());
+    EXPECT_TRUE(rig.renderMs(50).silentAfterRamp());
     EXPECT_FALSE(KAE__Channel_IsPlaying(0));
 }
 
@@ -143,28 +145,37 @@ TEST(PlayModes, PlayGroupMembersStartInTheSameFrame) {
 }
 
 TEST(PlayModes, StopGroupEndsTheOthersWithTheirFadeOut) {
-    for (const bool fade : {false, true}) {
+    struct Case {
+        bool fadeIn, fadeOut;
+    };
+    const Case cases[] = {{false, false}, {false, true}, {true, false}, {true, true}};
+    for (const auto& c : cases) {
+        const std::string label = std::string(c.fadeIn ? "fade-in" : "no fade-in") + " / " +
+                                  (c.fadeOut ? "fade-out" : "no fade-out");
         ShowRig rig;
         rig.loadChannel(0, {rig.tone(QStringLiteral("a"), 5.0)});
         rig.loadChannel(1, {rig.tone(QStringLiteral("b"), 5.0)});
         rig.store.channel(0).pan = -100;
         rig.store.channel(1).pan = 100;
-        rig.store.channel(0).fadeOut = {400, fade, 2};
+        rig.store.channel(0).fadeIn = {1000, c.fadeIn, 1};
+        rig.store.channel(0).fadeOut = {400, c.fadeOut, 2};
         rig.store.controls(0).stopGroup = QStringLiteral("1");
         rig.store.controls(1).stopGroup = QStringLiteral("1");
         auto& play = rig.show->playback();
         play.PlayButtonDown(0);
-        rig.renderMs(100);
+        // A member still in its fade-in (curve 1: about 72 of 100 after 300 ms) is ended too.
+        const double reached = rig.renderMs(c.fadeIn ? 300 : 100).peak(0);
         play.PlayButtonDown(1);
         const Block next = rig.renderMs(50);
-        EXPECT_GT(next.peak(1), 0.4) << fade;
-        if (fade) {
-            EXPECT_GT(next.peak(0), 0.01) << "fading, not cut";
+        EXPECT_GT(next.peak(1), 0.4) << label;
+        if (c.fadeOut) {
+            EXPECT_GT(next.peak(0), 0.01) << label << ": fading, not cut";
+            EXPECT_LE(next.peak(0), reached * 1.01) << label << ": never louder than it was";
             for (int i = 0; i < 10; ++i)
                 rig.renderMs(50);
         }
-        EXPECT_TRUE(rig.renderMs(50).peak(0) < 1e-6) << fade;
-        EXPECT_FALSE(KAE__Channel_IsPlaying(0));
+        EXPECT_TRUE(rig.renderMs(50).peak(0) < 1e-6) << label;
+        EXPECT_FALSE(KAE__Channel_IsPlaying(0)) << label;
     }
 }
 
@@ -176,14 +187,14 @@ TEST(PlayModes, RightButtonStopsWithoutFadeAndHoldEndsOnRelease) {
     play.PlayButtonDown(0);
     rig.renderMs(100);
     play.PlayButtonDown(0, true);
-    EXPECT_TRUE(rig.renderMs(50).silent());
+    EXPECT_TRUE(rig.renderMs(50).silentAfterRamp());
 
     rig.store.channel(0).fadeOut.active = false;
     rig.store.controls(0).holdMode = 1;
     play.PlayButtonDown(0);
     EXPECT_FALSE(rig.renderMs(50).silent());
     play.PlayButtonUp(0);
-    EXPECT_TRUE(rig.renderMs(50).silent());
+    EXPECT_TRUE(rig.renderMs(50).silentAfterRamp());
 }
 
 namespace {

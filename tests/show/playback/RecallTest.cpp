@@ -4,6 +4,7 @@
 
 #include "core/SystemMessages.h"
 #include "show/presets/PresetCopy.h"
+#include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -198,5 +199,26 @@ TEST(Recall, AMissingSoundIsMarkedRedAndLeavesTheChannelEmpty) {
         }
         // The list keeps the entry, so the show can be repaired later.
         EXPECT_EQ(rig.store.soundList(3).size(), 2);
+    }
+}
+
+TEST(Recall, ASoundThatFailsToLoadTakesNothingOfTheSoundBefore) {
+    for (const bool missing : {true, false}) {
+        ShowRig rig;
+        const QString bad = rig.folder + QStringLiteral("/bad.wav");
+        if (!missing)
+            writeFile(bad, QByteArray("RIFF----WAVEjunk").repeated(64));
+        rig.loadChannel(2, {rig.tone(QStringLiteral("here"), 1.0), bad});
+        rig.store.assignments(2).startOffset = 22050;
+        rig.show->selection().select(2, 0);
+        EXPECT_EQ(rig.store.assignments(2).startOffset, 22050) << "the loaded sound keeps it";
+        rig.show->selection().select(2, 1);
+        EXPECT_EQ(rig.store.assignments(2).startOffset, 0) << missing;
+        EXPECT_EQ(rig.store.assignments(2).soundLength, 0) << missing;
+        // What the next store writes belongs to the new entry alone.
+        ASSERT_TRUE(rig.show->presets().NewPreset());
+        const PresetChannel& stored = rig.store.presets().slot(0).channels[2];
+        EXPECT_EQ(stored.selectedSound, 1) << missing;
+        EXPECT_EQ(stored.startOffset, 0) << missing;
     }
 }

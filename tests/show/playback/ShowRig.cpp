@@ -10,6 +10,13 @@ bool Block::silent() const {
     return peak(0) < 1e-6 && peak(1) < 1e-6;
 }
 
+bool Block::silentAfterRamp() const {
+    for (std::size_t i = 2 * kRampFrames; i < samples.size(); ++i)
+        if (std::fabs(samples[i]) >= 1e-6f)
+            return false;
+    return true;
+}
+
 double Block::peak(int side) const {
     double p = 0;
     for (std::size_t i = static_cast<std::size_t>(side); i < samples.size(); i += 2)

@@ -17,6 +17,8 @@
 namespace kalvor::test {
 
 inline constexpr int kRate = 44100;
+// A stop, pause or seek of a sound being heard ramps over 3 ms instead of cutting.
+inline constexpr std::int64_t kRampFrames = 132;
 
 struct Block {
     std::vector<float> samples; // stereo interleaved
@@ -24,7 +26,8 @@ struct Block {
     float left(std::int64_t f) const { return samples[static_cast<std::size_t>(2 * f)]; }
     float right(std::int64_t f) const { return samples[static_cast<std::size_t>(2 * f + 1)]; }
     bool silent() const;
-    double peak(int side) const; // 0 left, 1 right
+    bool silentAfterRamp() const; // silent once a stop's fade-out is over
+    double peak(int side) const;  // 0 left, 1 right
 };
 
 class ShowRig {

@@ -12,6 +12,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -191,9 +192,9 @@ TEST(PlaylistLoad, SoundListChannelLinesDecideWhereEachPathGoes) {
          {QStringLiteral("/s/first.wav"), QString(), QStringLiteral("Channel 0"),
           QStringLiteral("/s/second.wav")},
          {{0, {QStringLiteral("/s/first.wav"), QStringLiteral("/s/second.wav")}}}},
-        {"backslashes become folders",
+        {"backslashes stay as written",
          {QStringLiteral("Channel 4"), QStringLiteral("\\shows\\rain.wav")},
-         {{4, {QStringLiteral("/shows/rain.wav")}}}},
+         {{4, {QStringLiteral("\\shows\\rain.wav")}}}},
     };
     const QString dir = test::freshFolder(QStringLiteral("sound-lists"));
     for (const auto& c : cases) {
@@ -237,14 +238,14 @@ TEST(PlaylistLoad, MissingSoundsAreRedAndAnnouncedOnlyWhenAskedFor) {
             const QString path = dir + QStringLiteral("/show.kal");
             test::writeFile(path, test::fixtureFile(version, o));
             test::ScriptedDialogs dialogs;
+            test::ScriptedWaits waits;
             Booth booth(&settings);
             const LoadReport r = booth.files.LoadPlaylist(path);
             EXPECT_EQ(r.missingSounds, 1);
             const auto& list = booth.store.soundList(0);
             ASSERT_EQ(list.size(), 3);
-            EXPECT_EQ(list[0].path, dir + QStringLiteral("/Sounds/Act 1/Thunder.WAV"))
-                << "found without regard to case";
-            EXPECT_EQ(list[0].displayName, QStringLiteral("Thunder.WAV"));
+            EXPECT_EQ(list[0].path, wrongCase) << "kept as written, found without regard to case";
+            EXPECT_EQ(list[0].displayName, QStringLiteral("thunder"));
             EXPECT_FALSE(list[0].isMissing());
             EXPECT_EQ(list[1].path, exact);
             EXPECT_FALSE(list[1].isMissing());
@@ -261,6 +262,13 @@ TEST(PlaylistLoad, MissingSoundsAreRedAndAnnouncedOnlyWhenAskedFor) {
                                         : QStringLiteral("The specified file: \r\n") + gone +
                                               QStringLiteral("\r\ndoes not exist!"));
             }
+            // Saved again, the sound lines are the operator's, byte for byte.
+            const QString saved = dir + QStringLiteral("/saved.kal");
+            ASSERT_EQ(booth.files.SavePlaylist(saved, false), SaveOutcome::Saved);
+            QFile out(saved);
+            ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+            EXPECT_TRUE(out.readAll().contains(
+                "\r\n" + section.join(QStringLiteral("\r\n")).toUtf8() + "\r\n~\r\n"));
         }
     }
 }

@@ -205,3 +205,22 @@ TEST(PlaylistSave, RecentPlaylistsSelectKnownPathsAndStopAtAHundred) {
         2)
         << "a full list still selects a known playlist";
 }
+
+TEST(PlaylistSave, ALoadedShowJoinsTheRecentPlaylists) {
+    const QString dir = test::freshFolder(QStringLiteral("recent-load"));
+    test::ScriptedDialogs dialogs;
+    test::ScriptedWaits waits;
+    const QString good = dir + QStringLiteral("/Macbeth.kal");
+    ASSERT_EQ(SmallShow().files.SavePlaylist(good, false), SaveOutcome::Saved);
+    test::writeFile(dir + QStringLiteral("/junk.kal"), "not a show\r\n");
+    for (const QString& name :
+         {QStringLiteral("Macbeth"), QStringLiteral("gone"), QStringLiteral("junk")}) {
+        SmallShow s;
+        s.files.LoadPlaylist(dir + QLatin1Char('/') + name + QStringLiteral(".kal"));
+        const bool loaded = name == QLatin1String("Macbeth");
+        EXPECT_EQ(s.recent.count(), loaded ? 1 : 0) << name.toStdString();
+        EXPECT_EQ(s.recent.path(0), loaded ? good : QString());
+        EXPECT_EQ(s.recent.names().value(0), loaded ? name : QString());
+        EXPECT_EQ(s.recent.selection(), loaded ? 0 : -1);
+    }
+}

@@ -11,6 +11,8 @@
 
 #include <QSignalSpy>
 
+#include <vector>
+
 #include <gtest/gtest.h>
 
 using namespace kalvor;
@@ -211,6 +213,61 @@ TEST(PresetEditor, ClipboardCopyCutAndInsert) {
     ASSERT_TRUE(s.editor.InsertNewPreset(true));
     EXPECT_EQ(s.names().at(1), QStringLiteral("New Preset"));
     s.expectSlotsMatchList();
+}
+
+TEST(PresetEditor, TheCurrentPresetFollowsItsPresetThroughListEdits) {
+    enum class Op { Delete, Cut, PasteAfter };
+    struct Step {
+        Op op;
+        int selected;
+    };
+    struct Case {
+        const char* label;
+        int current;
+        std::vector<Step> steps;
+        const char* currentAfter; // nullptr: no current preset
+    };
+    const Case cases[] = {
+        {"delete the current one", 1, {{Op::Delete, 1}}, nullptr},
+        {"delete the current last one", 4, {{Op::Delete, 4}}, nullptr},
+        {"delete one before it", 2, {{Op::Delete, 0}}, "P2"},
+        {"delete one after it", 2, {{Op::Delete, 3}}, "P2"},
+        {"cut the current one", 1, {{Op::Cut, 1}}, nullptr},
+        {"move the current one down", 1, {{Op::Cut, 1}, {Op::PasteAfter, 1}}, nullptr},
+        {"move another one past it", 2, {{Op::Cut, 0}, {Op::PasteAfter, 2}}, "P2"},
+        {"paste before it", 2, {{Op::Cut, 4}, {Op::PasteAfter, 0}}, "P2"},
+    };
+    for (const auto& c : cases) {
+        Show s;
+        s.settings.setInteger(u"SavePresetsOnChange", 1);
+        s.fill(5);
+        PresetMemory& m = s.store.presets();
+        m.setCurrent(c.current);
+        s.store.channel(0).volume = c.current; // as recalled
+        for (const Step& step : c.steps) {
+            m.setSelected(step.selected);
+            if (step.op == Op::Delete)
+                s.editor.DeletePreset(false);
+            else if (step.op == Op::Cut)
+                s.editor.CutPreset();
+            else
+                ASSERT_TRUE(s.editor.InsertClipboard(true)) << c.label;
+        }
+        if (c.currentAfter == nullptr) {
+            EXPECT_EQ(m.current(), -1) << c.label;
+        } else {
+            ASSERT_GE(m.current(), 0) << c.label;
+            EXPECT_EQ(s.names().value(m.current()), QString::fromLatin1(c.currentAfter)) << c.label;
+        }
+        // The next preset change stores the live channels into the current preset only.
+        s.store.channel(0).volume = 99;
+        s.editor.AutoStore();
+        for (int i = 0; i < m.count(); ++i) {
+            const int own = s.names().at(i).mid(1).toInt();
+            EXPECT_EQ(m.slot(i).channels[0].volume, i == m.current() ? 99 : own)
+                << c.label << ": " << s.names().at(i).toStdString();
+        }
+    }
 }
 
 TEST(PresetCopy, StoreThenRestoreGivesBackEveryStoredValue) {

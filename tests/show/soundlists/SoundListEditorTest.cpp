@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace kalvor;
 
 namespace {
@@ -18,6 +20,7 @@ struct Lists {
     SoundListEditor editor{store, settings};
     test::ScriptedDialogs dialogs;
     QStringList events; // what the playback layer was asked to do
+    QSet<int> sounding; // channels playing or paused
 
     Lists() {
         auto& h = editor.hooks();
@@ -32,6 +35,9 @@ struct Lists {
         };
         h.setStartOffset = [this](int ch, int f) {
             events << QStringLiteral("offset %1:%2").arg(ch).arg(f);
+        };
+        h.isSounding = [this](int ch) {
+            return sounding.contains(ch);
         };
     }
     QStringList names(int ch) const {
@@ -144,6 +150,36 @@ TEST(SoundLists, ClipboardCarriesTheStartOffsetOnlyForOneSound) {
     EXPECT_EQ(l.names(3), (QStringList{"x", "a", "c", "y"}));
     EXPECT_EQ(l.current(3), 2);
     EXPECT_EQ(l.store.assignments(3).startOffset, 0);
+}
+
+TEST(SoundLists, ExtendedCopyLoadsTheFirstCopiedEntryUnlessTheChannelSounds) {
+    struct Case {
+        bool sounding;
+        int current;
+        QSet<int> marked;
+        int currentAfter;
+        QStringList events;
+    };
+    const Case cases[] = {
+        {false, 0, {2, 1}, 1, {"load 0:1"}},
+        {false, 1, {1}, 1, {"load 0:1"}}, // already loaded: the selection handling knows
+        {true, 0, {2, 1}, 0, {}},         // the playing entry stays current and loaded
+        {true, 3, {1}, 3, {}},
+    };
+    for (const auto& c : cases) {
+        Lists l;
+        l.seed(0, {"a.wav", "b.wav", "c.wav", "d.wav"}, c.current);
+        if (c.sounding)
+            l.sounding.insert(0);
+        l.editor.setMultiSelect(0, true);
+        l.editor.setMarked(0, c.marked);
+        l.editor.Copy(0);
+        EXPECT_EQ(l.current(0), c.currentAfter) << c.sounding << c.current;
+        EXPECT_EQ(l.events, c.events) << c.sounding << c.current;
+        EXPECT_EQ(l.editor.marked(0),
+                  QSet<int>{*std::min_element(c.marked.begin(), c.marked.end())});
+        EXPECT_EQ(l.editor.clipboard().paths.size(), c.marked.size());
+    }
 }
 
 TEST(SoundLists, EmptyClipboardIsRefused) {

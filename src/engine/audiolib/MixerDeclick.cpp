@@ -1,0 +1,133 @@
+// Ramps instead of cuts: a stop, pause, seek or restart of a sound being heard, and a volume
+// set, never step the output at a period edge. Everything is counted in device frames from
+// the period boundary where the command was applied, so an offline render stays the same
+// every time. render() path: nothing here locks, allocates or logs.
+//
+// A start is not ramped: a sound starts on its exact first frame, which is what same-frame
+// starts of play groups and sample-exact cues rely on (and a sound file normally starts
+// from silence itself). So a stop followed by a new start before the next period (a
+// program jumping: stop, seek, play) drops the stop's fade, and the new place is heard
+// exactly from its first frame; a seek of a playing sound on its own crossfades.
+#include "engine/audiolib/Mixer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace kalvor::audio {
+
+std::int64_t Mixer::carryPosition(const Voice& v) noexcept {
+    if (v.tailCount <= 0)
+        return static_cast<std::int64_t>(v.carryFrom);
+    return std::llround(v.carryFrom + (v.carryTo - v.carryFrom) * v.carryUsed / v.tailCount);
+}
+
+void Mixer::produceTail(Stream& s) noexcept {
+    Voice& v = s.voice;
+    const int ch = s.channels;
+    float* tail = v.tail.get();
+    int n = 0;
+    double from = v.resampling ? v.mixPos : static_cast<double>(v.pos);
+    if (v.carry && v.carryUsed < v.tailCount) {
+        // Halted again before a resume had replayed its carry: those frames come first.
+        from = static_cast<double>(carryPosition(v));
+        n = v.tailCount - v.carryUsed;
+        std::memmove(tail, tail + static_cast<std::ptrdiff_t>(v.carryUsed) * ch,
+                     sizeof(float) * static_cast<std::size_t>(n * ch));
+    }
+    // The next frames, as the mix would have had them, but never across the sound's end:
+    // that stays where the end message and the loop wrap are decided.
+    while (n < declickFrames_) {
+        int got = 0;
+        if (!v.resampling) {
+            const std::int64_t room = s.length - v.pos;
+            if (room <= 0)
+                break;
+            const float* data = nullptr;
+            got = pullDirect(s, static_cast<int>(std::min<std::int64_t>(declickFrames_ - n, room)),
+                             0, &data);
+            if (got <= 0)
+                break;
+            std::memcpy(tail + static_cast<std::ptrdiff_t>(n) * ch, data,
+                        sizeof(float) * static_cast<std::size_t>(got * ch));
+            remember(s, data, got);
+            v.feed->ring.commitRead(static_cast<std::size_t>(got));
+        } else {
+            const double ratio = rate_ / v.freq;
+            const auto room = static_cast<std::int64_t>(
+                std::floor((static_cast<double>(s.length) - v.mixPos) * ratio));
+            if (room <= 0)
+                break;
+            got = pullResampled(
+                s, static_cast<int>(std::min<std::int64_t>(declickFrames_ - n, room)), 0);
+            if (got <= 0)
+                break;
+            std::memcpy(tail + static_cast<std::ptrdiff_t>(n) * ch, v.work.get(),
+                        sizeof(float) * static_cast<std::size_t>(got * ch));
+        }
+        n += got;
+    }
+    v.tailCount = n;
+    v.tailFaded = 0;
+    v.tailGain = v.lastGain;
+    v.tailFromHalt = false;
+    v.tailFading = n > 0;
+    v.carry = n > 0;
+    v.carryUsed = 0;
+    v.carryFrom = from;
+    v.carryTo = v.resampling ? v.mixPos : static_cast<double>(v.pos);
+}
+
+void Mixer::declick(Stream& s, float* out, int frames) noexcept {
+    Voice& v = s.voice;
+    const int n = declickFrames_;
+    float* g = v.gains.get();
+    const auto perFrame = [&] {
+        if (!v.rampThisBlock) {
+            std::fill(g, g + frames, v.blockGain);
+            v.rampThisBlock = true;
+        }
+    };
+    // A volume set while playing glides from the gain last heard to the new one.
+    if (v.stepLeft > 0) {
+        perFrame();
+        for (int j = 0; j < frames && v.stepLeft > 0; ++j) {
+            --v.stepLeft;
+            g[j] += (v.stepFrom - g[j]) * static_cast<float>(v.stepLeft) / static_cast<float>(n);
+        }
+    }
+    v.lastGain = v.rampThisBlock ? g[frames - 1] : v.blockGain;
+
+    // The frames after a stop, pause or seek, fading out.
+    if (v.tailFading) {
+        const int count = std::min(frames, v.tailCount - v.tailFaded);
+        for (int j = 0; j < count; ++j) {
+            const int left = std::max(n - 1 - (v.tailFaded + j), 0);
+            v.tailGains[j] = v.tailGain * static_cast<float>(left) / static_cast<float>(n);
+        }
+        mixInto(s, out, v.tail.get() + static_cast<std::ptrdiff_t>(v.tailFaded) * s.channels, count,
+                0, v.tailGains.get());
+        v.tailFaded += count;
+        v.tailFading = v.tailFaded < v.tailCount;
+    }
+
+    // After a seek while playing, the new place fades in under the old one.
+    if (v.fadeInLeft > 0 && v.playing) {
+        perFrame();
+        for (int j = 0; j < frames && v.fadeInLeft > 0; ++j, --v.fadeInLeft)
+            g[j] *= static_cast<float>(n - v.fadeInLeft + 1) / static_cast<float>(n);
+    }
+}
+
+int Mixer::replayCarry(Stream& s, float* out, int want, int offset) noexcept {
+    Voice& v = s.voice;
+    const int count = std::min(want, v.tailCount - v.carryUsed);
+    const float* data = v.tail.get() + static_cast<std::ptrdiff_t>(v.carryUsed) * s.channels;
+    measure(v, s.channels, data, count);
+    mixInto(s, out, data, count, offset, v.rampThisBlock ? v.gains.get() + offset : nullptr);
+    v.carryUsed += count;
+    v.carry = v.carryUsed < v.tailCount;
+    return count;
+}
+
+} // namespace kalvor::audio
