@@ -25,6 +25,8 @@ QGroupBox* PageKit::group(UiText title) {
     bind_.caption(g, title);
     grid_ = new QGridLayout(g);
     grid_->setColumnStretch(2, 1);
+    // One label column width for every group, so the controls of a page line up.
+    grid_->setColumnMinimumWidth(0, 170);
     row_ = 0;
     column_->addWidget(g);
     return g;
