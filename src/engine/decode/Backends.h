@@ -20,9 +20,14 @@ struct OpenResult {
     QString error;
 };
 
-// libsndfile: WAV, AIFF, FLAC, MPEG layers I to III and the other formats it knows, but
-// not Ogg (NotMine, so that openDecoder hands it on).
+// libsndfile: WAV, AIFF, FLAC and the other formats it knows, but not Ogg (NotMine, so that
+// openDecoder hands it on). MPEG that libsndfile recognises goes on to libmpg123.
 OpenResult openWithSndfile(const QByteArray& localPath);
+// libmpg123: MPEG audio layers I to III, with lengths and seeks exact from a scan of every
+// frame header. NotMine when no MPEG stream starts in the file.
+OpenResult openWithMpg123(const QByteArray& localPath);
+// Whether a file's first bytes (at least four) start an ID3 tag or an MPEG audio frame.
+bool looksLikeMpeg(const QByteArray& head);
 // libvorbisfile: Ogg Vorbis, with exact lengths and exact seeks.
 OpenResult openWithVorbisfile(const QByteArray& localPath);
 // FFmpeg. `asfOnly` forces the ASF demuxer (the WMA route); otherwise ASF is refused.

@@ -18,9 +18,9 @@ std::unique_ptr<Decoder> fail(QString* error, const QString& text) {
     return nullptr;
 }
 
-bool startsWithOggPage(const QString& path) {
+QByteArray firstBytes(const QString& path) {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.read(4) == "OggS";
+    return file.open(QIODevice::ReadOnly) ? file.read(4) : QByteArray();
 }
 
 std::unique_ptr<Decoder> take(OpenResult& result, QString* error) {
@@ -51,11 +51,17 @@ std::unique_ptr<Decoder> openDecoder(const QString& path, DecoderRoute route, QS
     // Ogg goes to libvorbisfile without asking libsndfile: libsndfile's Ogg seeks are
     // inexact, and it leaks on damaged Ogg headers. Ogg that is not Vorbis (Opus, FLAC)
     // falls through to FFmpeg.
+    // MPEG goes to libmpg123 directly: through libsndfile its length could only be had by
+    // decoding the end of the file, or the whole file when the frames have no length header.
     OpenResult result;
-    if (startsWithOggPage(path)) {
+    const QByteArray head = firstBytes(path);
+    if (head == "OggS") {
         result = openWithVorbisfile(local);
         if (result.verdict != Verdict::NotMine)
             return take(result, error);
+    } else if (looksLikeMpeg(head) &&
+               (result = openWithMpg123(local)).verdict != Verdict::NotMine) {
+        return take(result, error);
     } else {
         result = openWithSndfile(local);
         if (result.verdict != Verdict::NotMine)
