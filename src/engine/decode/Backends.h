@@ -5,6 +5,7 @@
 #include "engine/decode/Decoder.h"
 
 #include <QByteArray>
+#include <QStringList>
 
 #include <memory>
 
@@ -30,7 +31,18 @@ OpenResult openWithMpg123(const QByteArray& localPath);
 bool looksLikeMpeg(const QByteArray& head);
 // libvorbisfile: Ogg Vorbis, with exact lengths and exact seeks.
 OpenResult openWithVorbisfile(const QByteArray& localPath);
-// FFmpeg. `asfOnly` forces the ASF demuxer (the WMA route); otherwise ASF is refused.
+// FFmpeg, from the plugin loaded on first use (FfmpegPlugin.cpp). `asfOnly` forces the ASF
+// demuxer (the WMA route); otherwise ASF is refused. Broken with a message naming the
+// plugin when it cannot be loaded.
 OpenResult openWithFfmpeg(const QByteArray& localPath, bool asfOnly);
+
+// The plugin's entry point, `kalvorFfmpegPluginOpen`: takes the caller's ABI number and
+// returns its own; it fills `out` only when the two agree. Raise the number whenever
+// OpenResult, Decoder or AudioFormat change shape.
+constexpr int kFfmpegPluginAbi = 1;
+using FfmpegPluginOpen = int (*)(int abi, const char* localPath, bool asfOnly, OpenResult* out);
+// Where the plugin is looked for, in order: $KALVOR_FFMPEG_PLUGIN alone when set; else
+// beside the installed program (../lib/kalvor/), then in the build tree.
+QStringList ffmpegPluginCandidates();
 
 } // namespace kalvor::engine::decode

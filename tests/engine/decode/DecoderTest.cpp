@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <random>
 #include <thread>
@@ -74,26 +76,28 @@ std::vector<float> readToEnd(Decoder& decoder) {
     return all;
 }
 
+// Lossless formats carry the frame-index ramp, lossy ones noise (every frame differs from
+// its neighbours, so a seek off by one frame cannot pass the comparison), loud for its
+// first fifth and quiet after, which makes variable bit rates vary.
+QString formatFile(const FormatCase& c) {
+    static std::map<std::string, QString> made;
+    QString& path = made[c.name];
+    if (!path.isEmpty())
+        return path;
+    const QString folder = kalvor::test::testHome() + QStringLiteral("/decode-formats");
+    if (media::isLossless(c.format))
+        return path = media::makeRamp(folder, c.name, c.format, c.rate, c.channels, kFrames);
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> uniform(-1.0f, 1.0f);
+    std::vector<float> samples(std::size_t(kFrames * c.channels));
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = uniform(random) * (i < samples.size() / 5 ? 0.5f : 0.01f);
+    return path = media::makeSound(folder, c.name, c.format, c.rate, c.channels, samples);
+}
+
 class DecoderFormats : public ::testing::TestWithParam<FormatCase> {
 protected:
-    // Lossless formats carry the frame-index ramp, lossy ones noise (every frame differs
-    // from its neighbours, so a seek off by one frame cannot pass the comparison), loud
-    // for its first fifth and quiet after, which makes variable bit rates vary.
-    static QString makeFile(const FormatCase& c) {
-        static std::map<std::string, QString> made;
-        QString& path = made[c.name];
-        if (!path.isEmpty())
-            return path;
-        const QString folder = kalvor::test::testHome() + QStringLiteral("/decode-formats");
-        if (media::isLossless(c.format))
-            return path = media::makeRamp(folder, c.name, c.format, c.rate, c.channels, kFrames);
-        std::mt19937 random(7);
-        std::uniform_real_distribution<float> uniform(-1.0f, 1.0f);
-        std::vector<float> samples(std::size_t(kFrames * c.channels));
-        for (std::size_t i = 0; i < samples.size(); ++i)
-            samples[i] = uniform(random) * (i < samples.size() / 5 ? 0.5f : 0.01f);
-        return path = media::makeSound(folder, c.name, c.format, c.rate, c.channels, samples);
-    }
+    static QString makeFile(const FormatCase& c) { return formatFile(c); }
 };
 
 TEST_P(DecoderFormats, reportsFormatAndTheLengthThatReadingYields) {
@@ -155,6 +159,38 @@ TEST_P(DecoderFormats, seeksLandOnTheExactFrame) {
 
 INSTANTIATE_TEST_SUITE_P(AllFormats, DecoderFormats, ::testing::ValuesIn(kFormats),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// FFmpeg is a plugin loaded on first use. Without it only the WMA route fails, with a
+// message that names the plugin; every other format, MPEG without a length header too,
+// opens at its exact length. Run in a child process, which loads (or misses) the plugin
+// afresh.
+TEST(DecoderPlugin, withoutTheFfmpegPluginOnlyWmaFailsAndSaysWhy) {
+    for (const FormatCase& c : kFormats)
+        ASSERT_FALSE(formatFile(c).isEmpty()) << c.name;
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            qputenv("KALVOR_FFMPEG_PLUGIN", "/nonexistent/kalvor-ffmpeg.so");
+            int wrong = 0;
+            for (const FormatCase& c : kFormats) {
+                QString error;
+                auto decoder = openDecoder(formatFile(c), c.route, &error);
+                const bool needsFfmpeg = c.route == DecoderRoute::Wma;
+                if (bool(decoder) == needsFfmpeg ||
+                    (decoder && decoder->format().frames !=
+                                    std::int64_t(readToEnd(*decoder).size()) / c.channels)) {
+                    std::fprintf(stderr, "%s: wrong outcome\n", c.name);
+                    ++wrong;
+                }
+                if (needsFfmpeg)
+                    std::fprintf(stderr, "%s\n", qUtf8Printable(error));
+            }
+            std::exit(wrong);
+        },
+        ::testing::ExitedWithCode(0),
+        "Needs the FFmpeg decoder plugin, which cannot be loaded: not found "
+        "\\(looked for /nonexistent/kalvor-ffmpeg.so\\)");
+}
 
 // 16-bit PCM is read as whole samples and scaled here rather than by libsndfile: every
 // one of the 65,536 values must still come out as value / 32768, also when one read spans
