@@ -3,6 +3,7 @@
 // never use. UI or disk thread; the first caller loads, the others wait for it.
 #include "engine/decode/Backends.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -56,7 +57,15 @@ Plugin load() {
 const Plugin& plugin() {
     static std::once_flag once;
     static Plugin loaded;
-    std::call_once(once, [] { loaded = load(); });
+    std::call_once(once, [] {
+        loaded = load();
+        // Said once, where whoever started the program can see it: the engine reports only
+        // that a file did not open.
+        if (!loaded.open)
+            qWarning("The FFmpeg decoder plugin cannot be loaded, so WMA files and the formats "
+                     "only FFmpeg knows will not open: %s",
+                     qUtf8Printable(loaded.error));
+    });
     return loaded;
 }
 
