@@ -5,6 +5,7 @@
 #include "engine/decode/Decoder.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QStringList>
 
 #include <memory>
@@ -27,8 +28,9 @@ OpenResult openWithSndfile(const QByteArray& localPath);
 // libmpg123: MPEG audio layers I to III, with lengths and seeks exact from a scan of every
 // frame header. NotMine when no MPEG stream starts in the file.
 OpenResult openWithMpg123(const QByteArray& localPath);
-// Whether a file's first bytes (at least four) start an ID3 tag or an MPEG audio frame.
-bool looksLikeMpeg(const QByteArray& head);
+// Whether `file` (open for reading, at its start) starts with an MPEG audio frame, after
+// an ID3v2 tag if it has one. Moves the read position.
+bool looksLikeMpeg(QIODevice& file);
 // libvorbisfile: Ogg Vorbis, with exact lengths and exact seeks.
 OpenResult openWithVorbisfile(const QByteArray& localPath);
 // FFmpeg, from the plugin loaded on first use (FfmpegPlugin.cpp). `asfOnly` forces the ASF

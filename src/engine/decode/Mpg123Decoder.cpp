@@ -166,9 +166,20 @@ bool openScanned(const QByteArray& localPath, bool gapless, Opened& out, QString
 
 } // namespace
 
-bool looksLikeMpeg(const QByteArray& head) {
-    if (head.startsWith("ID3"))
-        return true;
+bool looksLikeMpeg(QIODevice& file) {
+    QByteArray head = file.read(10);
+    // ID3v2 tags precede MP3 files, but some taggers put them before FLAC or WAV too: the
+    // frame must follow the tag (its size is four 7-bit bytes, plus a footer when flagged).
+    if (head.size() == 10 && head.startsWith("ID3")) {
+        const auto size = [&head](int i) {
+            return qint64(static_cast<unsigned char>(head[i]) & 0x7f);
+        };
+        const qint64 end = 10 + (size(6) << 21 | size(7) << 14 | size(8) << 7 | size(9)) +
+                           ((static_cast<unsigned char>(head[5]) & 0x10) ? 10 : 0);
+        if (!file.seek(end))
+            return false;
+        head = file.read(4);
+    }
     if (head.size() < 4)
         return false;
     const auto b = [&head](int i) {

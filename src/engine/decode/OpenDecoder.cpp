@@ -18,9 +18,15 @@ std::unique_ptr<Decoder> fail(QString* error, const QString& text) {
     return nullptr;
 }
 
-QByteArray firstBytes(const QString& path) {
+enum class Kind { Ogg, Mpeg, Other };
+
+Kind sniff(const QString& path) {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.read(4) : QByteArray();
+    if (!file.open(QIODevice::ReadOnly))
+        return Kind::Other;
+    if (file.peek(4) == "OggS")
+        return Kind::Ogg;
+    return looksLikeMpeg(file) ? Kind::Mpeg : Kind::Other;
 }
 
 std::unique_ptr<Decoder> take(OpenResult& result, QString* error) {
@@ -54,13 +60,12 @@ std::unique_ptr<Decoder> openDecoder(const QString& path, DecoderRoute route, QS
     // MPEG goes to libmpg123 directly: through libsndfile its length could only be had by
     // decoding the end of the file, or the whole file when the frames have no length header.
     OpenResult result;
-    const QByteArray head = firstBytes(path);
-    if (head == "OggS") {
+    const Kind kind = sniff(path);
+    if (kind == Kind::Ogg) {
         result = openWithVorbisfile(local);
         if (result.verdict != Verdict::NotMine)
             return take(result, error);
-    } else if (looksLikeMpeg(head) &&
-               (result = openWithMpg123(local)).verdict != Verdict::NotMine) {
+    } else if (kind == Kind::Mpeg && (result = openWithMpg123(local)).verdict != Verdict::NotMine) {
         return take(result, error);
     } else {
         result = openWithSndfile(local);

@@ -303,7 +303,9 @@ TEST(DecoderBadInput, failsWithAMessageOrOpensWhatIsReallyThere) {
     const QString mp3 = media::makeNoise(folder, "noise", Format::Mp3, 44100, 2, 88200);
     const QString ogg = media::makeNoise(folder, "noise", Format::Ogg, 44100, 2, 88200);
     const QString wma = media::makeNoise(folder, "noise", Format::Wma, 44100, 2, 88200);
-    ASSERT_FALSE(wav.isEmpty() || mp3.isEmpty() || ogg.isEmpty() || wma.isEmpty());
+    const QString flac = media::makeNoise(folder, "noise", Format::Flac, 44100, 2, 88200);
+    ASSERT_FALSE(wav.isEmpty() || mp3.isEmpty() || ogg.isEmpty() || wma.isEmpty() ||
+                 flac.isEmpty());
     auto bytesOf = [](const QString& path) {
         return kalvor::test::readFile(path);
     };
@@ -312,6 +314,8 @@ TEST(DecoderBadInput, failsWithAMessageOrOpensWhatIsReallyThere) {
         return folder + QLatin1Char('/') + name;
     };
     const QByteArray text("Act one, scene two: thunder, then the door bell.\r\n");
+    // An ID3v2.4 tag of 64 bytes of padding, as some taggers put before any file.
+    const QByteArray id3 = QByteArray("ID3\x04\x00\x00\x00\x00\x00\x40", 10) + QByteArray(64, '\0');
     QByteArray noiseBytes(100000, '\0');
     std::mt19937 random(3);
     for (char& b : noiseBytes)
@@ -342,6 +346,8 @@ TEST(DecoderBadInput, failsWithAMessageOrOpensWhatIsReallyThere) {
         {"MP3 on the WMA route", put("song.wma", bytesOf(mp3)), DecoderRoute::Wma, false},
         {"WAV on the WMA route", wav, DecoderRoute::Wma, false},
         {"MP3 named .wav", put("song.wav", bytesOf(mp3)), DecoderRoute::Main, true, 88200},
+        {"FLAC behind an ID3 tag", put("tagged.flac", id3 + bytesOf(flac)), DecoderRoute::Main,
+         true, 88200},
         {"two MP3 files joined", put("joined.mp3", bytesOf(mp3) + bytesOf(mp3)), DecoderRoute::Main,
          true, 2 * 88200},
         {"WAV cut inside its data", put("cut-data.wav", bytesOf(wav).left(100000)),
