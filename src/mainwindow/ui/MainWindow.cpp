@@ -429,6 +429,7 @@ void MainWindow::applyTooltips(bool on) {
     playlistSelector_->setTooltips(on);
     soundOptions_->applyTooltips();
     presetPanel_->applyCaptions();
+    logPage_->applyCaptions();
     for (ChannelStrip* s : strips_) {
         s->applyCaptions();
         s->refreshSoundList();
