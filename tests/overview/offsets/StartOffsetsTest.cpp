@@ -21,7 +21,7 @@ TEST(StartOffsets, ValuesAreClampedToFiveSecondsBeforeTheEnd) {
     ShowRig rig;
     rig.loadChannel(0, {silence(rig, QStringLiteral("sixty"), 60.0)});
     rig.loadChannel(1, {silence(rig, QStringLiteral("four"), 4.0)});
-    rig.loadChannel(2, {silence(rig, QStringLiteral("five and a half"), 5.5)});
+    rig.loadChannel(2, {silence(rig, QStringLiteral("five and a bit"), 5.4)});
     struct Case {
         const char* what;
         int ch;
