@@ -19,6 +19,7 @@
 #include "mainwindow/ui/HotkeyController.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "show/playback/ShowLayer.h"
+#include "tools/ui/OptionsDialog.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -73,6 +74,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<DspWindow> effectsWindow;
     std::unique_ptr<BlackScreenView> blackScreen;
     std::unique_ptr<TouchScreenView> touchScreen;
+    std::unique_ptr<OptionsDialog> options;
 
     StartupHooks& up = lifecycle.startupHooks();
     // The null output is always listed, so a machine without a sound card goes on to the
@@ -90,6 +92,16 @@ int main(int argc, char** argv) {
     };
     up.choosePreviewOutput = [&] {
         ChoosePreviewOutput();
+        // The options' preview controls match the output the channel got.
+        if (options)
+            options->loadSettings();
+    };
+    up.initFtpServerList = [&] {
+        options->loadFtpList();
+    };
+    up.applyOptionTreeLabels = [&] {
+        options->ApplyOptionTreeLabels();
+        options->selectPage(QStringLiteral("Interface"));
     };
     up.showWelcome = [&](const QString& version, const QString& note, const QString& os) {
         welcome->setLines(version, note, os);
@@ -127,6 +139,33 @@ int main(int argc, char** argv) {
             mainWindow->hide();
             blackScreen->openOnBank(bank);
         };
+        OptionDevices devices;
+        devices.audioOutputs = [&] {
+            QStringList names;
+            if (kae) {
+                for (const engine::OutputDevice& d : kae->devices().devices())
+                    names << d.name;
+            }
+            return names;
+        };
+        OptionsHooks hooks;
+        hooks.switchLanguage = [&](bool german) {
+            mainWindow->switchLanguage(german);
+        };
+        hooks.tooltipsChanged = [&](bool on) {
+            mainWindow->applyTooltips(on);
+        };
+        hooks.changeBufferSize = [](int ms) {
+            ChangeBufferSize(ms);
+        };
+        hooks.saved = [&] {
+            mainWindow->applySettings();
+        };
+        options =
+            std::make_unique<OptionsDialog>(settings, &show, devices, hooks, mainWindow.get());
+        mainWindow->pendingWindows().options = [&](const QString& page) {
+            options->showPage(page);
+        };
     };
     up.showMainWindow = [&] {
         mainWindow->show();
@@ -152,6 +191,7 @@ int main(int argc, char** argv) {
     };
     up.applySettings = [&] {
         mainWindow->applySettings();
+        options->loadSettings();
     };
     up.openTouchScreen = [&] {
         touchScreen->open(mainWindow.get());

@@ -28,6 +28,7 @@ inline constexpr UiText MnuSystemMessages{"&System Messages", "&System Meldungen
 inline constexpr UiText MnuEffects{"DSP &Effects...", "DSP &Effekte..."};
 inline constexpr UiText MnuStartOffsets{"Set Start &Offset...", "Start-&Offset setzen..."};
 inline constexpr UiText MnuRemoveStartOffset{"&Remove Start Offset", "Start-Offset &entfernen"};
+inline constexpr UiText MnuOptions{"&Options...", "&Einstellungen..."};
 inline constexpr UiText MnuLanguage{"&Language", "&Sprache"};
 inline constexpr UiText MnuEnglish{"English", "English"};
 inline constexpr UiText MnuDeutsch{"Deutsch", "Deutsch"};
