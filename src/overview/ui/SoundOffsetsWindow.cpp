@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
 #include <QToolButton>
@@ -378,6 +379,10 @@ void SoundOffsetsWindow::clearPreset() {
 }
 
 void SoundOffsetsWindow::showEvent(QShowEvent* event) {
+    // The options dialog edits both settings too: take them up on every showing.
+    const QSignalBlocker block(jump_);
+    jump_->setChecked(settings_.integer(u"JumpToOffsets") == 1);
+    cueLevel_->setValue(settings_.integer(u"AutoCueLevel"));
     if (!presetsFilled_ || presetList_->currentRow() < 0)
         fillPresets();
     sync_.start();
