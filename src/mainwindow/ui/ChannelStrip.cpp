@@ -535,7 +535,7 @@ void ChannelStrip::refreshOffsetMark() {
     offsetMark_->setVisible(offset > 0);
     offsetMark_->setText(txt(texts::OffsetMark));
     const int rate = store_.channel(ch_).sampleRate;
-    offsetMark_->setToolTip(offset > 0 && rate > 0
+    offsetMark_->setToolTip(offset > 0 && rate > 0 && settings_.integer(u"ToolTips") == 1
                                 ? txt(texts::OffsetMarkTip)
                                       .arg(engine::hmsText(offset / rate) +
                                            QStringLiteral(".%1").arg(offset % rate * 1000 / rate, 3,

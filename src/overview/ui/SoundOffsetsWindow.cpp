@@ -256,7 +256,8 @@ void SoundOffsetsWindow::applyCaptions() {
     };
     for (const auto& [name, text] : buttons)
         button(QLatin1String(name))->setText(txt(*text));
-    button(QStringLiteral("cmdCue"))->setToolTip(txt(texts::OffsetsCueTip));
+    button(QStringLiteral("cmdCue"))
+        ->setToolTip(settings_.integer(u"ToolTips") == 1 ? txt(texts::OffsetsCueTip) : QString());
     findChild<QGroupBox*>(QStringLiteral("fraStartOffset"))
         ->setTitle(txt(texts::OffsetsStartOffset));
     findChild<QGroupBox*>(QStringLiteral("fraPresets"))->setTitle(txt(texts::OffsetsPresets));
