@@ -233,7 +233,6 @@ ChannelStrip::ChannelStrip(int ch, ShowLayer& show, Settings& settings, QWidget*
     markFont.setBold(true);
     offsetMark_->setFont(markFont);
     offsetMark_->setCursor(Qt::PointingHandCursor);
-    times->insertWidget(1, offsetMark_);
     layout->addLayout(times);
 
     slider_ = new QSlider(Qt::Horizontal, this);
@@ -241,7 +240,12 @@ ChannelStrip::ChannelStrip(int ch, ShowLayer& show, Settings& settings, QWidget*
     slider_->setRange(0, 100);
     slider_->setFocusPolicy(Qt::NoFocus);
     slider_->setStyle(jumpingSliderStyle());
-    layout->addWidget(slider_);
+    // The mark sits beside the slider: the time displays keep their full width.
+    auto* sliderRow = new QHBoxLayout;
+    sliderRow->setSpacing(2);
+    sliderRow->addWidget(slider_, 1);
+    sliderRow->addWidget(offsetMark_);
+    layout->addLayout(sliderRow);
 
     auto* modes = new QVBoxLayout;
     modes->setSpacing(0);

@@ -99,6 +99,12 @@ TEST(StartOffsetMark, ShowsWhileTheChannelHasAnOffsetAndOpensTheWindow) {
     EXPECT_FALSE(s.imgStartOffset()->isVisibleTo(&s));
     ASSERT_TRUE(r.rig.show->offsets().SetStartOffset(2, 8000 * 3));
     EXPECT_TRUE(s.imgStartOffset()->isVisibleTo(&s));
+    if (const QString dir = qEnvironmentVariable("KALVOR_SHOTS_DIR"); !dir.isEmpty()) {
+        r.window->resize(1280, 800);
+        r.window->show();
+        QTest::qWait(20);
+        s.grab().save(dir + QStringLiteral("/strip-offset-mark.png"));
+    }
     QTest::mouseClick(s.imgStartOffset(), Qt::LeftButton);
     ASSERT_NE(r.window->startOffsetsWindow(), nullptr);
     EXPECT_EQ(r.window->startOffsetsWindow()->channel(), 2);
