@@ -13,7 +13,7 @@ constexpr SettingType T = SettingType::Text;
 constexpr SettingType I = SettingType::Integer;
 constexpr SettingType B = SettingType::Boolean;
 
-// Keys without a stated default ("CDExtractPath", window rectangles, start-offset presets,
+// Keys without a stated default ("CDExtractPath", window rectangles,
 // "LastPlayList") start empty.
 constexpr SettingKey kFixedKeys[] = {
     {"User", "AudioDeviceSelection", T, "0"},
@@ -104,10 +104,6 @@ constexpr SettingKey kFixedKeys[] = {
     {"User", "SoundListFontItalic", T, "0"},
     {"User", "SoundListFontName", T, "MS Sans Serif"},
     {"User", "SoundListFontSize", T, "8,25"},
-    {"User", "StartOffsetPreset", T, ""},
-    {"User", "StartOffsetPresetInfo", T, ""},
-    {"User", "StartOffsetPresetTime", T, ""},
-    {"User", "StartOffsetPresetValue", T, ""},
     {"User", "KR-2 Quick Select", T, "OFF"},
     {"User", "KR1_DisplayContrast", I, "5"},
     {"User", "KR1_ScenesOnly", T, "0"},
@@ -161,8 +157,21 @@ constexpr GpioLineKey kGpioLineKeys[] = {
     {"GPODuration ", I, "0"},          {"GPOInterval ", I, "0"},
 };
 
+struct OffsetPresetKey {
+    const char* prefix;
+    const char* defaultValue; // nullptr: the entry's own "n. ---"
+};
+
+constexpr OffsetPresetKey kOffsetPresetKeys[] = {
+    {"StartOffsetPreset", nullptr},
+    {"StartOffsetPresetInfo", ""},
+    {"StartOffsetPresetValue", "0"},
+    {"StartOffsetPresetTime", "00:00:00:000"},
+};
+constexpr int kOffsetPresets = 20;
+
 struct Table {
-    std::deque<QByteArray> names; // owns the generated GPIO key names
+    std::deque<QByteArray> names; // owns the generated GPIO and offset preset key names
     std::vector<SettingKey> keys;
     QHash<QString, std::size_t> byLowerName;
 
@@ -172,6 +181,18 @@ struct Table {
             for (const auto& k : kGpioLineKeys) {
                 names.push_back(gpioLineKey(k.prefix, line).toLatin1());
                 keys.push_back({"GPIO", names.back().constData(), k.type, k.defaultValue});
+            }
+        }
+        for (int n = 1; n <= kOffsetPresets; ++n) {
+            for (const auto& k : kOffsetPresetKeys) {
+                names.push_back(offsetPresetKey(k.prefix, n).toLatin1());
+                const char* name = names.back().constData();
+                const char* def = k.defaultValue;
+                if (!def) {
+                    names.push_back(QByteArray::number(n) + ". ---");
+                    def = names.back().constData();
+                }
+                keys.push_back({"User", name, T, def});
             }
         }
         for (std::size_t i = 0; i < keys.size(); ++i)
@@ -188,6 +209,10 @@ const Table& table() {
 
 QString gpioLineKey(const char* prefix, int line) {
     return QString::fromLatin1(prefix) + QStringLiteral("%1").arg(line, 2, 10, QLatin1Char('0'));
+}
+
+QString offsetPresetKey(const char* prefix, int n) {
+    return QString::fromLatin1(prefix) + QString::number(n);
 }
 
 std::span<const SettingKey> settingKeys() {

@@ -21,11 +21,15 @@ struct SettingKey {
     const char* defaultValue; // nullptr: depends on the language (GPIO line captions)
 };
 
-// The fixed keys, then the five keys of each GPIO line 01..24.
+// The fixed keys, the five keys of each GPIO line 01..24, then the four keys of each
+// start-offset preset 1..20.
 std::span<const SettingKey> settingKeys();
 
 // nullptr when `name` is no key of ours (case-insensitive).
 const SettingKey* findSettingKey(QStringView name);
+
+// "StartOffsetPresetValue" + "7" and so on; `n` is 1..20.
+QString offsetPresetKey(const char* prefix, int n);
 
 // "LineFunctionText " + "01" and so on; `line` is 1..24.
 QString gpioLineKey(const char* prefix, int line);

@@ -271,9 +271,11 @@ bool HotkeyDecoder::ctrlKey(int key) {
         return call(hooks_.loggingToggled, on);
     }
     case letter('O'):
-        return selected >= 0 ? call(hooks_.captureStartOffset, selected) : true;
+        show_.offsets().Capture_StartOffset(selected);
+        return true;
     case letter('R'):
-        return selected >= 0 ? call(hooks_.resetStartOffset, selected) : true;
+        show_.offsets().Reset_StartOffset(selected);
+        return true;
     case letter('V'):
         return call(hooks_.showOverview);
     case letter('E'):

@@ -114,8 +114,6 @@ struct HotkeyHooks {
     std::function<void(int ch)> openGoTo;
     // After the "Logging" setting has been switched over.
     std::function<void(bool on)> loggingToggled;
-    std::function<void(int ch)> captureStartOffset;
-    std::function<void(int ch)> resetStartOffset;
     std::function<void()> showOverview; // at its restored position
     std::function<void()> toggleTouchscreen;
     // The black-screen view on channel page 1..4; the main window hides itself.

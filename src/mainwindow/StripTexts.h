@@ -9,6 +9,11 @@ namespace kalvor::texts {
 // Channel caption with the MIDI assignment shown
 inline constexpr UiText MidiOff{"Off", "Aus"};
 
+// The strip's mark for a channel that starts at an offset
+inline constexpr UiText OffsetMark{"OFS", "OFS"};
+inline constexpr UiText OffsetMarkTip{"Starts at %1 - click to edit",
+                                      "Startet bei %1 - Klick zum Bearbeiten"};
+
 // Main window menus
 inline constexpr UiText MainTitle{"Kalvor", "Kalvor"};
 inline constexpr UiText MnuFile{"&File", "&Datei"};
@@ -21,6 +26,8 @@ inline constexpr UiText MnuExit{"E&xit", "&Beenden"};
 inline constexpr UiText MnuView{"&View", "&Ansicht"};
 inline constexpr UiText MnuSystemMessages{"&System Messages", "&System Meldungen"};
 inline constexpr UiText MnuEffects{"DSP &Effects...", "DSP &Effekte..."};
+inline constexpr UiText MnuStartOffsets{"Set Start &Offset...", "Start-&Offset setzen..."};
+inline constexpr UiText MnuRemoveStartOffset{"&Remove Start Offset", "Start-Offset &entfernen"};
 inline constexpr UiText MnuOptions{"&Options...", "&Einstellungen..."};
 inline constexpr UiText MnuLanguage{"&Language", "&Sprache"};
 inline constexpr UiText MnuEnglish{"English", "English"};

@@ -221,6 +221,18 @@ ChannelStrip::ChannelStrip(int ch, ShowLayer& show, Settings& settings, QWidget*
         l->setMinimumWidth(10);
         times->addWidget(l, 1);
     }
+    offsetMark_ = new QLabel(this);
+    offsetMark_->setObjectName(QStringLiteral("imgStartOffset"));
+    offsetMark_->setAlignment(Qt::AlignCenter);
+    offsetMark_->setAutoFillBackground(true);
+    QPalette markColours = offsetMark_->palette();
+    markColours.setColor(QPalette::Window, QColor(255, 200, 0));
+    markColours.setColor(QPalette::WindowText, Qt::black);
+    offsetMark_->setPalette(markColours);
+    QFont markFont = offsetMark_->font();
+    markFont.setBold(true);
+    offsetMark_->setFont(markFont);
+    offsetMark_->setCursor(Qt::PointingHandCursor);
     layout->addLayout(times);
 
     slider_ = new QSlider(Qt::Horizontal, this);
@@ -228,7 +240,12 @@ ChannelStrip::ChannelStrip(int ch, ShowLayer& show, Settings& settings, QWidget*
     slider_->setRange(0, 100);
     slider_->setFocusPolicy(Qt::NoFocus);
     slider_->setStyle(jumpingSliderStyle());
-    layout->addWidget(slider_);
+    // The mark sits beside the slider: the time displays keep their full width.
+    auto* sliderRow = new QHBoxLayout;
+    sliderRow->setSpacing(2);
+    sliderRow->addWidget(slider_, 1);
+    sliderRow->addWidget(offsetMark_);
+    layout->addLayout(sliderRow);
 
     auto* modes = new QVBoxLayout;
     modes->setSpacing(0);
@@ -331,6 +348,9 @@ ChannelStrip::ChannelStrip(int ch, ShowLayer& show, Settings& settings, QWidget*
             LabelChannel();
         if (aspects & static_cast<unsigned>(ChannelAspect::Sound))
             refreshTimes();
+        if (aspects & (static_cast<unsigned>(ChannelAspect::Assignments) |
+                       static_cast<unsigned>(ChannelAspect::Sound)))
+            refreshOffsetMark();
     });
 
     for (QWidget* w : findChildren<QWidget*>())
@@ -347,6 +367,7 @@ ChannelStrip::ChannelStrip(int ch, ShowLayer& show, Settings& settings, QWidget*
     refreshInfo();
     refreshTimes();
     LabelChannel();
+    refreshOffsetMark();
 }
 
 QCheckBox* ChannelStrip::modeBox(int index) const {
@@ -363,6 +384,11 @@ bool ChannelStrip::eventFilter(QObject* watched, QEvent* event) {
             store_.selectChannel(ch_);
         if (type == QEvent::MouseButtonDblClick && watched == info_) {
             inputChannelInfo();
+            return true;
+        }
+        if (watched == offsetMark_ && !right) {
+            if (hooks_.openStartOffsets)
+                hooks_.openStartOffsets(ch_);
             return true;
         }
         if (type == QEvent::MouseButtonDblClick && watched == pos_) {
@@ -508,6 +534,19 @@ void ChannelStrip::refreshTimes() {
     slider_->setValue(t.percent);
 }
 
+void ChannelStrip::refreshOffsetMark() {
+    const std::int32_t offset = store_.assignments(ch_).startOffset;
+    offsetMark_->setVisible(offset > 0);
+    offsetMark_->setText(txt(texts::OffsetMark));
+    const int rate = store_.channel(ch_).sampleRate;
+    offsetMark_->setToolTip(offset > 0 && rate > 0 && settings_.integer(u"ToolTips") == 1
+                                ? txt(texts::OffsetMarkTip)
+                                      .arg(engine::hmsText(offset / rate) +
+                                           QStringLiteral(".%1").arg(offset % rate * 1000 / rate, 3,
+                                                                     10, QLatin1Char('0')))
+                                : QString());
+}
+
 void ChannelStrip::previewSliderPosition(int value) {
     if (KAE__Channel_GetLength(ch_) <= 0)
         return;
@@ -584,6 +623,7 @@ void ChannelStrip::applyCaptions() {
     pos_->setToolTip(tip(texts::TipPosition));
     duration_->setToolTip(tip(texts::TipDuration));
     LabelChannel();
+    refreshOffsetMark();
 }
 
 void ChannelStrip::applyTimeDisplayStyle() {

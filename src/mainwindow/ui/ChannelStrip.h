@@ -63,6 +63,7 @@ private:
 // Named hooks for windows the strip opens but does not own.
 struct ChannelStripHooks {
     std::function<void(int ch)> openGoToTime;      // double click on the position display
+    std::function<void(int ch)> openStartOffsets;  // a click on the start-offset mark
     std::function<void(int ch)> openFtpBrowser;    // right button on the add button
     std::function<void()> timeDisplayStyleChanged; // applied to all strips
     std::function<void()> soundListFontChanged;    // applied to all strips
@@ -97,6 +98,9 @@ public:
     QSlider* sldPosition() const { return slider_; }
     QLabel* pnlPos() const { return pos_; }
     QLabel* pnlDuration() const { return duration_; }
+    // Shown while the channel starts at an offset.
+    QLabel* imgStartOffset() const { return offsetMark_; }
+    void refreshOffsetMark();
     QLabel* caption() const { return caption_; }
     QLabel* lblChannelInfo() const { return info_; }
     QToolButton* cmdAdd() const { return add_; }
@@ -146,6 +150,7 @@ private:
     SoundListView* list_;
     QLabel* pos_;
     QLabel* duration_;
+    QLabel* offsetMark_;
     QSlider* slider_;
     PlayButton* play_;
     std::array<QCheckBox*, 7> modes_{};

@@ -18,7 +18,9 @@
 #include "mainwindow/ui/PlaylistSelector.h"
 #include "mainwindow/ui/PresetPanel.h"
 #include "mainwindow/ui/SoundOptionsPanel.h"
+#include "overview/ui/SoundOffsetsWindow.h"
 #include "show/playback/ShowLayer.h"
+#include "tools/ui/GoToTimeDialog.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -33,6 +35,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kalvor {
 
@@ -76,8 +80,10 @@ MainWindow::MainWindow(ShowLayer& show, Settings& settings, RecentPlaylists& rec
                 applySoundListFontToAll();
             };
             s->hooks().openGoToTime = [this](int c) {
-                if (pending_.goToTime)
-                    pending_.goToTime(c);
+                openGoToTime(c, false);
+            };
+            s->hooks().openStartOffsets = [this](int c) {
+                openStartOffsets(c);
             };
             s->hooks().openFtpBrowser = [this](int c) {
                 if (pending_.ftpBrowser)
@@ -193,6 +199,12 @@ void MainWindow::buildMenus() {
     systemMessages_ = viewMenu_->addAction(QString(), this, &MainWindow::showSystemMessages);
     effects_ = viewMenu_->addAction(QString(), this,
                                     [this] { openEffectsWindow(show_.store().selectedChannel()); });
+    startOffsets_ = viewMenu_->addAction(QString(), this, [this] {
+        openStartOffsets(std::max(show_.store().selectedChannel(), 0));
+    });
+    removeStartOffset_ = viewMenu_->addAction(QString(), this, [this] {
+        show_.offsets().RemoveStartOffset(show_.store().selectedChannel());
+    });
     viewMenu_->addSeparator();
     options_ = viewMenu_->addAction(QString(), this, [this] { openOptions(); });
     options_->setObjectName(QStringLiteral("mnuOptions"));
@@ -221,6 +233,8 @@ void MainWindow::applyCaptions() {
     viewMenu_->setTitle(txt(texts::MnuView));
     systemMessages_->setText(txt(texts::MnuSystemMessages));
     effects_->setText(txt(texts::MnuEffects));
+    startOffsets_->setText(txt(texts::MnuStartOffsets));
+    removeStartOffset_->setText(txt(texts::MnuRemoveStartOffset));
     options_->setText(txt(texts::MnuOptions));
     languageMenu_->setTitle(txt(texts::MnuLanguage));
     english_->setText(txt(texts::MnuEnglish));
@@ -454,6 +468,22 @@ void MainWindow::openEffectsWindow(int ch) {
         pending_.effects(ch);
 }
 
+void MainWindow::openStartOffsets(int ch) {
+    if (ch < 0 || ch >= kChannelCount)
+        return;
+    if (!offsets_)
+        offsets_ = new SoundOffsetsWindow(show_, settings_, this);
+    offsets_->showChannel(ch);
+}
+
+void MainWindow::openGoToTime(int ch, bool fromKey) {
+    if (ch < 0 || ch >= kChannelCount)
+        return;
+    if (!goTo_)
+        goTo_ = new GoToTimeDialog(show_, this);
+    goTo_->openFor(ch, fromKey);
+}
+
 void MainWindow::installHotkeys() {
     HotkeyHooks hooks;
     hooks.currentPage = [this] {
@@ -483,23 +513,14 @@ void MainWindow::installHotkeys() {
     hooks.playlistStep = [this](int step) {
         return playlistSelector_->step(step);
     };
-    // Keys for windows that are not part of the program yet: they reach the pending hooks,
-    // which stay empty, so the key does nothing visible.
     hooks.openGoTo = [this](int ch) {
-        if (pending_.goToTime)
-            pending_.goToTime(ch);
+        openGoToTime(ch, true);
     };
     hooks.loggingToggled = [this](bool on) {
         playLog_->setLoggingOn(on);
     };
-    hooks.captureStartOffset = [this](int ch) {
-        if (pending_.captureStartOffset)
-            pending_.captureStartOffset(ch);
-    };
-    hooks.resetStartOffset = [this](int ch) {
-        if (pending_.resetStartOffset)
-            pending_.resetStartOffset(ch);
-    };
+    // Keys for windows that are not part of the program yet: they reach the pending hooks,
+    // which stay empty, so the key does nothing visible.
     hooks.showOverview = [this] {
         if (pending_.overview)
             pending_.overview();

@@ -22,6 +22,8 @@ class QTabWidget;
 namespace kalvor {
 
 class ChannelStrip;
+class GoToTimeDialog;
+class SoundOffsetsWindow;
 class GlobalPlaybackPanel;
 class HotkeyController;
 class LogPage;
@@ -38,14 +40,11 @@ class SystemMessagesWindow;
 // Windows of other parts of the program that the main window, its strips and the keys
 // open. Each stays empty until its window exists; an empty hook does nothing.
 struct PendingWindows {
-    std::function<void(int ch)> goToTime;   // double click on a position display, a key
     std::function<void(int ch)> ftpBrowser; // right button on an add button
     std::function<void(int ch)> effects;    // the DSP window for a channel
     std::function<void()> overview;
     std::function<void()> touchScreen;
     std::function<void(int page)> blackScreen;
-    std::function<void(int ch)> captureStartOffset;
-    std::function<void(int ch)> resetStartOffset;
     std::function<void(const QString& page)> options; // empty page: the last one shown
 };
 
@@ -97,6 +96,11 @@ public:
     void openOptions(const QString& page = {});
     void showSystemMessages();
     void openEffectsWindow(int ch);
+    // The start-offsets window on a channel; the go-to-time dialog, never blocking the show.
+    void openStartOffsets(int ch);
+    void openGoToTime(int ch, bool fromKey);
+    SoundOffsetsWindow* startOffsetsWindow() const { return offsets_; }
+    GoToTimeDialog* goToTimeDialog() const { return goTo_; }
 
     // Asks the new-playlist questions; tests replace it.
     std::function<std::optional<NewPlaylistChoice>()> askNewPlaylist;
@@ -156,6 +160,10 @@ private:
     QAction* exit_ = nullptr;
     QAction* systemMessages_ = nullptr;
     QAction* effects_ = nullptr;
+    QAction* startOffsets_ = nullptr;
+    QAction* removeStartOffset_ = nullptr;
+    SoundOffsetsWindow* offsets_ = nullptr;
+    GoToTimeDialog* goTo_ = nullptr;
     QAction* options_ = nullptr;
     QAction* english_ = nullptr;
     QAction* deutsch_ = nullptr;

@@ -12,6 +12,7 @@ ShowLayer::ShowLayer(ShowStore& store, Settings& settings, RecentPlaylists* rece
     : QObject(parent), store_(store), settings_(settings), recent_(recent),
       presets_(store, settings), soundLists_(store, settings), playback_(store, settings),
       selection_(store, settings, playback_), channelOps_(store, playback_, selection_),
+      offsets_(store, settings, playback_),
       recall_(store, settings, presets_, playback_, selection_),
       playlists_(store, &settings, recent) {
     // Removing or cutting a sound silences the channel without stepping its list on.

@@ -8,6 +8,7 @@
 #include "show/playback/ChannelPlayback.h"
 #include "show/playback/PresetRecall.h"
 #include "show/playback/SoundSelection.h"
+#include "show/playback/StartOffsets.h"
 #include "show/playlist/PlaylistFiles.h"
 #include "show/presets/PresetEditor.h"
 #include "show/soundlists/SoundListEditor.h"
@@ -34,6 +35,7 @@ public:
     ChannelPlayback& playback() { return playback_; }
     SoundSelection& selection() { return selection_; }
     ChannelOperations& channelOps() { return channelOps_; }
+    StartOffsets& offsets() { return offsets_; }
     PresetRecall& recall() { return recall_; }
     playlist::PlaylistFiles& playlists() { return playlists_; }
 
@@ -64,6 +66,7 @@ private:
     ChannelPlayback playback_;
     SoundSelection selection_;
     ChannelOperations channelOps_;
+    StartOffsets offsets_;
     PresetRecall recall_;
     playlist::PlaylistFiles playlists_;
 };

@@ -63,9 +63,6 @@ struct Keyboard : ::testing::Test {
         hooks.showSystemMessages = [this] {
             calls << QStringLiteral("messages");
         };
-        hooks.captureStartOffset = [this](int ch) {
-            calls << QStringLiteral("capture %1").arg(ch);
-        };
         hooks.openBlackScreen = [this](int p) {
             calls << QStringLiteral("black %1").arg(p);
         };
@@ -438,10 +435,46 @@ TEST_F(Keyboard, AHotkeyWinsOverAMenuShortcutOnTheSameKey) {
     save->setShortcut(QKeySequence::Save);
     QObject::connect(save, &QAction::triggered, [&] { ++saved; });
     window.addActions({open, save});
+    rig.loadChannel(4, {rig.tone(QStringLiteral("long"), 8.0)});
     rig.store.selectChannel(4);
+    rig.show->playback().PressPlay(4);
+    rig.renderMs(500);
     QTest::keyClick(list, Qt::Key_O, Qt::ControlModifier);
     QTest::keyClick(list, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(calls, QStringList{QStringLiteral("capture 4")});
+    EXPECT_EQ(rig.store.assignments(4).startOffset, kRate / 2) << "Ctrl+O captured";
     EXPECT_EQ(opened, 0);
     EXPECT_EQ(saved, 1) << "Ctrl+S is no hotkey";
+}
+
+TEST_F(Keyboard, CtrlOCapturesAndCtrlRResetsTheSelectedChannelsOffset) {
+    // An 8-second sound: an offset may go up to 3 seconds, five before the end.
+    rig.loadChannel(2, {rig.tone(QStringLiteral("long"), 8.0)});
+    struct Case {
+        const char* what;
+        int renderMs; // played before the key
+        Qt::Key key;
+        int selected;
+        std::int32_t offset; // channel 3's offset afterwards
+    };
+    const Case cases[] = {
+        {"capture at 1 s", 1000, Qt::Key_O, 2, kRate},
+        {"reset", 0, Qt::Key_R, 2, 0},
+        {"capture at 4.5 s stops 5 s before the end", 4500, Qt::Key_O, 2, 3 * kRate},
+        {"another channel without a sound keeps channel 3's", 0, Qt::Key_R, 5, 3 * kRate},
+        {"reset again", 0, Qt::Key_R, 2, 0},
+    };
+    rig.show->playback().PressPlay(2);
+    for (const Case& c : cases) {
+        rig.renderMs(c.renderMs);
+        rig.store.selectChannel(c.selected);
+        tap(c.key, Qt::ControlModifier);
+        EXPECT_EQ(rig.store.assignments(2).startOffset, c.offset) << c.what;
+        EXPECT_EQ(rig.store.assignments(5).startOffset, 0) << c.what;
+        // The reset jumps back to the start ("JumpToOffsets" on), so the next capture
+        // counts from there.
+        if (c.key == Qt::Key_R && c.selected == 2) {
+            EXPECT_EQ(KAE__Channel_GetPositionInSamples(2), 0) << c.what;
+        }
+    }
+    EXPECT_EQ(list->keys, 0) << "both keys are consumed";
 }

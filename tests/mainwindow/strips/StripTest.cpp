@@ -6,14 +6,18 @@
 #include "core/ShowStore.h"
 #include "core/ui/Colour.h"
 #include "engine/kae/Kae.h"
+#include "overview/ui/SoundOffsetsWindow.h"
 #include "support/TestEnvironment.h"
 #include "support/media/TestMedia.h"
+#include "tools/ui/GoToTimeDialog.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSlider>
 #include <QTest>
 #include <QToolButton>
@@ -68,6 +72,46 @@ TEST(PositionSlider, DragShowsTheTimeAndReleaseSeeksThere) {
         EXPECT_EQ(s.pnlPos()->text(), QString::fromLatin1(c.shown)) << c.value;
         EXPECT_EQ(s.sldPosition()->value(), c.value);
     }
+}
+
+TEST(GoToTime, ADoubleClickOpensItBesideTheRunningShowAndTheStripFollows) {
+    StripsRig r;
+    r.rig.loadChannel(0, {silence(r.rig.folder, QStringLiteral("two hundred"), 200.0)});
+    r.rig.show->playback().PressPlay(0);
+    ChannelStrip& s = r.strip(0);
+    QTest::mouseDClick(s.pnlPos(), Qt::LeftButton);
+    GoToTimeDialog* dialog = r.window->goToTimeDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_FALSE(dialog->isModal());
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Go to time (Hrs./Min./Sec.)"));
+    QTest::keyClicks(dialog->TimeInput(), QStringLiteral("000140"));
+    QTest::mouseClick(dialog->btnOK(), Qt::LeftButton);
+    EXPECT_EQ(s.pnlPos()->text(), QStringLiteral("00:01:40"));
+    EXPECT_EQ(s.findChild<QSlider*>(QStringLiteral("sldPosition"))->value(), 50);
+    EXPECT_TRUE(KAE__Channel_IsPlaying(0));
+}
+
+TEST(StartOffsetMark, ShowsWhileTheChannelHasAnOffsetAndOpensTheWindow) {
+    StripsRig r;
+    r.rig.loadChannel(2, {silence(r.rig.folder, QStringLiteral("twenty"), 20.0)});
+    ChannelStrip& s = r.strip(2);
+    EXPECT_FALSE(s.imgStartOffset()->isVisibleTo(&s));
+    ASSERT_TRUE(r.rig.show->offsets().SetStartOffset(2, 8000 * 3));
+    EXPECT_TRUE(s.imgStartOffset()->isVisibleTo(&s));
+    if (const QString dir = qEnvironmentVariable("KALVOR_SHOTS_DIR"); !dir.isEmpty()) {
+        r.window->resize(1280, 800);
+        r.window->show();
+        QTest::qWait(20);
+        s.grab().save(dir + QStringLiteral("/strip-offset-mark.png"));
+    }
+    QTest::mouseClick(s.imgStartOffset(), Qt::LeftButton);
+    ASSERT_NE(r.window->startOffsetsWindow(), nullptr);
+    EXPECT_EQ(r.window->startOffsetsWindow()->channel(), 2);
+    EXPECT_EQ(r.window->startOffsetsWindow()->txtSamples()->text(), QStringLiteral("24000"));
+    // Selecting another sound starts it from its head.
+    r.rig.loadChannel(2, {silence(r.rig.folder, QStringLiteral("other"), 20.0)});
+    EXPECT_FALSE(s.imgStartOffset()->isVisibleTo(&s));
 }
 
 TEST(PositionSlider, WithoutASoundNothingIsShownOrSought) {
