@@ -1,0 +1,164 @@
+// The overview window driven through real mouse events on the offscreen platform, over the
+// offline engine: the transport columns, spooling and columns that were dragged away.
+#include "overview/ui/OverviewWindow.h"
+#include "ShowRig.h"
+#include "core/ShowStore.h"
+#include "engine/kae/Kae.h"
+#include "overview/ui/OverviewModel.h"
+
+#include <QHeaderView>
+#include <QTableView>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace kalvor::test {
+namespace {
+
+struct OverviewRig {
+    OverviewRig() : window(*rig.show, *rig.settings) {
+        window.secondsOfDay = [this] {
+            return now;
+        };
+        rig.loadChannel(0, {rig.ramp(QStringLiteral("a"), 60.0)});
+        rig.loadChannel(1, {rig.ramp(QStringLiteral("b"), 60.0)});
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+    QPoint cell(int ch, OverviewColumn column) {
+        QTableView* grid = window.grid();
+        const int logical =
+            grid->horizontalHeader()->logicalIndex(window.columnMap().gridColumn(column));
+        return grid->visualRect(window.model().index(ch, logical)).center();
+    }
+    void press(int ch, OverviewColumn column) {
+        QTest::mousePress(window.grid()->viewport(), Qt::LeftButton, {}, cell(ch, column));
+    }
+    void release(int ch, OverviewColumn column) {
+        QTest::mouseRelease(window.grid()->viewport(), Qt::LeftButton, {}, cell(ch, column));
+    }
+    void click(int ch, OverviewColumn column) {
+        press(ch, column);
+        release(ch, column);
+    }
+
+    ShowRig rig;
+    OverviewWindow window;
+    std::int64_t now = 1000;
+};
+
+TEST(OverviewWindow, TransportColumnsActLikeTheStrip) {
+    enum Start { Stopped, Playing };
+    struct Case {
+        const char* name;
+        OverviewColumn column;
+        Start start;
+        bool restart;
+        bool pauseMode;
+        bool playingAfter;
+        bool pausedAfter;
+        bool atStartAfter;
+    };
+    const Case cases[] = {
+        {"play", OverviewColumn::Play, Stopped, false, false, true, false, false},
+        {"pause on a stopped channel", OverviewColumn::PauseButton, Stopped, false, false, false,
+         false, true},
+        {"pause while playing", OverviewColumn::PauseButton, Playing, false, false, false, true,
+         false},
+        {"pause while playing, mode on", OverviewColumn::PauseButton, Playing, false, true, false,
+         true, false},
+        {"stop with restart", OverviewColumn::Stop, Playing, true, false, false, false, true},
+        {"stop without restart, pause mode", OverviewColumn::Stop, Playing, false, true, false,
+         true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OverviewRig o;
+        o.rig.store.controls(0).restartMode = c.restart;
+        o.rig.store.controls(0).pauseMode = c.pauseMode;
+        if (c.start == Playing) {
+            o.rig.show->playback().PressPlay(0);
+            o.rig.renderMs(500);
+        }
+        o.click(0, c.column);
+        o.rig.renderMs(20);
+        EXPECT_EQ(KAE__Channel_IsPlaying(0), c.playingAfter);
+        EXPECT_EQ(KAE__Channel_IsPaused(0), c.pausedAfter);
+        EXPECT_EQ(KAE__Channel_GetPositionInSamples(0) == 0, c.atStartAfter);
+        // The button borrows PauseMode; the operator's choice is what it was.
+        EXPECT_EQ(o.rig.store.controls(0).pauseMode == 1, c.pauseMode);
+        EXPECT_FALSE(KAE__Channel_IsPlaying(1));
+        EXPECT_EQ(o.rig.store.selectedChannel(), 0);
+    }
+}
+
+TEST(OverviewWindow, DraggedPlayColumnStillPlays) {
+    OverviewRig o;
+    QHeaderView* header = o.window.grid()->horizontalHeader();
+    const int play = 1 + static_cast<int>(OverviewColumn::Play);
+    header->moveSection(header->visualIndex(play), 2); // as a drag does
+    EXPECT_EQ(o.window.columnMap().gridColumn(OverviewColumn::Play), 2);
+    EXPECT_EQ(o.window.columnMap().gridColumn(OverviewColumn::Sound), 1);
+    EXPECT_EQ(o.window.columnMap().gridColumn(OverviewColumn::Duration), 3);
+    o.click(1, OverviewColumn::Play);
+    EXPECT_TRUE(KAE__Channel_IsPlaying(1));
+    EXPECT_FALSE(KAE__Channel_IsPlaying(0));
+}
+
+TEST(OverviewWindow, SpoolingStepsAndStops) {
+    struct Case {
+        const char* name;
+        OverviewColumn column;
+        std::int64_t startSecond;
+        std::vector<std::pair<int, std::int64_t>> ticks; // seconds held, position after
+        bool timerRunningAfter;
+    };
+    const Case cases[] = {
+        {"forward, ten-second steps after three seconds",
+         OverviewColumn::Forward,
+         10,
+         {{1, 12}, {2, 13}, {3, 23}, {4, 33}, {5, 43}, {6, 53}, {7, 53}},
+         true},
+        {"rewind to the start", OverviewColumn::Rewind, 5, {{1, 3}, {2, 2}, {2, 1}, {2, 0}}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OverviewRig o;
+        KAE__Channel_SetPositionInSec(0, c.startSecond);
+        o.press(0, c.column); // the first step happens on the press
+        EXPECT_EQ(KAE__Channel_GetPositionInSec(0),
+                  c.startSecond + (c.column == OverviewColumn::Forward ? 1 : -1));
+        EXPECT_TRUE(o.window.spoolTimer().isActive());
+        const std::int64_t pressed = o.now;
+        for (const auto& [held, position] : c.ticks) {
+            o.now = pressed + held;
+            o.window.spoolTick();
+            EXPECT_EQ(KAE__Channel_GetPositionInSec(0), position) << "after " << held << " s";
+        }
+        EXPECT_EQ(o.window.spoolTimer().isActive(), c.timerRunningAfter);
+        o.release(0, c.column);
+        EXPECT_FALSE(o.window.spoolTimer().isActive());
+        EXPECT_EQ(o.window.actions().spoolDirection(), SpoolDirection::None);
+    }
+}
+
+TEST(OverviewWindow, ModeCellsToggleThroughTheShowLayer) {
+    OverviewRig o;
+    const std::pair<OverviewColumn, std::uint8_t ChannelControls::*> modes[] = {
+        {OverviewColumn::Restart, &ChannelControls::restartMode},
+        {OverviewColumn::Loop, &ChannelControls::loopMode},
+        {OverviewColumn::Hold, &ChannelControls::holdMode},
+        {OverviewColumn::Autostart, &ChannelControls::autostart},
+    };
+    for (const auto& [column, field] : modes) {
+        o.click(1, column);
+        EXPECT_EQ(o.rig.store.controls(1).*field, 1) << overviewCaption(column).toStdString();
+        EXPECT_EQ(o.window.model().index(1, 1 + static_cast<int>(column)).data().toString(),
+                  QStringLiteral("x"));
+        o.click(1, column);
+        EXPECT_EQ(o.rig.store.controls(1).*field, 0);
+    }
+}
+
+} // namespace
+} // namespace kalvor::test
