@@ -18,11 +18,13 @@
 #include "mainwindow/ui/BoothStyle.h"
 #include "mainwindow/ui/HotkeyController.h"
 #include "mainwindow/ui/MainWindow.h"
+#include "overview/ui/OverviewWindow.h"
 #include "show/playback/ShowLayer.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QTableView>
 #include <QTimer>
 
 #include <memory>
@@ -73,6 +75,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<DspWindow> effectsWindow;
     std::unique_ptr<BlackScreenView> blackScreen;
     std::unique_ptr<TouchScreenView> touchScreen;
+    std::unique_ptr<OverviewWindow> overview;
 
     StartupHooks& up = lifecycle.startupHooks();
     // The null output is always listed, so a machine without a sound card goes on to the
@@ -126,6 +129,43 @@ int main(int argc, char** argv) {
         mainWindow->pendingWindows().blackScreen = [&](int bank) {
             mainWindow->hide();
             blackScreen->openOnBank(bank);
+        };
+    };
+    up.buildOverviewGrid = [&] {
+        overview = std::make_unique<OverviewWindow>(show, settings);
+        overview->passKey = [&](QKeyEvent* e) {
+            HotkeyDecoder& keys = mainWindow->hotkeys()->decoder();
+            const KeyStroke stroke = toKeyStroke(*e);
+            return e->type() == QEvent::KeyPress ? keys.keyDown(stroke, e->isAutoRepeat())
+                                                 : keys.keyUp(stroke, e->isAutoRepeat());
+        };
+        overview->openPlaylist = [&] {
+            mainWindow->openPlaylist();
+        };
+        overview->savePlaylist = [&] {
+            mainWindow->savePlaylist();
+        };
+        overview->savePlaylistAs = [&] {
+            mainWindow->savePlaylistAs();
+        };
+        // The go-to-time dialog, the start offsets window, the MTC cue window and the
+        // options dialog are reached through hooks their own windows fill in.
+        overview->actions().hooks.goToTime = [&](int ch) {
+            if (mainWindow->pendingWindows().goToTime)
+                mainWindow->pendingWindows().goToTime(ch);
+        };
+        mainWindow->showOverview = [&] {
+            overview->showOverview();
+        };
+        playlist::PlaylistFiles& files = show.playlists();
+        files.hooks().applyOverviewLayout = [&](const playlist::OverviewLayout& layout) {
+            overview->applyLayout(layout);
+        };
+        files.hooks().suspendOverviewRedraw = [&](bool suspended) {
+            overview->grid()->setUpdatesEnabled(!suspended);
+        };
+        files.saveSources().overviewLayout = [&] {
+            return overview->currentLayout();
         };
     };
     up.showMainWindow = [&] {

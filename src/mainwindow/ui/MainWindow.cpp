@@ -478,8 +478,8 @@ void MainWindow::installHotkeys() {
             pending_.resetStartOffset(ch);
     };
     hooks.showOverview = [this] {
-        if (pending_.overview)
-            pending_.overview();
+        if (showOverview)
+            showOverview();
     };
     hooks.toggleTouchscreen = [this] {
         if (pending_.touchScreen)

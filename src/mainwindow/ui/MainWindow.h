@@ -41,7 +41,6 @@ struct PendingWindows {
     std::function<void(int ch)> goToTime;   // double click on a position display, a key
     std::function<void(int ch)> ftpBrowser; // right button on an add button
     std::function<void(int ch)> effects;    // the DSP window for a channel
-    std::function<void()> overview;
     std::function<void()> touchScreen;
     std::function<void(int page)> blackScreen;
     std::function<void(int ch)> captureStartOffset;
@@ -93,6 +92,9 @@ public:
     void switchLanguage(bool german);
     void showSystemMessages();
     void openEffectsWindow(int ch);
+
+    // Shows the overview window at its stored place (the overview is built after us).
+    std::function<void()> showOverview;
 
     // Asks the new-playlist questions; tests replace it.
     std::function<std::optional<NewPlaylistChoice>()> askNewPlaylist;

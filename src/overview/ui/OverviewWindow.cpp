@@ -273,7 +273,9 @@ void OverviewWindow::OverviewLoadPosition() {
 void OverviewWindow::closeEvent(QCloseEvent* event) {
     HideAllSelectors();
     event->ignore();
-    OverviewSavePosition();
+    // A window never shown has no rectangle of the operator's to keep.
+    if (isVisible())
+        OverviewSavePosition();
     positionTimer_.stop();
     hide();
 }
