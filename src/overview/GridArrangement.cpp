@@ -34,14 +34,29 @@ void GridArrangement::move(int logical, int to) {
     shift(widths);
 }
 
+namespace {
+
+// Pixels at the default font, chosen so that all 31 columns fit a 1920 pixel screen.
+constexpr std::array<int, kGridColumns> kDefaultPixels{
+    40,                            // channel number
+    140, 90, 95,  80,              // Sound, Duration, Position, Output
+    40,  40, 40,  40,  40, 40, 40, // the seven modes
+    62,  62, 58,  45,  50,         // Play Group, Stop Group, Volume, Pan, VariSp.
+    90,  45, 118, 118,             // Start Offset, End Offset, MTC Start, MTC Stop
+    56,  56, 60,  60,              // MIDI IN, MIDI OUT, GPI/O IN, GPI/O OUT
+    44,  44, 44,  44,  44,         // PLAY, PAUSE, STOP, REW, FWD
+    90};                           // Info
+
+} // namespace
+
 GridArrangement defaultArrangement() {
     GridArrangement g;
-    const playlist::OverviewLayout d = playlist::defaultOverviewLayout();
     std::iota(g.order.begin(), g.order.end(), 0);
     for (int c = 0; c < kGridColumns; ++c)
-        g.widths[c] = d.widths[static_cast<std::size_t>(c)];
-    g.fontName = d.fontName;
-    g.fontSize = d.fontSize;
+        g.widths[c] = kDefaultPixels[c] * kTwipsPerPixel;
+    g.fontName = QStringLiteral("Tahoma");
+    // Large enough to read from the operator's chair, small enough for 32 rows on one screen.
+    g.fontSize = 11.0f;
     return g;
 }
 

@@ -13,8 +13,10 @@ namespace {
 
 const QColor kPlaying(40, 170, 60);
 const QColor kPaused(230, 160, 20);
-const QColor kProgress(40, 110, 200);
-const QColor kOffsetFill(150, 120, 30);
+const QColor kPlayingRow(214, 244, 214);
+const QColor kPausedRow(255, 236, 184);
+const QColor kProgress(150, 195, 245);
+const QColor kOffsetFill(225, 205, 140);
 
 void drawSymbol(QPainter* p, OverviewColumn column, const QRectF& cell, const QColor& colour) {
     const qreal s = std::min(cell.width(), cell.height()) * 0.55;
@@ -73,9 +75,10 @@ void OverviewDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
         style->drawControl(QStyle::CE_PushButtonBevel, &button, p, w);
         const int state = index.data(OverviewModel::PlayStateRole).toInt();
         QColor symbol = option.palette.color(QPalette::ButtonText);
-        if (col == static_cast<int>(OverviewColumn::Play) && state == 1)
-            symbol = kPlaying;
-        else if (col == static_cast<int>(OverviewColumn::PauseButton) && state == 2)
+        if (col == static_cast<int>(OverviewColumn::Play) && state == 1) {
+            p->fillRect(button.rect.adjusted(2, 2, -2, -2), kPlaying);
+            symbol = Qt::white;
+        } else if (col == static_cast<int>(OverviewColumn::PauseButton) && state == 2)
             symbol = kPaused;
         drawSymbol(p, static_cast<OverviewColumn>(col), button.rect, symbol);
         p->restore();
@@ -83,9 +86,11 @@ void OverviewDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
     }
     QStyleOptionViewItem o = option;
     initStyleOption(&o, index);
+    // The row's colour tells the channel's state from across the room.
+    const int state = index.data(OverviewModel::PlayStateRole).toInt();
+    if (state != 0)
+        p->fillRect(cell, state == 1 ? kPlayingRow : kPausedRow);
     if (col < 0) {
-        // The channel number tells the state from across the room.
-        const int state = index.data(OverviewModel::PlayStateRole).toInt();
         if (state != 0) {
             p->fillRect(cell, state == 1 ? kPlaying : kPaused);
             o.palette.setColor(QPalette::Text, Qt::black);

@@ -50,7 +50,8 @@ TEST(OverviewScreenshots, ThirtyTwoChannelsAtBoothSize) {
             rig.show->playback().PressPlay(ch);
             KAE__Channel_SetPositionInSec(ch, 5 + ch);
         }
-        rig.show->playback().PressPlay(4); // paused
+        rig.show->playback().PauseChannel(9);
+        rig.show->playback().PauseChannel(22);
         for (int ch = 0; ch < 32; ++ch)
             w.model().OverviewFillRow(ch);
         QTest::qWait(20);
