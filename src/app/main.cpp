@@ -24,7 +24,6 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QScreen>
-#include <QTableView>
 #include <QTimer>
 
 #include <memory>
@@ -157,16 +156,7 @@ int main(int argc, char** argv) {
         mainWindow->showOverview = [&] {
             overview->showOverview();
         };
-        playlist::PlaylistFiles& files = show.playlists();
-        files.hooks().applyOverviewLayout = [&](const playlist::OverviewLayout& layout) {
-            overview->applyLayout(layout);
-        };
-        files.hooks().suspendOverviewRedraw = [&](bool suspended) {
-            overview->grid()->setUpdatesEnabled(!suspended);
-        };
-        files.saveSources().overviewLayout = [&] {
-            return overview->currentLayout();
-        };
+        overview->attachToPlaylists(show.playlists());
     };
     up.showMainWindow = [&] {
         mainWindow->show();

@@ -100,6 +100,18 @@ void OverviewWindow::showOverview() {
     positionTimer_.start();
 }
 
+void OverviewWindow::attachToPlaylists(playlist::PlaylistFiles& files) {
+    files.hooks().applyOverviewLayout = [this](const playlist::OverviewLayout& layout) {
+        applyLayout(layout);
+    };
+    files.hooks().suspendOverviewRedraw = [this](bool suspended) {
+        grid_->setUpdatesEnabled(!suspended);
+    };
+    files.saveSources().overviewLayout = [this] {
+        return currentLayout();
+    };
+}
+
 GridArrangement OverviewWindow::arrangement() const {
     GridArrangement g = gridState_;
     const QHeaderView* header = grid_->horizontalHeader();

@@ -24,6 +24,10 @@ class QTableView;
 
 namespace kalvor {
 
+namespace playlist {
+class PlaylistFiles;
+}
+
 class OverviewModel;
 class Settings;
 class ShowLayer;
@@ -47,6 +51,10 @@ public:
     std::function<void(int ch)> removeStartOffset;
     // Time of day in whole seconds; tests set their own clock.
     std::function<std::int64_t()> secondsOfDay;
+
+    // Playlists bring their layout to the grid on load and take the grid's on save; the
+    // grid is not redrawn while a playlist loads.
+    void attachToPlaylists(playlist::PlaylistFiles& files);
 
     // Shows the window at its stored rectangle.
     void showOverview();

@@ -162,3 +162,29 @@ TEST(OverviewWindow, ModeCellsToggleThroughTheShowLayer) {
 
 } // namespace
 } // namespace kalvor::test
+
+namespace kalvor::test {
+namespace {
+
+TEST(OverviewWindow, PlaylistsCarryTheGridLayoutBothWays) {
+    OverviewRig o;
+    o.window.attachToPlaylists(o.rig.show->playlists());
+    QHeaderView* header = o.window.grid()->horizontalHeader();
+    header->moveSection(header->visualIndex(1 + static_cast<int>(OverviewColumn::Stop)), 1);
+    header->setSectionHidden(1 + static_cast<int>(OverviewColumn::MtcStop), true);
+    header->resizeSection(1 + static_cast<int>(OverviewColumn::Sound), 300);
+    const GridArrangement saved = o.window.arrangement();
+    const QString path = o.rig.folder + QStringLiteral("/layout.kal");
+    ASSERT_EQ(o.rig.show->playlists().SavePlaylist(path, false), playlist::SaveOutcome::Saved);
+
+    o.window.ResetOverviewColumns();
+    ASSERT_NE(o.window.arrangement().captions(), saved.captions());
+    o.rig.show->LoadPlaylist(path);
+    EXPECT_EQ(o.window.arrangement().captions(), saved.captions());
+    EXPECT_EQ(o.window.arrangement().hidden, saved.hidden);
+    EXPECT_EQ(o.window.arrangement().widths, saved.widths);
+    EXPECT_EQ(o.window.columnMap().gridColumn(OverviewColumn::Stop), 1);
+}
+
+} // namespace
+} // namespace kalvor::test
