@@ -21,6 +21,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstdio>
@@ -97,8 +98,8 @@ int main(int argc, char** argv) {
                           {QStringLiteral("-n"), QStringLiteral("-r"), QString::number(kRate),
                            QStringLiteral("-c"), QStringLiteral("2"), QStringLiteral("-b"),
                            QStringLiteral("16"), sound, QStringLiteral("synth"),
-                           QStringLiteral("600"), QStringLiteral("sine"),
-                           QStringLiteral("440")}) != 0) {
+                           QStringLiteral("600"), QStringLiteral("sine"), QStringLiteral("440")}) !=
+        0) {
         std::printf("sox could not make the test sound\n");
         return 1;
     }
@@ -121,28 +122,44 @@ int main(int argc, char** argv) {
         OverviewWindow overview(show, settings);
         overview.setGeometry(0, 0, 1920, 1080);
         overview.show();
-        QTableView* grid = overview.grid();
+        QElapsedTimer settle;
+        settle.start();
+        while (!(overview.windowHandle() && overview.windowHandle()->isExposed()) &&
+               settle.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QCoreApplication::processEvents();
+        std::vector<float> block(static_cast<std::size_t>(kRate) * 2);
+        lib.renderOffline(block.data(), kRate); // a second in, so positions read 00:00:01
 
-        // The refreshes one second of show time asks for: four position refreshes of the
-        // playing rows (the window's 250 ms timer), each painted, plus one full refresh of
-        // every row as the store's change signals would cause.
-        const int rounds = 50;
+        // One second of show time asks for four refreshes of the playing rows (the window's
+        // 250 ms position timer); each is painted as the event loop would, only where the
+        // cells changed. A refresh of every row (a recall, a playlist load) is timed apart.
+        const int rounds = 20;
         QElapsedTimer t;
-        t.start();
+        qint64 spent = 0;
         for (int r = 0; r < rounds; ++r) {
             for (int k = 0; k < 4; ++k) {
+                // A quarter second of sound between refreshes, as the device would play it;
+                // only the refresh and its painting are timed.
+                lib.renderOffline(block.data(), kRate / 4);
+                t.start();
                 overview.model().refreshPositions();
-                grid->viewport()->repaint();
+                QCoreApplication::processEvents();
+                spent += t.nsecsElapsed();
             }
+        }
+        const double perSecond = static_cast<double>(spent) / 1e6 / rounds;
+        t.restart();
+        for (int r = 0; r < rounds; ++r) {
             for (int ch = 0; ch < kChannelCount; ++ch)
                 overview.model().OverviewFillRow(ch);
-            grid->viewport()->repaint();
+            QCoreApplication::processEvents();
         }
-        const double perSecond = static_cast<double>(t.nsecsElapsed()) / 1e6 / rounds;
+        const double allRows = static_cast<double>(t.nsecsElapsed()) / 1e6 / rounds;
         overview.close();
         std::printf("overview row refreshes, 32 channels playing: %.3f ms of UI thread per second "
-                    "of show time (target < 2 ms)\n",
-                    perSecond);
+                    "of show time (target < 2 ms); all 32 rows at once: %.3f ms\n",
+                    perSecond, allRows);
         std::printf("timer lateness over %g s of show time:\n", seconds);
         runShow(show, lib, seconds, nullptr);
         runShow(show, lib, seconds, &overview);

@@ -84,8 +84,11 @@ void OverviewDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
         p->restore();
         return;
     }
-    QStyleOptionViewItem o = option;
-    initStyleOption(&o, index);
+    // Drawn by hand from a few roles: the cells are many and are redrawn while playing.
+    QFont font = index.data(Qt::FontRole).value<QFont>();
+    QColor text = option.palette.color(QPalette::Text);
+    if (const QVariant fg = index.data(Qt::ForegroundRole); fg.isValid())
+        text = fg.value<QColor>();
     // The row's colour tells the channel's state from across the room.
     const int state = index.data(OverviewModel::PlayStateRole).toInt();
     if (state != 0)
@@ -93,9 +96,9 @@ void OverviewDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
     if (col < 0) {
         if (state != 0) {
             p->fillRect(cell, state == 1 ? kPlaying : kPaused);
-            o.palette.setColor(QPalette::Text, Qt::black);
+            text = Qt::black;
         }
-        o.font.setBold(true);
+        font.setBold(true);
     } else if (const double fill = index.data(OverviewModel::FillRole).toDouble(); fill > 0.0) {
         QRect part = cell;
         part.setWidth(static_cast<int>(cell.width() * fill));
@@ -103,15 +106,16 @@ void OverviewDelegate::paint(QPainter* p, const QStyleOptionViewItem& option,
     }
     if (index.data(OverviewModel::FlashRole).toBool()) {
         p->fillRect(cell, QColor(255, 255, 255));
-        o.palette.setColor(QPalette::Text, Qt::black);
+        text = Qt::black;
     }
-    // Text is drawn by hand so the fills stay visible under it.
-    p->setFont(o.font);
-    p->setPen(o.palette.color(QPalette::Text));
-    const QString text = index.data(Qt::DisplayRole).toString();
-    const auto align = static_cast<Qt::Alignment>(index.data(Qt::TextAlignmentRole).toInt());
-    p->drawText(cell.adjusted(4, 0, -4, 0), align,
-                o.fontMetrics.elidedText(text, Qt::ElideRight, cell.width() - 8));
+    const QString shown = index.data(Qt::DisplayRole).toString();
+    if (!shown.isEmpty()) {
+        p->setFont(font);
+        p->setPen(text);
+        const auto align = static_cast<Qt::Alignment>(index.data(Qt::TextAlignmentRole).toInt());
+        p->drawText(cell.adjusted(4, 0, -4, 0), align,
+                    QFontMetrics(font).elidedText(shown, Qt::ElideRight, cell.width() - 8));
+    }
     p->restore();
 }
 

@@ -57,6 +57,7 @@ private:
     QFont font_;
     QColor text_;
     std::array<bool, 32> disabled_{};
+    std::array<std::int64_t, 32> shownPosition_{}; // what each Position cell last showed
     int flashRow_ = -1, flashColumn_ = -1;
     int pressedRow_ = -1, pressedColumn_ = -1;
 };

@@ -3,9 +3,11 @@
 #include "overview/ui/OverviewWindow.h"
 #include "ShowRig.h"
 #include "core/ShowStore.h"
+#include "core/SystemMessages.h"
 #include "engine/kae/Kae.h"
 #include "overview/ui/OverviewModel.h"
 
+#include <QFile>
 #include <QHeaderView>
 #include <QTableView>
 #include <QTest>
@@ -184,6 +186,81 @@ TEST(OverviewWindow, PlaylistsCarryTheGridLayoutBothWays) {
     EXPECT_EQ(o.window.arrangement().hidden, saved.hidden);
     EXPECT_EQ(o.window.arrangement().widths, saved.widths);
     EXPECT_EQ(o.window.columnMap().gridColumn(OverviewColumn::Stop), 1);
+}
+
+} // namespace
+} // namespace kalvor::test
+
+namespace kalvor::test {
+namespace {
+
+TEST(OverviewWindow, LayoutFileMenuCommands) {
+    OverviewRig o;
+    QHeaderView* header = o.window.grid()->horizontalHeader();
+    header->moveSection(header->visualIndex(1 + static_cast<int>(OverviewColumn::Info)), 1);
+    const QString dir = o.rig.folder + QLatin1Char('/');
+    QFile::remove(dir + QStringLiteral("b.kov"));
+    for (const char* name : {"b.kov", "c.kov"}) {
+        QFile f(dir + QLatin1String(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("old");
+    }
+    struct Case {
+        const char* chosen;
+        const char* file;
+        MessageResult overwrite;
+        bool questionAsked;
+        bool written;
+    };
+    const Case cases[] = {
+        {"a", "a.kov", MessageResult::Yes, false, true},
+        {"b.kov", "b.kov", MessageResult::No, true, false},
+        {"c", "c.kov", MessageResult::Yes, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        o.rig.dialogs.clear();
+        o.rig.dialogs.answerFiles({{dir + QLatin1String(c.chosen)}});
+        if (c.questionAsked)
+            o.rig.dialogs.answerMessages({c.overwrite});
+        o.window.saveLayoutDialog();
+        EXPECT_EQ(o.rig.dialogs.messages().size(), c.questionAsked ? 1 : 0);
+        QFile f(dir + QLatin1String(c.file));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll().startsWith("Fileformat 3\r\n"), c.written);
+    }
+    EXPECT_FALSE(QFile::exists(dir + QStringLiteral("b.kov.kov")));
+
+    // Loading: the saved order comes back; another version changes nothing; a wrong
+    // length is reported and what was read stays.
+    const QStringList saved = o.window.arrangement().captions();
+    o.window.ResetOverviewColumns();
+    o.rig.dialogs.answerFiles({{dir + QStringLiteral("a")}});
+    o.window.loadLayoutDialog();
+    EXPECT_EQ(o.window.arrangement().captions(), saved);
+    QByteArray contents;
+    {
+        QFile f(dir + QStringLiteral("a.kov"));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        contents = f.readAll();
+    }
+    o.window.ResetOverviewColumns();
+    const QStringList defaults = o.window.arrangement().captions();
+    const auto writeAndLoad = [&](const QByteArray& bytes) {
+        QFile f(dir + QStringLiteral("d.kov"));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+        f.close();
+        return o.window.loadLayoutFile(f.fileName());
+    };
+    EXPECT_FALSE(writeAndLoad(QByteArray(contents).replace("Fileformat 3", "Fileformat 4")));
+    EXPECT_EQ(o.window.arrangement().captions(), defaults);
+    SystemMessages::instance().clear();
+    EXPECT_TRUE(writeAndLoad(QByteArray(contents).replace("\r\n~\r\n", "\r\n0\r\n~\r\n")));
+    EXPECT_EQ(o.window.arrangement().captions(), saved);
+    ASSERT_EQ(SystemMessages::instance().entries().size(), 1);
+    EXPECT_TRUE(SystemMessages::instance().entries()[0].endsWith(
+        QStringLiteral("Unexpected length of overview layout data!")));
 }
 
 } // namespace
