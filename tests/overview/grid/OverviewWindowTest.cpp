@@ -7,8 +7,11 @@
 #include "engine/kae/Kae.h"
 #include "overview/ui/OverviewModel.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QTableView>
 #include <QTest>
 
@@ -261,6 +264,58 @@ TEST(OverviewWindow, LayoutFileMenuCommands) {
     ASSERT_EQ(SystemMessages::instance().entries().size(), 1);
     EXPECT_TRUE(SystemMessages::instance().entries()[0].endsWith(
         QStringLiteral("Unexpected length of overview layout data!")));
+}
+
+} // namespace
+} // namespace kalvor::test
+
+namespace kalvor::test {
+namespace {
+
+TEST(OverviewWindow, SelectorsKeysAndPlace) {
+    OverviewRig o;
+    // The info editor: Enter keeps the text, Escape drops the edit.
+    struct Edit {
+        Qt::Key key;
+        const char* stored;
+    };
+    for (const Edit e : {Edit{Qt::Key_Return, "Storm"}, Edit{Qt::Key_Escape, "Storm"}}) {
+        o.click(0, OverviewColumn::Info);
+        QLineEdit* editor = o.window.grid()->viewport()->findChild<QLineEdit*>();
+        ASSERT_TRUE(editor && editor->isVisible());
+        QTest::keyClicks(editor, e.key == Qt::Key_Return ? "Storm" : "Calm");
+        QTest::keyClick(editor, e.key);
+        EXPECT_FALSE(editor->isVisible());
+        EXPECT_EQ(o.rig.store.controls(0).infoText, QLatin1String(e.stored));
+    }
+    // A group list: the chosen entry becomes the channel's group.
+    o.click(1, OverviewColumn::PlayGroup);
+    QComboBox* list = o.window.grid()->viewport()->findChild<QComboBox*>();
+    ASSERT_TRUE(list && list->isVisible());
+    EXPECT_EQ(list->count(), 9);
+    list->hidePopup();
+    Q_EMIT list->activated(3);
+    EXPECT_EQ(o.rig.store.controls(1).playGroup, QStringLiteral("3"));
+    EXPECT_FALSE(list->isVisible());
+
+    // F1..F8 reach the hotkeys, other keys do not.
+    QList<int> passed;
+    o.window.passKey = [&](QKeyEvent* e) {
+        passed << e->key();
+        return true;
+    };
+    QTest::keyClick(&o.window, Qt::Key_F3);
+    QTest::keyClick(&o.window, Qt::Key_F9);
+    EXPECT_EQ(passed, (QList<int>{Qt::Key_F3, Qt::Key_F3}));
+
+    // Closing hides and keeps the place; showing again restores it.
+    o.window.setGeometry(100, 120, 900, 600);
+    const QRect placed = o.window.geometry();
+    o.window.close();
+    EXPECT_FALSE(o.window.isVisible());
+    o.window.setGeometry(0, 0, 400, 300);
+    o.window.showOverview();
+    EXPECT_EQ(o.window.geometry(), placed);
 }
 
 } // namespace
