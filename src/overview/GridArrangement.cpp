@@ -42,10 +42,10 @@ constexpr std::array<int, kGridColumns> kDefaultPixels{
     140, 90, 95,  80,              // Sound, Duration, Position, Output
     40,  40, 40,  40,  40, 40, 40, // the seven modes
     62,  62, 58,  45,  50,         // Play Group, Stop Group, Volume, Pan, VariSp.
-    90,  45, 118, 118,             // Start Offset, End Offset, MTC Start, MTC Stop
+    90,  60, 118, 118,             // Start Offset, End Offset, MTC Start, MTC Stop
     56,  56, 60,  60,              // MIDI IN, MIDI OUT, GPI/O IN, GPI/O OUT
     44,  44, 44,  44,  44,         // PLAY, PAUSE, STOP, REW, FWD
-    90};                           // Info
+    75};                           // Info
 
 } // namespace
 
