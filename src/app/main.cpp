@@ -20,6 +20,7 @@
 #include "mainwindow/ui/MainWindow.h"
 #include "overview/ui/OverviewWindow.h"
 #include "show/playback/ShowLayer.h"
+#include "tools/ui/OptionsDialog.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -74,6 +75,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<DspWindow> effectsWindow;
     std::unique_ptr<BlackScreenView> blackScreen;
     std::unique_ptr<TouchScreenView> touchScreen;
+    std::unique_ptr<OptionsDialog> options;
     std::unique_ptr<OverviewWindow> overview;
 
     StartupHooks& up = lifecycle.startupHooks();
@@ -92,6 +94,16 @@ int main(int argc, char** argv) {
     };
     up.choosePreviewOutput = [&] {
         ChoosePreviewOutput();
+        // The options' preview controls match the output the channel got.
+        if (options)
+            options->loadSettings();
+    };
+    up.initFtpServerList = [&] {
+        options->loadFtpList();
+    };
+    up.applyOptionTreeLabels = [&] {
+        options->ApplyOptionTreeLabels();
+        options->selectPage(QStringLiteral("Interface"));
     };
     up.showWelcome = [&](const QString& version, const QString& note, const QString& os) {
         welcome->setLines(version, note, os);
@@ -129,6 +141,33 @@ int main(int argc, char** argv) {
             mainWindow->hide();
             blackScreen->openOnBank(bank);
         };
+        OptionDevices devices;
+        devices.audioOutputs = [&] {
+            QStringList names;
+            if (kae) {
+                for (const engine::OutputDevice& d : kae->devices().devices())
+                    names << d.name;
+            }
+            return names;
+        };
+        OptionsHooks hooks;
+        hooks.switchLanguage = [&](bool german) {
+            mainWindow->switchLanguage(german);
+        };
+        hooks.tooltipsChanged = [&](bool on) {
+            mainWindow->applyTooltips(on);
+        };
+        hooks.changeBufferSize = [](int ms) {
+            ChangeBufferSize(ms);
+        };
+        hooks.saved = [&] {
+            mainWindow->applySettings();
+        };
+        options =
+            std::make_unique<OptionsDialog>(settings, &show, devices, hooks, mainWindow.get());
+        mainWindow->pendingWindows().options = [&](const QString& page) {
+            options->showPage(page);
+        };
     };
     up.buildOverviewGrid = [&] {
         overview = std::make_unique<OverviewWindow>(show, settings);
@@ -147,11 +186,15 @@ int main(int argc, char** argv) {
         overview->savePlaylistAs = [&] {
             mainWindow->savePlaylistAs();
         };
-        // The go-to-time dialog, the start offsets window, the MTC cue window and the
-        // options dialog are reached through hooks their own windows fill in.
+        // The go-to-time dialog, the start offsets window and the MTC cue window are
+        // reached through hooks their own windows fill in.
         overview->actions().hooks.goToTime = [&](int ch) {
             if (mainWindow->pendingWindows().goToTime)
                 mainWindow->pendingWindows().goToTime(ch);
+        };
+        overview->actions().hooks.options = [&](const QString& page) {
+            if (mainWindow->pendingWindows().options)
+                mainWindow->pendingWindows().options(page);
         };
         mainWindow->showOverview = [&] {
             overview->showOverview();
@@ -182,6 +225,7 @@ int main(int argc, char** argv) {
     };
     up.applySettings = [&] {
         mainWindow->applySettings();
+        options->loadSettings();
     };
     up.openTouchScreen = [&] {
         touchScreen->open(mainWindow.get());

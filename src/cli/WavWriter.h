@@ -1,31 +1,27 @@
-// WAV files written by kalvor-tool: 16-bit PCM or 32-bit float, streamed through a
-// temporary file (QSaveFile), so a failed or interrupted render never leaves a half-written
-// file under the final name. Any thread; one writer per file.
+// WAV files written by kalvor-tool: 16-bit PCM or 32-bit float, through the engine's
+// writer (a temporary file renamed into place on commit, RF64 once past 4 GB). Any
+// thread; one writer per file.
 #pragma once
 
-#include <QSaveFile>
-#include <QString>
+#include "engine/audiolib/WavFileWriter.h"
 
 #include <cstddef>
 
 namespace kalvor::cli {
 
-class WavOut {
+class WavOut : public audio::WavFileWriter {
 public:
-    WavOut(const QString& path, int rate, int channels, bool floats);
-    // Opens the temporary file; false with `error` set when it cannot be created.
-    bool open(QString* error);
-    // Appends interleaved samples (`count` floats, -1..1).
-    void write(const float* samples, std::size_t count);
-    // Writes the header and renames the file into place.
-    bool commit(QString* error);
+    WavOut(const QString& path, int rate, int channels, bool floats)
+        : WavFileWriter(path, rate, channels,
+                        floats ? audio::WavSamples::Float32 : audio::WavSamples::Pcm16),
+          channels_(channels) {}
+    // Appends interleaved samples (`count` floats, whole frames, -1..1).
+    void write(const float* samples, std::size_t count) {
+        WavFileWriter::write(samples, static_cast<std::int64_t>(count) / channels_);
+    }
 
 private:
-    QSaveFile file_;
-    int rate_;
     int channels_;
-    bool floats_;
-    quint32 dataBytes_ = 0;
 };
 
 } // namespace kalvor::cli

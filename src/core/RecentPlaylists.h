@@ -26,8 +26,8 @@ public:
     // The path at table position `index`, empty when none.
     QString path(int index) const;
 
-    // Adds or replaces the entry at the end of the list (the issue of the playlist files
-    // owns the rules of which entry moves where); false when the table is full.
+    // Adds or replaces the entry at the end of the list (the playlist code owns the rules
+    // of which entry moves where); false when the table is full.
     bool append(const QString& name, const QString& path);
     void setEntry(int index, const QString& name, const QString& path);
     void removeEntry(int index);

@@ -30,6 +30,12 @@ constexpr SettingKey kFixedKeys[] = {
     {"User", "ClickFix", I, "0"},
     {"User", "ComMode", T, "User"},
     {"User", "ComPort", T, "1"},
+    // Our own: the device path that stands for "COM n", so a USB adapter or a
+    // pseudo-terminal can take a port's place.
+    {"User", "ComDevice1", T, "/dev/ttyS0"},
+    {"User", "ComDevice2", T, "/dev/ttyS1"},
+    {"User", "ComDevice3", T, "/dev/ttyS2"},
+    {"User", "ComDevice4", T, "/dev/ttyS3"},
     {"User", "CopySoundsWithOffsets", I, "1"},
     {"User", "CountDown", I, "0"},
     {"User", "DO500Brightness", T, "3"},

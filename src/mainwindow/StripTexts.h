@@ -21,6 +21,7 @@ inline constexpr UiText MnuExit{"E&xit", "&Beenden"};
 inline constexpr UiText MnuView{"&View", "&Ansicht"};
 inline constexpr UiText MnuSystemMessages{"&System Messages", "&System Meldungen"};
 inline constexpr UiText MnuEffects{"DSP &Effects...", "DSP &Effekte..."};
+inline constexpr UiText MnuOptions{"&Options...", "&Einstellungen..."};
 inline constexpr UiText MnuLanguage{"&Language", "&Sprache"};
 inline constexpr UiText MnuEnglish{"English", "English"};
 inline constexpr UiText MnuDeutsch{"Deutsch", "Deutsch"};

@@ -73,11 +73,11 @@ CellRequest OverviewActions::press(const QString& caption, int ch, std::int64_t 
         return CellRequest::Flash;
     case OverviewColumn::MidiIn:
     case OverviewColumn::MidiOut:
-        call<const QString&>(hooks.options, QStringLiteral("MIDI Assign"));
+        call<const QString&>(hooks.options, QStringLiteral("MIDIAssign"));
         return CellRequest::None;
     case OverviewColumn::GpioIn:
     case OverviewColumn::GpioOut:
-        call<const QString&>(hooks.options, QStringLiteral("GPI/O"));
+        call<const QString&>(hooks.options, QStringLiteral("GPIO"));
         return CellRequest::Flash;
     case OverviewColumn::Play:
         play(ch);

@@ -44,6 +44,8 @@ TEST(Settings, FreshUserStartsWithTheDocumentedDefaults) {
         {u"PreBufferSize", "500"},
         {u"BaudRate", "19200"},
         {u"ComMode", "User"},
+        {u"ComDevice1", "/dev/ttyS0"},
+        {u"ComDevice4", "/dev/ttyS3"},
         {u"EnableCom", "OFF"},
         {u"EchoCMD", "OFF"},
         {u"SendACK", "OFF"},

@@ -5,6 +5,7 @@
 
 #include "engine/audiolib/LockFree.h"
 #include "engine/audiolib/PortAudioBackend.h"
+#include "engine/audiolib/WavFileWriter.h"
 
 #include <QByteArray>
 
@@ -133,56 +134,6 @@ std::shared_ptr<ScriptedBackend> makeOfflineBackend(int sampleRate, int channels
 
 namespace {
 
-// A float WAV file whose sizes are patched in when it is closed. Writer thread only.
-class WavWriter {
-public:
-    WavWriter(const QString& path, int rate, int channels) : channels_(channels) {
-        file_ = std::fopen(QByteArray(path.toLocal8Bit()).constData(), "wb");
-        if (file_ == nullptr)
-            return;
-        header(rate, 0);
-    }
-    ~WavWriter() {
-        if (file_ == nullptr)
-            return;
-        std::fseek(file_, 0, SEEK_SET);
-        header(rate_, bytes_);
-        std::fclose(file_);
-    }
-    void write(const float* data, std::size_t frames) {
-        if (file_ == nullptr)
-            return;
-        const std::size_t n = frames * static_cast<std::size_t>(channels_);
-        bytes_ += std::fwrite(data, sizeof(float), n, file_) * sizeof(float);
-    }
-
-private:
-    void put32(std::uint32_t v) { std::fwrite(&v, 4, 1, file_); }
-    void put16(std::uint16_t v) { std::fwrite(&v, 2, 1, file_); }
-    void header(int rate, std::uint64_t dataBytes) {
-        rate_ = rate;
-        const auto data =
-            static_cast<std::uint32_t>(std::min<std::uint64_t>(dataBytes, 0xffffffd0u));
-        std::fwrite("RIFF", 1, 4, file_);
-        put32(36 + data);
-        std::fwrite("WAVEfmt ", 1, 8, file_);
-        put32(16);
-        put16(3); // IEEE float
-        put16(static_cast<std::uint16_t>(channels_));
-        put32(static_cast<std::uint32_t>(rate));
-        put32(static_cast<std::uint32_t>(rate * channels_ * 4));
-        put16(static_cast<std::uint16_t>(channels_ * 4));
-        put16(32);
-        std::fwrite("data", 1, 4, file_);
-        put32(data);
-    }
-
-    std::FILE* file_ = nullptr;
-    int channels_;
-    int rate_ = 0;
-    std::uint64_t bytes_ = 0;
-};
-
 class NullOutput final : public OutputStream {
 public:
     NullOutput(int rate, int channels, int period, QString wavPath, RenderTarget& target)
@@ -243,13 +194,18 @@ private:
     }
     // The writer thread: the only one touching the file.
     void writeLoop() {
-        WavWriter wav(wavPath_, config_.sampleRate, config_.channels);
+        WavFileWriter wav(wavPath_, config_.sampleRate, config_.channels, WavSamples::Float32,
+                          WavCommit::InPlace);
+        QString error;
+        if (!wav.open(&error))
+            qWarning("The null output cannot record to %s: %s", qUtf8Printable(wavPath_),
+                     qUtf8Printable(error));
         std::vector<float> chunk(static_cast<std::size_t>(4096 * config_.channels));
         for (;;) {
             const bool last = writerQuit_.load();
             std::size_t n = 0;
             while ((n = ring_.read(chunk.data(), 4096)) > 0)
-                wav.write(chunk.data(), n);
+                wav.write(chunk.data(), static_cast<std::int64_t>(n));
             if (last)
                 break;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -1,6 +1,7 @@
-// Decoding through FFmpeg: WMA in ASF (the WMA route) and whatever libsndfile and
-// libvorbisfile do not know (the main route, which never accepts ASF). Used by one thread
-// at a time (UI thread to open, disk thread to read); never from an audio callback.
+// Decoding through FFmpeg: WMA in ASF (the WMA route) and whatever libsndfile, libmpg123
+// and libvorbisfile do not know (the main route, which never accepts ASF). Built as the
+// plugin that FfmpegPlugin.cpp loads on first use. Used by one thread at a time (UI thread
+// to open, disk thread to read); never from an audio callback.
 //
 // Lengths and seeks. Container durations are not exact, so opening decodes the whole
 // stream once: the length is the number of frames decoding really yields, after FFmpeg's
@@ -375,9 +376,7 @@ private:
     std::int64_t position_ = 0; // frame the next read starts at
 };
 
-} // namespace
-
-OpenResult openWithFfmpeg(const QByteArray& localPath, bool asfOnly) {
+OpenResult openFile(const QByteArray& localPath, bool asfOnly) {
     quietFfmpeg();
     OpenResult result;
     const AVInputFormat* input = nullptr;
@@ -413,4 +412,18 @@ OpenResult openWithFfmpeg(const QByteArray& localPath, bool asfOnly) {
     return result;
 }
 
+} // namespace
+
 } // namespace kalvor::engine::decode
+
+// The plugin's one entry point. The decoder it hands out keeps running code of this
+// library, which therefore stays loaded for the rest of the process.
+extern "C" __attribute__((visibility("default"))) int
+kalvorFfmpegPluginOpen(int abi, const char* localPath, bool asfOnly,
+                       kalvor::engine::decode::OpenResult* out) {
+    using namespace kalvor::engine::decode;
+    if (abi != kFfmpegPluginAbi)
+        return kFfmpegPluginAbi;
+    *out = openFile(QByteArray(localPath), asfOnly);
+    return abi;
+}

@@ -18,9 +18,15 @@ std::unique_ptr<Decoder> fail(QString* error, const QString& text) {
     return nullptr;
 }
 
-bool startsWithOggPage(const QString& path) {
+enum class Kind { Ogg, Mpeg, Other };
+
+Kind sniff(const QString& path) {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.read(4) == "OggS";
+    if (!file.open(QIODevice::ReadOnly))
+        return Kind::Other;
+    if (file.peek(4) == "OggS")
+        return Kind::Ogg;
+    return looksLikeMpeg(file) ? Kind::Mpeg : Kind::Other;
 }
 
 std::unique_ptr<Decoder> take(OpenResult& result, QString* error) {
@@ -51,11 +57,16 @@ std::unique_ptr<Decoder> openDecoder(const QString& path, DecoderRoute route, QS
     // Ogg goes to libvorbisfile without asking libsndfile: libsndfile's Ogg seeks are
     // inexact, and it leaks on damaged Ogg headers. Ogg that is not Vorbis (Opus, FLAC)
     // falls through to FFmpeg.
+    // MPEG goes to libmpg123 directly: through libsndfile its length could only be had by
+    // decoding the end of the file, or the whole file when the frames have no length header.
     OpenResult result;
-    if (startsWithOggPage(path)) {
+    const Kind kind = sniff(path);
+    if (kind == Kind::Ogg) {
         result = openWithVorbisfile(local);
         if (result.verdict != Verdict::NotMine)
             return take(result, error);
+    } else if (kind == Kind::Mpeg && (result = openWithMpg123(local)).verdict != Verdict::NotMine) {
+        return take(result, error);
     } else {
         result = openWithSndfile(local);
         if (result.verdict != Verdict::NotMine)

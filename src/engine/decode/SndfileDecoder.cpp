@@ -1,8 +1,7 @@
-// Decoding through libsndfile: the PCM formats (WAV, AIFF, FLAC and the others it knows)
-// and MPEG audio layers I to III, which libsndfile hands to libmpg123. Used by one thread
-// at a time (UI thread to open, disk thread to read); never from an audio callback.
+// Decoding through libsndfile: the PCM formats (WAV, AIFF, FLAC and the others it knows).
+// Used by one thread at a time (UI thread to open, disk thread to read); never from an
+// audio callback.
 #include "engine/decode/Backends.h"
-#include "engine/decode/MpegScan.h"
 
 #include <sndfile.h>
 
@@ -37,7 +36,7 @@ int storedBits(int subtype) {
     }
 }
 
-QString codecName(int type, int subtype) {
+QString codecName(int type) {
     switch (type) {
     case SF_FORMAT_WAV:
     case SF_FORMAT_WAVEX:
@@ -48,12 +47,6 @@ QString codecName(int type, int subtype) {
         return QStringLiteral("aiff");
     case SF_FORMAT_FLAC:
         return QStringLiteral("flac");
-    case SF_FORMAT_MPEG:
-        if (subtype == SF_FORMAT_MPEG_LAYER_I)
-            return QStringLiteral("mp1");
-        if (subtype == SF_FORMAT_MPEG_LAYER_II)
-            return QStringLiteral("mp2");
-        return QStringLiteral("mp3");
     case SF_FORMAT_AU:
         return QStringLiteral("au");
     case SF_FORMAT_CAF:
@@ -61,40 +54,6 @@ QString codecName(int type, int subtype) {
     default:
         return QStringLiteral("sndfile");
     }
-}
-
-// Reads to the end from `from` and returns the frames read, or -1 when `from` lies beyond
-// the end (libmpg123 accepts such a seek and then reads nothing).
-std::int64_t framesFrom(SNDFILE* file, std::int64_t from, int channels) {
-    if (sf_seek(file, from, SEEK_SET) < 0)
-        return -1;
-    std::vector<float> scratch(std::size_t(4096 * channels));
-    std::int64_t total = 0;
-    for (;;) {
-        const sf_count_t n = sf_readf_float(file, scratch.data(), 4096);
-        if (n <= 0)
-            break;
-        total += n;
-    }
-    return total == 0 && from > 0 ? -1 : total;
-}
-
-// The exact length of an MPEG stream. libsndfile reports libmpg123's figure, which is the
-// Xing/LAME header's frame count when the file has one and a guess from the file size
-// otherwise (133,938 reported for 133,632 decoded); a truncated file with a header is also
-// reported at its full length. libmpg123 seeks exactly, by scanning frame headers without
-// decoding, so we seek shortly before the reported end and count what is really left:
-// with an intact header this confirms the header, without one it is the true figure.
-std::int64_t exactMpegFrames(SNDFILE* file, std::int64_t reported, int rate, int channels) {
-    const std::int64_t tries[] = {reported - 2 * std::int64_t(rate), reported / 2, 0};
-    for (std::int64_t from : tries) {
-        if (from < 0)
-            continue;
-        const std::int64_t rest = framesFrom(file, from, channels);
-        if (rest >= 0)
-            return from + rest;
-    }
-    return 0;
 }
 
 // 16-bit PCM whose samples libsndfile reads straight from the file. Its float path reads
@@ -128,8 +87,8 @@ public:
     const AudioFormat& format() const override { return format_; }
 
     std::int64_t read(float* out, std::int64_t frames) override {
-        // Never past the established length: a file that grew, or an MPEG stream whose
-        // trailing junk decodes, must not make the sound longer than it claims to be.
+        // Never past the established length: a file that grew must not make the sound
+        // longer than it claims to be.
         frames = std::min(frames, format_.frames - position_);
         if (frames <= 0)
             return 0;
@@ -193,6 +152,10 @@ OpenResult openWithSndfile(const QByteArray& localPath) {
     const int subtype = info.format & SF_FORMAT_SUBMASK;
     if (type == SF_FORMAT_OGG)
         return result;
+    if (type == SF_FORMAT_MPEG) {
+        file.reset();
+        return openWithMpg123(localPath);
+    }
     if (info.channels <= 0 || info.samplerate <= 0) {
         result.verdict = Verdict::Broken;
         result.error = QStringLiteral("The file has no sound channels");
@@ -206,28 +169,8 @@ OpenResult openWithSndfile(const QByteArray& localPath) {
     format.sampleRate = info.samplerate;
     format.channels = info.channels;
     format.fileBits = storedBits(subtype);
-    format.codec = codecName(type, subtype);
+    format.codec = codecName(type);
     format.frames = info.frames;
-    if (type == SF_FORMAT_MPEG) {
-        // libsndfile stops reading at the length it reports. Without a length header
-        // that is a guess from the first frame's bit rate, so a variable-rate file whose
-        // first frames are rich would be cut short (an 8 s file ended at 4.6 s); with one,
-        // two files joined end to end would stop after the first. When the frames really
-        // there clearly outnumber the reported length (beyond the header frame and the
-        // encoder delay and padding a header accounts for), FFmpeg, which reads to the
-        // real end, takes the file.
-        const MpegScan scan = scanMpeg(localPath);
-        if (scan.frames > info.frames + (scan.hasLengthHeader ? 4 : 1) * 1152) {
-            result.error = QStringLiteral("MPEG length unknown to libsndfile");
-            return result;
-        }
-        format.frames = exactMpegFrames(file.get(), info.frames, info.samplerate, info.channels);
-        if (sf_seek(file.get(), 0, SEEK_SET) != 0) {
-            result.verdict = Verdict::Broken;
-            result.error = QStringLiteral("The MPEG stream cannot be rewound");
-            return result;
-        }
-    }
     if (format.frames <= 0) {
         result.verdict = Verdict::Broken;
         result.error = QStringLiteral("The file holds no sound");

@@ -424,7 +424,7 @@ void ChannelStrip::refreshSoundList() {
     }
     for (int i = 0; i < list_->count(); ++i) {
         QListWidgetItem* item = list_->item(i);
-        item->setToolTip(entries[i].path);
+        item->setToolTip(settings_.integer(u"ToolTips") != 0 ? entries[i].path : QString());
         if (entries[i].isMissing())
             item->setForeground(QColor(0xff, 0x50, 0x50));
         else
@@ -491,7 +491,7 @@ void ChannelStrip::refreshControls() {
 void ChannelStrip::refreshInfo() {
     const ChannelControls& c = store_.controls(ch_);
     info_->setText(c.infoText);
-    info_->setToolTip(c.infoText);
+    info_->setToolTip(settings_.integer(u"ToolTips") != 0 ? c.infoText : QString());
     // Colour 0 is the record's "no colour": the label keeps the list's own text colour.
     QPalette p;
     if (c.infoColour != 0)

@@ -95,7 +95,7 @@ LogPage::~LogPage() = default;
 void LogPage::applyCaptions() {
     enable_->setText(txt(texts::LogEnable));
     new_->setText(txt(texts::LogNew));
-    new_->setToolTip(txt(texts::LogNewTip));
+    new_->setToolTip(settings_.integer(u"ToolTips") != 0 ? txt(texts::LogNewTip) : QString());
     delete_->setText(txt(texts::LogDelete));
     print_->setText(txt(texts::LogPrint));
     font_->setText(txt(texts::LogFont));

@@ -1,6 +1,7 @@
 #include "mainwindow/ui/MainWindow.h"
 
 #include "core/Dialogs.h"
+#include "core/LanguageSwitch.h"
 #include "core/Lifecycle.h"
 #include "core/RecentPlaylists.h"
 #include "core/Settings.h"
@@ -192,6 +193,9 @@ void MainWindow::buildMenus() {
     systemMessages_ = viewMenu_->addAction(QString(), this, &MainWindow::showSystemMessages);
     effects_ = viewMenu_->addAction(QString(), this,
                                     [this] { openEffectsWindow(show_.store().selectedChannel()); });
+    viewMenu_->addSeparator();
+    options_ = viewMenu_->addAction(QString(), this, [this] { openOptions(); });
+    options_->setObjectName(QStringLiteral("mnuOptions"));
 
     languageMenu_ = menuBar()->addMenu(QString());
     auto* group = new QActionGroup(this);
@@ -217,6 +221,7 @@ void MainWindow::applyCaptions() {
     viewMenu_->setTitle(txt(texts::MnuView));
     systemMessages_->setText(txt(texts::MnuSystemMessages));
     effects_->setText(txt(texts::MnuEffects));
+    options_->setText(txt(texts::MnuOptions));
     languageMenu_->setTitle(txt(texts::MnuLanguage));
     english_->setText(txt(texts::MnuEnglish));
     deutsch_->setText(txt(texts::MnuDeutsch));
@@ -408,16 +413,34 @@ void MainWindow::rebuildRecentMenu() {
     const QStringList& names = recent_.names();
     for (int i = 0; i < names.size(); ++i) {
         QAction* a = recentMenu_->addAction(names[i], this, [this, i] { openRecentPlaylist(i); });
-        a->setToolTip(recent_.path(i));
+        a->setToolTip(settings_.integer(u"ToolTips") != 0 ? recent_.path(i) : QString());
     }
     recentMenu_->setEnabled(!names.isEmpty());
 }
 
 void MainWindow::switchLanguage(bool german) {
-    const Language language = german ? Language::German : Language::English;
-    settings_.setText(u"Language", UiLanguage::toSetting(language));
-    settings_.sync();
-    UiLanguage::instance().set(language);
+    kalvor::switchLanguage(settings_, german ? Language::German : Language::English);
+}
+
+void MainWindow::applyTooltips(bool on) {
+    settings_.setInteger(u"ToolTips", on ? 1 : 0);
+    newPlaylist_->setToolTip(on ? txt(texts::NewPlaylistTooltip) : QString());
+    globalPlayback_->setTooltips(on);
+    playlistSelector_->setTooltips(on);
+    soundOptions_->applyTooltips();
+    presetPanel_->applyCaptions();
+    logPage_->applyCaptions();
+    for (ChannelStrip* s : strips_) {
+        s->applyCaptions();
+        s->refreshSoundList();
+        s->refreshInfo();
+    }
+    rebuildRecentMenu();
+}
+
+void MainWindow::openOptions(const QString& page) {
+    if (pending_.options)
+        pending_.options(page);
 }
 
 void MainWindow::showSystemMessages() {

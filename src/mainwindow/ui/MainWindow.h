@@ -45,6 +45,7 @@ struct PendingWindows {
     std::function<void(int page)> blackScreen;
     std::function<void(int ch)> captureStartOffset;
     std::function<void(int ch)> resetStartOffset;
+    std::function<void(const QString& page)> options; // empty page: the last one shown
 };
 
 class MainWindow : public QMainWindow {
@@ -90,6 +91,9 @@ public:
     void savePlaylistAs();
     void openRecentPlaylist(int index);
     void switchLanguage(bool german);
+    // Sets or clears every tooltip of the window, the list entries and menus included.
+    void applyTooltips(bool on);
+    void openOptions(const QString& page = {});
     void showSystemMessages();
     void openEffectsWindow(int ch);
 
@@ -154,6 +158,7 @@ private:
     QAction* exit_ = nullptr;
     QAction* systemMessages_ = nullptr;
     QAction* effects_ = nullptr;
+    QAction* options_ = nullptr;
     QAction* english_ = nullptr;
     QAction* deutsch_ = nullptr;
 };

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <random>
 #include <thread>
@@ -74,26 +76,28 @@ std::vector<float> readToEnd(Decoder& decoder) {
     return all;
 }
 
+// Lossless formats carry the frame-index ramp, lossy ones noise (every frame differs from
+// its neighbours, so a seek off by one frame cannot pass the comparison), loud for its
+// first fifth and quiet after, which makes variable bit rates vary.
+QString formatFile(const FormatCase& c) {
+    static std::map<std::string, QString> made;
+    QString& path = made[c.name];
+    if (!path.isEmpty())
+        return path;
+    const QString folder = kalvor::test::testHome() + QStringLiteral("/decode-formats");
+    if (media::isLossless(c.format))
+        return path = media::makeRamp(folder, c.name, c.format, c.rate, c.channels, kFrames);
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> uniform(-1.0f, 1.0f);
+    std::vector<float> samples(std::size_t(kFrames * c.channels));
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = uniform(random) * (i < samples.size() / 5 ? 0.5f : 0.01f);
+    return path = media::makeSound(folder, c.name, c.format, c.rate, c.channels, samples);
+}
+
 class DecoderFormats : public ::testing::TestWithParam<FormatCase> {
 protected:
-    // Lossless formats carry the frame-index ramp, lossy ones noise (every frame differs
-    // from its neighbours, so a seek off by one frame cannot pass the comparison), loud
-    // for its first fifth and quiet after, which makes variable bit rates vary.
-    static QString makeFile(const FormatCase& c) {
-        static std::map<std::string, QString> made;
-        QString& path = made[c.name];
-        if (!path.isEmpty())
-            return path;
-        const QString folder = kalvor::test::testHome() + QStringLiteral("/decode-formats");
-        if (media::isLossless(c.format))
-            return path = media::makeRamp(folder, c.name, c.format, c.rate, c.channels, kFrames);
-        std::mt19937 random(7);
-        std::uniform_real_distribution<float> uniform(-1.0f, 1.0f);
-        std::vector<float> samples(std::size_t(kFrames * c.channels));
-        for (std::size_t i = 0; i < samples.size(); ++i)
-            samples[i] = uniform(random) * (i < samples.size() / 5 ? 0.5f : 0.01f);
-        return path = media::makeSound(folder, c.name, c.format, c.rate, c.channels, samples);
-    }
+    static QString makeFile(const FormatCase& c) { return formatFile(c); }
 };
 
 TEST_P(DecoderFormats, reportsFormatAndTheLengthThatReadingYields) {
@@ -155,6 +159,38 @@ TEST_P(DecoderFormats, seeksLandOnTheExactFrame) {
 
 INSTANTIATE_TEST_SUITE_P(AllFormats, DecoderFormats, ::testing::ValuesIn(kFormats),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// FFmpeg is a plugin loaded on first use. Without it only the WMA route fails, with a
+// message that names the plugin; every other format, MPEG without a length header too,
+// opens at its exact length. Run in a child process, which loads (or misses) the plugin
+// afresh.
+TEST(DecoderPlugin, withoutTheFfmpegPluginOnlyWmaFailsAndSaysWhy) {
+    for (const FormatCase& c : kFormats)
+        ASSERT_FALSE(formatFile(c).isEmpty()) << c.name;
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            qputenv("KALVOR_FFMPEG_PLUGIN", "/nonexistent/kalvor-ffmpeg.so");
+            int wrong = 0;
+            for (const FormatCase& c : kFormats) {
+                QString error;
+                auto decoder = openDecoder(formatFile(c), c.route, &error);
+                const bool needsFfmpeg = c.route == DecoderRoute::Wma;
+                if (bool(decoder) == needsFfmpeg ||
+                    (decoder && decoder->format().frames !=
+                                    std::int64_t(readToEnd(*decoder).size()) / c.channels)) {
+                    std::fprintf(stderr, "%s: wrong outcome\n", c.name);
+                    ++wrong;
+                }
+                if (needsFfmpeg)
+                    std::fprintf(stderr, "%s\n", qUtf8Printable(error));
+            }
+            std::exit(wrong);
+        },
+        ::testing::ExitedWithCode(0),
+        "Needs the FFmpeg decoder plugin, which cannot be loaded: not found "
+        "\\(looked for /nonexistent/kalvor-ffmpeg.so\\)");
+}
 
 // 16-bit PCM is read as whole samples and scaled here rather than by libsndfile: every
 // one of the 65,536 values must still come out as value / 32768, also when one read spans
@@ -267,7 +303,9 @@ TEST(DecoderBadInput, failsWithAMessageOrOpensWhatIsReallyThere) {
     const QString mp3 = media::makeNoise(folder, "noise", Format::Mp3, 44100, 2, 88200);
     const QString ogg = media::makeNoise(folder, "noise", Format::Ogg, 44100, 2, 88200);
     const QString wma = media::makeNoise(folder, "noise", Format::Wma, 44100, 2, 88200);
-    ASSERT_FALSE(wav.isEmpty() || mp3.isEmpty() || ogg.isEmpty() || wma.isEmpty());
+    const QString flac = media::makeNoise(folder, "noise", Format::Flac, 44100, 2, 88200);
+    ASSERT_FALSE(wav.isEmpty() || mp3.isEmpty() || ogg.isEmpty() || wma.isEmpty() ||
+                 flac.isEmpty());
     auto bytesOf = [](const QString& path) {
         return kalvor::test::readFile(path);
     };
@@ -276,6 +314,8 @@ TEST(DecoderBadInput, failsWithAMessageOrOpensWhatIsReallyThere) {
         return folder + QLatin1Char('/') + name;
     };
     const QByteArray text("Act one, scene two: thunder, then the door bell.\r\n");
+    // An ID3v2.4 tag of 64 bytes of padding, as some taggers put before any file.
+    const QByteArray id3 = QByteArray("ID3\x04\x00\x00\x00\x00\x00\x40", 10) + QByteArray(64, '\0');
     QByteArray noiseBytes(100000, '\0');
     std::mt19937 random(3);
     for (char& b : noiseBytes)
@@ -306,6 +346,8 @@ TEST(DecoderBadInput, failsWithAMessageOrOpensWhatIsReallyThere) {
         {"MP3 on the WMA route", put("song.wma", bytesOf(mp3)), DecoderRoute::Wma, false},
         {"WAV on the WMA route", wav, DecoderRoute::Wma, false},
         {"MP3 named .wav", put("song.wav", bytesOf(mp3)), DecoderRoute::Main, true, 88200},
+        {"FLAC behind an ID3 tag", put("tagged.flac", id3 + bytesOf(flac)), DecoderRoute::Main,
+         true, 88200},
         {"two MP3 files joined", put("joined.mp3", bytesOf(mp3) + bytesOf(mp3)), DecoderRoute::Main,
          true, 2 * 88200},
         {"WAV cut inside its data", put("cut-data.wav", bytesOf(wav).left(100000)),
