@@ -18,6 +18,7 @@
 #include "mainwindow/ui/BoothStyle.h"
 #include "mainwindow/ui/HotkeyController.h"
 #include "mainwindow/ui/MainWindow.h"
+#include "overview/ui/OverviewWindow.h"
 #include "show/playback/ShowLayer.h"
 #include "tools/ui/OptionsDialog.h"
 
@@ -75,6 +76,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<BlackScreenView> blackScreen;
     std::unique_ptr<TouchScreenView> touchScreen;
     std::unique_ptr<OptionsDialog> options;
+    std::unique_ptr<OverviewWindow> overview;
 
     StartupHooks& up = lifecycle.startupHooks();
     // The null output is always listed, so a machine without a sound card goes on to the
@@ -166,6 +168,43 @@ int main(int argc, char** argv) {
         mainWindow->pendingWindows().options = [&](const QString& page) {
             options->showPage(page);
         };
+    };
+    up.buildOverviewGrid = [&] {
+        overview = std::make_unique<OverviewWindow>(show, settings);
+        overview->passKey = [&](QKeyEvent* e) {
+            HotkeyDecoder& keys = mainWindow->hotkeys()->decoder();
+            const KeyStroke stroke = toKeyStroke(*e);
+            return e->type() == QEvent::KeyPress ? keys.keyDown(stroke, e->isAutoRepeat())
+                                                 : keys.keyUp(stroke, e->isAutoRepeat());
+        };
+        overview->openPlaylist = [&] {
+            mainWindow->openPlaylist();
+        };
+        overview->savePlaylist = [&] {
+            mainWindow->savePlaylist();
+        };
+        overview->savePlaylistAs = [&] {
+            mainWindow->savePlaylistAs();
+        };
+        // The go-to-time dialog and the start offsets window are the main window's own, so
+        // both windows open the same one; the MTC cue window waits for the MIDI code.
+        overview->actions().hooks.goToTime = [&](int ch) {
+            mainWindow->openGoToTime(ch, false);
+        };
+        overview->actions().hooks.startOffsets = [&](int ch) {
+            mainWindow->openStartOffsets(ch);
+        };
+        overview->removeStartOffset = [&](int ch) {
+            show.offsets().RemoveStartOffset(ch);
+        };
+        overview->actions().hooks.options = [&](const QString& page) {
+            if (mainWindow->pendingWindows().options)
+                mainWindow->pendingWindows().options(page);
+        };
+        mainWindow->showOverview = [&] {
+            overview->showOverview();
+        };
+        overview->attachToPlaylists(show.playlists());
     };
     up.showMainWindow = [&] {
         mainWindow->show();

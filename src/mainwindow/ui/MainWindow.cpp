@@ -522,8 +522,8 @@ void MainWindow::installHotkeys() {
     // Keys for windows that are not part of the program yet: they reach the pending hooks,
     // which stay empty, so the key does nothing visible.
     hooks.showOverview = [this] {
-        if (pending_.overview)
-            pending_.overview();
+        if (showOverview)
+            showOverview();
     };
     hooks.toggleTouchscreen = [this] {
         if (pending_.touchScreen)

@@ -42,7 +42,6 @@ class SystemMessagesWindow;
 struct PendingWindows {
     std::function<void(int ch)> ftpBrowser; // right button on an add button
     std::function<void(int ch)> effects;    // the DSP window for a channel
-    std::function<void()> overview;
     std::function<void()> touchScreen;
     std::function<void(int page)> blackScreen;
     std::function<void(const QString& page)> options; // empty page: the last one shown
@@ -101,6 +100,9 @@ public:
     void openGoToTime(int ch, bool fromKey);
     SoundOffsetsWindow* startOffsetsWindow() const { return offsets_; }
     GoToTimeDialog* goToTimeDialog() const { return goTo_; }
+
+    // Shows the overview window at its stored place (the overview is built after us).
+    std::function<void()> showOverview;
 
     // Asks the new-playlist questions; tests replace it.
     std::function<std::optional<NewPlaylistChoice>()> askNewPlaylist;

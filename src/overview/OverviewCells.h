@@ -1,0 +1,25 @@
+// What each overview cell shows for a channel, and the fills of the Sound (start offset)
+// and Position (progress) cells. Read from the store and the engine only, so the grid is
+// a mirror with no state of its own. UI thread (it asks the engine for positions).
+#pragma once
+
+#include "overview/OverviewColumns.h"
+
+#include <QString>
+
+namespace kalvor {
+
+class ShowStore;
+
+QString overviewCellText(const ShowStore& store, int ch, OverviewColumn column);
+
+// 0..1 of the cell's width filled from the left; 0 for no fill.
+double startOffsetFill(const ShowStore& store, int ch);
+double progressFill(int ch);
+
+// "hh:mm:ss:ff" of a time code cue in frames.
+QString mtcCueText(int frames, int fps = 25);
+// Note name and " (channel)", or "n.a." without a note.
+QString midiAssignText(bool enabled, int note, int midiChannel);
+
+} // namespace kalvor
