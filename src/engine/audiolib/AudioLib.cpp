@@ -925,6 +925,20 @@ float AudioLib::getCpu() const {
     return total;
 }
 
+RenderTimeFigures AudioLib::getRenderTimes() const {
+    std::vector<const RenderTimes*> open;
+    for (const auto& dev : d->devices)
+        if (dev.initialised && dev.mixer)
+            open.push_back(&dev.mixer->renderTimes);
+    return RenderTimes::figures(open);
+}
+
+void AudioLib::restartRenderTimes() {
+    for (const auto& dev : d->devices)
+        if (dev.initialised && dev.mixer)
+            dev.mixer->renderTimes.restart();
+}
+
 Error AudioLib::errorGetCode() const {
     return d->error;
 }

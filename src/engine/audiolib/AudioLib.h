@@ -23,6 +23,7 @@
 //   ALSA order, folded down where the device has fewer (see ChannelMap.h).
 #pragma once
 
+#include "engine/audiolib/RenderTimes.h"
 #include "engine/decode/Decoder.h"
 
 #include <QEvent>
@@ -239,6 +240,10 @@ public:
 
     std::int32_t channelGetLevel(Handle stream) const; // -1 on error
     float getCpu() const;                              // percent of the period budget used
+    // The callbacks' own time per period on every open device, since the last restart:
+    // what a soak or a load display watches for the periods that came close to an xrun.
+    RenderTimeFigures getRenderTimes() const;
+    void restartRenderTimes();
     Error errorGetCode() const;
 
     // Effects: attach with a priority (higher runs first, equal priorities in attach

@@ -136,6 +136,36 @@ void Mixer::startSlide(Stream& s, double to, std::int64_t frames, std::uint64_t 
     v.slideDone = 0;
 }
 
+void Mixer::slideGains(const Voice& v, bool logCurve, float* gains, int n) noexcept {
+    // The value moves by the same step every frame, so on the linear curve the gain does
+    // too, and on the logarithmic one it changes by the same factor: one multiply (or add)
+    // per frame instead of a power. Anchored exactly at the first frame of each run and
+    // carried in double, so the drift over a block stays far below a thousandth of a dB;
+    // the slide's last frame is exact.
+    const double step = (v.slideTo - v.slideFrom) / static_cast<double>(v.slideTotal);
+    const double first = v.slideFrom + step * static_cast<double>(v.slideDone + 1);
+    const bool reachesEnd = v.slideDone + n >= v.slideTotal;
+    const int run = reachesEnd ? n - 1 : n;
+    if (!logCurve) {
+        double g = first / 100.0;
+        const double dg = step / 100.0;
+        for (int j = 0; j < run; ++j, g += dg)
+            gains[j] = static_cast<float>(std::clamp(g, 0.0, 1.0));
+    } else if (first <= 0) {
+        // Silence at the anchor: no factor leads anywhere from zero, so these frames are
+        // taken on the curve one by one.
+        for (int j = 0; j < run; ++j)
+            gains[j] = volumeGain(first + step * j, true);
+    } else {
+        double g = std::pow(10.0, (first - 100.0) / 20.0);
+        const double ratio = std::pow(10.0, step / 20.0);
+        for (int j = 0; j < run; ++j, g *= ratio)
+            gains[j] = static_cast<float>(std::min(g, 1.0));
+    }
+    if (reachesEnd && n > 0)
+        gains[n - 1] = volumeGain(v.slideTo, logCurve);
+}
+
 void Mixer::endVoice(Stream& s) noexcept {
     Voice& v = s.voice;
     v.playing = false;
@@ -366,6 +396,7 @@ void Mixer::render(float* out, int frames, int channels) noexcept {
     const double load = period > 0 ? 100.0 * spent / period : 0.0;
     cpuSmoothed_ = cpuSmoothed_ == 0 ? load : cpuSmoothed_ * 0.9 + load * 0.1;
     cpuPercent.store(static_cast<float>(cpuSmoothed_), std::memory_order_relaxed);
+    renderTimes.record(spent, period);
 }
 
 void Mixer::renderBlock(float* out, int frames) noexcept {
@@ -381,29 +412,35 @@ void Mixer::renderVoice(Stream& s, float* out, int frames) noexcept {
     // fade's end message comes even for a paused stream.
     v.rampThisBlock = v.sliding;
     if (v.sliding) {
-        for (int j = 0; j < frames; ++j) {
-            if (v.sliding) {
-                ++v.slideDone;
+        float* g = v.gains.get();
+        for (int j = 0; j < frames;) {
+            if (!v.sliding) {
+                std::fill(g + j, g + frames, volumeGain(v.volume, logCurve));
+                break;
+            }
+            const int n =
+                static_cast<int>(std::min<std::int64_t>(frames - j, v.slideTotal - v.slideDone));
+            slideGains(v, logCurve, g + j, n);
+            v.slideDone += n;
+            j += n;
+            if (v.slideDone < v.slideTotal) {
                 v.volume = v.slideFrom + (v.slideTo - v.slideFrom) *
                                              static_cast<double>(v.slideDone) /
                                              static_cast<double>(v.slideTotal);
-                if (v.slideDone >= v.slideTotal) {
-                    v.volume = v.slideTo;
-                    v.sliding = false;
-                    // A queued slide takes over at the next frame; the sync stays armed
-                    // for its end.
-                    const bool more = v.slideQueued > 0;
-                    fire(s, kSyncKindSlide, j + 1, more);
-                    s.slideDoneSerial.store(v.slideSerial, std::memory_order_release);
-                    if (more) {
-                        const Voice::QueuedSlide next = v.slideQueue[0];
-                        std::copy(v.slideQueue + 1, v.slideQueue + v.slideQueued, v.slideQueue);
-                        --v.slideQueued;
-                        startSlide(s, next.to, next.frames, next.serial);
-                    }
-                }
+                continue;
             }
-            v.gains[j] = volumeGain(v.volume, logCurve);
+            v.volume = v.slideTo;
+            v.sliding = false;
+            // A queued slide takes over at the next frame; the sync stays armed for its end.
+            const bool more = v.slideQueued > 0;
+            fire(s, kSyncKindSlide, j, more);
+            s.slideDoneSerial.store(v.slideSerial, std::memory_order_release);
+            if (more) {
+                const Voice::QueuedSlide next = v.slideQueue[0];
+                std::copy(v.slideQueue + 1, v.slideQueue + v.slideQueued, v.slideQueue);
+                --v.slideQueued;
+                startSlide(s, next.to, next.frames, next.serial);
+            }
         }
     } else {
         v.blockGain = volumeGain(v.volume, logCurve);
