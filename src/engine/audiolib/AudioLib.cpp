@@ -925,18 +925,20 @@ float AudioLib::getCpu() const {
     return total;
 }
 
-RenderTimeFigures AudioLib::getRenderTimes() const {
+RenderTimeFigures AudioLib::getRenderTimes(bool threadCpu) const {
     std::vector<const RenderTimes*> open;
     for (const auto& dev : d->devices)
         if (dev.initialised && dev.mixer)
-            open.push_back(&dev.mixer->renderTimes);
+            open.push_back(threadCpu ? &dev.mixer->renderCpuTimes : &dev.mixer->renderTimes);
     return RenderTimes::figures(open);
 }
 
 void AudioLib::restartRenderTimes() {
     for (const auto& dev : d->devices)
-        if (dev.initialised && dev.mixer)
+        if (dev.initialised && dev.mixer) {
             dev.mixer->renderTimes.restart();
+            dev.mixer->renderCpuTimes.restart();
+        }
 }
 
 Error AudioLib::errorGetCode() const {

@@ -242,7 +242,9 @@ public:
     float getCpu() const;                              // percent of the period budget used
     // The callbacks' own time per period on every open device, since the last restart:
     // what a soak or a load display watches for the periods that came close to an xrun.
-    RenderTimeFigures getRenderTimes() const;
+    // `threadCpu`: the time the callback's thread ran, leaving out what the machine gave
+    // to others meanwhile.
+    RenderTimeFigures getRenderTimes(bool threadCpu = false) const;
     void restartRenderTimes();
     Error errorGetCode() const;
 

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <ctime>
 
 #if defined(__x86_64__) || defined(__SSE__)
 #include <xmmintrin.h>
@@ -46,6 +47,14 @@ struct DenormalGuard {
 constexpr std::uint32_t kSyncKindEnd = 2;
 constexpr std::uint32_t kSyncKindSlide = 5;
 constexpr std::uint32_t kSyncOneShot = 0x80000000u;
+
+// Time this thread ran, as against the time that passed: a period that took long while
+// using little of it was kept from the core (a busy machine, a lower priority).
+double threadCpuSeconds() noexcept {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
 
 float peakToLevel(float peak) {
     return std::min(32768.0f, std::round(std::min(peak, 1.0f) * 32768.0f));
@@ -345,6 +354,7 @@ void Mixer::render(float* out, int frames, int channels) noexcept {
     RenderScope scope;
     DenormalGuard denormals;
     const auto started = std::chrono::steady_clock::now();
+    const double cpuStarted = threadCpuSeconds();
 
     blockStart_ = framesRendered.load(std::memory_order_relaxed);
     Command c;
@@ -397,6 +407,7 @@ void Mixer::render(float* out, int frames, int channels) noexcept {
     cpuSmoothed_ = cpuSmoothed_ == 0 ? load : cpuSmoothed_ * 0.9 + load * 0.1;
     cpuPercent.store(static_cast<float>(cpuSmoothed_), std::memory_order_relaxed);
     renderTimes.record(spent, period);
+    renderCpuTimes.record(threadCpuSeconds() - cpuStarted, period);
 }
 
 void Mixer::renderBlock(float* out, int frames) noexcept {

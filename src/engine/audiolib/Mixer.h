@@ -92,8 +92,10 @@ public:
     std::atomic<std::int64_t> framesRendered{0};
     std::atomic<std::int64_t> underruns{0};
     std::atomic<float> cpuPercent{0};
-    // Written by render() only; read anywhere.
+    // Written by render() only; read anywhere. The time that passed in render(), and the
+    // time the thread actually ran in it.
     RenderTimes renderTimes;
+    RenderTimes renderCpuTimes;
     // UI -> render(), relaxed.
     std::atomic<bool> logVolume{true};
     std::atomic<bool> logPan{true};

@@ -147,6 +147,7 @@ TEST(AudioLibRealtime, OfflineCallbackNeverAllocates) {
     EXPECT_GT(times.maxUs, 0.0);
     EXPECT_LE(times.medianPercent, times.p999Percent);
     EXPECT_LE(times.p999Percent, times.maxPercent);
+    EXPECT_EQ(off.lib->getRenderTimes(true).periods, times.periods) << "CPU time beside it";
 }
 
 // Periods given as their share of the budget, in percent.
