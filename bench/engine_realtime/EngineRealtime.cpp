@@ -7,7 +7,12 @@
 // - CPU load of 32 stereo channels playing on JACK (files at 44.1 kHz, so every channel
 //   is also rate-converted to the server's 48 kHz), as the engine reports it;
 // - the time one 256-frame period at 48 kHz takes when 32 playing channels, each with an
-//   echo whose lines are full, restart in one batch, against an ordinary period.
+//   echo whose lines are full, restart in one batch, against an ordinary period;
+// - 32 volume slides at once on the offline device: CPU time per 256-frame period against
+//   the same 32 channels at a steady volume;
+// - the callback's own time per period on JACK (the engine's histogram: median, 99.9th
+//   percentile, max, periods over budget) for 32 channels with and without rate
+//   conversion, at loop wraps, at sound ends with new starts, and at restarts.
 // Run scripts/services/jack.start first for the JACK figures. UI thread only.
 #include "engine/audiolib/AudioLib.h"
 #include "engine/audiolib/DeviceBackend.h"
@@ -167,6 +172,72 @@ void restartWithEcho(const QString& dir) {
         lib.streamFree(h);
 }
 
+// 32 channels on the offline device; CPU time per period while all of them slide, and
+// while none does.
+void slides(const QString& dir) {
+    constexpr int kRate = 48000;
+    constexpr int kPeriod = 256;
+    AudioLibOptions options;
+    options.backend = makeOfflineBackend(kRate, 2);
+    AudioLib lib(options);
+    lib.init(1, kRate, 0, nullptr);
+    const QString tone = writeTone(dir + "/slides.wav", kRate, 30.0, 330.0);
+    std::vector<Handle> streams;
+    for (int i = 0; i < 32; ++i)
+        streams.push_back(lib.streamCreateFile(tone, 0));
+    lib.beginBatch();
+    for (Handle h : streams)
+        lib.channelPlay(h, true);
+    lib.endBatch();
+    std::vector<float> block(std::size_t(kPeriod) * 2);
+    const auto medianOf = [&](int periods) {
+        std::vector<double> t;
+        for (int i = 0; i < periods; ++i) {
+            if (i % 64 == 0)
+                for (Handle h : streams)
+                    lib.channelPreBuf(h, 200); // no decoding inside the timed periods
+            t.push_back(timedPeriod(lib, block, kPeriod));
+        }
+        std::sort(t.begin(), t.end());
+        return t[t.size() / 2];
+    };
+    const double steady = medianOf(400);
+    for (std::size_t i = 0; i < streams.size(); ++i) // 20 s fades, longer than the timing
+        lib.channelSlideAttributes(streams[i], -1, int(i % 2 ? 10 : 90), -101, 20000);
+    const double sliding = medianOf(400);
+    std::printf("32 volume slides at once, %d-frame periods at %d kHz, CPU time: median %.1f us "
+                "per period sliding, %.1f us at a steady volume (%.1f us for the slides)\n",
+                kPeriod, kRate / 1000, sliding, steady, sliding - steady);
+    for (Handle h : streams)
+        lib.streamFree(h);
+}
+
+void printTimes(const char* what, const RenderTimeFigures& t, double budgetUs) {
+    std::printf("  %-46s %6lld periods: median %5.1f %%, 99.9th %5.1f %%, max %5.1f %% (%.0f us "
+                "of %.0f), over budget %lld\n",
+                what, static_cast<long long>(t.periods), t.medianPercent, t.p999Percent,
+                t.maxPercent, t.maxUs, budgetUs, static_cast<long long>(t.overBudget));
+}
+
+// Runs the device for `ms`, calling `each` every `everyMs` (0: never), and prints the
+// callback's time histogram of that stretch alone.
+template <typename Each>
+void timesOver(AudioLib& lib, const char* what, int ms, int everyMs, Each each, double budgetUs) {
+    lib.restartRenderTimes();
+    QElapsedTimer t;
+    t.start();
+    qint64 next = everyMs;
+    while (t.elapsed() < ms) {
+        pump([] { return false; }, 5);
+        if (everyMs > 0 && t.elapsed() >= next) {
+            each();
+            next += everyMs;
+        }
+    }
+    printTimes(what, lib.getRenderTimes(), budgetUs);
+    printTimes("  the thread's CPU time in those periods", lib.getRenderTimes(true), budgetUs);
+}
+
 void jackFigures(const QString& dir) {
     AudioLibOptions options;
     AudioLib lib(options);
@@ -250,6 +321,52 @@ void jackFigures(const QString& dir) {
     std::sort(cpu.begin(), cpu.end());
     std::printf("CPU, the same 32 channels sped up to play without conversion: median %.1f %%\n",
                 cpu[cpu.size() / 2]);
+
+    const double budgetUs = 1e6 * 256 / info.sampleRate;
+    const auto restartAll = [&] {
+        lib.beginBatch();
+        for (Handle h : streams)
+            lib.channelPlay(h, true);
+        lib.endBatch();
+    };
+    std::printf("Callback time per period on JACK, 32 stereo channels (wall time inside the "
+                "callback, share of the period):\n");
+    timesOver(
+        lib, "no conversion, steady", 4000, 0, [] {}, budgetUs);
+    for (Handle h : streams)
+        lib.channelSetAttributes(h, 44100, -1, -101);
+    restartAll();
+    pump([] { return false; }, 500);
+    timesOver(
+        lib, "44.1 -> 48 kHz, steady", 4000, 0, [] {}, budgetUs);
+    timesOver(lib, "44.1 -> 48 kHz, restarted every 250 ms", 4000, 250, restartAll, budgetUs);
+    for (Handle h : streams)
+        lib.streamFree(h);
+    streams.clear();
+    // Short sounds: 0.3 s loops wrap three times a second; played without the loop they end
+    // and are started again.
+    const QString shortTone = writeTone(dir + "/short.wav", 44100, 0.3, 500.0);
+    for (int i = 0; i < 32; ++i) {
+        const Handle h = lib.streamCreateFile(shortTone, 0);
+        lib.channelSetAttributes(h, -1, 90, (i * 37) % 201 - 100);
+        lib.channelSetFlags(h, flags::Loop);
+        lib.channelPreBuf(h, 500);
+        streams.push_back(h);
+    }
+    restartAll();
+    pump([] { return false; }, 500);
+    timesOver(
+        lib, "44.1 -> 48 kHz, 0.3 s loops wrapping", 4000, 0, [] {}, budgetUs);
+    for (Handle h : streams)
+        lib.channelSetFlags(h, 0);
+    timesOver(lib, "44.1 -> 48 kHz, 0.3 s sounds ending, new start 0.5 s", 4000, 500, restartAll,
+              budgetUs);
+    for (Handle h : streams)
+        lib.channelSetAttributes(h, info.sampleRate, -1, -101);
+    timesOver(lib, "no conversion, 0.3 s sounds ending, new start 0.5 s", 4000, 500, restartAll,
+              budgetUs);
+    for (Handle h : streams)
+        lib.streamFree(h);
     lib.free();
 }
 
@@ -261,6 +378,7 @@ int main(int argc, char** argv) {
     const QString tone = writeTone(dir.path() + "/go.wav", 48000, 1.0, 440.0);
     offlineLatency(tone);
     restartWithEcho(dir.path());
+    slides(dir.path());
     jackFigures(dir.path());
     return 0;
 }

@@ -925,6 +925,22 @@ float AudioLib::getCpu() const {
     return total;
 }
 
+RenderTimeFigures AudioLib::getRenderTimes(bool threadCpu) const {
+    std::vector<const RenderTimes*> open;
+    for (const auto& dev : d->devices)
+        if (dev.initialised && dev.mixer)
+            open.push_back(threadCpu ? &dev.mixer->renderCpuTimes : &dev.mixer->renderTimes);
+    return RenderTimes::figures(open);
+}
+
+void AudioLib::restartRenderTimes() {
+    for (const auto& dev : d->devices)
+        if (dev.initialised && dev.mixer) {
+            dev.mixer->renderTimes.restart();
+            dev.mixer->renderCpuTimes.restart();
+        }
+}
+
 Error AudioLib::errorGetCode() const {
     return d->error;
 }

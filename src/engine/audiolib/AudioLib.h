@@ -23,6 +23,7 @@
 //   ALSA order, folded down where the device has fewer (see ChannelMap.h).
 #pragma once
 
+#include "engine/audiolib/RenderTimes.h"
 #include "engine/decode/Decoder.h"
 
 #include <QEvent>
@@ -239,6 +240,12 @@ public:
 
     std::int32_t channelGetLevel(Handle stream) const; // -1 on error
     float getCpu() const;                              // percent of the period budget used
+    // The callbacks' own time per period on every open device, since the last restart:
+    // what a soak or a load display watches for the periods that came close to an xrun.
+    // `threadCpu`: the time the callback's thread ran, leaving out what the machine gave
+    // to others meanwhile.
+    RenderTimeFigures getRenderTimes(bool threadCpu = false) const;
+    void restartRenderTimes();
     Error errorGetCode() const;
 
     // Effects: attach with a priority (higher runs first, equal priorities in attach

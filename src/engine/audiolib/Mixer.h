@@ -12,6 +12,7 @@
 
 #include "engine/audiolib/DeviceBackend.h"
 #include "engine/audiolib/LockFree.h"
+#include "engine/audiolib/RenderTimes.h"
 #include "engine/audiolib/Stream.h"
 
 #include <atomic>
@@ -91,6 +92,10 @@ public:
     std::atomic<std::int64_t> framesRendered{0};
     std::atomic<std::int64_t> underruns{0};
     std::atomic<float> cpuPercent{0};
+    // Written by render() only; read anywhere. The time that passed in render(), and the
+    // time the thread actually ran in it.
+    RenderTimes renderTimes;
+    RenderTimes renderCpuTimes;
     // UI -> render(), relaxed.
     std::atomic<bool> logVolume{true};
     std::atomic<bool> logPan{true};
@@ -112,6 +117,8 @@ private:
     bool boundary(Stream& s, int offset, std::int64_t* target) noexcept;
     void fire(Stream& s, std::uint32_t kind, int offset, bool keepOneShots = false) noexcept;
     void startSlide(Stream& s, double to, std::int64_t frames, std::uint64_t serial) noexcept;
+    // The volume gains of the slide's next `n` frames.
+    static void slideGains(const Voice& v, bool logCurve, float* gains, int n) noexcept;
     void endVoice(Stream& s) noexcept;
     void retire(Retired r) noexcept;
     // `gains`: per frame from `offset` on; nullptr for the voice's block gain.

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace kalvor::audio::test {
 namespace {
@@ -111,6 +113,62 @@ TEST(AudioLibMix, VolumeSlideMovesTheValueLinearlyInTime) {
         off.lib->channelSlideAttributes(h, -1, 100, -101, 10);
         off.render(2048);
         EXPECT_EQ(off.window.messages.size(), 1u);
+    }
+}
+
+struct SlideCase {
+    const char* what;
+    bool logCurve;
+    int from;
+    std::vector<std::pair<int, int>> slides; // volume, ms; the ones after the first are queued
+};
+
+// Every frame's gain against the value's straight line in time, through the curve.
+TEST(AudioLibMix, SlideGainFollowsTheCurveAtEveryFrame) {
+    const SlideCase cases[] = {
+        {"fade out to silence", true, 100, {{0, 500}}},
+        {"fade in from silence", true, 0, {{100, 100}}},
+        {"short dip", true, 94, {{30, 10}}},
+        {"long rise over many blocks", true, 20, {{90, 2000}}},
+        {"queued slides take over mid-block", true, 100, {{60, 10}, {0, 20}, {75, 30}}},
+        {"linear fade out", false, 100, {{0, 500}}},
+        {"linear queued", false, 10, {{100, 10}, {40, 100}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Offline off;
+        off.lib->setConfig(ConfigOption::VolumeCurve, c.logCurve ? 1 : 0);
+        const Handle h = off.lib->streamCreateFile(
+            constant(QStringLiteral("slidecurve"), 1, 44100 * 3, 1.0f, 1.0f), 0);
+        ASSERT_NE(h, 0u);
+        off.lib->channelSetAttributes(h, -1, c.from, 0);
+        ASSERT_TRUE(off.lib->channelPlay(h, true));
+        ASSERT_TRUE(
+            off.lib->channelSlideAttributes(h, -1, c.slides[0].first, -101, c.slides[0].second));
+        for (std::size_t i = 1; i < c.slides.size(); ++i)
+            ASSERT_TRUE(off.lib->channelQueueSlide(h, c.slides[i].first, c.slides[i].second));
+        const Render r = off.render(44100 * 5 / 2, 300); // blocks that do not divide a slide
+        std::int64_t frame = 0;
+        double value = c.from;
+        for (const auto& [to, ms] : c.slides) {
+            const std::int64_t n = std::int64_t(ms) * 44100 / 1000;
+            const double from = value;
+            for (std::int64_t k = 1; k <= n; ++k, ++frame) {
+                value = from + (to - from) * double(k) / double(n);
+                const double expected = c.logCurve
+                                            ? (value <= 0 ? 0 : std::pow(10.0, (value - 100) / 20))
+                                            : value / 100;
+                const float gain = r.at(frame, 0);
+                if (expected == 0)
+                    ASSERT_EQ(gain, 0.0f) << "frame " << frame;
+                else
+                    ASSERT_NEAR(toDb(gain / expected), 0.0, 0.01) << "frame " << frame;
+            }
+        }
+        EXPECT_EQ(off.lib->channelIsSliding(h), 0u);
+        EXPECT_NEAR(r.at(r.frames() - 1, 0),
+                    c.logCurve && value > 0 ? std::pow(10.0, (value - 100) / 20) : value / 100,
+                    1e-7);
     }
 }
 

@@ -16,7 +16,10 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <new>
+#include <utility>
+#include <vector>
 
 namespace {
 std::atomic<long> callbackAllocations{0};
@@ -133,10 +136,64 @@ TEST(AudioLibRealtime, OfflineCallbackNeverAllocates) {
     Offline off;
     callbackAllocations = 0;
     callbackFrees = 0;
+    off.render(1000, 700);
+    off.lib->restartRenderTimes(); // cleared by the callback itself, which must not allocate
     busySession(*off.lib, [&] { off.render(9000, 700); });
     EXPECT_EQ(callbackAllocations.load(), 0);
     EXPECT_EQ(callbackFrees.load(), 0);
     EXPECT_FALSE(off.window.messages.empty()) << "the session did raise syncs";
+    const RenderTimeFigures times = off.lib->getRenderTimes();
+    EXPECT_GT(times.periods, 5 * 9000 / 700) << "every callback since the restart is counted";
+    EXPECT_GT(times.maxUs, 0.0);
+    EXPECT_LE(times.medianPercent, times.p999Percent);
+    EXPECT_LE(times.p999Percent, times.maxPercent);
+    EXPECT_EQ(off.lib->getRenderTimes(true).periods, times.periods) << "CPU time beside it";
+}
+
+// Periods given as their share of the budget, in percent.
+struct TimesCase {
+    const char* what;
+    std::vector<std::pair<double, int>> runs; // percent, how many periods
+    std::int64_t over;
+    double median, p999, max; // expected to a bucket (a quarter percent)
+};
+
+TEST(AudioLibRealtime, RenderTimesKeepTheTailOfTheHistogram) {
+    const TimesCase cases[] = {
+        {"nothing recorded", {}, 0, 0, 0, 0},
+        {"steady", {{10, 5000}}, 0, 10, 10, 10},
+        {"two periods in a thousand over the budget reach the 99.9th",
+         {{20, 998}, {130, 2}},
+         2,
+         20,
+         130,
+         130},
+        {"rarer than that it shows only as the max", {{20, 3000}, {130, 1}}, 1, 20, 20, 130},
+        {"a burst of slow periods", {{5, 900}, {60, 80}, {101, 20}}, 20, 5, 101, 101},
+        {"exactly the budget is not over it", {{100, 10}}, 0, 100, 100, 100},
+        {"beyond the last bucket the max stays exact", {{30, 100}, {1000, 1}}, 1, 30, 400, 1000},
+    };
+    constexpr double kBudget = 256.0 / 48000.0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto times = std::make_unique<RenderTimes>();
+        times->record(kBudget * 3, kBudget); // from before the restart
+        times->restart();
+        std::int64_t periods = 0;
+        for (const auto& [percent, n] : c.runs) {
+            for (int i = 0; i < n; ++i)
+                times->record(kBudget * percent / 100.0, kBudget);
+            periods += n;
+        }
+        const RenderTimeFigures f = times->figures();
+        EXPECT_EQ(f.periods, periods);
+        EXPECT_EQ(f.overBudget, c.over);
+        const double step = 1.0 / RenderTimes::kStepsPerPercent;
+        EXPECT_NEAR(f.medianPercent, c.median, step);
+        EXPECT_NEAR(f.p999Percent, c.p999, step);
+        EXPECT_NEAR(f.maxPercent, c.max, 1e-9);
+        EXPECT_NEAR(f.maxUs, c.max / 100.0 * kBudget * 1e6, 1e-6);
+    }
 }
 
 TEST(AudioLibRealtime, NullOutputCallbackNeverAllocates) {
@@ -150,6 +207,7 @@ TEST(AudioLibRealtime, NullOutputCallbackNeverAllocates) {
     ASSERT_TRUE(lib.init(count, 44100, 0, &window));
     callbackAllocations = 0;
     callbackFrees = 0;
+    lib.restartRenderTimes();
     busySession(lib, [&] {
         // Let the device's own thread run a number of periods.
         const std::int64_t until = lib.deviceFrame() + 4410;
