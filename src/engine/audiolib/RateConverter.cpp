@@ -4,6 +4,7 @@
 #include <soxr.h>
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 
 namespace kalvor::audio {
@@ -49,7 +50,9 @@ public:
     ~SoxrConverter() override { soxr_delete(s_); }
 
     void reset() noexcept override {
+        // Back to the state create() leaves, so a reset signal converts as a fresh one does.
         soxr_clear(s_);
+        soxr_set_io_ratio(s_, 1.0, 0);
         soxr_set_io_ratio(s_, 1.0 / ratio_, 0);
     }
     void setRatio(double ratio) noexcept override {
@@ -62,9 +65,12 @@ public:
         std::size_t odone = 0;
         // A null input tells soxr the signal has ended, so it flushes its filter.
         const bool flush = endOfInput && inFrames == 0;
-        const soxr_error_t e =
-            soxr_process(s_, flush ? nullptr : in, static_cast<std::size_t>(inFrames), &idone, out,
-                         static_cast<std::size_t>(outFrames), &odone);
+        // soxr takes all the input it is given into its own queue: give it only what this
+        // output needs, or the queue (and the work per call) grows without end.
+        const int need = static_cast<int>(std::ceil(outFrames / ratio_)) + 2;
+        const soxr_error_t e = soxr_process(
+            s_, flush ? nullptr : in, static_cast<std::size_t>(std::min(inFrames, need)), &idone,
+            out, static_cast<std::size_t>(outFrames), &odone);
         if (e != nullptr)
             return {0, 0, false};
         return {static_cast<int>(idone), static_cast<int>(odone), true};
