@@ -84,6 +84,7 @@ struct DeviceSlot {
 struct AudioLib::Impl {
     std::shared_ptr<DeviceBackend> backend;
     DecoderFactory openDecoder;
+    RateConverter::Kind converter = RateConverter::kDefault;
     std::vector<DeviceSlot> devices;
     int current = 0; // 1-based; 0 = none
     mutable Error error = Error::Ok;
@@ -194,8 +195,6 @@ struct AudioLib::Impl {
     }
 
     void deleteStream(Stream* s) {
-        if (s->voice.src != nullptr)
-            src_delete(s->voice.src);
         for (int i = 0; i < s->voice.fxCount; ++i)
             delete s->voice.fx[i].effect;
         delete s->voice.feed;
@@ -307,6 +306,7 @@ struct AudioLib::Impl {
 AudioLib::AudioLib(AudioLibOptions options) : d(std::make_unique<Impl>()) {
     d->backend = options.backend ? options.backend : makeSystemBackend();
     d->openDecoder = options.openDecoder;
+    d->converter = options.converter;
 #ifdef KALVOR_HAVE_DECODE_LIB
     if (!d->openDecoder)
         d->openDecoder = [](const QString& path, engine::DecoderRoute route, QString* error) {
@@ -526,8 +526,7 @@ Handle AudioLib::Impl::createStream(const QString& path, std::uint32_t streamFla
     s->decoder = std::move(decoder);
     s->loop.store((streamFlags & flags::Loop) != 0);
     Voice& v = s->voice;
-    int srcError = 0;
-    v.src = src_new(SRC_SINC_FASTEST, f.channels, &srcError);
+    v.src = RateConverter::create(d.converter, f.channels);
     v.in = std::make_unique<float[]>(static_cast<std::size_t>(kResampleInFrames) * f.channels);
     v.work = std::make_unique<float[]>(static_cast<std::size_t>(kBlockFrames) * f.channels);
     v.gains = std::make_unique<float[]>(kBlockFrames);

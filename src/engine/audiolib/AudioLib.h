@@ -23,6 +23,7 @@
 //   ALSA order, folded down where the device has fewer (see ChannelMap.h).
 #pragma once
 
+#include "engine/audiolib/RateConverter.h"
 #include "engine/audiolib/RenderTimes.h"
 #include "engine/decode/Decoder.h"
 
@@ -170,6 +171,8 @@ struct AudioLibOptions {
     std::shared_ptr<DeviceBackend> backend;
     // Empty: engine::openDecoder. Tests and benchmarks may bring their own.
     DecoderFactory openDecoder;
+    // The rate converter of every stream (benchmarks and tests compare them).
+    RateConverter::Kind converter = RateConverter::kDefault;
 };
 
 class AudioLib {

@@ -275,7 +275,7 @@ void Mixer::apply(const Command& c) noexcept {
     case Command::SetFreq:
         v.freq = c.x;
         if (v.src != nullptr && v.resampling)
-            src_set_ratio(v.src, rate_ / v.freq);
+            v.src->setRatio(rate_ / v.freq);
         break;
     case Command::Slide:
         v.slideQueued = 0;
@@ -553,8 +553,8 @@ void Mixer::enterResampling(Stream& s) noexcept {
     v.inPos = v.pos;
     v.wrapCount = 0;
     v.inputEnded = false;
-    src_reset(v.src);
-    src_set_ratio(v.src, ratio);
+    v.src->reset();
+    v.src->setRatio(ratio);
     // A fresh converter starts from silence: mid-sound that is a step, heard as a click.
     // It is fed the frames just played first, and the output that stands for them is
     // dropped, so the converted sound takes over where the direct one left off.
@@ -579,21 +579,16 @@ void Mixer::enterResampling(Stream& s) noexcept {
     int discard = static_cast<int>(std::ceil(hist * ratio - 1e-9));
     while (discard > 0) {
         topUpInput(s);
-        SRC_DATA d{};
-        d.data_in = v.in.get();
-        d.input_frames = v.inCount;
-        d.data_out = v.work.get();
-        d.output_frames = std::min(discard, kBlockFrames);
-        d.src_ratio = ratio;
-        d.end_of_input = v.inputEnded ? 1 : 0;
-        if (src_process(v.src, &d) != 0 || d.output_frames_gen == 0)
+        const RateConverter::Result d = v.src->process(
+            v.in.get(), v.inCount, v.work.get(), std::min(discard, kBlockFrames), v.inputEnded);
+        if (!d.ok || d.made == 0)
             break;
-        const auto used = static_cast<int>(d.input_frames_used);
+        const int used = d.used;
         std::memmove(v.in.get(), v.in.get() + static_cast<std::ptrdiff_t>(used) * ch,
                      sizeof(float) * static_cast<std::size_t>((v.inCount - used) * ch));
         v.inCount -= used;
-        discard -= static_cast<int>(d.output_frames_gen);
-        v.mixPos += static_cast<double>(d.output_frames_gen) / ratio;
+        discard -= d.made;
+        v.mixPos += static_cast<double>(d.made) / ratio;
     }
 }
 
@@ -638,25 +633,20 @@ int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
     const int ch = s.channels;
     topUpInput(s);
     const double ratio = rate_ / v.freq;
-    SRC_DATA d{};
-    d.data_in = v.in.get();
-    d.input_frames = v.inCount;
-    d.data_out = v.work.get();
-    d.output_frames = std::min(want, kBlockFrames);
-    d.src_ratio = ratio;
-    d.end_of_input = v.inputEnded ? 1 : 0;
-    if (src_process(v.src, &d) != 0) {
+    const RateConverter::Result d = v.src->process(v.in.get(), v.inCount, v.work.get(),
+                                                   std::min(want, kBlockFrames), v.inputEnded);
+    if (!d.ok) {
         fire(s, kSyncKindEnd, offset);
         endVoice(s);
         return 0;
     }
-    const auto used = static_cast<int>(d.input_frames_used);
+    const int used = d.used;
     if (used > 0) {
         std::memmove(v.in.get(), v.in.get() + static_cast<std::ptrdiff_t>(used) * ch,
                      sizeof(float) * static_cast<std::size_t>((v.inCount - used) * ch));
         v.inCount -= used;
     }
-    const auto gen = static_cast<int>(d.output_frames_gen);
+    const int gen = d.made;
     if (gen == 0) {
         if (v.inputEnded && v.inCount == 0) {
             // The converter is drained before the position reached the end (rounding).

@@ -5,9 +5,9 @@
 //
 // Why it is safe in a callback: it owns only fixed arrays sized at construction; streams
 // and feeds are created and freed on the UI thread and travel through SPSC queues; the
-// resampler (libsamplerate) was created with the stream and does not allocate while
-// processing; effects arrive allocated and prepared, take their parameters through a
-// lock-free mailbox, and go back to the UI thread for deletion.
+// rate converter was created with the stream and does not allocate while processing; effects arrive
+// allocated and prepared, take their parameters through a lock-free mailbox, and go back to the UI
+// thread for deletion.
 #pragma once
 
 #include "engine/audiolib/DeviceBackend.h"

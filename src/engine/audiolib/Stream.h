@@ -6,8 +6,7 @@
 #include "engine/audiolib/AudioLib.h"
 #include "engine/audiolib/ChannelMap.h"
 #include "engine/audiolib/LockFree.h"
-
-#include <samplerate.h>
+#include "engine/audiolib/RateConverter.h"
 
 #include <atomic>
 #include <cstdint>
@@ -78,7 +77,7 @@ struct Voice {
     // Rate conversion (entered when the frequency differs from the device rate; left at
     // the next feed swap).
     bool resampling = false;
-    SRC_STATE* src = nullptr;
+    std::unique_ptr<RateConverter> src;
     double mixPos = 0;      // source frame of the next output frame
     std::int64_t inPos = 0; // source frame of the next frame handed to the resampler
     bool inputEnded = false;

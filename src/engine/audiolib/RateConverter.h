@@ -1,0 +1,48 @@
+// One sample-rate converter per stream, for device-rate conversion and vari-speed alike.
+// The mixer sees only this interface, so the library behind it can change without
+// touching the callback. Everything that can allocate happens in create(); reset(),
+// setRatio() and process() run in the audio callback and never allocate.
+#pragma once
+
+#include <memory>
+
+namespace kalvor::audio {
+
+class RateConverter {
+public:
+    enum class Kind {
+        Samplerate, // libsamplerate, windowed sinc (its fastest table)
+        Soxr,       // libsoxr in variable-rate mode
+    };
+    // The kind streams get: see the engine README for the figures behind the choice.
+    static constexpr Kind kDefault = Kind::Samplerate;
+
+    // ratio = output rate / input rate; vari-speed keeps it within [minRatio, 1 / minRatio].
+    static constexpr double kMinRatio = 1.0 / 16;
+
+    // nullptr when the library cannot make one (bad channel count, no memory).
+    static std::unique_ptr<RateConverter> create(Kind kind, int channels);
+
+    virtual ~RateConverter() = default;
+
+    // Forget all history: the next frame fed is the start of a fresh signal.
+    virtual void reset() noexcept = 0;
+    // Takes effect at the next frame out, without a glide (the callers step the ratio
+    // at block boundaries, where the ear follows a change of speed without a click).
+    virtual void setRatio(double ratio) noexcept = 0;
+    double ratio() const noexcept { return ratio_; }
+
+    struct Result {
+        int used = 0; // input frames consumed (the caller drops them from its buffer)
+        int made = 0; // output frames written
+        bool ok = true;
+    };
+    // Interleaved float frames in and out. endOfInput flushes what the filter holds.
+    virtual Result process(const float* in, int inFrames, float* out, int outFrames,
+                           bool endOfInput) noexcept = 0;
+
+protected:
+    double ratio_ = 1.0;
+};
+
+} // namespace kalvor::audio
