@@ -6,6 +6,7 @@
 #include "engine/audiolib/DeviceBackend.h"
 #include "engine/audiolib/DiskThread.h"
 #include "engine/audiolib/Mixer.h"
+#include "engine/audiolib/StreamPrepare.h"
 #include "engine/dsp/Effect.h"
 
 #include <QCoreApplication>
@@ -98,6 +99,7 @@ struct AudioLib::Impl {
     std::unordered_map<Handle, FxRecord> fx;
     std::unique_ptr<DiskThread> disk;
     std::unique_ptr<QTimer> timer;
+    std::vector<PreparedStream> prepared;
 
     bool fail(Error e) const {
         error = e;
@@ -151,10 +153,33 @@ struct AudioLib::Impl {
         return send(slotOf(u), c);
     }
 
-    std::size_t ringFrames(const Stream& s) const {
-        const auto frames =
-            static_cast<std::size_t>(static_cast<std::int64_t>(bufferMs) * s.rate / 1000);
-        return std::max<std::size_t>(frames, 16384);
+    std::size_t ringFrames(const Stream& s) const { return feedFrames(bufferMs, s.rate); }
+
+    // What prepareStreams made for this file, taken out of the list.
+    PreparedStream takePrepared(const QString& path, engine::DecoderRoute route) {
+        auto it = std::find_if(prepared.begin(), prepared.end(), [&](const PreparedStream& p) {
+            return p.decoder && p.request.route == route && p.request.path == path;
+        });
+        if (it == prepared.end())
+            return {};
+        PreparedStream p = std::move(*it);
+        prepared.erase(it);
+        return p;
+    }
+
+    // A new stream's first feed, decoded ahead by prepareStreams.
+    bool adoptFeed(UiStream& u, std::unique_ptr<Feed> feed) {
+        Stream& s = *u.s;
+        {
+            std::lock_guard lock(s.diskMutex);
+            s.diskFeed = feed.get();
+        }
+        Command c;
+        c.type = Command::SetFeed;
+        c.feed = feed.release();
+        c.serial = ++u.feedSerial;
+        u.feedStart = 0;
+        return send(u, c);
     }
 
     // A new feed from `frame`, pre-buffered here before the mixer gets it, so a play that
@@ -474,8 +499,10 @@ Handle AudioLib::Impl::createStream(const QString& path, std::uint32_t streamFla
         d.fail(Error::FileOpen);
         return 0;
     }
+    PreparedStream ready = d.takePrepared(path, route);
     QString why;
-    std::unique_ptr<engine::Decoder> decoder = d.openDecoder(path, route, &why);
+    std::unique_ptr<engine::Decoder> decoder =
+        ready.decoder ? std::move(ready.decoder) : d.openDecoder(path, route, &why);
     if (!decoder) {
         d.fail(Error::FileForm);
         return 0;
@@ -555,8 +582,12 @@ Handle AudioLib::Impl::createStream(const QString& path, std::uint32_t streamFla
     // renderOffline tops every feed up before each period and decides wraps and ends
     // itself, so a render is the same every time.
     d.disk->add(s);
-    // The first read ahead comes from the disk thread; channelPreBuf makes it synchronous.
-    d.startFeed(stored, 0, 0);
+    // The first read ahead comes from the disk thread (or was made by prepareStreams);
+    // channelPreBuf makes it synchronous.
+    if (ready.feed && ready.feed->ring.capacity() == d.ringFrames(*s))
+        d.adoptFeed(stored, std::move(ready.feed));
+    else
+        d.startFeed(stored, 0, 0);
     d.ok();
     return s->handle;
 }
@@ -567,6 +598,27 @@ Handle AudioLib::streamCreateFile(const QString& path, std::uint32_t streamFlags
 
 Handle AudioLib::wmaStreamCreateFile(const QString& path, std::uint32_t streamFlags) {
     return d->createStream(path, streamFlags, engine::DecoderRoute::Wma);
+}
+
+void AudioLib::prepareStreams(const std::vector<PrepareRequest>& requests, int preBufferMs) {
+    d->prepared = audio::prepareStreams(requests, d->openDecoder, d->bufferMs, preBufferMs);
+}
+
+void AudioLib::dropPrepared() {
+    d->prepared.clear();
+}
+
+std::int64_t AudioLib::channelBufferedFrames(Handle stream) const {
+    const UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return -1;
+    d->error = Error::Ok;
+    Stream& s = *u->s;
+    std::lock_guard lock(s.diskMutex);
+    if (s.diskFeed == nullptr)
+        return 0;
+    const FrameRing& ring = s.diskFeed->ring;
+    return static_cast<std::int64_t>(ring.capacity() - ring.writable());
 }
 
 bool AudioLib::streamFree(Handle stream) {

@@ -166,6 +166,12 @@ class DeviceBackend;
 using DecoderFactory = std::function<std::unique_ptr<engine::Decoder>(
     const QString& path, engine::DecoderRoute route, QString* error)>;
 
+// A sound a batch of loads is about to open (see prepareStreams).
+struct PrepareRequest {
+    QString path;
+    engine::DecoderRoute route = engine::DecoderRoute::Main;
+};
+
 struct AudioLibOptions {
     // Empty: PortAudio devices, then "Null output (emulated)".
     std::shared_ptr<DeviceBackend> backend;
@@ -204,6 +210,14 @@ public:
     Handle streamCreateFile(const QString& path, std::uint32_t streamFlags);
     Handle wmaStreamCreateFile(const QString& path, std::uint32_t streamFlags);
     bool streamFree(Handle stream);
+    // Opens the given sounds and decodes their first `preBufferMs` on worker threads, all
+    // at once; the stream creations that follow take them over (same path and route)
+    // instead of opening the files one after another. What is not taken over goes with
+    // dropPrepared(). Changes nothing anyone can see but the time the creations take.
+    void prepareStreams(const std::vector<PrepareRequest>& requests, int preBufferMs);
+    void dropPrepared();
+    // Frames decoded ahead and waiting in the stream's feed; -1 for an unknown handle.
+    std::int64_t channelBufferedFrames(Handle stream) const;
 
     bool channelGetInfo(Handle stream, StreamInfo& info) const;
     bool channelPlay(Handle stream, bool restart);

@@ -103,6 +103,13 @@ void KAE__Stream_Free(int slot) {
 
 namespace engine {
 
+namespace {
+// Only the exact lower-case ending takes the WMA path, as the program always did.
+DecoderRoute routeOf(const QString& path) {
+    return path.right(4) == QLatin1String(".wma") ? DecoderRoute::Wma : DecoderRoute::Main;
+}
+} // namespace
+
 audio::Handle openStream(KaeEngine& e, int slot, const QString& path) {
     audio::AudioLib& lib = e.lib();
     const Channel& ch = e.store().channel(slot);
@@ -121,10 +128,9 @@ audio::Handle openStream(KaeEngine& e, int slot, const QString& path) {
     std::uint32_t flags = static_cast<std::uint32_t>(ch.surroundDestination);
     if (e.settings().integer(u"BitResolution") != 16)
         flags |= audio::flags::Float;
-    // Only the exact lower-case ending takes the WMA path, as the program always did.
-    const bool wma = path.right(4) == QLatin1String(".wma");
-    const audio::Handle h =
-        wma ? lib.wmaStreamCreateFile(path, flags) : lib.streamCreateFile(path, flags);
+    const audio::Handle h = routeOf(path) == DecoderRoute::Wma
+                                ? lib.wmaStreamCreateFile(path, flags)
+                                : lib.streamCreateFile(path, flags);
     attaching(h);
     AddAudioDebugMessage(h == 0 ? QStringLiteral("Attaching has failed, Handle is zero!")
                                 : QStringLiteral("Attaching successful!"));
@@ -161,6 +167,22 @@ bool KAE__Channel_Load_Sound(int slot, const QString& path) {
     }
     engine::finishLoad(*e, slot, path);
     return true;
+}
+
+void KAE__Channels_Prepare(const QStringList& paths) {
+    KaeEngine* e = engine::currentEngine();
+    if (!e)
+        return;
+    std::vector<audio::PrepareRequest> requests;
+    for (const QString& path : paths)
+        if (!path.isEmpty())
+            requests.push_back({path, engine::routeOf(path)});
+    e->lib().prepareStreams(requests, e->settings().integer(u"PreBufferSize"));
+}
+
+void KAE__Channels_DropPrepared() {
+    if (KaeEngine* e = engine::currentEngine())
+        e->lib().dropPrepared();
 }
 
 void KAE__Channel_ApplySettings(int slot) {

@@ -17,6 +17,7 @@
 #include "engine/kae/OutputDevices.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -185,6 +186,11 @@ engine::OutputDevice FindPresetOutput(int channel, const QString& storedName, in
 // --- Sound and transport ------------------------------------------------------------------
 
 bool KAE__Channel_Load_Sound(int slot, const QString& path);
+// Opens and pre-buffers the sounds that the loads to follow will ask for, in parallel;
+// each KAE__Channel_Load_Sound of one of them then takes its stream over. Nothing is
+// loaded, reported or changed here. KAE__Channels_DropPrepared lets go of what was not used.
+void KAE__Channels_Prepare(const QStringList& paths);
+void KAE__Channels_DropPrepared();
 void KAE__Stream_Free(int slot);
 void KAE__Channel_ApplySettings(int slot);
 bool KAE__Channel_Play(int slot, bool restart, bool loop);

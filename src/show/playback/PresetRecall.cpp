@@ -8,6 +8,7 @@
 #include "show/playback/ChannelPlayback.h"
 #include "show/playback/PlaybackTexts.h"
 #include "show/playback/SoundSelection.h"
+#include "show/playlist/SoundPaths.h"
 #include "show/presets/PresetCopy.h"
 #include "show/presets/PresetEditor.h"
 #include "show/presets/PresetTexts.h"
@@ -52,6 +53,24 @@ void PresetRecall::recallChannel(int ch, int slot) {
     Q_EMIT channelRecalled(ch);
 }
 
+void PresetRecall::prepareSounds(int slot) {
+    // The sounds the channels will load, as the load finds them; one that is missing or
+    // stale is left to the load, which reports it in its turn.
+    playlist::SoundPathResolver resolver;
+    QStringList paths;
+    for (int ch = 0; ch < kChannelCount; ++ch) {
+        const int entry =
+            store_.presets().slot(slot).channels[static_cast<std::size_t>(ch)].selectedSound;
+        const QList<SoundEntry>& list = store_.soundList(ch);
+        if (entry < 0 || entry >= list.size() || list.at(entry).path.isEmpty())
+            continue;
+        const auto found = resolver.resolve(list.at(entry).path);
+        if (found.exists)
+            paths << found.path;
+    }
+    KAE__Channels_Prepare(paths);
+}
+
 void PresetRecall::RecallPreset() {
     PresetMemory& memory = store_.presets();
     const int n = memory.selected();
@@ -67,10 +86,15 @@ void PresetRecall::RecallPreset() {
 
     playback_.stopAllForRecall();
     selection_.setRecallRunning(true);
+    // Opening and decoding ahead goes on in parallel first; the channels then load in
+    // their order, each taking over its stream, so every message and report comes as if
+    // they had opened one by one.
+    prepareSounds(n);
     for (int ch = 0; ch < kChannelCount; ++ch) {
         recallChannel(ch, n);
         dialogs().setWaitProgress((ch + 1) * 100 / kChannelCount);
     }
+    KAE__Channels_DropPrepared();
     selection_.setRecallRunning(false);
     memory.setCurrent(n);
 

@@ -49,6 +49,7 @@ Q_SIGNALS:
 
 private:
     void recallChannel(int ch, int slot);
+    void prepareSounds(int slot);
 
     ShowStore& store_;
     Settings& settings_;

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
+
 using namespace kalvor;
 using namespace kalvor::test;
 
@@ -220,5 +222,73 @@ TEST(Recall, ASoundThatFailsToLoadTakesNothingOfTheSoundBefore) {
         const PresetChannel& stored = rig.store.presets().slot(0).channels[2];
         EXPECT_EQ(stored.selectedSound, 1) << missing;
         EXPECT_EQ(stored.startOffset, 0) << missing;
+    }
+}
+
+TEST(Recall, SoundsOpenAheadOfTheLoadsWhichStillReportInChannelOrder) {
+    // Every file opened, as the engine opens them (from its worker threads too).
+    std::mutex mutex;
+    QStringList opened;
+    ShowRig rig([&](const QString& path, engine::DecoderRoute route, QString* error) {
+        const std::lock_guard lock(mutex);
+        opened << path;
+        return engine::openDecoder(path, route, error);
+    });
+    const QString bad = rig.folder + QStringLiteral("/bad.wav");
+    writeFile(bad, QByteArray("RIFF----WAVEjunk").repeated(64));
+    QStringList second; // what preset 1 loads, channel by channel
+    for (int ch = 0; ch < 4; ++ch) {
+        const QString n = QString::number(ch);
+        second << (ch == 2 ? bad : rig.tone(QStringLiteral("b") + n, 2.0));
+        rig.loadChannel(ch, {rig.tone(QStringLiteral("a") + n, 2.0), second.back()});
+    }
+    rig.show->presets().NewPreset(); // 0: the first entries
+    for (int ch = 0; ch < 4; ++ch)
+        rig.store.controls(ch).selectedSound = 1;
+    rig.show->presets().NewPreset(); // 1: the second, one of them not a sound at all
+    rig.store.presets().setSelected(1);
+
+    SystemMessages::instance().setShowAudioMessages(true);
+    SystemMessages::instance().clear();
+    opened.clear();
+    QStringList openedByFirstChannel;
+    QObject::connect(&rig.show->recall(), &PresetRecall::channelRecalled, [&](int ch) {
+        if (ch == 0)
+            openedByFirstChannel = opened;
+    });
+    rig.show->recall().RecallPreset();
+
+    // The other channels' sounds were open before the first had loaded,
+    // and no load opened a good sound a second time.
+    for (const QString& path : second)
+        EXPECT_TRUE(openedByFirstChannel.contains(path)) << path.toStdString();
+    for (int ch : {0, 1, 3})
+        EXPECT_EQ(opened.count(second.at(ch)), 1) << ch;
+
+    // The lines of the loads, in channel order, the bad one failing in its place.
+    QStringList attaching;
+    const QStringList& lines = SystemMessages::instance().entries();
+    for (int i = 0; i + 1 < lines.size(); ++i)
+        if (lines.at(i).contains(QStringLiteral("Attaching: ")))
+            attaching << lines.at(i) + QStringLiteral(" | ") + lines.at(i + 1);
+    ASSERT_EQ(attaching.size(), 4);
+    for (int ch = 0; ch < 4; ++ch) {
+        EXPECT_TRUE(attaching.at(ch).contains(second.at(ch))) << ch;
+        EXPECT_TRUE(attaching.at(ch).endsWith(ch == 2 ? QStringLiteral("Handle is zero!")
+                                                      : QStringLiteral("Attaching successful!")))
+            << attaching.at(ch).toStdString();
+    }
+    SystemMessages::instance().setShowAudioMessages(false);
+    const auto boxes = rig.dialogs.messages();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes.at(0).text.endsWith(bad));
+
+    // Each loaded stream holds its pre-buffer, decoded ahead, before it counts as loaded.
+    const std::int64_t preBuffer = rig.settings->integer(u"PreBufferSize") * kRate / 1000;
+    for (int ch = 0; ch < 4; ++ch) {
+        EXPECT_EQ(rig.show->playback().soundReady(ch), ch != 2) << ch;
+        if (ch != 2) {
+            EXPECT_GE(rig.lib->channelBufferedFrames(rig.engine->slot(ch).stream), preBuffer) << ch;
+        }
     }
 }

@@ -29,13 +29,14 @@ std::int64_t rampFrame(float sample) {
     return ((v + 32768) % 65536 + 65536) % 65536;
 }
 
-ShowRig::ShowRig() {
+ShowRig::ShowRig(audio::DecoderFactory open) {
     folder = freshFolder(QStringLiteral("show"));
     settings = std::make_unique<Settings>(folder + QStringLiteral("/Kalvor.ini"));
     settings->setInteger(u"SampleRate", kRate);
     backend = audio::makeOfflineBackend(kRate, 2);
     audio::AudioLibOptions options;
     options.backend = backend;
+    options.openDecoder = std::move(open);
     lib = std::make_unique<audio::AudioLib>(options);
     engine = std::make_unique<engine::KaeEngine>(*lib, store, *settings);
     KAE__Init(nullptr);

@@ -32,7 +32,8 @@ struct Block {
 
 class ShowRig {
 public:
-    ShowRig();
+    // `open` stands in for the engine's decoder opening (to watch it); empty: the real one.
+    explicit ShowRig(audio::DecoderFactory open = {});
     ~ShowRig();
 
     ShowStore store;
