@@ -1,0 +1,158 @@
+// The User protocol over a real pseudo-terminal pair: the program holds one end as
+// "COM 1", the test is the show controller at the other end.
+#include "ShowRig.h"
+
+#include "control/serial/ComUserMode.h"
+#include "control/serial/SerialLine.h"
+#include "core/SystemMessages.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace kalvor;
+using namespace kalvor::test;
+
+namespace {
+
+const int kPresets = 15;
+
+struct PtyPair {
+    QTemporaryDir dir;
+    QProcess socat;
+    PtyPair() {
+        socat.start(QStringLiteral("socat"),
+                    {QStringLiteral("-d"), QStringLiteral("-d"),
+                     QStringLiteral("pty,raw,echo=0,link=%1").arg(path("a")),
+                     QStringLiteral("pty,raw,echo=0,link=%1").arg(path("b"))});
+        (void)QTest::qWaitFor(
+            [this] { return QFileInfo::exists(path("a")) && QFileInfo::exists(path("b")); }, 10000);
+    }
+    ~PtyPair() {
+        socat.kill();
+        socat.waitForFinished();
+    }
+    QString path(const char* end) const { return dir.filePath(QString::fromLatin1(end)); }
+};
+
+// The show controller's end: what it reads until `expected` has arrived (or time is up).
+QByteArray readUntil(QSerialPort& far, qsizetype bytes) {
+    QByteArray got;
+    (void)QTest::qWaitFor(
+        [&] {
+            got += far.readAll();
+            return got.size() >= bytes;
+        },
+        10000);
+    return got;
+}
+
+struct ControllerShow : ShowRig {
+    ControllerShow() {
+        loadChannel(0, {ramp(QStringLiteral("a"), 5.0)});
+        for (int i = 0; i < kPresets; ++i)
+            show->presets().NewPreset();
+        store.presets().setSelected(0);
+        show->recall().RecallPreset();
+        for (const char* key : {"EnableCom", "SendACK", "EchoCMD"})
+            settings->setText(QString::fromLatin1(key), QStringLiteral("ON"));
+        settings->setText(u"ComMode", QStringLiteral("User"));
+        settings->setText(u"ComPort", QStringLiteral("1"));
+    }
+    bool channel1Heard() { return !renderMs(30).silentAfterRamp(); }
+};
+
+} // namespace
+
+TEST(SerialLine, ControllerDrivesTheShowOverAPty) {
+    PtyPair pty;
+    ASSERT_TRUE(QFileInfo::exists(pty.path("a"))) << "socat did not make the pty pair";
+    ControllerShow rig;
+    rig.settings->setText(u"ComDevice1", pty.path("a"));
+    SerialLine line(*rig.settings);
+    ComUserMode user(*rig.show, *rig.settings, &line);
+    line.setReceiver(QStringLiteral("User"), [&](const QByteArray& t) { user.received(t); });
+
+    QSerialPort far(pty.path("b"));
+    ASSERT_TRUE(far.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(line.open());
+    EXPECT_EQ(readUntil(far, 25), QByteArray("Kalvor User Mode Ready \r\n"));
+
+    struct Step {
+        QByteArray send;
+        QByteArray reply;
+        std::function<void()> check;
+    };
+    const std::vector<Step> steps = {
+        {"A", "A\r\nReceived: A (start/stop channel 1)\r\n",
+         [&] {
+             EXPECT_TRUE(rig.channel1Heard());
+         }},
+        {"a", "a\r\nReceived: a (stopping channel 1)\r\n",
+         [&] {
+             EXPECT_FALSE(rig.channel1Heard());
+         }},
+        {"1", "1\r\nReceived: 1 (number for Preset select)\r\n", {}},
+        {"2", "2\r\nReceived: 2 (number for Preset select)\r\n", {}},
+        {"\r", "\r\r\nReceived: Return (select/start Preset)\r\n",
+         [&] {
+             EXPECT_EQ(rig.store.presets().current(), 11);
+         }},
+        {"20", "20\r\nReceived: 20 (number for Preset select)\r\n", {}},
+        {"\r", "\r\r\nReceived: Return (select/start Preset)\r\n",
+         [&] {
+             EXPECT_EQ(rig.store.presets().current(), 11);
+         }},
+        {"\r", "\r\r\nReceived: Return (select/start Preset)\r\n",
+         [&] {
+             EXPECT_EQ(rig.store.presets().current(), 11);
+         }},
+        {"-", "-\r\nReceived: - (select/start previous Preset)\r\n",
+         [&] {
+             EXPECT_EQ(rig.store.presets().current(), 10);
+         }},
+        {"+", "+\r\nReceived: + (select/start next Preset)\r\n",
+         [&] {
+             EXPECT_EQ(rig.store.presets().current(), 11);
+         }},
+        {"AB", "AB\r\nReceived: A (start/stop channel 1)\r\n",
+         [&] {
+             EXPECT_TRUE(rig.channel1Heard());
+         }},
+        {"x", "x\r\nReceived: x (stopping all sounds)\r\n",
+         [&] {
+             EXPECT_FALSE(rig.channel1Heard());
+         }},
+        {"?", "?\r\nReceived: ? (not used!)\r\n", {}},
+    };
+    for (const auto& s : steps) {
+        far.write(s.send);
+        far.waitForBytesWritten(1000);
+        EXPECT_EQ(readUntil(far, s.reply.size()), s.reply) << s.send.toStdString();
+        if (s.check)
+            s.check();
+    }
+
+    rig.settings->setText(u"EnableCom", QStringLiteral("OFF"));
+    line.applySettings();
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_EQ(readUntil(far, 25), QByteArray("Kalvor User Mode Closed\r\n"));
+}
+
+TEST(SerialLine, PortThatCannotOpenLeavesAMessage) {
+    ControllerShow rig;
+    const QString missing = QStringLiteral("/nonexistent/ttyKalvor");
+    rig.settings->setText(u"ComDevice1", missing);
+    SerialLine line(*rig.settings);
+    EXPECT_FALSE(line.open());
+    EXPECT_FALSE(line.isOpen());
+    line.writeLine("nobody listens");
+    ASSERT_FALSE(SystemMessages::instance().entries().isEmpty());
+    EXPECT_TRUE(SystemMessages::instance().entries().last().contains(missing));
+}
