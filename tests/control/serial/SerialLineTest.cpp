@@ -16,8 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 using namespace kalvor;
 using namespace kalvor::test;
 
@@ -86,59 +84,41 @@ TEST(SerialLine, ControllerDrivesTheShowOverAPty) {
     ASSERT_TRUE(line.open());
     EXPECT_EQ(readUntil(far, 25), QByteArray("Kalvor User Mode Ready \r\n"));
 
+    // After each step: channel 1 heard (1) or silent (0), and the current preset;
+    // -1 leaves it unchecked. EchoCMD and SendACK are both on.
     struct Step {
         QByteArray send;
         QByteArray reply;
-        std::function<void()> check;
+        int heard;
+        int preset;
     };
     const std::vector<Step> steps = {
-        {"A", "A\r\nReceived: A (start/stop channel 1)\r\n",
-         [&] {
-             EXPECT_TRUE(rig.channel1Heard());
-         }},
-        {"a", "a\r\nReceived: a (stopping channel 1)\r\n",
-         [&] {
-             EXPECT_FALSE(rig.channel1Heard());
-         }},
-        {"1", "1\r\nReceived: 1 (number for Preset select)\r\n", {}},
-        {"2", "2\r\nReceived: 2 (number for Preset select)\r\n", {}},
-        {"\r", "\r\r\nReceived: Return (select/start Preset)\r\n",
-         [&] {
-             EXPECT_EQ(rig.store.presets().current(), 11);
-         }},
-        {"20", "20\r\nReceived: 20 (number for Preset select)\r\n", {}},
-        {"\r", "\r\r\nReceived: Return (select/start Preset)\r\n",
-         [&] {
-             EXPECT_EQ(rig.store.presets().current(), 11);
-         }},
-        {"\r", "\r\r\nReceived: Return (select/start Preset)\r\n",
-         [&] {
-             EXPECT_EQ(rig.store.presets().current(), 11);
-         }},
-        {"-", "-\r\nReceived: - (select/start previous Preset)\r\n",
-         [&] {
-             EXPECT_EQ(rig.store.presets().current(), 10);
-         }},
-        {"+", "+\r\nReceived: + (select/start next Preset)\r\n",
-         [&] {
-             EXPECT_EQ(rig.store.presets().current(), 11);
-         }},
-        {"AB", "AB\r\nReceived: A (start/stop channel 1)\r\n",
-         [&] {
-             EXPECT_TRUE(rig.channel1Heard());
-         }},
-        {"x", "x\r\nReceived: x (stopping all sounds)\r\n",
-         [&] {
-             EXPECT_FALSE(rig.channel1Heard());
-         }},
-        {"?", "?\r\nReceived: ? (not used!)\r\n", {}},
+        // clang-format off
+        {"A", "A\r\nReceived: A (start/stop channel 1)\r\n", 1, -1},
+        {"a", "a\r\nReceived: a (stopping channel 1)\r\n", 0, -1},
+        {"1", "1\r\nReceived: 1 (number for Preset select)\r\n", -1, -1},
+        {"2", "2\r\nReceived: 2 (number for Preset select)\r\n", -1, -1},
+        {"\r", "\r\r\nReceived: Return (select/start Preset)\r\n", -1, 11},
+        {"20", "20\r\nReceived: 20 (number for Preset select)\r\n", -1, -1},
+        {"\r", "\r\r\nReceived: Return (select/start Preset)\r\n", -1, 11},
+        {"\r", "\r\r\nReceived: Return (select/start Preset)\r\n", -1, 11},
+        {"-", "-\r\nReceived: - (select/start previous Preset)\r\n", -1, 10},
+        {"+", "+\r\nReceived: + (select/start next Preset)\r\n", -1, 11},
+        {"AB", "AB\r\nReceived: A (start/stop channel 1)\r\n", 1, -1},
+        {"x", "x\r\nReceived: x (stopping all sounds)\r\n", 0, -1},
+        {"?", "?\r\nReceived: ? (not used!)\r\n", -1, -1},
+        // clang-format on
     };
     for (const auto& s : steps) {
         far.write(s.send);
         far.waitForBytesWritten(1000);
         EXPECT_EQ(readUntil(far, s.reply.size()), s.reply) << s.send.toStdString();
-        if (s.check)
-            s.check();
+        if (s.heard >= 0) {
+            EXPECT_EQ(rig.channel1Heard(), s.heard == 1) << s.send.toStdString();
+        }
+        if (s.preset >= 0) {
+            EXPECT_EQ(rig.store.presets().current(), s.preset) << s.send.toStdString();
+        }
     }
 
     // Settings saved while the port is open, one after another.
