@@ -1,5 +1,7 @@
 // Kalvor's entry point: builds the program's parts, wires each start-up and shut-down
 // step to the part that owns it, and runs the start-up sequence.
+#include "control/serial/ComUserMode.h"
+#include "control/serial/SerialLine.h"
 #include "control/ui/BlackScreenView.h"
 #include "control/ui/TouchScreenView.h"
 #include "core/Dialogs.h"
@@ -77,6 +79,15 @@ int main(int argc, char** argv) {
     std::unique_ptr<TouchScreenView> touchScreen;
     std::unique_ptr<OptionsDialog> options;
     std::unique_ptr<OverviewWindow> overview;
+    // The serial line; "x" from a controller is the main window's Escape key, so it obeys
+    // the same page rule as the keyboard.
+    SerialLine serialLine(settings);
+    ComUserMode comUser(show, settings, &serialLine, [&] {
+        if (mainWindow)
+            mainWindow->hotkeys()->decoder().keyDown({vk::Escape, 0});
+    });
+    serialLine.setReceiver(QStringLiteral("User"),
+                           [&](const QByteArray& text) { comUser.received(text); });
 
     StartupHooks& up = lifecycle.startupHooks();
     // The null output is always listed, so a machine without a sound card goes on to the
@@ -160,8 +171,15 @@ int main(int argc, char** argv) {
         hooks.changeBufferSize = [](int ms) {
             ChangeBufferSize(ms);
         };
+        hooks.serialEnabled = [&](bool on) {
+            if (on)
+                serialLine.open();
+            else
+                serialLine.close();
+        };
         hooks.saved = [&] {
             mainWindow->applySettings();
+            serialLine.applySettings();
         };
         options =
             std::make_unique<OptionsDialog>(settings, &show, devices, hooks, mainWindow.get());
@@ -231,6 +249,7 @@ int main(int argc, char** argv) {
     up.applySettings = [&] {
         mainWindow->applySettings();
         options->loadSettings();
+        serialLine.applySettings();
     };
     up.openTouchScreen = [&] {
         touchScreen->open(mainWindow.get());
@@ -260,6 +279,9 @@ int main(int argc, char** argv) {
     };
     down.stopWindowTimers = [&] {
         mainWindow->stopWindowTimers();
+    };
+    down.closeSerialPort = [&] {
+        serialLine.close();
     };
     // The closing order waits its 1000 ms itself right after this hook.
     down.freeAudioEngine = [&] {

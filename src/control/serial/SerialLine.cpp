@@ -1,0 +1,125 @@
+#include "control/serial/SerialLine.h"
+
+#include "core/Settings.h"
+#include "core/SystemMessages.h"
+
+#include <QSerialPort>
+
+namespace kalvor {
+namespace {
+
+bool on(const Settings& s, const char* key) {
+    return s.text(QString::fromLatin1(key)) == QLatin1String("ON");
+}
+
+int portNumber(const Settings& s) {
+    bool ok = false;
+    const int n = s.text(u"ComPort").toInt(&ok);
+    return ok && n >= 1 && n <= 4 ? n : 1;
+}
+
+} // namespace
+
+QString comDevicePath(const Settings& settings, int portNumber) {
+    const QString path = settings.text(QStringLiteral("ComDevice%1").arg(portNumber));
+    return path.isEmpty() ? QStringLiteral("/dev/ttyS%1").arg(portNumber - 1) : path;
+}
+
+SerialLine::SerialLine(Settings& settings, QObject* parent)
+    : QObject(parent), settings_(settings), port_(new QSerialPort(this)) {
+    connect(port_, &QSerialPort::readyRead, this, &SerialLine::onReadyRead);
+    // An adapter pulled out or the far end of a pseudo-terminal gone: close quietly so the
+    // show goes on, and say so.
+    connect(port_, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
+        if (e != QSerialPort::ResourceError || !port_->isOpen())
+            return;
+        SystemMessages::instance().addDebugMessage(
+            QStringLiteral("Serial port %1 lost: %2").arg(device_, port_->errorString()));
+        port_->close();
+    });
+}
+
+SerialLine::~SerialLine() = default;
+
+void SerialLine::setReceiver(const QString& mode, Receiver receiver) {
+    receivers_[mode] = std::move(receiver);
+}
+
+QString SerialLine::configuredDevice() const {
+    return comDevicePath(settings_, portNumber(settings_));
+}
+
+bool SerialLine::isOpen() const {
+    return port_->isOpen();
+}
+
+bool SerialLine::userModeAck() const {
+    return settings_.text(u"ComMode") == QLatin1String("User") && on(settings_, "SendACK");
+}
+
+void SerialLine::configureLine() {
+    bool ok = false;
+    int rate = settings_.text(u"BaudRate").toInt(&ok);
+    if (!ok || rate <= 0)
+        rate = 19200;
+    port_->setBaudRate(rate);
+    port_->setParity(QSerialPort::NoParity);
+    port_->setDataBits(QSerialPort::Data8);
+    port_->setStopBits(QSerialPort::OneStop);
+    port_->setFlowControl(QSerialPort::NoFlowControl);
+}
+
+bool SerialLine::open() {
+    if (port_->isOpen())
+        close();
+    device_ = configuredDevice();
+    port_->setPortName(device_);
+    configureLine();
+    if (!port_->open(QIODevice::ReadWrite)) {
+        SystemMessages::instance().addDebugMessage(
+            QStringLiteral("Serial port %1 could not be opened: %2")
+                .arg(device_, port_->errorString()));
+        return false;
+    }
+    // Some drivers only take the line settings once the port is open.
+    configureLine();
+    if (userModeAck())
+        writeLine("Kalvor User Mode Ready ");
+    return true;
+}
+
+void SerialLine::close() {
+    if (!port_->isOpen())
+        return;
+    if (userModeAck()) {
+        writeLine("Kalvor User Mode Closed");
+        port_->waitForBytesWritten(500);
+    }
+    port_->close();
+}
+
+void SerialLine::applySettings() {
+    if (!on(settings_, "EnableCom")) {
+        close();
+        return;
+    }
+    if (!port_->isOpen() || configuredDevice() != device_) {
+        open();
+        return;
+    }
+    configureLine();
+}
+
+void SerialLine::writeLine(const QByteArray& line) {
+    if (port_->isOpen())
+        port_->write(line + "\r\n");
+}
+
+void SerialLine::onReadyRead() {
+    const QByteArray text = port_->readAll();
+    const auto it = receivers_.find(settings_.text(u"ComMode"));
+    if (it != receivers_.end() && it->second)
+        it->second(text);
+}
+
+} // namespace kalvor

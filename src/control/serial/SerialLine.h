@@ -1,0 +1,62 @@
+// The main window's serial port: "COM 1".."COM 4" stand for the device paths in the
+// settings `ComDevice1`..`ComDevice4` (section "User"), so a USB adapter or a
+// pseudo-terminal can take a port's place. The mode (`ComMode`) chooses which receiver
+// gets the input; the User protocol and the remote units plug in here. Receive events
+// arrive on the UI thread and writes leave in the order they were made. No flow control:
+// a port without modem lines (a pseudo-terminal) is always clear to send. UI thread.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <map>
+
+class QSerialPort;
+
+namespace kalvor {
+
+class Settings;
+
+class SerialLine : public QObject {
+    Q_OBJECT
+public:
+    using Receiver = std::function<void(const QByteArray& text)>;
+
+    explicit SerialLine(Settings& settings, QObject* parent = nullptr);
+    ~SerialLine() override;
+
+    // The receiver of a `ComMode` value ("User", "KR-1", "KR-2").
+    void setReceiver(const QString& mode, Receiver receiver);
+
+    // Opens the port the settings name; a port that cannot be opened leaves a system
+    // message with the device path and the reason, and the program goes on without it.
+    bool open();
+    // Says goodbye in User mode and closes.
+    void close();
+    // After the settings were saved: opens, closes, moves to the new port or changes the
+    // line settings of the open one, whichever the change asks for.
+    void applySettings();
+
+    bool isOpen() const;
+    QString devicePath() const { return device_; }
+    // Writes one line followed by CR LF.
+    void writeLine(const QByteArray& line);
+
+private:
+    void onReadyRead();
+    void configureLine();
+    bool userModeAck() const;
+    QString configuredDevice() const;
+
+    Settings& settings_;
+    QSerialPort* port_;
+    QString device_;
+    std::map<QString, Receiver> receivers_;
+};
+
+// The device path "COM n" stands for.
+QString comDevicePath(const Settings& settings, int portNumber);
+
+} // namespace kalvor

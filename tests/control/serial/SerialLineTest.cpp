@@ -1,0 +1,213 @@
+// The User protocol over a real pseudo-terminal pair: the program holds one end as
+// "COM 1", the test is the show controller at the other end.
+#include "ShowRig.h"
+
+#include "control/serial/ComUserMode.h"
+#include "control/serial/SerialLine.h"
+#include "core/SystemMessages.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace kalvor;
+using namespace kalvor::test;
+
+namespace {
+
+const int kPresets = 15;
+
+struct PtyPair {
+    QTemporaryDir dir;
+    QProcess socat;
+    PtyPair() {
+        socat.start(QStringLiteral("socat"),
+                    {QStringLiteral("-d"), QStringLiteral("-d"),
+                     QStringLiteral("pty,raw,echo=0,link=%1").arg(path("a")),
+                     QStringLiteral("pty,raw,echo=0,link=%1").arg(path("b"))});
+        (void)QTest::qWaitFor(
+            [this] { return QFileInfo::exists(path("a")) && QFileInfo::exists(path("b")); }, 10000);
+    }
+    ~PtyPair() {
+        socat.kill();
+        socat.waitForFinished();
+    }
+    QString path(const char* end) const { return dir.filePath(QString::fromLatin1(end)); }
+};
+
+// The show controller's end: what it reads until `expected` has arrived (or time is up).
+QByteArray readUntil(QSerialPort& far, qsizetype bytes) {
+    QByteArray got;
+    (void)QTest::qWaitFor(
+        [&] {
+            got += far.readAll();
+            return got.size() >= bytes;
+        },
+        10000);
+    return got;
+}
+
+struct ControllerShow : ShowRig {
+    ControllerShow() {
+        loadChannel(0, {ramp(QStringLiteral("a"), 5.0)});
+        for (int i = 0; i < kPresets; ++i)
+            show->presets().NewPreset();
+        store.presets().setSelected(0);
+        show->recall().RecallPreset();
+        for (const char* key : {"EnableCom", "SendACK", "EchoCMD"})
+            settings->setText(QString::fromLatin1(key), QStringLiteral("ON"));
+        settings->setText(u"ComMode", QStringLiteral("User"));
+        settings->setText(u"ComPort", QStringLiteral("1"));
+    }
+    bool channel1Heard() { return !renderMs(30).silentAfterRamp(); }
+};
+
+} // namespace
+
+TEST(SerialLine, ControllerDrivesTheShowOverAPty) {
+    PtyPair pty;
+    ASSERT_TRUE(QFileInfo::exists(pty.path("a"))) << "socat did not make the pty pair";
+    ControllerShow rig;
+    rig.settings->setText(u"ComDevice1", pty.path("a"));
+    SerialLine line(*rig.settings);
+    ComUserMode user(*rig.show, *rig.settings, &line);
+    line.setReceiver(QStringLiteral("User"), [&](const QByteArray& t) { user.received(t); });
+
+    QSerialPort far(pty.path("b"));
+    ASSERT_TRUE(far.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(line.open());
+    EXPECT_EQ(readUntil(far, 25), QByteArray("Kalvor User Mode Ready \r\n"));
+
+    // After each step: channel 1 heard (1) or silent (0), and the current preset;
+    // -1 leaves it unchecked. EchoCMD and SendACK are both on.
+    struct Step {
+        QByteArray send;
+        QByteArray reply;
+        int heard;
+        int preset;
+    };
+    const std::vector<Step> steps = {
+        // clang-format off
+        {"A", "A\r\nReceived: A (start/stop channel 1)\r\n", 1, -1},
+        {"a", "a\r\nReceived: a (stopping channel 1)\r\n", 0, -1},
+        {"1", "1\r\nReceived: 1 (number for Preset select)\r\n", -1, -1},
+        {"2", "2\r\nReceived: 2 (number for Preset select)\r\n", -1, -1},
+        {"\r", "\r\r\nReceived: Return (select/start Preset)\r\n", -1, 11},
+        {"20", "20\r\nReceived: 20 (number for Preset select)\r\n", -1, -1},
+        {"\r", "\r\r\nReceived: Return (select/start Preset)\r\n", -1, 11},
+        {"\r", "\r\r\nReceived: Return (select/start Preset)\r\n", -1, 11},
+        {"-", "-\r\nReceived: - (select/start previous Preset)\r\n", -1, 10},
+        {"+", "+\r\nReceived: + (select/start next Preset)\r\n", -1, 11},
+        {"AB", "AB\r\nReceived: A (start/stop channel 1)\r\n", 1, -1},
+        {"x", "x\r\nReceived: x (stopping all sounds)\r\n", 0, -1},
+        {"?", "?\r\nReceived: ? (not used!)\r\n", -1, -1},
+        // clang-format on
+    };
+    for (const auto& s : steps) {
+        far.write(s.send);
+        far.waitForBytesWritten(1000);
+        EXPECT_EQ(readUntil(far, s.reply.size()), s.reply) << s.send.toStdString();
+        if (s.heard >= 0) {
+            EXPECT_EQ(rig.channel1Heard(), s.heard == 1) << s.send.toStdString();
+        }
+        if (s.preset >= 0) {
+            EXPECT_EQ(rig.store.presets().current(), s.preset) << s.send.toStdString();
+        }
+    }
+
+    // Settings saved while the port is open, one after another.
+    const QString missing = QStringLiteral("/nonexistent/ttyKalvor2");
+    rig.settings->setText(u"ComDevice2", missing);
+    struct Change {
+        const char* key;
+        const char* value;
+        bool openAfter;
+        QByteArray reply;
+    };
+    const std::vector<Change> changes = {
+        {"BaudRate", "9600", true, {}},
+        {"EnableCom", "OFF", false, "Kalvor User Mode Closed\r\n"},
+        {"EnableCom", "ON", true, "Kalvor User Mode Ready \r\n"},
+        {"ComPort", "2", false, "Kalvor User Mode Closed\r\n"},
+        {"ComPort", "1", true, "Kalvor User Mode Ready \r\n"},
+    };
+    for (const auto& c : changes) {
+        rig.settings->setText(QString::fromLatin1(c.key), QString::fromLatin1(c.value));
+        line.applySettings();
+        EXPECT_EQ(line.isOpen(), c.openAfter) << c.key << "=" << c.value;
+        if (!c.reply.isEmpty()) {
+            EXPECT_EQ(readUntil(far, c.reply.size()), c.reply) << c.key << "=" << c.value;
+        }
+    }
+    EXPECT_TRUE(SystemMessages::instance().entries().join(u'\n').contains(missing));
+
+    // The far end goes away while the port is open: the show goes on.
+    far.close();
+    pty.socat.kill();
+    pty.socat.waitForFinished();
+    QTest::qWait(100);
+    line.writeLine("anyone there?");
+    line.close();
+    EXPECT_FALSE(line.isOpen());
+}
+
+TEST(SerialLine, PortThatCannotOpenLeavesAMessage) {
+    ControllerShow rig;
+    const QString missing = QStringLiteral("/nonexistent/ttyKalvor");
+    rig.settings->setText(u"ComDevice1", missing);
+    SerialLine line(*rig.settings);
+    EXPECT_FALSE(line.open());
+    EXPECT_FALSE(line.isOpen());
+    line.writeLine("nobody listens");
+    ASSERT_FALSE(SystemMessages::instance().entries().isEmpty());
+    EXPECT_TRUE(SystemMessages::instance().entries().last().contains(missing));
+}
+
+#ifdef KALVOR_APP
+TEST(SerialLine, ProgramOpensComOneAtStartAndClosesItAtTheEnd) {
+    PtyPair pty;
+    ASSERT_TRUE(QFileInfo::exists(pty.path("b")));
+    QTemporaryDir home;
+    ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral(".config/Kalvor")));
+    ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("run")));
+    QFile::setPermissions(home.filePath(QStringLiteral("run")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile ini(home.filePath(QStringLiteral(".config/Kalvor/Kalvor.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[User]\nEnableCom=ON\nSendACK=ON\nEchoCMD=ON\nComMode=User\nComPort=1\nComDevice1=" +
+              pty.path("a").toUtf8() + "\n");
+    ini.close();
+
+    QSerialPort far(pty.path("b"));
+    ASSERT_TRUE(far.open(QIODevice::ReadWrite));
+    QProcess app;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral(".local/share")));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("run")));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("KALVOR_SCREENSHOT"), home.filePath(QStringLiteral("shot.png")));
+    env.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral("suppressions=" KALVOR_LSAN_SUPP));
+    // The sound system's plugins leave allocations only full stacks can match.
+    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("fast_unwind_on_malloc=0"));
+    app.setProcessEnvironment(env);
+    app.start(QStringLiteral(KALVOR_APP), {});
+
+    const QByteArray ready = "Kalvor User Mode Ready \r\n";
+    EXPECT_EQ(readUntil(far, ready.size()), ready);
+    far.write("A");
+    const QByteArray reply = "A\r\nReceived: A (start/stop channel 1)\r\n";
+    EXPECT_EQ(readUntil(far, reply.size()), reply);
+    const QByteArray closed = "Kalvor User Mode Closed\r\n";
+    EXPECT_EQ(readUntil(far, closed.size()), closed);
+    EXPECT_TRUE(app.waitForFinished(30000));
+    EXPECT_EQ(app.exitCode(), 0) << app.readAllStandardError().right(2000).toStdString();
+}
+#endif
