@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/PrivateJack.h"
 #include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
@@ -124,18 +125,12 @@ TEST(AudioLibJack, DeviceListOffersWhatAUserCanRouteTo) {
 // test server is not touched. Last in this file: PortAudio is not restarted in a process
 // once a stream's server died under it, so device lists made afterwards are not fresh.
 TEST(AudioLibJack, AServerThatVanishesWhilePlayingLeavesTheProgramRunning) {
-    if (QStandardPaths::findExecutable(QStringLiteral("jackd")).isEmpty())
+    if (!kalvor::test::jackdInstalled())
         GTEST_SKIP() << "jackd is not installed";
     // One fixed name: a killed server stays in JACK's server registry (8 places) until a
     // server of the same name starts again, so a name per run would fill it in 8 runs.
-    const QString name = QStringLiteral("kalvor-vanish");
     QProcess server;
-    server.start(QStringLiteral("jackd"),
-                 {QStringLiteral("--no-realtime"), QStringLiteral("-n"), name, QStringLiteral("-d"),
-                  QStringLiteral("dummy"), QStringLiteral("-r"), QStringLiteral("48000"),
-                  QStringLiteral("-p"), QStringLiteral("256")});
-    ASSERT_TRUE(server.waitForStarted());
-    qputenv("JACK_DEFAULT_SERVER", name.toUtf8());
+    ASSERT_TRUE(kalvor::test::startPrivateJack(server, QStringLiteral("kalvor-vanish")));
     AudioLibOptions options;
     options.openDecoder = wavDecoderFactory();
     auto lib = std::make_unique<AudioLib>(options);

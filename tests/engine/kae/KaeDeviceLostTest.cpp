@@ -4,6 +4,7 @@
 #include "KaeRig.h"
 #include "TestMedia.h"
 #include "core/UiLanguage.h"
+#include "support/PrivateJack.h"
 #include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
@@ -13,9 +14,6 @@
 #include <QThread>
 
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <sys/prctl.h>
 
 using namespace kalvor;
 using namespace kalvor::test;
@@ -75,18 +73,10 @@ TEST(KaeDeviceLost, TheOperatorIsToldAndTheChannelsOnItStop) {
 // test server is not touched; last in its program, as PortAudio does not start afresh in a
 // process once a server died under one of its streams.
 TEST(KaeDeviceLost, AJackServerThatExitsStopsTheChannelsOnIt) {
-    if (QStandardPaths::findExecutable(QStringLiteral("jackd")).isEmpty())
+    if (!kalvor::test::jackdInstalled())
         GTEST_SKIP() << "jackd is not installed";
-    const QString name = QStringLiteral("kalvor-lost");
     QProcess server;
-    // A crashed test takes its server with it instead of leaving it running.
-    server.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    server.start(QStringLiteral("jackd"),
-                 {QStringLiteral("--no-realtime"), QStringLiteral("-n"), name, QStringLiteral("-d"),
-                  QStringLiteral("dummy"), QStringLiteral("-r"), QStringLiteral("48000"),
-                  QStringLiteral("-p"), QStringLiteral("256")});
-    ASSERT_TRUE(server.waitForStarted());
-    qputenv("JACK_DEFAULT_SERVER", name.toUtf8());
+    ASSERT_TRUE(kalvor::test::startPrivateJack(server, QStringLiteral("kalvor-lost")));
     // Only the server's device: the machine's other outputs are no part of this.
     struct JackOnly final : audio::DeviceBackend {
         std::shared_ptr<audio::DeviceBackend> system = audio::makeSystemBackend();

@@ -12,13 +12,11 @@
 #include "core/ShowStore.h"
 #include "engine/kae/Kae.h"
 #include "engine/kae/SurroundDestinations.h"
+#include "support/PrivateJack.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
 #include <jack/jack.h>
-#include <sys/prctl.h>
-
-#include <csignal>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -148,15 +146,7 @@ protected:
         for (int n = 0; n < 4 && !listener_; ++n) {
             const QString name = QStringLiteral("kalvor-routing-%1").arg(n);
             server_ = new QProcess;
-            // A crashed test takes its server with it instead of leaving it running.
-            server_->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-            server_->start(QStringLiteral("jackd"),
-                           {QStringLiteral("--no-realtime"), QStringLiteral("-n"), name,
-                            QStringLiteral("-d"), QStringLiteral("dummy"), QStringLiteral("-r"),
-                            QStringLiteral("48000"), QStringLiteral("-p"), QStringLiteral("256"),
-                            QStringLiteral("-P"), QString::number(kPorts)});
-            server_->waitForStarted();
-            qputenv("JACK_DEFAULT_SERVER", name.toUtf8());
+            kalvor::test::startPrivateJack(*server_, name, kPorts);
             auto listener = std::make_unique<Listener>();
             QElapsedTimer guard;
             guard.start();
