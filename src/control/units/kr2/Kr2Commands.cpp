@@ -21,13 +21,24 @@ QByteArray kr2Write(int column, int row, const QString& text) {
     return kr2WriteBytes(column, row, toCp437(text));
 }
 
-QByteArray kr2Normal() { return QByteArray("\x1bN"); }
-QByteArray kr2Inverse() { return QByteArray("\x1bI"); }
-QByteArray kr2Blink() { return QByteArray("\x1b" "B\x10"); }
-QByteArray kr2ClearCommand() { return QByteArray(1, kKr2Clear); }
+QByteArray kr2Normal() {
+    return QByteArray("\x1bN");
+}
+QByteArray kr2Inverse() {
+    return QByteArray("\x1bI");
+}
+QByteArray kr2Blink() {
+    return QByteArray("\x1b"
+                      "B\x10");
+}
+QByteArray kr2ClearCommand() {
+    return QByteArray(1, kKr2Clear);
+}
 
 QByteArrayList kr2Setup() {
-    return {QByteArray("\x1b" "C0"), kr2ClearCommand(), QByteArray("\x1bM1"), kr2Normal()};
+    return {QByteArray("\x1b"
+                       "C0"),
+            kr2ClearCommand(), QByteArray("\x1bM1"), kr2Normal()};
 }
 
 } // namespace kalvor::units

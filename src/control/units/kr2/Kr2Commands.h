@@ -33,8 +33,8 @@ QByteArrayList kr2Setup();
 namespace cp437 {
 inline constexpr char kV = '\xB3', kH = '\xC4', kTL = '\xDA', kTR = '\xBF', kBL = '\xC0',
                       kBR = '\xD9', kTeeDown = '\xC2', kTeeUp = '\xC1', kTeeLeft = '\xB4';
-inline constexpr char kDV = '\xBA', kDH = '\xCD', kDTL = '\xC9', kDTR = '\xBB',
-                      kDBL = '\xC8', kDBR = '\xBC';
+inline constexpr char kDV = '\xBA', kDH = '\xCD', kDTL = '\xC9', kDTR = '\xBB', kDBL = '\xC8',
+                      kDBR = '\xBC';
 } // namespace cp437
 
 } // namespace kalvor::units

@@ -8,10 +8,10 @@ namespace {
 
 // Codes 11..20 hex, in order: the same places as on the KR-1's keypad.
 constexpr std::array<Kr2Key, 16> kFunctionKeys = {
-    Kr2Key::PresetMinus, Kr2Key::Pause, Kr2Key::RollBack, Kr2Key::Repeat,
-    Kr2Key::Menu,        Kr2Key::Minus, Kr2Key::Left,     Kr2Key::Up,
+    Kr2Key::PresetMinus, Kr2Key::Pause,    Kr2Key::RollBack,    Kr2Key::Repeat,
+    Kr2Key::Menu,        Kr2Key::Minus,    Kr2Key::Left,        Kr2Key::Up,
     Kr2Key::PresetPlus,  Kr2Key::Continue, Kr2Key::RollForward, Kr2Key::StopAll,
-    Kr2Key::Enter,       Kr2Key::Plus,  Kr2Key::Right,    Kr2Key::Down,
+    Kr2Key::Enter,       Kr2Key::Plus,     Kr2Key::Right,       Kr2Key::Down,
 };
 
 Kr2KeyEvent event(Kr2Key key, int number = 0, QByteArray text = {}) {

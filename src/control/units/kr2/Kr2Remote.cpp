@@ -83,8 +83,9 @@ void Kr2Remote::close() {
 }
 
 bool Kr2Remote::quickSelect() const {
-    return settings_.text(u"KR-2 Quick Select").trimmed().compare(QLatin1String("ON"),
-                                                                 Qt::CaseInsensitive) == 0;
+    return settings_.text(u"KR-2 Quick Select")
+               .trimmed()
+               .compare(QLatin1String("ON"), Qt::CaseInsensitive) == 0;
 }
 
 Kr2ChannelLine Kr2Remote::channelLine(int ch) const {
@@ -94,8 +95,8 @@ Kr2ChannelLine Kr2Remote::channelLine(int ch) const {
     line.channel = ch + 1;
     line.playing = KAE__Channel_IsPlaying(ch);
     line.cursor = ch == page_ * 8 + cursorRow_;
-    line.missing = c.selectedSound >= 0 && !store.soundList(ch).isEmpty() &&
-                   !show_.playback().soundReady(ch);
+    line.missing =
+        c.selectedSound >= 0 && !store.soundList(ch).isEmpty() && !show_.playback().soundReady(ch);
     line.modes = {c.restartMode != 0, c.loopMode != 0, c.pauseMode != 0, c.holdMode != 0,
                   c.jumpMode != 0,    c.rollback != 0, c.autostart != 0};
     line.playGroup = groupNumber(c.playGroup);
@@ -130,8 +131,8 @@ void Kr2Remote::redraw() {
         for (const SoundEntry& e : store.soundList(soundChannel_))
             sounds_.lines << e.displayName;
         sounds_.cursor = std::clamp(sounds_.cursor, 0, std::max(0, int(sounds_.lines.size()) - 1));
-        sounds_.first = kr2ScrollFirst(sounds_.cursor, sounds_.first, kKr2SoundRows,
-                                       int(sounds_.lines.size()));
+        sounds_.first =
+            kr2ScrollFirst(sounds_.cursor, sounds_.first, kKr2SoundRows, int(sounds_.lines.size()));
         send(kr2SoundList(soundChannel_ + 1, sounds_, quickSelect()));
         return;
     case Screen::FileBrowser:
@@ -179,10 +180,9 @@ void Kr2Remote::received(const QByteArray& bytes) {
             // Noise on the line arrives in bursts; one line per read is enough to see it.
             if (!reported)
                 AddDebugMessage(QStringLiteral("KR-2: unreadable input (%1)")
-                                    .arg(e.text.isEmpty()
-                                             ? QStringLiteral("code %1").arg(e.number, 2, 16,
-                                                                             QLatin1Char('0'))
-                                             : QString::fromLatin1(e.text)));
+                                    .arg(e.text.isEmpty() ? QStringLiteral("code %1").arg(
+                                                                e.number, 2, 16, QLatin1Char('0'))
+                                                          : QString::fromLatin1(e.text)));
             reported = true;
             continue;
         }
@@ -372,8 +372,8 @@ void Kr2Remote::moveCursor(int step) {
     case Screen::FileBrowser: {
         Kr2List& list = filesFocus_ ? files_ : folders_;
         list.cursor = wrapStep(list.cursor, step, int(list.lines.size()));
-        list.first = kr2ScrollFirst(list.cursor, list.first, kKr2BrowserRows,
-                                    int(list.lines.size()));
+        list.first =
+            kr2ScrollFirst(list.cursor, list.first, kKr2BrowserRows, int(list.lines.size()));
         notice_.clear();
         break;
     }
@@ -447,7 +447,8 @@ void Kr2Remote::readFolder() {
     files_ = {};
     if (!dir.isRoot())
         folders_.lines << QStringLiteral("..");
-    folders_.lines << dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    folders_.lines << dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot,
+                                    QDir::Name | QDir::IgnoreCase);
     files_.lines = dir.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
     // Only playlists count as "found"; the other files are listed so the operator sees
     // why a file does not open.

@@ -10,7 +10,9 @@ namespace {
 
 using namespace cp437;
 
-QByteArray repeat(char byte, int n) { return QByteArray(std::max(0, n), byte); }
+QByteArray repeat(char byte, int n) {
+    return QByteArray(std::max(0, n), byte);
+}
 
 // A text cut or padded to `width`, so a redraw leaves nothing of a longer old text.
 QString fit(const QString& text, int width) {
@@ -39,8 +41,7 @@ void listLines(QByteArrayList& out, const Kr2List& list, int column, int topRow,
                int width, bool showCursor) {
     for (int i = 0; i < rows; ++i) {
         const int index = list.first + i;
-        const QString text =
-            index < list.lines.size() ? list.lines.at(index) : QString();
+        const QString text = index < list.lines.size() ? list.lines.at(index) : QString();
         const bool selected = showCursor && index == list.cursor && index < list.lines.size();
         if (selected)
             out << kr2Inverse();
@@ -151,9 +152,8 @@ QByteArrayList kr2PresetList(const Kr2List& presets, const QString& current) {
 
 QByteArrayList kr2SoundList(int channel, const Kr2List& sounds, bool quickSelect) {
     QByteArrayList out{kr2ClearCommand()};
-    out << kr2WriteBytes(1, 1,
-                         " " + QByteArray(1, kTL) + repeat(kH, 5) + " Sound List " +
-                             repeat(kH, 6) + kTR);
+    out << kr2WriteBytes(
+        1, 1, " " + QByteArray(1, kTL) + repeat(kH, 5) + " Sound List " + repeat(kH, 6) + kTR);
     for (int i = 0; i < kKr2SoundRows; ++i) {
         const int index = sounds.first + i;
         if (index >= sounds.lines.size())
@@ -167,7 +167,8 @@ QByteArrayList kr2SoundList(int channel, const Kr2List& sounds, bool quickSelect
     out << kr2Write(29, 3,
                     QStringLiteral("Sound ") + QString::number(sounds.cursor + 1) +
                         QLatin1Char('/') + QString::number(sounds.lines.size()));
-    out << kr2Write(29, 5, quickSelect ? QStringLiteral("Quick select") : QStringLiteral("Enter=load"));
+    out << kr2Write(29, 5,
+                    quickSelect ? QStringLiteral("Quick select") : QStringLiteral("Enter=load"));
     out << kr2Write(29, 7, QStringLiteral("Menu=exit"));
     return out;
 }
@@ -212,7 +213,8 @@ QByteArrayList kr2PlaylistWarning(Kr2Warning warning, bool german) {
                   << QStringLiteral("loaded with this version!") << QString() << QString();
         lines << QStringLiteral("      (Hit 'Enter' to continue)");
     } else {
-        lines = {QStringLiteral("Achtung!"), QStringLiteral("Diese KALVOR Version benutzt ein neues"),
+        lines = {QStringLiteral("Achtung!"),
+                 QStringLiteral("Diese KALVOR Version benutzt ein neues"),
                  QStringLiteral("Playlist Dateiformat!")};
         if (warning == Kr2Warning::NewFormat)
             lines << QStringLiteral("Einige Playlist Parameter konnten nicht")

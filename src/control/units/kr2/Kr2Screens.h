@@ -26,8 +26,8 @@ struct Kr2ChannelLine {
 // A list in a window of `rows` lines that keeps the cursor visible.
 struct Kr2List {
     QStringList lines;
-    int cursor = 0;     // index into lines, -1 for none
-    int first = 0;      // first line shown
+    int cursor = 0; // index into lines, -1 for none
+    int first = 0;  // first line shown
 };
 
 enum class Kr2Warning { NewFormat, Unloadable };

@@ -1,0 +1,58 @@
+#include "control/units/kd1/Kd1Link.h"
+
+#include <QSerialPort>
+
+namespace kalvor::units {
+
+Kd1SerialLink::Kd1SerialLink() : port_(std::make_unique<QSerialPort>()) {}
+
+Kd1SerialLink::~Kd1SerialLink() {
+    close();
+}
+
+bool Kd1SerialLink::open(const QString& device) {
+    close();
+    port_->setPortName(device);
+    if (!port_->open(QIODevice::ReadWrite))
+        return false;
+    port_->setBaudRate(19200);
+    port_->setParity(QSerialPort::NoParity);
+    port_->setDataBits(QSerialPort::Data8);
+    port_->setStopBits(QSerialPort::OneStop);
+    // CTS is checked before each write rather than by the driver, so a unit that holds it
+    // low loses texts instead of filling the driver's buffer with stale pages.
+    port_->setFlowControl(QSerialPort::NoFlowControl);
+    return true;
+}
+
+void Kd1SerialLink::close() {
+    if (port_->isOpen()) {
+        port_->flush();
+        port_->close();
+    }
+}
+
+bool Kd1SerialLink::isOpen() const {
+    return port_->isOpen();
+}
+
+bool Kd1SerialLink::clearToSend() {
+    if (cts_)
+        return cts_();
+    if (!port_->isOpen())
+        return false;
+    const QSerialPort::PinoutSignals pins = port_->pinoutSignals();
+    if (port_->error() != QSerialPort::NoError) {
+        // No modem lines to read: nothing says the unit is busy.
+        port_->clearError();
+        return true;
+    }
+    return pins.testFlag(QSerialPort::ClearToSendSignal);
+}
+
+void Kd1SerialLink::write(const QByteArray& bytes) {
+    if (port_->isOpen())
+        port_->write(bytes);
+}
+
+} // namespace kalvor::units
