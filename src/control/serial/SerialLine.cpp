@@ -5,6 +5,8 @@
 
 #include <QSerialPort>
 
+#include <sys/ioctl.h>
+
 namespace kalvor {
 namespace {
 
@@ -62,6 +64,11 @@ void SerialLine::configureLine() {
     int rate = settings_.text(u"BaudRate").toInt(&ok);
     if (!ok || rate <= 0)
         rate = 19200;
+    const QString mode = settings_.text(u"ComMode");
+    if (mode == QLatin1String("KR-1"))
+        rate = 19200;
+    else if (mode == QLatin1String("KR-2"))
+        rate = 9600;
     port_->setBaudRate(rate);
     port_->setParity(QSerialPort::NoParity);
     port_->setDataBits(QSerialPort::Data8);
@@ -113,6 +120,27 @@ void SerialLine::applySettings() {
 void SerialLine::writeLine(const QByteArray& line) {
     if (port_->isOpen())
         port_->write(line + "\r\n");
+}
+
+void SerialLine::write(const QByteArray& bytes) {
+    if (port_->isOpen())
+        port_->write(bytes);
+}
+
+void SerialLine::drain(int ms) {
+    if (port_->isOpen())
+        port_->waitForBytesWritten(ms);
+}
+
+bool SerialLine::clearToSend() const {
+    if (!port_->isOpen())
+        return true;
+    // Asked of the descriptor rather than through QSerialPort::pinoutSignals, which
+    // raises an error on a pseudo-terminal; a line that cannot be read counts as clear.
+    int status = 0;
+    if (::ioctl(static_cast<int>(port_->handle()), TIOCMGET, &status) != 0)
+        return true;
+    return (status & TIOCM_CTS) != 0;
 }
 
 void SerialLine::onReadyRead() {
