@@ -1,7 +1,9 @@
 // The list of units the peer runner knows: each unit adds one line here.
 #include "control/units/UnitDecoder.h"
 
+#include "control/units/kd1/Kd1Decoder.h"
 #include "control/units/kr1/Kr1Decoder.h"
+#include "control/units/kr2/Kr2Decoder.h"
 
 namespace kalvor {
 
@@ -9,6 +11,8 @@ const UnitDecoders& UnitDecoders::all() {
     static const UnitDecoders decoders = [] {
         UnitDecoders d;
         d.add(QStringLiteral("kr1"), [] { return std::make_unique<Kr1Decoder>(); });
+        d.add(QStringLiteral("kr2"), [] { return std::make_unique<Kr2Decoder>(); });
+        d.add(QStringLiteral("kd1"), [] { return std::make_unique<Kd1Decoder>(); });
         return d;
     }();
     return decoders;

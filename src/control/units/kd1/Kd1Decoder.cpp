@@ -1,27 +1,33 @@
-#include "control/units/kd1/Kd1ScreenDecoder.h"
+#include "control/units/kd1/Kd1Decoder.h"
 
 #include "control/units/kd1/Kd1Commands.h"
 #include "control/units/kr2/Cp437.h"
 
-namespace kalvor::units {
+namespace kalvor {
 
-Kd1ScreenDecoder::Kd1ScreenDecoder() : screen_(kKd1Columns, kKd1Rows) {}
-
-void Kd1ScreenDecoder::feed(const QByteArray& bytes) {
-    for (const char c : bytes)
-        byte(static_cast<unsigned char>(c));
+UnitSurface Kd1Decoder::surface() const {
+    UnitSurface s;
+    s.grid = UnitSurface::Grid::Cells;
+    s.width = units::kKd1Columns;
+    s.height = units::kKd1Rows;
+    return s;
 }
 
-void Kd1ScreenDecoder::byte(unsigned char b) {
+void Kd1Decoder::feed(const QByteArray& bytes, UnitScreen& screen) {
+    for (const char c : bytes)
+        byte(static_cast<unsigned char>(c), screen);
+}
+
+void Kd1Decoder::byte(unsigned char b, UnitScreen& screen) {
     switch (state_) {
     case State::Text:
         if (b == 0x1f) {
             state_ = State::Unit;
         } else if (b == 0x0c) {
-            screen_.clear();
+            screen.clear();
             ++clears_;
         } else if (b >= 0x20) {
-            screen_.put(x_, y_, fromCp437(b), reverse_, blink_);
+            screen.text(x_, y_, QString(units::fromCp437(b)), attrs_);
             ++x_;
         }
         return;
@@ -37,14 +43,12 @@ void Kd1ScreenDecoder::byte(unsigned char b) {
             state_ = State::Reverse;
             return;
         case 0x28:
-            // 28 44 04 00 03 62 00 02: seven bytes after 28; the page is fresh.
-            pending_ = 7;
+            pending_ = 7; // 44 04 00 03 62 00 02
             state_ = State::PageStart;
-            screen_.clear();
+            screen.clear();
             ++pageStarts_;
             return;
         default:
-            // An unknown command: its argument, if any, reads as text at worst.
             state_ = State::Text;
             return;
         }
@@ -57,11 +61,11 @@ void Kd1ScreenDecoder::byte(unsigned char b) {
         state_ = State::Text;
         return;
     case State::Blink:
-        blink_ = b == 0x05;
+        attrs_.blink = b == 0x05;
         state_ = State::Text;
         return;
     case State::Reverse:
-        reverse_ = b == 0x01;
+        attrs_.inverse = b == 0x01;
         state_ = State::Text;
         return;
     case State::PageStart:
@@ -71,4 +75,4 @@ void Kd1ScreenDecoder::byte(unsigned char b) {
     }
 }
 
-} // namespace kalvor::units
+} // namespace kalvor
