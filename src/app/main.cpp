@@ -1,5 +1,6 @@
 // Kalvor's entry point: builds the program's parts, wires each start-up and shut-down
 // step to the part that owns it, and runs the start-up sequence.
+#include "DisplayUnitWiring.h"
 #include "control/serial/ComUserMode.h"
 #include "control/serial/SerialLine.h"
 #include "control/ui/BlackScreenView.h"
@@ -294,6 +295,9 @@ int main(int argc, char** argv) {
                 w->close();
         }
     };
+
+    // Wired last, so that it runs after any remote-unit hook set above.
+    const auto displayUnits = wireDisplayUnits(lifecycle, show, settings, serialLine);
 
     switch (lifecycle.Main(app.arguments())) {
     case StartResult::Running:
