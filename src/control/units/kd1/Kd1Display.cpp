@@ -151,6 +151,7 @@ int Kd1Display::listCount() const {
     case Page::PresetList:
         return store.presets().count();
     case Page::SoundSelect:
+    case Page::Preview:
         return channel_ >= 0 ? int(store.soundList(channel_).size()) : 0;
     case Page::Browser:
         return int(files_.size());
@@ -457,11 +458,14 @@ void Kd1Display::moveCursor(int step) {
 
 void Kd1Display::changeCharacter(int step) {
     const QString set = kd1EntryCharacters();
-    while (text_.size() <= textCursor_)
-        text_.append(QLatin1Char(' '));
-    const qsizetype at = set.indexOf(text_.at(textCursor_));
-    const qsizetype next = at < 0 ? 0 : (at + step + set.size()) % set.size();
-    text_[textCursor_] = set.at(next);
+    // Past the end a new character starts at the beginning (or the end) of the set.
+    if (textCursor_ >= text_.size()) {
+        text_.append(step > 0 ? set.front() : set.back());
+    } else {
+        const qsizetype at = set.indexOf(text_.at(textCursor_));
+        const qsizetype next = at < 0 ? 0 : (at + step + set.size()) % set.size();
+        text_[textCursor_] = set.at(next);
+    }
     refresh();
 }
 

@@ -70,8 +70,8 @@ QByteArrayList kd1StartScreen(Language lang) {
 QByteArrayList kd1MainPageCommands(const Kd1MainPage& page, Language lang) {
     QByteArrayList out{kd1Clear()};
     const QString number =
-        page.presetNumber > 0 ? QStringLiteral("%1/%2").arg(page.presetNumber).arg(page.presetCount)
-                              : QStringLiteral("-");
+        (page.presetNumber > 0 ? QString::number(page.presetNumber) : QStringLiteral("-")) +
+        QLatin1Char('/') + QString::number(page.presetCount);
     out << kd1Write(fit(txt(t::MainPreset, lang) + number + QStringLiteral("  ") + page.presetName,
                         kKd1Columns),
                     1, 1, false, true);
