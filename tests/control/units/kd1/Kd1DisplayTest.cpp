@@ -4,6 +4,7 @@
 
 #include "control/serial/SerialLine.h"
 #include "control/units/UnitPeer.h"
+#include "control/units/UnitScreenImage.h"
 #include "control/units/kd1/Kd1Commands.h"
 #include "control/units/kd1/Kd1Decoder.h"
 #include "control/units/kd1/Kd1Display.h"
@@ -266,4 +267,24 @@ TEST(Kd1Display, FollowsTheChannelsTheKeypadPlays) {
     rig.show->channelOps().SetMode(5, PlayMode::Autostart, true);
     EXPECT_TRUE(rig.link->screen.contains(QStringLiteral("Autostart  : ON")))
         << rig.screen().toStdString();
+}
+
+// Pictures of the main page, the channel option page and the preset selection as the
+// peer renders them, when KALVOR_SHOTS_DIR names a folder.
+TEST(Screenshots, Kd1) {
+    const QString dir = qEnvironmentVariable("KALVOR_SHOTS_DIR");
+    if (dir.isEmpty())
+        GTEST_SKIP() << "KALVOR_SHOTS_DIR not set";
+    Kd1Show rig;
+    rig.settings->setText(u"DO500Progressbar", QStringLiteral("1"));
+    ASSERT_TRUE(rig.display->open());
+    rig.show->playback().PressPlay(0);
+    rig.display->showPlaylist();
+    const std::vector<std::pair<int, const char*>> shots = {
+        {48, "kd1-main-page.png"}, {38, "kd1-channel-options.png"}, {33, "kd1-preset-selection.png"}};
+    for (const auto& [key, file] : shots) {
+        rig.press(key);
+        EXPECT_TRUE(saveUnitScreenPng(rig.link->screen, dir + QLatin1Char('/') +
+                                                            QString::fromLatin1(file)));
+    }
 }

@@ -6,6 +6,7 @@
 #include "control/units/SerialUnitPort.h"
 #include "control/units/UnitLink.h"
 #include "control/units/UnitPeer.h"
+#include "control/units/UnitScreenImage.h"
 #include "control/units/kr2/Kr2Decoder.h"
 #include "control/units/kr2/Kr2Remote.h"
 #include "engine/kae/Kae.h"
@@ -200,4 +201,25 @@ TEST(Kr2Peer, NoiseFromTheUnitChangesNoScreenAndTheRemoteStillAnswers) {
     EXPECT_EQ(decoder->setups(), 2);
     EXPECT_TRUE(rig.peer.screen().contains(QStringLiteral("8:")));
     EXPECT_EQ(rig.remote->screen(), Kr2Remote::Screen::Channels);
+}
+
+// Pictures of the channel page, the function menu and the preset list as the peer
+// renders them, when KALVOR_SHOTS_DIR names a folder.
+TEST(Screenshots, Kr2) {
+    const QString dir = qEnvironmentVariable("KALVOR_SHOTS_DIR");
+    if (dir.isEmpty())
+        GTEST_SKIP() << "KALVOR_SHOTS_DIR not set";
+    Kr2Show rig;
+    ASSERT_TRUE(rig.start());
+    ASSERT_TRUE(rig.peer.waitForText(QStringLiteral("8:"), 10000));
+    const std::vector<std::pair<const char*, const char*>> shots = {
+        {"preset+", "kr2-channel-page.png"}, {"ch2", nullptr}, {"menu", "kr2-function-menu.png"},
+        {"menu", nullptr}, {"enter", "kr2-preset-list.png"}};
+    for (const auto& [key, file] : shots) {
+        rig.key(key);
+        if (file) {
+            EXPECT_TRUE(saveUnitScreenPng(rig.peer.screen(), dir + QLatin1Char('/') +
+                                                                 QString::fromLatin1(file)));
+        }
+    }
 }
