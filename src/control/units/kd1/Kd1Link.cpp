@@ -1,10 +1,23 @@
 #include "control/units/kd1/Kd1Link.h"
 
+#include "core/SystemMessages.h"
+
 #include <QSerialPort>
 
 namespace kalvor::units {
 
-Kd1SerialLink::Kd1SerialLink() : port_(std::make_unique<QSerialPort>()) {}
+Kd1SerialLink::Kd1SerialLink() : port_(std::make_unique<QSerialPort>()) {
+    // A USB adapter pulled out: the port is closed once, with one line saying so, and the
+    // display writes nothing more instead of failing at every page.
+    QObject::connect(port_.get(), &QSerialPort::errorOccurred, port_.get(),
+                     [this](QSerialPort::SerialPortError error) {
+                         if (error != QSerialPort::ResourceError || !port_->isOpen())
+                             return;
+                         AddDebugMessage(QStringLiteral("KD-1: the port %1 went away (%2)")
+                                             .arg(port_->portName(), port_->errorString()));
+                         port_->close();
+                     });
+}
 
 Kd1SerialLink::~Kd1SerialLink() {
     close();

@@ -22,7 +22,7 @@ constexpr int kPages = 4;
 // The unit needs a moment after clearing before it takes the next text.
 constexpr int kClearPauseMs = 20;
 
-int wrapStep(int value, int step, int count) {
+int stepWithin(int value, int step, int count) {
     if (count <= 0)
         return 0;
     return std::clamp(value + step, 0, count - 1);
@@ -146,6 +146,10 @@ void Kr2Remote::redraw() {
 
 void Kr2Remote::channelChanged(int ch) {
     if (screen_ != Screen::Channels || ch < page_ * 8 || ch >= page_ * 8 + 8)
+        return;
+    // A recall changes every channel; at 9600 baud the whole page once at its end is far
+    // quicker than each row as it changes.
+    if (show_.recall().recallBusy())
         return;
     send(kr2ChannelRow(ch - page_ * 8 + 1, channelLine(ch)));
 }
@@ -292,7 +296,7 @@ void Kr2Remote::navigate(Kr2Key key) {
         case Kr2Key::Up:
         case Kr2Key::Down: {
             const int old = page_ * 8 + cursorRow_;
-            cursorRow_ = wrapStep(cursorRow_, key == Kr2Key::Down ? 1 : -1, 8);
+            cursorRow_ = stepWithin(cursorRow_, key == Kr2Key::Down ? 1 : -1, 8);
             channelChanged(old);
             channelChanged(page_ * 8 + cursorRow_);
             return;
@@ -354,24 +358,24 @@ void Kr2Remote::navigate(Kr2Key key) {
 void Kr2Remote::moveCursor(int step) {
     switch (screen_) {
     case Screen::FunctionMenu:
-        menuCursor_ = wrapStep(menuCursor_, step, 4);
+        menuCursor_ = stepWithin(menuCursor_, step, 4);
         break;
     case Screen::PresetList:
-        presets_.cursor = wrapStep(presets_.cursor, step, int(presets_.lines.size()));
+        presets_.cursor = stepWithin(presets_.cursor, step, int(presets_.lines.size()));
         presets_.first = kr2ScrollFirst(presets_.cursor, presets_.first, kKr2PresetRows,
                                         int(presets_.lines.size()));
         break;
     case Screen::SoundList: {
         const int count = int(show_.store().soundList(soundChannel_).size());
         const int before = sounds_.cursor;
-        sounds_.cursor = wrapStep(sounds_.cursor, step, count);
+        sounds_.cursor = stepWithin(sounds_.cursor, step, count);
         if (quickSelect() && sounds_.cursor != before)
             show_.channelOps().SelectSound(soundChannel_, sounds_.cursor);
         break;
     }
     case Screen::FileBrowser: {
         Kr2List& list = filesFocus_ ? files_ : folders_;
-        list.cursor = wrapStep(list.cursor, step, int(list.lines.size()));
+        list.cursor = stepWithin(list.cursor, step, int(list.lines.size()));
         list.first =
             kr2ScrollFirst(list.cursor, list.first, kKr2BrowserRows, int(list.lines.size()));
         notice_.clear();

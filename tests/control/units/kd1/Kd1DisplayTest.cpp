@@ -280,11 +280,12 @@ TEST(Screenshots, Kd1) {
     ASSERT_TRUE(rig.display->open());
     rig.show->playback().PressPlay(0);
     rig.display->showPlaylist();
-    const std::vector<std::pair<int, const char*>> shots = {
-        {48, "kd1-main-page.png"}, {38, "kd1-channel-options.png"}, {33, "kd1-preset-selection.png"}};
+    const std::vector<std::pair<int, const char*>> shots = {{48, "kd1-main-page.png"},
+                                                            {38, "kd1-channel-options.png"},
+                                                            {33, "kd1-preset-selection.png"}};
     for (const auto& [key, file] : shots) {
         rig.press(key);
-        EXPECT_TRUE(saveUnitScreenPng(rig.link->screen, dir + QLatin1Char('/') +
-                                                            QString::fromLatin1(file)));
+        EXPECT_TRUE(saveUnitScreenPng(rig.link->screen,
+                                      dir + QLatin1Char('/') + QString::fromLatin1(file)));
     }
 }

@@ -213,13 +213,16 @@ TEST(Screenshots, Kr2) {
     ASSERT_TRUE(rig.start());
     ASSERT_TRUE(rig.peer.waitForText(QStringLiteral("8:"), 10000));
     const std::vector<std::pair<const char*, const char*>> shots = {
-        {"preset+", "kr2-channel-page.png"}, {"ch2", nullptr}, {"menu", "kr2-function-menu.png"},
-        {"menu", nullptr}, {"enter", "kr2-preset-list.png"}};
+        {"preset+", "kr2-channel-page.png"},
+        {"ch2", nullptr},
+        {"menu", "kr2-function-menu.png"},
+        {"menu", nullptr},
+        {"enter", "kr2-preset-list.png"}};
     for (const auto& [key, file] : shots) {
         rig.key(key);
         if (file) {
-            EXPECT_TRUE(saveUnitScreenPng(rig.peer.screen(), dir + QLatin1Char('/') +
-                                                                 QString::fromLatin1(file)));
+            EXPECT_TRUE(saveUnitScreenPng(rig.peer.screen(),
+                                          dir + QLatin1Char('/') + QString::fromLatin1(file)));
         }
     }
 }
