@@ -38,6 +38,20 @@ public:
 
     Kd1Operations& displayUnit() override { return kd1_; }
 
+    void applySettings() override {
+        const bool kr2 = settings_.text(u"ComMode") == QLatin1String("KR-2") && line_.isOpen();
+        if (kr2 && !kr2_.active())
+            initRemote();
+        else if (!kr2)
+            closeRemote();
+        const bool kd1 = kd1_.enabledInSettings();
+        const int port = settings_.text(u"DO500ComPort").trimmed().toInt();
+        if (kd1_.enabled() && (!kd1 || port != kd1_.port()))
+            kd1_.close();
+        if (kd1 && !kd1_.enabled() && kd1_.open())
+            kd1_.showPlaylist();
+    }
+
     void initRemote() {
         if (settings_.text(u"ComMode") != QLatin1String("KR-2") || !line_.isOpen())
             return;

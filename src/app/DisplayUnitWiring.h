@@ -19,6 +19,9 @@ public:
     virtual ~DisplayUnits() = default;
     // The display unit the keypads drive (in place of their "no display" stand-in).
     virtual Kd1Operations& displayUnit() = 0;
+    // After the options were saved (and the serial line has applied them): starts or ends
+    // the KR-2 as the serial mode says, opens, closes or moves the KD-1.
+    virtual void applySettings() = 0;
 };
 
 std::unique_ptr<DisplayUnits> wireDisplayUnits(Lifecycle& lifecycle, ShowLayer& show,

@@ -87,6 +87,8 @@ int main(int argc, char** argv) {
         if (mainWindow)
             mainWindow->hotkeys()->decoder().keyDown({vk::Escape, 0});
     });
+    // The KR-2 and KD-1; made at the end of the wiring, used once the options are saved.
+    std::unique_ptr<DisplayUnits> displayUnits;
     serialLine.setReceiver(QStringLiteral("User"),
                            [&](const QByteArray& text) { comUser.received(text); });
 
@@ -181,6 +183,8 @@ int main(int argc, char** argv) {
         hooks.saved = [&] {
             mainWindow->applySettings();
             serialLine.applySettings();
+            if (displayUnits)
+                displayUnits->applySettings();
         };
         options =
             std::make_unique<OptionsDialog>(settings, &show, devices, hooks, mainWindow.get());
@@ -297,7 +301,7 @@ int main(int argc, char** argv) {
     };
 
     // Wired last, so that it runs after any remote-unit hook set above.
-    const auto displayUnits = wireDisplayUnits(lifecycle, show, settings, serialLine);
+    displayUnits = wireDisplayUnits(lifecycle, show, settings, serialLine);
 
     switch (lifecycle.Main(app.arguments())) {
     case StartResult::Running:

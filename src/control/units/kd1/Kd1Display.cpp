@@ -109,6 +109,7 @@ bool Kd1Display::open() {
         return false;
     }
     page_ = Page::Main;
+    port_ = port;
     send(kd1StartScreen(language()));
     clock_.start();
     return true;

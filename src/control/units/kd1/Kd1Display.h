@@ -76,6 +76,10 @@ public:
     void refresh();
 
     Page page() const { return page_; }
+    // "DO500Enabled" is on.
+    bool enabledInSettings() const { return settingOn("DO500Enabled"); }
+    // The COM port number the display was opened on.
+    int port() const { return port_; }
 
     // Kd1Operations
     bool enabled() const override { return page_ != Page::Off; }
@@ -110,6 +114,7 @@ private:
     std::unique_ptr<Kd1Link> link_;
     std::function<int()> portInUse_;
     Page page_ = Page::Off;
+    int port_ = 0;
     Page afterNotice_ = Page::Main;
     int channel_ = -1;
     int cursor_ = 0;
