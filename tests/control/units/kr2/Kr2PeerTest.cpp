@@ -11,6 +11,8 @@
 #include "control/units/kr2/Kr2Remote.h"
 #include "engine/kae/Kae.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -225,4 +227,74 @@ TEST(Screenshots, Kr2) {
                                           dir + QLatin1Char('/') + QString::fromLatin1(file)));
         }
     }
+}
+
+// The function menu's playlist browser and the warning for a file this version cannot
+// read, and the sound list's quick select, all from the peer.
+TEST(Kr2Peer, PlaylistsAndSoundsFromThePeer) {
+    Kr2Show rig;
+    const QString shows = rig.folder + QStringLiteral("/shows");
+    ASSERT_TRUE(QDir().mkpath(shows));
+    ASSERT_EQ(rig.show->playlists().SavePlaylist(shows + QStringLiteral("/Show.kal"), false),
+              playlist::SaveOutcome::Saved);
+    for (const char* name : {"/notes.kal", "/readme.txt"}) {
+        QFile f(shows + QString::fromLatin1(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not a playlist\r\n");
+    }
+    rig.remote->setBrowserFolder(shows);
+    ASSERT_TRUE(rig.start());
+    ASSERT_TRUE(rig.peer.waitForText(QStringLiteral("8:"), 10000));
+    struct Step {
+        const char* key;
+        const char* shows; // anywhere on the screen
+        int selectedSound; // of channel 1, -1 unchecked
+    };
+    const std::vector<Step> steps = {
+        {"menu", "Function Menu 1", -1},
+        {"down", "Function Menu 1", -1},
+        {"down", "Function Menu 1", -1},
+        {"down", "Function Menu 1", -1},
+        {"enter", "notes.kal", -1},
+        {"right", "readme.txt", -1},
+        {"enter", "Previous playlist files can not be", -1},
+        {"enter", "8:", -1},
+        // No playlist loaded: saving it fails on the unit.
+        {"menu", "Load Playlist", -1},
+        {"enter", "FILE ERROR!", -1},
+        {"menu", "8:", -1},
+        {"menu", "Function Menu 1", -1},
+        {"down", "Function Menu 1", -1},
+        {"down", "Function Menu 1", -1},
+        {"down", "Function Menu 1", -1},
+        {"enter", "notes.kal", -1},
+        {"right", "Show.kal", -1},
+        {"down", "readme.txt", -1},
+        {"enter", "Filetype not .kal !", -1},
+        {"down", "Show.kal", -1},
+        {"enter", "8:", -1},
+        // Now "Keep Preset and Save Playlist" works and leaves for the channel page.
+        {"menu", "Function Menu 1", -1},
+        {"enter", "8:", -1},
+        // Sound list: ENTER loads the entry under the cursor, or moving does with quick
+        // select on.
+        {"+", "Enter=load", 0},
+        {"down", "Sound 2/2", 0},
+        {"enter", "8:", 1},
+        {"+", "Sound 2/2", 1},
+    };
+    for (const Step& s : steps) {
+        rig.key(s.key);
+        EXPECT_TRUE(rig.peer.screen().contains(QString::fromUtf8(s.shows)))
+            << s.key << " wants " << s.shows << "\n"
+            << rig.peer.screen().rows().join(QLatin1Char('\n')).toStdString();
+        if (s.selectedSound >= 0) {
+            EXPECT_EQ(rig.store.controls(0).selectedSound, s.selectedSound) << s.key;
+        }
+    }
+    EXPECT_EQ(rig.store.playlistPath(), shows + QStringLiteral("/Show.kal"));
+    rig.settings->setText(u"KR-2 Quick Select", QStringLiteral("ON"));
+    rig.key("up");
+    EXPECT_EQ(rig.store.controls(0).selectedSound, 0);
+    EXPECT_TRUE(rig.peer.screen().contains(QStringLiteral("Quick select")));
 }
