@@ -198,7 +198,7 @@ void mainMenu(Painter& p, const QStringList& entries, int cursor) {
     header(p, QStringLiteral("Main Menu"));
     p.font(12);
     for (int k = 0; k < entries.size(); ++k) {
-        const int x = 285 - 30 * (k + 1);
+        const int x = 285 - 30 * k;
         p.frame(x, 10, x - 22, 230, 2);
         p.text(x - 16, 20, entries.at(k));
         if (k == cursor)

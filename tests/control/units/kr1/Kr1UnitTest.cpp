@@ -211,6 +211,11 @@ TEST(Kr1Unit, PlaylistsFromTheUnit) {
     rig.key(23); // the file browser
     EXPECT_TRUE(rig.peer.screen().contains(QStringLiteral(" Drives ")));
     EXPECT_TRUE(rig.peer.screen().contains(QStringLiteral("A junk.kal")));
+
+    rig.kr1->close(); // closing: the unit says that it is no longer live
+    EXPECT_TRUE(rig.peer.waitForText(QStringLiteral("Kalvor closed")));
+    rig.key(21);
+    EXPECT_TRUE(rig.peer.screen().contains(QStringLiteral("Kalvor closed")));
 }
 
 // Hotkey mode: the unit's keys fire channels by number; 109 is the way to the menu.
@@ -307,6 +312,17 @@ TEST(Kr1Unit, RandomBytesFromTheUnit) {
     rig.settle();
     rig.key(21);
     EXPECT_EQ(rig.at(298, 8), QStringLiteral("Main Menu"));
+
+    // The far end goes away: the line closes itself, and what the show still draws is
+    // taken off the queue without a write.
+    rig.peer.close();
+    rig.pty.socat.kill();
+    rig.pty.socat.waitForFinished();
+    rig.peer.waitFor([&] { return !rig.line->isOpen(); }, 3000);
+    for (int i = 0; i < 10; ++i)
+        rig.kr1->redraw();
+    rig.peer.waitFor([&] { return rig.kr1->link().queue().pending() == 0; }, 20000);
+    EXPECT_EQ(rig.kr1->link().queue().pending(), 0);
 }
 
 // The pictures for the README: KALVOR_SHOTS_DIR=/tmp/shots ... --gtest_filter='Kr1Shots.*'

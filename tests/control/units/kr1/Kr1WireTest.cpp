@@ -112,3 +112,38 @@ TEST(Kr1Wire, ListScreenThroughThePeer) {
     EXPECT_FALSE(s.contains(QStringLiteral("line 12")));
     EXPECT_TRUE(s.contains(QStringLiteral("2/2")));
 }
+
+// The four channel page layouts: where the last channel's number and state land, and
+// which one has the preset line.
+TEST(Kr1Wire, ChannelPageLayouts) {
+    struct Row {
+        int layout;
+        int lastNumberX, lastStateX, stateY;
+        bool presetLine;
+    };
+    const std::vector<Row> rows = {
+        {1, 16, 16, 22, false}, // eight bands of 40 from x = 280 down to 0
+        {2, 53, 53, 22, true},  // eight of 35 down to 40, the preset line below
+        {3, 6, 2, 21, false},   // sixteen of 20 down to 0
+        {4, 6, 11, 21, false},
+    };
+    for (const Row& r : rows) {
+        const Layout l = layout(r.layout);
+        std::vector<ChannelView> views;
+        for (int i = 0; i < l.channels; ++i) {
+            ChannelView v;
+            v.number = i + 1;
+            v.state = QStringLiteral("STOP ");
+            views.push_back(v);
+        }
+        Painter p;
+        channelPage(p, l, views, QStringLiteral("Preset 2: Act two"));
+        Kr1Decoder d;
+        UnitScreen s(d.surface());
+        for (const Command& c : p.commands())
+            d.feed(c.bytes, s);
+        EXPECT_EQ(s.textAt(r.lastNumberX, 3), QString::number(l.channels)) << r.layout;
+        EXPECT_EQ(s.textAt(r.lastStateX, r.stateY), QStringLiteral("STOP ")) << r.layout;
+        EXPECT_EQ(s.contains(QStringLiteral("Act two")), r.presetLine) << r.layout;
+    }
+}
