@@ -674,7 +674,10 @@ kr1::ChannelView Kr1Remote::channelView(int ch) const {
         v.lit = true;
         break;
     case ButtonColour::End:
+        // The flashing of the last seconds stays on the screen: the unit's queue is
+        // too slow to flash eight bands.
         v.state = QStringLiteral("PLAY ");
+        v.lit = true;
         break;
     case ButtonColour::Pause:
         v.state = QStringLiteral("PAUSE");
@@ -696,8 +699,13 @@ void Kr1Remote::drawChannels() {
     const kr1::Layout l = currentLayout();
     page_ = clampTo(page_, kChannelCount / l.channels);
     std::vector<kr1::ChannelView> shown;
-    for (int i = 0; i < l.channels; ++i)
-        shown.push_back(channelView(page_ * l.channels + i));
+    drawnValid_.reset();
+    for (int i = 0; i < l.channels; ++i) {
+        const int ch = page_ * l.channels + i;
+        shown.push_back(channelView(ch));
+        drawn_[static_cast<size_t>(ch)] = shown.back();
+        drawnValid_.set(static_cast<size_t>(ch));
+    }
     const PresetMemory& pm = show_.store().presets();
     const int cur = pm.current();
     const QString preset =
@@ -743,8 +751,14 @@ void Kr1Remote::drawBand(int ch) {
     const int i = shownIndex(ch);
     if (i < 0)
         return;
+    const kr1::ChannelView v = channelView(ch);
+    const auto at = static_cast<size_t>(ch);
+    if (drawnValid_.test(at) && drawn_[at].sameBand(v))
+        return;
+    drawn_[at] = v;
+    drawnValid_.set(at);
     Painter p;
-    kr1::channelBand(p, currentLayout(), i, channelView(ch));
+    kr1::channelBand(p, currentLayout(), i, v);
     send(p);
 }
 

@@ -126,6 +126,10 @@ private:
     QTimer clock_;
     QTimer flush_;
     std::bitset<32> dirty_;
+    // What each channel's band shows now, so a signal that changes nothing the unit
+    // shows (the PLAY colour's flashing near the end) sends nothing.
+    std::array<kr1::ChannelView, 32> drawn_{};
+    std::bitset<32> drawnValid_;
     bool dirtyAll_ = false;
 
     Screen screen_ = Screen::Off;

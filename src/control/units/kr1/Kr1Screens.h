@@ -56,6 +56,11 @@ struct ChannelView {
     QString modes;    // "RESTART LOOP PAUSE PWH JTN RLB/F AUTO", blanks for modes off
     QString groups;   // "1P:2S"
     bool lit = false; // the PLAY colour: drawn light on dark
+    // Equal but for the time, which the clock redraws on its own.
+    bool sameBand(const ChannelView& o) const {
+        return number == o.number && sound == o.sound && loadError == o.loadError &&
+               state == o.state && modes == o.modes && groups == o.groups && lit == o.lit;
+    }
 };
 
 // The mode line: each mode's abbreviation when on, as many blanks when off.

@@ -114,6 +114,10 @@ TEST(Kr1Unit, ShowRunsFromThePeer) {
                               "E\r"));
     EXPECT_EQ(rig.at(308, 22), QStringLiteral("Bär"));
     EXPECT_EQ(rig.at(bandBase(1) + 28, 22), QStringLiteral("second"));
+    // A change that alters nothing the unit shows sends nothing.
+    rig.store.announceChannel(1, ChannelAspect::Levels);
+    rig.settle();
+    EXPECT_TRUE(rig.peer.takeReceived().isEmpty());
 
     // Each step: the key codes sent, then what the peer's screen shows at (x, y) (empty
     // text: not checked), the current preset (-1: not checked) and whether channel 1 plays.
