@@ -24,6 +24,12 @@ void header(Painter& p, const QString& title) {
     p.text(298, 8, title);
 }
 
+// A box's title on its top edge: the line is cleared behind it.
+void boxTitle(Painter& p, int x, int y, const QString& title) {
+    p.clearArea(x - 1, y, x + 8, y + 5 * static_cast<int>(title.size()));
+    p.text(x, y, title);
+}
+
 // The first line of the page that holds `cursor`, for lists of `perPage` lines.
 int firstShown(int cursor, int perPage) {
     return cursor < 0 ? 0 : cursor / perPage * perPage;
@@ -233,8 +239,8 @@ void playlists(Painter& p, const QStringList& files, const QStringList& presets,
     p.frame(280, 2, 20, 118, 2);
     p.frame(280, 122, 20, 237, 2);
     p.font(11);
-    p.text(277, 6, QStringLiteral(" Playlists "));
-    p.text(277, 126, QStringLiteral(" Preset Memory "));
+    boxTitle(p, 277, 6, QStringLiteral(" Playlists "));
+    boxTitle(p, 277, 126, QStringLiteral(" Preset Memory "));
     if (files.isEmpty()) {
         p.text(262, 5, QStringLiteral("[No playlist files found!]"));
     } else {
@@ -268,7 +274,7 @@ void fileBrowser(Painter& p, const QStringList& drives, const QStringList& folde
     for (int b = 0; b < 3; ++b) {
         const Box& box = boxes[b];
         p.frame(box.top, 2, box.bottom, 237, b == field ? 3 : 2);
-        p.text(box.top - 3, 8, QString::fromLatin1(box.title));
+        boxTitle(p, box.top - 3, 8, QString::fromLatin1(box.title));
         const int perBox = (box.top - box.bottom - 12) / kListStep;
         const int first = firstShown(cursors[b], perBox);
         for (int j = 0; j < perBox && first + j < box.lines->size(); ++j) {
@@ -292,8 +298,8 @@ void channelOptions(Painter& p, int number, const QStringList& sounds, int selec
     p.frame(285, 2, 215, 237, 2);
     p.frame(210, 2, 10, 237, 2);
     p.font(11);
-    p.text(282, 8, QStringLiteral(" Sound List "));
-    p.text(207, 8, QStringLiteral(" Options "));
+    boxTitle(p, 282, 8, QStringLiteral(" Sound List "));
+    boxTitle(p, 207, 8, QStringLiteral(" Options "));
     const int first = firstShown(selectedSound, 5);
     for (int j = 0; j < 5 && first + j < sounds.size(); ++j) {
         const int x = 268 - kListStep * j;

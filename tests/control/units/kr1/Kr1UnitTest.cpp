@@ -351,4 +351,17 @@ TEST(Kr1Shots, ChannelPageMenuAndPresetList) {
     rig.key(32);
     rig.key(29);
     shot("kr1-presets.png");
+    // The other screens, for a look (not in the README).
+    const std::vector<std::pair<std::vector<int>, const char*>> more = {
+        {{21, 32, 32, 32, 32, 29, 32, 32, 30}, "kr1-options.png"},
+        {{21, 32, 29, 24}, "kr1-keytest.png"},
+        {{21, 21, 24, 24, 24, 24, 29}, "kr1-textreader.png"},
+        {{21, 24, 24, 24, 24, 29}, "kr1-playlists.png"},
+        {{23, 31, 32}, "kr1-files.png"},
+    };
+    for (const auto& [keys, name] : more) {
+        for (int k : keys)
+            rig.key(k);
+        shot(name);
+    }
 }
