@@ -1,4 +1,4 @@
-#include "DisplayUnitWiring.h"
+#include "app/DisplayUnitWiring.h"
 
 #include "control/serial/SerialLine.h"
 #include "control/units/SerialUnitPort.h"
@@ -31,6 +31,8 @@ public:
         });
         line_.setReceiver(QStringLiteral("KR-2"),
                           [this](const QByteArray& bytes) { kr2_.received(bytes); });
+        // A mode or port changed in the options takes effect at once.
+        QObject::connect(&line_, &SerialLine::lineChanged, &kr2_, [this] { followLine(); });
         // The display never shares the RS-232 port while that is open.
         kd1_.setSerialPortInUse(
             [this] { return line_.isOpen() ? settings_.text(u"ComPort").trimmed().toInt() : 0; });
@@ -39,25 +41,32 @@ public:
     Kd1Operations& displayUnit() override { return kd1_; }
 
     void applySettings() override {
-        const bool kr2 = settings_.text(u"ComMode") == QLatin1String("KR-2") && line_.isOpen();
-        if (kr2 && !kr2_.active())
-            initRemote();
-        else if (!kr2)
-            closeRemote();
-        const bool kd1 = kd1_.enabledInSettings();
         const int port = settings_.text(u"DO500ComPort").trimmed().toInt();
-        if (kd1_.enabled() && (!kd1 || port != kd1_.port()))
+        if (kd1_.enabled() && (!kd1_.enabledInSettings() || port != kd1_.port()))
             kd1_.close();
-        if (kd1 && !kd1_.enabled() && kd1_.open())
+        if (kd1_.enabledInSettings() && !kd1_.enabled() && kd1_.open())
             kd1_.showPlaylist();
     }
 
+    // Start-up step 23: from here on the KR-2 follows the serial mode and the port.
     void initRemote() {
-        if (settings_.text(u"ComMode") != QLatin1String("KR-2") || !line_.isOpen())
-            return;
-        link_.queue().clear();
-        link_.start();
-        kr2_.start();
+        started_ = true;
+        followLine();
+    }
+
+    void followLine() {
+        const bool wanted =
+            started_ && settings_.text(u"ComMode") == QLatin1String("KR-2") && line_.isOpen();
+        if (wanted && !kr2_.active()) {
+            link_.queue().clear();
+            link_.start();
+            kr2_.start();
+        } else if (!wanted && kr2_.active()) {
+            // The port speaks another mode now: the goodbye screen cannot reach the unit.
+            kr2_.close();
+            link_.stop();
+            link_.queue().clear();
+        }
     }
 
     void closeRemote() {
@@ -77,6 +86,7 @@ private:
     UnitLink link_;
     units::Kr2Remote kr2_;
     units::Kd1Display kd1_;
+    bool started_ = false;
 };
 
 // Runs what was wired before, then `next`.

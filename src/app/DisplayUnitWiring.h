@@ -19,8 +19,8 @@ public:
     virtual ~DisplayUnits() = default;
     // The display unit the keypads drive (in place of their "no display" stand-in).
     virtual Kd1Operations& displayUnit() = 0;
-    // After the options were saved (and the serial line has applied them): starts or ends
-    // the KR-2 as the serial mode says, opens, closes or moves the KD-1.
+    // After the options were saved: opens, closes or moves the KD-1. (The KR-2 follows the
+    // serial line by itself.)
     virtual void applySettings() = 0;
 };
 

@@ -1,6 +1,7 @@
 // Kalvor's entry point: builds the program's parts, wires each start-up and shut-down
 // step to the part that owns it, and runs the start-up sequence.
-#include "DisplayUnitWiring.h"
+#include "app/DisplayUnitWiring.h"
+#include "app/RemoteUnitsWiring.h"
 #include "control/serial/ComUserMode.h"
 #include "control/serial/SerialLine.h"
 #include "control/ui/BlackScreenView.h"
@@ -91,6 +92,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<DisplayUnits> displayUnits;
     serialLine.setReceiver(QStringLiteral("User"),
                            [&](const QByteArray& text) { comUser.received(text); });
+    const RemoteUnitsPtr remoteUnits = wireRemoteUnits(show, settings, serialLine, lifecycle);
 
     StartupHooks& up = lifecycle.startupHooks();
     // The null output is always listed, so a machine without a sound card goes on to the

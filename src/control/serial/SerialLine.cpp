@@ -38,6 +38,7 @@ SerialLine::SerialLine(Settings& settings, QObject* parent)
         SystemMessages::instance().addDebugMessage(
             QStringLiteral("Serial port %1 lost: %2").arg(device_, port_->errorString()));
         port_->close();
+        Q_EMIT lineChanged();
     });
 }
 
@@ -86,12 +87,14 @@ bool SerialLine::open() {
         SystemMessages::instance().addDebugMessage(
             QStringLiteral("Serial port %1 could not be opened: %2")
                 .arg(device_, port_->errorString()));
+        Q_EMIT lineChanged();
         return false;
     }
     // Some drivers only take the line settings once the port is open.
     configureLine();
     if (userModeAck())
         writeLine("Kalvor User Mode Ready ");
+    Q_EMIT lineChanged();
     return true;
 }
 
@@ -103,6 +106,7 @@ void SerialLine::close() {
         port_->waitForBytesWritten(500);
     }
     port_->close();
+    Q_EMIT lineChanged();
 }
 
 void SerialLine::applySettings() {
@@ -115,6 +119,7 @@ void SerialLine::applySettings() {
         return;
     }
     configureLine();
+    Q_EMIT lineChanged();
 }
 
 void SerialLine::writeLine(const QByteArray& line) {

@@ -53,6 +53,11 @@ public:
     // CTS as the modem lines report it; true when the port's lines cannot be read.
     bool clearToSend() const;
 
+Q_SIGNALS:
+    // The port was opened, closed or set up again: the remote units check whether their
+    // mode is the one running now.
+    void lineChanged();
+
 private:
     void onReadyRead();
     void configureLine();

@@ -59,9 +59,13 @@ void UnitScreen::line(int x1, int y1, int x2, int y2) {
 
 void UnitScreen::fill(int x1, int y1, int x2, int y2, UnitFill how) {
     if (how == UnitFill::Clear) {
+        // Whatever lies wholly inside is gone, so a screen redrawn part by part for hours
+        // keeps a short list.
         std::erase_if(items_, [&](const UnitItem& it) {
-            return it.kind == UnitItem::Kind::Text && inside(it.x1, x1, x2) &&
-                   inside(it.y1, y1, y2);
+            const bool start = inside(it.x1, x1, x2) && inside(it.y1, y1, y2);
+            if (it.kind == UnitItem::Kind::Text)
+                return start;
+            return start && inside(it.x2, x1, x2) && inside(it.y2, y1, y2);
         });
     }
     UnitItem it;

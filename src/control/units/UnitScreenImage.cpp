@@ -70,15 +70,16 @@ void drawDots(const UnitScreen& screen, QImage& img) {
             const QFont f = unitFont(it.attrs.size);
             p.setFont(f);
             const QFontMetrics fm(f);
-            QPoint at = toPicture(s, it.x1, it.y1);
-            // Glyph box: from the anchor up (bottom anchor) or down (top anchor).
-            const QRect box(s.anchorBottom ? QPoint(at.x(), at.y() - it.attrs.size + 1) : at,
-                            QSize(fm.horizontalAdvance(it.text), it.attrs.size));
+            const QPoint at = toPicture(s, it.x1, it.y1);
+            // The text's cell runs from the anchor up (bottom anchor) or down (top
+            // anchor), descenders included, so "_" and "g" show whole.
+            const int top = s.anchorBottom ? at.y() - fm.height() + 1 : at.y();
+            const QRect box(QPoint(at.x(), top), QSize(fm.horizontalAdvance(it.text), fm.height()));
             p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
             if (it.attrs.inverse)
                 p.fillRect(box, Qt::white);
             p.setPen(Qt::white);
-            p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, it.text);
+            p.drawText(QPoint(at.x(), top + fm.ascent()), it.text);
             break;
         }
         }
