@@ -75,6 +75,9 @@ public:
         kr2_.close();
         link_.flush();
         link_.stop();
+        // The queue hands its commands to the port's buffer; they must leave before the
+        // port closes, or the unit never shows that it is no longer live.
+        line_.drain(1000);
     }
 
     units::Kd1Display& kd1() { return kd1_; }

@@ -4,6 +4,8 @@
 
 #include <QSerialPort>
 
+#include <sys/ioctl.h>
+
 namespace kalvor::units {
 
 Kd1SerialLink::Kd1SerialLink() : port_(std::make_unique<QSerialPort>()) {
@@ -54,13 +56,12 @@ bool Kd1SerialLink::clearToSend() {
         return cts_();
     if (!port_->isOpen())
         return false;
-    const QSerialPort::PinoutSignals pins = port_->pinoutSignals();
-    if (port_->error() != QSerialPort::NoError) {
-        // No modem lines to read: nothing says the unit is busy.
-        port_->clearError();
+    // Asked of the descriptor: QSerialPort::pinoutSignals raises an error on a
+    // pseudo-terminal. No modem lines to read: nothing says the display is busy.
+    int status = 0;
+    if (::ioctl(static_cast<int>(port_->handle()), TIOCMGET, &status) != 0)
         return true;
-    }
-    return pins.testFlag(QSerialPort::ClearToSendSignal);
+    return (status & TIOCM_CTS) != 0;
 }
 
 void Kd1SerialLink::write(const QByteArray& bytes) {

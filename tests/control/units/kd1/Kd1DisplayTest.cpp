@@ -1,5 +1,6 @@
 // The KD-1 on a show: its own port over a real pseudo-terminal pair with the software
 // peer at the far end, the refusals when opening, and the operations the keypads call.
+#include "PtyPair.h"
 #include "ShowRig.h"
 
 #include "control/serial/SerialLine.h"
@@ -22,24 +23,6 @@ using namespace kalvor::test;
 using namespace kalvor::units;
 
 namespace {
-
-struct PtyPair {
-    QTemporaryDir dir;
-    QProcess socat;
-    PtyPair() {
-        socat.start(QStringLiteral("socat"),
-                    {QStringLiteral("-d"), QStringLiteral("-d"),
-                     QStringLiteral("pty,raw,echo=0,link=%1").arg(path("a")),
-                     QStringLiteral("pty,raw,echo=0,link=%1").arg(path("b"))});
-        (void)QTest::qWaitFor(
-            [this] { return QFileInfo::exists(path("a")) && QFileInfo::exists(path("b")); }, 10000);
-    }
-    ~PtyPair() {
-        socat.kill();
-        socat.waitForFinished();
-    }
-    QString path(const char* end) const { return dir.filePath(QString::fromLatin1(end)); }
-};
 
 // The display's port straight into the peer's decoder, with a CTS line the test sets.
 struct MemoryLink final : Kd1Link {

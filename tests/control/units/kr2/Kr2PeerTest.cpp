@@ -1,5 +1,6 @@
 // The KR-2 on a show, over a real pseudo-terminal pair: the program holds one end as
 // "COM 1" in KR-2 mode, the software peer is the unit at the other end.
+#include "PtyPair.h"
 #include "ShowRig.h"
 
 #include "control/serial/SerialLine.h"
@@ -26,24 +27,6 @@ using namespace kalvor::test;
 using namespace kalvor::units;
 
 namespace {
-
-struct PtyPair {
-    QTemporaryDir dir;
-    QProcess socat;
-    PtyPair() {
-        socat.start(QStringLiteral("socat"),
-                    {QStringLiteral("-d"), QStringLiteral("-d"),
-                     QStringLiteral("pty,raw,echo=0,link=%1").arg(path("a")),
-                     QStringLiteral("pty,raw,echo=0,link=%1").arg(path("b"))});
-        (void)QTest::qWaitFor(
-            [this] { return QFileInfo::exists(path("a")) && QFileInfo::exists(path("b")); }, 10000);
-    }
-    ~PtyPair() {
-        socat.kill();
-        socat.waitForFinished();
-    }
-    QString path(const char* end) const { return dir.filePath(QString::fromLatin1(end)); }
-};
 
 // A show of two presets on the offline engine, the KR-2 remote on COM 1, the peer on the
 // other end of the pty.
