@@ -4,6 +4,7 @@
 #include "control/serial/SerialLine.h"
 #include "control/ui/BlackScreenView.h"
 #include "control/ui/TouchScreenView.h"
+#include "app/FtpWiring.h"
 #include "core/Dialogs.h"
 #include "core/Lifecycle.h"
 #include "core/RecentPlaylists.h"
@@ -22,6 +23,7 @@
 #include "mainwindow/ui/MainWindow.h"
 #include "overview/ui/OverviewWindow.h"
 #include "show/playback/ShowLayer.h"
+#include "tools/ui/FileManagementWindow.h"
 #include "tools/ui/OptionsDialog.h"
 
 #include <QApplication>
@@ -79,6 +81,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<TouchScreenView> touchScreen;
     std::unique_ptr<OptionsDialog> options;
     std::unique_ptr<OverviewWindow> overview;
+    std::unique_ptr<FileManagementWindow> fileManagement;
     // The serial line; "x" from a controller is the main window's Escape key, so it obeys
     // the same page rule as the keyboard.
     SerialLine serialLine(settings);
@@ -167,6 +170,8 @@ int main(int argc, char** argv) {
         };
         hooks.tooltipsChanged = [&](bool on) {
             mainWindow->applyTooltips(on);
+            if (fileManagement)
+                fileManagement->applyTooltips(on);
         };
         hooks.changeBufferSize = [](int ms) {
             ChangeBufferSize(ms);
@@ -186,6 +191,7 @@ int main(int argc, char** argv) {
         mainWindow->pendingWindows().options = [&](const QString& page) {
             options->showPage(page);
         };
+        fileManagement = wireFileManagement(*mainWindow, show, settings, *options);
     };
     up.buildOverviewGrid = [&] {
         overview = std::make_unique<OverviewWindow>(show, settings);
