@@ -13,8 +13,7 @@ class OptionsDialog;
 class Settings;
 class ShowLayer;
 
-std::unique_ptr<FileManagementWindow> wireFileManagement(MainWindow& main, ShowLayer& show,
-                                                         Settings& settings,
-                                                         OptionsDialog& options);
+std::unique_ptr<FileManagementWindow>
+wireFileManagement(MainWindow& main, ShowLayer& show, Settings& settings, OptionsDialog& options);
 
 } // namespace kalvor

@@ -1,10 +1,10 @@
 // Kalvor's entry point: builds the program's parts, wires each start-up and shut-down
 // step to the part that owns it, and runs the start-up sequence.
+#include "app/FtpWiring.h"
 #include "control/serial/ComUserMode.h"
 #include "control/serial/SerialLine.h"
 #include "control/ui/BlackScreenView.h"
 #include "control/ui/TouchScreenView.h"
-#include "app/FtpWiring.h"
 #include "core/Dialogs.h"
 #include "core/Lifecycle.h"
 #include "core/RecentPlaylists.h"

@@ -296,8 +296,8 @@ FtpResult FtpClient::download(const QString& remote, const QString& localPath,
     }
     if (!r.ok())
         return r; // the hidden part file goes with `part`
-    part.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                        QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    part.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                        QFileDevice::ReadOther);
     // rename() replaces an existing file in one step, so an overwritten sound is either the
     // old one or the whole new one.
     if (std::rename(QFile::encodeName(part.fileName()).constData(),

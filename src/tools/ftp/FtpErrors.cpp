@@ -73,9 +73,8 @@ QString FTP_Fehler(int code, const QString& description, const QString& procedur
     default:
         break;
     }
-    return txt(texts::FtpOtherError) + QString::number(code) + QStringLiteral(" = ") +
-           description + QLatin1Char('\n') + txt(texts::FtpReportedIn) + procedure +
-           QLatin1Char('\'');
+    return txt(texts::FtpOtherError) + QString::number(code) + QStringLiteral(" = ") + description +
+           QLatin1Char('\n') + txt(texts::FtpReportedIn) + procedure + QLatin1Char('\'');
 }
 
 } // namespace kalvor::ftp

@@ -7,11 +7,11 @@
 
 namespace kalvor::ftp {
 
-inline constexpr int kLoginIncorrect = 20530;  // the password was refused
-inline constexpr int kNoConnection = 10057;    // the connection was lost
-inline constexpr int kConnectFailed = 10060;   // no connection could be made
-inline constexpr int kUserInvalid = 20421;     // the user name was refused, or 421 at login
-inline constexpr int kFileInUse = 20608;       // the file is busy or access was denied
+inline constexpr int kLoginIncorrect = 20530; // the password was refused
+inline constexpr int kNoConnection = 10057;   // the connection was lost
+inline constexpr int kConnectFailed = 10060;  // no connection could be made
+inline constexpr int kUserInvalid = 20421;    // the user name was refused, or 421 at login
+inline constexpr int kFileInUse = 20608;      // the file is busy or access was denied
 
 // What a failed libcurl call leaves behind, read from its transcript.
 struct FtpFailure {

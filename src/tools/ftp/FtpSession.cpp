@@ -10,18 +10,16 @@ FtpSession::FtpSession(QObject* parent)
     thread_.setObjectName(QStringLiteral("FTP"));
     worker_ = new QObject;
     worker_->moveToThread(&thread_);
-    connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
     thread_.start();
 }
 
 FtpSession::~FtpSession() {
+    // The running job ends at its next progress check; queued ones never start.
     abort_ = true;
-    // The client is closed on its own thread, after whatever job is still running there.
-    FtpClient* client = client_.release();
-    QMetaObject::invokeMethod(
-        worker_, [client] { delete client; }, Qt::QueuedConnection);
     thread_.quit();
     thread_.wait();
+    delete worker_;
+    client_.reset(); // closes the connection, if any, with a short QUIT
 }
 
 void FtpSession::run(Job job, QObject* context, std::function<void(const FtpResult&)> done) {
@@ -32,7 +30,6 @@ void FtpSession::run(Job job, QObject* context, std::function<void(const FtpResu
         worker_,
         [this, client, job = std::move(job), target, done = std::move(done)] {
             FtpResult r = job(*client);
-            --pending_;
             // The session outlives its thread, so it is a safe place to post to; the
             // context is checked back on the UI thread.
             QMetaObject::invokeMethod(
@@ -42,6 +39,9 @@ void FtpSession::run(Job job, QObject* context, std::function<void(const FtpResu
                         done(r);
                 },
                 Qt::QueuedConnection);
+            // Counted down once the result is on its way, so "nothing pending" means
+            // every result has been posted.
+            --pending_;
         },
         Qt::QueuedConnection);
 }

@@ -46,8 +46,7 @@ inline constexpr UiText TipFmDisconnect{"Closes the connection to the FTP server
                                         "Beendet die Verbindung zum FTP Server"};
 inline constexpr UiText TipFmLoad{"Copies the selected server files into the local folder",
                                   "Kopiert die gewählten Server Dateien in den lokalen Ordner"};
-inline constexpr UiText TipFmOptions{"Edit the FTP server list",
-                                     "FTP Serverliste bearbeiten"};
+inline constexpr UiText TipFmOptions{"Edit the FTP server list", "FTP Serverliste bearbeiten"};
 inline constexpr UiText TipFmRemote{"Files on the server: double-click a folder to open it",
                                     "Dateien auf dem Server: Doppelklick öffnet einen Ordner"};
 inline constexpr UiText TipFmRemoteFolders{"Folders of the server", "Ordner des Servers"};
@@ -80,10 +79,10 @@ inline constexpr UiText FtpLoginIncorrect{" Login incorrect ", " Anmeldung nicht
 inline constexpr UiText FtpNoConnection{" No connection to FTP-Server ",
                                         " Keine Verbindung zum FTP-Server "};
 inline constexpr UiText FtpConnectFailed{
-    " Connect to FTP-Server failed",
-    " Verbindung zum FTP-Server konnte nicht hergestellt werden "};
-inline constexpr UiText FtpUserInvalid{" The username/password provided is invalid, aborting ",
-                                       " Der verwendete Benutzername/Passwort ist falsch, Abbruch "};
+    " Connect to FTP-Server failed", " Verbindung zum FTP-Server konnte nicht hergestellt werden "};
+inline constexpr UiText FtpUserInvalid{
+    " The username/password provided is invalid, aborting ",
+    " Der verwendete Benutzername/Passwort ist falsch, Abbruch "};
 inline constexpr UiText FtpFileInUse{
     "The file is already in use on the server or on your PC!\n Could not access file. ",
     "Die Datei wird auf dem Server oder auf ihrem PC bereits benutzt!\n Kein Zugriff auf diese "

@@ -59,10 +59,10 @@ void FileManagementWindow::showState() {
     if (!serverType_)
         return;
     serverType_->setText(serverTypeName(type_));
-    security_->setText(connecting_    ? txt(texts::FmConnecting)
-                       : !connected_  ? txt(texts::FmNotConnected)
-                       : encrypted_   ? txt(texts::FmEncrypted)
-                                      : txt(texts::FmPlain));
+    security_->setText(connecting_   ? txt(texts::FmConnecting)
+                       : !connected_ ? txt(texts::FmNotConnected)
+                       : encrypted_  ? txt(texts::FmEncrypted)
+                                     : txt(texts::FmPlain));
     connect_->setEnabled(!connected_ && !connecting_);
     disconnect_->setEnabled(connected_ || connecting_);
     load_->setEnabled(transfers_.empty());
@@ -104,7 +104,12 @@ void FileManagementWindow::Connect() {
     connecting_ = false;
     if (waited == QLatin1String("TimeOut")) {
         session_->abort();
-        session_->run([](FtpClient& c) { c.disconnect(); return FtpResult{}; }, this, {});
+        session_->run(
+            [](FtpClient& c) {
+                c.disconnect();
+                return FtpResult{};
+            },
+            this, {});
         connected_ = false;
         showState();
         ftpError(txt(texts::FtpTimeOut));
@@ -154,7 +159,12 @@ QString FileManagementWindow::WaitForConnect() {
 
 void FileManagementWindow::Disconnect() {
     session_->abort();
-    session_->run([](FtpClient& c) { c.disconnect(); return FtpResult{}; }, this, {});
+    session_->run(
+        [](FtpClient& c) {
+            c.disconnect();
+            return FtpResult{};
+        },
+        this, {});
     connected_ = false;
     connecting_ = false;
     encrypted_ = false;
@@ -188,8 +198,7 @@ void FileManagementWindow::refreshRemote(const QString& folder) {
                       remoteFolder_ = folder;
                       if (type_ != ServerType::Os9) {
                           remoteFolders_->clear();
-                          remoteFolders_->addItem(folder.isEmpty() ? QStringLiteral(".")
-                                                                   : folder);
+                          remoteFolders_->addItem(folder.isEmpty() ? QStringLiteral(".") : folder);
                       } else if (const int i = remoteFolders_->findText(folder); i >= 0) {
                           remoteFolders_->setCurrentIndex(i);
                       }

@@ -39,30 +39,36 @@ struct Caption {
 
 // Every fixed text of the window, by the control that shows it.
 constexpr Caption kCaptions[] = {
-    {"fraLocal", texts::FmLocal},          {"lblFileName", texts::FmFileName},
-    {"lblFileType", texts::FmFileType},    {"fraPreview", texts::FmPreview},
-    {"lblLevel", texts::FmLevel},          {"cmdOK", texts::FmOk},
-    {"cmdCancel", texts::FmCancel},        {"lblFTPList", texts::FmFtpList},
-    {"btnConnect", texts::FmConnect},      {"btnDisconnect", texts::FmDisconnect},
-    {"btnLoad", texts::FmStartTransfer},   {"btnOptions", texts::FmOptions},
-    {"lblProgress", texts::FmProgress},    {"lblRemoteFolder", texts::FmFolder},
+    {"fraLocal", texts::FmLocal},
+    {"lblFileName", texts::FmFileName},
+    {"lblFileType", texts::FmFileType},
+    {"fraPreview", texts::FmPreview},
+    {"lblLevel", texts::FmLevel},
+    {"cmdOK", texts::FmOk},
+    {"cmdCancel", texts::FmCancel},
+    {"lblFTPList", texts::FmFtpList},
+    {"btnConnect", texts::FmConnect},
+    {"btnDisconnect", texts::FmDisconnect},
+    {"btnLoad", texts::FmStartTransfer},
+    {"btnOptions", texts::FmOptions},
+    {"lblProgress", texts::FmProgress},
+    {"lblRemoteFolder", texts::FmFolder},
     {"lblServerTypeCaption", texts::FmServerType},
 };
 
 constexpr Caption kTooltips[] = {
-    {"drvLocal", texts::TipFmDrive},         {"dirLocal", texts::TipFmFolders},
-    {"filLocal", texts::TipFmFiles},         {"txtFileName", texts::TipFmFileName},
-    {"cboFileType", texts::TipFmFileType},   {"cboFTPList", texts::TipFmFtpList},
-    {"btnConnect", texts::TipFmConnect},     {"btnDisconnect", texts::TipFmDisconnect},
-    {"btnLoad", texts::TipFmLoad},           {"btnOptions", texts::TipFmOptions},
-    {"ListView1", texts::TipFmRemote},       {"cboRemoteFolder", texts::TipFmRemoteFolders},
-    {"cmdAuditionPlay", texts::TipFmPlay},   {"cmdAuditionStop", texts::TipFmStop},
-    {"sldLevel", texts::TipFmLevel},         {"cmdOK", texts::TipFmOk},
+    {"drvLocal", texts::TipFmDrive},       {"dirLocal", texts::TipFmFolders},
+    {"filLocal", texts::TipFmFiles},       {"txtFileName", texts::TipFmFileName},
+    {"cboFileType", texts::TipFmFileType}, {"cboFTPList", texts::TipFmFtpList},
+    {"btnConnect", texts::TipFmConnect},   {"btnDisconnect", texts::TipFmDisconnect},
+    {"btnLoad", texts::TipFmLoad},         {"btnOptions", texts::TipFmOptions},
+    {"ListView1", texts::TipFmRemote},     {"cboRemoteFolder", texts::TipFmRemoteFolders},
+    {"cmdAuditionPlay", texts::TipFmPlay}, {"cmdAuditionStop", texts::TipFmStop},
+    {"sldLevel", texts::TipFmLevel},       {"cmdOK", texts::TipFmOk},
     {"cmdCancel", texts::TipFmCancel},
 };
 
-template <typename W>
-W* named(W* w, const char* name) {
+template <typename W> W* named(W* w, const char* name) {
     w->setObjectName(QString::fromLatin1(name));
     return w;
 }
@@ -82,8 +88,12 @@ QPushButton* button(const char* name) {
 FileManagementWindow::FileManagementWindow(ShowLayer& show, Settings& settings, QWidget* parent)
     : QDialog(parent), show_(show), settings_(settings), session_(new ftp::FtpSession(this)) {
     setObjectName(QStringLiteral("frmFileManagement"));
-    ftpList = [] { return readFtpList(defaultFtpListPath()).list; };
-    askNameConflict = [this](const QString& name) { return NameConflictDialog::ask(name, this); };
+    ftpList = [] {
+        return readFtpList(defaultFtpListPath()).list;
+    };
+    askNameConflict = [this](const QString& name) {
+        return NameConflictDialog::ask(name, this);
+    };
     build();
     applyCaptions();
     connect(&UiLanguage::instance(), &UiLanguage::changed, this, [this] {

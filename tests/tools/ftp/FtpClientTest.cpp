@@ -2,9 +2,9 @@
 // folder and below, SIZE, a download with progress, and each failure the browser must
 // name: a refused password, a refused connection, a server that accepts and then never
 // answers, and a server that drops the connection in the middle of a file.
+#include "tools/ftp/FtpClient.h"
 #include "FtpServerFixture.h"
 #include "support/TestEnvironment.h"
-#include "tools/ftp/FtpClient.h"
 #include "tools/ftp/FtpListing.h"
 
 #include <QDir>
@@ -83,7 +83,8 @@ TEST(FtpClient, LogsInListsFoldersAndAsksSizes) {
     };
     for (const auto& f : folders) {
         const FtpResult r = c.list(f.folder);
-        ASSERT_TRUE(r.ok()) << f.folder.toStdString() << ": " << r.failure.description.toStdString();
+        ASSERT_TRUE(r.ok()) << f.folder.toStdString() << ": "
+                            << r.failure.description.toStdString();
         EXPECT_EQ(names(parseListing(ServerType::Unix, r.body)), f.names) << f.folder.toStdString();
     }
 

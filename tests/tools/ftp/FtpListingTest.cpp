@@ -1,8 +1,8 @@
 // The three listing parsers on lines recorded from each kind of server, the server types
 // from SYST, SIZE replies, download names, and the error table in both languages.
+#include "tools/ftp/FtpListing.h"
 #include "core/UiLanguage.h"
 #include "tools/ftp/FtpErrors.h"
-#include "tools/ftp/FtpListing.h"
 
 #include <curl/curl.h>
 #include <gtest/gtest.h>
@@ -49,7 +49,8 @@ const Row kRows[] = {
     {"unix garbage", AddToListView, "hello world", std::nullopt},
     {"unix empty", AddToListView, "", std::nullopt},
     {"unix blank at the end", AddToListView, "-rw 1 a b 9 Jan 1 12:00 ", std::nullopt},
-    {"os9 file", AddToListView_OS9, kOs9File, item("cue01.wav", ItemKind::Wave, "1234567", "99/11/21")},
+    {"os9 file", AddToListView_OS9, kOs9File,
+     item("cue01.wav", ItemKind::Wave, "1234567", "99/11/21")},
     {"os9 folder", AddToListView_OS9, kOs9Dir, item("takes", ItemKind::Folder, "448", "99/11/21")},
     {"os9 directory header", AddToListView_OS9, kOs9Header, std::nullopt},
     {"os9 owner header", AddToListView_OS9, kOs9Owner, std::nullopt},
@@ -107,14 +108,18 @@ TEST(FtpListing, SystSizeFoldersAndNames) {
     EXPECT_EQ(os9Folders().size(), 7);
 
     const std::pair<const char*, std::optional<qint64>> sizes[] = {
-        {"213 48000", 48000}, {"213  12 ", 12}, {"550 No such file", std::nullopt},
-        {"213 lots", std::nullopt}, {"", std::nullopt}};
+        {"213 48000", 48000},
+        {"213  12 ", 12},
+        {"550 No such file", std::nullopt},
+        {"213 lots", std::nullopt},
+        {"", std::nullopt}};
     for (const auto& [reply, size] : sizes)
         EXPECT_EQ(sizeFromReply(QString::fromLatin1(reply)), size) << reply;
 
     const std::tuple<const char*, const char*, const char*> folders[] = {
-        {"", "sub", "sub"},         {"sub", "deeper", "sub/deeper"}, {"/", "a", "/a"},
-        {"sub/deeper", "..", "sub"}, {"sub", "..", ""},             {"/a", "..", "/"},
+        {"", "sub", "sub"}, {"sub", "deeper", "sub/deeper"},
+        {"/", "a", "/a"},   {"sub/deeper", "..", "sub"},
+        {"sub", "..", ""},  {"/a", "..", "/"},
         {"sub", ".", "sub"}};
     for (const auto& [from, name, to] : folders)
         EXPECT_EQ(childFolder(QString::fromLatin1(from), QString::fromLatin1(name)),
@@ -122,9 +127,9 @@ TEST(FtpListing, SystSizeFoldersAndNames) {
             << from << " + " << name;
 
     const std::pair<const char*, bool> targets[] = {
-        {"song.wav", true}, {"two..dots.wav", true}, {"..", false}, {".", false},
-        {"../up.wav", false}, {"a/b.wav", false}, {"a\\b.wav", false}, {"bell\x07.wav", false},
-        {"", false}};
+        {"song.wav", true},  {"two..dots.wav", true}, {"..", false},
+        {".", false},        {"../up.wav", false},    {"a/b.wav", false},
+        {"a\\b.wav", false}, {"bell\x07.wav", false}, {"", false}};
     for (const auto& [name, safe] : targets)
         EXPECT_EQ(unsafeNameReason(QString::fromLatin1(name)).isEmpty(), safe) << name;
     EXPECT_EQ(localTarget("/show/sounds/", "a.wav"), QStringLiteral("/show/sounds/a.wav"));
