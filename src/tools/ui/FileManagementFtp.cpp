@@ -101,6 +101,9 @@ void FileManagementWindow::Connect() {
         this, [this](const FtpResult& r) { connectResult_ = r; });
 
     const QString waited = WaitForConnect();
+    // Disconnect (or closing the window) while waiting ends the attempt.
+    if (!connecting_)
+        return;
     connecting_ = false;
     if (waited == QLatin1String("TimeOut")) {
         session_->abort();
@@ -146,11 +149,11 @@ QString FileManagementWindow::WaitForConnect() {
     QElapsedTimer since;
     since.start();
     connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (connectResult_ || since.elapsed() >= kConnectWaitMs)
+        if (connectResult_ || !connecting_ || since.elapsed() >= kConnectWaitMs)
             loop.quit();
     });
     tick.start(20);
-    if (!connectResult_)
+    if (!connectResult_ && connecting_)
         loop.exec();
     if (!connectResult_)
         return QStringLiteral("TimeOut");

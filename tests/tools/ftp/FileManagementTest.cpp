@@ -333,4 +333,23 @@ TEST_F(FileManagement, CaptionsAndTooltipsFollowLanguageAndSwitch) {
         EXPECT_TRUE(w->toolTip().isEmpty()) << w->objectName().toStdString();
 }
 
+TEST_F(FileManagement, Screenshots) {
+    const QString dir = qEnvironmentVariable("KALVOR_SHOTS_DIR");
+    if (dir.isEmpty())
+        GTEST_SKIP() << "set KALVOR_SHOTS_DIR to write the pictures";
+    writeFile(local + QStringLiteral("/Thunder.wav"), "x");
+    writeFile(local + QStringLiteral("/Rain.wav"), "x");
+    for (Language language : {Language::English, Language::German}) {
+        UiLanguage::instance().set(language);
+        connectTo("Plain");
+        const QString lang =
+            language == Language::English ? QStringLiteral("en") : QStringLiteral("de");
+        window->grab().save(dir + QStringLiteral("/file-management-%1.png").arg(lang));
+        NameConflictDialog conflict(QStringLiteral("my song.wav"));
+        conflict.show();
+        QTest::qWait(20);
+        conflict.grab().save(dir + QStringLiteral("/file-exists-%1.png").arg(lang));
+    }
+}
+
 } // namespace
