@@ -1,7 +1,7 @@
 // The libcurl client against the real test server: login, SYST, listings of the login
-// folder and below, SIZE, a download with progress, and each failure the browser must
-// name: a refused password, a refused connection, a server that accepts and then never
-// answers, and a server that drops the connection in the middle of a file.
+// folder and below, absolute paths, SIZE in binary mode after a listing, a download with
+// progress, and a server that drops the connection in the middle of a file. The other
+// failures are told through the window (FileManagementTest).
 #include "tools/ftp/FtpClient.h"
 #include "FtpServerFixture.h"
 #include "support/TestEnvironment.h"
@@ -10,10 +10,6 @@
 #include <QDir>
 #include <QFile>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -38,30 +34,6 @@ QStringList names(const QList<RemoteItem>& items) {
     n.sort();
     return n;
 }
-
-// A socket on loopback that listens (so the kernel accepts connections) and never says a
-// word; closed, its port refuses connections.
-struct Listener {
-    int fd = -1;
-    int port = 0;
-    Listener() {
-        fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&a), len) == 0 && ::listen(fd, 4) == 0 &&
-            ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0)
-            port = ntohs(a.sin_port);
-    }
-    ~Listener() { close(); }
-    void close() {
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
-    }
-    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(port); }
-};
 
 } // namespace
 
@@ -128,41 +100,4 @@ TEST(FtpClient, DownloadsWithProgressAndReplacesOnlyWhenComplete) {
 
     // The session comes back for the next command.
     EXPECT_TRUE(c.list({}).ok());
-}
-
-TEST(FtpClient, FailuresMapOntoTheBrowsersNumbers) {
-    Listener silent;
-    Listener closed;
-    ASSERT_GT(silent.port, 0);
-    const QString refused = closed.address();
-    closed.close();
-
-    const struct {
-        FtpServer server;
-        int code;
-    } rows[] = {
-        {server(test::kFtpPlain, "kalvor", "wrong"), kLoginIncorrect},
-        {server(refused), kConnectFailed},
-        {server(silent.address()), kConnectFailed},
-    };
-    for (const auto& row : rows) {
-        FtpClient c;
-        const FtpResult r = c.connect(row.server);
-        ASSERT_FALSE(r.ok()) << row.server.address.toStdString();
-        EXPECT_EQ(ftpErrorCode(r.failure), row.code)
-            << row.server.address.toStdString() << " curl " << r.failure.curlCode;
-        EXPECT_FALSE(c.isConnected());
-    }
-}
-
-TEST(FtpClient, ExplicitTlsWhenTheServerOffersIt) {
-    const QString ca = test::ftpTestDir() + QStringLiteral("/server.pem");
-    if (!QFile::exists(ca))
-        GTEST_SKIP() << "the test server runs without a certificate (no openssl)";
-    FtpServer s = server(test::kFtpTls, "kalvor", "show");
-    s.caFile = ca;
-    FtpClient c;
-    const FtpResult r = c.connect(s);
-    ASSERT_TRUE(r.ok()) << r.failure.description.toStdString();
-    EXPECT_TRUE(c.encrypted());
 }
