@@ -98,7 +98,12 @@ void FileManagementWindow::Connect() {
                 r.body = "TLS";
             return r;
         },
-        this, [this](const FtpResult& r) { connectResult_ = r; });
+        this,
+        [this, attempt = ++connectAttempt_](const FtpResult& r) {
+            // A late answer to an attempt given up on says nothing about this one.
+            if (attempt == connectAttempt_)
+                connectResult_ = r;
+        });
 
     const QString waited = WaitForConnect();
     // Disconnect (or closing the window) while waiting ends the attempt.

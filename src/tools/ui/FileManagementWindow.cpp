@@ -19,6 +19,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -338,9 +339,12 @@ void FileManagementWindow::closeEvent(QCloseEvent* event) {
 }
 
 void FileManagementWindow::hideEvent(QHideEvent* event) {
-    AuditionStop();
-    if (connected_ || connecting_)
-        Disconnect();
+    // A minimised window (a spontaneous hide) keeps its preview and its connection.
+    if (!event->spontaneous()) {
+        AuditionStop();
+        if (connected_ || connecting_)
+            Disconnect();
+    }
     QDialog::hideEvent(event);
 }
 

@@ -110,6 +110,7 @@ private:
     bool connected_ = false;
     bool connecting_ = false;
     std::optional<ftp::FtpResult> connectResult_;
+    int connectAttempt_ = 0;
     bool encrypted_ = false;
     ftp::ServerType type_ = ftp::ServerType::Unknown;
     QString remoteFolder_;
