@@ -2,7 +2,9 @@
 """The FTP server the browser's tests talk to, on 127.0.0.1 only.
 
 Port 2121 speaks plain FTP, port 2122 offers explicit TLS (AUTH TLS) with the certificate
-given by --cert. Users: anonymous, and "kalvor" with the password "show". The served
+given by --cert. Ports 2123 and 2124 pose as an OS/9 server and a Microsoft NT server:
+their SYST replies and their listings have those servers' shapes, each over a folder of
+its own (os9/ with the /scNN folders, nt/). Users: anonymous, and "kalvor" with the password "show". The served
 folder is filled with the fixtures the tests expect; every file's bytes are
 pattern(size): byte i is i % 251, so a test can check a download without a copy.
 A file whose name starts with "drop" is cut off after 256 KiB: the server closes the
@@ -11,6 +13,7 @@ control and data connections mid-transfer.
 import argparse
 import os
 import sys
+import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.filesystems import AbstractedFS
@@ -25,6 +28,8 @@ FIXTURES = {
     "sub folder/inner.wav": 1_000,
     "sub folder/deeper/deep.mp3": 10,
 }
+OS9_FIXTURES = {"sc00/cue01.wav": 5_000, "sc00/cue02.aif": 10, "sc10/rain.wav": 10}
+NT_FIXTURES = {"Act 2/Thunder Clap.wav": 7_000, "readme.txt": 10}
 DROP_AFTER = 256 * 1024
 
 
@@ -33,8 +38,8 @@ def pattern(size):
     return (block * (size // 251 + 1))[:size]
 
 
-def fill(root):
-    for name, size in FIXTURES.items():
+def fill(root, fixtures):
+    for name, size in fixtures.items():
         path = os.path.join(root, name)
         os.makedirs(os.path.dirname(path), exist_ok=True)
         if not os.path.exists(path) or os.path.getsize(path) != size:
@@ -68,6 +73,45 @@ class DroppingFS(AbstractedFS):
         return f
 
 
+def os9_line(name, size, mtime, folder):
+    line = [" "] * 52
+    line[10:18] = time.strftime("%y/%m/%d", time.localtime(mtime))
+    line[26:34] = ("d" if folder else "-") + "-ewrewr"
+    line[43:52] = str(size).rjust(9)
+    return "".join(line) + " " + name
+
+
+def nt_line(name, size, mtime, folder):
+    mode = "drwxrwxrwx" if folder else "-rwxrwxrwx"
+    date = time.strftime("%b %d %H:%M", time.localtime(mtime))
+    return mode + "   1 owner    group " + str(size).rjust(15) + " " + date + " " + name
+
+
+class StyledFS(DroppingFS):
+    line = None
+
+    def format_list(self, basedir, listing, ignore_err=True):
+        if self.line is os9_line:
+            yield ("                            Directory of %s  12:00:00\r\n"
+                   % self.fs2ftp(basedir)).encode()
+            yield b" Owner    Last modified  Attributes Sector Bytecount Name\r\n"
+            yield b"-------  -------------  ---------- ------ --------- ----\r\n"
+        for name in listing:
+            st = os.stat(os.path.join(basedir, name))
+            folder = os.path.isdir(os.path.join(basedir, name))
+            line = self.line(name, 0 if folder else st.st_size, st.st_mtime, folder)
+            yield (line + "\r\n").encode("utf8", self.cmd_channel.unicode_errors)
+
+
+def styled(handler, line, syst):
+    fs = type("FS", (StyledFS,), {"line": staticmethod(line)})
+
+    def ftp_SYST(self, _):
+        self.respond("215 " + syst)
+
+    return type("Styled", (handler,), {"abstracted_fs": fs, "ftp_SYST": ftp_SYST})
+
+
 def handler_class(base, root, cert):
     authorizer = DummyAuthorizer()
     authorizer.add_user("kalvor", "show", root, perm="elr")
@@ -85,9 +129,15 @@ def main():
     ap.add_argument("--cert")
     args = ap.parse_args()
     root = os.path.join(args.dir, "root")
-    os.makedirs(root, exist_ok=True)
-    fill(root)
+    fill(root, FIXTURES)
     plain = FTPServer(("127.0.0.1", 2121), handler_class(FTPHandler, root, None))
+    for port, folder, fixtures, line, syst in (
+            (2123, "os9", OS9_FIXTURES, os9_line, "OS/9 Version 2.4"),
+            (2124, "nt", NT_FIXTURES, nt_line, "Windows_NT")):
+        styled_root = os.path.join(args.dir, folder)
+        fill(styled_root, fixtures)
+        FTPServer(("127.0.0.1", port),
+                  styled(handler_class(FTPHandler, styled_root, None), line, syst))
     if args.cert:
         try:
             from pyftpdlib.handlers import TLS_FTPHandler

@@ -294,6 +294,44 @@ TEST_F(FileManagement, StartFolderAndEncryption) {
         << messages().join('\n').toStdString();
 }
 
+TEST_F(FileManagement, OtherServerTypesListWithTheirParserAndSizeColumn) {
+    server(6, "OS9", kFtpOs9, "", "", "/sc00");
+    server(7, "NT", kFtpNt, "", "", "Act 2");
+    const struct {
+        const char* entry;
+        const char* type;
+        int folderChoices;
+        QStringList names;
+        const char* file;
+        int size;
+    } rows[] = {
+        {"OS9", "OS/9", 7, {"cue01.wav", "cue02.aif"}, "cue01.wav", 5000},
+        {"NT", "Microsoft NT", 1, {"Thunder Clap.wav"}, "Thunder Clap.wav", 7000},
+    };
+    for (const auto& row : rows) {
+        connectTo(row.entry);
+        EXPECT_EQ(child<QLabel>("lblServerType")->text(), QString::fromUtf8(row.type));
+        EXPECT_EQ(child<QComboBox>("cboRemoteFolder")->count(), row.folderChoices) << row.entry;
+        EXPECT_EQ(remoteNames(), row.names) << row.entry;
+        ASSERT_NE(remote(row.file), nullptr);
+        EXPECT_EQ(remote(row.file)->text(1), QString::number(row.size)) << row.entry;
+        selectOnly(row.file);
+        click("btnLoad");
+        settle();
+        EXPECT_EQ(child<QLabel>("lblPercent")->text(), QStringLiteral("100 %")) << row.entry;
+        EXPECT_EQ(readFile(local + QLatin1Char('/') + QString::fromUtf8(row.file)),
+                  fixtureBytes(row.size));
+    }
+    // An OS/9 server's folders are chosen from its fixed list.
+    connectTo("OS9");
+    auto* folders = child<QComboBox>("cboRemoteFolder");
+    Q_EMIT folders->activated(folders->findText(QStringLiteral("/sc10")));
+    settle();
+    EXPECT_EQ(remoteNames(), QStringList{"rain.wav"});
+    EXPECT_EQ(folders->currentText(), QStringLiteral("/sc10"));
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('\n').toStdString();
+}
+
 TEST_F(FileManagement, PreviewPlaysTheSelectedFileOnThePreviewChannel) {
     window->openFor(0);
     QFile::copy(rig.tone(QStringLiteral("tone.wav"), 2.0), local + QStringLiteral("/tone.wav"));

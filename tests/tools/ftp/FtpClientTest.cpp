@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 
-
 #include <gtest/gtest.h>
 
 using namespace kalvor;

@@ -9,6 +9,8 @@ namespace kalvor::test {
 
 inline const QString kFtpPlain = QStringLiteral("127.0.0.1:2121");
 inline const QString kFtpTls = QStringLiteral("127.0.0.1:2122");
+inline const QString kFtpOs9 = QStringLiteral("127.0.0.1:2123"); // SYST and LIST as OS/9
+inline const QString kFtpNt = QStringLiteral("127.0.0.1:2124");  // as Microsoft NT
 
 inline QByteArray fixtureBytes(int size) {
     QByteArray b(size, Qt::Uninitialized);
