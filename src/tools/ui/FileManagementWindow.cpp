@@ -333,6 +333,13 @@ void FileManagementWindow::accept() {
     QDialog::accept();
 }
 
+bool FileManagementWindow::event(QEvent* event) {
+    // Back from the options' FTP page (or anywhere else): the list may have changed.
+    if (event->type() == QEvent::WindowActivate && !connecting_ && !connected_)
+        fillServerList();
+    return QDialog::event(event);
+}
+
 void FileManagementWindow::closeEvent(QCloseEvent* event) {
     AuditionStop();
     QDialog::closeEvent(event);
