@@ -255,8 +255,10 @@ TEST_F(FileManagement, RefusesFoldersAndUnsafeNamesAndCleansUpAfterADrop) {
 
     // A listing that names files outside the chosen folder.
     rig.dialogs.clear();
-    window->showListing("-rw-r--r-- 1 a b 9 Jan 1 12:00 ../escape.wav\r\n"
+    window->showListing("total 8\r\n"
+                        "-rw-r--r-- 1 a b 9 Jan 1 12:00 ../escape.wav\r\n"
                         "-rw-r--r-- 1 a b 9 Jan 1 12:00 ..\r\n");
+    EXPECT_EQ(child<QTreeWidget>("ListView1")->topLevelItemCount(), 2);
     child<QTreeWidget>("ListView1")->selectAll();
     click("btnLoad");
     settle();
