@@ -12,7 +12,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -25,6 +24,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
+#include <QStandardPaths>
 #include <QStorageInfo>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -184,6 +184,7 @@ QWidget* FileManagementWindow::buildFtpPane() {
     auto* pane = new QWidget;
     auto* grid = new QGridLayout(pane);
     serverList_ = named(new QComboBox, "cboFTPList");
+    serverList_->installEventFilter(this);
     connect_ = button("btnConnect");
     disconnect_ = button("btnDisconnect");
     load_ = button("btnLoad");
@@ -255,9 +256,12 @@ void FileManagementWindow::applyTooltips(bool on) {
 void FileManagementWindow::openFor(int channel) {
     channel_ = channel;
     const QString preferred = settings_.text(u"DefaultSoundPath");
-    setLocalFolder(!preferred.isEmpty() && QFileInfo(preferred).isDir()
-                       ? preferred
-                       : QCoreApplication::applicationDirPath());
+    // Without a sound folder of its own the browser starts where a user keeps music, not
+    // in the program's folder: that one is not writable here, and downloads land in it.
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    setLocalFolder(!preferred.isEmpty() && QFileInfo(preferred).isDir() ? preferred
+                   : QFileInfo(music).isDir()                           ? music
+                                                                        : QDir::homePath());
     level_->setValue(settings_.integer(u"PreviewVolume"));
     fillDrives();
     fillServerList();
@@ -338,6 +342,15 @@ bool FileManagementWindow::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate && !connecting_ && !connected_)
         fillServerList();
     return QDialog::event(event);
+}
+
+bool FileManagementWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Not every desktop tells a window it is active again; the list is also read afresh
+    // as the operator reaches for it.
+    if (watched == serverList_ && !connecting_ && !connected_ &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::FocusIn))
+        fillServerList();
+    return QDialog::eventFilter(watched, event);
 }
 
 void FileManagementWindow::closeEvent(QCloseEvent* event) {

@@ -38,8 +38,8 @@ public:
     FileManagementWindow(ShowLayer& show, Settings& settings, QWidget* parent = nullptr);
     ~FileManagementWindow() override;
 
-    // Opens the window for a channel's sound list, in DefaultSoundPath (or the program's
-    // folder when that does not exist).
+    // Opens the window for a channel's sound list, in DefaultSoundPath (or the user's music
+    // folder, or home, when that does not exist).
     void openFor(int channel);
     int channel() const { return channel_; }
 
@@ -86,6 +86,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void build();
