@@ -334,6 +334,17 @@ TEST_F(FileManagement, OtherServerTypesListWithTheirParserAndSizeColumn) {
     EXPECT_TRUE(messages().isEmpty()) << messages().join('\n').toStdString();
 }
 
+TEST_F(FileManagement, ServerListIsReadAfreshWhenReachedFor) {
+    window->openFor(0);
+    auto* list = child<QComboBox>("cboFTPList");
+    EXPECT_EQ(list->count(), 3);
+    // Added on the options' FTP page while the window stays open.
+    server(6, "Added later", kFtpPlain, "", "", "");
+    QTest::mouseClick(list, Qt::LeftButton);
+    list->hidePopup();
+    EXPECT_EQ(list->count(), 4);
+}
+
 TEST_F(FileManagement, PreviewPlaysTheSelectedFileOnThePreviewChannel) {
     window->openFor(0);
     QFile::copy(rig.tone(QStringLiteral("tone.wav"), 2.0), local + QStringLiteral("/tone.wav"));
