@@ -379,11 +379,11 @@ void TextReaderWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
 }
 
-void TextReaderWindow::showReader() {
-    if (!isVisible()) {
-        // Beside the main window: the right part of its screen.
-        if (const QWidget* main = parentWidget()) {
-            if (const QScreen* screen = main->screen()) {
+void TextReaderWindow::showReader(const QWidget* mainWindow) {
+    if (!isVisible() && !placed_) {
+        placed_ = true;
+        if (mainWindow) {
+            if (const QScreen* screen = mainWindow->screen()) {
                 const QRect area = screen->availableGeometry();
                 const int w = std::min(width(), area.width());
                 move(area.right() - w + 1, area.top());

@@ -83,8 +83,9 @@ public:
         return missing_ ? QString() : document_.shortDocumentName();
     }
 
-    // Shows the window beside the main window and brings it to the front.
-    void showReader();
+    // Shows the window beside `mainWindow` (on the right of its screen the first time) and
+    // brings it to the front.
+    void showReader(const QWidget* mainWindow = nullptr);
 
     // Toolbar actions and the operations the rest of the program calls.
     void newText();   // after the question
@@ -159,6 +160,7 @@ private:
     bool missing_ = false;
     bool fillingList_ = false;
     bool recallFromReader_ = false;
+    bool placed_ = false; // the operator's own place for it is kept after the first showing
 
     QToolBar* toolBar_ = nullptr;
     std::array<QAction*, kToolCount> tools_{};

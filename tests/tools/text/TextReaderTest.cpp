@@ -3,6 +3,7 @@
 #include "ShowRig.h"
 #include "core/UiLanguage.h"
 #include "mainwindow/Hotkeys.h"
+#include "mainwindow/ui/BoothStyle.h"
 #include "tools/ui/TextReaderWindow.h"
 
 #include <QAction>
@@ -330,6 +331,7 @@ TEST(Screenshots, TextReaderWithAScript) {
     const QString dir = qEnvironmentVariable("KALVOR_SHOTS_DIR");
     if (dir.isEmpty())
         GTEST_SKIP() << "KALVOR_SHOTS_DIR not set";
+    applyBoothStyle(*qApp);
     ReaderRig rig;
     const QString script = rig.write(
         QStringLiteral("The Tempest.rtf"),
@@ -340,7 +342,7 @@ TEST(Screenshots, TextReaderWithAScript) {
         "noise of thunder and lightning heard. Enter a Shipmaster and a Boatswain.\\par\\par"
         "{\\b MASTER.} Boatswain!\\par{\\b BOATSWAIN.} Here, master. What cheer?\\par{\\b "
         "MASTER.} Good, speak to th\\rquote mariners. Fall to\\rquote t yarely, or we run "
-        "ourselves aground. Bestir, bestir!\\par\\par{\\cf1\\b F3: Birds}{\\cf1\\b CMD: } "
+        "ourselves aground. Bestir, bestir!\\par\\par{\\cf1\\b F3: Birds} {\\cf1\\b CMD: } "
         "{\\cf2\\i Exit. Enter Mariners.}\\par\\par{\\b BOATSWAIN.} Heigh, my hearts! Cheerly, "
         "cheerly, my hearts! Yare, yare! Take in the topsail. Tend to th\\rquote master\\rquote s "
         "whistle.\\par}");
