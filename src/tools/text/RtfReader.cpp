@@ -95,6 +95,13 @@ int hexValue(char c) {
     return -1;
 }
 
+// Control characters other than the tab are no text in RTF (line ends are \par and \line),
+// whether they come as \'hh or as \uN.
+QString withoutControls(QString text) {
+    text.removeIf([](QChar c) { return c.unicode() < 0x20 && c.unicode() != '\t'; });
+    return text;
+}
+
 bool isLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
@@ -239,7 +246,7 @@ private:
         const int codePage = state().destination == Destination::FontTable
                                  ? fontCodePage_.value_or(codePage_)
                                  : currentCodePage();
-        const QString decoded = decodeCodePage(pendingBytes_, codePage);
+        const QString decoded = withoutControls(decodeCodePage(pendingBytes_, codePage));
         pendingBytes_.clear();
         if (state().destination == Destination::Body)
             text_ += decoded;
@@ -413,7 +420,7 @@ private:
                 unit = 0xFFFD;
             if (unit < 0)
                 unit += 65536;
-            if (!skippingFallback())
+            if (!skippingFallback() && (unit >= 0x20 || unit == '\t'))
                 addChar(QChar(static_cast<char16_t>(unit)));
             skipCount_ = s.unicodeSkip;
             return;
