@@ -75,10 +75,11 @@ void ScriptDocument::setPath(const QString& path) {
     const qsizetype cut = normal.lastIndexOf(QLatin1Char('/')) + 1;
     link_.folder = path.left(cut);
     link_.name = path.mid(cut);
+    missing_ = false;
 }
 
 QString ScriptDocument::shortDocumentName() const {
-    if (!isSet())
+    if (!isSet() || missing_)
         return {};
     // The playlist loader names linked scripts by the same rule; one rule for both.
     return playlist::textReaderDocument(link_, true, link_.path()).shortName;

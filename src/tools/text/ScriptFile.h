@@ -43,12 +43,19 @@ ScriptRead readScriptFile(const QString& path);
 bool writeScriptFile(const QString& path, const RichDocument& rich, const QString& plainText,
                      QString* error = nullptr);
 
-// The script the text reader holds: its folder and name, as the playlist links it.
+// The script the text reader holds: its folder and name, as the playlist links it. The
+// KR-1 unit reads the short name from here, without a window.
 class ScriptDocument {
 public:
     // Folder + name; empty for none.
     void setPath(const QString& path);
-    void clear() { link_ = {}; }
+    void clear() {
+        link_ = {};
+        missing_ = false;
+    }
+    // A playlist's script that is not on this machine: the link stays, the name is not shown.
+    void setMissing(bool missing) { missing_ = missing; }
+    bool isMissing() const { return missing_; }
     bool isSet() const { return link_.isSet(); }
     QString path() const { return link_.path(); }
     QString fileName() const { return link_.name; }
@@ -56,11 +63,12 @@ public:
     void setLink(const playlist::TextReaderLink& link) { link_ = link; }
 
     // The name less its last four characters, at most 12 characters (the 12th a "~" when
-    // cut): what the KR-1 unit shows. Empty when there is no script.
+    // cut): what the KR-1 unit shows. Empty when there is no script or it is missing.
     QString shortDocumentName() const;
 
 private:
     playlist::TextReaderLink link_;
+    bool missing_ = false;
 };
 
 } // namespace kalvor::text

@@ -366,7 +366,7 @@ void TextReaderWindow::applyCaptions() {
 }
 
 void TextReaderWindow::applyTitle() {
-    if (document_.isSet() && !missing_)
+    if (document_.isSet() && !document_.isMissing())
         setWindowTitle(txt(texts::TextReaderTitleOpen) + document_.fileName() + QLatin1Char(')'));
     else
         setWindowTitle(txt(texts::TextReaderTitle));
@@ -642,7 +642,6 @@ void TextReaderWindow::PrintText() {
 void TextReaderWindow::emptyText() {
     txtText_->clear();
     document_.clear();
-    missing_ = false;
     applyTitle();
     Q_EMIT documentChanged();
 }
@@ -725,7 +724,6 @@ bool TextReaderWindow::LoadText(const QString& path) {
     }
     setDocumentText(read);
     document_.setPath(path);
-    missing_ = false;
     applyTitle();
     Q_EMIT documentChanged();
     if (read.status == Status::Truncated)
@@ -748,7 +746,7 @@ TextReaderWindow::SaveOffer TextReaderWindow::saveOffer() const {
 }
 
 void TextReaderWindow::saveText() {
-    if (document_.isSet() && !missing_)
+    if (document_.isSet() && !document_.isMissing())
         writeTo(document_.path());
     else
         SaveText();
@@ -786,7 +784,6 @@ bool TextReaderWindow::writeTo(const QString& path) {
     }
     txtText_->document()->setModified(false);
     document_.setPath(path);
-    missing_ = false;
     applyTitle();
     Q_EMIT documentChanged();
     return true;
@@ -795,7 +792,6 @@ bool TextReaderWindow::writeTo(const QString& path) {
 void TextReaderWindow::clearForPlaylist() {
     txtText_->clear();
     document_.clear();
-    missing_ = false;
     applyTitle();
     Q_EMIT documentChanged();
 }
@@ -806,7 +802,7 @@ void TextReaderWindow::openPlaylistDocument(const playlist::TextReaderDocument& 
         txtText_->setPlainText(d.missingText);
         txtText_->document()->setModified(false);
         document_.setPath(d.path);
-        missing_ = true;
+        document_.setMissing(true);
         applyTitle();
         Q_EMIT documentChanged();
         return;

@@ -78,10 +78,7 @@ public:
 
     // The script and its file; the KR-1 unit reads the short name from here.
     const text::ScriptDocument& document() const { return document_; }
-    // Empty while the playlist's script is missing.
-    QString shortDocumentName() const {
-        return missing_ ? QString() : document_.shortDocumentName();
-    }
+    QString shortDocumentName() const { return document_.shortDocumentName(); }
 
     // Shows the window beside `mainWindow` (on the right of its screen the first time) and
     // brings it to the front.
@@ -156,8 +153,6 @@ private:
     ShowLayer& show_;
     Settings& settings_;
     text::ScriptDocument document_;
-    QString missingText_; // the playlist's script was not found: the title says so
-    bool missing_ = false;
     bool fillingList_ = false;
     bool recallFromReader_ = false;
     bool placed_ = false; // the operator's own place for it is kept after the first showing
