@@ -172,6 +172,9 @@ private:
             // The last entry of a table written without its ";".
             finishFontEntry();
         }
+        // A last paragraph without its \par takes the alignment the document gave it.
+        if (stack_.size() == 1 && !paragraph_.runs.empty())
+            endParagraph();
         stack_.pop_back();
         skipCount_ = 0;
     }

@@ -89,6 +89,11 @@ TEST(Rtf, WordProcessorFixturesOpenWithTextAndFormatting) {
          "one—two\u00a0three\u2028four {x}\\ ‘q’",
          {Alignment::Left},
          {{"one", "Courier New", 14, false, false, false, 0}}},
+        {"a last paragraph without its \\par",
+         "{\\rtf1\\ansi\\pard\\qr\\i right}",
+         "right",
+         {Alignment::Right},
+         {{"right", "", 12, false, true, false, 0}}},
     };
     for (const Fixture& f : fixtures) {
         SCOPED_TRACE(f.what);

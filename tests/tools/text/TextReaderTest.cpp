@@ -9,9 +9,11 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
@@ -231,6 +233,16 @@ TEST(TextReader, MarksFindFormatAndTooltips) {
     UiLanguage::instance().set(Language::English);
     for (const Tip& t : tips)
         EXPECT_EQ(rig.reader->tool(t.tool)->toolTip(), QString::fromUtf8(t.en));
+
+    // On paper: the marks and the text, through the printer chosen.
+    QPrinter pdf(QPrinter::HighResolution);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setOutputFileName(QDir(rig.folder).filePath(QStringLiteral("script.pdf")));
+    rig.reader->choosePrinter = [&] {
+        return &pdf;
+    };
+    rig.reader->tool(Tool::Print)->trigger();
+    EXPECT_GT(QFileInfo(pdf.outputFileName()).size(), 1000);
 }
 
 TEST(TextReader, PlayButtonsAndKeysReachTheChannels) {
