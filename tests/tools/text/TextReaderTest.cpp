@@ -4,6 +4,7 @@
 #include "core/UiLanguage.h"
 #include "mainwindow/Hotkeys.h"
 #include "mainwindow/ui/BoothStyle.h"
+#include "tools/ui/TextReaderRtf.h"
 #include "tools/ui/TextReaderWindow.h"
 
 #include <QAction>
@@ -303,6 +304,27 @@ TEST(TextReader, ThePlaylistBringsItsScriptBack) {
     EXPECT_EQ(rig.show->playlists().currentDocument().textReaderLink.name,
               QStringLiteral("Cues.rtf"))
         << "the link survives a machine without the file";
+}
+
+TEST(TextReader, TheEditorKeepsEveryAttributeTheFilesKeep) {
+    using namespace kalvor::text;
+    RichDocument doc;
+    const Alignment alignments[] = {Alignment::Left, Alignment::Centre, Alignment::Right,
+                                    Alignment::Justify};
+    for (const Alignment a : alignments) {
+        Paragraph p{a, {}};
+        appendRun(p, QStringLiteral("plain "),
+                  {QStringLiteral("Arial"), 10.5, false, false, false, 0});
+        appendRun(p, QStringLiteral("F2: Rain"),
+                  {QStringLiteral("Arial"), 12, true, false, false, 255});
+        appendRun(p, QString::fromUtf8(" Grüße\t€"),
+                  {QStringLiteral("DejaVu Serif"), 30, false, true, true, 0x336699});
+        doc.paragraphs.push_back(p);
+    }
+    doc.paragraphs.push_back(Paragraph{Alignment::Left, {}});
+    QTextDocument qt;
+    fillTextDocument(qt, doc);
+    EXPECT_EQ(richDocumentOf(qt), doc);
 }
 
 TEST(TextReader, BadFilesKeepTheTextAndSaySo) {
