@@ -9,22 +9,39 @@
 
 namespace kalvor {
 
-std::unique_ptr<TextReaderWindow> wireTextReader(MainWindow& mainWindow, ShowLayer& show,
-                                                 Settings& settings) {
-    auto reader = std::make_unique<TextReaderWindow>(show, settings);
-    TextReaderWindow* r = reader.get();
-    MainWindow* main = &mainWindow;
-    r->passKey = [main](QKeyEvent* e) {
-        HotkeyDecoder& keys = main->hotkeys()->decoder();
-        const KeyStroke stroke = toKeyStroke(*e);
-        return e->type() == QEvent::KeyPress ? keys.keyDown(stroke, e->isAutoRepeat())
-                                             : keys.keyUp(stroke, e->isAutoRepeat());
+TextReaderWiring::TextReaderWiring(MainWindow& mainWindow, ShowLayer& show, Settings& settings)
+    : main_(mainWindow), show_(show), settings_(settings) {
+    main_.pendingWindows().textReader = [this] {
+        window().showReader(&main_);
     };
-    r->attachToPlaylists(show.playlists());
-    mainWindow.pendingWindows().textReader = [r, main] {
-        r->showReader(main);
+    // Until the window exists, a show without a script needs none.
+    playlist::PlaylistFiles& files = show_.playlists();
+    files.hooks().clearTextReader = [this] {
+        document_.clear();
     };
-    return reader;
+    files.hooks().openTextReaderDocument = [this](const playlist::TextReaderDocument& d) {
+        window().openPlaylistDocument(d);
+    };
+    files.saveSources().textReaderLink = [this] {
+        return document_.link();
+    };
+}
+
+TextReaderWiring::~TextReaderWiring() = default;
+
+TextReaderWindow& TextReaderWiring::window() {
+    if (!window_) {
+        window_ = std::make_unique<TextReaderWindow>(show_, settings_, document_);
+        MainWindow* main = &main_;
+        window_->passKey = [main](QKeyEvent* e) {
+            HotkeyDecoder& keys = main->hotkeys()->decoder();
+            const KeyStroke stroke = toKeyStroke(*e);
+            return e->type() == QEvent::KeyPress ? keys.keyDown(stroke, e->isAutoRepeat())
+                                                 : keys.keyUp(stroke, e->isAutoRepeat());
+        };
+        window_->attachToPlaylists(show_.playlists());
+    }
+    return *window_;
 }
 
 } // namespace kalvor

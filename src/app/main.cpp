@@ -24,7 +24,6 @@
 #include "overview/ui/OverviewWindow.h"
 #include "show/playback/ShowLayer.h"
 #include "tools/ui/OptionsDialog.h"
-#include "tools/ui/TextReaderWindow.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -81,7 +80,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<TouchScreenView> touchScreen;
     std::unique_ptr<OptionsDialog> options;
     std::unique_ptr<OverviewWindow> overview;
-    std::unique_ptr<TextReaderWindow> textReader;
+    std::unique_ptr<TextReaderWiring> textReader;
     // The serial line; "x" from a controller is the main window's Escape key, so it obeys
     // the same page rule as the keyboard.
     SerialLine serialLine(settings);
@@ -189,7 +188,7 @@ int main(int argc, char** argv) {
         mainWindow->pendingWindows().options = [&](const QString& page) {
             options->showPage(page);
         };
-        textReader = wireTextReader(*mainWindow, show, settings);
+        textReader = std::make_unique<TextReaderWiring>(*mainWindow, show, settings);
     };
     up.buildOverviewGrid = [&] {
         overview = std::make_unique<OverviewWindow>(show, settings);

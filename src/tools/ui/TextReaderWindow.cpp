@@ -87,8 +87,9 @@ const ToolInfo kToolInfo[TextReaderWindow::kToolCount] = {
 
 } // namespace
 
-TextReaderWindow::TextReaderWindow(ShowLayer& show, Settings& settings, QWidget* parent)
-    : QMainWindow(parent, Qt::Window), show_(show), settings_(settings) {
+TextReaderWindow::TextReaderWindow(ShowLayer& show, Settings& settings,
+                                   text::ScriptDocument& document, QWidget* parent)
+    : QMainWindow(parent, Qt::Window), show_(show), settings_(settings), document_(document) {
     setObjectName(QStringLiteral("frmTextReader"));
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     txtText_ = new QTextEdit(splitter);

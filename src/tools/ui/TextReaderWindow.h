@@ -65,7 +65,10 @@ public:
     static constexpr int kToolCount = static_cast<int>(Tool::Exit) + 1;
     static constexpr int kButtons = 8;
 
-    TextReaderWindow(ShowLayer& show, Settings& settings, QWidget* parent = nullptr);
+    // `document` is the script's name as the rest of the program sees it; it outlives the
+    // window, which is only made when first needed.
+    TextReaderWindow(ShowLayer& show, Settings& settings, text::ScriptDocument& document,
+                     QWidget* parent = nullptr);
     ~TextReaderWindow() override;
 
     QTextEdit* editor() const { return txtText_; }
@@ -152,7 +155,7 @@ private:
 
     ShowLayer& show_;
     Settings& settings_;
-    text::ScriptDocument document_;
+    text::ScriptDocument& document_;
     bool fillingList_ = false;
     bool recallFromReader_ = false;
     bool placed_ = false; // the operator's own place for it is kept after the first showing

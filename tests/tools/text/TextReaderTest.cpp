@@ -37,7 +37,7 @@ struct ReaderRig : ShowRig {
         loadChannel(2, {tone(QStringLiteral("  Birds  "), 2.0)});
         show->presets().NewPreset(); // 0: no place in the text
         show->presets().NewPreset(); // 1
-        reader = std::make_unique<TextReaderWindow>(*show, *settings);
+        reader = std::make_unique<TextReaderWindow>(*show, *settings, script);
         reader->attachToPlaylists(show->playlists());
     }
     ~ReaderRig() { UiLanguage::instance().set(Language::English); }
@@ -63,6 +63,7 @@ struct ReaderRig : ShowRig {
         c.setPosition(position);
         reader->editor()->setTextCursor(c);
     }
+    text::ScriptDocument script;
     std::unique_ptr<TextReaderWindow> reader;
 };
 
