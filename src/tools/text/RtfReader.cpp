@@ -33,49 +33,18 @@ struct FontEntry {
     std::optional<int> codePage;
 };
 
-// Destinations that carry no body text; their groups are skipped whole.
+// Destinations that carry no body text; their groups are skipped whole. A list item's
+// number (\listtext) stays: cue numbers are part of a script.
+// clang-format off
 constexpr const char* kSkippedDestinations[] = {
-    "info",
-    "stylesheet",
-    "header",
-    "headerl",
-    "headerr",
-    "headerf",
-    "footer",
-    "footerl",
-    "footerr",
-    "footerf",
-    "pict",
-    "object",
-    "footnote",
-    "annotation",
-    "listtable",
-    "listoverridetable",
-    "revtbl",
-    "rsidtbl",
-    "filetbl",
-    "themedata",
-    "colorschememapping",
-    "latentstyles",
-    "datastore",
-    "xmlnstbl",
-    "fldinst",
-    "generator",
-    "private",
-    "atnid",
-    "atnauthor",
-    "txe",
-    "xe",
-    "tc",
-    "bkmkstart",
-    "bkmkend",
-    "nonshppict",
-    "shp",
-    "shpinst",
-    "mmathPr",
-    "pgdsctbl",
-    "listtext",
+    "info", "stylesheet", "header", "headerl", "headerr", "headerf", "footer", "footerl",
+    "footerr", "footerf", "pict", "object", "footnote", "annotation", "listtable",
+    "listoverridetable", "revtbl", "rsidtbl", "filetbl", "themedata", "colorschememapping",
+    "latentstyles", "datastore", "xmlnstbl", "fldinst", "generator", "private", "atnid",
+    "atnauthor", "txe", "xe", "tc", "bkmkstart", "bkmkend", "nonshppict", "shp", "shpinst",
+    "mmathPr", "pgdsctbl",
 };
+// clang-format on
 
 bool isSkippedDestination(const QByteArray& word) {
     for (const char* d : kSkippedDestinations) {

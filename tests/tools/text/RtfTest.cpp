@@ -89,6 +89,13 @@ TEST(Rtf, WordProcessorFixturesOpenWithTextAndFormatting) {
          "one—two\u00a0three\u2028four {x}\\ ‘q’",
          {Alignment::Left},
          {{"one", "Courier New", 14, false, false, false, 0}}},
+        {"a numbered cue list keeps its numbers",
+         "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}{\\*\\listtable{\\list{\\listlevel"
+         "{\\leveltext\\'02\\'00.;}}}}\\pard\\qc{\\listtext\\pard\\plain\\f0 1.\\tab}\\ls1 "
+         "Thunder\\par}",
+         "1.\tThunder",
+         {Alignment::Centre},
+         {{"Thunder", "Arial", 12, false, false, false, 0}}},
         {"a last paragraph without its \\par",
          "{\\rtf1\\ansi\\pard\\qr\\i right}",
          "right",
