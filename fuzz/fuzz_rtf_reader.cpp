@@ -11,8 +11,8 @@
 using namespace kalvor::text;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const RtfReadResult read = readRtf(
-        QByteArrayView(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
+    const RtfReadResult read =
+        readRtf(QByteArrayView(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
     if (read.status == RtfReadResult::Status::NotRtf ||
         read.status == RtfReadResult::Status::TooDeep)
         return 0;
