@@ -1,6 +1,7 @@
 // Kalvor's entry point: builds the program's parts, wires each start-up and shut-down
 // step to the part that owns it, and runs the start-up sequence.
 #include "app/FtpWiring.h"
+#include "app/TextReaderWiring.h"
 #include "control/serial/ComUserMode.h"
 #include "control/serial/SerialLine.h"
 #include "control/ui/BlackScreenView.h"
@@ -82,6 +83,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<OptionsDialog> options;
     std::unique_ptr<OverviewWindow> overview;
     std::unique_ptr<FileManagementWindow> fileManagement;
+    std::unique_ptr<TextReaderWiring> textReader;
     // The serial line; "x" from a controller is the main window's Escape key, so it obeys
     // the same page rule as the keyboard.
     SerialLine serialLine(settings);
@@ -192,6 +194,7 @@ int main(int argc, char** argv) {
             options->showPage(page);
         };
         fileManagement = wireFileManagement(*mainWindow, show, settings, *options);
+        textReader = std::make_unique<TextReaderWiring>(*mainWindow, show, settings);
     };
     up.buildOverviewGrid = [&] {
         overview = std::make_unique<OverviewWindow>(show, settings);
