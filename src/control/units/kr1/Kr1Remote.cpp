@@ -233,6 +233,10 @@ void Kr1Remote::received(const QByteArray& bytes) {
 }
 
 void Kr1Remote::handle(const kr1::Key& key) {
+    // A load lets events run while it reads; keys that arrive meanwhile would start a
+    // second one or act on a half-built show, so they are dropped.
+    if (ownLoad_ || show_.playlists().isLoading())
+        return;
     if (screen_ == Screen::KeyTest) {
         // Every key only shows its label here; MENU twice in a row leaves.
         menuPresses_ = key.action == KeyAction::Menu ? menuPresses_ + 1 : 0;
@@ -334,6 +338,13 @@ void Kr1Remote::handle(const kr1::Key& key) {
         if (key.action == KeyAction::Enter && !warningUnreadable_)
             goHome();
         break;
+    case Screen::TextReader:
+        if (key.action == KeyAction::Cursor || key.action == KeyAction::Move) {
+            textLine_ =
+                std::max(0, textLine_ + key.value * (key.action == KeyAction::Move ? 16 : 1));
+            drawTextReader();
+        }
+        break;
     default:
         break;
     }
@@ -389,6 +400,9 @@ void Kr1Remote::runMenuEntry(int entry) {
         show(Screen::Presets);
         break;
     case TextReader:
+        textLine_ = 0;
+        show(Screen::TextReader);
+        break;
     case KeepTextPosition:
         show(Screen::TextReader);
         break;
@@ -869,8 +883,17 @@ void Kr1Remote::drawOptions() {
 }
 
 void Kr1Remote::drawTextReader() {
-    // The show's script reaches the unit once the text reader keeps one; until then the
-    // unit says that there is none.
+    const QStringList text = textReaderLines ? textReaderLines() : QStringList();
+    if (!text.isEmpty()) {
+        textLine_ = clampTo(textLine_, static_cast<int>(text.size()));
+        QStringList shown = text.mid(textLine_, 17);
+        if (shown.size() < 17)
+            shown << QStringLiteral("-------- end of text ---------");
+        Painter p;
+        kr1::textReader(p, shown);
+        send(p);
+        return;
+    }
     Painter p;
     kr1::textReader(p, {QStringLiteral("No text found in"), QStringLiteral("playlist or no text"),
                         QStringLiteral("stored in Preset!"), QString(),

@@ -17,6 +17,7 @@
 
 #include <array>
 #include <bitset>
+#include <functional>
 
 namespace kalvor {
 
@@ -70,6 +71,10 @@ public:
 
     // Where the playlist screens start; the loaded playlist's folder when empty.
     void setPlaylistFolder(const QString& folder) { folder_ = folder; }
+
+    // The text reader's document as lines, for the unit's text reader screen; empty (or
+    // unset) shows the "No text found" screen.
+    std::function<QStringList()> textReaderLines;
 
     Screen screen() const { return screen_; }
     int page() const { return page_; }
@@ -142,6 +147,7 @@ private:
     int optionsChannel_ = 0;
     int optionsCursor_ = 0;
     int lastCode_ = 0;
+    int textLine_ = 0; // the first line shown by the text reader screen
     int menuPresses_ = 0;
     bool warningUnreadable_ = false;
     bool ownLoad_ = false; // a load or save of the unit's own is running

@@ -173,6 +173,17 @@ TEST(Kr1Unit, ShowRunsFromThePeer) {
     }
     EXPECT_EQ(rig.store.controls(0).loopMode, 1);
     EXPECT_EQ(rig.kr1->page(), 0);
+
+    // With a document, the text reader shows it and scrolls to its end.
+    rig.kr1->textReaderLines = [] {
+        return QStringList{QStringLiteral("Act one"), QStringLiteral("Scene two")};
+    };
+    for (int k : {21, 24, 24, 24, 29})
+        rig.key(k);
+    EXPECT_EQ(rig.at(260, 10), QStringLiteral("Act one"));
+    rig.key(32);
+    EXPECT_EQ(rig.at(260, 10), QStringLiteral("Scene two"));
+    EXPECT_EQ(rig.at(246, 10), QStringLiteral("-------- end of text ---------"));
 }
 
 // Save from the unit, load it again from the playlist screen; a file that is no playlist
