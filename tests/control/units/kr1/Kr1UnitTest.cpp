@@ -329,6 +329,10 @@ TEST(Kr1Unit, RandomBytesFromTheUnit) {
     rig.settle();
     rig.key(21);
     EXPECT_EQ(rig.at(298, 8), QStringLiteral("Main Menu"));
+    // "Scene List only": the preset list is the unit's home screen.
+    rig.settings->setText(u"KR1_ScenesOnly", QStringLiteral("1"));
+    rig.key(21);
+    EXPECT_EQ(rig.at(298, 8), QStringLiteral("Preset Memory: 3"));
 
     // The far end goes away: the line closes itself, and what the show still draws is
     // taken off the queue without a write.
