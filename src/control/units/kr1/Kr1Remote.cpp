@@ -119,7 +119,7 @@ void Kr1Remote::initialise() {
     }
     active_ = true;
     if (!link_.running())
-        link_.start();
+        link_.start(sendIntervalMs_);
     clock_.start();
     screen_ = Screen::Start;
     Painter p;

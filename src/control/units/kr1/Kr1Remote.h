@@ -69,6 +69,9 @@ public:
     // is given up to two seconds), so the operator sees that the unit is no longer live.
     void close();
 
+    // The send timer's interval (10 ms: about what the unit takes at 19200 baud).
+    void setSendInterval(int ms) { sendIntervalMs_ = ms; }
+
     // Where the playlist screens start; the loaded playlist's folder when empty.
     void setPlaylistFolder(const QString& folder) { folder_ = folder; }
 
@@ -152,6 +155,7 @@ private:
     bool warningUnreadable_ = false;
     bool ownLoad_ = false; // a load or save of the unit's own is running
     bool active_ = false;
+    int sendIntervalMs_ = UnitLink::kDefaultIntervalMs;
     QString folder_;
     std::array<int, 8> held_{}; // the channel each channel key started, -1 when up
 };

@@ -79,6 +79,7 @@ struct Kr1Show : ShowRig {
         }
         kr1 = std::make_unique<Kr1Remote>(*show, *settings, *port);
         kr1->setPlaylistFolder(folder);
+        kr1->setSendInterval(2); // the pty takes it; the tests need not wait as a unit would
         line->setReceiver(QStringLiteral("KR-1"),
                           [this](const QByteArray& b) { kr1->received(b); });
         EXPECT_TRUE(line->open());
@@ -279,7 +280,7 @@ TEST(Kr1Unit, CtsTimeOutRedrawsFromTheStart) {
     q.tick(*rig.port, 10);
     EXPECT_EQ(rig.testPort->written, QByteArray("\x1b\x1bG\r")); // the start screen's first
     EXPECT_EQ(q.pending(), queued - 1);
-    rig.kr1->link().start();
+    rig.kr1->link().start(2);
     EXPECT_TRUE(rig.peer.waitForText(QStringLiteral("Initializing Remote...")));
     rig.settle();
     EXPECT_EQ(rig.at(308, 22), QStringLiteral("Bär"));
@@ -300,7 +301,7 @@ TEST(Kr1Unit, QueueOverflowRedrawsTheScreen) {
     EXPECT_LE(q.pending(), UnitCommandQueue::kSlots);
     rig.peer.takeReceived();
     rig.testPort->cts = true;
-    rig.kr1->link().start();
+    rig.kr1->link().start(2);
     rig.settle();
     const QByteArray wire = rig.peer.takeReceived();
     EXPECT_TRUE(wire.startsWith("DL\r"));
