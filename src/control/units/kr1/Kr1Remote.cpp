@@ -66,6 +66,8 @@ Kr1Remote::Kr1Remote(ShowLayer& show, Settings& settings, UnitPort& port, QObjec
     link_.queue().setResync([this](UnitCommandQueue::Resync r) {
         if (r == UnitCommandQueue::Resync::Restart)
             initialise();
+        else if (screen_ == Screen::Start || screen_ == Screen::Notice)
+            goHome(); // a start screen or notice cut short: on to where it led
         else
             redraw();
     });
@@ -85,17 +87,20 @@ Kr1Remote::Kr1Remote(ShowLayer& show, Settings& settings, UnitPort& port, QObjec
     connect(&playback, &ChannelPlayback::channelStarted, this, &Kr1Remote::scheduleBand);
     connect(&playback, &ChannelPlayback::channelStopped, this, &Kr1Remote::scheduleBand);
     connect(&playback, &ChannelPlayback::channelPaused, this, &Kr1Remote::scheduleBand);
+    // Whole screens follow once per pass of the event loop, however many signals a
+    // recall or a list change sends.
     connect(&show_.recall(), &PresetRecall::recallFinished, this, [this](int) {
-        if (screen_ != Screen::Warning && screen_ != Screen::Notice)
-            redraw();
+        if (screen_ != Screen::Warning)
+            scheduleRedraw();
     });
     connect(&store, &ShowStore::presetsChanged, this, [this] {
         if (screen_ == Screen::Presets || screen_ == Screen::Playlists)
-            redraw();
+            scheduleRedraw();
     });
     connect(&store, &ShowStore::currentPresetChanged, this, [this](int) {
-        if (screen_ == Screen::Presets || screen_ == Screen::Channels)
-            redraw();
+        if (!show_.recall().recallBusy() &&
+            (screen_ == Screen::Presets || screen_ == Screen::Channels))
+            scheduleRedraw();
     });
     connect(&store, &ShowStore::playlistPathChanged, this, [this](const QString&) {
         // Loads from the main window too: once the load is over, the unit shows the new
@@ -742,6 +747,13 @@ void Kr1Remote::scheduleBand(int ch) {
         dirtyAll_ = true;
     else
         return;
+    flush_.start();
+}
+
+void Kr1Remote::scheduleRedraw() {
+    if (!active())
+        return;
+    dirtyAll_ = true;
     flush_.start();
 }
 

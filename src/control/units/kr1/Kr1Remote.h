@@ -114,6 +114,7 @@ private:
     void drawWarning();
     void drawNotice(const QString& text, int pauseMs = 0);
     void scheduleBand(int ch);
+    void scheduleRedraw();
     void flushDirty();
 
     kr1::Layout currentLayout() const;
