@@ -230,6 +230,26 @@ TEST(Kr1Unit, PlaylistsFromTheUnit) {
     EXPECT_TRUE(rig.peer.screen().contains(QStringLiteral(" Drives ")));
     EXPECT_TRUE(rig.peer.screen().contains(QStringLiteral("A junk.kal")));
 
+    // A show of an older format loaded from the main window: the unit warns, and Enter
+    // goes on to the channel page.
+    QFile saved16(rig.store.playlistPath());
+    ASSERT_TRUE(saved16.open(QIODevice::ReadOnly));
+    QByteArray older = saved16.readAll();
+    saved16.close();
+    older.replace("Fileformat 17", "Fileformat 16");
+    const QString olderPath = QDir(rig.folder).filePath(QStringLiteral("older.kal"));
+    QFile out(olderPath);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(older);
+    out.close();
+    const playlist::LoadReport report = rig.show->LoadPlaylist(olderPath);
+    EXPECT_EQ(report.format, 16);
+    rig.settle();
+    EXPECT_EQ(rig.kr1->screen(), Kr1Remote::Screen::Warning);
+    EXPECT_TRUE(rig.peer.screen().contains(QStringLiteral("(Hit 'Enter' to continue)")));
+    rig.key(29);
+    EXPECT_EQ(rig.at(bandBase(0) + 28, 22), QStringLiteral("Bär"));
+
     rig.kr1->close(); // closing: the unit says that it is no longer live
     EXPECT_TRUE(rig.peer.waitForText(QStringLiteral("Kalvor closed")));
     rig.key(21);
