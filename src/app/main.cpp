@@ -2,6 +2,7 @@
 // step to the part that owns it, and runs the start-up sequence.
 #include "app/FtpWiring.h"
 #include "app/TextReaderWiring.h"
+#include "app/RemoteUnitsWiring.h"
 #include "control/serial/ComUserMode.h"
 #include "control/serial/SerialLine.h"
 #include "control/ui/BlackScreenView.h"
@@ -93,6 +94,7 @@ int main(int argc, char** argv) {
     });
     serialLine.setReceiver(QStringLiteral("User"),
                            [&](const QByteArray& text) { comUser.received(text); });
+    const RemoteUnitsPtr remoteUnits = wireRemoteUnits(show, settings, serialLine, lifecycle);
 
     StartupHooks& up = lifecycle.startupHooks();
     // The null output is always listed, so a machine without a sound card goes on to the
