@@ -49,6 +49,13 @@ QString Track::listText() const {
         .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
+QString defaultTrackFileName(const QString& folder, int track) {
+    QString base = folder;
+    if (!base.endsWith(QLatin1Char('/')))
+        base += QLatin1Char('/');
+    return base + QStringLiteral("TRACK %1.WAV").arg(track);
+}
+
 std::vector<DriveEntry> listDrives() {
     std::vector<DriveEntry> drives;
     char** list = cdio_get_devices(DRIVER_DEVICE);
@@ -153,6 +160,11 @@ ExtractResult extractTrack(const QString& device, int trackNumber, const QString
     const lsn_t from = cdio_get_track_lsn(cdio, t);
     const lsn_t to = cdio_get_track_last_lsn(cdio, t);
     cdrom_drive_t* drive = cdio_cddap_identify_cdio(cdio, CDDA_MESSAGE_FORGETIT, nullptr);
+    // A BIN image holds CD audio as it is on the disc, little-endian. Left to itself,
+    // paranoia guesses the byte order from the first samples, and noise-like material
+    // can make it guess wrong; a real drive keeps the guess.
+    if (drive && isImagePath(device))
+        drive->bigendianp = 0;
     if (!drive || cdio_cddap_open(drive) != 0) {
         if (drive)
             cdio_cddap_close_no_free_cdio(drive);

@@ -90,6 +90,9 @@ ExtractResult extractTrack(const QString& device, int track, const QString& path
                            const std::atomic<bool>& stop,
                            const std::function<void(qint64, qint64)>& progress = {});
 
+// The name used when the operator is not asked: folder + "TRACK " + number + ".WAV".
+QString defaultTrackFileName(const QString& folder, int track);
+
 // Silences libcdio's own messages on stderr (the program reports what matters itself).
 void quietLibcdio();
 
