@@ -4,6 +4,9 @@
 //   kalvor-tool convert IN.kal OUT.kal   any playlist format to format 17
 //   kalvor-tool play SOUND... -o OUT.wav  sound files through the engine into a WAV file
 //   kalvor-tool demo DIR                  writes the demo show and its sounds
+//   kalvor-tool backup SHOW.kal OUT.kfa   the show and its sounds in one archive
+//   kalvor-tool restore ARCHIVE.kfa DIR   an archive into DIR, the playlist relinked
+#include "cli/ArchiveCommands.h"
 #include "cli/ConvertCommand.h"
 #include "cli/DemoCommand.h"
 #include "cli/InfoCommand.h"
@@ -34,7 +37,13 @@ void usage() {
         "  render SHOW.kal --out OUT.wav --seconds S [--preset N] [--events \"T ACTION; ...\"]\n"
         "                           rehearse a show offline: recall, timed presses, WAV out\n"
         "  demo DIR [--force] [--output NAME]\n"
-        "                           write \"Demo Show.kal\" and its computed sounds\n",
+        "                           write \"Demo Show.kal\" and its computed sounds\n"
+        "  backup SHOW.kal OUT.kfa [--add FILE]... [--force]\n"
+        "                           the playlist, every sound of its lists and the files\n"
+        "                           added, stored in one archive\n"
+        "  restore ARCHIVE.kfa DIR [--overwrite]\n"
+        "                           every file into DIR, the playlist relinked to DIR (the\n"
+        "                           restored one kept as NAME.kal_old)\n",
         stderr);
 }
 
@@ -62,6 +71,10 @@ int main(int argc, char** argv) {
         return kalvor::cli::runRender(rest);
     if (command == QLatin1String("demo"))
         return kalvor::cli::runDemo(rest);
+    if (command == QLatin1String("backup"))
+        return kalvor::cli::runBackupCommand(rest);
+    if (command == QLatin1String("restore"))
+        return kalvor::cli::runRestoreCommand(rest);
     if (command == QLatin1String("-h") || command == QLatin1String("--help") ||
         command == QLatin1String("help")) {
         usage();
