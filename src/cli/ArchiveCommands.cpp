@@ -25,8 +25,8 @@ struct StderrMessages : ArchiveObserver {
 };
 
 void say(const QString& text) {
-    std::fprintf(stderr, "%s\n", qUtf8Printable(QString(text).replace(QLatin1String("\r\n"),
-                                                                        QLatin1String("\n"))));
+    std::fprintf(stderr, "%s\n",
+                 qUtf8Printable(QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n"))));
 }
 
 int usage(const char* text) {
