@@ -1,5 +1,6 @@
 // Kalvor's entry point: builds the program's parts, wires each start-up and shut-down
 // step to the part that owns it, and runs the start-up sequence.
+#include "app/ToolsWiring.h"
 #include "control/serial/ComUserMode.h"
 #include "control/serial/SerialLine.h"
 #include "control/ui/BlackScreenView.h"
@@ -23,6 +24,7 @@
 #include "overview/ui/OverviewWindow.h"
 #include "show/playback/ShowLayer.h"
 #include "tools/ui/OptionsDialog.h"
+#include "tools/ui/ToolsWindow.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -79,6 +81,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<TouchScreenView> touchScreen;
     std::unique_ptr<OptionsDialog> options;
     std::unique_ptr<OverviewWindow> overview;
+    std::unique_ptr<ToolsWindow> tools;
     // The serial line; "x" from a controller is the main window's Escape key, so it obeys
     // the same page rule as the keyboard.
     SerialLine serialLine(settings);
@@ -186,6 +189,7 @@ int main(int argc, char** argv) {
         mainWindow->pendingWindows().options = [&](const QString& page) {
             options->showPage(page);
         };
+        tools = wireTools(*mainWindow, show, settings, lifecycle.shutdownHooks());
     };
     up.buildOverviewGrid = [&] {
         overview = std::make_unique<OverviewWindow>(show, settings);

@@ -41,8 +41,8 @@ public:
     }
     void fileStarted(int index) override {
         post([p = page_, index] {
-            p->markLine(index, txt(p->backupRun_ ? texts::BackupInProgress
-                                                 : texts::RestoreInProgress));
+            p->markLine(index,
+                        txt(p->backupRun_ ? texts::BackupInProgress : texts::RestoreInProgress));
         });
     }
     void fileFinished(int index) override {
@@ -53,8 +53,7 @@ public:
     }
 
 private:
-    template <class F>
-    void post(F f) {
+    template <class F> void post(F f) {
         QMetaObject::invokeMethod(page_, std::move(f), Qt::QueuedConnection);
     }
     ToolsBackupPage* page_;
@@ -195,7 +194,8 @@ void ToolsBackupPage::Backup() {
         }
     }
     if (files.isEmpty()) {
-        showMessage(txt(texts::BackupErrorTitle), txt(texts::NoFilesSelected), MessageIcon::Critical);
+        showMessage(txt(texts::BackupErrorTitle), txt(texts::NoFilesSelected),
+                    MessageIcon::Critical);
         return;
     }
     const QString start = lastArchiveFolder_.isEmpty()
@@ -216,22 +216,22 @@ void ToolsBackupPage::Backup() {
     }
     runRows_ = rows;
     backupRun_ = true;
-    startRun([files, path](ArchiveObserver& o,
-                           JobControl& c) { return runBackup(files, path, o, c); },
-             [this](const RunResult& r) {
-                 if (r.ok) {
-                     showMessage(txt(texts::FileBackupTitle),
-                                 txt(texts::BackupFinished).arg(r.count), MessageIcon::Information);
-                 } else if (r.cancelled) {
-                     showMessage(txt(texts::FileBackupTitle), txt(texts::BackupCancelled),
-                                 MessageIcon::Information);
-                 } else {
-                     showMessage(txt(texts::BackupErrorNumberTitle),
-                                 txt(texts::ErrorDuringBackup).arg(r.errorCode) +
-                                     QStringLiteral("\r\n") + r.errorText,
-                                 MessageIcon::Critical);
-                 }
-             });
+    startRun(
+        [files, path](ArchiveObserver& o, JobControl& c) { return runBackup(files, path, o, c); },
+        [this](const RunResult& r) {
+            if (r.ok) {
+                showMessage(txt(texts::FileBackupTitle), txt(texts::BackupFinished).arg(r.count),
+                            MessageIcon::Information);
+            } else if (r.cancelled) {
+                showMessage(txt(texts::FileBackupTitle), txt(texts::BackupCancelled),
+                            MessageIcon::Information);
+            } else {
+                showMessage(txt(texts::BackupErrorNumberTitle),
+                            txt(texts::ErrorDuringBackup).arg(r.errorCode) +
+                                QStringLiteral("\r\n") + r.errorText,
+                            MessageIcon::Critical);
+            }
+        });
 }
 
 void ToolsBackupPage::ListArchive() {
@@ -249,8 +249,8 @@ void ToolsBackupPage::ListArchive() {
     listing_ = listArchive(archivePath_, lines);
     if (!listing_.ok) {
         showMessage(txt(texts::RestoreErrorTitle),
-                    txt(texts::ErrorDuringRestore).arg(listing_.errorCode) + QStringLiteral("\r\n") +
-                        listing_.error,
+                    txt(texts::ErrorDuringRestore).arg(listing_.errorCode) +
+                        QStringLiteral("\r\n") + listing_.error,
                     MessageIcon::Critical);
         return;
     }
@@ -327,16 +327,18 @@ void ToolsBackupPage::Restore() {
         rows.push_back(i);
     }
     if (items.empty()) {
-        showMessage(txt(texts::FileRestoreTitle), txt(texts::NoFilesSelected), MessageIcon::Critical);
+        showMessage(txt(texts::FileRestoreTitle), txt(texts::NoFilesSelected),
+                    MessageIcon::Critical);
         return;
     }
     if (!toFolder) {
         // Source paths made on Windows have no meaning here; only a folder can take them.
         for (const RestoreItem& it : items) {
             if (isWindowsPath(listing_.sourcePaths.value(it.source))) {
-                showMessage(txt(texts::RestoreErrorTitle),
-                            txt(texts::WindowsSourcePaths).arg(listing_.sourcePaths.value(it.source)),
-                            MessageIcon::Critical);
+                showMessage(
+                    txt(texts::RestoreErrorTitle),
+                    txt(texts::WindowsSourcePaths).arg(listing_.sourcePaths.value(it.source)),
+                    MessageIcon::Critical);
                 return;
             }
         }
@@ -352,9 +354,9 @@ void ToolsBackupPage::Restore() {
     const std::vector<int> conflicts = overwriteConflicts(items);
     for (auto c = conflicts.rbegin(); c != conflicts.rend(); ++c) {
         const auto at = static_cast<std::size_t>(*c);
-        if (dialogs().message(txt(texts::FileErrorTitle), txt(texts::FileExists).arg(items[at].target),
-                              MessageIcon::Question, MessageButtons::YesNo,
-                              MessageResult::No) != MessageResult::Yes) {
+        if (dialogs().message(txt(texts::FileErrorTitle),
+                              txt(texts::FileExists).arg(items[at].target), MessageIcon::Question,
+                              MessageButtons::YesNo, MessageResult::No) != MessageResult::Yes) {
             items.erase(items.begin() + *c);
             rows.erase(rows.begin() + *c);
         }
@@ -366,58 +368,58 @@ void ToolsBackupPage::Restore() {
     QStringList targets;
     for (const RestoreItem& it : items)
         targets << it.target;
-    startRun([archive, listing, items](ArchiveObserver& o, JobControl& c) {
-                 return runRestore(archive, listing, items, o, c);
-             },
-             [this, toFolder, targets, listing](const RunResult& r) {
-                 QString text = txt(texts::RestoreFinished).arg(r.count);
-                 if (toFolder) {
-                     struct Lines : ArchiveObserver {
-                         void message(const QString& line) override { AddDebugMessage(line); }
-                     } lines;
-                     const RelinkResult relink =
-                         RelinkPlaylist(restoreFolder_, targets, listing.sourcePaths, lines);
-                     if (relink.relinked) {
-                         text += QStringLiteral("\r\n") +
-                                 txt(texts::RestoreRelinked).arg(relink.playlist) +
-                                 QStringLiteral("\r\n") + txt(texts::RestoreManualHint);
-                     } else if (!relink.error.isEmpty()) {
-                         text += QStringLiteral("\r\n") + relink.error;
-                     }
-                 }
-                 if (!r.problems.isEmpty() || !r.errorText.isEmpty()) {
-                     showMessage(txt(texts::RestoreErrorTitle),
-                                 txt(texts::ErrorDuringRestore).arg(r.errorCode) +
-                                     QStringLiteral("\r\n") + r.problems.join(QStringLiteral("\r\n")) +
-                                     QStringLiteral("\r\n") + txt(texts::FilesKept).arg(r.count),
-                                 MessageIcon::Critical);
-                 }
-                 showMessage(txt(texts::FileRestoreTitle), text, MessageIcon::Information);
-             });
+    startRun(
+        [archive, listing, items](ArchiveObserver& o, JobControl& c) {
+            return runRestore(archive, listing, items, o, c);
+        },
+        [this, toFolder, targets, listing](const RunResult& r) {
+            QString text = txt(texts::RestoreFinished).arg(r.count);
+            if (toFolder) {
+                struct Lines : ArchiveObserver {
+                    void message(const QString& line) override { AddDebugMessage(line); }
+                } lines;
+                const RelinkResult relink =
+                    RelinkPlaylist(restoreFolder_, targets, listing.sourcePaths, lines);
+                if (relink.relinked) {
+                    text += QStringLiteral("\r\n") +
+                            txt(texts::RestoreRelinked).arg(relink.playlist) +
+                            QStringLiteral("\r\n") + txt(texts::RestoreManualHint);
+                } else if (!relink.error.isEmpty()) {
+                    text += QStringLiteral("\r\n") + relink.error;
+                }
+            }
+            if (!r.problems.isEmpty() || !r.errorText.isEmpty()) {
+                showMessage(txt(texts::RestoreErrorTitle),
+                            txt(texts::ErrorDuringRestore).arg(r.errorCode) +
+                                QStringLiteral("\r\n") + r.problems.join(QStringLiteral("\r\n")) +
+                                QStringLiteral("\r\n") + txt(texts::FilesKept).arg(r.count),
+                            MessageIcon::Critical);
+            }
+            showMessage(txt(texts::FileRestoreTitle), text, MessageIcon::Information);
+        });
 }
 
-void ToolsBackupPage::startRun(
-    std::function<RunResult(ArchiveObserver&, JobControl&)> work,
-    std::function<void(const RunResult&)> finished) {
+void ToolsBackupPage::startRun(std::function<RunResult(ArchiveObserver&, JobControl&)> work,
+                               std::function<void(const RunResult&)> finished) {
     setRunning(true);
     control_ = std::make_unique<JobControl>();
     clock_.start();
     progress_->setValue(0);
-    worker_ = std::make_unique<std::thread>([this, work = std::move(work),
-                                             finished = std::move(finished)] {
-        Relay relay(this);
-        const RunResult result = work(relay, *control_);
-        QMetaObject::invokeMethod(
-            this,
-            [this, result, finished] {
-                worker_->join();
-                worker_.reset();
-                setRunning(false);
-                finished(result);
-                Q_EMIT runFinished();
-            },
-            Qt::QueuedConnection);
-    });
+    worker_ = std::make_unique<std::thread>(
+        [this, work = std::move(work), finished = std::move(finished)] {
+            Relay relay(this);
+            const RunResult result = work(relay, *control_);
+            QMetaObject::invokeMethod(
+                this,
+                [this, result, finished] {
+                    worker_->join();
+                    worker_.reset();
+                    setRunning(false);
+                    finished(result);
+                    Q_EMIT runFinished();
+                },
+                Qt::QueuedConnection);
+        });
 }
 
 void ToolsBackupPage::setRunning(bool running) {
@@ -450,12 +452,13 @@ void ToolsBackupPage::showProgress(qint64 done, qint64 total) {
         const qint64 rest = (total - done) * ms / done / 1000;
         left = QStringLiteral("%1:%2").arg(rest / 60).arg(rest % 60, 2, 10, QLatin1Char('0'));
     }
-    progressText_->setText(QStringLiteral("%1 / %2 MB, %3")
-                               .arg(done / 1048576.0, 0, 'f', 1)
-                               .arg(total / 1048576.0, 0, 'f', 1)
-                               .arg((UiLanguage::instance().isEnglish() ? QStringLiteral("time left ")
-                                                                        : QStringLiteral("Restzeit ")) +
-                                    left));
+    progressText_->setText(
+        QStringLiteral("%1 / %2 MB, %3")
+            .arg(done / 1048576.0, 0, 'f', 1)
+            .arg(total / 1048576.0, 0, 'f', 1)
+            .arg((UiLanguage::instance().isEnglish() ? QStringLiteral("time left ")
+                                                     : QStringLiteral("Restzeit ")) +
+                 left));
 }
 
 void ToolsBackupPage::escapePressed() {
@@ -463,10 +466,10 @@ void ToolsBackupPage::escapePressed() {
         return;
     control_->pause();
     const bool backup = backupRun_;
-    const MessageResult answer = dialogs().message(
-        txt(backup ? texts::FileBackupTitle : texts::FileRestoreTitle),
-        txt(backup ? texts::CancelBackupQuestion : texts::CancelRestoreQuestion),
-        MessageIcon::Question, MessageButtons::YesNo);
+    const MessageResult answer =
+        dialogs().message(txt(backup ? texts::FileBackupTitle : texts::FileRestoreTitle),
+                          txt(backup ? texts::CancelBackupQuestion : texts::CancelRestoreQuestion),
+                          MessageIcon::Question, MessageButtons::YesNo);
     if (answer == MessageResult::Yes)
         control_->cancel();
     else

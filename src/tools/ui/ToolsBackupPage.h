@@ -66,9 +66,9 @@ private:
     class Relay;
     void applyCaptions();
     void setRunning(bool running);
-    void startRun(std::function<archive::RunResult(archive::ArchiveObserver&,
-                                                   archive::JobControl&)> work,
-                  std::function<void(const archive::RunResult&)> finished);
+    void startRun(
+        std::function<archive::RunResult(archive::ArchiveObserver&, archive::JobControl&)> work,
+        std::function<void(const archive::RunResult&)> finished);
     void showProgress(qint64 done, qint64 total);
     void markLine(int row, const QString& suffix);
     void fillFromListing();

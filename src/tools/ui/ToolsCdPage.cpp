@@ -110,11 +110,11 @@ ToolsCdPage::ToolsCdPage(Settings& settings, ShowStore& store, QWidget* parent)
     connect(stop_, &QPushButton::clicked, this, &ToolsCdPage::stopPreview);
     connect(driveTimer_, &QTimer::timeout, this, &ToolsCdPage::pollDrive);
     connect(positionTimer_, &QTimer::timeout, this, &ToolsCdPage::updatePreviewPosition);
-    connect(position_, &QSlider::sliderMoved, this, [](int seconds) {
-        KAE__Channel_SetPositionInSec(kPreviewChannel, seconds);
-    });
+    connect(position_, &QSlider::sliderMoved, this,
+            [](int seconds) { KAE__Channel_SetPositionInSec(kPreviewChannel, seconds); });
     connect(volume_, &QSlider::valueChanged, this, [this](int v) {
-        volumeText_->setText(v == 0 ? QStringLiteral("-inf dB") : QStringLiteral("%1 dB").arg(v - 100));
+        volumeText_->setText(v == 0 ? QStringLiteral("-inf dB")
+                                    : QStringLiteral("%1 dB").arg(v - 100));
         store_.channel(kPreviewChannel).volume = v;
         KAE__Channel_SetVolume(kPreviewChannel);
     });
@@ -166,8 +166,8 @@ void ToolsCdPage::addDiscImage(const QString& cue) {
 
 void ToolsCdPage::driveChosen(int index) {
     if (index == drives_->count() - 1) {
-        const QStringList chosen =
-            dialogs().openFiles(txt(texts::CdDiscImage), QString(), txt(texts::CdImageFilter), false);
+        const QStringList chosen = dialogs().openFiles(txt(texts::CdDiscImage), QString(),
+                                                       txt(texts::CdImageFilter), false);
         if (chosen.isEmpty()) {
             drives_->setCurrentIndex(std::max(0, index - 1));
             return;
@@ -302,8 +302,8 @@ void ToolsCdPage::Extract() {
                     },
                     Qt::QueuedConnection);
             });
-        QMetaObject::invokeMethod(this, [this, r, path] { finishExtraction(r, path); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, r, path] { finishExtraction(r, path); }, Qt::QueuedConnection);
     });
     applyCaptions();
 }
@@ -325,7 +325,8 @@ void ToolsCdPage::finishExtraction(const ExtractResult& r, const QString& path) 
     case Outcome::Written:
     case Outcome::Stopped:
         showMessage(txt(texts::CdFinishedTitle),
-                    txt(texts::CdWritten) + QStringLiteral("\r\n") + path, MessageIcon::Information);
+                    txt(texts::CdWritten) + QStringLiteral("\r\n") + path,
+                    MessageIcon::Information);
         break;
     case Outcome::NoDisc:
         showMessage(txt(texts::CdErrorTitle), txt(texts::CdNoDisc), MessageIcon::Critical);
@@ -335,7 +336,8 @@ void ToolsCdPage::finishExtraction(const ExtractResult& r, const QString& path) 
                     MessageIcon::Critical);
         break;
     case Outcome::StreamError:
-        showMessage(txt(texts::CdStreamErrorTitle), txt(texts::CdStreamError), MessageIcon::Critical);
+        showMessage(txt(texts::CdStreamErrorTitle), txt(texts::CdStreamError),
+                    MessageIcon::Critical);
         break;
     case Outcome::ReadError: {
         const int seconds = static_cast<int>(r.framesWritten / kCdRate);
@@ -349,8 +351,8 @@ void ToolsCdPage::finishExtraction(const ExtractResult& r, const QString& path) 
     }
     case Outcome::WriteError:
         showMessage(txt(texts::CdUnknownErrorTitle),
-                    txt(texts::CdUnknownError) + QStringLiteral("\r\n") + path + QStringLiteral(": ") +
-                        r.detail,
+                    txt(texts::CdUnknownError) + QStringLiteral("\r\n") + path +
+                        QStringLiteral(": ") + r.detail,
                     MessageIcon::Critical);
         break;
     }
@@ -390,7 +392,8 @@ void ToolsCdPage::playPreview() {
                     return;
                 }
                 previewPlaying_ = true;
-                position_->setRange(0, static_cast<int>(KAE__Channel_GetLengthInSec(kPreviewChannel)));
+                position_->setRange(0,
+                                    static_cast<int>(KAE__Channel_GetLengthInSec(kPreviewChannel)));
                 positionTimer_->start();
             },
             Qt::QueuedConnection);
