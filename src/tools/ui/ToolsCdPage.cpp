@@ -287,6 +287,7 @@ void ToolsCdPage::Extract() {
     progress_->setValue(0);
     stopRequest_ = false;
     previewTrack_ = -1;
+    extractTrack_ = number;
     const QString device = currentDevice();
     // The reading runs on a worker thread that hands its progress to the UI thread, rather
     // than in a loop on the UI thread that lets events run between blocks: the operator
@@ -332,7 +333,7 @@ void ToolsCdPage::finishExtraction(const ExtractResult& r, const QString& path) 
         showMessage(txt(texts::CdErrorTitle), txt(texts::CdNoDisc), MessageIcon::Critical);
         break;
     case Outcome::NoAudioTrack:
-        showMessage(txt(texts::CdErrorTitle), txt(texts::CdNoAudioTrack).arg(-1),
+        showMessage(txt(texts::CdErrorTitle), txt(texts::CdNoAudioTrack).arg(extractTrack_),
                     MessageIcon::Critical);
         break;
     case Outcome::StreamError:
@@ -380,6 +381,9 @@ void ToolsCdPage::playPreview() {
         QMetaObject::invokeMethod(
             this,
             [this, r, file] {
+                // A release at closing may have joined the worker already.
+                if (!worker_)
+                    return;
                 worker_->join();
                 worker_.reset();
                 store_.channel(kPreviewChannel).volume = volume_->value();

@@ -95,6 +95,7 @@ private:
     std::unique_ptr<cd::CdDrive> lockedDrive_;
     std::unique_ptr<std::thread> worker_;
     std::atomic<bool> stopRequest_{false};
+    int extractTrack_ = -1;
     // Preview: the track is read into a file of ours and played on the preview channel.
     QTemporaryDir previewFolder_;
     int previewTrack_ = -1;
