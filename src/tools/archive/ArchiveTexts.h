@@ -53,6 +53,15 @@ inline constexpr UiText RestoreRelinked{
 inline constexpr UiText RestoreManualHint{
     "(More info can be found in the manual under 'Backup/Restore')",
     "(Mehr Informationen hierzu im Handbuch unter 'Datensicherung')"};
+inline constexpr UiText BtnListFiles{"List Files", "Dateien auflisten"};
+inline constexpr UiText BtnAddFile{"Add File", "Datei hinzufügen"};
+inline constexpr UiText BtnRemoveFile{"Remove File", "Datei entfernen"};
+inline constexpr UiText BtnBackup{"Backup", "Backup"};
+inline constexpr UiText BtnListArchive{"List Archive", "Archiv auflisten"};
+inline constexpr UiText BtnRestore{"Restore", "Restore"};
+inline constexpr UiText MnuSelectAll{"Select all", "Alle auswählen"};
+inline constexpr UiText MnuDeselectAll{"Deselect all", "Auswahl aufheben"};
+inline constexpr UiText TimeLeft{"%1 / %2 MB, time left %3", "%1 / %2 MB, Restzeit %3"};
 inline constexpr UiText SelectRestoreFolder{"Select Folder", "Verzeichnis auswählen"};
 inline constexpr UiText DestinationSource{"Restore to source paths",
                                           "In Quellpfade zurückschreiben"};

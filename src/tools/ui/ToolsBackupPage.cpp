@@ -85,6 +85,7 @@ ToolsBackupPage::ToolsBackupPage(ShowStore& store, QWidget* parent)
     destination_ = new QComboBox(this);
     destination_->setObjectName(QStringLiteral("cmbRestoreDestination"));
     destination_->addItems({QString(), QString()});
+    destination_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     progress_ = new QProgressBar(this);
     progress_->setRange(0, 1000);
     progressText_ = new QLabel(this);
@@ -126,19 +127,18 @@ ToolsBackupPage::~ToolsBackupPage() {
 }
 
 void ToolsBackupPage::applyCaptions() {
-    const bool en = UiLanguage::instance().isEnglish();
     frame_->setTitle(txt(forRestore_ ? texts::RestoreListCaption : texts::BackupListCaption));
-    listFiles_->setText(en ? QStringLiteral("List Files") : QStringLiteral("Dateien auflisten"));
-    addFile_->setText(en ? QStringLiteral("Add File") : QStringLiteral("Datei hinzufügen"));
-    removeFile_->setText(en ? QStringLiteral("Remove File") : QStringLiteral("Datei entfernen"));
-    backup_->setText(QStringLiteral("Backup"));
-    listArchive_->setText(en ? QStringLiteral("List Archive") : QStringLiteral("Archiv auflisten"));
-    restore_->setText(QStringLiteral("Restore"));
+    listFiles_->setText(txt(texts::BtnListFiles));
+    addFile_->setText(txt(texts::BtnAddFile));
+    removeFile_->setText(txt(texts::BtnRemoveFile));
+    backup_->setText(txt(texts::BtnBackup));
+    listArchive_->setText(txt(texts::BtnListArchive));
+    restore_->setText(txt(texts::BtnRestore));
     destination_->setItemText(0, txt(texts::DestinationSource));
     destination_->setItemText(1, txt(texts::DestinationFolder));
     const QList<QAction*> actions = list_->actions();
-    actions[0]->setText(en ? QStringLiteral("Select all") : QStringLiteral("Alle auswählen"));
-    actions[1]->setText(en ? QStringLiteral("Deselect all") : QStringLiteral("Auswahl aufheben"));
+    actions[0]->setText(txt(texts::MnuSelectAll));
+    actions[1]->setText(txt(texts::MnuDeselectAll));
 }
 
 void ToolsBackupPage::ListFiles() {
@@ -341,6 +341,13 @@ void ToolsBackupPage::Restore() {
                     MessageIcon::Critical);
                 return;
             }
+            // A relative line would land wherever the program happens to run.
+            if (!QDir::isAbsolutePath(it.target)) {
+                showMessage(txt(texts::RestoreErrorTitle),
+                            txt(texts::NoFileName).arg(it.target, QStringLiteral("/")),
+                            MessageIcon::Critical);
+                return;
+            }
         }
     }
     const QString firstFolder = QFileInfo(items.front().target).absolutePath();
@@ -452,13 +459,10 @@ void ToolsBackupPage::showProgress(qint64 done, qint64 total) {
         const qint64 rest = (total - done) * ms / done / 1000;
         left = QStringLiteral("%1:%2").arg(rest / 60).arg(rest % 60, 2, 10, QLatin1Char('0'));
     }
-    progressText_->setText(
-        QStringLiteral("%1 / %2 MB, %3")
-            .arg(done / 1048576.0, 0, 'f', 1)
-            .arg(total / 1048576.0, 0, 'f', 1)
-            .arg((UiLanguage::instance().isEnglish() ? QStringLiteral("time left ")
-                                                     : QStringLiteral("Restzeit ")) +
-                 left));
+    progressText_->setText(txt(texts::TimeLeft)
+                               .arg(done / 1048576.0, 0, 'f', 1)
+                               .arg(total / 1048576.0, 0, 'f', 1)
+                               .arg(left));
 }
 
 void ToolsBackupPage::escapePressed() {

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <thread>
 
 namespace kalvor::test {
 namespace {
@@ -361,6 +362,36 @@ TEST(Restore, WindowsArchiveIsRefusedForSourcePathsAndRelinkedIntoAFolder) {
     EXPECT_EQ(relink.linesChanged, 1);
     EXPECT_EQ(readFile(target + QStringLiteral("/Show.kal")),
               QStringLiteral("Fileformat 17\r\n%1/a.wav\r\n~\r\n").arg(target).toUtf8());
+}
+
+// Escape pauses the run before its next block while the question is open; Yes ends it
+// there, No lets it go on. A run paused before its first file writes nothing at all.
+TEST(Restore, EscapeQuestionPausesTheRunAndItsAnswerEndsOrResumesIt) {
+    const Show show = makeShow(QStringLiteral("escape"));
+    const QString kfa = backupOf(show, QStringLiteral("escape.kfa"));
+    for (const bool cancel : {true, false}) {
+        SCOPED_TRACE(cancel ? "Yes" : "No");
+        const QString target = freshFolder(QStringLiteral("escape-target"));
+        Recorder rec;
+        const ArchiveListing listing = listArchive(kfa, rec);
+        QStringList refused;
+        const auto items = planRestore(listing, Destination::Folder, target, &refused);
+        JobControl control;
+        control.pause();
+        RunResult r;
+        std::thread run([&] { r = runRestore(kfa, listing, items, rec, control); });
+        EXPECT_TRUE(QDir(target).isEmpty()) << "nothing is written while the question is open";
+        if (cancel)
+            control.cancel();
+        else
+            control.resume();
+        run.join();
+        EXPECT_EQ(r.cancelled, cancel);
+        EXPECT_EQ(r.count, cancel ? 0 : 3);
+        EXPECT_EQ(QDir(target).entryList(QDir::Files).size(), cancel ? 0 : 3);
+        EXPECT_EQ(rec.lines.contains(QStringLiteral("Restore process cancelled on user request")),
+                  cancel);
+    }
 }
 
 TEST(Restore, SameNameTwiceOrAnExistingFileNeedsTheOperatorsYes) {

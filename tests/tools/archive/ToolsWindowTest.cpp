@@ -6,6 +6,7 @@
 #include "core/Settings.h"
 #include "core/ShowStore.h"
 #include "core/SoundEntry.h"
+#include "core/UiLanguage.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 #include "tools/archive/ArchivePaths.h"
@@ -148,6 +149,29 @@ TEST(ToolsWindow, RippingFromADiscImageNamesTheFileAndRefusesTheDataTrack) {
     EXPECT_EQ(rig.dialogs.messages()[0].text,
               QStringLiteral("CD-Track written to disk as:\r\n%1/TRACK 3.WAV").arg(out));
     EXPECT_EQ(QFileInfo(out + QStringLiteral("/TRACK 3.WAV")).size(), 44 + 150 * 2352);
+}
+
+// Both pages in both languages, for checking the layout; only with KALVOR_SHOTS_DIR set.
+TEST(Screenshots, ToolsWindowPagesInBothLanguages) {
+    const QString dir = qEnvironmentVariable("KALVOR_SHOTS_DIR");
+    if (dir.isEmpty())
+        GTEST_SKIP() << "KALVOR_SHOTS_DIR not set";
+    QDir().mkpath(dir);
+    WindowRig rig;
+    rig.store.setPlaylistPath(QStringLiteral("/shows/Hamlet/Hamlet.kal"));
+    rig.store.setSoundList(0, {makeSoundEntry(QStringLiteral("/shows/Hamlet/Sounds/Storm.wav"))});
+    rig.page.ListFiles();
+    for (const Language language : {Language::English, Language::German}) {
+        UiLanguage::instance().set(language);
+        for (int page = 0; page < 2; ++page) {
+            rig.window.showPage(page);
+            EXPECT_TRUE(rig.window.grab().save(QStringLiteral("%1/tools-%2-%3.png")
+                                                   .arg(dir)
+                                                   .arg(page)
+                                                   .arg(UiLanguage::toSetting(language))));
+        }
+    }
+    UiLanguage::instance().set(Language::English);
 }
 
 } // namespace
