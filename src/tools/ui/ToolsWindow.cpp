@@ -4,6 +4,7 @@
 #include "tools/ui/ToolsBackupPage.h"
 #include "tools/ui/ToolsCdPage.h"
 
+#include <QKeyEvent>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -49,6 +50,15 @@ void ToolsWindow::showEvent(QShowEvent* event) {
 void ToolsWindow::hideEvent(QHideEvent* event) {
     cd_->tmrCDLoad()->stop();
     QWidget::hideEvent(event);
+}
+
+// Escape reaches the running backup or restore from anywhere in the window (the tabs too).
+void ToolsWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && backup_->isRunning()) {
+        backup_->escapePressed();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void ToolsWindow::releaseCdDrive() {
