@@ -1,5 +1,7 @@
 // Kalvor's entry point: builds the program's parts, wires each start-up and shut-down
 // step to the part that owns it, and runs the start-up sequence.
+#include "app/FtpWiring.h"
+#include "app/TextReaderWiring.h"
 #include "app/ToolsWiring.h"
 #include "control/serial/ComUserMode.h"
 #include "control/serial/SerialLine.h"
@@ -23,6 +25,7 @@
 #include "mainwindow/ui/MainWindow.h"
 #include "overview/ui/OverviewWindow.h"
 #include "show/playback/ShowLayer.h"
+#include "tools/ui/FileManagementWindow.h"
 #include "tools/ui/OptionsDialog.h"
 #include "tools/ui/ToolsWindow.h"
 
@@ -82,6 +85,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<OptionsDialog> options;
     std::unique_ptr<OverviewWindow> overview;
     std::unique_ptr<ToolsWindow> tools;
+    std::unique_ptr<FileManagementWindow> fileManagement;
+    std::unique_ptr<TextReaderWiring> textReader;
     // The serial line; "x" from a controller is the main window's Escape key, so it obeys
     // the same page rule as the keyboard.
     SerialLine serialLine(settings);
@@ -170,6 +175,8 @@ int main(int argc, char** argv) {
         };
         hooks.tooltipsChanged = [&](bool on) {
             mainWindow->applyTooltips(on);
+            if (fileManagement)
+                fileManagement->applyTooltips(on);
         };
         hooks.changeBufferSize = [](int ms) {
             ChangeBufferSize(ms);
@@ -190,6 +197,8 @@ int main(int argc, char** argv) {
             options->showPage(page);
         };
         tools = wireTools(*mainWindow, show, settings, lifecycle.shutdownHooks());
+        fileManagement = wireFileManagement(*mainWindow, show, settings, *options);
+        textReader = std::make_unique<TextReaderWiring>(*mainWindow, show, settings);
     };
     up.buildOverviewGrid = [&] {
         overview = std::make_unique<OverviewWindow>(show, settings);

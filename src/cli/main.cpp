@@ -6,9 +6,11 @@
 //   kalvor-tool demo DIR                  writes the demo show and its sounds
 //   kalvor-tool backup SHOW.kal OUT.kfa   the show and its sounds in one archive
 //   kalvor-tool restore ARCHIVE.kfa DIR   an archive into DIR, the playlist relinked
+//   kalvor-tool ftp-list ADDRESS [FOLDER] a server's folder as the FTP browser lists it
 #include "cli/ArchiveCommands.h"
 #include "cli/ConvertCommand.h"
 #include "cli/DemoCommand.h"
+#include "cli/FtpListCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/PlayCommand.h"
 #include "cli/RenderCommand.h"
@@ -43,7 +45,10 @@ void usage() {
         "                           added, stored in one archive\n"
         "  restore ARCHIVE.kfa DIR [--overwrite]\n"
         "                           every file into DIR, the playlist relinked to DIR (the\n"
-        "                           restored one kept as NAME.kal_old)\n",
+        "                           restored one kept as NAME.kal_old)\n"
+
+        "  ftp-list ADDRESS|--entry N [FOLDER] [--user U] [--password P]\n"
+        "                           a server's folder as the FTP browser lists it\n",
         stderr);
 }
 
@@ -75,6 +80,8 @@ int main(int argc, char** argv) {
         return kalvor::cli::runBackupCommand(rest);
     if (command == QLatin1String("restore"))
         return kalvor::cli::runRestoreCommand(rest);
+    if (command == QLatin1String("ftp-list"))
+        return kalvor::cli::runFtpList(rest);
     if (command == QLatin1String("-h") || command == QLatin1String("--help") ||
         command == QLatin1String("help")) {
         usage();

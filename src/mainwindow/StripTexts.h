@@ -31,6 +31,7 @@ inline constexpr UiText MnuRemoveStartOffset{"&Remove Start Offset", "Start-Offs
 inline constexpr UiText MnuOptions{"&Options...", "&Einstellungen..."};
 inline constexpr UiText MnuBackupRestore{"&Backup/Restore...", "&Backup/Restore..."};
 inline constexpr UiText MnuCdRipping{"&CD Ripping...", "&CD Ripping..."};
+inline constexpr UiText MnuTextReader{"&Text Reader...", "&Text Anzeige..."};
 inline constexpr UiText MnuLanguage{"&Language", "&Sprache"};
 inline constexpr UiText MnuEnglish{"English", "English"};
 inline constexpr UiText MnuDeutsch{"Deutsch", "Deutsch"};

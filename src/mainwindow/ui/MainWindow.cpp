@@ -205,6 +205,11 @@ void MainWindow::buildMenus() {
     removeStartOffset_ = viewMenu_->addAction(QString(), this, [this] {
         show_.offsets().RemoveStartOffset(show_.store().selectedChannel());
     });
+    textReader_ = viewMenu_->addAction(QString(), this, [this] {
+        if (pending_.textReader)
+            pending_.textReader();
+    });
+    textReader_->setObjectName(QStringLiteral("mnuTextReader"));
     viewMenu_->addSeparator();
     options_ = viewMenu_->addAction(QString(), this, [this] { openOptions(); });
     options_->setObjectName(QStringLiteral("mnuOptions"));
@@ -248,6 +253,7 @@ void MainWindow::applyCaptions() {
     options_->setText(txt(texts::MnuOptions));
     backupRestore_->setText(txt(texts::MnuBackupRestore));
     cdRipping_->setText(txt(texts::MnuCdRipping));
+    textReader_->setText(txt(texts::MnuTextReader));
     languageMenu_->setTitle(txt(texts::MnuLanguage));
     english_->setText(txt(texts::MnuEnglish));
     deutsch_->setText(txt(texts::MnuDeutsch));
