@@ -3,6 +3,7 @@
 #include "app/FtpWiring.h"
 #include "app/TextReaderWiring.h"
 #include "app/RemoteUnitsWiring.h"
+#include "app/ToolsWiring.h"
 #include "control/serial/ComUserMode.h"
 #include "control/serial/SerialLine.h"
 #include "control/ui/BlackScreenView.h"
@@ -27,6 +28,7 @@
 #include "show/playback/ShowLayer.h"
 #include "tools/ui/FileManagementWindow.h"
 #include "tools/ui/OptionsDialog.h"
+#include "tools/ui/ToolsWindow.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -83,6 +85,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<TouchScreenView> touchScreen;
     std::unique_ptr<OptionsDialog> options;
     std::unique_ptr<OverviewWindow> overview;
+    std::unique_ptr<ToolsWindow> tools;
     std::unique_ptr<FileManagementWindow> fileManagement;
     std::unique_ptr<TextReaderWiring> textReader;
     // The serial line; "x" from a controller is the main window's Escape key, so it obeys
@@ -195,6 +198,7 @@ int main(int argc, char** argv) {
         mainWindow->pendingWindows().options = [&](const QString& page) {
             options->showPage(page);
         };
+        tools = wireTools(*mainWindow, show, settings, lifecycle.shutdownHooks());
         fileManagement = wireFileManagement(*mainWindow, show, settings, *options);
         textReader = std::make_unique<TextReaderWiring>(*mainWindow, show, settings);
     };
