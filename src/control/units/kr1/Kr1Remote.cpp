@@ -66,6 +66,8 @@ Kr1Remote::Kr1Remote(ShowLayer& show, Settings& settings, UnitPort& port, QObjec
     link_.queue().setResync([this](UnitCommandQueue::Resync r) {
         if (r == UnitCommandQueue::Resync::Restart)
             initialise();
+        else if (screen_ == Screen::Start || screen_ == Screen::Notice)
+            goHome(); // a start screen or notice cut short: on to where it led
         else
             redraw();
     });
@@ -85,17 +87,20 @@ Kr1Remote::Kr1Remote(ShowLayer& show, Settings& settings, UnitPort& port, QObjec
     connect(&playback, &ChannelPlayback::channelStarted, this, &Kr1Remote::scheduleBand);
     connect(&playback, &ChannelPlayback::channelStopped, this, &Kr1Remote::scheduleBand);
     connect(&playback, &ChannelPlayback::channelPaused, this, &Kr1Remote::scheduleBand);
+    // Whole screens follow once per pass of the event loop, however many signals a
+    // recall or a list change sends.
     connect(&show_.recall(), &PresetRecall::recallFinished, this, [this](int) {
-        if (screen_ != Screen::Warning && screen_ != Screen::Notice)
-            redraw();
+        if (screen_ != Screen::Warning)
+            scheduleRedraw();
     });
     connect(&store, &ShowStore::presetsChanged, this, [this] {
         if (screen_ == Screen::Presets || screen_ == Screen::Playlists)
-            redraw();
+            scheduleRedraw();
     });
     connect(&store, &ShowStore::currentPresetChanged, this, [this](int) {
-        if (screen_ == Screen::Presets || screen_ == Screen::Channels)
-            redraw();
+        if (!show_.recall().recallBusy() &&
+            (screen_ == Screen::Presets || screen_ == Screen::Channels))
+            scheduleRedraw();
     });
     connect(&store, &ShowStore::playlistPathChanged, this, [this](const QString&) {
         // Loads from the main window too: once the load is over, the unit shows the new
@@ -119,7 +124,7 @@ void Kr1Remote::initialise() {
     }
     active_ = true;
     if (!link_.running())
-        link_.start();
+        link_.start(sendIntervalMs_);
     clock_.start();
     screen_ = Screen::Start;
     Painter p;
@@ -233,6 +238,10 @@ void Kr1Remote::received(const QByteArray& bytes) {
 }
 
 void Kr1Remote::handle(const kr1::Key& key) {
+    // A load lets events run while it reads; keys that arrive meanwhile would start a
+    // second one or act on a half-built show, so they are dropped.
+    if (ownLoad_ || show_.playlists().isLoading())
+        return;
     if (screen_ == Screen::KeyTest) {
         // Every key only shows its label here; MENU twice in a row leaves.
         menuPresses_ = key.action == KeyAction::Menu ? menuPresses_ + 1 : 0;
@@ -334,6 +343,13 @@ void Kr1Remote::handle(const kr1::Key& key) {
         if (key.action == KeyAction::Enter && !warningUnreadable_)
             goHome();
         break;
+    case Screen::TextReader:
+        if (key.action == KeyAction::Cursor || key.action == KeyAction::Move) {
+            textLine_ =
+                std::max(0, textLine_ + key.value * (key.action == KeyAction::Move ? 16 : 1));
+            drawTextReader();
+        }
+        break;
     default:
         break;
     }
@@ -389,6 +405,9 @@ void Kr1Remote::runMenuEntry(int entry) {
         show(Screen::Presets);
         break;
     case TextReader:
+        textLine_ = 0;
+        show(Screen::TextReader);
+        break;
     case KeepTextPosition:
         show(Screen::TextReader);
         break;
@@ -731,6 +750,13 @@ void Kr1Remote::scheduleBand(int ch) {
     flush_.start();
 }
 
+void Kr1Remote::scheduleRedraw() {
+    if (!active())
+        return;
+    dirtyAll_ = true;
+    flush_.start();
+}
+
 void Kr1Remote::flushDirty() {
     if (dirtyAll_) {
         redraw();
@@ -869,8 +895,17 @@ void Kr1Remote::drawOptions() {
 }
 
 void Kr1Remote::drawTextReader() {
-    // The show's script reaches the unit once the text reader keeps one; until then the
-    // unit says that there is none.
+    const QStringList text = textReaderLines ? textReaderLines() : QStringList();
+    if (!text.isEmpty()) {
+        textLine_ = clampTo(textLine_, static_cast<int>(text.size()));
+        QStringList shown = text.mid(textLine_, 17);
+        if (shown.size() < 17)
+            shown << QStringLiteral("-------- end of text ---------");
+        Painter p;
+        kr1::textReader(p, shown);
+        send(p);
+        return;
+    }
     Painter p;
     kr1::textReader(p, {QStringLiteral("No text found in"), QStringLiteral("playlist or no text"),
                         QStringLiteral("stored in Preset!"), QString(),

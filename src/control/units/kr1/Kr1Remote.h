@@ -17,6 +17,7 @@
 
 #include <array>
 #include <bitset>
+#include <functional>
 
 namespace kalvor {
 
@@ -68,8 +69,15 @@ public:
     // is given up to two seconds), so the operator sees that the unit is no longer live.
     void close();
 
+    // The send timer's interval (10 ms: about what the unit takes at 19200 baud).
+    void setSendInterval(int ms) { sendIntervalMs_ = ms; }
+
     // Where the playlist screens start; the loaded playlist's folder when empty.
     void setPlaylistFolder(const QString& folder) { folder_ = folder; }
+
+    // The text reader's document as lines, for the unit's text reader screen; empty (or
+    // unset) shows the "No text found" screen.
+    std::function<QStringList()> textReaderLines;
 
     Screen screen() const { return screen_; }
     int page() const { return page_; }
@@ -106,6 +114,7 @@ private:
     void drawWarning();
     void drawNotice(const QString& text, int pauseMs = 0);
     void scheduleBand(int ch);
+    void scheduleRedraw();
     void flushDirty();
 
     kr1::Layout currentLayout() const;
@@ -142,10 +151,12 @@ private:
     int optionsChannel_ = 0;
     int optionsCursor_ = 0;
     int lastCode_ = 0;
+    int textLine_ = 0; // the first line shown by the text reader screen
     int menuPresses_ = 0;
     bool warningUnreadable_ = false;
     bool ownLoad_ = false; // a load or save of the unit's own is running
     bool active_ = false;
+    int sendIntervalMs_ = UnitLink::kDefaultIntervalMs;
     QString folder_;
     std::array<int, 8> held_{}; // the channel each channel key started, -1 when up
 };

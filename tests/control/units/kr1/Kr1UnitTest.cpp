@@ -79,6 +79,7 @@ struct Kr1Show : ShowRig {
         }
         kr1 = std::make_unique<Kr1Remote>(*show, *settings, *port);
         kr1->setPlaylistFolder(folder);
+        kr1->setSendInterval(2); // the pty takes it; the tests need not wait as a unit would
         line->setReceiver(QStringLiteral("KR-1"),
                           [this](const QByteArray& b) { kr1->received(b); });
         EXPECT_TRUE(line->open());
@@ -173,6 +174,17 @@ TEST(Kr1Unit, ShowRunsFromThePeer) {
     }
     EXPECT_EQ(rig.store.controls(0).loopMode, 1);
     EXPECT_EQ(rig.kr1->page(), 0);
+
+    // With a document, the text reader shows it and scrolls to its end.
+    rig.kr1->textReaderLines = [] {
+        return QStringList{QStringLiteral("Act one"), QStringLiteral("Scene two")};
+    };
+    for (int k : {21, 24, 24, 24, 29})
+        rig.key(k);
+    EXPECT_EQ(rig.at(260, 10), QStringLiteral("Act one"));
+    rig.key(32);
+    EXPECT_EQ(rig.at(260, 10), QStringLiteral("Scene two"));
+    EXPECT_EQ(rig.at(246, 10), QStringLiteral("-------- end of text ---------"));
 }
 
 // Save from the unit, load it again from the playlist screen; a file that is no playlist
@@ -217,6 +229,26 @@ TEST(Kr1Unit, PlaylistsFromTheUnit) {
     rig.key(23); // the file browser
     EXPECT_TRUE(rig.peer.screen().contains(QStringLiteral(" Drives ")));
     EXPECT_TRUE(rig.peer.screen().contains(QStringLiteral("A junk.kal")));
+
+    // A show of an older format loaded from the main window: the unit warns, and Enter
+    // goes on to the channel page.
+    QFile saved16(rig.store.playlistPath());
+    ASSERT_TRUE(saved16.open(QIODevice::ReadOnly));
+    QByteArray older = saved16.readAll();
+    saved16.close();
+    older.replace("Fileformat 17", "Fileformat 16");
+    const QString olderPath = QDir(rig.folder).filePath(QStringLiteral("older.kal"));
+    QFile out(olderPath);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(older);
+    out.close();
+    const playlist::LoadReport report = rig.show->LoadPlaylist(olderPath);
+    EXPECT_EQ(report.format, 16);
+    rig.settle();
+    EXPECT_EQ(rig.kr1->screen(), Kr1Remote::Screen::Warning);
+    EXPECT_TRUE(rig.peer.screen().contains(QStringLiteral("(Hit 'Enter' to continue)")));
+    rig.key(29);
+    EXPECT_EQ(rig.at(bandBase(0) + 28, 22), QStringLiteral("Bär"));
 
     rig.kr1->close(); // closing: the unit says that it is no longer live
     EXPECT_TRUE(rig.peer.waitForText(QStringLiteral("Kalvor closed")));
@@ -268,7 +300,7 @@ TEST(Kr1Unit, CtsTimeOutRedrawsFromTheStart) {
     q.tick(*rig.port, 10);
     EXPECT_EQ(rig.testPort->written, QByteArray("\x1b\x1bG\r")); // the start screen's first
     EXPECT_EQ(q.pending(), queued - 1);
-    rig.kr1->link().start();
+    rig.kr1->link().start(2);
     EXPECT_TRUE(rig.peer.waitForText(QStringLiteral("Initializing Remote...")));
     rig.settle();
     EXPECT_EQ(rig.at(308, 22), QStringLiteral("Bär"));
@@ -289,7 +321,7 @@ TEST(Kr1Unit, QueueOverflowRedrawsTheScreen) {
     EXPECT_LE(q.pending(), UnitCommandQueue::kSlots);
     rig.peer.takeReceived();
     rig.testPort->cts = true;
-    rig.kr1->link().start();
+    rig.kr1->link().start(2);
     rig.settle();
     const QByteArray wire = rig.peer.takeReceived();
     EXPECT_TRUE(wire.startsWith("DL\r"));
@@ -318,6 +350,10 @@ TEST(Kr1Unit, RandomBytesFromTheUnit) {
     rig.settle();
     rig.key(21);
     EXPECT_EQ(rig.at(298, 8), QStringLiteral("Main Menu"));
+    // "Scene List only": the preset list is the unit's home screen.
+    rig.settings->setText(u"KR1_ScenesOnly", QStringLiteral("1"));
+    rig.key(21);
+    EXPECT_EQ(rig.at(298, 8), QStringLiteral("Preset Memory: 3"));
 
     // The far end goes away: the line closes itself, and what the show still draws is
     // taken off the queue without a write.
