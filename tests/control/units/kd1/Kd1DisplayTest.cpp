@@ -9,6 +9,7 @@
 #include "control/units/kd1/Kd1Commands.h"
 #include "control/units/kd1/Kd1Decoder.h"
 #include "control/units/kd1/Kd1Display.h"
+#include "core/SystemMessages.h"
 #include "engine/kae/Kae.h"
 
 #include <QFileInfo>
@@ -107,6 +108,27 @@ TEST(Kd1Display, DrawsOnItsOwnPortForThePeer) {
     rig.press(48);
     peer.waitQuiet(300);
     EXPECT_TRUE(peer.takeReceived().isEmpty());
+    port->setClearToSendSource({});
+
+    // The line goes away under the display: the port closes once, with a system
+    // message, and the keys that follow draw nothing and harm nothing.
+    peer.close();
+    pty.socat.kill();
+    pty.socat.waitForFinished();
+    const auto gone = [] {
+        for (const QString& e : SystemMessages::instance().entries()) {
+            if (e.contains(QStringLiteral("KD-1: the port")))
+                return true;
+        }
+        return false;
+    };
+    for (int i = 0; i < 20 && !gone(); ++i) {
+        rig.press(i % 2 ? 38 : 48);
+        QTest::qWait(50);
+    }
+    EXPECT_TRUE(gone());
+    EXPECT_FALSE(port->isOpen());
+    rig.press(33);
     rig.display->close();
 }
 
