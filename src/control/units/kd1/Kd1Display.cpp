@@ -403,7 +403,12 @@ void Kd1Display::functionKey(int key, bool pressed, bool) {
         question_ = key == 42   ? Kd1Question::RemovePreset
                     : key == 44 ? Kd1Question::RemoveSound
                                 : Kd1Question::RemoveAll;
-        setPage(Page::Question);
+        // Safety mode (the default) asks on the display first; without it a removal key
+        // acts at once, for operators who want one press.
+        if (settingOn("DO500SafetyMode"))
+            setPage(Page::Question);
+        else
+            confirm();
         return;
     case 46:
         enter();

@@ -227,6 +227,17 @@ TEST(Kd1Display, FunctionKeysDriveThePages) {
          [](Kd1Show& r) {
              return r.store.soundList(0).size() == 1;
          }},
+        // Without safety mode a removal key acts at once.
+        {-1, P::Main, "",
+         [](Kd1Show& r) {
+             r.settings->setText(u"DO500SafetyMode", QStringLiteral("0"));
+             return true;
+         }},
+        {44, P::Main, "Preset 2/2",
+         [](Kd1Show& r) {
+             r.settings->setText(u"DO500SafetyMode", QStringLiteral("1"));
+             return r.store.soundList(0).isEmpty();
+         }},
         {0, P::Notice, "Logging = OFF", {}},
         {48, P::Main, "Next: ", {}},
         {9, P::Main, "Preset 2/2",
@@ -236,13 +247,13 @@ TEST(Kd1Display, FunctionKeysDriveThePages) {
         {45, P::Question, "all presets and sounds?", {}},
         {46, P::Main, "Preset -/1",
          [](Kd1Show& r) {
-             return r.store.soundList(0).isEmpty();
+             return r.store.presets().count() == 1;
          }},
     };
     for (const Step& s : steps) {
         if (s.key == 0)
             rig.display->showNotice(QStringLiteral("Logging = OFF"));
-        else
+        else if (s.key > 0)
             rig.press(s.key);
         EXPECT_EQ(rig.display->page(), s.page) << "key " << s.key;
         EXPECT_TRUE(rig.link->screen.contains(QString::fromUtf8(s.shows)))
