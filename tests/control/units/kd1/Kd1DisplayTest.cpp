@@ -292,6 +292,8 @@ TEST(Screenshots, Kd1) {
     if (dir.isEmpty())
         GTEST_SKIP() << "KALVOR_SHOTS_DIR not set";
     Kd1Show rig;
+    rig.store.presets().rename(0, QStringLiteral("Act 1: Storm"));
+    rig.store.presets().rename(1, QStringLiteral("Act 1: Calm"));
     rig.settings->setText(u"DO500Progressbar", QStringLiteral("1"));
     ASSERT_TRUE(rig.display->open());
     rig.show->playback().PressPlay(0);

@@ -195,6 +195,8 @@ TEST(Screenshots, Kr2) {
     if (dir.isEmpty())
         GTEST_SKIP() << "KALVOR_SHOTS_DIR not set";
     Kr2Show rig;
+    rig.store.presets().rename(0, QStringLiteral("Act 1: Storm"));
+    rig.store.presets().rename(1, QStringLiteral("Act 1: Calm"));
     ASSERT_TRUE(rig.start());
     ASSERT_TRUE(rig.peer.waitForText(QStringLiteral("8:"), 10000));
     const std::vector<std::pair<const char*, const char*>> shots = {
