@@ -18,17 +18,8 @@ public:
         : settings_(settings), line_(line), port_(line),
           link_(port_, QStringLiteral("KR-2"),
                 QStringLiteral("KR-2 is busy or offline (CTSHolding = FALSE)")),
-          kr2_(show, settings,
-               [this](const QByteArray& command, int pauseMs) {
-                   link_.queue().enqueue(command, pauseMs);
-               }),
-          kd1_(show, settings, std::make_unique<units::Kd1SerialLink>()) {
-        link_.queue().setResync([this](UnitCommandQueue::Resync how) {
-            if (how == UnitCommandQueue::Resync::Restart)
-                kr2_.start();
-            else
-                kr2_.redraw();
-        });
+          kr2_(show, settings, {}), kd1_(show, settings, std::make_unique<units::Kd1SerialLink>()) {
+        kr2_.useQueue(link_.queue());
         line_.setReceiver(QStringLiteral("KR-2"),
                           [this](const QByteArray& bytes) { kr2_.received(bytes); });
         // A mode or port changed in the options takes effect at once.

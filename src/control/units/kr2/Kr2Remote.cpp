@@ -1,5 +1,6 @@
 #include "control/units/kr2/Kr2Remote.h"
 
+#include "control/units/UnitCommandQueue.h"
 #include "control/units/kr2/Kr2Commands.h"
 #include "core/Settings.h"
 #include "core/ShowStore.h"
@@ -56,6 +57,20 @@ Kr2Remote::Kr2Remote(ShowLayer& show, Settings& settings, Send send, QObject* pa
     // After a recall every row may differ: the whole page, once.
     connect(&show_.recall(), &PresetRecall::recallFinished, this, [this](int) {
         if (screen_ == Screen::Channels)
+            redraw();
+    });
+}
+
+void Kr2Remote::useQueue(UnitCommandQueue& queue) {
+    send_ = [&queue](const QByteArray& command, int pauseMs) {
+        queue.enqueue(command, pauseMs);
+    };
+    queue.setResync([this](UnitCommandQueue::Resync how) {
+        if (screen_ == Screen::Off)
+            return;
+        if (how == UnitCommandQueue::Resync::Restart)
+            start();
+        else
             redraw();
     });
 }

@@ -17,6 +17,7 @@
 namespace kalvor {
 
 class Settings;
+class UnitCommandQueue;
 class ShowLayer;
 
 namespace units {
@@ -29,6 +30,11 @@ public:
     // `send` queues one command with the pause to keep after it (the shared queue).
     using Send = std::function<void(const QByteArray& command, int pauseMs)>;
     Kr2Remote(ShowLayer& show, Settings& settings, Send send, QObject* parent = nullptr);
+
+    // Draws through the shared queue. When the queue drops its commands (CTS low for
+    // more than 5000 ms, or more than 500 pending) the unit is drawn again: from the start
+    // screen after a long wait, else the screen it shows.
+    void useQueue(UnitCommandQueue& queue);
 
     // The mode was selected (or the unit reset, or the queue timed out): set-up, start
     // screen, channel page.

@@ -63,10 +63,8 @@ struct Kr2Show : ShowRig {
         line = std::make_unique<SerialLine>(*settings);
         port = std::make_unique<SerialUnitPort>(*line);
         link = std::make_unique<UnitLink>(*port, QStringLiteral("KR-2"), QStringLiteral("busy"));
-        remote =
-            std::make_unique<Kr2Remote>(*show, *settings, [this](const QByteArray& c, int pause) {
-                link->queue().enqueue(c, pause);
-            });
+        remote = std::make_unique<Kr2Remote>(*show, *settings, Kr2Remote::Send{});
+        remote->useQueue(link->queue());
         line->setReceiver(QStringLiteral("KR-2"),
                           [this](const QByteArray& b) { remote->received(b); });
     }
