@@ -32,8 +32,8 @@ void MidiSystem::closeMidi() {
     closeOutput();
 }
 
-bool MidiSystem::openInput() {
-    const QString name = settings_.text(u"MidiInDevice");
+bool MidiSystem::openInput(const QString& device) {
+    const QString name = device.isEmpty() ? settings_.text(u"MidiInDevice") : device;
     if (!ports_.inputOpen() && !name.isEmpty())
         ports_.openInput(name);
     return ports_.inputOpen();
@@ -43,8 +43,8 @@ void MidiSystem::closeInput() {
     ports_.closeInput();
 }
 
-bool MidiSystem::openOutput() {
-    const QString name = settings_.text(u"MidiOutDevice");
+bool MidiSystem::openOutput(const QString& device) {
+    const QString name = device.isEmpty() ? settings_.text(u"MidiOutDevice") : device;
     if (!ports_.outputOpen() && !name.isEmpty())
         ports_.openOutput(name);
     return ports_.outputOpen();
@@ -54,23 +54,10 @@ void MidiSystem::closeOutput() {
     ports_.closeOutput();
 }
 
-void MidiSystem::inputDeviceChanged() {
-    if (!ports_.inputOpen())
-        return;
-    closeInput();
-    openInput();
-}
-
-void MidiSystem::outputDeviceChanged() {
-    if (!ports_.outputOpen())
-        return;
-    closeOutput();
-    openOutput();
-}
-
 void MidiSystem::suspendInput() {
     if (suspended_++ == 0) {
         reopenAfterSuspend_ = ports_.inputOpen();
+        suspendedName_ = ports_.inputName();
         closeInput();
     }
 }
@@ -79,7 +66,7 @@ void MidiSystem::resumeInput() {
     if (suspended_ == 0 || --suspended_ > 0)
         return;
     if (reopenAfterSuspend_)
-        openInput();
+        openInput(suspendedName_);
 }
 
 } // namespace kalvor::midi

@@ -30,14 +30,11 @@ public:
     void closeMidi();
 
     // "MIDI IN active" / "MIDI OUT active" and the device lists; true when the device is
-    // open afterwards.
-    bool openInput();
+    // open afterwards. Without a name, the stored device.
+    bool openInput(const QString& device = {});
     void closeInput();
-    bool openOutput();
+    bool openOutput(const QString& device = {});
     void closeOutput();
-    // A device choice changed: an open device is closed and opened on the new one.
-    void inputDeviceChanged();
-    void outputDeviceChanged();
 
     // The file dialogs' rule: an open input is closed while the dialog is up and opened
     // again afterwards. Nested calls are counted.
@@ -58,6 +55,7 @@ private:
     MidiOut out_;
     int suspended_ = 0;
     bool reopenAfterSuspend_ = false;
+    QString suspendedName_;
 };
 
 } // namespace midi

@@ -108,7 +108,7 @@ void MtcCues::Process_MTC_Cues(std::int32_t t) {
         }
         if (!loop) {
             if (cur >= start && cur < stop - a.startOffset)
-                startAt(i, a.startOffset + static_cast<std::int64_t>(cur - start));
+                startAt(i, a.startOffset + std::llround(cur - start));
             continue;
         }
         if (!(cur >= start && cur < stop))
@@ -119,7 +119,7 @@ void MtcCues::Process_MTC_Cues(std::int32_t t) {
             fail(true);
             return;
         }
-        startAt(i, a.startOffset + static_cast<std::int64_t>(cur - (start + pass * length)));
+        startAt(i, a.startOffset + std::llround(cur - (start + pass * length)));
     }
 }
 

@@ -6,6 +6,7 @@
 #include "core/RecentPlaylists.h"
 #include "core/Settings.h"
 #include "core/ShowStore.h"
+#include "core/ui/Colour.h"
 #include "core/ui/SystemMessagesWindow.h"
 #include "engine/kae/Kae.h"
 #include "mainwindow/LogTexts.h"
@@ -116,6 +117,10 @@ MainWindow::MainWindow(ShowLayer& show, Settings& settings, RecentPlaylists& rec
     presetStatus_->setObjectName(QStringLiteral("lblStatusPreset"));
     statusBar()->addWidget(playlistStatus_);
     statusBar()->addWidget(presetStatus_, 1);
+    mtcDisplay_ = new QLabel(this);
+    mtcDisplay_->setObjectName(QStringLiteral("lblMTC"));
+    mtcDisplay_->hide();
+    statusBar()->addPermanentWidget(mtcDisplay_);
     playlistStatus_->setText(txt(texts::StatusNoPlaylist));
 
     buildMenus();
@@ -556,6 +561,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
     else
         event->ignore();
+}
+
+void MainWindow::setMtcDisplay(const QString& text, int colour) {
+    mtcDisplay_->setText(text);
+    mtcDisplay_->setStyleSheet(
+        QStringLiteral("QLabel { color: %1; }").arg(toQColor(colour).name()));
+    mtcDisplay_->show();
 }
 
 } // namespace kalvor

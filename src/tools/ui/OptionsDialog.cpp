@@ -406,7 +406,13 @@ void OptionsDialog::ftpDelete() {
 
 void OptionsDialog::addMidiMonitorLine(const QString& line) {
     midiMonitor_->addItem(line);
+    midiMonitor_->setCurrentRow(midiMonitor_->count() - 1);
     midiMonitor_->scrollToBottom();
+}
+
+void OptionsDialog::setMtcFrameRate(int fps) {
+    if (auto* rate = findChild<QLineEdit*>(QStringLiteral("txtFrameRate")))
+        rate->setText(QString::number(fps));
 }
 
 } // namespace kalvor
