@@ -164,7 +164,6 @@ TEST(JackMidi, ProgramPlaysWhatASequencerOnJackAsks) {
     p.setName(QStringLiteral("Scene"));
     PresetChannel& c = p.channels[0];
     c.volume = 100;
-    c.outputName = QStringLiteral("Null output (emulated)");
     c.midiInNote = c.midiOutNote = 60;
     c.midiInChannel = c.midiOutChannel = 1;
     c.midiInEnabled = c.midiOutEnabled = true;
@@ -187,25 +186,23 @@ TEST(JackMidi, ProgramPlaysWhatASequencerOnJackAsks) {
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("run")));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("KALVOR_SCREENSHOT"), home.filePath(QStringLiteral("shot.png")));
-    env.insert(QStringLiteral("KALVOR_NULL_OUTPUT_WAV"), home.filePath(QStringLiteral("out.wav")));
     env.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral("suppressions=" KALVOR_LSAN_SUPP));
     env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("fast_unwind_on_malloc=0"));
     app.setProcessEnvironment(env);
     app.start(QStringLiteral(KALVOR_APP), {show});
 
     // The recall after loading the show sends its program change: both ports are up.
-    EXPECT_TRUE(pumpUntil([&] { return sawMessage(peer, {0xC0, 0}); }, 60000));
+    EXPECT_TRUE(pumpUntil([&] { return sawMessage(peer, {0xC0, 0}); }, 30000));
     peer.send({0x90, 60, 100});
     EXPECT_TRUE(pumpUntil([&] {
         return sawMessage(peer, {0x90, 60, 127});
     })) << "channel 1 started and said so";
-    EXPECT_TRUE(app.waitForFinished(60000));
+    if (!app.waitForFinished(60000)) {
+        app.kill();
+        app.waitForFinished(5000);
+        ADD_FAILURE() << "the program did not end: "
+                      << app.readAllStandardError().right(3000).toStdString();
+    }
     EXPECT_EQ(app.exitCode(), 0) << app.readAllStandardError().right(2000).toStdString();
-    const testmedia::WavData wav = testmedia::readWav(home.filePath(QStringLiteral("out.wav")));
-    ASSERT_TRUE(wav.ok);
-    bool heard = false;
-    for (std::int64_t f = 0; f < wav.frames() && !heard; ++f)
-        heard = std::abs(wav.at(f, 0)) > 0.1f;
-    EXPECT_TRUE(heard) << "the tone reached the null output (" << wav.frames() << " frames)";
 }
 #endif
