@@ -4,9 +4,11 @@
 //   kalvor-tool convert IN.kal OUT.kal   any playlist format to format 17
 //   kalvor-tool play SOUND... -o OUT.wav  sound files through the engine into a WAV file
 //   kalvor-tool demo DIR                  writes the demo show and its sounds
+//   kalvor-tool midi --list               MIDI devices as the settings store them
 #include "cli/ConvertCommand.h"
 #include "cli/DemoCommand.h"
 #include "cli/InfoCommand.h"
+#include "cli/MidiCommand.h"
 #include "cli/PlayCommand.h"
 #include "cli/RenderCommand.h"
 #include "cli/SettingsCommand.h"
@@ -34,7 +36,9 @@ void usage() {
         "  render SHOW.kal --out OUT.wav --seconds S [--preset N] [--events \"T ACTION; ...\"]\n"
         "                           rehearse a show offline: recall, timed presses, WAV out\n"
         "  demo DIR [--force] [--output NAME]\n"
-        "                           write \"Demo Show.kal\" and its computed sounds\n",
+        "                           write \"Demo Show.kal\" and its computed sounds\n"
+        "  midi --list [--in | --out]\n"
+        "                           MIDI devices (ALSA and JACK) as the settings store them\n",
         stderr);
 }
 
@@ -62,6 +66,8 @@ int main(int argc, char** argv) {
         return kalvor::cli::runRender(rest);
     if (command == QLatin1String("demo"))
         return kalvor::cli::runDemo(rest);
+    if (command == QLatin1String("midi"))
+        return kalvor::cli::runMidi(rest);
     if (command == QLatin1String("-h") || command == QLatin1String("--help") ||
         command == QLatin1String("help")) {
         usage();

@@ -2,9 +2,11 @@
 
 #include "core/SystemMessages.h"
 
+#include <QFileInfo>
 #include <QSocketNotifier>
 
 #include <RtMidi.h>
+#include <jack/jack.h>
 
 #include <array>
 #include <sys/eventfd.h>
@@ -51,11 +53,23 @@ void onInput(double, std::vector<unsigned char>* bytes, void* user) {
 }
 
 template <typename Port> std::unique_ptr<Port> makePort(RtMidi::Api api, const char* client) {
+    // Without the sequencer device the ALSA API can only fail, and loudly on stderr.
+    if (api == RtMidi::LINUX_ALSA && !QFileInfo::exists(QStringLiteral("/dev/snd/seq")))
+        return nullptr;
     try {
         return std::make_unique<Port>(api, client);
     } catch (const RtMidiError&) {
         return nullptr; // the API is not there on this machine (no /dev/snd/seq, no server)
     }
+}
+
+// RtMidi lists no ports alike for a server without MIDI ports and for no server at all.
+bool jackServerRuns() {
+    jack_client_t* client = jack_client_open("Kalvor probe", JackNoStartServer, nullptr);
+    if (!client)
+        return false;
+    jack_client_close(client);
+    return true;
 }
 
 template <typename Port> QStringList portNames(bool input) {
@@ -78,7 +92,7 @@ template <typename Port> QStringList portNames(bool input) {
             }
         } catch (const RtMidiError&) {
         }
-        if (api == RtMidi::UNIX_JACK && port->getPortCount() > 0)
+        if (api == RtMidi::UNIX_JACK && jackServerRuns())
             names << ownJackPortEntry(input);
     }
     return names;
