@@ -10,6 +10,8 @@
 #include "show/playback/ShowLayer.h"
 #include "tools/ui/OptionsDialog.h"
 
+#include <QElapsedTimer>
+
 namespace kalvor {
 
 MidiWiring::MidiWiring(ShowLayer& show, Settings& settings)
