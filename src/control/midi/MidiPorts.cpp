@@ -3,6 +3,7 @@
 #include "core/SystemMessages.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSocketNotifier>
 
 #include <RtMidi.h>
@@ -84,9 +85,10 @@ template <typename Port> QStringList portNames(bool input) {
             const unsigned count = port->getPortCount();
             for (unsigned i = 0; i < count; ++i) {
                 const QString name = QString::fromStdString(port->getPortName(i));
-                // Our own ports are listed once, as the unconnected entry below.
-                if (api == RtMidi::UNIX_JACK &&
-                    name.startsWith(QLatin1String(kJackClientName) + QLatin1Char(':')))
+                // Our own ports are listed once, as the unconnected entry below; JACK
+                // renames the second of our clients "Kalvor-01".
+                static const QRegularExpression own(QStringLiteral("^Kalvor(-\\d+)?:"));
+                if (api == RtMidi::UNIX_JACK && own.match(name).hasMatch())
                     continue;
                 names << QLatin1String(prefix) + name;
             }

@@ -4,6 +4,7 @@
 #include "JackPeer.h"
 #include "MidiRig.h"
 
+#include "control/midi/FileDialogGuard.h"
 #include "control/midi/MidiPorts.h"
 #include "control/midi/MidiSystem.h"
 #include "core/Settings.h"
@@ -136,6 +137,51 @@ TEST(JackMidi, ASequencerRunsTheShow) {
     rig.in.handle({0x90, 38, 100});
     system.closeMidi();
     EXPECT_FALSE(system.ports().inputOpen());
+}
+
+TEST(JackMidi, FileDialogsCloseTheInputWhileTheyAreUp) {
+    if (!jackRuns())
+        GTEST_SKIP() << "no JACK server";
+    JackPeer peer("kalvor_midi_dialog");
+    MidiRig rig(1);
+    rig.settings->setText(u"MidiInDevice", peer.outDevice());
+    midi::MidiSystem system(*rig.show, *rig.settings);
+    ASSERT_TRUE(system.openInput());
+    struct Inner : Dialogs {
+        midi::MidiSystem& midi;
+        std::vector<bool> seen;
+        explicit Inner(midi::MidiSystem& m) : midi(m) {}
+        MessageResult message(const QString&, const QString&, MessageIcon, MessageButtons,
+                              std::optional<MessageResult>) override {
+            seen.push_back(midi.ports().inputOpen());
+            return MessageResult::Ok;
+        }
+        std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
+            return {};
+        }
+        QStringList openFiles(const QString&, const QString&, const QString&, bool) override {
+            seen.push_back(midi.ports().inputOpen());
+            return {};
+        }
+        QString saveFile(const QString&, const QString&, const QString&) override {
+            seen.push_back(midi.ports().inputOpen());
+            return {};
+        }
+        QString folder(const QString&, const QString&) override { return {}; }
+        std::optional<FontChoice> font(const FontChoice&) override { return {}; }
+        std::optional<int> colour(int) override { return {}; }
+        void showWait(const QString&) override {}
+        void setWaitProgress(int) override {}
+        void hideWait() override {}
+        void setBusy(bool) override {}
+    } inner(system);
+    midi::FileDialogGuard guard(inner, system);
+    guard.openFiles({}, {}, {}, true);
+    guard.saveFile({}, {}, {});
+    guard.message({}, {}, MessageIcon::None, MessageButtons::Ok, std::nullopt);
+    EXPECT_EQ(inner.seen, (std::vector<bool>{false, false, true}));
+    EXPECT_TRUE(system.ports().inputOpen()) << "open again afterwards";
+    EXPECT_EQ(system.ports().inputName(), peer.outDevice());
 }
 
 TEST(JackMidi, MissingDeviceLeavesAMessageAndStaysClosed) {
