@@ -142,8 +142,8 @@ template <typename Port> Target findPort(const QString& name, bool input) {
 
 QString ownJackPortEntry(bool input) {
     return QLatin1String(kJackPrefix) + QLatin1String(kJackClientName) +
-           (input ? QStringLiteral(":MIDI In (unconnected)")
-                  : QStringLiteral(":MIDI Out (unconnected)"));
+           (input ? QStringLiteral(" MIDI In (unconnected)")
+                  : QStringLiteral(" MIDI Out (unconnected)"));
 }
 
 QStringList midiInputNames() {

@@ -1,8 +1,8 @@
 // The MIDI devices through RtMidi, with the ALSA sequencer and the JACK API side by side.
 // Device names carry their API ("ALSA: ...", "JACK: client:port") and are what the
-// settings store, so a name means the same port after a restart. On JACK the program's
-// ports belong to a client named "Kalvor" ("Kalvor:MIDI In", "Kalvor:MIDI Out"), so other
-// clients can connect to them by name.
+// settings store, so a name means the same port after a restart. On JACK each port has a
+// client named "Kalvor" (JACK numbers the later ones of the program: "Kalvor-01:MIDI In"),
+// so other clients can connect to them by name.
 //
 // Threads: RtMidi calls the input callback on its own thread (the JACK process thread or
 // the ALSA reader). The callback only decodes into a fixed ring and wakes the UI thread
@@ -29,8 +29,8 @@ inline constexpr char kJackPrefix[] = "JACK: ";
 inline constexpr char kAlsaPrefix[] = "ALSA: ";
 
 // Every input (output) port of both APIs, ALSA first, each API in the order it reports.
-// The program's own JACK port "Kalvor:MIDI In" (or Out) is listed too, unconnected, for a
-// set-up where the other side makes the connection.
+// The program's own JACK port ("JACK: Kalvor MIDI In (unconnected)", or Out) is listed
+// too, for a set-up where the other side makes the connection.
 QStringList midiInputNames();
 QStringList midiOutputNames();
 QString ownJackPortEntry(bool input);
