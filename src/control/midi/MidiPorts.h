@@ -55,7 +55,7 @@ public:
 
     void setQuarterFramesPass(bool pass);
 
-    // Messages dropped because the UI thread fell more than a ring behind.
+    // The ring between RtMidi's thread and the UI thread (its contract is beside it).
     struct Inbox;
 
 Q_SIGNALS:

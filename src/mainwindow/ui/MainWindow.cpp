@@ -564,9 +564,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::setMtcDisplay(const QString& text, int colour) {
+    // Time code redraws this up to 60 times a second: the colour is only touched when it
+    // changes.
     mtcDisplay_->setText(text);
-    mtcDisplay_->setStyleSheet(
-        QStringLiteral("QLabel { color: %1; }").arg(toQColor(colour).name()));
+    const QColor c = toQColor(colour);
+    if (mtcDisplay_->palette().color(QPalette::WindowText) != c) {
+        QPalette p = mtcDisplay_->palette();
+        p.setColor(QPalette::WindowText, c);
+        mtcDisplay_->setPalette(p);
+    }
     mtcDisplay_->show();
 }
 
