@@ -30,6 +30,7 @@ void MidiWiring::wireLifecycle(Lifecycle& lifecycle) {
     lifecycle.startupHooks().openMidi = [this] {
         midi::setDefaultAssignment(show_, midi_.output());
         midi_.openMidi();
+        listPorts_ = true;
     };
     lifecycle.shutdownHooks().closeMidi = [this] {
         midi_.closeMidi();
@@ -37,12 +38,20 @@ void MidiWiring::wireLifecycle(Lifecycle& lifecycle) {
 }
 
 void MidiWiring::wireOptions(OptionDevices& devices, OptionsHooks& hooks) {
-    devices.midiInputs = [] {
-        return midi::midiInputNames();
+    // Each listing opens and closes a client per API, which start-up need not wait for:
+    // until MIDI is opened the lists hold only what the settings know, and the MIDI Setup
+    // page lists the ports each time it is shown. A list younger than two seconds is reused.
+    const auto listing = [this](QStringList (*list)()) {
+        return [this, list, names = QStringList(), age = QElapsedTimer()]() mutable {
+            if (listPorts_ && (!age.isValid() || age.elapsed() > 2000)) {
+                names = list();
+                age.start();
+            }
+            return names;
+        };
     };
-    devices.midiOutputs = [] {
-        return midi::midiOutputNames();
-    };
+    devices.midiInputs = listing(&midi::midiInputNames);
+    devices.midiOutputs = listing(&midi::midiOutputNames);
     hooks.midiInput = [this](bool on, const QString& device) {
         if (on)
             return midi_.openInput(device);

@@ -48,6 +48,7 @@ private:
     std::unique_ptr<midi::FileDialogGuard> guard_;
     std::unique_ptr<CueWindow> cueWindow_;
     MainWindow* window_ = nullptr;
+    bool listPorts_ = false;
 };
 
 } // namespace kalvor

@@ -82,6 +82,8 @@ public:
     void loadFtpList(const QString& path = defaultFtpListPath());
     // A received MIDI message, for the monitor page.
     void addMidiMonitorLine(const QString& line);
+    // The MIDI device lists as the ports are now, keeping the choices.
+    void refreshMidiDevices();
     // The frame rate of the received time code, beside "Frame Rate:".
     void setMtcFrameRate(int fps);
 
