@@ -1,6 +1,10 @@
 // Kalvor's entry point: builds the program's parts, wires each start-up and shut-down
 // step to the part that owns it, and runs the start-up sequence.
+#include "app/FtpWiring.h"
 #include "app/MidiWiring.h"
+#include "app/TextReaderWiring.h"
+#include "app/RemoteUnitsWiring.h"
+#include "app/ToolsWiring.h"
 #include "control/serial/ComUserMode.h"
 #include "control/serial/SerialLine.h"
 #include "control/ui/BlackScreenView.h"
@@ -23,7 +27,9 @@
 #include "mainwindow/ui/MainWindow.h"
 #include "overview/ui/OverviewWindow.h"
 #include "show/playback/ShowLayer.h"
+#include "tools/ui/FileManagementWindow.h"
 #include "tools/ui/OptionsDialog.h"
+#include "tools/ui/ToolsWindow.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -83,6 +89,9 @@ int main(int argc, char** argv) {
     std::unique_ptr<TouchScreenView> touchScreen;
     std::unique_ptr<OptionsDialog> options;
     std::unique_ptr<OverviewWindow> overview;
+    std::unique_ptr<ToolsWindow> tools;
+    std::unique_ptr<FileManagementWindow> fileManagement;
+    std::unique_ptr<TextReaderWiring> textReader;
     // The serial line; "x" from a controller is the main window's Escape key, so it obeys
     // the same page rule as the keyboard.
     SerialLine serialLine(settings);
@@ -92,6 +101,7 @@ int main(int argc, char** argv) {
     });
     serialLine.setReceiver(QStringLiteral("User"),
                            [&](const QByteArray& text) { comUser.received(text); });
+    const RemoteUnitsPtr remoteUnits = wireRemoteUnits(show, settings, serialLine, lifecycle);
 
     StartupHooks& up = lifecycle.startupHooks();
     // The null output is always listed, so a machine without a sound card goes on to the
@@ -171,6 +181,8 @@ int main(int argc, char** argv) {
         };
         hooks.tooltipsChanged = [&](bool on) {
             mainWindow->applyTooltips(on);
+            if (fileManagement)
+                fileManagement->applyTooltips(on);
         };
         hooks.changeBufferSize = [](int ms) {
             ChangeBufferSize(ms);
@@ -194,6 +206,9 @@ int main(int argc, char** argv) {
         mainWindow->pendingWindows().options = [&](const QString& page) {
             options->showPage(page);
         };
+        tools = wireTools(*mainWindow, show, settings, lifecycle.shutdownHooks());
+        fileManagement = wireFileManagement(*mainWindow, show, settings, *options);
+        textReader = std::make_unique<TextReaderWiring>(*mainWindow, show, settings);
     };
     up.buildOverviewGrid = [&] {
         overview = std::make_unique<OverviewWindow>(show, settings);
