@@ -2,6 +2,7 @@
 // step to the part that owns it, and runs the start-up sequence.
 #include "app/DisplayUnitWiring.h"
 #include "app/FtpWiring.h"
+#include "app/MidiWiring.h"
 #include "app/RemoteUnitsWiring.h"
 #include "app/TextReaderWiring.h"
 #include "app/ToolsWiring.h"
@@ -80,6 +81,9 @@ int main(int argc, char** argv) {
 
     // Every input path ends in this one show layer; windows only mirror the store.
     ShowLayer show(store, settings, &recent);
+    MidiWiring midi(show, settings);
+    installDialogs(&midi.guardDialogs(qtDialogs));
+    midi.wireLifecycle(lifecycle);
     std::unique_ptr<MainWindow> mainWindow;
     std::unique_ptr<DspWindow> effectsWindow;
     std::unique_ptr<BlackScreenView> blackScreen;
@@ -197,9 +201,13 @@ int main(int argc, char** argv) {
             serialLine.applySettings();
             if (displayUnits)
                 displayUnits->applySettings();
+            midi.refreshCueTexts();
         };
+        midi.wireOptions(devices, hooks);
         options =
             std::make_unique<OptionsDialog>(settings, &show, devices, hooks, mainWindow.get());
+        midi.wireOptionsDialog(*options);
+        midi.wireMainWindow(*mainWindow);
         mainWindow->pendingWindows().options = [&](const QString& page) {
             options->showPage(page);
         };
@@ -225,7 +233,7 @@ int main(int argc, char** argv) {
             mainWindow->savePlaylistAs();
         };
         // The go-to-time dialog and the start offsets window are the main window's own, so
-        // both windows open the same one; the MTC cue window waits for the MIDI code.
+        // both windows open the same one.
         overview->actions().hooks.goToTime = [&](int ch) {
             mainWindow->openGoToTime(ch, false);
         };
@@ -243,6 +251,7 @@ int main(int argc, char** argv) {
             overview->showOverview();
         };
         overview->attachToPlaylists(show.playlists());
+        midi.wireOverview(*overview);
     };
     up.showMainWindow = [&] {
         mainWindow->show();
@@ -270,6 +279,7 @@ int main(int argc, char** argv) {
         mainWindow->applySettings();
         options->loadSettings();
         serialLine.applySettings();
+        midi.refreshCueTexts();
     };
     up.openTouchScreen = [&] {
         touchScreen->open(mainWindow.get());

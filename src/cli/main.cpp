@@ -8,11 +8,13 @@
 //   kalvor-tool restore ARCHIVE.kfa DIR   an archive into DIR, the playlist relinked
 //   kalvor-tool ftp-list ADDRESS [FOLDER] a server's folder as the FTP browser lists it
 //   kalvor-tool unit kr1 --port PATH      a software remote unit on a serial line
+//   kalvor-tool midi --list               MIDI devices as the settings store them
 #include "cli/ArchiveCommands.h"
 #include "cli/ConvertCommand.h"
 #include "cli/DemoCommand.h"
 #include "cli/FtpListCommand.h"
 #include "cli/InfoCommand.h"
+#include "cli/MidiCommand.h"
 #include "cli/PlayCommand.h"
 #include "cli/RenderCommand.h"
 #include "cli/SettingsCommand.h"
@@ -45,6 +47,8 @@ void usage() {
         "                           rehearse a show offline: recall, timed presses, WAV out\n"
         "  demo DIR [--force] [--output NAME]\n"
         "                           write \"Demo Show.kal\" and its computed sounds\n"
+        "  midi --list [--in | --out]\n"
+        "                           MIDI devices (ALSA and JACK) as the settings store them\n"
         "  backup SHOW.kal OUT.kfa [--add FILE]... [--force]\n"
         "                           the playlist, every sound of its lists and the files\n"
         "                           added, stored in one archive\n"
@@ -90,6 +94,8 @@ int main(int argc, char** argv) {
         return kalvor::cli::runRender(rest);
     if (command == QLatin1String("demo"))
         return kalvor::cli::runDemo(rest);
+    if (command == QLatin1String("midi"))
+        return kalvor::cli::runMidi(rest);
     if (command == QLatin1String("backup"))
         return kalvor::cli::runBackupCommand(rest);
     if (command == QLatin1String("restore"))

@@ -6,6 +6,7 @@
 #include "core/RecentPlaylists.h"
 #include "core/Settings.h"
 #include "core/ShowStore.h"
+#include "core/ui/Colour.h"
 #include "core/ui/SystemMessagesWindow.h"
 #include "engine/kae/Kae.h"
 #include "mainwindow/LogTexts.h"
@@ -116,6 +117,10 @@ MainWindow::MainWindow(ShowLayer& show, Settings& settings, RecentPlaylists& rec
     presetStatus_->setObjectName(QStringLiteral("lblStatusPreset"));
     statusBar()->addWidget(playlistStatus_);
     statusBar()->addWidget(presetStatus_, 1);
+    mtcDisplay_ = new QLabel(this);
+    mtcDisplay_->setObjectName(QStringLiteral("lblMTC"));
+    mtcDisplay_->hide();
+    statusBar()->addPermanentWidget(mtcDisplay_);
     playlistStatus_->setText(txt(texts::StatusNoPlaylist));
 
     buildMenus();
@@ -574,6 +579,19 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
     else
         event->ignore();
+}
+
+void MainWindow::setMtcDisplay(const QString& text, int colour) {
+    // Time code redraws this up to 60 times a second: the colour is only touched when it
+    // changes.
+    mtcDisplay_->setText(text);
+    const QColor c = toQColor(colour);
+    if (mtcDisplay_->palette().color(QPalette::WindowText) != c) {
+        QPalette p = mtcDisplay_->palette();
+        p.setColor(QPalette::WindowText, c);
+        mtcDisplay_->setPalette(p);
+    }
+    mtcDisplay_->show();
 }
 
 } // namespace kalvor

@@ -60,6 +60,9 @@ public:
     QTabWidget* channelTabs() const { return tabs_; }
     QLabel* playlistStatus() const { return playlistStatus_; }
     QLabel* presetStatus() const { return presetStatus_; }
+    // The running time code, "MTC hh:mm:ss:ff", in its colour (grey while time code is off).
+    void setMtcDisplay(const QString& text, int colour);
+    QLabel* mtcDisplay() const { return mtcDisplay_; }
     SoundOptionsPanel* soundOptions() const { return soundOptions_; }
     PresetPanel* presetPanel() const { return presetPanel_; }
     PlaylistSelector* playlistSelector() const { return playlistSelector_; }
@@ -147,6 +150,7 @@ private:
     HotkeyController* hotkeys_ = nullptr;
     QLabel* playlistStatus_ = nullptr;
     QLabel* presetStatus_ = nullptr;
+    QLabel* mtcDisplay_ = nullptr;
     int highlighted_ = -1;
     bool closePending_ = false;
 

@@ -184,6 +184,14 @@ void ChannelPlayback::PlayButtonDown(int ch, bool rightButton) {
     Q_EMIT channelSelected(ch);
 }
 
+void ChannelPlayback::PressPlayWithGroups(int ch) {
+    if (ch < 0 || ch >= kChannelCount)
+        return;
+    Batch batch;
+    PressPlay(ch);
+    pressGroup(ch);
+}
+
 void ChannelPlayback::PlayButtonUp(int ch) {
     if (ch < 0 || ch >= kChannelCount)
         return;

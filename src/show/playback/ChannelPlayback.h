@@ -55,6 +55,9 @@ public:
     void PressPlay(int ch);
     void PlayButtonDown(int ch, bool rightButton = false);
     void PlayButtonUp(int ch);
+    // A left press from a remote input that names its channel (MIDI notes): PLAY with the
+    // play and stop groups, but the operator's selected channel stays as it is.
+    void PressPlayWithGroups(int ch);
     void StopChannel(int ch, StopCause cause = StopCause::Operator);
     void PauseChannel(int ch);
     void StopAndRewind(int ch);

@@ -299,7 +299,8 @@ QWidget* OptionsDialog::buildTouchscreenPage() {
 QWidget* OptionsDialog::buildMidiSetupPage() {
     PageKit k(bind_, static_cast<QWidget*>(stack_));
     k.group({"MIDI In", "MIDI In"});
-    k.check("chkUseMIDIIn", "UseMIDIIn", {"Use MIDI input", "MIDI Eingang benutzen"});
+    QCheckBox* useIn =
+        k.check("chkUseMIDIIn", "UseMIDIIn", {"Use MIDI input", "MIDI Eingang benutzen"});
     midiIn_ = new QComboBox(k.page());
     midiIn_->setObjectName(QStringLiteral("cmbMidiIn"));
     midiIn_->setMinimumWidth(300);
@@ -309,7 +310,8 @@ QWidget* OptionsDialog::buildMidiSetupPage() {
     k.check("chkMidiNoteSelectsSound", "MidiNoteSelectsSound",
             {"Note number selects sound", "Notennummer wählt Sound"});
     k.group({"MIDI Out", "MIDI Out"});
-    k.check("chkUseMIDIOut", "UseMIDIOut", {"Use MIDI output", "MIDI Ausgang benutzen"});
+    QCheckBox* useOut =
+        k.check("chkUseMIDIOut", "UseMIDIOut", {"Use MIDI output", "MIDI Ausgang benutzen"});
     midiOut_ = new QComboBox(k.page());
     midiOut_->setObjectName(QStringLiteral("cmbMidiOut"));
     midiOut_->setMinimumWidth(300);
@@ -323,7 +325,44 @@ QWidget* OptionsDialog::buildMidiSetupPage() {
     connect(offset, &QCheckBox::toggled, this, [this] { loadMidiGrid(); });
     k.check("chkMidiNoteDisplay", "MidiNoteDisplay",
             {"Display MIDI info in channels", "MIDI Info in Kanälen anzeigen"});
-    k.check("chkUseMTC", "UseMTC", {"Use MIDI time code", "MIDI Time Code benutzen"});
+    QCheckBox* useMtc =
+        k.check("chkUseMTC", "UseMTC", {"Use MIDI time code", "MIDI Time Code benutzen"});
+    connect(useMtc, &QCheckBox::toggled, this, [this](bool on) {
+        if (!loading_ && hooks_.mtcActive)
+            hooks_.mtcActive(on);
+    });
+    auto* frameRate = new QLineEdit(k.page());
+    frameRate->setObjectName(QStringLiteral("txtFrameRate"));
+    frameRate->setReadOnly(true);
+    frameRate->setMaximumWidth(60);
+    k.labelled({"Frame Rate:", "Frame Rate:"}, frameRate);
+    // Ticking "active" opens the device; one that does not open clears the box again, so
+    // the setting is saved as off. A new device choice reopens an open device.
+    const auto live = [this](QCheckBox* use, QComboBox* box,
+                             const std::function<bool(bool, const QString&)>* hook) {
+        const auto device = [box] {
+            return box->currentIndex() <= 0 ? QString() : box->currentText();
+        };
+        connect(use, &QCheckBox::toggled, this, [this, use, device, hook](bool on) {
+            if (loading_ || !*hook)
+                return;
+            if (!(*hook)(on, device()) && on) {
+                const QSignalBlocker quiet(use);
+                use->setChecked(false);
+            }
+        });
+        connect(box, &QComboBox::currentIndexChanged, this, [this, use, device, hook] {
+            if (loading_ || !*hook || !use->isChecked())
+                return;
+            (*hook)(false, QString());
+            if (!(*hook)(true, device())) {
+                const QSignalBlocker quiet(use);
+                use->setChecked(false);
+            }
+        });
+    };
+    live(useIn, midiIn_, &hooks_.midiInput);
+    live(useOut, midiOut_, &hooks_.midiOutput);
     const auto device = [this](QComboBox* box, const std::function<QStringList()>& source,
                                const char16_t* key) {
         bind_.custom(
@@ -387,6 +426,8 @@ QWidget* OptionsDialog::buildMidiAssignPage() {
 }
 
 ChannelAssignments* OptionsDialog::midiRow(int row) {
+    if (row >= kChannelCount && hooks_.functionKeyRow)
+        return hooks_.functionKeyRow(row - kChannelCount + 1);
     if (row >= kChannelCount)
         return &functionKeyNotes_[static_cast<std::size_t>(row - kChannelCount)];
     return show_ ? &show_->store().assignments(row) : nullptr;
