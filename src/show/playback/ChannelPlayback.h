@@ -54,6 +54,9 @@ public:
 
     void PressPlay(int ch);
     void PlayButtonDown(int ch, bool rightButton = false);
+    // PLAY with the play group and the stop group, as PlayButtonDown, but the selected
+    // channel stays (a keypad whose keys do not select).
+    void PressWithGroups(int ch);
     void PlayButtonUp(int ch);
     void StopChannel(int ch, StopCause cause = StopCause::Operator);
     void PauseChannel(int ch);
