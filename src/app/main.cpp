@@ -1,9 +1,11 @@
 // Kalvor's entry point: builds the program's parts, wires each start-up and shut-down
 // step to the part that owns it, and runs the start-up sequence.
+#include "app/XkeysGpioWiring.h"
 #include "control/serial/ComUserMode.h"
 #include "control/serial/SerialLine.h"
 #include "control/ui/BlackScreenView.h"
 #include "control/ui/TouchScreenView.h"
+#include "control/xkeys/NoDisplayUnit.h"
 #include "core/Dialogs.h"
 #include "core/Lifecycle.h"
 #include "core/RecentPlaylists.h"
@@ -88,6 +90,9 @@ int main(int argc, char** argv) {
     });
     serialLine.setReceiver(QStringLiteral("User"),
                            [&](const QByteArray& text) { comUser.received(text); });
+    // Keypads and GPIO lines; the function block's display keys go to the KD-1 unit.
+    NoDisplayUnit noDisplay;
+    std::unique_ptr<XkeysGpio> xkeysGpio = wireXkeysGpio(show, settings, lifecycle, &noDisplay);
 
     StartupHooks& up = lifecycle.startupHooks();
     // The null output is always listed, so a machine without a sound card goes on to the
@@ -161,6 +166,9 @@ int main(int argc, char** argv) {
             }
             return names;
         };
+        devices.keypad = [&] {
+            return xkeysGpio->xkeys->findDevice();
+        };
         OptionsHooks hooks;
         hooks.switchLanguage = [&](bool german) {
             mainWindow->switchLanguage(german);
@@ -180,9 +188,11 @@ int main(int argc, char** argv) {
         hooks.saved = [&] {
             mainWindow->applySettings();
             serialLine.applySettings();
+            xkeysGpio->optionsSaved();
         };
         options =
             std::make_unique<OptionsDialog>(settings, &show, devices, hooks, mainWindow.get());
+        attachXkeysGpio(*xkeysGpio, settings, *mainWindow, *options);
         mainWindow->pendingWindows().options = [&](const QString& page) {
             options->showPage(page);
         };

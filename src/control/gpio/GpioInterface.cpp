@@ -105,8 +105,6 @@ void GpioInterface::applyBlock(const GpioBlock& block) {
 bool GpioInterface::activate(bool announce) {
     if (isActive())
         return true;
-    if (!settings_.isOn(u"PIOActivate"))
-        return false;
     QString why;
     std::unique_ptr<GpioDevice> device = factory_ ? factory_(&why) : nullptr;
     if (!device) {

@@ -52,7 +52,7 @@ public:
     void applyBlock(const playlist::GpioBlock& block);
     const playlist::GpioBlock& assignment() const { return config_; }
 
-    // "Activate GPI/O Interface": with the setting on, opens the device, applies the
+    // "Activate GPI/O Interface" (the caller checks "PIOActivate"): opens the device, applies the
     // directions, switches the outputs off and starts polling; without a device the "No
     // USB GPI/O device detected!" box. `announce` shows the "connected" box on success.
     bool activate(bool announce = false);
