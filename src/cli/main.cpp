@@ -4,8 +4,10 @@
 //   kalvor-tool convert IN.kal OUT.kal   any playlist format to format 17
 //   kalvor-tool play SOUND... -o OUT.wav  sound files through the engine into a WAV file
 //   kalvor-tool demo DIR                  writes the demo show and its sounds
+//   kalvor-tool hardware [--leds on|off]  keypads and GPIO chips found; keypad LED check
 #include "cli/ConvertCommand.h"
 #include "cli/DemoCommand.h"
+#include "cli/HardwareCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/PlayCommand.h"
 #include "cli/RenderCommand.h"
@@ -34,7 +36,9 @@ void usage() {
         "  render SHOW.kal --out OUT.wav --seconds S [--preset N] [--events \"T ACTION; ...\"]\n"
         "                           rehearse a show offline: recall, timed presses, WAV out\n"
         "  demo DIR [--force] [--output NAME]\n"
-        "                           write \"Demo Show.kal\" and its computed sounds\n",
+        "                           write \"Demo Show.kal\" and its computed sounds\n"
+        "  hardware [--leds on|off] X-keys keypads and GPIO chips as the program finds\n"
+        "                           them; --leds checks the keypad's LEDs\n",
         stderr);
 }
 
@@ -62,6 +66,8 @@ int main(int argc, char** argv) {
         return kalvor::cli::runRender(rest);
     if (command == QLatin1String("demo"))
         return kalvor::cli::runDemo(rest);
+    if (command == QLatin1String("hardware"))
+        return kalvor::cli::runHardware(rest);
     if (command == QLatin1String("-h") || command == QLatin1String("--help") ||
         command == QLatin1String("help")) {
         usage();

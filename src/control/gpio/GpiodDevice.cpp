@@ -118,8 +118,9 @@ std::unique_ptr<GpioDevice> openGpiodChip(const QString& chip, const LineOffsets
         const bool denied = errno == EACCES;
         return fail(QStringLiteral("GPIO chip \"%1\" cannot be opened: %2%3")
                         .arg(chip, errorText(),
-                             denied ? QStringLiteral(" (the user needs access to "
-                                                     "/dev/gpiochip*, e.g. the group gpio)")
+                             denied ? QStringLiteral(" (the node belongs to root until the "
+                                                     "udev rule 90-kalvor-gpio.rules is "
+                                                     "installed; see the README)")
                                     : QString()));
     }
     const unsigned count = gpiod_chip_num_lines(c);

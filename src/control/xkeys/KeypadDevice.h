@@ -2,12 +2,14 @@
 // talks to the kernel, tests put a scripted keypad in its place. UI thread.
 #pragma once
 
+#include "control/xkeys/XkeysModels.h"
 #include "control/xkeys/XkeysReports.h"
 
 #include <QString>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,14 @@ public:
     virtual bool write(const Report& report) = 0;
     virtual void close() = 0;
 };
+
+// The first listed keypad we drive: usage page 0C, a product of the model table (and not
+// the vendor's 0025). The program, the options page and kalvor-tool all choose through here.
+struct ChosenKeypad {
+    Model model;
+    std::string path;
+};
+std::optional<ChosenKeypad> chooseKeypad(const std::vector<KeypadFound>& listed);
 
 // The keypads through hidapi's hidraw backend.
 std::unique_ptr<KeypadDevice> makeHidKeypads();

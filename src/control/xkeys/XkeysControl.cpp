@@ -61,14 +61,9 @@ QString XkeysControl::findDevice() {
     path_.clear();
     if (!device_)
         return {};
-    for (const KeypadFound& f : device_->enumerate()) {
-        if (f.usagePage != kUsagePage || f.productId == kIgnoredProduct)
-            continue;
-        if (const auto m = findModel(f.productId)) {
-            model_ = m;
-            path_ = f.path;
-            break;
-        }
+    if (const auto chosen = chooseKeypad(device_->enumerate())) {
+        model_ = chosen->model;
+        path_ = chosen->path;
     }
     return deviceText();
 }
