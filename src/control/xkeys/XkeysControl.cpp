@@ -41,6 +41,8 @@ XkeysControl::XkeysControl(ShowLayer& show, Settings& settings,
                            QObject* parent)
     : QObject(parent), show_(show), settings_(settings), device_(std::move(device)),
       display_(display) {
+    // A coarse timer may fire up to a millisecond late; the interval is the latency bound.
+    timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(kReadIntervalMs);
     connect(&timer_, &QTimer::timeout, this, &XkeysControl::poll);
     connect(&show_.playback(), &ChannelPlayback::buttonColourChanged, this,
