@@ -155,27 +155,13 @@ TEST(XkeysReports, LedReportsPerModel) {
          0x0271,
          stickLedReports(*findModel(0x0271), leds),
          {{0, 0, 0, 0, 0, 0x01, 0x22 + 0xC0, 0, 0x60}}},
-        {"Stick 02B5 always on",
-         0x02B5,
-         openingReports(*findModel(0x02B5), {0xFF, 0x3F}),
-         {{0x02, 0xBB, 0, 0, 0, 0x60, 0xFF, 0xFF}}},
         {"Stick 02B5 dark at closing",
          0x02B5,
          ledsOffReports(*findModel(0x02B5)),
          {{0x02, 0xBB, 0, 0, 0, 0x60, 0xC0, 0x00}}},
-        {"Professional 02A7 at opening",
-         0x02A7,
-         openingReports(*findModel(0x02A7), {}),
-         {{0x02, 0xBA, 0, 0, 0, 0, 0, 0x40}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         EXPECT_EQ(c.reports, c.expected);
     }
-    const auto xk24 = openingReports(*findModel(0x0403), {});
-    ASSERT_EQ(xk24.size(), 5u);
-    for (const Report& r : xk24)
-        EXPECT_EQ(r.size(), 36u);
-    EXPECT_EQ(xk24[3][3], 0x3F);
-    EXPECT_EQ(xk24[4][2], 0xFF);
 }
