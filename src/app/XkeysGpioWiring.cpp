@@ -11,10 +11,14 @@
 #include "tools/ui/OptionsDialog.h"
 
 #include <QCheckBox>
+#include <QTableWidget>
 
 namespace kalvor {
 
 namespace {
+
+constexpr UiText kContactClosed{"Closed", "Geschlossen"};
+constexpr UiText kContactOpen{"Open", "Offen"};
 
 // "GpioChip" names a kernel chip, or "simulated" for trying the lines without hardware:
 // the simulated outputs are written to the system messages.
