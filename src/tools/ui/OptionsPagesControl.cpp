@@ -163,7 +163,8 @@ QWidget* OptionsDialog::buildUsbRemotePage() {
 QWidget* OptionsDialog::buildGpioPage() {
     PageKit k(bind_, static_cast<QWidget*>(stack_));
     k.group({"GPI/O interface", "GPI/O Interface"});
-    k.check("optActivatePIO", "PIOActivate", {"Activate GPI/O", "GPI/O aktivieren"});
+    k.check("optActivatePIO", "PIOActivate",
+            {"Activate GPI/O Interface", "GPI/O Interface aktivieren"});
     k.radios("opt_GPIOConfiguration", "GPIO Configuration", {"Assignment:", "Zuordnung:"},
              {{{"Global", "Global"}, "0"}, {{"Playlist", "Playlist"}, "1"}});
     // The chip and its 24 lines: a chip name, label, number or path; "simulated" tries the
