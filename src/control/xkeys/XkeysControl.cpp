@@ -95,6 +95,7 @@ bool XkeysControl::open() {
             playing[ch] = KAE__Channel_IsPlaying(ch);
         leds = stickLedsFor(playing, 14);
     }
+    stickLeds_ = leds;
     send(openingReports(*model_, leds));
     timer_.start();
     return true;
@@ -179,7 +180,13 @@ void XkeysControl::refreshStickLeds() {
     bool playing[14] = {};
     for (int ch = 0; ch < 14; ++ch)
         playing[ch] = KAE__Channel_IsPlaying(ch);
-    send(stickLedReports(*model_, stickLedsFor(playing, 14)));
+    // The flashing of paused buttons changes colours several times a second; the keypad
+    // hears only when a LED changes.
+    const StickLeds leds = stickLedsFor(playing, 14);
+    if (leds == stickLeds_)
+        return;
+    stickLeds_ = leds;
+    send(stickLedReports(*model_, leds));
 }
 
 void XkeysControl::handle(const KeyEvent& e) {

@@ -101,6 +101,7 @@ private:
     bool shortReported_ = false;
     xkeys::KeyState keys_;
     std::array<bool, 8> functionKeys_{};
+    xkeys::StickLeds stickLeds_; // as last sent
     // Channel keys whose press only selected the channel (shift): their release plays nothing.
     std::array<bool, 32> selectOnly_{};
     std::vector<std::uint8_t> report_;
