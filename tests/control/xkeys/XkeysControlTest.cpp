@@ -101,6 +101,7 @@ TEST(XkeysControl, FunctionBlock) {
         std::vector<int> held; // function keys pressed one report after another, then let go
         bool locked;
         std::vector<std::tuple<int, bool, bool>> kd1Keys;
+        std::uint16_t product = 0x0306;
     };
     const Case cases[] = {
         {"preset selection goes to the display unit, press and release",
@@ -113,19 +114,26 @@ TEST(XkeysControl, FunctionBlock) {
          true,
          {{55, true, false}, {55, false, false}}},
         {"logging and transport stay with the keypad", {40, 18}, false, {}},
+        {"84 keys: key n is key n + 8 of the large list, shift is its key 56",
+         {56, 25},
+         false,
+         {{33, true, true}, {33, false, true}},
+         0x0309},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        KeypadShow rig;
+        KeypadShow rig(c.product);
         rig.xkeys->setLocked(c.locked);
         ASSERT_TRUE(rig.xkeys->open());
         std::vector<bool> logging;
         rig.xkeys->hooks().setLogging = [&](bool on) {
             logging.push_back(on);
         };
+        // Function keys sit in bytes 12..19 (128) or 8..15 (84), one column per byte.
+        const std::size_t first = c.product == 0x0306 ? 12 : 8;
         std::vector<std::uint8_t> r = k128Report({});
         for (int f : c.held) {
-            r[static_cast<std::size_t>(12 + (f - 1) % 8)] |=
+            r[first + static_cast<std::size_t>((f - 1) % 8)] |=
                 static_cast<std::uint8_t>(1u << ((f - 1) / 8));
             rig.feed(r);
         }
