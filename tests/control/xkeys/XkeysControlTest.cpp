@@ -236,3 +236,28 @@ TEST(XkeysControl, BadReportsAndFailedOpensAreReported) {
     rig.xkeys->switchOffLeds();
     EXPECT_EQ(rig.pad.written.back(), (xkeys::Report{0, 0x89, 0x89, 0, 0, 0, 0, 0, 0x12}));
 }
+
+TEST(XkeysControl, ProfessionalControlKeysActOnTheSelectedChannel) {
+    KeypadShow rig(0x0291);
+    ASSERT_TRUE(rig.xkeys->open());
+    // Control key k: byte k bit 0 for 1..9, byte k - 9 bit 1 for 10..18.
+    const auto press = [&rig](int k) {
+        std::vector<std::uint8_t> r(10, 0);
+        r[static_cast<std::size_t>(k <= 9 ? k : k - 9)] = k <= 9 ? 0x01 : 0x02;
+        rig.feed(r);
+        rig.feed(std::vector<std::uint8_t>(10, 0));
+    };
+    rig.store.selectChannel(0);
+    press(11);
+    EXPECT_EQ(rig.store.selectedChannel(), 1) << "next channel";
+    press(4);
+    EXPECT_EQ(rig.store.controls(1).loopMode, 1) << "loop of the selected channel";
+    rig.show->playback().PlayButtonDown(1);
+    press(9);
+    EXPECT_FALSE(KAE__Channel_IsPlaying(1)) << "stop of the selected channel";
+    const int preset = rig.store.presets().selected();
+    press(10);
+    EXPECT_EQ(rig.store.presets().selected(), preset + 1) << "next preset";
+    press(2);
+    EXPECT_EQ(rig.store.selectedChannel(), 0) << "previous channel";
+}
