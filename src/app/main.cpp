@@ -1,5 +1,8 @@
 // Kalvor's entry point: builds the program's parts, wires each start-up and shut-down
 // step to the part that owns it, and runs the start-up sequence.
+#include "app/FtpWiring.h"
+#include "app/RemoteUnitsWiring.h"
+#include "app/TextReaderWiring.h"
 #include "app/XkeysGpioWiring.h"
 #include "control/serial/ComUserMode.h"
 #include "control/serial/SerialLine.h"
@@ -24,6 +27,7 @@
 #include "mainwindow/ui/MainWindow.h"
 #include "overview/ui/OverviewWindow.h"
 #include "show/playback/ShowLayer.h"
+#include "tools/ui/FileManagementWindow.h"
 #include "tools/ui/OptionsDialog.h"
 
 #include <QApplication>
@@ -81,6 +85,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<TouchScreenView> touchScreen;
     std::unique_ptr<OptionsDialog> options;
     std::unique_ptr<OverviewWindow> overview;
+    std::unique_ptr<FileManagementWindow> fileManagement;
+    std::unique_ptr<TextReaderWiring> textReader;
     // The serial line; "x" from a controller is the main window's Escape key, so it obeys
     // the same page rule as the keyboard.
     SerialLine serialLine(settings);
@@ -93,6 +99,7 @@ int main(int argc, char** argv) {
     // Keypads and GPIO lines; the function block's display keys go to the KD-1 unit.
     NoDisplayUnit noDisplay;
     std::unique_ptr<XkeysGpio> xkeysGpio = wireXkeysGpio(show, settings, lifecycle, &noDisplay);
+    const RemoteUnitsPtr remoteUnits = wireRemoteUnits(show, settings, serialLine, lifecycle);
 
     StartupHooks& up = lifecycle.startupHooks();
     // The null output is always listed, so a machine without a sound card goes on to the
@@ -175,6 +182,8 @@ int main(int argc, char** argv) {
         };
         hooks.tooltipsChanged = [&](bool on) {
             mainWindow->applyTooltips(on);
+            if (fileManagement)
+                fileManagement->applyTooltips(on);
         };
         hooks.changeBufferSize = [](int ms) {
             ChangeBufferSize(ms);
@@ -196,6 +205,8 @@ int main(int argc, char** argv) {
         mainWindow->pendingWindows().options = [&](const QString& page) {
             options->showPage(page);
         };
+        fileManagement = wireFileManagement(*mainWindow, show, settings, *options);
+        textReader = std::make_unique<TextReaderWiring>(*mainWindow, show, settings);
     };
     up.buildOverviewGrid = [&] {
         overview = std::make_unique<OverviewWindow>(show, settings);

@@ -5,18 +5,25 @@
 //   kalvor-tool play SOUND... -o OUT.wav  sound files through the engine into a WAV file
 //   kalvor-tool demo DIR                  writes the demo show and its sounds
 //   kalvor-tool hardware [--leds on|off]  keypads and GPIO chips found; keypad LED check
+//   kalvor-tool ftp-list ADDRESS [FOLDER] a server's folder as the FTP browser lists it
+//   kalvor-tool unit kr1 --port PATH      a software remote unit on a serial line
 #include "cli/ConvertCommand.h"
 #include "cli/DemoCommand.h"
+#include "cli/FtpListCommand.h"
 #include "cli/HardwareCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/PlayCommand.h"
 #include "cli/RenderCommand.h"
 #include "cli/SettingsCommand.h"
+#include "cli/UnitCommand.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
 
 #include <cstdio>
+#include <memory>
+#include <string_view>
 
 namespace {
 
@@ -38,14 +45,26 @@ void usage() {
         "  demo DIR [--force] [--output NAME]\n"
         "                           write \"Demo Show.kal\" and its computed sounds\n"
         "  hardware [--leds on|off] X-keys keypads and GPIO chips as the program finds\n"
-        "                           them; --leds checks the keypad's LEDs\n",
+        "                           them; --leds checks the keypad's LEDs\n"
+        "  ftp-list ADDRESS|--entry N [FOLDER] [--user U] [--password P]\n"
+        "                           a server's folder as the FTP browser lists it\n"
+        "  unit kr1|kr2|kd1 --port PATH [--png FILE] [--keys \"K ...\"] [--seconds S]\n"
+        "                           a software remote unit: draws what arrives, sends keys\n",
         stderr);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // The unit peer draws its screen into pictures, which needs the GUI side of Qt; the
+    // offscreen platform serves on a machine without a display.
+    const bool gui = argc > 1 && std::string_view(argv[1]) == "unit";
+    if (gui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> application =
+        gui ? std::make_unique<QGuiApplication>(argc, argv)
+            : std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication& app = *application;
     QCoreApplication::setApplicationName(QStringLiteral("Kalvor"));
     const QStringList args = app.arguments();
     if (args.size() < 2) {
@@ -68,6 +87,10 @@ int main(int argc, char** argv) {
         return kalvor::cli::runDemo(rest);
     if (command == QLatin1String("hardware"))
         return kalvor::cli::runHardware(rest);
+    if (command == QLatin1String("ftp-list"))
+        return kalvor::cli::runFtpList(rest);
+    if (command == QLatin1String("unit"))
+        return kalvor::cli::runUnit(rest);
     if (command == QLatin1String("-h") || command == QLatin1String("--help") ||
         command == QLatin1String("help")) {
         usage();

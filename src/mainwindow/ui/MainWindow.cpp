@@ -205,6 +205,11 @@ void MainWindow::buildMenus() {
     removeStartOffset_ = viewMenu_->addAction(QString(), this, [this] {
         show_.offsets().RemoveStartOffset(show_.store().selectedChannel());
     });
+    textReader_ = viewMenu_->addAction(QString(), this, [this] {
+        if (pending_.textReader)
+            pending_.textReader();
+    });
+    textReader_->setObjectName(QStringLiteral("mnuTextReader"));
     viewMenu_->addSeparator();
     options_ = viewMenu_->addAction(QString(), this, [this] { openOptions(); });
     options_->setObjectName(QStringLiteral("mnuOptions"));
@@ -236,6 +241,7 @@ void MainWindow::applyCaptions() {
     startOffsets_->setText(txt(texts::MnuStartOffsets));
     removeStartOffset_->setText(txt(texts::MnuRemoveStartOffset));
     options_->setText(txt(texts::MnuOptions));
+    textReader_->setText(txt(texts::MnuTextReader));
     languageMenu_->setTitle(txt(texts::MnuLanguage));
     english_->setText(txt(texts::MnuEnglish));
     deutsch_->setText(txt(texts::MnuDeutsch));
