@@ -9,6 +9,8 @@ folder is filled with the fixtures the tests expect; every file's bytes are
 pattern(size): byte i is i % 251, so a test can check a download without a copy.
 A file whose name starts with "drop" is cut off after 256 KiB: the server closes the
 control and data connections mid-transfer.
+Plain FTP sends at most 2 MB/s, so a download of big.wav lasts long enough for its
+progress to be seen climbing however fast or busy the machine is.
 """
 import argparse
 import os
@@ -17,7 +19,7 @@ import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.filesystems import AbstractedFS
-from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
 
 FIXTURES = {
@@ -31,6 +33,10 @@ FIXTURES = {
 OS9_FIXTURES = {"sc00/cue01.wav": 5_000, "sc00/cue02.aif": 10, "sc10/rain.wav": 10}
 NT_FIXTURES = {"Act 2/Thunder Clap.wav": 7_000, "readme.txt": 10}
 DROP_AFTER = 256 * 1024
+
+
+class PacedDTPHandler(ThrottledDTPHandler):
+    write_limit = 2_000_000
 
 
 def pattern(size):
@@ -118,6 +124,8 @@ def handler_class(base, root, cert):
     authorizer.add_anonymous(root)
     attrs = dict(authorizer=authorizer, abstracted_fs=DroppingFS, use_sendfile=False,
                  passive_ports=range(30100, 30200), banner="Kalvor test FTP server")
+    if base is FTPHandler:
+        attrs.update(dtp_handler=PacedDTPHandler)
     if cert:
         attrs.update(certfile=cert, tls_control_required=False, tls_data_required=False)
     return type("Handler", (base,), attrs)

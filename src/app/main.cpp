@@ -3,6 +3,7 @@
 #include "app/FtpWiring.h"
 #include "app/RemoteUnitsWiring.h"
 #include "app/TextReaderWiring.h"
+#include "app/ToolsWiring.h"
 #include "app/XkeysGpioWiring.h"
 #include "control/serial/ComUserMode.h"
 #include "control/serial/SerialLine.h"
@@ -29,6 +30,7 @@
 #include "show/playback/ShowLayer.h"
 #include "tools/ui/FileManagementWindow.h"
 #include "tools/ui/OptionsDialog.h"
+#include "tools/ui/ToolsWindow.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -85,6 +87,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<TouchScreenView> touchScreen;
     std::unique_ptr<OptionsDialog> options;
     std::unique_ptr<OverviewWindow> overview;
+    std::unique_ptr<ToolsWindow> tools;
     std::unique_ptr<FileManagementWindow> fileManagement;
     std::unique_ptr<TextReaderWiring> textReader;
     // The serial line; "x" from a controller is the main window's Escape key, so it obeys
@@ -205,6 +208,7 @@ int main(int argc, char** argv) {
         mainWindow->pendingWindows().options = [&](const QString& page) {
             options->showPage(page);
         };
+        tools = wireTools(*mainWindow, show, settings, lifecycle.shutdownHooks());
         fileManagement = wireFileManagement(*mainWindow, show, settings, *options);
         textReader = std::make_unique<TextReaderWiring>(*mainWindow, show, settings);
     };

@@ -5,8 +5,11 @@
 //   kalvor-tool play SOUND... -o OUT.wav  sound files through the engine into a WAV file
 //   kalvor-tool demo DIR                  writes the demo show and its sounds
 //   kalvor-tool hardware [--leds on|off]  keypads and GPIO chips found; keypad LED check
+//   kalvor-tool backup SHOW.kal OUT.kfa   the show and its sounds in one archive
+//   kalvor-tool restore ARCHIVE.kfa DIR   an archive into DIR, the playlist relinked
 //   kalvor-tool ftp-list ADDRESS [FOLDER] a server's folder as the FTP browser lists it
 //   kalvor-tool unit kr1 --port PATH      a software remote unit on a serial line
+#include "cli/ArchiveCommands.h"
 #include "cli/ConvertCommand.h"
 #include "cli/DemoCommand.h"
 #include "cli/FtpListCommand.h"
@@ -46,6 +49,12 @@ void usage() {
         "                           write \"Demo Show.kal\" and its computed sounds\n"
         "  hardware [--leds on|off] X-keys keypads and GPIO chips as the program finds\n"
         "                           them; --leds checks the keypad's LEDs\n"
+        "  backup SHOW.kal OUT.kfa [--add FILE]... [--force]\n"
+        "                           the playlist, every sound of its lists and the files\n"
+        "                           added, stored in one archive\n"
+        "  restore ARCHIVE.kfa DIR [--overwrite]\n"
+        "                           every file into DIR, the playlist relinked to DIR (the\n"
+        "                           restored one kept as NAME.kal_old)\n"
         "  ftp-list ADDRESS|--entry N [FOLDER] [--user U] [--password P]\n"
         "                           a server's folder as the FTP browser lists it\n"
         "  unit kr1|kr2|kd1 --port PATH [--png FILE] [--keys \"K ...\"] [--seconds S]\n"
@@ -87,6 +96,10 @@ int main(int argc, char** argv) {
         return kalvor::cli::runDemo(rest);
     if (command == QLatin1String("hardware"))
         return kalvor::cli::runHardware(rest);
+    if (command == QLatin1String("backup"))
+        return kalvor::cli::runBackupCommand(rest);
+    if (command == QLatin1String("restore"))
+        return kalvor::cli::runRestoreCommand(rest);
     if (command == QLatin1String("ftp-list"))
         return kalvor::cli::runFtpList(rest);
     if (command == QLatin1String("unit"))

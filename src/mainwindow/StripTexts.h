@@ -29,6 +29,8 @@ inline constexpr UiText MnuEffects{"DSP &Effects...", "DSP &Effekte..."};
 inline constexpr UiText MnuStartOffsets{"Set Start &Offset...", "Start-&Offset setzen..."};
 inline constexpr UiText MnuRemoveStartOffset{"&Remove Start Offset", "Start-Offset &entfernen"};
 inline constexpr UiText MnuOptions{"&Options...", "&Einstellungen..."};
+inline constexpr UiText MnuBackupRestore{"&Backup/Restore...", "&Backup/Restore..."};
+inline constexpr UiText MnuCdRipping{"&CD Ripping...", "&CD Ripping..."};
 inline constexpr UiText MnuTextReader{"&Text Reader...", "&Text Anzeige..."};
 inline constexpr UiText MnuLanguage{"&Language", "&Sprache"};
 inline constexpr UiText MnuEnglish{"English", "English"};

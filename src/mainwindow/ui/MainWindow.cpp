@@ -213,6 +213,16 @@ void MainWindow::buildMenus() {
     viewMenu_->addSeparator();
     options_ = viewMenu_->addAction(QString(), this, [this] { openOptions(); });
     options_->setObjectName(QStringLiteral("mnuOptions"));
+    backupRestore_ = viewMenu_->addAction(QString(), this, [this] {
+        if (pending_.tools)
+            pending_.tools(0);
+    });
+    backupRestore_->setObjectName(QStringLiteral("mnuBackupRestore"));
+    cdRipping_ = viewMenu_->addAction(QString(), this, [this] {
+        if (pending_.tools)
+            pending_.tools(1);
+    });
+    cdRipping_->setObjectName(QStringLiteral("mnuCdRipping"));
 
     languageMenu_ = menuBar()->addMenu(QString());
     auto* group = new QActionGroup(this);
@@ -241,6 +251,8 @@ void MainWindow::applyCaptions() {
     startOffsets_->setText(txt(texts::MnuStartOffsets));
     removeStartOffset_->setText(txt(texts::MnuRemoveStartOffset));
     options_->setText(txt(texts::MnuOptions));
+    backupRestore_->setText(txt(texts::MnuBackupRestore));
+    cdRipping_->setText(txt(texts::MnuCdRipping));
     textReader_->setText(txt(texts::MnuTextReader));
     languageMenu_->setTitle(txt(texts::MnuLanguage));
     english_->setText(txt(texts::MnuEnglish));

@@ -45,6 +45,7 @@ struct PendingWindows {
     std::function<void()> touchScreen;
     std::function<void(int page)> blackScreen;
     std::function<void(const QString& page)> options; // empty page: the last one shown
+    std::function<void(int page)> tools;              // 0 Backup/Restore, 1 CD Ripping
     std::function<void()> textReader;                 // the show script beside this window
 };
 
@@ -168,6 +169,8 @@ private:
     SoundOffsetsWindow* offsets_ = nullptr;
     GoToTimeDialog* goTo_ = nullptr;
     QAction* options_ = nullptr;
+    QAction* backupRestore_ = nullptr;
+    QAction* cdRipping_ = nullptr;
     QAction* textReader_ = nullptr;
     QAction* english_ = nullptr;
     QAction* deutsch_ = nullptr;
