@@ -2,15 +2,18 @@
 // step to the part that owns it, and runs the start-up sequence.
 #include "app/FtpWiring.h"
 #include "app/MidiWiring.h"
-#include "app/TextReaderWiring.h"
 #include "app/RemoteUnitsWiring.h"
+#include "app/TextReaderWiring.h"
 #include "app/ToolsWiring.h"
+#include "app/XkeysGpioWiring.h"
 #include "control/serial/ComUserMode.h"
 #include "control/serial/SerialLine.h"
 #include "control/ui/BlackScreenView.h"
 #include "control/ui/TouchScreenView.h"
+#include "control/xkeys/NoDisplayUnit.h"
 #include "core/Dialogs.h"
 #include "core/Lifecycle.h"
+#include "core/Limits.h"
 #include "core/RecentPlaylists.h"
 #include "core/Settings.h"
 #include "core/ShowStore.h"
@@ -101,6 +104,13 @@ int main(int argc, char** argv) {
     });
     serialLine.setReceiver(QStringLiteral("User"),
                            [&](const QByteArray& text) { comUser.received(text); });
+    // Keypads and GPIO lines; the function block's display keys go to the KD-1 unit.
+    NoDisplayUnit noDisplay;
+    std::unique_ptr<XkeysGpio> xkeysGpio = wireXkeysGpio(show, settings, lifecycle, &noDisplay);
+    // F1..F8 of the keypads toggle the notes of MIDI assignment rows 33..40.
+    xkeysGpio->xkeys->hooks().midiFunctionKey = [&](int row) {
+        midi.system().output().toggleFunctionRow(row - kChannelCount);
+    };
     const RemoteUnitsPtr remoteUnits = wireRemoteUnits(show, settings, serialLine, lifecycle);
 
     StartupHooks& up = lifecycle.startupHooks();
@@ -175,6 +185,9 @@ int main(int argc, char** argv) {
             }
             return names;
         };
+        devices.keypad = [&] {
+            return xkeysGpio->xkeys->findDevice();
+        };
         OptionsHooks hooks;
         hooks.switchLanguage = [&](bool german) {
             mainWindow->switchLanguage(german);
@@ -197,12 +210,14 @@ int main(int argc, char** argv) {
             mainWindow->applySettings();
             serialLine.applySettings();
             midi.refreshCueTexts();
+            xkeysGpio->optionsSaved();
         };
         midi.wireOptions(devices, hooks);
         options =
             std::make_unique<OptionsDialog>(settings, &show, devices, hooks, mainWindow.get());
         midi.wireOptionsDialog(*options);
         midi.wireMainWindow(*mainWindow);
+        attachXkeysGpio(*xkeysGpio, settings, *mainWindow, *options);
         mainWindow->pendingWindows().options = [&](const QString& page) {
             options->showPage(page);
         };
