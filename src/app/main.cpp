@@ -6,12 +6,15 @@
 #include "app/RemoteUnitsWiring.h"
 #include "app/TextReaderWiring.h"
 #include "app/ToolsWiring.h"
+#include "app/XkeysGpioWiring.h"
 #include "control/serial/ComUserMode.h"
 #include "control/serial/SerialLine.h"
 #include "control/ui/BlackScreenView.h"
 #include "control/ui/TouchScreenView.h"
+#include "control/xkeys/NoDisplayUnit.h"
 #include "core/Dialogs.h"
 #include "core/Lifecycle.h"
+#include "core/Limits.h"
 #include "core/RecentPlaylists.h"
 #include "core/Settings.h"
 #include "core/ShowStore.h"
@@ -104,6 +107,13 @@ int main(int argc, char** argv) {
     std::unique_ptr<DisplayUnits> displayUnits;
     serialLine.setReceiver(QStringLiteral("User"),
                            [&](const QByteArray& text) { comUser.received(text); });
+    // Keypads and GPIO lines; the function block's display keys go to the KD-1 unit.
+    NoDisplayUnit noDisplay;
+    std::unique_ptr<XkeysGpio> xkeysGpio = wireXkeysGpio(show, settings, lifecycle, &noDisplay);
+    // F1..F8 of the keypads toggle the notes of MIDI assignment rows 33..40.
+    xkeysGpio->xkeys->hooks().midiFunctionKey = [&](int row) {
+        midi.system().output().toggleFunctionRow(row - kChannelCount);
+    };
     const RemoteUnitsPtr remoteUnits = wireRemoteUnits(show, settings, serialLine, lifecycle);
 
     StartupHooks& up = lifecycle.startupHooks();
@@ -178,6 +188,9 @@ int main(int argc, char** argv) {
             }
             return names;
         };
+        devices.keypad = [&] {
+            return xkeysGpio->xkeys->findDevice();
+        };
         OptionsHooks hooks;
         hooks.switchLanguage = [&](bool german) {
             mainWindow->switchLanguage(german);
@@ -202,12 +215,14 @@ int main(int argc, char** argv) {
             if (displayUnits)
                 displayUnits->applySettings();
             midi.refreshCueTexts();
+            xkeysGpio->optionsSaved();
         };
         midi.wireOptions(devices, hooks);
         options =
             std::make_unique<OptionsDialog>(settings, &show, devices, hooks, mainWindow.get());
         midi.wireOptionsDialog(*options);
         midi.wireMainWindow(*mainWindow);
+        attachXkeysGpio(*xkeysGpio, settings, *mainWindow, *options);
         mainWindow->pendingWindows().options = [&](const QString& page) {
             options->showPage(page);
         };
@@ -327,6 +342,8 @@ int main(int argc, char** argv) {
 
     // Wired last, so that it runs after any remote-unit hook set above.
     displayUnits = wireDisplayUnits(lifecycle, show, settings, serialLine);
+    // The keypads drive the real display unit from here on, not the stand-in.
+    xkeysGpio->xkeys->setDisplayUnit(&displayUnits->displayUnit());
 
     switch (lifecycle.Main(app.arguments())) {
     case StartResult::Running:

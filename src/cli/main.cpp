@@ -4,6 +4,7 @@
 //   kalvor-tool convert IN.kal OUT.kal   any playlist format to format 17
 //   kalvor-tool play SOUND... -o OUT.wav  sound files through the engine into a WAV file
 //   kalvor-tool demo DIR                  writes the demo show and its sounds
+//   kalvor-tool hardware [--leds on|off]  keypads and GPIO chips found; keypad LED check
 //   kalvor-tool backup SHOW.kal OUT.kfa   the show and its sounds in one archive
 //   kalvor-tool restore ARCHIVE.kfa DIR   an archive into DIR, the playlist relinked
 //   kalvor-tool ftp-list ADDRESS [FOLDER] a server's folder as the FTP browser lists it
@@ -13,6 +14,7 @@
 #include "cli/ConvertCommand.h"
 #include "cli/DemoCommand.h"
 #include "cli/FtpListCommand.h"
+#include "cli/HardwareCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/MidiCommand.h"
 #include "cli/PlayCommand.h"
@@ -49,6 +51,8 @@ void usage() {
         "                           write \"Demo Show.kal\" and its computed sounds\n"
         "  midi --list [--in | --out]\n"
         "                           MIDI devices (ALSA and JACK) as the settings store them\n"
+        "  hardware [--leds on|off] X-keys keypads and GPIO chips as the program finds\n"
+        "                           them; --leds checks the keypad's LEDs\n"
         "  backup SHOW.kal OUT.kfa [--add FILE]... [--force]\n"
         "                           the playlist, every sound of its lists and the files\n"
         "                           added, stored in one archive\n"
@@ -96,6 +100,8 @@ int main(int argc, char** argv) {
         return kalvor::cli::runDemo(rest);
     if (command == QLatin1String("midi"))
         return kalvor::cli::runMidi(rest);
+    if (command == QLatin1String("hardware"))
+        return kalvor::cli::runHardware(rest);
     if (command == QLatin1String("backup"))
         return kalvor::cli::runBackupCommand(rest);
     if (command == QLatin1String("restore"))

@@ -139,6 +139,8 @@ constexpr SettingKey kFixedKeys[] = {
     {"Midi", "UseMIDIOut", T, "0"},
     {"Midi", "UseMTC", T, "0"},
     {"GPIO", "GPIO Configuration", T, "0"},
+    {"GPIO", "GpioChip", T, ""},
+    {"GPIO", "GpioLines", T, ""},
     {"GPIO", "PIOActivate", T, "OFF"},
     {"GPIO", "Port1Direction", T, "OFF"},
     {"GPIO", "Port2Direction", T, "OFF"},

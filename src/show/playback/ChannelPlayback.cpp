@@ -175,11 +175,7 @@ void ChannelPlayback::PlayButtonDown(int ch, bool rightButton) {
         StopChannel(ch, StopCause::RightButton);
         return;
     }
-    {
-        Batch batch;
-        PressPlay(ch);
-        pressGroup(ch);
-    }
+    PressPlayWithGroups(ch);
     store_.selectChannel(ch);
     Q_EMIT channelSelected(ch);
 }

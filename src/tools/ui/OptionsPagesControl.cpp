@@ -163,17 +163,27 @@ QWidget* OptionsDialog::buildUsbRemotePage() {
 QWidget* OptionsDialog::buildGpioPage() {
     PageKit k(bind_, static_cast<QWidget*>(stack_));
     k.group({"GPI/O interface", "GPI/O Interface"});
-    k.check("optActivatePIO", "PIOActivate", {"Activate GPI/O", "GPI/O aktivieren"});
+    k.check("optActivatePIO", "PIOActivate",
+            {"Activate GPI/O Interface", "GPI/O Interface aktivieren"});
     k.radios("opt_GPIOConfiguration", "GPIO Configuration", {"Assignment:", "Zuordnung:"},
              {{{"Global", "Global"}, "0"}, {{"Playlist", "Playlist"}, "1"}});
-    k.check("chkPort1Direction", "Port1Direction",
-            {"Lines 1-8 are outputs", "Leitungen 1-8 sind Ausgänge"});
-    k.check("chkPort2Direction", "Port2Direction",
-            {"Lines 9-16 are outputs", "Leitungen 9-16 sind Ausgänge"});
-    k.check("chkPort3LDirection", "Port3LDirection",
-            {"Lines 17-20 are outputs", "Leitungen 17-20 sind Ausgänge"});
-    k.check("chkPort3HDirection", "Port3HDirection",
-            {"Lines 21-24 are outputs", "Leitungen 21-24 sind Ausgänge"});
+    // The chip and its 24 lines: a chip name, label, number or path; "simulated" tries the
+    // feature without hardware.
+    k.line("txtGpioChip", "GpioChip", {"GPIO chip:", "GPIO Chip:"});
+    k.line("txtGpioLines", "GpioLines",
+           {"Line offsets (24, empty = 0..23):", "Leitungsnummern (24, leer = 0..23):"});
+    static constexpr std::pair<const char*, UiText> kPorts[] = {
+        {"Port1Direction", {"Lines 1-8:", "Leitungen 1-8:"}},
+        {"Port2Direction", {"Lines 9-16:", "Leitungen 9-16:"}},
+        {"Port3LDirection", {"Lines 17-20:", "Leitungen 17-20:"}},
+        {"Port3HDirection", {"Lines 21-24:", "Leitungen 21-24:"}},
+    };
+    for (const auto& [key, label] : kPorts) {
+        QComboBox* port =
+            k.combo((QByteArray("cmb") + key).constData(), key, label,
+                    {{{"OFF", "AUS"}, "OFF"}, {{"IN", "IN"}, "IN"}, {{"OUT", "OUT"}, "OUT"}});
+        connect(port, &QComboBox::currentIndexChanged, this, &OptionsDialog::fillGpioFunctions);
+    }
     k.group({"Assignment", "Zuordnung"});
     gpioGrid_ = new QTableWidget(kGpioLines, 4, k.page());
     gpioGrid_->setObjectName(QStringLiteral("GPIOGrid"));
@@ -193,10 +203,6 @@ QWidget* OptionsDialog::buildGpioPage() {
         }
     }
     k.labelled({}, gpioGrid_);
-    for (QCheckBox* port : k.page()->findChildren<QCheckBox*>()) {
-        if (port->objectName().startsWith(QLatin1String("chkPort")))
-            connect(port, &QCheckBox::toggled, this, &OptionsDialog::fillGpioFunctions);
-    }
     return k.finish();
 }
 
@@ -229,14 +235,15 @@ void OptionsDialog::fillGpioFunctions() {
     for (int line = 1; line <= kGpioLines; ++line) {
         // The direction as ticked now, so the choices follow the box before any save.
         const auto* port =
-            findChild<QCheckBox*>(QStringLiteral("chk") + QLatin1String(portDirectionKey(line)));
-        const bool output =
-            port ? port->isChecked() : settings_.isOn(QString::fromLatin1(portDirectionKey(line)));
+            findChild<QComboBox*>(QStringLiteral("cmb") + QLatin1String(portDirectionKey(line)));
+        const QString direction = port
+                                      ? port->currentData().toString()
+                                      : settings_.text(QString::fromLatin1(portDirectionKey(line)));
+        const bool output = direction == QLatin1String("OUT");
         gpioGrid_->setVerticalHeaderItem(
             line - 1,
-            new QTableWidgetItem(QStringLiteral("%1 %2")
-                                     .arg(line, 2, 10, QLatin1Char('0'))
-                                     .arg(output ? QStringLiteral("OUT") : QStringLiteral("IN"))));
+            new QTableWidgetItem(
+                QStringLiteral("%1 %2").arg(line, 2, 10, QLatin1Char('0')).arg(direction)));
         auto* f = static_cast<QComboBox*>(gpioGrid_->cellWidget(line - 1, 0));
         const int chosen = f->count() > 0 ? f->currentIndex() : f->property("function").toInt();
         f->clear();
