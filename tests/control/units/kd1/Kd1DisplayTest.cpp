@@ -1,5 +1,6 @@
 // The KD-1 on a show: its own port over a real pseudo-terminal pair with the software
 // peer at the far end, the refusals when opening, and the operations the keypads call.
+#include "FakeKeypad.h"
 #include "PtyPair.h"
 #include "ShowRig.h"
 
@@ -9,6 +10,7 @@
 #include "control/units/kd1/Kd1Commands.h"
 #include "control/units/kd1/Kd1Decoder.h"
 #include "control/units/kd1/Kd1Display.h"
+#include "control/xkeys/XkeysControl.h"
 #include "core/SystemMessages.h"
 #include "engine/kae/Kae.h"
 
@@ -305,5 +307,42 @@ TEST(Screenshots, Kd1) {
         rig.press(key);
         EXPECT_TRUE(saveUnitScreenPng(rig.link->screen,
                                       dir + QLatin1Char('/') + QString::fromLatin1(file)));
+    }
+}
+
+// The large keypad and the display together: function keys of a scripted 128-key keypad
+// open the display's pages, and what the keypad changes shows on them.
+TEST(Kd1Display, TheLargeKeypadDrivesIt) {
+    Kd1Show rig;
+    ASSERT_TRUE(rig.display->open());
+    rig.display->showPlaylist();
+    FakeKeypad::State pad;
+    pad.listed = {{0x0306, 0x0C, "/dev/hidraw0"}};
+    XkeysControl keypad(*rig.show, *rig.settings, std::make_unique<FakeKeypad>(pad),
+                        rig.display.get());
+    ASSERT_TRUE(keypad.open());
+    const auto stroke = [&](int function) {
+        pad.queued.push_back(k128Report({}, {function}));
+        pad.queued.push_back(k128Report({}));
+        keypad.poll();
+    };
+    struct Step {
+        int key;
+        Kd1Display::Page page;
+        const char* shows;
+    };
+    const std::vector<Step> steps = {
+        {38, Kd1Display::Page::Options1, "Options for channel 1 (Page 1)"},
+        {25, Kd1Display::Page::Options1, "Restart         : ON"}, // the keypad toggles
+        {48, Kd1Display::Page::Main, "Preset 1/2"},
+        {50, Kd1Display::Page::Main, "Preset 2/2"},           // the keypad's Next Preset
+        {34, Kd1Display::Page::PresetList, "  3 New Preset"}, // the keypad stores
+    };
+    for (const Step& s : steps) {
+        stroke(s.key);
+        EXPECT_EQ(rig.display->page(), s.page) << "key " << s.key;
+        EXPECT_TRUE(rig.link->screen.contains(QString::fromUtf8(s.shows)))
+            << "key " << s.key << " wants \"" << s.shows << "\"\n"
+            << rig.screen().toStdString();
     }
 }
