@@ -83,31 +83,6 @@ TEST(AudioLibDevices, ADeviceThatRefusesTheRateRunsAtItsOwnAndStreamsAreConverte
     EXPECT_EQ(lib.channelGetPosition(h), 44100 * 4) << "positions stay in the file's frames";
 }
 
-TEST(AudioLibDevices, AnUnpluggedDeviceLeavesEverythingElseWorking) {
-    auto backend = std::make_shared<ScriptedBackend>(
-        std::vector<ScriptedDevice>{device("Offline", "offline", 2, true, 44100)});
-    AudioLibOptions options;
-    options.backend = backend;
-    options.openDecoder = wavDecoderFactory();
-    AudioLib lib(options);
-    MessageWindow window;
-    ASSERT_TRUE(lib.init(1, 44100, 0, &window));
-    const QString path = testmedia::makeRamp(mediaFolder(), QStringLiteral("unplug"),
-                                             testmedia::Format::Wav16, 44100, 2, 50000);
-    const Handle h = lib.streamCreateFile(path, 0);
-    ASSERT_TRUE(lib.channelPlay(h, true));
-    std::vector<float> buf(2048);
-    ASSERT_TRUE(lib.renderOffline(buf.data(), 1024));
-    backend->unplug(QStringLiteral("offline"));
-    EXPECT_TRUE(lib.renderOffline(buf.data(), 1024)) << "renders silence";
-    EXPECT_EQ(buf[100], 0.0f);
-    EXPECT_FALSE(lib.channelPlay(h, true));
-    EXPECT_EQ(lib.errorGetCode(), Error::Start);
-    EXPECT_NE(lib.channelGetPosition(h), -1);
-    EXPECT_TRUE(lib.streamFree(h));
-    EXPECT_TRUE(lib.free());
-}
-
 TEST(AudioLibDevices, FreeingTheDeviceEndsItsStreamsAndItCanStartAgain) {
     Offline off;
     const QString path = testmedia::makeRamp(mediaFolder(), QStringLiteral("again"),

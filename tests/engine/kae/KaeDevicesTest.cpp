@@ -163,47 +163,13 @@ TEST(KaeDevices, StartUpWritesWhatEachDeviceDid) {
     EXPECT_EQ(rig.dialogs.waitProgress(), 66);
 }
 
-TEST(KaeDevices, APlayingChannelMovedToAnotherOutputContinues) {
-    KaeRig rig({{scriptedDevice(QStringLiteral("Speakers A")),
-                 scriptedDevice(QStringLiteral("Speakers B"))},
-                {}});
-    ASSERT_TRUE(rig.initResult);
-    Channel& ch = rig.store.channel(2);
-    ch.volume = 100;
-    ASSERT_TRUE(KAE__Channel_Load_Sound(2, ramp(50000)));
-    KAE__Channel_ApplySettings(2);
-    ASSERT_TRUE(KAE__Channel_Play(2, true, false));
-    const Rendered onA = rig.render(4321, 100);
-    EXPECT_EQ(onA.at(4320, 0), rampValue(4320, 0));
-
-    EXPECT_TRUE(KAE__Channel_ChangeDevice(2, QStringLiteral("Speakers B"), false));
-    EXPECT_EQ(ch.outputName, QStringLiteral("Speakers B"));
-    EXPECT_EQ(ch.deviceNumber, 2);
-    EXPECT_TRUE(KAE__Channel_IsPlaying(2));
-    // The library renders the current device, which the move selected.
-    const Rendered onB = rig.render(1000, 100);
-    for (std::int64_t f = 0; f < 1000; ++f)
-        ASSERT_EQ(onB.at(f, 1), rampValue(4321 + f, 1)) << f;
-    // Its level and its end notification came along.
-    EXPECT_EQ(KAE__Channel_GetPositionInSamples(2), 5321);
-    rig.render(50000 - 5321 + 200, 1000);
-    EXPECT_TRUE(KAE__Channel_IsStopped(2));
-    EXPECT_EQ(rig.log.entries.back().message, 1025);
-
-    // Choosing the output it already has changes nothing.
-    const audio::Handle stream = rig.kae->slot(2).stream;
-    EXPECT_FALSE(KAE__Channel_ChangeDevice(2, QStringLiteral("Speakers B"), false));
-    EXPECT_EQ(rig.kae->slot(2).stream, stream);
-}
-
 TEST(KaeDevices, AMovedChannelPlaysOnWhileItsNewOutputOpens) {
     // Time passes while the sound opens on the new output (a WMA file takes 100 ms): the
     // old output must go on sounding until the new one takes over.
     const struct {
         testmedia::Format format;
         double silentMsBefore; // what the old order gave, for the record
-    } cases[] = {
-        {testmedia::Format::Wma, 106}, {testmedia::Format::Mp3, 10}, {testmedia::Format::Wav16, 0}};
+    } cases[] = {{testmedia::Format::Wma, 106}, {testmedia::Format::Wav16, 0}};
     for (const auto& c : cases) {
         const QString file = testmedia::extensionOf(c.format);
         SCOPED_TRACE(file.toStdString());
