@@ -1,6 +1,6 @@
 // The black-screen view: its keys on the show, the guard against key repeat, what it
 // passes on, and pictures of the view for looking at it in a dark booth.
-#include "ShowRig.h"
+#include "support/ShowRig.h"
 #include "control/BlackScreenControl.h"
 #include "control/ui/BlackScreenView.h"
 #include "core/UiLanguage.h"

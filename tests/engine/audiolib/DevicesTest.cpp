@@ -1,6 +1,7 @@
-// The device list and device life: scripted device sets, rates a device refuses, a device
-// unplugged while playing, and the real null output.
-#include "OfflineHarness.h"
+// The device list and device life: scripted device sets, rates a device refuses, freeing
+// and starting again, and the real null output. (A device unplugged while playing, end to
+// end: KaeDeviceLostTest.)
+#include "support/OfflineHarness.h"
 #include "TestMedia.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // dummy driver (scripts/services/jack.start). The end-of-sound message must come at the
 // JACK frame where the sound ends, within one JACK period. Skips when no JACK server
 // answers.
-#include "OfflineHarness.h"
+#include "support/OfflineHarness.h"
 #include "TestMedia.h"
 
 #include <gtest/gtest.h>

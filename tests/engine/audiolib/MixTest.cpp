@@ -1,7 +1,7 @@
 // Volume, pan, their curves, slides, levels and speaker routing, measured on the samples
 // the offline device renders.
-#include "OfflineHarness.h"
 #include "TestMedia.h"
+#include "support/OfflineHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -75,7 +75,7 @@ TEST(AudioLibMix, VolumeAndPanFollowTheirCurves) {
     }
 }
 
-TEST(AudioLibMix, VolumeSlideMovesTheValueLinearlyInTime) {
+TEST(AudioLibMix, VolumeSlideEndsOnTimeWithItsOneShotMessage) {
     for (bool logCurve : {true, false}) {
         SCOPED_TRACE(logCurve ? "logarithmic" : "linear");
         Offline off;
@@ -98,13 +98,7 @@ TEST(AudioLibMix, VolumeSlideMovesTheValueLinearlyInTime) {
         off.lib->channelGetAttributes(h, nullptr, &volume, nullptr);
         EXPECT_EQ(volume, 20);
 
-        for (std::int64_t f : {1, 2205, 5512, 11025, 16537, 22049}) {
-            const double expected = 100.0 - 80.0 * double(f + 1) / 22050.0;
-            const double gain = r.at(f, 0);
-            const double value = logCurve ? 100.0 + toDb(gain) : 100.0 * gain;
-            EXPECT_NEAR(value, expected, 0.01) << "frame " << f;
-        }
-        EXPECT_NEAR(r.at(30000, 0), logCurve ? std::pow(10.0, -4.0) : 0.2, 1e-6);
+        // (Every frame of a slide on its curve: SlideGainFollowsTheCurveAtEveryFrame.)
         ASSERT_EQ(off.window.messages.size(), 1u) << "one-shot: fires once";
         EXPECT_EQ(off.window.messages[0].message, 1027);
         EXPECT_EQ(off.window.messages[0].slot, 4);

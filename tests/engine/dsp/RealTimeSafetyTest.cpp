@@ -2,7 +2,7 @@
 // turned while the sound plays reaches the callback without a lock, and a tail fades to
 // true zero instead of crawling through denormal numbers. (That process() and reset()
 // never allocate is counted in the mixer's callback: RealtimeAllocTest.)
-#include "Signals.h"
+#include "support/Signals.h"
 
 #include "engine/dsp/Chorus.h"
 #include "engine/dsp/Echo.h"

@@ -1,6 +1,6 @@
 // The handling of the library's notifications: which reach the channel, which are
 // dropped, and what the end of a sound does with and without loop.
-#include "KaeRig.h"
+#include "support/KaeRig.h"
 #include "TestMedia.h"
 #include "engine/kae/KaeMessageDispatcher.h"
 

@@ -1,5 +1,5 @@
 // The play log's entry rules, driven through the real show layer on the offline device.
-#include "ShowRig.h"
+#include "support/ShowRig.h"
 #include "mainwindow/PlayLogControl.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // the window shows.
 #pragma once
 
-#include "ShowRig.h"
+#include "support/ShowRig.h"
 #include "core/Lifecycle.h"
 #include "core/RecentPlaylists.h"
 #include "core/UiLanguage.h"

@@ -1,6 +1,6 @@
 // Pictures of the overview with 32 channels, some playing, at the booth's screen size in
 // both languages. Runs only when KALVOR_SHOTS_DIR names a folder.
-#include "ShowRig.h"
+#include "support/ShowRig.h"
 #include "core/ShowStore.h"
 #include "core/UiLanguage.h"
 #include "engine/kae/Kae.h"

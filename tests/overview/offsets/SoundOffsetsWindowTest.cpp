@@ -1,6 +1,6 @@
 // The "Sound Offsets" window on the offscreen platform over a show on the offline device.
 #include "overview/ui/SoundOffsetsWindow.h"
-#include "ShowRig.h"
+#include "support/ShowRig.h"
 #include "core/UiLanguage.h"
 
 #include <QCheckBox>

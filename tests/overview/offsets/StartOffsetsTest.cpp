@@ -1,5 +1,5 @@
 // Start offsets as the operator sets them, on real sounds on the offline device.
-#include "ShowRig.h"
+#include "support/ShowRig.h"
 #include "overview/StartOffsetRules.h"
 
 #include <gtest/gtest.h>

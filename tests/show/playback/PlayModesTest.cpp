@@ -1,7 +1,7 @@
 // PLAY in its modes, heard on the offline device: every case is judged by the samples
 // that come out, the way an operator judges it by ear.
-#include "ShowRig.h"
 #include "engine/kae/KaeMessageDispatcher.h"
+#include "support/ShowRig.h"
 
 #include <QSignalSpy>
 

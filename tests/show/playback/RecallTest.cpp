@@ -1,6 +1,6 @@
 // Recalling presets as a show runs: autostarts together, the modifier keys, the automatic
 // store, outputs that are gone, sound indexes that are stale, and loading a show.
-#include "ShowRig.h"
+#include "support/ShowRig.h"
 
 #include "core/SystemMessages.h"
 #include "show/presets/PresetCopy.h"

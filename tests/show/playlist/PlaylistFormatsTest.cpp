@@ -1,7 +1,7 @@
 // Files of every older format: each line lands in its field, dropped lines leave their
 // defaults, channels a version does not carry keep the cleared values, and the sections
 // after the sound lists (layout, link, GPIO) are read where the version has them.
-#include "PlaylistFixtures.h"
+#include "support/PlaylistFixtures.h"
 
 #include "show/playlist/PlaylistDocument.h"
 #include "show/playlist/PlaylistNumbers.h"

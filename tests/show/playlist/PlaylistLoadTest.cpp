@@ -1,7 +1,7 @@
 // Loading a show as the operator meets it: the show is cleared first, what a file holds
 // arrives in the store, bad files end in the documented boxes and leave an emptied show,
 // the steps owned elsewhere are called in order, and the file itself is never touched.
-#include "PlaylistFixtures.h"
+#include "support/PlaylistFixtures.h"
 
 #include "core/Settings.h"
 #include "core/ShowStore.h"

@@ -1,6 +1,6 @@
 // Saving a show: the overwrite question, the progress box and its waits, a failed write
 // that must leave the previous show byte for byte, and the recent-playlists entry.
-#include "PlaylistFixtures.h"
+#include "support/PlaylistFixtures.h"
 
 #include "core/RecentPlaylists.h"
 #include "core/ShowStore.h"

@@ -1,4 +1,4 @@
-#include "PlaylistFixtures.h"
+#include "support/PlaylistFixtures.h"
 
 #include <QHash>
 
