@@ -109,6 +109,16 @@ TEST(Recall, AMissingOutputIsReplacedByTheFirstAndReported) {
     SystemMessages::instance().setShowAudioMessages(false);
 }
 
+TEST(Recall, ThePresetsStartOffsetIsWhereTheChannelStands) {
+    TwoPresets rig;
+    rig.store.presets().slot(0).channels[0].startOffset = 22050;
+    rig.show->recall().RecallPreset(); // preset 0: nothing starts
+    EXPECT_EQ(rig.store.assignments(0).startOffset, 22050);
+    EXPECT_EQ(KAE__Channel_GetPositionInSamples(0), 22050) << "shown there before PLAY";
+    rig.show->playback().PlayButtonDown(0);
+    EXPECT_EQ(rampFrame(rig.renderMs(20).left(0)), 22050);
+}
+
 TEST(Recall, AStaleSoundIndexLeavesNothingToPlay) {
     TwoPresets rig;
     rig.store.presets().slot(1).channels[0].selectedSound = 7;
