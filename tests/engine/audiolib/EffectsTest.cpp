@@ -1,8 +1,8 @@
 // Effects on streams, heard on the samples the offline device renders: they work at the
 // stream's own rate and channel count, before vari-speed, in priority and attach order.
 // (What each effect does: tests/engine/dsp; changes while playing: tests/engine/kae.)
-#include "support/OfflineHarness.h"
 #include "TestMedia.h"
+#include "support/OfflineHarness.h"
 
 #include "engine/dsp/EffectParams.h"
 

@@ -2,16 +2,15 @@
 // dummy driver (scripts/services/jack.start). The end-of-sound message must come at the
 // JACK frame where the sound ends, within one JACK period. Skips when no JACK server
 // answers.
-#include "support/OfflineHarness.h"
 #include "TestMedia.h"
+#include "support/OfflineHarness.h"
 
 #include <gtest/gtest.h>
 
 #include "support/TestEnvironment.h"
+#include "support/WaitFor.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 
 namespace kalvor::audio::test {
 namespace {
@@ -23,13 +22,7 @@ int findJack(const AudioLib& lib) {
     return 0;
 }
 
-// Waits (processing events) until `done` or a generous safety limit; never asserts time.
-template <typename Done> void waitFor(Done done) {
-    QElapsedTimer guard;
-    guard.start();
-    while (!done() && guard.elapsed() < 20000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
+using kalvor::test::waitFor;
 
 TEST(AudioLibJack, EndMessageComesAtTheJackFrameWhereTheSoundEnds) {
     AudioLibOptions options;
@@ -64,7 +57,7 @@ TEST(AudioLibJack, EndMessageComesAtTheJackFrameWhereTheSoundEnds) {
         lib.channelPreBuf(h, 500);
         const std::int64_t before = lib.deviceFrame();
         ASSERT_TRUE(lib.channelPlay(h, true));
-        waitFor([&] { return !window.messages.empty(); });
+        waitFor([&] { return !window.messages.empty(); }, 20000);
         ASSERT_EQ(window.messages.size(), 1u);
         const std::int64_t started = lib.channelStartFrame(h);
         const std::int64_t expected = c.frames * rate / c.fileRate;
@@ -108,7 +101,7 @@ TEST(AudioLibJack, DeviceListOffersWhatAUserCanRouteTo) {
     MessageWindow window;
     ASSERT_TRUE(lib.init(a, 48000, 0, &window));
     const std::int64_t from = lib.deviceFrame();
-    waitFor([&] { return lib.deviceFrame() > from + 4800; });
+    waitFor([&] { return lib.deviceFrame() > from + 4800; }, 20000);
     EXPECT_GT(lib.deviceFrame(), from + 4800);
     EXPECT_TRUE(lib.free());
 }

@@ -1,13 +1,13 @@
 // Output devices as the operator meets them: what start-up lists and says, the emulated
 // devices' second scan, a channel moved to another output while it plays, the preview
 // channel's output, outputs of recalled presets, the buffer size, and shut-down.
-#include "support/KaeRig.h"
 #include "TestMedia.h"
 #include "core/CoreTexts.h"
 #include "core/SystemMessages.h"
 #include "core/UiLanguage.h"
 #include "engine/kae/EngineTexts.h"
 #include "engine/kae/KaeMessageDispatcher.h"
+#include "support/KaeRig.h"
 
 #include <QFile>
 #include <QSignalSpy>

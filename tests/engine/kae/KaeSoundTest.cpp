@@ -2,10 +2,10 @@
 // level and balance, the four-segment fades, the end of a sound with and without loop,
 // positions in the operator's units, and the loads that fail. (Pause and resume, seeks in
 // every format: the library's tests.)
-#include "support/KaeRig.h"
 #include "TestMedia.h"
 #include "core/SystemMessages.h"
 #include "engine/kae/KaeMessageDispatcher.h"
+#include "support/KaeRig.h"
 #include "support/TestEnvironment.h"
 
 #include <QSignalSpy>
