@@ -1,6 +1,6 @@
 // The User protocol over a real pseudo-terminal pair: the program holds one end as
 // "COM 1", the test is the show controller at the other end.
-#include "ShowRig.h"
+#include "support/ShowRig.h"
 
 #include "control/serial/ComUserMode.h"
 #include "control/serial/SerialLine.h"

@@ -1,8 +1,8 @@
 // `kalvor-tool play` as an operator runs it: every bad argument is refused with a reason,
 // and what it writes is what the engine plays.
 #include "cli/PlayCommand.h"
-#include "KaeRig.h"
 #include "TestMedia.h"
+#include "support/KaeRig.h"
 #include "support/TestEnvironment.h"
 
 #include <QFile>

@@ -1,5 +1,5 @@
 // The offline test harness (see OfflineHarness.h). Test thread only.
-#include "OfflineHarness.h"
+#include "support/OfflineHarness.h"
 
 #include "TestMedia.h"
 #include "support/TestEnvironment.h"
@@ -70,20 +70,6 @@ DecoderFactory wavDecoderFactory() {
     };
 }
 
-float Render::peak(int channel, std::int64_t from, std::int64_t to) const {
-    float p = 0;
-    for (std::int64_t f = std::max<std::int64_t>(from, 0); f < std::min(to, frames()); ++f)
-        p = std::max(p, std::fabs(at(f, channel)));
-    return p;
-}
-
-std::int64_t Render::firstNonZero(int channel, std::int64_t from) const {
-    for (std::int64_t f = from; f < frames(); ++f)
-        if (at(f, channel) != 0.0f)
-            return f;
-    return -1;
-}
-
 Offline::Offline(int rate_, int channels_)
     : backend(makeOfflineBackend(rate_, channels_)), rate(rate_), channels(channels_) {
     AudioLibOptions options;
@@ -119,10 +105,6 @@ Render Offline::render(std::int64_t frames, int block) {
 QString mediaFolder() {
     static const QString folder = kalvor::test::freshFolder(QStringLiteral("audiolib-media"));
     return folder;
-}
-
-double toDb(double ratio) {
-    return 20.0 * std::log10(ratio);
 }
 
 } // namespace kalvor::audio::test

@@ -6,6 +6,7 @@
 
 #include "engine/audiolib/AudioLib.h"
 #include "engine/audiolib/DeviceBackend.h"
+#include "support/Rendered.h"
 
 #include <QEvent>
 #include <QObject>
@@ -36,18 +37,8 @@ public:
 DecoderFactory wavDecoderFactory();
 
 // Interleaved samples, as produced by AudioLib::renderOffline.
-struct Render {
-    int channels = 2;
-    std::vector<float> samples;
-    std::int64_t frames() const { return std::int64_t(samples.size()) / channels; }
-    float at(std::int64_t frame, int channel) const {
-        return samples[std::size_t(frame * channels + channel)];
-    }
-    // Peak of |x| on a channel over [from, to).
-    float peak(int channel, std::int64_t from, std::int64_t to) const;
-    // First frame from `from` on whose sample on `channel` is not zero; -1 if none.
-    std::int64_t firstNonZero(int channel, std::int64_t from = 0) const;
-};
+using Render = kalvor::test::Rendered;
+using kalvor::test::toDb;
 
 struct Offline {
     explicit Offline(int rate = 44100, int channels = 2);
@@ -65,7 +56,5 @@ struct Offline {
 
 // A folder of its own for this test's files.
 QString mediaFolder();
-
-double toDb(double ratio);
 
 } // namespace kalvor::audio::test

@@ -1,4 +1,4 @@
-#include "PlaylistFixtures.h"
+#include "support/PlaylistFixtures.h"
 
 #include <QHash>
 
@@ -44,199 +44,91 @@ QString num(double v) {
     return QString::number(v, 'g', 17);
 }
 
-using Getter = std::function<QString(const PresetChannel&)>;
+using namespace Qt::Literals::StringLiterals;
+using C = PresetChannel;
+using Getter = std::function<QString(const C&)>;
+
+QString asInt(long long v) {
+    return QString::number(v);
+}
+QString asBool(bool v) {
+    return v ? QStringLiteral("-1") : QStringLiteral("0");
+}
 
 const QHash<QString, Getter>& getters() {
     static const QHash<QString, Getter> g = [] {
         QHash<QString, Getter> m;
-        auto b = [](bool v) {
-            return v ? QStringLiteral("-1") : QStringLiteral("0");
+        const auto add = [&m](const QString& name, Getter get) {
+            m[name] = std::move(get);
         };
-        auto i = [](long long v) {
-            return QString::number(v);
-        };
-        m[QStringLiteral("ChannelInfo")] = [](const PresetChannel& c) {
-            return c.channelInfo;
-        };
-        m[QStringLiteral("ChannelInfoColour")] = [i](const PresetChannel& c) {
-            return i(c.channelInfoColour);
-        };
-        m[QStringLiteral("PlayGroup")] = [](const PresetChannel& c) {
-            return c.playGroup;
-        };
-        m[QStringLiteral("StopGroup")] = [](const PresetChannel& c) {
-            return c.stopGroup;
-        };
-        m[QStringLiteral("RestartMode")] = [i](const PresetChannel& c) {
-            return i(c.restartMode);
-        };
-        m[QStringLiteral("LoopMode")] = [i](const PresetChannel& c) {
-            return i(c.loopMode);
-        };
-        m[QStringLiteral("PauseMode")] = [i](const PresetChannel& c) {
-            return i(c.pauseMode);
-        };
-        m[QStringLiteral("HoldMode")] = [i](const PresetChannel& c) {
-            return i(c.holdMode);
-        };
-        m[QStringLiteral("JumpMode")] = [i](const PresetChannel& c) {
-            return i(c.jumpMode);
-        };
-        m[QStringLiteral("Autostart")] = [i](const PresetChannel& c) {
-            return i(c.autostart);
-        };
-        m[QStringLiteral("MidiInNote")] = [i](const PresetChannel& c) {
-            return i(c.midiInNote);
-        };
-        m[QStringLiteral("MidiInChannel")] = [i](const PresetChannel& c) {
-            return i(c.midiInChannel);
-        };
-        m[QStringLiteral("MidiInEnabled")] = [b](const PresetChannel& c) {
-            return b(c.midiInEnabled);
-        };
-        m[QStringLiteral("MidiOutNote")] = [i](const PresetChannel& c) {
-            return i(c.midiOutNote);
-        };
-        m[QStringLiteral("MidiOutChannel")] = [i](const PresetChannel& c) {
-            return i(c.midiOutChannel);
-        };
-        m[QStringLiteral("MidiOutEnabled")] = [b](const PresetChannel& c) {
-            return b(c.midiOutEnabled);
-        };
-        m[QStringLiteral("OutputName")] = [](const PresetChannel& c) {
-            return c.outputName;
-        };
-        m[QStringLiteral("DeviceNumber")] = [i](const PresetChannel& c) {
-            return i(c.deviceNumber);
-        };
-        m[QStringLiteral("SelectedSound")] = [i](const PresetChannel& c) {
-            return i(c.selectedSound);
-        };
-        m[QStringLiteral("StartOffset")] = [i](const PresetChannel& c) {
-            return i(c.startOffset);
-        };
-        m[QStringLiteral("SoundLength")] = [i](const PresetChannel& c) {
-            return i(c.soundLength);
-        };
-        m[QStringLiteral("Rollback")] = [i](const PresetChannel& c) {
-            return i(c.rollback);
-        };
-        m[QStringLiteral("MTCStart")] = [i](const PresetChannel& c) {
-            return i(c.mtcStart);
-        };
-        m[QStringLiteral("MTCStop")] = [i](const PresetChannel& c) {
-            return i(c.mtcStop);
-        };
-        m[QStringLiteral("Volume")] = [i](const PresetChannel& c) {
-            return i(c.volume);
-        };
-        m[QStringLiteral("Pan")] = [i](const PresetChannel& c) {
-            return i(c.pan);
-        };
-        m[QStringLiteral("VariSpeed")] = [i](const PresetChannel& c) {
-            return i(c.variSpeed);
-        };
-        m[QStringLiteral("EQActive")] = [b](const PresetChannel& c) {
-            return b(c.effects.eqActive);
-        };
+        add(u"ChannelInfo"_s, [](const C& c) { return c.channelInfo; });
+        add(u"ChannelInfoColour"_s, [](const C& c) { return asInt(c.channelInfoColour); });
+        add(u"PlayGroup"_s, [](const C& c) { return c.playGroup; });
+        add(u"StopGroup"_s, [](const C& c) { return c.stopGroup; });
+        add(u"RestartMode"_s, [](const C& c) { return asInt(c.restartMode); });
+        add(u"LoopMode"_s, [](const C& c) { return asInt(c.loopMode); });
+        add(u"PauseMode"_s, [](const C& c) { return asInt(c.pauseMode); });
+        add(u"HoldMode"_s, [](const C& c) { return asInt(c.holdMode); });
+        add(u"JumpMode"_s, [](const C& c) { return asInt(c.jumpMode); });
+        add(u"Autostart"_s, [](const C& c) { return asInt(c.autostart); });
+        add(u"MidiInNote"_s, [](const C& c) { return asInt(c.midiInNote); });
+        add(u"MidiInChannel"_s, [](const C& c) { return asInt(c.midiInChannel); });
+        add(u"MidiInEnabled"_s, [](const C& c) { return asBool(c.midiInEnabled); });
+        add(u"MidiOutNote"_s, [](const C& c) { return asInt(c.midiOutNote); });
+        add(u"MidiOutChannel"_s, [](const C& c) { return asInt(c.midiOutChannel); });
+        add(u"MidiOutEnabled"_s, [](const C& c) { return asBool(c.midiOutEnabled); });
+        add(u"OutputName"_s, [](const C& c) { return c.outputName; });
+        add(u"DeviceNumber"_s, [](const C& c) { return asInt(c.deviceNumber); });
+        add(u"SelectedSound"_s, [](const C& c) { return asInt(c.selectedSound); });
+        add(u"StartOffset"_s, [](const C& c) { return asInt(c.startOffset); });
+        add(u"SoundLength"_s, [](const C& c) { return asInt(c.soundLength); });
+        add(u"Rollback"_s, [](const C& c) { return asInt(c.rollback); });
+        add(u"MTCStart"_s, [](const C& c) { return asInt(c.mtcStart); });
+        add(u"MTCStop"_s, [](const C& c) { return asInt(c.mtcStop); });
+        add(u"Volume"_s, [](const C& c) { return asInt(c.volume); });
+        add(u"Pan"_s, [](const C& c) { return asInt(c.pan); });
+        add(u"VariSpeed"_s, [](const C& c) { return asInt(c.variSpeed); });
+        add(u"EQActive"_s, [](const C& c) { return asBool(c.effects.eqActive); });
         for (int k = 0; k < 3; ++k) {
-            m[QStringLiteral("EQ%1").arg(k * 3 + 1)] = [k](const PresetChannel& c) {
-                return num(c.effects.eq[k].center);
-            };
-            m[QStringLiteral("EQ%1").arg(k * 3 + 2)] = [k](const PresetChannel& c) {
-                return num(c.effects.eq[k].bandwidth);
-            };
-            m[QStringLiteral("EQ%1").arg(k * 3 + 3)] = [k](const PresetChannel& c) {
-                return num(c.effects.eq[k].gain);
-            };
+            const QString eq = u"EQ%1"_s;
+            add(eq.arg(k * 3 + 1), [k](const C& c) { return num(c.effects.eq[k].center); });
+            add(eq.arg(k * 3 + 2), [k](const C& c) { return num(c.effects.eq[k].bandwidth); });
+            add(eq.arg(k * 3 + 3), [k](const C& c) { return num(c.effects.eq[k].gain); });
         }
-        m[QStringLiteral("ReverbActive")] = [b](const PresetChannel& c) {
-            return b(c.effects.reverbActive);
+        add(u"ReverbActive"_s, [](const C& c) { return asBool(c.effects.reverbActive); });
+        add(u"Reverb1"_s, [](const C& c) { return num(c.effects.reverb.inGain); });
+        add(u"Reverb2"_s, [](const C& c) { return num(c.effects.reverb.reverbMix); });
+        add(u"Reverb3"_s, [](const C& c) { return num(c.effects.reverb.reverbTime); });
+        add(u"Reverb4"_s, [](const C& c) { return num(c.effects.reverb.highFreqRtRatio); });
+        add(u"DelayActive"_s, [](const C& c) { return asBool(c.effects.delayActive); });
+        add(u"Delay1"_s, [](const C& c) { return num(c.effects.delay.wetDryMix); });
+        add(u"Delay2"_s, [](const C& c) { return num(c.effects.delay.feedback); });
+        add(u"Delay3"_s, [](const C& c) { return num(c.effects.delay.leftDelay); });
+        add(u"Delay4"_s, [](const C& c) { return num(c.effects.delay.rightDelay); });
+        add(u"Delay5"_s, [](const C& c) { return asInt(c.effects.delay.panDelay); });
+        using Mod = ModulationParams EffectSettings::*;
+        const auto mod = [&add](const QString& prefix, Mod p, bool EffectSettings::*active) {
+            add(prefix + u"Active"_s, [active](const C& c) { return asBool(c.effects.*active); });
+            add(prefix + u"1"_s, [p](const C& c) { return num((c.effects.*p).wetDryMix); });
+            add(prefix + u"2"_s, [p](const C& c) { return num((c.effects.*p).depth); });
+            add(prefix + u"3"_s, [p](const C& c) { return num((c.effects.*p).feedback); });
+            add(prefix + u"4"_s, [p](const C& c) { return num((c.effects.*p).frequency); });
+            add(prefix + u"5"_s, [p](const C& c) { return asInt((c.effects.*p).waveform); });
+            add(prefix + u"6"_s, [p](const C& c) { return num((c.effects.*p).delay); });
+            add(prefix + u"7"_s, [p](const C& c) { return asInt((c.effects.*p).phase); });
         };
-        m[QStringLiteral("Reverb1")] = [](const PresetChannel& c) {
-            return num(c.effects.reverb.inGain);
-        };
-        m[QStringLiteral("Reverb2")] = [](const PresetChannel& c) {
-            return num(c.effects.reverb.reverbMix);
-        };
-        m[QStringLiteral("Reverb3")] = [](const PresetChannel& c) {
-            return num(c.effects.reverb.reverbTime);
-        };
-        m[QStringLiteral("Reverb4")] = [](const PresetChannel& c) {
-            return num(c.effects.reverb.highFreqRtRatio);
-        };
-        m[QStringLiteral("DelayActive")] = [b](const PresetChannel& c) {
-            return b(c.effects.delayActive);
-        };
-        m[QStringLiteral("Delay1")] = [](const PresetChannel& c) {
-            return num(c.effects.delay.wetDryMix);
-        };
-        m[QStringLiteral("Delay2")] = [](const PresetChannel& c) {
-            return num(c.effects.delay.feedback);
-        };
-        m[QStringLiteral("Delay3")] = [](const PresetChannel& c) {
-            return num(c.effects.delay.leftDelay);
-        };
-        m[QStringLiteral("Delay4")] = [](const PresetChannel& c) {
-            return num(c.effects.delay.rightDelay);
-        };
-        m[QStringLiteral("Delay5")] = [i](const PresetChannel& c) {
-            return i(c.effects.delay.panDelay);
-        };
-        const auto mod = [&m, b, i](const QString& prefix, ModulationParams EffectSettings::*params,
-                                    bool EffectSettings::*active) {
-            m[prefix + QStringLiteral("Active")] = [b, active](const PresetChannel& c) {
-                return b(c.effects.*active);
-            };
-            m[prefix + QStringLiteral("1")] = [params](const PresetChannel& c) {
-                return num((c.effects.*params).wetDryMix);
-            };
-            m[prefix + QStringLiteral("2")] = [params](const PresetChannel& c) {
-                return num((c.effects.*params).depth);
-            };
-            m[prefix + QStringLiteral("3")] = [params](const PresetChannel& c) {
-                return num((c.effects.*params).feedback);
-            };
-            m[prefix + QStringLiteral("4")] = [params](const PresetChannel& c) {
-                return num((c.effects.*params).frequency);
-            };
-            m[prefix + QStringLiteral("5")] = [params, i](const PresetChannel& c) {
-                return i((c.effects.*params).waveform);
-            };
-            m[prefix + QStringLiteral("6")] = [params](const PresetChannel& c) {
-                return num((c.effects.*params).delay);
-            };
-            m[prefix + QStringLiteral("7")] = [params, i](const PresetChannel& c) {
-                return i((c.effects.*params).phase);
-            };
-        };
-        mod(QStringLiteral("Chorus"), &EffectSettings::chorus, &EffectSettings::chorusActive);
-        mod(QStringLiteral("Flanger"), &EffectSettings::flanger, &EffectSettings::flangerActive);
+        mod(u"Chorus"_s, &EffectSettings::chorus, &EffectSettings::chorusActive);
+        mod(u"Flanger"_s, &EffectSettings::flanger, &EffectSettings::flangerActive);
         for (int k = 0; k < 5; ++k)
-            m[QStringLiteral("FXChain%1").arg(k + 1)] = [k](const PresetChannel& c) {
-                return c.effects.fxChain[static_cast<std::size_t>(k)];
-            };
-        m[QStringLiteral("SurroundDestination")] = [i](const PresetChannel& c) {
-            return i(c.surroundDestination);
-        };
-        m[QStringLiteral("FadeInTime")] = [i](const PresetChannel& c) {
-            return i(c.fadeIn.time);
-        };
-        m[QStringLiteral("FadeInActive")] = [b](const PresetChannel& c) {
-            return b(c.fadeIn.active);
-        };
-        m[QStringLiteral("FadeInCurve")] = [i](const PresetChannel& c) {
-            return i(c.fadeIn.curve);
-        };
-        m[QStringLiteral("FadeOutTime")] = [i](const PresetChannel& c) {
-            return i(c.fadeOut.time);
-        };
-        m[QStringLiteral("FadeOutActive")] = [b](const PresetChannel& c) {
-            return b(c.fadeOut.active);
-        };
-        m[QStringLiteral("FadeOutCurve")] = [i](const PresetChannel& c) {
-            return i(c.fadeOut.curve);
-        };
+            add(u"FXChain%1"_s.arg(k + 1),
+                [k](const C& c) { return c.effects.fxChain[static_cast<std::size_t>(k)]; });
+        add(u"SurroundDestination"_s, [](const C& c) { return asInt(c.surroundDestination); });
+        add(u"FadeInTime"_s, [](const C& c) { return asInt(c.fadeIn.time); });
+        add(u"FadeInActive"_s, [](const C& c) { return asBool(c.fadeIn.active); });
+        add(u"FadeInCurve"_s, [](const C& c) { return asInt(c.fadeIn.curve); });
+        add(u"FadeOutTime"_s, [](const C& c) { return asInt(c.fadeOut.time); });
+        add(u"FadeOutActive"_s, [](const C& c) { return asBool(c.fadeOut.active); });
+        add(u"FadeOutCurve"_s, [](const C& c) { return asInt(c.fadeOut.curve); });
         return m;
     }();
     return g;
