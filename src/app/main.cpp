@@ -1,6 +1,8 @@
 // Kalvor's entry point: builds the program's parts, wires each start-up and shut-down
 // step to the part that owns it, and runs the start-up sequence.
 #include "app/FtpWiring.h"
+#include "app/OscWiring.h"
+#include "control/osc/OscControl.h"
 #include "control/serial/ComUserMode.h"
 #include "control/serial/SerialLine.h"
 #include "control/ui/BlackScreenView.h"
@@ -82,6 +84,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<OptionsDialog> options;
     std::unique_ptr<OverviewWindow> overview;
     std::unique_ptr<FileManagementWindow> fileManagement;
+    std::unique_ptr<osc::OscControl> osc;
     // The serial line; "x" from a controller is the main window's Escape key, so it obeys
     // the same page rule as the keyboard.
     SerialLine serialLine(settings);
@@ -185,6 +188,7 @@ int main(int argc, char** argv) {
         hooks.saved = [&] {
             mainWindow->applySettings();
             serialLine.applySettings();
+            osc->applySettings();
         };
         options =
             std::make_unique<OptionsDialog>(settings, &show, devices, hooks, mainWindow.get());
@@ -301,8 +305,13 @@ int main(int argc, char** argv) {
         }
     };
 
+    osc = wireOsc(lifecycle, show, settings, [&] {
+        if (mainWindow)
+            mainWindow->hotkeys()->decoder().keyDown({vk::Escape, 0});
+    });
     switch (lifecycle.Main(app.arguments())) {
     case StartResult::Running:
+        osc->applySettings();
         break;
     case StartResult::OtherInstance:
         return 0;

@@ -96,6 +96,7 @@ private:
     QWidget* buildMidiMonitorPage();
     QWidget* buildDisplayPage();
     QWidget* buildFtpPage();
+    QWidget* buildOscPage();
 
     void buildTree();
     void onNodeSelected(QTreeWidgetItem* item);
