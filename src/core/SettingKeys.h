@@ -15,7 +15,7 @@ enum class SettingType {
 };
 
 struct SettingKey {
-    const char* section; // "User", "Midi", "GPIO" or "Osc"
+    const char* section; // "User", "Midi" or "GPIO"
     const char* name;    // as written to the file; matched without regard to case
     SettingType type;
     const char* defaultValue; // nullptr: depends on the language (GPIO line captions)
