@@ -2,12 +2,14 @@
 // step to the part that owns it, and runs the start-up sequence.
 #include "app/FtpWiring.h"
 #include "app/OscWiring.h"
+#include "app/SecondStart.h"
 #include "control/osc/OscControl.h"
 #include "control/serial/ComUserMode.h"
 #include "control/serial/SerialLine.h"
 #include "control/ui/BlackScreenView.h"
 #include "control/ui/TouchScreenView.h"
 #include "core/Dialogs.h"
+#include "core/InstanceLock.h"
 #include "core/Lifecycle.h"
 #include "core/RecentPlaylists.h"
 #include "core/Settings.h"
@@ -314,11 +316,16 @@ int main(int argc, char** argv) {
         osc->applySettings();
         break;
     case StartResult::OtherInstance:
-        return 0;
+        return handOverToRunningInstance(ctx.runtimeFolder, app.arguments());
     case StartResult::NoSoundDevice:
     case StartResult::EngineFailed:
         return 1;
     }
+    const auto door = openInstanceDoor(ctx.runtimeFolder, show, [&]() -> QWidget* {
+        if (blackScreen && blackScreen->isVisible())
+            return blackScreen.get();
+        return mainWindow.get();
+    });
     // For checks of the running program without a display of its own: the window is saved
     // as a picture once start-up has settled, then the program quits without the question.
     const QString screenshot = qEnvironmentVariable("KALVOR_SCREENSHOT");

@@ -197,7 +197,13 @@ void OscControl::broadcast(std::string_view address, const std::vector<OutArg>& 
 }
 
 void OscControl::channelEvent(int ch, std::string_view event) {
-    if (subscribers_.isEmpty() || ch < 0 || ch >= kChannelCount)
+    if (ch < 0 || ch >= kChannelCount)
+        return;
+    const bool stopped = event == "stopped";
+    if (stopped && !sounding_.test(std::size_t(ch)))
+        return;
+    sounding_.set(std::size_t(ch), !stopped);
+    if (subscribers_.isEmpty())
         return;
     broadcast(channelAddress(ch, event), {{'f', positionSeconds(ch), {}}});
 }

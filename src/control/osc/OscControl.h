@@ -6,10 +6,12 @@
 
 #include "control/osc/OscAllowList.h"
 #include "control/osc/OscServer.h"
+#include "core/Limits.h"
 
 #include <QObject>
 #include <QSet>
 
+#include <bitset>
 #include <deque>
 #include <functional>
 
@@ -68,6 +70,8 @@ private:
     QSet<QString> refusedHosts_;  // named once each in the system messages
     std::deque<Inbound> pending_; // held while a recall runs
     int received_ = 0;
+    std::bitset<kChannelCount> sounding_; // started or paused: a recall's stop of every channel
+                                          // reports only these
 };
 
 } // namespace osc

@@ -173,8 +173,11 @@ TEST(OscControl, SubscriberHearsStartsStopsAndRecalls) {
     rig.renderMs(1000);
     ASSERT_TRUE(rig.send(words("/kalvor/channel/1/stop")));
     EXPECT_TRUE(waitFor("/kalvor/channel/1/stopped f 1.0")) << heard.toStdString();
+    ASSERT_TRUE(rig.send(words("/kalvor/channel/1/play")));
     ASSERT_TRUE(rig.send(words("/kalvor/preset/recall i 2")));
     EXPECT_TRUE(waitFor("/kalvor/preset/recalled is 2 ")) << heard.toStdString();
+    // The recall stops every channel; only the one that played is reported.
+    EXPECT_EQ(heard.count("/stopped"), 2) << heard.toStdString();
 
     ASSERT_TRUE(rig.send(words("/kalvor/unsubscribe")));
     EXPECT_TRUE(rig.control->subscribers().isEmpty());

@@ -408,7 +408,7 @@ TEST(OptionsDialog, TreeHasTheOrderAndGroupsOfThePages) {
               QStringLiteral(
                   "Program*,>Interface,Playback*,>Audio,>Output Devices,>Soundlist,>Playlist,>Log,"
                   "Control*,>RS-232 Remote,>USB Remote,>GPI/O,>Touchscreen,>MIDI*,>>Setup,>>Assign,"
-                  ">>Monitor,>Display,>FTP"));
+                  ">>Monitor,>Display,>FTP,>OSC"));
 }
 
 TEST(OptionsDialog, SizesOutOfRangeAreRefusedWithTheirRange) {
