@@ -29,8 +29,10 @@ OscControl::OscControl(ShowLayer& show, Settings& settings, std::function<void()
                        QObject* parent)
     : QObject(parent), show_(show), settings_(settings), escape_(std::move(escape)) {
     server_.received = [this](const Inbound& in) {
-        ++received_;
         handle(in);
+    };
+    server_.refused = [this](const QString& host) {
+        stranger(host);
     };
     ChannelPlayback& play = show_.playback();
     connect(&play, &ChannelPlayback::channelStarted, this,
@@ -56,6 +58,7 @@ void OscControl::applySettings() {
              true);
     subscribers_.removeIf([this](const Subscriber& s) { return !allow_.allows(s.host); });
     refusedHosts_.clear();
+    server_.setAllowList(allow_);
 
     const bool enable = settings_.isOn(u"OscEnable");
     const int port = settings_.integer(u"OscPort");
@@ -87,12 +90,7 @@ void OscControl::stop() {
 
 void OscControl::handle(const Inbound& in) {
     if (!allow_.allows(in.host)) {
-        // Nothing goes back: a stranger learns nothing about the show.
-        if (!refusedHosts_.contains(in.host)) {
-            refusedHosts_.insert(in.host);
-            note(QStringLiteral("message from %1 refused: the address is not in the allow-list")
-                     .arg(in.host));
-        }
+        stranger(in.host);
         return;
     }
     if (show_.recall().recallBusy()) {
@@ -109,6 +107,14 @@ void OscControl::handle(const Inbound& in) {
         return;
     }
     run(*p.command, in);
+}
+
+// Nothing goes back: a stranger learns nothing about the show.
+void OscControl::stranger(const QString& host) {
+    if (refusedHosts_.contains(host))
+        return;
+    refusedHosts_.insert(host);
+    note(QStringLiteral("message from %1 refused: the address is not in the allow-list").arg(host));
 }
 
 void OscControl::drainPending() {

@@ -48,8 +48,8 @@ public:
     bool isListening() const { return server_.isRunning(); }
     int port() const { return server_.port(); }
     const QList<Subscriber>& subscribers() const { return subscribers_; }
-    // Messages taken so far, refused ones included.
-    int received() const { return received_; }
+    // Messages that reached the port so far, refused ones included.
+    int received() const { return server_.packets(); }
 
     // One message as if it had arrived from the network (the server's own path).
     void handle(const Inbound& in);
@@ -57,6 +57,7 @@ public:
 private:
     void run(const Command& c, const Inbound& in);
     void refuse(const Inbound& in, const std::string& why);
+    void stranger(const QString& host);
     void broadcast(std::string_view address, const std::vector<OutArg>& args);
     void channelEvent(int ch, std::string_view event);
     void drainPending();
@@ -67,9 +68,8 @@ private:
     OscServer server_;
     AllowList allow_;
     QList<Subscriber> subscribers_;
-    QSet<QString> refusedHosts_;  // named once each in the system messages
-    std::deque<Inbound> pending_; // held while a recall runs
-    int received_ = 0;
+    QSet<QString> refusedHosts_;          // named once each in the system messages
+    std::deque<Inbound> pending_;         // held while a recall runs
     std::bitset<kChannelCount> sounding_; // started or paused: a recall's stop of every channel
                                           // reports only these
 };

@@ -96,25 +96,53 @@ void OscServer::stop() {
     port_ = 0;
 }
 
+void OscServer::setAllowList(const AllowList& list) {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    allow_ = list;
+    strangers_.clear();
+}
+
 // The receiving thread: copy what arrived and leave; everything else happens on the UI
-// thread, where the show lives.
+// thread, where the show lives. The count goes up after the hand-over, so whoever sees it
+// finds the message already queued.
 int OscServer::onMessage(const char* path, const char* types, void** argv, int argc, void* msg,
                          void* self) {
     auto* server = static_cast<OscServer*>(self);
     Inbound in;
-    in.address = path ? path : "";
-    in.args = copyArgs(types ? types : "", reinterpret_cast<lo_arg**>(argv), argc);
     if (lo_address from = lo_message_get_source(static_cast<lo_message>(msg))) {
         in.host = QString::fromLatin1(lo_address_get_hostname(from));
         in.port = QByteArray(lo_address_get_port(from)).toInt();
     }
-    QMetaObject::invokeMethod(
-        server,
-        [server, in = std::move(in)] {
-            if (server->received)
-                server->received(in);
-        },
-        Qt::QueuedConnection);
+    bool allowed = false;
+    bool firstRefusal = false;
+    {
+        const std::lock_guard<std::mutex> hold(server->mutex_);
+        allowed = server->allow_.allows(in.host);
+        if (!allowed && !server->strangers_.contains(in.host)) {
+            server->strangers_.insert(in.host);
+            firstRefusal = true;
+        }
+    }
+    if (allowed) {
+        in.address = path ? path : "";
+        in.args = copyArgs(types ? types : "", reinterpret_cast<lo_arg**>(argv), argc);
+        QMetaObject::invokeMethod(
+            server,
+            [server, in = std::move(in)] {
+                if (server->received)
+                    server->received(in);
+            },
+            Qt::QueuedConnection);
+    } else if (firstRefusal) {
+        QMetaObject::invokeMethod(
+            server,
+            [server, host = in.host] {
+                if (server->refused)
+                    server->refused(host);
+            },
+            Qt::QueuedConnection);
+    }
+    server->packets_.fetch_add(1);
     return 0;
 }
 

@@ -3,12 +3,16 @@
 // state here. Made, started and stopped on the UI thread.
 #pragma once
 
+#include "control/osc/OscAllowList.h"
 #include "control/osc/OscCommand.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 
+#include <atomic>
 #include <functional>
+#include <mutex>
 #include <vector>
 
 namespace kalvor::osc {
@@ -45,8 +49,16 @@ public:
     static bool send(const QString& host, int port, std::string_view address,
                      const std::vector<OutArg>& args);
 
-    // Each received message, on the UI thread in arrival order.
+    // Senders outside the list are turned away on the receiving thread, so a flood from a
+    // stranger never reaches the UI thread. Forgets which strangers were reported.
+    void setAllowList(const AllowList& list);
+    // Messages that arrived so far, turned away ones included (any thread).
+    int packets() const { return packets_.load(); }
+
+    // Each received message from an allowed sender, on the UI thread in arrival order.
     std::function<void(const Inbound&)> received;
+    // The first message of each stranger, on the UI thread.
+    std::function<void(const QString& host)> refused;
 
 private:
     static int onMessage(const char* path, const char* types, void** argv, int argc, void* msg,
@@ -54,6 +66,10 @@ private:
     static void onError(int num, const char* msg, const char* where);
 
     void* thread_ = nullptr; // lo_server_thread
+    std::mutex mutex_;       // the list and the strangers, shared with the receiving thread
+    AllowList allow_;
+    QSet<QString> strangers_;
+    std::atomic<int> packets_{0};
     int port_ = 0;
     QString error_;
 };

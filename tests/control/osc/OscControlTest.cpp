@@ -48,7 +48,10 @@ struct OscShow : ShowRig {
                     message);
         if (!p.waitForFinished(10000) || p.exitCode() != 0)
             return false;
-        return QTest::qWaitFor([&] { return control->received() > before; }, 10000);
+        if (!QTest::qWaitFor([&] { return control->received() > before; }, 10000))
+            return false;
+        QCoreApplication::processEvents(); // what the receiving thread queued before counting
+        return true;
     }
     bool channel1Heard() { return !renderMs(30).silentAfterRamp(); }
 };
