@@ -5,6 +5,9 @@
 
 #include <lo/lo.h>
 
+#include <cstdint>
+#include <cstring>
+
 namespace kalvor::osc {
 
 namespace {
@@ -13,29 +16,37 @@ namespace {
 // starting thread is what start() hands on.
 thread_local QString lastLoError;
 
+// liblo hands out pointers into the packet, where a 64-bit value follows a 32-bit one at
+// any multiple of four: every value is copied out byte-wise, never read through the union.
+template <typename T> T load(const void* p) {
+    T v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
 std::vector<Arg> copyArgs(const char* types, lo_arg** argv, int argc) {
     std::vector<Arg> args;
     args.reserve(static_cast<std::size_t>(argc));
     for (int i = 0; i < argc; ++i) {
         Arg a;
         a.type = types[i];
-        const lo_arg* v = argv[i];
+        const void* v = argv[i];
         switch (a.type) {
         case LO_INT32:
-            a.number = v->i;
+            a.number = load<std::int32_t>(v);
             break;
         case LO_INT64:
-            a.number = static_cast<double>(v->h);
+            a.number = static_cast<double>(load<std::int64_t>(v));
             break;
         case LO_FLOAT:
-            a.number = v->f;
+            a.number = load<float>(v);
             break;
         case LO_DOUBLE:
-            a.number = v->d;
+            a.number = load<double>(v);
             break;
         case LO_STRING:
         case LO_SYMBOL:
-            a.text = &v->s;
+            a.text = static_cast<const char*>(v);
             break;
         case LO_TRUE:
             a.number = 1;

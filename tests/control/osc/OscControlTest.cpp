@@ -95,6 +95,10 @@ TEST(OscControl, OscsendDrivesTheShow) {
         {"/kalvor/channel/1/play", 1, -1, -1, -999},
         {"/kalvor/channel/1/volume i 80", 1, -1, 80, -999},
         {"/kalvor/channel/1/pan f -40.2", 1, -1, -1, -40},
+        // 64-bit arguments after a 32-bit one sit unaligned in the packet.
+        {"/kalvor/channel/1/volume id 1 70", 1, -1, 80, -999},
+        {"/kalvor/channel/1/pan ihd 1 2 -30", 1, -1, -1, -40},
+        {"/kalvor/channel/1/pan d -30", 1, -1, -1, -30},
         {"/kalvor/channel/1/pause", 0, -1, -1, -999},
         {"/kalvor/channel/1/play", 1, -1, -1, -999},
         {"/kalvor/channel/1/stop", 0, -1, -1, -999},
