@@ -1,12 +1,11 @@
 #include "control/osc/OscServer.h"
 
+#include "control/osc/OscWire.h"
+
 #include <QMetaObject>
 #include <QPointer>
 
 #include <lo/lo.h>
-
-#include <cstdint>
-#include <cstring>
 
 namespace kalvor::osc {
 
@@ -15,49 +14,6 @@ namespace {
 // liblo reports errors through a plain function without context; the last one of the
 // starting thread is what start() hands on.
 thread_local QString lastLoError;
-
-// liblo hands out pointers into the packet, where a 64-bit value follows a 32-bit one at
-// any multiple of four: every value is copied out byte-wise, never read through the union.
-template <typename T> T load(const void* p) {
-    T v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-std::vector<Arg> copyArgs(const char* types, lo_arg** argv, int argc) {
-    std::vector<Arg> args;
-    args.reserve(static_cast<std::size_t>(argc));
-    for (int i = 0; i < argc; ++i) {
-        Arg a;
-        a.type = types[i];
-        const void* v = argv[i];
-        switch (a.type) {
-        case LO_INT32:
-            a.number = load<std::int32_t>(v);
-            break;
-        case LO_INT64:
-            a.number = static_cast<double>(load<std::int64_t>(v));
-            break;
-        case LO_FLOAT:
-            a.number = load<float>(v);
-            break;
-        case LO_DOUBLE:
-            a.number = load<double>(v);
-            break;
-        case LO_STRING:
-        case LO_SYMBOL:
-            a.text = static_cast<const char*>(v);
-            break;
-        case LO_TRUE:
-            a.number = 1;
-            break;
-        default:
-            break; // F, N, I, blobs and the rest: their type says enough
-        }
-        args.push_back(std::move(a));
-    }
-    return args;
-}
 
 } // namespace
 
@@ -136,7 +92,7 @@ int OscServer::onMessage(const char* path, const char* types, void** argv, int a
     }
     if (allowed) {
         in.address = path ? path : "";
-        in.args = copyArgs(types ? types : "", reinterpret_cast<lo_arg**>(argv), argc);
+        in.args = copyArgs(types ? types : "", argv, argc);
         QMetaObject::invokeMethod(
             server,
             [server, in = std::move(in)] {
