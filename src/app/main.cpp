@@ -3,16 +3,20 @@
 #include "app/DisplayUnitWiring.h"
 #include "app/FtpWiring.h"
 #include "app/MidiWiring.h"
+#include "app/OscWiring.h"
 #include "app/RemoteUnitsWiring.h"
+#include "app/SecondStart.h"
 #include "app/TextReaderWiring.h"
 #include "app/ToolsWiring.h"
 #include "app/XkeysGpioWiring.h"
+#include "control/osc/OscControl.h"
 #include "control/serial/ComUserMode.h"
 #include "control/serial/SerialLine.h"
 #include "control/ui/BlackScreenView.h"
 #include "control/ui/TouchScreenView.h"
 #include "control/xkeys/NoDisplayUnit.h"
 #include "core/Dialogs.h"
+#include "core/InstanceLock.h"
 #include "core/Lifecycle.h"
 #include "core/Limits.h"
 #include "core/RecentPlaylists.h"
@@ -96,6 +100,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<ToolsWindow> tools;
     std::unique_ptr<FileManagementWindow> fileManagement;
     std::unique_ptr<TextReaderWiring> textReader;
+    std::unique_ptr<osc::OscControl> osc;
     // The serial line; "x" from a controller is the main window's Escape key, so it obeys
     // the same page rule as the keyboard.
     SerialLine serialLine(settings);
@@ -216,6 +221,7 @@ int main(int argc, char** argv) {
                 displayUnits->applySettings();
             midi.refreshCueTexts();
             xkeysGpio->optionsSaved();
+            osc->applySettings();
         };
         midi.wireOptions(devices, hooks);
         options =
@@ -345,15 +351,25 @@ int main(int argc, char** argv) {
     // The keypads drive the real display unit from here on, not the stand-in.
     xkeysGpio->xkeys->setDisplayUnit(&displayUnits->displayUnit());
 
+    osc = wireOsc(lifecycle, show, settings, [&] {
+        if (mainWindow)
+            mainWindow->hotkeys()->decoder().keyDown({vk::Escape, 0});
+    });
     switch (lifecycle.Main(app.arguments())) {
     case StartResult::Running:
+        osc->applySettings();
         break;
     case StartResult::OtherInstance:
-        return 0;
+        return handOverToRunningInstance(ctx.runtimeFolder, app.arguments());
     case StartResult::NoSoundDevice:
     case StartResult::EngineFailed:
         return 1;
     }
+    const auto door = openInstanceDoor(ctx.runtimeFolder, show, [&]() -> QWidget* {
+        if (blackScreen && blackScreen->isVisible())
+            return blackScreen.get();
+        return mainWindow.get();
+    });
     // For checks of the running program without a display of its own: the window is saved
     // as a picture once start-up has settled, then the program quits without the question.
     const QString screenshot = qEnvironmentVariable("KALVOR_SCREENSHOT");

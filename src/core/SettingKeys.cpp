@@ -146,6 +146,9 @@ constexpr SettingKey kFixedKeys[] = {
     {"GPIO", "Port2Direction", T, "OFF"},
     {"GPIO", "Port3HDirection", T, "OFF"},
     {"GPIO", "Port3LDirection", T, "OFF"},
+    {"Osc", "OscAllow", T, "127.0.0.1, ::1"},
+    {"Osc", "OscEnable", T, "0"},
+    {"Osc", "OscPort", I, "8470"},
 };
 
 struct GpioLineKey {

@@ -66,6 +66,7 @@ OptionsDialog::OptionsDialog(Settings& settings, ShowLayer* show, OptionDevices 
         {"MIDIMonitor", &OptionsDialog::buildMidiMonitorPage},
         {"Display", &OptionsDialog::buildDisplayPage},
         {"FTP", &OptionsDialog::buildFtpPage},
+        {"OSC", &OptionsDialog::buildOscPage},
     };
     for (const auto& [key, build] : pages) {
         QWidget* page = (this->*build)();

@@ -107,6 +107,7 @@ private:
     QWidget* buildMidiMonitorPage();
     QWidget* buildDisplayPage();
     QWidget* buildFtpPage();
+    QWidget* buildOscPage();
 
     void buildTree();
     void onNodeSelected(QTreeWidgetItem* item);
