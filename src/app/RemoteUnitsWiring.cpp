@@ -66,4 +66,8 @@ RemoteUnitsPtr wireRemoteUnits(ShowLayer& show, Settings& settings, SerialLine& 
     return units;
 }
 
+void setRemoteScriptLines(RemoteUnits& units, std::function<QStringList()> lines) {
+    units.kr1.textReaderLines = std::move(lines);
+}
+
 } // namespace kalvor

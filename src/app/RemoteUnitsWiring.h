@@ -3,6 +3,9 @@
 // calls this once and keeps what it returns for the life of the program.
 #pragma once
 
+#include <QStringList>
+
+#include <functional>
 #include <memory>
 
 namespace kalvor {
@@ -21,5 +24,8 @@ using RemoteUnitsPtr = std::unique_ptr<RemoteUnits, RemoteUnitsDeleter>;
 
 RemoteUnitsPtr wireRemoteUnits(ShowLayer& show, Settings& settings, SerialLine& line,
                                Lifecycle& lifecycle);
+
+// Where the KR-1's text screen reads the show script from (the text reader's document).
+void setRemoteScriptLines(RemoteUnits& units, std::function<QStringList()> lines);
 
 } // namespace kalvor

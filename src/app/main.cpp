@@ -235,6 +235,7 @@ int main(int argc, char** argv) {
         tools = wireTools(*mainWindow, show, settings, lifecycle.shutdownHooks());
         fileManagement = wireFileManagement(*mainWindow, show, settings, *options);
         textReader = std::make_unique<TextReaderWiring>(*mainWindow, show, settings);
+        setRemoteScriptLines(*remoteUnits, [&] { return textReader->document().lines(); });
     };
     up.buildOverviewGrid = [&] {
         overview = std::make_unique<OverviewWindow>(show, settings);

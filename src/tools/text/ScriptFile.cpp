@@ -85,4 +85,14 @@ QString ScriptDocument::shortDocumentName() const {
     return playlist::textReaderDocument(link_, true, link_.path()).shortName;
 }
 
+QStringList ScriptDocument::lines() const {
+    if (!isSet() || missing_)
+        return {};
+    const ScriptRead read = readScriptFile(path());
+    if (read.status != ScriptRead::Status::Read && read.status != ScriptRead::Status::Truncated)
+        return {};
+    const QString text = read.kind == ScriptKind::Plain ? read.plain : read.rich.plainText();
+    return text.split(QLatin1Char('\n'));
+}
+
 } // namespace kalvor::text

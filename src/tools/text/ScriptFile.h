@@ -8,6 +8,7 @@
 #include "tools/text/RichText.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace kalvor::text {
 
@@ -65,6 +66,11 @@ public:
     // The name less its last four characters, at most 12 characters (the 12th a "~" when
     // cut): what the KR-1 unit shows. Empty when there is no script or it is missing.
     QString shortDocumentName() const;
+
+    // The script's text as lines, as saved on disk, for the remote unit's text screen
+    // (which has no editor of its own). Empty when there is no script, it is missing or it
+    // cannot be read.
+    QStringList lines() const;
 
 private:
     playlist::TextReaderLink link_;

@@ -247,3 +247,19 @@ TEST(ScriptFiles, ShortDocumentNameForTheRemoteUnit) {
         EXPECT_EQ(d.shortDocumentName(), QString::fromUtf8(c.shortName)) << c.path;
     }
 }
+
+TEST(ScriptFiles, LinesForTheRemoteUnitComeFromTheSavedScript) {
+    QTemporaryDir dir;
+    const QString rtf = dir.filePath(QStringLiteral("cues.rtf"));
+    QFile f(rtf);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(R"({\rtf1\ansi\ansicpg1252{\fonttbl{\f0 Arial;}}\f0 Act 1\par {\b F1: }Thunder\par})");
+    f.close();
+    ScriptDocument d;
+    d.setPath(rtf);
+    EXPECT_EQ(d.lines(), QStringList({"Act 1", "F1: Thunder"}));
+    d.setMissing(true);
+    EXPECT_TRUE(d.lines().isEmpty());
+    d.setPath(dir.filePath(QStringLiteral("gone.txt")));
+    EXPECT_TRUE(d.lines().isEmpty());
+}
