@@ -222,6 +222,7 @@ void Mixer::apply(const Command& c) noexcept {
         v.feedSerial = c.serial;
         v.pos = c.feed->startFrame;
         v.resampling = false;
+        v.inStart = 0;
         v.inCount = 0;
         v.wrapCount = 0;
         v.inputEnded = false;
@@ -545,6 +546,15 @@ void Mixer::remember(Stream& s, const float* data, int frames) noexcept {
     v.historyCount = old + keep;
 }
 
+namespace {
+void useInput(Voice& v, int used) noexcept {
+    v.inStart += used;
+    v.inCount -= used;
+    if (v.inCount == 0)
+        v.inStart = 0;
+}
+} // namespace
+
 void Mixer::enterResampling(Stream& s) noexcept {
     Voice& v = s.voice;
     const int ch = s.channels;
@@ -573,20 +583,19 @@ void Mixer::enterResampling(Stream& s) noexcept {
     std::memcpy(v.in.get(),
                 v.history.get() + static_cast<std::ptrdiff_t>(v.historyCount - hist) * ch,
                 sizeof(float) * static_cast<std::size_t>(hist * ch));
+    v.inStart = 0;
     v.inCount = hist;
     v.mixPos = static_cast<double>(v.pos - hist);
     // Converter output still to drop: it stands for frames already heard.
     int discard = static_cast<int>(std::ceil(hist * ratio - 1e-9));
     while (discard > 0) {
         topUpInput(s);
-        const RateConverter::Result d = v.src->process(
-            v.in.get(), v.inCount, v.work.get(), std::min(discard, kBlockFrames), v.inputEnded);
+        const RateConverter::Result d =
+            v.src->process(v.in.get() + static_cast<std::ptrdiff_t>(v.inStart) * ch, v.inCount,
+                           v.work.get(), std::min(discard, kBlockFrames), v.inputEnded);
         if (!d.ok || d.made == 0)
             break;
-        const int used = d.used;
-        std::memmove(v.in.get(), v.in.get() + static_cast<std::ptrdiff_t>(used) * ch,
-                     sizeof(float) * static_cast<std::size_t>((v.inCount - used) * ch));
-        v.inCount -= used;
+        useInput(v, d.used);
         discard -= d.made;
         v.mixPos += static_cast<double>(d.made) / ratio;
     }
@@ -598,6 +607,11 @@ void Mixer::topUpInput(Stream& s) noexcept {
     const int ch = s.channels;
     // Keep the converter's input topped up. The input side passes loop ends before the
     // output does; it notes each wrap so the output side fires the sync at its own frame.
+    if (v.inStart + kResampleInFrames > kResampleInCapacity) {
+        std::memmove(v.in.get(), v.in.get() + static_cast<std::ptrdiff_t>(v.inStart) * ch,
+                     sizeof(float) * static_cast<std::size_t>(v.inCount * ch));
+        v.inStart = 0;
+    }
     while (!v.inputEnded && v.inCount < kResampleInFrames) {
         const std::int64_t toEnd = s.length - v.inPos;
         if (toEnd <= 0) {
@@ -619,7 +633,7 @@ void Mixer::topUpInput(Stream& s) noexcept {
                                         static_cast<std::size_t>(toEnd), f.ring.readable()});
         if (k == 0)
             break;
-        float* fresh = v.in.get() + static_cast<std::ptrdiff_t>(v.inCount) * ch;
+        float* fresh = v.in.get() + static_cast<std::ptrdiff_t>(v.inStart + v.inCount) * ch;
         f.ring.read(fresh, k);
         // At the stream's own rate, before the rate conversion.
         runEffects(v, fresh, static_cast<int>(k));
@@ -633,19 +647,15 @@ int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
     const int ch = s.channels;
     topUpInput(s);
     const double ratio = rate_ / v.freq;
-    const RateConverter::Result d = v.src->process(v.in.get(), v.inCount, v.work.get(),
-                                                   std::min(want, kBlockFrames), v.inputEnded);
+    const RateConverter::Result d =
+        v.src->process(v.in.get() + static_cast<std::ptrdiff_t>(v.inStart) * ch, v.inCount,
+                       v.work.get(), std::min(want, kBlockFrames), v.inputEnded);
     if (!d.ok) {
         fire(s, kSyncKindEnd, offset);
         endVoice(s);
         return 0;
     }
-    const int used = d.used;
-    if (used > 0) {
-        std::memmove(v.in.get(), v.in.get() + static_cast<std::ptrdiff_t>(used) * ch,
-                     sizeof(float) * static_cast<std::size_t>((v.inCount - used) * ch));
-        v.inCount -= used;
-    }
+    useInput(v, d.used);
     const int gen = d.made;
     if (gen == 0) {
         if (v.inputEnded && v.inCount == 0) {

@@ -82,6 +82,8 @@ const Kernel& kernel() {
 #define KALVOR_VECTOR_CLONES
 #endif
 
+// Eight floats the compiler treats as one vector (two SSE registers, or one AVX register).
+typedef float Lanes __attribute__((vector_size(kLanes * sizeof(float))));
 inline float dot(const float* a, const float* x, int n) noexcept {
     float lane[kLanes] = {};
     int i = 0;
@@ -113,10 +115,33 @@ KALVOR_VECTOR_CLONES int upsample(const float* rows, const float* x, std::ptrdif
         const auto f = static_cast<float>(p - row);
         const float* a = rows + static_cast<std::ptrdiff_t>(row) * kTaps;
         const float* b = a + kTaps;
-        for (int k = 0; k < kTaps; ++k)
-            w[k] = a[k] + f * (b[k] - a[k]);
         const float* first = x + i0 - kZeros + 1;
         float* frame = out + static_cast<std::ptrdiff_t>(made) * channels;
+        if (channels == 2) {
+            // Stereo, the common case: the blended taps stay in registers for both sums.
+            Lanes l{}, r{};
+            const float* xr = first + stride;
+            for (int k = 0; k < kTaps; k += kLanes) {
+                Lanes wa, wb, xl, xrk;
+                std::memcpy(&wa, a + k, sizeof wa);
+                std::memcpy(&wb, b + k, sizeof wb);
+                std::memcpy(&xl, first + k, sizeof xl);
+                std::memcpy(&xrk, xr + k, sizeof xrk);
+                const Lanes wk = wa + f * (wb - wa);
+                l += wk * xl;
+                r += wk * xrk;
+            }
+            float sl = 0, sr = 0;
+            for (int j = 0; j < kLanes; ++j) {
+                sl += l[j];
+                sr += r[j];
+            }
+            frame[0] = sl;
+            frame[1] = sr;
+            continue;
+        }
+        for (int k = 0; k < kTaps; ++k)
+            w[k] = a[k] + f * (b[k] - a[k]);
         for (int c = 0; c < channels; ++c)
             frame[c] = dot(w, first + c * stride, kTaps);
     }
