@@ -1,10 +1,12 @@
-// bench_soak [SECONDS] [CONVERTER]: the engine plays 32 looping 44.1 kHz stereo channels
+// bench_soak [SECONDS] [CONVERTER] [CHANNELS]: the engine plays CHANNELS (default 32)
+// looping 44.1 kHz stereo channels
 // (each a different tone, every one rate-converted to the server's rate) on the JACK server
 // this process is pointed at, for SECONDS (default 180). A second JACK client of our own
 // counts the server's xruns. Prints, once a minute and at the end: xruns, the engine's
 // underruns, and the callback's time per period from the engine's histogram (median,
 // 99.9th percentile, max, periods over budget), wall and thread CPU time, with the load
-// average. CONVERTER: samplerate, soxr or polyphase (default: the engine's).
+// average. CONVERTER: samplerate, soxr or polyphase (default: the engine's; "-" for it).
+// CHANNELS 0 gives the baseline: what the server and machine do with the engine idle.
 // Meant to grow into the full soak (every effect on, clicks analysis of a recording).
 #include "engine/audiolib/AudioLib.h"
 #include "engine/audiolib/DeviceBackend.h"
@@ -102,7 +104,8 @@ int main(int argc, char** argv) {
     const QStringList args = app.arguments();
     const int seconds = args.size() > 1 ? args[1].toInt() : 180;
     AudioLibOptions options;
-    if (args.size() > 2) {
+    const int channels = args.size() > 3 ? args[3].toInt() : 32;
+    if (args.size() > 2 && args[2] != QLatin1String("-")) {
         if (args[2] == QLatin1String("samplerate"))
             options.converter = RateConverter::Kind::Samplerate;
         else if (args[2] == QLatin1String("soxr"))
@@ -114,8 +117,8 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (seconds <= 0) {
-        std::fprintf(stderr, "usage: bench_soak [SECONDS] [CONVERTER]\n");
+    if (seconds <= 0 || channels < 0 || channels > 32) {
+        std::fprintf(stderr, "usage: bench_soak [SECONDS] [CONVERTER] [CHANNELS 0..32]\n");
         return 2;
     }
 
@@ -140,12 +143,12 @@ int main(int argc, char** argv) {
     DeviceInfo info;
     lib.getInfo(info);
     const double budgetUs = 1e6 * 256 / info.sampleRate;
-    std::printf("JACK %d Hz; 32 looping 44.1 kHz stereo channels for %d s\n", info.sampleRate,
-                seconds);
+    std::printf("JACK %d Hz; %d looping 44.1 kHz stereo channels for %d s\n", info.sampleRate,
+                channels, seconds);
 
     QTemporaryDir dir;
     std::vector<Handle> streams;
-    for (int i = 0; i < 32; ++i) {
+    for (int i = 0; i < channels; ++i) {
         // Loops of different lengths, so wraps fall in different periods.
         const QString path = dir.path() + QStringLiteral("/loop%1.wav").arg(i);
         if (!writeTone(path, 44100, 1.0 + 0.13 * i, 200.0 + 37 * i)) {

@@ -4,12 +4,15 @@
 # (the run says which); then bench_soak plays 32 looping 44.1 kHz channels on it for
 # SECONDS and counts xruns. The shared server of the machine is never touched.
 #
-#   bench/soak/run.sh [BUILD_DIR] [SECONDS] [CONVERTER]   (default build/release, 180 s)
+#   bench/soak/run.sh [BUILD_DIR] [SECONDS] [CONVERTER|-] [CHANNELS]
+#   (default build/release, 180 s, the engine's converter, 32 channels; 0 channels gives
+#   the machine's own xruns as the baseline to compare with)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$root/build/release}" && pwd)
 seconds=${2:-180}
-converter=${3:-}
+converter=${3:--}
+channels=${4:-32}
 bin=$build/bench/soak/bench_soak
 [ -x "$bin" ] || { echo "build bench_soak in $build first (-DKALVOR_BUILD_BENCH=ON)"; exit 1; }
 command -v jackd >/dev/null || { echo "jackd is not installed"; exit 1; }
@@ -28,5 +31,5 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 echo "load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
-QT_QPA_PLATFORM=offscreen "$bin" "$seconds" $converter
+QT_QPA_PLATFORM=offscreen "$bin" "$seconds" "$converter" "$channels"
 echo "load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"
