@@ -175,7 +175,9 @@ public:
     }
 
     void setRatio(double ratio) noexcept override {
-        ratio_ = std::clamp(ratio, kMinRatio, 1.0 / kMinRatio);
+        // A ratio that is no number would make the position one too: keep the last good one.
+        if (std::isfinite(ratio) && ratio > 0)
+            ratio_ = std::clamp(ratio, kMinRatio, 1.0 / kMinRatio);
     }
 
     Result process(const float* in, int inFrames, float* out, int outFrames,
@@ -183,6 +185,7 @@ public:
         if (inFrames < 0 || outFrames < 0 || (inFrames > 0 && in == nullptr))
             return {0, 0, false};
         const double step = 1.0 / ratio_;
+        // Input frames the filter reads on each side of the position.
         const int reach = ratio_ >= 1.0 ? kZeros : static_cast<int>(kZeros * step) + 1;
         int used = 0;
         if (endAt_ < 0) {
