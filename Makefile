@@ -3,7 +3,7 @@ RELEASE_DIR := build/release
 TEST_DIR    := build/asan
 GENERATOR   := -G Ninja
 
-.PHONY: all deps build run test build-tests clean format
+.PHONY: all deps build run test build-tests clean format package
 
 all: build
 
@@ -29,3 +29,8 @@ format:
 
 clean:
 	rm -rf build
+
+# A Debian package of a Release build: build/package/kalvor_VERSION_ARCH.deb
+package: deps
+	cmake -S . -B build/package $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DKALVOR_BUILD_TESTS=OFF -DKALVOR_BUILD_BENCH=OFF
+	cmake --build build/package --target package

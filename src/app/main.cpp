@@ -1,11 +1,24 @@
 // Kalvor's entry point: builds the program's parts, wires each start-up and shut-down
 // step to the part that owns it, and runs the start-up sequence.
+#include "app/DisplayUnitWiring.h"
+#include "app/FtpWiring.h"
+#include "app/MidiWiring.h"
+#include "app/OscWiring.h"
+#include "app/RemoteUnitsWiring.h"
+#include "app/SecondStart.h"
+#include "app/TextReaderWiring.h"
+#include "app/ToolsWiring.h"
+#include "app/XkeysGpioWiring.h"
+#include "control/osc/OscControl.h"
 #include "control/serial/ComUserMode.h"
 #include "control/serial/SerialLine.h"
 #include "control/ui/BlackScreenView.h"
 #include "control/ui/TouchScreenView.h"
+#include "control/xkeys/NoDisplayUnit.h"
 #include "core/Dialogs.h"
+#include "core/InstanceLock.h"
 #include "core/Lifecycle.h"
+#include "core/Limits.h"
 #include "core/RecentPlaylists.h"
 #include "core/Settings.h"
 #include "core/ShowStore.h"
@@ -22,7 +35,9 @@
 #include "mainwindow/ui/MainWindow.h"
 #include "overview/ui/OverviewWindow.h"
 #include "show/playback/ShowLayer.h"
+#include "tools/ui/FileManagementWindow.h"
 #include "tools/ui/OptionsDialog.h"
+#include "tools/ui/ToolsWindow.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -73,12 +88,19 @@ int main(int argc, char** argv) {
 
     // Every input path ends in this one show layer; windows only mirror the store.
     ShowLayer show(store, settings, &recent);
+    MidiWiring midi(show, settings);
+    installDialogs(&midi.guardDialogs(qtDialogs));
+    midi.wireLifecycle(lifecycle);
     std::unique_ptr<MainWindow> mainWindow;
     std::unique_ptr<DspWindow> effectsWindow;
     std::unique_ptr<BlackScreenView> blackScreen;
     std::unique_ptr<TouchScreenView> touchScreen;
     std::unique_ptr<OptionsDialog> options;
     std::unique_ptr<OverviewWindow> overview;
+    std::unique_ptr<ToolsWindow> tools;
+    std::unique_ptr<FileManagementWindow> fileManagement;
+    std::unique_ptr<TextReaderWiring> textReader;
+    std::unique_ptr<osc::OscControl> osc;
     // The serial line; "x" from a controller is the main window's Escape key, so it obeys
     // the same page rule as the keyboard.
     SerialLine serialLine(settings);
@@ -86,8 +108,18 @@ int main(int argc, char** argv) {
         if (mainWindow)
             mainWindow->hotkeys()->decoder().keyDown({vk::Escape, 0});
     });
+    // The KR-2 and KD-1; made at the end of the wiring, used once the options are saved.
+    std::unique_ptr<DisplayUnits> displayUnits;
     serialLine.setReceiver(QStringLiteral("User"),
                            [&](const QByteArray& text) { comUser.received(text); });
+    // Keypads and GPIO lines; the function block's display keys go to the KD-1 unit.
+    NoDisplayUnit noDisplay;
+    std::unique_ptr<XkeysGpio> xkeysGpio = wireXkeysGpio(show, settings, lifecycle, &noDisplay);
+    // F1..F8 of the keypads toggle the notes of MIDI assignment rows 33..40.
+    xkeysGpio->xkeys->hooks().midiFunctionKey = [&](int row) {
+        midi.system().output().toggleFunctionRow(row - kChannelCount);
+    };
+    const RemoteUnitsPtr remoteUnits = wireRemoteUnits(show, settings, serialLine, lifecycle);
 
     StartupHooks& up = lifecycle.startupHooks();
     // The null output is always listed, so a machine without a sound card goes on to the
@@ -161,12 +193,17 @@ int main(int argc, char** argv) {
             }
             return names;
         };
+        devices.keypad = [&] {
+            return xkeysGpio->xkeys->findDevice();
+        };
         OptionsHooks hooks;
         hooks.switchLanguage = [&](bool german) {
             mainWindow->switchLanguage(german);
         };
         hooks.tooltipsChanged = [&](bool on) {
             mainWindow->applyTooltips(on);
+            if (fileManagement)
+                fileManagement->applyTooltips(on);
         };
         hooks.changeBufferSize = [](int ms) {
             ChangeBufferSize(ms);
@@ -180,12 +217,24 @@ int main(int argc, char** argv) {
         hooks.saved = [&] {
             mainWindow->applySettings();
             serialLine.applySettings();
+            if (displayUnits)
+                displayUnits->applySettings();
+            midi.refreshCueTexts();
+            xkeysGpio->optionsSaved();
+            osc->applySettings();
         };
+        midi.wireOptions(devices, hooks);
         options =
             std::make_unique<OptionsDialog>(settings, &show, devices, hooks, mainWindow.get());
+        midi.wireOptionsDialog(*options);
+        midi.wireMainWindow(*mainWindow);
+        attachXkeysGpio(*xkeysGpio, settings, *mainWindow, *options);
         mainWindow->pendingWindows().options = [&](const QString& page) {
             options->showPage(page);
         };
+        tools = wireTools(*mainWindow, show, settings, lifecycle.shutdownHooks());
+        fileManagement = wireFileManagement(*mainWindow, show, settings, *options);
+        textReader = std::make_unique<TextReaderWiring>(*mainWindow, show, settings);
     };
     up.buildOverviewGrid = [&] {
         overview = std::make_unique<OverviewWindow>(show, settings);
@@ -205,7 +254,7 @@ int main(int argc, char** argv) {
             mainWindow->savePlaylistAs();
         };
         // The go-to-time dialog and the start offsets window are the main window's own, so
-        // both windows open the same one; the MTC cue window waits for the MIDI code.
+        // both windows open the same one.
         overview->actions().hooks.goToTime = [&](int ch) {
             mainWindow->openGoToTime(ch, false);
         };
@@ -223,6 +272,7 @@ int main(int argc, char** argv) {
             overview->showOverview();
         };
         overview->attachToPlaylists(show.playlists());
+        midi.wireOverview(*overview);
     };
     up.showMainWindow = [&] {
         mainWindow->show();
@@ -250,6 +300,7 @@ int main(int argc, char** argv) {
         mainWindow->applySettings();
         options->loadSettings();
         serialLine.applySettings();
+        midi.refreshCueTexts();
     };
     up.openTouchScreen = [&] {
         touchScreen->open(mainWindow.get());
@@ -295,15 +346,30 @@ int main(int argc, char** argv) {
         }
     };
 
+    // Wired last, so that it runs after any remote-unit hook set above.
+    displayUnits = wireDisplayUnits(lifecycle, show, settings, serialLine);
+    // The keypads drive the real display unit from here on, not the stand-in.
+    xkeysGpio->xkeys->setDisplayUnit(&displayUnits->displayUnit());
+
+    osc = wireOsc(lifecycle, show, settings, [&] {
+        if (mainWindow)
+            mainWindow->hotkeys()->decoder().keyDown({vk::Escape, 0});
+    });
     switch (lifecycle.Main(app.arguments())) {
     case StartResult::Running:
+        osc->applySettings();
         break;
     case StartResult::OtherInstance:
-        return 0;
+        return handOverToRunningInstance(ctx.runtimeFolder, app.arguments());
     case StartResult::NoSoundDevice:
     case StartResult::EngineFailed:
         return 1;
     }
+    const auto door = openInstanceDoor(ctx.runtimeFolder, show, [&]() -> QWidget* {
+        if (blackScreen && blackScreen->isVisible())
+            return blackScreen.get();
+        return mainWindow.get();
+    });
     // For checks of the running program without a display of its own: the window is saved
     // as a picture once start-up has settled, then the program quits without the question.
     const QString screenshot = qEnvironmentVariable("KALVOR_SCREENSHOT");

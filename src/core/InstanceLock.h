@@ -1,12 +1,20 @@
 // The single-instance check: a lock file in the runtime folder ($XDG_RUNTIME_DIR, else the
 // temporary folder). A lock left by a crashed instance is taken over, since its process
-// no longer exists. UI thread, once at start-up.
+// no longer exists. Beside it, the running instance's door: a local socket on which a
+// second start (a double-clicked show, a second click in the menu) hands over its command
+// line, so the running window comes to the front instead of nothing happening. UI thread.
 #pragma once
 
 #include <QLockFile>
+#include <QObject>
 #include <QString>
+#include <QStringList>
 
+#include <functional>
 #include <memory>
+
+class QLocalServer;
+class QLocalSocket;
 
 namespace kalvor {
 
@@ -20,9 +28,40 @@ public:
     bool acquire();
     QString lockPath() const { return path_; }
 
+    // The runtime folder that `folder` stands for (created when missing).
+    static QString resolveFolder(const QString& folder);
+
 private:
     QString path_;
     std::unique_ptr<QLockFile> lock_;
+};
+
+class InstanceDoor : public QObject {
+    Q_OBJECT
+public:
+    // `folder` empty: the runtime folder, as for the lock.
+    explicit InstanceDoor(const QString& folder = {}, QObject* parent = nullptr);
+    ~InstanceDoor() override;
+
+    QString path() const { return path_; }
+
+    // The instance holding the lock opens the door; a socket left by a crashed instance is
+    // replaced. False (with the reason in the system messages) when it cannot listen.
+    bool open();
+
+    // A second start hands over its command line (program name first; names of existing
+    // files made absolute, since the running instance has another working folder). True
+    // once the running instance has taken it; false when none answers within `timeoutMs`.
+    bool knock(const QStringList& arguments, int timeoutMs) const;
+
+    // On the running instance: each command line handed over, program name first.
+    std::function<void(const QStringList& arguments)> knocked;
+
+private:
+    void take(QLocalSocket* socket);
+
+    QString path_;
+    QLocalServer* server_ = nullptr;
 };
 
 } // namespace kalvor

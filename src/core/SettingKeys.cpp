@@ -139,11 +139,16 @@ constexpr SettingKey kFixedKeys[] = {
     {"Midi", "UseMIDIOut", T, "0"},
     {"Midi", "UseMTC", T, "0"},
     {"GPIO", "GPIO Configuration", T, "0"},
+    {"GPIO", "GpioChip", T, ""},
+    {"GPIO", "GpioLines", T, ""},
     {"GPIO", "PIOActivate", T, "OFF"},
     {"GPIO", "Port1Direction", T, "OFF"},
     {"GPIO", "Port2Direction", T, "OFF"},
     {"GPIO", "Port3HDirection", T, "OFF"},
     {"GPIO", "Port3LDirection", T, "OFF"},
+    {"Osc", "OscAllow", T, "127.0.0.1, ::1"},
+    {"Osc", "OscEnable", T, "0"},
+    {"Osc", "OscPort", I, "8470"},
 };
 
 struct GpioLineKey {

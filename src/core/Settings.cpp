@@ -26,7 +26,7 @@ bool readKalvorIni(QIODevice& device, QSettings::SettingsMap& map) {
             continue;
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
             section = line.mid(1, line.size() - 2).trimmed();
-            for (const char* known : {"User", "Midi", "GPIO"}) {
+            for (const char* known : {"User", "Midi", "GPIO", "Osc"}) {
                 if (section.compare(QLatin1String(known), Qt::CaseInsensitive) == 0)
                     section = QString::fromLatin1(known);
             }

@@ -26,6 +26,7 @@ constexpr OptionNode kNodes[] = {
     // so they sit with the other devices.
     {"Display", "Control", {"Display", "Display"}, true},
     {"FTP", "Control", {"FTP", "FTP"}, true},
+    {"OSC", "Control", {"OSC", "OSC"}, true},
 };
 
 } // namespace

@@ -5,6 +5,8 @@
 
 #include <QSerialPort>
 
+#include <sys/ioctl.h>
+
 namespace kalvor {
 namespace {
 
@@ -36,6 +38,7 @@ SerialLine::SerialLine(Settings& settings, QObject* parent)
         SystemMessages::instance().addDebugMessage(
             QStringLiteral("Serial port %1 lost: %2").arg(device_, port_->errorString()));
         port_->close();
+        Q_EMIT lineChanged();
     });
 }
 
@@ -62,6 +65,11 @@ void SerialLine::configureLine() {
     int rate = settings_.text(u"BaudRate").toInt(&ok);
     if (!ok || rate <= 0)
         rate = 19200;
+    const QString mode = settings_.text(u"ComMode");
+    if (mode == QLatin1String("KR-1"))
+        rate = 19200;
+    else if (mode == QLatin1String("KR-2"))
+        rate = 9600;
     port_->setBaudRate(rate);
     port_->setParity(QSerialPort::NoParity);
     port_->setDataBits(QSerialPort::Data8);
@@ -79,12 +87,14 @@ bool SerialLine::open() {
         SystemMessages::instance().addDebugMessage(
             QStringLiteral("Serial port %1 could not be opened: %2")
                 .arg(device_, port_->errorString()));
+        Q_EMIT lineChanged();
         return false;
     }
     // Some drivers only take the line settings once the port is open.
     configureLine();
     if (userModeAck())
         writeLine("Kalvor User Mode Ready ");
+    Q_EMIT lineChanged();
     return true;
 }
 
@@ -96,6 +106,7 @@ void SerialLine::close() {
         port_->waitForBytesWritten(500);
     }
     port_->close();
+    Q_EMIT lineChanged();
 }
 
 void SerialLine::applySettings() {
@@ -108,11 +119,33 @@ void SerialLine::applySettings() {
         return;
     }
     configureLine();
+    Q_EMIT lineChanged();
 }
 
 void SerialLine::writeLine(const QByteArray& line) {
     if (port_->isOpen())
         port_->write(line + "\r\n");
+}
+
+void SerialLine::write(const QByteArray& bytes) {
+    if (port_->isOpen())
+        port_->write(bytes);
+}
+
+void SerialLine::drain(int ms) {
+    if (port_->isOpen())
+        port_->waitForBytesWritten(ms);
+}
+
+bool SerialLine::clearToSend() const {
+    if (!port_->isOpen())
+        return true;
+    // Asked of the descriptor rather than through QSerialPort::pinoutSignals, which
+    // raises an error on a pseudo-terminal; a line that cannot be read counts as clear.
+    int status = 0;
+    if (::ioctl(static_cast<int>(port_->handle()), TIOCMGET, &status) != 0)
+        return true;
+    return (status & TIOCM_CTS) != 0;
 }
 
 void SerialLine::onReadyRead() {

@@ -2,8 +2,11 @@
 // settings `ComDevice1`..`ComDevice4` (section "User"), so a USB adapter or a
 // pseudo-terminal can take a port's place. The mode (`ComMode`) chooses which receiver
 // gets the input; the User protocol and the remote units plug in here. Receive events
-// arrive on the UI thread and writes leave in the order they were made. No flow control:
-// a port without modem lines (a pseudo-terminal) is always clear to send. UI thread.
+// arrive on the UI thread and writes leave in the order they were made. The line runs
+// without kernel flow control; the remote units' queues ask `clearToSend` before each
+// command instead, and a port without modem lines (a pseudo-terminal) is always clear to
+// send. The remote-unit modes fix their own rate: "KR-1" 19200 and "KR-2" 9600 baud,
+// N,8,1; "User" takes the `BaudRate` setting. UI thread.
 #pragma once
 
 #include <QByteArray>
@@ -43,6 +46,17 @@ public:
     QString devicePath() const { return device_; }
     // Writes one line followed by CR LF.
     void writeLine(const QByteArray& line);
+    // Writes the bytes as they are (the remote units frame their own commands).
+    void write(const QByteArray& bytes);
+    // Waits up to `ms` for what was written to leave (before closing).
+    void drain(int ms);
+    // CTS as the modem lines report it; true when the port's lines cannot be read.
+    bool clearToSend() const;
+
+Q_SIGNALS:
+    // The port was opened, closed or set up again: the remote units check whether their
+    // mode is the one running now.
+    void lineChanged();
 
 private:
     void onReadyRead();

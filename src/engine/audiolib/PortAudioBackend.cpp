@@ -3,6 +3,7 @@
 #include "engine/audiolib/PortAudioBackend.h"
 
 #include <alsa/asoundlib.h>
+#include <pa_jack.h>
 #include <portaudio.h>
 
 #include <QStringList>
@@ -194,6 +195,8 @@ std::vector<BackendDevice> PortAudioBackend::enumerate() {
     }
     if (!initialised_) {
         snd_lib_error_set_handler(&quietAlsa);
+        // A studio sees the program under its own name, beside its MIDI ports.
+        PaJack_SetClientName("Kalvor");
         initialised_ = Pa_Initialize() == paNoError;
     }
     std::vector<BackendDevice> hw, system, user, jack;

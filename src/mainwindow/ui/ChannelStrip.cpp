@@ -203,6 +203,12 @@ ChannelStrip::ChannelStrip(int ch, ShowLayer& show, Settings& settings, QWidget*
     info_->setFixedHeight(info_->fontMetrics().height() + 6);
     layout->addWidget(info_);
 
+    cue_ = new QLabel(this);
+    cue_->setObjectName(QStringLiteral("lblMtcCue"));
+    cue_->setMinimumWidth(10);
+    cue_->hide();
+    layout->addWidget(cue_);
+
     list_ = new SoundListView(this);
     list_->setObjectName(QStringLiteral("lstSoundlist"));
     list_->setMinimumHeight(36);
@@ -810,6 +816,11 @@ void ChannelStrip::inputChannelInfo() {
         dialogs().inputBox(txt(texts::ChannelInfoTitle), txt(texts::ChannelInfoPrompt), k.infoText);
     if (answer)
         store_.setChannelInfo(ch_, *answer, k.infoColour);
+}
+
+void ChannelStrip::setCueText(const QString& text) {
+    cue_->setText(text);
+    cue_->setVisible(!text.isEmpty());
 }
 
 } // namespace kalvor

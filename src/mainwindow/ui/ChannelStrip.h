@@ -103,6 +103,9 @@ public:
     void refreshOffsetMark();
     QLabel* caption() const { return caption_; }
     QLabel* lblChannelInfo() const { return info_; }
+    // "Cue: hh:mm:ss:ff", the time-code start cue; hidden while empty.
+    void setCueText(const QString& text);
+    QLabel* lblMtcCue() const { return cue_; }
     QToolButton* cmdAdd() const { return add_; }
     QCheckBox* modeBox(int index) const; // 0 restart .. 6 rollback
     QComboBox* playGroup() const { return playGroup_; }
@@ -146,6 +149,7 @@ private:
 
     QLabel* caption_;
     QLabel* info_;
+    QLabel* cue_ = nullptr;
     QToolButton* add_;
     SoundListView* list_;
     QLabel* pos_;

@@ -6,6 +6,7 @@
 #include "core/RecentPlaylists.h"
 #include "core/Settings.h"
 #include "core/ShowStore.h"
+#include "core/ui/Colour.h"
 #include "core/ui/SystemMessagesWindow.h"
 #include "engine/kae/Kae.h"
 #include "mainwindow/LogTexts.h"
@@ -116,6 +117,10 @@ MainWindow::MainWindow(ShowLayer& show, Settings& settings, RecentPlaylists& rec
     presetStatus_->setObjectName(QStringLiteral("lblStatusPreset"));
     statusBar()->addWidget(playlistStatus_);
     statusBar()->addWidget(presetStatus_, 1);
+    mtcDisplay_ = new QLabel(this);
+    mtcDisplay_->setObjectName(QStringLiteral("lblMTC"));
+    mtcDisplay_->hide();
+    statusBar()->addPermanentWidget(mtcDisplay_);
     playlistStatus_->setText(txt(texts::StatusNoPlaylist));
 
     buildMenus();
@@ -205,9 +210,24 @@ void MainWindow::buildMenus() {
     removeStartOffset_ = viewMenu_->addAction(QString(), this, [this] {
         show_.offsets().RemoveStartOffset(show_.store().selectedChannel());
     });
+    textReader_ = viewMenu_->addAction(QString(), this, [this] {
+        if (pending_.textReader)
+            pending_.textReader();
+    });
+    textReader_->setObjectName(QStringLiteral("mnuTextReader"));
     viewMenu_->addSeparator();
     options_ = viewMenu_->addAction(QString(), this, [this] { openOptions(); });
     options_->setObjectName(QStringLiteral("mnuOptions"));
+    backupRestore_ = viewMenu_->addAction(QString(), this, [this] {
+        if (pending_.tools)
+            pending_.tools(0);
+    });
+    backupRestore_->setObjectName(QStringLiteral("mnuBackupRestore"));
+    cdRipping_ = viewMenu_->addAction(QString(), this, [this] {
+        if (pending_.tools)
+            pending_.tools(1);
+    });
+    cdRipping_->setObjectName(QStringLiteral("mnuCdRipping"));
 
     languageMenu_ = menuBar()->addMenu(QString());
     auto* group = new QActionGroup(this);
@@ -236,6 +256,9 @@ void MainWindow::applyCaptions() {
     startOffsets_->setText(txt(texts::MnuStartOffsets));
     removeStartOffset_->setText(txt(texts::MnuRemoveStartOffset));
     options_->setText(txt(texts::MnuOptions));
+    backupRestore_->setText(txt(texts::MnuBackupRestore));
+    cdRipping_->setText(txt(texts::MnuCdRipping));
+    textReader_->setText(txt(texts::MnuTextReader));
     languageMenu_->setTitle(txt(texts::MnuLanguage));
     english_->setText(txt(texts::MnuEnglish));
     deutsch_->setText(txt(texts::MnuDeutsch));
@@ -556,6 +579,19 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
     else
         event->ignore();
+}
+
+void MainWindow::setMtcDisplay(const QString& text, int colour) {
+    // Time code redraws this up to 60 times a second: the colour is only touched when it
+    // changes.
+    mtcDisplay_->setText(text);
+    const QColor c = toQColor(colour);
+    if (mtcDisplay_->palette().color(QPalette::WindowText) != c) {
+        QPalette p = mtcDisplay_->palette();
+        p.setColor(QPalette::WindowText, c);
+        mtcDisplay_->setPalette(p);
+    }
+    mtcDisplay_->show();
 }
 
 } // namespace kalvor

@@ -45,6 +45,8 @@ struct PendingWindows {
     std::function<void()> touchScreen;
     std::function<void(int page)> blackScreen;
     std::function<void(const QString& page)> options; // empty page: the last one shown
+    std::function<void(int page)> tools;              // 0 Backup/Restore, 1 CD Ripping
+    std::function<void()> textReader;                 // the show script beside this window
 };
 
 class MainWindow : public QMainWindow {
@@ -58,6 +60,9 @@ public:
     QTabWidget* channelTabs() const { return tabs_; }
     QLabel* playlistStatus() const { return playlistStatus_; }
     QLabel* presetStatus() const { return presetStatus_; }
+    // The running time code, "MTC hh:mm:ss:ff", in its colour (grey while time code is off).
+    void setMtcDisplay(const QString& text, int colour);
+    QLabel* mtcDisplay() const { return mtcDisplay_; }
     SoundOptionsPanel* soundOptions() const { return soundOptions_; }
     PresetPanel* presetPanel() const { return presetPanel_; }
     PlaylistSelector* playlistSelector() const { return playlistSelector_; }
@@ -145,6 +150,7 @@ private:
     HotkeyController* hotkeys_ = nullptr;
     QLabel* playlistStatus_ = nullptr;
     QLabel* presetStatus_ = nullptr;
+    QLabel* mtcDisplay_ = nullptr;
     int highlighted_ = -1;
     bool closePending_ = false;
 
@@ -167,6 +173,9 @@ private:
     SoundOffsetsWindow* offsets_ = nullptr;
     GoToTimeDialog* goTo_ = nullptr;
     QAction* options_ = nullptr;
+    QAction* backupRestore_ = nullptr;
+    QAction* cdRipping_ = nullptr;
+    QAction* textReader_ = nullptr;
     QAction* english_ = nullptr;
     QAction* deutsch_ = nullptr;
 };

@@ -175,13 +175,17 @@ void ChannelPlayback::PlayButtonDown(int ch, bool rightButton) {
         StopChannel(ch, StopCause::RightButton);
         return;
     }
-    {
-        Batch batch;
-        PressPlay(ch);
-        pressGroup(ch);
-    }
+    PressPlayWithGroups(ch);
     store_.selectChannel(ch);
     Q_EMIT channelSelected(ch);
+}
+
+void ChannelPlayback::PressPlayWithGroups(int ch) {
+    if (ch < 0 || ch >= kChannelCount)
+        return;
+    Batch batch;
+    PressPlay(ch);
+    pressGroup(ch);
 }
 
 void ChannelPlayback::PlayButtonUp(int ch) {

@@ -55,6 +55,10 @@ public:
     void PressPlay(int ch);
     void PlayButtonDown(int ch, bool rightButton = false);
     void PlayButtonUp(int ch);
+    // PLAY with the play group and the stop group, as PlayButtonDown, but the operator's
+    // selected channel stays as it is: a remote input that names its channel (MIDI
+    // notes, keypads whose keys do not select, GPIO inputs).
+    void PressPlayWithGroups(int ch);
     void StopChannel(int ch, StopCause cause = StopCause::Operator);
     void PauseChannel(int ch);
     void StopAndRewind(int ch);

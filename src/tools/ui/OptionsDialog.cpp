@@ -10,6 +10,7 @@
 #include "tools/OptionsTexts.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -65,6 +66,7 @@ OptionsDialog::OptionsDialog(Settings& settings, ShowLayer* show, OptionDevices 
         {"MIDIMonitor", &OptionsDialog::buildMidiMonitorPage},
         {"Display", &OptionsDialog::buildDisplayPage},
         {"FTP", &OptionsDialog::buildFtpPage},
+        {"OSC", &OptionsDialog::buildOscPage},
     };
     for (const auto& [key, build] : pages) {
         QWidget* page = (this->*build)();
@@ -140,6 +142,8 @@ void OptionsDialog::onNodeSelected(QTreeWidgetItem* item) {
     lastPage_ = key;
     if (key == QLatin1String("MIDIAssign"))
         loadMidiGrid();
+    if (key == QLatin1String("MIDISetup"))
+        refreshMidiDevices();
 }
 
 void OptionsDialog::selectPage(const QString& key) {
@@ -406,7 +410,29 @@ void OptionsDialog::ftpDelete() {
 
 void OptionsDialog::addMidiMonitorLine(const QString& line) {
     midiMonitor_->addItem(line);
+    midiMonitor_->setCurrentRow(midiMonitor_->count() - 1);
     midiMonitor_->scrollToBottom();
+}
+
+void OptionsDialog::setMtcFrameRate(int fps) {
+    if (auto* rate = findChild<QLineEdit*>(QStringLiteral("txtFrameRate")))
+        rate->setText(QString::number(fps));
+}
+
+void OptionsDialog::refreshMidiDevices() {
+    const bool was = loading_;
+    loading_ = true;
+    const std::pair<QComboBox*, const std::function<QStringList()>*> lists[] = {
+        {midiIn_, &devices_.midiInputs}, {midiOut_, &devices_.midiOutputs}};
+    for (const auto& [box, source] : lists) {
+        if (!box)
+            continue;
+        const QString chosen = box->currentIndex() <= 0 ? QString() : box->currentText();
+        box->clear();
+        box->addItems(midiChoices(*source, chosen));
+        box->setCurrentIndex(chosen.isEmpty() ? 0 : box->findText(chosen));
+    }
+    loading_ = was;
 }
 
 } // namespace kalvor

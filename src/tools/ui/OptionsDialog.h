@@ -40,6 +40,13 @@ struct OptionsHooks {
     std::function<void(int ms)> changeBufferSize;    // each output device, then the notice
     std::function<void(bool on)> serialEnabled;      // opens or closes the RS-232 port
     std::function<void()> saved;                     // windows take up the stored settings
+    // "MIDI IN active" / "MIDI OUT active" and their device lists: opens (on) the named
+    // device or closes it; returns whether it is open afterwards.
+    std::function<bool(bool on, const QString& device)> midiInput;
+    std::function<bool(bool on, const QString& device)> midiOutput;
+    std::function<void(bool on)> mtcActive; // "MTC active"
+    // The output fields of rows 33..40 (keypad F1..F8), kept by the MIDI output.
+    std::function<ChannelAssignments*(int key)> functionKeyRow;
 };
 
 class OptionsDialog : public QDialog {
@@ -75,6 +82,10 @@ public:
     void loadFtpList(const QString& path = defaultFtpListPath());
     // A received MIDI message, for the monitor page.
     void addMidiMonitorLine(const QString& line);
+    // The MIDI device lists as the ports are now, keeping the choices.
+    void refreshMidiDevices();
+    // The frame rate of the received time code, beside "Frame Rate:".
+    void setMtcFrameRate(int fps);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -96,6 +107,7 @@ private:
     QWidget* buildMidiMonitorPage();
     QWidget* buildDisplayPage();
     QWidget* buildFtpPage();
+    QWidget* buildOscPage();
 
     void buildTree();
     void onNodeSelected(QTreeWidgetItem* item);

@@ -163,17 +163,27 @@ QWidget* OptionsDialog::buildUsbRemotePage() {
 QWidget* OptionsDialog::buildGpioPage() {
     PageKit k(bind_, static_cast<QWidget*>(stack_));
     k.group({"GPI/O interface", "GPI/O Interface"});
-    k.check("optActivatePIO", "PIOActivate", {"Activate GPI/O", "GPI/O aktivieren"});
+    k.check("optActivatePIO", "PIOActivate",
+            {"Activate GPI/O Interface", "GPI/O Interface aktivieren"});
     k.radios("opt_GPIOConfiguration", "GPIO Configuration", {"Assignment:", "Zuordnung:"},
              {{{"Global", "Global"}, "0"}, {{"Playlist", "Playlist"}, "1"}});
-    k.check("chkPort1Direction", "Port1Direction",
-            {"Lines 1-8 are outputs", "Leitungen 1-8 sind Ausgänge"});
-    k.check("chkPort2Direction", "Port2Direction",
-            {"Lines 9-16 are outputs", "Leitungen 9-16 sind Ausgänge"});
-    k.check("chkPort3LDirection", "Port3LDirection",
-            {"Lines 17-20 are outputs", "Leitungen 17-20 sind Ausgänge"});
-    k.check("chkPort3HDirection", "Port3HDirection",
-            {"Lines 21-24 are outputs", "Leitungen 21-24 sind Ausgänge"});
+    // The chip and its 24 lines: a chip name, label, number or path; "simulated" tries the
+    // feature without hardware.
+    k.line("txtGpioChip", "GpioChip", {"GPIO chip:", "GPIO Chip:"});
+    k.line("txtGpioLines", "GpioLines",
+           {"Line offsets (24, empty = 0..23):", "Leitungsnummern (24, leer = 0..23):"});
+    static constexpr std::pair<const char*, UiText> kPorts[] = {
+        {"Port1Direction", {"Lines 1-8:", "Leitungen 1-8:"}},
+        {"Port2Direction", {"Lines 9-16:", "Leitungen 9-16:"}},
+        {"Port3LDirection", {"Lines 17-20:", "Leitungen 17-20:"}},
+        {"Port3HDirection", {"Lines 21-24:", "Leitungen 21-24:"}},
+    };
+    for (const auto& [key, label] : kPorts) {
+        QComboBox* port =
+            k.combo((QByteArray("cmb") + key).constData(), key, label,
+                    {{{"OFF", "AUS"}, "OFF"}, {{"IN", "IN"}, "IN"}, {{"OUT", "OUT"}, "OUT"}});
+        connect(port, &QComboBox::currentIndexChanged, this, &OptionsDialog::fillGpioFunctions);
+    }
     k.group({"Assignment", "Zuordnung"});
     gpioGrid_ = new QTableWidget(kGpioLines, 4, k.page());
     gpioGrid_->setObjectName(QStringLiteral("GPIOGrid"));
@@ -193,10 +203,6 @@ QWidget* OptionsDialog::buildGpioPage() {
         }
     }
     k.labelled({}, gpioGrid_);
-    for (QCheckBox* port : k.page()->findChildren<QCheckBox*>()) {
-        if (port->objectName().startsWith(QLatin1String("chkPort")))
-            connect(port, &QCheckBox::toggled, this, &OptionsDialog::fillGpioFunctions);
-    }
     return k.finish();
 }
 
@@ -229,14 +235,15 @@ void OptionsDialog::fillGpioFunctions() {
     for (int line = 1; line <= kGpioLines; ++line) {
         // The direction as ticked now, so the choices follow the box before any save.
         const auto* port =
-            findChild<QCheckBox*>(QStringLiteral("chk") + QLatin1String(portDirectionKey(line)));
-        const bool output =
-            port ? port->isChecked() : settings_.isOn(QString::fromLatin1(portDirectionKey(line)));
+            findChild<QComboBox*>(QStringLiteral("cmb") + QLatin1String(portDirectionKey(line)));
+        const QString direction = port
+                                      ? port->currentData().toString()
+                                      : settings_.text(QString::fromLatin1(portDirectionKey(line)));
+        const bool output = direction == QLatin1String("OUT");
         gpioGrid_->setVerticalHeaderItem(
             line - 1,
-            new QTableWidgetItem(QStringLiteral("%1 %2")
-                                     .arg(line, 2, 10, QLatin1Char('0'))
-                                     .arg(output ? QStringLiteral("OUT") : QStringLiteral("IN"))));
+            new QTableWidgetItem(
+                QStringLiteral("%1 %2").arg(line, 2, 10, QLatin1Char('0')).arg(direction)));
         auto* f = static_cast<QComboBox*>(gpioGrid_->cellWidget(line - 1, 0));
         const int chosen = f->count() > 0 ? f->currentIndex() : f->property("function").toInt();
         f->clear();
@@ -299,7 +306,8 @@ QWidget* OptionsDialog::buildTouchscreenPage() {
 QWidget* OptionsDialog::buildMidiSetupPage() {
     PageKit k(bind_, static_cast<QWidget*>(stack_));
     k.group({"MIDI In", "MIDI In"});
-    k.check("chkUseMIDIIn", "UseMIDIIn", {"Use MIDI input", "MIDI Eingang benutzen"});
+    QCheckBox* useIn =
+        k.check("chkUseMIDIIn", "UseMIDIIn", {"Use MIDI input", "MIDI Eingang benutzen"});
     midiIn_ = new QComboBox(k.page());
     midiIn_->setObjectName(QStringLiteral("cmbMidiIn"));
     midiIn_->setMinimumWidth(300);
@@ -309,7 +317,8 @@ QWidget* OptionsDialog::buildMidiSetupPage() {
     k.check("chkMidiNoteSelectsSound", "MidiNoteSelectsSound",
             {"Note number selects sound", "Notennummer wählt Sound"});
     k.group({"MIDI Out", "MIDI Out"});
-    k.check("chkUseMIDIOut", "UseMIDIOut", {"Use MIDI output", "MIDI Ausgang benutzen"});
+    QCheckBox* useOut =
+        k.check("chkUseMIDIOut", "UseMIDIOut", {"Use MIDI output", "MIDI Ausgang benutzen"});
     midiOut_ = new QComboBox(k.page());
     midiOut_->setObjectName(QStringLiteral("cmbMidiOut"));
     midiOut_->setMinimumWidth(300);
@@ -323,7 +332,44 @@ QWidget* OptionsDialog::buildMidiSetupPage() {
     connect(offset, &QCheckBox::toggled, this, [this] { loadMidiGrid(); });
     k.check("chkMidiNoteDisplay", "MidiNoteDisplay",
             {"Display MIDI info in channels", "MIDI Info in Kanälen anzeigen"});
-    k.check("chkUseMTC", "UseMTC", {"Use MIDI time code", "MIDI Time Code benutzen"});
+    QCheckBox* useMtc =
+        k.check("chkUseMTC", "UseMTC", {"Use MIDI time code", "MIDI Time Code benutzen"});
+    connect(useMtc, &QCheckBox::toggled, this, [this](bool on) {
+        if (!loading_ && hooks_.mtcActive)
+            hooks_.mtcActive(on);
+    });
+    auto* frameRate = new QLineEdit(k.page());
+    frameRate->setObjectName(QStringLiteral("txtFrameRate"));
+    frameRate->setReadOnly(true);
+    frameRate->setMaximumWidth(60);
+    k.labelled({"Frame Rate:", "Frame Rate:"}, frameRate);
+    // Ticking "active" opens the device; one that does not open clears the box again, so
+    // the setting is saved as off. A new device choice reopens an open device.
+    const auto live = [this](QCheckBox* use, QComboBox* box,
+                             const std::function<bool(bool, const QString&)>* hook) {
+        const auto device = [box] {
+            return box->currentIndex() <= 0 ? QString() : box->currentText();
+        };
+        connect(use, &QCheckBox::toggled, this, [this, use, device, hook](bool on) {
+            if (loading_ || !*hook)
+                return;
+            if (!(*hook)(on, device()) && on) {
+                const QSignalBlocker quiet(use);
+                use->setChecked(false);
+            }
+        });
+        connect(box, &QComboBox::currentIndexChanged, this, [this, use, device, hook] {
+            if (loading_ || !*hook || !use->isChecked())
+                return;
+            (*hook)(false, QString());
+            if (!(*hook)(true, device())) {
+                const QSignalBlocker quiet(use);
+                use->setChecked(false);
+            }
+        });
+    };
+    live(useIn, midiIn_, &hooks_.midiInput);
+    live(useOut, midiOut_, &hooks_.midiOutput);
     const auto device = [this](QComboBox* box, const std::function<QStringList()>& source,
                                const char16_t* key) {
         bind_.custom(
@@ -387,6 +433,8 @@ QWidget* OptionsDialog::buildMidiAssignPage() {
 }
 
 ChannelAssignments* OptionsDialog::midiRow(int row) {
+    if (row >= kChannelCount && hooks_.functionKeyRow)
+        return hooks_.functionKeyRow(row - kChannelCount + 1);
     if (row >= kChannelCount)
         return &functionKeyNotes_[static_cast<std::size_t>(row - kChannelCount)];
     return show_ ? &show_->store().assignments(row) : nullptr;

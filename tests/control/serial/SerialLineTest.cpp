@@ -1,6 +1,6 @@
 // The User protocol over a real pseudo-terminal pair: the program holds one end as
 // "COM 1", the test is the show controller at the other end.
-#include "ShowRig.h"
+#include "support/ShowRig.h"
 
 #include "control/serial/ComUserMode.h"
 #include "control/serial/SerialLine.h"
@@ -42,6 +42,8 @@ struct PtyPair {
 };
 
 // The show controller's end: what it reads until `expected` has arrived (or time is up).
+// Generous: the whole program's start-up under sanitizers on a busy machine takes seconds,
+// and the wait ends as soon as the bytes are there.
 QByteArray readUntil(QSerialPort& far, qsizetype bytes) {
     QByteArray got;
     (void)QTest::qWaitFor(
@@ -49,7 +51,7 @@ QByteArray readUntil(QSerialPort& far, qsizetype bytes) {
             got += far.readAll();
             return got.size() >= bytes;
         },
-        10000);
+        60000);
     return got;
 }
 

@@ -1,10 +1,10 @@
 // The black-screen view: its keys on the show, the guard against key repeat, what it
 // passes on, and pictures of the view for looking at it in a dark booth.
-#include "ShowRig.h"
 #include "control/BlackScreenControl.h"
 #include "control/ui/BlackScreenView.h"
 #include "core/UiLanguage.h"
 #include "engine/kae/Kae.h"
+#include "support/ShowRig.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,18 +1,18 @@
 // The touch-screen view driven by synthesised touch events: Play buttons press and
 // release as the main window's, the touch lists step presets and pick sounds, and the
 // buttons and indicators show the channels' state.
-#include "ShowRig.h"
 #include "control/TouchLabels.h"
 #include "control/ui/TouchScreenView.h"
 #include "control/ui/TouchWidgets.h"
 #include "core/UiLanguage.h"
 #include "engine/kae/Kae.h"
+#include "support/ShowRig.h"
 
 #include <QDir>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QLabel>
 #include <QPointingDevice>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>

@@ -1,7 +1,8 @@
-// The device list and device life: scripted device sets, rates a device refuses, a device
-// unplugged while playing, and the real null output.
-#include "OfflineHarness.h"
+// The device list and device life: scripted device sets, rates a device refuses, freeing
+// and starting again, and the real null output. (A device unplugged while playing, end to
+// end: KaeDeviceLostTest.)
 #include "TestMedia.h"
+#include "support/OfflineHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -83,31 +84,6 @@ TEST(AudioLibDevices, ADeviceThatRefusesTheRateRunsAtItsOwnAndStreamsAreConverte
     EXPECT_EQ(lib.channelGetPosition(h), 44100 * 4) << "positions stay in the file's frames";
 }
 
-TEST(AudioLibDevices, AnUnpluggedDeviceLeavesEverythingElseWorking) {
-    auto backend = std::make_shared<ScriptedBackend>(
-        std::vector<ScriptedDevice>{device("Offline", "offline", 2, true, 44100)});
-    AudioLibOptions options;
-    options.backend = backend;
-    options.openDecoder = wavDecoderFactory();
-    AudioLib lib(options);
-    MessageWindow window;
-    ASSERT_TRUE(lib.init(1, 44100, 0, &window));
-    const QString path = testmedia::makeRamp(mediaFolder(), QStringLiteral("unplug"),
-                                             testmedia::Format::Wav16, 44100, 2, 50000);
-    const Handle h = lib.streamCreateFile(path, 0);
-    ASSERT_TRUE(lib.channelPlay(h, true));
-    std::vector<float> buf(2048);
-    ASSERT_TRUE(lib.renderOffline(buf.data(), 1024));
-    backend->unplug(QStringLiteral("offline"));
-    EXPECT_TRUE(lib.renderOffline(buf.data(), 1024)) << "renders silence";
-    EXPECT_EQ(buf[100], 0.0f);
-    EXPECT_FALSE(lib.channelPlay(h, true));
-    EXPECT_EQ(lib.errorGetCode(), Error::Start);
-    EXPECT_NE(lib.channelGetPosition(h), -1);
-    EXPECT_TRUE(lib.streamFree(h));
-    EXPECT_TRUE(lib.free());
-}
-
 TEST(AudioLibDevices, FreeingTheDeviceEndsItsStreamsAndItCanStartAgain) {
     Offline off;
     const QString path = testmedia::makeRamp(mediaFolder(), QStringLiteral("again"),
@@ -137,36 +113,6 @@ TEST(AudioLibDevices, FreeingTheDeviceEndsItsStreamsAndItCanStartAgain) {
     off.lib->channelPlay(h, true);
     const Render r = off.render(100);
     EXPECT_EQ(r.at(10, 0), testmedia::rampValue(10, 0));
-}
-
-TEST(AudioLibDevices, EffectsKeepTheirParameters) {
-    Offline off;
-    const QString path = testmedia::makeRamp(mediaFolder(), QStringLiteral("fx"),
-                                             testmedia::Format::Wav16, 44100, 2, 5000);
-    const Handle h = off.lib->streamCreateFile(path, 0);
-    const Handle eq = off.lib->channelSetFx(h, FxType::ParamEq, 3);
-    const Handle echo = off.lib->channelSetFx(h, FxType::Echo, 2);
-    ASSERT_NE(eq, 0u);
-    ASSERT_NE(echo, eq);
-    const float band[3] = {1000.0f, 12.0f, -6.5f};
-    ASSERT_TRUE(off.lib->fxSetParameters(eq, band));
-    float back[3] = {};
-    ASSERT_TRUE(off.lib->fxGetParameters(eq, back));
-    EXPECT_EQ(back[2], -6.5f);
-    struct {
-        float wet, feedback, left, right;
-        int panDelay;
-    } delay{50, 30, 200, 300, 1}, delayBack{};
-    ASSERT_TRUE(off.lib->fxSetParameters(echo, &delay));
-    ASSERT_TRUE(off.lib->fxGetParameters(echo, &delayBack));
-    EXPECT_EQ(delayBack.panDelay, 1);
-    EXPECT_EQ(delayBack.right, 300.0f);
-    off.lib->channelPlay(h, true);
-    off.render(2000);
-    EXPECT_TRUE(off.lib->channelRemoveFx(h, eq));
-    EXPECT_FALSE(off.lib->fxGetParameters(eq, back));
-    EXPECT_EQ(off.lib->errorGetCode(), Error::Handle);
-    EXPECT_FALSE(off.lib->channelRemoveFx(h, eq));
 }
 
 TEST(AudioLibDevices, NullOutputIsListedLastAndPlaysOnItsOwnClockIntoAWav) {

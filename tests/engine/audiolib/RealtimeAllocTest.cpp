@@ -3,8 +3,8 @@
 // session (many streams, slides, syncs, loops, vari-speed, seeks, pauses, frees, effects
 // attached, changed and removed) runs on the offline device and on the null output's own
 // clock thread; any count fails.
-#include "OfflineHarness.h"
 #include "TestMedia.h"
+#include "support/OfflineHarness.h"
 
 #include "engine/audiolib/Mixer.h"
 #include "engine/dsp/EffectParams.h"

@@ -1,10 +1,9 @@
-// Parameter blocks as show files deliver them (cleared presets, wild values, the record's
-// reverb order), the factory by effect number, and the chain running effects in order.
-#include "Signals.h"
+// Parameter blocks as show files deliver them (cleared presets, wild values) and the
+// factory by effect number.
+#include "support/Signals.h"
 
 #include "engine/dsp/Chorus.h"
 #include "engine/dsp/Echo.h"
-#include "engine/dsp/EffectChain.h"
 #include "engine/dsp/Flanger.h"
 #include "engine/dsp/ParamEq.h"
 #include "engine/dsp/WavesReverb.h"
@@ -131,19 +130,6 @@ TEST(Parameters, OutOfRangeAndClearedValuesAreClampedAndNeverBlowUp) {
     }
 }
 
-TEST(Parameters, ReverbComesFromTheRecordInItsOwnOrder) {
-    // record: input gain, reverb time, reverb mix, high-frequency RT ratio
-    const float record[4] = {-3.0f, 1500.0f, -6.0f, 0.25f};
-    const DsfxWavesReverb reverb = wavesReverbFromRecordOrder(record);
-    EXPECT_EQ(reverb.inGain, -3.0f);
-    EXPECT_EQ(reverb.reverbMix, -6.0f);
-    EXPECT_EQ(reverb.reverbTime, 1500.0f);
-    EXPECT_EQ(reverb.highFreqRtRatio, 0.25f);
-    float back[4];
-    wavesReverbToRecordOrder(reverb, back);
-    EXPECT_TRUE(std::equal(back, back + 4, record));
-}
-
 TEST(Parameters, EveryEffectNumberMakesItsEffectWithTheDirectXDefaults) {
     EXPECT_EQ(floatsOf(DsfxParamEq{}), (std::vector<float>{8000.0f, 12.0f, 0.0f}));
     EXPECT_EQ(floatsOf(DsfxWavesReverb{}), (std::vector<float>{0.0f, 0.0f, 1000.0f, 0.001f}));
@@ -183,50 +169,6 @@ TEST(Parameters, RefusesStreamsItCannotServe) {
     const std::vector<float> input = sound;
     test::runBlocks(echo, sound, 2);
     EXPECT_EQ(sound, input);
-}
-
-TEST(EffectChain, ChainPlacesNameTheirEffects) {
-    const struct {
-        const char* place;
-        std::optional<EffectType> type;
-    } cases[] = {{"EQ", EffectType::ParamEq},
-                 {"REVERB", EffectType::WavesReverb},
-                 {"DELAY", EffectType::Echo},
-                 {"CHORUS", EffectType::Chorus},
-                 {"FLANGER", EffectType::Flanger},
-                 {"FLANGER ", EffectType::Flanger},
-                 {"EQ      ", EffectType::ParamEq},
-                 {"---", std::nullopt},
-                 {"", std::nullopt},
-                 {"ECHO", std::nullopt}};
-    for (const auto& c : cases)
-        EXPECT_EQ(chainPlaceEffect(c.place), c.type) << '"' << c.place << '"';
-}
-
-TEST(EffectChain, RunsItsEffectsOneAfterTheOther) {
-    // Two all-wet echoes without feedback, 10 and 25 ms: a click comes out once, 35 ms late.
-    Echo first;
-    Echo second;
-    first.setParameters(DsfxEcho{100.0f, 0.0f, 10.0f, 10.0f, 0});
-    second.setParameters(DsfxEcho{100.0f, 0.0f, 25.0f, 25.0f, 0});
-    ASSERT_TRUE(first.prepare(48000, 1));
-    ASSERT_TRUE(second.prepare(48000, 1));
-    EffectChain chain;
-    ASSERT_TRUE(chain.append(&first));
-    ASSERT_TRUE(chain.append(&second));
-    std::vector<float> sound(4800, 0.0f);
-    sound[0] = 1.0f;
-    for (std::size_t start = 0; start < sound.size(); start += 100)
-        chain.process(sound.data() + start, 100);
-    for (std::size_t i = 0; i < sound.size(); ++i)
-        EXPECT_EQ(sound[i], i == 35 * 48 ? 1.0f : 0.0f) << i;
-
-    // Three EQ bands and four effects fill it; an eighth does not fit.
-    EffectChain full;
-    for (int i = 0; i < EffectChain::kCapacity; ++i)
-        EXPECT_TRUE(full.append(&first));
-    EXPECT_FALSE(full.append(&second));
-    EXPECT_FALSE(chain.append(nullptr));
 }
 
 } // namespace

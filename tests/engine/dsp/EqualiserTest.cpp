@@ -1,5 +1,5 @@
 // The parametric EQ band does what its three knobs say, measured on sine tones.
-#include "Signals.h"
+#include "support/Signals.h"
 
 #include "engine/dsp/ParamEq.h"
 

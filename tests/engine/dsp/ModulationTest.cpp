@@ -1,74 +1,58 @@
 // Chorus and flanger: a dry knob passes the sound untouched, the delay knob delays by what
 // it says, and the phase knob decides whether the two sides sweep together.
-#include "Signals.h"
+#include "support/Signals.h"
 
 #include "engine/dsp/Chorus.h"
-#include "engine/dsp/Echo.h"
 #include "engine/dsp/Flanger.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace kalvor::engine::dsp {
 namespace {
 
-DsfxChorus chorus(float mix, float depth, float feedback, float hz, int wave, float delayMs,
-                  int phase) {
-    DsfxChorus p;
-    static_cast<DsfxModulation&>(p) = {mix, depth, feedback, hz, wave, delayMs, phase};
-    return p;
+// A chorus or a flanger (they share their knobs) set to `p`.
+std::unique_ptr<Effect> modulation(bool isChorus, const DsfxModulation& p) {
+    if (isChorus) {
+        auto e = std::make_unique<Chorus>();
+        DsfxChorus c;
+        static_cast<DsfxModulation&>(c) = p;
+        e->setParameters(c);
+        return e;
+    }
+    auto e = std::make_unique<Flanger>();
+    DsfxFlanger f;
+    static_cast<DsfxModulation&>(f) = p;
+    e->setParameters(f);
+    return e;
 }
 
-DsfxFlanger flanger(float mix, float depth, float feedback, float hz, int wave, float delayMs,
-                    int phase) {
-    DsfxFlanger p;
-    static_cast<DsfxModulation&>(p) = {mix, depth, feedback, hz, wave, delayMs, phase};
-    return p;
-}
-
-struct DryCase {
-    const char* name;
-    int channels;
-    std::function<std::unique_ptr<Effect>()> make;
-};
+constexpr bool kChorus = true;
+constexpr bool kFlanger = false;
 
 TEST(Modulation, WetDryMixZeroPassesTheSoundUnchanged) {
-    const DryCase cases[] = {
-        {"chorus, strong", 2,
-         [] {
-             auto e = std::make_unique<Chorus>();
-             e->setParameters(chorus(0.0f, 100.0f, 99.0f, 10.0f, kWaveSine, 20.0f, kPhase90));
-             return e;
-         }},
-        {"chorus, triangle, 7.1", 8,
-         [] {
-             auto e = std::make_unique<Chorus>();
-             e->setParameters(chorus(0.0f, 50.0f, -99.0f, 3.0f, kWaveTriangle, 5.0f, kPhase180));
-             return e;
-         }},
-        {"flanger, defaults but dry", 2,
-         [] {
-             auto e = std::make_unique<Flanger>();
-             e->setParameters(flanger(0.0f, 100.0f, -50.0f, 0.25f, kWaveSine, 2.0f, kPhaseZero));
-             return e;
-         }},
-        {"flanger, mono, zero delay", 1,
-         [] {
-             auto e = std::make_unique<Flanger>();
-             e->setParameters(flanger(0.0f, 100.0f, 99.0f, 10.0f, kWaveSine, 0.0f, kPhaseNeg90));
-             return e;
-         }},
-        {"echo, dry", 2,
-         [] {
-             auto e = std::make_unique<Echo>();
-             e->setParameters(DsfxEcho{0.0f, 90.0f, 3.0f, 5.0f, 1});
-             return e;
-         }},
+    const struct {
+        const char* name;
+        int channels;
+        bool isChorus;
+        DsfxModulation params;
+    } cases[] = {
+        {"chorus, strong", 2, kChorus, {0.0f, 100.0f, 99.0f, 10.0f, kWaveSine, 20.0f, kPhase90}},
+        {"chorus, triangle, 7.1",
+         8,
+         kChorus,
+         {0.0f, 50.0f, -99.0f, 3.0f, kWaveTriangle, 5.0f, kPhase180}},
+        {"flanger, defaults but dry",
+         2,
+         kFlanger,
+         {0.0f, 100.0f, -50.0f, 0.25f, kWaveSine, 2.0f, kPhaseZero}},
+        {"flanger, mono, zero delay",
+         1,
+         kFlanger,
+         {0.0f, 100.0f, 99.0f, 10.0f, kWaveSine, 0.0f, kPhaseNeg90}},
     };
-    for (const DryCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        std::unique_ptr<Effect> effect = c.make();
+        std::unique_ptr<Effect> effect = modulation(c.isChorus, c.params);
         ASSERT_TRUE(effect->prepare(44100, c.channels));
         std::vector<float> sound = test::noise(44100, c.channels, 1.0);
         const std::vector<float> input = sound;
@@ -78,46 +62,31 @@ TEST(Modulation, WetDryMixZeroPassesTheSoundUnchanged) {
 }
 
 TEST(Modulation, WithoutSweepTheWetSignalIsTheInputDelayedByTheDelayKnob) {
-    struct Case {
+    const struct {
         const char* name;
         int rate;
-        float delayMs;
-        std::function<std::unique_ptr<Effect>(float)> make;
+        bool isChorus;
+        DsfxModulation params; // depth 0: no sweep
+    } cases[] = {
+        {"chorus 10 ms", 48000, kChorus, {100.0f, 0.0f, 0.0f, 0.0f, kWaveSine, 10.0f, kPhase90}},
+        {"chorus 20 ms",
+         44100,
+         kChorus,
+         {100.0f, 0.0f, 0.0f, 2.0f, kWaveTriangle, 20.0f, kPhase180}},
+        {"flanger 2.5 ms",
+         48000,
+         kFlanger,
+         {100.0f, 0.0f, 0.0f, 5.0f, kWaveSine, 2.5f, kPhaseNeg90}},
+        {"flanger 4 ms", 48000, kFlanger, {100.0f, 0.0f, 0.0f, 0.0f, kWaveSine, 4.0f, kPhaseZero}},
     };
-    const Case cases[] = {
-        {"chorus 10 ms", 48000, 10.0f,
-         [](float ms) {
-             auto e = std::make_unique<Chorus>();
-             e->setParameters(chorus(100.0f, 0.0f, 0.0f, 0.0f, kWaveSine, ms, kPhase90));
-             return e;
-         }},
-        {"chorus 20 ms", 44100, 20.0f,
-         [](float ms) {
-             auto e = std::make_unique<Chorus>();
-             e->setParameters(chorus(100.0f, 0.0f, 0.0f, 2.0f, kWaveTriangle, ms, kPhase180));
-             return e;
-         }},
-        {"flanger 2.5 ms", 48000, 2.5f,
-         [](float ms) {
-             auto e = std::make_unique<Flanger>();
-             e->setParameters(flanger(100.0f, 0.0f, 0.0f, 5.0f, kWaveSine, ms, kPhaseNeg90));
-             return e;
-         }},
-        {"flanger 4 ms", 48000, 4.0f,
-         [](float ms) {
-             auto e = std::make_unique<Flanger>();
-             e->setParameters(flanger(100.0f, 0.0f, 0.0f, 0.0f, kWaveSine, ms, kPhaseZero));
-             return e;
-         }},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        std::unique_ptr<Effect> effect = c.make(c.delayMs);
+        std::unique_ptr<Effect> effect = modulation(c.isChorus, c.params);
         ASSERT_TRUE(effect->prepare(c.rate, 2));
         std::vector<float> sound = test::noise(c.rate, 2, 0.5);
         const std::vector<float> input = sound;
         test::runBlocks(*effect, sound, 2, 128);
-        const int lag = static_cast<int>(std::lround(c.delayMs * c.rate / 1000.0));
+        const int lag = static_cast<int>(std::lround(c.params.delay * c.rate / 1000.0));
         const int frames = static_cast<int>(sound.size() / 2);
         double error = 0.0;
         for (int i = lag; i < frames; ++i)
@@ -142,16 +111,9 @@ TEST(Modulation, PhaseKnobDecidesWhetherBothSidesSweepTogether) {
         for (const Case& c : cases) {
             SCOPED_TRACE(testing::Message()
                          << (isChorus ? "chorus" : "flanger") << ", phase " << c.phase);
-            std::unique_ptr<Effect> effect;
-            if (isChorus) {
-                auto e = std::make_unique<Chorus>();
-                e->setParameters(chorus(100.0f, 100.0f, 0.0f, 2.0f, kWaveSine, 10.0f, c.phase));
-                effect = std::move(e);
-            } else {
-                auto e = std::make_unique<Flanger>();
-                e->setParameters(flanger(100.0f, 100.0f, 0.0f, 2.0f, kWaveSine, 2.0f, c.phase));
-                effect = std::move(e);
-            }
+            std::unique_ptr<Effect> effect =
+                modulation(isChorus, {100.0f, 100.0f, 0.0f, 2.0f, kWaveSine,
+                                      isChorus ? 10.0f : 2.0f, c.phase});
             ASSERT_TRUE(effect->prepare(44100, 2));
             // The same sound on both sides: only the LFOs can tell them apart.
             std::vector<float> sound = test::tone(3000.0, 44100, 2, 1.0);
@@ -175,11 +137,11 @@ TEST(Modulation, OppositeEndsOfThePhaseKnobSoundTheSame) {
     std::vector<float> outputs[2];
     const int phases[2] = {kPhaseNeg180, kPhase180};
     for (int k = 0; k < 2; ++k) {
-        Chorus effect;
-        effect.setParameters(chorus(60.0f, 40.0f, 30.0f, 1.5f, kWaveTriangle, 12.0f, phases[k]));
-        ASSERT_TRUE(effect.prepare(48000, 2));
+        const auto effect =
+            modulation(kChorus, {60.0f, 40.0f, 30.0f, 1.5f, kWaveTriangle, 12.0f, phases[k]});
+        ASSERT_TRUE(effect->prepare(48000, 2));
         outputs[k] = test::noise(48000, 2, 0.5);
-        test::runBlocks(effect, outputs[k], 2);
+        test::runBlocks(*effect, outputs[k], 2);
     }
     EXPECT_EQ(outputs[0], outputs[1]);
 }

@@ -1,6 +1,6 @@
 // The reverb decays in the time its knob says, the highs faster by the ratio knob, and the
 // mix knob fades between direct sound and reverb without a jump in level.
-#include "Signals.h"
+#include "support/Signals.h"
 
 #include "engine/dsp/WavesReverb.h"
 

@@ -1,9 +1,9 @@
 // An output that goes away while it plays (a USB card unplugged, the JACK server ended):
 // the operator reads it in the audio messages, and the channels on it stop instead of
 // looking as if they played on for ever. Others play on.
-#include "KaeRig.h"
 #include "TestMedia.h"
 #include "core/UiLanguage.h"
+#include "support/KaeRig.h"
 #include "support/PrivateJack.h"
 #include "support/TestEnvironment.h"
 

@@ -1,8 +1,8 @@
 // The handling of the library's notifications: which reach the channel, which are
 // dropped, and what the end of a sound does with and without loop.
-#include "KaeRig.h"
 #include "TestMedia.h"
 #include "engine/kae/KaeMessageDispatcher.h"
+#include "support/KaeRig.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>

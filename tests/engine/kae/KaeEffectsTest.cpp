@@ -2,9 +2,9 @@
 // named in the chain, with the record's values; kept in the record while no sound is
 // open; attached afresh to every new stream; heard in chain order, changed while playing
 // and gone when removed. And the values every channel starts with.
-#include "KaeRig.h"
 #include "TestMedia.h"
 #include "engine/kae/EffectDefaults.h"
+#include "support/KaeRig.h"
 
 #include <QFile>
 

@@ -1,10 +1,10 @@
 // The engine in the program's start-up and shut-down order, wired as the program wires
 // it: a machine with only the emulated output starts and runs on it, a machine with no
 // output at all ends, and closing waits its 1000 ms once.
-#include "KaeRig.h"
 #include "core/Lifecycle.h"
 #include "core/SystemMessages.h"
 #include "engine/kae/KaeMessageDispatcher.h"
+#include "support/KaeRig.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // The engine on a device with a clock of its own (the emulated null output): the end of a
 // sound and the fade segments reach the dispatcher as posted events through the UI
 // thread's event loop, not only when a test pulls blocks.
-#include "KaeRig.h"
 #include "TestMedia.h"
 #include "engine/kae/KaeMessageDispatcher.h"
+#include "support/KaeRig.h"
 #include "support/TestEnvironment.h"
 
 #include <QEventLoop>

@@ -1,6 +1,7 @@
 // Routing through a real audio server: a JACK server on the dummy driver with 8 playback
 // ports, and ALSA devices of the test's own HOME that each feed their own JACK ports. A
-// JACK client of the test listens to what reaches each of the server's playback ports.
+// JACK client of the test (support/JackListener) listens to what reaches each of the
+// server's playback ports.
 // The engine runs as the program runs it: PortAudio's device list, every device started,
 // channels moved between devices and destinations while the server's clock runs.
 //
@@ -12,13 +13,12 @@
 #include "core/ShowStore.h"
 #include "engine/kae/Kae.h"
 #include "engine/kae/SurroundDestinations.h"
+#include "support/JackListener.h"
 #include "support/PrivateJack.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
+#include "support/WaitFor.h"
 
-#include <jack/jack.h>
-
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -27,14 +27,11 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <atomic>
-
 using namespace kalvor;
 
 namespace {
 
-constexpr int kPorts = 8;
+constexpr int kPorts = kalvor::test::JackListener::kPorts;
 
 // Where each test device plays: spkA on ports 1/2, spkB on 3/4, the 6-channel devices on
 // 3..8 in ALSA order (FL FR RL RR C LFE), plug6 through a plug converter.
@@ -45,98 +42,8 @@ pcm.surr6 { type jack playback_ports { 0 system:playback_3 1 system:playback_4 2
 pcm.plug6 { type plug slave.pcm "surr6" }
 )";
 
-template <typename Done> bool waitFor(Done done, int limitMs = 10000) {
-    QElapsedTimer guard;
-    guard.start();
-    while (!done() && guard.elapsed() < limitMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return done();
-}
-
-// The test's ears: one input port per server playback port, fed by whatever feeds that
-// playback port, and the peak heard on each since the last reset.
-class Listener {
-public:
-    bool open() {
-        client_ = jack_client_open("kalvor-listener", JackNoStartServer, nullptr);
-        if (client_ == nullptr)
-            return false;
-        for (int i = 0; i < kPorts; ++i)
-            in_[std::size_t(i)] =
-                jack_port_register(client_, ("in_" + std::to_string(i + 1)).c_str(),
-                                   JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
-        jack_set_process_callback(client_, &Listener::process, this);
-        return jack_activate(client_) == 0;
-    }
-    ~Listener() {
-        if (client_ != nullptr)
-            jack_client_close(client_);
-    }
-    // Playback ports of the server.
-    int ports() const {
-        const char** names = jack_get_ports(client_, "system:playback_", nullptr, JackPortIsInput);
-        int n = 0;
-        for (const char** p = names; p != nullptr && *p != nullptr; ++p)
-            ++n;
-        jack_free(names);
-        return n;
-    }
-    // Taps everything connected to system:playback_N; true once each of `ports` (1-based)
-    // has a feed tapped (the ALSA plug-in connects its ports when the device starts).
-    bool tap(std::initializer_list<int> ports) {
-        bool all = true;
-        for (int n : ports) {
-            const std::string sink = "system:playback_" + std::to_string(n);
-            const char** feeds =
-                jack_port_get_all_connections(client_, jack_port_by_name(client_, sink.c_str()));
-            if (feeds == nullptr) {
-                all = false;
-                continue;
-            }
-            const std::string mine =
-                std::string(jack_get_client_name(client_)) + ":in_" + std::to_string(n);
-            for (const char** f = feeds; *f != nullptr; ++f)
-                jack_connect(client_, *f, mine.c_str());
-            jack_free(feeds);
-        }
-        return all;
-    }
-    // The ports (1-based, as bits 1 << (n - 1)) that carried more than -40 dBFS over
-    // `frames` server frames, once what the devices had buffered before has been played.
-    unsigned sounding(std::int64_t frames = 9600) {
-        const std::int64_t settle = frames_.load();
-        waitFor([&] { return frames_.load() > settle + frames; });
-        for (auto& p : peak_)
-            p.store(0.0f);
-        const std::int64_t from = frames_.load();
-        waitFor([&] { return frames_.load() > from + frames; });
-        unsigned mask = 0;
-        for (int i = 0; i < kPorts; ++i)
-            if (peak_[std::size_t(i)].load() > 0.01f)
-                mask |= 1u << i;
-        return mask;
-    }
-
-private:
-    static int process(jack_nframes_t frames, void* self) {
-        auto* l = static_cast<Listener*>(self);
-        for (int i = 0; i < kPorts; ++i) {
-            const auto* data =
-                static_cast<const float*>(jack_port_get_buffer(l->in_[std::size_t(i)], frames));
-            float p = l->peak_[std::size_t(i)].load(std::memory_order_relaxed);
-            for (jack_nframes_t f = 0; f < frames; ++f)
-                p = std::max(p, std::abs(data[f]));
-            l->peak_[std::size_t(i)].store(p, std::memory_order_relaxed);
-        }
-        l->frames_.fetch_add(frames);
-        return 0;
-    }
-
-    jack_client_t* client_ = nullptr;
-    std::array<jack_port_t*, kPorts> in_{};
-    std::array<std::atomic<float>, kPorts> peak_{};
-    std::atomic<std::int64_t> frames_{0};
-};
+using kalvor::test::JackListener;
+using kalvor::test::waitFor;
 
 class JackRouting : public testing::Test {
 protected:
@@ -147,7 +54,7 @@ protected:
             const QString name = QStringLiteral("kalvor-routing-%1").arg(n);
             server_ = new QProcess;
             kalvor::test::startPrivateJack(*server_, name, kPorts);
-            auto listener = std::make_unique<Listener>();
+            auto listener = std::make_unique<JackListener>();
             QElapsedTimer guard;
             guard.start();
             bool up = false;
@@ -165,7 +72,7 @@ protected:
             // JACK's registry of servers is full (killed servers stay in it): the shared
             // test server of scripts/services will do when it has the 8 ports.
             qunsetenv("JACK_DEFAULT_SERVER");
-            auto listener = std::make_unique<Listener>();
+            auto listener = std::make_unique<JackListener>();
             if (listener->open() && listener->ports() >= kPorts)
                 listener_ = listener.release();
         }
@@ -228,7 +135,7 @@ protected:
     }
 
     static QProcess* server_;
-    static Listener* listener_;
+    static JackListener* listener_;
     test::ScriptedDialogs dialogs_;
     std::unique_ptr<Settings> settings_;
     ShowStore store_;
@@ -237,7 +144,7 @@ protected:
 };
 
 QProcess* JackRouting::server_ = nullptr;
-Listener* JackRouting::listener_ = nullptr;
+JackListener* JackRouting::listener_ = nullptr;
 
 constexpr unsigned port(int n) {
     return 1u << (n - 1);
@@ -246,7 +153,7 @@ constexpr unsigned port(int n) {
 TEST_F(JackRouting, TwoChannelsOnTwoDevicesReachTheirOwnPorts) {
     ASSERT_TRUE(play(0, "spkA", 0, 2));
     ASSERT_TRUE(play(1, "spkB", 0, 2));
-    ASSERT_TRUE(waitFor([&] { return listener_->tap({1, 2, 3, 4}); }));
+    ASSERT_TRUE(waitFor([&] { return listener_->tap({1, 2, 3, 4}); }, 10000));
     EXPECT_EQ(listener_->sounding(), port(1) | port(2) | port(3) | port(4));
     KAE__Channel_Stop(0);
     EXPECT_EQ(listener_->sounding(), port(3) | port(4));
@@ -276,7 +183,7 @@ TEST_F(JackRouting, DestinationsOfASixChannelDeviceReachTheirPorts) {
             SCOPED_TRACE(std::string(output) + ": " +
                          engine::surroundDestinationText(c.index).toStdString());
             ASSERT_TRUE(play(0, output, c.index, c.fileChannels));
-            ASSERT_TRUE(waitFor([&] { return listener_->tap({3, 4, 5, 6, 7, 8}); }));
+            ASSERT_TRUE(waitFor([&] { return listener_->tap({3, 4, 5, 6, 7, 8}); }, 10000));
             EXPECT_EQ(listener_->sounding(), c.ports);
         }
         KAE__Channel_Stop(0);

@@ -3,10 +3,10 @@
 // device without those speakers refuses, a playing channel moved to another destination
 // or output plays on from the very next frame, and what a load does to a stored
 // destination that does not fit the sound or the device.
-#include "KaeRig.h"
 #include "TestMedia.h"
 #include "core/SystemMessages.h"
 #include "engine/kae/SurroundDestinations.h"
+#include "support/KaeRig.h"
 
 #include <QFile>
 

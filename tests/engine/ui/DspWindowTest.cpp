@@ -4,10 +4,10 @@
 // and the lock ties the window's channel to the selected channel both ways. Set
 // KALVOR_GRAB_DIR to a folder to get pictures of the window in both languages.
 #include "engine/ui/DspWindow.h"
-#include "KaeRig.h"
 #include "TestMedia.h"
 #include "core/UiLanguage.h"
 #include "engine/dsp/EffectParams.h"
+#include "support/KaeRig.h"
 
 #include <QCheckBox>
 #include <QDial>

@@ -1,7 +1,7 @@
 // The demo show as a first-time user meets it: written by kalvor-tool, loaded through the
 // show layer on the offline device, its presets recalled and played.
-#include "ShowRig.h"
 #include "cli/DemoCommand.h"
+#include "support/ShowRig.h"
 #include "support/TestEnvironment.h"
 
 #include <QCoreApplication>

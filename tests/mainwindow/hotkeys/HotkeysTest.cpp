@@ -1,7 +1,7 @@
 // The keyboard as the operator uses it: real key events into a window with the hotkey
 // controller installed, played on the offline device, judged by what the channels do.
-#include "ShowRig.h"
 #include "mainwindow/ui/HotkeyController.h"
+#include "support/ShowRig.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,8 +1,8 @@
 // The play log's files: round trips, refused input that leaves the list alone, the name
 // rules, and the backup at program end.
 #include "mainwindow/LogFiles.h"
-#include "ShowRig.h"
 #include "mainwindow/PlayLogControl.h"
+#include "support/ShowRig.h"
 
 #include <QDir>
 #include <QFile>

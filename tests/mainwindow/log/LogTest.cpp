@@ -1,6 +1,6 @@
 // The play log's entry rules, driven through the real show layer on the offline device.
-#include "ShowRig.h"
 #include "mainwindow/PlayLogControl.h"
+#include "support/ShowRig.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Grabs the four panels to PNG files in English and German, on a show with a sound
 // playing, so their look can be checked without a display. Not a test.
 // Usage: mainwindow_panels_shots OUTPUT_FOLDER
-#include "ShowRig.h"
+#include "support/ShowRig.h"
 
 #include "core/RecentPlaylists.h"
 #include "core/UiLanguage.h"

@@ -1,6 +1,6 @@
 // The channel settings panel, the preset panel, the global playback buttons and the
 // playlist selector, driven through their real controls on a show rendered offline.
-#include "ShowRig.h"
+#include "support/ShowRig.h"
 
 #include "core/RecentPlaylists.h"
 #include "engine/kae/SurroundDestinations.h"

@@ -3,13 +3,13 @@
 // the window shows.
 #pragma once
 
-#include "ShowRig.h"
 #include "core/Lifecycle.h"
 #include "core/RecentPlaylists.h"
 #include "core/UiLanguage.h"
 #include "core/ui/SystemMessagesWindow.h"
 #include "mainwindow/ui/ChannelStrip.h"
 #include "mainwindow/ui/MainWindow.h"
+#include "support/ShowRig.h"
 
 #include <memory>
 

@@ -1,11 +1,11 @@
 // Pictures of the overview with 32 channels, some playing, at the booth's screen size in
 // both languages. Runs only when KALVOR_SHOTS_DIR names a folder.
-#include "ShowRig.h"
 #include "core/ShowStore.h"
 #include "core/UiLanguage.h"
 #include "engine/kae/Kae.h"
 #include "overview/ui/OverviewModel.h"
 #include "overview/ui/OverviewWindow.h"
+#include "support/ShowRig.h"
 #include "support/media/TestMedia.h"
 
 #include <QDir>

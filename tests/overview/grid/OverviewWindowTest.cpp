@@ -1,11 +1,11 @@
 // The overview window driven through real mouse events on the offscreen platform, over the
 // offline engine: the transport columns, spooling and columns that were dragged away.
 #include "overview/ui/OverviewWindow.h"
-#include "ShowRig.h"
 #include "core/ShowStore.h"
 #include "core/SystemMessages.h"
 #include "engine/kae/Kae.h"
 #include "overview/ui/OverviewModel.h"
+#include "support/ShowRig.h"
 
 #include <QComboBox>
 #include <QFile>

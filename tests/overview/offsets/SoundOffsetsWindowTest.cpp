@@ -1,7 +1,7 @@
 // The "Sound Offsets" window on the offscreen platform over a show on the offline device.
 #include "overview/ui/SoundOffsetsWindow.h"
-#include "ShowRig.h"
 #include "core/UiLanguage.h"
+#include "support/ShowRig.h"
 
 #include <QCheckBox>
 #include <QLabel>

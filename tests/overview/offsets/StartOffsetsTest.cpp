@@ -1,6 +1,6 @@
 // Start offsets as the operator sets them, on real sounds on the offline device.
-#include "ShowRig.h"
 #include "overview/StartOffsetRules.h"
+#include "support/ShowRig.h"
 
 #include <gtest/gtest.h>
 

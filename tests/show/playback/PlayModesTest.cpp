@@ -1,7 +1,8 @@
 // PLAY in its modes, heard on the offline device: every case is judged by the samples
-// that come out, the way an operator judges it by ear.
-#include "ShowRig.h"
+// that come out, the way an operator judges it by ear. (The modes end to end, through
+// kalvor-tool render, and the right button, hold and play groups: tests/cli.)
 #include "engine/kae/KaeMessageDispatcher.h"
+#include "support/ShowRig.h"
 
 #include <QSignalSpy>
 
@@ -78,23 +79,17 @@ TEST(PlayModes, EachPressDoesWhatTheModesSay) {
     }
 }
 
-TEST(PlayModes, FadeOutRunsFourSegmentsThenStops) {
+// The segments' levels are the engine's (KaeSound); here the stop that follows the fade.
+TEST(PlayModes, FadeOutRunsThenStops) {
     ShowRig rig;
     rig.loadChannel(0, {rig.tone(QStringLiteral("tone"), 5.0)});
-    Channel& c = rig.store.channel(0);
-    c.fadeOut = {1000, true, 2};
+    rig.store.channel(0).fadeOut = {1000, true, 2};
     auto& play = rig.show->playback();
     play.PlayButtonDown(0);
-    const double full = rig.renderMs(100).peak(0);
-    ASSERT_GT(full, 0.4);
+    rig.renderMs(100);
     play.PlayButtonDown(0); // fade-out begins
-    // Curve 2 from volume 100: 80, 60, 40, 0; each block's loudest moment is its start.
-    const double startLevels[] = {100, 80, 60, 40};
-    for (int segment = 0; segment < 4; ++segment) {
-        const Block b = rig.renderMs(250);
-        const double expectedDb = startLevels[segment] - 100;
-        EXPECT_NEAR(20 * std::log10(b.peak(0) / full), expectedDb, 1.5) << "segment " << segment;
-    }
+    EXPECT_GT(rig.renderMs(500).peak(0), 0.1) << "fading, not cut";
+    rig.renderMs(500);
     EXPECT_TRUE(rig.renderMs(100).silent());
     EXPECT_FALSE(KAE__Channel_IsPlaying(0));
     EXPECT_EQ(play.buttonColour(0), ButtonColour::Off);
@@ -127,23 +122,6 @@ TEST(PlayModes, FadeOutWithRestartStartsTheSoundAgain) {
         rig.renderMs(50);
     EXPECT_TRUE(KAE__Channel_IsPlaying(0));
     EXPECT_GT(rig.renderMs(50).peak(0), 0.4) << "playing again at full level";
-}
-
-TEST(PlayModes, PlayGroupMembersStartInTheSameFrame) {
-    ShowRig rig;
-    rig.loadChannel(0, {rig.ramp(QStringLiteral("a"), 1.0)});
-    rig.loadChannel(1, {rig.ramp(QStringLiteral("b"), 1.0)});
-    rig.store.channel(0).pan = -100;
-    rig.store.channel(1).pan = 100;
-    rig.store.controls(0).playGroup = QStringLiteral("2");
-    rig.store.controls(1).playGroup = QStringLiteral("2");
-    rig.show->playback().PlayButtonDown(1); // either member starts both
-    const Block b = rig.renderMs(50);
-    ASSERT_FALSE(b.silent());
-    for (std::int64_t f = 0; f < b.frames(); ++f) {
-        // The right channel of the ramp runs 7919 frames ahead of the left one.
-        ASSERT_EQ(rampFrame(b.left(f)), (rampFrame(b.right(f)) - 7919 + 65536) % 65536) << f;
-    }
 }
 
 TEST(PlayModes, StopGroupEndsTheOthersWithTheirFadeOut) {
@@ -179,24 +157,6 @@ TEST(PlayModes, StopGroupEndsTheOthersWithTheirFadeOut) {
         EXPECT_TRUE(rig.renderMs(50).peak(0) < 1e-6) << label;
         EXPECT_FALSE(KAE__Channel_IsPlaying(0)) << label;
     }
-}
-
-TEST(PlayModes, RightButtonStopsWithoutFadeAndHoldEndsOnRelease) {
-    ShowRig rig;
-    rig.loadChannel(0, {rig.tone(QStringLiteral("a"), 5.0)});
-    rig.store.channel(0).fadeOut = {1000, true, 2};
-    auto& play = rig.show->playback();
-    play.PlayButtonDown(0);
-    rig.renderMs(100);
-    play.PlayButtonDown(0, true);
-    EXPECT_TRUE(rig.renderMs(50).silentAfterRamp());
-
-    rig.store.channel(0).fadeOut.active = false;
-    rig.store.controls(0).holdMode = 1;
-    play.PlayButtonDown(0);
-    EXPECT_FALSE(rig.renderMs(50).silent());
-    play.PlayButtonUp(0);
-    EXPECT_TRUE(rig.renderMs(50).silentAfterRamp());
 }
 
 namespace {

@@ -1,5 +1,5 @@
 // The questions that destroy something when answered Yes: a stray Enter must answer No.
-#include "ShowRig.h"
+#include "support/ShowRig.h"
 
 #include "support/TestEnvironment.h"
 

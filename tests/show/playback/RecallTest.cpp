@@ -1,6 +1,6 @@
 // Recalling presets as a show runs: autostarts together, the modifier keys, the automatic
 // store, outputs that are gone, sound indexes that are stale, and loading a show.
-#include "ShowRig.h"
+#include "support/ShowRig.h"
 
 #include "core/SystemMessages.h"
 #include "show/presets/PresetCopy.h"
@@ -107,6 +107,16 @@ TEST(Recall, AMissingOutputIsReplacedByTheFirstAndReported) {
     EXPECT_TRUE(reported);
     EXPECT_GT(rig.renderMs(30).peak(0), 0.0) << "it plays on the first output";
     SystemMessages::instance().setShowAudioMessages(false);
+}
+
+TEST(Recall, ThePresetsStartOffsetIsWhereTheChannelStands) {
+    TwoPresets rig;
+    rig.store.presets().slot(0).channels[0].startOffset = 22050;
+    rig.show->recall().RecallPreset(); // preset 0: nothing starts
+    EXPECT_EQ(rig.store.assignments(0).startOffset, 22050);
+    EXPECT_EQ(KAE__Channel_GetPositionInSamples(0), 22050) << "shown there before PLAY";
+    rig.show->playback().PlayButtonDown(0);
+    EXPECT_EQ(rampFrame(rig.renderMs(20).left(0)), 22050);
 }
 
 TEST(Recall, AStaleSoundIndexLeavesNothingToPlay) {

@@ -1,6 +1,6 @@
 // A show saved and loaded again is the same show: every value of every channel of every
 // preset, the sound lists, the layout, the GPIO block and the text-reader link.
-#include "PlaylistFixtures.h"
+#include "support/PlaylistFixtures.h"
 
 #include "core/ShowStore.h"
 #include "show/playlist/PlaylistFiles.h"

@@ -1,21 +1,19 @@
 // Saving a show: the overwrite question, the progress box and its waits, a failed write
 // that must leave the previous show byte for byte, and the recent-playlists entry.
-#include "PlaylistFixtures.h"
+#include "support/PlaylistFixtures.h"
 
 #include "core/RecentPlaylists.h"
 #include "core/ShowStore.h"
 #include "core/SystemMessages.h"
 #include "core/UiLanguage.h"
 #include "show/playlist/PlaylistFiles.h"
+#include "support/FileSizeLimit.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
 
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace kalvor;
 using namespace kalvor::playlist;
@@ -32,26 +30,6 @@ struct SmallShow {
     ShowStore store;
     RecentPlaylists recent;
     PlaylistFiles files{store, nullptr, &recent};
-};
-
-// Lets the process write at most `bytes` to any file, as a nearly full disk would.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
 };
 
 } // namespace
@@ -149,7 +127,7 @@ TEST(PlaylistSave, AFailedWriteLeavesThePreviousShowByteForByte) {
         second.store.presets().rename(0, QStringLiteral("Changed"));
         SaveOutcome outcome;
         if (c.limit) {
-            FileSizeLimit limit(c.limit);
+            test::FileSizeLimit limit(c.limit);
             outcome = second.files.SavePlaylist(c.target, false);
         } else {
             outcome = second.files.SavePlaylist(c.target, false);

@@ -238,11 +238,3 @@ TEST(SoundLists, WaveEditorMessages) {
     EXPECT_EQ(boxes.at(1).text,
               QStringLiteral("The path information for the external Wave Editor is invalid!"));
 }
-
-TEST(SoundLists, MultiPickAndDropRules) {
-    EXPECT_EQ(multiPickDisplayName(QStringLiteral("Song.WAV")), QStringLiteral("Song"));
-    EXPECT_EQ(multiPickDisplayName(QStringLiteral("take.flac")), QStringLiteral("take."));
-    EXPECT_EQ(multiPickDisplayName(QStringLiteral("abc")), QString());
-    EXPECT_TRUE(acceptsDrop(QStringLiteral("/a/b.ogg")));
-    EXPECT_FALSE(acceptsDrop(QStringLiteral("/a/b.txt")));
-}

@@ -1,8 +1,8 @@
 // The go-to-time dialog as the operator types into it, moving a real sound on the offline
 // device while it goes on playing.
 #include "tools/GoToTime.h"
-#include "ShowRig.h"
 #include "core/UiLanguage.h"
+#include "support/ShowRig.h"
 #include "tools/ui/GoToTimeDialog.h"
 
 #include <QLabel>

@@ -182,7 +182,8 @@ TEST(OptionsDialog, EveryControlSurvivesASaveAndARestart) {
         {"chkXKeysStickLeds", "0", "XKeysStickLeds", "OFF"},
         {"optActivatePIO", "1", "PIOActivate", "ON"},
         {"opt_GPIOConfiguration_1", "1", "GPIO Configuration", "1"},
-        {"chkPort2Direction", "1", "Port2Direction", "ON"},
+        {"cmbPort2Direction", "OUT", "Port2Direction", "OUT"},
+        {"txtGpioChip", "gpiochip1", "GpioChip", "gpiochip1"},
         {"chkShowTouchScreenOnStartup", "1", "ShowTouchScreenOnStartup", "1"},
         {"cmbTouchScreenPosition", "1", "TouchScreenPosition", "1"},
         {"cmbTouchScreenResolution", "2", "TouchScreenResolution", "2"},
@@ -205,6 +206,9 @@ TEST(OptionsDialog, EveryControlSurvivesASaveAndARestart) {
         {"chkDO500Countdown", "1", "DO500Countdown", "1"},
         {"chkDO500Progressbar", "1", "DO500Progressbar", "1"},
         {"chkDO500SafetyMode", "0", "DO500SafetyMode", "0"},
+        {"chkOscEnable", "1", "OscEnable", "1"},
+        {"updOscPort", "9123", "OscPort", "9123"},
+        {"txtOscAllow", "10.0.0.0/24", "OscAllow", "10.0.0.0/24"},
     };
     for (const Case& c : cases)
         drive(r.w<QObject>(QLatin1String(c.control)), c.value);
@@ -408,7 +412,7 @@ TEST(OptionsDialog, TreeHasTheOrderAndGroupsOfThePages) {
               QStringLiteral(
                   "Program*,>Interface,Playback*,>Audio,>Output Devices,>Soundlist,>Playlist,>Log,"
                   "Control*,>RS-232 Remote,>USB Remote,>GPI/O,>Touchscreen,>MIDI*,>>Setup,>>Assign,"
-                  ">>Monitor,>Display,>FTP"));
+                  ">>Monitor,>Display,>FTP,>OSC"));
 }
 
 TEST(OptionsDialog, SizesOutOfRangeAreRefusedWithTheirRange) {

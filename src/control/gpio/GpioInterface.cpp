@@ -1,0 +1,353 @@
+#include "control/gpio/GpioInterface.h"
+
+#include "control/gpio/GpioTexts.h"
+#include "core/Dialogs.h"
+#include "core/Limits.h"
+#include "core/SettingKeys.h"
+#include "core/Settings.h"
+#include "core/ShowStore.h"
+#include "core/SystemMessages.h"
+#include "engine/kae/Kae.h"
+#include "show/playback/ShowLayer.h"
+
+namespace kalvor {
+
+using namespace gpio;
+using playlist::GpioBlock;
+
+namespace {
+
+constexpr int kLineCount = 24;
+
+int portOf(int line) {
+    return (line - 1) / 8 + 1;
+}
+
+std::uint8_t bitOf(int line) {
+    return static_cast<std::uint8_t>(1u << ((line - 1) % 8));
+}
+
+// Input functions after the 32 channels.
+enum InputFunction {
+    StopAll = 33,
+    NextPreset,
+    PreviousPreset,
+    RecallPreset,
+    PausePreset,
+    RollbackPreset,
+    RollForwardPreset,
+    Continue,
+    Repeat,
+    NextChannel,
+    PreviousChannel,
+    NextSound,
+    PreviousSound,
+};
+
+} // namespace
+
+GpioInterface::GpioInterface(ShowLayer& show, Settings& settings, DeviceFactory factory,
+                             QObject* parent)
+    : QObject(parent), show_(show), settings_(settings), factory_(std::move(factory)),
+      config_(playlist::defaultGpioBlock()) {
+    timer_.setInterval(kPollMs);
+    connect(&timer_, &QTimer::timeout, this, &GpioInterface::poll);
+    ChannelPlayback& p = show_.playback();
+    connect(&p, &ChannelPlayback::channelStarted, this,
+            [this](int ch) { setOutput(ch + 1, true); });
+    connect(&p, &ChannelPlayback::channelPaused, this,
+            [this](int ch) { setOutput(ch + 1, false); });
+    connect(&p, &ChannelPlayback::channelStopped, this,
+            [this](int ch) { setOutput(ch + 1, false); });
+}
+
+GpioInterface::~GpioInterface() = default;
+
+void GpioInterface::loadSettings() {
+    config_ = playlist::gpioBlockFromSettings(settings_);
+    if (isActive()) {
+        deviceDirections_ = config_.directions;
+        if (!device_->setDirections(deviceDirections_)) {
+            removed();
+            return;
+        }
+        allOutputsOff();
+    }
+}
+
+void GpioInterface::applyBlock(const GpioBlock& block) {
+    config_ = block;
+    static constexpr const char* kDirectionKeys[] = {"Port1Direction", "Port2Direction",
+                                                     "Port3LDirection", "Port3HDirection"};
+    for (std::size_t q = 0; q < 4; ++q)
+        settings_.setText(QString::fromLatin1(kDirectionKeys[q]),
+                          playlist::gpioDirectionText(block.directions[q]));
+    for (int n = 1; n <= kLineCount; ++n) {
+        const auto& l = block.lines[static_cast<std::size_t>(n - 1)];
+        settings_.setText(gpioLineKey("LineFunctionText ", n), l.caption);
+        settings_.setInteger(gpioLineKey("LineFunctionNo. ", n), l.function);
+        settings_.setInteger(gpioLineKey("PIOLineLogic ", n), l.logic);
+        settings_.setInteger(gpioLineKey("GPODuration ", n), l.durationMs);
+        settings_.setInteger(gpioLineKey("GPOInterval ", n), l.intervalMs);
+    }
+    if (!isActive())
+        return;
+    // The block's directions reach the device with port 3 as one port, as its lower half.
+    deviceDirections_ = block.directions;
+    deviceDirections_[3] = deviceDirections_[2];
+    if (!device_->setDirections(deviceDirections_)) {
+        removed();
+        return;
+    }
+    allOutputsOff();
+}
+
+bool GpioInterface::activate(bool announce) {
+    if (isActive())
+        return true;
+    QString why;
+    std::unique_ptr<GpioDevice> device = factory_ ? factory_(&why) : nullptr;
+    if (!device) {
+        AddDebugMessage(QStringLiteral("GPIO: ") +
+                        (why.isEmpty() ? QStringLiteral("no device") : why));
+        showMessage(txt(texts::GpioErrorTitle), txt(texts::GpioNoDevice), MessageIcon::Warning);
+        return false;
+    }
+    deviceDirections_ = config_.directions;
+    if (!device->setDirections(deviceDirections_)) {
+        AddDebugMessage(QStringLiteral("GPIO: %1 refused the line directions").arg(device->name()));
+        showMessage(txt(texts::GpioErrorTitle), txt(texts::GpioNoDevice), MessageIcon::Warning);
+        return false;
+    }
+    device_ = std::move(device);
+    lines_ = {};
+    AddDebugMessage(QStringLiteral("GPIO: %1 active").arg(device_->name()));
+    allOutputsOff();
+    if (!isActive())
+        return false;
+    timer_.start();
+    if (announce)
+        showMessage(txt(texts::GpioHardwareTitle), txt(texts::GpioConnected), MessageIcon::Warning);
+    return true;
+}
+
+void GpioInterface::deactivate() {
+    timer_.stop();
+    if (!device_)
+        return;
+    allOutputsOff();
+    device_.reset();
+    deviceDirections_ = {};
+}
+
+QString GpioInterface::deviceName() const {
+    return device_ ? device_->name() : QString();
+}
+
+const LineState& GpioInterface::line(int n) const {
+    return lines_.at(static_cast<std::size_t>(n - 1));
+}
+
+GpioDirection GpioInterface::direction(int line) const {
+    return deviceDirections_[static_cast<std::size_t>(quarterOf(line))];
+}
+
+void GpioInterface::removed() {
+    timer_.stop();
+    device_.reset();
+    deviceDirections_ = {};
+    AddDebugMessage(QStringLiteral("GPIO: the device stopped answering; polling stopped"));
+    showMessage(txt(texts::GpioHardwareTitle), txt(texts::GpioRemoved), MessageIcon::Warning);
+}
+
+void GpioInterface::poll() {
+    if (!device_)
+        return;
+    for (int port = 1; port <= 3; ++port) {
+        const int first = (port - 1) * 8 + 1;
+        bool anyInput = false;
+        for (int n = first; n < first + 8; ++n)
+            anyInput = anyInput || direction(n) == GpioDirection::In;
+        if (!anyInput)
+            continue;
+        const std::optional<std::uint8_t> byte = device_->readPort(port);
+        if (!byte) {
+            removed();
+            return;
+        }
+        for (int n = first; n < first + 8; ++n) {
+            if (direction(n) != GpioDirection::In)
+                continue;
+            lines_[static_cast<std::size_t>(n - 1)].level = (*byte & bitOf(n)) ? 1 : 0;
+            evaluate(n);
+            // A function that waited (a recall) may have let the device go meanwhile.
+            if (!device_)
+                return;
+        }
+    }
+    std::array<bool, 3> dirty{};
+    for (int n = 1; n <= kLineCount; ++n) {
+        LineState& s = lines_[static_cast<std::size_t>(n - 1)];
+        const auto& a = config_.lines[static_cast<std::size_t>(n - 1)];
+        if (s.active && direction(n) == GpioDirection::Out) {
+            s.durationMs += kPollMs;
+            if (a.durationMs > 0 && s.durationMs >= a.durationMs) {
+                setBit(n, false);
+                s.active = false;
+                dirty[static_cast<std::size_t>(portOf(n) - 1)] = true;
+            } else if (a.intervalMs > 0) {
+                s.intervalMs += kPollMs;
+                if (s.intervalMs >= a.intervalMs) {
+                    s.phase = !s.phase;
+                    setBit(n, s.phase);
+                    s.intervalMs = 0;
+                    dirty[static_cast<std::size_t>(portOf(n) - 1)] = true;
+                }
+            }
+        }
+        if (n % 8 == 0 && dirty[static_cast<std::size_t>(portOf(n) - 1)] && !writePort(portOf(n)))
+            return;
+    }
+}
+
+void GpioInterface::evaluate(int n) {
+    LineState& s = lines_[static_cast<std::size_t>(n - 1)];
+    const auto& a = config_.lines[static_cast<std::size_t>(n - 1)];
+    const bool activeLevel = s.level == (a.logic != 0 ? 1 : 0);
+    if (activeLevel && !s.armed) {
+        s.armed = true;
+        runFunction(a.function);
+    } else if (!activeLevel && s.armed) {
+        s.armed = false;
+        if (a.function >= 1 && a.function <= kChannelCount)
+            show_.playback().PlayButtonUp(a.function - 1);
+    }
+}
+
+void GpioInterface::runFunction(int function) {
+    ChannelPlayback& p = show_.playback();
+    ShowStore& store = show_.store();
+    if (function >= 1 && function <= kChannelCount) {
+        p.PressPlayWithGroups(function - 1);
+        return;
+    }
+    const int selected = store.selectedChannel();
+    auto stepSound = [&](int step) {
+        if (selected < 0)
+            return;
+        const int now = store.controls(selected).selectedSound;
+        const int next = now + step;
+        if (next >= 0 && next < store.soundList(selected).size())
+            show_.selection().select(selected, next);
+    };
+    switch (function) {
+    case StopAll:
+        for (int ch = 0; ch < kChannelCount; ++ch) {
+            if (KAE__Channel_IsPlaying(ch))
+                p.StopChannel(ch);
+        }
+        break;
+    case NextPreset:
+        show_.recall().NextPreset();
+        break;
+    case PreviousPreset:
+        show_.recall().PreviousPreset();
+        break;
+    case RecallPreset:
+        show_.recall().RecallPreset();
+        break;
+    case PausePreset:
+        p.GlobalPause();
+        break;
+    case RollbackPreset:
+        p.GlobalRollback();
+        break;
+    case RollForwardPreset:
+        p.GlobalForward();
+        break;
+    case Continue:
+        p.GlobalPlay();
+        break;
+    case Repeat:
+        p.GlobalRepeat();
+        break;
+    case NextChannel:
+        store.selectChannel(selected < 0 ? 0 : std::min(selected + 1, kChannelCount - 1));
+        break;
+    case PreviousChannel:
+        store.selectChannel(selected < 0 ? 0 : std::max(selected - 1, 0));
+        break;
+    case NextSound:
+        stepSound(+1);
+        break;
+    case PreviousSound:
+        stepSound(-1);
+        break;
+    default:
+        break; // 0: no function
+    }
+}
+
+void GpioInterface::setOutput(int function, bool on) {
+    if (function <= 0)
+        return;
+    for (int n = 1; n <= kLineCount; ++n) {
+        if (config_.lines[static_cast<std::size_t>(n - 1)].function != function ||
+            direction(n) != GpioDirection::Out)
+            continue;
+        LineState& s = lines_[static_cast<std::size_t>(n - 1)];
+        if (on) {
+            s.durationMs = 0;
+            s.intervalMs = 0;
+            s.phase = true;
+            s.active = true;
+        } else {
+            s.active = false;
+        }
+        switchLine(n, on);
+        if (!device_)
+            return;
+    }
+}
+
+void GpioInterface::setBit(int line, bool on) {
+    const int logic = config_.lines[static_cast<std::size_t>(line - 1)].logic != 0 ? 1 : 0;
+    const int level = on ? logic : 1 - logic;
+    std::uint8_t& b = portBytes_[static_cast<std::size_t>(portOf(line) - 1)];
+    b = static_cast<std::uint8_t>(level ? (b | bitOf(line)) : (b & ~bitOf(line)));
+    lines_[static_cast<std::size_t>(line - 1)].level = level;
+    if (lineSwitched)
+        lineSwitched(line, on);
+}
+
+void GpioInterface::switchLine(int line, bool on) {
+    if (!device_ || line < 1 || line > kLineCount || direction(line) != GpioDirection::Out)
+        return;
+    setBit(line, on);
+    writePort(portOf(line));
+}
+
+bool GpioInterface::writePort(int port) {
+    if (!device_->writePort(port, portBytes_[static_cast<std::size_t>(port - 1)])) {
+        removed();
+        return false;
+    }
+    return true;
+}
+
+void GpioInterface::allOutputsOff() {
+    std::array<bool, 3> outputs{};
+    for (int n = 1; n <= kLineCount; ++n) {
+        if (direction(n) != GpioDirection::Out)
+            continue;
+        lines_[static_cast<std::size_t>(n - 1)].active = false;
+        setBit(n, false);
+        outputs[static_cast<std::size_t>(portOf(n) - 1)] = true;
+    }
+    for (int port = 1; port <= 3; ++port) {
+        if (outputs[static_cast<std::size_t>(port - 1)] && !writePort(port))
+            return;
+    }
+}
+
+} // namespace kalvor

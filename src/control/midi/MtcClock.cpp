@@ -1,0 +1,137 @@
+#include "control/midi/MtcClock.h"
+
+#include <algorithm>
+
+namespace kalvor::midi {
+
+namespace {
+enum Piece {
+    FramesLow,
+    FramesHigh,
+    SecondsLow,
+    SecondsHigh,
+    MinutesLow,
+    MinutesHigh,
+    HoursLow,
+    HoursHigh
+};
+} // namespace
+
+MtcStep MtcClock::quarterFrame(std::uint8_t data) {
+    MtcStep step;
+    const int piece = (data >> 4) & 0x07;
+    const std::int32_t low = data & 0x0F;
+    auto& p = pieces_;
+    switch (piece) {
+    case FramesLow:
+        p[FramesLow] = low;
+        if (sequenceStarted_ && timeValid_)
+            step.evaluate = now_;
+        sequenceStarted_ = true;
+        break;
+    case FramesHigh:
+        p[FramesHigh] = low * 16;
+        accumulator_ = p[FramesLow] + p[FramesHigh];
+        break;
+    case SecondsLow:
+        p[SecondsLow] = low;
+        break;
+    case SecondsHigh:
+        p[SecondsHigh] = low * 16;
+        accumulator_ += (p[SecondsLow] + p[SecondsHigh]) * fps_;
+        break;
+    case MinutesLow:
+        p[MinutesLow] = low;
+        if (sequenceStarted_ && timeValid_) {
+            ++now_;
+            step.evaluate = now_;
+        }
+        break;
+    case MinutesHigh:
+        p[MinutesHigh] = low * 16;
+        accumulator_ += (p[MinutesLow] + p[MinutesHigh]) * 60 * fps_;
+        break;
+    case HoursLow:
+        p[HoursLow] = low;
+        break;
+    case HoursHigh:
+        p[HoursHigh] = (low & 0x01) * 16;
+        accumulator_ += (p[HoursLow] + p[HoursHigh]) * 3600 * fps_;
+        now_ = accumulator_ + 2;
+        if (sequenceStarted_)
+            timeValid_ = true;
+        switch (low & 0x06) {
+        case 0x00:
+            fps_ = 24;
+            break;
+        case 0x02:
+            fps_ = 25;
+            break;
+        default:
+            fps_ = 30;
+            break;
+        }
+        step.rateReceived = true;
+        break;
+    }
+    // The pieces alone never exceed 31 h at 30 fps, but pieces out of order can add up
+    // several times before an hours piece resets the sum; keep it far from overflow.
+    accumulator_ = std::clamp<std::int32_t>(accumulator_, 0, 1 << 28);
+    return step;
+}
+
+CueFields cueFields(std::int64_t frames, int fps) {
+    fps = std::max(fps, 1);
+    frames = std::max<std::int64_t>(frames, 0);
+    CueFields f;
+    f.hours = static_cast<int>(frames / (fps * 3600LL));
+    std::int64_t rest = frames - f.hours * fps * 3600LL;
+    f.minutes = static_cast<int>(rest / (fps * 60LL));
+    rest -= f.minutes * fps * 60LL;
+    f.seconds = static_cast<int>(rest / fps);
+    f.frames = static_cast<int>(rest - static_cast<std::int64_t>(f.seconds) * fps);
+    return f;
+}
+
+std::int64_t cueFrames(const CueFields& f, int fps) {
+    return ((static_cast<std::int64_t>(f.hours) * 60 + f.minutes) * 60 + f.seconds) * fps +
+           f.frames;
+}
+
+QString cueText(std::int64_t frames, int fps) {
+    const CueFields f = cueFields(frames, fps);
+    const auto two = [](int v) {
+        return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'));
+    };
+    return two(f.hours) + QLatin1Char(':') + two(f.minutes) + QLatin1Char(':') + two(f.seconds) +
+           QLatin1Char(':') + two(f.frames);
+}
+
+QString mtcDisplayText(std::int64_t frames, int fps) {
+    return QStringLiteral("MTC ") + cueText(frames, fps);
+}
+
+std::int32_t stepCue(std::int32_t cue, int delta, int fps) {
+    const std::int64_t last = static_cast<std::int64_t>(std::max(fps, 1)) * 86400 - 1;
+    const std::int64_t next = static_cast<std::int64_t>(cue) + delta;
+    if (next > last || next < 0)
+        return 0;
+    return static_cast<std::int32_t>(next);
+}
+
+bool cueFieldValid(CueField field, int value, int fps) {
+    if (value < 0)
+        return false;
+    switch (field) {
+    case CueField::Hours:
+        return value <= 23;
+    case CueField::Minutes:
+    case CueField::Seconds:
+        return value <= 59;
+    case CueField::Frames:
+        return value <= fps - 1;
+    }
+    return false;
+}
+
+} // namespace kalvor::midi

@@ -1,0 +1,197 @@
+#include "control/midi/MtcCues.h"
+
+#include "core/Settings.h"
+#include "core/ShowStore.h"
+#include "core/SystemMessages.h"
+#include "engine/kae/Kae.h"
+#include "show/playback/ShowLayer.h"
+
+#include <cmath>
+#include <limits>
+
+namespace kalvor::midi {
+
+MtcCues::MtcCues(ShowLayer& show, Settings& settings, QObject* parent)
+    : QObject(parent), show_(show), settings_(settings) {
+    stopTimer_.setInterval(kMtcStopTimerMs);
+    connect(&stopTimer_, &QTimer::timeout, this, &MtcCues::stopTimerTick);
+}
+
+int MtcCues::displayColour() const {
+    return enabled_ ? settings_.integer(u"MtcDisplayColor") : kMtcGrey;
+}
+
+void MtcCues::setEnabled(bool on) {
+    if (on) {
+        enabled_ = true;
+        if (passQuarterFrames)
+            passQuarterFrames(true);
+        clock_.restartSequence();
+        stopTimer_.start();
+    } else {
+        stopMtcStartedChannels();
+        clock_.restartSequence();
+        enabled_ = false;
+        if (passQuarterFrames)
+            passQuarterFrames(false);
+        stopTimer_.stop();
+    }
+    Q_EMIT displayChanged(displayText(), displayColour());
+}
+
+void MtcCues::quarterFrame(std::uint8_t data) {
+    const MtcStep step = clock_.quarterFrame(data);
+    if (step.rateReceived)
+        Q_EMIT rateReceived(clock_.fps());
+    if (step.evaluate)
+        evaluate(*step.evaluate);
+}
+
+void MtcCues::evaluate(std::int32_t t) {
+    if (expected_ != t)
+        stopMtcStartedChannels();
+    Process_MTC_Cues(t);
+    Q_EMIT displayChanged(mtcDisplayText(t, clock_.fps()), displayColour());
+    expected_ = t + 1;
+}
+
+void MtcCues::stopMtcStartedChannels() {
+    for (int ch = 0; ch < kChannelCount; ++ch)
+        stopIfStarted(ch);
+}
+
+void MtcCues::stopIfStarted(int ch) {
+    bool& flag = started_.at(static_cast<std::size_t>(ch));
+    if (!flag)
+        return;
+    if (KAE__Channel_IsPlaying(ch))
+        show_.playback().StopChannel(ch);
+    flag = false;
+}
+
+void MtcCues::startAt(int ch, std::int64_t position) {
+    show_.playback().PressPlay(ch);
+    KAE__Channel_SetPositionInSamples(ch, position);
+    started_.at(static_cast<std::size_t>(ch)) = true;
+}
+
+void MtcCues::fail(bool overflow) {
+    SystemMessages& messages = SystemMessages::instance();
+    if (overflow)
+        messages.addDebugMessage(
+            QStringLiteral("Long value overflow on mp variable in Module: Process_MTC_Cues"));
+    if (closeInput)
+        closeInput();
+    messages.addDebugMessage(
+        QStringLiteral("Error in: Process_MTC_Cues (MIDI will now be disabled!"));
+}
+
+void MtcCues::Process_MTC_Cues(std::int32_t t) {
+    const ShowStore& store = show_.store();
+    const double fps = clock_.fps();
+    for (int i = 0; i < kChannelCount; ++i) {
+        const ChannelAssignments& a = store.assignments(i);
+        if (a.mtcStart <= 0)
+            continue;
+        const double r = store.channel(i).sampleRate;
+        const double cur = t / fps * r;
+        const double start = a.mtcStart / fps * r;
+        const bool loop = store.controls(i).loopMode != 0;
+        const double stop =
+            a.mtcStop >= 1 ? a.mtcStop / fps * r : (loop ? 86400.0 * r : start + a.soundLength);
+        const bool playing = KAE__Channel_IsPlaying(i);
+        if (playing) {
+            // A channel started by hand is never stopped by a cue.
+            if (cur >= stop)
+                stopIfStarted(i);
+            continue;
+        }
+        if (!loop) {
+            if (cur >= start && cur < stop - a.startOffset)
+                startAt(i, a.startOffset + std::llround(cur - start));
+            continue;
+        }
+        if (!(cur >= start && cur < stop))
+            continue;
+        const double length = static_cast<double>(a.soundLength) - a.startOffset;
+        const double pass = length > 0 ? std::floor((cur - start) / length) : 0;
+        if (length <= 0 || pass > std::numeric_limits<std::int32_t>::max()) {
+            fail(true);
+            return;
+        }
+        startAt(i, a.startOffset + std::llround(cur - (start + pass * length)));
+    }
+}
+
+void MtcCues::stopTimerTick() {
+    if (clock_.now() == lastSeen_) {
+        stopMtcStartedChannels();
+        clock_.restartSequence();
+    }
+    lastSeen_ = clock_.now();
+}
+
+std::int32_t MtcCues::cue(int ch, Cue which) const {
+    const ChannelAssignments& a = show_.store().assignments(ch);
+    return which == Cue::Start ? a.mtcStart : a.mtcStop;
+}
+
+void MtcCues::setCue(int ch, Cue which, std::int32_t frames) {
+    if (ch < 0 || ch >= kChannelCount)
+        return;
+    ChannelAssignments& a = show_.store().assignments(ch);
+    (which == Cue::Start ? a.mtcStart : a.mtcStop) = std::max(frames, 0);
+    cueEdited(ch, which);
+}
+
+void MtcCues::stepCue(int ch, Cue which, int frames) {
+    setCue(ch, which, midi::stepCue(cue(ch, which), frames, clock_.fps()));
+}
+
+void MtcCues::captureCue(int ch, Cue which) {
+    setCue(ch, which, clock_.now());
+}
+
+void MtcCues::copyCues(int ch) {
+    clipStart_ = cue(ch, Cue::Start);
+    clipStop_ = cue(ch, Cue::Stop);
+}
+
+void MtcCues::pasteCues(int ch) {
+    if (ch < 0 || ch >= kChannelCount)
+        return;
+    ChannelAssignments& a = show_.store().assignments(ch);
+    a.mtcStart = clipStart_;
+    a.mtcStop = clipStop_;
+    cueEdited(ch, Cue::Start);
+}
+
+void MtcCues::cueEdited(int ch, Cue which) {
+    ShowStore& store = show_.store();
+    const ChannelAssignments& a = store.assignments(ch);
+    // A new cue window no longer describes what time code started.
+    if (which == Cue::Stop || a.mtcStart > 0)
+        stopIfStarted(ch);
+    store.announceChannel(ch, ChannelAspect::Assignments);
+    Q_EMIT cueChanged(ch);
+    const int group = groupNumber(store.controls(ch).playGroup);
+    if (group == 0)
+        return;
+    for (int j = 0; j < kChannelCount; ++j) {
+        if (j == ch || groupNumber(store.controls(j).playGroup) != group)
+            continue;
+        stopIfStarted(j);
+        store.assignments(j).mtcStart = a.mtcStart;
+        store.assignments(j).mtcStop = a.mtcStop;
+        store.announceChannel(j, ChannelAspect::Assignments);
+        Q_EMIT cueChanged(j);
+    }
+}
+
+QString MtcCues::stripCueText(int ch) const {
+    if (!settings_.isOn(u"ShowMtcOnMain") || ch < 0 || ch >= kChannelCount)
+        return {};
+    return QStringLiteral("Cue: ") + cueText(cue(ch, Cue::Start), clock_.fps());
+}
+
+} // namespace kalvor::midi

@@ -1,0 +1,206 @@
+// The GPIO lines on the simulated device with a show on the offline engine; the test is
+// the 50 ms clock, one poll per tick.
+#include "../xkeys/FakeKeypad.h"
+#include "ShowRig.h"
+
+#include "control/gpio/GpioInterface.h"
+#include "control/gpio/GpioLines.h"
+#include "control/gpio/SimulatedGpio.h"
+#include "control/xkeys/XkeysControl.h"
+#include "core/SettingKeys.h"
+
+#include <QDir>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+using namespace kalvor;
+using namespace kalvor::test;
+using gpio::SimulatedGpio;
+
+namespace {
+
+struct GpioShow : ShowRig {
+    SimulatedGpio* sim = nullptr; // owned by the interface once activated
+    bool noDevice = false;
+    std::unique_ptr<GpioInterface> gpio;
+
+    GpioShow() {
+        for (int ch = 0; ch < 6; ++ch)
+            loadChannel(ch, {ramp(QStringLiteral("s%1").arg(ch), 5.0)});
+        settings->setText(u"PIOActivate", QStringLiteral("ON"));
+        settings->setText(u"Port1Direction", QStringLiteral("IN"));
+        settings->setText(u"Port2Direction", QStringLiteral("OUT"));
+        gpio = std::make_unique<GpioInterface>(*show, *settings, [this](QString* why) {
+            std::unique_ptr<gpio::GpioDevice> d;
+            if (noDevice) {
+                *why = QStringLiteral("no chip here");
+                return d;
+            }
+            auto s = std::make_unique<SimulatedGpio>();
+            sim = s.get();
+            d = std::move(s);
+            return d;
+        });
+    }
+    // Line n: function, duration, interval (logic 1).
+    void assign(int line, int function, int duration = 0, int interval = 0) {
+        settings->setInteger(gpioLineKey("LineFunctionNo. ", line), function);
+        settings->setInteger(gpioLineKey("GPODuration ", line), duration);
+        settings->setInteger(gpioLineKey("GPOInterval ", line), interval);
+    }
+    bool start() {
+        gpio->loadSettings();
+        return gpio->activate();
+    }
+    void ticks(int n) {
+        for (int i = 0; i < n; ++i)
+            gpio->poll();
+    }
+};
+
+} // namespace
+
+TEST(Gpio, FootSwitchStartsOnceAndReleasesOnce) {
+    GpioShow rig;
+    rig.assign(1, 5);
+    ASSERT_TRUE(rig.start());
+    rig.store.controls(4).holdMode = 1;
+    QSignalSpy started(&rig.show->playback(), &ChannelPlayback::channelStarted);
+    QSignalSpy stopped(&rig.show->playback(), &ChannelPlayback::channelStopped);
+    rig.sim->setInput(1, 1);
+    rig.ticks(5);
+    ASSERT_EQ(started.count(), 1);
+    EXPECT_EQ(started.at(0).at(0).toInt(), 4);
+    EXPECT_TRUE(rig.gpio->line(1).armed);
+    rig.sim->setInput(1, 0);
+    rig.ticks(5);
+    EXPECT_EQ(stopped.count(), 1);
+    EXPECT_FALSE(KAE__Channel_IsPlaying(4));
+}
+
+TEST(Gpio, OutputPulsesAndBlinks) {
+    struct Case {
+        const char* label;
+        int duration, interval;
+        // The line's level after each 50 ms tick while the channel plays, then after the stop.
+        std::vector<int> whilePlaying;
+        int afterStop;
+    };
+    const Case cases[] = {
+        {"a 250 ms pulse opens again while the channel plays on", 250, 0, {1, 1, 1, 1, 0, 0, 0}, 0},
+        {"held, blinking every 500 ms",
+         0,
+         500,
+         {1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1},
+         0},
+        {"held until the channel stops", 0, 0, {1, 1, 1, 1, 1, 1}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        GpioShow rig;
+        rig.assign(9, 3, c.duration, c.interval);
+        ASSERT_TRUE(rig.start());
+        EXPECT_EQ(rig.sim->output(9), 0);
+        rig.show->playback().PlayButtonDown(2);
+        ASSERT_EQ(rig.sim->output(9), 1) << "the line closes when the channel starts";
+        std::vector<int> levels;
+        for (std::size_t i = 0; i < c.whilePlaying.size(); ++i) {
+            rig.ticks(1);
+            levels.push_back(rig.sim->output(9));
+        }
+        EXPECT_EQ(levels, c.whilePlaying);
+        EXPECT_TRUE(KAE__Channel_IsPlaying(2));
+        rig.show->playback().StopChannel(2);
+        rig.ticks(12);
+        EXPECT_EQ(rig.sim->output(9), c.afterStop);
+    }
+}
+
+TEST(Gpio, KeypadF2TwiceSwitchesItsOutputsOnThenOff) {
+    GpioShow rig;
+    rig.assign(10, 34);
+    rig.assign(11, 34);
+    ASSERT_TRUE(rig.start());
+    FakeKeypad::State pad;
+    pad.listed = {{0x0306, 0x0C, "/dev/hidraw0"}};
+    XkeysControl keys(*rig.show, *rig.settings, std::make_unique<FakeKeypad>(pad), nullptr);
+    keys.hooks().gpioOutput = [&](int f, bool on) {
+        rig.gpio->setOutput(f, on);
+    };
+    ASSERT_TRUE(keys.open());
+    std::vector<std::pair<int, int>> seen;
+    for (int i = 0; i < 2; ++i) {
+        pad.queued = {k128Report({}, {2}), k128Report({})};
+        keys.poll();
+        seen.emplace_back(rig.sim->output(10), rig.sim->output(11));
+    }
+    EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{1, 1}, {0, 0}}));
+}
+
+TEST(Gpio, MissingOrVanishingDeviceGivesItsMessages) {
+    {
+        GpioShow rig;
+        rig.noDevice = true;
+        EXPECT_FALSE(rig.start());
+        ASSERT_EQ(rig.dialogs.messages().size(), 1);
+        EXPECT_EQ(rig.dialogs.messages().at(0).title, QStringLiteral("Hardware Error"));
+        EXPECT_EQ(rig.dialogs.messages().at(0).text,
+                  QStringLiteral("No USB GPI/O device detected!"));
+    }
+    GpioShow rig;
+    rig.assign(1, 5);
+    ASSERT_TRUE(rig.start());
+    rig.gpio->timer().start();
+    rig.sim->pullOut();
+    rig.ticks(3);
+    EXPECT_FALSE(rig.gpio->isActive());
+    EXPECT_FALSE(rig.gpio->timer().isActive());
+    ASSERT_EQ(rig.dialogs.messages().size(), 1);
+    EXPECT_EQ(rig.dialogs.messages().at(0).text, QStringLiteral("USB-PIO has been removed!"));
+    // Channels go on changing without a device to tell.
+    rig.show->playback().PlayButtonDown(0);
+    EXPECT_TRUE(KAE__Channel_IsPlaying(0));
+}
+
+TEST(Gpio, PlaylistBlockTakesPortThreeAsOnePort) {
+    GpioShow rig;
+    ASSERT_TRUE(rig.start());
+    playlist::GpioBlock b = playlist::defaultGpioBlock();
+    b.directions = {gpio::GpioDirection::Off, gpio::GpioDirection::Off, gpio::GpioDirection::Out,
+                    gpio::GpioDirection::In};
+    b.lines[20].function = 1; // line 21
+    b.lines[20].logic = 0;
+    rig.gpio->applyBlock(b);
+    EXPECT_EQ(rig.sim->directions()[3], gpio::GpioDirection::Out);
+    // Switched off at logic 0 means driven high.
+    EXPECT_EQ(rig.sim->output(21), 1);
+    rig.show->playback().PlayButtonDown(0);
+    EXPECT_EQ(rig.sim->output(21), 0);
+    EXPECT_EQ(rig.settings->integer(gpioLineKey("LineFunctionNo. ", 21)), 1);
+}
+
+TEST(GpioLines, SettingText) {
+    struct Case {
+        const char* text;
+        bool ok;
+        unsigned first, last;
+    };
+    const Case cases[] = {
+        {"", true, 0, 23},
+        {"8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26,27,28,29,30, 31", true, 8, 31},
+        {"1,2,3", false, 0, 0},
+        {"0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,x", false, 0, 0},
+        {"0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,22", false, 0, 0},
+        {"0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,-1", false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto r = gpio::parseGpioLines(QString::fromLatin1(c.text));
+        EXPECT_EQ(r.ok(), c.ok) << r.error.toStdString();
+        if (c.ok) {
+            EXPECT_EQ(r.offsets.front(), c.first);
+            EXPECT_EQ(r.offsets.back(), c.last);
+        }
+    }
+}

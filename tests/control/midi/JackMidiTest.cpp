@@ -1,0 +1,254 @@
+// The real ports on the JACK test server: a client of the test's own plays sequencer,
+// sends notes, program changes, time code and junk to the program's MIDI input, and
+// listens to its MIDI output. Also the whole program, started offscreen with MIDI on JACK.
+#include "JackPeer.h"
+#include "MidiRig.h"
+
+#include "control/midi/FileDialogGuard.h"
+#include "control/midi/MidiPorts.h"
+#include "control/midi/MidiSystem.h"
+#include "core/Settings.h"
+#include "core/SystemMessages.h"
+#include "engine/kae/Kae.h"
+#include "show/playlist/PlaylistDocument.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace kalvor;
+using namespace kalvor::test;
+
+namespace {
+
+bool jackRuns() {
+    JackPeer probe("kalvor_midi_probe");
+    return probe.ok();
+}
+
+bool sawMessage(JackPeer& peer, const Bytes& m) {
+    for (const Bytes& r : peer.received()) {
+        if (r == m)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(JackMidi, ListsBothDirectionsWithTheirApi) {
+    if (!jackRuns())
+        GTEST_SKIP() << "no JACK server";
+    JackPeer peer("kalvor_midi_list");
+    ASSERT_TRUE(peer.ok());
+    const QStringList inputs = midi::midiInputNames();
+    const QStringList outputs = midi::midiOutputNames();
+    EXPECT_TRUE(inputs.contains(peer.outDevice())) << inputs.join(u'|').toStdString();
+    EXPECT_TRUE(outputs.contains(peer.inDevice())) << outputs.join(u'|').toStdString();
+    EXPECT_TRUE(inputs.contains(midi::ownJackPortEntry(true)));
+    EXPECT_EQ(inputs, midi::midiInputNames()) << "a stable order";
+}
+
+TEST(JackMidi, ASequencerRunsTheShow) {
+    if (!jackRuns())
+        GTEST_SKIP() << "no JACK server";
+    JackPeer peer("kalvor_midi_seq");
+    ASSERT_TRUE(peer.ok());
+    MidiRig rig(2, 1, 4.0);
+    // Presets carry the assignment and the cues, so they are set before the presets.
+    rig.assign(0, 36);
+    rig.assign(1, 38);
+    rig.store.controls(0).holdMode = 1;
+    rig.store.assignments(1).mtcStart = 250;
+    for (int i = 0; i < 3; ++i)
+        rig.show->presets().NewPreset();
+    rig.store.presets().setSelected(0);
+    rig.show->recall().RecallPreset();
+    rig.settings->setText(u"MidiInDevice", peer.outDevice());
+    rig.settings->setText(u"MidiOutDevice", peer.inDevice());
+    rig.settings->setOn(u"UseMIDIIn", true);
+    rig.settings->setOn(u"UseMIDIOut", true);
+    rig.settings->setOn(u"UseMTC", true);
+    rig.settings->setOn(u"ReceivePRGChange", true);
+    rig.settings->setOn(u"SendPRGChange", true);
+    midi::MidiSystem system(*rig.show, *rig.settings);
+    system.openMidi();
+    std::vector<QString> monitor;
+    QObject::connect(&system.input(), &midi::MidiIn::monitorLine,
+                     [&](const QString& line) { monitor.push_back(line); });
+    ASSERT_TRUE(system.ports().inputOpen());
+    ASSERT_TRUE(system.ports().outputOpen());
+
+    std::vector<Bytes> timeCode;
+    for (int cycle = 0; cycle < 2; ++cycle) {
+        const std::uint8_t qf[] = {0x00, 0x10, 0x2A, 0x30, 0x40, 0x50, 0x60, 0x72};
+        for (std::uint8_t d : qf)
+            timeCode.push_back({0xF1, d});
+    }
+    timeCode.push_back({0xF1, 0x00});
+    struct Step {
+        const char* label;
+        std::vector<Bytes> send;
+        std::function<bool()> done;
+        Bytes echoed; // expected on the test client's input, empty: none
+    } steps[] = {
+        {"a note plays channel 1 and its note goes out",
+         {{0x90, 36, 100}},
+         [] { return KAE__Channel_IsPlaying(0); },
+         {0x90, 36, 127}},
+        {"clock and SysEx in between are ignored, the note off releases",
+         {{0xF8}, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, {0x80, 36, 0}},
+         [] { return !KAE__Channel_IsPlaying(0); },
+         {0x80, 36, 0}},
+        {"running status: the data bytes alone continue the last note on",
+         {{0x90, 36, 100}, {36, 0}},
+         [&] {
+             return !monitor.empty() &&
+                    monitor.back() == QStringLiteral("[Channel:1] [Note on:36] [Velocity:0]");
+         },
+         {}},
+        {"a program change recalls and is sent back",
+         {{0xC0, 2}},
+         [&] { return rig.store.presets().current() == 2; },
+         {0xC0, 2}},
+        {"time code starts the cued channel",
+         timeCode,
+         [] { return KAE__Channel_IsPlaying(1); },
+         {0x90, 38, 127}},
+        {"a truncated note does nothing", {{0x90, 38}}, [] { return true; }, {}},
+    };
+    for (const Step& s : steps) {
+        for (const Bytes& b : s.send)
+            peer.send(b);
+        EXPECT_TRUE(pumpUntil(s.done)) << s.label;
+        if (!s.echoed.empty()) {
+            EXPECT_TRUE(pumpUntil([&] { return sawMessage(peer, s.echoed); })) << s.label;
+        }
+    }
+    EXPECT_EQ(system.mtc().clock().fps(), 25);
+
+    // The sequencer is unplugged: the program goes on and closes cleanly.
+    peer.close();
+    pumpUntil([] { return false; }, 200);
+    rig.in.handle({0x90, 38, 100});
+    system.closeMidi();
+    EXPECT_FALSE(system.ports().inputOpen());
+}
+
+TEST(JackMidi, FileDialogsCloseTheInputWhileTheyAreUp) {
+    if (!jackRuns())
+        GTEST_SKIP() << "no JACK server";
+    JackPeer peer("kalvor_midi_dialog");
+    MidiRig rig(1);
+    rig.settings->setText(u"MidiInDevice", peer.outDevice());
+    midi::MidiSystem system(*rig.show, *rig.settings);
+    ASSERT_TRUE(system.openInput());
+    struct Inner : Dialogs {
+        midi::MidiSystem& midi;
+        std::vector<bool> seen;
+        explicit Inner(midi::MidiSystem& m) : midi(m) {}
+        MessageResult message(const QString&, const QString&, MessageIcon, MessageButtons,
+                              std::optional<MessageResult>) override {
+            seen.push_back(midi.ports().inputOpen());
+            return MessageResult::Ok;
+        }
+        std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
+            return {};
+        }
+        QStringList openFiles(const QString&, const QString&, const QString&, bool) override {
+            seen.push_back(midi.ports().inputOpen());
+            return {};
+        }
+        QString saveFile(const QString&, const QString&, const QString&) override {
+            seen.push_back(midi.ports().inputOpen());
+            return {};
+        }
+        QString folder(const QString&, const QString&) override { return {}; }
+        std::optional<FontChoice> font(const FontChoice&) override { return {}; }
+        std::optional<int> colour(int) override { return {}; }
+        void showWait(const QString&) override {}
+        void setWaitProgress(int) override {}
+        void hideWait() override {}
+        void setBusy(bool) override {}
+    } inner(system);
+    midi::FileDialogGuard guard(inner, system);
+    guard.openFiles({}, {}, {}, true);
+    guard.saveFile({}, {}, {});
+    guard.message({}, {}, MessageIcon::None, MessageButtons::Ok, std::nullopt);
+    EXPECT_EQ(inner.seen, (std::vector<bool>{false, false, true}));
+    EXPECT_TRUE(system.ports().inputOpen()) << "open again afterwards";
+    EXPECT_EQ(system.ports().inputName(), peer.outDevice());
+}
+
+TEST(JackMidi, MissingDeviceLeavesAMessageAndStaysClosed) {
+    MidiRig rig(1);
+    rig.settings->setText(u"MidiInDevice", QStringLiteral("JACK: nobody:here"));
+    rig.settings->setOn(u"UseMIDIIn", true);
+    midi::MidiSystem system(*rig.show, *rig.settings);
+    system.openMidi();
+    EXPECT_FALSE(system.ports().inputOpen());
+    EXPECT_TRUE(
+        SystemMessages::instance().entries().last().contains(QStringLiteral("JACK: nobody:here")));
+}
+
+#ifdef KALVOR_APP
+TEST(JackMidi, ProgramPlaysWhatASequencerOnJackAsks) {
+    if (!jackRuns())
+        GTEST_SKIP() << "no JACK server";
+    JackPeer peer("kalvor_midi_app");
+    ASSERT_TRUE(peer.ok());
+    QTemporaryDir home;
+    ShowRig maker;
+    const QString sound = maker.tone(QStringLiteral("cue"), 3.0);
+    playlist::PlaylistDocument doc;
+    doc.soundPaths[0] << sound;
+    Preset p;
+    p.setName(QStringLiteral("Scene"));
+    PresetChannel& c = p.channels[0];
+    c.volume = 100;
+    c.midiInNote = c.midiOutNote = 60;
+    c.midiInChannel = c.midiOutChannel = 1;
+    c.midiInEnabled = c.midiOutEnabled = true;
+    doc.presets.push_back(p);
+    const QString show = home.filePath(QStringLiteral("midi.kal"));
+    writeFile(show, playlist::writePlaylist(doc));
+    ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral(".config/Kalvor")));
+    ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("run")));
+    QFile::setPermissions(home.filePath(QStringLiteral("run")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    writeFile(home.filePath(QStringLiteral(".config/Kalvor/Kalvor.ini")),
+              "[Midi]\nUseMIDIIn=1\nUseMIDIOut=1\nSendPRGChange=1\nMidiInDevice=" +
+                  peer.outDevice().toUtf8() + "\nMidiOutDevice=" + peer.inDevice().toUtf8() + "\n");
+
+    QProcess app;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral(".local/share")));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("run")));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("KALVOR_SCREENSHOT"), home.filePath(QStringLiteral("shot.png")));
+    env.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral("suppressions=" KALVOR_LSAN_SUPP));
+    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("fast_unwind_on_malloc=0"));
+    app.setProcessEnvironment(env);
+    app.start(QStringLiteral(KALVOR_APP), {show});
+
+    // The recall after loading the show sends its program change: both ports are up.
+    EXPECT_TRUE(pumpUntil([&] { return sawMessage(peer, {0xC0, 0}); }, 30000));
+    peer.send({0x90, 60, 100});
+    EXPECT_TRUE(pumpUntil([&] {
+        return sawMessage(peer, {0x90, 60, 127});
+    })) << "channel 1 started and said so";
+    if (!app.waitForFinished(60000)) {
+        app.kill();
+        app.waitForFinished(5000);
+        ADD_FAILURE() << "the program did not end: "
+                      << app.readAllStandardError().right(3000).toStdString();
+    }
+    EXPECT_EQ(app.exitCode(), 0) << app.readAllStandardError().right(2000).toStdString();
+}
+#endif

@@ -1,0 +1,283 @@
+// The KR-2 on a show, over a real pseudo-terminal pair: the program holds one end as
+// "COM 1" in KR-2 mode, the software peer is the unit at the other end.
+#include "PtyPair.h"
+#include "ShowRig.h"
+
+#include "control/serial/SerialLine.h"
+#include "control/units/SerialUnitPort.h"
+#include "control/units/UnitLink.h"
+#include "control/units/UnitPeer.h"
+#include "control/units/UnitScreenImage.h"
+#include "control/units/kr2/Kr2Decoder.h"
+#include "control/units/kr2/Kr2Remote.h"
+#include "engine/kae/Kae.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace kalvor;
+using namespace kalvor::test;
+using namespace kalvor::units;
+
+namespace {
+
+// A show of two presets on the offline engine, the KR-2 remote on COM 1, the peer on the
+// other end of the pty.
+struct Kr2Show : ShowRig {
+    PtyPair pty;
+    std::unique_ptr<SerialLine> line;
+    std::unique_ptr<SerialUnitPort> port;
+    std::unique_ptr<UnitLink> link;
+    std::unique_ptr<Kr2Remote> remote;
+    UnitPeer peer{std::make_unique<Kr2Decoder>()};
+
+    Kr2Show() {
+        loadChannel(0, {ramp(QStringLiteral("Über"), 5.0), ramp(QStringLiteral("Wind"), 5.0)});
+        loadChannel(1, {ramp(QStringLiteral("Rain"), 5.0)});
+        ChannelOperations& ops = show->channelOps();
+        // Preset 1: channel 1 loops in play group 2. Preset 2: channel 2 restarts and
+        // pauses, stop group 5; channel 1 plain.
+        ops.SetMode(0, PlayMode::Loop, true);
+        ops.SetGroup(0, true, 2);
+        show->presets().NewPreset();
+        ops.SetMode(0, PlayMode::Loop, false);
+        ops.SetGroup(0, true, 0);
+        ops.SetMode(1, PlayMode::Restart, true);
+        ops.SetMode(1, PlayMode::Pause, true);
+        ops.SetGroup(1, false, 5);
+        show->presets().NewPreset();
+        store.presets().setSelected(0);
+        show->recall().RecallPreset();
+
+        settings->setText(u"EnableCom", QStringLiteral("ON"));
+        settings->setText(u"ComMode", QStringLiteral("KR-2"));
+        settings->setText(u"ComPort", QStringLiteral("1"));
+        settings->setText(u"ComDevice1", pty.path("a"));
+        line = std::make_unique<SerialLine>(*settings);
+        port = std::make_unique<SerialUnitPort>(*line);
+        link = std::make_unique<UnitLink>(*port, QStringLiteral("KR-2"), QStringLiteral("busy"));
+        remote = std::make_unique<Kr2Remote>(*show, *settings, Kr2Remote::Send{});
+        remote->useQueue(link->queue());
+        line->setReceiver(QStringLiteral("KR-2"),
+                          [this](const QByteArray& b) { remote->received(b); });
+    }
+    ~Kr2Show() {
+        link->stop();
+        remote.reset();
+        line->close();
+    }
+    bool start() {
+        if (!line->open() || !peer.open(pty.path("b"), 9600))
+            return false;
+        link->start();
+        remote->start();
+        return true;
+    }
+    // Sends a key and lets the screens it causes arrive.
+    void key(const char* name) {
+        const auto code = peer.decoder().keyCode(QString::fromLatin1(name));
+        ASSERT_TRUE(code && peer.sendKey(*code)) << name;
+        (void)peer.waitFor([&] { return link->queue().pending() > 0; }, 300);
+        (void)peer.waitFor([&] { return link->queue().pending() == 0; }, 5000);
+        peer.waitQuiet(100);
+    }
+    QString row(int r) const { return peer.screen().row(r - 1); }
+};
+
+} // namespace
+
+TEST(Kr2Peer, ARehearsalFromThePeer) {
+    Kr2Show rig;
+    ASSERT_TRUE(QFileInfo::exists(rig.pty.path("a"))) << "socat did not make the pty pair";
+    ASSERT_TRUE(rig.start());
+    ASSERT_TRUE(rig.peer.waitForText(QStringLiteral("8: -"), 10000))
+        << rig.peer.screen().rows().join(QLatin1Char('\n')).toStdString();
+    rig.peer.waitQuiet(200);
+    const auto* decoder = static_cast<Kr2Decoder*>(&rig.peer.decoder());
+    EXPECT_EQ(decoder->setups(), 1);
+    // Every text command starts with ESC "O" and its position and has no line end.
+    const QByteArray stream = rig.peer.takeReceived();
+    EXPECT_FALSE(stream.contains('\r'));
+    for (const QByteArray& part : stream.split('\x1b').mid(1))
+        EXPECT_TRUE(QByteArrayList({"O", "N", "I", "B", "C", "M"}).contains(part.left(1)))
+            << part.toHex(' ').toStdString();
+
+    // After each key: channel 1 and 2 playing, the current preset, and texts of the
+    // decoded screen at (column, row).
+    struct Step {
+        const char* key;
+        int playing1;
+        int playing2;
+        int preset;
+        std::vector<std::tuple<int, int, const char*>> texts;
+    };
+    const std::vector<Step> steps = {
+        // Preset 1 shows its modes and groups.
+        {"enter", -1, -1, -1, {{27, 2, "New Preset"}}},
+        {"menu", -1, -1, -1, {{1, 1, "1: -     LP"}, {34, 1, "P2"}, {38, 1, "---"}}},
+        {"ch1", 1, 0, 0, {}},
+        {"ch1up", 1, 0, 0, {}},
+        {"ch1", 0, 0, 0, {}},
+        {"ch1up", 0, 0, 0, {}},
+        // The next preset: channel 2's restart, pause and stop group, channel 1 plain.
+        {"preset+", 0, 0, 1, {{1, 2, "2: RSTRT -  PSE"}, {38, 2, "S5"}, {1, 1, "1: -     - "}}},
+        {"play2", 0, 1, 1, {}},
+        {"stopall", 0, 0, 1, {}},
+        {"preset-", 0, 0, 0, {{10, 1, "LP"}}},
+        // The sound list of the cursor channel: "Ü" reached the unit as 9A.
+        {"+", -1, -1, -1, {{5, 2, "Über"}, {5, 3, "Wind"}, {29, 2, "Channel 1"}}},
+        {"menu", -1, -1, -1, {{1, 1, "1:"}}},
+        {"menu", -1, -1, -1, {{13, 1, "Function Menu 1"}, {3, 5, "Load Playlist"}}},
+        {"down", -1, -1, -1, {}},
+        {"menu", -1, -1, -1, {{1, 2, "2:"}}},
+        {"right", -1, -1, -1, {{1, 1, "9:"}, {1, 8, "16:"}}},
+        {"left", -1, -1, -1, {{1, 1, "1:"}}},
+    };
+    for (const Step& s : steps) {
+        rig.key(s.key);
+        if (s.playing1 >= 0) {
+            EXPECT_EQ(KAE__Channel_IsPlaying(0), s.playing1 == 1) << s.key;
+        }
+        if (s.playing2 >= 0) {
+            EXPECT_EQ(KAE__Channel_IsPlaying(1), s.playing2 == 1) << s.key;
+        }
+        if (s.preset >= 0) {
+            EXPECT_EQ(rig.store.presets().current(), s.preset) << s.key;
+        }
+        for (const auto& [column, row, text] : s.texts) {
+            const QString want = QString::fromUtf8(text);
+            EXPECT_EQ(rig.row(row).mid(column - 1, want.size()), want)
+                << s.key << "\n"
+                << rig.peer.screen().rows().join(QLatin1Char('\n')).toStdString();
+        }
+        if (QByteArray(s.key) == "+") {
+            EXPECT_TRUE(rig.peer.takeReceived().contains("\x9a"
+                                                         "ber"));
+        }
+        rig.peer.takeReceived();
+    }
+}
+
+TEST(Kr2Peer, NoiseFromTheUnitChangesNoScreenAndTheRemoteStillAnswers) {
+    Kr2Show rig;
+    ASSERT_TRUE(rig.start());
+    ASSERT_TRUE(rig.peer.waitForText(QStringLiteral("8:"), 10000));
+    // Random bytes without key codes (those would play channels): nothing may break.
+    QByteArray noise;
+    QRandomGenerator random(19);
+    while (noise.size() < 4000) {
+        const auto b = static_cast<unsigned char>(random.bounded(256));
+        if (b == 0 || (b > 0x3c && b < 0x41) || (b > 0x78 && b < 0xf0) || b == 0xf7)
+            noise.append(static_cast<char>(b));
+    }
+    rig.peer.sendRaw(noise);
+    rig.peer.waitQuiet(200);
+    rig.key("reset");
+    const auto* decoder = static_cast<Kr2Decoder*>(&rig.peer.decoder());
+    EXPECT_EQ(decoder->setups(), 2);
+    EXPECT_TRUE(rig.peer.screen().contains(QStringLiteral("8:")));
+    EXPECT_EQ(rig.remote->screen(), Kr2Remote::Screen::Channels);
+}
+
+// Pictures of the channel page, the function menu and the preset list as the peer
+// renders them, when KALVOR_SHOTS_DIR names a folder.
+TEST(Screenshots, Kr2) {
+    const QString dir = qEnvironmentVariable("KALVOR_SHOTS_DIR");
+    if (dir.isEmpty())
+        GTEST_SKIP() << "KALVOR_SHOTS_DIR not set";
+    Kr2Show rig;
+    rig.store.presets().rename(0, QStringLiteral("Act 1: Storm"));
+    rig.store.presets().rename(1, QStringLiteral("Act 1: Calm"));
+    ASSERT_TRUE(rig.start());
+    ASSERT_TRUE(rig.peer.waitForText(QStringLiteral("8:"), 10000));
+    const std::vector<std::pair<const char*, const char*>> shots = {
+        {"preset+", "kr2-channel-page.png"},
+        {"ch2", nullptr},
+        {"menu", "kr2-function-menu.png"},
+        {"menu", nullptr},
+        {"enter", "kr2-preset-list.png"}};
+    for (const auto& [key, file] : shots) {
+        rig.key(key);
+        if (file) {
+            EXPECT_TRUE(saveUnitScreenPng(rig.peer.screen(),
+                                          dir + QLatin1Char('/') + QString::fromLatin1(file)));
+        }
+    }
+}
+
+// The function menu's playlist browser and the warning for a file this version cannot
+// read, and the sound list's quick select, all from the peer.
+TEST(Kr2Peer, PlaylistsAndSoundsFromThePeer) {
+    Kr2Show rig;
+    const QString shows = rig.folder + QStringLiteral("/shows");
+    ASSERT_TRUE(QDir().mkpath(shows));
+    ASSERT_EQ(rig.show->playlists().SavePlaylist(shows + QStringLiteral("/Show.kal"), false),
+              playlist::SaveOutcome::Saved);
+    for (const char* name : {"/notes.kal", "/readme.txt"}) {
+        QFile f(shows + QString::fromLatin1(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not a playlist\r\n");
+    }
+    rig.remote->setBrowserFolder(shows);
+    ASSERT_TRUE(rig.start());
+    ASSERT_TRUE(rig.peer.waitForText(QStringLiteral("8:"), 10000));
+    struct Step {
+        const char* key;
+        const char* shows; // anywhere on the screen
+        int selectedSound; // of channel 1, -1 unchecked
+    };
+    const std::vector<Step> steps = {
+        {"menu", "Function Menu 1", -1},
+        {"down", "Function Menu 1", -1},
+        {"down", "Function Menu 1", -1},
+        {"down", "Function Menu 1", -1},
+        {"enter", "notes.kal", -1},
+        {"right", "readme.txt", -1},
+        {"enter", "Previous playlist files can not be", -1},
+        {"enter", "8:", -1},
+        // No playlist loaded: saving it fails on the unit.
+        {"menu", "Load Playlist", -1},
+        {"enter", "FILE ERROR!", -1},
+        {"menu", "8:", -1},
+        {"menu", "Function Menu 1", -1},
+        {"down", "Function Menu 1", -1},
+        {"down", "Function Menu 1", -1},
+        {"down", "Function Menu 1", -1},
+        {"enter", "notes.kal", -1},
+        {"right", "Show.kal", -1},
+        {"down", "readme.txt", -1},
+        {"enter", "Filetype not .kal !", -1},
+        {"down", "Show.kal", -1},
+        {"enter", "8:", -1},
+        // Now "Keep Preset and Save Playlist" works and leaves for the channel page.
+        {"menu", "Function Menu 1", -1},
+        {"enter", "8:", -1},
+        // Sound list: ENTER loads the entry under the cursor, or moving does with quick
+        // select on.
+        {"+", "Enter=load", 0},
+        {"down", "Sound 2/2", 0},
+        {"enter", "8:", 1},
+        {"+", "Sound 2/2", 1},
+    };
+    for (const Step& s : steps) {
+        rig.key(s.key);
+        EXPECT_TRUE(rig.peer.screen().contains(QString::fromUtf8(s.shows)))
+            << s.key << " wants " << s.shows << "\n"
+            << rig.peer.screen().rows().join(QLatin1Char('\n')).toStdString();
+        if (s.selectedSound >= 0) {
+            EXPECT_EQ(rig.store.controls(0).selectedSound, s.selectedSound) << s.key;
+        }
+    }
+    EXPECT_EQ(rig.store.playlistPath(), shows + QStringLiteral("/Show.kal"));
+    rig.settings->setText(u"KR-2 Quick Select", QStringLiteral("ON"));
+    rig.key("up");
+    EXPECT_EQ(rig.store.controls(0).selectedSound, 0);
+    EXPECT_TRUE(rig.peer.screen().contains(QStringLiteral("Quick select")));
+}
