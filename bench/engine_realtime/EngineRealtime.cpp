@@ -14,6 +14,8 @@
 //   percentile, max, periods over budget) for 32 channels with and without rate
 //   conversion, at loop wraps, at sound ends with new starts, and at restarts.
 // Run scripts/services/jack.start first for the JACK figures. UI thread only.
+// `--converter samplerate|soxr|polyphase` picks the rate converter (default: the engine's),
+// so that the converters can be compared on the same machine in one sitting.
 #include "engine/audiolib/AudioLib.h"
 #include "engine/audiolib/DeviceBackend.h"
 
@@ -33,6 +35,8 @@
 using namespace kalvor::audio;
 
 namespace {
+
+RateConverter::Kind g_converter = RateConverter::kDefault;
 
 void put32(std::FILE* f, std::uint32_t v) {
     std::fwrite(&v, 4, 1, f);
@@ -240,6 +244,7 @@ void timesOver(AudioLib& lib, const char* what, int ms, int everyMs, Each each, 
 
 void jackFigures(const QString& dir) {
     AudioLibOptions options;
+    options.converter = g_converter;
     AudioLib lib(options);
     int jack = 0;
     for (int i = 1; lib.getDeviceDescription(i); ++i)
@@ -374,6 +379,24 @@ void jackFigures(const QString& dir) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const auto at = args.indexOf(QStringLiteral("--converter"));
+    const QString name = at >= 0 && at + 1 < args.size() ? args[at + 1] : QString();
+    if (name == QLatin1String("samplerate"))
+        g_converter = RateConverter::Kind::Samplerate;
+    else if (name == QLatin1String("soxr"))
+        g_converter = RateConverter::Kind::Soxr;
+    else if (name == QLatin1String("polyphase"))
+        g_converter = RateConverter::Kind::Polyphase;
+    else if (!name.isEmpty()) {
+        std::fprintf(stderr, "unknown converter %s (samplerate, soxr or polyphase)\n",
+                     qPrintable(name));
+        return 2;
+    }
+    std::printf("Rate converter: %s\n",
+                g_converter == RateConverter::Kind::Samplerate ? "libsamplerate"
+                : g_converter == RateConverter::Kind::Soxr     ? "libsoxr"
+                                                               : "polyphase (ours)");
     QTemporaryDir dir;
     const QString tone = writeTone(dir.path() + "/go.wav", 48000, 1.0, 440.0);
     offlineLatency(tone);

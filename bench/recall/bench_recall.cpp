@@ -116,14 +116,17 @@ void run(const char* label, const QString& folder, const QString& ext, double se
         }
     }
     KAE__Shutdown(false);
+    // The first recall of each preset opens its sounds for the first time; later ones may
+    // reuse what an opening learnt (WMA's length pass), so those two are shown apart.
+    const double first = ms.size() > 1 ? std::max(ms[0], ms[1]) : ms.front();
     std::sort(ms.begin(), ms.end());
     std::sort(cpuMs.begin(), cpuMs.end());
     std::sort(processMs.begin(), processMs.end());
     std::printf("recall of 32 %s sounds (%g s each): median %.1f ms, best %.1f ms, worst %.1f ms "
                 "over %d recalls (target <= 20 ms); median CPU time: calling thread %.1f ms, "
-                "process %.1f ms\n",
+                "process %.1f ms; first recall of either preset at most %.1f ms\n",
                 label, seconds, ms[ms.size() / 2], ms.front(), ms.back(), rounds,
-                cpuMs[cpuMs.size() / 2], processMs[processMs.size() / 2]);
+                cpuMs[cpuMs.size() / 2], processMs[processMs.size() / 2], first);
 }
 
 } // namespace

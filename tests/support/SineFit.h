@@ -40,4 +40,35 @@ inline double thdPlusNoiseDb(const float* x, std::size_t count, std::size_t stri
     return 10 * std::log10(std::max(resid, 1e-30) / signal);
 }
 
+// The sine of known frequency f (cycles per sample) nearest to `count` samples `stride`
+// apart, as amplitude * sin(2 pi f i + phase), and the mean power of what is left.
+struct SineFitResult {
+    double amplitude = 0, phase = 0, residualPower = 0;
+};
+inline SineFitResult fitSine(const float* x, std::size_t count, std::size_t stride, double f) {
+    const double w = 2 * std::numbers::pi * f;
+    double ss = 0, sc = 0, cc = 0, ys = 0, yc = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const double s = std::sin(w * static_cast<double>(i));
+        const double c = std::cos(w * static_cast<double>(i));
+        const double y = x[i * stride];
+        ss += s * s, sc += s * c, cc += c * c, ys += y * s, yc += y * c;
+    }
+    const double det = ss * cc - sc * sc;
+    SineFitResult r;
+    if (det == 0 || count == 0)
+        return r;
+    const double a = (ys * cc - yc * sc) / det, b = (yc * ss - ys * sc) / det;
+    double resid = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const double t = w * static_cast<double>(i);
+        const double e = x[i * stride] - (a * std::sin(t) + b * std::cos(t));
+        resid += e * e;
+    }
+    r.amplitude = std::hypot(a, b);
+    r.phase = std::atan2(b, a);
+    r.residualPower = resid / static_cast<double>(count);
+    return r;
+}
+
 } // namespace kalvor::test

@@ -554,7 +554,7 @@ Handle AudioLib::Impl::createStream(const QString& path, std::uint32_t streamFla
     s->loop.store((streamFlags & flags::Loop) != 0);
     Voice& v = s->voice;
     v.src = RateConverter::create(d.converter, f.channels);
-    v.in = std::make_unique<float[]>(static_cast<std::size_t>(kResampleInFrames) * f.channels);
+    v.in = std::make_unique<float[]>(static_cast<std::size_t>(kResampleInCapacity) * f.channels);
     v.work = std::make_unique<float[]>(static_cast<std::size_t>(kBlockFrames) * f.channels);
     v.gains = std::make_unique<float[]>(kBlockFrames);
     v.history = std::make_unique<float[]>(static_cast<std::size_t>(kHistoryFrames) * f.channels);

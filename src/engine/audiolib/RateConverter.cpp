@@ -1,5 +1,7 @@
 #include "engine/audiolib/RateConverter.h"
 
+#include "engine/audiolib/PolyphaseConverter.h"
+
 #include <samplerate.h>
 #include <soxr.h>
 
@@ -85,6 +87,8 @@ private:
 std::unique_ptr<RateConverter> RateConverter::create(Kind kind, int channels) {
     if (channels <= 0)
         return nullptr;
+    if (kind == Kind::Polyphase)
+        return createPolyphaseConverter(channels);
     if (kind == Kind::Soxr) {
         soxr_error_t e = nullptr;
         const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);

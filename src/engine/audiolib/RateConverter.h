@@ -13,9 +13,10 @@ public:
     enum class Kind {
         Samplerate, // libsamplerate, windowed sinc (its fastest table)
         Soxr,       // libsoxr in variable-rate mode
+        Polyphase,  // the engine's own windowed-sinc polyphase filter
     };
     // The kind streams get: see the engine README for the figures behind the choice.
-    static constexpr Kind kDefault = Kind::Samplerate;
+    static constexpr Kind kDefault = Kind::Polyphase;
 
     // ratio = output rate / input rate; vari-speed keeps it within [minRatio, 1 / minRatio].
     static constexpr double kMinRatio = 1.0 / 16;

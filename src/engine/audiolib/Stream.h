@@ -22,6 +22,9 @@ namespace kalvor::audio {
 inline constexpr int kMaxStreamChannels = 8;
 inline constexpr int kBlockFrames = 1024;      // the mixer works in blocks of at most this
 inline constexpr int kResampleInFrames = 2048; // resampler input kept per stream
+// Room for twice that, so the used input is dropped by moving what is left to the front
+// once every few periods rather than in every call.
+inline constexpr int kResampleInCapacity = 2 * kResampleInFrames;
 inline constexpr int kHistoryFrames = 128;     // last frames played, to prime the resampler
 inline constexpr int kTailFrames = 512;        // longest ramp over a stop, pause or seek
 inline constexpr int kMaxSyncs = 16;           // per stream
@@ -81,7 +84,8 @@ struct Voice {
     double mixPos = 0;      // source frame of the next output frame
     std::int64_t inPos = 0; // source frame of the next frame handed to the resampler
     bool inputEnded = false;
-    int inCount = 0;
+    int inStart = 0;                  // first frame of `in` not yet used
+    int inCount = 0;                  // frames of `in` from inStart on
     std::int64_t wrapTargets[8] = {}; // wraps the input side passed, not yet the output side
     int wrapCount = 0;
 
@@ -90,7 +94,7 @@ struct Voice {
     std::unique_ptr<float[]> history; // kHistoryFrames * channels
     int historyCount = 0;
 
-    std::unique_ptr<float[]> in;    // kResampleInFrames * channels
+    std::unique_ptr<float[]> in;    // kResampleInCapacity * channels
     std::unique_ptr<float[]> work;  // kBlockFrames * channels: the stream's data for one block
     std::unique_ptr<float[]> gains; // kBlockFrames: volume gain per frame while sliding
 

@@ -25,7 +25,10 @@
 // the frame is right, the noise differs.
 //
 // Cost: the opening pass decodes the whole file (a 5-minute WMA file: 0.37 s on our
-// build machine), which is the price of an exact length for these formats.
+// build machine), which is the price of an exact length for these formats. What it learns
+// (length and marks) is kept per file for the next opening, as long as the file is the
+// same one unchanged (device, inode, size, modification and change times): a show
+// recalls the same sounds preset after preset, and only the first opening pays.
 #include "engine/decode/Backends.h"
 
 extern "C" {
@@ -34,7 +37,11 @@ extern "C" {
 #include <libavutil/avutil.h>
 }
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -220,13 +227,60 @@ private:
     bool draining_ = false;
 };
 
+// A block's time stamp and the frame it starts at, noted by the opening pass.
+struct Mark {
+    std::int64_t pts;
+    std::int64_t frame;
+};
+
+struct Scan {
+    std::int64_t frames = 0;
+    std::vector<Mark> marks;
+};
+
+// The opening passes of the files opened lately, by file identity. Opening happens on the
+// UI thread and on the recall's worker threads at once, hence the lock.
+class ScanCache {
+public:
+    // Empty when the file cannot be looked at: nothing is then kept or found for it.
+    static QByteArray keyOf(const QByteArray& path) {
+        struct stat st {};
+        if (::stat(path.constData(), &st) != 0)
+            return {};
+        QByteArray key = path;
+        for (const long long v :
+             {static_cast<long long>(st.st_dev), static_cast<long long>(st.st_ino),
+              static_cast<long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec),
+              static_cast<long long>(st.st_mtim.tv_nsec), static_cast<long long>(st.st_ctim.tv_sec),
+              static_cast<long long>(st.st_ctim.tv_nsec)})
+            key += '\0' + QByteArray::number(v);
+        return key;
+    }
+    std::shared_ptr<const Scan> find(const QByteArray& key) {
+        const std::lock_guard lock(mutex_);
+        const auto it = scans_.find(key);
+        return it == scans_.end() ? nullptr : it->second;
+    }
+    void keep(const QByteArray& key, std::shared_ptr<const Scan> scan) {
+        const std::lock_guard lock(mutex_);
+        // Four presets' worth of sounds; then start over rather than track ages.
+        if (scans_.size() >= 128)
+            scans_.clear();
+        scans_[key] = std::move(scan);
+    }
+
+private:
+    std::mutex mutex_;
+    std::map<QByteArray, std::shared_ptr<const Scan>> scans_;
+};
+
+ScanCache& scanCache() {
+    static ScanCache cache;
+    return cache;
+}
+
 class FfmpegDecoder final : public Decoder {
 public:
-    struct Mark {
-        std::int64_t pts;
-        std::int64_t frame;
-    };
-
     FfmpegDecoder(QByteArray path, const AVInputFormat* input)
         : path_(std::move(path)), input_(input) {}
 
@@ -248,6 +302,15 @@ public:
         format_.codec = wmaRoute ? QStringLiteral("wma")
                                  : QString::fromLatin1(avcodec_get_name(parameters->codec_id));
 
+        // The file as it was last opened: the stream is fresh from the start, as after the
+        // pass and its rewind.
+        const QByteArray key = ScanCache::keyOf(path_);
+        if (const auto known = key.isEmpty() ? nullptr : scanCache().find(key)) {
+            format_.frames = known->frames;
+            marks_ = known->marks;
+            return {};
+        }
+
         // The one full pass: exact length and the seek marks.
         std::int64_t total = 0;
         std::vector<Mark> marks;
@@ -268,7 +331,11 @@ public:
             if (!twin)
                 marks_.push_back(marks[i]);
         }
-        return rewind() ? QString() : QStringLiteral("The file cannot be rewound");
+        if (!rewind())
+            return QStringLiteral("The file cannot be rewound");
+        if (!key.isEmpty())
+            scanCache().keep(key, std::make_shared<const Scan>(Scan{total, marks_}));
+        return {};
     }
 
     const AudioFormat& format() const override { return format_; }

@@ -100,7 +100,8 @@ TEST_P(ConverterTest, ResetStartsAFreshSignal) {
 
 INSTANTIATE_TEST_SUITE_P(Kinds, ConverterTest,
                          ::testing::Values(Case{"Samplerate", Kind::Samplerate, -80},
-                                           Case{"Soxr", Kind::Soxr, -80}),
+                                           Case{"Soxr", Kind::Soxr, -80},
+                                           Case{"Polyphase", Kind::Polyphase, -80}),
                          [](const auto& i) { return std::string(i.param.name); });
 
 } // namespace
