@@ -3,6 +3,7 @@
 // listens to its MIDI output. Also the whole program, started offscreen with MIDI on JACK.
 #include "JackPeer.h"
 #include "MidiRig.h"
+#include "support/ProgramRun.h"
 
 #include "control/midi/FileDialogGuard.h"
 #include "control/midi/MidiPorts.h"
@@ -201,7 +202,8 @@ TEST(JackMidi, ProgramPlaysWhatASequencerOnJackAsks) {
         GTEST_SKIP() << "no JACK server";
     JackPeer peer("kalvor_midi_app");
     ASSERT_TRUE(peer.ok());
-    QTemporaryDir home;
+    ProgramRun app;
+    ASSERT_TRUE(app.ok());
     ShowRig maker;
     const QString sound = maker.tone(QStringLiteral("cue"), 3.0);
     playlist::PlaylistDocument doc;
@@ -214,28 +216,12 @@ TEST(JackMidi, ProgramPlaysWhatASequencerOnJackAsks) {
     c.midiInChannel = c.midiOutChannel = 1;
     c.midiInEnabled = c.midiOutEnabled = true;
     doc.presets.push_back(p);
-    const QString show = home.filePath(QStringLiteral("midi.kal"));
+    const QString show = app.path(QStringLiteral("midi.kal"));
     writeFile(show, playlist::writePlaylist(doc));
-    ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral(".config/Kalvor")));
-    ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("run")));
-    QFile::setPermissions(home.filePath(QStringLiteral("run")),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    writeFile(home.filePath(QStringLiteral(".config/Kalvor/Kalvor.ini")),
-              "[Midi]\nUseMIDIIn=1\nUseMIDIOut=1\nSendPRGChange=1\nMidiInDevice=" +
-                  peer.outDevice().toUtf8() + "\nMidiOutDevice=" + peer.inDevice().toUtf8() + "\n");
-
-    QProcess app;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), home.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral(".local/share")));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("run")));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("KALVOR_SCREENSHOT"), home.filePath(QStringLiteral("shot.png")));
-    env.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral("suppressions=" KALVOR_LSAN_SUPP));
-    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("fast_unwind_on_malloc=0"));
-    app.setProcessEnvironment(env);
-    app.start(QStringLiteral(KALVOR_APP), {show});
+    ASSERT_TRUE(app.writeSettings(
+        "[Midi]\nUseMIDIIn=1\nUseMIDIOut=1\nSendPRGChange=1\nMidiInDevice=" +
+        peer.outDevice().toUtf8() + "\nMidiOutDevice=" + peer.inDevice().toUtf8() + "\n"));
+    app.start({show});
 
     // The recall after loading the show sends its program change: both ports are up.
     EXPECT_TRUE(pumpUntil([&] { return sawMessage(peer, {0xC0, 0}); }, 30000));
@@ -243,12 +229,6 @@ TEST(JackMidi, ProgramPlaysWhatASequencerOnJackAsks) {
     EXPECT_TRUE(pumpUntil([&] {
         return sawMessage(peer, {0x90, 60, 127});
     })) << "channel 1 started and said so";
-    if (!app.waitForFinished(60000)) {
-        app.kill();
-        app.waitForFinished(5000);
-        ADD_FAILURE() << "the program did not end: "
-                      << app.readAllStandardError().right(3000).toStdString();
-    }
-    EXPECT_EQ(app.exitCode(), 0) << app.readAllStandardError().right(2000).toStdString();
+    EXPECT_TRUE(app.endsCleanly()) << app.errors();
 }
 #endif

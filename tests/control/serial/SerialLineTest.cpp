@@ -1,5 +1,6 @@
 // The User protocol over a real pseudo-terminal pair: the program holds one end as
 // "COM 1", the test is the show controller at the other end.
+#include "support/ProgramRun.h"
 #include "support/ShowRig.h"
 
 #include "control/serial/ComUserMode.h"
@@ -175,32 +176,15 @@ TEST(SerialLine, PortThatCannotOpenLeavesAMessage) {
 TEST(SerialLine, ProgramOpensComOneAtStartAndClosesItAtTheEnd) {
     PtyPair pty;
     ASSERT_TRUE(QFileInfo::exists(pty.path("b")));
-    QTemporaryDir home;
-    ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral(".config/Kalvor")));
-    ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("run")));
-    QFile::setPermissions(home.filePath(QStringLiteral("run")),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    QFile ini(home.filePath(QStringLiteral(".config/Kalvor/Kalvor.ini")));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[User]\nEnableCom=ON\nSendACK=ON\nEchoCMD=ON\nComMode=User\nComPort=1\nComDevice1=" +
-              pty.path("a").toUtf8() + "\n");
-    ini.close();
+    ProgramRun app;
+    ASSERT_TRUE(app.ok());
+    ASSERT_TRUE(app.writeSettings(
+        "[User]\nEnableCom=ON\nSendACK=ON\nEchoCMD=ON\nComMode=User\nComPort=1\nComDevice1=" +
+        pty.path("a").toUtf8() + "\n"));
 
     QSerialPort far(pty.path("b"));
     ASSERT_TRUE(far.open(QIODevice::ReadWrite));
-    QProcess app;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), home.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral(".local/share")));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("run")));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("KALVOR_SCREENSHOT"), home.filePath(QStringLiteral("shot.png")));
-    env.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral("suppressions=" KALVOR_LSAN_SUPP));
-    // The sound system's plugins leave allocations only full stacks can match.
-    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("fast_unwind_on_malloc=0"));
-    app.setProcessEnvironment(env);
-    app.start(QStringLiteral(KALVOR_APP), {});
+    app.start();
 
     const QByteArray ready = "Kalvor User Mode Ready \r\n";
     EXPECT_EQ(readUntil(far, ready.size()), ready);
@@ -209,7 +193,6 @@ TEST(SerialLine, ProgramOpensComOneAtStartAndClosesItAtTheEnd) {
     EXPECT_EQ(readUntil(far, reply.size()), reply);
     const QByteArray closed = "Kalvor User Mode Closed\r\n";
     EXPECT_EQ(readUntil(far, closed.size()), closed);
-    EXPECT_TRUE(app.waitForFinished(30000));
-    EXPECT_EQ(app.exitCode(), 0) << app.readAllStandardError().right(2000).toStdString();
+    EXPECT_TRUE(app.endsCleanly()) << app.errors();
 }
 #endif

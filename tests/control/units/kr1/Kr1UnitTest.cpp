@@ -4,6 +4,7 @@
 #include "PtyPair.h"
 #include "ShowRig.h"
 #include "TestUnitPort.h"
+#include "support/ProgramRun.h"
 
 #include "control/serial/SerialLine.h"
 #include "control/units/SerialUnitPort.h"
@@ -410,37 +411,19 @@ TEST(Kr1Shots, ChannelPageMenuAndPresetList) {
 TEST(Kr1Unit, ProgramDrivesTheUnitFromStartToClose) {
     PtyPair pty;
     ASSERT_TRUE(pty.ready());
-    QTemporaryDir home;
-    ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral(".config/Kalvor")));
-    ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("run")));
-    QFile::setPermissions(home.filePath(QStringLiteral("run")),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    QFile ini(home.filePath(QStringLiteral(".config/Kalvor/Kalvor.ini")));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[User]\nEnableCom=ON\nComMode=KR-1\nComPort=1\nComDevice1=" +
-              pty.path("a").toUtf8() + "\n");
-    ini.close();
+    ProgramRun app;
+    ASSERT_TRUE(app.ok());
+    ASSERT_TRUE(app.writeSettings("[User]\nEnableCom=ON\nComMode=KR-1\nComPort=1\nComDevice1=" +
+                                  pty.path("a").toUtf8() + "\n"));
 
     UnitPeer peer(std::make_unique<Kr1Decoder>());
     ASSERT_TRUE(peer.open(pty.path("b"), 19200));
-    QProcess app;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), home.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral(".local/share")));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("run")));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("KALVOR_SCREENSHOT"), home.filePath(QStringLiteral("shot.png")));
-    env.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral("suppressions=" KALVOR_LSAN_SUPP));
-    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("fast_unwind_on_malloc=0"));
-    app.setProcessEnvironment(env);
-    app.start(QStringLiteral(KALVOR_APP), {});
+    app.start();
 
     EXPECT_TRUE(peer.waitForText(QStringLiteral("Initializing Remote..."), 60000));
     // No playlist to load: the channel page of the new preset.
     EXPECT_TRUE(peer.waitForText(QStringLiteral("STOP "), 60000));
     EXPECT_TRUE(peer.waitForText(QStringLiteral("Kalvor closed"), 60000));
-    EXPECT_TRUE(app.waitForFinished(60000));
-    EXPECT_EQ(app.exitCode(), 0) << app.readAllStandardError().right(2000).toStdString();
+    EXPECT_TRUE(app.endsCleanly()) << app.errors();
 }
 #endif

@@ -6,10 +6,7 @@
 #include "control/units/kd1/Kd1Decoder.h"
 #include "control/units/kr2/Kr2Decoder.h"
 
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
+#include "support/ProgramRun.h"
 
 #include <gtest/gtest.h>
 
@@ -21,44 +18,22 @@ TEST(Kr2Program, StartUpDrawsBothUnitsAndClosingSaysSo) {
     PtyPair kr2Pty;
     PtyPair kd1Pty;
     ASSERT_TRUE(kr2Pty.ready() && kd1Pty.ready());
-    QTemporaryDir home;
-    ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral(".config/Kalvor")));
-    ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("run")));
-    QFile::setPermissions(home.filePath(QStringLiteral("run")),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    QFile ini(home.filePath(QStringLiteral(".config/Kalvor/Kalvor.ini")));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write(
+    ProgramRun app;
+    ASSERT_TRUE(app.ok());
+    ASSERT_TRUE(app.writeSettings(
         "[User]\nEnableCom=ON\nComMode=KR-2\nComPort=1\nComDevice1=" + kr2Pty.path("a").toUtf8() +
-        "\nDO500Enabled=1\nDO500ComPort=2\nComDevice2=" + kd1Pty.path("a").toUtf8() + "\n");
-    ini.close();
+        "\nDO500Enabled=1\nDO500ComPort=2\nComDevice2=" + kd1Pty.path("a").toUtf8() + "\n"));
 
     UnitPeer kr2(std::make_unique<Kr2Decoder>());
     ASSERT_TRUE(kr2.open(kr2Pty.path("b"), 9600));
     UnitPeer kd1(std::make_unique<Kd1Decoder>());
     ASSERT_TRUE(kd1.open(kd1Pty.path("b"), 19200));
-    QProcess app;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), home.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral(".local/share")));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("run")));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("KALVOR_SCREENSHOT"), home.filePath(QStringLiteral("shot.png")));
-    env.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral("suppressions=" KALVOR_LSAN_SUPP));
-    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("fast_unwind_on_malloc=0"));
-    app.setProcessEnvironment(env);
-    // Nobody reads the program's output while it runs: a full pipe must not stop it.
-    const QString errors = home.filePath(QStringLiteral("stderr.txt"));
-    app.setStandardOutputFile(QProcess::nullDevice());
-    app.setStandardErrorFile(errors);
-    app.start(QStringLiteral(KALVOR_APP), {});
+    app.start();
 
     // The program starts, draws both units and closes (it quits once its window has been
     // pictured): the last screen on the KR-2 says so, and the display is cleared.
     EXPECT_TRUE(kr2.waitForText(QStringLiteral("Kalvor closed"), 120000));
-    EXPECT_TRUE(app.waitForFinished(60000));
-    EXPECT_EQ(app.exitCode(), 0);
+    EXPECT_TRUE(app.endsCleanly());
     kr2.waitQuiet();
     kd1.waitQuiet();
     // Step 12 opened the display, step 23 the remote, step 29 put the show on the display.
@@ -69,8 +44,7 @@ TEST(Kr2Program, StartUpDrawsBothUnitsAndClosingSaysSo) {
     EXPECT_TRUE(toKd1.contains("Kalvor Display KD-1"));
     EXPECT_TRUE(toKd1.contains("Preset -/1"));
     EXPECT_FALSE(kd1.screen().contains(QStringLiteral("Preset")));
-    QFile log(errors);
-    if (::testing::Test::HasFailure() && log.open(QIODevice::ReadOnly))
-        ADD_FAILURE() << log.readAll().right(3000).toStdString();
+    if (::testing::Test::HasFailure())
+        ADD_FAILURE() << app.errors();
 }
 #endif
