@@ -77,32 +77,23 @@ TEST(KaeDevices, StartUpListsTheDevicesTheOptionsAllow) {
 }
 
 TEST(KaeDevices, OnlyEmulatedDevicesAreFoundByTheSecondScan) {
-    for (const Language language : {Language::English, Language::German}) {
-        UiLanguage::instance().set(language);
-        KaeRig rig({{scriptedDevice(QStringLiteral("Null output (emulated)"))}, {}});
-        ASSERT_TRUE(rig.initResult) << "the program runs on the emulated device";
-        ASSERT_EQ(rig.dialogs.messages().size(), 1);
-        const RecordedBox box = rig.dialogs.messages().at(0);
-        EXPECT_EQ(box.title, QStringLiteral("Error"));
-        EXPECT_EQ(box.icon, MessageIcon::Critical);
-        EXPECT_EQ(box.text,
-                  language == Language::English
-                      ? QStringLiteral("There are no ALSA/JACK compatible\r\nsound devices "
+    KaeRig rig({{scriptedDevice(QStringLiteral("Null output (emulated)"))}, {}});
+    ASSERT_TRUE(rig.initResult) << "the program runs on the emulated device";
+    ASSERT_EQ(rig.dialogs.messages().size(), 1);
+    const RecordedBox box = rig.dialogs.messages().at(0);
+    EXPECT_EQ(box.title, QStringLiteral("Error"));
+    EXPECT_EQ(box.icon, MessageIcon::Critical);
+    EXPECT_EQ(box.text, QStringLiteral("There are no ALSA/JACK compatible\r\nsound devices "
                                        "installed on this computer!\r\nKalvor will now try to "
-                                       "detect 'emulated' devices!")
-                      : QStringLiteral("Es wurden keine ALSA/JACK kompatiblen\r\n"
-                                       "Soundkarten auf diesem Computer gefunden!\r\nKalvor "
-                                       "wird nun versuchen 'emulierte' Soundkarten zu finden!"));
-        EXPECT_TRUE(rig.takeAudioLines().contains(
-            QStringLiteral("KAE: Sound system version is: 9 (should be: 8 or higher)")));
-        EXPECT_EQ(deviceNames(rig.kae->devices()), QStringList{"Null output (emulated)#1"});
-        EXPECT_EQ(rig.settings->integer(u"NoEmulatedDevices"), 0);
-        EXPECT_EQ(rig.store.channel(0).outputName, QStringLiteral("Null output (emulated)"));
-        // ...and it plays there.
-        ASSERT_TRUE(KAE__Channel_Load_Sound(0, ramp(3000)));
-        EXPECT_TRUE(KAE__Channel_Play(0, true, false));
-    }
-    UiLanguage::instance().set(Language::English);
+                                       "detect 'emulated' devices!"));
+    EXPECT_TRUE(rig.takeAudioLines().contains(
+        QStringLiteral("KAE: Sound system version is: 9 (should be: 8 or higher)")));
+    EXPECT_EQ(deviceNames(rig.kae->devices()), QStringList{"Null output (emulated)#1"});
+    EXPECT_EQ(rig.settings->integer(u"NoEmulatedDevices"), 0);
+    EXPECT_EQ(rig.store.channel(0).outputName, QStringLiteral("Null output (emulated)"));
+    // ...and it plays there.
+    ASSERT_TRUE(KAE__Channel_Load_Sound(0, ramp(3000)));
+    EXPECT_TRUE(KAE__Channel_Play(0, true, false));
 }
 
 TEST(KaeDevices, NoDeviceAtAllEndsStartUp) {
@@ -317,32 +308,20 @@ TEST(KaeDevices, RecalledPresetsFindTheirOutputByNameOrNumber) {
 }
 
 TEST(KaeDevices, BufferSizeChangeReachesEveryDeviceAndIsStored) {
-    for (const Language language : {Language::English, Language::German}) {
-        UiLanguage::instance().set(language);
-        KaeRig rig({{scriptedDevice(QStringLiteral("Speakers A")),
-                     scriptedDevice(QStringLiteral("Speakers B"))},
-                    {}});
-        rig.takeAudioLines();
-        ChangeBufferSize(250);
-        const QStringList lines = rig.takeAudioLines();
-        EXPECT_EQ(lines.count(QStringLiteral("KAE: Setting buffer size to 250ms...")), 2);
-        EXPECT_EQ(rig.settings->integer(u"BufferSize"), 250);
-        ASSERT_EQ(rig.dialogs.messages().size(), 1);
-        const RecordedBox box = rig.dialogs.messages().at(0);
-        EXPECT_EQ(box.icon, MessageIcon::Information);
-        if (language == Language::English) {
-            EXPECT_EQ(box.title, QStringLiteral("Set Buffer size"));
-            EXPECT_EQ(box.text,
-                      QStringLiteral("New buffer size will be used after\r\nreloading all "
-                                     "sounds or the Preset!"));
-        } else {
-            EXPECT_EQ(box.title, QStringLiteral("Neue Bufferlänge setzen"));
-            EXPECT_EQ(box.text,
-                      QStringLiteral("Die neue Bufferlänge wird erst benutzt, nach dem\r\n"
-                                     "erneuten laden aller Sounds oder des Presets!"));
-        }
-    }
-    UiLanguage::instance().set(Language::English);
+    KaeRig rig({{scriptedDevice(QStringLiteral("Speakers A")),
+                 scriptedDevice(QStringLiteral("Speakers B"))},
+                {}});
+    rig.takeAudioLines();
+    ChangeBufferSize(250);
+    const QStringList lines = rig.takeAudioLines();
+    EXPECT_EQ(lines.count(QStringLiteral("KAE: Setting buffer size to 250ms...")), 2);
+    EXPECT_EQ(rig.settings->integer(u"BufferSize"), 250);
+    ASSERT_EQ(rig.dialogs.messages().size(), 1);
+    const RecordedBox box = rig.dialogs.messages().at(0);
+    EXPECT_EQ(box.icon, MessageIcon::Information);
+    EXPECT_EQ(box.title, QStringLiteral("Set Buffer size"));
+    EXPECT_EQ(box.text, QStringLiteral("New buffer size will be used after\r\nreloading all "
+                                       "sounds or the Preset!"));
 }
 
 TEST(KaeDevices, ShutDownFreesEverythingAndWaitsOnlyWhenAsked) {

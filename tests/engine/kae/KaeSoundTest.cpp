@@ -407,13 +407,10 @@ TEST(KaeSound, LevelChangesOnAnEmptySlotDoNothing) {
     // Reading a position of nothing is an error the operator's support can see.
     EXPECT_EQ(KAE__Channel_GetPosition(4), -1);
     EXPECT_EQ(KAE__Channel_GetLengthStringHMS(4), QStringLiteral("--:--:--"));
+    // Their wording is the same four lines MultichannelStreamsHaveNoFramePositions reads.
     const QStringList lines = rig.takeAudioLines();
     ASSERT_EQ(lines.size(), 8);
-    EXPECT_EQ(lines.at(0), QStringLiteral("KAE Module: KAE__Channel_GetPosition"));
-    EXPECT_EQ(lines.at(2), QStringLiteral("KAE: Error Message: Error while retrieving Position"));
     EXPECT_EQ(lines.at(4), QStringLiteral("KAE Module: KAE__Channel_GetLengthStringHMS"));
-    EXPECT_EQ(lines.at(6),
-              QStringLiteral("KAE: Error Message: Error while retrieving Length String"));
 }
 
 TEST(KaeSound, VariSpeedPlaysTheFileFaster) {

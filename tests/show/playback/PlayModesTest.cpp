@@ -79,49 +79,47 @@ TEST(PlayModes, EachPressDoesWhatTheModesSay) {
     }
 }
 
-// The segments' levels are the engine's (KaeSound); here the stop that follows the fade.
-TEST(PlayModes, FadeOutRunsThenStops) {
-    ShowRig rig;
-    rig.loadChannel(0, {rig.tone(QStringLiteral("tone"), 5.0)});
-    rig.store.channel(0).fadeOut = {1000, true, 2};
-    auto& play = rig.show->playback();
-    play.PlayButtonDown(0);
-    rig.renderMs(100);
-    play.PlayButtonDown(0); // fade-out begins
-    EXPECT_GT(rig.renderMs(500).peak(0), 0.1) << "fading, not cut";
-    rig.renderMs(500);
-    EXPECT_TRUE(rig.renderMs(100).silent());
-    EXPECT_FALSE(KAE__Channel_IsPlaying(0));
-    EXPECT_EQ(play.buttonColour(0), ButtonColour::Off);
-}
-
-TEST(PlayModes, APressDuringTheFadeStopsAtOnce) {
-    ShowRig rig;
-    rig.loadChannel(0, {rig.tone(QStringLiteral("tone"), 5.0)});
-    rig.store.channel(0).fadeOut = {1000, true, 2};
-    auto& play = rig.show->playback();
-    play.PlayButtonDown(0);
-    rig.renderMs(100);
-    play.PlayButtonDown(0);
-    rig.renderMs(100);
-    play.PlayButtonDown(0);
-    EXPECT_TRUE(rig.renderMs(50).silentAfterRamp());
-    EXPECT_FALSE(KAE__Channel_IsPlaying(0));
-}
-
-TEST(PlayModes, FadeOutWithRestartStartsTheSoundAgain) {
-    ShowRig rig;
-    rig.loadChannel(0, {rig.tone(QStringLiteral("tone"), 5.0)});
-    rig.store.channel(0).fadeOut = {400, true, 2};
-    rig.store.controls(0).restartMode = 1;
-    auto& play = rig.show->playback();
-    play.PlayButtonDown(0);
-    rig.renderMs(100);
-    play.PlayButtonDown(0);
-    for (int i = 0; i < 10; ++i)
-        rig.renderMs(50);
-    EXPECT_TRUE(KAE__Channel_IsPlaying(0));
-    EXPECT_GT(rig.renderMs(50).peak(0), 0.4) << "playing again at full level";
+// The segments' levels are the engine's (KaeSound); here what follows the fade-out: the
+// stop, a third press cutting it short, or a restart at full level.
+TEST(PlayModes, FadeOutEndsInStopOrRestart) {
+    const struct {
+        const char* label;
+        int restart;
+        bool pressAgain;
+        bool playingAfter;
+    } cases[] = {
+        {"fade runs out, then stops", 0, false, false},
+        {"a press during the fade stops at once", 0, true, false},
+        {"restart mode starts the sound again", 1, false, true},
+    };
+    for (const auto& c : cases) {
+        ShowRig rig;
+        rig.loadChannel(0, {rig.tone(QStringLiteral("tone"), 5.0)});
+        rig.store.channel(0).fadeOut = {1000, true, 2};
+        rig.store.controls(0).restartMode = static_cast<std::uint8_t>(c.restart);
+        auto& play = rig.show->playback();
+        play.PlayButtonDown(0);
+        rig.renderMs(100);
+        play.PlayButtonDown(0); // fade-out begins
+        if (c.pressAgain) {
+            rig.renderMs(100);
+            play.PlayButtonDown(0);
+            EXPECT_TRUE(rig.renderMs(50).silentAfterRamp()) << c.label;
+        } else {
+            EXPECT_GT(rig.renderMs(500).peak(0), 0.1) << c.label << ": fading, not cut";
+            rig.renderMs(600);
+            const Block after = rig.renderMs(50);
+            if (c.playingAfter) {
+                EXPECT_GT(after.peak(0), 0.4) << c.label << ": playing again at full level";
+            } else {
+                EXPECT_TRUE(after.silent()) << c.label;
+            }
+        }
+        EXPECT_EQ(KAE__Channel_IsPlaying(0), c.playingAfter) << c.label;
+        if (!c.playingAfter) {
+            EXPECT_EQ(play.buttonColour(0), ButtonColour::Off) << c.label;
+        }
+    }
 }
 
 TEST(PlayModes, StopGroupEndsTheOthersWithTheirFadeOut) {

@@ -6,7 +6,6 @@
 #include "core/Settings.h"
 #include "core/ShowStore.h"
 #include "core/SystemMessages.h"
-#include "core/UiLanguage.h"
 #include "show/playlist/PlaylistFiles.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
@@ -362,15 +361,6 @@ TEST(PlaylistLoad, AFileThatIsNotThereGetsTheError52Box) {
     EXPECT_EQ(dialogs.messages()[0].text, QStringLiteral("File or drive not found!"));
     EXPECT_TRUE(booth.log.contains(QStringLiteral("newPreset")));
     EXPECT_EQ(booth.files.loadedFormat(), 1);
-
-    UiLanguage::instance().set(Language::German);
-    test::ScriptedDialogs german;
-    Booth again;
-    again.files.LoadPlaylist(test::testHome() + QStringLiteral("/no/such/show.kal"));
-    UiLanguage::instance().set(Language::English);
-    ASSERT_EQ(german.messages().size(), 1);
-    EXPECT_EQ(german.messages()[0].title, QStringLiteral("Fehler 52 beim Laden von Datei"));
-    EXPECT_EQ(german.messages()[0].text, QStringLiteral("Datei oder Laufwerk nicht gefunden!"));
 }
 
 TEST(PlaylistLoad, TheGpioBlockTravelsOnlyWithTheConfigurationPlaylist) {

@@ -5,7 +5,6 @@
 #include "core/RecentPlaylists.h"
 #include "core/ShowStore.h"
 #include "core/SystemMessages.h"
-#include "core/UiLanguage.h"
 #include "show/playlist/PlaylistFiles.h"
 #include "support/FileSizeLimit.h"
 #include "support/ScriptedDialogs.h"
@@ -86,15 +85,6 @@ TEST(PlaylistSave, TheProgressBoxMovesWithTheFixedWaitsOutsideTheWriter) {
     EXPECT_EQ(show.recent.names().at(0), QStringLiteral("My Show"));
     EXPECT_EQ(show.recent.path(0), path);
     EXPECT_FALSE(show.recent.selectionSetByProgram());
-
-    UiLanguage::instance().set(Language::German);
-    test::ScriptedDialogs german;
-    german.answerMessages({MessageResult::No});
-    show.files.SavePlaylist(path, true);
-    UiLanguage::instance().set(Language::English);
-    ASSERT_EQ(german.messages().size(), 1);
-    EXPECT_EQ(german.messages()[0].title, QStringLiteral("Datei Fehler"));
-    EXPECT_EQ(german.messages()[0].text, QStringLiteral("Datei schon vorhanden! Überschreiben?"));
 }
 
 TEST(PlaylistSave, AFailedWriteLeavesThePreviousShowByteForByte) {
