@@ -159,13 +159,13 @@ void draw(QPainter& p, ReaderSymbol s, const QColor& c) {
     case ReaderSymbol::Underline:
         letter(p, QStringLiteral("U"), false, false, true);
         break;
-    case ReaderSymbol::AlignLeft:
+    case ReaderSymbol::LeftAlign:
         lines(p, {16, 10, 16, 8}, 4, false, false);
         break;
-    case ReaderSymbol::AlignCentre:
+    case ReaderSymbol::CenterAlign:
         lines(p, {16, 10, 16, 8}, 4, false, true);
         break;
-    case ReaderSymbol::AlignRight:
+    case ReaderSymbol::RightAlign:
         lines(p, {16, 10, 16, 8}, 4, true, false);
         break;
     case ReaderSymbol::Exit:

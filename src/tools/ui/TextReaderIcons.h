@@ -23,9 +23,9 @@ enum class ReaderSymbol {
     Bold,
     Italic,
     Underline,
-    AlignLeft,
-    AlignCentre,
-    AlignRight,
+    LeftAlign,
+    CenterAlign,
+    RightAlign,
     Exit,
     Play,
 };

@@ -47,32 +47,21 @@ PresetModifiers heldModifiers() {
 }
 
 struct ToolInfo {
-    ReaderSymbol symbol;
     const UiText* tip;
     const char* name;
 };
 
 const ToolInfo kToolInfo[TextReaderWindow::kToolCount] = {
-    {ReaderSymbol::New, &texts::ReaderTipNew, "New"},
-    {ReaderSymbol::Open, &texts::ReaderTipOpen, "Open"},
-    {ReaderSymbol::Save, &texts::ReaderTipSave, "Save"},
-    {ReaderSymbol::SaveAs, &texts::ReaderTipSaveAs, "Save as"},
-    {ReaderSymbol::Close, &texts::ReaderTipClose, "Close"},
-    {ReaderSymbol::Print, &texts::ReaderTipPrint, "Print"},
-    {ReaderSymbol::Undo, &texts::ReaderTipUndo, "Undo"},
-    {ReaderSymbol::Cut, &texts::ReaderTipCut, "Cut"},
-    {ReaderSymbol::Copy, &texts::ReaderTipCopy, "Copy"},
-    {ReaderSymbol::Paste, &texts::ReaderTipPaste, "Paste"},
-    {ReaderSymbol::Delete, &texts::ReaderTipDelete, "Delete"},
-    {ReaderSymbol::Find, &texts::ReaderTipFind, "Find"},
-    {ReaderSymbol::Font, &texts::ReaderTipFont, "Font"},
-    {ReaderSymbol::Bold, &texts::ReaderTipBold, "Bold"},
-    {ReaderSymbol::Italic, &texts::ReaderTipItalic, "Italic"},
-    {ReaderSymbol::Underline, &texts::ReaderTipUnderline, "Underline"},
-    {ReaderSymbol::AlignLeft, &texts::ReaderTipLeft, "LeftAlign"},
-    {ReaderSymbol::AlignCentre, &texts::ReaderTipCentre, "CenterAlign"},
-    {ReaderSymbol::AlignRight, &texts::ReaderTipRight, "RightAlign"},
-    {ReaderSymbol::Exit, &texts::ReaderTipExit, "Exit"},
+    {&texts::ReaderTipNew, "New"},          {&texts::ReaderTipOpen, "Open"},
+    {&texts::ReaderTipSave, "Save"},        {&texts::ReaderTipSaveAs, "Save as"},
+    {&texts::ReaderTipClose, "Close"},      {&texts::ReaderTipPrint, "Print"},
+    {&texts::ReaderTipUndo, "Undo"},        {&texts::ReaderTipCut, "Cut"},
+    {&texts::ReaderTipCopy, "Copy"},        {&texts::ReaderTipPaste, "Paste"},
+    {&texts::ReaderTipDelete, "Delete"},    {&texts::ReaderTipFind, "Find"},
+    {&texts::ReaderTipFont, "Font"},        {&texts::ReaderTipBold, "Bold"},
+    {&texts::ReaderTipItalic, "Italic"},    {&texts::ReaderTipUnderline, "Underline"},
+    {&texts::ReaderTipLeft, "LeftAlign"},   {&texts::ReaderTipCentre, "CenterAlign"},
+    {&texts::ReaderTipRight, "RightAlign"}, {&texts::ReaderTipExit, "Exit"},
 };
 
 } // namespace
@@ -253,6 +242,8 @@ void TextReaderWindow::buildToolBar() {
             return [this] {
                 hide();
             };
+        case Tool::Play: // the play buttons' symbol, not a toolbar button
+            break;
         }
         return {};
     };
@@ -269,7 +260,7 @@ void TextReaderWindow::buildToolBar() {
             toolBar_->addWidget(spacer);
         }
         const ToolInfo& info = kToolInfo[i];
-        QAction* a = toolBar_->addAction(readerIcon(info.symbol, ink), QString());
+        QAction* a = toolBar_->addAction(readerIcon(t, ink), QString());
         a->setObjectName(QLatin1String(info.name));
         connect(a, &QAction::triggered, this, handler(t));
         tools_.at(static_cast<std::size_t>(i)) = a;

@@ -13,6 +13,8 @@
 #include "show/playlist/PlaylistFiles.h"
 #include "tools/text/ScriptFile.h"
 
+#include "tools/ui/TextReaderIcons.h"
+
 #include <QMainWindow>
 
 #include <array>
@@ -40,28 +42,8 @@ class ShowLayer;
 class TextReaderWindow : public QMainWindow {
     Q_OBJECT
 public:
-    enum class Tool {
-        New,
-        Open,
-        Save,
-        SaveAs,
-        Close,
-        Print,
-        Undo,
-        Cut,
-        Copy,
-        Paste,
-        Delete,
-        Find,
-        Font,
-        Bold,
-        Italic,
-        Underline,
-        LeftAlign,
-        CenterAlign,
-        RightAlign,
-        Exit,
-    };
+    // The toolbar's buttons, in toolbar order, are the symbols they show.
+    using Tool = ReaderSymbol;
     static constexpr int kToolCount = static_cast<int>(Tool::Exit) + 1;
     static constexpr int kButtons = 8;
 
