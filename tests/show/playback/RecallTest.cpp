@@ -184,56 +184,48 @@ TEST(Recall, NewPlaylistEmptiesWhatItsBoxesSay) {
     }
 }
 
-TEST(Recall, AMissingSoundIsMarkedRedAndLeavesTheChannelEmpty) {
-    for (const bool announce : {false, true}) {
+// A missing file and one that is no sound: the channel is left empty (the list keeps the
+// entry, so the show can be repaired) and keeps nothing of the sound before.
+TEST(Recall, ASoundThatFailsToLoadLeavesTheChannelEmpty) {
+    const struct {
+        bool missing;
+        int announce;
+        const char* boxEnd; // nullptr: no box
+    } cases[] = {{true, 0, nullptr}, {true, 1, "\r\ndoes not exist!"}, {false, 0, "/bad.wav"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "missing " << c.missing << ", announced " << c.announce);
         ShowRig rig;
-        rig.settings->setInteger(u"DisplayLoadFailed", announce ? 1 : 0);
-        rig.loadChannel(
-            3, {rig.tone(QStringLiteral("here"), 1.0), rig.folder + QStringLiteral("/gone.wav")});
-        ASSERT_TRUE(rig.show->playback().soundReady(3));
-        rig.show->selection().select(3, 1);
-        EXPECT_EQ(rig.store.soundList(3).at(1).colour, kMissingSoundColour);
-        EXPECT_TRUE(rig.store.channel(3).fileName.isEmpty());
-        EXPECT_FALSE(rig.show->playback().soundReady(3));
-        rig.show->playback().PlayButtonDown(3);
-        EXPECT_TRUE(rig.renderMs(20).silent());
-        const auto boxes = rig.dialogs.messages();
-        ASSERT_EQ(boxes.size(), announce ? 1 : 0);
-        if (announce) {
-            EXPECT_EQ(boxes.at(0).title, QStringLiteral("Error while loading soundfile"));
-            EXPECT_TRUE(boxes.at(0).text.startsWith(QStringLiteral("The specified file: \r\n")));
-            EXPECT_TRUE(boxes.at(0).text.endsWith(QStringLiteral("\r\ndoes not exist!")));
-        }
-        // The list keeps the entry, so the show can be repaired later.
-        EXPECT_EQ(rig.store.soundList(3).size(), 2);
-    }
-}
-
-TEST(Recall, ASoundThatFailsToLoadTakesNothingOfTheSoundBefore) {
-    for (const bool missing : {true, false}) {
-        ShowRig rig;
+        rig.settings->setInteger(u"DisplayLoadFailed", c.announce);
         const QString bad = rig.folder + QStringLiteral("/bad.wav");
-        if (!missing)
+        if (!c.missing)
             writeFile(bad, QByteArray("RIFF----WAVEjunk").repeated(64));
         rig.loadChannel(2, {rig.tone(QStringLiteral("here"), 1.0), bad});
         rig.store.assignments(2).startOffset = 22050;
-        rig.show->selection().select(2, 0);
-        EXPECT_EQ(rig.store.assignments(2).startOffset, 22050) << "the loaded sound keeps it";
+        ASSERT_TRUE(rig.show->playback().soundReady(2));
         rig.show->selection().select(2, 1);
-        EXPECT_EQ(rig.store.assignments(2).startOffset, 0) << missing;
-        EXPECT_EQ(rig.store.assignments(2).soundLength, 0) << missing;
+        EXPECT_EQ(rig.store.soundList(2).at(1).colour == kMissingSoundColour, c.missing);
+        EXPECT_TRUE(rig.store.channel(2).fileName.isEmpty());
+        EXPECT_FALSE(rig.show->playback().soundReady(2));
+        EXPECT_EQ(rig.store.assignments(2).startOffset, 0);
+        EXPECT_EQ(rig.store.assignments(2).soundLength, 0);
+        rig.show->playback().PlayButtonDown(2);
+        EXPECT_TRUE(rig.renderMs(20).silent());
+        const auto boxes = rig.dialogs.messages();
+        ASSERT_EQ(boxes.size(), c.boxEnd ? 1 : 0);
+        if (c.boxEnd) {
+            EXPECT_TRUE(boxes.at(0).text.contains(bad));
+            EXPECT_TRUE(boxes.at(0).text.endsWith(QLatin1String(c.boxEnd)));
+        }
         // What the next store writes belongs to the new entry alone.
         ASSERT_TRUE(rig.show->presets().NewPreset());
-        const PresetChannel& stored = rig.store.presets().slot(0).channels[2];
-        EXPECT_EQ(stored.selectedSound, 1) << missing;
-        EXPECT_EQ(stored.startOffset, 0) << missing;
+        EXPECT_EQ(rig.store.presets().slot(0).channels[2].selectedSound, 1);
+        EXPECT_EQ(rig.store.presets().slot(0).channels[2].startOffset, 0);
     }
 }
 
 TEST(Recall, SoundsOpenAheadOfTheLoadsWhichStillReportInChannelOrder) {
-    // Every file opened, as the engine opens them (from its worker threads too).
     std::mutex mutex;
-    QStringList opened;
+    QStringList opened; // as the engine opens them, from its worker threads too
     ShowRig rig([&](const QString& path, engine::DecoderRoute route, QString* error) {
         const std::lock_guard lock(mutex);
         opened << path;
@@ -241,18 +233,14 @@ TEST(Recall, SoundsOpenAheadOfTheLoadsWhichStillReportInChannelOrder) {
     });
     const QString bad = rig.folder + QStringLiteral("/bad.wav");
     writeFile(bad, QByteArray("RIFF----WAVEjunk").repeated(64));
-    QStringList second; // what preset 1 loads, channel by channel
+    QStringList second; // what the recall loads, channel by channel; one is no sound at all
     for (int ch = 0; ch < 4; ++ch) {
-        const QString n = QString::number(ch);
-        second << (ch == 2 ? bad : rig.tone(QStringLiteral("b") + n, 2.0));
-        rig.loadChannel(ch, {rig.tone(QStringLiteral("a") + n, 2.0), second.back()});
+        second << (ch == 2 ? bad : rig.tone(QStringLiteral("b%1").arg(ch), 1.0));
+        rig.loadChannel(ch, {rig.tone(QStringLiteral("a%1").arg(ch), 1.0), second.back()});
     }
-    rig.show->presets().NewPreset(); // 0: the first entries
+    rig.show->presets().NewPreset();
     for (int ch = 0; ch < 4; ++ch)
-        rig.store.controls(ch).selectedSound = 1;
-    rig.show->presets().NewPreset(); // 1: the second, one of them not a sound at all
-    rig.store.presets().setSelected(1);
-
+        rig.store.presets().slot(0).channels[ch].selectedSound = 1;
     SystemMessages::instance().setShowAudioMessages(true);
     SystemMessages::instance().clear();
     opened.clear();
@@ -262,38 +250,32 @@ TEST(Recall, SoundsOpenAheadOfTheLoadsWhichStillReportInChannelOrder) {
             openedByFirstChannel = opened;
     });
     rig.show->recall().RecallPreset();
+    SystemMessages::instance().setShowAudioMessages(false);
 
-    // The other channels' sounds were open before the first had loaded,
-    // and no load opened a good sound a second time.
-    for (const QString& path : second)
-        EXPECT_TRUE(openedByFirstChannel.contains(path)) << path.toStdString();
-    for (int ch : {0, 1, 3})
-        EXPECT_EQ(opened.count(second.at(ch)), 1) << ch;
-
+    // The others were open before the first had loaded, and none was opened twice.
+    for (int ch = 0; ch < 4; ++ch) {
+        EXPECT_TRUE(openedByFirstChannel.contains(second.at(ch))) << ch;
+        EXPECT_TRUE(ch == 2 || opened.count(second.at(ch)) == 1) << ch;
+    }
     // The lines of the loads, in channel order, the bad one failing in its place.
-    QStringList attaching;
     const QStringList& lines = SystemMessages::instance().entries();
+    QStringList attaching;
     for (int i = 0; i + 1 < lines.size(); ++i)
         if (lines.at(i).contains(QStringLiteral("Attaching: ")))
             attaching << lines.at(i) + QStringLiteral(" | ") + lines.at(i + 1);
     ASSERT_EQ(attaching.size(), 4);
+    const std::int64_t preBuffer = rig.settings->integer(u"PreBufferSize") * kRate / 1000;
     for (int ch = 0; ch < 4; ++ch) {
         EXPECT_TRUE(attaching.at(ch).contains(second.at(ch))) << ch;
         EXPECT_TRUE(attaching.at(ch).endsWith(ch == 2 ? QStringLiteral("Handle is zero!")
                                                       : QStringLiteral("Attaching successful!")))
             << attaching.at(ch).toStdString();
-    }
-    SystemMessages::instance().setShowAudioMessages(false);
-    const auto boxes = rig.dialogs.messages();
-    ASSERT_EQ(boxes.size(), 1);
-    EXPECT_TRUE(boxes.at(0).text.endsWith(bad));
-
-    // Each loaded stream holds its pre-buffer, decoded ahead, before it counts as loaded.
-    const std::int64_t preBuffer = rig.settings->integer(u"PreBufferSize") * kRate / 1000;
-    for (int ch = 0; ch < 4; ++ch) {
+        // Each loaded stream holds its pre-buffer, decoded ahead, before it counts as loaded.
         EXPECT_EQ(rig.show->playback().soundReady(ch), ch != 2) << ch;
         if (ch != 2) {
             EXPECT_GE(rig.lib->channelBufferedFrames(rig.engine->slot(ch).stream), preBuffer) << ch;
         }
     }
+    ASSERT_EQ(rig.dialogs.messages().size(), 1);
+    EXPECT_TRUE(rig.dialogs.messages().at(0).text.endsWith(bad));
 }

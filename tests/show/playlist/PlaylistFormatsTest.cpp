@@ -205,34 +205,3 @@ TEST(PlaylistFormats, OldFormatsReadLeadingNumbersNewOnesConvertFully) {
         }
     }
 }
-
-TEST(PlaylistFormats, EveryOlderVersionConvertsToSeventeenWithoutLosingAValue) {
-    for (int version = 2; version <= 16; ++version) {
-        SCOPED_TRACE(version);
-        test::FixtureOptions o;
-        o.presets = 3;
-        o.soundSection = {QStringLiteral("Channel 5"), QStringLiteral("/s/a.wav"),
-                          QStringLiteral("/s/b.wav")};
-        o.tail = test::standardTail(version);
-        PlaylistReadOptions options;
-        options.readGpioBlock = true;
-        const auto old = readPlaylist(test::fixtureFile(version, o), options);
-        ASSERT_EQ(old.status, ReadStatus::Complete);
-        const QByteArray converted = writePlaylist(old.document);
-        EXPECT_TRUE(converted.startsWith("Fileformat 17\r\n"));
-        const auto back = readPlaylist(converted, options);
-        ASSERT_EQ(back.status, ReadStatus::Complete);
-        EXPECT_EQ(back.document.format, 17);
-        ASSERT_EQ(back.document.presets.size(), old.document.presets.size());
-        for (std::size_t p = 0; p < old.document.presets.size(); ++p)
-            EXPECT_TRUE(back.document.presets[p] == old.document.presets[p]) << "preset " << p + 1;
-        EXPECT_EQ(back.document.soundPaths, old.document.soundPaths);
-        EXPECT_EQ(back.document.textReaderLink, old.document.textReaderLink);
-        if (old.document.overviewLayout) {
-            EXPECT_EQ(back.document.overviewLayout, toVersion3(*old.document.overviewLayout));
-        }
-        if (old.document.gpio) {
-            EXPECT_EQ(back.document.gpio, old.document.gpio);
-        }
-    }
-}

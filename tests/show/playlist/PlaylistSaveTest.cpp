@@ -61,6 +61,7 @@ TEST(PlaylistSave, AnExistingFileIsOnlyReplacedAfterYes) {
             EXPECT_EQ(q.text, QStringLiteral("File exists! Overwrite?"));
             EXPECT_EQ(q.icon, MessageIcon::Question);
             EXPECT_EQ(q.buttons, MessageButtons::YesNo);
+            EXPECT_EQ(q.defaultButton, MessageResult::No);
         }
         EXPECT_EQ(test::readFile(path) == "the old show\r\n", c.outcome == SaveOutcome::Declined);
     }
