@@ -24,69 +24,32 @@ TEST(MidiNoteNames, NumberPaddedToThreePlacesThenNoteAndOctave) {
             << c.note << " offset " << c.offset;
 }
 
+// The bare number is drawn in Tahoma 8 point, the number with its notes in Small Fonts 7.
 TEST(LabelChannel, NumberAloneOrWithTheMidiNotesOfBothDirections) {
-    struct Case {
+    constexpr Language E = Language::English, G = Language::German;
+    const struct {
         int ch;
         MidiCaptionOptions options;
         int inNote, outNote;
         Language language;
         const char* text;
-        const char* font;
-        int points;
-    };
-    const Case cases[] = {
-        {6, {false, true, true, true}, 36, 36, Language::English, " 7", "Tahoma", 8},
-        {0,
-         {true, true, true, true},
-         36,
-         36,
-         Language::English,
-         " 1 (IN: 36/C1 - OUT: 36/C1)",
-         "Small Fonts",
-         7},
+    } cases[] = {
+        {6, {false, true, true, true}, 36, 36, E, " 7"},
+        {0, {true, true, true, true}, 36, 36, E, " 1 (IN: 36/C1 - OUT: 36/C1)"},
         // MIDI input switched off: its place says so, the output note stays.
-        {2,
-         {true, false, true, true},
-         40,
-         40,
-         Language::English,
-         " 3 (IN: Off - OUT: 40/E1)",
-         "Small Fonts",
-         7},
-        {2,
-         {true, false, true, true},
-         40,
-         40,
-         Language::German,
-         " 3 (IN: Aus - OUT: 40/E1)",
-         "Small Fonts",
-         7},
-        {31,
-         {true, true, false, false},
-         61,
-         0,
-         Language::German,
-         " 32 (IN: 61/C#5 - OUT: Aus)",
-         "Small Fonts",
-         7},
+        {2, {true, false, true, true}, 40, 40, E, " 3 (IN: Off - OUT: 40/E1)"},
+        {31, {true, true, false, false}, 61, 0, G, " 32 (IN: 61/C#5 - OUT: Aus)"},
         // A note outside the MIDI range read from a damaged show never reaches the table.
-        {4,
-         {true, true, true, true},
-         200,
-         -1,
-         Language::English,
-         " 5 (IN: ? - OUT: ?)",
-         "Small Fonts",
-         7},
+        {4, {true, true, true, true}, 200, -1, E, " 5 (IN: ? - OUT: ?)"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         ChannelAssignments a;
         a.midiInNote = c.inNote;
         a.midiOutNote = c.outNote;
         const ChannelCaption caption = LabelChannel(c.ch, a, c.options, c.language);
         EXPECT_EQ(caption.text, QString::fromLatin1(c.text));
-        EXPECT_EQ(caption.fontFamily, QString::fromLatin1(c.font)) << c.text;
-        EXPECT_EQ(caption.pointSize, c.points) << c.text;
+        EXPECT_EQ(caption.fontFamily, c.options.showMidi ? "Small Fonts" : "Tahoma") << c.text;
+        EXPECT_EQ(caption.pointSize, c.options.showMidi ? 7 : 8) << c.text;
     }
 }
 
