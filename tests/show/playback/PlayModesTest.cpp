@@ -243,12 +243,21 @@ TEST(PlayModes, AnOutputThatGoesAwayStopsItsChannelsWithoutJumpingOn) {
     EXPECT_EQ(started.count(), 1);
 }
 
+namespace {
+
+// A long sound whose samples are never listened to: quick to write.
+QString silence(ShowRig& rig, const QString& name, double seconds) {
+    return testmedia::makeSilence(rig.folder, name, testmedia::Format::Wav16, 8000, 1, seconds);
+}
+
+} // namespace
+
 TEST(PlayModes, ButtonColoursFlashByPhase) {
     ShowRig rig;
-    rig.loadChannel(0, {rig.tone(QStringLiteral("long"), 30.0)});
-    rig.loadChannel(1, {rig.tone(QStringLiteral("short"), 5.0)});
+    rig.loadChannel(0, {silence(rig, QStringLiteral("long"), 30.0)});
+    rig.loadChannel(1, {silence(rig, QStringLiteral("short"), 5.0)});
     rig.store.controls(2).pauseMode = 1;
-    rig.loadChannel(2, {rig.tone(QStringLiteral("paused"), 30.0)});
+    rig.loadChannel(2, {silence(rig, QStringLiteral("paused"), 30.0)});
     auto& play = rig.show->playback();
     play.PlayButtonDown(0);
     play.PlayButtonDown(1);
@@ -273,7 +282,7 @@ TEST(PlayModes, ButtonColoursFlashByPhase) {
 
 TEST(PlayModes, TimeDisplayShowsPositionLengthAndCountdown) {
     ShowRig rig;
-    rig.loadChannel(0, {rig.tone(QStringLiteral("long"), 75.0)});
+    rig.loadChannel(0, {silence(rig, QStringLiteral("long"), 75.0)});
     auto& play = rig.show->playback();
     TimeDisplay t = play.timeDisplay(0);
     EXPECT_EQ(t.position, QStringLiteral("00:00:00"));
@@ -293,8 +302,8 @@ TEST(PlayModes, TimeDisplayShowsPositionLengthAndCountdown) {
 
 TEST(PlayModes, GlobalControlRollsBackAndRepeatsOnlyItsChannels) {
     ShowRig rig;
-    rig.loadChannel(0, {rig.tone(QStringLiteral("a"), 70.0)});
-    rig.loadChannel(1, {rig.tone(QStringLiteral("b"), 5.0)});
+    rig.loadChannel(0, {silence(rig, QStringLiteral("a"), 70.0)});
+    rig.loadChannel(1, {silence(rig, QStringLiteral("b"), 5.0)});
     rig.store.controls(0).rollback = 1;
     rig.settings->setInteger(u"SceneRollbackTime", 30);
     auto& play = rig.show->playback();
