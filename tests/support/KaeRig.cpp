@@ -1,11 +1,13 @@
 // The test engine; see KaeRig.h. Test thread only.
 #include "support/KaeRig.h"
 
+#include "TestMedia.h"
 #include "core/SystemMessages.h"
 #include "engine/kae/KaeMessageDispatcher.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <algorithm>
 
@@ -47,6 +49,14 @@ QString mediaFolder() {
         return path;
     }();
     return folder;
+}
+
+QString rampFile(std::int64_t frames, int channels) {
+    const QString name = QStringLiteral("ramp_%1_%2.wav").arg(frames).arg(channels);
+    const QString path = mediaFolder() + QLatin1Char('/') + name;
+    return QFile::exists(path) ? path
+                               : testmedia::makeRamp(mediaFolder(), name, testmedia::Format::Wav16,
+                                                     44100, channels, frames);
 }
 
 namespace {

@@ -83,5 +83,7 @@ audio::ScriptedDevice scriptedDevice(const QString& name, int speakers = 2, bool
 
 // Files made once per test program in its media folder.
 QString mediaFolder();
+// A 44.1 kHz WAV of testmedia's ramp, made once per program.
+QString rampFile(std::int64_t frames, int channels = 2);
 
 } // namespace kalvor::test

@@ -1,46 +1,15 @@
 // The effects of a channel as Apply hands them to the library: only those switched on and
 // named in the chain, with the record's values; kept in the record while no sound is
 // open; attached afresh to every new stream; heard in chain order, changed while playing
-// and gone when removed. And the values every channel starts with.
+// and gone when removed.
 #include "TestMedia.h"
 #include "engine/kae/EffectDefaults.h"
 #include "support/KaeRig.h"
-
-#include <QFile>
 
 #include <gtest/gtest.h>
 
 using namespace kalvor;
 using namespace kalvor::test;
-
-namespace {
-
-QString fxRamp() {
-    const QString path = mediaFolder() + QStringLiteral("/fx_ramp.wav");
-    if (QFile::exists(path))
-        return path;
-    return testmedia::makeRamp(mediaFolder(), QStringLiteral("fx_ramp.wav"),
-                               testmedia::Format::Wav16, 44100, 2, 20000);
-}
-
-} // namespace
-
-TEST(KaeEffects, EveryChannelStartsWithTheDirectX8Values) {
-    KaeRig rig;
-    for (int ch : {0, 17, 31, 32}) {
-        const EffectSettings& fx = rig.store.channel(ch).effects;
-        EXPECT_EQ(fx.eq[0], (EqBand{125.0f, 12.0f, 0.0f})) << ch;
-        EXPECT_EQ(fx.eq[1], (EqBand{1000.0f, 12.0f, 0.0f})) << ch;
-        EXPECT_EQ(fx.eq[2], (EqBand{8000.0f, 12.0f, 0.0f})) << ch;
-        EXPECT_EQ(fx.reverb, (ReverbParams{0.0f, 0.0f, 1000.0f, 0.001f})) << ch;
-        EXPECT_EQ(fx.delay, (DelayParams{50.0f, 50.0f, 500.0f, 500.0f, 0})) << ch;
-        EXPECT_EQ(fx.chorus, (ModulationParams{50.0f, 10.0f, 25.0f, 1.1f, 1, 16.0f, 3})) << ch;
-        EXPECT_EQ(fx.flanger, (ModulationParams{50.0f, 100.0f, -50.0f, 0.25f, 1, 2.0f, 2})) << ch;
-        // Start-up sets values only: nothing is switched on.
-        EXPECT_FALSE(fx.eqActive || fx.reverbActive || fx.delayActive || fx.chorusActive ||
-                     fx.flangerActive);
-    }
-}
 
 TEST(KaeEffects, ApplyAttachesWhatIsOnAndInTheChain) {
     const QString dash = QStringLiteral("---");
@@ -71,7 +40,7 @@ TEST(KaeEffects, ApplyAttachesWhatIsOnAndInTheChain) {
         ch.effects.delayActive = c.delay;
         ch.effects.delay.feedback = 33.0f;
         ch.effects.eq[1].gain = -4.5f;
-        ASSERT_TRUE(KAE__Channel_Load_Sound(6, fxRamp()));
+        ASSERT_TRUE(KAE__Channel_Load_Sound(6, rampFile(20000)));
         KAE__Channel_ApplySettings(6);
         EXPECT_EQ(ch.handles.eq[0] != 0 && ch.handles.eq[1] != 0 && ch.handles.eq[2] != 0,
                   c.eqAttached);
@@ -109,7 +78,7 @@ TEST(KaeEffects, ChangesWithoutASoundStayInTheRecordUntilTheNextLoad) {
     EXPECT_FALSE(KAE__Channel_SetEffectParameters(2, engine::KaeEffect::Chorus));
     EXPECT_TRUE(rig.takeAudioLines().isEmpty()) << "nothing reached the library, nothing failed";
 
-    ASSERT_TRUE(KAE__Channel_Load_Sound(2, fxRamp()));
+    ASSERT_TRUE(KAE__Channel_Load_Sound(2, rampFile(20000)));
     KAE__Channel_ApplySettings(2);
     ASSERT_NE(ch.handles.chorus, 0);
     engine::dsp::DsfxChorus chorus;
@@ -118,7 +87,7 @@ TEST(KaeEffects, ChangesWithoutASoundStayInTheRecordUntilTheNextLoad) {
 
     // A new sound is a new stream: the old handles are gone, Apply attaches again.
     const std::int32_t old = ch.handles.chorus;
-    ASSERT_TRUE(KAE__Channel_Load_Sound(2, fxRamp()));
+    ASSERT_TRUE(KAE__Channel_Load_Sound(2, rampFile(20000)));
     EXPECT_EQ(ch.handles.chorus, 0);
     KAE__Channel_ApplySettings(2);
     EXPECT_NE(ch.handles.chorus, 0);
