@@ -51,6 +51,22 @@ QString mediaFolder() {
     return folder;
 }
 
+QString levelFile(double seconds) {
+    const QString name = QStringLiteral("level_%1.wav").arg(seconds);
+    const QString path = mediaFolder() + QLatin1Char('/') + name;
+    return QFile::exists(path)
+               ? path
+               : testmedia::makeSound(mediaFolder(), name, testmedia::Format::Wav16, 44100, 2,
+                                      std::vector<float>(std::size_t(seconds * 44100) * 2, 0.5f));
+}
+
+bool loadAndApply(int slot, const QString& path) {
+    if (!KAE__Channel_Load_Sound(slot, path))
+        return false;
+    KAE__Channel_ApplySettings(slot);
+    return true;
+}
+
 QString rampFile(std::int64_t frames, int channels) {
     const QString name = QStringLiteral("ramp_%1_%2.wav").arg(frames).arg(channels);
     const QString path = mediaFolder() + QLatin1Char('/') + name;

@@ -359,7 +359,7 @@ TEST(AudioLibTransport, BatchStartsTogetherEvenWhenAPeriodRunsInBetween) {
         EXPECT_EQ(r.at(f, 0), r.at(f, 1));
 }
 
-TEST(AudioLibTransport, MessagesCarryTheStreamTheyWereRaisedFor) {
+TEST(AudioLibTransport, MessagesCarryTheStreamTheyWereRaisedForAndFreedHandlesAreRefused) {
     Offline off;
     const Handle first = off.lib->streamCreateFile(ramp(1000), 0);
     off.lib->channelSetSync(first, sync::End, 0, 1025, 3);
@@ -370,8 +370,19 @@ TEST(AudioLibTransport, MessagesCarryTheStreamTheyWereRaisedFor) {
     ASSERT_NE(second, first) << "a handle is never given out twice";
     ASSERT_EQ(off.window.messages.size(), 1u);
     EXPECT_EQ(off.window.messages[0].stream, first);
+    // Every call on a freed (or never given) handle fails with the handle error.
+    StreamInfo info;
+    int v = 0;
     EXPECT_FALSE(off.lib->channelPlay(first, true));
     EXPECT_EQ(off.lib->errorGetCode(), Error::Handle);
+    EXPECT_FALSE(off.lib->channelGetInfo(first, info));
+    EXPECT_EQ(off.lib->channelGetPosition(first), -1);
+    EXPECT_EQ(off.lib->channelGetLength(4242), -1);
+    EXPECT_FALSE(off.lib->channelSetAttributes(first, -1, 50, -101));
+    EXPECT_FALSE(off.lib->channelGetAttributes(first, nullptr, &v, nullptr));
+    EXPECT_EQ(off.lib->channelSetSync(first, sync::End, 0, 1025, 0), 0u);
+    EXPECT_EQ(off.lib->channelIsActive(4242), ActiveState::Stopped);
+    EXPECT_FALSE(off.lib->streamFree(first));
     // A removed sync raises nothing; messages come in the order raised.
     const Handle s1 = off.lib->channelSetSync(second, sync::End, 0, 1025, 1);
     off.lib->channelSetSync(second, sync::End, 0, 1025, 2);
@@ -380,23 +391,6 @@ TEST(AudioLibTransport, MessagesCarryTheStreamTheyWereRaisedFor) {
     off.render(2000);
     ASSERT_EQ(off.window.messages.size(), 2u);
     EXPECT_EQ(off.window.messages[1].slot, 2);
-}
-
-TEST(AudioLibTransport, CallsOnAnUnknownHandleFailWithHandleError) {
-    Offline off;
-    const Handle bogus = 4242;
-    StreamInfo info;
-    int v = 0;
-    EXPECT_FALSE(off.lib->channelPlay(bogus, true));
-    EXPECT_EQ(off.lib->errorGetCode(), Error::Handle);
-    EXPECT_FALSE(off.lib->channelGetInfo(bogus, info));
-    EXPECT_EQ(off.lib->channelGetPosition(bogus), -1);
-    EXPECT_EQ(off.lib->channelGetLength(bogus), -1);
-    EXPECT_FALSE(off.lib->channelSetAttributes(bogus, -1, 50, -101));
-    EXPECT_FALSE(off.lib->channelGetAttributes(bogus, nullptr, &v, nullptr));
-    EXPECT_EQ(off.lib->channelSetSync(bogus, sync::End, 0, 1025, 0), 0u);
-    EXPECT_EQ(off.lib->channelIsActive(bogus), ActiveState::Stopped);
-    EXPECT_FALSE(off.lib->streamFree(bogus));
 }
 
 } // namespace

@@ -105,8 +105,7 @@ TEST(KaeDevices, AMovedChannelPlaysOnWhileItsNewOutputOpens) {
         const QString tone = testmedia::makeTone(mediaFolder(), QStringLiteral("move") + file,
                                                  format, 44100, 2, 3.0, 441.0, -6.0);
         rig.store.channel(0).volume = 100;
-        ASSERT_TRUE(KAE__Channel_Load_Sound(0, tone));
-        KAE__Channel_ApplySettings(0);
+        ASSERT_TRUE(loadAndApply(0, tone));
         ASSERT_TRUE(KAE__Channel_Play(0, true, false));
         rig.render(4410);
         Rendered meanwhile;
@@ -138,11 +137,7 @@ TEST(KaeDevices, AChannelMovedDuringItsFadeOutFinishesTheFade) {
     Channel& ch = rig.store.channel(1);
     ch.volume = 94;
     ch.fadeOut = FadeSettings{1000, true, 2};
-    const QString half = testmedia::makeSound(mediaFolder(), QStringLiteral("dev_half.wav"),
-                                              testmedia::Format::Wav16, 44100, 2,
-                                              std::vector<float>(44100 * 3 * 2, 0.5f));
-    ASSERT_TRUE(KAE__Channel_Load_Sound(1, half));
-    KAE__Channel_ApplySettings(1);
+    ASSERT_TRUE(loadAndApply(1, levelFile(3.0)));
     QSignalSpy finished(&rig.kae->dispatcher(), &engine::KaeMessageDispatcher::fadeOutFinished);
     ASSERT_TRUE(KAE__Channel_Play(1, true, false));
     ASSERT_TRUE(KAE__Channel_StartFadeOut(1));

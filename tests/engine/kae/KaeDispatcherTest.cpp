@@ -56,8 +56,7 @@ TEST(KaeDispatcher, EndOfSoundCancelsARunningFadeUnlessLooping) {
         ch.volume = 90;
         ch.fadeOut = FadeSettings{4000, true, 2};
         rig.store.controls(0).loopMode = loop ? 1 : 0;
-        ASSERT_TRUE(KAE__Channel_Load_Sound(0, rampFile(4000)));
-        KAE__Channel_ApplySettings(0);
+        ASSERT_TRUE(loadAndApply(0, rampFile(4000)));
         QSignalSpy ended(&rig.kae->dispatcher(), &engine::KaeMessageDispatcher::endOfSound);
         ASSERT_TRUE(KAE__Channel_Play(0, true, loop));
         ASSERT_TRUE(KAE__Channel_StartFadeOut(0)); // 1000 ms segments: longer than the sound

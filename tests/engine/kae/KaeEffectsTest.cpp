@@ -40,8 +40,7 @@ TEST(KaeEffects, ApplyAttachesWhatIsOnAndInTheChain) {
         ch.effects.delayActive = c.delay;
         ch.effects.delay.feedback = 33.0f;
         ch.effects.eq[1].gain = -4.5f;
-        ASSERT_TRUE(KAE__Channel_Load_Sound(6, rampFile(20000)));
-        KAE__Channel_ApplySettings(6);
+        ASSERT_TRUE(loadAndApply(6, rampFile(20000)));
         EXPECT_EQ(ch.handles.eq[0] != 0 && ch.handles.eq[1] != 0 && ch.handles.eq[2] != 0,
                   c.eqAttached);
         EXPECT_EQ(ch.handles.reverb != 0, c.reverbAttached);
@@ -78,8 +77,7 @@ TEST(KaeEffects, ChangesWithoutASoundStayInTheRecordUntilTheNextLoad) {
     EXPECT_FALSE(KAE__Channel_SetEffectParameters(2, engine::KaeEffect::Chorus));
     EXPECT_TRUE(rig.takeAudioLines().isEmpty()) << "nothing reached the library, nothing failed";
 
-    ASSERT_TRUE(KAE__Channel_Load_Sound(2, rampFile(20000)));
-    KAE__Channel_ApplySettings(2);
+    ASSERT_TRUE(loadAndApply(2, rampFile(20000)));
     ASSERT_NE(ch.handles.chorus, 0);
     engine::dsp::DsfxChorus chorus;
     ASSERT_TRUE(rig.lib->fxGetParameters(audio::Handle(ch.handles.chorus), &chorus));
@@ -130,8 +128,7 @@ TEST(KaeEffects, TheChainIsHeardInItsOrder) {
         ch.effects.delayActive = true;
         ch.effects.reverb = ReverbParams{0.0f, -6.0f, 500.0f, 0.5f};
         ch.effects.delay = DelayParams{100.0f, 0.0f, 50.0f, 400.0f, 0};
-        ASSERT_TRUE(KAE__Channel_Load_Sound(3, path));
-        KAE__Channel_ApplySettings(3);
+        ASSERT_TRUE(loadAndApply(3, path));
         ASSERT_TRUE(KAE__Channel_Play(3, true, false));
         const Rendered out = rig.render(25000);
         std::int64_t onset = -1;
@@ -156,8 +153,7 @@ TEST(KaeEffects, ChangesOnAPlayingChannelAndRemovalAreHeard) {
     ch.pan = 0;
     ch.effects.eqActive = true;
     ch.effects.eq[1] = EqBand{1000.0f, 12.0f, 0.0f};
-    ASSERT_TRUE(KAE__Channel_Load_Sound(5, tone));
-    KAE__Channel_ApplySettings(5);
+    ASSERT_TRUE(loadAndApply(5, tone));
     ASSERT_TRUE(KAE__Channel_Play(5, true, false));
     const double dry = rig.render(8820).rms(0, 4410, 8820);
 

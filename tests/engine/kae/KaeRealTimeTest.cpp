@@ -38,8 +38,7 @@ TEST(KaeRealTime, EndAndFadeMessagesArriveThroughTheEventLoop) {
                                              testmedia::Format::Wav16, 44100, 2, 0.3, 441.0, -6.0);
     Channel& ch = rig.store.channel(0);
     ch.fadeIn = FadeSettings{200, true, 2};
-    ASSERT_TRUE(KAE__Channel_Load_Sound(0, tone));
-    KAE__Channel_ApplySettings(0);
+    ASSERT_TRUE(loadAndApply(0, tone));
 
     QEventLoop loop;
     bool fadeDone = false;

@@ -9,8 +9,6 @@
 
 #include <QSignalSpy>
 
-#include <QFile>
-
 #include <gtest/gtest.h>
 
 using namespace kalvor;
@@ -23,26 +21,9 @@ namespace {
 constexpr int kRate = 44100;
 constexpr int kRampFrames = 132; // a stop, pause or seek of a sound being heard: 3 ms
 
-// A constant level: every sample 0.5, so one output sample shows the gain applied to it.
-QString level(double seconds) {
-    const QString path = mediaFolder() + QStringLiteral("/level_%1.wav").arg(seconds);
-    if (QFile::exists(path))
-        return path;
-    std::vector<float> samples(std::size_t(seconds * kRate) * 2, 0.5f);
-    return testmedia::makeSound(mediaFolder(), QStringLiteral("level_%1.wav").arg(seconds),
-                                Format::Wav16, kRate, 2, samples);
-}
-
 // The gain the library's logarithmic curve gives a volume: 100 = 0 dB, one step = 1 dB.
 double gainOf(int volume) {
     return volume <= 0 ? 0.0 : std::pow(10.0, (volume - 100) / 20.0);
-}
-
-bool loadAndApply(int slot, const QString& path) {
-    if (!KAE__Channel_Load_Sound(slot, path))
-        return false;
-    KAE__Channel_ApplySettings(slot);
-    return true;
 }
 
 } // namespace
@@ -70,7 +51,7 @@ TEST(KaeSound, FadesRunAsFourSegmentsToTheCurveLevels) {
         ch.volume = 94;
         FadeSettings& fade = c.in ? ch.fadeIn : ch.fadeOut;
         fade = FadeSettings{1000, true, c.curve};
-        ASSERT_TRUE(loadAndApply(3, level(2.0)));
+        ASSERT_TRUE(loadAndApply(3, levelFile(2.0)));
         QSignalSpy finished(&rig.kae->dispatcher(),
                             c.in ? &engine::KaeMessageDispatcher::fadeInFinished
                                  : &engine::KaeMessageDispatcher::fadeOutFinished);
@@ -115,7 +96,7 @@ TEST(KaeSound, AFadeEndedByAVolumeSetOrCancelGoesNoFurtherAndTheNextRunsItsLengt
         ch.volume = 94;
         ch.fadeIn = FadeSettings{1000, true, 2};
         ch.fadeOut = FadeSettings{1000, true, 2};
-        ASSERT_TRUE(loadAndApply(0, level(4.0)));
+        ASSERT_TRUE(loadAndApply(0, levelFile(4.0)));
         QSignalSpy finished(&rig.kae->dispatcher(), &engine::KaeMessageDispatcher::fadeOutFinished);
         ASSERT_TRUE(KAE__Channel_Play(0, true, false));
         ASSERT_TRUE(c.in ? KAE__Channel_StartFadeIn(0) : KAE__Channel_StartFadeOut(0));
