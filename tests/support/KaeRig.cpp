@@ -1,11 +1,13 @@
 // The test engine; see KaeRig.h. Test thread only.
 #include "support/KaeRig.h"
 
+#include "TestMedia.h"
 #include "core/SystemMessages.h"
 #include "engine/kae/KaeMessageDispatcher.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <algorithm>
 
@@ -47,6 +49,30 @@ QString mediaFolder() {
         return path;
     }();
     return folder;
+}
+
+QString levelFile(double seconds) {
+    const QString name = QStringLiteral("level_%1.wav").arg(seconds);
+    const QString path = mediaFolder() + QLatin1Char('/') + name;
+    return QFile::exists(path)
+               ? path
+               : testmedia::makeSound(mediaFolder(), name, testmedia::Format::Wav16, 44100, 2,
+                                      std::vector<float>(std::size_t(seconds * 44100) * 2, 0.5f));
+}
+
+bool loadAndApply(int slot, const QString& path) {
+    if (!KAE__Channel_Load_Sound(slot, path))
+        return false;
+    KAE__Channel_ApplySettings(slot);
+    return true;
+}
+
+QString rampFile(std::int64_t frames, int channels) {
+    const QString name = QStringLiteral("ramp_%1_%2.wav").arg(frames).arg(channels);
+    const QString path = mediaFolder() + QLatin1Char('/') + name;
+    return QFile::exists(path) ? path
+                               : testmedia::makeRamp(mediaFolder(), name, testmedia::Format::Wav16,
+                                                     44100, channels, frames);
 }
 
 namespace {

@@ -83,5 +83,11 @@ audio::ScriptedDevice scriptedDevice(const QString& name, int speakers = 2, bool
 
 // Files made once per test program in its media folder.
 QString mediaFolder();
+// A 44.1 kHz WAV of testmedia's ramp, made once per program.
+QString rampFile(std::int64_t frames, int channels = 2);
+// A 44.1 kHz stereo WAV whose every sample is 0.5, so one output sample shows the gain.
+QString levelFile(double seconds);
+// Loads a sound into `slot` and applies the channel's record, as playback control does.
+bool loadAndApply(int slot, const QString& path);
 
 } // namespace kalvor::test

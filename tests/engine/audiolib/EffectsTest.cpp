@@ -16,13 +16,6 @@ namespace {
 
 namespace dsp = kalvor::engine::dsp;
 
-double rms(const Render& r, int channel, std::int64_t from, std::int64_t to) {
-    double sum = 0;
-    for (std::int64_t f = from; f < to; ++f)
-        sum += double(r.at(f, channel)) * r.at(f, channel);
-    return std::sqrt(sum / double(to - from));
-}
-
 QString tone(int rate, int channels, double hz) {
     return testmedia::makeTone(mediaFolder(),
                                QStringLiteral("tone_%1_%2_%3").arg(rate).arg(channels).arg(hz),
@@ -45,7 +38,7 @@ std::vector<double> eqLevels(int deviceChannels, const QString& path, int freq,
     const Render r = off.render(13000);
     std::vector<double> levels;
     for (int ch = 0; ch < deviceChannels; ++ch)
-        levels.push_back(rms(r, ch, 4410, 13000));
+        levels.push_back(r.rms(ch, 4410, 13000));
     return levels;
 }
 
@@ -128,6 +121,26 @@ TEST(AudioLibEffects, EffectsRunInPriorityThenAttachOrder) {
             EXPECT_EQ(onset, click + rightDelay);
         else
             EXPECT_LT(onset, click + rightDelay - 10000);
+    }
+}
+
+// A restart or a seek is a new piece of sound: the echo of what played before it is not
+// heard after it (the right side sounds only at the repeat of the click played again).
+TEST(AudioLibEffects, ARestartOrASeekLeavesNoEchoOfWhatWentBefore) {
+    const QString path =
+        testmedia::makeClick(mediaFolder(), QStringLiteral("restart_click"),
+                             testmedia::Format::WavFloat, 44100, 2, 25000, 1000, -6.0);
+    for (const bool seek : {false, true}) {
+        SCOPED_TRACE(seek ? "seek" : "restart");
+        Offline off;
+        const Handle h = off.lib->streamCreateFile(path, flags::Float);
+        const dsp::DsfxEcho echo{100.0f, 0.0f, 50.0f, 400.0f, 0};
+        ASSERT_TRUE(off.lib->fxSetParameters(off.lib->channelSetFx(h, FxType::Echo, 0), &echo));
+        off.lib->channelPlay(h, true);
+        Render r = off.render(5000); // the click is in the echo, due on the right at 18640
+        ASSERT_TRUE(seek ? off.lib->channelSetPosition(h, 0) : off.lib->channelPlay(h, true));
+        off.render(20000, r);
+        EXPECT_EQ(r.firstNonZero(1), 5000 + 1000 + 17640);
     }
 }
 

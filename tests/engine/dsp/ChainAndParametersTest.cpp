@@ -1,5 +1,5 @@
-// Parameter blocks as show files deliver them (cleared presets, wild values) and the
-// factory by effect number.
+// Parameter blocks as show files deliver them (cleared presets, wild values, settings
+// that leave the sound alone) and the factory by effect number.
 #include "support/Signals.h"
 
 #include "engine/dsp/Chorus.h"
@@ -35,12 +35,6 @@ template <typename Block> Block filled(float f, std::int32_t n) {
     }
     std::memcpy(static_cast<void*>(&b), bytes, sizeof(Block));
     return b;
-}
-
-template <typename Block> std::vector<float> floatsOf(const Block& b) {
-    std::vector<float> out(sizeof(Block) / 4);
-    std::memcpy(out.data(), &b, sizeof(Block));
-    return out;
 }
 
 struct ClampCase {
@@ -130,29 +124,15 @@ TEST(Parameters, OutOfRangeAndClearedValuesAreClampedAndNeverBlowUp) {
     }
 }
 
-TEST(Parameters, EveryEffectNumberMakesItsEffectWithTheDirectXDefaults) {
-    EXPECT_EQ(floatsOf(DsfxParamEq{}), (std::vector<float>{8000.0f, 12.0f, 0.0f}));
-    EXPECT_EQ(floatsOf(DsfxWavesReverb{}), (std::vector<float>{0.0f, 0.0f, 1000.0f, 0.001f}));
-    const struct {
-        int number;
-        std::vector<unsigned char> defaults;
-    } cases[] = {
-        {7, bytesOf(DsfxParamEq{8000.0f, 12.0f, 0.0f})},
-        {8, bytesOf(DsfxWavesReverb{0.0f, 0.0f, 1000.0f, 0.001f})},
-        {3, bytesOf(DsfxEcho{50.0f, 50.0f, 500.0f, 500.0f, 0})},
-        {0, bytesOf(chorusOf(50.0f, 10.0f, 25.0f, 1.1f, 1, 16.0f, 3))},
-        {4, bytesOf(flangerOf(50.0f, 100.0f, -50.0f, 0.25f, 1, 2.0f, 2))},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.number);
-        const std::optional<EffectType> type = effectTypeFromNumber(c.number);
-        ASSERT_TRUE(type.has_value());
-        std::unique_ptr<Effect> effect = createEffect(*type);
-        ASSERT_NE(effect, nullptr);
-        EXPECT_EQ(int(effect->type()), c.number);
-        std::vector<unsigned char> got(effect->parameterSize());
-        effect->getParameters(got.data());
-        EXPECT_EQ(got, c.defaults);
+TEST(Parameters, EveryEffectNumberMakesItsEffect) {
+    const std::pair<int, EffectType> numbers[] = {{7, EffectType::ParamEq},
+                                                  {8, EffectType::WavesReverb},
+                                                  {3, EffectType::Echo},
+                                                  {0, EffectType::Chorus},
+                                                  {4, EffectType::Flanger}};
+    for (const auto& [number, type] : numbers) {
+        EXPECT_EQ(effectTypeFromNumber(number), type) << number;
+        EXPECT_EQ(createEffect(type)->type(), type);
     }
     // The other DirectX effects (compressor, distortion, gargle, I3DL2 reverb) are not ours.
     for (int number : {1, 2, 5, 6, -1, 9})

@@ -73,15 +73,5 @@ TEST(Echo, RepeatsAtTheSetDelayToTheSampleAndPanDelaySwapsSides) {
     }
 }
 
-TEST(Echo, MixZeroPassesTheSoundUnchanged) {
-    Echo echo;
-    echo.setParameters(DsfxEcho{0.0f, 90.0f, 3.0f, 5.0f, 1});
-    ASSERT_TRUE(echo.prepare(44100, 2));
-    std::vector<float> sound = test::noise(44100, 2, 1.0);
-    const std::vector<float> input = sound;
-    test::runBlocks(echo, sound, 2, 300);
-    EXPECT_EQ(sound, input);
-}
-
 } // namespace
 } // namespace kalvor::engine::dsp

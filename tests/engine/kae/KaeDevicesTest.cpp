@@ -1,32 +1,20 @@
-// Output devices as the operator meets them: what start-up lists and says, the emulated
-// devices' second scan, a channel moved to another output while it plays, the preview
-// channel's output, outputs of recalled presets, the buffer size, and shut-down.
+// Output devices as the operator meets them: what start-up lists and says (the emulated
+// devices' second scan and no device at all: KaeLifecycleTest), a channel moved to another output
+// while it plays, the preview channel's output, outputs of recalled presets, the buffer size, and
+// shut-down.
 #include "TestMedia.h"
-#include "core/CoreTexts.h"
-#include "core/SystemMessages.h"
 #include "core/UiLanguage.h"
-#include "engine/kae/EngineTexts.h"
 #include "engine/kae/KaeMessageDispatcher.h"
 #include "support/KaeRig.h"
 
-#include <QFile>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
 using namespace kalvor;
 using namespace kalvor::test;
-using testmedia::rampValue;
 
 namespace {
-
-QString ramp(std::int64_t frames) {
-    const QString name = QStringLiteral("dev_ramp_%1.wav").arg(frames);
-    const QString path = mediaFolder() + QLatin1Char('/') + name;
-    if (QFile::exists(path))
-        return path;
-    return testmedia::makeRamp(mediaFolder(), name, testmedia::Format::Wav16, 44100, 2, frames);
-}
 
 QStringList deviceNames(const engine::OutputDeviceList& list) {
     QStringList names;
@@ -65,49 +53,10 @@ TEST(KaeDevices, StartUpListsTheDevicesTheOptionsAllow) {
         EXPECT_EQ(deviceNames(rig.kae->devices()), c.listed);
         EXPECT_TRUE(rig.dialogs.messages().isEmpty());
         // Every channel starts on the first listed output.
-        for (int ch : {0, 31}) {
-            EXPECT_EQ(rig.store.channel(ch).outputName, QStringLiteral("Delta 1/2"));
-            EXPECT_EQ(rig.store.channel(ch).deviceNumber, 1);
-            EXPECT_EQ(rig.store.channel(ch).volume, 94);
-            EXPECT_EQ(rig.store.channel(ch).fadeIn, (FadeSettings{1000, false, 2}));
-            EXPECT_EQ(rig.store.channel(ch).fadeOut, (FadeSettings{1000, false, 2}));
-            EXPECT_EQ(rig.kae->slot(ch).speakers, 2);
-        }
+        EXPECT_EQ(rig.store.channel(31).outputName, QStringLiteral("Delta 1/2"));
+        EXPECT_EQ(rig.store.channel(31).deviceNumber, 1);
+        EXPECT_EQ(rig.kae->slot(31).speakers, 2);
     }
-}
-
-TEST(KaeDevices, OnlyEmulatedDevicesAreFoundByTheSecondScan) {
-    KaeRig rig({{scriptedDevice(QStringLiteral("Null output (emulated)"))}, {}});
-    ASSERT_TRUE(rig.initResult) << "the program runs on the emulated device";
-    ASSERT_EQ(rig.dialogs.messages().size(), 1);
-    const RecordedBox box = rig.dialogs.messages().at(0);
-    EXPECT_EQ(box.title, QStringLiteral("Error"));
-    EXPECT_EQ(box.icon, MessageIcon::Critical);
-    EXPECT_EQ(box.text, QStringLiteral("There are no ALSA/JACK compatible\r\nsound devices "
-                                       "installed on this computer!\r\nKalvor will now try to "
-                                       "detect 'emulated' devices!"));
-    EXPECT_TRUE(rig.takeAudioLines().contains(
-        QStringLiteral("KAE: Sound system version is: 9 (should be: 8 or higher)")));
-    EXPECT_EQ(deviceNames(rig.kae->devices()), QStringList{"Null output (emulated)#1"});
-    EXPECT_EQ(rig.settings->integer(u"NoEmulatedDevices"), 0);
-    EXPECT_EQ(rig.store.channel(0).outputName, QStringLiteral("Null output (emulated)"));
-    // ...and it plays there.
-    ASSERT_TRUE(KAE__Channel_Load_Sound(0, ramp(3000)));
-    EXPECT_TRUE(KAE__Channel_Play(0, true, false));
-}
-
-TEST(KaeDevices, NoDeviceAtAllEndsStartUp) {
-    KaeRig rig({{}, {}, false});
-    rig.backend->setDevices({});
-    rig.lib->rescanDevices();
-    EXPECT_FALSE(KAE__SoundDevicePresent());
-    EXPECT_FALSE(KAE__Init());
-    ASSERT_EQ(rig.dialogs.messages().size(), 2);
-    EXPECT_EQ(rig.dialogs.messages().at(0).title, QStringLiteral("Error"));
-    EXPECT_EQ(rig.dialogs.messages().at(1).title, QStringLiteral("Error"));
-    EXPECT_EQ(rig.dialogs.messages().at(1).text,
-              QStringLiteral("No sound device found on this computer,\r\nKalvor can not run!"));
-    EXPECT_FALSE(rig.kae->dispatcher().subscribed());
 }
 
 TEST(KaeDevices, StartUpWritesWhatEachDeviceDid) {
@@ -146,22 +95,17 @@ TEST(KaeDevices, StartUpWritesWhatEachDeviceDid) {
 TEST(KaeDevices, AMovedChannelPlaysOnWhileItsNewOutputOpens) {
     // Time passes while the sound opens on the new output (a WMA file takes 100 ms): the
     // old output must go on sounding until the new one takes over.
-    const struct {
-        testmedia::Format format;
-        double silentMsBefore; // what the old order gave, for the record
-    } cases[] = {{testmedia::Format::Wma, 106}, {testmedia::Format::Wav16, 0}};
-    for (const auto& c : cases) {
-        const QString file = testmedia::extensionOf(c.format);
+    for (const testmedia::Format format : {testmedia::Format::Wma, testmedia::Format::Wav16}) {
+        const QString file = testmedia::extensionOf(format);
         SCOPED_TRACE(file.toStdString());
         KaeRig rig({{scriptedDevice(QStringLiteral("Speakers A")),
                      scriptedDevice(QStringLiteral("Speakers B"))},
                     {}});
         ASSERT_TRUE(rig.initResult);
         const QString tone = testmedia::makeTone(mediaFolder(), QStringLiteral("move") + file,
-                                                 c.format, 44100, 2, 3.0, 441.0, -6.0);
+                                                 format, 44100, 2, 3.0, 441.0, -6.0);
         rig.store.channel(0).volume = 100;
-        ASSERT_TRUE(KAE__Channel_Load_Sound(0, tone));
-        KAE__Channel_ApplySettings(0);
+        ASSERT_TRUE(loadAndApply(0, tone));
         ASSERT_TRUE(KAE__Channel_Play(0, true, false));
         rig.render(4410);
         Rendered meanwhile;
@@ -193,11 +137,7 @@ TEST(KaeDevices, AChannelMovedDuringItsFadeOutFinishesTheFade) {
     Channel& ch = rig.store.channel(1);
     ch.volume = 94;
     ch.fadeOut = FadeSettings{1000, true, 2};
-    const QString half = testmedia::makeSound(mediaFolder(), QStringLiteral("dev_half.wav"),
-                                              testmedia::Format::Wav16, 44100, 2,
-                                              std::vector<float>(44100 * 3 * 2, 0.5f));
-    ASSERT_TRUE(KAE__Channel_Load_Sound(1, half));
-    KAE__Channel_ApplySettings(1);
+    ASSERT_TRUE(loadAndApply(1, levelFile(3.0)));
     QSignalSpy finished(&rig.kae->dispatcher(), &engine::KaeMessageDispatcher::fadeOutFinished);
     ASSERT_TRUE(KAE__Channel_Play(1, true, false));
     ASSERT_TRUE(KAE__Channel_StartFadeOut(1));
@@ -234,7 +174,7 @@ TEST(KaeDevices, ALoadOnAnOutputThatCannotBeSelectedFails) {
         ch.deviceNumber = c.deviceNumber;
         ch.outputName = QStringLiteral("Broken B");
         rig.takeAudioLines();
-        EXPECT_FALSE(KAE__Channel_Load_Sound(4, ramp(50000)));
+        EXPECT_FALSE(KAE__Channel_Load_Sound(4, rampFile(50000)));
         EXPECT_EQ(rig.kae->slot(4).stream, 0u) << "nothing opened on another device";
         EXPECT_TRUE(ch.fileName.isEmpty());
         const QStringList lines = rig.takeAudioLines();
@@ -327,7 +267,7 @@ TEST(KaeDevices, BufferSizeChangeReachesEveryDeviceAndIsStored) {
 TEST(KaeDevices, ShutDownFreesEverythingAndWaitsOnlyWhenAsked) {
     for (const bool settle : {true, false}) {
         KaeRig rig;
-        ASSERT_TRUE(KAE__Channel_Load_Sound(0, ramp(3000)));
+        ASSERT_TRUE(KAE__Channel_Load_Sound(0, rampFile(3000)));
         ASSERT_TRUE(KAE__Channel_Play(0, true, false));
         EXPECT_TRUE(KAE__Shutdown(settle));
         EXPECT_EQ(rig.waits.waits(), settle ? QList<int>{1000} : QList<int>{});

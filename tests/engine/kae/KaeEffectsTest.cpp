@@ -1,46 +1,15 @@
 // The effects of a channel as Apply hands them to the library: only those switched on and
 // named in the chain, with the record's values; kept in the record while no sound is
 // open; attached afresh to every new stream; heard in chain order, changed while playing
-// and gone when removed. And the values every channel starts with.
+// and gone when removed.
 #include "TestMedia.h"
 #include "engine/kae/EffectDefaults.h"
 #include "support/KaeRig.h"
-
-#include <QFile>
 
 #include <gtest/gtest.h>
 
 using namespace kalvor;
 using namespace kalvor::test;
-
-namespace {
-
-QString fxRamp() {
-    const QString path = mediaFolder() + QStringLiteral("/fx_ramp.wav");
-    if (QFile::exists(path))
-        return path;
-    return testmedia::makeRamp(mediaFolder(), QStringLiteral("fx_ramp.wav"),
-                               testmedia::Format::Wav16, 44100, 2, 20000);
-}
-
-} // namespace
-
-TEST(KaeEffects, EveryChannelStartsWithTheDirectX8Values) {
-    KaeRig rig;
-    for (int ch : {0, 17, 31, 32}) {
-        const EffectSettings& fx = rig.store.channel(ch).effects;
-        EXPECT_EQ(fx.eq[0], (EqBand{125.0f, 12.0f, 0.0f})) << ch;
-        EXPECT_EQ(fx.eq[1], (EqBand{1000.0f, 12.0f, 0.0f})) << ch;
-        EXPECT_EQ(fx.eq[2], (EqBand{8000.0f, 12.0f, 0.0f})) << ch;
-        EXPECT_EQ(fx.reverb, (ReverbParams{0.0f, 0.0f, 1000.0f, 0.001f})) << ch;
-        EXPECT_EQ(fx.delay, (DelayParams{50.0f, 50.0f, 500.0f, 500.0f, 0})) << ch;
-        EXPECT_EQ(fx.chorus, (ModulationParams{50.0f, 10.0f, 25.0f, 1.1f, 1, 16.0f, 3})) << ch;
-        EXPECT_EQ(fx.flanger, (ModulationParams{50.0f, 100.0f, -50.0f, 0.25f, 1, 2.0f, 2})) << ch;
-        // Start-up sets values only: nothing is switched on.
-        EXPECT_FALSE(fx.eqActive || fx.reverbActive || fx.delayActive || fx.chorusActive ||
-                     fx.flangerActive);
-    }
-}
 
 TEST(KaeEffects, ApplyAttachesWhatIsOnAndInTheChain) {
     const QString dash = QStringLiteral("---");
@@ -71,8 +40,7 @@ TEST(KaeEffects, ApplyAttachesWhatIsOnAndInTheChain) {
         ch.effects.delayActive = c.delay;
         ch.effects.delay.feedback = 33.0f;
         ch.effects.eq[1].gain = -4.5f;
-        ASSERT_TRUE(KAE__Channel_Load_Sound(6, fxRamp()));
-        KAE__Channel_ApplySettings(6);
+        ASSERT_TRUE(loadAndApply(6, rampFile(20000)));
         EXPECT_EQ(ch.handles.eq[0] != 0 && ch.handles.eq[1] != 0 && ch.handles.eq[2] != 0,
                   c.eqAttached);
         EXPECT_EQ(ch.handles.reverb != 0, c.reverbAttached);
@@ -109,8 +77,7 @@ TEST(KaeEffects, ChangesWithoutASoundStayInTheRecordUntilTheNextLoad) {
     EXPECT_FALSE(KAE__Channel_SetEffectParameters(2, engine::KaeEffect::Chorus));
     EXPECT_TRUE(rig.takeAudioLines().isEmpty()) << "nothing reached the library, nothing failed";
 
-    ASSERT_TRUE(KAE__Channel_Load_Sound(2, fxRamp()));
-    KAE__Channel_ApplySettings(2);
+    ASSERT_TRUE(loadAndApply(2, rampFile(20000)));
     ASSERT_NE(ch.handles.chorus, 0);
     engine::dsp::DsfxChorus chorus;
     ASSERT_TRUE(rig.lib->fxGetParameters(audio::Handle(ch.handles.chorus), &chorus));
@@ -118,7 +85,7 @@ TEST(KaeEffects, ChangesWithoutASoundStayInTheRecordUntilTheNextLoad) {
 
     // A new sound is a new stream: the old handles are gone, Apply attaches again.
     const std::int32_t old = ch.handles.chorus;
-    ASSERT_TRUE(KAE__Channel_Load_Sound(2, fxRamp()));
+    ASSERT_TRUE(KAE__Channel_Load_Sound(2, rampFile(20000)));
     EXPECT_EQ(ch.handles.chorus, 0);
     KAE__Channel_ApplySettings(2);
     EXPECT_NE(ch.handles.chorus, 0);
@@ -161,8 +128,7 @@ TEST(KaeEffects, TheChainIsHeardInItsOrder) {
         ch.effects.delayActive = true;
         ch.effects.reverb = ReverbParams{0.0f, -6.0f, 500.0f, 0.5f};
         ch.effects.delay = DelayParams{100.0f, 0.0f, 50.0f, 400.0f, 0};
-        ASSERT_TRUE(KAE__Channel_Load_Sound(3, path));
-        KAE__Channel_ApplySettings(3);
+        ASSERT_TRUE(loadAndApply(3, path));
         ASSERT_TRUE(KAE__Channel_Play(3, true, false));
         const Rendered out = rig.render(25000);
         std::int64_t onset = -1;
@@ -187,8 +153,7 @@ TEST(KaeEffects, ChangesOnAPlayingChannelAndRemovalAreHeard) {
     ch.pan = 0;
     ch.effects.eqActive = true;
     ch.effects.eq[1] = EqBand{1000.0f, 12.0f, 0.0f};
-    ASSERT_TRUE(KAE__Channel_Load_Sound(5, tone));
-    KAE__Channel_ApplySettings(5);
+    ASSERT_TRUE(loadAndApply(5, tone));
     ASSERT_TRUE(KAE__Channel_Play(5, true, false));
     const double dry = rig.render(8820).rms(0, 4410, 8820);
 

@@ -1,8 +1,8 @@
 // The engine in the program's start-up and shut-down order, wired as the program wires
-// it: a machine with only the emulated output starts and runs on it, a machine with no
-// output at all ends, and closing waits its 1000 ms once.
+// it: a machine with only the emulated output starts (after the second scan, with its
+// message) and runs on it, a machine with no output at all ends, and closing waits its
+// 1000 ms once.
 #include "core/Lifecycle.h"
-#include "core/SystemMessages.h"
 #include "engine/kae/KaeMessageDispatcher.h"
 #include "support/KaeRig.h"
 #include "support/TestEnvironment.h"
@@ -47,12 +47,22 @@ TEST(KaeLifecycle, OnlyTheEmulatedOutputStillStartsTheProgram) {
     Lifecycle lifecycle(contextFor(rig));
     wireEngine(lifecycle);
     ASSERT_EQ(lifecycle.Main({}), StartResult::Running);
-    const auto boxes = rig.dialogs.messages();
-    ASSERT_EQ(boxes.size(), 1);
-    EXPECT_TRUE(boxes.at(0).text.startsWith(QStringLiteral("There are no ALSA/JACK compatible")));
+    ASSERT_EQ(rig.dialogs.messages().size(), 1);
+    const RecordedBox box = rig.dialogs.messages().at(0);
+    EXPECT_EQ(box.title, QStringLiteral("Error"));
+    EXPECT_EQ(box.icon, MessageIcon::Critical);
+    EXPECT_EQ(box.text, QStringLiteral("There are no ALSA/JACK compatible\r\nsound devices "
+                                       "installed on this computer!\r\nKalvor will now try to "
+                                       "detect 'emulated' devices!"));
+    EXPECT_TRUE(rig.takeAudioLines().contains(
+        QStringLiteral("KAE: Sound system version is: 9 (should be: 8 or higher)")));
+    EXPECT_EQ(rig.settings->integer(u"NoEmulatedDevices"), 0);
     EXPECT_EQ(rig.store.channel(0).outputName, QStringLiteral("Null output (emulated)"));
     EXPECT_EQ(rig.store.channel(32).outputName, QStringLiteral("Null output (emulated)"));
     EXPECT_TRUE(rig.kae->dispatcher().subscribed());
+    // ...and it plays there.
+    ASSERT_TRUE(KAE__Channel_Load_Sound(0, rampFile(3000)));
+    EXPECT_TRUE(KAE__Channel_Play(0, true, false));
 
     const qsizetype waitsBefore = rig.waits.waits().size();
     lifecycle.setForcedQuit(true);
@@ -69,5 +79,11 @@ TEST(KaeLifecycle, NoOutputAtAllEndsStartUp) {
     Lifecycle lifecycle(contextFor(rig));
     wireEngine(lifecycle);
     EXPECT_EQ(lifecycle.Main({}), StartResult::NoSoundDevice);
-    EXPECT_EQ(rig.dialogs.messages().size(), 1) << "its text: KaeDevices";
+    EXPECT_EQ(rig.dialogs.messages().size(), 1);
+    EXPECT_FALSE(KAE__Init()) << "nor does the engine start when asked";
+    ASSERT_EQ(rig.dialogs.messages().size(), 3);
+    EXPECT_EQ(rig.dialogs.messages().at(2).title, QStringLiteral("Error"));
+    EXPECT_EQ(rig.dialogs.messages().at(2).text,
+              QStringLiteral("No sound device found on this computer,\r\nKalvor can not run!"));
+    EXPECT_FALSE(rig.kae->dispatcher().subscribed());
 }

@@ -4,10 +4,8 @@
 #include "TestMedia.h"
 #include "engine/kae/KaeMessageDispatcher.h"
 #include "support/KaeRig.h"
-#include "support/TestEnvironment.h"
 
 #include <QEventLoop>
-#include <QFile>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -30,34 +28,28 @@ public:
 } // namespace
 
 TEST(KaeRealTime, EndAndFadeMessagesArriveThroughTheEventLoop) {
-    ScriptedDialogs dialogs;
-    ScriptedWaits waits;
-    Settings settings(freshFolder(QStringLiteral("realtime")) + QStringLiteral("/Kalvor.ini"));
-    settings.setInteger(u"NoEmulatedDevices", 0);
-    settings.load();
-    ShowStore store;
-    audio::AudioLibOptions options;
-    options.backend = std::make_shared<NullBackend>();
-    audio::AudioLib lib(options);
-    engine::KaeEngine kae(lib, store, settings);
-    ASSERT_TRUE(KAE__Init());
+    KaeRig rig({{},
+                {{QStringLiteral("NoEmulatedDevices"), QStringLiteral("0")}},
+                true,
+                std::make_shared<NullBackend>()});
+    ASSERT_TRUE(rig.initResult);
 
     const QString tone = testmedia::makeTone(mediaFolder(), QStringLiteral("rt_tone"),
                                              testmedia::Format::Wav16, 44100, 2, 0.3, 441.0, -6.0);
-    Channel& ch = store.channel(0);
+    Channel& ch = rig.store.channel(0);
     ch.fadeIn = FadeSettings{200, true, 2};
-    ASSERT_TRUE(KAE__Channel_Load_Sound(0, tone));
-    KAE__Channel_ApplySettings(0);
+    ASSERT_TRUE(loadAndApply(0, tone));
 
     QEventLoop loop;
     bool fadeDone = false;
     bool ended = false;
-    QObject::connect(&kae.dispatcher(), &engine::KaeMessageDispatcher::fadeInFinished,
+    QObject::connect(&rig.kae->dispatcher(), &engine::KaeMessageDispatcher::fadeInFinished,
                      [&](int slot) { fadeDone = slot == 0; });
-    QObject::connect(&kae.dispatcher(), &engine::KaeMessageDispatcher::endOfSound, [&](int slot) {
-        ended = slot == 0;
-        loop.quit();
-    });
+    QObject::connect(&rig.kae->dispatcher(), &engine::KaeMessageDispatcher::endOfSound,
+                     [&](int slot) {
+                         ended = slot == 0;
+                         loop.quit();
+                     });
     QTimer::singleShot(10000, &loop, &QEventLoop::quit); // a guard, not a measurement
     ASSERT_TRUE(KAE__Channel_StartFadeIn(0));
     ASSERT_TRUE(KAE__Channel_Play(0, false, false));

@@ -9,13 +9,10 @@
 // crashed run is taken over rather than piling up in JACK's server registry), or the
 // shared test server when ours cannot start. Skips only when jackd is not installed.
 #include "TestMedia.h"
-#include "core/Settings.h"
-#include "core/ShowStore.h"
-#include "engine/kae/Kae.h"
 #include "engine/kae/SurroundDestinations.h"
 #include "support/JackListener.h"
+#include "support/KaeRig.h"
 #include "support/PrivateJack.h"
-#include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 #include "support/WaitFor.h"
 
@@ -102,23 +99,18 @@ protected:
             GTEST_SKIP() << "jackd is not installed";
         ASSERT_NE(listener_, nullptr)
             << "no JACK server with 8 playback ports: ours did not start and none answers";
-        settings_ = std::make_unique<Settings>(test::freshFolder(QStringLiteral("jack")) +
-                                               QStringLiteral("/Kalvor.ini"));
-        settings_->load();
-        lib_ = std::make_unique<audio::AudioLib>();
-        kae_ = std::make_unique<engine::KaeEngine>(*lib_, store_, *settings_);
-        ASSERT_TRUE(KAE__Init());
+        rig_ = std::make_unique<test::KaeRig>(
+            test::RigOptions{{}, {}, true, audio::makeSystemBackend()});
+        ASSERT_TRUE(rig_->initResult);
     }
     void TearDown() override {
-        if (kae_)
+        if (rig_)
             KAE__Shutdown(false);
-        kae_.reset();
-        lib_.reset();
     }
 
     // Moves channel `ch` to `output` with destination `index` and plays a tone there.
     bool play(int ch, const char* output, int index, int fileChannels) {
-        Channel& c = store_.channel(ch);
+        Channel& c = rig_->store.channel(ch);
         c.volume = 100;
         static QString tones[3];
         QString& tone = tones[fileChannels == 1 ? 1 : 2];
@@ -136,11 +128,7 @@ protected:
 
     static QProcess* server_;
     static JackListener* listener_;
-    test::ScriptedDialogs dialogs_;
-    std::unique_ptr<Settings> settings_;
-    ShowStore store_;
-    std::unique_ptr<audio::AudioLib> lib_;
-    std::unique_ptr<engine::KaeEngine> kae_;
+    std::unique_ptr<test::KaeRig> rig_;
 };
 
 QProcess* JackRouting::server_ = nullptr;
@@ -175,9 +163,9 @@ TEST_F(JackRouting, DestinationsOfASixChannelDeviceReachTheirPorts) {
         {9, 1, port(7)},           {10, 1, port(8)},          {11, 1, port(5) | port(6)},
     };
     // plug6 claims 128 channels; its configuration ends in 6 JACK ports.
-    const int plug6 = kae_->devices().findName(QStringLiteral("plug6"));
+    const int plug6 = rig_->kae->devices().findName(QStringLiteral("plug6"));
     ASSERT_GE(plug6, 0);
-    EXPECT_EQ(kae_->devices().at(plug6).speakers, 6);
+    EXPECT_EQ(rig_->kae->devices().at(plug6).speakers, 6);
     for (const char* output : {"surr6", "plug6"}) {
         for (const auto& c : cases) {
             SCOPED_TRACE(std::string(output) + ": " +
