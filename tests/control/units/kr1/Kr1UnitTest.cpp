@@ -94,8 +94,10 @@ struct Kr1Show : ShowRig {
         peer.waitFor([&] { return false; }, 30); // the byte crosses the pty
         settle();
     }
+    // The bound is generous: a loaded machine under sanitizers draws a whole screen slowly,
+    // and the wait ends as soon as the queue is empty.
     void settle() {
-        peer.waitFor([&] { return kr1->link().queue().pending() == 0; }, 10000);
+        peer.waitFor([&] { return kr1->link().queue().pending() == 0; }, 60000);
         peer.waitQuiet(60);
     }
     QString at(int x, int y) const { return peer.screen().textAt(x, y); }
