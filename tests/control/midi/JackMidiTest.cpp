@@ -78,9 +78,6 @@ TEST(JackMidi, ASequencerRunsTheShow) {
     rig.settings->setOn(u"SendPRGChange", true);
     midi::MidiSystem system(*rig.show, *rig.settings);
     system.openMidi();
-    std::vector<QString> monitor;
-    QObject::connect(&system.input(), &midi::MidiIn::monitorLine,
-                     [&](const QString& line) { monitor.push_back(line); });
     ASSERT_TRUE(system.ports().inputOpen());
     ASSERT_TRUE(system.ports().outputOpen());
 
@@ -101,17 +98,10 @@ TEST(JackMidi, ASequencerRunsTheShow) {
          {{0x90, 36, 100}},
          [] { return KAE__Channel_IsPlaying(0); },
          {0x90, 36, 127}},
-        {"clock and SysEx in between are ignored, the note off releases",
-         {{0xF8}, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, {0x80, 36, 0}},
+        {"SysEx in between is ignored, the note off releases",
+         {{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, {0x80, 36, 0}},
          [] { return !KAE__Channel_IsPlaying(0); },
          {0x80, 36, 0}},
-        {"running status: the data bytes alone continue the last note on",
-         {{0x90, 36, 100}, {36, 0}},
-         [&] {
-             return !monitor.empty() &&
-                    monitor.back() == QStringLiteral("[Channel:1] [Note on:36] [Velocity:0]");
-         },
-         {}},
         {"a program change recalls and is sent back",
          {{0xC0, 2}},
          [&] { return rig.store.presets().current() == 2; },
@@ -120,7 +110,6 @@ TEST(JackMidi, ASequencerRunsTheShow) {
          timeCode,
          [] { return KAE__Channel_IsPlaying(1); },
          {0x90, 38, 127}},
-        {"a truncated note does nothing", {{0x90, 38}}, [] { return true; }, {}},
     };
     for (const Step& s : steps) {
         for (const Bytes& b : s.send)

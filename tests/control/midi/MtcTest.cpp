@@ -78,14 +78,6 @@ TEST(MtcClock, QuarterFramesAssembleIntoEvaluatedTimes) {
         EXPECT_EQ(got, c.evaluated) << c.label;
         EXPECT_EQ(clock.fps(), c.fps) << c.label;
     }
-    // Out of order and garbage for a long time: the time never goes negative or wraps.
-    midi::MtcClock clock;
-    for (int i = 0; i < 100000; ++i) {
-        const auto step = clock.quarterFrame(static_cast<std::uint8_t>((i * 37) % 256));
-        if (step.evaluate) {
-            ASSERT_TRUE(*step.evaluate >= 0 && *step.evaluate <= (1 << 28) + 100000) << i;
-        }
-    }
 }
 
 TEST(MtcCues, TimeCodeStartsSeeksAndStopsCuedChannels) {

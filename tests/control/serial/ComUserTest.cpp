@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 using namespace kalvor;
 using K = ComUserActionKind;
 
@@ -57,30 +55,12 @@ TEST(ComUser, SequencesGiveActionsLinesAndBuffer) {
     }
 }
 
-// Nothing a noisy line sends may grow the buffer without bound or select a preset that
-// does not exist.
-TEST(ComUser, LongDigitRunsAndRandomBytesStayBounded) {
+// A long run of digits may not grow the buffer without bound or select a preset that does
+// not exist.
+TEST(ComUser, LongDigitRunsStayBounded) {
     QByteArray buffer;
     for (int i = 0; i < 10000; ++i)
         buffer = comUser("9", buffer, {false, false, kPresets}).buffer;
     EXPECT_LE(buffer.size(), kComUserBufferLimit);
     EXPECT_FALSE(comUser("\r", buffer, {false, false, kPresets}).action.has_value());
-
-    std::mt19937 rng(7);
-    buffer.clear();
-    for (int i = 0; i < 20000; ++i) {
-        QByteArray text(1 + int(rng() % 8), '\0');
-        for (auto& b : text)
-            b = char(rng());
-        const auto r = comUser(text, buffer, {true, true, kPresets});
-        ASSERT_LE(r.buffer.size(), kComUserBufferLimit);
-        if (r.action && r.action->kind == K::RecallPreset) {
-            ASSERT_TRUE(r.action->number >= 1 && r.action->number <= kPresets);
-        }
-        if (r.action && (r.action->kind == K::PlayLeft || r.action->kind == K::PlayRight)) {
-            ASSERT_TRUE(r.action->number >= 1 && r.action->number <= 8);
-        }
-        ASSERT_EQ(r.lines.size(), 2);
-        buffer = r.buffer;
-    }
 }

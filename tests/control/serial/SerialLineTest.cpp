@@ -1,5 +1,6 @@
 // The User protocol over a real pseudo-terminal pair: the program holds one end as
 // "COM 1", the test is the show controller at the other end.
+#include "PtyPair.h"
 #include "support/ProgramRun.h"
 #include "support/ShowRig.h"
 
@@ -9,10 +10,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QProcess>
 #include <QSerialPort>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -23,24 +21,6 @@ using namespace kalvor::test;
 namespace {
 
 const int kPresets = 15;
-
-struct PtyPair {
-    QTemporaryDir dir;
-    QProcess socat;
-    PtyPair() {
-        socat.start(QStringLiteral("socat"),
-                    {QStringLiteral("-d"), QStringLiteral("-d"),
-                     QStringLiteral("pty,raw,echo=0,link=%1").arg(path("a")),
-                     QStringLiteral("pty,raw,echo=0,link=%1").arg(path("b"))});
-        (void)QTest::qWaitFor(
-            [this] { return QFileInfo::exists(path("a")) && QFileInfo::exists(path("b")); }, 10000);
-    }
-    ~PtyPair() {
-        socat.kill();
-        socat.waitForFinished();
-    }
-    QString path(const char* end) const { return dir.filePath(QString::fromLatin1(end)); }
-};
 
 // The show controller's end: what it reads until `expected` has arrived (or time is up).
 // Generous: the whole program's start-up under sanitizers on a busy machine takes seconds,
@@ -75,7 +55,7 @@ struct ControllerShow : ShowRig {
 
 TEST(SerialLine, ControllerDrivesTheShowOverAPty) {
     PtyPair pty;
-    ASSERT_TRUE(QFileInfo::exists(pty.path("a"))) << "socat did not make the pty pair";
+    ASSERT_TRUE(pty.ready()) << "socat did not make the pty pair";
     ControllerShow rig;
     rig.settings->setText(u"ComDevice1", pty.path("a"));
     SerialLine line(*rig.settings);
@@ -175,7 +155,7 @@ TEST(SerialLine, PortThatCannotOpenLeavesAMessage) {
 #ifdef KALVOR_APP
 TEST(SerialLine, ProgramOpensComOneAtStartAndClosesItAtTheEnd) {
     PtyPair pty;
-    ASSERT_TRUE(QFileInfo::exists(pty.path("b")));
+    ASSERT_TRUE(pty.ready());
     ProgramRun app;
     ASSERT_TRUE(app.ok());
     ASSERT_TRUE(app.writeSettings(

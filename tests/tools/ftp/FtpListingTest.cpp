@@ -1,7 +1,6 @@
 // The three listing parsers on lines recorded from each kind of server, the server types
-// from SYST, SIZE replies, download names, and the error table in both languages.
+// from SYST, SIZE replies, download names, and how libcurl results map onto the error table.
 #include "tools/ftp/FtpListing.h"
-#include "core/UiLanguage.h"
 #include "tools/ftp/FtpErrors.h"
 
 #include <curl/curl.h>
@@ -162,32 +161,4 @@ TEST(FtpErrors, LibcurlResultsMapOntoTheTable) {
     };
     for (const auto& [f, code] : rows)
         EXPECT_EQ(ftpErrorCode(f), code) << f.curlCode << " after " << f.lastCommand.toStdString();
-}
-
-TEST(FtpErrors, MessagesInBothLanguages) {
-    const struct {
-        Language lang;
-        int code;
-        const char* text;
-    } rows[] = {
-        {Language::English, kLoginIncorrect, " Login incorrect \n530 denied"},
-        {Language::German, kLoginIncorrect, " Anmeldung nicht korrekt \n530 denied"},
-        {Language::English, kConnectFailed, " Connect to FTP-Server failed\n530 denied"},
-        {Language::German, kNoConnection, " Keine Verbindung zum FTP-Server \n530 denied"},
-        {Language::English, kUserInvalid,
-         " The username/password provided is invalid, aborting \n530 denied"},
-        {Language::English, kFileInUse,
-         "The file is already in use on the server or on your PC!\n Could not access file. "},
-        {Language::German, kFileInUse,
-         "Die Datei wird auf dem Server oder auf ihrem PC bereits benutzt!\n Kein Zugriff auf "
-         "diese Datei. "},
-        {Language::English, 60, "Error 60 = 530 denied\nreported in module 'Connect'"},
-        {Language::German, 60, "Fehler 60 = 530 denied\ngemeldet in Modul 'Connect'"},
-    };
-    for (const auto& r : rows) {
-        UiLanguage::instance().set(r.lang);
-        EXPECT_EQ(FTP_Fehler(r.code, QStringLiteral("530 denied"), QStringLiteral("Connect")),
-                  QString::fromUtf8(r.text));
-    }
-    UiLanguage::instance().set(Language::English);
 }

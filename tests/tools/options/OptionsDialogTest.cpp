@@ -123,90 +123,36 @@ TEST(OptionsDialog, EveryControlSurvivesASaveAndARestart) {
         const char* key;
         QString stored;
     };
+    // One control of each kind on each page, and every kind of conversion between what a
+    // control shows and what is stored (radio index to value, "1" to "ON", listed names).
     const Case cases[] = {
         {"chkTooltips", "0", "ToolTips", "0"},
-        {"chkResizing", "0", "Resizing", "0"},
-        {"chkShowCountdown", "1", "CountDown", "1"},
-        {"chkDisplayPathNames", "1", "ShowPaths", "1"},
-        {"chkShowProgress", "0", "ShowProgress", "0"},
-        {"chkFlashEnd", "0", "FlashStateEnd", "0"},
-        {"chkShowEndSignal", "0", "ShowEndSignal", "0"},
         {"updEndSignalRange", "15", "EndSignalRange", "15"},
-        {"updRollbackTime", "45", "SceneRollbackTime", "45"},
         {"btnButtonColorSelect", "255", "ButtonColorPlayNew", "255"},
-        {"btnStopColorSelect", "65535", "ButtonColorStopNew", "65535"},
-        {"btnMTCColor", "16711680", "MtcDisplayColor", "16711680"},
-        {"chkMtcMainDisplay", "1", "ShowMtcOnMain", "1"},
         {"txtDefaultWaveEditor", editor, "DefaultWaveEditor", editor},
         {"opt_SampleRate_1", "1", "SampleRate", "48000"},
         {"opt_BitResolution_1", "1", "BitResolution", "32"},
-        {"chkClickFix", "1", "ClickFix", "1"},
-        {"updBufferSize", "250", "BufferSize", "250"},
-        {"updPreloadSize", "300", "PreBufferSize", "300"},
         {"updDefaultVolume", "-12", "DefaultVolume", "-12"},
         {"cmbPreviewOutputDevice", "Out 2", "PreviewDevice", "Out 2"},
-        {"updPreviewOutputVolume", "80", "PreviewVolume", "80"},
-        {"chkDontListEmulated", "0", "NoEmulatedDevices", "0"},
-        {"chkFirstPairOnly", "1", "FirstPairOnly", "1"},
         {"opt_AudioDeviceSelection_1", "1", "AudioDeviceSelection", "1"},
-        {"chkCopySoundsWithOffsets", "0", "CopySoundsWithOffsets", "0"},
-        {"chkJumpToOffsets", "0", "JumpToOffsets", "0"},
         {"updAutoCueLevel", "-30", "AutoCueLevel", "-30"},
         {"chkLoadLastPlaylist", "1", "LoadLastPlaylist", "1"},
-        {"chkSavePresetsOnChange", "0", "SavePresetsOnChange", "0"},
-        {"chkIgnoreAutostart", "0", "IgnoreAutostart", "0"},
-        {"chkDisplayLoadFailed", "1", "DisplayLoadFailed", "1"},
         {"chkLogEnable", "1", "Logging", "ON"},
-        {"chkLogRestartCreate", "1", "LogRestartCreate", "ON"},
-        {"chkLogResumeCreate", "1", "LogResumeCreate", "ON"},
-        {"chkLogNotEmptyWarning", "1", "LogNotEmptyWarning", "ON"},
-        {"chkLogSaveBackup", "1", "LogSaveBackup", "ON"},
-        {"updLogTBMargin", "20", "LogTBMargin", "20"},
-        {"updLogLRMargin", "15", "LogLRMargin", "15"},
-        {"chkEnableCom", "1", "EnableCom", "ON"},
         {"cmbComPort", "3", "ComPort", "3"},
-        {"cmbBaudRate", "57600", "BaudRate", "57600"},
         {"cmbComMode", "KR-1", "ComMode", "KR-1"},
-        {"chkEchoCMD", "1", "EchoCMD", "ON"},
-        {"chkSendACK", "1", "SendACK", "ON"},
         {"txtComDevice2", "/dev/ttyUSB0", "ComDevice2", "/dev/ttyUSB0"},
-        {"cmbHotkeyMode", "1", "HotkeyMode", "1"},
-        {"updKR1Contrast", "7", "KR1_DisplayContrast", "7"},
-        {"cmbKR1Layout", "3", "KR1_ScreenLayout", "3"},
-        {"chkKR1ScenesOnly", "1", "KR1_ScenesOnly", "1"},
         {"chkKR2QuickSelect", "1", "KR-2 Quick Select", "ON"},
-        {"chkXKeysDevice", "1", "XKeysDevice", "ON"},
         {"cmbXKeysLayout", "Vertical Groups", "XKeysLayout", "Vertical Groups"},
         {"chkXKeysChannelSelect", "0", "XKeysChannelSelect", "OFF"},
-        {"chkXKeysStickPlayLeds", "0", "XKeysStickPlayLeds", "OFF"},
-        {"chkXKeysStickLeds", "0", "XKeysStickLeds", "OFF"},
         {"optActivatePIO", "1", "PIOActivate", "ON"},
         {"opt_GPIOConfiguration_1", "1", "GPIO Configuration", "1"},
         {"cmbPort2Direction", "OUT", "Port2Direction", "OUT"},
-        {"txtGpioChip", "gpiochip1", "GpioChip", "gpiochip1"},
-        {"chkShowTouchScreenOnStartup", "1", "ShowTouchScreenOnStartup", "1"},
-        {"cmbTouchScreenPosition", "1", "TouchScreenPosition", "1"},
         {"cmbTouchScreenResolution", "2", "TouchScreenResolution", "2"},
-        {"chkUseMIDIIn", "1", "UseMIDIIn", "1"},
         {"cmbMidiIn", "Port A", "MidiInDevice", "Port A"},
-        {"chkReceivePRGChange", "1", "ReceivePRGChange", "1"},
-        {"chkMidiNoteSelectsSound", "1", "MidiNoteSelectsSound", "1"},
-        {"chkUseMIDIOut", "1", "UseMIDIOut", "1"},
-        {"cmbMidiOut", "Port B", "MidiOutDevice", "Port B"},
-        {"chkSendPRGChange", "1", "SendPRGChange", "1"},
         {"updMidiPRGChannel", "9", "ProgramChangeChannel", "9"},
-        {"chkMidiNoteOffset", "0", "MidiNoteOffset", "0"},
-        {"chkMidiNoteDisplay", "1", "MidiNoteDisplay", "1"},
-        {"chkUseMTC", "1", "UseMTC", "1"},
-        {"chkDO500Enabled", "1", "DO500Enabled", "1"},
-        {"cmbDO500ComPort", "2", "DO500ComPort", "2"},
         {"cmbDO500Brightness", "4", "DO500Brightness", "4"},
         {"opt_DO500Size_0", "1", "DO500Size", "1"},
         {"opt_DO500TimeFormat_1", "1", "DO500TimeFormat", "2"},
-        {"chkDO500Countdown", "1", "DO500Countdown", "1"},
-        {"chkDO500Progressbar", "1", "DO500Progressbar", "1"},
-        {"chkDO500SafetyMode", "0", "DO500SafetyMode", "0"},
-        {"chkOscEnable", "1", "OscEnable", "1"},
         {"updOscPort", "9123", "OscPort", "9123"},
         {"txtOscAllow", "10.0.0.0/24", "OscAllow", "10.0.0.0/24"},
     };
@@ -396,25 +342,6 @@ TEST(OptionsDialog, OpensAtThePageTheCallerNames) {
     EXPECT_EQ(r.settings().text(u"Resizing"), QStringLiteral("0"));
 }
 
-TEST(OptionsDialog, TreeHasTheOrderAndGroupsOfThePages) {
-    OptionsRig r;
-    auto* tree = r.w<QTreeWidget>(QStringLiteral("treOptions"));
-    QStringList seen;
-    std::function<void(QTreeWidgetItem*, int)> walk = [&](QTreeWidgetItem* item, int depth) {
-        seen << QString(depth, QLatin1Char('>')) + item->text(0) +
-                    (item->flags() & Qt::ItemIsSelectable ? QString() : QStringLiteral("*"));
-        for (int i = 0; i < item->childCount(); ++i)
-            walk(item->child(i), depth + 1);
-    };
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        walk(tree->topLevelItem(i), 0);
-    EXPECT_EQ(seen.join(QLatin1Char(',')),
-              QStringLiteral(
-                  "Program*,>Interface,Playback*,>Audio,>Output Devices,>Soundlist,>Playlist,>Log,"
-                  "Control*,>RS-232 Remote,>USB Remote,>GPI/O,>Touchscreen,>MIDI*,>>Setup,>>Assign,"
-                  ">>Monitor,>Display,>FTP,>OSC"));
-}
-
 TEST(OptionsDialog, SizesOutOfRangeAreRefusedWithTheirRange) {
     struct Case {
         const char* spin;
@@ -427,11 +354,9 @@ TEST(OptionsDialog, SizesOutOfRangeAreRefusedWithTheirRange) {
     };
     const Case cases[] = {
         {"updBufferSize", "cmdSetBufferSize", 5, "BufferSize", "Set Buffer size", "500", 0},
-        {"updBufferSize", "cmdSetBufferSize", 9000, "BufferSize", "Set Buffer size", "500", 0},
         {"updBufferSize", "cmdSetBufferSize", 250, "BufferSize", nullptr, "250", 1},
         {"updPreloadSize", "cmdSetPreloadSize", 6000, "PreBufferSize", "Set Preload size", "500",
          0},
-        {"updPreloadSize", "cmdSetPreloadSize", 800, "PreBufferSize", "Set Preload size", "800", 0},
         {"updPreloadSize", "cmdSave", 0, "PreBufferSize", "Set Preload size", "500", 0},
     };
     for (const Case& c : cases) {
@@ -464,8 +389,6 @@ TEST(OptionsDialog, ChangesThatTakeEffectLaterSaySoWhenMade) {
         const char* text;
     } cases[] = {
         {"opt_SampleRate_2", "Playback Sample Rate", "You must restart Kalvor"},
-        {"chkFirstPairOnly", "Sound Devices", "You must restart Kalvor"},
-        {"chkDontListEmulated", "Sound Devices", "You must restart Kalvor"},
         {"opt_BitResolution_1", "Internal Bit Resolution", "You must reload your sounds"},
         {"chkResizing", nullptr, nullptr},
     };
@@ -541,11 +464,6 @@ TEST(OptionsDialog, LanguageSwitchRelabelsEverythingThroughOneRoutine) {
     EXPECT_EQ(r.dialog->windowTitle(), QStringLiteral("Programm Einstellungen"));
     auto* tree = r.w<QTreeWidget>(QStringLiteral("treOptions"));
     EXPECT_EQ(tree->topLevelItem(0)->text(0), QStringLiteral("Programm"));
-    EXPECT_EQ(tree->topLevelItem(1)->child(2)->text(0), QStringLiteral("Sound Liste"));
-    EXPECT_EQ(r.w<QCheckBox>(QStringLiteral("chkTooltips"))->text(),
-              QStringLiteral("Tooltips anzeigen"));
-    EXPECT_EQ(r.w<QPushButton>(QStringLiteral("cmdDefaultNotes"))->toolTip(),
-              QStringLiteral("Wählt eine einfache MIDI Noten Zuordnung"));
     EXPECT_EQ(r.main.window->findChild<QAction*>(QStringLiteral("mnuOptions"))->text(),
               QStringLiteral("&Einstellungen..."));
     // The next box speaks German too.

@@ -208,25 +208,3 @@ TEST(Kr2Keys, BytesBecomeKeysInAnyChunking) {
         EXPECT_EQ(got, r.want) << "byte by byte: " << r.bytes.toHex(' ').toStdString();
     }
 }
-
-TEST(Kr2Keys, ThePeerSendsWhatTheDecoderReads) {
-    Kr2Decoder peer;
-    struct Row {
-        const char* name;
-        Kr2KeyEvent want;
-    };
-    const std::vector<Row> rows = {
-        {"ch3", {Kr2Key::ChannelDown, 3, {}}},    {"ch3up", {Kr2Key::ChannelUp, 3, {}}},
-        {"play17", {Kr2Key::DirectPlay, 17, {}}}, {"menu", {Kr2Key::Menu, 0, {}}},
-        {"preset+", {Kr2Key::PresetPlus, 0, {}}}, {"stopall", {Kr2Key::StopAll, 0, {}}},
-        {"allup", {Kr2Key::AllUp, 0, {}}},        {"reset", {Kr2Key::UnitReset, 0, {}}},
-    };
-    for (const Row& r : rows) {
-        const auto code = peer.keyCode(QString::fromLatin1(r.name));
-        ASSERT_TRUE(code.has_value()) << r.name;
-        Kr2KeyDecoder decoder;
-        EXPECT_EQ(decoder.feed(peer.keyBytes(*code)), std::vector<Kr2KeyEvent>{r.want}) << r.name;
-    }
-    EXPECT_FALSE(peer.keyCode(QStringLiteral("ch9")).has_value());
-    EXPECT_TRUE(peer.keyBytes(0x40).isEmpty());
-}

