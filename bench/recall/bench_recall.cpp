@@ -12,6 +12,7 @@
 #include "core/ShowStore.h"
 #include "engine/audiolib/AudioLib.h"
 #include "engine/audiolib/DeviceBackend.h"
+#include "engine/decode/Decoder.h"
 #include "engine/kae/Kae.h"
 #include "show/playback/ShowLayer.h"
 
@@ -162,6 +163,8 @@ int main(int argc, char** argv) {
     const QStringList formats =
         (argc > 3 ? QString::fromLocal8Bit(argv[3]).toLower() : QStringLiteral("wav,mp3,ogg,wma"))
             .split(QLatin1Char(','));
+    // As the program does right after start-up; the sounds take seconds to make.
+    engine::preloadFfmpegPlugin();
     NoSleepWaits noSleep;
     installWaits(&noSleep);
     QTemporaryDir dir;
