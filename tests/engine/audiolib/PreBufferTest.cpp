@@ -1,15 +1,12 @@
 // What a recall decodes ahead of its loads: each sound's first PreBufferSize ms, no more
 // (decoding past it is time the recall waits for), no less, and the very frames that reading
-// the file from its start yields. The FFmpeg plugin's load ahead of need.
+// the file from its start yields.
 #include "TestMedia.h"
 #include "engine/audiolib/StreamPrepare.h"
 #include "engine/decode/Decoder.h"
 #include "support/OfflineHarness.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdio>
-#include <cstdlib>
 
 namespace kalvor::audio::test {
 namespace {
@@ -64,27 +61,6 @@ TEST(PreBuffer, ARecallDecodesEachSoundsPreBufferAndNoMore) {
         ASSERT_EQ(alone->read(first.data(), c.frames), c.frames) << c.what;
         EXPECT_EQ(ahead, first) << c.what;
     }
-}
-
-// Loaded ahead and missing: nothing breaks, and a WMA file still says what it needs.
-// In a child process, which loads (or misses) the plugin afresh.
-TEST(PreBuffer, AMissingFfmpegPluginLoadedAheadStillSaysWhyWmaFails) {
-    const QString wma = testmedia::makeNoise(mediaFolder(), QStringLiteral("preload"), Format::Wma,
-                                             44100, 2, 44100);
-    ASSERT_FALSE(wma.isEmpty());
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            qputenv("KALVOR_FFMPEG_PLUGIN", "/nonexistent/kalvor-ffmpeg.so");
-            engine::preloadFfmpegPlugin();
-            engine::preloadFfmpegPlugin();
-            QString error;
-            const bool opened = bool(engine::openDecoder(wma, engine::DecoderRoute::Wma, &error));
-            std::fprintf(stderr, "%s\n", qUtf8Printable(error));
-            std::exit(opened ? 1 : 0);
-        },
-        ::testing::ExitedWithCode(0),
-        "Needs the FFmpeg decoder plugin, which cannot be loaded: not found");
 }
 
 } // namespace
