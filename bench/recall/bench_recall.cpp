@@ -6,12 +6,13 @@
 // ahead run on worker threads, so on a loaded machine the wall time says more about the
 // other processes than about the recall. Prints; asserts nothing.
 //
-//   bench_recall [SECONDS_PER_SOUND] [ROUNDS]
+//   bench_recall [SECONDS_PER_SOUND] [ROUNDS] [FORMATS, default wav,mp3,ogg,wma]
 #include "core/Dialogs.h"
 #include "core/Settings.h"
 #include "core/ShowStore.h"
 #include "engine/audiolib/AudioLib.h"
 #include "engine/audiolib/DeviceBackend.h"
+#include "engine/decode/Decoder.h"
 #include "engine/kae/Kae.h"
 #include "show/playback/ShowLayer.h"
 
@@ -24,6 +25,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <sched.h>
 #include <vector>
 
 using namespace kalvor;
@@ -66,13 +68,41 @@ double cpuNow(clockid_t clock = CLOCK_THREAD_CPUTIME_ID) {
     return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
 
-void run(const char* label, const QString& folder, const QString& ext, double seconds, int rounds) {
+struct Times {
+    std::vector<double> wall, cpu, uiCpu; // ms per recall
+};
+
+struct Row {
+    QString label;
+    Times times;
+};
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+double most(const std::vector<double>& v) {
+    return v.empty() ? 0.0 : *std::max_element(v.begin(), v.end());
+}
+
+QString loadAverage() {
+    QFile f(QStringLiteral("/proc/loadavg"));
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("?");
+    return QString::fromLatin1(f.readAll()).section(QLatin1Char(' '), 0, 2);
+}
+
+// Every recall of the two presets, in order: the first two open their sounds for the first
+// time in this process, later ones may reuse what an opening learnt (WMA's length pass).
+bool run(const char* label, const QString& folder, const QString& ext, double seconds, int rounds,
+         Times& out) {
     std::vector<QString> files;
     for (int i = 0; i < 2 * kChannelCount; ++i) {
         const QString path = folder + QStringLiteral("/s%1.%2").arg(i).arg(ext);
         if (!makeSound(path, i, seconds)) {
             std::printf("%s: sox could not make %s\n", label, qUtf8Printable(path));
-            return;
+            return false;
         }
         files.push_back(path);
     }
@@ -83,9 +113,6 @@ void run(const char* label, const QString& folder, const QString& ext, double se
     audio::AudioLib lib(options);
     engine::KaeEngine engine(lib, store, settings);
     KAE__Init(nullptr);
-    std::vector<double> ms;
-    std::vector<double> cpuMs;
-    std::vector<double> processMs;
     {
         ShowLayer show(store, settings, nullptr);
         // Two presets, each giving every channel a sound of its own, so each recall loads 32
@@ -101,13 +128,13 @@ void run(const char* label, const QString& folder, const QString& ext, double se
         for (int r = 0; r < rounds; ++r) {
             store.presets().setSelected(r % 2);
             QElapsedTimer t;
-            const double cpuBefore = cpuNow();
-            const double processBefore = cpuNow(CLOCK_PROCESS_CPUTIME_ID);
+            const double cpuBefore = cpuNow(CLOCK_PROCESS_CPUTIME_ID);
+            const double uiBefore = cpuNow();
             t.start();
             show.recall().RecallPreset();
-            ms.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
-            cpuMs.push_back(cpuNow() - cpuBefore);
-            processMs.push_back(cpuNow(CLOCK_PROCESS_CPUTIME_ID) - processBefore);
+            out.wall.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+            out.uiCpu.push_back(cpuNow() - uiBefore);
+            out.cpu.push_back(cpuNow(CLOCK_PROCESS_CPUTIME_ID) - cpuBefore);
             int ready = 0;
             for (int ch = 0; ch < kChannelCount; ++ch)
                 ready += show.playback().soundReady(ch) ? 1 : 0;
@@ -116,17 +143,15 @@ void run(const char* label, const QString& folder, const QString& ext, double se
         }
     }
     KAE__Shutdown(false);
-    // The first recall of each preset opens its sounds for the first time; later ones may
-    // reuse what an opening learnt (WMA's length pass), so those two are shown apart.
-    const double first = ms.size() > 1 ? std::max(ms[0], ms[1]) : ms.front();
-    std::sort(ms.begin(), ms.end());
-    std::sort(cpuMs.begin(), cpuMs.end());
-    std::sort(processMs.begin(), processMs.end());
-    std::printf("recall of 32 %s sounds (%g s each): median %.1f ms, best %.1f ms, worst %.1f ms "
-                "over %d recalls (target <= 20 ms); median CPU time: calling thread %.1f ms, "
-                "process %.1f ms; first recall of either preset at most %.1f ms\n",
-                label, seconds, ms[ms.size() / 2], ms.front(), ms.back(), rounds,
-                cpuMs[cpuMs.size() / 2], processMs[processMs.size() / 2], first);
+    return true;
+}
+
+Times slice(const Times& t, std::size_t from, std::size_t to) {
+    const auto part = [&](const std::vector<double>& v) {
+        return std::vector<double>(v.begin() + std::ptrdiff_t(std::min(from, v.size())),
+                                   v.begin() + std::ptrdiff_t(std::min(to, v.size())));
+    };
+    return {part(t.wall), part(t.cpu), part(t.uiCpu)};
 }
 
 } // namespace
@@ -134,14 +159,43 @@ void run(const char* label, const QString& folder, const QString& ext, double se
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const double seconds = argc > 1 ? std::atof(argv[1]) : 30.0;
-    const int rounds = argc > 2 ? std::atoi(argv[2]) : 10;
+    const int rounds = std::max(argc > 2 ? std::atoi(argv[2]) : 10, 3);
+    const QStringList formats =
+        (argc > 3 ? QString::fromLocal8Bit(argv[3]).toLower() : QStringLiteral("wav,mp3,ogg,wma"))
+            .split(QLatin1Char(','));
+    // As the program does right after start-up; the sounds take seconds to make.
+    engine::preloadFfmpegPlugin();
     NoSleepWaits noSleep;
     installWaits(&noSleep);
     QTemporaryDir dir;
-    run("WAV", dir.path(), QStringLiteral("wav"), seconds, rounds);
-    run("MP3", dir.path(), QStringLiteral("mp3"), seconds, rounds);
-    run("OGG", dir.path(), QStringLiteral("ogg"), seconds, rounds);
-    run("WMA", dir.path(), QStringLiteral("wma"), seconds, rounds);
+    std::vector<Row> rows;
+    const QString loadBefore = loadAverage();
+    for (const QString& ext : formats) {
+        const QByteArray label = ext.toUpper().toLatin1();
+        Times t;
+        if (!run(label.constData(), dir.path(), ext, seconds, rounds, t))
+            continue;
+        if (ext == QLatin1String("wma")) {
+            rows.push_back({QStringLiteral("WMA first"), slice(t, 0, 2)});
+            rows.push_back({QStringLiteral("WMA later"), slice(t, 2, t.wall.size())});
+        } else {
+            rows.push_back({QString::fromLatin1(label), t});
+        }
+    }
     installWaits(nullptr);
+    const int policy = sched_getscheduler(0);
+    std::printf("recall of 32 different sounds of %g s each, %d recalls per format; target <= 20 "
+                "ms wall\nscheduling: %s; load average before %s, after %s\n",
+                seconds, rounds, policy == SCHED_FIFO ? "SCHED_FIFO (chrt -f)" : "normal",
+                qUtf8Printable(loadBefore), qUtf8Printable(loadAverage()));
+    std::printf("%-10s %6s %11s %9s %14s %12s %12s\n", "format", "counts", "wall median",
+                "wall max", "CPU median", "CPU max", "UI thread");
+    for (const Row& r : rows)
+        std::printf("%-10s %6zu %8.1f ms %6.1f ms %11.1f ms %9.1f ms %9.1f ms\n",
+                    qUtf8Printable(r.label), r.times.wall.size(), median(r.times.wall),
+                    most(r.times.wall), median(r.times.cpu), most(r.times.cpu),
+                    median(r.times.uiCpu));
+    std::printf("(CPU: the whole process's during the recall, all threads; UI thread: the "
+                "recalling thread's own, median)\n");
     return 0;
 }

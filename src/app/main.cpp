@@ -26,6 +26,7 @@
 #include "core/ui/SystemMessagesWindow.h"
 #include "core/ui/WelcomeWindow.h"
 #include "engine/audiolib/AudioLib.h"
+#include "engine/decode/Decoder.h"
 #include "engine/kae/Kae.h"
 #include "engine/kae/KaeMessageDispatcher.h"
 #include "engine/ui/DspWindow.h"
@@ -359,6 +360,7 @@ int main(int argc, char** argv) {
     switch (lifecycle.Main(app.arguments())) {
     case StartResult::Running:
         osc->applySettings();
+        engine::preloadFfmpegPlugin();
         break;
     case StartResult::OtherInstance:
         return handOverToRunningInstance(ctx.runtimeFolder, app.arguments());

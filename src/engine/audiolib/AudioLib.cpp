@@ -205,7 +205,8 @@ struct AudioLib::Impl {
                 pulled ? std::size_t(1)
                        : static_cast<std::size_t>(
                              static_cast<std::int64_t>(std::max(preBufferMs, 0)) * s.rate / 1000);
-            fillFeed(s, std::max<std::size_t>(target, 1));
+            fillFeed(s, std::max<std::size_t>(target, 1), AtEnd::Decide,
+                     pulled ? Reach::WholeChunks : Reach::Exactly);
         }
         Command c;
         c.type = Command::SetFeed;
@@ -783,8 +784,8 @@ bool AudioLib::channelPreBuf(Handle stream, int ms) {
     u->preBufferMs = std::max(ms, 0);
     Stream& s = *u->s;
     std::lock_guard lock(s.diskMutex);
-    fillFeed(s,
-             static_cast<std::size_t>(static_cast<std::int64_t>(u->preBufferMs) * s.rate / 1000));
+    fillFeed(s, static_cast<std::size_t>(static_cast<std::int64_t>(u->preBufferMs) * s.rate / 1000),
+             AtEnd::Decide, Reach::Exactly);
     return d->ok();
 }
 

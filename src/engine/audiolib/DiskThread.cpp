@@ -23,7 +23,7 @@ bool wrap(Stream& s, Feed& f) {
 
 } // namespace
 
-void fillFeed(Stream& s, std::size_t target, AtEnd atEnd) {
+void fillFeed(Stream& s, std::size_t target, AtEnd atEnd, Reach reach) {
     Feed* f = s.diskFeed;
     if (f == nullptr || !s.decoder)
         return;
@@ -53,6 +53,8 @@ void fillFeed(Stream& s, std::size_t target, AtEnd atEnd) {
         }
         // Decode straight into the ring: no copy on the way.
         std::size_t span = std::min<std::size_t>(kDecodeChunk, static_cast<std::size_t>(toEnd));
+        if (reach == Reach::Exactly)
+            span = std::min(span, target - buffered);
         float* into = f->ring.writeSpan(&span);
         std::int64_t got = 0;
         if (!f->decoderDry) {

@@ -28,10 +28,17 @@ enum class AtEnd {
     StopThere // leave that to a later Decide fill
 };
 
+// How far past its target a fill may decode.
+enum class Reach {
+    WholeChunks, // up to a chunk more: fewer, larger reads while topping up
+    Exactly      // no further: a pre-buffer decodes what it asks for and no more
+};
+
 // Decodes into s.diskFeed until `target` frames are buffered, the ring is full or the
 // sound ends (with the loop flag on it wraps to the loop start instead). The caller holds
 // s.diskMutex.
-void fillFeed(Stream& s, std::size_t target, AtEnd atEnd = AtEnd::Decide);
+void fillFeed(Stream& s, std::size_t target, AtEnd atEnd = AtEnd::Decide,
+              Reach reach = Reach::WholeChunks);
 
 class DiskThread {
 public:

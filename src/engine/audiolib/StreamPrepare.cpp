@@ -38,7 +38,7 @@ void prepareOne(PreparedStream& out, const DecoderFactory& open, int bufferMs, i
              std::max<std::size_t>(static_cast<std::size_t>(static_cast<std::int64_t>(preBufferMs) *
                                                             f.sampleRate / 1000),
                                    1),
-             AtEnd::StopThere);
+             AtEnd::StopThere, Reach::Exactly);
     scratch->diskFeed = nullptr;
     out.decoder = std::move(scratch->decoder);
     out.feed = std::move(feed);

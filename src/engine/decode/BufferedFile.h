@@ -10,7 +10,6 @@
 
 #include <cstddef>
 #include <memory>
-#include <vector>
 
 namespace kalvor::engine::decode {
 
@@ -30,7 +29,7 @@ private:
     bool refill();
 
     int fd_;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;
     off_t bufferStart_ = 0; // file offset of buffer_[0]
     std::size_t bufferLength_ = 0;
     off_t position_ = 0;

@@ -48,4 +48,11 @@ enum class DecoderRoute {
 std::unique_ptr<Decoder> openDecoder(const QString& path, DecoderRoute route,
                                      QString* error = nullptr);
 
+// Starts loading the FFmpeg decoder plugin (WMA and the formats only FFmpeg knows) on a
+// thread of its own and returns at once, so that the first such file a recall opens does
+// not wait for FFmpeg's libraries to load. For right after start-up. Calling it again, or
+// opening a file meanwhile, loads nothing twice; an opening that comes first waits for the
+// load in progress. The process's exit waits for a load still in progress.
+void preloadFfmpegPlugin();
+
 } // namespace kalvor::engine

@@ -97,6 +97,21 @@ template <typename T> void interleave(const AVFrame* frame, int channels, bool p
     }
 }
 
+// A sample format convert() takes.
+bool convertible(const AVFrame* frame) {
+    switch (av_get_packed_sample_fmt(AVSampleFormat(frame->format))) {
+    case AV_SAMPLE_FMT_U8:
+    case AV_SAMPLE_FMT_S16:
+    case AV_SAMPLE_FMT_S32:
+    case AV_SAMPLE_FMT_S64:
+    case AV_SAMPLE_FMT_FLT:
+    case AV_SAMPLE_FMT_DBL:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool convert(const AVFrame* frame, int channels, float* out) {
     const auto format = AVSampleFormat(frame->format);
     const bool planar = av_sample_fmt_is_planar(format) != 0;
@@ -171,7 +186,10 @@ public:
     const AVInputFormat* input() const { return format_->iformat; }
 
     // Decodes the next block; false at the end of the stream or on a format change.
-    bool next(Block& block, int channels, int rate) {
+    // Without `samples` the block gets its length and time stamp only: the opening pass
+    // counts frames, and interleaving a whole file it never looks at was close to a tenth
+    // of its time.
+    bool next(Block& block, int channels, int rate, bool samples = true) {
         int errors = 0;
         for (;;) {
             const int received = avcodec_receive_frame(codec_, frame_);
@@ -180,8 +198,11 @@ public:
                     frame_->ch_layout.nb_channels == channels && frame_->sample_rate == rate;
                 block.frames = frame_->nb_samples;
                 block.pts = frame_->pts;
-                block.samples.resize(std::size_t(block.frames * channels));
-                const bool ok = sameShape && convert(frame_, channels, block.samples.data());
+                bool ok = sameShape && convertible(frame_);
+                if (ok && samples) {
+                    block.samples.resize(std::size_t(block.frames * channels));
+                    ok = convert(frame_, channels, block.samples.data());
+                }
                 av_frame_unref(frame_);
                 if (!ok)
                     return false;
@@ -314,7 +335,7 @@ public:
         // The one full pass: exact length and the seek marks.
         std::int64_t total = 0;
         std::vector<Mark> marks;
-        while (stream_.next(block_, format_.channels, format_.sampleRate)) {
+        while (stream_.next(block_, format_.channels, format_.sampleRate, false)) {
             if (block_.pts != AV_NOPTS_VALUE)
                 marks.push_back({block_.pts, total});
             total += block_.frames;

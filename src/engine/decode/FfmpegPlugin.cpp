@@ -11,6 +11,7 @@
 #include <dlfcn.h>
 
 #include <mutex>
+#include <thread>
 
 namespace kalvor::engine::decode {
 
@@ -69,6 +70,15 @@ const Plugin& plugin() {
     return loaded;
 }
 
+// Joined at exit, so a load in progress is never cut off mid-way by the process ending.
+struct Preloader {
+    std::thread thread;
+    ~Preloader() {
+        if (thread.joinable())
+            thread.join();
+    }
+};
+
 } // namespace
 
 QStringList ffmpegPluginCandidates() {
@@ -102,3 +112,13 @@ OpenResult openWithFfmpeg(const QByteArray& localPath, bool asfOnly) {
 }
 
 } // namespace kalvor::engine::decode
+
+namespace kalvor::engine {
+
+void preloadFfmpegPlugin() {
+    static std::once_flag once;
+    static decode::Preloader preloader;
+    std::call_once(once, [] { preloader.thread = std::thread([] { decode::plugin(); }); });
+}
+
+} // namespace kalvor::engine
