@@ -126,6 +126,13 @@ struct Voice {
     float peakL = 0, peakR = 0;
     bool rampThisBlock = false; // `gains` holds this block's volume gains
     float blockGain = 1;        // the volume gain when not ramping
+    // The volume and pan the gains were last worked out for: a power each per voice and
+    // block was a measurable part of an offline mix.
+    double blockGainFor = 100;
+    bool blockGainLog = true;
+    double panGainsFor = 0;
+    bool panGainsLog = true;
+    float panGainL = 1, panGainR = 1;
 
     // Ramps instead of cuts (MixerDeclick.cpp). A stop, pause or seek while the sound is
     // heard pulls the next few milliseconds into `tail` and fades them out; after a pause or
