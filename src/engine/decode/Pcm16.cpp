@@ -1,6 +1,9 @@
 #include "engine/decode/Pcm16.h"
 
+#include <sched.h>
+
 #include <cstdint>
+#include <thread>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -12,8 +15,24 @@ namespace {
 constexpr float kScale = 1.0f / 32768.0f;
 }
 
-void pcm16ToFloat(const short* from, float* into, std::size_t count) noexcept {
+bool streamDecodedSamples() noexcept {
+    // The cores this process may run on (taskset narrows them), not the machine's.
+    static const bool many = [] {
+        cpu_set_t set;
+        if (sched_getaffinity(0, sizeof set, &set) == 0)
+            return CPU_COUNT(&set) > 1;
+        return std::thread::hardware_concurrency() > 1;
+    }();
+    return many;
+}
+
+void pcm16ToFloat(const short* from, float* into, std::size_t count, bool streaming) noexcept {
     std::size_t i = 0;
+    if (!streaming) {
+        for (; i < count; ++i)
+            into[i] = static_cast<float>(from[i]) * kScale;
+        return;
+    }
 #if defined(__SSE2__)
     // Streaming stores need 16-byte aligned addresses: the head goes the plain way.
     for (; i < count && (reinterpret_cast<std::uintptr_t>(into + i) & 15u) != 0; ++i)

@@ -121,7 +121,7 @@ private:
                 break;
             const std::size_t count = static_cast<std::size_t>(got) * channels;
             float* into = out + static_cast<std::size_t>(done) * channels;
-            pcm16ToFloat(shorts_.data(), into, count);
+            pcm16ToFloat(shorts_.data(), into, count, streamDecodedSamples());
             done += got;
             if (got < want)
                 break;
