@@ -11,6 +11,8 @@
 #include <cstring>
 #include <ctime>
 
+#include <sched.h>
+
 #if defined(__x86_64__) || defined(__SSE__)
 #include <xmmintrin.h>
 #define KALVOR_HAVE_MXCSR 1
@@ -383,6 +385,7 @@ void Mixer::render(float* out, int frames, int channels) noexcept {
         renderBlock(out + static_cast<std::ptrdiff_t>(done) * channels, n);
         done += n;
     }
+    const int cpu = sched_getcpu(); // no system call: the kernel shares it with the thread
     for (int i = 0; i < voiceCount_; ++i) {
         Stream& s = *voices_[i];
         const Voice& v = s.voice;
@@ -397,6 +400,7 @@ void Mixer::render(float* out, int frames, int channels) noexcept {
         const auto l = static_cast<std::uint32_t>(peakToLevel(v.peakL));
         const auto r = static_cast<std::uint32_t>(peakToLevel(v.peakR));
         s.level.store(l | (r << 16), std::memory_order_relaxed);
+        s.mixCpu.store(cpu, std::memory_order_relaxed);
         s.volumeNow.store(static_cast<float>(v.volume), std::memory_order_relaxed);
     }
     framesRendered.store(first + frames, std::memory_order_relaxed);

@@ -194,6 +194,9 @@ struct Stream {
     std::atomic<std::uint32_t> level{0};
     std::atomic<float> volumeNow{100};
     std::atomic<std::int64_t> startDeviceFrame{-1};
+    // The CPU the callback last mixed the stream on (-1: not yet), so a decoding thread
+    // can tell whether the mixer reads its frames on another core.
+    std::atomic<int> mixCpu{-1};
 
     Voice voice; // the callback's
 };

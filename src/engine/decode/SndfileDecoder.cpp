@@ -101,6 +101,10 @@ public:
         return n;
     }
 
+    void setReaderElsewhere(bool elsewhere) override {
+        readerElsewhere_ = elsewhere && streamDecodedSamples();
+    }
+
     bool seek(std::int64_t frame) override {
         if (frame < 0 || frame > format_.frames)
             return false;
@@ -121,7 +125,7 @@ private:
                 break;
             const std::size_t count = static_cast<std::size_t>(got) * channels;
             float* into = out + static_cast<std::size_t>(done) * channels;
-            pcm16ToFloat(shorts_.data(), into, count, streamDecodedSamples());
+            pcm16ToFloat(shorts_.data(), into, count, readerElsewhere_);
             done += got;
             if (got < want)
                 break;
@@ -133,6 +137,7 @@ private:
     AudioFormat format_;
     std::int64_t position_ = 0;
     std::vector<short> shorts_; // 16-bit PCM read whole (empty: libsndfile converts)
+    bool readerElsewhere_ = false;
 };
 
 } // namespace
