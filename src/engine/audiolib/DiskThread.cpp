@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include <sched.h>
+
 namespace kalvor::audio {
 
 namespace {
@@ -34,6 +36,9 @@ void fillFeed(Stream& s, std::size_t target, AtEnd atEnd, Reach reach) {
             return;
     }
     target = std::min(target, f->ring.capacity());
+    const int reader = s.mixCpu.load(std::memory_order_relaxed);
+    const int here = sched_getcpu();
+    s.decoder->setReaderElsewhere(reader >= 0 && here >= 0 && reader != here);
     for (;;) {
         const std::size_t writable = f->ring.writable();
         const std::size_t buffered = f->ring.capacity() - writable;

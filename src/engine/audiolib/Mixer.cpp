@@ -11,6 +11,8 @@
 #include <cstring>
 #include <ctime>
 
+#include <sched.h>
+
 #if defined(__x86_64__) || defined(__SSE__)
 #include <xmmintrin.h>
 #define KALVOR_HAVE_MXCSR 1
@@ -383,6 +385,7 @@ void Mixer::render(float* out, int frames, int channels) noexcept {
         renderBlock(out + static_cast<std::ptrdiff_t>(done) * channels, n);
         done += n;
     }
+    const int cpu = sched_getcpu(); // no system call: the kernel shares it with the thread
     for (int i = 0; i < voiceCount_; ++i) {
         Stream& s = *voices_[i];
         const Voice& v = s.voice;
@@ -397,6 +400,7 @@ void Mixer::render(float* out, int frames, int channels) noexcept {
         const auto l = static_cast<std::uint32_t>(peakToLevel(v.peakL));
         const auto r = static_cast<std::uint32_t>(peakToLevel(v.peakR));
         s.level.store(l | (r << 16), std::memory_order_relaxed);
+        s.mixCpu.store(cpu, std::memory_order_relaxed);
         s.volumeNow.store(static_cast<float>(v.volume), std::memory_order_relaxed);
     }
     framesRendered.store(first + frames, std::memory_order_relaxed);
@@ -454,8 +458,10 @@ void Mixer::renderVoice(Stream& s, float* out, int frames) noexcept {
                 startSlide(s, next.to, next.frames, next.serial);
             }
         }
-    } else {
+    } else if (v.blockGainFor != v.volume || v.blockGainLog != logCurve) {
         v.blockGain = volumeGain(v.volume, logCurve);
+        v.blockGainFor = v.volume;
+        v.blockGainLog = logCurve;
     }
     declick(s, out, frames);
 
@@ -479,8 +485,8 @@ void Mixer::renderVoice(Stream& s, float* out, int frames) noexcept {
                 underruns.fetch_add(1, std::memory_order_relaxed);
             break;
         }
-        measure(v, s.channels, data, got);
-        mixInto(s, out, data, got, produced, v.rampThisBlock ? v.gains.get() + produced : nullptr);
+        measureAndMix(s, out, data, got, produced,
+                      v.rampThisBlock ? v.gains.get() + produced : nullptr);
         if (!v.resampling) {
             remember(s, data, got);
             v.feed->ring.commitRead(static_cast<std::size_t>(got));
@@ -746,12 +752,73 @@ void Mixer::measure(Voice& v, int channels, const float* data, int frames) noexc
     std::memcpy(&v.peakR, &pr, 4);
 }
 
+void Mixer::voicePan(Voice& v, float* left, float* right) const noexcept {
+    const bool logCurve = logPan.load(std::memory_order_relaxed);
+    if (v.panGainsFor != v.pan || v.panGainsLog != logCurve) {
+        panGains(v.pan, logCurve, &v.panGainL, &v.panGainR);
+        v.panGainsFor = v.pan;
+        v.panGainsLog = logCurve;
+    }
+    *left = v.panGainL;
+    *right = v.panGainR;
+}
+
+void Mixer::measureAndMix(Stream& s, float* out, const float* data, int frames, int offset,
+                          const float* gains) noexcept {
+    Voice& v = s.voice;
+    if (s.channels != 2 || gains != nullptr || channels_ != 2 || s.outL != 0 || s.outR != 1) {
+        measure(v, s.channels, data, frames);
+        mixInto(s, out, data, frames, offset, gains);
+        return;
+    }
+    // The common case in one pass, each sample measured and mixed while it is in a
+    // register: the mixer's reads of the feed come from memory, and reading it twice cost.
+    // The same per-sample arithmetic as measure() and mixInto(), so the same results.
+    float pl = 1, pr = 1;
+    voicePan(v, &pl, &pr);
+    constexpr int kLanes = 8; // even lanes left, odd right
+    const float gl = v.blockGain * pl, gr = v.blockGain * pr;
+    const float g[kLanes] = {gl, gr, gl, gr, gl, gr, gl, gr};
+    std::int32_t m[kLanes];
+    std::int32_t pl0 = 0, pr0 = 0;
+    std::memcpy(&pl0, &v.peakL, 4);
+    std::memcpy(&pr0, &v.peakR, 4);
+    for (int j = 0; j < kLanes; j += 2) {
+        m[j] = pl0;
+        m[j + 1] = pr0;
+    }
+    float* o = out + static_cast<std::ptrdiff_t>(offset) * 2;
+    const int n = 2 * frames;
+    int i = 0;
+    for (; i + kLanes <= n; i += kLanes)
+        for (int j = 0; j < kLanes; ++j) {
+            const float x = data[i + j];
+            std::int32_t b;
+            std::memcpy(&b, &x, 4);
+            b &= 0x7fffffff;
+            m[j] = b > m[j] ? b : m[j];
+            o[i + j] += x * g[j];
+        }
+    for (; i < n; ++i) {
+        const float x = data[i];
+        std::int32_t b;
+        std::memcpy(&b, &x, 4);
+        b &= 0x7fffffff;
+        m[i & 1] = std::max(m[i & 1], b);
+        o[i] += x * g[i & 1];
+    }
+    pl0 = std::max({m[0], m[2], m[4], m[6]});
+    pr0 = std::max({m[1], m[3], m[5], m[7]});
+    std::memcpy(&v.peakL, &pl0, 4);
+    std::memcpy(&v.peakR, &pr0, 4);
+}
+
 void Mixer::mixInto(Stream& s, float* out, const float* data, int frames, int offset,
                     const float* gains) noexcept {
-    const Voice& v = s.voice;
+    Voice& v = s.voice;
     const int devCh = channels_;
     float pl = 1, pr = 1;
-    panGains(v.pan, logPan.load(std::memory_order_relaxed), &pl, &pr);
+    voicePan(v, &pl, &pr);
     const float g = v.blockGain;
     float* o = out + static_cast<std::ptrdiff_t>(offset) * devCh;
     const int outL = s.outL < devCh ? s.outL : -1;

@@ -124,6 +124,10 @@ private:
     // `gains`: per frame from `offset` on; nullptr for the voice's block gain.
     void mixInto(Stream& s, float* out, const float* data, int frames, int offset,
                  const float* gains) noexcept;
+    // measure() then mixInto(), in one pass where the layout allows.
+    void measureAndMix(Stream& s, float* out, const float* data, int frames, int offset,
+                       const float* gains) noexcept;
+    void voicePan(Voice& v, float* left, float* right) const noexcept;
     // MixerDeclick.cpp
     void produceTail(Stream& s) noexcept;
     void declick(Stream& s, float* out, int frames) noexcept;

@@ -123,8 +123,7 @@ int Mixer::replayCarry(Stream& s, float* out, int want, int offset) noexcept {
     Voice& v = s.voice;
     const int count = std::min(want, v.tailCount - v.carryUsed);
     const float* data = v.tail.get() + static_cast<std::ptrdiff_t>(v.carryUsed) * s.channels;
-    measure(v, s.channels, data, count);
-    mixInto(s, out, data, count, offset, v.rampThisBlock ? v.gains.get() + offset : nullptr);
+    measureAndMix(s, out, data, count, offset, v.rampThisBlock ? v.gains.get() + offset : nullptr);
     v.carryUsed += count;
     v.carry = v.carryUsed < v.tailCount;
     return count;

@@ -126,6 +126,13 @@ struct Voice {
     float peakL = 0, peakR = 0;
     bool rampThisBlock = false; // `gains` holds this block's volume gains
     float blockGain = 1;        // the volume gain when not ramping
+    // The volume and pan the gains were last worked out for: a power each per voice and
+    // block was a measurable part of an offline mix.
+    double blockGainFor = 100;
+    bool blockGainLog = true;
+    double panGainsFor = 0;
+    bool panGainsLog = true;
+    float panGainL = 1, panGainR = 1;
 
     // Ramps instead of cuts (MixerDeclick.cpp). A stop, pause or seek while the sound is
     // heard pulls the next few milliseconds into `tail` and fades them out; after a pause or
@@ -187,6 +194,9 @@ struct Stream {
     std::atomic<std::uint32_t> level{0};
     std::atomic<float> volumeNow{100};
     std::atomic<std::int64_t> startDeviceFrame{-1};
+    // The CPU the callback last mixed the stream on (-1: not yet), so a decoding thread
+    // can tell whether the mixer reads its frames on another core.
+    std::atomic<int> mixCpu{-1};
 
     Voice voice; // the callback's
 };

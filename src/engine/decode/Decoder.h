@@ -33,6 +33,9 @@ public:
     virtual std::int64_t read(float* out, std::int64_t frames) = 0;
     // Positions the decoder so that the next read starts exactly at `frame` (0..frames).
     virtual bool seek(std::int64_t frame) = 0;
+    // Whether the next reads are for a reader running on another core at the same time
+    // (the mixer, when the disk thread decodes ahead); a decoder may write differently then.
+    virtual void setReaderElsewhere(bool elsewhere) { (void)elsewhere; }
 };
 
 enum class DecoderRoute {

@@ -2,6 +2,7 @@
 // Used by one thread at a time (UI thread to open, disk thread to read); never from an
 // audio callback.
 #include "engine/decode/Backends.h"
+#include "engine/decode/Pcm16.h"
 
 #include <sndfile.h>
 
@@ -100,6 +101,10 @@ public:
         return n;
     }
 
+    void setReaderElsewhere(bool elsewhere) override {
+        readerElsewhere_ = elsewhere && streamDecodedSamples();
+    }
+
     bool seek(std::int64_t frame) override {
         if (frame < 0 || frame > format_.frames)
             return false;
@@ -120,9 +125,7 @@ private:
                 break;
             const std::size_t count = static_cast<std::size_t>(got) * channels;
             float* into = out + static_cast<std::size_t>(done) * channels;
-            const short* from = shorts_.data();
-            for (std::size_t i = 0; i < count; ++i)
-                into[i] = static_cast<float>(from[i]) * (1.0f / 32768.0f);
+            pcm16ToFloat(shorts_.data(), into, count, readerElsewhere_);
             done += got;
             if (got < want)
                 break;
@@ -134,6 +137,7 @@ private:
     AudioFormat format_;
     std::int64_t position_ = 0;
     std::vector<short> shorts_; // 16-bit PCM read whole (empty: libsndfile converts)
+    bool readerElsewhere_ = false;
 };
 
 } // namespace
