@@ -123,8 +123,12 @@ int Capture::process(jack_nframes_t frames, void* arg) {
 int Capture::xrun(void* arg) {
     auto* self = static_cast<Capture*>(arg);
     const long n = self->xruns_.fetch_add(1, std::memory_order_relaxed);
+    const std::int64_t now = self->frameNow();
     if (n < kKeptXruns)
-        self->xrunFrames_.at(static_cast<std::size_t>(n)).store(self->frameNow());
+        self->xrunFrames_.at(static_cast<std::size_t>(n)).store(now);
+    if (self->lastXrun_ < 0 || now - self->lastXrun_ > self->period())
+        self->moments_.fetch_add(1, std::memory_order_relaxed);
+    self->lastXrun_ = now;
     return 0;
 }
 

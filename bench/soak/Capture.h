@@ -40,6 +40,9 @@ public:
     // The recording's frame now, by the server's clock (-1 before the first recorded cycle).
     std::int64_t frameNow() const;
     long xruns() const { return xruns_.load(std::memory_order_relaxed); }
+    // Xrun reports more than a period apart: the server reports one xrun to every client,
+    // and a late cycle can make the next one late too.
+    long xrunMoments() const { return moments_.load(std::memory_order_relaxed); }
     // The recording's frame at each of the first kKeptXruns xruns (-1: before it started).
     static constexpr int kKeptXruns = 32;
     std::int64_t xrunFrame(int i) const { return xrunFrames_.at(static_cast<std::size_t>(i)); }
@@ -59,6 +62,8 @@ private:
     std::atomic<bool> running_{false};
     std::atomic<std::int64_t> startFrame_{-1};
     std::atomic<long> xruns_{0};
+    std::atomic<long> moments_{0};
+    std::int64_t lastXrun_ = -1; // notification thread
     std::array<std::atomic<std::int64_t>, kKeptXruns> xrunFrames_{};
     std::atomic<long> overflows_{0};
     std::thread writer_;

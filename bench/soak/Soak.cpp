@@ -44,6 +44,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <optional>
 #include <vector>
 
@@ -58,6 +59,19 @@ constexpr int kBucketFrames = 240; // 5 ms at 48 kHz
 // either side is "at that moment".
 constexpr int kSlackBuckets = 12;
 constexpr std::uint32_t kSeed = 22;
+
+// The library counts underruns per device and reports the current one's; channels move
+// between the two outputs, so both are read (the current device is put back as it was).
+long underrunsOn(audio::AudioLib& lib, std::initializer_list<int> devices) {
+    const int current = lib.currentDevice();
+    long sum = 0;
+    for (const int d : devices)
+        if (lib.setDevice(d))
+            sum += static_cast<long>(lib.underruns());
+    if (current > 0)
+        lib.setDevice(current);
+    return sum;
+}
 
 double loadAverage() {
     double load[3] = {};
@@ -373,14 +387,16 @@ int runSoak(int seconds, int channels, const QString& keep) {
     engine::KaeEngine kae(lib, store, settings);
     KAE__Init(nullptr);
     QString jack, null;
-    int jackDevice = 0;
+    int jackDevice = 0, nullDevice = 0;
     for (const engine::OutputDevice& d : kae.devices().devices()) {
         if (d.name.contains(QLatin1String("JACK"), Qt::CaseInsensitive) && jack.isEmpty()) {
             jack = d.name;
             jackDevice = d.number;
         }
-        if (d.name.contains(QLatin1String("Null"), Qt::CaseInsensitive))
+        if (d.name.contains(QLatin1String("Null"), Qt::CaseInsensitive)) {
             null = d.name;
+            nullDevice = d.number;
+        }
     }
     if (jack.isEmpty() || null.isEmpty()) {
         std::printf("the engine lists no JACK output or no null output; it lists:\n");
@@ -438,7 +454,8 @@ int runSoak(int seconds, int channels, const QString& keep) {
         std::fflush(stdout);
         lib.restartRenderTimes();
         const long xrunsAtStart = capture.xruns();
-        underrunsAtStart = static_cast<long>(lib.underruns());
+        const long momentsAtStart = capture.xrunMoments();
+        underrunsAtStart = underrunsOn(lib, {jackDevice, nullDevice});
         QElapsedTimer clock;
         clock.start();
         std::size_t next = 0;
@@ -509,14 +526,15 @@ int runSoak(int seconds, int channels, const QString& keep) {
                 std::printf("after %d s: xruns %ld, engine underruns %lld, late fade segments "
                             "%ld of %ld, load average %.2f\n",
                             minute * 60, capture.xruns() - xrunsAtStart,
-                            static_cast<long long>(lib.underruns()) - underrunsAtStart, fades.late,
-                            fades.segmentsChecked, loadAverage());
+                            static_cast<long long>(underrunsOn(lib, {jackDevice, nullDevice})) -
+                                underrunsAtStart,
+                            fades.late, fades.segmentsChecked, loadAverage());
                 printRenderTimes(lib, period, rate);
                 std::fflush(stdout);
             }
         }
         const long xruns = capture.xruns() - xrunsAtStart;
-        const long underruns = static_cast<long>(lib.underruns()) - underrunsAtStart;
+        const long underruns = underrunsOn(lib, {jackDevice, nullDevice}) - underrunsAtStart;
         for (int ch = 0; ch < channels; ++ch)
             show.playback().StopChannel(ch);
         for (int i = 0; i < 200; ++i)
@@ -534,6 +552,8 @@ int runSoak(int seconds, int channels, const QString& keep) {
         std::printf("fades: %ld started on JACK, %ld segment ends checked against the device "
                     "clock\n",
                     fades.fadesStarted, fades.segmentsChecked);
+        std::printf("xruns: %ld reports at %ld moments\n", xruns,
+                    capture.xrunMoments() - momentsAtStart);
         if (xruns > 0) {
             std::printf("xruns at (s of the recording):");
             for (long i = xrunsAtStart; i < std::min<long>(capture.xruns(), Capture::kKeptXruns);
