@@ -98,8 +98,17 @@ int Capture::process(jack_nframes_t frames, void* arg) {
     auto* self = static_cast<Capture*>(arg);
     if (!self->recording_.load(std::memory_order_acquire))
         return 0;
-    if (self->startFrame_.load(std::memory_order_relaxed) < 0)
-        self->startFrame_.store(jack_last_frame_time(self->client_), std::memory_order_release);
+    const jack_nframes_t now = jack_last_frame_time(self->client_);
+    if (self->startFrame_.load(std::memory_order_relaxed) < 0) {
+        self->startFrame_.store(now, std::memory_order_release);
+        self->expected_ = now;
+    }
+    // Cycles the server lost (an xrun) left nothing to record: silence stands for them, so
+    // the recording's frames stay those of the server's clock, which the notes use.
+    const auto lost = static_cast<jack_nframes_t>(now - self->expected_);
+    if (lost > 0 && lost < 10u * 48000u)
+        self->ring_->writeSilence(lost);
+    self->expected_ = now + frames;
     const auto* l = static_cast<const float*>(jack_port_get_buffer(self->in_[0], frames));
     const auto* r = static_cast<const float*>(jack_port_get_buffer(self->in_[1], frames));
     if (self->ring_->writable() < frames) {

@@ -44,7 +44,7 @@ public:
     // and a late cycle can make the next one late too.
     long xrunMoments() const { return moments_.load(std::memory_order_relaxed); }
     // The recording's frame at each of the first kKeptXruns xruns (-1: before it started).
-    static constexpr int kKeptXruns = 32;
+    static constexpr int kKeptXruns = 4096;
     std::int64_t xrunFrame(int i) const { return xrunFrames_.at(static_cast<std::size_t>(i)); }
     // Cycles the ring had no room for: the recording has a hole and cannot be analysed.
     long overflows() const { return overflows_.load(std::memory_order_relaxed); }
@@ -63,7 +63,8 @@ private:
     std::atomic<std::int64_t> startFrame_{-1};
     std::atomic<long> xruns_{0};
     std::atomic<long> moments_{0};
-    std::int64_t lastXrun_ = -1; // notification thread
+    std::int64_t lastXrun_ = -1;  // notification thread
+    jack_nframes_t expected_ = 0; // process thread: the frame the next cycle should start at
     std::array<std::atomic<std::int64_t>, kKeptXruns> xrunFrames_{};
     std::atomic<long> overflows_{0};
     std::thread writer_;

@@ -49,7 +49,8 @@ struct Click {
 struct ClickFigures {
     std::int64_t frames = 0;
     std::int64_t clicks = 0;
-    std::vector<Click> first; // the first few, for the report
+    std::vector<Click> first;              // the first few, for the report
+    std::vector<std::int64_t> clickFrames; // of every click (up to kKeptFrames)
     float largestStep = 0;
     // The step closest to its bound, as step / bound (1 and above is a click).
     float closestRatio = 0;
@@ -70,6 +71,7 @@ public:
     static constexpr float kRelativeMargin = 0.05f; // of the bound
     static constexpr float kAbsoluteMargin = 1e-4f; // -80 dBFS, below any audible step
     static constexpr std::size_t kKeptClicks = 8;
+    static constexpr std::size_t kKeptFrames = 100000;
 
 private:
     const GainEnvelope& envelope_;

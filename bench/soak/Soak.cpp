@@ -546,6 +546,8 @@ int runSoak(int seconds, int channels, const QString& keep) {
             "\n=== soak of %d s: %d channels, every effect on, JACK %d Hz / %d frames ===\n",
             seconds, channels, rate, period);
         printRenderTimes(lib, period, rate);
+        std::printf("underruns: JACK %ld, null output %ld\n", underrunsOn(lib, {jackDevice}),
+                    underrunsOn(lib, {nullDevice}));
         std::printf("script: %zu events, %ld refused by the show (a seek past a sound's end, "
                     "a move to the output a channel is on)\n",
                     events->size(), refused);
@@ -556,8 +558,8 @@ int runSoak(int seconds, int channels, const QString& keep) {
                     capture.xrunMoments() - momentsAtStart);
         if (xruns > 0) {
             std::printf("xruns at (s of the recording):");
-            for (long i = xrunsAtStart; i < std::min<long>(capture.xruns(), Capture::kKeptXruns);
-                 ++i)
+            for (long i = xrunsAtStart;
+                 i < std::min<long>({capture.xruns(), Capture::kKeptXruns, xrunsAtStart + 40}); ++i)
                 std::printf(" %.2f",
                             static_cast<double>(capture.xrunFrame(static_cast<int>(i))) / rate);
             std::printf("\n");
@@ -579,6 +581,20 @@ int runSoak(int seconds, int channels, const QString& keep) {
             QFile::remove(recording);
         printClicks("clicks", detector.figures(), rate);
         const long clicks = static_cast<long>(detector.figures().clicks);
+        // A click within two periods of an xrun is the xrun's: the cycle was lost.
+        long atXrun = 0;
+        for (const std::int64_t f : detector.figures().clickFrames) {
+            for (long i = 0; i < std::min<long>(capture.xruns(), Capture::kKeptXruns); ++i) {
+                const std::int64_t x = capture.xrunFrame(static_cast<int>(i));
+                if (x >= 0 && std::llabs(f - x) <= 2 * period) {
+                    ++atXrun;
+                    break;
+                }
+            }
+        }
+        std::printf("clicks within two periods of an xrun: %ld; elsewhere: %ld\n", atXrun,
+                    static_cast<long>(detector.figures().clickFrames.size()) - atXrun);
+
         std::printf("load average at end %.2f\n", loadAverage());
         std::printf("RESULT: %ld xruns, %ld underruns, %ld clicks, %ld late fade segments%s\n",
                     xruns, underruns, clicks, fades.late,
