@@ -106,8 +106,16 @@ int Capture::process(jack_nframes_t frames, void* arg) {
     // Cycles the server lost (an xrun) left nothing to record: silence stands for them, so
     // the recording's frames stay those of the server's clock, which the notes use.
     const auto lost = static_cast<jack_nframes_t>(now - self->expected_);
-    if (lost > 0 && lost < 10u * 48000u)
+    if (lost > 0 && lost < 10u * 48000u) {
+        const long g = self->gaps_.load(std::memory_order_relaxed);
+        if (g < kKeptXruns) {
+            self->gapFrames_.at(static_cast<std::size_t>(g)) = static_cast<jack_nframes_t>(
+                self->expected_ -
+                static_cast<jack_nframes_t>(self->startFrame_.load(std::memory_order_relaxed)));
+            self->gaps_.store(g + 1, std::memory_order_release);
+        }
         self->ring_->writeSilence(lost);
+    }
     self->expected_ = now + frames;
     const auto* l = static_cast<const float*>(jack_port_get_buffer(self->in_[0], frames));
     const auto* r = static_cast<const float*>(jack_port_get_buffer(self->in_[1], frames));

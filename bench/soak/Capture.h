@@ -48,6 +48,10 @@ public:
     std::int64_t xrunFrame(int i) const { return xrunFrames_.at(static_cast<std::size_t>(i)); }
     // Cycles the ring had no room for: the recording has a hole and cannot be analysed.
     long overflows() const { return overflows_.load(std::memory_order_relaxed); }
+    // Cycles the server ran without this client (its clock jumped): the recording's frame
+    // where each gap of silence begins, and how many there were.
+    long gaps() const { return gaps_.load(std::memory_order_acquire); }
+    std::int64_t gapFrame(long i) const { return gapFrames_.at(static_cast<std::size_t>(i)); }
     std::int64_t recorded() const { return written_; }
 
 private:
@@ -63,7 +67,9 @@ private:
     std::atomic<std::int64_t> startFrame_{-1};
     std::atomic<long> xruns_{0};
     std::atomic<long> moments_{0};
-    std::int64_t lastXrun_ = -1;  // notification thread
+    std::atomic<long> gaps_{0};
+    std::array<std::int64_t, kKeptXruns> gapFrames_{}; // process thread writes, then gaps_
+    std::int64_t lastXrun_ = -1;                       // notification thread
     jack_nframes_t expected_ = 0; // process thread: the frame the next cycle should start at
     std::array<std::atomic<std::int64_t>, kKeptXruns> xrunFrames_{};
     std::atomic<long> overflows_{0};

@@ -458,6 +458,8 @@ int runSoak(int seconds, int channels, const QString& keep) {
         underrunsAtStart = underrunsOn(lib, {jackDevice, nullDevice});
         QElapsedTimer clock;
         clock.start();
+        const std::int64_t scriptStart = capture.frameNow();
+        std::vector<std::int64_t> lateCallbacks; // recording frames, polled
         std::size_t next = 0;
         int minute = 0;
         // Which actions came just before a period went over its budget: the histogram
@@ -513,6 +515,8 @@ int runSoak(int seconds, int channels, const QString& keep) {
                                                  : "?");
                     std::printf("\n");
                 }
+                if (wall.overBudget > overWall)
+                    lateCallbacks.push_back(capture.frameNow());
                 overWall = wall.overBudget;
                 overCpu = cpu.overBudget;
             }
@@ -581,20 +585,48 @@ int runSoak(int seconds, int channels, const QString& keep) {
             QFile::remove(recording);
         printClicks("clicks", detector.figures(), rate);
         const long clicks = static_cast<long>(detector.figures().clicks);
-        // A click within two periods of an xrun is the xrun's: the cycle was lost.
-        long atXrun = 0;
+        // Clicks by cause: a cycle the server ran without us (the gap is in the recording,
+        // exact), a period the callback or the server was late for (xrun reports and the
+        // late-callback polls are a notification thread's and the UI thread's, so they may
+        // come 300 ms after), or none of these: those are the program's, listed with the
+        // actions before them.
+        const auto near = [](std::int64_t f, const std::vector<std::int64_t>& at,
+                             std::int64_t before, std::int64_t after) {
+            return std::any_of(at.begin(), at.end(), [&](std::int64_t x) {
+                return x >= 0 && f >= x - before && f <= x + after;
+            });
+        };
+        std::vector<std::int64_t> gaps, reports;
+        for (long i = 0; i < std::min<long>(capture.gaps(), Capture::kKeptXruns); ++i)
+            gaps.push_back(capture.gapFrame(i));
+        for (long i = 0; i < std::min<long>(capture.xruns(), Capture::kKeptXruns); ++i)
+            reports.push_back(capture.xrunFrame(static_cast<int>(i)));
+        reports.insert(reports.end(), lateCallbacks.begin(), lateCallbacks.end());
+        long atGap = 0, atLate = 0, elsewhere = 0;
+        std::int64_t lastMoment = -1000000;
         for (const std::int64_t f : detector.figures().clickFrames) {
-            for (long i = 0; i < std::min<long>(capture.xruns(), Capture::kKeptXruns); ++i) {
-                const std::int64_t x = capture.xrunFrame(static_cast<int>(i));
-                if (x >= 0 && std::llabs(f - x) <= 2 * period) {
-                    ++atXrun;
-                    break;
-                }
+            if (f - lastMoment <= 2 * period)
+                continue; // the same moment (both sides, both edges of a gap)
+            lastMoment = f;
+            if (near(f, gaps, 2 * period, 2 * period)) {
+                ++atGap;
+            } else if (near(f, reports, rate * 3 / 10, rate / 10)) {
+                ++atLate;
+            } else {
+                ++elsewhere;
+                const double t = static_cast<double>(f - scriptStart) / rate;
+                std::printf("  click moment at %.3f s of the script, no xrun near; actions before:",
+                            t);
+                for (std::size_t i = 0; i < events->size(); ++i)
+                    if ((*events)[i].seconds <= t && (*events)[i].seconds > t - 0.4 &&
+                        i < static_cast<std::size_t>(texts.size()))
+                        std::printf(" [%s]", qPrintable(texts[static_cast<qsizetype>(i)]));
+                std::printf("\n");
             }
         }
-        std::printf("clicks within two periods of an xrun: %ld; elsewhere: %ld\n", atXrun,
-                    static_cast<long>(detector.figures().clickFrames.size()) - atXrun);
-
+        std::printf("click moments: %ld at cycles the server lost (%ld gaps), %ld within 300 ms "
+                    "of an xrun or a late callback, %ld elsewhere\n",
+                    atGap, capture.gaps(), atLate, elsewhere);
         std::printf("load average at end %.2f\n", loadAverage());
         std::printf("RESULT: %ld xruns, %ld underruns, %ld clicks, %ld late fade segments%s\n",
                     xruns, underruns, clicks, fades.late,
