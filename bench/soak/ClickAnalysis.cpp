@@ -78,8 +78,8 @@ void ClickDetector::feed(const float* samples, std::int64_t frames, int channels
                 ++figures_.clicks;
                 if (figures_.first.size() < kKeptClicks)
                     figures_.first.push_back(Click{frame_, c, step, bound});
-                if (figures_.clickFrames.size() < kKeptFrames)
-                    figures_.clickFrames.push_back(frame_);
+                if (figures_.all.size() < kKeptFrames)
+                    figures_.all.push_back(Click{frame_, c, step, bound});
             }
         }
     }

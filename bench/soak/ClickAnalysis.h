@@ -49,8 +49,8 @@ struct Click {
 struct ClickFigures {
     std::int64_t frames = 0;
     std::int64_t clicks = 0;
-    std::vector<Click> first;              // the first few, for the report
-    std::vector<std::int64_t> clickFrames; // of every click (up to kKeptFrames)
+    std::vector<Click> first; // the first few, for the report
+    std::vector<Click> all;   // every click (up to kKeptFrames)
     float largestStep = 0;
     // The step closest to its bound, as step / bound (1 and above is a click).
     float closestRatio = 0;

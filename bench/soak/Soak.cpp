@@ -604,7 +604,8 @@ int runSoak(int seconds, int channels, const QString& keep) {
         reports.insert(reports.end(), lateCallbacks.begin(), lateCallbacks.end());
         long atGap = 0, atLate = 0, elsewhere = 0;
         std::int64_t lastMoment = -1000000;
-        for (const std::int64_t f : detector.figures().clickFrames) {
+        for (const Click& click : detector.figures().all) {
+            const std::int64_t f = click.frame;
             if (f - lastMoment <= 2 * period)
                 continue; // the same moment (both sides, both edges of a gap)
             lastMoment = f;
@@ -615,8 +616,9 @@ int runSoak(int seconds, int channels, const QString& keep) {
             } else {
                 ++elsewhere;
                 const double t = static_cast<double>(f - scriptStart) / rate;
-                std::printf("  click moment at %.3f s of the script, no xrun near; actions before:",
-                            t);
+                std::printf("  click at frame %lld of the recording (%.3f s of the script), step "
+                            "%.4f, bound %.4f, no xrun near; actions before:",
+                            static_cast<long long>(f), t, click.step, click.bound);
                 for (std::size_t i = 0; i < events->size(); ++i)
                     if ((*events)[i].seconds <= t && (*events)[i].seconds > t - 0.4 &&
                         i < static_cast<std::size_t>(texts.size()))
