@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -88,9 +89,11 @@ std::int64_t Capture::frameNow() const {
     const std::int64_t start = startFrame_.load(std::memory_order_acquire);
     if (start < 0)
         return -1;
-    // Frame times wrap at 2^32; a soak is far shorter than that (a day at 48 kHz).
-    return static_cast<std::int64_t>(
-        static_cast<jack_nframes_t>(jack_frame_time(client_) - static_cast<jack_nframes_t>(start)));
+    // jack_frame_time() is an estimate that can lag the cycle's own start by a little:
+    // the difference is taken signed (frame times wrap at 2^32, a day at 48 kHz).
+    const auto since =
+        static_cast<std::int32_t>(jack_frame_time(client_) - static_cast<jack_nframes_t>(start));
+    return std::max<std::int64_t>(since, 0);
 }
 
 // Server's process thread: copies, never waits.
