@@ -1,9 +1,6 @@
 // The disk thread and the feed filler (disk thread, UI thread, offline puller).
 #include "engine/audiolib/DiskThread.h"
 
-#include <pthread.h>
-#include <sched.h>
-
 #include <algorithm>
 #include <chrono>
 
@@ -75,16 +72,7 @@ void fillFeed(Stream& s, std::size_t target, AtEnd atEnd) {
     }
 }
 
-DiskThread::DiskThread() : thread_([this] { run(); }) {
-    pthread_setname_np(thread_.native_handle(), "kalvor-disk");
-    // Above every ordinary thread, below any device callback (JACK gives those 60 and
-    // more): on a loaded machine the time-shared scheduler let the buffers run dry while
-    // builds ran beside the show. Where real-time scheduling is not allowed it stays as it
-    // was; that is no error.
-    sched_param param{};
-    param.sched_priority = 1;
-    pthread_setschedparam(thread_.native_handle(), SCHED_RR, &param);
-}
+DiskThread::DiskThread() : thread_([this] { run(); }) {}
 
 DiskThread::~DiskThread() {
     {
