@@ -595,7 +595,7 @@ void Mixer::enterResampling(Stream& s) noexcept {
     // Converter output still to drop: it stands for frames already heard.
     int discard = static_cast<int>(std::ceil(hist * ratio - 1e-9));
     while (discard > 0) {
-        topUpInput(s);
+        topUpInput(s, kResampleInFrames);
         const RateConverter::Result d =
             v.src->process(v.in.get() + static_cast<std::ptrdiff_t>(v.inStart) * ch, v.inCount,
                            v.work.get(), std::min(discard, kBlockFrames), v.inputEnded);
@@ -607,7 +607,7 @@ void Mixer::enterResampling(Stream& s) noexcept {
     }
 }
 
-void Mixer::topUpInput(Stream& s) noexcept {
+void Mixer::topUpInput(Stream& s, int frames) noexcept {
     Voice& v = s.voice;
     Feed& f = *v.feed;
     const int ch = s.channels;
@@ -618,7 +618,8 @@ void Mixer::topUpInput(Stream& s) noexcept {
                      sizeof(float) * static_cast<std::size_t>(v.inCount * ch));
         v.inStart = 0;
     }
-    while (!v.inputEnded && v.inCount < kResampleInFrames) {
+    const int target = std::min(frames, kResampleInFrames);
+    while (!v.inputEnded && v.inCount < target) {
         const std::int64_t toEnd = s.length - v.inPos;
         if (toEnd <= 0) {
             if (v.wrapCount >= 8)
@@ -635,7 +636,7 @@ void Mixer::topUpInput(Stream& s) noexcept {
             v.inputEnded = true;
             break;
         }
-        const std::size_t k = std::min({static_cast<std::size_t>(kResampleInFrames - v.inCount),
+        const std::size_t k = std::min({static_cast<std::size_t>(target - v.inCount),
                                         static_cast<std::size_t>(toEnd), f.ring.readable()});
         if (k == 0)
             break;
@@ -651,11 +652,23 @@ void Mixer::topUpInput(Stream& s) noexcept {
 int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
     Voice& v = s.voice;
     const int ch = s.channels;
-    topUpInput(s);
     const double ratio = rate_ / v.freq;
-    const RateConverter::Result d =
-        v.src->process(v.in.get() + static_cast<std::ptrdiff_t>(v.inStart) * ch, v.inCount,
-                       v.work.get(), std::min(want, kBlockFrames), v.inputEnded);
+    want = std::min(want, kBlockFrames);
+    // Only the input this period's output needs (plus the filter's reach) is read and run
+    // through the effects. Filling the converter's whole input at once would run a
+    // starting stream's effects over sixteen 128-frame periods' worth of sound in its
+    // first period, and a recall that starts 32 streams would overrun that period.
+    topUpInput(s, static_cast<int>(std::ceil(want / ratio)) + kConverterReachFrames);
+    auto convert = [&] {
+        return v.src->process(v.in.get() + static_cast<std::ptrdiff_t>(v.inStart) * ch, v.inCount,
+                              v.work.get(), want, v.inputEnded);
+    };
+    RateConverter::Result d = convert();
+    if (d.ok && d.made == 0 && !v.inputEnded && v.inCount < kResampleInFrames) {
+        // A converter that holds back more than the reach before it gives anything.
+        topUpInput(s, kResampleInFrames);
+        d = convert();
+    }
     if (!d.ok) {
         fire(s, kSyncKindEnd, offset);
         endVoice(s);

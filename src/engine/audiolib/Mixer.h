@@ -112,7 +112,8 @@ private:
     int pullDirect(Stream& s, int want, int offset, const float** data) noexcept;
     int pullResampled(Stream& s, int want, int offset) noexcept;
     void enterResampling(Stream& s) noexcept;
-    void topUpInput(Stream& s) noexcept;
+    // Keeps at least `frames` frames (at most kResampleInFrames) of converter input ready.
+    void topUpInput(Stream& s, int frames) noexcept;
     static void remember(Stream& s, const float* data, int frames) noexcept;
     bool boundary(Stream& s, int offset, std::int64_t* target) noexcept;
     void fire(Stream& s, std::uint32_t kind, int offset, bool keepOneShots = false) noexcept;
