@@ -12,6 +12,7 @@
 
 using namespace kalvor;
 using namespace kalvor::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -35,7 +36,7 @@ TEST(PlayModes, EachPressDoesWhatTheModesSay) {
     };
     for (const auto& c : cases) {
         ShowRig rig;
-        rig.loadChannel(0, {rig.ramp(QStringLiteral("ramp"), 1.0)});
+        rig.loadChannel(0, {rig.ramp(u"ramp"_s, 1.0)});
         rig.store.controls(0).restartMode = static_cast<std::uint8_t>(c.restart);
         rig.store.controls(0).pauseMode = static_cast<std::uint8_t>(c.pause);
         rig.store.assignments(0).startOffset = c.startOffset;
@@ -77,7 +78,7 @@ TEST(PlayModes, FadeOutEndsInStopOrRestart) {
     };
     for (const auto& c : cases) {
         ShowRig rig;
-        rig.loadChannel(0, {rig.tone(QStringLiteral("tone"), 5.0)});
+        rig.loadChannel(0, {rig.tone(u"tone"_s, 5.0)});
         rig.store.channel(0).fadeOut = {1000, true, 2};
         rig.store.controls(0).restartMode = static_cast<std::uint8_t>(c.restart);
         auto& play = rig.show->playback();
@@ -111,14 +112,14 @@ TEST(PlayModes, StopGroupEndsTheOthersWithTheirFadeOut) {
         const std::string label = std::string(fadeIn ? "fade-in" : "no fade-in") + " / " +
                                   (fadeOut ? "fade-out" : "no fade-out");
         ShowRig rig;
-        rig.loadChannel(0, {rig.tone(QStringLiteral("a"), 5.0)});
-        rig.loadChannel(1, {rig.tone(QStringLiteral("b"), 5.0)});
+        rig.loadChannel(0, {rig.tone(u"a"_s, 5.0)});
+        rig.loadChannel(1, {rig.tone(u"b"_s, 5.0)});
         rig.store.channel(0).pan = -100;
         rig.store.channel(1).pan = 100;
         rig.store.channel(0).fadeIn = {1000, fadeIn, 1};
         rig.store.channel(0).fadeOut = {400, fadeOut, 2};
-        rig.store.controls(0).stopGroup = QStringLiteral("1");
-        rig.store.controls(1).stopGroup = QStringLiteral("1");
+        rig.store.controls(0).stopGroup = u"1"_s;
+        rig.store.controls(1).stopGroup = u"1"_s;
         auto& play = rig.show->playback();
         play.PlayButtonDown(0);
         // A member still in its fade-in (curve 1: about 72 of 100 after 300 ms) is ended too.
@@ -160,7 +161,7 @@ TEST(PlayModes, EndOfSoundAtItsLastFrame) {
     for (const bool tickedLate : {false, true}) {
         ShowRig rig;
         const int frames = 8820;
-        rig.loadChannel(0, {rig.ramp(QStringLiteral("short"), frames / double(kRate))});
+        rig.loadChannel(0, {rig.ramp(u"short"_s, frames / double(kRate))});
         LoopTickedLate late(rig.store);
         if (tickedLate)
             rig.engine->dispatcher().installEventFilter(&late);
@@ -181,9 +182,8 @@ TEST(PlayModes, EndOfSoundAtItsLastFrame) {
 
 TEST(PlayModes, JumpModeStepsTheListOnAndAutostartPlaysItThrough) {
     ShowRig rig;
-    const QStringList files{rig.tone(QStringLiteral("one"), 0.1),
-                            rig.tone(QStringLiteral("two"), 0.1),
-                            rig.tone(QStringLiteral("three"), 0.1)};
+    const QStringList files{rig.tone(u"one"_s, 0.1), rig.tone(u"two"_s, 0.1),
+                            rig.tone(u"three"_s, 0.1)};
     rig.loadChannel(0, files, 1);
     rig.store.controls(0).jumpMode = 1;
     auto& play = rig.show->playback();
@@ -212,15 +212,14 @@ TEST(PlayModes, JumpModeStepsTheListOnAndAutostartPlaysItThrough) {
 
 TEST(PlayModes, AnOutputThatGoesAwayStopsItsChannelsWithoutJumpingOn) {
     ShowRig rig;
-    rig.loadChannel(
-        0, {rig.tone(QStringLiteral("lost1"), 2.0), rig.tone(QStringLiteral("lost2"), 2.0)});
+    rig.loadChannel(0, {rig.tone(u"lost1"_s, 2.0), rig.tone(u"lost2"_s, 2.0)});
     rig.store.controls(0).jumpMode = 1;
     rig.store.controls(0).autostart = 1;
     auto& play = rig.show->playback();
     QSignalSpy stopped(&play, &ChannelPlayback::channelStopped);
     play.PlayButtonDown(0);
     rig.renderMs(20);
-    rig.backend->unplug(QStringLiteral("offline"));
+    rig.backend->unplug(u"offline"_s);
     rig.renderMs(20);
     EXPECT_EQ(play.buttonColour(0), ButtonColour::Off);
     EXPECT_EQ(stopped.count(), 1) << "MIDI out, GPIO and the remote units follow this";
@@ -239,12 +238,12 @@ QString silence(ShowRig& rig, const QString& name, double seconds) {
 
 TEST(PlayModes, ButtonColoursFlashByPhase) {
     ShowRig rig;
-    rig.loadChannel(0, {silence(rig, QStringLiteral("long"), 30.0)});
-    rig.loadChannel(1, {silence(rig, QStringLiteral("short"), 5.0)});
+    rig.loadChannel(0, {silence(rig, u"long"_s, 30.0)});
+    rig.loadChannel(1, {silence(rig, u"short"_s, 5.0)});
     rig.store.controls(2).pauseMode = 1;
-    rig.loadChannel(2, {silence(rig, QStringLiteral("paused"), 30.0)});
+    rig.loadChannel(2, {silence(rig, u"paused"_s, 30.0)});
     // Channel 1 starts channel 0, before it, through their play group.
-    rig.store.controls(0).playGroup = rig.store.controls(1).playGroup = QStringLiteral("2");
+    rig.store.controls(0).playGroup = rig.store.controls(1).playGroup = u"2"_s;
     auto& play = rig.show->playback();
     play.PlayButtonDown(1);
     play.PlayButtonDown(2);
@@ -268,26 +267,26 @@ TEST(PlayModes, ButtonColoursFlashByPhase) {
 
 TEST(PlayModes, TimeDisplayShowsPositionLengthAndCountdown) {
     ShowRig rig;
-    rig.loadChannel(0, {silence(rig, QStringLiteral("long"), 75.0)});
+    rig.loadChannel(0, {silence(rig, u"long"_s, 75.0)});
     auto& play = rig.show->playback();
     const auto shown = [&](int ch) {
         const TimeDisplay t = play.timeDisplay(ch);
-        return t.position + QLatin1Char(' ') + t.length + QStringLiteral(" %1").arg(t.percent);
+        return t.position + QLatin1Char(' ') + t.length + u" %1"_s.arg(t.percent);
     };
-    EXPECT_EQ(shown(0), QStringLiteral("00:00:00 00:01:15 0"));
+    EXPECT_EQ(shown(0), u"00:00:00 00:01:15 0"_s);
     KAE__Channel_SetPositionInSec(0, 30);
-    EXPECT_EQ(shown(0), QStringLiteral("00:00:30 00:01:15 40"));
+    EXPECT_EQ(shown(0), u"00:00:30 00:01:15 40"_s);
     rig.settings->setInteger(u"CountDown", 1);
-    EXPECT_EQ(shown(0), QStringLiteral("00:00:30 00:00:45 40"));
-    EXPECT_EQ(shown(7), QStringLiteral("00:00:00 00:00:00 0")) << "an empty channel shows zeros";
+    EXPECT_EQ(shown(0), u"00:00:30 00:00:45 40"_s);
+    EXPECT_EQ(shown(7), u"00:00:00 00:00:00 0"_s) << "an empty channel shows zeros";
     play.PlayButtonDown(7);
     EXPECT_EQ(play.buttonColour(7), ButtonColour::Off) << "and PLAY does nothing";
 }
 
 TEST(PlayModes, GlobalControlRollsBackAndRepeatsOnlyItsChannels) {
     ShowRig rig;
-    rig.loadChannel(0, {silence(rig, QStringLiteral("a"), 70.0)});
-    rig.loadChannel(1, {silence(rig, QStringLiteral("b"), 5.0)});
+    rig.loadChannel(0, {silence(rig, u"a"_s, 70.0)});
+    rig.loadChannel(1, {silence(rig, u"b"_s, 5.0)});
     rig.store.controls(0).rollback = 1;
     rig.settings->setInteger(u"SceneRollbackTime", 30);
     auto& play = rig.show->playback();

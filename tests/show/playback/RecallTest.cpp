@@ -12,14 +12,15 @@
 
 using namespace kalvor;
 using namespace kalvor::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 // Two presets over the same two ramp channels: channel 0 hard left, channel 1 hard right.
 struct TwoPresets : ShowRig {
     TwoPresets() {
-        loadChannel(0, {ramp(QStringLiteral("a"), 2.0)});
-        loadChannel(1, {ramp(QStringLiteral("b"), 2.0)});
+        loadChannel(0, {ramp(u"a"_s, 2.0)});
+        loadChannel(1, {ramp(u"b"_s, 2.0)});
         store.channel(0).pan = -100;
         store.channel(1).pan = 100;
         show->presets().NewPreset(); // 0: nothing starts
@@ -42,7 +43,7 @@ TEST(Recall, AutostartsOfOneRecallStartInTheSameFrame) {
         EXPECT_TRUE(rig.renderMs(20).silent());
         if (grouped)
             for (std::size_t ch : {0u, 1u})
-                rig.store.presets().slot(1).channels[ch].playGroup = QStringLiteral("4");
+                rig.store.presets().slot(1).channels[ch].playGroup = u"4"_s;
         rig.show->recall().NextPreset();
         EXPECT_EQ(rig.store.presets().current(), 1);
         const Block b = rig.renderMs(50);
@@ -91,14 +92,13 @@ TEST(Recall, AMissingOutputIsReplacedByTheFirstAndReported) {
     TwoPresets rig;
     SystemMessages::instance().setShowAudioMessages(true);
     SystemMessages::instance().clear();
-    rig.store.presets().slot(1).channels[0].outputName = QStringLiteral("Studio Desk 9/10");
+    rig.store.presets().slot(1).channels[0].outputName = u"Studio Desk 9/10"_s;
     rig.store.presets().slot(1).channels[0].deviceNumber = 42;
     rig.show->recall().NextPreset();
     EXPECT_EQ(rig.store.channel(0).outputName, rig.engine->devices().at(0).name);
     bool reported = false;
     for (const auto& e : SystemMessages::instance().entries())
-        reported |=
-            e.endsWith(QStringLiteral("Non-existing sounddevice in channel 1 has been replaced!"));
+        reported |= e.endsWith(u"Non-existing sounddevice in channel 1 has been replaced!"_s);
     EXPECT_TRUE(reported);
     EXPECT_GT(rig.renderMs(30).peak(0), 0.0) << "it plays on the first output";
     SystemMessages::instance().setShowAudioMessages(false);
@@ -140,7 +140,7 @@ TEST(Recall, ASecondRecallWhileOneRunsIsIgnored) {
 TEST(Recall, LoadingAShowRecallsItsFirstPresetWithoutAutostarts) {
     TwoPresets rig;
     rig.store.presets().setSelected(1);
-    const QString path = rig.folder + QStringLiteral("/show.kal");
+    const QString path = rig.folder + u"/show.kal"_s;
     ASSERT_EQ(rig.show->playlists().SavePlaylist(path, false), playlist::SaveOutcome::Saved);
     // Preset 0 of the file gets an autostart; "IgnoreAutostart" (on by default) keeps it quiet.
     rig.store.presets().slot(0).channels[0].autostart = 1;
@@ -166,7 +166,7 @@ TEST(Recall, NewPlaylistEmptiesWhatItsBoxesSay) {
     };
     for (const auto& c : cases) {
         TwoPresets rig;
-        rig.store.setPlaylistPath(QStringLiteral("/shows/old.kal"));
+        rig.store.setPlaylistPath(u"/shows/old.kal"_s);
         rig.show->playback().PlayButtonDown(0);
         QStringList status;
         QObject::connect(rig.show.get(), &ShowLayer::statusText,
@@ -179,8 +179,7 @@ TEST(Recall, NewPlaylistEmptiesWhatItsBoxesSay) {
             EXPECT_FALSE(KAE__Channel_IsPlaying(0)) << "cleared channels are stopped";
             EXPECT_TRUE(rig.renderMs(20).silent());
         }
-        EXPECT_EQ(status.contains(QStringLiteral("Playlist: ---   ")),
-                  c.presets && c.sounds && c.playlists);
+        EXPECT_EQ(status.contains(u"Playlist: ---   "_s), c.presets && c.sounds && c.playlists);
     }
 }
 
@@ -196,10 +195,10 @@ TEST(Recall, ASoundThatFailsToLoadLeavesTheChannelEmpty) {
         SCOPED_TRACE(testing::Message() << "missing " << c.missing << ", announced " << c.announce);
         ShowRig rig;
         rig.settings->setInteger(u"DisplayLoadFailed", c.announce);
-        const QString bad = rig.folder + QStringLiteral("/bad.wav");
+        const QString bad = rig.folder + u"/bad.wav"_s;
         if (!c.missing)
             writeFile(bad, QByteArray("RIFF----WAVEjunk").repeated(64));
-        rig.loadChannel(2, {rig.tone(QStringLiteral("here"), 1.0), bad});
+        rig.loadChannel(2, {rig.tone(u"here"_s, 1.0), bad});
         rig.store.assignments(2).startOffset = 22050;
         ASSERT_TRUE(rig.show->playback().soundReady(2));
         rig.show->selection().select(2, 1);
@@ -231,12 +230,12 @@ TEST(Recall, SoundsOpenAheadOfTheLoadsWhichStillReportInChannelOrder) {
         opened << path;
         return engine::openDecoder(path, route, error);
     });
-    const QString bad = rig.folder + QStringLiteral("/bad.wav");
+    const QString bad = rig.folder + u"/bad.wav"_s;
     writeFile(bad, QByteArray("RIFF----WAVEjunk").repeated(64));
     QStringList second; // what the recall loads, channel by channel; one is no sound at all
     for (int ch = 0; ch < 4; ++ch) {
-        second << (ch == 2 ? bad : rig.tone(QStringLiteral("b%1").arg(ch), 1.0));
-        rig.loadChannel(ch, {rig.tone(QStringLiteral("a%1").arg(ch), 1.0), second.back()});
+        second << (ch == 2 ? bad : rig.tone(u"b%1"_s.arg(ch), 1.0));
+        rig.loadChannel(ch, {rig.tone(u"a%1"_s.arg(ch), 1.0), second.back()});
     }
     rig.show->presets().NewPreset();
     for (int ch = 0; ch < 4; ++ch)
@@ -261,14 +260,14 @@ TEST(Recall, SoundsOpenAheadOfTheLoadsWhichStillReportInChannelOrder) {
     const QStringList& lines = SystemMessages::instance().entries();
     QStringList attaching;
     for (int i = 0; i + 1 < lines.size(); ++i)
-        if (lines.at(i).contains(QStringLiteral("Attaching: ")))
-            attaching << lines.at(i) + QStringLiteral(" | ") + lines.at(i + 1);
+        if (lines.at(i).contains(u"Attaching: "_s))
+            attaching << lines.at(i) + u" | "_s + lines.at(i + 1);
     ASSERT_EQ(attaching.size(), 4);
     const std::int64_t preBuffer = rig.settings->integer(u"PreBufferSize") * kRate / 1000;
     for (int ch = 0; ch < 4; ++ch) {
         EXPECT_TRUE(attaching.at(ch).contains(second.at(ch))) << ch;
-        EXPECT_TRUE(attaching.at(ch).endsWith(ch == 2 ? QStringLiteral("Handle is zero!")
-                                                      : QStringLiteral("Attaching successful!")))
+        EXPECT_TRUE(
+            attaching.at(ch).endsWith(ch == 2 ? u"Handle is zero!"_s : u"Attaching successful!"_s))
             << attaching.at(ch).toStdString();
         // Each loaded stream holds its pre-buffer, decoded ahead, before it counts as loaded.
         EXPECT_EQ(rig.show->playback().soundReady(ch), ch != 2) << ch;

@@ -18,6 +18,7 @@
 
 using namespace kalvor;
 using namespace kalvor::playlist;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -71,7 +72,7 @@ struct Booth {
 QString onlyBox(const test::ScriptedDialogs& dialogs) {
     const auto boxes = dialogs.messages();
     EXPECT_LE(boxes.size(), 1);
-    return boxes.isEmpty() ? QString() : boxes[0].title + QStringLiteral(": ") + boxes[0].text;
+    return boxes.isEmpty() ? QString() : boxes[0].title + u": "_s + boxes[0].text;
 }
 
 bool announced(const QString& ending) {
@@ -93,19 +94,19 @@ QByteArray v17(int presets, const QStringList& sounds = {},
 } // namespace
 
 TEST(PlaylistLoad, ClearsTheShowThenReadsAndHandsTheRestToItsOwners) {
-    const QString dir = test::freshFolder(QStringLiteral("load-order"));
-    const QString path = dir + QStringLiteral("/Hamlet.kal");
-    test::writeFile(path, v17(2, {QStringLiteral("Channel 1"), dir + QStringLiteral("/a.wav")}));
+    const QString dir = test::freshFolder(u"load-order"_s);
+    const QString path = dir + u"/Hamlet.kal"_s;
+    test::writeFile(path, v17(2, {u"Channel 1"_s, dir + u"/a.wav"_s}));
     Booth booth;
     booth.store.presets().append(Preset{});
-    booth.store.setSoundList(5, {makeSoundEntry(QStringLiteral("/old.wav"))});
+    booth.store.setSoundList(5, {makeSoundEntry(u"/old.wav"_s)});
 
-    const LoadReport report = booth.files.LoadPlaylist(path, QStringLiteral("Hamlet.kal"));
+    const LoadReport report = booth.files.LoadPlaylist(path, u"Hamlet.kal"_s);
     EXPECT_EQ(report.outcome, LoadOutcome::Loaded);
-    EXPECT_EQ(booth.log.removeAll(QStringLiteral("stop")), 32);
+    EXPECT_EQ(booth.log.removeAll(u"stop"_s), 32);
     EXPECT_TRUE(booth.store.soundList(5).isEmpty()) << "the old show's lists are gone";
     EXPECT_EQ(booth.store.presets().count(), 2);
-    EXPECT_EQ(booth.paths(1), QStringList{dir + QStringLiteral("/a.wav")});
+    EXPECT_EQ(booth.paths(1), QStringList{dir + u"/a.wav"_s});
     EXPECT_EQ(booth.log,
               (QStringList{"remote", "clearTextReader", "overviewOff", "layout", "selectFirst",
                            "recall-ignoring", "overviewOn", "Playlist: Hamlet   ", "relink"}));
@@ -114,12 +115,11 @@ TEST(PlaylistLoad, ClearsTheShowThenReadsAndHandsTheRestToItsOwners) {
     EXPECT_EQ(booth.files.startFolder(), dir);
     EXPECT_FALSE(booth.files.isLoading());
     EXPECT_EQ(booth.dialogs.busyDepth(), 0);
-    EXPECT_TRUE(announced(QStringLiteral("Loading playlist ") + path +
-                          QStringLiteral(" {Format 17}...\r\n")));
+    EXPECT_TRUE(announced(u"Loading playlist "_s + path + u" {Format 17}...\r\n"_s));
 }
 
 TEST(PlaylistLoad, AHundredPresetsLoadAndAHundredAndOneAreRefused) {
-    const QString dir = test::freshFolder(QStringLiteral("capacity"));
+    const QString dir = test::freshFolder(u"capacity"_s);
     const struct {
         int presets;
         LoadOutcome outcome;
@@ -130,9 +130,8 @@ TEST(PlaylistLoad, AHundredPresetsLoadAndAHundredAndOneAreRefused) {
         {101, LoadOutcome::CapacityExceeded, 0, true},
     };
     for (const auto& c : cases) {
-        const QString path = dir + QStringLiteral("/%1.kal").arg(c.presets);
-        test::writeFile(path,
-                        v17(c.presets, {QStringLiteral("Channel 3"), QStringLiteral("/s/x.wav")}));
+        const QString path = dir + u"/%1.kal"_s.arg(c.presets);
+        test::writeFile(path, v17(c.presets, {u"Channel 3"_s, u"/s/x.wav"_s}));
         Booth booth;
         const LoadReport r = booth.files.LoadPlaylist(path);
         EXPECT_EQ(r.outcome, c.outcome) << c.presets;
@@ -143,7 +142,7 @@ TEST(PlaylistLoad, AHundredPresetsLoadAndAHundredAndOneAreRefused) {
                       .endsWith(QStringLiteral(
                           "This Playlist exceeds the\r\navailable Preset memory space!")),
                   c.warned);
-        EXPECT_EQ(booth.log.contains(QStringLiteral("newPreset")), c.warned)
+        EXPECT_EQ(booth.log.contains(u"newPreset"_s), c.warned)
             << "one new preset in the emptied show";
         EXPECT_EQ(booth.store.playlistPath().isEmpty(), c.warned);
     }
@@ -164,8 +163,7 @@ TEST(PlaylistLoad, SoundListChannelLinesDecideWhereEachPathGoes) {
          "/s/first||Channel 0|/s/second", "0:/s/first,/s/second"},
         {"backslashes stay as written", "Channel 4|\\shows\\rain.wav", "4:\\shows\\rain.wav"},
     };
-    const QString path =
-        test::freshFolder(QStringLiteral("sound-lists")) + QStringLiteral("/s.kal");
+    const QString path = test::freshFolder(u"sound-lists"_s) + u"/s.kal"_s;
     for (const auto& c : cases) {
         test::writeFile(path, v17(1, QString::fromLatin1(c.section).split(QLatin1Char('|'))));
         Booth booth;
@@ -173,21 +171,20 @@ TEST(PlaylistLoad, SoundListChannelLinesDecideWhereEachPathGoes) {
         QStringList landed;
         for (int ch = 0; ch < kChannelCount; ++ch)
             if (!booth.paths(ch).isEmpty())
-                landed << QStringLiteral("%1:").arg(ch) + booth.paths(ch).join(QLatin1Char(','));
+                landed << u"%1:"_s.arg(ch) + booth.paths(ch).join(QLatin1Char(','));
         EXPECT_EQ(landed.join(QLatin1Char(' ')), QLatin1String(c.expected)) << c.label;
         EXPECT_TRUE(booth.dialogs.messages().isEmpty()) << c.label;
     }
 }
 
 TEST(PlaylistLoad, MissingSoundsAreRedAndAnnouncedOnlyWhenAskedFor) {
-    const QString dir = test::freshFolder(QStringLiteral("missing"));
-    test::writeFile(dir + QStringLiteral("/Sounds/Act 1/Thunder.WAV"), "RIFF");
-    test::writeFile(dir + QStringLiteral("/Sounds/Rain.wav"), "RIFF");
-    const QString wrongCase = dir + QStringLiteral("\\sounds\\act 1\\thunder.wav");
-    const QString gone = dir + QStringLiteral("/Sounds/Gone.wav");
-    const QStringList section{QStringLiteral("Channel 0"), wrongCase,
-                              dir + QStringLiteral("/Sounds/Rain.wav"), gone};
-    Settings settings(dir + QStringLiteral("/Kalvor.ini"));
+    const QString dir = test::freshFolder(u"missing"_s);
+    test::writeFile(dir + u"/Sounds/Act 1/Thunder.WAV"_s, "RIFF");
+    test::writeFile(dir + u"/Sounds/Rain.wav"_s, "RIFF");
+    const QString wrongCase = dir + u"\\sounds\\act 1\\thunder.wav"_s;
+    const QString gone = dir + u"/Sounds/Gone.wav"_s;
+    const QStringList section{u"Channel 0"_s, wrongCase, dir + u"/Sounds/Rain.wav"_s, gone};
+    Settings settings(dir + u"/Kalvor.ini"_s);
     // DisplayLoadFailed, format: the box's text changed with format 9.
     for (const auto& [flag, version] : {std::pair{0, 17}, {1, 8}, {1, 17}}) {
         SCOPED_TRACE(testing::Message() << "DisplayLoadFailed " << flag << ", format " << version);
@@ -195,7 +192,7 @@ TEST(PlaylistLoad, MissingSoundsAreRedAndAnnouncedOnlyWhenAskedFor) {
         test::FixtureOptions o;
         o.soundSection = section;
         o.tail = test::standardTail(version);
-        const QString path = dir + QStringLiteral("/show.kal");
+        const QString path = dir + u"/show.kal"_s;
         test::writeFile(path, test::fixtureFile(version, o));
         test::ScriptedWaits waits;
         Booth booth(&settings);
@@ -203,25 +200,25 @@ TEST(PlaylistLoad, MissingSoundsAreRedAndAnnouncedOnlyWhenAskedFor) {
         const auto& list = booth.store.soundList(0);
         ASSERT_EQ(booth.paths(0), section.mid(1))
             << "kept as written, found without regard to case";
-        EXPECT_EQ(list[0].displayName, QStringLiteral("thunder"));
+        EXPECT_EQ(list[0].displayName, u"thunder"_s);
         EXPECT_EQ(QList<int>({list[0].colour, list[1].colour, list[2].colour}).indexOf(255), 2);
         // One box per missing file, only when asked; its text changed with format 9.
-        const QString text = version <= 8 ? QStringLiteral("The specified file does not exist!")
-                                          : QStringLiteral("The specified file: \r\n") + gone +
-                                                QStringLiteral("\r\ndoes not exist!");
+        const QString text = version <= 8
+                                 ? u"The specified file does not exist!"_s
+                                 : u"The specified file: \r\n"_s + gone + u"\r\ndoes not exist!"_s;
         EXPECT_EQ(onlyBox(booth.dialogs),
-                  flag ? QStringLiteral("Error while loading soundfile: ") + text : QString());
+                  flag ? u"Error while loading soundfile: "_s + text : QString());
         // Saved again, the sound lines are the operator's, byte for byte.
-        const QString saved = dir + QStringLiteral("/saved.kal");
+        const QString saved = dir + u"/saved.kal"_s;
         ASSERT_EQ(booth.files.SavePlaylist(saved, false), SaveOutcome::Saved);
-        EXPECT_TRUE(test::readFile(saved).contains(
-            "\r\n" + section.join(QStringLiteral("\r\n")).toUtf8() + "\r\n~\r\n"));
+        EXPECT_TRUE(test::readFile(saved).contains("\r\n" + section.join(u"\r\n"_s).toUtf8() +
+                                                   "\r\n~\r\n"));
     }
 }
 
 TEST(PlaylistLoad, BadFilesEndInTheirBoxAnEmptiedShowAndAnUntouchedFile) {
-    const QString dir = test::freshFolder(QStringLiteral("bad-input"));
-    const QByteArray good = v17(3, {QStringLiteral("Channel 0"), QStringLiteral("/s/a.wav")});
+    const QString dir = test::freshFolder(u"bad-input"_s);
+    const QByteArray good = v17(3, {u"Channel 0"_s, u"/s/a.wav"_s});
     const QByteArray megabyte(1 << 20, 'x');
     QByteArray garbage(70000, '\0');
     std::mt19937 rng(99);
@@ -263,26 +260,25 @@ TEST(PlaylistLoad, BadFilesEndInTheirBoxAnEmptiedShowAndAnUntouchedFile) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        const QString path = dir + QStringLiteral("/show.kal");
+        const QString path = dir + u"/show.kal"_s;
         test::writeFile(path, c.bytes);
         const QDateTime modified = QFileInfo(path).lastModified();
         Booth booth;
-        booth.store.setSoundList(9, {makeSoundEntry(QStringLiteral("/previous/show.wav"))});
-        booth.store.setPlaylistPath(QStringLiteral("/previous/show.kal"));
+        booth.store.setSoundList(9, {makeSoundEntry(u"/previous/show.wav"_s)});
+        booth.store.setPlaylistPath(u"/previous/show.kal"_s);
         const LoadReport r = booth.files.LoadPlaylist(path);
         EXPECT_EQ(r.outcome, c.outcome);
         EXPECT_EQ(booth.store.presets().count(), c.presets);
         EXPECT_TRUE(booth.store.soundList(9).isEmpty()) << "the show is cleared before reading";
         const QString box = onlyBox(booth.dialogs);
-        EXPECT_TRUE(c.box ? box.startsWith(QStringLiteral("Error!: ")) && box.contains(c.box)
-                          : box.isEmpty())
+        EXPECT_TRUE(c.box ? box.startsWith(u"Error!: "_s) && box.contains(c.box) : box.isEmpty())
             << qPrintable(box);
         if (c.outcome == LoadOutcome::Loaded) {
             EXPECT_EQ(booth.store.playlistPath(), path);
         } else {
             EXPECT_TRUE(booth.store.playlistPath().isEmpty())
                 << "a file that did not read cleanly must not become the target of a save";
-            EXPECT_EQ(booth.log.contains(QStringLiteral("newPreset")), c.presets == 0);
+            EXPECT_EQ(booth.log.contains(u"newPreset"_s), c.presets == 0);
         }
         if (c.outcome == LoadOutcome::UnknownFormat) {
             EXPECT_EQ(booth.files.loadedFormat(), 1);
@@ -291,29 +287,27 @@ TEST(PlaylistLoad, BadFilesEndInTheirBoxAnEmptiedShowAndAnUntouchedFile) {
         EXPECT_EQ(QFileInfo(path).lastModified(), modified);
     }
     // The preset name is cut to its 40 characters.
-    test::writeFile(dir + QStringLiteral("/long.kal"), replaceLine(good, 2, megabyte));
+    test::writeFile(dir + u"/long.kal"_s, replaceLine(good, 2, megabyte));
     Booth booth;
-    booth.files.LoadPlaylist(dir + QStringLiteral("/long.kal"));
+    booth.files.LoadPlaylist(dir + u"/long.kal"_s);
     EXPECT_EQ(booth.store.presets().names().at(0), QString(40, QLatin1Char('x')));
 }
 
 TEST(PlaylistLoad, AFileThatIsNotThereGetsTheError52Box) {
     Booth booth;
-    const LoadReport r =
-        booth.files.LoadPlaylist(test::testHome() + QStringLiteral("/no/such/show.kal"));
+    const LoadReport r = booth.files.LoadPlaylist(test::testHome() + u"/no/such/show.kal"_s);
     EXPECT_EQ(r.outcome, LoadOutcome::Unreadable);
-    EXPECT_EQ(onlyBox(booth.dialogs),
-              QStringLiteral("Error 52 while loading file: File or drive not found!"));
-    EXPECT_TRUE(booth.log.contains(QStringLiteral("newPreset")));
+    EXPECT_EQ(onlyBox(booth.dialogs), u"Error 52 while loading file: File or drive not found!"_s);
+    EXPECT_TRUE(booth.log.contains(u"newPreset"_s));
     EXPECT_EQ(booth.files.loadedFormat(), 1);
 }
 
 TEST(PlaylistLoad, TheGpioBlockTravelsOnlyWithTheConfigurationPlaylist) {
-    const QString dir = test::freshFolder(QStringLiteral("gpio"));
-    Settings settings(dir + QStringLiteral("/Kalvor.ini"));
+    const QString dir = test::freshFolder(u"gpio"_s);
+    Settings settings(dir + u"/Kalvor.ini"_s);
     test::FixtureOptions o;
     o.tail = test::standardTail(15);
-    const QString path = dir + QStringLiteral("/show.kal");
+    const QString path = dir + u"/show.kal"_s;
     test::writeFile(path, test::fixtureFile(15, o));
     const struct {
         const char* configuration;
@@ -333,38 +327,37 @@ TEST(PlaylistLoad, TheGpioBlockTravelsOnlyWithTheConfigurationPlaylist) {
         EXPECT_EQ(doc.gpio->lines[4].function, c.applied ? 5 : 0);
     }
     // A block whose numbers are words ends the reader after the rest was taken.
-    settings.setText(u"GPIO Configuration", QStringLiteral("1"));
+    settings.setText(u"GPIO Configuration", u"1"_s);
     QByteArray broken = test::fixtureFile(15, o);
     broken.replace("Function 3\r\n3\r\n", "Function 3\r\nthree\r\n");
     test::writeFile(path, broken);
     Booth booth(&settings);
     EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::ReadError);
     EXPECT_EQ(booth.store.presets().count(), 1);
-    EXPECT_TRUE(booth.log.contains(QStringLiteral("layout")));
-    EXPECT_TRUE(
-        onlyBox(booth.dialogs).contains(QStringLiteral("Load_Playlist_From_Disk / Format 15")));
+    EXPECT_TRUE(booth.log.contains(u"layout"_s));
+    EXPECT_TRUE(onlyBox(booth.dialogs).contains(u"Load_Playlist_From_Disk / Format 15"_s));
 }
 
 TEST(PlaylistLoad, TheLinkedTextDocumentIsOpenedOrReportedMissing) {
-    const QString dir = test::freshFolder(QStringLiteral("text-link"));
-    test::writeFile(dir + QStringLiteral("/Scripts/Hamlet Act One.RTF"), "{\\rtf1}");
+    const QString dir = test::freshFolder(u"text-link"_s);
+    test::writeFile(dir + u"/Scripts/Hamlet Act One.RTF"_s, "{\\rtf1}");
     // What the text reader is given, as "title|short name|missing text", the folder as DIR.
     const struct {
         QString linkLine;
         const char* shown;
     } cases[] = {
-        {dir + QStringLiteral("\\scripts\\hamlet act one.rtf"),
+        {dir + u"\\scripts\\hamlet act one.rtf"_s,
          "Text Reader (hamlet act one.rtf)|hamlet act ~|"},
-        {dir + QStringLiteral("/Scripts/Gone.txt"),
+        {dir + u"/Scripts/Gone.txt"_s,
          "Text Reader||The textfile (DIR/Scripts/Gone.txt) associated with this Playlist could not "
          "be found!"},
     };
     for (const auto& c : cases) {
         QStringList tail = test::standardTail(17);
-        tail[tail.indexOf(QStringLiteral("-"))] = c.linkLine;
+        tail[tail.indexOf(u"-"_s)] = c.linkLine;
         test::FixtureOptions o;
         o.tail = tail;
-        const QString path = dir + QStringLiteral("/show.kal");
+        const QString path = dir + u"/show.kal"_s;
         test::writeFile(path, test::fixtureFile(17, o));
         Booth booth;
         EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::Loaded);
@@ -373,7 +366,7 @@ TEST(PlaylistLoad, TheLinkedTextDocumentIsOpenedOrReportedMissing) {
                   c.linkLine.endsWith(QLatin1String(".rtf")));
         EXPECT_EQ(QStringList({booth.text->title, booth.text->shortName, booth.text->missingText})
                       .join(QLatin1Char('|'))
-                      .replace(dir, QStringLiteral("DIR")),
+                      .replace(dir, u"DIR"_s),
                   QLatin1String(c.shown));
         EXPECT_EQ(booth.files.currentDocument().textReaderLink.path(), c.linkLine)
             << "saved again as it came";
@@ -381,15 +374,15 @@ TEST(PlaylistLoad, TheLinkedTextDocumentIsOpenedOrReportedMissing) {
 }
 
 TEST(PlaylistLoad, FormatThreeAnnouncesItselfWithTwoDotsAndIgnoreAutostartFollowsTheSetting) {
-    const QString dir = test::freshFolder(QStringLiteral("v3"));
-    Settings settings(dir + QStringLiteral("/Kalvor.ini"));
+    const QString dir = test::freshFolder(u"v3"_s);
+    Settings settings(dir + u"/Kalvor.ini"_s);
     settings.setInteger(u"IgnoreAutostart", 0);
     test::FixtureOptions o;
-    const QString path = dir + QStringLiteral("/old.kal");
+    const QString path = dir + u"/old.kal"_s;
     test::writeFile(path, test::fixtureFile(3, o));
     Booth booth(&settings);
     EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::Loaded);
-    EXPECT_TRUE(announced(QStringLiteral(" {Format 3}..\r\n")));
-    EXPECT_TRUE(booth.log.contains(QStringLiteral("recall")));
+    EXPECT_TRUE(announced(u" {Format 3}..\r\n"_s));
+    EXPECT_TRUE(booth.log.contains(u"recall"_s));
     EXPECT_EQ(booth.files.loadedFormat(), 3);
 }

@@ -16,6 +16,7 @@
 
 using namespace kalvor;
 using namespace kalvor::playlist;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -24,7 +25,7 @@ struct SmallShow {
         std::mt19937 rng(3);
         for (int i = 0; i < 5; ++i)
             store.presets().append(test::randomPreset(rng, i));
-        store.setSoundList(0, {makeSoundEntry(QStringLiteral("/s/a.wav"))});
+        store.setSoundList(0, {makeSoundEntry(u"/s/a.wav"_s)});
     }
     ShowStore store;
     RecentPlaylists recent;
@@ -34,8 +35,7 @@ struct SmallShow {
 } // namespace
 
 TEST(PlaylistSave, AnExistingFileIsOnlyReplacedAfterYes) {
-    const QString path =
-        test::freshFolder(QStringLiteral("overwrite")) + QStringLiteral("/show.kal");
+    const QString path = test::freshFolder(u"overwrite"_s) + u"/show.kal"_s;
     const struct {
         bool ask;
         MessageResult answer;
@@ -57,8 +57,8 @@ TEST(PlaylistSave, AnExistingFileIsOnlyReplacedAfterYes) {
         ASSERT_EQ(dialogs.messages().size(), c.questions);
         if (c.questions) {
             const auto q = dialogs.messages()[0];
-            EXPECT_EQ(q.title, QStringLiteral("File Error"));
-            EXPECT_EQ(q.text, QStringLiteral("File exists! Overwrite?"));
+            EXPECT_EQ(q.title, u"File Error"_s);
+            EXPECT_EQ(q.text, u"File exists! Overwrite?"_s);
             EXPECT_EQ(q.icon, MessageIcon::Question);
             EXPECT_EQ(q.buttons, MessageButtons::YesNo);
             EXPECT_EQ(q.defaultButton, MessageResult::No);
@@ -68,29 +68,28 @@ TEST(PlaylistSave, AnExistingFileIsOnlyReplacedAfterYes) {
 }
 
 TEST(PlaylistSave, TheProgressBoxMovesWithTheFixedWaitsOutsideTheWriter) {
-    const QString path =
-        test::freshFolder(QStringLiteral("progress")) + QStringLiteral("/My Show.kal");
+    const QString path = test::freshFolder(u"progress"_s) + u"/My Show.kal"_s;
     test::ScriptedDialogs dialogs;
     test::ScriptedWaits waits;
     SmallShow show;
     ASSERT_EQ(show.files.SavePlaylist(path, true), SaveOutcome::Saved);
-    EXPECT_EQ(dialogs.waitText(), QStringLiteral("Saving Playlist - please wait..."));
+    EXPECT_EQ(dialogs.waitText(), u"Saving Playlist - please wait..."_s);
     EXPECT_EQ(dialogs.waitProgress(), 100);
     EXPECT_FALSE(dialogs.waitShown());
     EXPECT_EQ(dialogs.busyDepth(), 0);
     EXPECT_EQ(waits.waits(), (QList<int>{250, 250, 800}));
     EXPECT_TRUE(SystemMessages::instance().entries().constLast().endsWith(
-        QStringLiteral("Saving playlist as: ") + path));
+        u"Saving playlist as: "_s + path));
     // Entered in the recent playlists, without ".kal".
     ASSERT_EQ(show.recent.count(), 1);
-    EXPECT_EQ(show.recent.names().at(0), QStringLiteral("My Show"));
+    EXPECT_EQ(show.recent.names().at(0), u"My Show"_s);
     EXPECT_EQ(show.recent.path(0), path);
     EXPECT_FALSE(show.recent.selectionSetByProgram());
 }
 
 TEST(PlaylistSave, AFailedWriteLeavesThePreviousShowByteForByte) {
-    const QString dir = test::freshFolder(QStringLiteral("failed-save"));
-    const QString path = dir + QStringLiteral("/show.kal");
+    const QString dir = test::freshFolder(u"failed-save"_s);
+    const QString path = dir + u"/show.kal"_s;
     test::ScriptedWaits waits;
     const struct {
         const char* label;
@@ -98,10 +97,8 @@ TEST(PlaylistSave, AFailedWriteLeavesThePreviousShowByteForByte) {
         rlim_t limit; // 0: none
         QString expectedText;
     } cases[] = {
-        {"disk full in the middle of the file", path, 64 * 1024,
-         QStringLiteral("Error 61 = Disk full")},
-        {"folder that does not exist", dir + QStringLiteral("/gone/show.kal"), 0,
-         QStringLiteral("Save_Playlist_To_Disk")},
+        {"disk full in the middle of the file", path, 64 * 1024, u"Error 61 = Disk full"_s},
+        {"folder that does not exist", dir + u"/gone/show.kal"_s, 0, u"Save_Playlist_To_Disk"_s},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -115,7 +112,7 @@ TEST(PlaylistSave, AFailedWriteLeavesThePreviousShowByteForByte) {
 
         test::ScriptedDialogs dialogs;
         SmallShow second;
-        second.store.presets().rename(0, QStringLiteral("Changed"));
+        second.store.presets().rename(0, u"Changed"_s);
         SaveOutcome outcome;
         if (c.limit) {
             test::FileSizeLimit limit(c.limit);
@@ -125,10 +122,10 @@ TEST(PlaylistSave, AFailedWriteLeavesThePreviousShowByteForByte) {
         }
         EXPECT_EQ(outcome, SaveOutcome::Failed);
         EXPECT_EQ(test::readFile(path), before);
-        EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{QStringLiteral("show.kal")})
+        EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{u"show.kal"_s})
             << "no temporary file left";
         ASSERT_EQ(dialogs.messages().size(), 1);
-        EXPECT_EQ(dialogs.messages()[0].title, QStringLiteral("Error!"));
+        EXPECT_EQ(dialogs.messages()[0].title, u"Error!"_s);
         EXPECT_TRUE(dialogs.messages()[0].text.contains(c.expectedText))
             << qPrintable(dialogs.messages()[0].text);
         EXPECT_FALSE(dialogs.waitShown());
@@ -139,8 +136,8 @@ TEST(PlaylistSave, AFailedWriteLeavesThePreviousShowByteForByte) {
 
 TEST(PlaylistSave, RecentPlaylistsSelectKnownPathsAndStopAtAHundred) {
     RecentPlaylists recent;
-    recent.append(QStringLiteral("Hamlet"), QStringLiteral("/shows/Hamlet.kal"));
-    recent.append(QStringLiteral("Faust"), QStringLiteral("/shows/Faust.kal"));
+    recent.append(u"Hamlet"_s, u"/shows/Hamlet.kal"_s);
+    recent.append(u"Faust"_s, u"/shows/Faust.kal"_s);
     const struct {
         const char* path;
         const char* display;
@@ -164,28 +161,23 @@ TEST(PlaylistSave, RecentPlaylistsSelectKnownPathsAndStopAtAHundred) {
         EXPECT_FALSE(recent.selectionSetByProgram());
     }
     while (recent.count() < 100)
-        recent.append(QStringLiteral("x"), QStringLiteral("/x%1.kal").arg(recent.count()));
-    EXPECT_EQ(
-        AddToRecentPlaylists(recent, QStringLiteral("/one/more.kal"), QStringLiteral("more.kal")),
-        -1);
+        recent.append(u"x"_s, u"/x%1.kal"_s.arg(recent.count()));
+    EXPECT_EQ(AddToRecentPlaylists(recent, u"/one/more.kal"_s, u"more.kal"_s), -1);
     EXPECT_EQ(recent.count(), 100);
-    EXPECT_EQ(
-        AddToRecentPlaylists(recent, QStringLiteral("/shows/lear.kal"), QStringLiteral("lear.kal")),
-        2)
+    EXPECT_EQ(AddToRecentPlaylists(recent, u"/shows/lear.kal"_s, u"lear.kal"_s), 2)
         << "a full list still selects a known playlist";
 }
 
 TEST(PlaylistSave, ALoadedShowJoinsTheRecentPlaylists) {
-    const QString dir = test::freshFolder(QStringLiteral("recent-load"));
+    const QString dir = test::freshFolder(u"recent-load"_s);
     test::ScriptedDialogs dialogs;
     test::ScriptedWaits waits;
-    const QString good = dir + QStringLiteral("/Macbeth.kal");
+    const QString good = dir + u"/Macbeth.kal"_s;
     ASSERT_EQ(SmallShow().files.SavePlaylist(good, false), SaveOutcome::Saved);
-    test::writeFile(dir + QStringLiteral("/junk.kal"), "not a show\r\n");
-    for (const QString& name :
-         {QStringLiteral("Macbeth"), QStringLiteral("gone"), QStringLiteral("junk")}) {
+    test::writeFile(dir + u"/junk.kal"_s, "not a show\r\n");
+    for (const QString& name : {u"Macbeth"_s, u"gone"_s, u"junk"_s}) {
         SmallShow s;
-        s.files.LoadPlaylist(dir + QLatin1Char('/') + name + QStringLiteral(".kal"));
+        s.files.LoadPlaylist(dir + QLatin1Char('/') + name + u".kal"_s);
         const bool loaded = name == QLatin1String("Macbeth");
         EXPECT_EQ(s.recent.count(), loaded ? 1 : 0) << name.toStdString();
         EXPECT_EQ(s.recent.path(0), loaded ? good : QString());

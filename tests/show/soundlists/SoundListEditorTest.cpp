@@ -11,12 +11,13 @@
 #include <algorithm>
 
 using namespace kalvor;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 struct Lists {
     ShowStore store;
-    Settings settings{test::freshFolder(QStringLiteral("lists")) + QStringLiteral("/Kalvor.ini")};
+    Settings settings{test::freshFolder(u"lists"_s) + u"/Kalvor.ini"_s};
     SoundListEditor editor{store, settings};
     test::ScriptedDialogs dialogs;
     QStringList events; // what the playback layer was asked to do
@@ -25,16 +26,16 @@ struct Lists {
     Lists() {
         auto& h = editor.hooks();
         h.currentChanged = [this](int ch) {
-            events << QStringLiteral("load %1:%2").arg(ch).arg(store.controls(ch).selectedSound);
+            events << u"load %1:%2"_s.arg(ch).arg(store.controls(ch).selectedSound);
         };
         h.stopIfPlaying = [this](int ch) {
-            events << QStringLiteral("stop %1").arg(ch);
+            events << u"stop %1"_s.arg(ch);
         };
         h.clearChannel = [this](int ch) {
-            events << QStringLiteral("clear %1").arg(ch);
+            events << u"clear %1"_s.arg(ch);
         };
         h.setStartOffset = [this](int ch, int f) {
-            events << QStringLiteral("offset %1:%2").arg(ch).arg(f);
+            events << u"offset %1:%2"_s.arg(ch).arg(f);
         };
         h.isSounding = [this](int ch) {
             return sounding.contains(ch);
@@ -50,7 +51,7 @@ struct Lists {
     void seed(int ch, const QStringList& files, int current) {
         QList<SoundEntry> list;
         for (const auto& f : files)
-            list << makeSoundEntry(QStringLiteral("/snd/") + f);
+            list << makeSoundEntry(u"/snd/"_s + f);
         store.soundList(ch) = list;
         store.controls(ch).selectedSound = static_cast<std::int16_t>(current);
     }
@@ -83,9 +84,9 @@ TEST(SoundLists, DialogPlacesOneFileByModeAndSeveralAtTheEnd) {
         l.editor.SoundLoadDialog(5, c.mode);
         EXPECT_EQ(l.names(5), c.names) << c.label;
         EXPECT_EQ(l.current(5), c.current) << c.label;
-        EXPECT_EQ(l.events, QStringList{QStringLiteral("load 5:%1").arg(c.current)})
+        EXPECT_EQ(l.events, QStringList{u"load 5:%1"_s.arg(c.current)})
             << "the new sound is loaded";
-        EXPECT_EQ(l.dialogs.boxes().at(0).title, QStringLiteral("Open Soundfile(s)"));
+        EXPECT_EQ(l.dialogs.boxes().at(0).title, u"Open Soundfile(s)"_s);
     }
     Lists cancelled;
     cancelled.seed(0, {"a.wav"}, 0);
@@ -134,14 +135,13 @@ TEST(SoundLists, ClipboardCarriesTheStartOffsetOnlyForOneSound) {
         ASSERT_TRUE(l.editor.InsertClipboard(1, true));
         EXPECT_EQ(l.names(1), (QStringList{"x", "b"}));
         EXPECT_EQ(l.store.assignments(1).startOffset, withOffsets ? 22050 : 0);
-        EXPECT_EQ(l.events.contains(QStringLiteral("offset 1:22050")), withOffsets);
+        EXPECT_EQ(l.events.contains(u"offset 1:22050"_s), withOffsets);
     }
     // Two sounds never carry an offset, and keep their list order.
     Lists l;
     EXPECT_FALSE(l.editor.InsertClipboard(0, true));
     ASSERT_EQ(l.dialogs.messages().size(), 1);
-    EXPECT_EQ(l.dialogs.messages().at(0).text,
-              QStringLiteral("Clipboard empty - no sound to insert"));
+    EXPECT_EQ(l.dialogs.messages().at(0).text, u"Clipboard empty - no sound to insert"_s);
     l.seed(0, {"a.wav", "b.wav", "c.wav"}, 0);
     l.store.assignments(0).startOffset = 100;
     l.editor.setMultiSelect(0, true);
@@ -201,12 +201,12 @@ TEST(SoundLists, CutAndRemoveStopTheChannelAndEmptyingClearsIt) {
     EXPECT_EQ(l.names(4), QStringList{"a"});
     EXPECT_EQ(l.editor.clipboard().names, QStringList{"b"});
     l.events.clear();
-    l.store.channel(4).fileName = QStringLiteral("/snd/a.wav");
+    l.store.channel(4).fileName = u"/snd/a.wav"_s;
     l.editor.Remove(4);
     EXPECT_TRUE(l.names(4).isEmpty());
     EXPECT_EQ(l.current(4), -1);
     EXPECT_TRUE(l.store.channel(4).fileName.isEmpty());
-    EXPECT_TRUE(l.events.contains(QStringLiteral("clear 4")));
+    EXPECT_TRUE(l.events.contains(u"clear 4"_s));
 }
 
 TEST(SoundLists, RemovingAPageClearsExactlyItsEightChannels) {
@@ -223,13 +223,11 @@ TEST(SoundLists, WaveEditorMessages) {
     Lists l;
     l.seed(0, {"a.wav"}, 0);
     l.editor.EditWave(0);
-    l.settings.setText(u"DefaultWaveEditor", QStringLiteral("/nonexistent/editor"));
+    l.settings.setText(u"DefaultWaveEditor", u"/nonexistent/editor"_s);
     l.editor.EditWave(0);
     const auto boxes = l.dialogs.messages();
     ASSERT_EQ(boxes.size(), 2);
-    EXPECT_EQ(boxes.at(0).text,
-              QStringLiteral("No Wave Editor selected in Options/Sound List dialog!"));
-    EXPECT_EQ(boxes.at(1).title, QStringLiteral("File/Path Error"));
-    EXPECT_EQ(boxes.at(1).text,
-              QStringLiteral("The path information for the external Wave Editor is invalid!"));
+    EXPECT_EQ(boxes.at(0).text, u"No Wave Editor selected in Options/Sound List dialog!"_s);
+    EXPECT_EQ(boxes.at(1).title, u"File/Path Error"_s);
+    EXPECT_EQ(boxes.at(1).text, u"The path information for the external Wave Editor is invalid!"_s);
 }
