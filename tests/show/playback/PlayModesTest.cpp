@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cmath>
 
 using namespace kalvor;
@@ -66,42 +68,38 @@ TEST(PlayModes, EachPressDoesWhatTheModesSay) {
 // The segments' levels are the engine's (KaeSound); here what follows the fade-out: the
 // stop, a third press cutting it short, or a restart at full level.
 TEST(PlayModes, FadeOutEndsInStopOrRestart) {
-    const struct {
-        const char* label;
-        int restart;
-        bool pressAgain;
-        bool playingAfter;
-    } cases[] = {
+    using Row = std::tuple<const char*, int, bool, bool>;
+    const Row cases[] = {
         {"fade runs out, then stops", 0, false, false},
         {"a press during the fade stops at once", 0, true, false},
         {"restart mode starts the sound again", 1, false, true},
     };
-    for (const auto& c : cases) {
+    for (const auto& [label, restart, pressAgain, playingAfter] : cases) {
         ShowRig rig;
         rig.loadChannel(0, {rig.tone(u"tone"_s, 5.0)});
         rig.store.channel(0).fadeOut = {1000, true, 2};
-        rig.store.controls(0).restartMode = static_cast<std::uint8_t>(c.restart);
+        rig.store.controls(0).restartMode = static_cast<std::uint8_t>(restart);
         auto& play = rig.show->playback();
         play.PlayButtonDown(0);
         rig.renderMs(100);
         play.PlayButtonDown(0); // fade-out begins
-        if (c.pressAgain) {
+        if (pressAgain) {
             rig.renderMs(100);
             play.PlayButtonDown(0);
-            EXPECT_TRUE(rig.renderMs(50).silentAfterRamp()) << c.label;
+            EXPECT_TRUE(rig.renderMs(50).silentAfterRamp()) << label;
         } else {
-            EXPECT_GT(rig.renderMs(500).peak(0), 0.1) << c.label << ": fading, not cut";
+            EXPECT_GT(rig.renderMs(500).peak(0), 0.1) << label << ": fading, not cut";
             rig.renderMs(600);
             const Block after = rig.renderMs(50);
-            if (c.playingAfter) {
-                EXPECT_GT(after.peak(0), 0.4) << c.label << ": playing again at full level";
+            if (playingAfter) {
+                EXPECT_GT(after.peak(0), 0.4) << label << ": playing again at full level";
             } else {
-                EXPECT_TRUE(after.silent()) << c.label;
+                EXPECT_TRUE(after.silent()) << label;
             }
         }
-        EXPECT_EQ(KAE__Channel_IsPlaying(0), c.playingAfter) << c.label;
-        if (!c.playingAfter) {
-            EXPECT_EQ(play.buttonColour(0), ButtonColour::Off) << c.label;
+        EXPECT_EQ(KAE__Channel_IsPlaying(0), playingAfter) << label;
+        if (!playingAfter) {
+            EXPECT_EQ(play.buttonColour(0), ButtonColour::Off) << label;
         }
     }
 }

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <mutex>
 
 using namespace kalvor;
@@ -56,24 +58,20 @@ TEST(Recall, AutostartsOfOneRecallStartInTheSameFrame) {
 }
 
 TEST(Recall, ModifierKeysDecideStoreAndAutostart) {
-    struct Case {
-        const char* label;
-        PresetModifiers keys;
-        bool stored, autostarts;
-    };
-    const Case cases[] = {
+    using Row = std::tuple<const char*, PresetModifiers, bool, bool>;
+    const Row cases[] = {
         {"none", {false, false}, true, true},
         {"shift", {true, false}, true, false},
         {"ctrl", {false, true}, false, true},
         {"shift+ctrl", {true, true}, false, false},
     };
-    for (const auto& c : cases) {
+    for (const auto& [label, keys, stored, autostarts] : cases) {
         TwoPresets rig;
         rig.settings->setInteger(u"SavePresetsOnChange", 1);
         rig.store.channel(0).volume = 77; // the operator moved a fader in preset 0
-        rig.show->recall().NextPreset(c.keys);
-        EXPECT_EQ(rig.store.presets().slot(0).channels[0].volume == 77, c.stored) << c.label;
-        EXPECT_EQ(!rig.renderMs(30).silent(), c.autostarts) << c.label;
+        rig.show->recall().NextPreset(keys);
+        EXPECT_EQ(rig.store.presets().slot(0).channels[0].volume == 77, stored) << label;
+        EXPECT_EQ(!rig.renderMs(30).silent(), autostarts) << label;
     }
 }
 
@@ -154,55 +152,50 @@ TEST(Recall, LoadingAShowRecallsItsFirstPresetWithoutAutostarts) {
 }
 
 TEST(Recall, NewPlaylistEmptiesWhatItsBoxesSay) {
-    struct Case {
-        bool presets, sounds, playlists;
-        int presetCount;
-        bool soundsLeft, pathLeft;
-    };
-    const Case cases[] = {
+    using Row = std::tuple<bool, bool, bool, int, bool, bool>;
+    const Row cases[] = {
         {true, true, true, 1, false, false},
         {true, false, false, 1, true, true},
         {false, true, false, 2, false, true},
     };
-    for (const auto& c : cases) {
+    for (const auto& [presets, sounds, playlists, presetCount, soundsLeft, pathLeft] : cases) {
         TwoPresets rig;
         rig.store.setPlaylistPath(u"/shows/old.kal"_s);
         rig.show->playback().PlayButtonDown(0);
         QStringList status;
         QObject::connect(rig.show.get(), &ShowLayer::statusText,
                          [&](const QString& s) { status << s; });
-        rig.show->NewPlaylist(c.presets, c.sounds, c.playlists);
-        EXPECT_EQ(rig.store.presets().count(), c.presetCount);
-        EXPECT_EQ(!rig.store.soundList(0).isEmpty(), c.soundsLeft);
-        EXPECT_EQ(!rig.store.playlistPath().isEmpty(), c.pathLeft);
-        if (c.sounds) {
+        rig.show->NewPlaylist(presets, sounds, playlists);
+        EXPECT_EQ(rig.store.presets().count(), presetCount);
+        EXPECT_EQ(!rig.store.soundList(0).isEmpty(), soundsLeft);
+        EXPECT_EQ(!rig.store.playlistPath().isEmpty(), pathLeft);
+        if (sounds) {
             EXPECT_FALSE(KAE__Channel_IsPlaying(0)) << "cleared channels are stopped";
             EXPECT_TRUE(rig.renderMs(20).silent());
         }
-        EXPECT_EQ(status.contains(u"Playlist: ---   "_s), c.presets && c.sounds && c.playlists);
+        EXPECT_EQ(status.contains(u"Playlist: ---   "_s), presets && sounds && playlists);
     }
 }
 
 // A missing file and one that is no sound: the channel is left empty (the list keeps the
 // entry, so the show can be repaired) and keeps nothing of the sound before.
 TEST(Recall, ASoundThatFailsToLoadLeavesTheChannelEmpty) {
-    const struct {
-        bool missing;
-        int announce;
-        const char* boxEnd; // nullptr: no box
-    } cases[] = {{true, 0, nullptr}, {true, 1, "\r\ndoes not exist!"}, {false, 0, "/bad.wav"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "missing " << c.missing << ", announced " << c.announce);
+    // Missing or no sound, DisplayLoadFailed, the end of the box text (nullptr: no box).
+    using Row = std::tuple<bool, int, const char*>;
+    const Row cases[] = {
+        {true, 0, nullptr}, {true, 1, "\r\ndoes not exist!"}, {false, 0, "/bad.wav"}};
+    for (const auto& [missing, announce, boxEnd] : cases) {
+        SCOPED_TRACE(testing::Message() << "missing " << missing << ", announced " << announce);
         ShowRig rig;
-        rig.settings->setInteger(u"DisplayLoadFailed", c.announce);
+        rig.settings->setInteger(u"DisplayLoadFailed", announce);
         const QString bad = rig.folder + u"/bad.wav"_s;
-        if (!c.missing)
+        if (!missing)
             writeFile(bad, QByteArray("RIFF----WAVEjunk").repeated(64));
         rig.loadChannel(2, {rig.tone(u"here"_s, 1.0), bad});
         rig.store.assignments(2).startOffset = 22050;
         ASSERT_TRUE(rig.show->playback().soundReady(2));
         rig.show->selection().select(2, 1);
-        EXPECT_EQ(rig.store.soundList(2).at(1).colour == kMissingSoundColour, c.missing);
+        EXPECT_EQ(rig.store.soundList(2).at(1).colour == kMissingSoundColour, missing);
         EXPECT_TRUE(rig.store.channel(2).fileName.isEmpty());
         EXPECT_FALSE(rig.show->playback().soundReady(2));
         EXPECT_EQ(rig.store.assignments(2).startOffset, 0);
@@ -210,10 +203,10 @@ TEST(Recall, ASoundThatFailsToLoadLeavesTheChannelEmpty) {
         rig.show->playback().PlayButtonDown(2);
         EXPECT_TRUE(rig.renderMs(20).silent());
         const auto boxes = rig.dialogs.messages();
-        ASSERT_EQ(boxes.size(), c.boxEnd ? 1 : 0);
-        if (c.boxEnd) {
+        ASSERT_EQ(boxes.size(), boxEnd ? 1 : 0);
+        if (boxEnd) {
             EXPECT_TRUE(boxes.at(0).text.contains(bad));
-            EXPECT_TRUE(boxes.at(0).text.endsWith(QLatin1String(c.boxEnd)));
+            EXPECT_TRUE(boxes.at(0).text.endsWith(QLatin1String(boxEnd)));
         }
         // What the next store writes belongs to the new entry alone.
         ASSERT_TRUE(rig.show->presets().NewPreset());

@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace kalvor;
 using namespace kalvor::playlist;
 using namespace Qt::StringLiterals;
@@ -120,41 +122,34 @@ TEST(PlaylistLoad, ClearsTheShowThenReadsAndHandsTheRestToItsOwners) {
 
 TEST(PlaylistLoad, AHundredPresetsLoadAndAHundredAndOneAreRefused) {
     const QString dir = test::freshFolder(u"capacity"_s);
-    const struct {
-        int presets;
-        LoadOutcome outcome;
-        int loaded;
-        bool warned;
-    } cases[] = {
+    using Row = std::tuple<int, LoadOutcome, int, bool>;
+    const Row cases[] = {
         {100, LoadOutcome::Loaded, 100, false},
         {101, LoadOutcome::CapacityExceeded, 0, true},
     };
-    for (const auto& c : cases) {
-        const QString path = dir + u"/%1.kal"_s.arg(c.presets);
-        test::writeFile(path, v17(c.presets, {u"Channel 3"_s, u"/s/x.wav"_s}));
+    for (const auto& [presets, outcome, loaded, warned] : cases) {
+        const QString path = dir + u"/%1.kal"_s.arg(presets);
+        test::writeFile(path, v17(presets, {u"Channel 3"_s, u"/s/x.wav"_s}));
         Booth booth;
         const LoadReport r = booth.files.LoadPlaylist(path);
-        EXPECT_EQ(r.outcome, c.outcome) << c.presets;
-        EXPECT_EQ(booth.store.presets().count(), c.loaded) << c.presets;
-        EXPECT_EQ(booth.store.soundList(3).isEmpty(), c.warned)
+        EXPECT_EQ(r.outcome, outcome) << presets;
+        EXPECT_EQ(booth.store.presets().count(), loaded) << presets;
+        EXPECT_EQ(booth.store.soundList(3).isEmpty(), warned)
             << "the refused file's sound lists are not read";
         EXPECT_EQ(onlyBox(booth.dialogs)
                       .endsWith(QStringLiteral(
                           "This Playlist exceeds the\r\navailable Preset memory space!")),
-                  c.warned);
-        EXPECT_EQ(booth.log.contains(u"newPreset"_s), c.warned)
+                  warned);
+        EXPECT_EQ(booth.log.contains(u"newPreset"_s), warned)
             << "one new preset in the emptied show";
-        EXPECT_EQ(booth.store.playlistPath().isEmpty(), c.warned);
+        EXPECT_EQ(booth.store.playlistPath().isEmpty(), warned);
     }
 }
 
 // The sound section as lines joined by "|"; where its paths land as "channel:path,path".
 TEST(PlaylistLoad, SoundListChannelLinesDecideWhereEachPathGoes) {
-    const struct {
-        const char* label;
-        const char* section;
-        const char* expected;
-    } cases[] = {
+    using Row = std::tuple<const char*, const char*, const char*>;
+    const Row cases[] = {
         {"two channels", "Channel 7|/s/a|/s/b|/s/c|Channel 12|/s/d", "7:/s/a,/s/b,/s/c 12:/s/d"},
         {"Channel 99 skips its paths until the next valid line",
          "Channel 2|/s/a|Channel 99|/s/lost1|/s/lost2|Channel 31|/s/z", "2:/s/a 31:/s/z"},
@@ -164,16 +159,16 @@ TEST(PlaylistLoad, SoundListChannelLinesDecideWhereEachPathGoes) {
         {"backslashes stay as written", "Channel 4|\\shows\\rain.wav", "4:\\shows\\rain.wav"},
     };
     const QString path = test::freshFolder(u"sound-lists"_s) + u"/s.kal"_s;
-    for (const auto& c : cases) {
-        test::writeFile(path, v17(1, QString::fromLatin1(c.section).split(QLatin1Char('|'))));
+    for (const auto& [label, section, expected] : cases) {
+        test::writeFile(path, v17(1, QString::fromLatin1(section).split(QLatin1Char('|'))));
         Booth booth;
-        EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::Loaded) << c.label;
+        EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::Loaded) << label;
         QStringList landed;
         for (int ch = 0; ch < kChannelCount; ++ch)
             if (!booth.paths(ch).isEmpty())
                 landed << u"%1:"_s.arg(ch) + booth.paths(ch).join(QLatin1Char(','));
-        EXPECT_EQ(landed.join(QLatin1Char(' ')), QLatin1String(c.expected)) << c.label;
-        EXPECT_TRUE(booth.dialogs.messages().isEmpty()) << c.label;
+        EXPECT_EQ(landed.join(QLatin1Char(' ')), QLatin1String(expected)) << label;
+        EXPECT_TRUE(booth.dialogs.messages().isEmpty()) << label;
     }
 }
 
@@ -231,13 +226,8 @@ TEST(PlaylistLoad, BadFilesEndInTheirBoxAnEmptiedShowAndAnUntouchedFile) {
     };
     // Line 2 is the first preset's name, line 27 channel 1's Volume, line 31 its first EQ
     // float. `box` is a part of the "Error!" box's text; none: no box.
-    const struct {
-        const char* label;
-        QByteArray bytes;
-        LoadOutcome outcome;
-        int presets;
-        const char* box;
-    } cases[] = {
+    using Row = std::tuple<const char*, QByteArray, LoadOutcome, int, const char*>;
+    const Row cases[] = {
         {"truncated in a preset", good.left(good.size() / 2), LoadOutcome::ReadError, 2,
          "Error 62 = Input past end of file"},
         {"truncated before the layout block", good.left(good.indexOf("~\r\nArial") + 3),
@@ -258,32 +248,32 @@ TEST(PlaylistLoad, BadFilesEndInTheirBoxAnEmptiedShowAndAnUntouchedFile) {
         {"a word where a float belongs", replaceLine(good, 31, "loud"), LoadOutcome::ReadError, 1,
          "Error 13 = Type mismatch"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.label);
+    for (const auto& [label, bytes, outcome, presets, box] : cases) {
+        SCOPED_TRACE(label);
         const QString path = dir + u"/show.kal"_s;
-        test::writeFile(path, c.bytes);
+        test::writeFile(path, bytes);
         const QDateTime modified = QFileInfo(path).lastModified();
         Booth booth;
         booth.store.setSoundList(9, {makeSoundEntry(u"/previous/show.wav"_s)});
         booth.store.setPlaylistPath(u"/previous/show.kal"_s);
         const LoadReport r = booth.files.LoadPlaylist(path);
-        EXPECT_EQ(r.outcome, c.outcome);
-        EXPECT_EQ(booth.store.presets().count(), c.presets);
+        EXPECT_EQ(r.outcome, outcome);
+        EXPECT_EQ(booth.store.presets().count(), presets);
         EXPECT_TRUE(booth.store.soundList(9).isEmpty()) << "the show is cleared before reading";
-        const QString box = onlyBox(booth.dialogs);
-        EXPECT_TRUE(c.box ? box.startsWith(u"Error!: "_s) && box.contains(c.box) : box.isEmpty())
-            << qPrintable(box);
-        if (c.outcome == LoadOutcome::Loaded) {
+        const QString shown = onlyBox(booth.dialogs);
+        EXPECT_TRUE(box ? shown.startsWith(u"Error!: "_s) && shown.contains(box) : shown.isEmpty())
+            << qPrintable(shown);
+        if (outcome == LoadOutcome::Loaded) {
             EXPECT_EQ(booth.store.playlistPath(), path);
         } else {
             EXPECT_TRUE(booth.store.playlistPath().isEmpty())
                 << "a file that did not read cleanly must not become the target of a save";
-            EXPECT_EQ(booth.log.contains(u"newPreset"_s), c.presets == 0);
+            EXPECT_EQ(booth.log.contains(u"newPreset"_s), presets == 0);
         }
-        if (c.outcome == LoadOutcome::UnknownFormat) {
+        if (outcome == LoadOutcome::UnknownFormat) {
             EXPECT_EQ(booth.files.loadedFormat(), 1);
         }
-        EXPECT_EQ(test::readFile(path), c.bytes) << "a load never changes the file";
+        EXPECT_EQ(test::readFile(path), bytes) << "a load never changes the file";
         EXPECT_EQ(QFileInfo(path).lastModified(), modified);
     }
     // The preset name is cut to its 40 characters.
@@ -309,22 +299,20 @@ TEST(PlaylistLoad, TheGpioBlockTravelsOnlyWithTheConfigurationPlaylist) {
     o.tail = test::standardTail(15);
     const QString path = dir + u"/show.kal"_s;
     test::writeFile(path, test::fixtureFile(15, o));
-    const struct {
-        const char* configuration;
-        bool applied;
-    } cases[] = {{"1", true}, {"0", false}};
-    for (const auto& c : cases) {
-        settings.setText(u"GPIO Configuration", QString::fromLatin1(c.configuration));
+    using Row = std::tuple<const char*, bool>;
+    const Row cases[] = {{"1", true}, {"0", false}};
+    for (const auto& [configuration, applied] : cases) {
+        settings.setText(u"GPIO Configuration", QString::fromLatin1(configuration));
         Booth booth(&settings);
         EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::Loaded);
-        EXPECT_EQ(booth.gpio.has_value(), c.applied) << c.configuration;
-        if (c.applied) {
+        EXPECT_EQ(booth.gpio.has_value(), applied) << configuration;
+        if (applied) {
             EXPECT_EQ(booth.gpio->lines[4].function, 5);
         }
         // Saved again, the show keeps the block it brought (or the global assignments).
         const PlaylistDocument doc = booth.files.currentDocument();
         ASSERT_TRUE(doc.gpio);
-        EXPECT_EQ(doc.gpio->lines[4].function, c.applied ? 5 : 0);
+        EXPECT_EQ(doc.gpio->lines[4].function, applied ? 5 : 0);
     }
     // A block whose numbers are words ends the reader after the rest was taken.
     settings.setText(u"GPIO Configuration", u"1"_s);
@@ -342,19 +330,17 @@ TEST(PlaylistLoad, TheLinkedTextDocumentIsOpenedOrReportedMissing) {
     const QString dir = test::freshFolder(u"text-link"_s);
     test::writeFile(dir + u"/Scripts/Hamlet Act One.RTF"_s, "{\\rtf1}");
     // What the text reader is given, as "title|short name|missing text", the folder as DIR.
-    const struct {
-        QString linkLine;
-        const char* shown;
-    } cases[] = {
+    using Row = std::tuple<QString, const char*>;
+    const Row cases[] = {
         {dir + u"\\scripts\\hamlet act one.rtf"_s,
          "Text Reader (hamlet act one.rtf)|hamlet act ~|"},
         {dir + u"/Scripts/Gone.txt"_s,
          "Text Reader||The textfile (DIR/Scripts/Gone.txt) associated with this Playlist could not "
          "be found!"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [linkLine, shown] : cases) {
         QStringList tail = test::standardTail(17);
-        tail[tail.indexOf(u"-"_s)] = c.linkLine;
+        tail[tail.indexOf(u"-"_s)] = linkLine;
         test::FixtureOptions o;
         o.tail = tail;
         const QString path = dir + u"/show.kal"_s;
@@ -363,12 +349,12 @@ TEST(PlaylistLoad, TheLinkedTextDocumentIsOpenedOrReportedMissing) {
         EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::Loaded);
         ASSERT_TRUE(booth.text);
         EXPECT_EQ(booth.text->kind == TextReaderDocument::Kind::RichText,
-                  c.linkLine.endsWith(QLatin1String(".rtf")));
+                  linkLine.endsWith(QLatin1String(".rtf")));
         EXPECT_EQ(QStringList({booth.text->title, booth.text->shortName, booth.text->missingText})
                       .join(QLatin1Char('|'))
                       .replace(dir, u"DIR"_s),
-                  QLatin1String(c.shown));
-        EXPECT_EQ(booth.files.currentDocument().textReaderLink.path(), c.linkLine)
+                  QLatin1String(shown));
+        EXPECT_EQ(booth.files.currentDocument().textReaderLink.path(), linkLine)
             << "saved again as it came";
     }
 }

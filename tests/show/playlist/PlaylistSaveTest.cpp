@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace kalvor;
 using namespace kalvor::playlist;
 using namespace Qt::StringLiterals;
@@ -36,31 +38,27 @@ struct SmallShow {
 
 TEST(PlaylistSave, AnExistingFileIsOnlyReplacedAfterYes) {
     const QString path = test::freshFolder(u"overwrite"_s) + u"/show.kal"_s;
-    const struct {
-        bool ask;
-        MessageResult answer;
-        SaveOutcome outcome;
-        int questions;
-    } cases[] = {
+    using Row = std::tuple<bool, MessageResult, SaveOutcome, int>;
+    const Row cases[] = {
         {true, MessageResult::No, SaveOutcome::Declined, 1},
         {true, MessageResult::Cancel, SaveOutcome::Declined, 1},
         {true, MessageResult::Yes, SaveOutcome::Saved, 1},
         {false, MessageResult::No, SaveOutcome::Saved, 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& [ask, answer, outcome, questions] : cases) {
         test::writeFile(path, "the old show\r\n");
         test::ScriptedDialogs dialogs;
         test::ScriptedWaits waits;
-        dialogs.answerMessages({c.answer});
+        dialogs.answerMessages({answer});
         SmallShow show;
-        EXPECT_EQ(show.files.SavePlaylist(path, c.ask), c.outcome);
-        ASSERT_EQ(dialogs.messages().size(), c.questions);
+        EXPECT_EQ(show.files.SavePlaylist(path, ask), outcome);
+        ASSERT_EQ(dialogs.messages().size(), questions);
         for (const auto& q : dialogs.messages()) {
             EXPECT_EQ(q.title + u": "_s + q.text, u"File Error: File exists! Overwrite?"_s);
             EXPECT_TRUE(q.icon == MessageIcon::Question && q.buttons == MessageButtons::YesNo &&
                         q.defaultButton == MessageResult::No);
         }
-        EXPECT_EQ(test::readFile(path) == "the old show\r\n", c.outcome == SaveOutcome::Declined);
+        EXPECT_EQ(test::readFile(path) == "the old show\r\n", outcome == SaveOutcome::Declined);
     }
 }
 
@@ -86,17 +84,14 @@ TEST(PlaylistSave, AFailedWriteLeavesThePreviousShowByteForByte) {
     const QString dir = test::freshFolder(u"failed-save"_s);
     const QString path = dir + u"/show.kal"_s;
     test::ScriptedWaits waits;
-    const struct {
-        const char* label;
-        QString target;
-        rlim_t limit; // 0: none
-        QString expectedText;
-    } cases[] = {
+    // The file size limit is 0 where there is none.
+    using Row = std::tuple<const char*, QString, rlim_t, QString>;
+    const Row cases[] = {
         {"disk full in the middle of the file", path, 64 * 1024, u"Error 61 = Disk full"_s},
         {"folder that does not exist", dir + u"/gone/show.kal"_s, 0, u"Save_Playlist_To_Disk"_s},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.label);
+    for (const auto& [label, target, limit, expectedText] : cases) {
+        SCOPED_TRACE(label);
         {
             test::ScriptedDialogs quiet;
             SmallShow first;
@@ -109,11 +104,11 @@ TEST(PlaylistSave, AFailedWriteLeavesThePreviousShowByteForByte) {
         SmallShow second;
         second.store.presets().rename(0, u"Changed"_s);
         SaveOutcome outcome;
-        if (c.limit) {
-            test::FileSizeLimit limit(c.limit);
-            outcome = second.files.SavePlaylist(c.target, false);
+        if (limit) {
+            test::FileSizeLimit cap(limit);
+            outcome = second.files.SavePlaylist(target, false);
         } else {
-            outcome = second.files.SavePlaylist(c.target, false);
+            outcome = second.files.SavePlaylist(target, false);
         }
         EXPECT_EQ(outcome, SaveOutcome::Failed);
         EXPECT_EQ(test::readFile(path), before);
@@ -121,8 +116,7 @@ TEST(PlaylistSave, AFailedWriteLeavesThePreviousShowByteForByte) {
             << "no temporary file left";
         ASSERT_EQ(dialogs.messages().size(), 1);
         const QString box = dialogs.messages()[0].title + u": "_s + dialogs.messages()[0].text;
-        EXPECT_TRUE(box.startsWith(u"Error!: "_s) && box.contains(c.expectedText))
-            << qPrintable(box);
+        EXPECT_TRUE(box.startsWith(u"Error!: "_s) && box.contains(expectedText)) << qPrintable(box);
         EXPECT_FALSE(dialogs.waitShown());
         EXPECT_EQ(dialogs.busyDepth(), 0);
         EXPECT_EQ(second.recent.count(), 0) << "a failed save is not a recent playlist";
@@ -139,16 +133,14 @@ TEST(PlaylistSave, RecentPlaylistsSelectKnownPathsAndStopAtAHundred) {
     };
     // A known path is compared without case; the last four characters of the name go,
     // whatever they are.
-    const struct {
-        const char *path, *display;
-        int index;
-    } cases[] = {{"/SHOWS/hamlet.KAL", "hamlet.KAL", 0},
-                 {"/shows/Faust.kal", "Faust.kal", 1},
-                 {"/shows/Lear.kal", "Lear.kal", 2},
-                 {"/shows/Tempest.kal", "Tempest", 3}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(add(c.path, c.display), c.index) << c.path;
-        EXPECT_EQ(recent.selection(), c.index) << c.path;
+    using Row = std::tuple<const char*, const char*, int>;
+    const Row cases[] = {{"/SHOWS/hamlet.KAL", "hamlet.KAL", 0},
+                         {"/shows/Faust.kal", "Faust.kal", 1},
+                         {"/shows/Lear.kal", "Lear.kal", 2},
+                         {"/shows/Tempest.kal", "Tempest", 3}};
+    for (const auto& [path, display, index] : cases) {
+        EXPECT_EQ(add(path, display), index) << path;
+        EXPECT_EQ(recent.selection(), index) << path;
         EXPECT_FALSE(recent.selectionSetByProgram());
     }
     EXPECT_EQ(recent.names(), (QStringList{"Hamlet", "Faust", "Lear", "Tem"}));

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace kalvor;
 using namespace Qt::StringLiterals;
 
@@ -113,29 +115,23 @@ TEST(PresetEditor, StoreKeepsNameAndTextPositions) {
 }
 
 TEST(PresetEditor, DeleteShiftsSlotsAndFreesTheLast) {
-    struct Case {
-        int count, selected;
-        bool ask;
-        MessageResult answer;
-        QStringList names;
-        int selectedAfter;
-    };
-    const Case cases[] = {
+    using Row = std::tuple<int, int, bool, MessageResult, QStringList, int>;
+    const Row cases[] = {
         {5, 2, true, MessageResult::Yes, {"P0", "P1", "P3", "P4"}, 2},
         {5, 2, true, MessageResult::No, {"P0", "P1", "P2", "P3", "P4"}, 2},
         {5, 4, false, MessageResult::Ok, {"P0", "P1", "P2", "P3"}, 3},
         {1, 0, false, MessageResult::Ok, {}, -1},
     };
-    for (const auto& c : cases) {
+    for (const auto& [count, selected, ask, answer, names, selectedAfter] : cases) {
         Show s;
-        s.fill(c.count);
-        s.store.presets().setSelected(c.selected);
-        s.dialogs.answerMessages({c.answer});
-        s.editor.DeletePreset(c.ask);
-        EXPECT_EQ(s.names(), c.names) << c.count << "/" << c.selected;
-        EXPECT_EQ(s.store.presets().selected(), c.selectedAfter);
+        s.fill(count);
+        s.store.presets().setSelected(selected);
+        s.dialogs.answerMessages({answer});
+        s.editor.DeletePreset(ask);
+        EXPECT_EQ(s.names(), names) << count << "/" << selected;
+        EXPECT_EQ(s.store.presets().selected(), selectedAfter);
         s.expectSlotsMatchList();
-        if (c.ask) {
+        if (ask) {
             ASSERT_EQ(s.dialogs.messages().size(), 1);
             EXPECT_EQ(s.dialogs.messages().at(0).text, u"Delete this Preset from the list"_s);
             // A stray Enter must not destroy anything.
@@ -207,13 +203,9 @@ TEST(PresetEditor, TheCurrentPresetFollowsItsPresetThroughListEdits) {
         Op op;
         int selected;
     };
-    struct Case {
-        const char* label;
-        int current;
-        std::vector<Step> steps;
-        const char* currentAfter; // nullptr: no current preset
-    };
-    const Case cases[] = {
+    // The last column is the name of the current preset afterwards; nullptr: none.
+    using Row = std::tuple<const char*, int, std::vector<Step>, const char*>;
+    const Row cases[] = {
         {"delete the current one", 1, {{Op::Delete, 1}}, nullptr},
         {"delete the current last one", 4, {{Op::Delete, 4}}, nullptr},
         {"delete one before it", 2, {{Op::Delete, 0}}, "P2"},
@@ -223,27 +215,27 @@ TEST(PresetEditor, TheCurrentPresetFollowsItsPresetThroughListEdits) {
         {"move another one past it", 2, {{Op::Cut, 0}, {Op::PasteAfter, 2}}, "P2"},
         {"paste before it", 2, {{Op::Cut, 4}, {Op::PasteAfter, 0}}, "P2"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [label, current, steps, currentAfter] : cases) {
         Show s;
         s.settings.setInteger(u"SavePresetsOnChange", 1);
         s.fill(5);
         PresetMemory& m = s.store.presets();
-        m.setCurrent(c.current);
-        s.store.channel(0).volume = c.current; // as recalled
-        for (const Step& step : c.steps) {
+        m.setCurrent(current);
+        s.store.channel(0).volume = current; // as recalled
+        for (const Step& step : steps) {
             m.setSelected(step.selected);
             if (step.op == Op::Delete)
                 s.editor.DeletePreset(false);
             else if (step.op == Op::Cut)
                 s.editor.CutPreset();
             else
-                ASSERT_TRUE(s.editor.InsertClipboard(true)) << c.label;
+                ASSERT_TRUE(s.editor.InsertClipboard(true)) << label;
         }
-        if (c.currentAfter == nullptr) {
-            EXPECT_EQ(m.current(), -1) << c.label;
+        if (currentAfter == nullptr) {
+            EXPECT_EQ(m.current(), -1) << label;
         } else {
-            ASSERT_GE(m.current(), 0) << c.label;
-            EXPECT_EQ(s.names().value(m.current()), QString::fromLatin1(c.currentAfter)) << c.label;
+            ASSERT_GE(m.current(), 0) << label;
+            EXPECT_EQ(s.names().value(m.current()), QString::fromLatin1(currentAfter)) << label;
         }
         // The next preset change stores the live channels into the current preset only.
         s.store.channel(0).volume = 99;
@@ -251,7 +243,7 @@ TEST(PresetEditor, TheCurrentPresetFollowsItsPresetThroughListEdits) {
         for (int i = 0; i < m.count(); ++i) {
             const int own = s.names().at(i).mid(1).toInt();
             EXPECT_EQ(m.slot(i).channels[0].volume, i == m.current() ? 99 : own)
-                << c.label << ": " << s.names().at(i).toStdString();
+                << label << ": " << s.names().at(i).toStdString();
         }
     }
 }

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <algorithm>
 
 using namespace kalvor;
@@ -60,14 +62,8 @@ struct Lists {
 } // namespace
 
 TEST(SoundLists, DialogPlacesOneFileByModeAndSeveralAtTheEnd) {
-    struct Case {
-        const char* label;
-        QStringList picked;
-        AddMode mode;
-        QStringList names;
-        int current;
-    };
-    const Case cases[] = {
+    using Row = std::tuple<const char*, QStringList, AddMode, QStringList, int>;
+    const Row cases[] = {
         {"append one", {"/x/Song.WAV"}, AddMode::Append, {"a", "b", "c", "Song.WAV"}, 3},
         {"insert one before", {"/x/new.wav"}, AddMode::InsertBefore, {"a", "new", "b", "c"}, 1},
         {"insert one after", {"/x/new.mp3"}, AddMode::InsertAfter, {"a", "b", "new", "c"}, 2},
@@ -77,15 +73,14 @@ TEST(SoundLists, DialogPlacesOneFileByModeAndSeveralAtTheEnd) {
          {"a", "b", "c", "Song", "take2."},
          4},
     };
-    for (const auto& c : cases) {
+    for (const auto& [label, picked, mode, names, current] : cases) {
         Lists l;
         l.seed(5, {"a.wav", "b.wav", "c.wav"}, 1);
-        l.dialogs.answerFiles({c.picked});
-        l.editor.SoundLoadDialog(5, c.mode);
-        EXPECT_EQ(l.names(5), c.names) << c.label;
-        EXPECT_EQ(l.current(5), c.current) << c.label;
-        EXPECT_EQ(l.events, QStringList{u"load 5:%1"_s.arg(c.current)})
-            << "the new sound is loaded";
+        l.dialogs.answerFiles({picked});
+        l.editor.SoundLoadDialog(5, mode);
+        EXPECT_EQ(l.names(5), names) << label;
+        EXPECT_EQ(l.current(5), current) << label;
+        EXPECT_EQ(l.events, QStringList{u"load 5:%1"_s.arg(current)}) << "the new sound is loaded";
         EXPECT_EQ(l.dialogs.boxes().at(0).title, u"Open Soundfile(s)"_s);
     }
     Lists cancelled;
@@ -96,13 +91,8 @@ TEST(SoundLists, DialogPlacesOneFileByModeAndSeveralAtTheEnd) {
 }
 
 TEST(SoundLists, DropsAreJudgedByTheFirstFileAndKeepTheirOrder) {
-    struct Case {
-        const char* label;
-        QStringList dropped;
-        bool accepted;
-        QStringList names;
-    };
-    const Case cases[] = {
+    using Row = std::tuple<const char*, QStringList, bool, QStringList>;
+    const Row cases[] = {
         {"first is text", {"/d/notes.txt", "/d/x.wav"}, false, {"a", "b"}},
         {"first is a sound",
          {"/d/x.WAV", "/d/notes.txt", "/d/y.mp3"},
@@ -111,15 +101,15 @@ TEST(SoundLists, DropsAreJudgedByTheFirstFileAndKeepTheirOrder) {
         {"aif in capitals", {"/d/s.AIF"}, true, {"a", "s.AIF", "b"}},
         {"flac is not a drop sound", {"/d/s.flac"}, false, {"a", "b"}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [label, dropped, accepted, names] : cases) {
         Lists l;
         l.seed(2, {"a.wav", "b.wav"}, 0);
-        EXPECT_EQ(l.editor.DropFiles(2, c.dropped), c.accepted) << c.label;
-        EXPECT_EQ(l.names(2), c.names) << c.label;
-        EXPECT_EQ(l.events.size(), c.accepted ? 1 : 0)
-            << "loaded once, for the last dropped file: " << c.label;
-        if (c.accepted) {
-            EXPECT_EQ(l.current(2), c.dropped.size());
+        EXPECT_EQ(l.editor.DropFiles(2, dropped), accepted) << label;
+        EXPECT_EQ(l.names(2), names) << label;
+        EXPECT_EQ(l.events.size(), accepted ? 1 : 0)
+            << "loaded once, for the last dropped file: " << label;
+        if (accepted) {
+            EXPECT_EQ(l.current(2), dropped.size());
         }
     }
 }
@@ -157,32 +147,25 @@ TEST(SoundLists, ClipboardCarriesTheStartOffsetOnlyForOneSound) {
 }
 
 TEST(SoundLists, ExtendedCopyLoadsTheFirstCopiedEntryUnlessTheChannelSounds) {
-    struct Case {
-        bool sounding;
-        int current;
-        QSet<int> marked;
-        int currentAfter;
-        QStringList events;
-    };
-    const Case cases[] = {
+    using Row = std::tuple<bool, int, QSet<int>, int, QStringList>;
+    const Row cases[] = {
         {false, 0, {2, 1}, 1, {"load 0:1"}},
         {false, 1, {1}, 1, {"load 0:1"}}, // already loaded: the selection handling knows
         {true, 0, {2, 1}, 0, {}},         // the playing entry stays current and loaded
         {true, 3, {1}, 3, {}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [sounding, current, marked, currentAfter, events] : cases) {
         Lists l;
-        l.seed(0, {"a.wav", "b.wav", "c.wav", "d.wav"}, c.current);
-        if (c.sounding)
+        l.seed(0, {"a.wav", "b.wav", "c.wav", "d.wav"}, current);
+        if (sounding)
             l.sounding.insert(0);
         l.editor.setMultiSelect(0, true);
-        l.editor.setMarked(0, c.marked);
+        l.editor.setMarked(0, marked);
         l.editor.Copy(0);
-        EXPECT_EQ(l.current(0), c.currentAfter) << c.sounding << c.current;
-        EXPECT_EQ(l.events, c.events) << c.sounding << c.current;
-        EXPECT_EQ(l.editor.marked(0),
-                  QSet<int>{*std::min_element(c.marked.begin(), c.marked.end())});
-        EXPECT_EQ(l.editor.clipboard().paths.size(), c.marked.size());
+        EXPECT_EQ(l.current(0), currentAfter) << sounding << current;
+        EXPECT_EQ(l.events, events) << sounding << current;
+        EXPECT_EQ(l.editor.marked(0), QSet<int>{*std::min_element(marked.begin(), marked.end())});
+        EXPECT_EQ(l.editor.clipboard().paths.size(), marked.size());
     }
 }
 
