@@ -6,6 +6,8 @@
 #include "show/playlist/PlaylistDocument.h"
 #include "show/playlist/PlaylistNumbers.h"
 
+#include <QMap>
+
 #include <gtest/gtest.h>
 
 #include <tuple>

@@ -49,7 +49,6 @@ TEST(PlaylistNumbers, IntegersFollowTheirRuleAndOverflowTheFieldsTheyDoNotFit) {
         {"1e3", F, "mismatch", ""},
     };
     for (const auto& [line, rule, value, fits] : cases) {
-        const std::string line = line;
         const auto read = [&] {
             return rule == L ? leadingInteger(line) : fullInteger(line);
         };
