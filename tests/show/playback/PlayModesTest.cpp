@@ -105,10 +105,9 @@ TEST(PlayModes, FadeOutEndsInStopOrRestart) {
 }
 
 TEST(PlayModes, StopGroupEndsTheOthersWithTheirFadeOut) {
-    for (const auto& c : {std::pair{false, false}, {false, true}, {true, false}, {true, true}}) {
-        const auto& [fadeIn, fadeOut] = c;
-        const std::string label = std::string(fadeIn ? "fade-in" : "no fade-in") + " / " +
-                                  (fadeOut ? "fade-out" : "no fade-out");
+    for (const auto& [fadeIn, fadeOut] :
+         {std::pair{false, false}, {false, true}, {true, false}, {true, true}}) {
+        SCOPED_TRACE(testing::Message() << "fade-in " << fadeIn << ", fade-out " << fadeOut);
         ShowRig rig;
         rig.loadChannel(0, {rig.tone(u"a"_s, 5.0)});
         rig.loadChannel(1, {rig.tone(u"b"_s, 5.0)});
@@ -124,15 +123,15 @@ TEST(PlayModes, StopGroupEndsTheOthersWithTheirFadeOut) {
         const double reached = rig.renderMs(fadeIn ? 300 : 100).peak(0);
         play.PlayButtonDown(1);
         const Block next = rig.renderMs(50);
-        EXPECT_GT(next.peak(1), 0.4) << label;
+        EXPECT_GT(next.peak(1), 0.4);
         if (fadeOut) {
-            EXPECT_GT(next.peak(0), 0.01) << label << ": fading, not cut";
-            EXPECT_LE(next.peak(0), reached * 1.01) << label << ": never louder than it was";
+            EXPECT_GT(next.peak(0), 0.01) << "fading, not cut";
+            EXPECT_LE(next.peak(0), reached * 1.01) << "never louder than it was";
             for (int i = 0; i < 10; ++i)
                 rig.renderMs(50);
         }
-        EXPECT_TRUE(rig.renderMs(50).peak(0) < 1e-6) << label;
-        EXPECT_FALSE(KAE__Channel_IsPlaying(0)) << label;
+        EXPECT_TRUE(rig.renderMs(50).peak(0) < 1e-6);
+        EXPECT_FALSE(KAE__Channel_IsPlaying(0));
     }
 }
 

@@ -36,9 +36,7 @@ TEST(PlaylistFormats, EveryLineOfEveryVersionLandsInItsField) {
         test::FixtureOptions o;
         o.presets = 2;
         o.tail = test::standardTail(version);
-        PlaylistReadOptions options;
-        options.readGpioBlock = true;
-        const auto result = readPlaylist(test::fixtureFile(version, o), options);
+        const auto result = readPlaylist(test::fixtureFile(version, o), {.readGpioBlock = true});
         ASSERT_EQ(result.status, ReadStatus::Complete)
             << "error " << result.errorNumber << " at line " << result.errorLine;
         EXPECT_EQ(result.document.format, version);

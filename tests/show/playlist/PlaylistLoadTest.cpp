@@ -122,23 +122,18 @@ TEST(PlaylistLoad, ClearsTheShowThenReadsAndHandsTheRestToItsOwners) {
 
 TEST(PlaylistLoad, AHundredPresetsLoadAndAHundredAndOneAreRefused) {
     const QString dir = test::freshFolder(u"capacity"_s);
-    using Row = std::tuple<int, LoadOutcome, int, bool>;
-    const Row cases[] = {
-        {100, LoadOutcome::Loaded, 100, false},
-        {101, LoadOutcome::CapacityExceeded, 0, true},
-    };
-    for (const auto& [presets, outcome, loaded, warned] : cases) {
+    for (const int presets : {100, 101}) {
+        const bool warned = presets > kPresetCapacity;
         const QString path = dir + u"/%1.kal"_s.arg(presets);
         test::writeFile(path, v17(presets, {u"Channel 3"_s, u"/s/x.wav"_s}));
         Booth booth;
         const LoadReport r = booth.files.LoadPlaylist(path);
-        EXPECT_EQ(r.outcome, outcome) << presets;
-        EXPECT_EQ(booth.store.presets().count(), loaded) << presets;
+        EXPECT_EQ(r.outcome, warned ? LoadOutcome::CapacityExceeded : LoadOutcome::Loaded);
+        EXPECT_EQ(booth.store.presets().count(), warned ? 0 : 100);
         EXPECT_EQ(booth.store.soundList(3).isEmpty(), warned)
             << "the refused file's sound lists are not read";
         EXPECT_EQ(onlyBox(booth.dialogs)
-                      .endsWith(QStringLiteral(
-                          "This Playlist exceeds the\r\navailable Preset memory space!")),
+                      .endsWith(u"This Playlist exceeds the\r\navailable Preset memory space!"_s),
                   warned);
         EXPECT_EQ(booth.log.contains(u"newPreset"_s), warned)
             << "one new preset in the emptied show";
@@ -299,13 +294,11 @@ TEST(PlaylistLoad, TheGpioBlockTravelsOnlyWithTheConfigurationPlaylist) {
     o.tail = test::standardTail(15);
     const QString path = dir + u"/show.kal"_s;
     test::writeFile(path, test::fixtureFile(15, o));
-    using Row = std::tuple<const char*, bool>;
-    const Row cases[] = {{"1", true}, {"0", false}};
-    for (const auto& [configuration, applied] : cases) {
-        settings.setText(u"GPIO Configuration", QString::fromLatin1(configuration));
+    for (const bool applied : {true, false}) {
+        settings.setText(u"GPIO Configuration", applied ? u"1"_s : u"0"_s);
         Booth booth(&settings);
         EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::Loaded);
-        EXPECT_EQ(booth.gpio.has_value(), applied) << configuration;
+        EXPECT_EQ(booth.gpio.has_value(), applied);
         if (applied) {
             EXPECT_EQ(booth.gpio->lines[4].function, 5);
         }

@@ -57,12 +57,11 @@ TEST(PlaylistNumbers, IntegersFollowTheirRuleAndOverflowTheFieldsTheyDoNotFit) {
         const auto expected = [&](char width) {
             return !number || std::strchr(fits, width) ? std::string(value) : "overflow";
         };
-        EXPECT_EQ(outcome([&] { return readNumber<std::uint8_t>(line, rule); }), expected('b'))
-            << line;
-        EXPECT_EQ(outcome([&] { return readNumber<std::int16_t>(line, rule); }), expected('s'))
-            << line;
-        EXPECT_EQ(outcome([&] { return readNumber<std::int32_t>(line, rule); }), expected('i'))
-            << line;
+        const std::string widths =
+            outcome([&] { return readNumber<std::uint8_t>(line, rule); }) + " " +
+            outcome([&] { return readNumber<std::int16_t>(line, rule); }) + " " +
+            outcome([&] { return readNumber<std::int32_t>(line, rule); });
+        EXPECT_EQ(widths, expected('b') + " " + expected('s') + " " + expected('i')) << line;
     }
     // Far beyond 64 bits: the old formats saturate (so a range check still fails), the new
     // ones overflow.

@@ -108,10 +108,7 @@ TEST(PlaylistRoundTrip, LayoutGpioAndLinkComeBackAndThePresetNamedEmptyIsDropped
     doc.gpio = gpio;
     doc.textReaderLink = {u"/shows/scripts/"_s, u"Hamlet Akt 1.rtf"_s};
     doc.soundPaths[31] = QStringList{u"/s/a.wav"_s, u"/s/b.mp3"_s};
-
-    PlaylistReadOptions options;
-    options.readGpioBlock = true;
-    const PlaylistReadResult back = readPlaylist(writePlaylist(doc), options);
+    const PlaylistReadResult back = readPlaylist(writePlaylist(doc), {.readGpioBlock = true});
     ASSERT_EQ(back.status, ReadStatus::Complete);
     ASSERT_EQ(back.document.presets.size(), 2u) << "the slot named \"empty\" is not written";
     EXPECT_TRUE(firstDifference(back.document.presets[0], doc.presets[0]).isEmpty());

@@ -103,14 +103,10 @@ TEST(PlaylistSave, AFailedWriteLeavesThePreviousShowByteForByte) {
         test::ScriptedDialogs dialogs;
         SmallShow second;
         second.store.presets().rename(0, u"Changed"_s);
-        SaveOutcome outcome;
-        if (limit) {
-            test::FileSizeLimit cap(limit);
-            outcome = second.files.SavePlaylist(target, false);
-        } else {
-            outcome = second.files.SavePlaylist(target, false);
-        }
-        EXPECT_EQ(outcome, SaveOutcome::Failed);
+        std::optional<test::FileSizeLimit> cap;
+        if (limit)
+            cap.emplace(limit);
+        EXPECT_EQ(second.files.SavePlaylist(target, false), SaveOutcome::Failed);
         EXPECT_EQ(test::readFile(path), before);
         EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{u"show.kal"_s})
             << "no temporary file left";

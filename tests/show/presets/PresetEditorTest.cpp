@@ -173,8 +173,7 @@ TEST(PresetEditor, ClipboardCopyCutAndInsert) {
     Show s;
     EXPECT_FALSE(s.editor.InsertClipboard(true));
     ASSERT_EQ(s.dialogs.messages().size(), 1);
-    EXPECT_EQ(s.dialogs.messages().at(0).title, u"Error"_s);
-    EXPECT_EQ(s.dialogs.messages().at(0).text, u"Clipboard empty - no Preset to insert"_s);
+    EXPECT_EQ(s.box(0), u"Error: Clipboard empty - no Preset to insert"_s);
 
     s.fill(4);
     s.store.presets().setSelected(1);
@@ -199,10 +198,7 @@ TEST(PresetEditor, ClipboardCopyCutAndInsert) {
 
 TEST(PresetEditor, TheCurrentPresetFollowsItsPresetThroughListEdits) {
     enum class Op { Delete, Cut, PasteAfter };
-    struct Step {
-        Op op;
-        int selected;
-    };
+    using Step = std::pair<Op, int>; // and the preset selected for it
     // The last column is the name of the current preset afterwards; nullptr: none.
     using Row = std::tuple<const char*, int, std::vector<Step>, const char*>;
     const Row cases[] = {
@@ -222,11 +218,11 @@ TEST(PresetEditor, TheCurrentPresetFollowsItsPresetThroughListEdits) {
         PresetMemory& m = s.store.presets();
         m.setCurrent(current);
         s.store.channel(0).volume = current; // as recalled
-        for (const Step& step : steps) {
-            m.setSelected(step.selected);
-            if (step.op == Op::Delete)
+        for (const auto& [op, selected] : steps) {
+            m.setSelected(selected);
+            if (op == Op::Delete)
                 s.editor.DeletePreset(false);
-            else if (step.op == Op::Cut)
+            else if (op == Op::Cut)
                 s.editor.CutPreset();
             else
                 ASSERT_TRUE(s.editor.InsertClipboard(true)) << label;
