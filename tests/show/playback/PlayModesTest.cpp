@@ -8,9 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include <cmath>
+#include <tuple>
 
 using namespace kalvor;
 using namespace kalvor::test;
@@ -21,45 +20,40 @@ namespace {
 // What each press is heard to start with: a frame of the ramp, or one of these.
 constexpr std::int64_t kSilent = -1, kContinue = -2;
 
-struct ModeCase {
-    const char* label;
-    int restart, pause;
-    int startOffset;
-    std::vector<std::int64_t> steps; // each: press PLAY, render 100 ms, judge
-};
-
 } // namespace
 
 TEST(PlayModes, EachPressDoesWhatTheModesSay) {
-    const ModeCase cases[] = {
+    // Each step: press PLAY, render 100 ms, judge.
+    using Row = std::tuple<const char*, int, int, int, std::vector<std::int64_t>>;
+    const Row cases[] = {
         {"plain: start, stop, start again from the offset", 0, 0, 1000, {1000, kSilent, 1000}},
         {"pause: the third press continues where it paused", 0, 1, 0, {0, kSilent, kContinue}},
         {"restart: back to the offset without a gap", 1, 0, 500, {500, 500, 500}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [label, restart, pause, startOffset, steps] : cases) {
         ShowRig rig;
         rig.loadChannel(0, {rig.ramp(u"ramp"_s, 1.0)});
-        rig.store.controls(0).restartMode = static_cast<std::uint8_t>(c.restart);
-        rig.store.controls(0).pauseMode = static_cast<std::uint8_t>(c.pause);
-        rig.store.assignments(0).startOffset = c.startOffset;
+        rig.store.controls(0).restartMode = static_cast<std::uint8_t>(restart);
+        rig.store.controls(0).pauseMode = static_cast<std::uint8_t>(pause);
+        rig.store.assignments(0).startOffset = startOffset;
         std::int64_t lastHeard = -1;
-        for (std::size_t i = 0; i < c.steps.size(); ++i) {
+        for (std::size_t i = 0; i < steps.size(); ++i) {
             rig.show->playback().PlayButtonDown(0);
             const Block b = rig.renderMs(100);
-            if (c.steps[i] == kSilent) {
-                EXPECT_TRUE(b.silentAfterRamp()) << c.label << " step " << i;
+            if (steps[i] == kSilent) {
+                EXPECT_TRUE(b.silentAfterRamp()) << label << " step " << i;
                 continue;
             }
-            ASSERT_FALSE(b.silent()) << c.label << " step " << i;
+            ASSERT_FALSE(b.silent()) << label << " step " << i;
             // A restart of a playing sound crossfades into its offset over the first frames.
-            const std::int64_t from = c.restart == 1 && i > 0 ? kRampFrames : 0;
+            const std::int64_t from = restart == 1 && i > 0 ? kRampFrames : 0;
             const std::int64_t first = (rampFrame(b.left(from)) - from + 65536) % 65536;
-            const std::int64_t expected = c.steps[i] == kContinue ? lastHeard + 1 : c.steps[i];
-            EXPECT_EQ(first, expected) << c.label << " step " << i;
+            const std::int64_t expected = steps[i] == kContinue ? lastHeard + 1 : steps[i];
+            EXPECT_EQ(first, expected) << label << " step " << i;
             // Once started, every frame follows the one before: no gap, no repeat.
             for (std::int64_t f = from + 1; f < b.frames(); ++f)
                 ASSERT_EQ(rampFrame(b.left(f)), (first + f) % 65536)
-                    << c.label << " step " << i << " frame " << f;
+                    << label << " step " << i << " frame " << f;
             lastHeard = rampFrame(b.left(b.frames() - 1));
         }
     }
@@ -90,12 +84,9 @@ TEST(PlayModes, FadeOutEndsInStopOrRestart) {
         } else {
             EXPECT_GT(rig.renderMs(500).peak(0), 0.1) << label << ": fading, not cut";
             rig.renderMs(600);
+            // Silent, or playing again at full level.
             const Block after = rig.renderMs(50);
-            if (playingAfter) {
-                EXPECT_GT(after.peak(0), 0.4) << label << ": playing again at full level";
-            } else {
-                EXPECT_TRUE(after.silent()) << label;
-            }
+            EXPECT_TRUE(playingAfter ? after.peak(0) > 0.4 : after.silent()) << label;
         }
         EXPECT_EQ(KAE__Channel_IsPlaying(0), playingAfter) << label;
         if (!playingAfter) {
@@ -179,9 +170,8 @@ TEST(PlayModes, EndOfSoundAtItsLastFrame) {
 
 TEST(PlayModes, JumpModeStepsTheListOnAndAutostartPlaysItThrough) {
     ShowRig rig;
-    const QStringList files{rig.tone(u"one"_s, 0.1), rig.tone(u"two"_s, 0.1),
-                            rig.tone(u"three"_s, 0.1)};
-    rig.loadChannel(0, files, 1);
+    rig.loadChannel(
+        0, {rig.tone(u"one"_s, 0.1), rig.tone(u"two"_s, 0.1), rig.tone(u"three"_s, 0.1)}, 1);
     rig.store.controls(0).jumpMode = 1;
     auto& play = rig.show->playback();
     play.PlayButtonDown(0);

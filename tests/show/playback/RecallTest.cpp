@@ -203,11 +203,10 @@ TEST(Recall, ASoundThatFailsToLoadLeavesTheChannelEmpty) {
         rig.show->playback().PlayButtonDown(2);
         EXPECT_TRUE(rig.renderMs(20).silent());
         const auto boxes = rig.dialogs.messages();
-        ASSERT_EQ(boxes.size(), boxEnd ? 1 : 0);
-        if (boxEnd) {
-            EXPECT_TRUE(boxes.at(0).text.contains(bad));
-            EXPECT_TRUE(boxes.at(0).text.endsWith(QLatin1String(boxEnd)));
-        }
+        const QString text = boxes.value(0).text;
+        EXPECT_EQ(boxes.size(), boxEnd ? 1 : 0);
+        EXPECT_TRUE(!boxEnd || (text.contains(bad) && text.endsWith(QLatin1String(boxEnd))))
+            << qPrintable(text);
         // What the next store writes belongs to the new entry alone.
         ASSERT_TRUE(rig.show->presets().NewPreset());
         EXPECT_EQ(rig.store.presets().slot(0).channels[2].selectedSound, 1);

@@ -84,13 +84,14 @@ bool announced(const QString& ending) {
     return false;
 }
 
-QByteArray v17(int presets, const QStringList& sounds = {},
-               const QStringList& tail = test::standardTail(17)) {
+// A fixture file of `version`, with the standard tail unless another is given.
+QByteArray fixture(int version, int presets = 1, const QStringList& sounds = {},
+                   const QStringList& tail = {}) {
     test::FixtureOptions o;
     o.presets = presets;
     o.soundSection = sounds;
-    o.tail = tail;
-    return test::fixtureFile(17, o);
+    o.tail = tail.isEmpty() ? test::standardTail(version) : tail;
+    return test::fixtureFile(version, o);
 }
 
 } // namespace
@@ -98,7 +99,7 @@ QByteArray v17(int presets, const QStringList& sounds = {},
 TEST(PlaylistLoad, ClearsTheShowThenReadsAndHandsTheRestToItsOwners) {
     const QString dir = test::freshFolder(u"load-order"_s);
     const QString path = dir + u"/Hamlet.kal"_s;
-    test::writeFile(path, v17(2, {u"Channel 1"_s, dir + u"/a.wav"_s}));
+    test::writeFile(path, fixture(17, 2, {u"Channel 1"_s, dir + u"/a.wav"_s}));
     Booth booth;
     booth.store.presets().append(Preset{});
     booth.store.setSoundList(5, {makeSoundEntry(u"/old.wav"_s)});
@@ -125,7 +126,7 @@ TEST(PlaylistLoad, AHundredPresetsLoadAndAHundredAndOneAreRefused) {
     for (const int presets : {100, 101}) {
         const bool warned = presets > kPresetCapacity;
         const QString path = dir + u"/%1.kal"_s.arg(presets);
-        test::writeFile(path, v17(presets, {u"Channel 3"_s, u"/s/x.wav"_s}));
+        test::writeFile(path, fixture(17, presets, {u"Channel 3"_s, u"/s/x.wav"_s}));
         Booth booth;
         const LoadReport r = booth.files.LoadPlaylist(path);
         EXPECT_EQ(r.outcome, warned ? LoadOutcome::CapacityExceeded : LoadOutcome::Loaded);
@@ -155,7 +156,7 @@ TEST(PlaylistLoad, SoundListChannelLinesDecideWhereEachPathGoes) {
     };
     const QString path = test::freshFolder(u"sound-lists"_s) + u"/s.kal"_s;
     for (const auto& [label, section, expected] : cases) {
-        test::writeFile(path, v17(1, QString::fromLatin1(section).split(QLatin1Char('|'))));
+        test::writeFile(path, fixture(17, 1, QString::fromLatin1(section).split(QLatin1Char('|'))));
         Booth booth;
         EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::Loaded) << label;
         QStringList landed;
@@ -179,11 +180,8 @@ TEST(PlaylistLoad, MissingSoundsAreRedAndAnnouncedOnlyWhenAskedFor) {
     for (const auto& [flag, version] : {std::pair{0, 17}, {1, 8}, {1, 17}}) {
         SCOPED_TRACE(testing::Message() << "DisplayLoadFailed " << flag << ", format " << version);
         settings.setInteger(u"DisplayLoadFailed", flag);
-        test::FixtureOptions o;
-        o.soundSection = section;
-        o.tail = test::standardTail(version);
         const QString path = dir + u"/show.kal"_s;
-        test::writeFile(path, test::fixtureFile(version, o));
+        test::writeFile(path, fixture(version, 1, section));
         test::ScriptedWaits waits;
         Booth booth(&settings);
         EXPECT_EQ(booth.files.LoadPlaylist(path).missingSounds, 1);
@@ -208,7 +206,7 @@ TEST(PlaylistLoad, MissingSoundsAreRedAndAnnouncedOnlyWhenAskedFor) {
 
 TEST(PlaylistLoad, BadFilesEndInTheirBoxAnEmptiedShowAndAnUntouchedFile) {
     const QString dir = test::freshFolder(u"bad-input"_s);
-    const QByteArray good = v17(3, {u"Channel 0"_s, u"/s/a.wav"_s});
+    const QByteArray good = fixture(17, 3, {u"Channel 0"_s, u"/s/a.wav"_s});
     const QByteArray megabyte(1 << 20, 'x');
     QByteArray garbage(70000, '\0');
     std::mt19937 rng(99);
@@ -290,10 +288,9 @@ TEST(PlaylistLoad, AFileThatIsNotThereGetsTheError52Box) {
 TEST(PlaylistLoad, TheGpioBlockTravelsOnlyWithTheConfigurationPlaylist) {
     const QString dir = test::freshFolder(u"gpio"_s);
     Settings settings(dir + u"/Kalvor.ini"_s);
-    test::FixtureOptions o;
-    o.tail = test::standardTail(15);
+    const QByteArray file = fixture(15);
     const QString path = dir + u"/show.kal"_s;
-    test::writeFile(path, test::fixtureFile(15, o));
+    test::writeFile(path, file);
     for (const bool applied : {true, false}) {
         settings.setText(u"GPIO Configuration", applied ? u"1"_s : u"0"_s);
         Booth booth(&settings);
@@ -309,7 +306,7 @@ TEST(PlaylistLoad, TheGpioBlockTravelsOnlyWithTheConfigurationPlaylist) {
     }
     // A block whose numbers are words ends the reader after the rest was taken.
     settings.setText(u"GPIO Configuration", u"1"_s);
-    QByteArray broken = test::fixtureFile(15, o);
+    QByteArray broken = file;
     broken.replace("Function 3\r\n3\r\n", "Function 3\r\nthree\r\n");
     test::writeFile(path, broken);
     Booth booth(&settings);
@@ -334,10 +331,8 @@ TEST(PlaylistLoad, TheLinkedTextDocumentIsOpenedOrReportedMissing) {
     for (const auto& [linkLine, shown] : cases) {
         QStringList tail = test::standardTail(17);
         tail[tail.indexOf(u"-"_s)] = linkLine;
-        test::FixtureOptions o;
-        o.tail = tail;
         const QString path = dir + u"/show.kal"_s;
-        test::writeFile(path, test::fixtureFile(17, o));
+        test::writeFile(path, fixture(17, 1, {}, tail));
         Booth booth;
         EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::Loaded);
         ASSERT_TRUE(booth.text);
@@ -356,9 +351,8 @@ TEST(PlaylistLoad, FormatThreeAnnouncesItselfWithTwoDotsAndIgnoreAutostartFollow
     const QString dir = test::freshFolder(u"v3"_s);
     Settings settings(dir + u"/Kalvor.ini"_s);
     settings.setInteger(u"IgnoreAutostart", 0);
-    test::FixtureOptions o;
     const QString path = dir + u"/old.kal"_s;
-    test::writeFile(path, test::fixtureFile(3, o));
+    test::writeFile(path, test::fixtureFile(3, {}));
     Booth booth(&settings);
     EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::Loaded);
     EXPECT_TRUE(announced(u" {Format 3}..\r\n"_s));

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <tuple>
 
 using namespace kalvor;

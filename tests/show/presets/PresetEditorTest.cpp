@@ -61,8 +61,7 @@ TEST(PresetEditor, NewPresetHoldsTheChannelsAndIsRefusedWhenFull) {
     ASSERT_TRUE(s.editor.NewPreset());
     const Preset& p = s.store.presets().slot(0);
     EXPECT_EQ(p.name, u"New Preset"_s);
-    EXPECT_EQ(p.textReaderPosition, -1);
-    EXPECT_EQ(p.remoteTextPosition, -1);
+    EXPECT_EQ(std::pair(p.textReaderPosition, p.remoteTextPosition), std::pair(-1, -1));
     EXPECT_EQ(p.channels[3].volume, 77);
     EXPECT_EQ(s.store.presets().selected(), 0);
     ASSERT_EQ(status.count(), 1);
@@ -107,8 +106,7 @@ TEST(PresetEditor, StoreKeepsNameAndTextPositions) {
     s.store.channel(31).pan = -40;
     s.editor.StorePreset(1, true);
     EXPECT_EQ(slot.name, u"P1"_s);
-    EXPECT_EQ(slot.textReaderPosition, 1234);
-    EXPECT_EQ(slot.remoteTextPosition, 7);
+    EXPECT_EQ(std::pair(slot.textReaderPosition, slot.remoteTextPosition), std::pair(1234, 7));
     EXPECT_EQ(slot.channels[31].pan, -40);
     s.editor.StorePreset(5, true); // beyond the list: nothing
     EXPECT_TRUE(s.store.presets().slot(5).isFree());

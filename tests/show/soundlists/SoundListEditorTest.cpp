@@ -211,6 +211,6 @@ TEST(SoundLists, WaveEditorMessages) {
     const auto boxes = l.dialogs.messages();
     ASSERT_EQ(boxes.size(), 2);
     EXPECT_EQ(boxes.at(0).text, u"No Wave Editor selected in Options/Sound List dialog!"_s);
-    EXPECT_EQ(boxes.at(1).title, u"File/Path Error"_s);
-    EXPECT_EQ(boxes.at(1).text, u"The path information for the external Wave Editor is invalid!"_s);
+    EXPECT_EQ(boxes.at(1).title + u": "_s + boxes.at(1).text,
+              u"File/Path Error: The path information for the external Wave Editor is invalid!"_s);
 }
