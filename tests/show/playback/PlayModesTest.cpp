@@ -1,6 +1,7 @@
 // PLAY in its modes, heard on the offline device: every case is judged by the samples
 // that come out, the way an operator judges it by ear. (The modes end to end, through
-// kalvor-tool render, and the right button, hold and play groups: tests/cli.)
+// kalvor-tool render, and the right button, hold and play groups: tests/cli; a play group
+// starting an earlier channel is part of the button colour test here.)
 #include "engine/kae/KaeMessageDispatcher.h"
 #include "support/ShowRig.h"
 
