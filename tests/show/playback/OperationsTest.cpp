@@ -10,10 +10,11 @@
 
 using namespace kalvor;
 using namespace kalvor::test;
+using namespace Qt::StringLiterals;
 
 TEST(Operations, RangesEndWhereTheirEndsAre) {
     ShowRig rig;
-    rig.loadChannel(0, {rig.ramp(QStringLiteral("two seconds"), 2.0)});
+    rig.loadChannel(0, {rig.ramp(u"two seconds"_s, 2.0)});
     ChannelOperations& ops = rig.show->channelOps();
     const struct {
         const char* what;
@@ -38,11 +39,10 @@ TEST(Operations, RangesEndWhereTheirEndsAre) {
         SystemMessages::instance().clear();
         EXPECT_EQ(c.call(), c.accepted) << c.what;
         // A refused value never reaches the engine, which would report it as an error.
-        EXPECT_TRUE(SystemMessages::instance().entries().filter(QStringLiteral("Error")).isEmpty())
-            << c.what;
+        EXPECT_TRUE(SystemMessages::instance().entries().filter(u"Error"_s).isEmpty()) << c.what;
     }
     SystemMessages::instance().setShowAudioMessages(false);
     EXPECT_EQ(rig.store.channel(0).variSpeed, kVariSpeedMax);
     EXPECT_EQ(rig.store.channel(0).volume, 100);
-    EXPECT_EQ(rig.store.controls(0).playGroup, QStringLiteral("8"));
+    EXPECT_EQ(rig.store.controls(0).playGroup, u"8"_s);
 }

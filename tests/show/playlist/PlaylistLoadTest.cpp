@@ -16,8 +16,11 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace kalvor;
 using namespace kalvor::playlist;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -36,9 +39,7 @@ struct Booth {
         h.createNewPreset = note("newPreset");
         h.clearRelinkList = note("relink");
         h.applyOverviewLayout = note("layout");
-        h.stopChannel = [this](int) {
-            ++stopped;
-        };
+        h.stopChannel = note("stop");
         h.suspendOverviewRedraw = [this](bool off) {
             log << (off ? "overviewOff" : "overviewOn");
         };
@@ -65,10 +66,16 @@ struct Booth {
     ShowStore store;
     PlaylistFiles files;
     QStringList log;
-    int stopped = 0;
     std::optional<GpioBlock> gpio;
     std::optional<TextReaderDocument> text;
 };
+
+// The only box shown, as "title: text"; empty when there was none.
+QString onlyBox(const test::ScriptedDialogs& dialogs) {
+    const auto boxes = dialogs.messages();
+    EXPECT_LE(boxes.size(), 1);
+    return boxes.isEmpty() ? QString() : boxes[0].title + u": "_s + boxes[0].text;
+}
 
 bool announced(const QString& ending) {
     for (const auto& e : SystemMessages::instance().entries())
@@ -77,31 +84,32 @@ bool announced(const QString& ending) {
     return false;
 }
 
-QByteArray v17(int presets, const QStringList& sounds = {},
-               const QStringList& tail = test::standardTail(17)) {
+// A fixture file of `version`, with the standard tail unless another is given.
+QByteArray fixture(int version, int presets = 1, const QStringList& sounds = {},
+                   const QStringList& tail = {}) {
     test::FixtureOptions o;
     o.presets = presets;
     o.soundSection = sounds;
-    o.tail = tail;
-    return test::fixtureFile(17, o);
+    o.tail = tail.isEmpty() ? test::standardTail(version) : tail;
+    return test::fixtureFile(version, o);
 }
 
 } // namespace
 
 TEST(PlaylistLoad, ClearsTheShowThenReadsAndHandsTheRestToItsOwners) {
-    const QString dir = test::freshFolder(QStringLiteral("load-order"));
-    const QString path = dir + QStringLiteral("/Hamlet.kal");
-    test::writeFile(path, v17(2, {QStringLiteral("Channel 1"), dir + QStringLiteral("/a.wav")}));
+    const QString dir = test::freshFolder(u"load-order"_s);
+    const QString path = dir + u"/Hamlet.kal"_s;
+    test::writeFile(path, fixture(17, 2, {u"Channel 1"_s, dir + u"/a.wav"_s}));
     Booth booth;
     booth.store.presets().append(Preset{});
-    booth.store.setSoundList(5, {makeSoundEntry(QStringLiteral("/old.wav"))});
+    booth.store.setSoundList(5, {makeSoundEntry(u"/old.wav"_s)});
 
-    const LoadReport report = booth.files.LoadPlaylist(path, QStringLiteral("Hamlet.kal"));
+    const LoadReport report = booth.files.LoadPlaylist(path, u"Hamlet.kal"_s);
     EXPECT_EQ(report.outcome, LoadOutcome::Loaded);
-    EXPECT_EQ(booth.stopped, 32);
+    EXPECT_EQ(booth.log.removeAll(u"stop"_s), 32);
     EXPECT_TRUE(booth.store.soundList(5).isEmpty()) << "the old show's lists are gone";
     EXPECT_EQ(booth.store.presets().count(), 2);
-    EXPECT_EQ(booth.paths(1), QStringList{dir + QStringLiteral("/a.wav")});
+    EXPECT_EQ(booth.paths(1), QStringList{dir + u"/a.wav"_s});
     EXPECT_EQ(booth.log,
               (QStringList{"remote", "clearTextReader", "overviewOff", "layout", "selectFirst",
                            "recall-ignoring", "overviewOn", "Playlist: Hamlet   ", "relink"}));
@@ -110,51 +118,34 @@ TEST(PlaylistLoad, ClearsTheShowThenReadsAndHandsTheRestToItsOwners) {
     EXPECT_EQ(booth.files.startFolder(), dir);
     EXPECT_FALSE(booth.files.isLoading());
     EXPECT_EQ(booth.dialogs.busyDepth(), 0);
-    EXPECT_TRUE(announced(QStringLiteral("Loading playlist ") + path +
-                          QStringLiteral(" {Format 17}...\r\n")));
+    EXPECT_TRUE(announced(u"Loading playlist "_s + path + u" {Format 17}...\r\n"_s));
 }
 
 TEST(PlaylistLoad, AHundredPresetsLoadAndAHundredAndOneAreRefused) {
-    const QString dir = test::freshFolder(QStringLiteral("capacity"));
-    const struct {
-        int presets;
-        LoadOutcome outcome;
-        int loaded;
-        bool warned;
-    } cases[] = {
-        {100, LoadOutcome::Loaded, 100, false},
-        {101, LoadOutcome::CapacityExceeded, 0, true},
-    };
-    for (const auto& c : cases) {
-        const QString path = dir + QStringLiteral("/%1.kal").arg(c.presets);
-        test::writeFile(path,
-                        v17(c.presets, {QStringLiteral("Channel 3"), QStringLiteral("/s/x.wav")}));
+    const QString dir = test::freshFolder(u"capacity"_s);
+    for (const int presets : {100, 101}) {
+        const bool warned = presets > kPresetCapacity;
+        const QString path = dir + u"/%1.kal"_s.arg(presets);
+        test::writeFile(path, fixture(17, presets, {u"Channel 3"_s, u"/s/x.wav"_s}));
         Booth booth;
         const LoadReport r = booth.files.LoadPlaylist(path);
-        EXPECT_EQ(r.outcome, c.outcome) << c.presets;
-        EXPECT_EQ(booth.store.presets().count(), c.loaded) << c.presets;
-        EXPECT_EQ(booth.store.soundList(3).isEmpty(), c.warned)
+        EXPECT_EQ(r.outcome, warned ? LoadOutcome::CapacityExceeded : LoadOutcome::Loaded);
+        EXPECT_EQ(booth.store.presets().count(), warned ? 0 : 100);
+        EXPECT_EQ(booth.store.soundList(3).isEmpty(), warned)
             << "the refused file's sound lists are not read";
-        ASSERT_EQ(booth.dialogs.messages().size(), c.warned ? 1 : 0) << c.presets;
-        if (c.warned) {
-            const auto box = booth.dialogs.messages().at(0);
-            EXPECT_EQ(box.text, QStringLiteral(
-                                    "This Playlist exceeds the\r\navailable Preset memory space!"));
-            EXPECT_EQ(box.icon, MessageIcon::Warning);
-            EXPECT_TRUE(booth.log.contains(QStringLiteral("newPreset")))
-                << "one new preset in the emptied show";
-            EXPECT_TRUE(booth.store.playlistPath().isEmpty());
-        }
+        EXPECT_EQ(onlyBox(booth.dialogs)
+                      .endsWith(u"This Playlist exceeds the\r\navailable Preset memory space!"_s),
+                  warned);
+        EXPECT_EQ(booth.log.contains(u"newPreset"_s), warned)
+            << "one new preset in the emptied show";
+        EXPECT_EQ(booth.store.playlistPath().isEmpty(), warned);
     }
 }
 
 // The sound section as lines joined by "|"; where its paths land as "channel:path,path".
 TEST(PlaylistLoad, SoundListChannelLinesDecideWhereEachPathGoes) {
-    const struct {
-        const char* label;
-        const char* section;
-        const char* expected;
-    } cases[] = {
+    using Row = std::tuple<const char*, const char*, const char*>;
+    const Row cases[] = {
         {"two channels", "Channel 7|/s/a|/s/b|/s/c|Channel 12|/s/d", "7:/s/a,/s/b,/s/c 12:/s/d"},
         {"Channel 99 skips its paths until the next valid line",
          "Channel 2|/s/a|Channel 99|/s/lost1|/s/lost2|Channel 31|/s/z", "2:/s/a 31:/s/z"},
@@ -163,70 +154,59 @@ TEST(PlaylistLoad, SoundListChannelLinesDecideWhereEachPathGoes) {
          "/s/first||Channel 0|/s/second", "0:/s/first,/s/second"},
         {"backslashes stay as written", "Channel 4|\\shows\\rain.wav", "4:\\shows\\rain.wav"},
     };
-    const QString path =
-        test::freshFolder(QStringLiteral("sound-lists")) + QStringLiteral("/s.kal");
-    for (const auto& c : cases) {
-        test::writeFile(path, v17(1, QString::fromLatin1(c.section).split(QLatin1Char('|'))));
+    const QString path = test::freshFolder(u"sound-lists"_s) + u"/s.kal"_s;
+    for (const auto& [label, section, expected] : cases) {
+        test::writeFile(path, fixture(17, 1, QString::fromLatin1(section).split(QLatin1Char('|'))));
         Booth booth;
-        EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::Loaded) << c.label;
+        EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::Loaded) << label;
         QStringList landed;
         for (int ch = 0; ch < kChannelCount; ++ch)
             if (!booth.paths(ch).isEmpty())
-                landed << QStringLiteral("%1:").arg(ch) + booth.paths(ch).join(QLatin1Char(','));
-        EXPECT_EQ(landed.join(QLatin1Char(' ')), QLatin1String(c.expected)) << c.label;
-        EXPECT_TRUE(booth.dialogs.messages().isEmpty()) << c.label;
+                landed << u"%1:"_s.arg(ch) + booth.paths(ch).join(QLatin1Char(','));
+        EXPECT_EQ(landed.join(QLatin1Char(' ')), QLatin1String(expected)) << label;
+        EXPECT_TRUE(booth.dialogs.messages().isEmpty()) << label;
     }
 }
 
 TEST(PlaylistLoad, MissingSoundsAreRedAndAnnouncedOnlyWhenAskedFor) {
-    const QString dir = test::freshFolder(QStringLiteral("missing"));
-    test::writeFile(dir + QStringLiteral("/Sounds/Act 1/Thunder.WAV"), "RIFF");
-    test::writeFile(dir + QStringLiteral("/Sounds/Rain.wav"), "RIFF");
-    const QString wrongCase = dir + QStringLiteral("\\sounds\\act 1\\thunder.wav");
-    const QString gone = dir + QStringLiteral("/Sounds/Gone.wav");
-    const QStringList section{QStringLiteral("Channel 0"), wrongCase,
-                              dir + QStringLiteral("/Sounds/Rain.wav"), gone};
-    Settings settings(dir + QStringLiteral("/Kalvor.ini"));
+    const QString dir = test::freshFolder(u"missing"_s);
+    test::writeFile(dir + u"/Sounds/Act 1/Thunder.WAV"_s, "RIFF");
+    test::writeFile(dir + u"/Sounds/Rain.wav"_s, "RIFF");
+    const QString wrongCase = dir + u"\\sounds\\act 1\\thunder.wav"_s;
+    const QString gone = dir + u"/Sounds/Gone.wav"_s;
+    const QStringList section{u"Channel 0"_s, wrongCase, dir + u"/Sounds/Rain.wav"_s, gone};
+    Settings settings(dir + u"/Kalvor.ini"_s);
     // DisplayLoadFailed, format: the box's text changed with format 9.
     for (const auto& [flag, version] : {std::pair{0, 17}, {1, 8}, {1, 17}}) {
         SCOPED_TRACE(testing::Message() << "DisplayLoadFailed " << flag << ", format " << version);
         settings.setInteger(u"DisplayLoadFailed", flag);
-        test::FixtureOptions o;
-        o.soundSection = section;
-        o.tail = test::standardTail(version);
-        const QString path = dir + QStringLiteral("/show.kal");
-        test::writeFile(path, test::fixtureFile(version, o));
+        const QString path = dir + u"/show.kal"_s;
+        test::writeFile(path, fixture(version, 1, section));
         test::ScriptedWaits waits;
         Booth booth(&settings);
         EXPECT_EQ(booth.files.LoadPlaylist(path).missingSounds, 1);
         const auto& list = booth.store.soundList(0);
         ASSERT_EQ(booth.paths(0), section.mid(1))
             << "kept as written, found without regard to case";
-        EXPECT_EQ(list[0].displayName, QStringLiteral("thunder"));
-        EXPECT_FALSE(list[0].isMissing() || list[1].isMissing());
-        EXPECT_TRUE(list[2].isMissing());
-        EXPECT_EQ(list[2].colour, 255);
-        ASSERT_EQ(booth.dialogs.messages().size(), flag)
-            << "one box per missing file, only when asked";
-        if (flag) {
-            const auto box = booth.dialogs.messages().at(0);
-            EXPECT_EQ(box.title, QStringLiteral("Error while loading soundfile"));
-            EXPECT_EQ(box.icon, MessageIcon::Critical);
-            EXPECT_EQ(box.text, version <= 8 ? QStringLiteral("The specified file does not exist!")
-                                             : QStringLiteral("The specified file: \r\n") + gone +
-                                                   QStringLiteral("\r\ndoes not exist!"));
-        }
+        EXPECT_EQ(list[0].displayName, u"thunder"_s);
+        EXPECT_EQ(QList<int>({list[0].colour, list[1].colour, list[2].colour}).indexOf(255), 2);
+        // One box per missing file, only when asked; its text changed with format 9.
+        const QString text = version <= 8
+                                 ? u"The specified file does not exist!"_s
+                                 : u"The specified file: \r\n"_s + gone + u"\r\ndoes not exist!"_s;
+        EXPECT_EQ(onlyBox(booth.dialogs),
+                  flag ? u"Error while loading soundfile: "_s + text : QString());
         // Saved again, the sound lines are the operator's, byte for byte.
-        const QString saved = dir + QStringLiteral("/saved.kal");
+        const QString saved = dir + u"/saved.kal"_s;
         ASSERT_EQ(booth.files.SavePlaylist(saved, false), SaveOutcome::Saved);
-        EXPECT_TRUE(test::readFile(saved).contains(
-            "\r\n" + section.join(QStringLiteral("\r\n")).toUtf8() + "\r\n~\r\n"));
+        EXPECT_TRUE(test::readFile(saved).contains("\r\n" + section.join(u"\r\n"_s).toUtf8() +
+                                                   "\r\n~\r\n"));
     }
 }
 
 TEST(PlaylistLoad, BadFilesEndInTheirBoxAnEmptiedShowAndAnUntouchedFile) {
-    const QString dir = test::freshFolder(QStringLiteral("bad-input"));
-    const QByteArray good = v17(3, {QStringLiteral("Channel 0"), QStringLiteral("/s/a.wav")});
+    const QString dir = test::freshFolder(u"bad-input"_s);
+    const QByteArray good = fixture(17, 3, {u"Channel 0"_s, u"/s/a.wav"_s});
     const QByteArray megabyte(1 << 20, 'x');
     QByteArray garbage(70000, '\0');
     std::mt19937 rng(99);
@@ -239,13 +219,8 @@ TEST(PlaylistLoad, BadFilesEndInTheirBoxAnEmptiedShowAndAnUntouchedFile) {
     };
     // Line 2 is the first preset's name, line 27 channel 1's Volume, line 31 its first EQ
     // float. `box` is a part of the "Error!" box's text; none: no box.
-    const struct {
-        const char* label;
-        QByteArray bytes;
-        LoadOutcome outcome;
-        int presets;
-        const char* box;
-    } cases[] = {
+    using Row = std::tuple<const char*, QByteArray, LoadOutcome, int, const char*>;
+    const Row cases[] = {
         {"truncated in a preset", good.left(good.size() / 2), LoadOutcome::ReadError, 2,
          "Error 62 = Input past end of file"},
         {"truncated before the layout block", good.left(good.indexOf("~\r\nArial") + 3),
@@ -266,149 +241,121 @@ TEST(PlaylistLoad, BadFilesEndInTheirBoxAnEmptiedShowAndAnUntouchedFile) {
         {"a word where a float belongs", replaceLine(good, 31, "loud"), LoadOutcome::ReadError, 1,
          "Error 13 = Type mismatch"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.label);
-        const QString path = dir + QStringLiteral("/show.kal");
-        test::writeFile(path, c.bytes);
+    for (const auto& [label, bytes, outcome, presets, box] : cases) {
+        SCOPED_TRACE(label);
+        const QString path = dir + u"/show.kal"_s;
+        test::writeFile(path, bytes);
         const QDateTime modified = QFileInfo(path).lastModified();
         Booth booth;
-        booth.store.setSoundList(9, {makeSoundEntry(QStringLiteral("/previous/show.wav"))});
-        booth.store.setPlaylistPath(QStringLiteral("/previous/show.kal"));
+        booth.store.setSoundList(9, {makeSoundEntry(u"/previous/show.wav"_s)});
+        booth.store.setPlaylistPath(u"/previous/show.kal"_s);
         const LoadReport r = booth.files.LoadPlaylist(path);
-        EXPECT_EQ(r.outcome, c.outcome);
-        EXPECT_EQ(booth.store.presets().count(), c.presets);
+        EXPECT_EQ(r.outcome, outcome);
+        EXPECT_EQ(booth.store.presets().count(), presets);
         EXPECT_TRUE(booth.store.soundList(9).isEmpty()) << "the show is cleared before reading";
-        const auto boxes = booth.dialogs.messages();
-        if (c.box == nullptr) {
-            EXPECT_TRUE(boxes.isEmpty()) << qPrintable(boxes.value(0).text);
-        } else {
-            ASSERT_EQ(boxes.size(), 1);
-            EXPECT_EQ(boxes[0].title, QStringLiteral("Error!"));
-            EXPECT_EQ(boxes[0].icon, MessageIcon::Critical);
-            EXPECT_TRUE(boxes[0].text.contains(QLatin1String(c.box))) << qPrintable(boxes[0].text);
-        }
-        if (c.outcome == LoadOutcome::Loaded) {
+        const QString shown = onlyBox(booth.dialogs);
+        EXPECT_TRUE(box ? shown.startsWith(u"Error!: "_s) && shown.contains(box) : shown.isEmpty())
+            << qPrintable(shown);
+        if (outcome == LoadOutcome::Loaded) {
             EXPECT_EQ(booth.store.playlistPath(), path);
         } else {
             EXPECT_TRUE(booth.store.playlistPath().isEmpty())
                 << "a file that did not read cleanly must not become the target of a save";
-            EXPECT_EQ(booth.log.contains(QStringLiteral("newPreset")), c.presets == 0);
+            EXPECT_EQ(booth.log.contains(u"newPreset"_s), presets == 0);
         }
-        if (c.outcome == LoadOutcome::UnknownFormat) {
+        if (outcome == LoadOutcome::UnknownFormat) {
             EXPECT_EQ(booth.files.loadedFormat(), 1);
         }
-        EXPECT_EQ(test::readFile(path), c.bytes) << "a load never changes the file";
+        EXPECT_EQ(test::readFile(path), bytes) << "a load never changes the file";
         EXPECT_EQ(QFileInfo(path).lastModified(), modified);
     }
     // The preset name is cut to its 40 characters.
-    test::writeFile(dir + QStringLiteral("/long.kal"), replaceLine(good, 2, megabyte));
+    test::writeFile(dir + u"/long.kal"_s, replaceLine(good, 2, megabyte));
     Booth booth;
-    booth.files.LoadPlaylist(dir + QStringLiteral("/long.kal"));
+    booth.files.LoadPlaylist(dir + u"/long.kal"_s);
     EXPECT_EQ(booth.store.presets().names().at(0), QString(40, QLatin1Char('x')));
 }
 
 TEST(PlaylistLoad, AFileThatIsNotThereGetsTheError52Box) {
     Booth booth;
-    const LoadReport r =
-        booth.files.LoadPlaylist(test::testHome() + QStringLiteral("/no/such/show.kal"));
+    const LoadReport r = booth.files.LoadPlaylist(test::testHome() + u"/no/such/show.kal"_s);
     EXPECT_EQ(r.outcome, LoadOutcome::Unreadable);
-    ASSERT_EQ(booth.dialogs.messages().size(), 1);
-    EXPECT_EQ(booth.dialogs.messages()[0].title, QStringLiteral("Error 52 while loading file"));
-    EXPECT_EQ(booth.dialogs.messages()[0].text, QStringLiteral("File or drive not found!"));
-    EXPECT_TRUE(booth.log.contains(QStringLiteral("newPreset")));
+    EXPECT_EQ(onlyBox(booth.dialogs), u"Error 52 while loading file: File or drive not found!"_s);
+    EXPECT_TRUE(booth.log.contains(u"newPreset"_s));
     EXPECT_EQ(booth.files.loadedFormat(), 1);
 }
 
 TEST(PlaylistLoad, TheGpioBlockTravelsOnlyWithTheConfigurationPlaylist) {
-    const QString dir = test::freshFolder(QStringLiteral("gpio"));
-    Settings settings(dir + QStringLiteral("/Kalvor.ini"));
-    test::FixtureOptions o;
-    o.tail = test::standardTail(15);
-    const QString path = dir + QStringLiteral("/show.kal");
-    test::writeFile(path, test::fixtureFile(15, o));
-    const struct {
-        const char* configuration;
-        bool applied;
-    } cases[] = {{"1", true}, {"0", false}};
-    for (const auto& c : cases) {
-        settings.setText(u"GPIO Configuration", QString::fromLatin1(c.configuration));
+    const QString dir = test::freshFolder(u"gpio"_s);
+    Settings settings(dir + u"/Kalvor.ini"_s);
+    const QByteArray file = fixture(15);
+    const QString path = dir + u"/show.kal"_s;
+    test::writeFile(path, file);
+    for (const bool applied : {true, false}) {
+        settings.setText(u"GPIO Configuration", applied ? u"1"_s : u"0"_s);
         Booth booth(&settings);
         EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::Loaded);
-        EXPECT_EQ(booth.gpio.has_value(), c.applied) << c.configuration;
-        if (c.applied) {
+        EXPECT_EQ(booth.gpio.has_value(), applied);
+        if (applied) {
             EXPECT_EQ(booth.gpio->lines[4].function, 5);
         }
         // Saved again, the show keeps the block it brought (or the global assignments).
         const PlaylistDocument doc = booth.files.currentDocument();
         ASSERT_TRUE(doc.gpio);
-        EXPECT_EQ(doc.gpio->lines[4].function, c.applied ? 5 : 0);
+        EXPECT_EQ(doc.gpio->lines[4].function, applied ? 5 : 0);
     }
     // A block whose numbers are words ends the reader after the rest was taken.
-    settings.setText(u"GPIO Configuration", QStringLiteral("1"));
-    QByteArray broken = test::fixtureFile(15, o);
+    settings.setText(u"GPIO Configuration", u"1"_s);
+    QByteArray broken = file;
     broken.replace("Function 3\r\n3\r\n", "Function 3\r\nthree\r\n");
     test::writeFile(path, broken);
     Booth booth(&settings);
     EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::ReadError);
     EXPECT_EQ(booth.store.presets().count(), 1);
-    EXPECT_TRUE(booth.log.contains(QStringLiteral("layout")));
-    ASSERT_EQ(booth.dialogs.messages().size(), 1);
-    EXPECT_TRUE(booth.dialogs.messages()[0].text.contains(
-        QStringLiteral("Load_Playlist_From_Disk / Format 15")));
+    EXPECT_TRUE(booth.log.contains(u"layout"_s));
+    EXPECT_TRUE(onlyBox(booth.dialogs).contains(u"Load_Playlist_From_Disk / Format 15"_s));
 }
 
 TEST(PlaylistLoad, TheLinkedTextDocumentIsOpenedOrReportedMissing) {
-    const QString dir = test::freshFolder(QStringLiteral("text-link"));
-    test::writeFile(dir + QStringLiteral("/Scripts/Hamlet Act One.RTF"), "{\\rtf1}");
-    const struct {
-        QString linkLine;
-        TextReaderDocument::Kind kind;
-        QString title;
-        QString shortName;
-        QString missingText;
-    } cases[] = {
-        {dir + QStringLiteral("\\scripts\\hamlet act one.rtf"),
-         TextReaderDocument::Kind::RichText,
-         QStringLiteral("Text Reader (hamlet act one.rtf)"),
-         QStringLiteral("hamlet act ~"),
-         {}},
-        {dir + QStringLiteral("/Scripts/Gone.txt"),
-         TextReaderDocument::Kind::Missing,
-         QStringLiteral("Text Reader"),
-         {},
-         QStringLiteral("The textfile (") + dir +
-             QStringLiteral(
-                 "/Scripts/Gone.txt) associated with this Playlist could not be found!")},
+    const QString dir = test::freshFolder(u"text-link"_s);
+    test::writeFile(dir + u"/Scripts/Hamlet Act One.RTF"_s, "{\\rtf1}");
+    // What the text reader is given, as "title|short name|missing text", the folder as DIR.
+    using Row = std::tuple<QString, const char*>;
+    const Row cases[] = {
+        {dir + u"\\scripts\\hamlet act one.rtf"_s,
+         "Text Reader (hamlet act one.rtf)|hamlet act ~|"},
+        {dir + u"/Scripts/Gone.txt"_s,
+         "Text Reader||The textfile (DIR/Scripts/Gone.txt) associated with this Playlist could not "
+         "be found!"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [linkLine, shown] : cases) {
         QStringList tail = test::standardTail(17);
-        tail[tail.indexOf(QStringLiteral("-"))] = c.linkLine;
-        test::FixtureOptions o;
-        o.tail = tail;
-        const QString path = dir + QStringLiteral("/show.kal");
-        test::writeFile(path, test::fixtureFile(17, o));
+        tail[tail.indexOf(u"-"_s)] = linkLine;
+        const QString path = dir + u"/show.kal"_s;
+        test::writeFile(path, fixture(17, 1, {}, tail));
         Booth booth;
         EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::Loaded);
         ASSERT_TRUE(booth.text);
-        EXPECT_EQ(booth.text->kind, c.kind);
-        EXPECT_EQ(booth.text->title, c.title);
-        EXPECT_EQ(booth.text->shortName, c.shortName);
-        EXPECT_EQ(booth.text->missingText, c.missingText);
-        EXPECT_EQ(booth.files.currentDocument().textReaderLink.path(), c.linkLine)
+        EXPECT_EQ(booth.text->kind == TextReaderDocument::Kind::RichText,
+                  linkLine.endsWith(QLatin1String(".rtf")));
+        EXPECT_EQ(QStringList({booth.text->title, booth.text->shortName, booth.text->missingText})
+                      .join(QLatin1Char('|'))
+                      .replace(dir, u"DIR"_s),
+                  QLatin1String(shown));
+        EXPECT_EQ(booth.files.currentDocument().textReaderLink.path(), linkLine)
             << "saved again as it came";
     }
 }
 
 TEST(PlaylistLoad, FormatThreeAnnouncesItselfWithTwoDotsAndIgnoreAutostartFollowsTheSetting) {
-    const QString dir = test::freshFolder(QStringLiteral("v3"));
-    Settings settings(dir + QStringLiteral("/Kalvor.ini"));
+    const QString dir = test::freshFolder(u"v3"_s);
+    Settings settings(dir + u"/Kalvor.ini"_s);
     settings.setInteger(u"IgnoreAutostart", 0);
-    test::FixtureOptions o;
-    const QString path = dir + QStringLiteral("/old.kal");
-    test::writeFile(path, test::fixtureFile(3, o));
+    const QString path = dir + u"/old.kal"_s;
+    test::writeFile(path, test::fixtureFile(3, {}));
     Booth booth(&settings);
     EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::Loaded);
-    EXPECT_TRUE(announced(QStringLiteral(" {Format 3}..\r\n")));
-    EXPECT_TRUE(booth.log.contains(QStringLiteral("recall")));
+    EXPECT_TRUE(announced(u" {Format 3}..\r\n"_s));
+    EXPECT_TRUE(booth.log.contains(u"recall"_s));
     EXPECT_EQ(booth.files.loadedFormat(), 3);
 }

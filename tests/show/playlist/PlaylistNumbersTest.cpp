@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cstring>
 #include <sstream>
 
@@ -30,12 +32,8 @@ template <typename F> std::string outcome(F f) {
 // overflow. A line that is no number fails the same way in every field.
 TEST(PlaylistNumbers, IntegersFollowTheirRuleAndOverflowTheFieldsTheyDoNotFit) {
     constexpr NumberRule L = NumberRule::Leading, F = NumberRule::Full;
-    const struct {
-        const char* line;
-        NumberRule rule;
-        const char* value;
-        const char* fits;
-    } cases[] = {
+    using Row = std::tuple<const char*, NumberRule, const char*, const char*>;
+    const Row cases[] = {
         {"42", L, "42", "bsi"},      {"  -7", L, "-7", "si"},
         {"+3", L, "3", "bsi"},       {"12abc", L, "12", "bsi"},
         {"3.9", L, "3", "bsi"},      {"", L, "0", "bsi"},
@@ -50,23 +48,20 @@ TEST(PlaylistNumbers, IntegersFollowTheirRuleAndOverflowTheFieldsTheyDoNotFit) {
         {"True", F, "mismatch", ""}, {"-2147483648", F, "-2147483648", "i"},
         {"1e3", F, "mismatch", ""},
     };
-    for (const auto& c : cases) {
-        const std::string line = c.line;
+    for (const auto& [line, rule, value, fits] : cases) {
         const auto read = [&] {
-            return c.rule == L ? leadingInteger(c.line) : fullInteger(c.line);
+            return rule == L ? leadingInteger(line) : fullInteger(line);
         };
-        EXPECT_EQ(outcome(read), c.value) << line;
-        const bool number =
-            std::isdigit(static_cast<unsigned char>(c.value[0])) || c.value[0] == '-';
+        EXPECT_EQ(outcome(read), value) << line;
+        const bool number = std::isdigit(static_cast<unsigned char>(value[0])) || value[0] == '-';
         const auto expected = [&](char width) {
-            return !number || std::strchr(c.fits, width) ? std::string(c.value) : "overflow";
+            return !number || std::strchr(fits, width) ? std::string(value) : "overflow";
         };
-        EXPECT_EQ(outcome([&] { return readNumber<std::uint8_t>(c.line, c.rule); }), expected('b'))
-            << line;
-        EXPECT_EQ(outcome([&] { return readNumber<std::int16_t>(c.line, c.rule); }), expected('s'))
-            << line;
-        EXPECT_EQ(outcome([&] { return readNumber<std::int32_t>(c.line, c.rule); }), expected('i'))
-            << line;
+        const std::string widths =
+            outcome([&] { return readNumber<std::uint8_t>(line, rule); }) + " " +
+            outcome([&] { return readNumber<std::int16_t>(line, rule); }) + " " +
+            outcome([&] { return readNumber<std::int32_t>(line, rule); });
+        EXPECT_EQ(widths, expected('b') + " " + expected('s') + " " + expected('i')) << line;
     }
     // Far beyond 64 bits: the old formats saturate (so a range check still fails), the new
     // ones overflow.
@@ -76,29 +71,24 @@ TEST(PlaylistNumbers, IntegersFollowTheirRuleAndOverflowTheFieldsTheyDoNotFit) {
 
 TEST(PlaylistNumbers, FloatsAndBooleansReadWhatTheWritersProduceAndNothingElse) {
     constexpr NumberRule L = NumberRule::Leading, F = NumberRule::Full;
-    const struct {
-        const char* line;
-        const char* value;
-    } floats[] = {
+    using FloatRow = std::tuple<const char*, const char*>;
+    const FloatRow floats[] = {
         {"0.5", "0.5"},          {"0,5", "0.5"},       {"-12,25", "-12.25"}, {" 7 ", "7"},
         {"1e+10", "1e+10"},      {"+2", "2"},          {"1e-50", "0"},       {"-0", "-0"},
         {"inf", "mismatch"},     {"nan", "mismatch"},  {"", "mismatch"},     {"1.5.2", "mismatch"},
         {"1,000.5", "mismatch"}, {"0x10", "mismatch"}, {"1e39", "overflow"},
     };
-    for (const auto& c : floats)
-        EXPECT_EQ(outcome([&] { return fullFloat(c.line); }), c.value) << c.line;
+    for (const auto& [line, value] : floats)
+        EXPECT_EQ(outcome([&] { return fullFloat(line); }), value) << line;
     QByteArray odd;
     appendFloat(odd, std::numeric_limits<float>::infinity());
     EXPECT_EQ(odd, "0") << "a value no file can hold is written as 0, never as \"inf\"";
-    const struct {
-        const char* line;
-        NumberRule rule;
-        const char* value;
-    } booleans[] = {
+    using Row = std::tuple<const char*, NumberRule, const char*>;
+    const Row booleans[] = {
         {"-1", F, "1"},    {"0", F, "0"},       {"True", F, "1"},
         {"false", F, "0"}, {" TRUE ", L, "1"},  {"1", F, "1"},
         {"yes", L, "0"},   {"-1 (on)", L, "1"}, {"yes", F, "mismatch"},
     };
-    for (const auto& c : booleans)
-        EXPECT_EQ(outcome([&] { return readBoolean(c.line, c.rule); }), c.value) << c.line;
+    for (const auto& [line, rule, value] : booleans)
+        EXPECT_EQ(outcome([&] { return readBoolean(line, rule); }), value) << line;
 }

@@ -14,8 +14,12 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <tuple>
+
 using namespace kalvor;
 using namespace kalvor::playlist;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -24,7 +28,7 @@ struct SmallShow {
         std::mt19937 rng(3);
         for (int i = 0; i < 5; ++i)
             store.presets().append(test::randomPreset(rng, i));
-        store.setSoundList(0, {makeSoundEntry(QStringLiteral("/s/a.wav"))});
+        store.setSoundList(0, {makeSoundEntry(u"/s/a.wav"_s)});
     }
     ShowStore store;
     RecentPlaylists recent;
@@ -34,77 +38,61 @@ struct SmallShow {
 } // namespace
 
 TEST(PlaylistSave, AnExistingFileIsOnlyReplacedAfterYes) {
-    const QString path =
-        test::freshFolder(QStringLiteral("overwrite")) + QStringLiteral("/show.kal");
-    const struct {
-        bool ask;
-        MessageResult answer;
-        SaveOutcome outcome;
-        int questions;
-    } cases[] = {
+    const QString path = test::freshFolder(u"overwrite"_s) + u"/show.kal"_s;
+    using Row = std::tuple<bool, MessageResult, SaveOutcome, int>;
+    const Row cases[] = {
         {true, MessageResult::No, SaveOutcome::Declined, 1},
         {true, MessageResult::Cancel, SaveOutcome::Declined, 1},
         {true, MessageResult::Yes, SaveOutcome::Saved, 1},
         {false, MessageResult::No, SaveOutcome::Saved, 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& [ask, answer, outcome, questions] : cases) {
         test::writeFile(path, "the old show\r\n");
         test::ScriptedDialogs dialogs;
         test::ScriptedWaits waits;
-        dialogs.answerMessages({c.answer});
+        dialogs.answerMessages({answer});
         SmallShow show;
-        EXPECT_EQ(show.files.SavePlaylist(path, c.ask), c.outcome);
-        ASSERT_EQ(dialogs.messages().size(), c.questions);
-        if (c.questions) {
-            const auto q = dialogs.messages()[0];
-            EXPECT_EQ(q.title, QStringLiteral("File Error"));
-            EXPECT_EQ(q.text, QStringLiteral("File exists! Overwrite?"));
-            EXPECT_EQ(q.icon, MessageIcon::Question);
-            EXPECT_EQ(q.buttons, MessageButtons::YesNo);
-            EXPECT_EQ(q.defaultButton, MessageResult::No);
+        EXPECT_EQ(show.files.SavePlaylist(path, ask), outcome);
+        ASSERT_EQ(dialogs.messages().size(), questions);
+        for (const auto& q : dialogs.messages()) {
+            EXPECT_EQ(q.title + u": "_s + q.text, u"File Error: File exists! Overwrite?"_s);
+            EXPECT_TRUE(q.icon == MessageIcon::Question && q.buttons == MessageButtons::YesNo &&
+                        q.defaultButton == MessageResult::No);
         }
-        EXPECT_EQ(test::readFile(path) == "the old show\r\n", c.outcome == SaveOutcome::Declined);
+        EXPECT_EQ(test::readFile(path) == "the old show\r\n", outcome == SaveOutcome::Declined);
     }
 }
 
 TEST(PlaylistSave, TheProgressBoxMovesWithTheFixedWaitsOutsideTheWriter) {
-    const QString path =
-        test::freshFolder(QStringLiteral("progress")) + QStringLiteral("/My Show.kal");
+    const QString path = test::freshFolder(u"progress"_s) + u"/My Show.kal"_s;
     test::ScriptedDialogs dialogs;
     test::ScriptedWaits waits;
     SmallShow show;
     ASSERT_EQ(show.files.SavePlaylist(path, true), SaveOutcome::Saved);
-    EXPECT_EQ(dialogs.waitText(), QStringLiteral("Saving Playlist - please wait..."));
+    EXPECT_EQ(dialogs.waitText(), u"Saving Playlist - please wait..."_s);
     EXPECT_EQ(dialogs.waitProgress(), 100);
     EXPECT_FALSE(dialogs.waitShown());
     EXPECT_EQ(dialogs.busyDepth(), 0);
     EXPECT_EQ(waits.waits(), (QList<int>{250, 250, 800}));
     EXPECT_TRUE(SystemMessages::instance().entries().constLast().endsWith(
-        QStringLiteral("Saving playlist as: ") + path));
+        u"Saving playlist as: "_s + path));
     // Entered in the recent playlists, without ".kal".
-    ASSERT_EQ(show.recent.count(), 1);
-    EXPECT_EQ(show.recent.names().at(0), QStringLiteral("My Show"));
+    EXPECT_EQ(show.recent.names(), QStringList{u"My Show"_s});
     EXPECT_EQ(show.recent.path(0), path);
-    EXPECT_FALSE(show.recent.selectionSetByProgram());
 }
 
 TEST(PlaylistSave, AFailedWriteLeavesThePreviousShowByteForByte) {
-    const QString dir = test::freshFolder(QStringLiteral("failed-save"));
-    const QString path = dir + QStringLiteral("/show.kal");
+    const QString dir = test::freshFolder(u"failed-save"_s);
+    const QString path = dir + u"/show.kal"_s;
     test::ScriptedWaits waits;
-    const struct {
-        const char* label;
-        QString target;
-        rlim_t limit; // 0: none
-        QString expectedText;
-    } cases[] = {
-        {"disk full in the middle of the file", path, 64 * 1024,
-         QStringLiteral("Error 61 = Disk full")},
-        {"folder that does not exist", dir + QStringLiteral("/gone/show.kal"), 0,
-         QStringLiteral("Save_Playlist_To_Disk")},
+    // The file size limit is 0 where there is none.
+    using Row = std::tuple<const char*, QString, rlim_t, QString>;
+    const Row cases[] = {
+        {"disk full in the middle of the file", path, 64 * 1024, u"Error 61 = Disk full"_s},
+        {"folder that does not exist", dir + u"/gone/show.kal"_s, 0, u"Save_Playlist_To_Disk"_s},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.label);
+    for (const auto& [label, target, limit, expectedText] : cases) {
+        SCOPED_TRACE(label);
         {
             test::ScriptedDialogs quiet;
             SmallShow first;
@@ -115,22 +103,17 @@ TEST(PlaylistSave, AFailedWriteLeavesThePreviousShowByteForByte) {
 
         test::ScriptedDialogs dialogs;
         SmallShow second;
-        second.store.presets().rename(0, QStringLiteral("Changed"));
-        SaveOutcome outcome;
-        if (c.limit) {
-            test::FileSizeLimit limit(c.limit);
-            outcome = second.files.SavePlaylist(c.target, false);
-        } else {
-            outcome = second.files.SavePlaylist(c.target, false);
-        }
-        EXPECT_EQ(outcome, SaveOutcome::Failed);
+        second.store.presets().rename(0, u"Changed"_s);
+        std::optional<test::FileSizeLimit> cap;
+        if (limit)
+            cap.emplace(limit);
+        EXPECT_EQ(second.files.SavePlaylist(target, false), SaveOutcome::Failed);
         EXPECT_EQ(test::readFile(path), before);
-        EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{QStringLiteral("show.kal")})
+        EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{u"show.kal"_s})
             << "no temporary file left";
         ASSERT_EQ(dialogs.messages().size(), 1);
-        EXPECT_EQ(dialogs.messages()[0].title, QStringLiteral("Error!"));
-        EXPECT_TRUE(dialogs.messages()[0].text.contains(c.expectedText))
-            << qPrintable(dialogs.messages()[0].text);
+        const QString box = dialogs.messages()[0].title + u": "_s + dialogs.messages()[0].text;
+        EXPECT_TRUE(box.startsWith(u"Error!: "_s) && box.contains(expectedText)) << qPrintable(box);
         EXPECT_FALSE(dialogs.waitShown());
         EXPECT_EQ(dialogs.busyDepth(), 0);
         EXPECT_EQ(second.recent.count(), 0) << "a failed save is not a recent playlist";
@@ -139,57 +122,44 @@ TEST(PlaylistSave, AFailedWriteLeavesThePreviousShowByteForByte) {
 
 TEST(PlaylistSave, RecentPlaylistsSelectKnownPathsAndStopAtAHundred) {
     RecentPlaylists recent;
-    recent.append(QStringLiteral("Hamlet"), QStringLiteral("/shows/Hamlet.kal"));
-    recent.append(QStringLiteral("Faust"), QStringLiteral("/shows/Faust.kal"));
-    const struct {
-        const char* path;
-        const char* display;
-        int index;
-        int count;
-        const char* name;
-    } cases[] = {
-        {"/SHOWS/hamlet.KAL", "hamlet.KAL", 0, 2, "Hamlet"}, // known, compared without case
-        {"/shows/Faust.kal", "Faust.kal", 1, 2, "Faust"},
-        {"/shows/Lear.kal", "Lear.kal", 2, 3, "Lear"},
-        {"/shows/Tempest.kal", "Tempest", 3, 4,
-         "Tem"}, // the last four characters go, whatever they are
+    recent.append(u"Hamlet"_s, u"/shows/Hamlet.kal"_s);
+    recent.append(u"Faust"_s, u"/shows/Faust.kal"_s);
+    const auto add = [&](const char* path, const char* display) {
+        return AddToRecentPlaylists(recent, QString::fromLatin1(path),
+                                    QString::fromLatin1(display));
     };
-    for (const auto& c : cases) {
-        const int index = AddToRecentPlaylists(recent, QString::fromLatin1(c.path),
-                                               QString::fromLatin1(c.display));
-        EXPECT_EQ(index, c.index) << c.path;
-        EXPECT_EQ(recent.count(), c.count) << c.path;
-        EXPECT_EQ(recent.selection(), c.index) << c.path;
-        EXPECT_EQ(recent.names().at(c.index), QString::fromLatin1(c.name)) << c.path;
+    // A known path is compared without case; the last four characters of the name go,
+    // whatever they are.
+    using Row = std::tuple<const char*, const char*, int>;
+    const Row cases[] = {{"/SHOWS/hamlet.KAL", "hamlet.KAL", 0},
+                         {"/shows/Faust.kal", "Faust.kal", 1},
+                         {"/shows/Lear.kal", "Lear.kal", 2},
+                         {"/shows/Tempest.kal", "Tempest", 3}};
+    for (const auto& [path, display, index] : cases) {
+        EXPECT_EQ(add(path, display), index) << path;
+        EXPECT_EQ(recent.selection(), index) << path;
         EXPECT_FALSE(recent.selectionSetByProgram());
     }
+    EXPECT_EQ(recent.names(), (QStringList{"Hamlet", "Faust", "Lear", "Tem"}));
     while (recent.count() < 100)
-        recent.append(QStringLiteral("x"), QStringLiteral("/x%1.kal").arg(recent.count()));
-    EXPECT_EQ(
-        AddToRecentPlaylists(recent, QStringLiteral("/one/more.kal"), QStringLiteral("more.kal")),
-        -1);
+        recent.append(u"x"_s, u"/x%1.kal"_s.arg(recent.count()));
+    EXPECT_EQ(add("/one/more.kal", "more.kal"), -1);
     EXPECT_EQ(recent.count(), 100);
-    EXPECT_EQ(
-        AddToRecentPlaylists(recent, QStringLiteral("/shows/lear.kal"), QStringLiteral("lear.kal")),
-        2)
-        << "a full list still selects a known playlist";
+    EXPECT_EQ(add("/shows/lear.kal", "lear.kal"), 2) << "a full list still selects a known one";
 }
 
 TEST(PlaylistSave, ALoadedShowJoinsTheRecentPlaylists) {
-    const QString dir = test::freshFolder(QStringLiteral("recent-load"));
+    const QString dir = test::freshFolder(u"recent-load"_s);
     test::ScriptedDialogs dialogs;
     test::ScriptedWaits waits;
-    const QString good = dir + QStringLiteral("/Macbeth.kal");
+    const QString good = dir + u"/Macbeth.kal"_s;
     ASSERT_EQ(SmallShow().files.SavePlaylist(good, false), SaveOutcome::Saved);
-    test::writeFile(dir + QStringLiteral("/junk.kal"), "not a show\r\n");
-    for (const QString& name :
-         {QStringLiteral("Macbeth"), QStringLiteral("gone"), QStringLiteral("junk")}) {
+    test::writeFile(dir + u"/junk.kal"_s, "not a show\r\n");
+    for (const QString& name : {u"Macbeth"_s, u"gone"_s, u"junk"_s}) {
         SmallShow s;
-        s.files.LoadPlaylist(dir + QLatin1Char('/') + name + QStringLiteral(".kal"));
+        s.files.LoadPlaylist(dir + QLatin1Char('/') + name + u".kal"_s);
         const bool loaded = name == QLatin1String("Macbeth");
-        EXPECT_EQ(s.recent.count(), loaded ? 1 : 0) << name.toStdString();
+        EXPECT_EQ(s.recent.names(), loaded ? QStringList{name} : QStringList());
         EXPECT_EQ(s.recent.path(0), loaded ? good : QString());
-        EXPECT_EQ(s.recent.names().value(0), loaded ? name : QString());
-        EXPECT_EQ(s.recent.selection(), loaded ? 0 : -1);
     }
 }

