@@ -16,9 +16,7 @@ TEST(PlaylistChoice, CommandLineCountsOnlyWithDotKal) {
         {{QStringLiteral("kalvor"), QStringLiteral("/shows/My"), QStringLiteral("Show.KAL")},
          "/shows/My Show.KAL"},
         {{QStringLiteral("kalvor"), QStringLiteral("\"\"/a.kal\"\"")}, "\"/a.kal\""},
-        {{QStringLiteral("kalvor"), QStringLiteral("/shows/notes.txt")}, ""},
         {{QStringLiteral("kalvor"), QStringLiteral("--verbose")}, ""},
-        {{QStringLiteral("kalvor")}, ""},
         {{QStringLiteral("kalvor"), QStringLiteral("\"")}, ""},
         {{QStringLiteral("kalvor"), QStringLiteral("/x.kalvor")}, "/x.kalvor"},
     };

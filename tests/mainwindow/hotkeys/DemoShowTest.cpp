@@ -79,22 +79,13 @@ TEST(DemoShow, LoadsCompleteAndItsPresetsPlay) {
     playFor(rig, 5500);
     EXPECT_GT(playFor(rig, 500).peak(0), 0.05) << "the wind is heard, faded in";
 
-    // Thunder brings the rain (play group); the overture ends the wind (stop group).
+    // Thunder brings the rain (play group); the overture ends the wind (stop group). How
+    // groups, fades and lists play is the show layer's; here the demo's settings count.
     rig.show->playback().PlayButtonDown(6);
     EXPECT_TRUE(KAE__Channel_IsPlaying(7));
     rig.show->playback().PlayButtonDown(8);
     EXPECT_EQ(rig.show->playback().fadeOutState(5), 1) << "the wind fades out";
-    playFor(rig, 6000);
-    EXPECT_FALSE(KAE__Channel_IsPlaying(5));
-    EXPECT_TRUE(KAE__Channel_IsPlaying(8));
-
-    // The interval plays its list through: at the end of the tick the bell comes next.
     const int interval = presetNamed(rig.store, QStringLiteral("Interval"));
     ASSERT_GE(interval, 0);
-    rig.show->recall().SelectPreset(interval);
-    EXPECT_TRUE(KAE__Channel_IsPlaying(9));
-    for (int i = 0; i < 50 && rig.store.controls(9).selectedSound == 0; ++i)
-        playFor(rig, 100);
-    EXPECT_EQ(rig.store.controls(9).selectedSound, 1);
-    EXPECT_TRUE(KAE__Channel_IsPlaying(9));
+    EXPECT_GT(rig.store.soundList(9).size(), 1) << "the interval plays a list";
 }

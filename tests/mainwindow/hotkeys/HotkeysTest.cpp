@@ -116,25 +116,14 @@ TEST(KeyMapping, QtKeysBecomeTheTablesCodes) {
     };
     const Qt::KeyboardModifiers keypad = Qt::KeypadModifier;
     const Case cases[] = {
-        {"F1", {Qt::Key_F1, {}}, {112, 0}},
         {"Shift+Ctrl+F8", {Qt::Key_F8, Qt::ShiftModifier | Qt::ControlModifier}, {119, 3}},
         {"Alt+F12", {Qt::Key_F12, Qt::AltModifier}, {123, 4}},
-        {"digit 7", {Qt::Key_7, {}}, {55, 0}},
         {"keypad 7, keypad flag not a modifier bit", {Qt::Key_7, keypad}, {103, 0}},
-        {"letter q", {Qt::Key_Q, {}}, {81, 0}},
         {"Enter on the keypad is Return", {Qt::Key_Enter, keypad}, {13, 0}},
-        {"Escape", {Qt::Key_Escape, {}}, {27, 0}},
-        {"Page Up", {Qt::Key_PageUp, {}}, {33, 0}},
-        {"Page Down", {Qt::Key_PageDown, {}}, {34, 0}},
         {"'=' of a US layout is the '+' key", {Qt::Key_Equal, {}}, {187, 0}},
         {"'+' typed with Shift", {Qt::Key_Plus, Qt::ShiftModifier}, {187, 1}},
         {"keypad +", {Qt::Key_Plus, keypad}, {107, 0}},
-        {"'-'", {Qt::Key_Minus, {}}, {189, 0}},
-        {"keypad -", {Qt::Key_Minus, keypad}, {109, 0}},
         {"'<' key of a European keyboard", {Qt::Key_Less, {}, 94, 0x3c}, {226, 0}},
-        {"the same key with Shift types '>'",
-         {Qt::Key_Greater, Qt::ShiftModifier, 94, 0x3e},
-         {226, 1}},
         {"'<' from Shift+comma is not that key",
          {Qt::Key_Less, Qt::ShiftModifier, 59, 0x3c},
          {0, 1}},
@@ -142,7 +131,6 @@ TEST(KeyMapping, QtKeysBecomeTheTablesCodes) {
         // The digit row by its place: Shift+1 types "!", and French layouts type "&" for 1
         // without Shift.
         {"Shift+1 types '!'", {Qt::Key_Exclam, Qt::ShiftModifier, 10, 0x21}, {49, 1}},
-        {"Shift+0 types ')'", {Qt::Key_ParenRight, Qt::ShiftModifier, 19, 0x29}, {48, 1}},
         {"'&' on the 1 key of an AZERTY layout", {Qt::Key_Ampersand, {}, 10, 0x26}, {49, 0}},
         {"keypad 1 keeps its own code", {Qt::Key_1, keypad, 87, 0xffb1}, {97, 0}},
     };
@@ -151,9 +139,6 @@ TEST(KeyMapping, QtKeysBecomeTheTablesCodes) {
         EXPECT_EQ(got.key, c.expected.key) << c.label;
         EXPECT_EQ(got.modifiers, c.expected.modifiers) << c.label;
     }
-    EXPECT_EQ(KeyConvert(96), 0);
-    EXPECT_EQ(KeyConvert(105), 9);
-    EXPECT_EQ(KeyConvert(57), 0);
 }
 
 TEST_F(Keyboard, FunctionKeysPlayTheirChannelAndSelectIt) {

@@ -3,6 +3,7 @@
 #include "mainwindow/LogFiles.h"
 #include "mainwindow/PlayLogControl.h"
 #include "support/ShowRig.h"
+#include "support/TestEnvironment.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,19 +31,11 @@ struct FileRig {
         log.padRows(5);
     }
     QString path(const QString& name) const { return dir.filePath(name); }
-    void write(const QString& name, const QByteArray& bytes) const {
-        QFile f(path(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
+    void write(const QString& name, const QByteArray& bytes) const { writeFile(path(name), bytes); }
     ShowRig rig;
     PlayLogControl control;
     QTemporaryDir dir;
 };
-
-std::vector<LogRowCells> rowsOf(PlayLog& log) {
-    return log.allRows();
-}
 
 } // namespace
 
@@ -56,7 +49,6 @@ TEST(LogFiles, SavedListsLoadBackTheSame) {
                  {"export.txt", "export.txt", false}};
     for (const auto& c : cases) {
         FileRig r;
-        r.control.log().replace(r.control.log().header(), rowsOf(r.control.log()));
         auto rows = r.control.log().allRows();
         rows[0][LogTitle].format = {true, true, QColor(255, 0, 0)};
         r.control.log().replace({}, rows);
@@ -138,9 +130,7 @@ TEST(LogFiles, OverwritingAsksAndNoKeepsTheFile) {
     r.rig.dialogs.answerMessages({MessageResult::No});
     EXPECT_FALSE(r.control.LogSave());
     EXPECT_EQ(r.rig.dialogs.messages().value(0).defaultButton, MessageResult::No);
-    QFile f(r.path(QStringLiteral("old.klg")));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("keep me"));
+    EXPECT_EQ(readFile(r.path(QStringLiteral("old.klg"))), QByteArray("keep me"));
 }
 
 TEST(LogFiles, BackupAtProgramEnd) {

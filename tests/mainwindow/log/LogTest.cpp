@@ -115,9 +115,13 @@ TEST(PlayLog, AnotherSoundOrLoggingOffDecideTheRows) {
     EXPECT_EQ(r.control.log().cell(0, LogLength).text, QStringLiteral("00:00:01"));
     r.rig.show->playback().StopChannel(0);
     r.rig.show->selection().select(0, 1);
+    r.control.now = [] { // a morning hour keeps its leading zero
+        return QDateTime(QDate(2026, 12, 7), QTime(9, 5, 9));
+    };
     r.rig.show->playback().PressPlay(0);
     EXPECT_EQ(r.titles(), (QStringList{QStringLiteral("Intro"), QStringLiteral("Outro")}));
     EXPECT_EQ(r.control.log().cell(1, LogNo).text, QStringLiteral("2"));
+    EXPECT_EQ(r.control.log().cell(1, LogTime).text, QStringLiteral("09:05"));
 }
 
 TEST(PlayLog, ClearKeepsNumberedRowsAndDeleteWaitsForSilence) {

@@ -5,6 +5,7 @@
 
 #include "core/RecentPlaylists.h"
 #include "core/UiLanguage.h"
+#include "mainwindow/ui/BoothStyle.h"
 #include "mainwindow/ui/GlobalPlaybackPanel.h"
 #include "mainwindow/ui/PlaylistSelector.h"
 #include "mainwindow/ui/PresetPanel.h"
@@ -12,8 +13,6 @@
 
 #include <QApplication>
 #include <QGridLayout>
-#include <QPalette>
-#include <QStyleFactory>
 
 namespace kalvor::test {
 void setUpTestHome();
@@ -22,35 +21,11 @@ void tearDownTestHome();
 
 using namespace kalvor;
 
-namespace {
-
-void darkBooth(QApplication& app) {
-    app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QPalette p;
-    p.setColor(QPalette::Window, QColor(45, 45, 48));
-    p.setColor(QPalette::WindowText, QColor(220, 220, 220));
-    p.setColor(QPalette::Base, QColor(30, 30, 32));
-    p.setColor(QPalette::AlternateBase, QColor(40, 40, 44));
-    p.setColor(QPalette::Text, QColor(225, 225, 225));
-    p.setColor(QPalette::Button, QColor(58, 58, 62));
-    p.setColor(QPalette::ButtonText, QColor(230, 230, 230));
-    p.setColor(QPalette::Highlight, QColor(60, 130, 200));
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    p.setColor(QPalette::Mid, QColor(90, 90, 95));
-    p.setColor(QPalette::Shadow, QColor(10, 10, 10));
-    p.setColor(QPalette::Disabled, QPalette::Text, QColor(120, 120, 120));
-    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(120, 120, 120));
-    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(120, 120, 120));
-    app.setPalette(p);
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
     test::setUpTestHome();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    darkBooth(app);
+    applyBoothStyle(app);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/shots");
     {
         test::ShowRig rig;
@@ -100,16 +75,14 @@ int main(int argc, char** argv) {
             options->tickCpuLoad();
             const QString suffix =
                 lang == Language::English ? QStringLiteral("en") : QStringLiteral("de");
-            options->grab().save(out + QStringLiteral("/panels-options-") + suffix +
-                                 QStringLiteral(".png"));
-            presets->grab().save(out + QStringLiteral("/panels-presets-") + suffix +
-                                 QStringLiteral(".png"));
-            global->grab().save(out + QStringLiteral("/panels-global-") + suffix +
-                                QStringLiteral(".png"));
-            selector->grab().save(out + QStringLiteral("/panels-playlist-") + suffix +
-                                  QStringLiteral(".png"));
-            window.grab().save(out + QStringLiteral("/panels-all-") + suffix +
-                               QStringLiteral(".png"));
+            const std::pair<QWidget*, const char*> shots[] = {{options, "options"},
+                                                              {presets, "presets"},
+                                                              {global, "global"},
+                                                              {selector, "playlist"},
+                                                              {&window, "all"}};
+            for (const auto& [widget, name] : shots)
+                widget->grab().save(
+                    QStringLiteral("%1/panels-%2-%3.png").arg(out, QLatin1String(name), suffix));
         }
         UiLanguage::instance().set(Language::English);
     }

@@ -113,20 +113,7 @@ TEST(Screenshots, LogPageAndItsPrintout) {
     w.window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.window.get()));
     w.window->channelTabs()->setCurrentIndex(w.window->channelTabs()->count() - 1);
-    const QSize sizes[] = {{1280, 800}, {1920, 1080}};
-    for (bool german : {false, true}) {
-        w.window->switchLanguage(german);
-        const QString lang = german ? QStringLiteral("de") : QStringLiteral("en");
-        for (const QSize& size : sizes) {
-            w.window->resize(size);
-            QTest::qWait(50);
-            const QString name = QStringLiteral("%1/log-%2x%3-%4.png")
-                                     .arg(dir)
-                                     .arg(size.width())
-                                     .arg(size.height())
-                                     .arg(lang);
-            EXPECT_TRUE(w.window->grab().save(name)) << name.toStdString();
-        }
+    grabAtBoothSizes(w, dir, "log", [&](const QString& lang) {
         // The first printed page at 100 dpi on A4, as the PDF shows it.
         QImage page(827, 1169, QImage::Format_RGB32);
         page.fill(Qt::white);
@@ -136,7 +123,7 @@ TEST(Screenshots, LogPageAndItsPrintout) {
         paintLogPage(p, w.window->playLog().log(), 0, page.rect(), 100, {});
         p.end();
         EXPECT_TRUE(page.save(QStringLiteral("%1/log-print-%2.png").arg(dir, lang)));
-    }
+    });
 }
 
 } // namespace kalvor::test

@@ -117,27 +117,6 @@ TEST(LanguageSwitch, CaptionsAndTheNextMessageBoxChangeAtOnce) {
     }
 }
 
-// The selector's own steps: PlaylistSelector in the panels test.
-TEST(RecentPlaylists, TheMenuOpensTheFileWhateverTheCaseOfItsStoredPath) {
-    StripsRig w;
-    const QString folder = w.rig.folder;
-    ASSERT_EQ(w.rig.show->playlists().SavePlaylist(folder + QStringLiteral("/Show.kal"), false),
-              playlist::SaveOutcome::Saved);
-    const struct {
-        const char* stored;
-        bool opens;
-    } cases[] = {{"/Show.kal", true}, {"/SHOW.KAL", true}, {"/Other.kal", false}};
-    for (const auto& c : cases) {
-        w.recent.clear();
-        w.recent.append(QStringLiteral("Show"), folder + QString::fromLatin1(c.stored));
-        w.rig.store.setPlaylistPath(QString());
-        w.rig.dialogs.clear();
-        w.window->openRecentPlaylist(0);
-        EXPECT_EQ(!w.rig.store.playlistPath().isEmpty(), c.opens) << c.stored;
-        EXPECT_EQ(w.rig.dialogs.messages().size(), c.opens ? 0 : 1) << c.stored;
-    }
-}
-
 TEST(Menus, NoMenuShortcutSitsOnAHotkey) {
     // A shortcut on a hotkey is shown in the menu but never fires: the key does the
     // hotkey's work (Ctrl+O captures a start offset), so the menu would promise a lie.
@@ -202,12 +181,6 @@ TEST(NewPlaylist, TheChosenPartsOfTheShowAreEmptied) {
         EXPECT_GE(w.rig.store.presets().count(), c.answer ? 1 : 0);
     }
 }
-
-} // namespace
-} // namespace kalvor::test
-
-namespace kalvor::test {
-namespace {
 
 TEST(Closing, AskedDuringALoadWaitsUntilTheShowIsLoaded) {
     StripsRig w;

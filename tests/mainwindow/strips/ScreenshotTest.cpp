@@ -81,20 +81,7 @@ TEST(Screenshots, MainWindowAtBoothSizes) {
     buildShow(w);
     w.window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.window.get()));
-    const QSize sizes[] = {{1280, 800}, {1920, 1080}};
-    for (bool german : {false, true}) {
-        w.window->switchLanguage(german);
-        for (const QSize& size : sizes) {
-            w.window->resize(size);
-            QTest::qWait(50);
-            const QString name = QStringLiteral("%1/main-%2x%3-%4.png")
-                                     .arg(dir)
-                                     .arg(size.width())
-                                     .arg(size.height())
-                                     .arg(german ? QStringLiteral("de") : QStringLiteral("en"));
-            EXPECT_TRUE(w.window->grab().save(name)) << name.toStdString();
-        }
-    }
+    grabAtBoothSizes(w, dir, "main");
 }
 
 } // namespace

@@ -11,6 +11,11 @@
 #include "mainwindow/ui/MainWindow.h"
 #include "support/ShowRig.h"
 
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
 #include <memory>
 
 namespace kalvor::test {
@@ -38,5 +43,27 @@ struct StripsRig {
     std::unique_ptr<Lifecycle> lifecycle;
     std::unique_ptr<MainWindow> window;
 };
+
+// Saves the shown window at both booth sizes in both languages as DIR/PREFIX-WxH-LANG.png;
+// `perLanguage` adds pictures of its own for each language.
+inline void grabAtBoothSizes(StripsRig& w, const QString& dir, const char* prefix,
+                             const std::function<void(const QString& lang)>& perLanguage = {}) {
+    for (bool german : {false, true}) {
+        w.window->switchLanguage(german);
+        const QString lang = german ? QStringLiteral("de") : QStringLiteral("en");
+        for (const QSize size : {QSize(1280, 800), QSize(1920, 1080)}) {
+            w.window->resize(size);
+            QTest::qWait(50);
+            const QString name = QStringLiteral("%1/%2-%3x%4-%5.png")
+                                     .arg(dir, QLatin1String(prefix))
+                                     .arg(size.width())
+                                     .arg(size.height())
+                                     .arg(lang);
+            EXPECT_TRUE(w.window->grab().save(name)) << name.toStdString();
+        }
+        if (perLanguage)
+            perLanguage(lang);
+    }
+}
 
 } // namespace kalvor::test

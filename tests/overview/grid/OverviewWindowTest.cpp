@@ -6,6 +6,7 @@
 #include "engine/kae/Kae.h"
 #include "overview/ui/OverviewModel.h"
 #include "support/ShowRig.h"
+#include "support/TestEnvironment.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -165,12 +166,6 @@ TEST(OverviewWindow, ModeCellsToggleThroughTheShowLayer) {
     }
 }
 
-} // namespace
-} // namespace kalvor::test
-
-namespace kalvor::test {
-namespace {
-
 TEST(OverviewWindow, PlaylistsCarryTheGridLayoutBothWays) {
     OverviewRig o;
     o.window.attachToPlaylists(o.rig.show->playlists());
@@ -191,23 +186,13 @@ TEST(OverviewWindow, PlaylistsCarryTheGridLayoutBothWays) {
     EXPECT_EQ(o.window.columnMap().gridColumn(OverviewColumn::Stop), 1);
 }
 
-} // namespace
-} // namespace kalvor::test
-
-namespace kalvor::test {
-namespace {
-
 TEST(OverviewWindow, LayoutFileMenuCommands) {
     OverviewRig o;
     QHeaderView* header = o.window.grid()->horizontalHeader();
     header->moveSection(header->visualIndex(1 + static_cast<int>(OverviewColumn::Info)), 1);
     const QString dir = o.rig.folder + QLatin1Char('/');
-    QFile::remove(dir + QStringLiteral("b.kov"));
-    for (const char* name : {"b.kov", "c.kov"}) {
-        QFile f(dir + QLatin1String(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("old");
-    }
+    for (const char* name : {"b.kov", "c.kov"})
+        writeFile(dir + QLatin1String(name), "old");
     struct Case {
         const char* chosen;
         const char* file;
@@ -228,49 +213,27 @@ TEST(OverviewWindow, LayoutFileMenuCommands) {
             o.rig.dialogs.answerMessages({c.overwrite});
         o.window.saveLayoutDialog();
         EXPECT_EQ(o.rig.dialogs.messages().size(), c.questionAsked ? 1 : 0);
-        QFile f(dir + QLatin1String(c.file));
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        EXPECT_EQ(f.readAll().startsWith("Fileformat 3\r\n"), c.written);
+        EXPECT_EQ(readFile(dir + QLatin1String(c.file)).startsWith("Fileformat 3\r\n"), c.written);
     }
     EXPECT_FALSE(QFile::exists(dir + QStringLiteral("b.kov.kov")));
 
-    // Loading: the saved order comes back; another version changes nothing; a wrong
-    // length is reported and what was read stays.
+    // Loading: the saved order comes back; a wrong length is reported and what was read
+    // stays.
     const QStringList saved = o.window.arrangement().captions();
     o.window.ResetOverviewColumns();
     o.rig.dialogs.answerFiles({{dir + QStringLiteral("a")}});
     o.window.loadLayoutDialog();
     EXPECT_EQ(o.window.arrangement().captions(), saved);
-    QByteArray contents;
-    {
-        QFile f(dir + QStringLiteral("a.kov"));
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        contents = f.readAll();
-    }
     o.window.ResetOverviewColumns();
-    const QStringList defaults = o.window.arrangement().captions();
-    const auto writeAndLoad = [&](const QByteArray& bytes) {
-        QFile f(dir + QStringLiteral("d.kov"));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-        f.close();
-        return o.window.loadLayoutFile(f.fileName());
-    };
-    EXPECT_FALSE(writeAndLoad(QByteArray(contents).replace("Fileformat 3", "Fileformat 4")));
-    EXPECT_EQ(o.window.arrangement().captions(), defaults);
+    writeFile(dir + QStringLiteral("d.kov"),
+              readFile(dir + QStringLiteral("a.kov")).replace("\r\n~\r\n", "\r\n0\r\n~\r\n"));
     SystemMessages::instance().clear();
-    EXPECT_TRUE(writeAndLoad(QByteArray(contents).replace("\r\n~\r\n", "\r\n0\r\n~\r\n")));
+    EXPECT_TRUE(o.window.loadLayoutFile(dir + QStringLiteral("d.kov")));
     EXPECT_EQ(o.window.arrangement().captions(), saved);
     ASSERT_EQ(SystemMessages::instance().entries().size(), 1);
     EXPECT_TRUE(SystemMessages::instance().entries()[0].endsWith(
         QStringLiteral("Unexpected length of overview layout data!")));
 }
-
-} // namespace
-} // namespace kalvor::test
-
-namespace kalvor::test {
-namespace {
 
 TEST(OverviewWindow, SelectorsKeysAndPlace) {
     OverviewRig o;

@@ -145,9 +145,4 @@ TEST(StartOffsetRules, PresetsLiveInTheSettingsStore) {
     EXPECT_EQ(saved.samples, 65 * kRate + kRate / 4);
     EXPECT_EQ(saved.time, QStringLiteral("00:01:05:250"));
     EXPECT_EQ(OffsetPresets(reread).read(20).entry, QStringLiteral("20. ---"));
-    presets.clear(7);
-    const OffsetPreset cleared = presets.read(7);
-    EXPECT_EQ(cleared.entry, QStringLiteral("7. ---"));
-    EXPECT_EQ(cleared.samples, 0);
-    EXPECT_TRUE(cleared.info.isEmpty());
 }
