@@ -32,10 +32,9 @@ bool jackRuns() {
 }
 
 bool sawMessage(JackPeer& peer, const Bytes& m) {
-    for (const Bytes& r : peer.received()) {
+    for (const Bytes& r : peer.received())
         if (r == m)
             return true;
-    }
     return false;
 }
 

@@ -71,10 +71,9 @@ TEST(MtcClock, QuarterFramesAssembleIntoEvaluatedTimes) {
     for (const Case& c : cases) {
         midi::MtcClock clock;
         std::vector<std::int32_t> got;
-        for (std::uint8_t d : c.input) {
+        for (std::uint8_t d : c.input)
             if (const auto t = clock.quarterFrame(d).evaluate)
                 got.push_back(*t);
-        }
         EXPECT_EQ(got, c.evaluated) << c.label;
         EXPECT_EQ(clock.fps(), c.fps) << c.label;
     }
@@ -137,9 +136,8 @@ TEST(MtcCues, TimeCodeStartsSeeksAndStopsCuedChannels) {
             rig.mtc.evaluate(t);
         EXPECT_EQ(KAE__Channel_IsPlaying(0), c.playing) << c.label;
         EXPECT_EQ(rig.mtc.mtcStarted(0), c.playing && !c.handStarted) << c.label;
-        if (c.position >= 0) {
+        if (c.position >= 0)
             EXPECT_EQ(KAE__Channel_GetPositionInSamples(0), c.position) << c.label;
-        }
     }
 }
 

@@ -103,23 +103,17 @@ TEST(XkeysControl, FunctionBlock) {
         std::vector<std::tuple<int, bool, bool>> kd1Keys;
         std::uint16_t product = 0x0306;
     };
+    // clang-format off
     const Case cases[] = {
-        {"preset selection goes to the display unit, press and release",
-         {33},
-         false,
+        {"preset selection goes to the display unit, press and release", {33}, false,
          {{33, true, false}, {33, false, false}}},
         {"a display key with shift held", {64, 41}, false, {{41, true, true}, {41, false, true}}},
-        {"locked: only the safe keys pass",
-         {33, 55},
-         true,
-         {{55, true, false}, {55, false, false}}},
+        {"locked: only the safe keys pass", {33, 55}, true, {{55, true, false}, {55, false, false}}},
         {"logging and transport stay with the keypad", {40, 18}, false, {}},
-        {"84 keys: key n is key n + 8 of the large list, shift is its key 56",
-         {56, 25},
-         false,
-         {{33, true, true}, {33, false, true}},
-         0x0309},
+        {"84 keys: key n is key n + 8 of the large list, shift is its key 56", {56, 25}, false,
+         {{33, true, true}, {33, false, true}}, 0x0309},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         KeypadShow rig(c.product);

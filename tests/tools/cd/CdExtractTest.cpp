@@ -81,10 +81,9 @@ Wav readWav(const QString& path) {
 
 // The first sector where the extracted bytes differ from the disc's, -1 when none.
 int firstDifferentSector(const QByteArray& got, const QByteArray& disc) {
-    for (qsizetype at = 0; at < got.size(); at += kSectorBytes) {
+    for (qsizetype at = 0; at < got.size(); at += kSectorBytes)
         if (got.mid(at, kSectorBytes) != disc.mid(at, kSectorBytes))
             return static_cast<int>(at / kSectorBytes);
-    }
     return got.size() == disc.size() ? -1 : static_cast<int>(got.size() / kSectorBytes);
 }
 

@@ -367,10 +367,9 @@ TEST(OptionsDialog, SizesOutOfRangeAreRefusedWithTheirRange) {
         if (c.title) {
             ASSERT_EQ(boxes.size(), 1) << c.spin << " " << c.value;
             EXPECT_EQ(boxes[0].title, QLatin1String(c.title));
-            if (QLatin1String(c.stored) == QLatin1String("500")) {
+            if (QLatin1String(c.stored) == QLatin1String("500"))
                 EXPECT_TRUE(boxes[0].text.contains(QStringLiteral("10 to 5000 msec.")))
                     << qPrintable(boxes[0].text);
-            }
         } else {
             EXPECT_TRUE(boxes.isEmpty());
         }
@@ -494,10 +493,9 @@ TEST(OptionsDialog, TooltipsOffLeaveNoTooltipOnTheMainWindow) {
             if (!w->toolTip().isEmpty())
                 found << w->objectName() + QLatin1Char('=') + w->toolTip();
             if (auto* l = qobject_cast<QListWidget*>(w)) {
-                for (int i = 0; i < l->count(); ++i) {
+                for (int i = 0; i < l->count(); ++i)
                     if (!l->item(i)->toolTip().isEmpty())
                         found << l->objectName() + QStringLiteral(" item");
-                }
             }
         }
         for (QAction* a :

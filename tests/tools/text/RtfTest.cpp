@@ -20,10 +20,9 @@ namespace {
 // The run that holds `piece`, or null.
 const TextRun* runWith(const RichDocument& doc, const QString& piece) {
     for (const Paragraph& p : doc.paragraphs) {
-        for (const TextRun& r : p.runs) {
+        for (const TextRun& r : p.runs)
             if (r.text.contains(piece))
                 return &r;
-        }
     }
     return nullptr;
 }

@@ -137,25 +137,21 @@ TEST(Kr2Peer, ARehearsalFromThePeer) {
     };
     for (const Step& s : steps) {
         rig.key(s.key);
-        if (s.playing1 >= 0) {
+        if (s.playing1 >= 0)
             EXPECT_EQ(KAE__Channel_IsPlaying(0), s.playing1 == 1) << s.key;
-        }
-        if (s.playing2 >= 0) {
+        if (s.playing2 >= 0)
             EXPECT_EQ(KAE__Channel_IsPlaying(1), s.playing2 == 1) << s.key;
-        }
-        if (s.preset >= 0) {
+        if (s.preset >= 0)
             EXPECT_EQ(rig.store.presets().current(), s.preset) << s.key;
-        }
         for (const auto& [column, row, text] : s.texts) {
             const QString want = QString::fromUtf8(text);
             EXPECT_EQ(rig.row(row).mid(column - 1, want.size()), want)
                 << s.key << "\n"
                 << rig.peer.screen().rows().join(QLatin1Char('\n')).toStdString();
         }
-        if (QByteArray(s.key) == "+") {
+        if (QByteArray(s.key) == "+")
             EXPECT_TRUE(rig.peer.takeReceived().contains("\x9a"
                                                          "ber"));
-        }
         rig.peer.takeReceived();
     }
 }
@@ -200,10 +196,9 @@ TEST(Screenshots, Kr2) {
         {"enter", "kr2-preset-list.png"}};
     for (const auto& [key, file] : shots) {
         rig.key(key);
-        if (file) {
+        if (file)
             EXPECT_TRUE(saveUnitScreenPng(rig.peer.screen(),
                                           dir + QLatin1Char('/') + QString::fromLatin1(file)));
-        }
     }
 }
 
@@ -266,9 +261,8 @@ TEST(Kr2Peer, PlaylistsAndSoundsFromThePeer) {
         EXPECT_TRUE(rig.peer.screen().contains(QString::fromUtf8(s.shows)))
             << s.key << " wants " << s.shows << "\n"
             << rig.peer.screen().rows().join(QLatin1Char('\n')).toStdString();
-        if (s.selectedSound >= 0) {
+        if (s.selectedSound >= 0)
             EXPECT_EQ(rig.store.controls(0).selectedSound, s.selectedSound) << s.key;
-        }
     }
     EXPECT_EQ(rig.store.playlistPath(), shows + QStringLiteral("/Show.kal"));
     rig.settings->setText(u"KR-2 Quick Select", QStringLiteral("ON"));
