@@ -135,9 +135,7 @@ TEST(Gpio, MissingOrVanishingDeviceGivesItsMessages) {
         rig.noDevice = true;
         EXPECT_FALSE(rig.start());
         ASSERT_EQ(rig.dialogs.messages().size(), 1);
-        EXPECT_EQ(rig.dialogs.messages().at(0).title, QStringLiteral("Hardware Error"));
-        EXPECT_EQ(rig.dialogs.messages().at(0).text,
-                  QStringLiteral("No USB GPI/O device detected!"));
+        EXPECT_EQ(rig.dialogs.messages().at(0).text, u"No USB GPI/O device detected!");
     }
     GpioShow rig;
     rig.assign(1, 5);
