@@ -10,15 +10,11 @@ using namespace kalvor::osc;
 
 namespace {
 
-Arg i(int v) {
-    return {'i', double(v), {}};
-}
-Arg f(double v) {
-    return {'f', v, {}};
-}
-Arg s(const char* t) {
-    return {'s', 0, t};
-}
+// clang-format off
+Arg i(int v) { return {'i', double(v), {}}; }
+Arg f(double v) { return {'f', v, {}}; }
+Arg s(const char* t) { return {'s', 0, t}; }
+// clang-format on
 
 } // namespace
 
@@ -98,20 +94,16 @@ TEST(OscAllowList, EntriesAllowTheirSendersOnly) {
         const char* sender;
         bool allowed;
     };
+    const char* local = kDefaultAllowList;
+    // clang-format off
     const std::vector<Case> cases = {
-        {kDefaultAllowList, "127.0.0.1", true},
-        {kDefaultAllowList, "::1", true},
-        {kDefaultAllowList, "::ffff:127.0.0.1", true},
-        {kDefaultAllowList, "192.168.1.20", false},
-        {"192.168.1.0/24", "192.168.1.20", true},
-        {"192.168.1.0/24", "::ffff:192.168.1.20", true},
-        {"192.168.1.0/24", "192.168.2.20", false},
-        {"10.0.0.5; 10.0.0.6", "10.0.0.6", true},
-        {"10.0.0.5 junk", "10.0.0.5", true},
-        {"", "127.0.0.1", false},
-        {"fe80::/10", "fe80::1", true},
-        {kDefaultAllowList, "not an address", false},
+        {local, "127.0.0.1", true}, {local, "::1", true}, {local, "::ffff:127.0.0.1", true},
+        {local, "192.168.1.20", false}, {local, "not an address", false},
+        {"192.168.1.0/24", "192.168.1.20", true}, {"192.168.1.0/24", "::ffff:192.168.1.20", true},
+        {"192.168.1.0/24", "192.168.2.20", false}, {"10.0.0.5; 10.0.0.6", "10.0.0.6", true},
+        {"10.0.0.5 junk", "10.0.0.5", true}, {"", "127.0.0.1", false}, {"fe80::/10", "fe80::1", true},
     };
+    // clang-format on
     for (const Case& c : cases)
         EXPECT_EQ(
             AllowList::parse(QString::fromLatin1(c.list)).allows(QString::fromLatin1(c.sender)),

@@ -94,20 +94,19 @@ TEST(FtpListing, WholeRepliesGoThroughTheServersParser) {
 }
 
 TEST(FtpListing, SystSizeFoldersAndNames) {
+    // clang-format off
     const std::pair<const char*, ServerType> syst[] = {
-        {"215 UNIX Type: L8", ServerType::Unix},
-        {"215 Windows_NT", ServerType::MicrosoftNT},
-        {"215 OS/9 Version 2.4", ServerType::Os9},
-        {"215 MACOS Peter's Server", ServerType::Unknown}};
+        {"215 UNIX Type: L8", ServerType::Unix}, {"215 Windows_NT", ServerType::MicrosoftNT},
+        {"215 OS/9 Version 2.4", ServerType::Os9}, {"215 MACOS Peter's Server", ServerType::Unknown}};
+    // clang-format on
     for (const auto& [reply, type] : syst)
         EXPECT_EQ(serverTypeFromSyst(QString::fromLatin1(reply)), type) << reply;
     EXPECT_EQ(os9Folders().size(), 7);
 
-    const std::pair<const char*, std::optional<qint64>> sizes[] = {{"213 48000", 48000},
-                                                                   {"213  12 ", 12},
-                                                                   {"550 No such file", {}},
-                                                                   {"213 lots", {}},
-                                                                   {"", {}}};
+    // clang-format off
+    const std::pair<const char*, std::optional<qint64>> sizes[] = {
+        {"213 48000", 48000}, {"213  12 ", 12}, {"550 No such file", {}}, {"213 lots", {}}, {"", {}}};
+    // clang-format on
     for (const auto& [reply, size] : sizes)
         EXPECT_EQ(sizeFromReply(QString::fromLatin1(reply)), size) << reply;
 
