@@ -42,14 +42,11 @@ Image makeImage(const QString& name, const QByteArray& cueText = {}) {
     img.track2 = noise(kAudio2Sectors, 2);
     img.track3 = noise(kAudio3Sectors, 3);
     writeFile(img.bin, QByteArray(kDataSectors * kSectorBytes, '\0') + img.track2 + img.track3);
-    writeFile(img.cue, !cueText.isEmpty() ? cueText
-                                          : QByteArray("FILE \"disc.bin\" BINARY\r\n"
-                                                       "  TRACK 01 MODE1/2352\r\n"
-                                                       "    INDEX 01 00:00:00\r\n"
-                                                       "  TRACK 02 AUDIO\r\n"
-                                                       "    INDEX 01 00:00:40\r\n"
-                                                       "  TRACK 03 AUDIO\r\n"
-                                                       "    INDEX 01 00:02:40\r\n"));
+    const QByteArray mixed =
+        "FILE \"disc.bin\" BINARY\r\n  TRACK 01 MODE1/2352\r\n"
+        "    INDEX 01 00:00:00\r\n  TRACK 02 AUDIO\r\n    INDEX 01 00:00:40\r\n"
+        "  TRACK 03 AUDIO\r\n    INDEX 01 00:02:40\r\n";
+    writeFile(img.cue, cueText.isEmpty() ? mixed : cueText);
     return img;
 }
 

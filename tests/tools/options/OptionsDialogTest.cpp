@@ -28,16 +28,15 @@ namespace {
 
 struct OptionsRig {
     OptionsRig() {
+        const auto listed = [](QStringList names) {
+            return [names] {
+                return names;
+            };
+        };
         OptionDevices devices;
-        devices.midiInputs = [] {
-            return QStringList{QStringLiteral("Port A")};
-        };
-        devices.midiOutputs = [] {
-            return QStringList{QStringLiteral("Port B")};
-        };
-        devices.audioOutputs = [] {
-            return QStringList{QStringLiteral("Out 1"), QStringLiteral("Out 2")};
-        };
+        devices.midiInputs = listed({QStringLiteral("Port A")});
+        devices.midiOutputs = listed({QStringLiteral("Port B")});
+        devices.audioOutputs = listed({QStringLiteral("Out 1"), QStringLiteral("Out 2")});
         OptionsHooks hooks;
         hooks.switchLanguage = [this](bool german) {
             main.window->switchLanguage(german);
@@ -364,15 +363,9 @@ TEST(OptionsDialog, SizesOutOfRangeAreRefusedWithTheirRange) {
         r.w<QSpinBox>(QLatin1String(c.spin))->setValue(c.value);
         r.click(c.button);
         const auto boxes = r.main.rig.dialogs.messages();
-        if (c.title) {
-            ASSERT_EQ(boxes.size(), 1) << c.spin << " " << c.value;
-            EXPECT_EQ(boxes[0].title, QLatin1String(c.title));
-            if (QLatin1String(c.stored) == QLatin1String("500"))
-                EXPECT_TRUE(boxes[0].text.contains(QStringLiteral("10 to 5000 msec.")))
-                    << qPrintable(boxes[0].text);
-        } else {
-            EXPECT_TRUE(boxes.isEmpty());
-        }
+        ASSERT_EQ(boxes.size(), c.title ? 1 : 0) << c.spin << " " << c.value;
+        if (c.title) // every refusal names the range
+            EXPECT_TRUE(boxes[0].text.contains(QStringLiteral("10 to 5000 msec.")));
         Settings stored(r.settings().filePath());
         stored.load();
         EXPECT_EQ(stored.text(QString::fromLatin1(c.key)), QLatin1String(c.stored))
