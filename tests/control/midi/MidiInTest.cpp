@@ -35,17 +35,16 @@ TEST(MidiDecode, BytesFromThePortBecomeWholeMessagesOrNothing) {
         const char* label;
         std::vector<B> input; // one port delivery each, in order
         std::vector<std::optional<ShortMessage>> want;
-    } cases[] = {
+    };
+    // clang-format off
+    const Case cases[] = {
         {"note on", {{0x90, 60, 100}}, {ShortMessage{0x90, 60, 100}}},
-        {"running status continues the last note on",
-         {{0x91, 60, 100}, {61, 90}},
+        {"running status continues the last note on", {{0x91, 60, 100}, {61, 90}},
          {ShortMessage{0x91, 60, 100}, ShortMessage{0x91, 61, 90}}},
         {"data with no status before it", {{60, 100}}, {std::nullopt}},
-        {"a SysEx cancels running status",
-         {{0x90, 60, 1}, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, {61, 90}},
+        {"a SysEx cancels running status", {{0x90, 60, 1}, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, {61, 90}},
          {ShortMessage{0x90, 60, 1}, std::nullopt, std::nullopt}},
-        {"clock between keeps running status",
-         {{0x90, 60, 1}, {0xF8}, {61, 2}},
+        {"clock between keeps running status", {{0x90, 60, 1}, {0xF8}, {61, 2}},
          {ShortMessage{0x90, 60, 1}, ShortMessage{0xF8, 0, 0}, ShortMessage{0x90, 61, 2}}},
         {"note on cut short", {{0x90, 60}}, {std::nullopt}},
         {"program change has one data byte", {{0xC3, 5}}, {ShortMessage{0xC3, 5, 0}}},
@@ -54,6 +53,7 @@ TEST(MidiDecode, BytesFromThePortBecomeWholeMessagesOrNothing) {
         {"quarter frame without data", {{0xF1}}, {std::nullopt}},
         {"empty delivery", {{}}, {std::nullopt}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         midi::RunningStatus running;
         for (std::size_t i = 0; i < c.input.size(); ++i)
