@@ -163,17 +163,12 @@ TEST(XkeysControl, StickPresetKeysActOnPressOnly) {
     KeypadShow rig(0x0271);
     ASSERT_TRUE(rig.xkeys->open());
     const int first = rig.store.presets().selected();
-    std::vector<std::uint8_t> r(5, 0);
-    r[4] = 0x08; // key 15: next preset
-    rig.feed(r);
-    const int afterPress = rig.store.presets().selected();
-    EXPECT_EQ(afterPress, first + 1);
-    rig.feed(std::vector<std::uint8_t>(5, 0));
-    EXPECT_EQ(rig.store.presets().selected(), afterPress);
-    r[4] = 0x00;
-    r[3] = 0x08; // key 14: previous preset
-    rig.feed(r);
-    rig.feed(std::vector<std::uint8_t>(5, 0));
+    rig.feed({0, 0, 0, 0, 0x08}); // key 15: next preset
+    EXPECT_EQ(rig.store.presets().selected(), first + 1);
+    rig.feed({0, 0, 0, 0, 0});
+    EXPECT_EQ(rig.store.presets().selected(), first + 1);
+    rig.feed({0, 0, 0, 0x08, 0}); // key 14: previous preset
+    rig.feed({0, 0, 0, 0, 0});
     EXPECT_EQ(rig.store.presets().selected(), first);
 }
 
