@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QtEndian>
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -114,9 +116,7 @@ TEST(CdImage, AudioTracksExtractSampleForSampleAndTheDataTrackIsRefused) {
         const ExtractResult r = extractTrack(img.cue, row.track, path, stop);
         ASSERT_EQ(r.outcome, ExtractResult::Outcome::Written) << "track " << row.track;
         const Wav w = readWav(path);
-        EXPECT_EQ(w.channels, 2);
-        EXPECT_EQ(w.rate, 44100u);
-        EXPECT_EQ(w.bits, 16);
+        EXPECT_EQ(std::tie(w.channels, w.rate, w.bits), std::make_tuple(2, 44100u, 16));
         EXPECT_EQ(w.dataSize, static_cast<quint32>(row.pcm->size()));
         EXPECT_EQ(firstDifferentSector(w.data, *row.pcm), -1) << "track " << row.track;
     }

@@ -203,18 +203,17 @@ TEST(OptionsDialog, BadPathsOfferRetryOrCancel) {
         const char* problem;
         bool folder;
     };
+    const char* notPath = "is not a valid pathname!";
+    // clang-format off
     const Case cases[] = {
-        {"txtDefaultPlayList", "Playlist", "DefaultPlayList", "Default Playlist File",
-         "File does not exist!", false},
-        {"txtDefaultPlayListDir", "Playlist", "DefaultPlayListDir", "Default Playlist Directory",
-         "is not a valid pathname!", true},
-        {"txtDefaultSoundPath", "Soundlist", "DefaultSoundPath", "Default Sound Directory",
-         "is not a valid pathname!", true},
-        {"txtLogBackupPath", "Log", "LoggingBackupPath", "Log Backup Directory",
-         "is not a valid pathname!", true},
+        {"txtDefaultPlayList", "Playlist", "DefaultPlayList", "Default Playlist File", "File does not exist!", false},
+        {"txtDefaultPlayListDir", "Playlist", "DefaultPlayListDir", "Default Playlist Directory", notPath, true},
+        {"txtDefaultSoundPath", "Soundlist", "DefaultSoundPath", "Default Sound Directory", notPath, true},
+        {"txtLogBackupPath", "Log", "LoggingBackupPath", "Log Backup Directory", notPath, true},
         {"txtDefaultWaveEditor", "Interface", "DefaultWaveEditor", "Wave Editor",
          "is not a program that can be started!", false},
     };
+    // clang-format on
     for (const Case& c : cases) {
         for (const MessageResult answer : {MessageResult::Retry, MessageResult::Cancel}) {
             OptionsRig r;

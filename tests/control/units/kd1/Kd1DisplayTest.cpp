@@ -133,14 +133,16 @@ TEST(Kd1Display, RefusesAPortItCannotUse) {
         const char* title;
         const char* text;
     };
+    const char* error = "KD-1 Display COM Port Error";
+    // clang-format off
     const std::vector<Row> rows = {
-        {"shared with RS-232", 2, true, true, Language::English, "KD-1 Display COM Port Error",
+        {"shared with RS-232", 2, true, true, Language::English, error,
          "The KD-1 display cannot use COM port 2: the RS-232 port (COM 2) is open on it."},
-        {"no answer", 1, true, false, Language::English, "KD-1 Display COM Port Error",
-         "No Display connected at COM port 2"},
+        {"no answer", 1, true, false, Language::English, error, "No Display connected at COM port 2"},
         {"no such port", 0, false, true, Language::German, "KD-1 Display COM Port Fehler",
          "Kein Display angeschlossen an COM Port 2"},
     };
+    // clang-format on
     for (const Row& r : rows) {
         UiLanguage::instance().set(r.language);
         Kd1Show rig;
