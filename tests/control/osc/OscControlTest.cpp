@@ -110,14 +110,18 @@ TEST(OscControl, OscsendDrivesTheShow) {
     };
     for (const Step& s : steps) {
         ASSERT_TRUE(rig.send(words(s.message))) << s.message;
-        if (s.heard >= 0)
+        if (s.heard >= 0) {
             EXPECT_EQ(rig.channel1Heard(), s.heard == 1) << s.message;
-        if (s.preset >= 0)
+        }
+        if (s.preset >= 0) {
             EXPECT_EQ(rig.store.presets().current(), s.preset) << s.message;
-        if (s.volume >= 0)
+        }
+        if (s.volume >= 0) {
             EXPECT_EQ(rig.store.channel(0).volume, s.volume) << s.message;
-        if (s.pan > -999)
+        }
+        if (s.pan > -999) {
             EXPECT_EQ(rig.store.channel(0).pan, s.pan) << s.message;
+        }
     }
 }
 

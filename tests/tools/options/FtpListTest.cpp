@@ -40,8 +40,9 @@ TEST(FtpList, DamagedFilesLoadWhatTheyCanAndSaySo) {
             << c.what << ": " << qPrintable(r.problems.join("; "));
         EXPECT_EQ(r.list[1].name, QString::fromLatin1(c.name1)) << c.what;
         EXPECT_EQ(r.list[1].user, QString::fromLatin1(c.user1)) << c.what;
-        if (c.entriesRead > 0)
+        if (c.entriesRead > 0) {
             EXPECT_EQ(r.list[0].folder, QStringLiteral("/snd")) << c.what;
+        }
     }
     // More than 51 entries: the rest is dropped, and said.
     QByteArray many;

@@ -173,9 +173,10 @@ TEST(Kr1Unit, ShowRunsFromThePeer) {
                 << s.what << ": " << rig.at(s.x, s.y).toStdString();
         if (s.preset >= 0)
             EXPECT_EQ(rig.store.presets().current(), s.preset) << s.what;
-        if (s.playing >= 0)
+        if (s.playing >= 0) {
             EXPECT_EQ(rig.show->playback().buttonColour(0) == ButtonColour::On, s.playing == 1)
                 << s.what;
+        }
     }
     EXPECT_EQ(rig.store.controls(0).loopMode, 1);
     EXPECT_EQ(rig.kr1->page(), 0);
