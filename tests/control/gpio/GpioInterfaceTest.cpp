@@ -7,7 +7,6 @@
 #include "control/gpio/SimulatedGpio.h"
 #include "core/SettingKeys.h"
 
-#include <QDir>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>

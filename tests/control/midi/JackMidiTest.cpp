@@ -14,11 +14,6 @@
 #include "show/playlist/PlaylistDocument.h"
 #include "support/TestEnvironment.h"
 
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 using namespace kalvor;

@@ -8,8 +8,6 @@
 #include "control/serial/SerialLine.h"
 #include "core/SystemMessages.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSerialPort>
 #include <QTest>
 

@@ -6,7 +6,6 @@
 #include "engine/kae/Kae.h"
 #include "support/ShowRig.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
 #include <QTest>

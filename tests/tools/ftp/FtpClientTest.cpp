@@ -8,7 +8,6 @@
 #include "tools/ftp/FtpListing.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <gtest/gtest.h>
 

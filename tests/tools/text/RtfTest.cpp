@@ -7,7 +7,6 @@
 #include "tools/text/RtfWriter.h"
 #include "tools/text/ScriptFile.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>

@@ -18,7 +18,6 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QTest>
-#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>

@@ -14,8 +14,6 @@
 #include "engine/kae/Kae.h"
 
 #include <QFileInfo>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -108,10 +106,7 @@ TEST(Kd1Display, DrawsOnItsOwnPortForThePeer) {
     pty.socat.kill();
     pty.socat.waitForFinished();
     const auto gone = [] {
-        for (const QString& e : SystemMessages::instance().entries())
-            if (e.contains(QStringLiteral("KD-1: the port")))
-                return true;
-        return false;
+        return !SystemMessages::instance().entries().filter(u"KD-1: the port").isEmpty();
     };
     for (int i = 0; i < 20 && !gone(); ++i) {
         rig.press(i % 2 ? 38 : 48);

@@ -14,12 +14,8 @@
 #include "support/TestEnvironment.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
