@@ -104,9 +104,8 @@ TEST(MtcCues, TimeCodeStartsSeeksAndStopsCuedChannels) {
             rig.mtc.evaluate(t);
         EXPECT_EQ(KAE__Channel_IsPlaying(0), c.playing) << c.label;
         EXPECT_EQ(rig.mtc.mtcStarted(0), c.playing && !c.handStarted) << c.label;
-        if (c.position >= 0) {
-            EXPECT_EQ(KAE__Channel_GetPositionInSamples(0), c.position) << c.label;
-        }
+        EXPECT_TRUE(c.position < 0 || KAE__Channel_GetPositionInSamples(0) == c.position)
+            << c.label;
     }
 }
 
