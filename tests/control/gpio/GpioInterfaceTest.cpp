@@ -186,9 +186,6 @@ TEST(GpioLines, SettingText) {
         SCOPED_TRACE(c.text);
         const auto r = gpio::parseGpioLines(QString::fromLatin1(c.text));
         EXPECT_EQ(r.ok(), c.ok) << r.error.toStdString();
-        if (c.ok) {
-            EXPECT_EQ(r.offsets.front(), c.first);
-            EXPECT_EQ(r.offsets.back(), c.last);
-        }
+        EXPECT_TRUE(!c.ok || (r.offsets.front() == c.first && r.offsets.back() == c.last));
     }
 }

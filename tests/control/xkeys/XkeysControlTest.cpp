@@ -133,10 +133,10 @@ TEST(XkeysControl, FunctionBlock) {
         }
         rig.feed(k128Report({}));
         EXPECT_EQ(rig.kd1.keys, c.kd1Keys);
-        if (std::find(c.held.begin(), c.held.end(), 40) != c.held.end()) {
-            EXPECT_EQ(logging, std::vector<bool>{true});
-            EXPECT_EQ(rig.kd1.notices, QStringList{QStringLiteral("Logging = ON")});
-        }
+        const bool logs = std::find(c.held.begin(), c.held.end(), 40) != c.held.end();
+        EXPECT_EQ(logging, logs ? std::vector<bool>{true} : std::vector<bool>{});
+        EXPECT_EQ(rig.kd1.notices,
+                  logs ? QStringList{QStringLiteral("Logging = ON")} : QStringList{});
     }
 }
 
@@ -202,9 +202,7 @@ TEST(XkeysControl, UnplugShowsTheMessageOnceAndStopsReading) {
     EXPECT_FALSE(rig.xkeys->readerTimer().isActive());
     EXPECT_EQ(disconnected, 1);
     ASSERT_EQ(rig.dialogs.messages().size(), 1);
-    EXPECT_EQ(rig.dialogs.messages().at(0).title, QStringLiteral("X-Keys USB Device Error"));
-    EXPECT_EQ(rig.dialogs.messages().at(0).text,
-              QStringLiteral("The X-Keys device has been disconnected!"));
+    EXPECT_EQ(rig.dialogs.messages().at(0).text, u"The X-Keys device has been disconnected!");
 }
 
 TEST(XkeysControl, BadReportsAndFailedOpensAreReported) {
