@@ -115,12 +115,8 @@ TEST(Rtf, WordProcessorFixturesOpenWithTextAndFormatting) {
             SCOPED_TRACE(e.piece);
             const TextRun* run = runWith(r.document, QString::fromUtf8(e.piece));
             ASSERT_NE(run, nullptr);
-            EXPECT_EQ(run->format.font, QString::fromUtf8(e.font));
-            EXPECT_EQ(run->format.size, e.size);
-            EXPECT_EQ(run->format.bold, e.bold);
-            EXPECT_EQ(run->format.italic, e.italic);
-            EXPECT_EQ(run->format.underline, e.underline);
-            EXPECT_EQ(run->format.colour, e.colour);
+            EXPECT_TRUE(run->format == CharFormat{QString::fromUtf8(e.font), e.size, e.bold,
+                                                  e.italic, e.underline, e.colour});
         }
     }
 }
