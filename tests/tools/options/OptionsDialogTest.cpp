@@ -504,12 +504,6 @@ TEST(OptionsDialog, TooltipsOffLeaveNoTooltipOnTheMainWindow) {
     EXPECT_TRUE(tips().join(QLatin1Char(',')).contains(QStringLiteral("Cue 12")));
 }
 
-} // namespace
-} // namespace kalvor::test
-
-namespace kalvor::test {
-namespace {
-
 // Pictures of every page in both languages for checking the layout by eye; run with
 // KALVOR_SHOTS_DIR set.
 TEST(Screenshots, EveryOptionsPageInBothLanguages) {
