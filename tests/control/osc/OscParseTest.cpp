@@ -13,7 +13,6 @@ namespace {
 // clang-format off
 Arg i(int v) { return {'i', double(v), {}}; }
 Arg f(double v) { return {'f', v, {}}; }
-Arg s(const char* t) { return {'s', 0, t}; }
 // clang-format on
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "tools/ftp/FtpListing.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,14 @@ using namespace kalvor::ftp;
 using kalvor::test::fixtureBytes;
 
 namespace {
+
+FtpServer server(const QString& address, const QString& user = {}, const QString& pw = {}) {
+    FtpServer s;
+    s.address = address;
+    s.user = user;
+    s.password = pw;
+    return s;
+}
 
 QStringList names(const QList<RemoteItem>& items) {
     QStringList n;
@@ -29,7 +38,7 @@ QStringList names(const QList<RemoteItem>& items) {
 
 TEST(FtpClient, LogsInListsFoldersAndAsksSizes) {
     FtpClient c;
-    const FtpResult hello = c.connect({test::kFtpPlain, "kalvor", "show"});
+    const FtpResult hello = c.connect(server(test::kFtpPlain, "kalvor", "show"));
     ASSERT_TRUE(hello.ok()) << hello.failure.description.toStdString();
     EXPECT_EQ(serverTypeFromSyst(hello.reply), ServerType::Unix) << hello.reply.toStdString();
     EXPECT_FALSE(c.encrypted());
@@ -67,7 +76,7 @@ TEST(FtpClient, LogsInListsFoldersAndAsksSizes) {
 
 TEST(FtpClient, DownloadsWithProgressAndReplacesOnlyWhenComplete) {
     FtpClient c;
-    ASSERT_TRUE(c.connect({test::kFtpPlain}).ok());
+    ASSERT_TRUE(c.connect(server(test::kFtpPlain)).ok());
     const QString dir = test::freshFolder(QStringLiteral("dl"));
     const QString target = dir + QStringLiteral("/big.wav");
     QList<qint64> seen;

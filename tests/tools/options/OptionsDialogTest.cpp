@@ -389,8 +389,9 @@ TEST(OptionsDialog, ChangesThatTakeEffectLaterSaySoWhenMade) {
         o->setChecked(!o->isChecked());
         const auto boxes = r.main.rig.dialogs.messages();
         ASSERT_EQ(boxes.size(), c.title ? 1 : 0) << c.control;
-        if (c.title)
+        if (c.title) {
             EXPECT_TRUE(boxes[0].text.startsWith(QLatin1String(c.text)));
+        }
     }
 }
 

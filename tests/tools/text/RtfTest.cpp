@@ -115,8 +115,8 @@ TEST(Rtf, WordProcessorFixturesOpenWithTextAndFormatting) {
             SCOPED_TRACE(e.piece);
             const TextRun* run = runWith(r.document, QString::fromUtf8(e.piece));
             ASSERT_NE(run, nullptr);
-            EXPECT_TRUE(run->format == CharFormat{QString::fromUtf8(e.font), e.size, e.bold,
-                                                  e.italic, e.underline, e.colour});
+            EXPECT_TRUE((run->format == CharFormat{QString::fromUtf8(e.font), e.size, e.bold,
+                                                   e.italic, e.underline, e.colour}));
         }
     }
 }

@@ -148,9 +148,10 @@ TEST(Kr2Peer, ARehearsalFromThePeer) {
                 << s.key << "\n"
                 << rig.peer.screen().rows().join(QLatin1Char('\n')).toStdString();
         }
-        if (QByteArray(s.key) == "+")
+        if (QByteArray(s.key) == "+") {
             EXPECT_TRUE(rig.peer.takeReceived().contains("\x9a"
                                                          "ber"));
+        }
         rig.peer.takeReceived();
     }
 }
