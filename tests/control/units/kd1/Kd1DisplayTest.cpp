@@ -223,9 +223,7 @@ TEST(Kd1Display, FunctionKeysDriveThePages) {
         EXPECT_TRUE(rig.link->screen.contains(QString::fromUtf8(s.shows)))
             << "key " << s.key << " wants \"" << s.shows << "\"\n"
             << rig.screen().toStdString();
-        if (s.check) {
-            EXPECT_TRUE(s.check(rig)) << "key " << s.key;
-        }
+        EXPECT_TRUE(!s.check || s.check(rig)) << "key " << s.key;
     }
 }
 
