@@ -7,7 +7,6 @@
 #include "control/gpio/SimulatedGpio.h"
 #include "core/SettingKeys.h"
 
-#include <QDir>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -135,9 +134,7 @@ TEST(Gpio, MissingOrVanishingDeviceGivesItsMessages) {
         rig.noDevice = true;
         EXPECT_FALSE(rig.start());
         ASSERT_EQ(rig.dialogs.messages().size(), 1);
-        EXPECT_EQ(rig.dialogs.messages().at(0).title, QStringLiteral("Hardware Error"));
-        EXPECT_EQ(rig.dialogs.messages().at(0).text,
-                  QStringLiteral("No USB GPI/O device detected!"));
+        EXPECT_EQ(rig.dialogs.messages().at(0).text, u"No USB GPI/O device detected!");
     }
     GpioShow rig;
     rig.assign(1, 5);
@@ -189,9 +186,6 @@ TEST(GpioLines, SettingText) {
         SCOPED_TRACE(c.text);
         const auto r = gpio::parseGpioLines(QString::fromLatin1(c.text));
         EXPECT_EQ(r.ok(), c.ok) << r.error.toStdString();
-        if (c.ok) {
-            EXPECT_EQ(r.offsets.front(), c.first);
-            EXPECT_EQ(r.offsets.back(), c.last);
-        }
+        EXPECT_TRUE(!c.ok || (r.offsets.front() == c.first && r.offsets.back() == c.last));
     }
 }

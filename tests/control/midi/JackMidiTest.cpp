@@ -14,11 +14,6 @@
 #include "show/playlist/PlaylistDocument.h"
 #include "support/TestEnvironment.h"
 
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 using namespace kalvor;
@@ -32,10 +27,9 @@ bool jackRuns() {
 }
 
 bool sawMessage(JackPeer& peer, const Bytes& m) {
-    for (const Bytes& r : peer.received()) {
+    for (const Bytes& r : peer.received())
         if (r == m)
             return true;
-    }
     return false;
 }
 
@@ -93,24 +87,18 @@ TEST(JackMidi, ASequencerRunsTheShow) {
         std::vector<Bytes> send;
         std::function<bool()> done;
         Bytes echoed; // expected on the test client's input, empty: none
-    } steps[] = {
-        {"a note plays channel 1 and its note goes out",
-         {{0x90, 36, 100}},
-         [] { return KAE__Channel_IsPlaying(0); },
-         {0x90, 36, 127}},
-        {"SysEx in between is ignored, the note off releases",
-         {{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, {0x80, 36, 0}},
-         [] { return !KAE__Channel_IsPlaying(0); },
-         {0x80, 36, 0}},
-        {"a program change recalls and is sent back",
-         {{0xC0, 2}},
-         [&] { return rig.store.presets().current() == 2; },
-         {0xC0, 2}},
-        {"time code starts the cued channel",
-         timeCode,
-         [] { return KAE__Channel_IsPlaying(1); },
-         {0x90, 38, 127}},
     };
+    // clang-format off
+    const Step steps[] = {
+        {"a note plays channel 1 and its note goes out", {{0x90, 36, 100}},
+         [] { return KAE__Channel_IsPlaying(0); }, {0x90, 36, 127}},
+        {"SysEx in between is ignored, the note off releases", {{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, {0x80, 36, 0}},
+         [] { return !KAE__Channel_IsPlaying(0); }, {0x80, 36, 0}},
+        {"a program change recalls and is sent back", {{0xC0, 2}},
+         [&] { return rig.store.presets().current() == 2; }, {0xC0, 2}},
+        {"time code starts the cued channel", timeCode, [] { return KAE__Channel_IsPlaying(1); }, {0x90, 38, 127}},
+    };
+    // clang-format on
     for (const Step& s : steps) {
         for (const Bytes& b : s.send)
             peer.send(b);

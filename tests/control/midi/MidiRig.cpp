@@ -33,10 +33,9 @@ void MidiRig::feed(std::initializer_list<midi::ShortMessage> messages) {
 
 std::vector<int> MidiRig::playing() const {
     std::vector<int> on;
-    for (int ch = 0; ch < kChannelCount; ++ch) {
+    for (int ch = 0; ch < kChannelCount; ++ch)
         if (KAE__Channel_IsPlaying(ch))
             on.push_back(ch);
-    }
     return on;
 }
 

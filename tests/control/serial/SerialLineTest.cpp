@@ -8,8 +8,6 @@
 #include "control/serial/SerialLine.h"
 #include "core/SystemMessages.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSerialPort>
 #include <QTest>
 
@@ -96,12 +94,9 @@ TEST(SerialLine, ControllerDrivesTheShowOverAPty) {
         far.write(s.send);
         far.waitForBytesWritten(1000);
         EXPECT_EQ(readUntil(far, s.reply.size()), s.reply) << s.send.toStdString();
-        if (s.heard >= 0) {
-            EXPECT_EQ(rig.channel1Heard(), s.heard == 1) << s.send.toStdString();
-        }
-        if (s.preset >= 0) {
-            EXPECT_EQ(rig.store.presets().current(), s.preset) << s.send.toStdString();
-        }
+        EXPECT_TRUE(s.heard < 0 || rig.channel1Heard() == (s.heard == 1)) << s.send.toStdString();
+        EXPECT_TRUE(s.preset < 0 || rig.store.presets().current() == s.preset)
+            << s.send.toStdString();
     }
 
     // Settings saved while the port is open, one after another.
@@ -124,9 +119,8 @@ TEST(SerialLine, ControllerDrivesTheShowOverAPty) {
         rig.settings->setText(QString::fromLatin1(c.key), QString::fromLatin1(c.value));
         line.applySettings();
         EXPECT_EQ(line.isOpen(), c.openAfter) << c.key << "=" << c.value;
-        if (!c.reply.isEmpty()) {
-            EXPECT_EQ(readUntil(far, c.reply.size()), c.reply) << c.key << "=" << c.value;
-        }
+        EXPECT_TRUE(c.reply.isEmpty() || readUntil(far, c.reply.size()) == c.reply)
+            << c.key << "=" << c.value;
     }
     EXPECT_TRUE(SystemMessages::instance().entries().join(u'\n').contains(missing));
 

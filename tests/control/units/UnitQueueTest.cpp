@@ -14,11 +14,8 @@ namespace {
 
 const QString kBusy = QStringLiteral("KR-1 is busy or offline (CTSHolding = FALSE)");
 
-int busyMessages() {
-    int n = 0;
-    for (const QString& e : SystemMessages::instance().entries())
-        n += e.endsWith(kBusy) ? 1 : 0;
-    return n;
+qsizetype busyMessages() {
+    return SystemMessages::instance().entries().filter(kBusy).size();
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include "engine/kae/Kae.h"
 #include "support/ShowRig.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
 #include <QTest>
@@ -28,6 +27,10 @@ struct BlackRig {
     }
     void down(int key, bool repeat = false) { control.keyDown(key, repeat); }
     void up(int key, bool repeat = false) { control.keyUp(key, repeat); }
+    void press(int key) {
+        down(key);
+        up(key);
+    }
     ShowRig rig;
     BlackScreenControl control;
 };
@@ -59,11 +62,9 @@ TEST(BlackScreen, FunctionKeysPlayTheBanksChannelOncePerPress) {
             r.rig.renderMs(50);
         }
         EXPECT_EQ(KAE__Channel_IsPlaying(c.channel), c.playingAfter) << c.label;
-        for (int ch = 0; ch < 32; ++ch) {
-            if (ch != c.channel) {
-                EXPECT_FALSE(KAE__Channel_IsPlaying(ch)) << c.label << " channel " << ch + 1;
-            }
-        }
+        for (int ch = 0; ch < 32; ++ch)
+            EXPECT_TRUE(ch == c.channel || !KAE__Channel_IsPlaying(ch))
+                << c.label << " channel " << ch + 1;
         // The sound went on from where it was: never restarted by the held key.
         EXPECT_FALSE(r.rig.renderMs(20).silent()) << c.label;
         r.up(c.key);
@@ -74,17 +75,14 @@ TEST(BlackScreen, FunctionKeysPlayTheBanksChannelOncePerPress) {
 TEST(BlackScreen, SecondKeyModeStopsAndArrowsMoveTheSelection) {
     BlackRig r;
     r.control.open(2);
-    r.down(Qt::Key_F3);
-    r.up(Qt::Key_F3);
+    r.press(Qt::Key_F3);
     ASSERT_TRUE(KAE__Channel_IsPlaying(10));
     r.down(Qt::Key_Tab);
     EXPECT_TRUE(r.control.stopMode());
-    r.down(Qt::Key_F3);
-    r.up(Qt::Key_F3);
+    r.press(Qt::Key_F3);
     EXPECT_FALSE(KAE__Channel_IsPlaying(10)) << "a playing channel is stopped";
     EXPECT_EQ(r.rig.show->playback().buttonColour(10), ButtonColour::Off);
-    r.down(Qt::Key_F3);
-    r.up(Qt::Key_F3);
+    r.press(Qt::Key_F3);
     EXPECT_TRUE(KAE__Channel_IsPlaying(10)) << "a stopped channel plays in both modes";
 
     const struct {
@@ -171,12 +169,10 @@ TEST(Screenshots, BlackScreenView) {
         UiLanguage::instance().set(german ? Language::German : Language::English);
         for (const QSize& size : sizes) {
             view.resize(size);
-            const QString name = QStringLiteral("%1/black-%2x%3-%4.png")
-                                     .arg(dir)
-                                     .arg(size.width())
-                                     .arg(size.height())
-                                     .arg(german ? QStringLiteral("de") : QStringLiteral("en"));
-            EXPECT_TRUE(view.grab().save(name));
+            EXPECT_TRUE(
+                view.grab().save(QStringLiteral("%1/black-%2x%3-%4.png")
+                                     .arg(dir, QString::number(size.width()),
+                                          QString::number(size.height()), german ? u"de" : u"en")));
         }
     }
     UiLanguage::instance().set(Language::English);

@@ -129,12 +129,9 @@ TEST(Screenshots, TouchScreenView) {
         for (const QSize& size : sizes) {
             r.view.resize(size);
             QTest::qWait(20);
-            EXPECT_TRUE(
-                r.view.grab().save(QStringLiteral("%1/touch-%2x%3-%4.png")
-                                       .arg(dir)
-                                       .arg(size.width())
-                                       .arg(size.height())
-                                       .arg(german ? QStringLiteral("de") : QStringLiteral("en"))));
+            const QString name = QStringLiteral("%1/touch-%2x%3-%4.png").arg(dir);
+            EXPECT_TRUE(r.view.grab().save(
+                name.arg(size.width()).arg(size.height()).arg(german ? u"de" : u"en")));
         }
     }
     UiLanguage::instance().set(Language::English);

@@ -23,32 +23,24 @@ TEST(ArchiveCommands, BackupRestoreAndEveryRefusalHasItsExitCode) {
     const QString kfa = dir + QStringLiteral("/nightly");
     const QString venue = freshFolder(QStringLiteral("commands-venue"));
 
-    const struct {
+    struct Row {
         const char* name;
         QStringList args;
         int exitCode;
         QString saying; // part of what the command prints
-    } rows[] = {
-        {"backup with an added file",
-         {"backup", dir + "/show/show.kal", kfa, "--add", dir + "/show/notes.txt"},
-         0,
-         "Backup finished, 3 files saved!"},
+    };
+    // clang-format off
+    const Row rows[] = {
+        {"backup with an added file", {"backup", dir + "/show/show.kal", kfa, "--add", dir + "/show/notes.txt"},
+         0, "Backup finished, 3 files saved!"},
         {"backup onto an existing archive", {"backup", dir + "/show/show.kal", kfa}, 1, "--force"},
         {"backup of no playlist", {"backup", dir + "/none.kal", dir + "/x.kfa"}, 1, "Error 53"},
-        {"restore into a missing folder",
-         {"restore", kfa + ".kfa", dir + "/nowhere"},
-         1,
-         "does not exist"},
+        {"restore into a missing folder", {"restore", kfa + ".kfa", dir + "/nowhere"}, 1, "does not exist"},
         {"restore", {"restore", kfa + ".kfa", venue}, 0, "have been relinked"},
-        {"restore over the files just restored",
-         {"restore", kfa + ".kfa", venue},
-         1,
-         "was not overwritten"},
-        {"restore of no archive",
-         {"restore", dir + "/show/notes.txt", venue},
-         1,
-         "Error 19 during Restore"},
+        {"restore over the files just restored", {"restore", kfa + ".kfa", venue}, 1, "was not overwritten"},
+        {"restore of no archive", {"restore", dir + "/show/notes.txt", venue}, 1, "Error 19 during Restore"},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const auto [code, output] = runTool(kTool, row.args);

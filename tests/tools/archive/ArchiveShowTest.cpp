@@ -7,8 +7,7 @@
 #include "tools/archive/Backup.h"
 #include "tools/archive/Restore.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QFile>
 
 #include <gtest/gtest.h>
 

@@ -54,6 +54,22 @@ QString backupOf(const Show& show, const QString& name) {
     return kfa;
 }
 
+// Lists `kfa` and restores all of it into `target`.
+struct Restored {
+    ArchiveListing listing;
+    std::vector<RestoreItem> items;
+    RunResult run;
+};
+Restored restoreInto(const QString& kfa, const QString& target, Recorder& rec) {
+    Restored r;
+    r.listing = listArchive(kfa, rec);
+    QStringList refused;
+    r.items = planRestore(r.listing, Destination::Folder, target, &refused);
+    JobControl control;
+    r.run = runRestore(kfa, r.listing, r.items, rec, control);
+    return r;
+}
+
 TEST(Backup, ArchiveOpensInUnzipAndZipfileWithNamesRelativeToTheShow) {
     const Show show = makeShow(QStringLiteral("peers"));
     const QString kfa = QFileInfo(show.folder).absolutePath() + QStringLiteral("/show.kfa");
@@ -92,16 +108,9 @@ TEST(Restore, IntoAnotherFolderRelinksExactSourcePathsOnlyAndKeepsTheOldPlaylist
     const QString target = freshFolder(QStringLiteral("relink-target"));
 
     Recorder rec;
-    const ArchiveListing listing = listArchive(kfa, rec);
-    ASSERT_TRUE(listing.ok) << listing.error.toStdString();
+    const auto [listing, items, r] = restoreInto(kfa, target, rec);
     EXPECT_EQ(listing.sourcePaths, show.files);
     EXPECT_TRUE(listing.warnings.isEmpty());
-    QStringList refused;
-    const auto items = planRestore(listing, Destination::Folder, target, &refused);
-    ASSERT_EQ(items.size(), 3u);
-    EXPECT_TRUE(overwriteConflicts(items).empty());
-    JobControl control;
-    const RunResult r = runRestore(kfa, listing, items, rec, control);
     ASSERT_TRUE(r.ok) << r.problems.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(r.count, 3);
     EXPECT_EQ(readFile(target + QStringLiteral("/cue 1.wav")), readFile(show.files[1]));
@@ -130,13 +139,10 @@ TEST(Restore, ArchiveWithoutPlaylistRestoresItsFilesAndSaysSo) {
     const QString kfa = backupOf(show, QStringLiteral("sounds.kfa"));
     const QString target = freshFolder(QStringLiteral("noplaylist-target"));
     Recorder rec;
-    const ArchiveListing listing = listArchive(kfa, rec);
-    QStringList refused;
-    const auto items = planRestore(listing, Destination::Folder, target, &refused);
-    JobControl control;
-    EXPECT_EQ(runRestore(kfa, listing, items, rec, control).count, 2);
-    const RelinkResult relink =
-        RelinkPlaylist(target, {target + QStringLiteral("/cue 1.wav")}, listing.sourcePaths, rec);
+    const Restored restored = restoreInto(kfa, target, rec);
+    EXPECT_EQ(restored.run.count, 2);
+    const RelinkResult relink = RelinkPlaylist(target, {target + QStringLiteral("/cue 1.wav")},
+                                               restored.listing.sourcePaths, rec);
     EXPECT_FALSE(relink.relinked);
     EXPECT_TRUE(rec.lines.contains(QStringLiteral("No Playlist found in archive!")));
     EXPECT_TRUE(QFileInfo::exists(target + QStringLiteral("/thunder.wav")));
@@ -176,108 +182,49 @@ QByteArray pathInfoOf(const QStringList& paths) {
     return writePathInfo(paths);
 }
 
+// A hand-made archive named `name` holding `entries`.
+std::function<QString(const Show&, const QString&)> handMade(const char* name,
+                                                             std::vector<HandEntry> entries) {
+    return [name, entries](const Show&, const QString& dir) {
+        const QString kfa = dir + QLatin1Char('/') + QLatin1String(name);
+        writeHandMadeZip(kfa, entries);
+        return kfa;
+    };
+}
+
 TEST(Restore, DamagedAndHostileArchivesAreRefusedOrReportedAndNothingEscapes) {
+    const HandEntry a{QStringLiteral("a.wav"), "a"}, b{QStringLiteral("b.wav"), "b"};
+    const auto info = [](const QStringList& paths) {
+        return HandEntry{QStringLiteral("PathInfo.txt"), pathInfoOf(paths)};
+    };
+    // clang-format off
     const Case cases[] = {
-        {"truncated",
-         [](const Show& s, const QString& dir) {
+        {"truncated", [](const Show& s, const QString&) {
              const QString kfa = backupOf(s, QStringLiteral("../cut.kfa"));
-             QFile f(kfa);
-             f.resize(f.size() / 2);
-             Q_UNUSED(dir);
+             QFile(kfa).resize(QFileInfo(kfa).size() / 2);
              return kfa;
-         },
-         QStringLiteral("cannot be read"),
-         0,
-         {}},
-        {"bad checksum",
-         [](const Show& s, const QString&) {
+         }, QStringLiteral("cannot be read"), 0, {}},
+        {"bad checksum", [](const Show& s, const QString&) {
              const QString kfa = backupOf(s, QStringLiteral("../crc.kfa"));
              QByteArray bytes = readFile(kfa);
-             const qsizetype at = bytes.indexOf(QByteArray("thunder\0", 8));
-             bytes[at + 2] = 'X';
+             bytes[bytes.indexOf(QByteArray("thunder\0", 8)) + 2] = 'X';
              writeFile(kfa, bytes);
              return kfa;
-         },
-         {},
-         2,
-         QStringLiteral("thunder.wav")},
-        {"no PathInfo.txt",
-         [](const Show&, const QString& dir) {
-             const QString kfa = dir + QStringLiteral("/nopi.kfa");
-             writeHandMadeZip(kfa, {{QStringLiteral("a.wav"), "aaa"}});
-             return kfa;
-         },
-         QStringLiteral("PathInfo.txt"),
-         0,
-         {}},
-        {"entry climbing out with ..",
-         [](const Show&, const QString& dir) {
-             const QString kfa = dir + QStringLiteral("/up.kfa");
-             writeHandMadeZip(kfa, {{QStringLiteral("Sounds/../../evil.wav"), "x"},
-                                    {QStringLiteral("PathInfo.txt"), pathInfoOf({"/s/evil.wav"})}});
-             return kfa;
-         },
-         QStringLiteral("'..'"),
-         0,
-         {}},
-        {"absolute entry name",
-         [](const Show&, const QString& dir) {
-             const QString kfa = dir + QStringLiteral("/abs.kfa");
-             writeHandMadeZip(kfa,
-                              {{QStringLiteral("/tmp/evil.wav"), "x"},
-                               {QStringLiteral("PathInfo.txt"), pathInfoOf({"/tmp/evil.wav"})}});
-             return kfa;
-         },
-         QStringLiteral("absolute"),
-         0,
-         {}},
-        {"symbolic link entry",
-         [](const Show&, const QString& dir) {
-             const QString kfa = dir + QStringLiteral("/link.kfa");
-             writeHandMadeZip(kfa, {{QStringLiteral("a.wav"), "/etc/passwd", true},
-                                    {QStringLiteral("PathInfo.txt"), pathInfoOf({"/s/a.wav"})}});
-             return kfa;
-         },
-         QStringLiteral("symbolic link"),
-         0,
-         {}},
-        {"PathInfo.txt longer than the entries",
-         [](const Show&, const QString& dir) {
-             const QString kfa = dir + QStringLiteral("/long.kfa");
-             writeHandMadeZip(kfa, {{QStringLiteral("a.wav"), "a"},
-                                    {QStringLiteral("b.wav"), "b"},
-                                    {QStringLiteral("PathInfo.txt"),
-                                     pathInfoOf({"/s/a.wav", "/s/b.wav", "/s/c.wav"})}});
-             return kfa;
-         },
-         {},
-         2,
-         QStringLiteral("/s/c.wav")},
-        {"PathInfo.txt shorter than the entries",
-         [](const Show&, const QString& dir) {
-             const QString kfa = dir + QStringLiteral("/short.kfa");
-             writeHandMadeZip(kfa, {{QStringLiteral("a.wav"), "a"},
-                                    {QStringLiteral("b.wav"), "b"},
-                                    {QStringLiteral("PathInfo.txt"), pathInfoOf({"/s/a.wav"})}});
-             return kfa;
-         },
-         {},
-         1,
-         QStringLiteral("1 files")},
-        {"PathInfo.txt line naming no file",
-         [](const Show&, const QString& dir) {
-             const QString kfa = dir + QStringLiteral("/dots.kfa");
-             writeHandMadeZip(
-                 kfa, {{QStringLiteral("a.wav"), "a"},
-                       {QStringLiteral(".."), "b"},
-                       {QStringLiteral("PathInfo.txt"), pathInfoOf({"/s/a.wav", "/s/.."})}});
-             return kfa;
-         },
-         QStringLiteral("'..'"),
-         0,
-         {}},
-        {"packed by zip with a matching PathInfo.txt",
-         [](const Show& s, const QString& dir) {
+         }, {}, 2, QStringLiteral("thunder.wav")},
+        {"no PathInfo.txt", handMade("nopi.kfa", {a}), QStringLiteral("PathInfo.txt"), 0, {}},
+        {"entry climbing out with ..", handMade("up.kfa", {{QStringLiteral("Sounds/../../evil.wav"), "x"},
+             info({"/s/evil.wav"})}), QStringLiteral("'..'"), 0, {}},
+        {"absolute entry name", handMade("abs.kfa", {{QStringLiteral("/tmp/evil.wav"), "x"},
+             info({"/tmp/evil.wav"})}), QStringLiteral("absolute"), 0, {}},
+        {"symbolic link entry", handMade("link.kfa", {{QStringLiteral("a.wav"), "/etc/passwd", true},
+             info({"/s/a.wav"})}), QStringLiteral("symbolic link"), 0, {}},
+        {"PathInfo.txt longer than the entries", handMade("long.kfa", {a, b,
+             info({"/s/a.wav", "/s/b.wav", "/s/c.wav"})}), {}, 2, QStringLiteral("/s/c.wav")},
+        {"PathInfo.txt shorter than the entries", handMade("short.kfa", {a, b, info({"/s/a.wav"})}),
+             {}, 1, QStringLiteral("1 files")},
+        {"PathInfo.txt line naming no file", handMade("dots.kfa", {a, {QStringLiteral(".."), "b"},
+             info({"/s/a.wav", "/s/.."})}), QStringLiteral("'..'"), 0, {}},
+        {"packed by zip with a matching PathInfo.txt", [](const Show& s, const QString& dir) {
              const QString kfa = dir + QStringLiteral("/byzip.kfa");
              writeFile(s.folder + QStringLiteral("/PathInfo.txt"), pathInfoOf(s.files));
              QProcess zip;
@@ -286,11 +233,9 @@ TEST(Restore, DamagedAndHostileArchivesAreRefusedOrReportedAndNothingEscapes) {
              zip.waitForFinished();
              QFile::remove(s.folder + QStringLiteral("/PathInfo.txt"));
              return kfa;
-         },
-         {},
-         3,
-         {}},
+         }, {}, 3, {}},
     };
+    // clang-format on
     int n = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -340,10 +285,8 @@ TEST(Restore, WindowsArchiveIsRefusedForSourcePathsAndRelinkedIntoAFolder) {
     EXPECT_TRUE(refused[0].contains(QStringLiteral("made on Windows")));
 
     const QString target = freshFolder(QStringLiteral("windows-target"));
-    refused.clear();
-    const auto items = planRestore(listing, Destination::Folder, target, &refused);
-    JobControl control;
-    EXPECT_EQ(runRestore(kfa, listing, items, rec, control).count, 2);
+    const auto [_, items, run] = restoreInto(kfa, target, rec);
+    EXPECT_EQ(run.count, 2);
     const RelinkResult relink =
         RelinkPlaylist(target, {items[0].target, items[1].target}, listing.sourcePaths, rec);
     EXPECT_EQ(relink.linesChanged, 1);
@@ -401,11 +344,7 @@ TEST(Restore, FullDiskKeepsWhatWasWrittenAndLeavesNoHalfFile) {
                            QStringLiteral("size=256k"), QStringLiteral("tmpfs"), mountPoint}) != 0)
         GTEST_SKIP() << "cannot mount a small tmpfs here";
     Recorder rec;
-    const ArchiveListing listing = listArchive(kfa, rec);
-    QStringList refused;
-    const auto items = planRestore(listing, Destination::Folder, mountPoint, &refused);
-    JobControl control;
-    const RunResult r = runRestore(kfa, listing, items, rec, control);
+    const RunResult r = restoreInto(kfa, mountPoint, rec).run;
     const QStringList left = QDir(mountPoint).entryList(QDir::Files);
     QProcess::execute(QStringLiteral("umount"), {mountPoint});
     EXPECT_FALSE(r.ok);

@@ -55,7 +55,6 @@ TEST(ToolsWindow, BackupWithNothingSelectedSaysSoAndATypedNameGetsKfa) {
     rig.page.Backup();
     ASSERT_EQ(rig.dialogs.messages().size(), 1);
     EXPECT_EQ(rig.dialogs.messages()[0].text, QStringLiteral("No files selected!"));
-    EXPECT_EQ(rig.dialogs.messages()[0].title, QStringLiteral("Backup Error"));
     EXPECT_TRUE(QDir(folder).entryList({QStringLiteral("*.kfa*")}).isEmpty());
 
     rig.dialogs.clear();
@@ -164,10 +163,8 @@ TEST(Screenshots, ToolsWindowPagesInBothLanguages) {
         UiLanguage::instance().set(language);
         for (int page = 0; page < 2; ++page) {
             rig.window.showPage(page);
-            EXPECT_TRUE(rig.window.grab().save(QStringLiteral("%1/tools-%2-%3.png")
-                                                   .arg(dir)
-                                                   .arg(page)
-                                                   .arg(UiLanguage::toSetting(language))));
+            const QString name = QStringLiteral("/tools-%1-%2.png").arg(page);
+            EXPECT_TRUE(rig.window.grab().save(dir + name.arg(UiLanguage::toSetting(language))));
         }
     }
     UiLanguage::instance().set(Language::English);

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QtEndian>
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -42,14 +44,11 @@ Image makeImage(const QString& name, const QByteArray& cueText = {}) {
     img.track2 = noise(kAudio2Sectors, 2);
     img.track3 = noise(kAudio3Sectors, 3);
     writeFile(img.bin, QByteArray(kDataSectors * kSectorBytes, '\0') + img.track2 + img.track3);
-    writeFile(img.cue, !cueText.isEmpty() ? cueText
-                                          : QByteArray("FILE \"disc.bin\" BINARY\r\n"
-                                                       "  TRACK 01 MODE1/2352\r\n"
-                                                       "    INDEX 01 00:00:00\r\n"
-                                                       "  TRACK 02 AUDIO\r\n"
-                                                       "    INDEX 01 00:00:40\r\n"
-                                                       "  TRACK 03 AUDIO\r\n"
-                                                       "    INDEX 01 00:02:40\r\n"));
+    const QByteArray mixed =
+        "FILE \"disc.bin\" BINARY\r\n  TRACK 01 MODE1/2352\r\n"
+        "    INDEX 01 00:00:00\r\n  TRACK 02 AUDIO\r\n    INDEX 01 00:00:40\r\n"
+        "  TRACK 03 AUDIO\r\n    INDEX 01 00:02:40\r\n";
+    writeFile(img.cue, cueText.isEmpty() ? mixed : cueText);
     return img;
 }
 
@@ -81,10 +80,9 @@ Wav readWav(const QString& path) {
 
 // The first sector where the extracted bytes differ from the disc's, -1 when none.
 int firstDifferentSector(const QByteArray& got, const QByteArray& disc) {
-    for (qsizetype at = 0; at < got.size(); at += kSectorBytes) {
+    for (qsizetype at = 0; at < got.size(); at += kSectorBytes)
         if (got.mid(at, kSectorBytes) != disc.mid(at, kSectorBytes))
             return static_cast<int>(at / kSectorBytes);
-    }
     return got.size() == disc.size() ? -1 : static_cast<int>(got.size() / kSectorBytes);
 }
 
@@ -118,9 +116,7 @@ TEST(CdImage, AudioTracksExtractSampleForSampleAndTheDataTrackIsRefused) {
         const ExtractResult r = extractTrack(img.cue, row.track, path, stop);
         ASSERT_EQ(r.outcome, ExtractResult::Outcome::Written) << "track " << row.track;
         const Wav w = readWav(path);
-        EXPECT_EQ(w.channels, 2);
-        EXPECT_EQ(w.rate, 44100u);
-        EXPECT_EQ(w.bits, 16);
+        EXPECT_EQ(std::tie(w.channels, w.rate, w.bits), std::make_tuple(2, 44100u, 16));
         EXPECT_EQ(w.dataSize, static_cast<quint32>(row.pcm->size()));
         EXPECT_EQ(firstDifferentSector(w.data, *row.pcm), -1) << "track " << row.track;
     }

@@ -28,16 +28,15 @@ namespace {
 
 struct OptionsRig {
     OptionsRig() {
+        const auto listed = [](QStringList names) {
+            return [names] {
+                return names;
+            };
+        };
         OptionDevices devices;
-        devices.midiInputs = [] {
-            return QStringList{QStringLiteral("Port A")};
-        };
-        devices.midiOutputs = [] {
-            return QStringList{QStringLiteral("Port B")};
-        };
-        devices.audioOutputs = [] {
-            return QStringList{QStringLiteral("Out 1"), QStringLiteral("Out 2")};
-        };
+        devices.midiInputs = listed({QStringLiteral("Port A")});
+        devices.midiOutputs = listed({QStringLiteral("Port B")});
+        devices.audioOutputs = listed({QStringLiteral("Out 1"), QStringLiteral("Out 2")});
         OptionsHooks hooks;
         hooks.switchLanguage = [this](bool german) {
             main.window->switchLanguage(german);
@@ -204,18 +203,17 @@ TEST(OptionsDialog, BadPathsOfferRetryOrCancel) {
         const char* problem;
         bool folder;
     };
+    const char* notPath = "is not a valid pathname!";
+    // clang-format off
     const Case cases[] = {
-        {"txtDefaultPlayList", "Playlist", "DefaultPlayList", "Default Playlist File",
-         "File does not exist!", false},
-        {"txtDefaultPlayListDir", "Playlist", "DefaultPlayListDir", "Default Playlist Directory",
-         "is not a valid pathname!", true},
-        {"txtDefaultSoundPath", "Soundlist", "DefaultSoundPath", "Default Sound Directory",
-         "is not a valid pathname!", true},
-        {"txtLogBackupPath", "Log", "LoggingBackupPath", "Log Backup Directory",
-         "is not a valid pathname!", true},
+        {"txtDefaultPlayList", "Playlist", "DefaultPlayList", "Default Playlist File", "File does not exist!", false},
+        {"txtDefaultPlayListDir", "Playlist", "DefaultPlayListDir", "Default Playlist Directory", notPath, true},
+        {"txtDefaultSoundPath", "Soundlist", "DefaultSoundPath", "Default Sound Directory", notPath, true},
+        {"txtLogBackupPath", "Log", "LoggingBackupPath", "Log Backup Directory", notPath, true},
         {"txtDefaultWaveEditor", "Interface", "DefaultWaveEditor", "Wave Editor",
          "is not a program that can be started!", false},
     };
+    // clang-format on
     for (const Case& c : cases) {
         for (const MessageResult answer : {MessageResult::Retry, MessageResult::Cancel}) {
             OptionsRig r;
@@ -364,16 +362,9 @@ TEST(OptionsDialog, SizesOutOfRangeAreRefusedWithTheirRange) {
         r.w<QSpinBox>(QLatin1String(c.spin))->setValue(c.value);
         r.click(c.button);
         const auto boxes = r.main.rig.dialogs.messages();
-        if (c.title) {
-            ASSERT_EQ(boxes.size(), 1) << c.spin << " " << c.value;
-            EXPECT_EQ(boxes[0].title, QLatin1String(c.title));
-            if (QLatin1String(c.stored) == QLatin1String("500")) {
-                EXPECT_TRUE(boxes[0].text.contains(QStringLiteral("10 to 5000 msec.")))
-                    << qPrintable(boxes[0].text);
-            }
-        } else {
-            EXPECT_TRUE(boxes.isEmpty());
-        }
+        ASSERT_EQ(boxes.size(), c.title ? 1 : 0) << c.spin << " " << c.value;
+        // Every refusal names the range.
+        EXPECT_TRUE(!c.title || boxes[0].text.contains(QStringLiteral("10 to 5000 msec.")));
         Settings stored(r.settings().filePath());
         stored.load();
         EXPECT_EQ(stored.text(QString::fromLatin1(c.key)), QLatin1String(c.stored))
@@ -398,10 +389,7 @@ TEST(OptionsDialog, ChangesThatTakeEffectLaterSaySoWhenMade) {
         o->setChecked(!o->isChecked());
         const auto boxes = r.main.rig.dialogs.messages();
         ASSERT_EQ(boxes.size(), c.title ? 1 : 0) << c.control;
-        if (c.title) {
-            EXPECT_EQ(boxes[0].title, QLatin1String(c.title));
-            EXPECT_TRUE(boxes[0].text.startsWith(QLatin1String(c.text)));
-        }
+        EXPECT_TRUE(!c.title || boxes[0].text.startsWith(QLatin1String(c.text))) << c.control;
     }
 }
 
@@ -494,10 +482,9 @@ TEST(OptionsDialog, TooltipsOffLeaveNoTooltipOnTheMainWindow) {
             if (!w->toolTip().isEmpty())
                 found << w->objectName() + QLatin1Char('=') + w->toolTip();
             if (auto* l = qobject_cast<QListWidget*>(w)) {
-                for (int i = 0; i < l->count(); ++i) {
+                for (int i = 0; i < l->count(); ++i)
                     if (!l->item(i)->toolTip().isEmpty())
                         found << l->objectName() + QStringLiteral(" item");
-                }
             }
         }
         for (QAction* a :
@@ -515,12 +502,6 @@ TEST(OptionsDialog, TooltipsOffLeaveNoTooltipOnTheMainWindow) {
     r.w<QCheckBox>(QStringLiteral("chkTooltips"))->setChecked(true);
     EXPECT_TRUE(tips().join(QLatin1Char(',')).contains(QStringLiteral("Cue 12")));
 }
-
-} // namespace
-} // namespace kalvor::test
-
-namespace kalvor::test {
-namespace {
 
 // Pictures of every page in both languages for checking the layout by eye; run with
 // KALVOR_SHOTS_DIR set.

@@ -1,12 +1,12 @@
 // Our RTF reader and writer on what word processors write into show scripts: hand-written
 // fixtures with the control words they emit, a round trip of every attribute, and files
 // that are damaged or not RTF at all.
+#include "support/TestEnvironment.h"
 #include "tools/text/CodePages.h"
 #include "tools/text/RtfReader.h"
 #include "tools/text/RtfWriter.h"
 #include "tools/text/ScriptFile.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -14,16 +14,17 @@
 #include <optional>
 
 using namespace kalvor::text;
+using kalvor::test::readFile;
+using kalvor::test::writeFile;
 
 namespace {
 
 // The run that holds `piece`, or null.
 const TextRun* runWith(const RichDocument& doc, const QString& piece) {
     for (const Paragraph& p : doc.paragraphs) {
-        for (const TextRun& r : p.runs) {
+        for (const TextRun& r : p.runs)
             if (r.text.contains(piece))
                 return &r;
-        }
     }
     return nullptr;
 }
@@ -114,12 +115,8 @@ TEST(Rtf, WordProcessorFixturesOpenWithTextAndFormatting) {
             SCOPED_TRACE(e.piece);
             const TextRun* run = runWith(r.document, QString::fromUtf8(e.piece));
             ASSERT_NE(run, nullptr);
-            EXPECT_EQ(run->format.font, QString::fromUtf8(e.font));
-            EXPECT_EQ(run->format.size, e.size);
-            EXPECT_EQ(run->format.bold, e.bold);
-            EXPECT_EQ(run->format.italic, e.italic);
-            EXPECT_EQ(run->format.underline, e.underline);
-            EXPECT_EQ(run->format.colour, e.colour);
+            EXPECT_TRUE((run->format == CharFormat{QString::fromUtf8(e.font), e.size, e.bold,
+                                                   e.italic, e.underline, e.colour}));
         }
     }
 }
@@ -198,24 +195,16 @@ TEST(ScriptFiles, PlainTextInWindows1252OrUtf8ReadsAndSavesBack) {
         QByteArray bytes;
         const char* text;
     } cases[] = {
-        {"cp1252.txt",
-         "Gr\xfc\xdf"
-         "e \x80 \x93quoted\x94\r\nline 2\r\n",
+        {"cp1252.txt", QByteArray("Gr\xfc\xdf") + "e \x80 \x93quoted\x94\r\nline 2\r\n",
          "Grüße € “quoted”\nline 2"},
-        {"utf8.txt",
-         "\xef\xbb\xbfGr\xc3\xbc\xc3\x9f"
-         "e\nzwei",
-         "Grüße\nzwei"},
+        {"utf8.txt", QByteArray("\xef\xbb\xbfGr\xc3\xbc\xc3\x9f") + "e\nzwei", "Grüße\nzwei"},
         {"rtf-under-other-name.doc", "{\\rtf1 rich}", "rich"},
         {"plain-under-other-name.asc", "plain", "plain"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const QString path = dir.filePath(QString::fromLatin1(c.name));
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(c.bytes);
-        f.close();
+        writeFile(path, c.bytes);
         const ScriptRead r = readScriptFile(path);
         ASSERT_EQ(r.status, ScriptRead::Status::Read);
         const QString text = r.kind == ScriptKind::Plain ? r.plain : r.rich.plainText();
@@ -223,10 +212,7 @@ TEST(ScriptFiles, PlainTextInWindows1252OrUtf8ReadsAndSavesBack) {
     }
     const QString saved = dir.filePath(QStringLiteral("saved.txt"));
     ASSERT_TRUE(writeScriptFile(saved, {}, QString::fromUtf8("Grüße\nzwei"), nullptr));
-    QFile f(saved);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("Gr\xc3\xbc\xc3\x9f"
-                                      "e\r\nzwei\r\n"));
+    EXPECT_EQ(readFile(saved), QByteArray("Gr\xc3\xbc\xc3\x9f") + "e\r\nzwei\r\n");
     EXPECT_EQ(readScriptFile(saved).plain, QString::fromUtf8("Grüße\nzwei"));
 }
 
@@ -251,10 +237,8 @@ TEST(ScriptFiles, ShortDocumentNameForTheRemoteUnit) {
 TEST(ScriptFiles, LinesForTheRemoteUnitComeFromTheSavedScript) {
     QTemporaryDir dir;
     const QString rtf = dir.filePath(QStringLiteral("cues.rtf"));
-    QFile f(rtf);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(R"({\rtf1\ansi\ansicpg1252{\fonttbl{\f0 Arial;}}\f0 Act 1\par {\b F1: }Thunder\par})");
-    f.close();
+    writeFile(
+        rtf, R"({\rtf1\ansi\ansicpg1252{\fonttbl{\f0 Arial;}}\f0 Act 1\par {\b F1: }Thunder\par})");
     ScriptDocument d;
     d.setPath(rtf);
     EXPECT_EQ(d.lines(), QStringList({"Act 1", "F1: Thunder"}));

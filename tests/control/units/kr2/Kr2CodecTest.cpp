@@ -43,11 +43,8 @@ TEST(Kr2Commands, TextsStartWithEscOAndThePositionAndHaveNoLineEnd) {
         EXPECT_EQ(r.got, r.want) << r.want.toHex(' ').toStdString();
         EXPECT_FALSE(r.got.contains('\r'));
     }
-    EXPECT_EQ(kr2Setup(), (QByteArrayList{"\x1b"
-                                          "C0",
-                                          "\x0c", "\x1bM1", "\x1bN"}));
-    EXPECT_EQ(kr2Blink(), QByteArray("\x1b"
-                                     "B\x10"));
+    EXPECT_EQ(kr2Setup(), (QByteArrayList{"\033C0", "\x0c", "\x1bM1", "\x1bN"}));
+    EXPECT_EQ(kr2Blink(), QByteArray("\033B\x10"));
 }
 
 // Each screen through the decoder: text expected at a column and row (1-based).
@@ -73,71 +70,34 @@ TEST(Kr2Screens, ShowTheirTextsWhereTheUnitExpectsThem) {
         QByteArrayList commands;
         std::vector<Expect> expect;
     };
+    // clang-format off
     const std::vector<Row> rows = {
-        {"start",
-         kr2StartScreen(),
-         {{1, 1, "╔══"},
-          {39, 1, "═╗"},
-          {1, 4, "║          KALVOR REMOTE KR-2          ║"},
-          {1, 7, "║"},
-          {40, 7, "║"},
-          {1, 8, "╚═"},
-          {40, 8, "╝"}}},
-        {"channels",
-         kr2ChannelPage(lines),
-         {{1, 1, "1:"},
-          {4, 1, "-"},
-          {34, 1, "---"},
-          {38, 1, "---"},
-          {1, 2, "2: RSTRT LP -   -   -   -   AUTO P2  S5"},
-          {1, 3, "3: *FILE LOAD ERROR*  --:--"},
-          {1, 8, "8:"}}},
-        {"menu",
-         kr2FunctionMenu(2, QStringLiteral("Saving Playlist...")),
-         {{13, 1, "Function Menu 1"},
-          {1, 1, "┌─"},
-          {40, 1, "┐"},
-          {1, 2, "│ Keep Preset and Save Playlist"},
-          {3, 4, "Save Playlist"},
-          {3, 5, "Load Playlist"},
-          {3, 6, "Saving Playlist..."},
-          {1, 7, "└─"},
-          {1, 8, "(Select=up/down|Enter=execute|Menu=exit)"}}},
-        {"presets",
-         kr2PresetList(presets, QStringLiteral("Storm")),
-         {{26, 1, "┌ Preset List ┐"},
-          {27, 2, "Intro"},
-          {27, 3, "Storm"},
-          {1, 2, "Storm"},
-          {26, 8, "└─────────────┘"}}},
-        {"sounds",
-         kr2SoundList(4, {{QStringLiteral("Thunder")}, 0, 0}, true),
-         {{1, 1, " ┌───── Sound List ──────┐"},
-          {2, 2, "1"},
-          {5, 2, "Thunder"},
-          {29, 2, "Channel 4"},
-          {29, 5, "Quick select"}}},
-        {"browser",
-         kr2FileBrowser(folders, {}, false, QString()),
-         {{1, 1, "┌ Drive/Folder ┐┌ Files ───"},
-          {40, 1, "┐"},
-          {2, 2, ".."},
-          {2, 3, "shows"},
-          {18, 3, "     No playlist      "},
-          {18, 4, "     files found!     "}}},
-        {"warning",
-         kr2PlaylistWarning(Kr2Warning::NewFormat, false),
-         {{1, 1, "Warning!"},
-          {1, 4, "Some of the parameters could not be"},
-          {1, 8, "      (Hit 'Enter' to continue)"}}},
-        {"warning de",
-         kr2PlaylistWarning(Kr2Warning::Unloadable, true),
-         {{1, 1, "Achtung!"},
-          {1, 4, "Alte Playlists können nicht mehr"},
-          {1, 5, "geladen werden!"},
-          {1, 8, "      (Weiter mit 'Enter' Taste)"}}},
+        {"start", kr2StartScreen(), {{1, 1, "╔══"}, {39, 1, "═╗"},
+            {1, 4, "║          KALVOR REMOTE KR-2          ║"}, {1, 7, "║"}, {40, 7, "║"},
+            {1, 8, "╚═"}, {40, 8, "╝"}}},
+        {"channels", kr2ChannelPage(lines), {{1, 1, "1:"}, {4, 1, "-"}, {34, 1, "---"},
+            {38, 1, "---"}, {1, 2, "2: RSTRT LP -   -   -   -   AUTO P2  S5"},
+            {1, 3, "3: *FILE LOAD ERROR*  --:--"}, {1, 8, "8:"}}},
+        {"menu", kr2FunctionMenu(2, QStringLiteral("Saving Playlist...")), {{13, 1, "Function Menu 1"},
+            {1, 1, "┌─"}, {40, 1, "┐"}, {1, 2, "│ Keep Preset and Save Playlist"},
+            {3, 4, "Save Playlist"}, {3, 5, "Load Playlist"}, {3, 6, "Saving Playlist..."},
+            {1, 7, "└─"}, {1, 8, "(Select=up/down|Enter=execute|Menu=exit)"}}},
+        {"presets", kr2PresetList(presets, QStringLiteral("Storm")), {{26, 1, "┌ Preset List ┐"},
+            {27, 2, "Intro"}, {27, 3, "Storm"}, {1, 2, "Storm"}, {26, 8, "└─────────────┘"}}},
+        {"sounds", kr2SoundList(4, {{QStringLiteral("Thunder")}, 0, 0}, true),
+            {{1, 1, " ┌───── Sound List ──────┐"}, {2, 2, "1"}, {5, 2, "Thunder"},
+             {29, 2, "Channel 4"}, {29, 5, "Quick select"}}},
+        {"browser", kr2FileBrowser(folders, {}, false, QString()),
+            {{1, 1, "┌ Drive/Folder ┐┌ Files ───"}, {40, 1, "┐"}, {2, 2, ".."}, {2, 3, "shows"},
+             {18, 3, "     No playlist      "}, {18, 4, "     files found!     "}}},
+        {"warning", kr2PlaylistWarning(Kr2Warning::NewFormat, false), {{1, 1, "Warning!"},
+            {1, 4, "Some of the parameters could not be"},
+            {1, 8, "      (Hit 'Enter' to continue)"}}},
+        {"warning de", kr2PlaylistWarning(Kr2Warning::Unloadable, true), {{1, 1, "Achtung!"},
+            {1, 4, "Alte Playlists können nicht mehr"}, {1, 8, "      (Weiter mit 'Enter' Taste)"}}},
         {"closed", kr2ClosedScreen(), {{14, 4, "Kalvor closed"}}},
     };
+    // clang-format on
     for (const Row& r : rows) {
         const UnitScreen screen = decode(r.commands);
         for (const Expect& e : r.expect) {
@@ -162,49 +122,36 @@ TEST(Kr2Keys, BytesBecomeKeysInAnyChunking) {
         QByteArray bytes;
         std::vector<Kr2KeyEvent> want;
     };
+    // clang-format off
     const std::vector<Row> rows = {
-        {"\x01\x09\x08\x10",
-         {{K::ChannelDown, 1, {}},
-          {K::ChannelUp, 1, {}},
-          {K::ChannelDown, 8, {}},
-          {K::ChannelUp, 8, {}}}},
-        {"\x11\x15\x19\x1d\x20",
-         {{K::PresetMinus, 0, {}},
-          {K::Menu, 0, {}},
-          {K::PresetPlus, 0, {}},
-          {K::Enter, 0, {}},
-          {K::Down, 0, {}}}},
+        {"\x01\x09\x08\x10", {{K::ChannelDown, 1, {}}, {K::ChannelUp, 1, {}},
+            {K::ChannelDown, 8, {}}, {K::ChannelUp, 8, {}}}},
+        {"\x11\x15\x19\x1d\x20", {{K::PresetMinus, 0, {}}, {K::Menu, 0, {}},
+            {K::PresetPlus, 0, {}}, {K::Enter, 0, {}}, {K::Down, 0, {}}}},
         {"\x41\x60", {{K::DirectPlay, 1, {}}, {K::DirectPlay, 32, {}}}},
-        {"\x21\x3c\x61\x78",
-         {{K::Reserved, 0x21, {}},
-          {K::Reserved, 0x3c, {}},
-          {K::Reserved, 0x61, {}},
-          {K::Reserved, 0x78, {}}}},
-        {QByteArray("\x00\x3d\x40\x79\xfe", 5),
-         {{K::Invalid, 0, {}},
-          {K::Invalid, 0x3d, {}},
-          {K::Invalid, 0x40, {}},
-          {K::Invalid, 0x79, {}},
-          {K::Invalid, 0xfe, {}}}},
+        {"\x21\x3c\x61\x78", {{K::Reserved, 0x21, {}}, {K::Reserved, 0x3c, {}},
+            {K::Reserved, 0x61, {}}, {K::Reserved, 0x78, {}}}},
+        {QByteArray("\x00\x3d\x40\x79\xfe", 5), {{K::Invalid, 0, {}}, {K::Invalid, 0x3d, {}},
+            {K::Invalid, 0x40, {}}, {K::Invalid, 0x79, {}}, {K::Invalid, 0xfe, {}}}},
         {"\xff", {{K::AllUp, 0, {}}}},
         {"\xf0R\xf7\xf0VKR-2 v1.3\xf7", {{K::UnitReset, 0, {}}, {K::UnitVersion, 0, "KR-2 v1.3"}}},
         {"\xf0X\xf7", {{K::Invalid, 0, "unknown message"}}},
         // A message without its end is lost when the next one starts; keys inside a
         // message are not keys.
-        {"\xf0V1\x01\xf0R\xf7\x02",
-         {{K::Invalid, 0, "unterminated message"}, {K::UnitReset, 0, {}}, {K::ChannelDown, 2, {}}}},
+        {"\xf0V1\x01\xf0R\xf7\x02", {{K::Invalid, 0, "unterminated message"},
+            {K::UnitReset, 0, {}}, {K::ChannelDown, 2, {}}}},
         {"\xf0" + QByteArray(100, 'x') + "\xf7\x03",
-         {{K::Invalid, 0, "message too long"}, {K::ChannelDown, 3, {}}}},
+            {{K::Invalid, 0, "message too long"}, {K::ChannelDown, 3, {}}}},
     };
+    // clang-format on
     for (const Row& r : rows) {
         Kr2KeyDecoder whole;
         EXPECT_EQ(whole.feed(r.bytes), r.want) << r.bytes.toHex(' ').toStdString();
         Kr2KeyDecoder split;
         std::vector<Kr2KeyEvent> got;
-        for (const char c : r.bytes) {
+        for (const char c : r.bytes)
             for (const Kr2KeyEvent& e : split.feed(QByteArray(1, c)))
                 got.push_back(e);
-        }
         EXPECT_EQ(got, r.want) << "byte by byte: " << r.bytes.toHex(' ').toStdString();
     }
 }
