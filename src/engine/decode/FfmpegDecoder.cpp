@@ -333,6 +333,13 @@ public:
         done_.notify_all();
     }
 
+    // Whether the file's length is known already, in memory or on disk.
+    bool known(const Keys& keys) {
+        const std::lock_guard lock(mutex_);
+        loadDisk();
+        return scans_.count(keys.memory) != 0 || disk_.find(keys.disk) != nullptr;
+    }
+
     int passes() {
         const std::lock_guard lock(mutex_);
         return passes_;
@@ -615,6 +622,18 @@ kalvorFfmpegPluginOpen(int abi, const char* localPath, bool asfOnly,
         return kFfmpegPluginAbi;
     *out = openFile(QByteArray(localPath), asfOnly);
     return abi;
+}
+
+// Runs the length pass of the WMA file at `localPath` unless its length is known already:
+// then FFmpeg does not even open it, so that looking ahead over a show whose lengths are
+// all on disk costs next to nothing beside a recall.
+extern "C" __attribute__((visibility("default"))) void
+kalvorFfmpegPluginScan(const char* localPath) {
+    using namespace kalvor::engine::decode;
+    const ScanCache::Keys keys = ScanCache::keysOf(QByteArray(localPath));
+    if (keys.empty() || scanCache().known(keys))
+        return;
+    openFile(QByteArray(localPath), true);
 }
 
 // How many length passes ran since the start or the last forget (`forget` non-zero: as a

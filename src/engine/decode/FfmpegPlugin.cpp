@@ -26,6 +26,7 @@ namespace {
 struct Plugin {
     FfmpegPluginOpen open = nullptr;
     int (*passes)(int forget) = nullptr;
+    void (*scan)(const char* localPath) = nullptr;
     QString error; // why it could not be loaded
 };
 
@@ -132,7 +133,8 @@ private:
             queue_.pop_front();
             busy_ = true;
             lock.unlock();
-            openWithFfmpeg(path, true); // fills the plugin's lengths; the decoder is dropped
+            if (const Plugin& loaded = plugin(); loaded.scan)
+                loaded.scan(path.constData()); // fills the plugin's lengths
             lock.lock();
             busy_ = false;
         }
