@@ -57,6 +57,8 @@ Plugin load() {
         }
         plugin.open = open;
         plugin.passes = reinterpret_cast<int (*)(int)>(dlsym(library, "kalvorFfmpegPluginPasses"));
+        plugin.scan =
+            reinterpret_cast<void (*)(const char*)>(dlsym(library, "kalvorFfmpegPluginScan"));
         return plugin;
     }
     plugin.error = QStringLiteral("not found (looked for ") + tried.join(QStringLiteral(", ")) +

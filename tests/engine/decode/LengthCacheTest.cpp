@@ -151,6 +151,17 @@ TEST(LengthCache, lookAheadScansEachFileOnceAndARecallMeetingItGetsTheSameLength
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_EQ(decode::ffmpegLengthPasses(), paths.size()) << "one pass per file, never two";
 
+    // Left alone, the look-ahead does every pass, and the openings after it none.
+    QFile::remove(LengthStore::defaultPath());
+    newSession();
+    scanLengthsAhead(paths);
+    while (lengthScansPending() > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(decode::ffmpegLengthPasses(), paths.size());
+    for (const QString& p : paths)
+        open(p);
+    EXPECT_EQ(decode::ffmpegLengthPasses(), paths.size());
+
     for (int i = 0; i < paths.size(); ++i) {
         QFile::remove(LengthStore::defaultPath());
         newSession();
