@@ -46,5 +46,9 @@ using FfmpegPluginOpen = int (*)(int abi, const char* localPath, bool asfOnly, O
 // Where the plugin is looked for, in order: $KALVOR_FFMPEG_PLUGIN alone when set; else
 // beside the installed program (../lib/kalvor/), then in the build tree.
 QStringList ffmpegPluginCandidates();
+// The length passes the plugin ran since start-up or the last forget; `forget` first
+// drops what it knows in memory, so that the next opening reads the disk file again as
+// a new session would. -1 without the plugin. For tests and benches.
+int ffmpegLengthPasses(bool forget = false);
 
 } // namespace kalvor::engine::decode

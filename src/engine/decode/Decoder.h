@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -57,5 +58,15 @@ std::unique_ptr<Decoder> openDecoder(const QString& path, DecoderRoute route,
 // opening a file meanwhile, loads nothing twice; an opening that comes first waits for the
 // load in progress. The process's exit waits for a load still in progress.
 void preloadFfmpegPlugin();
+
+// Hands the files a show has just loaded to a thread of the lowest priority that opens
+// each WMA file among them once (in the order given, each once), so that the length pass
+// such a file needs (see openDecoder) is done before a recall opens it. An opening that
+// meets a file being scanned waits for that pass instead of running a second one. A
+// later call replaces the files not yet scanned. Lengths found are also kept on disk for
+// later sessions. Returns at once; UI thread.
+void scanLengthsAhead(const QStringList& paths);
+// Files handed to scanLengthsAhead not scanned yet, the one in progress included.
+int lengthScansPending();
 
 } // namespace kalvor::engine

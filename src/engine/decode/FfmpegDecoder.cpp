@@ -28,8 +28,15 @@
 // build machine), which is the price of an exact length for these formats. What it learns
 // (length and marks) is kept per file for the next opening, as long as the file is the
 // same one unchanged (device, inode, size, modification and change times): a show
-// recalls the same sounds preset after preset, and only the first opening pays.
+// recalls the same sounds preset after preset, and only the first opening pays. The
+// length and every second's mark also go to a file of lengths kept between sessions
+// (LengthStore.h), and a loaded playlist's WMA sounds are scanned ahead on a thread of
+// low priority (scanLengthsAhead), so that the show's first recall seldom pays either.
 #include "engine/decode/Backends.h"
+#include "engine/decode/LengthStore.h"
+
+#include <QFileInfo>
+#include <QScopeGuard>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -40,9 +47,11 @@ extern "C" {
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <vector>
 
 namespace kalvor::engine::decode {
@@ -259,45 +268,138 @@ struct Scan {
     std::vector<Mark> marks;
 };
 
-// The opening passes of the files opened lately, by file identity. Opening happens on the
-// UI thread and on the recall's worker threads at once, hence the lock.
+// The opening passes of the files opened lately, by file identity, and the lengths kept
+// on disk from earlier sessions (LengthStore.h). Opening happens on the UI thread, the
+// recall's worker threads and the look-ahead thread at once, hence the lock; a file whose
+// pass another thread is running is waited for rather than decoded twice.
 class ScanCache {
 public:
+    struct Keys {
+        QByteArray memory; // device, inode, size, modification and change times
+        LengthStore::Key disk;
+        bool empty() const { return memory.isEmpty(); }
+    };
     // Empty when the file cannot be looked at: nothing is then kept or found for it.
-    static QByteArray keyOf(const QByteArray& path) {
+    static Keys keysOf(const QByteArray& path) {
         struct stat st {};
         if (::stat(path.constData(), &st) != 0)
             return {};
-        QByteArray key = path;
+        Keys keys;
+        keys.memory = path;
         for (const long long v :
              {static_cast<long long>(st.st_dev), static_cast<long long>(st.st_ino),
               static_cast<long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec),
               static_cast<long long>(st.st_mtim.tv_nsec), static_cast<long long>(st.st_ctim.tv_sec),
               static_cast<long long>(st.st_ctim.tv_nsec)})
-            key += '\0' + QByteArray::number(v);
-        return key;
+            keys.memory += '\0' + QByteArray::number(v);
+        keys.disk = {QFileInfo(QFile::decodeName(path)).absoluteFilePath(),
+                     static_cast<qint64>(st.st_size),
+                     static_cast<qint64>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+                     decoderVersion()};
+        return keys;
     }
-    std::shared_ptr<const Scan> find(const QByteArray& key) {
-        const std::lock_guard lock(mutex_);
-        const auto it = scans_.find(key);
-        return it == scans_.end() ? nullptr : it->second;
+
+    // What is known of the file, waiting for a pass another thread is running on it; null
+    // when the caller is to run the pass, and then must call finish().
+    std::shared_ptr<const Scan> claim(const Keys& keys) {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            if (const auto it = scans_.find(keys.memory); it != scans_.end())
+                return it->second;
+            loadDisk();
+            if (const LengthStore::Entry* known = disk_.find(keys.disk)) {
+                auto scan = std::make_shared<const Scan>(toScan(*known));
+                keepInMemory(keys.memory, scan);
+                return scan;
+            }
+            if (running_.insert(keys.memory).second)
+                return nullptr;
+            done_.wait(lock);
+        }
     }
-    void keep(const QByteArray& key, std::shared_ptr<const Scan> scan) {
+
+    // The end of a claimed pass; `scan` null when it failed (a waiter then tries itself).
+    void finish(const Keys& keys, std::shared_ptr<const Scan> scan, int rate) {
+        {
+            const std::lock_guard lock(mutex_);
+            running_.erase(keys.memory);
+            if (scan) {
+                ++passes_;
+                keepInMemory(keys.memory, scan);
+                disk_.keep(keys.disk, scan->frames, thinned(scan->marks, rate));
+                disk_.save(); // a failed write costs the next session a pass, nothing more
+            }
+        }
+        done_.notify_all();
+    }
+
+    // Whether the file's length is known already, in memory or on disk.
+    bool known(const Keys& keys) {
         const std::lock_guard lock(mutex_);
+        loadDisk();
+        return scans_.count(keys.memory) != 0 || disk_.find(keys.disk) != nullptr;
+    }
+
+    int passes() {
+        const std::lock_guard lock(mutex_);
+        return passes_;
+    }
+    // As a new session would start: nothing in memory, the disk file read again.
+    void forget() {
+        const std::lock_guard lock(mutex_);
+        scans_.clear();
+        diskLoaded_ = false;
+        passes_ = 0;
+    }
+
+private:
+    static qint64 decoderVersion() {
+        return (qint64(avcodec_version()) << 32) | qint64(avformat_version());
+    }
+    static Scan toScan(const LengthStore::Entry& e) {
+        Scan scan;
+        scan.frames = e.frames;
+        for (const auto& [pts, frame] : e.marks)
+            scan.marks.push_back({pts, frame});
+        return scan;
+    }
+    // A mark about every second is enough for a seek: it decodes on from there, and the
+    // file on disk stays small.
+    static std::vector<std::pair<qint64, qint64>> thinned(const std::vector<Mark>& marks,
+                                                          int rate) {
+        std::vector<std::pair<qint64, qint64>> kept;
+        for (const Mark& m : marks)
+            if (kept.empty() || m.frame - kept.back().second >= rate)
+                kept.emplace_back(m.pts, m.frame);
+        return kept;
+    }
+    void loadDisk() {
+        if (diskLoaded_)
+            return;
+        diskLoaded_ = true;
+        disk_ = LengthStore(LengthStore::defaultPath());
+        disk_.load();
+    }
+    void keepInMemory(const QByteArray& key, std::shared_ptr<const Scan> scan) {
         // Four presets' worth of sounds; then start over rather than track ages.
         if (scans_.size() >= 128)
             scans_.clear();
         scans_[key] = std::move(scan);
     }
 
-private:
     std::mutex mutex_;
+    std::condition_variable done_;
     std::map<QByteArray, std::shared_ptr<const Scan>> scans_;
+    std::set<QByteArray> running_;
+    LengthStore disk_{QString()};
+    bool diskLoaded_ = false;
+    int passes_ = 0;
 };
 
 ScanCache& scanCache() {
-    static ScanCache cache;
-    return cache;
+    // Never destroyed: the look-ahead thread may still be in a pass while the process exits.
+    static auto* cache = new ScanCache;
+    return *cache;
 }
 
 class FfmpegDecoder final : public Decoder {
@@ -325,12 +427,19 @@ public:
 
         // The file as it was last opened: the stream is fresh from the start, as after the
         // pass and its rewind.
-        const QByteArray key = ScanCache::keyOf(path_);
-        if (const auto known = key.isEmpty() ? nullptr : scanCache().find(key)) {
+        const ScanCache::Keys keys = ScanCache::keysOf(path_);
+        if (const auto known = keys.empty() ? nullptr : scanCache().claim(keys)) {
             format_.frames = known->frames;
             marks_ = known->marks;
             return {};
         }
+        // Claimed: whatever happens below, the threads waiting for this file are let go.
+        std::shared_ptr<const Scan> found;
+        const int rate = format_.sampleRate;
+        const auto release = qScopeGuard([&] {
+            if (!keys.empty())
+                scanCache().finish(keys, found, rate);
+        });
 
         // The one full pass: exact length and the seek marks.
         std::int64_t total = 0;
@@ -354,8 +463,7 @@ public:
         }
         if (!rewind())
             return QStringLiteral("The file cannot be rewound");
-        if (!key.isEmpty())
-            scanCache().keep(key, std::make_shared<const Scan>(Scan{total, marks_}));
+        found = std::make_shared<const Scan>(Scan{total, marks_});
         return {};
     }
 
@@ -514,4 +622,25 @@ kalvorFfmpegPluginOpen(int abi, const char* localPath, bool asfOnly,
         return kFfmpegPluginAbi;
     *out = openFile(QByteArray(localPath), asfOnly);
     return abi;
+}
+
+// Runs the length pass of the WMA file at `localPath` unless its length is known already:
+// then FFmpeg does not even open it, so that looking ahead over a show whose lengths are
+// all on disk costs next to nothing beside a recall.
+extern "C" __attribute__((visibility("default"))) void
+kalvorFfmpegPluginScan(const char* localPath) {
+    using namespace kalvor::engine::decode;
+    const ScanCache::Keys keys = ScanCache::keysOf(QByteArray(localPath));
+    if (keys.empty() || scanCache().known(keys))
+        return;
+    openFile(QByteArray(localPath), true);
+}
+
+// How many length passes ran since the start or the last forget (`forget` non-zero: as a
+// new session, nothing known in memory, the disk file read again). For tests and benches.
+extern "C" __attribute__((visibility("default"))) int kalvorFfmpegPluginPasses(int forget) {
+    using namespace kalvor::engine::decode;
+    if (forget)
+        scanCache().forget();
+    return scanCache().passes();
 }

@@ -7,9 +7,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <dlfcn.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <thread>
 
@@ -19,6 +25,8 @@ namespace {
 
 struct Plugin {
     FfmpegPluginOpen open = nullptr;
+    int (*passes)(int forget) = nullptr;
+    void (*scan)(const char* localPath) = nullptr;
     QString error; // why it could not be loaded
 };
 
@@ -48,6 +56,9 @@ Plugin load() {
             return plugin;
         }
         plugin.open = open;
+        plugin.passes = reinterpret_cast<int (*)(int)>(dlsym(library, "kalvorFfmpegPluginPasses"));
+        plugin.scan =
+            reinterpret_cast<void (*)(const char*)>(dlsym(library, "kalvorFfmpegPluginScan"));
         return plugin;
     }
     plugin.error = QStringLiteral("not found (looked for ") + tried.join(QStringLiteral(", ")) +
@@ -79,7 +90,77 @@ struct Preloader {
     }
 };
 
+// The one thread that opens a playlist's WMA files ahead of their first recall, at the
+// lowest priority, so that their length passes are done (and kept) before a recall needs
+// them. A recall that meets a file the thread is scanning waits for that pass; one that
+// comes first does the pass itself and the thread then finds it done.
+class LookAhead {
+public:
+    ~LookAhead() {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+            queue_.clear();
+        }
+        wake_.notify_all();
+        if (thread_.joinable())
+            thread_.join(); // after the pass in progress: less than a second
+    }
+
+    void replace(std::deque<QByteArray> paths) {
+        {
+            const std::lock_guard lock(mutex_);
+            queue_ = std::move(paths);
+            if (!thread_.joinable() && !queue_.empty())
+                thread_ = std::thread([this] { work(); });
+        }
+        wake_.notify_all();
+    }
+
+    int pending() {
+        const std::lock_guard lock(mutex_);
+        return int(queue_.size()) + (busy_ ? 1 : 0);
+    }
+
+private:
+    void work() {
+        // Below everything else of ours: the recall, the UI and the disk thread come first.
+        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            if (stopping_)
+                return;
+            const QByteArray path = queue_.front();
+            queue_.pop_front();
+            busy_ = true;
+            lock.unlock();
+            if (const Plugin& loaded = plugin(); loaded.scan)
+                loaded.scan(path.constData()); // fills the plugin's lengths
+            lock.lock();
+            busy_ = false;
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<QByteArray> queue_;
+    bool busy_ = false;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+LookAhead& lookAhead() {
+    static LookAhead ahead;
+    return ahead;
+}
+
 } // namespace
+
+int ffmpegLengthPasses(bool forget) {
+    const Plugin& loaded = plugin();
+    return loaded.passes ? loaded.passes(forget ? 1 : 0) : -1;
+}
 
 QStringList ffmpegPluginCandidates() {
     const QString chosen = qEnvironmentVariable("KALVOR_FFMPEG_PLUGIN");
@@ -119,6 +200,23 @@ void preloadFfmpegPlugin() {
     static std::once_flag once;
     static decode::Preloader preloader;
     std::call_once(once, [] { preloader.thread = std::thread([] { decode::plugin(); }); });
+}
+
+void scanLengthsAhead(const QStringList& paths) {
+    std::deque<QByteArray> wma;
+    QSet<QString> seen;
+    for (const QString& path : paths) {
+        // The engine's own rule for the WMA route: the name's last four characters.
+        if (path.right(4) != QLatin1String(".wma") || seen.contains(path))
+            continue;
+        seen.insert(path);
+        wma.push_back(QFile::encodeName(path));
+    }
+    decode::lookAhead().replace(std::move(wma));
+}
+
+int lengthScansPending() {
+    return decode::lookAhead().pending();
 }
 
 } // namespace kalvor::engine

@@ -2,6 +2,7 @@
 
 #include "core/RecentPlaylists.h"
 #include "core/ShowStore.h"
+#include "engine/decode/Decoder.h"
 #include "engine/kae/Kae.h"
 #include "engine/kae/KaeMessageDispatcher.h"
 #include "show/presets/PresetTexts.h"
@@ -42,6 +43,11 @@ ShowLayer::ShowLayer(ShowStore& store, Settings& settings, RecentPlaylists* rece
     playlist::PlaylistLoadHooks& load = playlists_.hooks();
     load.stopChannel = [this](int ch) {
         playback_.StopChannel(ch, StopCause::Recall);
+    };
+    // The sounds' exact lengths are worked out ahead where that needs a decoding pass
+    // (WMA), so that the recalls to come find them known.
+    load.soundsLoaded = [](const QStringList& files) {
+        engine::scanLengthsAhead(files);
     };
     load.selectFirstPreset = [this] {
         store_.presets().setSelected(0);

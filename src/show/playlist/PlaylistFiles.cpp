@@ -156,10 +156,12 @@ void PlaylistFiles::reportLoadError(int number, int format) {
     ReportError(number, errorDescription(number), loadModuleName(format));
 }
 
-int PlaylistFiles::fillSoundLists(const PlaylistDocument& doc) {
+// `found` gets, per channel and entry, the file found on this machine (empty if missing).
+int PlaylistFiles::fillSoundLists(const PlaylistDocument& doc, QList<QStringList>& found) {
     const bool tellEach = settings_ && settings_->integer(u"DisplayLoadFailed") == 1;
     SoundPathResolver resolver;
     int missing = 0;
+    found = QList<QStringList>(kChannelCount);
     for (int ch = 0; ch < kChannelCount; ++ch) {
         const QStringList& paths = doc.soundPaths[static_cast<std::size_t>(ch)];
         if (paths.isEmpty())
@@ -167,13 +169,14 @@ int PlaylistFiles::fillSoundLists(const PlaylistDocument& doc) {
         QList<SoundEntry> entries;
         entries.reserve(paths.size());
         for (const QString& written : paths) {
-            const auto found = resolver.resolve(written);
+            const auto here = resolver.resolve(written);
+            found[ch].append(here.exists ? here.path : QString());
             // The entry keeps the path as the file writes it, "\" and letter case included;
             // it is looked up again when the sound is loaded. A load and a save must change
             // no line of the operator's file: the same show goes back and forth between
             // machines, and the form found on this disk would not be found on the next.
             SoundEntry entry = makeSoundEntry(written);
-            if (!found.exists) {
+            if (!here.exists) {
                 entry.colour = kMissingSoundColour;
                 ++missing;
                 if (tellEach) {
@@ -190,6 +193,23 @@ int PlaylistFiles::fillSoundLists(const PlaylistDocument& doc) {
         store_.setSoundList(ch, std::move(entries));
     }
     return missing;
+}
+
+QStringList PlaylistFiles::soundsInRecallOrder(const PlaylistDocument& doc,
+                                               const QList<QStringList>& found) const {
+    QStringList order;
+    const auto add = [&](int ch, int entry) {
+        if (entry >= 0 && entry < found[ch].size() && !found[ch][entry].isEmpty())
+            order.append(found[ch][entry]);
+    };
+    for (const Preset& p : doc.presets)
+        for (int ch = 0; ch < kChannelCount; ++ch)
+            add(ch, p.channels[static_cast<std::size_t>(ch)].selectedSound);
+    for (int ch = 0; ch < kChannelCount; ++ch)
+        for (int entry = 0; entry < found[ch].size(); ++entry)
+            add(ch, entry);
+    order.removeDuplicates();
+    return order;
 }
 
 LoadReport PlaylistFiles::LoadPlaylist(const QString& pathAsGiven, const QString& displayName) {
@@ -277,7 +297,9 @@ LoadReport PlaylistFiles::LoadPlaylist(const QString& pathAsGiven, const QString
         read.status == ReadStatus::Complete ||
         (read.status == ReadStatus::RuntimeError && read.errorStage != ReadStage::Presets);
     if (pastPresets) {
-        report.missingSounds = fillSoundLists(doc);
+        QList<QStringList> found;
+        report.missingSounds = fillSoundLists(doc, found);
+        call<const QStringList&>(hooks_.soundsLoaded, soundsInRecallOrder(doc, found));
         if (doc.overviewLayout) {
             layout_ = doc.overviewLayout;
             call<const OverviewLayout&>(hooks_.applyOverviewLayout, *layout_);

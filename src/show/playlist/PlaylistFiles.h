@@ -48,6 +48,9 @@ struct PlaylistLoadHooks {
         suspendOverviewRedraw; // true before reading, false at the end
     std::function<void(const OverviewLayout&)> applyOverviewLayout;
     std::function<void(const GpioBlock&)> applyGpio; // and set the outputs up again
+    // The sound files found on this machine, the presets' sounds first (preset by preset),
+    // then the rest of the sound lists: for opening ahead what a recall will need.
+    std::function<void(const QStringList& soundFiles)> soundsLoaded;
     std::function<void(const TextReaderDocument&)> openTextReaderDocument;
     std::function<void()> selectFirstPreset; // in both preset lists
     std::function<void()> createNewPreset;   // when no preset was read
@@ -124,7 +127,9 @@ public:
 
 private:
     void reportLoadError(int number, int format);
-    int fillSoundLists(const PlaylistDocument& doc);
+    int fillSoundLists(const PlaylistDocument& doc, QList<QStringList>& found);
+    QStringList soundsInRecallOrder(const PlaylistDocument& doc,
+                                    const QList<QStringList>& found) const;
 
     ShowStore& store_;
     Settings* settings_;
