@@ -15,6 +15,7 @@
 #include <cstring>
 
 using namespace kalvor;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -30,7 +31,7 @@ std::uint16_t u16(const QByteArray& b, qsizetype at) {
 }
 
 TEST(WavWriter, ShortFilesHaveAPlainHeaderWithRoomForRf64AndTheirSamples) {
-    const QString folder = test::freshFolder(QStringLiteral("wav-writer"));
+    const QString folder = test::freshFolder(u"wav-writer"_s);
     const struct {
         const char* name;
         audio::WavSamples samples;
@@ -75,13 +76,13 @@ TEST(WavWriter, ShortFilesHaveAPlainHeaderWithRoomForRf64AndTheirSamples) {
         }
         ASSERT_GE(fmt, 0);
         ASSERT_GE(data, 0);
-        const std::uint16_t tag = u16(b, fmt);
-        EXPECT_EQ(tag == 0xfffe ? u16(b, fmt + 24) : tag, c.formatTag);
-        EXPECT_EQ(u16(b, fmt + 2), c.channels);
-        EXPECT_EQ(u32(b, fmt + 4), std::uint32_t(c.rate));
-        EXPECT_EQ(u32(b, fmt + 8), std::uint32_t(c.rate * c.channels * c.bits / 8));
-        EXPECT_EQ(u16(b, fmt + 12), c.channels * c.bits / 8);
-        EXPECT_EQ(u16(b, fmt + 14), c.bits);
+        // Tag (inside the extensible form), channels, rate, bytes per second and frame, bits.
+        const int tag = u16(b, fmt) == 0xfffe ? u16(b, fmt + 24) : u16(b, fmt);
+        const int frame = c.channels * c.bits / 8;
+        EXPECT_EQ(
+            (std::vector<long>{tag, u16(b, fmt + 2), u32(b, fmt + 4), u32(b, fmt + 8),
+                               u16(b, fmt + 12), u16(b, fmt + 14)}),
+            (std::vector<long>{c.formatTag, c.channels, c.rate, c.rate * frame, frame, c.bits}));
         EXPECT_EQ(u32(b, data + 4), std::uint32_t(kFrames * c.channels * c.bits / 8));
         EXPECT_EQ(data + 8 + qsizetype(u32(b, data + 4)), b.size());
 
@@ -98,16 +99,13 @@ TEST(WavWriter, ShortFilesHaveAPlainHeaderWithRoomForRf64AndTheirSamples) {
 }
 
 TEST(WavWriter, AFileThatCannotBeCreatedSaysWhyAndLeavesNothing) {
-    const QString path = test::freshFolder(QStringLiteral("wav-writer-bad")) + "/no/such/dir/x.wav";
+    const QString path = test::freshFolder(u"wav-writer-bad"_s) + "/no/such/dir/x.wav";
     for (auto commit : {audio::WavCommit::Atomic, audio::WavCommit::InPlace}) {
         cli::WavOut out(path, 44100, 2, false);
         audio::WavFileWriter direct(path, 44100, 2, audio::WavSamples::Float32, commit);
-        QString error;
-        EXPECT_FALSE(out.open(&error));
-        EXPECT_FALSE(error.isEmpty());
-        error.clear();
-        EXPECT_FALSE(direct.open(&error));
-        EXPECT_FALSE(error.isEmpty());
+        QString error, directError;
+        EXPECT_FALSE(out.open(&error) || direct.open(&directError));
+        EXPECT_FALSE(error.isEmpty() || directError.isEmpty());
         EXPECT_FALSE(QFile::exists(path));
     }
 }
