@@ -103,10 +103,11 @@ TEST(PlayCommand, WritesWhatTheEnginePlays) {
         EXPECT_LT(wav.frames(), c.frames + 256);
         for (const std::int64_t f :
              {std::int64_t(0), std::int64_t(1), c.frames / 2, c.frames - 1}) {
-            EXPECT_NEAR(wav.at(f, 0), rampValue(c.first + f, 0) * c.leftGain, 1.0 / 32768.0 + 1e-6)
-                << "frame " << f;
-            EXPECT_NEAR(wav.at(f, 1), rampValue(c.first + f, 1) * c.rightGain, 1.0 / 32768.0 + 1e-6)
-                << "frame " << f;
+            for (int side : {0, 1})
+                EXPECT_NEAR(wav.at(f, side),
+                            rampValue(c.first + f, side) * (side ? c.rightGain : c.leftGain),
+                            1.0 / 32768.0 + 1e-6)
+                    << "frame " << f << " side " << side;
         }
     }
 }
@@ -116,8 +117,8 @@ TEST(PlayCommand, FadeOutEndsInSilenceAtTheEnd) {
     const QString tone = testmedia::makeTone(mediaFolder(), u"play_tone"_s,
                                              testmedia::Format::Wav16, 44100, 2, 2.0, 441.0, -6.0);
     const QString out = folder + u"/fade.wav"_s;
-    ASSERT_EQ(cli::runPlay({tone, u"-o"_s, out, u"--volume"_s, u"100"_s, u"--fade-in"_s, u"400"_s,
-                            u"--fade-out"_s, u"1000"_s, u"--float"_s}),
+    ASSERT_EQ(cli::runPlay(QStringList{tone, u"-o"_s, out} +
+                           split(u"--volume 100 --fade-in 400 --fade-out 1000 --float"_s)),
               0);
     const testmedia::WavData wav = testmedia::readWav(out);
     ASSERT_TRUE(wav.ok);
