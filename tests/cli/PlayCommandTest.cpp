@@ -74,24 +74,20 @@ TEST(PlayCommand, BadArgumentsAreRefusedWithTheReason) {
 TEST(PlayCommand, WritesWhatTheEnginePlays) {
     const QString folder = freshFolder(u"play"_s);
     const QString ramp = playRamp();
-    const struct {
-        const char* what;
-        QString args;
-        std::int64_t frames; // expected length of the file
-        std::int64_t first;  // the source frame heard first
-        double leftGain, rightGain;
-    } cases[] = {
+    // What, arguments, the file's length, the source frame heard first, left and right gain.
+    using Row = std::tuple<const char*, QString, std::int64_t, std::int64_t, double, double>;
+    const Row cases[] = {
         {"whole file at 0 dB", u"--volume 100"_s, 44100, 0, 1.0, 1.0},
         {"from a start frame, for a length", u"--volume 100 --start 1000 --length 0.5"_s, 22050,
          1000, 1.0, 1.0},
         {"-6 dB, panned left", u"--volume 94 --pan -100 --start-sec 0.5"_s, 22050, 22050,
          std::pow(10.0, -6.0 / 20.0), 0.0},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, line, frames, first, leftGain, rightGain] : cases) {
+        SCOPED_TRACE(what);
         const QString out = folder + u"/out.wav"_s;
         QFile::remove(out);
-        QStringList args = split(c.args);
+        QStringList args = split(line);
         args << ramp << u"-o"_s << out;
         ASSERT_EQ(cli::runPlay(args), 0);
         const testmedia::WavData wav = testmedia::readWav(out);
@@ -99,13 +95,12 @@ TEST(PlayCommand, WritesWhatTheEnginePlays) {
         EXPECT_EQ(wav.sampleRate, 44100);
         EXPECT_EQ(wav.channels, 2);
         // Without --length the render stops at the block in which the sound ended.
-        EXPECT_GE(wav.frames(), c.frames);
-        EXPECT_LT(wav.frames(), c.frames + 256);
-        for (const std::int64_t f :
-             {std::int64_t(0), std::int64_t(1), c.frames / 2, c.frames - 1}) {
+        EXPECT_GE(wav.frames(), frames);
+        EXPECT_LT(wav.frames(), frames + 256);
+        for (const std::int64_t f : {std::int64_t(0), std::int64_t(1), frames / 2, frames - 1}) {
             for (int side : {0, 1})
                 EXPECT_NEAR(wav.at(f, side),
-                            rampValue(c.first + f, side) * (side ? c.rightGain : c.leftGain),
+                            rampValue(first + f, side) * (side ? rightGain : leftGain),
                             1.0 / 32768.0 + 1e-6)
                     << "frame " << f << " side " << side;
         }
