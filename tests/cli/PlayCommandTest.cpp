@@ -18,14 +18,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QString playRamp() {
-    const QString path = mediaFolder() + u"/play_ramp.wav"_s;
-    if (QFile::exists(path))
-        return path;
-    return testmedia::makeRamp(mediaFolder(), u"play_ramp.wav"_s, testmedia::Format::Wav16, 44100,
-                               2, 44100);
-}
-
 QStringList split(const QString& line) {
     return line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
@@ -33,7 +25,7 @@ QStringList split(const QString& line) {
 } // namespace
 
 TEST(PlayCommand, BadArgumentsAreRefusedWithTheReason) {
-    const QString ramp = playRamp();
+    const QString ramp = rampFile(44100, 2);
     // "RAMP" stands for the ramp's path.
     using Row = std::tuple<const char*, const char*>;
     const Row cases[] = {
@@ -63,9 +55,7 @@ TEST(PlayCommand, BadArgumentsAreRefusedWithTheReason) {
             << text;
         EXPECT_EQ(error.toStdString(), expected) << text;
     }
-    QStringList tooMany;
-    for (int i = 0; i < 33; ++i)
-        tooMany << ramp;
+    QStringList tooMany(33, ramp);
     QString error;
     EXPECT_FALSE(cli::parsePlayOptions(tooMany << u"-o"_s << u"x.wav"_s, &error));
     EXPECT_EQ(error, u"33 sound files given; the engine has 32 channels"_s);
@@ -73,7 +63,7 @@ TEST(PlayCommand, BadArgumentsAreRefusedWithTheReason) {
 
 TEST(PlayCommand, WritesWhatTheEnginePlays) {
     const QString folder = freshFolder(u"play"_s);
-    const QString ramp = playRamp();
+    const QString ramp = rampFile(44100, 2);
     // What, arguments, the file's length, the source frame heard first, left and right gain.
     using Row = std::tuple<const char*, QString, std::int64_t, std::int64_t, double, double>;
     const Row cases[] = {
