@@ -10,7 +10,6 @@
 #include <QFile>
 
 #include <algorithm>
-#include <functional>
 
 namespace kalvor::test {
 
@@ -52,21 +51,13 @@ QString mediaFolder() {
     return folder;
 }
 
-namespace {
-
-// Media shared by the rigs of one run: made once in the media folder.
-QString cached(const QString& name, const std::function<QString(const QString&)>& make) {
-    const QString path = mediaFolder() + QLatin1Char('/') + name;
-    return QFile::exists(path) ? path : make(name);
-}
-
-} // namespace
-
 QString levelFile(double seconds) {
-    return cached(QStringLiteral("level_%1.wav").arg(seconds), [seconds](const QString& name) {
-        return testmedia::makeSound(mediaFolder(), name, testmedia::Format::Wav16, 44100, 2,
-                                    std::vector<float>(std::size_t(seconds * 44100) * 2, 0.5f));
-    });
+    const QString name = QStringLiteral("level_%1.wav").arg(seconds);
+    const QString path = mediaFolder() + QLatin1Char('/') + name;
+    return QFile::exists(path)
+               ? path
+               : testmedia::makeSound(mediaFolder(), name, testmedia::Format::Wav16, 44100, 2,
+                                      std::vector<float>(std::size_t(seconds * 44100) * 2, 0.5f));
 }
 
 bool loadAndApply(int slot, const QString& path) {
@@ -77,11 +68,11 @@ bool loadAndApply(int slot, const QString& path) {
 }
 
 QString rampFile(std::int64_t frames, int channels) {
-    return cached(QStringLiteral("ramp_%1_%2.wav").arg(frames).arg(channels),
-                  [=](const QString& name) {
-                      return testmedia::makeRamp(mediaFolder(), name, testmedia::Format::Wav16,
-                                                 44100, channels, frames);
-                  });
+    const QString name = QStringLiteral("ramp_%1_%2.wav").arg(frames).arg(channels);
+    const QString path = mediaFolder() + QLatin1Char('/') + name;
+    return QFile::exists(path) ? path
+                               : testmedia::makeRamp(mediaFolder(), name, testmedia::Format::Wav16,
+                                                     44100, channels, frames);
 }
 
 namespace {
