@@ -18,63 +18,46 @@
 
 #include <cmath>
 #include <functional>
+#include <tuple>
 
 using namespace kalvor;
 using namespace kalvor::cli;
+using namespace Qt::Literals::StringLiterals;
 
 TEST(RenderEvents, ParsesTheActionLanguage) {
-    const struct {
-        const char* text;
-        bool ok;
-        int count;
-    } cases[] = {
-        {"0 press 1; 0.5 release 1; 1 next; 1.5 recall 3; 2 escape", true, 5},
-        {"  2 stop 32 ;; 1 pause 1; ", true, 2},
+    // A text and the number of events it holds; -1: refused with a reason.
+    using Row = std::tuple<const char*, int>;
+    const Row cases[] = {
+        {"0 press 1; 0.5 release 1; 1 next; 1.5 recall 3; 2 escape", 5},
+        {"  2 stop 32 ;; 1 pause 1; ", 2},
         {"1 shift-next; 1 prev; 1 global-play; 1 global-pause; 1 rollback; 1 forward; 1 repeat; 1 "
          "right 4",
-         true, 8},
-        {"", true, 0},
-        {"1 press 33", false, 0},
-        {"1 press", false, 0},
-        {"1 next 2", false, 0},
-        {"-1 press 1", false, 0},
-        {"soon press 1", false, 0},
-        {"1 jump 1", false, 0},
-        {"1 recall 101", false, 0},
-        {"nan press 1", false, 0},
-        {"1 volume 1 0; 1 pan 32 -100; 1 varispeed 2 50; 1 mode 3 Loop on; 1 mode 3 hold off; "
-         "1 select 4 2; 1 seek 5 1.5; 1 output 6 Null output (emulated); 1 destination 7 16",
-         true, 9},
-        {"1 volume 1 101", false, 0},
-        {"1 volume 1", false, 0},
-        {"1 pan 1 -101", false, 0},
-        {"1 varispeed 1 51", false, 0},
-        {"1 mode 1 loop", false, 0},
-        {"1 mode 1 spin on", false, 0},
-        {"1 mode 1 loop maybe", false, 0},
-        {"1 select 1 0", false, 0},
-        {"1 seek 1 -2", false, 0},
-        {"1 seek 1 inf", false, 0},
-        {"1 output 1", false, 0},
-        {"1 destination 33 1", false, 0},
-        {"1 destination 1 17", false, 0},
+         8},
+        {"", 0},
+        {"1 volume 1 0; 1 pan 32 -100; 1 varispeed 2 50; 1 mode 3 Loop on; 1 mode 3 hold off; 1 "
+         "select 4 2; 1 seek 5 1.5; 1 output 6 Null output (emulated); 1 destination 7 16",
+         9},
     };
-    for (const auto& c : cases) {
+    // Refused, each with a reason; "|" separates them.
+    const QByteArrayList refused =
+        QByteArray("1 press 33|1 press|1 next 2|-1 press 1|soon press 1|1 jump 1|1 recall 101|"
+                   "nan press 1|1 volume 1 101|1 volume 1|1 pan 1 -101|1 varispeed 1 51|"
+                   "1 mode 1 loop|1 mode 1 spin on|1 mode 1 loop maybe|1 select 1 0|1 seek 1 -2|"
+                   "1 seek 1 inf|1 output 1|1 destination 33 1|1 destination 1 17")
+            .split('|');
+    std::vector<Row> rows(std::begin(cases), std::end(cases));
+    for (const QByteArray& text : refused)
+        rows.emplace_back(text.constData(), -1);
+    for (const auto& [text, count] : rows) {
         QString error;
-        const auto events = parseRenderEvents(QString::fromUtf8(c.text), &error);
-        EXPECT_EQ(events.has_value(), c.ok) << c.text;
-        if (events) {
-            EXPECT_EQ(static_cast<int>(events->size()), c.count) << c.text;
-        } else {
-            EXPECT_FALSE(error.isEmpty()) << c.text;
-        }
+        const auto events = parseRenderEvents(QString::fromUtf8(text), &error);
+        EXPECT_EQ(events ? int(events->size()) : -1, count) << text;
+        EXPECT_EQ(error.isEmpty(), count >= 0) << text;
     }
-    const auto named =
-        parseRenderEvents(QStringLiteral("2 output 3 Null  output (emulated)"), nullptr);
+    const auto named = parseRenderEvents(u"2 output 3 Null  output (emulated)"_s, nullptr);
     ASSERT_TRUE(named);
-    EXPECT_EQ((*named)[0].name, QStringLiteral("Null output (emulated)"));
-    const auto sorted =
-        parseRenderEvents(QStringLiteral("2 stop 1; 1 press 1; 1 press 2"), nullptr);
+    EXPECT_EQ((*named)[0].name, u"Null output (emulated)"_s);
+    const auto sorted = parseRenderEvents(u"2 stop 1; 1 press 1; 1 press 2"_s, nullptr);
     ASSERT_TRUE(sorted);
     EXPECT_EQ((*sorted)[0].argument, 1);
     EXPECT_EQ((*sorted)[1].argument, 2) << "equal times keep their written order";
@@ -89,7 +72,7 @@ QString makeShow(const QString& folder, const std::function<void(ShowStore&)>& c
     test::ScriptedDialogs dialogs;
     test::ScriptedWaits waits;
     ShowStore store;
-    Settings settings(folder + QStringLiteral("/build.ini"));
+    Settings settings(folder + u"/build.ini"_s);
     audio::AudioLibOptions options;
     options.backend = audio::makeOfflineBackend(44100, 2);
     audio::AudioLib lib(options);
@@ -98,8 +81,8 @@ QString makeShow(const QString& folder, const std::function<void(ShowStore&)>& c
     QString path;
     {
         ShowLayer show(store, settings, nullptr);
-        const QString ramp = testmedia::makeRamp(folder, QStringLiteral("ramp"),
-                                                 testmedia::Format::Wav16, 44100, 2, 88200);
+        const QString ramp =
+            testmedia::makeRamp(folder, u"ramp"_s, testmedia::Format::Wav16, 44100, 2, 88200);
         for (int ch : {0, 1}) {
             store.soundList(ch) = {makeSoundEntry(ramp)};
             store.controls(ch).selectedSound = 0;
@@ -109,7 +92,7 @@ QString makeShow(const QString& folder, const std::function<void(ShowStore&)>& c
         if (configure)
             configure(store);
         show.presets().NewPreset();
-        path = folder + QStringLiteral("/rehearsal.kal");
+        path = folder + u"/rehearsal.kal"_s;
         if (show.playlists().SavePlaylist(path, false) != playlist::SaveOutcome::Saved)
             path.clear();
     }
@@ -125,73 +108,60 @@ std::int64_t rampFrame(float sample) {
 } // namespace
 
 TEST(Render, PressesLandOnTheirExactFrames) {
-    const QString folder = test::freshFolder(QStringLiteral("render"));
+    const QString folder = test::freshFolder(u"render"_s);
     const QString show = makeShow(folder);
     ASSERT_FALSE(show.isEmpty());
-    const QString out = folder + QStringLiteral("/out.wav");
+    const QString out = folder + u"/out.wav"_s;
     // Start at 0.1 s, stop at 0.3 s, start again at 0.5 s (from the beginning: plain mode).
-    ASSERT_EQ(runRender({show, QStringLiteral("--out"), out, QStringLiteral("--seconds"),
-                         QStringLiteral("0.7"), QStringLiteral("--events"),
-                         QStringLiteral("0.1 press 1; 0.3 press 1; 0.5 press 1")}),
+    ASSERT_EQ(runRender({show, u"--out"_s, out, u"--seconds"_s, u"0.7"_s, u"--events"_s,
+                         u"0.1 press 1; 0.3 press 1; 0.5 press 1"_s}),
               0);
     const auto wav = testmedia::readWav(out);
     ASSERT_TRUE(wav.ok);
     ASSERT_EQ(wav.frames(), 30870);
     // The stop fades out over 3 ms (132 frames).
-    const struct {
-        std::int64_t frame;
-        bool sounding;
-        std::int64_t rampAt;
-    } probes[] = {
+    // Frame, sounding, the ramp frame heard there.
+    using Probe = std::tuple<std::int64_t, bool, std::int64_t>;
+    const Probe probes[] = {
         {4409, false, 0},  {4410, true, 0},  {13229, true, 8819}, {13230 + 132, false, 0},
         {22049, false, 0}, {22050, true, 0}, {30869, true, 8819},
     };
-    for (const auto& p : probes) {
-        const float left = wav.at(p.frame, 0);
-        EXPECT_EQ(left != 0.0f || wav.at(p.frame, 1) != 0.0f, p.sounding) << p.frame;
-        if (p.sounding) {
-            EXPECT_EQ(rampFrame(left), p.rampAt) << p.frame;
-            EXPECT_EQ(wav.at(p.frame, 1), 0.0f) << "hard left";
+    for (const auto& [frame, sounding, rampAt] : probes) {
+        const float left = wav.at(frame, 0);
+        EXPECT_EQ(left != 0.0f || wav.at(frame, 1) != 0.0f, sounding) << frame;
+        if (sounding) {
+            EXPECT_EQ(rampFrame(left), rampAt) << frame;
+            EXPECT_EQ(wav.at(frame, 1), 0.0f) << "hard left";
         }
     }
 }
 
 TEST(Render, BadArgumentsAreRefusedWithAReason) {
-    const QString folder = test::freshFolder(QStringLiteral("render-bad"));
+    const QString folder = test::freshFolder(u"render-bad"_s);
     const QString show = makeShow(folder);
-    const QString out = folder + QStringLiteral("/x.wav");
-    const struct {
-        QStringList args;
-        int rc;
-    } cases[] = {
-        {{}, 2},
-        {{show, QStringLiteral("--seconds"), QStringLiteral("1")}, 2},
-        {{show, QStringLiteral("--out"), out, QStringLiteral("--seconds"), QStringLiteral("0")}, 2},
-        {{show, QStringLiteral("--out"), out, QStringLiteral("--seconds"), QStringLiteral("1"),
-          QStringLiteral("--preset"), QStringLiteral("2")},
-         2},
-        {{show, QStringLiteral("--out"), out, QStringLiteral("--seconds"), QStringLiteral("1"),
-          QStringLiteral("--events"), QStringLiteral("1 fly 2")},
-         2},
-        {{folder + QStringLiteral("/missing.kal"), QStringLiteral("--out"), out,
-          QStringLiteral("--seconds"), QStringLiteral("1")},
-         1},
-        {{show, QStringLiteral("--out"), out, QStringLiteral("--seconds"), QStringLiteral("1"),
-          QStringLiteral("--bogus")},
-         2},
+    const QString out = folder + u"/x.wav"_s;
+    // The arguments after "SHOW --out OUT --seconds 1", split at "|".
+    using Row = std::tuple<const char*, int>;
+    const Row cases[] = {
+        {"--events|1 fly 2", 2},
+        {"--preset|2", 2},
+        {"--bogus", 2},
         // Known to be wrong only once the show is loaded: the render stops there.
-        {{show, QStringLiteral("--out"), out, QStringLiteral("--seconds"), QStringLiteral("1"),
-          QStringLiteral("--events"), QStringLiteral("0.1 select 1 2")},
-         1},
-        {{show, QStringLiteral("--out"), out, QStringLiteral("--seconds"), QStringLiteral("1"),
-          QStringLiteral("--events"), QStringLiteral("0.1 output 1 Nowhere")},
-         1},
-        {{show, QStringLiteral("--out"), out, QStringLiteral("--seconds"), QStringLiteral("1"),
-          QStringLiteral("--events"), QStringLiteral("0.1 seek 1 2.5")},
-         1},
+        {"--events|0.1 select 1 2", 1},
+        {"--events|0.1 output 1 Nowhere", 1},
+        {"--events|0.1 seek 1 2.5", 1},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(runRender(c.args), c.rc) << qPrintable(c.args.join(QLatin1Char(' ')));
+    std::vector<std::pair<QStringList, int>> runs{
+        {{}, 2},
+        {{show, u"--seconds"_s, u"1"_s}, 2},
+        {{show, u"--out"_s, out, u"--seconds"_s, u"0"_s}, 2},
+        {{folder + u"/missing.kal"_s, u"--out"_s, out, u"--seconds"_s, u"1"_s}, 1}};
+    for (const auto& [extra, rc] : cases)
+        runs.push_back({QStringList{show, u"--out"_s, out, u"--seconds"_s, u"1"_s} +
+                            QString::fromLatin1(extra).split(QLatin1Char('|')),
+                        rc});
+    for (const auto& [args, rc] : runs)
+        EXPECT_EQ(runRender(args), rc) << qPrintable(args.join(QLatin1Char(' ')));
     EXPECT_FALSE(QFile::exists(out)) << "nothing is written when the render is refused";
 }
 
@@ -222,17 +192,11 @@ TEST(Render, ThePlayModesHeardInARehearsal) {
          "0.1 press 1; 0.2 press 1",
          {{0.199, 0, true}, {0.2 + ramp, 0, true, 132}}},
         {"a play group starts both members in the same frame",
-         [](ShowStore& s) {
-             s.controls(0).playGroup = QStringLiteral("2");
-             s.controls(1).playGroup = QStringLiteral("2");
-         },
+         [](ShowStore& s) { s.controls(0).playGroup = s.controls(1).playGroup = u"2"_s; },
          "0.1 press 2",
          {{0.1, 0, true, 0}, {0.1, 1, true, 7919}}},
         {"a stop group ends the other member",
-         [](ShowStore& s) {
-             s.controls(0).stopGroup = QStringLiteral("1");
-             s.controls(1).stopGroup = QStringLiteral("1");
-         },
+         [](ShowStore& s) { s.controls(0).stopGroup = s.controls(1).stopGroup = u"1"_s; },
          "0.1 press 1; 0.2 press 2",
          {{0.15, 0, true}, {0.2 + ramp, 0, false}, {0.2, 1, true, 7919}}},
         {"the right button stops without the fade",
@@ -270,12 +234,11 @@ TEST(Render, ThePlayModesHeardInARehearsal) {
          {{0.25, 0, true}, {0.7, 0, false}}},
     };
     for (const auto& c : cases) {
-        const QString folder = test::freshFolder(QStringLiteral("rehearsal"));
+        const QString folder = test::freshFolder(u"rehearsal"_s);
         const QString show = makeShow(folder, c.modes);
         ASSERT_FALSE(show.isEmpty()) << c.label;
-        const QString out = folder + QStringLiteral("/out.wav");
-        ASSERT_EQ(runRender({show, QStringLiteral("--out"), out, QStringLiteral("--seconds"),
-                             QStringLiteral("0.8"), QStringLiteral("--events"),
+        const QString out = folder + u"/out.wav"_s;
+        ASSERT_EQ(runRender({show, u"--out"_s, out, u"--seconds"_s, u"0.8"_s, u"--events"_s,
                              QString::fromLatin1(c.events)}),
                   0)
             << c.label;

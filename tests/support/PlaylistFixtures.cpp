@@ -2,49 +2,40 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
 
 namespace kalvor::test {
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
-const QStringList kTextFields{
-    QStringLiteral("ChannelInfo"), QStringLiteral("PlayGroup"), QStringLiteral("StopGroup"),
-    QStringLiteral("OutputName"),  QStringLiteral("FXChain1"),  QStringLiteral("FXChain2"),
-    QStringLiteral("FXChain3"),    QStringLiteral("FXChain4"),  QStringLiteral("FXChain5")};
-const QStringList kByteFields{QStringLiteral("RestartMode"), QStringLiteral("LoopMode"),
-                              QStringLiteral("PauseMode"),   QStringLiteral("HoldMode"),
-                              QStringLiteral("JumpMode"),    QStringLiteral("Autostart"),
-                              QStringLiteral("MidiInNote"),  QStringLiteral("MidiInChannel"),
-                              QStringLiteral("MidiOutNote"), QStringLiteral("MidiOutChannel"),
-                              QStringLiteral("Rollback")};
-const QStringList kBoolFields{QStringLiteral("MidiInEnabled"), QStringLiteral("MidiOutEnabled"),
-                              QStringLiteral("EQActive"),      QStringLiteral("ReverbActive"),
-                              QStringLiteral("DelayActive"),   QStringLiteral("ChorusActive"),
-                              QStringLiteral("FlangerActive"), QStringLiteral("FadeInActive"),
-                              QStringLiteral("FadeOutActive")};
+QStringList split(const char* names) {
+    return QString::fromLatin1(names).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+const QStringList kByteFields =
+    split("RestartMode LoopMode PauseMode HoldMode JumpMode Autostart "
+          "MidiInNote MidiInChannel MidiOutNote MidiOutChannel Rollback");
+const QStringList kBoolFields = split("MidiInEnabled MidiOutEnabled EQActive ReverbActive "
+                                      "DelayActive ChorusActive FlangerActive FadeInActive "
+                                      "FadeOutActive");
 
 bool isFloatField(const QString& n) {
-    static const QStringList ints{QStringLiteral("Delay5"), QStringLiteral("Chorus5"),
-                                  QStringLiteral("Chorus7"), QStringLiteral("Flanger5"),
-                                  QStringLiteral("Flanger7")};
-    if (ints.contains(n))
-        return false;
-    return n.startsWith(QLatin1String("EQ")) && n != QLatin1String("EQActive")
-               ? true
-               : (n.startsWith(QLatin1String("Reverb")) || n.startsWith(QLatin1String("Delay")) ||
-                  n.startsWith(QLatin1String("Chorus")) ||
-                  n.startsWith(QLatin1String("Flanger"))) &&
-                     !n.endsWith(QLatin1String("Active"));
+    static const QStringList ints = split("Delay5 Chorus5 Chorus7 Flanger5 Flanger7");
+    static const QStringList prefixes = split("EQ Reverb Delay Chorus Flanger");
+    return !ints.contains(n) && !n.endsWith(QLatin1String("Active")) &&
+           std::any_of(prefixes.begin(), prefixes.end(),
+                       [&n](const QString& p) { return n.startsWith(p); });
 }
 
 QString num(double v) {
     return QString::number(v, 'g', 17);
 }
 
-using namespace Qt::Literals::StringLiterals;
 using C = PresetChannel;
 using Getter = std::function<QString(const C&)>;
 
@@ -134,18 +125,13 @@ const QHash<QString, Getter>& getters() {
     return g;
 }
 
-QStringList split(const char* names) {
-    return QString::fromLatin1(names).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-}
-
 QStringList layoutBlock(int version) {
     const int n = version == 1 ? 21 : version == 2 ? 22 : 30;
-    QStringList l{QStringLiteral("Arial"), QStringLiteral("9,5"), QStringLiteral("0"),
-                  QStringLiteral("-1"), QStringLiteral("255")};
+    QStringList l = split("Arial 9,5 0 -1 255");
     for (int k = 0; k < n; ++k)
         l << QString::number(n - k); // the last column first: the order reversed
     for (int g = 1; g <= n; ++g)
-        l << (g % 2 == 0 ? QStringLiteral("-1") : QStringLiteral("0"));
+        l << (g % 2 == 0 ? u"-1"_s : u"0"_s);
     l << QStringLiteral("0");
     for (int g = 0; g <= n; ++g)
         l << QString::number(1000 + g);
@@ -154,10 +140,9 @@ QStringList layoutBlock(int version) {
 }
 
 QStringList gpioBlock() {
-    QStringList l{QStringLiteral("IN"), QStringLiteral("OUT"), QStringLiteral("OFF"),
-                  QStringLiteral("IN")};
+    QStringList l = split("IN OUT OFF IN");
     for (int k = 1; k <= 24; ++k)
-        l << QStringLiteral("Function %1").arg(k) << QString::number(k) << QString::number(k % 2)
+        l << u"Function %1"_s.arg(k) << QString::number(k) << QString::number(k % 2)
           << QString::number(50 * k) << QString::number(10 * k);
     l << QStringLiteral("1") << QStringLiteral("~");
     return l;
@@ -170,75 +155,34 @@ const QStringList& format17LineNames() {
         "ChannelInfo ChannelInfoColour PlayGroup StopGroup RestartMode LoopMode PauseMode HoldMode "
         "JumpMode Autostart MidiInNote MidiInChannel MidiInEnabled MidiOutNote MidiOutChannel "
         "MidiOutEnabled OutputName DeviceNumber SelectedSound StartOffset SoundLength Rollback "
-        "MTCStart "
-        "MTCStop Volume Pan VariSpeed EQActive EQ1 EQ2 EQ3 EQ4 EQ5 EQ6 EQ7 EQ8 EQ9 ReverbActive "
-        "Reverb1 "
-        "Reverb2 Reverb3 Reverb4 DelayActive Delay1 Delay2 Delay3 Delay4 Delay5 ChorusActive "
-        "Chorus1 "
-        "Chorus2 Chorus3 Chorus4 Chorus5 Chorus6 Chorus7 FlangerActive Flanger1 Flanger2 Flanger3 "
-        "Flanger4 Flanger5 Flanger6 Flanger7 FXChain1 FXChain2 FXChain3 FXChain4 FXChain5 "
-        "SurroundDestination FadeInTime FadeInActive FadeInCurve FadeOutTime FadeOutActive "
-        "FadeOutCurve");
+        "MTCStart MTCStop Volume Pan VariSpeed EQActive EQ1 EQ2 EQ3 EQ4 EQ5 EQ6 EQ7 EQ8 EQ9 "
+        "ReverbActive Reverb1 Reverb2 Reverb3 Reverb4 DelayActive Delay1 Delay2 Delay3 Delay4 "
+        "Delay5 ChorusActive Chorus1 Chorus2 Chorus3 Chorus4 Chorus5 Chorus6 Chorus7 "
+        "FlangerActive Flanger1 Flanger2 Flanger3 Flanger4 Flanger5 Flanger6 Flanger7 FXChain1 "
+        "FXChain2 FXChain3 FXChain4 FXChain5 SurroundDestination FadeInTime FadeInActive "
+        "FadeInCurve FadeOutTime FadeOutActive FadeOutCurve");
     return names;
 }
 
 QStringList lineNamesOfVersion(int version) {
-    // Written out per version, as the format description lists them.
-    switch (version) {
-    case 2:
-        return split("- PlayGroup RestartMode LoopMode PauseMode HoldMode JumpMode -Volume94 -Pan0 "
-                     "-VariSpeed0 Autostart MidiInNote");
-    case 3:
-        return split("- PlayGroup RestartMode LoopMode PauseMode HoldMode JumpMode -Volume94 -Pan0 "
-                     "-VariSpeed0 Autostart MidiInNote OutputName -");
-    case 4:
-        return split("- PlayGroup StopGroup RestartMode LoopMode PauseMode HoldMode JumpMode "
-                     "-Volume94 -Pan0 "
-                     "-VariSpeed0 Autostart MidiInNote OutputName -");
-    case 5:
-        return split("- PlayGroup StopGroup RestartMode LoopMode PauseMode HoldMode JumpMode "
-                     "-Volume94 -Pan0 "
-                     "-VariSpeed0 Autostart MidiInNote OutputName - SelectedSound");
-    case 6:
-        return split(
-            "- PlayGroup StopGroup RestartMode LoopMode PauseMode HoldMode JumpMode -Volume94 "
-            "-Pan0 "
-            "-VariSpeed0 Autostart MidiInNote OutputName - SelectedSound StartOffset SoundLength");
-    case 7:
-    case 8:
-        return split(
-            "- PlayGroup StopGroup RestartMode LoopMode PauseMode HoldMode JumpMode -Volume94 "
-            "-Pan0 "
-            "-VariSpeed0 Autostart MidiInNote OutputName - SelectedSound StartOffset SoundLength "
-            "Rollback");
-    case 9:
-        return split(
-            "- PlayGroup StopGroup RestartMode LoopMode PauseMode HoldMode JumpMode -Volume94 "
-            "-Pan0 "
-            "-VariSpeed0 Autostart MidiInNote OutputName - SelectedSound StartOffset SoundLength "
-            "Rollback MTCStart MTCStop");
-    case 10:
-    case 11:
-    case 12:
-        return split(
-            "- PlayGroup StopGroup RestartMode LoopMode PauseMode HoldMode JumpMode -Volume94 "
-            "-Pan0 "
-            "-VariSpeed0 Autostart MidiInNote MidiInChannel OutputName - SelectedSound StartOffset "
-            "SoundLength Rollback MTCStart MTCStop");
-    case 13:
-        return split("- PlayGroup StopGroup RestartMode LoopMode PauseMode HoldMode JumpMode "
-                     "-Volume94 -Pan0 "
-                     "-VariSpeed0 Autostart MidiInNote MidiInChannel MidiInEnabled OutputName - "
-                     "SelectedSound "
-                     "StartOffset SoundLength Rollback MTCStart MTCStop");
-    case 14: // lines 3..17 and 19..76 of format 17
-        return QStringList{QStringLiteral("-")} + format17LineNames().mid(2, 15) +
-               format17LineNames().mid(18);
-    case 15: // lines 3..76
-        return QStringList{QStringLiteral("-")} + format17LineNames().mid(2);
-    default:
+    if (version == 14) // lines 3..17 and 19..76 of format 17
+        return QStringList{u"-"_s} + format17LineNames().mid(2, 15) + format17LineNames().mid(18);
+    if (version == 15) // lines 3..76
+        return QStringList{u"-"_s} + format17LineNames().mid(2);
+    if (version > 15)
         return format17LineNames();
+    // Up to 13 every version adds lines to the one before; "@n" is the first version with it.
+    QStringList names;
+    for (const QString& entry :
+         split("- PlayGroup StopGroup@4 RestartMode LoopMode PauseMode HoldMode JumpMode -Volume94 "
+               "-Pan0 -VariSpeed0 Autostart MidiInNote MidiInChannel@10 MidiInEnabled@13 "
+               "OutputName@3 -@3 SelectedSound@5 StartOffset@6 SoundLength@6 Rollback@7 "
+               "MTCStart@9 MTCStop@9")) {
+        const QStringList parts = entry.split(QLatin1Char('@'));
+        if (parts.size() == 1 || parts[1].toInt() <= version)
+            names << parts[0];
     }
+    return names;
 }
 
 QString fieldText(const PresetChannel& channel, const QString& name) {
@@ -247,11 +191,11 @@ QString fieldText(const PresetChannel& channel, const QString& name) {
 
 QString fixtureValue(const QString& name, int p, int ch, int line) {
     if (name.startsWith(QLatin1Char('-')))
-        return QStringLiteral("dropped %1").arg(line);
+        return u"dropped %1"_s.arg(line);
     if (name == QLatin1String("ChannelInfo"))
-        return QStringLiteral("Info %1-%2").arg(p).arg(ch);
+        return u"Info %1-%2"_s.arg(p).arg(ch);
     if (name == QLatin1String("OutputName"))
-        return QStringLiteral("Out %1-%2").arg(p).arg(ch);
+        return u"Out %1-%2"_s.arg(p).arg(ch);
     if (name == QLatin1String("PlayGroup"))
         return QString::number(1 + (p + ch) % 8);
     if (name == QLatin1String("StopGroup"))
@@ -263,7 +207,7 @@ QString fixtureValue(const QString& name, int p, int ch, int line) {
     if (kByteFields.contains(name))
         return QString::number((p * 31 + ch * 7 + line) % 250 + 1);
     if (kBoolFields.contains(name))
-        return (p + ch + line) % 2 ? QStringLiteral("-1") : QStringLiteral("0");
+        return (p + ch + line) % 2 ? u"-1"_s : u"0"_s;
     if (name == QLatin1String("SelectedSound"))
         return QString::number((p * 3 + ch + line) % 1000);
     if (isFloatField(name))
@@ -280,29 +224,28 @@ QStringList standardTail(int version) {
     else if (version == 17)
         t << layoutBlock(3);
     if (version >= 11)
-        t << QStringLiteral("-") << QStringLiteral("~");
+        t << u"-"_s << u"~"_s;
     if (version >= 15)
         t << gpioBlock();
     return t;
 }
 
 QByteArray fixtureFile(int version, const FixtureOptions& o) {
-    QStringList lines{QStringLiteral("Fileformat %1").arg(version)};
+    QStringList lines{u"Fileformat %1"_s.arg(version)};
     const QStringList names = lineNamesOfVersion(version);
     const int channels = version <= 11 ? 8 : 32;
     for (int p = 0; p < o.presets; ++p) {
-        lines << (p < o.presetNames.size() ? o.presetNames[p]
-                                           : QStringLiteral("Preset %1").arg(p + 1));
+        lines << (p < o.presetNames.size() ? o.presetNames[p] : u"Preset %1"_s.arg(p + 1));
         for (int ch = 0; ch < channels; ++ch)
             for (int k = 0; k < names.size(); ++k)
                 lines << fixtureValue(names[k], p, ch, k);
         if (version >= 8 && version <= 13)
             for (int k = 0; k < 40; ++k)
-                lines << QStringLiteral("old %1").arg(k);
+                lines << u"old %1"_s.arg(k);
         if (version >= 11)
             lines << QString::number(p * 10 + 1) << QString::number(p * 10 + 2);
     }
-    lines << QStringLiteral("~") << o.soundSection << QStringLiteral("~") << o.tail;
+    lines << u"~"_s << o.soundSection << u"~"_s << o.tail;
     const QByteArray eol = o.crlf ? "\r\n" : "\n";
     QByteArray out;
     for (const auto& l : lines)
@@ -361,13 +304,9 @@ Preset randomPreset(std::mt19937& rng, int index) {
         c.channelInfoColour = i32();
         c.playGroup = text(3);
         c.stopGroup = text(3);
-        c.restartMode = u8();
-        c.loopMode = u8();
-        c.pauseMode = u8();
-        c.holdMode = u8();
-        c.jumpMode = u8();
-        c.midiInNote = u8();
-        c.midiInChannel = u8();
+        for (auto* b : {&c.restartMode, &c.loopMode, &c.pauseMode, &c.holdMode, &c.jumpMode,
+                        &c.midiInNote, &c.midiInChannel})
+            *b = u8();
         c.midiInEnabled = flag();
         c.midiOutNote = u8();
         c.midiOutChannel = u8();
@@ -379,11 +318,8 @@ Preset randomPreset(std::mt19937& rng, int index) {
         c.startOffset = i32();
         c.soundLength = i32();
         c.rollback = u8();
-        c.mtcStart = i32();
-        c.mtcStop = i32();
-        c.volume = i32();
-        c.pan = i32();
-        c.variSpeed = i32();
+        for (auto* v : {&c.mtcStart, &c.mtcStop, &c.volume, &c.pan, &c.variSpeed})
+            *v = i32();
         auto& fx = c.effects;
         fx.eqActive = flag();
         for (auto& band : fx.eq)

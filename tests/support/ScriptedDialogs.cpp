@@ -4,6 +4,19 @@
 
 namespace kalvor::test {
 
+namespace {
+
+// The next scripted answer, or the empty answer when the script has run out.
+template <typename Queue> typename Queue::value_type next(Queue& answers) {
+    if (answers.empty())
+        return {};
+    auto a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+} // namespace
+
 ScriptedDialogs::ScriptedDialogs() {
     installDialogs(this);
 }
@@ -36,57 +49,33 @@ MessageResult ScriptedDialogs::message(const QString& title, const QString& text
                                        MessageButtons buttons,
                                        std::optional<MessageResult> defaultButton) {
     boxes_.append({QStringLiteral("message"), title, text, icon, buttons, defaultButton});
-    if (!messageAnswers_.empty()) {
-        const auto a = messageAnswers_.front();
-        messageAnswers_.pop_front();
-        return a;
-    }
-    switch (buttons) {
-    case MessageButtons::Ok:
-        return MessageResult::Ok;
-    case MessageButtons::YesNo:
-    case MessageButtons::YesNoCancel:
-        return MessageResult::No;
-    default:
-        return MessageResult::Cancel;
-    }
+    if (!messageAnswers_.empty())
+        return next(messageAnswers_);
+    return buttons == MessageButtons::Ok ? MessageResult::Ok
+           : buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel
+               ? MessageResult::No
+               : MessageResult::Cancel;
 }
 
 std::optional<QString> ScriptedDialogs::inputBox(const QString& title, const QString& prompt,
                                                  const QString&) {
     boxes_.append({QStringLiteral("input"), title, prompt});
-    if (inputAnswers_.empty())
-        return std::nullopt;
-    auto a = inputAnswers_.front();
-    inputAnswers_.pop_front();
-    return a;
+    return next(inputAnswers_);
 }
 
 QStringList ScriptedDialogs::openFiles(const QString& title, const QString&, const QString&, bool) {
     boxes_.append({QStringLiteral("open"), title, {}});
-    if (fileAnswers_.empty())
-        return {};
-    auto a = fileAnswers_.front();
-    fileAnswers_.pop_front();
-    return a;
+    return next(fileAnswers_);
 }
 
 QString ScriptedDialogs::saveFile(const QString& title, const QString&, const QString&) {
     boxes_.append({QStringLiteral("save"), title, {}});
-    if (fileAnswers_.empty())
-        return {};
-    auto a = fileAnswers_.front();
-    fileAnswers_.pop_front();
-    return a.value(0);
+    return next(fileAnswers_).value(0);
 }
 
 QString ScriptedDialogs::folder(const QString& title, const QString&) {
     boxes_.append({QStringLiteral("folder"), title, {}});
-    if (fileAnswers_.empty())
-        return {};
-    auto a = fileAnswers_.front();
-    fileAnswers_.pop_front();
-    return a.value(0);
+    return next(fileAnswers_).value(0);
 }
 
 std::optional<FontChoice> ScriptedDialogs::font(const FontChoice&) {

@@ -67,8 +67,7 @@ void ShowRig::loadChannel(int ch, const QStringList& files, int selected) {
     Channel& c = store.channel(ch);
     c.volume = 100;
     c.pan = 0;
-    c.fadeIn.active = false;
-    c.fadeOut.active = false;
+    c.fadeIn.active = c.fadeOut.active = false;
     show->selection().select(ch, selected);
 }
 

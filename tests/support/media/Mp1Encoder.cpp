@@ -107,16 +107,11 @@ double scalefactor(int index) {
 
 bool writeMp1(const QString& path, int sampleRate, int channels,
               const std::vector<float>& interleaved) {
-    int rateIndex = 0;
-    if (sampleRate == 44100)
-        rateIndex = 0;
-    else if (sampleRate == 48000)
-        rateIndex = 1;
-    else if (sampleRate == 32000)
-        rateIndex = 2;
-    else
-        return false;
-    if (channels < 1 || channels > 2)
+    const int rateIndex = sampleRate == 44100   ? 0
+                          : sampleRate == 48000 ? 1
+                          : sampleRate == 32000 ? 2
+                                                : -1;
+    if (rateIndex < 0 || channels < 1 || channels > 2)
         return false;
 
     const auto inputFrames = std::int64_t(interleaved.size()) / channels;
@@ -188,17 +183,10 @@ bool writeMp1(const QString& path, int sampleRate, int channels,
         }
 
         BitWriter w;
-        w.put(0xfff, 12);
-        w.put(1, 1); // MPEG-1
-        w.put(3, 2); // Layer I
-        w.put(1, 1); // no CRC
-        w.put(kBitrateIndex, 4);
-        w.put(std::uint32_t(rateIndex), 2);
-        w.put(padding ? 1 : 0, 1);
-        w.put(0, 1);
-        w.put(channels == 1 ? 3 : 0, 2); // single channel or stereo
-        w.put(0, 2);
-        w.put(0, 4); // copyright, original, emphasis
+        w.put(0xffff, 16); // sync, MPEG-1, Layer I, no CRC
+        w.put(std::uint32_t(kBitrateIndex << 4 | rateIndex << 2 | (padding ? 2 : 0)), 8);
+        // Single channel or stereo; no mode extension, copyright, original or emphasis.
+        w.put(channels == 1 ? 0xc0 : 0, 8);
         for (int k = 0; k < kSubbands; ++k)
             for (int c = 0; c < channels; ++c)
                 w.put(bits[c][k] == 0 ? 0 : std::uint32_t(bits[c][k] - 1), 4);

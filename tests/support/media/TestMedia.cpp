@@ -121,44 +121,14 @@ bool runFfmpeg(const QStringList& args) {
 } // namespace
 
 QString extensionOf(Format format) {
-    switch (format) {
-    case Format::Wav16:
-    case Format::Wav24:
-    case Format::Wav32:
-    case Format::WavFloat:
-        return QStringLiteral(".wav");
-    case Format::Aiff:
-        return QStringLiteral(".aiff");
-    case Format::Flac:
-        return QStringLiteral(".flac");
-    case Format::Mp1:
-        return QStringLiteral(".mp1");
-    case Format::Mp2:
-        return QStringLiteral(".mp2");
-    case Format::Mp3:
-    case Format::Mp3NoXing:
-    case Format::Mp3VbrNoXing:
-        return QStringLiteral(".mp3");
-    case Format::Ogg:
-        return QStringLiteral(".ogg");
-    case Format::Wma:
-        return QStringLiteral(".wma");
-    }
-    return {};
+    static const char* const extensions[] = {".wav",  ".wav", ".wav", ".wav", ".aiff",
+                                             ".flac", ".mp1", ".mp2", ".mp3", ".mp3",
+                                             ".mp3",  ".ogg", ".wma"};
+    return QString::fromLatin1(extensions[int(format)]);
 }
 
 bool isLossless(Format format) {
-    switch (format) {
-    case Format::Wav16:
-    case Format::Wav24:
-    case Format::Wav32:
-    case Format::WavFloat:
-    case Format::Aiff:
-    case Format::Flac:
-        return true;
-    default:
-        return false;
-    }
+    return format <= Format::Flac;
 }
 
 QString makeSound(const QString& folder, const QString& name, Format format, int sampleRate,
@@ -166,36 +136,22 @@ QString makeSound(const QString& folder, const QString& name, Format format, int
     const QString path = targetPath(folder, name, format);
     QFile::remove(path);
     bool ok = false;
-    switch (format) {
-    case Format::Wav16:
-        ok = writeWav(path, sampleRate, channels, 16, interleaved);
-        break;
-    case Format::Wav24:
-        ok = writeWav(path, sampleRate, channels, 24, interleaved);
-        break;
-    case Format::Wav32:
-        ok = writeWav(path, sampleRate, channels, 32, interleaved);
-        break;
-    case Format::WavFloat:
-        ok = writeWav(path, sampleRate, channels, 0, interleaved);
-        break;
-    case Format::Mp1:
+    if (format <= Format::WavFloat) {
+        static const int bits[] = {16, 24, 32, 0};
+        ok = writeWav(path, sampleRate, channels, bits[int(format)], interleaved);
+    } else if (format == Format::Mp1) {
         ok = writeMp1(path, sampleRate, channels, interleaved);
-        break;
-    default: {
+    } else {
         // Lossless targets get 16-bit input so 16-bit signals (the ramp) pass unchanged;
         // lossy encoders get float so nothing is rounded twice.
         const QString source = path + QStringLiteral(".source.wav");
-        if (!writeWav(source, sampleRate, channels, isLossless(format) ? 16 : 0, interleaved))
-            break;
-        QStringList args{"-hide_banner", "-nostdin", "-loglevel",     "error", "-y",
-                         "-i",           source,     "-map_metadata", "-1",    "-fflags",
-                         "+bitexact",    "-flags:a", "+bitexact"};
-        args << ffmpegCodecArgs(format, channels) << path;
-        ok = runFfmpeg(args);
+        if (writeWav(source, sampleRate, channels, isLossless(format) ? 16 : 0, interleaved)) {
+            QStringList args{"-hide_banner", "-nostdin", "-loglevel",     "error", "-y",
+                             "-i",           source,     "-map_metadata", "-1",    "-fflags",
+                             "+bitexact",    "-flags:a", "+bitexact"};
+            ok = runFfmpeg(args << ffmpegCodecArgs(format, channels) << path);
+        }
         QFile::remove(source);
-        break;
-    }
     }
     if (!ok || !QFileInfo::exists(path)) {
         qWarning("testmedia: could not make %s", qPrintable(path));
