@@ -10,6 +10,8 @@
 
 #include <cmath>
 
+using namespace Qt::StringLiterals;
+
 namespace kalvor::audio::test {
 namespace {
 
@@ -22,8 +24,8 @@ TEST(AudioLibConverterInput, AStartingStreamReadsOnlyWhatItsFirstPeriodNeeds) {
     constexpr int kRate = 48000, kPeriod = 128;
     constexpr std::int64_t kSoundFrames = 3000; // decoded whole into its feed before the play
     const QString tone =
-        testmedia::makeTone(mediaFolder(), QStringLiteral("input.wav"), testmedia::Format::Wav16,
-                            44100, 2, double(kSoundFrames) / 44100, 440, -6);
+        testmedia::makeTone(mediaFolder(), u"input.wav"_s, testmedia::Format::Wav16, 44100, 2,
+                            double(kSoundFrames) / 44100, 440, -6);
     // 128 output frames stand for 118 input frames at 44.1 -> 48 kHz.
     const auto needed = static_cast<std::int64_t>(std::ceil(kPeriod * 44100.0 / kRate));
     // libsoxr is left out: it gives nothing for a starting stream's first period whatever

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace kalvor::audio::test {
 namespace {
 
@@ -31,7 +33,7 @@ TEST(AudioLibGainChange, EachChangeReachesTheSamples) {
         {"both curves", -1, -101, 0, 0, toDb(0.94), toDb(0.94 * 0.8)},
     };
     std::vector<float> samples(2 * 16384, 0.5f);
-    const QString file = testmedia::makeSound(mediaFolder(), QStringLiteral("steady"),
+    const QString file = testmedia::makeSound(mediaFolder(), u"steady"_s,
                                               testmedia::Format::WavFloat, 44100, 2, samples);
     for (const auto& c : changes) {
         SCOPED_TRACE(c.what);

@@ -12,12 +12,14 @@
 
 #include <QDir>
 
+using namespace Qt::StringLiterals;
+
 namespace kalvor::audio::test {
 namespace {
 
 int findJack(const AudioLib& lib) {
     for (int i = 1; lib.getDeviceDescription(i); ++i)
-        if (lib.getDeviceDescription(i)->driver == QStringLiteral("jack"))
+        if (lib.getDeviceDescription(i)->driver == u"jack"_s)
             return i;
     return 0;
 }
@@ -48,9 +50,9 @@ TEST(AudioLibJack, EndMessageComesAtTheJackFrameWhereTheSoundEnds) {
     for (const Case c : {Case{rate, rate / 2}, Case{44100, 22050}}) {
         SCOPED_TRACE(testing::Message() << "file at " << c.fileRate << " Hz");
         window.messages.clear();
-        const QString path = testmedia::makeTone(
-            mediaFolder(), QStringLiteral("jack_%1").arg(c.fileRate), testmedia::Format::Wav16,
-            c.fileRate, 2, double(c.frames) / c.fileRate, 440.0, -20.0);
+        const QString path = testmedia::makeTone(mediaFolder(), u"jack_%1"_s.arg(c.fileRate),
+                                                 testmedia::Format::Wav16, c.fileRate, 2,
+                                                 double(c.frames) / c.fileRate, 440.0, -20.0);
         const Handle h = lib.streamCreateFile(path, 0);
         ASSERT_NE(h, 0u);
         lib.channelSetSync(h, sync::End, 0, 1025, 9);
@@ -74,7 +76,7 @@ TEST(AudioLibJack, EndMessageComesAtTheJackFrameWhereTheSoundEnds) {
 // JACK; ALSA's many views of the same hardware are not listed; the null output is last.
 TEST(AudioLibJack, DeviceListOffersWhatAUserCanRouteTo) {
     kalvor::test::writeFile(
-        QDir::homePath() + QStringLiteral("/.asoundrc"),
+        QDir::homePath() + u"/.asoundrc"_s,
         "pcm.spkA { type plug slave.pcm { type jack playback_ports { 0 system:playback_1 1 "
         "system:playback_2 } } hint.description \"Speakers A (JACK 1/2)\" }\n"
         "pcm.spkB { type plug slave.pcm { type jack playback_ports { 0 system:playback_3 1 "
@@ -87,15 +89,15 @@ TEST(AudioLibJack, DeviceListOffersWhatAUserCanRouteTo) {
     QStringList names;
     for (int i = 1; lib.getDeviceDescription(i); ++i)
         names << lib.getDeviceDescription(i)->name;
-    SCOPED_TRACE(names.join(QStringLiteral(", ")).toStdString());
-    ASSERT_TRUE(names.contains(QStringLiteral("spkA")));
-    ASSERT_TRUE(names.contains(QStringLiteral("spkB")));
-    EXPECT_LT(names.indexOf(QStringLiteral("spkB")), names.indexOf(QStringLiteral("JACK")));
-    EXPECT_EQ(names.last(), QStringLiteral("Null output (emulated)"));
+    SCOPED_TRACE(names.join(u", "_s).toStdString());
+    ASSERT_TRUE(names.contains(u"spkA"_s));
+    ASSERT_TRUE(names.contains(u"spkB"_s));
+    EXPECT_LT(names.indexOf(u"spkB"_s), names.indexOf(u"JACK"_s));
+    EXPECT_EQ(names.last(), u"Null output (emulated)"_s);
     for (const char* alias : {"sysdefault", "dmix", "front", "surround51", "null", "jack"})
         EXPECT_FALSE(names.contains(QString::fromLatin1(alias))) << alias;
-    EXPECT_EQ(names.count(QStringLiteral("spkA")), 1);
-    const int a = int(names.indexOf(QStringLiteral("spkA"))) + 1;
+    EXPECT_EQ(names.count(u"spkA"_s), 1);
+    const int a = int(names.indexOf(u"spkA"_s)) + 1;
     EXPECT_EQ(lib.getDeviceDescription(a)->outputChannels, 2);
     // It opens, and runs on the server's clock.
     MessageWindow window;

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace kalvor::audio::test {
 namespace {
 
@@ -58,8 +60,7 @@ TEST(AudioLibMix, VolumeAndPanFollowTheirCurves) {
         off.lib->setConfig(ConfigOption::VolumeCurve, c.logCurves ? 1 : 0);
         off.lib->setConfig(ConfigOption::PanCurve, c.logCurves ? 1 : 0);
         const Handle h = off.lib->streamCreateFile(
-            constant(QStringLiteral("const%1").arg(c.channels), c.channels, 4096, 0.5f, 0.5f),
-            flags::Float);
+            constant(u"const%1"_s.arg(c.channels), c.channels, 4096, 0.5f, 0.5f), flags::Float);
         ASSERT_NE(h, 0u);
         ASSERT_TRUE(off.lib->channelSetAttributes(h, -1, c.volume, c.pan));
         ASSERT_TRUE(off.lib->channelPlay(h, true));
@@ -78,8 +79,7 @@ TEST(AudioLibMix, VolumeAndPanFollowTheirCurves) {
 TEST(AudioLibMix, VolumeSlideEndsOnTimeWithItsOneShotMessageAndASetVolumeEndsItSilently) {
     // (Every frame of a slide on its curve, linear ones too: SlideGainFollowsTheCurve...)
     Offline off;
-    const Handle h =
-        off.lib->streamCreateFile(constant(QStringLiteral("slide"), 1, 88200, 1.0f, 1.0f), 0);
+    const Handle h = off.lib->streamCreateFile(constant(u"slide"_s, 1, 88200, 1.0f, 1.0f), 0);
     ASSERT_NE(h, 0u);
     off.lib->channelSetAttributes(h, -1, 100, 0);
     off.lib->channelPlay(h, true);
@@ -134,8 +134,8 @@ TEST(AudioLibMix, SlideGainFollowsTheCurveAtEveryFrame) {
         SCOPED_TRACE(c.what);
         Offline off;
         off.lib->setConfig(ConfigOption::VolumeCurve, c.logCurve ? 1 : 0);
-        const Handle h = off.lib->streamCreateFile(
-            constant(QStringLiteral("slidecurve"), 1, 44100 * 3, 1.0f, 1.0f), 0);
+        const Handle h =
+            off.lib->streamCreateFile(constant(u"slidecurve"_s, 1, 44100 * 3, 1.0f, 1.0f), 0);
         ASSERT_NE(h, 0u);
         off.lib->channelSetAttributes(h, -1, c.from, 0);
         ASSERT_TRUE(off.lib->channelPlay(h, true));
@@ -170,8 +170,8 @@ TEST(AudioLibMix, SlideGainFollowsTheCurveAtEveryFrame) {
 
 TEST(AudioLibMix, LevelIsThePeakBeforeVolumeLeftLowRightHigh) {
     Offline off;
-    const Handle h = off.lib->streamCreateFile(
-        constant(QStringLiteral("levels"), 2, 8192, 0.5f, -0.25f), flags::Float);
+    const Handle h =
+        off.lib->streamCreateFile(constant(u"levels"_s, 2, 8192, 0.5f, -0.25f), flags::Float);
     off.lib->channelSetAttributes(h, -1, 40, 100);
     EXPECT_EQ(off.lib->channelGetLevel(h), 0) << "not playing";
     off.lib->channelPlay(h, true);
@@ -240,9 +240,8 @@ TEST(AudioLibMix, MultichannelFilesReachTheirSpeakers) {
         std::vector<float> samples;
         for (int f = 0; f < 2048; ++f)
             samples.insert(samples.end(), c.in.begin(), c.in.end());
-        const QString path =
-            testmedia::makeSound(mediaFolder(), QStringLiteral("layout"),
-                                 testmedia::Format::WavFloat, 44100, channels, samples);
+        const QString path = testmedia::makeSound(
+            mediaFolder(), u"layout"_s, testmedia::Format::WavFloat, 44100, channels, samples);
         const Handle h = off.lib->streamCreateFile(path, flags::Float);
         ASSERT_NE(h, 0u);
         off.lib->channelSetAttributes(h, -1, 100, c.pan);

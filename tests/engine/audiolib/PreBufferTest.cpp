@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace kalvor::audio::test {
 namespace {
 
@@ -34,9 +36,9 @@ TEST(PreBuffer, ARecallDecodesEachSoundsPreBufferAndNoMore) {
     };
     std::vector<PrepareRequest> requests;
     for (const Case& c : cases) {
-        const QString path = testmedia::makeNoise(
-            mediaFolder(), QStringLiteral("prebuffer_%1").arg(&c - cases), c.format, c.rate,
-            c.channels, static_cast<std::int64_t>(c.seconds * c.rate));
+        const QString path =
+            testmedia::makeNoise(mediaFolder(), u"prebuffer_%1"_s.arg(&c - cases), c.format, c.rate,
+                                 c.channels, static_cast<std::int64_t>(c.seconds * c.rate));
         ASSERT_FALSE(path.isEmpty()) << c.what;
         requests.push_back({path, c.format == Format::Wma ? engine::DecoderRoute::Wma
                                                           : engine::DecoderRoute::Main});

@@ -21,6 +21,8 @@
 #include <utility>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 std::atomic<long> callbackAllocations{0};
 std::atomic<long> callbackFrees{0};
@@ -78,10 +80,10 @@ namespace {
 // Exercises every command and every path of the mixer on `lib`, with `step` running the
 // device for a while.
 template <typename Step> void busySession(AudioLib& lib, Step step) {
-    const QString a = testmedia::makeRamp(mediaFolder(), QStringLiteral("alloc_a"),
-                                          testmedia::Format::Wav16, 44100, 2, 6000);
-    const QString b = testmedia::makeTone(mediaFolder(), QStringLiteral("alloc_b"),
-                                          testmedia::Format::Wav16, 22050, 1, 0.3, 300.0, -3.0);
+    const QString a =
+        testmedia::makeRamp(mediaFolder(), u"alloc_a"_s, testmedia::Format::Wav16, 44100, 2, 6000);
+    const QString b = testmedia::makeTone(mediaFolder(), u"alloc_b"_s, testmedia::Format::Wav16,
+                                          22050, 1, 0.3, 300.0, -3.0);
     std::vector<Handle> handles;
     std::vector<Handle> fx;
     for (int i = 0; i < 8; ++i) {

@@ -18,6 +18,7 @@
 #include <thread>
 
 using namespace kalvor::engine;
+using namespace Qt::StringLiterals;
 using kalvor::testmedia::Format;
 namespace media = kalvor::testmedia;
 
@@ -86,7 +87,7 @@ QString formatFile(const FormatCase& c) {
     QString& path = made[c.name];
     if (!path.isEmpty())
         return path;
-    const QString folder = kalvor::test::testHome() + QStringLiteral("/decode-formats");
+    const QString folder = kalvor::test::testHome() + u"/decode-formats"_s;
     if (media::isLossless(c.format))
         return path = media::makeRamp(folder, c.name, c.format, c.rate, c.channels, kFrames);
     std::mt19937 random(7);
@@ -213,7 +214,7 @@ TEST(DecoderPlugin, withoutTheFfmpegPluginOnlyWmaFailsAndSaysWhy) {
 // differently from WAV and FLAC, and every decoder delivers the WAV order. Each channel
 // carries its own frequency (levels would not do: Vorbis codes the LFE channel loosely).
 TEST(DecoderChannels, surroundChannelsComeInWavOrderFromEveryFormat) {
-    const QString folder = kalvor::test::freshFolder(QStringLiteral("decode-channels"));
+    const QString folder = kalvor::test::freshFolder(u"decode-channels"_s);
     constexpr int channels = 6;
     constexpr std::int64_t frames = 24000;
     constexpr double hz[channels] = {300, 500, 700, 100, 900, 1100}; // FL FR FC LFE BL BR
@@ -284,7 +285,7 @@ TEST(DecoderThreads, decodersOnSeveralThreadsReadWhatOneAloneReads) {
 // Damaged, empty, misnamed and wrongly routed files: each either fails with a message or,
 // where the sound inside is still good, opens at the length that really plays.
 TEST(DecoderBadInput, failsWithAMessageOrOpensWhatIsReallyThere) {
-    const QString folder = kalvor::test::freshFolder(QStringLiteral("decode-bad"));
+    const QString folder = kalvor::test::freshFolder(u"decode-bad"_s);
     // The formats' own files: long enough to cut in the middle of sound.
     const QString wav = formatFile("wav16"), mp3 = formatFile("mp3"), ogg = formatFile("ogg"),
                   wma = formatFile("wma"), flac = formatFile("flac");
@@ -335,8 +336,8 @@ TEST(DecoderBadInput, failsWithAMessageOrOpensWhatIsReallyThere) {
          DecoderRoute::Main, true},
         {"WMA cut short", put("cut.wma", bytesOf(wma).left(bytesOf(wma).size() / 2)),
          DecoderRoute::Wma, true},
-        {"non-ASCII name", put(QStringLiteral("Szene \u00e4 \u266b.wav"), bytesOf(wav)),
-         DecoderRoute::Main, true},
+        {"non-ASCII name", put(u"Szene \u00e4 \u266b.wav"_s, bytesOf(wav)), DecoderRoute::Main,
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

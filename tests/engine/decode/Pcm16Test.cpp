@@ -12,7 +12,7 @@ using kalvor::engine::decode::pcm16ToFloat;
 namespace {
 
 struct Split {
-    std::size_t offset; // destination floats past a 16-byte boundary
+    std::size_t offset;
     std::size_t count;
     bool streaming;
 };

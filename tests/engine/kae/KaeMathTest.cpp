@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 using namespace kalvor;
 using namespace kalvor::engine;
 
@@ -22,11 +24,8 @@ TEST(KaeMath, LevelToDbMatchesTheMeterScale) {
 }
 
 TEST(KaeMath, FadeLevelsFollowTheCurveTables) {
-    const struct {
-        int volume, curve;
-        int in[6];  // steps 0..5
-        int out[6]; // steps 0..5
-    } cases[] = {
+    using Row = std::tuple<int, int, std::array<int, 6>, std::array<int, 6>>;
+    const Row cases[] = {
         // Curve 2 and curve 1 in are heard in KaeSound; curve 1 out is only here.
         {94, 1, {0, 66, 75, 85, 94, 0}, {0, 70, 52, 33, 0, 0}},
         // Halves go to the even neighbour: 50 x 35 % = 17.5 -> 18, 50 x 55 % = 27.5 -> 28,
@@ -38,12 +37,12 @@ TEST(KaeMath, FadeLevelsFollowTheCurveTables) {
         {94, 0, {0, 0, 0, 0, 94, 0}, {0, 0, 0, 0, 0, 0}},
         {94, 4, {0, 0, 0, 0, 94, 0}, {0, 0, 0, 0, 0, 0}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [volume, curve, in, out] : cases) {
         for (int step = 0; step < 6; ++step) {
-            EXPECT_EQ(fadeInLevel(c.volume, c.curve, step), c.in[step])
-                << "in volume " << c.volume << " curve " << c.curve << " step " << step;
-            EXPECT_EQ(fadeOutLevel(c.volume, c.curve, step), c.out[step])
-                << "out volume " << c.volume << " curve " << c.curve << " step " << step;
+            EXPECT_EQ(fadeInLevel(volume, curve, step), in[step])
+                << "in volume " << volume << " curve " << curve << " step " << step;
+            EXPECT_EQ(fadeOutLevel(volume, curve, step), out[step])
+                << "out volume " << volume << " curve " << curve << " step " << step;
         }
     }
 }
