@@ -64,10 +64,8 @@ TEST(AudioLibDevices, ADeviceThatRefusesTheRateRunsAtItsOwnAndStreamsAreConverte
     ASSERT_TRUE(lib.init(1, 44100, flags::Latency, &window));
     DeviceInfo info;
     ASSERT_TRUE(lib.getInfo(info));
-    EXPECT_EQ(info.sampleRate, 48000);
-    EXPECT_EQ(info.minRate, 48000);
-    EXPECT_EQ(info.maxRate, 48000);
-    EXPECT_EQ(info.speakers, 2);
+    EXPECT_EQ(std::tuple(info.sampleRate, info.minRate, info.maxRate, info.speakers),
+              std::tuple(48000, 48000, 48000, 2));
     EXPECT_GE(info.soundSystemVersion, 8);
 
     const Handle h = lib.streamCreateFile(testmedia::makeTone(mediaFolder(), u"tone1s"_s,

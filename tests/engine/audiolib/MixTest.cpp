@@ -95,9 +95,8 @@ TEST(AudioLibMix, VolumeSlideEndsOnTimeWithItsOneShotMessageAndASetVolumeEndsItS
     off.lib->channelGetAttributes(h, nullptr, &volume, nullptr);
     EXPECT_EQ(volume, 20);
     ASSERT_EQ(off.window.messages.size(), 1u) << "one-shot: fires once";
-    EXPECT_EQ(off.window.messages[0].message, 1027);
-    EXPECT_EQ(off.window.messages[0].slot, 4);
-    EXPECT_EQ(off.window.messages[0].deviceFrame, 22050);
+    const Message& m = off.window.messages[0];
+    EXPECT_EQ(std::tuple(m.message, m.slot, m.deviceFrame), std::tuple(1027, 4, 22050));
     // Gone after firing: a second slide raises nothing.
     off.lib->channelSlideAttributes(h, -1, 100, -101, 10);
     off.render(2048);

@@ -120,10 +120,8 @@ TEST_P(DecoderFormats, reportsFormatAndTheLengthThatReadingYields) {
     auto decoder = openDecoder(path, c.route, &error);
     ASSERT_TRUE(decoder) << error.toStdString();
     const AudioFormat& f = decoder->format();
-    EXPECT_EQ(f.sampleRate, c.rate);
-    EXPECT_EQ(f.channels, c.channels);
-    EXPECT_EQ(f.fileBits, c.bits);
-    EXPECT_EQ(f.codec, QLatin1String(c.codec));
+    EXPECT_EQ(std::tuple(f.sampleRate, f.channels, f.fileBits, f.codec),
+              std::tuple(c.rate, c.channels, c.bits, QString::fromLatin1(c.codec)));
 
     const std::vector<float> all = readToEnd(*decoder, 70001);
     const std::int64_t decoded = std::int64_t(all.size()) / c.channels;

@@ -51,9 +51,9 @@ TEST(KaeDevices, StartUpListsTheDevicesTheOptionsAllow) {
         EXPECT_EQ(deviceNames(rig.kae->devices()), listed);
         EXPECT_TRUE(rig.dialogs.messages().isEmpty());
         // Every channel starts on the first listed output.
-        EXPECT_EQ(rig.store.channel(31).outputName, u"Delta 1/2"_s);
-        EXPECT_EQ(rig.store.channel(31).deviceNumber, 1);
-        EXPECT_EQ(rig.kae->slot(31).speakers, 2);
+        EXPECT_EQ(std::tuple(rig.store.channel(31).outputName, rig.store.channel(31).deviceNumber,
+                             rig.kae->slot(31).speakers),
+                  std::tuple(u"Delta 1/2"_s, 1, 2));
     }
 }
 
@@ -166,8 +166,8 @@ TEST(KaeDevices, ALoadOnAnOutputThatCannotBeSelectedFails) {
         const QStringList lines = rig.takeAudioLines();
         EXPECT_FALSE(lines.contains(u"Attaching successful!"_s)) << joined(lines);
         EXPECT_TRUE(lines.contains(u"Attaching has failed, Handle is zero!"_s)) << joined(lines);
-        EXPECT_TRUE(lines.contains(QStringLiteral("KAE: Error Message: Error while selecting "
-                                                  "Output Device")))
+        EXPECT_TRUE(lines.contains(u"KAE: Error Message: Error while selecting "
+                                   "Output Device"_s))
             << joined(lines);
     }
 }
@@ -188,8 +188,8 @@ TEST(KaeDevices, PreviewChannelTakesItsOwnOutputAndVolume) {
              {{u"PreviewDevice"_s, QLatin1String(previewDevice)}, {u"PreviewVolume"_s, u"71"_s}}});
         rig.takeAudioLines();
         EXPECT_EQ(ChoosePreviewOutput(), 71);
-        EXPECT_EQ(rig.store.channel(32).outputName, QLatin1String(output));
-        EXPECT_EQ(rig.store.channel(32).volume, 71);
+        EXPECT_EQ(std::tuple(rig.store.channel(32).outputName, rig.store.channel(32).volume),
+                  std::tuple(QString::fromLatin1(output), 71));
         EXPECT_EQ(rig.takeAudioLines(), QStringList{QLatin1String(line)});
     }
 }
@@ -233,10 +233,10 @@ TEST(KaeDevices, BufferSizeChangeReachesEveryDeviceAndIsStored) {
     EXPECT_EQ(rig.settings->integer(u"BufferSize"), 250);
     ASSERT_EQ(rig.dialogs.messages().size(), 1);
     const RecordedBox box = rig.dialogs.messages().at(0);
-    EXPECT_EQ(box.icon, MessageIcon::Information);
-    EXPECT_EQ(box.title, u"Set Buffer size"_s);
-    EXPECT_EQ(box.text, QStringLiteral("New buffer size will be used after\r\nreloading all "
-                                       "sounds or the Preset!"));
+    EXPECT_EQ(std::tuple(box.icon, box.title),
+              std::tuple(MessageIcon::Information, u"Set Buffer size"_s));
+    EXPECT_EQ(box.text, u"New buffer size will be used after\r\nreloading all "
+                        "sounds or the Preset!"_s);
 }
 
 TEST(KaeDevices, ShutDownFreesEverythingAndWaitsOnlyWhenAsked) {

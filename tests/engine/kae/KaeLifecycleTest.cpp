@@ -50,11 +50,10 @@ TEST(KaeLifecycle, OnlyTheEmulatedOutputStillStartsTheProgram) {
     ASSERT_EQ(lifecycle.Main({}), StartResult::Running);
     ASSERT_EQ(rig.dialogs.messages().size(), 1);
     const RecordedBox box = rig.dialogs.messages().at(0);
-    EXPECT_EQ(box.title, u"Error"_s);
-    EXPECT_EQ(box.icon, MessageIcon::Critical);
-    EXPECT_EQ(box.text, QStringLiteral("There are no ALSA/JACK compatible\r\nsound devices "
-                                       "installed on this computer!\r\nKalvor will now try to "
-                                       "detect 'emulated' devices!"));
+    EXPECT_EQ(std::tuple(box.title, box.icon), std::tuple(u"Error"_s, MessageIcon::Critical));
+    EXPECT_EQ(box.text, u"There are no ALSA/JACK compatible\r\nsound devices "
+                        "installed on this computer!\r\nKalvor will now try to "
+                        "detect 'emulated' devices!"_s);
     EXPECT_TRUE(rig.takeAudioLines().contains(
         u"KAE: Sound system version is: 9 (should be: 8 or higher)"_s));
     EXPECT_EQ(rig.settings->integer(u"NoEmulatedDevices"), 0);

@@ -116,9 +116,9 @@ TEST(DspWindow, AnotherChannelReloadsEveryControl) {
     EXPECT_EQ(w.window.channel(), 6);
     EXPECT_TRUE(w.find<QCheckBox>("chkFlanger")->isChecked());
     EXPECT_FALSE(w.find<QCheckBox>("chkReverb")->isChecked());
-    EXPECT_EQ(w.knob("knFlangerDepth")->value(), 37);
-    EXPECT_EQ(w.knob("knFlangerPhase")->value(), 2);
-    EXPECT_EQ(w.knob("knVariSpeed")->value(), -20);
+    EXPECT_EQ(std::tuple(w.knob("knFlangerDepth")->value(), w.knob("knFlangerPhase")->value(),
+                         w.knob("knVariSpeed")->value()),
+              std::tuple(37, 2, -20));
     EXPECT_EQ(w.chainShown(), (QStringList{"FLANGER", "EQ", "---", "---", "---"}));
     // A recall changing the record while the window shows it is shown at once.
     other.effects.flanger.depth = 80;
