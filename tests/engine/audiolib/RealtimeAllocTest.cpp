@@ -152,49 +152,39 @@ TEST(AudioLibRealtime, OfflineCallbackNeverAllocates) {
     EXPECT_EQ(off.lib->getRenderTimes(true).periods, times.periods) << "CPU time beside it";
 }
 
-// Periods given as their share of the budget, in percent.
-struct TimesCase {
-    const char* what;
-    std::vector<std::pair<double, int>> runs; // percent, how many periods
-    std::int64_t over;
-    double median, p999, max; // expected to a bucket (a quarter percent)
-};
-
 TEST(AudioLibRealtime, RenderTimesKeepTheTailOfTheHistogram) {
-    const TimesCase cases[] = {
+    // what, runs of periods (share of the budget in percent, how many), periods over the
+    // budget, then median, 99.9th and max expected to a bucket (a quarter percent)
+    using Runs = std::vector<std::pair<double, int>>;
+    using Row = std::tuple<const char*, Runs, std::int64_t, double, double, double>;
+    const Row cases[] = {
         {"nothing recorded", {}, 0, 0, 0, 0},
         {"steady", {{10, 5000}}, 0, 10, 10, 10},
-        {"two periods in a thousand over the budget reach the 99.9th",
-         {{20, 998}, {130, 2}},
-         2,
-         20,
-         130,
-         130},
+        {"2 in 1000 over the budget reach the 99.9th", {{20, 998}, {130, 2}}, 2, 20, 130, 130},
         {"rarer than that it shows only as the max", {{20, 3000}, {130, 1}}, 1, 20, 20, 130},
         {"a burst of slow periods", {{5, 900}, {60, 80}, {101, 20}}, 20, 5, 101, 101},
         {"exactly the budget is not over it", {{100, 10}}, 0, 100, 100, 100},
         {"beyond the last bucket the max stays exact", {{30, 100}, {1000, 1}}, 1, 30, 400, 1000},
     };
     constexpr double kBudget = 256.0 / 48000.0;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, runs, over, median, p999, max] : cases) {
+        SCOPED_TRACE(what);
         auto times = std::make_unique<RenderTimes>();
         times->record(kBudget * 3, kBudget); // from before the restart
         times->restart();
         std::int64_t periods = 0;
-        for (const auto& [percent, n] : c.runs) {
+        for (const auto& [percent, n] : runs) {
             for (int i = 0; i < n; ++i)
                 times->record(kBudget * percent / 100.0, kBudget);
             periods += n;
         }
         const RenderTimeFigures f = times->figures();
-        EXPECT_EQ(f.periods, periods);
-        EXPECT_EQ(f.overBudget, c.over);
+        EXPECT_EQ(std::pair(f.periods, f.overBudget), std::pair(periods, over));
         const double step = 1.0 / RenderTimes::kStepsPerPercent;
-        EXPECT_NEAR(f.medianPercent, c.median, step);
-        EXPECT_NEAR(f.p999Percent, c.p999, step);
-        EXPECT_NEAR(f.maxPercent, c.max, 1e-9);
-        EXPECT_NEAR(f.maxUs, c.max / 100.0 * kBudget * 1e6, 1e-6);
+        EXPECT_NEAR(f.medianPercent, median, step);
+        EXPECT_NEAR(f.p999Percent, p999, step);
+        EXPECT_NEAR(f.maxPercent, max, 1e-9);
+        EXPECT_NEAR(f.maxUs, max / 100.0 * kBudget * 1e6, 1e-6);
     }
 }
 
