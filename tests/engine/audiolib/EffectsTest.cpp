@@ -72,11 +72,8 @@ TEST(AudioLibEffects, EqBandLiftsItsCentreAndLeavesTwoOctavesAwayAlone) {
 // output stays silent until the delayed click; when the echo comes first, the reverb of
 // the early left click reaches the right side long before that.
 TEST(AudioLibEffects, EffectsRunInPriorityThenAttachOrder) {
-    struct Step {
-        FxType type;
-        int priority;
-    };
-    using Row = std::tuple<const char*, std::vector<Step>, bool>;
+    // what, effects attached with their priorities, reverb heard first
+    using Row = std::tuple<const char*, std::vector<std::pair<FxType, int>>, bool>;
     const Row cases[] = {
         {"attach order, reverb first", {{FxType::WavesReverb, 0}, {FxType::Echo, 0}}, true},
         {"attach order, echo first", {{FxType::Echo, 0}, {FxType::WavesReverb, 0}}, false},
@@ -91,15 +88,11 @@ TEST(AudioLibEffects, EffectsRunInPriorityThenAttachOrder) {
         SCOPED_TRACE(what);
         Offline off;
         const Handle h = off.lib->streamCreateFile(path, flags::Float);
-        for (const Step& s : attach) {
-            const Handle fx = off.lib->channelSetFx(h, s.type, s.priority);
+        for (const auto& [type, priority] : attach) {
+            const Handle fx = off.lib->channelSetFx(h, type, priority);
             ASSERT_NE(fx, 0u);
-            if (s.type == FxType::Echo) {
-                dsp::DsfxEcho echo;
-                echo.wetDryMix = 100;
-                echo.feedback = 0;
-                echo.leftDelay = 50;
-                echo.rightDelay = 400;
+            if (type == FxType::Echo) {
+                const dsp::DsfxEcho echo{100.0f, 0.0f, 50.0f, 400.0f, 0};
                 ASSERT_TRUE(off.lib->fxSetParameters(fx, &echo));
             } else {
                 const dsp::DsfxWavesReverb reverb{0.0f, -6.0f, 500.0f, 0.5f};

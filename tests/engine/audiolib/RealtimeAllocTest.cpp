@@ -114,9 +114,7 @@ template <typename Step> void busySession(AudioLib& lib, Step step) {
     const float band[3] = {2000.0f, 6.0f, 9.0f};
     for (std::size_t i = 0; i < fx.size(); i += 7)
         lib.fxSetParameters(fx[i], band);
-    engine::dsp::DsfxEcho echo;
-    echo.leftDelay = 20.0f;
-    echo.panDelay = 1;
+    const engine::dsp::DsfxEcho echo{50.0f, 50.0f, 20.0f, 500.0f, 1};
     lib.fxSetParameters(fx[4], &echo);
     lib.channelRemoveFx(handles[0], fx[3]);
     lib.channelRemoveFx(handles[2], fx[14 + 5]);

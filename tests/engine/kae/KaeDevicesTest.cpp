@@ -166,8 +166,7 @@ TEST(KaeDevices, ALoadOnAnOutputThatCannotBeSelectedFails) {
         const QStringList lines = rig.takeAudioLines();
         EXPECT_FALSE(lines.contains(u"Attaching successful!"_s)) << joined(lines);
         EXPECT_TRUE(lines.contains(u"Attaching has failed, Handle is zero!"_s)) << joined(lines);
-        EXPECT_TRUE(lines.contains(u"KAE: Error Message: Error while selecting "
-                                   "Output Device"_s))
+        EXPECT_TRUE(lines.contains(u"KAE: Error Message: Error while selecting Output Device"_s))
             << joined(lines);
     }
 }
