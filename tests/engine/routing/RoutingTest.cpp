@@ -93,27 +93,24 @@ TEST(Routing, APlayingChannelMovedToAnotherDestinationPlaysOnFromTheNextFrame) {
     ASSERT_TRUE(playRouted(rig, u"Card 7.1"_s, 1, rampFile(40000, 2)));
     Rendered r = rig.render(3000, 100);
     rig.store.controls(0).loopMode = 1;
-    struct Step {
-        const char* output;
-        int index;
-        int left;
-    };
     // To the rear pair, the centre pair, then another card's front pair: each time the
     // first frame after the move is the frame after the last one heard.
     std::int64_t heard = 3000;
-    for (const Step s : {Step{"Card 7.1", 3, 2}, Step{"Card 7.1", 2, 4}, Step{"Card 5.1", 1, 0}}) {
-        SCOPED_TRACE(s.index);
+    using Step = std::tuple<const char*, int, int>; // output, destination index, its left
+    for (const auto& [output, index, left] :
+         {Step{"Card 7.1", 3, 2}, Step{"Card 7.1", 2, 4}, Step{"Card 5.1", 1, 0}}) {
+        SCOPED_TRACE(index);
         rig.store.channel(0).surroundDestination =
-            std::int32_t(engine::surroundDestinationFlags(s.index));
+            std::int32_t(engine::surroundDestinationFlags(index));
         rig.takeAudioLines();
-        ASSERT_TRUE(KAE__Channel_ChangeSurround(0, QString::fromLatin1(s.output)));
+        ASSERT_TRUE(KAE__Channel_ChangeSurround(0, QString::fromLatin1(output)));
         EXPECT_EQ(rig.takeAudioLines().first(), u"KAE Module: KAE__Channel_ChangeSurround"_s);
         EXPECT_TRUE(KAE__Channel_IsPlaying(0));
-        EXPECT_EQ(rig.store.channel(0).outputName, QLatin1String(s.output));
+        EXPECT_EQ(rig.store.channel(0).outputName, QLatin1String(output));
         const Rendered after = rig.render(1000, 100);
         for (std::int64_t f = 0; f < 1000; ++f) {
-            ASSERT_EQ(after.at(f, s.left), rampValue(heard + f, 0)) << f;
-            ASSERT_EQ(after.at(f, s.left + 1), rampValue(heard + f, 1)) << f;
+            ASSERT_EQ(after.at(f, left), rampValue(heard + f, 0)) << f;
+            ASSERT_EQ(after.at(f, left + 1), rampValue(heard + f, 1)) << f;
         }
         heard += 1000;
         EXPECT_EQ(KAE__Channel_GetPositionInSamples(0), heard);
