@@ -15,11 +15,6 @@ using namespace Qt::StringLiterals;
 namespace kalvor::audio::test {
 namespace {
 
-struct InputCase {
-    const char* what;
-    RateConverter::Kind kind;
-};
-
 TEST(AudioLibConverterInput, AStartingStreamReadsOnlyWhatItsFirstPeriodNeeds) {
     constexpr int kRate = 48000, kPeriod = 128;
     constexpr std::int64_t kSoundFrames = 3000; // decoded whole into its feed before the play
@@ -30,18 +25,19 @@ TEST(AudioLibConverterInput, AStartingStreamReadsOnlyWhatItsFirstPeriodNeeds) {
     const auto needed = static_cast<std::int64_t>(std::ceil(kPeriod * 44100.0 / kRate));
     // libsoxr is left out: it gives nothing for a starting stream's first period whatever
     // it is fed (an underrun, then the sound late by that much), so it is fed all there is.
-    const InputCase cases[] = {
+    using Row = std::tuple<const char*, RateConverter::Kind>;
+    const Row cases[] = {
         {"polyphase", RateConverter::Kind::Polyphase},
         {"libsamplerate", RateConverter::Kind::Samplerate},
     };
-    for (const InputCase& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, kind] : cases) {
+        SCOPED_TRACE(what);
         Offline off(kRate);
         off.lib.reset();
         AudioLibOptions options;
         options.backend = off.backend;
         options.openDecoder = wavDecoderFactory();
-        options.converter = c.kind;
+        options.converter = kind;
         off.lib = std::make_unique<AudioLib>(options);
         off.window.lib = off.lib.get();
         ASSERT_TRUE(off.lib->init(1, kRate, flags::Latency, &off.window));
