@@ -277,47 +277,44 @@ TEST(AudioLibTransport, StopsSeeksAndVolumeStepsAreRampedNotCut) {
     const Action seek = [](AudioLib& l, Handle h) {
         l.channelSetPosition(h, (20000 + 75) * 8);
     };
-    struct Case {
-        const char* what;
-        Action action;
-        ActiveState state;  // right after the action
-        bool silentAfter;   // nothing heard 5 ms after the action
-        double speed = 1.0; // through the rate converter when not 1
-    };
-    const Case cases[] = {
-        {"stop", stop, ActiveState::Stopped, true},
-        {"pause", [](AudioLib& l, Handle h) { l.channelPause(h); }, ActiveState::Paused, true},
-        {"seek to the opposite phase", seek, ActiveState::Playing, false},
-        {"restart from the top", [](AudioLib& l, Handle h) { l.channelPlay(h, true); },
-         ActiveState::Playing, false},
-        {"volume -30 dB", [](AudioLib& l, Handle h) { l.channelSetAttributes(h, -1, 70, -101); },
-         ActiveState::Playing, false},
-        {"volume to 0", [](AudioLib& l, Handle h) { l.channelSetAttributes(h, -1, 0, -101); },
-         ActiveState::Playing, true},
-        {"stop while sped up", stop, ActiveState::Stopped, true, 1.5},
-        {"seek while slowed down", seek, ActiveState::Playing, false, 0.8},
+    // what, action, state right after it, nothing heard 5 ms after it, speed (through the
+    // rate converter when not 1)
+    using enum ActiveState;
+    using Row = std::tuple<const char*, Action, ActiveState, bool, double>;
+    const Row cases[] = {
+        {"stop", stop, Stopped, true, 1.0},
+        {"pause", [](auto& l, auto h) { l.channelPause(h); }, Paused, true, 1.0},
+        {"seek to the opposite phase", seek, Playing, false, 1.0},
+        {"restart from the top", [](auto& l, auto h) { l.channelPlay(h, true); }, Playing, false,
+         1.0},
+        {"volume -30 dB", [](auto& l, auto h) { l.channelSetAttributes(h, -1, 70, -101); }, Playing,
+         false, 1.0},
+        {"volume to 0", [](auto& l, auto h) { l.channelSetAttributes(h, -1, 0, -101); }, Playing,
+         true, 1.0},
+        {"stop while sped up", stop, Stopped, true, 1.5},
+        {"seek while slowed down", seek, Playing, false, 0.8},
     };
     const std::int64_t at = 10025; // a crest of the 441 Hz sine (100 frames a cycle)
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, action, state, silentAfter, speed] : cases) {
+        SCOPED_TRACE(what);
         // The sine's own steepest step plus one ramp step of a 3 ms ramp at full scale.
-        const float bound = float(2 * M_PI * 441.0 * std::max(c.speed, 1.0) / 44100 + 2.0 / 132);
+        const float bound = float(2 * M_PI * 441.0 * std::max(speed, 1.0) / 44100 + 2.0 / 132);
         const auto script = [&] {
             Offline off;
             const Handle h = off.lib->streamCreateFile(tone, flags::Float);
             EXPECT_NE(h, 0u);
-            off.lib->channelSetAttributes(h, int(std::lround(44100 * c.speed)), -1, -101);
+            off.lib->channelSetAttributes(h, int(std::lround(44100 * speed)), -1, -101);
             off.lib->channelPlay(h, true);
             Render r = off.render(at);
-            c.action(*off.lib, h);
-            EXPECT_EQ(off.lib->channelIsActive(h), c.state);
+            action(*off.lib, h);
+            EXPECT_EQ(off.lib->channelIsActive(h), state);
             off.render(4096, r, 333);
             return r;
         };
         const Render r = script();
         for (int ch = 0; ch < 2; ++ch)
             EXPECT_LE(largestStep(r, ch, at - 100, r.frames()), bound) << "channel " << ch;
-        if (c.silentAfter)
+        if (silentAfter)
             EXPECT_EQ(r.peak(0, at + 221, r.frames()), 0.0f);
         else
             EXPECT_GT(r.peak(0, at + 221, r.frames()), 0.03f);
