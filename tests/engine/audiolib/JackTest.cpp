@@ -43,16 +43,13 @@ TEST(AudioLibJack, EndMessageComesAtTheJackFrameWhereTheSoundEnds) {
     ASSERT_GT(rate, 0);
     const int period = 256; // jack.start runs the server with -p 256
 
-    struct Case {
-        int fileRate;
-        std::int64_t frames;
-    };
-    for (const Case c : {Case{rate, rate / 2}, Case{44100, 22050}}) {
-        SCOPED_TRACE(testing::Message() << "file at " << c.fileRate << " Hz");
+    using Case = std::pair<int, std::int64_t>; // file rate, frames
+    for (const auto& [fileRate, frames] : {Case{rate, rate / 2}, Case{44100, 22050}}) {
+        SCOPED_TRACE(testing::Message() << "file at " << fileRate << " Hz");
         window.messages.clear();
-        const QString path = testmedia::makeTone(mediaFolder(), u"jack_%1"_s.arg(c.fileRate),
-                                                 testmedia::Format::Wav16, c.fileRate, 2,
-                                                 double(c.frames) / c.fileRate, 440.0, -20.0);
+        const QString path =
+            testmedia::makeTone(mediaFolder(), u"jack_%1"_s.arg(fileRate), testmedia::Format::Wav16,
+                                fileRate, 2, double(frames) / fileRate, 440.0, -20.0);
         const Handle h = lib.streamCreateFile(path, 0);
         ASSERT_NE(h, 0u);
         lib.channelSetSync(h, sync::End, 0, 1025, 9);
@@ -62,7 +59,7 @@ TEST(AudioLibJack, EndMessageComesAtTheJackFrameWhereTheSoundEnds) {
         waitFor([&] { return !window.messages.empty(); }, 20000);
         ASSERT_EQ(window.messages.size(), 1u);
         const std::int64_t started = lib.channelStartFrame(h);
-        const std::int64_t expected = c.frames * rate / c.fileRate;
+        const std::int64_t expected = frames * rate / fileRate;
         EXPECT_NEAR(double(window.messages[0].deviceFrame - started), double(expected), period);
         EXPECT_LE(started - before, 2 * period) << "GO reached the device within a period or two";
         EXPECT_EQ(lib.underruns(), 0);
