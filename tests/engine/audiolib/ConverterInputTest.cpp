@@ -34,11 +34,8 @@ TEST(AudioLibConverterInput, AStartingStreamReadsOnlyWhatItsFirstPeriodNeeds) {
         SCOPED_TRACE(what);
         Offline off(kRate);
         off.lib.reset();
-        AudioLibOptions options;
-        options.backend = off.backend;
-        options.openDecoder = wavDecoderFactory();
-        options.converter = kind;
-        off.lib = std::make_unique<AudioLib>(options);
+        off.lib = std::make_unique<AudioLib>(AudioLibOptions{
+            .backend = off.backend, .openDecoder = wavDecoderFactory(), .converter = kind});
         off.window.lib = off.lib.get();
         ASSERT_TRUE(off.lib->init(1, kRate, flags::Latency, &off.window));
         const Handle h = off.lib->streamCreateFile(tone, 0);

@@ -27,9 +27,7 @@ int findJack(const AudioLib& lib) {
 using kalvor::test::waitFor;
 
 TEST(AudioLibJack, EndMessageComesAtTheJackFrameWhereTheSoundEnds) {
-    AudioLibOptions options;
-    options.openDecoder = wavDecoderFactory();
-    AudioLib lib(options);
+    AudioLib lib({.openDecoder = wavDecoderFactory()});
     const int jack = findJack(lib);
     if (jack == 0)
         GTEST_SKIP() << "no JACK server answers (start one with scripts/services/jack.start)";
@@ -78,8 +76,7 @@ TEST(AudioLibJack, DeviceListOffersWhatAUserCanRouteTo) {
         "system:playback_2 } } hint.description \"Speakers A (JACK 1/2)\" }\n"
         "pcm.spkB { type plug slave.pcm { type jack playback_ports { 0 system:playback_3 1 "
         "system:playback_4 } } hint.description \"Speakers B (JACK 3/4)\" }\n");
-    AudioLibOptions options;
-    AudioLib lib(options);
+    AudioLib lib;
     lib.rescanDevices(); // the first scan of this process may predate the file
     if (findJack(lib) == 0)
         GTEST_SKIP() << "no JACK server answers (start one with scripts/services/jack.start)";

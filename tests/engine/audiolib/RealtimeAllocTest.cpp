@@ -187,9 +187,7 @@ TEST(AudioLibRealtime, RenderTimesKeepTheTailOfTheHistogram) {
 }
 
 TEST(AudioLibRealtime, NullOutputCallbackNeverAllocates) {
-    AudioLibOptions options;
-    options.openDecoder = wavDecoderFactory();
-    AudioLib lib(options);
+    AudioLib lib({.openDecoder = wavDecoderFactory()});
     int count = 0;
     while (lib.getDeviceDescription(count + 1))
         ++count;
