@@ -30,7 +30,7 @@ TEST(AudioLibDevices, ListsWhatOpensInTheBackendsOrder) {
     auto backend = std::make_shared<ScriptedBackend>(std::vector<ScriptedDevice>{
         device("Card A", "alsa:hw:0,0", 8), device("Broken", "alsa:hw:1,0", 2, false),
         device("default", "alsa:default", 2), device("JACK", "jack", 2, true, 48000)});
-    AudioLib lib({.backend = backend});
+    AudioLib lib({backend, nullptr});
     const char* expected[] = {"Card A", "default", "JACK"};
     for (int i = 0; i < 3; ++i) {
         auto d = lib.getDeviceDescription(i + 1);
@@ -54,7 +54,7 @@ TEST(AudioLibDevices, ListsWhatOpensInTheBackendsOrder) {
 TEST(AudioLibDevices, ADeviceThatRefusesTheRateRunsAtItsOwnAndStreamsAreConverted) {
     auto backend = std::make_shared<ScriptedBackend>(
         std::vector<ScriptedDevice>{device("JACK", "jack", 2, true, 48000)});
-    AudioLib lib({.backend = backend, .openDecoder = wavDecoderFactory()});
+    AudioLib lib({backend, wavDecoderFactory()});
     MessageWindow window;
     ASSERT_TRUE(lib.init(1, 44100, flags::Latency, &window));
     DeviceInfo info;

@@ -187,7 +187,7 @@ TEST(AudioLibRealtime, RenderTimesKeepTheTailOfTheHistogram) {
 }
 
 TEST(AudioLibRealtime, NullOutputCallbackNeverAllocates) {
-    AudioLib lib({.openDecoder = wavDecoderFactory()});
+    AudioLib lib({nullptr, wavDecoderFactory()});
     int count = 0;
     while (lib.getDeviceDescription(count + 1))
         ++count;

@@ -33,10 +33,12 @@ void wireEngine(Lifecycle& lifecycle) {
 }
 
 ProgramContext contextFor(KaeRig& rig) {
-    return {.store = &rig.store,
-            .settings = rig.settings.get(),
-            .runtimeFolder = freshFolder(u"lifecycle_run"_s),
-            .version = u"0.1.0"_s};
+    ProgramContext ctx;
+    ctx.store = &rig.store;
+    ctx.settings = rig.settings.get();
+    ctx.runtimeFolder = freshFolder(u"lifecycle_run"_s);
+    ctx.version = u"0.1.0"_s;
+    return ctx;
 }
 
 } // namespace
