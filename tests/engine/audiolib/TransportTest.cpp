@@ -74,8 +74,9 @@ TEST(AudioLibTransport, LoopWrapsToTheLoopStartAndFiresAtEveryWrap) {
         const Handle h = off.lib->streamCreateFile(ramp(length), 0);
         off.lib->channelSetSync(h, sync::End, 0, 1025, 1);
         off.lib->channelSetAttributes(h, freq, -1, -101);
-        if (loopStart > 0)
+        if (loopStart > 0) {
             ASSERT_TRUE(off.lib->channelSetLoopStart(h, loopStart));
+        }
         off.lib->channelSetFlags(h, flags::Loop);
         off.lib->channelPlay(h, true);
         const std::int64_t span = length - loopStart;

@@ -66,8 +66,9 @@ TEST(KaeSound, FadesRunAsFourSegmentsToTheCurveLevels) {
             EXPECT_NEAR(out.at(k * kSegment - 1, 1), expected, 1e-4) << "segment " << k;
         }
         EXPECT_NEAR(out.at(out.frames() - 1, 0), 0.5 * gainOf(levels[3]), 1e-4) << "and stays";
-        if (in)
+        if (in) {
             EXPECT_LT(std::fabs(out.at(0, 0)), 0.5 * gainOf(5)) << "a fade-in starts from silence";
+        }
         rig.log.release(rig.kae->dispatcher());
         EXPECT_EQ(rig.log.entries.size(), 4u) << "one message per segment";
         ASSERT_EQ(finished.count(), 1);
@@ -143,8 +144,9 @@ TEST(KaeSound, EndOfSoundArrivesAtTheLastFrameAlsoWhenLooping) {
         rig.store.assignments(1).startOffset = startOffset;
         ASSERT_TRUE(loadAndApply(1, file));
         // Playback control starts a channel at its start offset.
-        if (startOffset > 0)
+        if (startOffset > 0) {
             ASSERT_TRUE(KAE__Channel_SetPositionInSamples(1, startOffset));
+        }
         QSignalSpy ended(&rig.kae->dispatcher(), &engine::KaeMessageDispatcher::endOfSound);
         ASSERT_TRUE(KAE__Channel_Play(1, false, loop));
         const std::int64_t total = ends.back() + 100;
@@ -158,8 +160,9 @@ TEST(KaeSound, EndOfSoundArrivesAtTheLastFrameAlsoWhenLooping) {
         EXPECT_EQ(frames, ends);
         EXPECT_EQ(ended.count(), endSignals);
         EXPECT_EQ(KAE__Channel_IsStopped(1), !loop);
-        if (loop)
+        if (loop) {
             EXPECT_EQ(out.at(ends[0], 0), rampValue(startOffset, 0));
+        }
     }
 }
 
@@ -174,10 +177,9 @@ TEST(KaeSound, StartOffsetChangedWhileLoopingTakesEffectAtTheEnd) {
     rig.store.assignments(0).startOffset = 3000;
     const auto ends = [&rig] {
         std::vector<std::int64_t> frames;
-        for (const auto& e : rig.log.entries) {
+        for (const auto& e : rig.log.entries)
             if (e.message == 1025)
                 frames.push_back(e.deviceFrame);
-        }
         return frames;
     };
     while (ends().empty())
