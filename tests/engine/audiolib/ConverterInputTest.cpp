@@ -10,37 +10,32 @@
 
 #include <cmath>
 
+using namespace Qt::StringLiterals;
+
 namespace kalvor::audio::test {
 namespace {
-
-struct InputCase {
-    const char* what;
-    RateConverter::Kind kind;
-};
 
 TEST(AudioLibConverterInput, AStartingStreamReadsOnlyWhatItsFirstPeriodNeeds) {
     constexpr int kRate = 48000, kPeriod = 128;
     constexpr std::int64_t kSoundFrames = 3000; // decoded whole into its feed before the play
     const QString tone =
-        testmedia::makeTone(mediaFolder(), QStringLiteral("input.wav"), testmedia::Format::Wav16,
-                            44100, 2, double(kSoundFrames) / 44100, 440, -6);
+        testmedia::makeTone(mediaFolder(), u"input.wav"_s, testmedia::Format::Wav16, 44100, 2,
+                            double(kSoundFrames) / 44100, 440, -6);
     // 128 output frames stand for 118 input frames at 44.1 -> 48 kHz.
     const auto needed = static_cast<std::int64_t>(std::ceil(kPeriod * 44100.0 / kRate));
     // libsoxr is left out: it gives nothing for a starting stream's first period whatever
     // it is fed (an underrun, then the sound late by that much), so it is fed all there is.
-    const InputCase cases[] = {
+    using Row = std::tuple<const char*, RateConverter::Kind>;
+    const Row cases[] = {
         {"polyphase", RateConverter::Kind::Polyphase},
         {"libsamplerate", RateConverter::Kind::Samplerate},
     };
-    for (const InputCase& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, kind] : cases) {
+        SCOPED_TRACE(what);
         Offline off(kRate);
         off.lib.reset();
-        AudioLibOptions options;
-        options.backend = off.backend;
-        options.openDecoder = wavDecoderFactory();
-        options.converter = c.kind;
-        off.lib = std::make_unique<AudioLib>(options);
+        off.lib = std::make_unique<AudioLib>(AudioLibOptions{
+            .backend = off.backend, .openDecoder = wavDecoderFactory(), .converter = kind});
         off.window.lib = off.lib.get();
         ASSERT_TRUE(off.lib->init(1, kRate, flags::Latency, &off.window));
         const Handle h = off.lib->streamCreateFile(tone, 0);

@@ -73,7 +73,7 @@ const auto k44To48 = [](int) {
 struct Case {
     const char* name;
     Kind kind;
-    double maxThdN; // dB, 44.1 -> 48 kHz
+    double maxThdN;
 };
 
 class ConverterTest : public ::testing::TestWithParam<Case> {};

@@ -9,6 +9,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+using namespace Qt::StringLiterals;
+
 namespace kalvor::audio::test {
 namespace {
 
@@ -28,9 +30,7 @@ TEST(AudioLibDevices, ListsWhatOpensInTheBackendsOrder) {
     auto backend = std::make_shared<ScriptedBackend>(std::vector<ScriptedDevice>{
         device("Card A", "alsa:hw:0,0", 8), device("Broken", "alsa:hw:1,0", 2, false),
         device("default", "alsa:default", 2), device("JACK", "jack", 2, true, 48000)});
-    AudioLibOptions options;
-    options.backend = backend;
-    AudioLib lib(options);
+    AudioLib lib({backend, nullptr});
     const char* expected[] = {"Card A", "default", "JACK"};
     for (int i = 0; i < 3; ++i) {
         auto d = lib.getDeviceDescription(i + 1);
@@ -43,7 +43,7 @@ TEST(AudioLibDevices, ListsWhatOpensInTheBackendsOrder) {
     // The second scan sees a new set; an unknown number fails to start.
     backend->setDevices({device("Null output (emulated)", "null", 2)});
     lib.rescanDevices();
-    EXPECT_EQ(lib.getDeviceDescription(1)->name, QStringLiteral("Null output (emulated)"));
+    EXPECT_EQ(lib.getDeviceDescription(1)->name, u"Null output (emulated)"_s);
     EXPECT_FALSE(lib.init(2, 44100, 0, nullptr));
     EXPECT_EQ(lib.errorGetCode(), Error::Device);
     EXPECT_TRUE(lib.init(1, 44100, 0, nullptr));
@@ -54,24 +54,19 @@ TEST(AudioLibDevices, ListsWhatOpensInTheBackendsOrder) {
 TEST(AudioLibDevices, ADeviceThatRefusesTheRateRunsAtItsOwnAndStreamsAreConverted) {
     auto backend = std::make_shared<ScriptedBackend>(
         std::vector<ScriptedDevice>{device("JACK", "jack", 2, true, 48000)});
-    AudioLibOptions options;
-    options.backend = backend;
-    options.openDecoder = wavDecoderFactory();
-    AudioLib lib(options);
+    AudioLib lib({backend, wavDecoderFactory()});
     MessageWindow window;
     ASSERT_TRUE(lib.init(1, 44100, flags::Latency, &window));
     DeviceInfo info;
     ASSERT_TRUE(lib.getInfo(info));
-    EXPECT_EQ(info.sampleRate, 48000);
-    EXPECT_EQ(info.minRate, 48000);
-    EXPECT_EQ(info.maxRate, 48000);
-    EXPECT_EQ(info.speakers, 2);
+    EXPECT_EQ(std::tuple(info.sampleRate, info.minRate, info.maxRate, info.speakers),
+              std::tuple(48000, 48000, 48000, 2));
     EXPECT_GE(info.soundSystemVersion, 8);
 
-    const Handle h = lib.streamCreateFile(
-        testmedia::makeTone(mediaFolder(), QStringLiteral("tone1s"), testmedia::Format::Wav16,
-                            44100, 2, 1.0, 441.0, -6.0),
-        0);
+    const Handle h = lib.streamCreateFile(testmedia::makeTone(mediaFolder(), u"tone1s"_s,
+                                                              testmedia::Format::Wav16, 44100, 2,
+                                                              1.0, 441.0, -6.0),
+                                          0);
     ASSERT_NE(h, 0u);
     lib.channelSetSync(h, sync::End, 0, 1025, 0);
     lib.channelPlay(h, true);
@@ -86,8 +81,8 @@ TEST(AudioLibDevices, ADeviceThatRefusesTheRateRunsAtItsOwnAndStreamsAreConverte
 
 TEST(AudioLibDevices, FreeingTheDeviceEndsItsStreamsAndItCanStartAgain) {
     Offline off;
-    const QString path = testmedia::makeRamp(mediaFolder(), QStringLiteral("again"),
-                                             testmedia::Format::Wav16, 44100, 2, 50000);
+    const QString path =
+        testmedia::makeRamp(mediaFolder(), u"again"_s, testmedia::Format::Wav16, 44100, 2, 50000);
     std::vector<Handle> handles;
     for (int i = 0; i < 3; ++i) {
         handles.push_back(off.lib->streamCreateFile(path, 0));
@@ -116,7 +111,7 @@ TEST(AudioLibDevices, FreeingTheDeviceEndsItsStreamsAndItCanStartAgain) {
 }
 
 TEST(AudioLibDevices, NullOutputIsListedLastAndPlaysOnItsOwnClockIntoAWav) {
-    const QString wav = mediaFolder() + QStringLiteral("/null-output.wav");
+    const QString wav = mediaFolder() + u"/null-output.wav"_s;
     qputenv(kNullOutputWavVariable, wav.toLocal8Bit());
     AudioLibOptions options;
     options.openDecoder = wavDecoderFactory();
@@ -128,13 +123,12 @@ TEST(AudioLibDevices, NullOutputIsListedLastAndPlaysOnItsOwnClockIntoAWav) {
             ++count;
         ASSERT_GE(count, 1);
         const auto last = lib.getDeviceDescription(count);
-        EXPECT_EQ(last->name, QStringLiteral("Null output (emulated)"));
-        EXPECT_EQ(last->driver, QStringLiteral("null"));
+        EXPECT_EQ(last->name, u"Null output (emulated)"_s);
+        EXPECT_EQ(last->driver, u"null"_s);
         ASSERT_TRUE(lib.init(count, 44100, flags::Latency, &window));
         window.lib = &lib;
-        const QString click =
-            testmedia::makeClick(mediaFolder(), QStringLiteral("click"), testmedia::Format::Wav16,
-                                 44100, 2, 4410, 100, -6.0);
+        const QString click = testmedia::makeClick(
+            mediaFolder(), u"click"_s, testmedia::Format::Wav16, 44100, 2, 4410, 100, -6.0);
         const Handle h = lib.streamCreateFile(click, 0);
         ASSERT_NE(h, 0u);
         lib.channelSetSync(h, sync::End, 0, 1025, 5);

@@ -11,14 +11,15 @@
 #include <cmath>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace kalvor::audio::test {
 namespace {
 
 namespace dsp = kalvor::engine::dsp;
 
 QString tone(int rate, int channels, double hz) {
-    return testmedia::makeTone(mediaFolder(),
-                               QStringLiteral("tone_%1_%2_%3").arg(rate).arg(channels).arg(hz),
+    return testmedia::makeTone(mediaFolder(), u"tone_%1_%2_%3"_s.arg(rate).arg(channels).arg(hz),
                                testmedia::Format::WavFloat, rate, channels, 1.0, hz, -20.0);
 }
 
@@ -43,14 +44,9 @@ std::vector<double> eqLevels(int deviceChannels, const QString& path, int freq,
 }
 
 TEST(AudioLibEffects, EqBandLiftsItsCentreAndLeavesTwoOctavesAwayAlone) {
-    struct Case {
-        const char* what;
-        int rate, channels, deviceChannels;
-        double hz; // the tone in the file
-        int freq;  // playback frequency, 0 = the file's rate
-        double gainDb, tolerance;
-    };
-    const Case cases[] = {
+    // hz: the tone in the file; freq: playback frequency, 0 = the file's rate
+    using Row = std::tuple<const char*, int, int, int, double, int, double, double>;
+    const Row cases[] = {
         // The band's shape is the effect's own business (tests/engine/dsp); here it must
         // work on the stream's rate and channels, before conversion and vari-speed.
         {"mono 48 kHz file, converted", 48000, 1, 2, 1000, 0, 12.0, 0.5},
@@ -60,13 +56,13 @@ TEST(AudioLibEffects, EqBandLiftsItsCentreAndLeavesTwoOctavesAwayAlone) {
         {"vari-speed, two octaves off", 22050, 2, 2, 4000, 44100, 0.0, 1.0},
     };
     const dsp::DsfxParamEq band{1000.0f, 12.0f, 12.0f};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const QString path = tone(c.rate, c.channels, c.hz);
-        const auto dry = eqLevels(c.deviceChannels, path, c.freq, nullptr);
-        const auto wet = eqLevels(c.deviceChannels, path, c.freq, &band);
-        for (int ch = 0; ch < c.deviceChannels; ++ch)
-            EXPECT_NEAR(toDb(wet[std::size_t(ch)] / dry[std::size_t(ch)]), c.gainDb, c.tolerance)
+    for (const auto& [what, rate, channels, deviceChannels, hz, freq, gainDb, tolerance] : cases) {
+        SCOPED_TRACE(what);
+        const QString path = tone(rate, channels, hz);
+        const auto dry = eqLevels(deviceChannels, path, freq, nullptr);
+        const auto wet = eqLevels(deviceChannels, path, freq, &band);
+        for (int ch = 0; ch < deviceChannels; ++ch)
+            EXPECT_NEAR(toDb(wet[std::size_t(ch)] / dry[std::size_t(ch)]), gainDb, tolerance)
                 << "output " << ch;
     }
 }
@@ -76,15 +72,9 @@ TEST(AudioLibEffects, EqBandLiftsItsCentreAndLeavesTwoOctavesAwayAlone) {
 // output stays silent until the delayed click; when the echo comes first, the reverb of
 // the early left click reaches the right side long before that.
 TEST(AudioLibEffects, EffectsRunInPriorityThenAttachOrder) {
-    struct Step {
-        FxType type;
-        int priority;
-    };
-    const struct {
-        const char* what;
-        std::vector<Step> attach;
-        bool reverbFirst;
-    } cases[] = {
+    // what, effects attached with their priorities, reverb heard first
+    using Row = std::tuple<const char*, std::vector<std::pair<FxType, int>>, bool>;
+    const Row cases[] = {
         {"attach order, reverb first", {{FxType::WavesReverb, 0}, {FxType::Echo, 0}}, true},
         {"attach order, echo first", {{FxType::Echo, 0}, {FxType::WavesReverb, 0}}, false},
         {"higher priority first", {{FxType::Echo, 1}, {FxType::WavesReverb, 5}}, true},
@@ -92,22 +82,17 @@ TEST(AudioLibEffects, EffectsRunInPriorityThenAttachOrder) {
     };
     constexpr std::int64_t click = 1000;
     constexpr std::int64_t rightDelay = 17640; // 400 ms
-    const QString path =
-        testmedia::makeClick(mediaFolder(), QStringLiteral("order_click"),
-                             testmedia::Format::WavFloat, 44100, 2, 25000, click, -6.0);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    const QString path = testmedia::makeClick(
+        mediaFolder(), u"order_click"_s, testmedia::Format::WavFloat, 44100, 2, 25000, click, -6.0);
+    for (const auto& [what, attach, reverbFirst] : cases) {
+        SCOPED_TRACE(what);
         Offline off;
         const Handle h = off.lib->streamCreateFile(path, flags::Float);
-        for (const Step& s : c.attach) {
-            const Handle fx = off.lib->channelSetFx(h, s.type, s.priority);
+        for (const auto& [type, priority] : attach) {
+            const Handle fx = off.lib->channelSetFx(h, type, priority);
             ASSERT_NE(fx, 0u);
-            if (s.type == FxType::Echo) {
-                dsp::DsfxEcho echo;
-                echo.wetDryMix = 100;
-                echo.feedback = 0;
-                echo.leftDelay = 50;
-                echo.rightDelay = 400;
+            if (type == FxType::Echo) {
+                const dsp::DsfxEcho echo{100.0f, 0.0f, 50.0f, 400.0f, 0};
                 ASSERT_TRUE(off.lib->fxSetParameters(fx, &echo));
             } else {
                 const dsp::DsfxWavesReverb reverb{0.0f, -6.0f, 500.0f, 0.5f};
@@ -117,7 +102,7 @@ TEST(AudioLibEffects, EffectsRunInPriorityThenAttachOrder) {
         off.lib->channelPlay(h, true);
         const Render r = off.render(25000);
         const std::int64_t onset = r.firstNonZero(1);
-        if (c.reverbFirst)
+        if (reverbFirst)
             EXPECT_EQ(onset, click + rightDelay);
         else
             EXPECT_LT(onset, click + rightDelay - 10000);
@@ -128,8 +113,8 @@ TEST(AudioLibEffects, EffectsRunInPriorityThenAttachOrder) {
 // heard after it (the right side sounds only at the repeat of the click played again).
 TEST(AudioLibEffects, ARestartOrASeekLeavesNoEchoOfWhatWentBefore) {
     const QString path =
-        testmedia::makeClick(mediaFolder(), QStringLiteral("restart_click"),
-                             testmedia::Format::WavFloat, 44100, 2, 25000, 1000, -6.0);
+        testmedia::makeClick(mediaFolder(), u"restart_click"_s, testmedia::Format::WavFloat, 44100,
+                             2, 25000, 1000, -6.0);
     for (const bool seek : {false, true}) {
         SCOPED_TRACE(seek ? "seek" : "restart");
         Offline off;

@@ -7,21 +7,16 @@
 
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace kalvor::audio::test {
 namespace {
 
-struct Change {
-    const char* what;
-    int volume;      // -1: unchanged
-    int pan;         // -101: unchanged
-    int volumeCurve; // -1: unchanged, else 1 logarithmic, 0 linear
-    int panCurve;
-    double leftDb;
-    double rightDb;
-};
-
 TEST(AudioLibGainChange, EachChangeReachesTheSamples) {
     // Playing at volume 94 (-6 dB), pan -20 (right -20 dB), both curves logarithmic.
+    // what, volume (-1: unchanged), pan (-101: unchanged), volume and pan curves (-1:
+    // unchanged, else 1 logarithmic, 0 linear), then the levels heard left and right in dB
+    using Change = std::tuple<const char*, int, int, int, int, double, double>;
     const Change changes[] = {
         {"volume", 80, -101, -1, -1, -20, -40},
         {"pan", -1, 10, -1, -1, -16, -6},
@@ -31,10 +26,10 @@ TEST(AudioLibGainChange, EachChangeReachesTheSamples) {
         {"both curves", -1, -101, 0, 0, toDb(0.94), toDb(0.94 * 0.8)},
     };
     std::vector<float> samples(2 * 16384, 0.5f);
-    const QString file = testmedia::makeSound(mediaFolder(), QStringLiteral("steady"),
+    const QString file = testmedia::makeSound(mediaFolder(), u"steady"_s,
                                               testmedia::Format::WavFloat, 44100, 2, samples);
-    for (const auto& c : changes) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, volume, pan, volumeCurve, panCurve, leftDb, rightDb] : changes) {
+        SCOPED_TRACE(what);
         Offline off;
         const Handle h = off.lib->streamCreateFile(file, flags::Float);
         ASSERT_NE(h, 0u);
@@ -43,15 +38,15 @@ TEST(AudioLibGainChange, EachChangeReachesTheSamples) {
         const Render before = off.render(2048);
         EXPECT_NEAR(toDb(before.at(2000, 0) / 0.5), -6, 0.05);
         EXPECT_NEAR(toDb(before.at(2000, 1) / 0.5), -26, 0.05);
-        ASSERT_TRUE(off.lib->channelSetAttributes(h, -1, c.volume, c.pan));
-        if (c.volumeCurve >= 0)
-            off.lib->setConfig(ConfigOption::VolumeCurve, c.volumeCurve);
-        if (c.panCurve >= 0)
-            off.lib->setConfig(ConfigOption::PanCurve, c.panCurve);
+        ASSERT_TRUE(off.lib->channelSetAttributes(h, -1, volume, pan));
+        if (volumeCurve >= 0)
+            off.lib->setConfig(ConfigOption::VolumeCurve, volumeCurve);
+        if (panCurve >= 0)
+            off.lib->setConfig(ConfigOption::PanCurve, panCurve);
         // Past the glide of a volume set.
         const Render after = off.render(4096);
-        EXPECT_NEAR(toDb(after.at(4000, 0) / 0.5), c.leftDb, 0.05);
-        EXPECT_NEAR(toDb(after.at(4000, 1) / 0.5), c.rightDb, 0.05);
+        EXPECT_NEAR(toDb(after.at(4000, 0) / 0.5), leftDb, 0.05);
+        EXPECT_NEAR(toDb(after.at(4000, 1) / 0.5), rightDb, 0.05);
     }
 }
 

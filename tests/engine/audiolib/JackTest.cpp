@@ -12,12 +12,14 @@
 
 #include <QDir>
 
+using namespace Qt::StringLiterals;
+
 namespace kalvor::audio::test {
 namespace {
 
 int findJack(const AudioLib& lib) {
     for (int i = 1; lib.getDeviceDescription(i); ++i)
-        if (lib.getDeviceDescription(i)->driver == QStringLiteral("jack"))
+        if (lib.getDeviceDescription(i)->driver == u"jack"_s)
             return i;
     return 0;
 }
@@ -25,9 +27,7 @@ int findJack(const AudioLib& lib) {
 using kalvor::test::waitFor;
 
 TEST(AudioLibJack, EndMessageComesAtTheJackFrameWhereTheSoundEnds) {
-    AudioLibOptions options;
-    options.openDecoder = wavDecoderFactory();
-    AudioLib lib(options);
+    AudioLib lib({nullptr, wavDecoderFactory()});
     const int jack = findJack(lib);
     if (jack == 0)
         GTEST_SKIP() << "no JACK server answers (start one with scripts/services/jack.start)";
@@ -41,16 +41,13 @@ TEST(AudioLibJack, EndMessageComesAtTheJackFrameWhereTheSoundEnds) {
     ASSERT_GT(rate, 0);
     const int period = 256; // jack.start runs the server with -p 256
 
-    struct Case {
-        int fileRate;
-        std::int64_t frames;
-    };
-    for (const Case c : {Case{rate, rate / 2}, Case{44100, 22050}}) {
-        SCOPED_TRACE(testing::Message() << "file at " << c.fileRate << " Hz");
+    using Case = std::pair<int, std::int64_t>; // file rate, frames
+    for (const auto& [fileRate, frames] : {Case{rate, rate / 2}, Case{44100, 22050}}) {
+        SCOPED_TRACE(testing::Message() << "file at " << fileRate << " Hz");
         window.messages.clear();
-        const QString path = testmedia::makeTone(
-            mediaFolder(), QStringLiteral("jack_%1").arg(c.fileRate), testmedia::Format::Wav16,
-            c.fileRate, 2, double(c.frames) / c.fileRate, 440.0, -20.0);
+        const QString path =
+            testmedia::makeTone(mediaFolder(), u"jack_%1"_s.arg(fileRate), testmedia::Format::Wav16,
+                                fileRate, 2, double(frames) / fileRate, 440.0, -20.0);
         const Handle h = lib.streamCreateFile(path, 0);
         ASSERT_NE(h, 0u);
         lib.channelSetSync(h, sync::End, 0, 1025, 9);
@@ -60,7 +57,7 @@ TEST(AudioLibJack, EndMessageComesAtTheJackFrameWhereTheSoundEnds) {
         waitFor([&] { return !window.messages.empty(); }, 20000);
         ASSERT_EQ(window.messages.size(), 1u);
         const std::int64_t started = lib.channelStartFrame(h);
-        const std::int64_t expected = c.frames * rate / c.fileRate;
+        const std::int64_t expected = frames * rate / fileRate;
         EXPECT_NEAR(double(window.messages[0].deviceFrame - started), double(expected), period);
         EXPECT_LE(started - before, 2 * period) << "GO reached the device within a period or two";
         EXPECT_EQ(lib.underruns(), 0);
@@ -74,28 +71,27 @@ TEST(AudioLibJack, EndMessageComesAtTheJackFrameWhereTheSoundEnds) {
 // JACK; ALSA's many views of the same hardware are not listed; the null output is last.
 TEST(AudioLibJack, DeviceListOffersWhatAUserCanRouteTo) {
     kalvor::test::writeFile(
-        QDir::homePath() + QStringLiteral("/.asoundrc"),
+        QDir::homePath() + u"/.asoundrc"_s,
         "pcm.spkA { type plug slave.pcm { type jack playback_ports { 0 system:playback_1 1 "
         "system:playback_2 } } hint.description \"Speakers A (JACK 1/2)\" }\n"
         "pcm.spkB { type plug slave.pcm { type jack playback_ports { 0 system:playback_3 1 "
         "system:playback_4 } } hint.description \"Speakers B (JACK 3/4)\" }\n");
-    AudioLibOptions options;
-    AudioLib lib(options);
+    AudioLib lib;
     lib.rescanDevices(); // the first scan of this process may predate the file
     if (findJack(lib) == 0)
         GTEST_SKIP() << "no JACK server answers (start one with scripts/services/jack.start)";
     QStringList names;
     for (int i = 1; lib.getDeviceDescription(i); ++i)
         names << lib.getDeviceDescription(i)->name;
-    SCOPED_TRACE(names.join(QStringLiteral(", ")).toStdString());
-    ASSERT_TRUE(names.contains(QStringLiteral("spkA")));
-    ASSERT_TRUE(names.contains(QStringLiteral("spkB")));
-    EXPECT_LT(names.indexOf(QStringLiteral("spkB")), names.indexOf(QStringLiteral("JACK")));
-    EXPECT_EQ(names.last(), QStringLiteral("Null output (emulated)"));
+    SCOPED_TRACE(names.join(u", "_s).toStdString());
+    ASSERT_TRUE(names.contains(u"spkA"_s));
+    ASSERT_TRUE(names.contains(u"spkB"_s));
+    EXPECT_LT(names.indexOf(u"spkB"_s), names.indexOf(u"JACK"_s));
+    EXPECT_EQ(names.last(), u"Null output (emulated)"_s);
     for (const char* alias : {"sysdefault", "dmix", "front", "surround51", "null", "jack"})
         EXPECT_FALSE(names.contains(QString::fromLatin1(alias))) << alias;
-    EXPECT_EQ(names.count(QStringLiteral("spkA")), 1);
-    const int a = int(names.indexOf(QStringLiteral("spkA"))) + 1;
+    EXPECT_EQ(names.count(u"spkA"_s), 1);
+    const int a = int(names.indexOf(u"spkA"_s)) + 1;
     EXPECT_EQ(lib.getDeviceDescription(a)->outputChannels, 2);
     // It opens, and runs on the server's clock.
     MessageWindow window;

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace kalvor::audio::test {
 namespace {
 
@@ -24,19 +26,12 @@ QString constant(const QString& name, int channels, std::int64_t frames, float l
                                 s);
 }
 
-struct GainCase {
-    const char* what;
-    int channels;
-    int volume;
-    int pan;
-    bool logCurves;
-    double leftDb; // expected gain of the left output; -200 = silent
-    double rightDb;
-};
-
 TEST(AudioLibMix, VolumeAndPanFollowTheirCurves) {
     const double lin50 = toDb(0.5);
-    const GainCase cases[] = {
+    // what, file channels, volume, pan, logarithmic curves, expected gains left and right in
+    // dB (-200: silent)
+    using Row = std::tuple<const char*, int, int, int, bool, double, double>;
+    const Row cases[] = {
         {"full volume is 0 dB", 2, 100, 0, true, 0, 0},
         {"94 is -6 dB", 2, 94, 0, true, -6, -6},
         {"one step is one dB", 2, 57, 0, true, -43, -43},
@@ -52,20 +47,19 @@ TEST(AudioLibMix, VolumeAndPanFollowTheirCurves) {
         {"linear pan scales the far side", 2, 100, -50, false, 0, lin50},
         {"linear pan 100 silences", 2, 100, 100, false, -200, 0},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, channels, volume, pan, logCurves, leftDb, rightDb] : cases) {
+        SCOPED_TRACE(what);
         Offline off;
-        off.lib->setConfig(ConfigOption::VolumeCurve, c.logCurves ? 1 : 0);
-        off.lib->setConfig(ConfigOption::PanCurve, c.logCurves ? 1 : 0);
+        off.lib->setConfig(ConfigOption::VolumeCurve, logCurves ? 1 : 0);
+        off.lib->setConfig(ConfigOption::PanCurve, logCurves ? 1 : 0);
         const Handle h = off.lib->streamCreateFile(
-            constant(QStringLiteral("const%1").arg(c.channels), c.channels, 4096, 0.5f, 0.5f),
-            flags::Float);
+            constant(u"const%1"_s.arg(channels), channels, 4096, 0.5f, 0.5f), flags::Float);
         ASSERT_NE(h, 0u);
-        ASSERT_TRUE(off.lib->channelSetAttributes(h, -1, c.volume, c.pan));
+        ASSERT_TRUE(off.lib->channelSetAttributes(h, -1, volume, pan));
         ASSERT_TRUE(off.lib->channelPlay(h, true));
         const Render r = off.render(2048);
         for (int ch = 0; ch < 2; ++ch) {
-            const double expected = ch == 0 ? c.leftDb : c.rightDb;
+            const double expected = ch == 0 ? leftDb : rightDb;
             const float sample = r.at(1000, ch);
             if (expected <= -200)
                 EXPECT_EQ(sample, 0.0f) << "channel " << ch;
@@ -78,8 +72,7 @@ TEST(AudioLibMix, VolumeAndPanFollowTheirCurves) {
 TEST(AudioLibMix, VolumeSlideEndsOnTimeWithItsOneShotMessageAndASetVolumeEndsItSilently) {
     // (Every frame of a slide on its curve, linear ones too: SlideGainFollowsTheCurve...)
     Offline off;
-    const Handle h =
-        off.lib->streamCreateFile(constant(QStringLiteral("slide"), 1, 88200, 1.0f, 1.0f), 0);
+    const Handle h = off.lib->streamCreateFile(constant(u"slide"_s, 1, 88200, 1.0f, 1.0f), 0);
     ASSERT_NE(h, 0u);
     off.lib->channelSetAttributes(h, -1, 100, 0);
     off.lib->channelPlay(h, true);
@@ -95,9 +88,8 @@ TEST(AudioLibMix, VolumeSlideEndsOnTimeWithItsOneShotMessageAndASetVolumeEndsItS
     off.lib->channelGetAttributes(h, nullptr, &volume, nullptr);
     EXPECT_EQ(volume, 20);
     ASSERT_EQ(off.window.messages.size(), 1u) << "one-shot: fires once";
-    EXPECT_EQ(off.window.messages[0].message, 1027);
-    EXPECT_EQ(off.window.messages[0].slot, 4);
-    EXPECT_EQ(off.window.messages[0].deviceFrame, 22050);
+    const Message& m = off.window.messages[0];
+    EXPECT_EQ(std::tuple(m.message, m.slot, m.deviceFrame), std::tuple(1027, 4, 22050));
     // Gone after firing: a second slide raises nothing.
     off.lib->channelSlideAttributes(h, -1, 100, -101, 10);
     off.render(2048);
@@ -112,16 +104,11 @@ TEST(AudioLibMix, VolumeSlideEndsOnTimeWithItsOneShotMessageAndASetVolumeEndsItS
     EXPECT_EQ(off.window.messages.size(), 1u);
 }
 
-struct SlideCase {
-    const char* what;
-    bool logCurve;
-    int from;
-    std::vector<std::pair<int, int>> slides; // volume, ms; the ones after the first are queued
-};
-
 // Every frame's gain against the value's straight line in time, through the curve.
 TEST(AudioLibMix, SlideGainFollowsTheCurveAtEveryFrame) {
-    const SlideCase cases[] = {
+    // what, logarithmic curve, start volume, slides (volume, ms; those after the first queued)
+    using Row = std::tuple<const char*, bool, int, std::vector<std::pair<int, int>>>;
+    const Row cases[] = {
         {"fade out to silence", true, 100, {{0, 500}}},
         {"fade in from silence", true, 0, {{100, 100}}},
         {"short dip", true, 94, {{30, 10}}},
@@ -130,30 +117,29 @@ TEST(AudioLibMix, SlideGainFollowsTheCurveAtEveryFrame) {
         {"linear fade out", false, 100, {{0, 500}}},
         {"linear queued", false, 10, {{100, 10}, {40, 100}}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, logCurve, start, slides] : cases) {
+        SCOPED_TRACE(what);
         Offline off;
-        off.lib->setConfig(ConfigOption::VolumeCurve, c.logCurve ? 1 : 0);
-        const Handle h = off.lib->streamCreateFile(
-            constant(QStringLiteral("slidecurve"), 1, 44100 * 3, 1.0f, 1.0f), 0);
+        off.lib->setConfig(ConfigOption::VolumeCurve, logCurve ? 1 : 0);
+        const Handle h =
+            off.lib->streamCreateFile(constant(u"slidecurve"_s, 1, 44100 * 3, 1.0f, 1.0f), 0);
         ASSERT_NE(h, 0u);
-        off.lib->channelSetAttributes(h, -1, c.from, 0);
+        off.lib->channelSetAttributes(h, -1, start, 0);
         ASSERT_TRUE(off.lib->channelPlay(h, true));
         ASSERT_TRUE(
-            off.lib->channelSlideAttributes(h, -1, c.slides[0].first, -101, c.slides[0].second));
-        for (std::size_t i = 1; i < c.slides.size(); ++i)
-            ASSERT_TRUE(off.lib->channelQueueSlide(h, c.slides[i].first, c.slides[i].second));
+            off.lib->channelSlideAttributes(h, -1, slides[0].first, -101, slides[0].second));
+        for (std::size_t i = 1; i < slides.size(); ++i)
+            ASSERT_TRUE(off.lib->channelQueueSlide(h, slides[i].first, slides[i].second));
         const Render r = off.render(44100 * 5 / 2, 300); // blocks that do not divide a slide
         std::int64_t frame = 0;
-        double value = c.from;
-        for (const auto& [to, ms] : c.slides) {
+        double value = start;
+        for (const auto& [to, ms] : slides) {
             const std::int64_t n = std::int64_t(ms) * 44100 / 1000;
             const double from = value;
             for (std::int64_t k = 1; k <= n; ++k, ++frame) {
                 value = from + (to - from) * double(k) / double(n);
-                const double expected = c.logCurve
-                                            ? (value <= 0 ? 0 : std::pow(10.0, (value - 100) / 20))
-                                            : value / 100;
+                const double expected =
+                    logCurve ? (value <= 0 ? 0 : std::pow(10.0, (value - 100) / 20)) : value / 100;
                 const float gain = r.at(frame, 0);
                 if (expected == 0)
                     ASSERT_EQ(gain, 0.0f) << "frame " << frame;
@@ -163,15 +149,14 @@ TEST(AudioLibMix, SlideGainFollowsTheCurveAtEveryFrame) {
         }
         EXPECT_EQ(off.lib->channelIsSliding(h), 0u);
         EXPECT_NEAR(r.at(r.frames() - 1, 0),
-                    c.logCurve && value > 0 ? std::pow(10.0, (value - 100) / 20) : value / 100,
-                    1e-7);
+                    logCurve && value > 0 ? std::pow(10.0, (value - 100) / 20) : value / 100, 1e-7);
     }
 }
 
 TEST(AudioLibMix, LevelIsThePeakBeforeVolumeLeftLowRightHigh) {
     Offline off;
-    const Handle h = off.lib->streamCreateFile(
-        constant(QStringLiteral("levels"), 2, 8192, 0.5f, -0.25f), flags::Float);
+    const Handle h =
+        off.lib->streamCreateFile(constant(u"levels"_s, 2, 8192, 0.5f, -0.25f), flags::Float);
     off.lib->channelSetAttributes(h, -1, 40, 100);
     EXPECT_EQ(off.lib->channelGetLevel(h), 0) << "not playing";
     off.lib->channelPlay(h, true);
@@ -240,9 +225,8 @@ TEST(AudioLibMix, MultichannelFilesReachTheirSpeakers) {
         std::vector<float> samples;
         for (int f = 0; f < 2048; ++f)
             samples.insert(samples.end(), c.in.begin(), c.in.end());
-        const QString path =
-            testmedia::makeSound(mediaFolder(), QStringLiteral("layout"),
-                                 testmedia::Format::WavFloat, 44100, channels, samples);
+        const QString path = testmedia::makeSound(
+            mediaFolder(), u"layout"_s, testmedia::Format::WavFloat, 44100, channels, samples);
         const Handle h = off.lib->streamCreateFile(path, flags::Float);
         ASSERT_NE(h, 0u);
         off.lib->channelSetAttributes(h, -1, 100, c.pan);

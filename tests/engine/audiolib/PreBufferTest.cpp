@@ -8,22 +8,17 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace kalvor::audio::test {
 namespace {
 
 using testmedia::Format;
 
 TEST(PreBuffer, ARecallDecodesEachSoundsPreBufferAndNoMore) {
-    struct Case {
-        const char* what;
-        Format format;
-        int rate;
-        int channels;
-        double seconds;
-        int preBufferMs;
-        std::int64_t frames; // buffered after preparing
-    };
-    const Case cases[] = {
+    // what, format, rate, channels, seconds, pre-buffer in ms, frames buffered after preparing
+    using Row = std::tuple<const char*, Format, int, int, double, int, std::int64_t>;
+    const Row cases[] = {
         {"WAV, the default 500 ms", Format::Wav16, 44100, 2, 2.0, 500, 22050},
         {"MP3, the default 500 ms", Format::Mp3, 44100, 2, 2.0, 500, 22050},
         {"OGG at 48 kHz, 100 ms", Format::Ogg, 48000, 1, 2.0, 100, 4800},
@@ -33,33 +28,33 @@ TEST(PreBuffer, ARecallDecodesEachSoundsPreBufferAndNoMore) {
         {"a sound shorter than its pre-buffer, whole", Format::Ogg, 44100, 2, 0.2, 500, 8820},
     };
     std::vector<PrepareRequest> requests;
-    for (const Case& c : cases) {
-        const QString path = testmedia::makeNoise(
-            mediaFolder(), QStringLiteral("prebuffer_%1").arg(&c - cases), c.format, c.rate,
-            c.channels, static_cast<std::int64_t>(c.seconds * c.rate));
-        ASSERT_FALSE(path.isEmpty()) << c.what;
-        requests.push_back({path, c.format == Format::Wma ? engine::DecoderRoute::Wma
-                                                          : engine::DecoderRoute::Main});
+    for (const auto& [what, format, rate, channels, seconds, preBufferMs, frames] : cases) {
+        const QString path =
+            testmedia::makeNoise(mediaFolder(), u"prebuffer_%1"_s.arg(requests.size()), format,
+                                 rate, channels, static_cast<std::int64_t>(seconds * rate));
+        ASSERT_FALSE(path.isEmpty()) << what;
+        requests.push_back(
+            {path, format == Format::Wma ? engine::DecoderRoute::Wma : engine::DecoderRoute::Main});
     }
     const DecoderFactory open = [](const QString& path, engine::DecoderRoute route,
                                    QString* error) {
         return engine::openDecoder(path, route, error);
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
-        const Case& c = cases[i];
+        const auto& [what, format, rate, channels, seconds, preBufferMs, frames] = cases[i];
         const std::vector<PreparedStream> prepared =
-            prepareStreams({requests[i]}, open, 2000, c.preBufferMs);
+            prepareStreams({requests[i]}, open, 2000, preBufferMs);
         ASSERT_EQ(prepared.size(), 1u);
-        ASSERT_TRUE(prepared[0].decoder && prepared[0].feed) << c.what;
+        ASSERT_TRUE(prepared[0].decoder && prepared[0].feed) << what;
         FrameRing& ring = prepared[0].feed->ring;
-        ASSERT_EQ(ring.readable(), static_cast<std::size_t>(c.frames)) << c.what;
+        ASSERT_EQ(ring.readable(), static_cast<std::size_t>(frames)) << what;
 
-        std::vector<float> ahead(static_cast<std::size_t>(c.frames * c.channels));
-        ring.read(ahead.data(), static_cast<std::size_t>(c.frames));
+        std::vector<float> ahead(static_cast<std::size_t>(frames * channels));
+        ring.read(ahead.data(), static_cast<std::size_t>(frames));
         auto alone = engine::openDecoder(requests[i].path, requests[i].route);
         std::vector<float> first(ahead.size());
-        ASSERT_EQ(alone->read(first.data(), c.frames), c.frames) << c.what;
-        EXPECT_EQ(ahead, first) << c.what;
+        ASSERT_EQ(alone->read(first.data(), frames), frames) << what;
+        EXPECT_EQ(ahead, first) << what;
     }
 }
 

@@ -21,6 +21,8 @@
 #include <utility>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 std::atomic<long> callbackAllocations{0};
 std::atomic<long> callbackFrees{0};
@@ -78,10 +80,10 @@ namespace {
 // Exercises every command and every path of the mixer on `lib`, with `step` running the
 // device for a while.
 template <typename Step> void busySession(AudioLib& lib, Step step) {
-    const QString a = testmedia::makeRamp(mediaFolder(), QStringLiteral("alloc_a"),
-                                          testmedia::Format::Wav16, 44100, 2, 6000);
-    const QString b = testmedia::makeTone(mediaFolder(), QStringLiteral("alloc_b"),
-                                          testmedia::Format::Wav16, 22050, 1, 0.3, 300.0, -3.0);
+    const QString a =
+        testmedia::makeRamp(mediaFolder(), u"alloc_a"_s, testmedia::Format::Wav16, 44100, 2, 6000);
+    const QString b = testmedia::makeTone(mediaFolder(), u"alloc_b"_s, testmedia::Format::Wav16,
+                                          22050, 1, 0.3, 300.0, -3.0);
     std::vector<Handle> handles;
     std::vector<Handle> fx;
     for (int i = 0; i < 8; ++i) {
@@ -112,9 +114,7 @@ template <typename Step> void busySession(AudioLib& lib, Step step) {
     const float band[3] = {2000.0f, 6.0f, 9.0f};
     for (std::size_t i = 0; i < fx.size(); i += 7)
         lib.fxSetParameters(fx[i], band);
-    engine::dsp::DsfxEcho echo;
-    echo.leftDelay = 20.0f;
-    echo.panDelay = 1;
+    const engine::dsp::DsfxEcho echo{50.0f, 50.0f, 20.0f, 500.0f, 1};
     lib.fxSetParameters(fx[4], &echo);
     lib.channelRemoveFx(handles[0], fx[3]);
     lib.channelRemoveFx(handles[2], fx[14 + 5]);
@@ -139,8 +139,7 @@ TEST(AudioLibRealtime, OfflineCallbackNeverAllocates) {
     off.render(1000, 700);
     off.lib->restartRenderTimes(); // cleared by the callback itself, which must not allocate
     busySession(*off.lib, [&] { off.render(9000, 700); });
-    EXPECT_EQ(callbackAllocations.load(), 0);
-    EXPECT_EQ(callbackFrees.load(), 0);
+    EXPECT_EQ(std::pair(callbackAllocations.load(), callbackFrees.load()), std::pair(0L, 0L));
     EXPECT_FALSE(off.window.messages.empty()) << "the session did raise syncs";
     const RenderTimeFigures times = off.lib->getRenderTimes();
     EXPECT_GT(times.periods, 5 * 9000 / 700) << "every callback since the restart is counted";
@@ -150,56 +149,44 @@ TEST(AudioLibRealtime, OfflineCallbackNeverAllocates) {
     EXPECT_EQ(off.lib->getRenderTimes(true).periods, times.periods) << "CPU time beside it";
 }
 
-// Periods given as their share of the budget, in percent.
-struct TimesCase {
-    const char* what;
-    std::vector<std::pair<double, int>> runs; // percent, how many periods
-    std::int64_t over;
-    double median, p999, max; // expected to a bucket (a quarter percent)
-};
-
 TEST(AudioLibRealtime, RenderTimesKeepTheTailOfTheHistogram) {
-    const TimesCase cases[] = {
+    // what, runs of periods (share of the budget in percent, how many), periods over the
+    // budget, then median, 99.9th and max expected to a bucket (a quarter percent)
+    using Runs = std::vector<std::pair<double, int>>;
+    using Row = std::tuple<const char*, Runs, std::int64_t, double, double, double>;
+    const Row cases[] = {
         {"nothing recorded", {}, 0, 0, 0, 0},
         {"steady", {{10, 5000}}, 0, 10, 10, 10},
-        {"two periods in a thousand over the budget reach the 99.9th",
-         {{20, 998}, {130, 2}},
-         2,
-         20,
-         130,
-         130},
+        {"2 in 1000 over the budget reach the 99.9th", {{20, 998}, {130, 2}}, 2, 20, 130, 130},
         {"rarer than that it shows only as the max", {{20, 3000}, {130, 1}}, 1, 20, 20, 130},
         {"a burst of slow periods", {{5, 900}, {60, 80}, {101, 20}}, 20, 5, 101, 101},
         {"exactly the budget is not over it", {{100, 10}}, 0, 100, 100, 100},
         {"beyond the last bucket the max stays exact", {{30, 100}, {1000, 1}}, 1, 30, 400, 1000},
     };
     constexpr double kBudget = 256.0 / 48000.0;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, runs, over, median, p999, max] : cases) {
+        SCOPED_TRACE(what);
         auto times = std::make_unique<RenderTimes>();
         times->record(kBudget * 3, kBudget); // from before the restart
         times->restart();
         std::int64_t periods = 0;
-        for (const auto& [percent, n] : c.runs) {
+        for (const auto& [percent, n] : runs) {
             for (int i = 0; i < n; ++i)
                 times->record(kBudget * percent / 100.0, kBudget);
             periods += n;
         }
         const RenderTimeFigures f = times->figures();
-        EXPECT_EQ(f.periods, periods);
-        EXPECT_EQ(f.overBudget, c.over);
+        EXPECT_EQ(std::pair(f.periods, f.overBudget), std::pair(periods, over));
         const double step = 1.0 / RenderTimes::kStepsPerPercent;
-        EXPECT_NEAR(f.medianPercent, c.median, step);
-        EXPECT_NEAR(f.p999Percent, c.p999, step);
-        EXPECT_NEAR(f.maxPercent, c.max, 1e-9);
-        EXPECT_NEAR(f.maxUs, c.max / 100.0 * kBudget * 1e6, 1e-6);
+        EXPECT_NEAR(f.medianPercent, median, step);
+        EXPECT_NEAR(f.p999Percent, p999, step);
+        EXPECT_NEAR(f.maxPercent, max, 1e-9);
+        EXPECT_NEAR(f.maxUs, max / 100.0 * kBudget * 1e6, 1e-6);
     }
 }
 
 TEST(AudioLibRealtime, NullOutputCallbackNeverAllocates) {
-    AudioLibOptions options;
-    options.openDecoder = wavDecoderFactory();
-    AudioLib lib(options);
+    AudioLib lib({nullptr, wavDecoderFactory()});
     int count = 0;
     while (lib.getDeviceDescription(count + 1))
         ++count;
@@ -218,8 +205,7 @@ TEST(AudioLibRealtime, NullOutputCallbackNeverAllocates) {
     });
     lib.free();
     EXPECT_GT(lib.deviceFrame(), -2);
-    EXPECT_EQ(callbackAllocations.load(), 0);
-    EXPECT_EQ(callbackFrees.load(), 0);
+    EXPECT_EQ(std::pair(callbackAllocations.load(), callbackFrees.load()), std::pair(0L, 0L));
 }
 
 } // namespace

@@ -12,6 +12,8 @@
 #include <functional>
 #include <thread>
 
+using namespace Qt::StringLiterals;
+
 namespace kalvor::audio::test {
 namespace {
 
@@ -19,87 +21,77 @@ using testmedia::rampValue;
 
 QString ramp(std::int64_t frames, int channels = 2, int rate = 44100) {
     return testmedia::makeRamp(mediaFolder(),
-                               QStringLiteral("ramp_%1_%2_%3").arg(frames).arg(channels).arg(rate),
+                               u"ramp_%1_%2_%3"_s.arg(frames).arg(channels).arg(rate),
                                testmedia::Format::Wav16, rate, channels, frames);
 }
 
 TEST(AudioLibTransport, EndMessageArrivesAtTheExactFrame) {
-    struct Case {
-        const char* what;
-        std::int64_t length;
-        std::int64_t startAt; // frames rendered before PLAY
-        int block;
-    };
-    const Case cases[] = {
+    // what, length, frames rendered before PLAY, block
+    using Row = std::tuple<const char*, std::int64_t, std::int64_t, int>;
+    const Row rows[] = {
         {"ends inside a block", 10000, 0, 512},
         {"ends on a block edge", 8192, 0, 1024},
         {"started late, odd blocks", 7777, 300, 333},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, length, startAt, block] : rows) {
+        SCOPED_TRACE(what);
         Offline off;
-        const Handle h = off.lib->streamCreateFile(ramp(c.length), 0);
+        const Handle h = off.lib->streamCreateFile(ramp(length), 0);
         ASSERT_NE(h, 0u);
         ASSERT_NE(off.lib->channelSetSync(h, sync::End, 0, 1025, 7), 0u);
-        Render r = off.render(c.startAt, c.block);
+        Render r = off.render(startAt, block);
         ASSERT_TRUE(off.lib->channelPlay(h, true));
-        off.render(c.length + 3000, r, c.block);
+        off.render(length + 3000, r, block);
         ASSERT_EQ(off.window.messages.size(), 1u);
         const Message& m = off.window.messages[0];
-        EXPECT_EQ(m.message, 1025);
-        EXPECT_EQ(m.slot, 7);
-        EXPECT_EQ(m.stream, h);
-        EXPECT_EQ(m.deviceFrame, c.startAt + c.length);
-        EXPECT_EQ(off.lib->channelStartFrame(h), c.startAt);
+        EXPECT_EQ(std::tuple(m.message, m.slot, m.stream, m.deviceFrame),
+                  std::tuple(1025, 7, h, startAt + length));
+        EXPECT_EQ(off.lib->channelStartFrame(h), startAt);
         // Every frame played once, in order, then silence.
-        for (std::int64_t f : {std::int64_t(0), c.length / 2, c.length - 1})
-            EXPECT_EQ(r.at(c.startAt + f, 0), rampValue(f, 0)) << "frame " << f;
-        EXPECT_EQ(r.peak(0, c.startAt + c.length, r.frames()), 0.0f);
+        for (std::int64_t f : {std::int64_t(0), length / 2, length - 1})
+            EXPECT_EQ(r.at(startAt + f, 0), rampValue(f, 0)) << "frame " << f;
+        EXPECT_EQ(r.peak(0, startAt + length, r.frames()), 0.0f);
         EXPECT_EQ(off.lib->channelIsActive(h), ActiveState::Stopped);
         EXPECT_EQ(off.lib->channelGetPosition(h), off.lib->channelGetLength(h));
     }
 }
 
 TEST(AudioLibTransport, LoopWrapsToTheLoopStartAndFiresAtEveryWrap) {
-    struct Case {
-        const char* what;
-        std::int64_t loopStart;
-        int block;
-        int freq = 44100; // other than the device's rate: the wraps fall on the device clock
-        int deviceRate = 44100;
-    };
-    const Case cases[] = {{"from the top", 0, 512},
-                          {"from a loop start", 1000, 700},
-                          {"double speed", 0, 512, 88200},
-                          {"half speed, loop start", 1000, 512, 22050},
-                          {"two thirds speed, loop start", 2500, 333, 29400},
-                          {"converted to the device rate", 0, 512, 44100, 48000},
-                          {"converted and sped up by 10 %", 1000, 512, 48510, 48000}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        Offline off(c.deviceRate);
+    // what, loop start, block, frequency, device rate (when the two differ, the wraps fall on
+    // the device clock)
+    using Row = std::tuple<const char*, std::int64_t, int, int, int>;
+    const Row rows[] = {{"from the top", 0, 512, 44100, 44100},
+                        {"from a loop start", 1000, 700, 44100, 44100},
+                        {"double speed", 0, 512, 88200, 44100},
+                        {"half speed, loop start", 1000, 512, 22050, 44100},
+                        {"two thirds speed, loop start", 2500, 333, 29400, 44100},
+                        {"converted to the device rate", 0, 512, 44100, 48000},
+                        {"converted and sped up by 10 %", 1000, 512, 48510, 48000}};
+    for (const auto& [what, loopStart, block, freq, deviceRate] : rows) {
+        SCOPED_TRACE(what);
+        Offline off(deviceRate);
         const std::int64_t length = 5000;
         const Handle h = off.lib->streamCreateFile(ramp(length), 0);
         off.lib->channelSetSync(h, sync::End, 0, 1025, 1);
-        off.lib->channelSetAttributes(h, c.freq, -1, -101);
-        if (c.loopStart > 0) {
-            ASSERT_TRUE(off.lib->channelSetLoopStart(h, c.loopStart));
+        off.lib->channelSetAttributes(h, freq, -1, -101);
+        if (loopStart > 0) {
+            ASSERT_TRUE(off.lib->channelSetLoopStart(h, loopStart));
         }
         off.lib->channelSetFlags(h, flags::Loop);
         off.lib->channelPlay(h, true);
-        const std::int64_t span = length - c.loopStart;
-        const double ratio = double(c.deviceRate) / c.freq;
-        const Render r = off.render(std::int64_t((length + 3 * span) * ratio) + 200, c.block);
+        const std::int64_t span = length - loopStart;
+        const double ratio = double(deviceRate) / freq;
+        const Render r = off.render(std::int64_t((length + 3 * span) * ratio) + 200, block);
         ASSERT_GE(off.window.messages.size(), 4u);
         for (int i = 0; i < 4; ++i)
             EXPECT_NEAR(double(off.window.messages[std::size_t(i)].deviceFrame),
-                        (length + i * span) * ratio, c.freq == c.deviceRate ? 0.0 : 1.0)
+                        (length + i * span) * ratio, freq == deviceRate ? 0.0 : 1.0)
                 << "wrap " << i;
         // The head of the file is heard once only; after each wrap the loop start follows.
-        for (int i = 0; i < 3 && c.freq == c.deviceRate; ++i) {
+        for (int i = 0; i < 3 && freq == deviceRate; ++i) {
             const std::int64_t wrapAt = length + i * span;
             EXPECT_EQ(r.at(wrapAt - 1, 0), rampValue(length - 1, 0));
-            EXPECT_EQ(r.at(wrapAt, 0), rampValue(c.loopStart, 0));
+            EXPECT_EQ(r.at(wrapAt, 0), rampValue(loopStart, 0));
         }
         EXPECT_EQ(off.lib->channelIsActive(h), ActiveState::Playing);
         EXPECT_EQ(off.lib->underruns(), 0);
@@ -200,32 +192,27 @@ TEST(AudioLibTransport, PauseAndResumeContinueExactly) {
 }
 
 TEST(AudioLibTransport, SeeksLandOnTheExactFrameInBytesOfTheStreamsResolution) {
-    struct Case {
-        int channels;
-        std::uint32_t flags;
-        int bytesPerFrame;
-        std::int64_t frame;
-    };
-    const Case cases[] = {
+    // channels, flags, bytes per frame, frame
+    using Row = std::tuple<int, std::uint32_t, int, std::int64_t>;
+    const Row rows[] = {
         {2, 0, 4, 12345}, {2, flags::Float, 8, 12345}, {1, 0, 2, 777}, {1, flags::Float, 4, 39999},
         {2, 0, 4, 0},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message()
-                     << c.channels << " ch, flags " << c.flags << ", frame " << c.frame);
+    for (const auto& [channels, flagBits, bytesPerFrame, frame] : rows) {
+        SCOPED_TRACE(testing::Message() << channels << " ch, flags " << flagBits << ", " << frame);
         Offline off;
-        const Handle h = off.lib->streamCreateFile(ramp(40000, c.channels), c.flags);
+        const Handle h = off.lib->streamCreateFile(ramp(40000, channels), flagBits);
         ASSERT_NE(h, 0u);
-        EXPECT_EQ(off.lib->channelGetLength(h), 40000 * c.bytesPerFrame);
-        ASSERT_TRUE(off.lib->channelSetPosition(h, c.frame * c.bytesPerFrame));
+        EXPECT_EQ(off.lib->channelGetLength(h), 40000 * bytesPerFrame);
+        ASSERT_TRUE(off.lib->channelSetPosition(h, frame * bytesPerFrame));
         off.lib->channelPlay(h, false);
         const Render r = off.render(2000);
-        EXPECT_EQ(r.at(0, 0), rampValue(c.frame, 0));
-        EXPECT_EQ(r.at(1, 0), c.frame + 1 < 40000 ? rampValue(c.frame + 1, 0) : 0.0f);
-        const std::int64_t played = std::min<std::int64_t>(2000, 40000 - c.frame);
-        EXPECT_EQ(off.lib->channelGetPosition(h), (c.frame + played) * c.bytesPerFrame);
-        EXPECT_NEAR(off.lib->channelBytes2Seconds(h, 44100 * c.bytesPerFrame), 1.0, 1e-12);
-        EXPECT_EQ(off.lib->channelSeconds2Bytes(h, 0.5), 22050 * c.bytesPerFrame);
+        EXPECT_EQ(r.at(0, 0), rampValue(frame, 0));
+        EXPECT_EQ(r.at(1, 0), frame + 1 < 40000 ? rampValue(frame + 1, 0) : 0.0f);
+        const std::int64_t played = std::min<std::int64_t>(2000, 40000 - frame);
+        EXPECT_EQ(off.lib->channelGetPosition(h), (frame + played) * bytesPerFrame);
+        EXPECT_NEAR(off.lib->channelBytes2Seconds(h, 44100 * bytesPerFrame), 1.0, 1e-12);
+        EXPECT_EQ(off.lib->channelSeconds2Bytes(h, 0.5), 22050 * bytesPerFrame);
     }
     Offline off;
     const Handle h = off.lib->streamCreateFile(ramp(40000), 0);
@@ -244,7 +231,7 @@ float largestStep(const Render& r, int channel, std::int64_t from, std::int64_t 
 
 TEST(AudioLibTransport, VariSpeedChangedWhilePlayingHasNoClick) {
     const double hz = 441.0, amplitude = 0.5;
-    const QString tone = testmedia::makeTone(mediaFolder(), QStringLiteral("varitone"),
+    const QString tone = testmedia::makeTone(mediaFolder(), u"varitone"_s,
                                              testmedia::Format::WavFloat, 44100, 2, 2.0, hz, -6.0);
     // Switched on from the file's own speed, or changed while the converter already runs.
     const struct { double from, to; } cases[] = {{1.0, 1.1}, {1.0, 0.75}, {1.0, 2.0}, {1.5, 0.75}};
@@ -281,9 +268,8 @@ TEST(AudioLibTransport, VariSpeedChangedWhilePlayingHasNoClick) {
 // crossfade into the new place) keeps every step within the sine's own, and a render
 // stays the same every time.
 TEST(AudioLibTransport, StopsSeeksAndVolumeStepsAreRampedNotCut) {
-    const QString tone =
-        testmedia::makeTone(mediaFolder(), QStringLiteral("fulltone"), testmedia::Format::WavFloat,
-                            44100, 2, 3.0, 441.0, 0.0);
+    const QString tone = testmedia::makeTone(
+        mediaFolder(), u"fulltone"_s, testmedia::Format::WavFloat, 44100, 2, 3.0, 441.0, 0.0);
     using Action = std::function<void(AudioLib&, Handle)>;
     const Action stop = [](AudioLib& l, Handle h) {
         l.channelStop(h);
@@ -291,47 +277,43 @@ TEST(AudioLibTransport, StopsSeeksAndVolumeStepsAreRampedNotCut) {
     const Action seek = [](AudioLib& l, Handle h) {
         l.channelSetPosition(h, (20000 + 75) * 8);
     };
-    struct Case {
-        const char* what;
-        Action action;
-        ActiveState state;  // right after the action
-        bool silentAfter;   // nothing heard 5 ms after the action
-        double speed = 1.0; // through the rate converter when not 1
-    };
-    const Case cases[] = {
-        {"stop", stop, ActiveState::Stopped, true},
-        {"pause", [](AudioLib& l, Handle h) { l.channelPause(h); }, ActiveState::Paused, true},
-        {"seek to the opposite phase", seek, ActiveState::Playing, false},
-        {"restart from the top", [](AudioLib& l, Handle h) { l.channelPlay(h, true); },
-         ActiveState::Playing, false},
-        {"volume -30 dB", [](AudioLib& l, Handle h) { l.channelSetAttributes(h, -1, 70, -101); },
-         ActiveState::Playing, false},
-        {"volume to 0", [](AudioLib& l, Handle h) { l.channelSetAttributes(h, -1, 0, -101); },
-         ActiveState::Playing, true},
-        {"stop while sped up", stop, ActiveState::Stopped, true, 1.5},
-        {"seek while slowed down", seek, ActiveState::Playing, false, 0.8},
+    // what, action, state right after it, nothing heard 5 ms after it, speed (through the
+    // rate converter when not 1)
+    using enum ActiveState;
+    using Row = std::tuple<const char*, Action, ActiveState, bool, double>;
+    const Row cases[] = {
+        {"stop", stop, Stopped, true, 1.0},
+        {"pause", [](auto& l, auto h) { l.channelPause(h); }, Paused, true, 1.0},
+        {"seek to the opposite phase", seek, Playing, false, 1.0},
+        {"restart", [](auto& l, auto h) { l.channelPlay(h, true); }, Playing, false, 1.0},
+        {"volume -30 dB", [](auto& l, auto h) { l.channelSetAttributes(h, -1, 70, -101); }, Playing,
+         false, 1.0},
+        {"volume to 0", [](auto& l, auto h) { l.channelSetAttributes(h, -1, 0, -101); }, Playing,
+         true, 1.0},
+        {"stop while sped up", stop, Stopped, true, 1.5},
+        {"seek while slowed down", seek, Playing, false, 0.8},
     };
     const std::int64_t at = 10025; // a crest of the 441 Hz sine (100 frames a cycle)
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, action, state, silentAfter, speed] : cases) {
+        SCOPED_TRACE(what);
         // The sine's own steepest step plus one ramp step of a 3 ms ramp at full scale.
-        const float bound = float(2 * M_PI * 441.0 * std::max(c.speed, 1.0) / 44100 + 2.0 / 132);
+        const float bound = float(2 * M_PI * 441.0 * std::max(speed, 1.0) / 44100 + 2.0 / 132);
         const auto script = [&] {
             Offline off;
             const Handle h = off.lib->streamCreateFile(tone, flags::Float);
             EXPECT_NE(h, 0u);
-            off.lib->channelSetAttributes(h, int(std::lround(44100 * c.speed)), -1, -101);
+            off.lib->channelSetAttributes(h, int(std::lround(44100 * speed)), -1, -101);
             off.lib->channelPlay(h, true);
             Render r = off.render(at);
-            c.action(*off.lib, h);
-            EXPECT_EQ(off.lib->channelIsActive(h), c.state);
+            action(*off.lib, h);
+            EXPECT_EQ(off.lib->channelIsActive(h), state);
             off.render(4096, r, 333);
             return r;
         };
         const Render r = script();
         for (int ch = 0; ch < 2; ++ch)
             EXPECT_LE(largestStep(r, ch, at - 100, r.frames()), bound) << "channel " << ch;
-        if (c.silentAfter)
+        if (silentAfter)
             EXPECT_EQ(r.peak(0, at + 221, r.frames()), 0.0f);
         else
             EXPECT_GT(r.peak(0, at + 221, r.frames()), 0.03f);

@@ -18,10 +18,13 @@
 #include <thread>
 
 using namespace kalvor::engine;
+using namespace Qt::StringLiterals;
 using kalvor::testmedia::Format;
 namespace media = kalvor::testmedia;
 
 namespace {
+
+using enum DecoderRoute;
 
 constexpr std::int64_t kFrames = 110250; // 2.5 s at 44.1 kHz; past one ramp period
 
@@ -45,22 +48,21 @@ struct FormatCase {
 };
 
 const FormatCase kFormats[] = {
-    {"wav16", Format::Wav16, 44100, 2, 16, "wav", DecoderRoute::Main, 0, 0},
-    {"wav24", Format::Wav24, 48000, 1, 24, "wav", DecoderRoute::Main, 0, 0},
-    {"wav32", Format::Wav32, 44100, 2, 32, "wav", DecoderRoute::Main, 0, 0},
-    {"wavfloat", Format::WavFloat, 22050, 2, 32, "wav", DecoderRoute::Main, 0, 0},
-    {"aiff", Format::Aiff, 44100, 2, 16, "aiff", DecoderRoute::Main, 0, 0},
-    {"flac", Format::Flac, 48000, 2, 16, "flac", DecoderRoute::Main, 0, 0},
-    {"mp1", Format::Mp1, 48000, 2, 16, "mp1", DecoderRoute::Main, 481, 481 + 383},
-    {"mp2", Format::Mp2, 44100, 2, 16, "mp2", DecoderRoute::Main, 0, 1151},
-    {"mp3", Format::Mp3, 44100, 2, 16, "mp3", DecoderRoute::Main, 0, 0},
-    {"mp3noxing", Format::Mp3NoXing, 44100, 1, 16, "mp3", DecoderRoute::Main, 0, 2 * 1152 + 1151},
+    {"wav16", Format::Wav16, 44100, 2, 16, "wav", Main, 0, 0},
+    {"wav24", Format::Wav24, 48000, 1, 24, "wav", Main, 0, 0},
+    {"wav32", Format::Wav32, 44100, 2, 32, "wav", Main, 0, 0},
+    {"wavfloat", Format::WavFloat, 22050, 2, 32, "wav", Main, 0, 0},
+    {"aiff", Format::Aiff, 44100, 2, 16, "aiff", Main, 0, 0},
+    {"flac", Format::Flac, 48000, 2, 16, "flac", Main, 0, 0},
+    {"mp1", Format::Mp1, 48000, 2, 16, "mp1", Main, 481, 481 + 383},
+    {"mp2", Format::Mp2, 44100, 2, 16, "mp2", Main, 0, 1151},
+    {"mp3", Format::Mp3, 44100, 2, 16, "mp3", Main, 0, 0},
+    {"mp3noxing", Format::Mp3NoXing, 44100, 1, 16, "mp3", Main, 0, 2 * 1152 + 1151},
     // Rich sound first, then quiet: a length guessed from the first frames' bit rate is
     // far too short, and libsndfile would stop reading there.
-    {"mp3vbrnoxing", Format::Mp3VbrNoXing, 44100, 2, 16, "mp3", DecoderRoute::Main, 0,
-     2 * 1152 + 1151},
-    {"ogg", Format::Ogg, 44100, 2, 16, "ogg", DecoderRoute::Main, 0, 0},
-    {"wma", Format::Wma, 44100, 2, 16, "wma", DecoderRoute::Wma, -2 * 2048, 0},
+    {"mp3vbrnoxing", Format::Mp3VbrNoXing, 44100, 2, 16, "mp3", Main, 0, 2 * 1152 + 1151},
+    {"ogg", Format::Ogg, 44100, 2, 16, "ogg", Main, 0, 0},
+    {"wma", Format::Wma, 44100, 2, 16, "wma", Wma, -2 * 2048, 0},
 };
 
 void PrintTo(const FormatCase& c, std::ostream* out) {
@@ -86,7 +88,7 @@ QString formatFile(const FormatCase& c) {
     QString& path = made[c.name];
     if (!path.isEmpty())
         return path;
-    const QString folder = kalvor::test::testHome() + QStringLiteral("/decode-formats");
+    const QString folder = kalvor::test::testHome() + u"/decode-formats"_s;
     if (media::isLossless(c.format))
         return path = media::makeRamp(folder, c.name, c.format, c.rate, c.channels, kFrames);
     std::mt19937 random(7);
@@ -119,10 +121,8 @@ TEST_P(DecoderFormats, reportsFormatAndTheLengthThatReadingYields) {
     auto decoder = openDecoder(path, c.route, &error);
     ASSERT_TRUE(decoder) << error.toStdString();
     const AudioFormat& f = decoder->format();
-    EXPECT_EQ(f.sampleRate, c.rate);
-    EXPECT_EQ(f.channels, c.channels);
-    EXPECT_EQ(f.fileBits, c.bits);
-    EXPECT_EQ(f.codec, QLatin1String(c.codec));
+    EXPECT_EQ(std::tuple(f.sampleRate, f.channels, f.fileBits, f.codec),
+              std::tuple(c.rate, c.channels, c.bits, QString::fromLatin1(c.codec)));
 
     const std::vector<float> all = readToEnd(*decoder, 70001);
     const std::int64_t decoded = std::int64_t(all.size()) / c.channels;
@@ -192,7 +192,7 @@ TEST(DecoderPlugin, withoutTheFfmpegPluginOnlyWmaFailsAndSaysWhy) {
             for (const FormatCase& c : kFormats) {
                 QString error;
                 auto decoder = openDecoder(formatFile(c), c.route, &error);
-                const bool needsFfmpeg = c.route == DecoderRoute::Wma;
+                const bool needsFfmpeg = c.route == Wma;
                 if (bool(decoder) == needsFfmpeg ||
                     (decoder && decoder->format().frames !=
                                     std::int64_t(readToEnd(*decoder).size()) / c.channels)) {
@@ -213,7 +213,7 @@ TEST(DecoderPlugin, withoutTheFfmpegPluginOnlyWmaFailsAndSaysWhy) {
 // differently from WAV and FLAC, and every decoder delivers the WAV order. Each channel
 // carries its own frequency (levels would not do: Vorbis codes the LFE channel loosely).
 TEST(DecoderChannels, surroundChannelsComeInWavOrderFromEveryFormat) {
-    const QString folder = kalvor::test::freshFolder(QStringLiteral("decode-channels"));
+    const QString folder = kalvor::test::freshFolder(u"decode-channels"_s);
     constexpr int channels = 6;
     constexpr std::int64_t frames = 24000;
     constexpr double hz[channels] = {300, 500, 700, 100, 900, 1100}; // FL FR FC LFE BL BR
@@ -227,7 +227,7 @@ TEST(DecoderChannels, surroundChannelsComeInWavOrderFromEveryFormat) {
         const QString path = media::makeSound(folder, "surround" + media::extensionOf(format),
                                               format, 48000, channels, samples);
         ASSERT_FALSE(path.isEmpty());
-        auto decoder = openDecoder(path, DecoderRoute::Main);
+        auto decoder = openDecoder(path, Main);
         ASSERT_TRUE(decoder);
         ASSERT_EQ(decoder->format().channels, channels);
         const std::vector<float> decoded = readToEnd(*decoder);
@@ -284,7 +284,7 @@ TEST(DecoderThreads, decodersOnSeveralThreadsReadWhatOneAloneReads) {
 // Damaged, empty, misnamed and wrongly routed files: each either fails with a message or,
 // where the sound inside is still good, opens at the length that really plays.
 TEST(DecoderBadInput, failsWithAMessageOrOpensWhatIsReallyThere) {
-    const QString folder = kalvor::test::freshFolder(QStringLiteral("decode-bad"));
+    const QString folder = kalvor::test::freshFolder(u"decode-bad"_s);
     // The formats' own files: long enough to cut in the middle of sound.
     const QString wav = formatFile("wav16"), mp3 = formatFile("mp3"), ogg = formatFile("ogg"),
                   wma = formatFile("wma"), flac = formatFile("flac");
@@ -301,48 +301,37 @@ TEST(DecoderBadInput, failsWithAMessageOrOpensWhatIsReallyThere) {
     for (char& b : noiseBytes)
         b = char(random() & 0xff);
 
-    struct Case {
-        const char* what;
-        QString path;
-        DecoderRoute route;
-        bool opens;
-        std::int64_t atLeast = 1; // frames that must play when it opens
-    };
-    const Case cases[] = {
-        {"missing file", folder + "/nothing.wav", DecoderRoute::Main, false},
-        {"zero-length file", put("empty.wav", {}), DecoderRoute::Main, false},
-        {"WAV cut inside its header", put("cut-header.wav", bytesOf(wav).left(30)),
-         DecoderRoute::Main, false},
-        {"Ogg cut inside its headers", put("cut-header.ogg", bytesOf(ogg).left(3000)),
-         DecoderRoute::Main, false},
-        {"text named .wav", put("text.wav", text.repeated(20)), DecoderRoute::Main, false},
-        {"random bytes named .mp3", put("random.mp3", noiseBytes), DecoderRoute::Main, false},
-        {"text named .ogg", put("text.ogg", text.repeated(20)), DecoderRoute::Main, false},
-        {"text named .wma", put("text.wma", text.repeated(20)), DecoderRoute::Wma, false},
-        {"WMA on the main route", wma, DecoderRoute::Main, false},
-        {"MP3 on the WMA route", put("song.wma", bytesOf(mp3)), DecoderRoute::Wma, false},
-        {"WAV on the WMA route", wav, DecoderRoute::Wma, false},
-        {"MP3 named .wav", put("song.wav", bytesOf(mp3)), DecoderRoute::Main, true, 88200},
-        {"FLAC behind an ID3 tag", put("tagged.flac", id3 + bytesOf(flac)), DecoderRoute::Main,
-         true, 88200},
-        {"two MP3 files joined", put("joined.mp3", bytesOf(mp3) + bytesOf(mp3)), DecoderRoute::Main,
-         true, 2 * 88200},
-        {"WAV cut inside its data", put("cut-data.wav", bytesOf(wav).left(100000)),
-         DecoderRoute::Main, true},
+    // what, path, route, whether it opens, frames that must play when it does
+    using Row = std::tuple<const char*, QString, DecoderRoute, bool, std::int64_t>;
+    const Row cases[] = {
+        {"missing file", folder + "/nothing.wav", Main, false, 0},
+        {"zero-length file", put("empty.wav", {}), Main, false, 0},
+        {"WAV cut inside its header", put("cut-header.wav", bytesOf(wav).left(30)), Main, false, 0},
+        {"Ogg cut in its headers", put("cut-header.ogg", bytesOf(ogg).left(3000)), Main, false, 0},
+        {"text named .wav", put("text.wav", text.repeated(20)), Main, false, 0},
+        {"random bytes named .mp3", put("random.mp3", noiseBytes), Main, false, 0},
+        {"text named .ogg", put("text.ogg", text.repeated(20)), Main, false, 0},
+        {"text named .wma", put("text.wma", text.repeated(20)), Wma, false, 0},
+        {"WMA on the main route", wma, Main, false, 0},
+        {"MP3 on the WMA route", put("song.wma", bytesOf(mp3)), Wma, false, 0},
+        {"WAV on the WMA route", wav, Wma, false, 0},
+        {"MP3 named .wav", put("song.wav", bytesOf(mp3)), Main, true, 88200},
+        {"FLAC behind an ID3 tag", put("tagged.flac", id3 + bytesOf(flac)), Main, true, 88200},
+        {"two MP3 files joined", put("joined.mp3", bytesOf(mp3) + bytesOf(mp3)), Main, true,
+         2 * 88200},
+        {"WAV cut inside its data", put("cut-data.wav", bytesOf(wav).left(100000)), Main, true, 1},
         {"MP3 with header, cut short", put("cut.mp3", bytesOf(mp3).left(bytesOf(mp3).size() / 2)),
-         DecoderRoute::Main, true},
-        {"Ogg cut short", put("cut.ogg", bytesOf(ogg).left(bytesOf(ogg).size() / 2)),
-         DecoderRoute::Main, true},
-        {"WMA cut short", put("cut.wma", bytesOf(wma).left(bytesOf(wma).size() / 2)),
-         DecoderRoute::Wma, true},
-        {"non-ASCII name", put(QStringLiteral("Szene \u00e4 \u266b.wav"), bytesOf(wav)),
-         DecoderRoute::Main, true},
+         Main, true, 1},
+        {"Ogg cut short", put("cut.ogg", bytesOf(ogg).left(bytesOf(ogg).size() / 2)), Main, true,
+         1},
+        {"WMA cut short", put("cut.wma", bytesOf(wma).left(bytesOf(wma).size() / 2)), Wma, true, 1},
+        {"non-ASCII name", put(u"Szene \u00e4 \u266b.wav"_s, bytesOf(wav)), Main, true, 1},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, path, route, opens, atLeast] : cases) {
+        SCOPED_TRACE(what);
         QString error;
-        auto decoder = openDecoder(c.path, c.route, &error);
-        if (!c.opens) {
+        auto decoder = openDecoder(path, route, &error);
+        if (!opens) {
             EXPECT_FALSE(decoder);
             EXPECT_FALSE(error.isEmpty());
             continue;
@@ -350,7 +339,7 @@ TEST(DecoderBadInput, failsWithAMessageOrOpensWhatIsReallyThere) {
         ASSERT_TRUE(decoder) << error.toStdString();
         const std::int64_t decoded =
             std::int64_t(readToEnd(*decoder).size()) / decoder->format().channels;
-        EXPECT_GE(decoded, c.atLeast);
+        EXPECT_GE(decoded, atLeast);
         EXPECT_EQ(decoder->format().frames, decoded);
     }
 }

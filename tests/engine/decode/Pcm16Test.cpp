@@ -11,11 +11,7 @@ using kalvor::engine::decode::pcm16ToFloat;
 
 namespace {
 
-struct Split {
-    std::size_t offset; // destination floats past a 16-byte boundary
-    std::size_t count;
-    bool streaming;
-};
+using Split = std::tuple<std::size_t, std::size_t, bool>; // offset, count, streaming
 
 class Pcm16Test : public ::testing::TestWithParam<Split> {};
 

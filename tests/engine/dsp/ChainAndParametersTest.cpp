@@ -37,13 +37,6 @@ template <typename Block> Block filled(float f, std::int32_t n) {
     return b;
 }
 
-struct ClampCase {
-    const char* name;
-    EffectType type;
-    std::vector<unsigned char> raw;      // what the show delivers
-    std::vector<unsigned char> expected; // what the effect runs on
-};
-
 template <typename Block> std::vector<unsigned char> bytesOf(const Block& b) {
     std::vector<unsigned char> out(sizeof(Block));
     std::memcpy(out.data(), &b, sizeof(Block));
@@ -62,7 +55,10 @@ DsfxFlanger flangerOf(float mix, float depth, float fb, float hz, int wave, floa
 }
 
 TEST(Parameters, OutOfRangeAndClearedValuesAreClampedAndNeverBlowUp) {
-    const ClampCase cases[] = {
+    // raw: what the show delivers; expected: what the effect runs on
+    using Row =
+        std::tuple<const char*, EffectType, std::vector<unsigned char>, std::vector<unsigned char>>;
+    const Row cases[] = {
         {"EQ zeros", EffectType::ParamEq, bytesOf(filled<DsfxParamEq>(0.0f, 0)),
          bytesOf(DsfxParamEq{80.0f, 1.0f, 0.0f})},
         {"EQ huge", EffectType::ParamEq, bytesOf(filled<DsfxParamEq>(kHuge, 0)),
@@ -100,14 +96,14 @@ TEST(Parameters, OutOfRangeAndClearedValuesAreClampedAndNeverBlowUp) {
         {"flanger NaN", EffectType::Flanger, bytesOf(filled<DsfxFlanger>(kNaN, 3)),
          bytesOf(flangerOf(50.0f, 100.0f, -50.0f, 0.25f, 1, 2.0f, 3))},
     };
-    for (const ClampCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::unique_ptr<Effect> effect = createEffect(c.type);
-        ASSERT_EQ(effect->parameterSize(), c.raw.size());
-        effect->setParameters(c.raw.data());
-        std::vector<unsigned char> got(c.raw.size());
+    for (const auto& [name, type, raw, expected] : cases) {
+        SCOPED_TRACE(name);
+        std::unique_ptr<Effect> effect = createEffect(type);
+        ASSERT_EQ(effect->parameterSize(), raw.size());
+        effect->setParameters(raw.data());
+        std::vector<unsigned char> got(raw.size());
         effect->getParameters(got.data());
-        EXPECT_EQ(got, c.expected);
+        EXPECT_EQ(got, expected);
 
         // And the effect runs on it: nothing but finite, bounded samples.
         ASSERT_TRUE(effect->prepare(44100, 2));

@@ -13,17 +13,9 @@ using test::runBlocks;
 using test::toDb;
 using test::tone;
 
-struct EqCase {
-    int rate;
-    int channels;
-    DsfxParamEq band;
-    double probeHz;
-    double expectDb;
-    double toleranceDb;
-};
-
 TEST(ParamEq, RaisesOrCutsAtTheCentreAndLeavesTonesTwoOctavesAway) {
-    const EqCase cases[] = {
+    using Row = std::tuple<int, int, DsfxParamEq, double, double, double>;
+    const Row cases[] = {
         // +12 dB, one octave wide, at 1 kHz: the centre by 12 dB, two octaves off within 1 dB
         {44100, 2, {1000.0f, 12.0f, 12.0f}, 1000.0, 12.0, 0.5},
         {44100, 2, {1000.0f, 12.0f, 12.0f}, 250.0, 0.0, 1.0},
@@ -40,23 +32,23 @@ TEST(ParamEq, RaisesOrCutsAtTheCentreAndLeavesTonesTwoOctavesAway) {
         // widest band, full cut: the centre still gets the whole cut
         {44100, 2, {2000.0f, 36.0f, -15.0f}, 2000.0, -15.0, 0.5},
     };
-    for (const EqCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.band.center << " Hz " << c.band.bandwidth << " st "
-                                        << c.band.gain << " dB at " << c.rate << ", probe "
-                                        << c.probeHz << " Hz, " << c.channels << " ch");
+    for (const auto& [rate, channels, band, probeHz, expectDb, toleranceDb] : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << band.center << " Hz " << band.bandwidth << " st " << band.gain << " dB at "
+                     << rate << ", probe " << probeHz << " Hz, " << channels << " ch");
         ParamEq eq;
-        eq.setParameters(c.band);
-        ASSERT_TRUE(eq.prepare(c.rate, c.channels));
-        std::vector<float> sound = tone(c.probeHz, c.rate, c.channels, 1.5);
+        eq.setParameters(band);
+        ASSERT_TRUE(eq.prepare(rate, channels));
+        std::vector<float> sound = tone(probeHz, rate, channels, 1.5);
         const std::vector<float> input = sound;
-        runBlocks(eq, sound, c.channels, 441);
+        runBlocks(eq, sound, channels, 441);
         // Measure after the filter has settled (a narrow 80 Hz band rings for ~0.2 s).
-        const int from = c.rate;
-        const int to = c.rate * 3 / 2;
-        for (int ch = 0; ch < c.channels; ++ch) {
+        const int from = rate;
+        const int to = rate * 3 / 2;
+        for (int ch = 0; ch < channels; ++ch) {
             const double gainDb =
-                toDb(rms(sound, c.channels, ch, from, to) / rms(input, c.channels, ch, from, to));
-            EXPECT_NEAR(gainDb, c.expectDb, c.toleranceDb) << "channel " << ch;
+                toDb(rms(sound, channels, ch, from, to) / rms(input, channels, ch, from, to));
+            EXPECT_NEAR(gainDb, expectDb, toleranceDb) << "channel " << ch;
         }
     }
 }

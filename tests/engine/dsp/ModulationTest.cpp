@@ -30,12 +30,8 @@ constexpr bool kChorus = true;
 constexpr bool kFlanger = false;
 
 TEST(Modulation, WithoutSweepTheWetSignalIsTheInputDelayedByTheDelayKnob) {
-    const struct {
-        const char* name;
-        int rate;
-        bool isChorus;
-        DsfxModulation params; // depth 0: no sweep
-    } cases[] = {
+    using Row = std::tuple<const char*, int, bool, DsfxModulation>;
+    const Row cases[] = {
         {"chorus 10 ms", 48000, kChorus, {100.0f, 0.0f, 0.0f, 0.0f, kWaveSine, 10.0f, kPhase90}},
         {"chorus 20 ms",
          44100,
@@ -47,14 +43,14 @@ TEST(Modulation, WithoutSweepTheWetSignalIsTheInputDelayedByTheDelayKnob) {
          {100.0f, 0.0f, 0.0f, 5.0f, kWaveSine, 2.5f, kPhaseNeg90}},
         {"flanger 4 ms", 48000, kFlanger, {100.0f, 0.0f, 0.0f, 0.0f, kWaveSine, 4.0f, kPhaseZero}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::unique_ptr<Effect> effect = modulation(c.isChorus, c.params);
-        ASSERT_TRUE(effect->prepare(c.rate, 2));
-        std::vector<float> sound = test::noise(c.rate, 2, 0.5);
+    for (const auto& [name, rate, isChorus, params] : cases) {
+        SCOPED_TRACE(name);
+        std::unique_ptr<Effect> effect = modulation(isChorus, params);
+        ASSERT_TRUE(effect->prepare(rate, 2));
+        std::vector<float> sound = test::noise(rate, 2, 0.5);
         const std::vector<float> input = sound;
         test::runBlocks(*effect, sound, 2, 128);
-        const int lag = static_cast<int>(std::lround(c.params.delay * c.rate / 1000.0));
+        const int lag = static_cast<int>(std::lround(params.delay * rate / 1000.0));
         const int frames = static_cast<int>(sound.size() / 2);
         double error = 0.0;
         for (int i = lag; i < frames; ++i)
@@ -66,23 +62,19 @@ TEST(Modulation, WithoutSweepTheWetSignalIsTheInputDelayedByTheDelayKnob) {
 }
 
 TEST(Modulation, PhaseKnobDecidesWhetherBothSidesSweepTogether) {
-    struct Case {
-        int phase;
-        bool sidesEqual;
-    };
-    const Case cases[] = {{kPhaseZero, true},
-                          {kPhase90, false},
-                          {kPhaseNeg90, false},
-                          {kPhase180, false},
-                          {kPhaseNeg180, false}};
+    using Row = std::tuple<int, bool>;
+    const Row cases[] = {{kPhaseZero, true},
+                         {kPhase90, false},
+                         {kPhaseNeg90, false},
+                         {kPhase180, false},
+                         {kPhaseNeg180, false}};
     for (bool isChorus : {true, false}) {
         std::vector<float> at180; // -180 and +180 degrees are the same offset
-        for (const Case& c : cases) {
+        for (const auto& [phase, sidesEqual] : cases) {
             SCOPED_TRACE(testing::Message()
-                         << (isChorus ? "chorus" : "flanger") << ", phase " << c.phase);
-            std::unique_ptr<Effect> effect =
-                modulation(isChorus, {100.0f, 100.0f, 0.0f, 2.0f, kWaveSine,
-                                      isChorus ? 10.0f : 2.0f, c.phase});
+                         << (isChorus ? "chorus" : "flanger") << ", phase " << phase);
+            std::unique_ptr<Effect> effect = modulation(
+                isChorus, {100.0f, 100.0f, 0.0f, 2.0f, kWaveSine, isChorus ? 10.0f : 2.0f, phase});
             ASSERT_TRUE(effect->prepare(44100, 2));
             // The same sound on both sides: only the LFOs can tell them apart.
             std::vector<float> sound = test::tone(3000.0, 44100, 2, 1.0);
@@ -93,11 +85,11 @@ TEST(Modulation, PhaseKnobDecidesWhetherBothSidesSweepTogether) {
                 difference += std::pow(sound[i] - sound[i + 1], 2.0);
                 level += std::pow(sound[i], 2.0);
             }
-            if (c.sidesEqual)
+            if (sidesEqual)
                 EXPECT_EQ(difference, 0.0);
             else
                 EXPECT_GT(difference, 0.1 * level);
-            if (c.phase == kPhase180 || c.phase == kPhaseNeg180) {
+            if (phase == kPhase180 || phase == kPhaseNeg180) {
                 if (!at180.empty()) {
                     EXPECT_EQ(sound, at180) << "opposite ends of the knob";
                 }

@@ -43,41 +43,37 @@ constexpr EffectType kAllTypes[] = {EffectType::ParamEq, EffectType::WavesReverb
 // sound after it must be exactly that of a fresh effect, even when a longer delay is set
 // later and reaches further back into the line than anything played since.
 TEST(RealTime, ResetAfterLongPlayIsCheapAndForgetsEverything) {
-    struct Case {
-        EffectType type;
-        int rate;
-        int channels;
-    };
-    const Case cases[] = {
+    using Row = std::tuple<EffectType, int, int>;
+    const Row cases[] = {
         {EffectType::Echo, 96000, 2},        {EffectType::Echo, 48000, 8},
         {EffectType::WavesReverb, 96000, 2}, {EffectType::Chorus, 96000, 2},
         {EffectType::Flanger, 48000, 6},
     };
-    for (const Case& c : cases) {
+    for (const auto& [type, rate, channels] : cases) {
         SCOPED_TRACE(testing::Message()
-                     << "type " << int(c.type) << ", " << c.rate << " Hz, " << c.channels << " ch");
-        std::unique_ptr<Effect> played = createEffect(c.type);
-        std::unique_ptr<Effect> fresh = createEffect(c.type);
+                     << "type " << int(type) << ", " << rate << " Hz, " << channels << " ch");
+        std::unique_ptr<Effect> played = createEffect(type);
+        std::unique_ptr<Effect> fresh = createEffect(type);
         ring(*played);
         ring(*fresh);
-        ASSERT_TRUE(played->prepare(c.rate, c.channels));
-        ASSERT_TRUE(fresh->prepare(c.rate, c.channels));
-        std::vector<float> history = test::noise(c.rate, c.channels, 3.0, 0.5f);
-        test::runBlocks(*played, history, c.channels, 256);
+        ASSERT_TRUE(played->prepare(rate, channels));
+        ASSERT_TRUE(fresh->prepare(rate, channels));
+        std::vector<float> history = test::noise(rate, channels, 3.0, 0.5f);
+        test::runBlocks(*played, history, channels, 256);
 
         played->reset();
         // The all-pass memories of the reverb are the most any effect may still clear.
-        EXPECT_LE(played->lastResetSamples(), std::size_t(c.rate) * 4 / 100);
+        EXPECT_LE(played->lastResetSamples(), std::size_t(rate) * 4 / 100);
         played->reset();
         EXPECT_EQ(played->lastResetSamples(), 0u) << "nothing played since the last reset";
 
-        std::vector<float> a = test::noise(c.rate, c.channels, 2.5, 0.3f);
+        std::vector<float> a = test::noise(rate, channels, 2.5, 0.3f);
         std::vector<float> b = a;
-        const std::size_t half = a.size() / 2 / std::size_t(c.channels) * std::size_t(c.channels);
+        const std::size_t half = a.size() / 2 / std::size_t(channels) * std::size_t(channels);
         std::vector<float> a1(a.begin(), a.begin() + std::ptrdiff_t(half));
         std::vector<float> b1 = a1;
-        test::runBlocks(*played, a1, c.channels, 256);
-        test::runBlocks(*fresh, b1, c.channels, 256);
+        test::runBlocks(*played, a1, channels, 256);
+        test::runBlocks(*fresh, b1, channels, 256);
         EXPECT_EQ(a1, b1);
         // The longest delays now reach back past the reset.
         DsfxEcho longEcho{50.0f, 50.0f, 2000.0f, 1999.0f, 0};
@@ -88,17 +84,17 @@ TEST(RealTime, ResetAfterLongPlayIsCheapAndForgetsEverything) {
         deepFlanger.delay = 4.0f;
         deepFlanger.depth = 100.0f;
         for (Effect* e : {played.get(), fresh.get()}) {
-            if (c.type == EffectType::Echo)
+            if (type == EffectType::Echo)
                 e->setParameters(&longEcho);
-            else if (c.type == EffectType::Chorus)
+            else if (type == EffectType::Chorus)
                 e->setParameters(&deepChorus);
-            else if (c.type == EffectType::Flanger)
+            else if (type == EffectType::Flanger)
                 e->setParameters(&deepFlanger);
         }
         std::vector<float> a2(a.begin() + std::ptrdiff_t(half), a.end());
         std::vector<float> b2 = a2;
-        test::runBlocks(*played, a2, c.channels, 256);
-        test::runBlocks(*fresh, b2, c.channels, 256);
+        test::runBlocks(*played, a2, channels, 256);
+        test::runBlocks(*fresh, b2, channels, 256);
         EXPECT_EQ(a2, b2);
     }
 }

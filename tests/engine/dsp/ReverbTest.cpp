@@ -30,25 +30,21 @@ std::vector<double> measuredDecay(const DsfxWavesReverb& params, int rate, int c
 }
 
 TEST(WavesReverb, DecaysInTheSetReverbTime) {
-    struct Case {
-        int rate;
-        int channels;
-        float timeMs;
-    };
-    const Case cases[] = {{44100, 2, 300.0f},
-                          {48000, 2, 1000.0f},
-                          {44100, 1, 1800.0f},
-                          {96000, 6, 700.0f},
-                          {44100, 2, 3000.0f}};
-    for (const Case& c : cases) {
+    using Row = std::tuple<int, int, float>;
+    const Row cases[] = {{44100, 2, 300.0f},
+                         {48000, 2, 1000.0f},
+                         {44100, 1, 1800.0f},
+                         {96000, 6, 700.0f},
+                         {44100, 2, 3000.0f}};
+    for (const auto& [rate, channels, timeMs] : cases) {
         SCOPED_TRACE(testing::Message()
-                     << c.timeMs << " ms at " << c.rate << ", " << c.channels << " ch");
+                     << timeMs << " ms at " << rate << ", " << channels << " ch");
         // Almost flat across frequency (ratio 0.999), all wet.
-        const DsfxWavesReverb params{0.0f, 0.0f, c.timeMs, 0.999f};
-        const auto burst = test::noise(c.rate, c.channels, 0.05);
-        const double seconds = 0.05 + c.timeMs / 1000.0 * 0.8 + 0.2;
-        for (double measured : measuredDecay(params, c.rate, c.channels, burst, seconds))
-            EXPECT_NEAR(measured, c.timeMs / 1000.0, 0.2 * c.timeMs / 1000.0);
+        const DsfxWavesReverb params{0.0f, 0.0f, timeMs, 0.999f};
+        const auto burst = test::noise(rate, channels, 0.05);
+        const double seconds = 0.05 + timeMs / 1000.0 * 0.8 + 0.2;
+        for (double measured : measuredDecay(params, rate, channels, burst, seconds))
+            EXPECT_NEAR(measured, timeMs / 1000.0, 0.2 * timeMs / 1000.0);
     }
 }
 
@@ -63,23 +59,18 @@ TEST(WavesReverb, HighsDieAwayFasterByTheRatio) {
 }
 
 TEST(WavesReverb, MixFadesBetweenDirectSoundAndReverbAtSteadyLevel) {
-    struct Case {
-        float mixDb;
-        float timeMs;
-        double expectDb; // output level against input
-        double toleranceDb;
-    };
-    const Case cases[] = {
+    using Row = std::tuple<float, float, double, double>;
+    const Row cases[] = {
         {0.0f, 1000.0f, 0.0, 3.0},    // all reverb, level normalised
         {0.0f, 3000.0f, 0.0, 3.0},    // longest time: no louder
         {0.0f, 100.0f, 0.0, 3.0},     // short time: no quieter
         {-6.0f, 1000.0f, 0.0, 3.0},   // a blend
         {-96.0f, 1000.0f, 0.0, 0.01}, // direct sound only
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "mix " << c.mixDb << " dB, " << c.timeMs << " ms");
+    for (const auto& [mixDb, timeMs, expectDb, toleranceDb] : cases) {
+        SCOPED_TRACE(testing::Message() << "mix " << mixDb << " dB, " << timeMs << " ms");
         WavesReverb reverb;
-        reverb.setParameters(DsfxWavesReverb{0.0f, c.mixDb, c.timeMs, 0.5f});
+        reverb.setParameters(DsfxWavesReverb{0.0f, mixDb, timeMs, 0.5f});
         ASSERT_TRUE(reverb.prepare(44100, 2));
         // The same sound on both sides, as most of a show's material is close to.
         std::vector<float> sound = test::noise(44100, 2, 4.0, 0.25f, true);
@@ -88,7 +79,7 @@ TEST(WavesReverb, MixFadesBetweenDirectSoundAndReverbAtSteadyLevel) {
         for (int ch = 0; ch < 2; ++ch)
             EXPECT_NEAR(toDb(rms(sound, 2, ch, 3 * 44100, 4 * 44100) /
                              rms(input, 2, ch, 3 * 44100, 4 * 44100)),
-                        c.expectDb, c.toleranceDb);
+                        expectDb, toleranceDb);
     }
 }
 

@@ -16,12 +16,13 @@
 
 using namespace kalvor;
 using namespace kalvor::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 QString tone(int rate) {
-    return testmedia::makeTone(mediaFolder(), QStringLiteral("lost_%1").arg(rate),
-                               testmedia::Format::Wav16, rate, 2, 5.0, 440.0, -6.0);
+    return testmedia::makeTone(mediaFolder(), u"lost_%1"_s.arg(rate), testmedia::Format::Wav16,
+                               rate, 2, 5.0, 440.0, -6.0);
 }
 
 void handleLibraryEvents(audio::AudioLib& lib) {
@@ -32,26 +33,24 @@ void handleLibraryEvents(audio::AudioLib& lib) {
 } // namespace
 
 TEST(KaeDeviceLost, TheOperatorIsToldAndTheChannelsOnItStop) {
-    KaeRig rig({{scriptedDevice(QStringLiteral("Speakers A")),
-                 scriptedDevice(QStringLiteral("Speakers B"))},
-                {}});
+    KaeRig rig({{scriptedDevice(u"Speakers A"_s), scriptedDevice(u"Speakers B"_s)}, {}});
     ASSERT_TRUE(rig.initResult);
     Channel& onB = rig.store.channel(1);
     onB.deviceNumber = 2;
-    onB.outputName = QStringLiteral("Speakers B");
+    onB.outputName = u"Speakers B"_s;
     for (int slot : {0, 1, 2}) {
         ASSERT_TRUE(KAE__Channel_Load_Sound(slot, tone(44100)));
         ASSERT_TRUE(KAE__Channel_Play(slot, true, false));
     }
     ASSERT_TRUE(KAE__Channel_Pause(2));
     rig.takeAudioLines();
-    rig.backend->unplug(QStringLiteral("scripted:Speakers A"));
+    rig.backend->unplug(u"scripted:Speakers A"_s);
     handleLibraryEvents(*rig.lib);
     handleLibraryEvents(*rig.lib);
 
     const QStringList lines = rig.takeAudioLines();
-    EXPECT_EQ(lines.count(QStringLiteral("Output device lost: Speakers A")), 1)
-        << lines.join(QStringLiteral(" | ")).toStdString();
+    EXPECT_EQ(lines.count(u"Output device lost: Speakers A"_s), 1)
+        << lines.join(u" | "_s).toStdString();
     EXPECT_TRUE(KAE__Channel_IsStopped(0)) << "a playing channel on it";
     EXPECT_TRUE(KAE__Channel_IsStopped(2)) << "a paused channel on it";
     EXPECT_FALSE(KAE__Channel_Play(0, true, false)) << "nothing starts there again";
@@ -65,14 +64,14 @@ TEST(KaeDeviceLost, AJackServerThatExitsStopsTheChannelsOnIt) {
     if (!kalvor::test::jackdInstalled())
         GTEST_SKIP() << "jackd is not installed";
     QProcess server;
-    ASSERT_TRUE(kalvor::test::startPrivateJack(server, QStringLiteral("kalvor-lost")));
+    ASSERT_TRUE(kalvor::test::startPrivateJack(server, u"kalvor-lost"_s));
     // Only the server's device: the machine's other outputs are no part of this.
     struct JackOnly final : audio::DeviceBackend {
         std::shared_ptr<audio::DeviceBackend> system = audio::makeSystemBackend();
         std::vector<audio::BackendDevice> enumerate() override {
             std::vector<audio::BackendDevice> jack;
             for (const auto& d : system->enumerate())
-                if (d.driver == QStringLiteral("jack"))
+                if (d.driver == u"jack"_s)
                     jack.push_back(d);
             return jack;
         }
@@ -92,7 +91,7 @@ TEST(KaeDeviceLost, AJackServerThatExitsStopsTheChannelsOnIt) {
         server.waitForFinished();
         GTEST_SKIP() << "the private JACK server did not answer";
     }
-    KaeRig rig({{}, {{QStringLiteral("SampleRate"), QStringLiteral("48000")}}, true, backend});
+    KaeRig rig({{}, {{u"SampleRate"_s, u"48000"_s}}, true, backend});
     qunsetenv("JACK_DEFAULT_SERVER");
     ASSERT_TRUE(rig.initResult);
     ASSERT_TRUE(KAE__Channel_Load_Sound(0, tone(48000)));
@@ -110,6 +109,6 @@ TEST(KaeDeviceLost, AJackServerThatExitsStopsTheChannelsOnIt) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     EXPECT_TRUE(KAE__Channel_IsStopped(0));
     const QStringList lines = rig.takeAudioLines();
-    EXPECT_TRUE(lines.contains(QStringLiteral("Output device lost: JACK")))
-        << lines.join(QStringLiteral(" | ")).toStdString();
+    EXPECT_TRUE(lines.contains(u"Output device lost: JACK"_s))
+        << lines.join(u" | "_s).toStdString();
 }

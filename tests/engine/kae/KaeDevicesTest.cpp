@@ -13,6 +13,7 @@
 
 using namespace kalvor;
 using namespace kalvor::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -24,71 +25,65 @@ QStringList deviceNames(const engine::OutputDeviceList& list) {
 }
 
 std::string joined(const QStringList& lines) {
-    return lines.join(QStringLiteral(" | ")).toStdString();
+    return lines.join(u" | "_s).toStdString();
 }
 
 } // namespace
 
 TEST(KaeDevices, StartUpListsTheDevicesTheOptionsAllow) {
     const std::vector<audio::ScriptedDevice> card{
-        scriptedDevice(QStringLiteral("Delta 1/2"), 2),
-        scriptedDevice(QStringLiteral("Delta 3/4"), 2),
-        scriptedDevice(QStringLiteral("Onboard"), 6),
-        scriptedDevice(QStringLiteral("Null output (emulated)"), 2),
+        scriptedDevice(u"Delta 1/2"_s, 2),
+        scriptedDevice(u"Delta 3/4"_s, 2),
+        scriptedDevice(u"Onboard"_s, 6),
+        scriptedDevice(u"Null output (emulated)"_s, 2),
     };
-    const struct {
-        const char* noEmulated;
-        const char* firstPairOnly;
-        QStringList listed;
-    } cases[] = {
+    using Row = std::tuple<const char*, const char*, QStringList>;
+    const Row cases[] = {
         {"1", "0", {"Delta 1/2#1", "Delta 3/4#2", "Onboard#3"}},
         {"1", "1", {"Delta 1/2#1", "Onboard#3"}},
         {"0", "1", {"Delta 1/2#1", "Onboard#3", "Null output (emulated)#4"}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [noEmulated, firstPairOnly, listed] : cases) {
         KaeRig rig({card,
-                    {{QStringLiteral("NoEmulatedDevices"), QLatin1String(c.noEmulated)},
-                     {QStringLiteral("FirstPairOnly"), QLatin1String(c.firstPairOnly)}}});
+                    {{u"NoEmulatedDevices"_s, QLatin1String(noEmulated)},
+                     {u"FirstPairOnly"_s, QLatin1String(firstPairOnly)}}});
         ASSERT_TRUE(rig.initResult);
-        EXPECT_EQ(deviceNames(rig.kae->devices()), c.listed);
+        EXPECT_EQ(deviceNames(rig.kae->devices()), listed);
         EXPECT_TRUE(rig.dialogs.messages().isEmpty());
         // Every channel starts on the first listed output.
-        EXPECT_EQ(rig.store.channel(31).outputName, QStringLiteral("Delta 1/2"));
-        EXPECT_EQ(rig.store.channel(31).deviceNumber, 1);
-        EXPECT_EQ(rig.kae->slot(31).speakers, 2);
+        EXPECT_EQ(std::tuple(rig.store.channel(31).outputName, rig.store.channel(31).deviceNumber,
+                             rig.kae->slot(31).speakers),
+                  std::tuple(u"Delta 1/2"_s, 1, 2));
     }
 }
 
 TEST(KaeDevices, StartUpWritesWhatEachDeviceDid) {
-    KaeRig rig({{scriptedDevice(QStringLiteral("Speakers A"), 2),
-                 scriptedDevice(QStringLiteral("Broken B"), 2),
-                 scriptedDevice(QStringLiteral("Speakers C"), 8)},
+    KaeRig rig({{scriptedDevice(u"Speakers A"_s, 2), scriptedDevice(u"Broken B"_s, 2),
+                 scriptedDevice(u"Speakers C"_s, 8)},
                 {},
                 false});
     // Listed, then gone before it is started.
-    rig.backend->setDevices({scriptedDevice(QStringLiteral("Speakers A"), 2),
-                             scriptedDevice(QStringLiteral("Broken B"), 2, false),
-                             scriptedDevice(QStringLiteral("Speakers C"), 8)});
+    rig.backend->setDevices({scriptedDevice(u"Speakers A"_s, 2),
+                             scriptedDevice(u"Broken B"_s, 2, false),
+                             scriptedDevice(u"Speakers C"_s, 8)});
     UiLanguage::instance().set(Language::German);
     EXPECT_TRUE(KAE__Init()) << "a device that does not start leaves the program running";
     UiLanguage::instance().set(Language::English);
     const QStringList lines = rig.takeAudioLines();
     const QString dashes(74, QLatin1Char('-'));
-    const int first =
-        int(lines.indexOf(QStringLiteral("KAE: Initializing Audio Device 1 - Speakers A...")));
+    const int first = int(lines.indexOf(u"KAE: Initializing Audio Device 1 - Speakers A..."_s));
     ASSERT_GE(first, 0) << joined(lines);
     // Each device: its heading, how it went and its figures (their values are the device's),
     // then a line of dashes.
-    EXPECT_EQ(lines.at(first + 1), QStringLiteral("KAE: Initializing successful!"));
-    EXPECT_EQ(lines.at(first + 6), QStringLiteral("KAE: Sound device 1 max. no. of channels: 2"));
-    EXPECT_EQ(lines.at(first + 7), QStringLiteral("KAE: Setting buffer size to 500ms..."));
+    EXPECT_EQ(lines.at(first + 1), u"KAE: Initializing successful!"_s);
+    EXPECT_EQ(lines.at(first + 6), u"KAE: Sound device 1 max. no. of channels: 2"_s);
+    EXPECT_EQ(lines.at(first + 7), u"KAE: Setting buffer size to 500ms..."_s);
     EXPECT_EQ(lines.at(first + 9), dashes);
-    EXPECT_EQ(lines.at(first + 10),
-              QStringLiteral("KAE: Initializing Audio Device 2 - Broken B..."));
-    EXPECT_EQ(lines.at(first + 11), QStringLiteral("KAE: Can't initialize Audio Device 2..."));
-    EXPECT_FALSE(lines.contains(QStringLiteral("KAE: Initializing Audio Device 3 - Speakers C...")))
+    EXPECT_EQ(lines.at(first + 10), u"KAE: Initializing Audio Device 2 - Broken B..."_s);
+    EXPECT_EQ(lines.at(first + 11), u"KAE: Can't initialize Audio Device 2..."_s);
+    EXPECT_FALSE(lines.contains(u"KAE: Initializing Audio Device 3 - Speakers C..."_s))
         << "devices after a failed one stay unstarted";
-    EXPECT_EQ(rig.dialogs.waitText(), QStringLiteral("Initialisiere: Broken B..."));
+    EXPECT_EQ(rig.dialogs.waitText(), u"Initialisiere: Broken B..."_s);
     EXPECT_EQ(rig.dialogs.waitProgress(), 66);
 }
 
@@ -98,12 +93,10 @@ TEST(KaeDevices, AMovedChannelPlaysOnWhileItsNewOutputOpens) {
     for (const testmedia::Format format : {testmedia::Format::Wma, testmedia::Format::Wav16}) {
         const QString file = testmedia::extensionOf(format);
         SCOPED_TRACE(file.toStdString());
-        KaeRig rig({{scriptedDevice(QStringLiteral("Speakers A")),
-                     scriptedDevice(QStringLiteral("Speakers B"))},
-                    {}});
+        KaeRig rig({{scriptedDevice(u"Speakers A"_s), scriptedDevice(u"Speakers B"_s)}, {}});
         ASSERT_TRUE(rig.initResult);
-        const QString tone = testmedia::makeTone(mediaFolder(), QStringLiteral("move") + file,
-                                                 format, 44100, 2, 3.0, 441.0, -6.0);
+        const QString tone = testmedia::makeTone(mediaFolder(), u"move"_s + file, format, 44100, 2,
+                                                 3.0, 441.0, -6.0);
         rig.store.channel(0).volume = 100;
         ASSERT_TRUE(loadAndApply(0, tone));
         ASSERT_TRUE(KAE__Channel_Play(0, true, false));
@@ -114,7 +107,7 @@ TEST(KaeDevices, AMovedChannelPlaysOnWhileItsNewOutputOpens) {
             rig.render(4410, meanwhile, 441); // 100 ms
             rig.lib->setDevice(2);
         };
-        ASSERT_TRUE(KAE__Channel_ChangeDevice(0, QStringLiteral("Speakers B"), false));
+        ASSERT_TRUE(KAE__Channel_ChangeDevice(0, u"Speakers B"_s, false));
         rig.whileOpening = nullptr;
         ASSERT_EQ(meanwhile.frames(), 4410);
         std::int64_t silent = 0;
@@ -130,9 +123,7 @@ TEST(KaeDevices, AMovedChannelPlaysOnWhileItsNewOutputOpens) {
 }
 
 TEST(KaeDevices, AChannelMovedDuringItsFadeOutFinishesTheFade) {
-    KaeRig rig({{scriptedDevice(QStringLiteral("Speakers A")),
-                 scriptedDevice(QStringLiteral("Speakers B"))},
-                {}});
+    KaeRig rig({{scriptedDevice(u"Speakers A"_s), scriptedDevice(u"Speakers B"_s)}, {}});
     ASSERT_TRUE(rig.initResult);
     Channel& ch = rig.store.channel(1);
     ch.volume = 94;
@@ -142,7 +133,7 @@ TEST(KaeDevices, AChannelMovedDuringItsFadeOutFinishesTheFade) {
     ASSERT_TRUE(KAE__Channel_Play(1, true, false));
     ASSERT_TRUE(KAE__Channel_StartFadeOut(1));
     rig.render(44100 * 4 / 10, 64); // into the second segment
-    ASSERT_TRUE(KAE__Channel_ChangeDevice(1, QStringLiteral("Speakers B"), false));
+    ASSERT_TRUE(KAE__Channel_ChangeDevice(1, u"Speakers B"_s, false));
     Rendered onB;
     while (finished.isEmpty() && onB.frames() < 2 * 44100)
         rig.render(64, onB, 64);
@@ -156,89 +147,74 @@ TEST(KaeDevices, AChannelMovedDuringItsFadeOutFinishesTheFade) {
 }
 
 TEST(KaeDevices, ALoadOnAnOutputThatCannotBeSelectedFails) {
-    const struct {
-        const char* what;
-        int deviceNumber;
-    } cases[] = {{"listed but not started", 2}, {"not listed", 9}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        KaeRig rig({{scriptedDevice(QStringLiteral("Speakers A")),
-                     scriptedDevice(QStringLiteral("Broken B"))},
-                    {},
-                    false});
+    using Row = std::tuple<const char*, int>;
+    const Row cases[] = {{"listed but not started", 2}, {"not listed", 9}};
+    for (const auto& [what, deviceNumber] : cases) {
+        SCOPED_TRACE(what);
+        KaeRig rig({{scriptedDevice(u"Speakers A"_s), scriptedDevice(u"Broken B"_s)}, {}, false});
         // Listed, then gone before it is started.
-        rig.backend->setDevices({scriptedDevice(QStringLiteral("Speakers A")),
-                                 scriptedDevice(QStringLiteral("Broken B"), 2, false)});
+        rig.backend->setDevices(
+            {scriptedDevice(u"Speakers A"_s), scriptedDevice(u"Broken B"_s, 2, false)});
         KAE__Init();
         Channel& ch = rig.store.channel(4);
-        ch.deviceNumber = c.deviceNumber;
-        ch.outputName = QStringLiteral("Broken B");
+        ch.deviceNumber = deviceNumber;
+        ch.outputName = u"Broken B"_s;
         rig.takeAudioLines();
         EXPECT_FALSE(KAE__Channel_Load_Sound(4, rampFile(50000)));
         EXPECT_EQ(rig.kae->slot(4).stream, 0u) << "nothing opened on another device";
         EXPECT_TRUE(ch.fileName.isEmpty());
         const QStringList lines = rig.takeAudioLines();
-        EXPECT_FALSE(lines.contains(QStringLiteral("Attaching successful!"))) << joined(lines);
-        EXPECT_TRUE(lines.contains(QStringLiteral("Attaching has failed, Handle is zero!")))
-            << joined(lines);
-        EXPECT_TRUE(lines.contains(QStringLiteral("KAE: Error Message: Error while selecting "
-                                                  "Output Device")))
+        EXPECT_FALSE(lines.contains(u"Attaching successful!"_s)) << joined(lines);
+        EXPECT_TRUE(lines.contains(u"Attaching has failed, Handle is zero!"_s)) << joined(lines);
+        EXPECT_TRUE(lines.contains(u"KAE: Error Message: Error while selecting Output Device"_s))
             << joined(lines);
     }
 }
 
 TEST(KaeDevices, PreviewChannelTakesItsOwnOutputAndVolume) {
-    const std::vector<audio::ScriptedDevice> set{scriptedDevice(QStringLiteral("Speakers A")),
-                                                 scriptedDevice(QStringLiteral("Headphones"), 2)};
-    const struct {
-        const char* previewDevice;
-        const char* output;
-        const char* line;
-    } cases[] = {
+    const std::vector<audio::ScriptedDevice> set{scriptedDevice(u"Speakers A"_s),
+                                                 scriptedDevice(u"Headphones"_s, 2)};
+    using Row = std::tuple<const char*, const char*, const char*>;
+    const Row cases[] = {
         {"Headphones", "Headphones", "Sounddevice for preview channel found!"},
         {"Gone USB", "Speakers A",
          "Non-existing sounddevice for preview channel has been replaced!"},
         {"", "Speakers A", "Non-existing sounddevice for preview channel has been replaced!"},
     };
-    for (const auto& c : cases) {
-        KaeRig rig({set,
-                    {{QStringLiteral("PreviewDevice"), QLatin1String(c.previewDevice)},
-                     {QStringLiteral("PreviewVolume"), QStringLiteral("71")}}});
+    for (const auto& [previewDevice, output, line] : cases) {
+        KaeRig rig(
+            {set,
+             {{u"PreviewDevice"_s, QLatin1String(previewDevice)}, {u"PreviewVolume"_s, u"71"_s}}});
         rig.takeAudioLines();
         EXPECT_EQ(ChoosePreviewOutput(), 71);
-        EXPECT_EQ(rig.store.channel(32).outputName, QLatin1String(c.output));
-        EXPECT_EQ(rig.store.channel(32).volume, 71);
-        EXPECT_EQ(rig.takeAudioLines(), QStringList{QLatin1String(c.line)});
+        EXPECT_EQ(std::tuple(rig.store.channel(32).outputName, rig.store.channel(32).volume),
+                  std::tuple(QString::fromLatin1(output), 71));
+        EXPECT_EQ(rig.takeAudioLines(), QStringList{QLatin1String(line)});
     }
 }
 
 TEST(KaeDevices, RecalledPresetsFindTheirOutputByNameOrNumber) {
-    const std::vector<audio::ScriptedDevice> set{scriptedDevice(QStringLiteral("Speakers A")),
-                                                 scriptedDevice(QStringLiteral("Speakers B")),
+    const std::vector<audio::ScriptedDevice> set{scriptedDevice(u"Speakers A"_s),
+                                                 scriptedDevice(u"Speakers B"_s),
                                                  scriptedDevice(QString(70, QLatin1Char('L')))};
     const QString longName(70, QLatin1Char('L'));
-    const struct {
-        const char* selection;
-        QString storedName;
-        int storedNumber;
-        QString found;
-        bool replaced;
-    } cases[] = {
-        {"0", QStringLiteral("Speakers B"), 1, QStringLiteral("Speakers B"), false},
-        {"0", QStringLiteral("Speakers B   "), 0, QStringLiteral("Speakers B"), false},
-        {"0", QStringLiteral("Gone"), 2, QStringLiteral("Speakers A"), true},
+    using Row = std::tuple<const char*, QString, int, QString, bool>;
+    const Row cases[] = {
+        {"0", u"Speakers B"_s, 1, u"Speakers B"_s, false},
+        {"0", u"Speakers B   "_s, 0, u"Speakers B"_s, false},
+        {"0", u"Gone"_s, 2, u"Speakers A"_s, true},
         // A preset keeps 64 characters of a name; the device is still recognised.
         {"0", longName.left(64), 0, longName, false},
-        {"1", QStringLiteral("Gone"), 2, QStringLiteral("Speakers B"), false},
-        {"1", QStringLiteral("Speakers B"), 7, QStringLiteral("Speakers A"), true},
+        {"1", u"Gone"_s, 2, u"Speakers B"_s, false},
+        {"1", u"Speakers B"_s, 7, u"Speakers A"_s, true},
     };
-    for (const auto& c : cases) {
-        KaeRig rig({set, {{QStringLiteral("AudioDeviceSelection"), QLatin1String(c.selection)}}});
+    for (const auto& [selection, storedName, storedNumber, found, replaced] : cases) {
+        KaeRig rig({set, {{u"AudioDeviceSelection"_s, QLatin1String(selection)}}});
         rig.takeAudioLines();
-        const engine::OutputDevice device = FindPresetOutput(4, c.storedName, c.storedNumber);
-        EXPECT_EQ(device.name, c.found) << c.storedName.toStdString();
+        const engine::OutputDevice device = FindPresetOutput(4, storedName, storedNumber);
+        EXPECT_EQ(device.name, found) << storedName.toStdString();
         const QStringList lines = rig.takeAudioLines();
-        if (c.replaced) {
+        if (replaced) {
             EXPECT_EQ(lines,
                       QStringList{"Non-existing sounddevice in channel 5 has been replaced!"});
         } else {
@@ -248,20 +224,18 @@ TEST(KaeDevices, RecalledPresetsFindTheirOutputByNameOrNumber) {
 }
 
 TEST(KaeDevices, BufferSizeChangeReachesEveryDeviceAndIsStored) {
-    KaeRig rig({{scriptedDevice(QStringLiteral("Speakers A")),
-                 scriptedDevice(QStringLiteral("Speakers B"))},
-                {}});
+    KaeRig rig({{scriptedDevice(u"Speakers A"_s), scriptedDevice(u"Speakers B"_s)}, {}});
     rig.takeAudioLines();
     ChangeBufferSize(250);
     const QStringList lines = rig.takeAudioLines();
-    EXPECT_EQ(lines.count(QStringLiteral("KAE: Setting buffer size to 250ms...")), 2);
+    EXPECT_EQ(lines.count(u"KAE: Setting buffer size to 250ms..."_s), 2);
     EXPECT_EQ(rig.settings->integer(u"BufferSize"), 250);
     ASSERT_EQ(rig.dialogs.messages().size(), 1);
     const RecordedBox box = rig.dialogs.messages().at(0);
-    EXPECT_EQ(box.icon, MessageIcon::Information);
-    EXPECT_EQ(box.title, QStringLiteral("Set Buffer size"));
-    EXPECT_EQ(box.text, QStringLiteral("New buffer size will be used after\r\nreloading all "
-                                       "sounds or the Preset!"));
+    EXPECT_EQ(std::tuple(box.icon, box.title),
+              std::tuple(MessageIcon::Information, u"Set Buffer size"_s));
+    EXPECT_EQ(box.text, u"New buffer size will be used after\r\nreloading all "
+                        "sounds or the Preset!"_s);
 }
 
 TEST(KaeDevices, ShutDownFreesEverythingAndWaitsOnlyWhenAsked) {

@@ -22,13 +22,8 @@ TEST(KaeDispatcher, OnlyCurrentStreamsOfPlaybackChannelsAreHandled) {
     const audio::Handle preview = rig.kae->slot(32).stream;
     ASSERT_NE(stale, current);
 
-    const struct {
-        const char* what;
-        int message, slot;
-        audio::Handle stream;
-        bool subscribed;
-        bool handled;
-    } cases[] = {
+    using Row = std::tuple<const char*, int, int, audio::Handle, bool, bool>;
+    const Row cases[] = {
         {"current stream", 1025, 0, current, true, true},
         {"freed or reloaded stream", 1025, 0, stale, true, false},
         {"preview channel", 1025, 32, preview, true, false},
@@ -37,15 +32,15 @@ TEST(KaeDispatcher, OnlyCurrentStreamsOfPlaybackChannelsAreHandled) {
         {"after shut-down", 1025, 0, current, false, false},
         {"unknown message", 1030, 0, current, true, false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        rig.kae->dispatcher().setSubscribed(c.subscribed);
+    for (const auto& [what, message, slot, stream, subscribed, handled] : cases) {
+        SCOPED_TRACE(what);
+        rig.kae->dispatcher().setSubscribed(subscribed);
         QSignalSpy ended(&rig.kae->dispatcher(), &engine::KaeMessageDispatcher::endOfSound);
         QSignalSpy dropped(&rig.kae->dispatcher(), &engine::KaeMessageDispatcher::messageDropped);
-        audio::EngineMessageEvent event(c.message, c.slot, c.stream);
+        audio::EngineMessageEvent event(message, slot, stream);
         QCoreApplication::sendEvent(&rig.kae->dispatcher(), &event);
-        EXPECT_EQ(ended.count(), c.handled ? 1 : 0);
-        EXPECT_EQ(dropped.count(), c.handled ? 0 : 1);
+        EXPECT_EQ(ended.count(), handled ? 1 : 0);
+        EXPECT_EQ(dropped.count(), handled ? 0 : 1);
     }
 }
 

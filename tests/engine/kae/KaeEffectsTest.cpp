@@ -8,21 +8,20 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 using namespace kalvor;
 using namespace kalvor::test;
+using namespace Qt::StringLiterals;
 
 TEST(KaeEffects, ApplyAttachesWhatIsOnAndInTheChain) {
-    const QString dash = QStringLiteral("---");
-    const struct {
-        const char* what;
-        std::array<QString, 5> chain;
-        bool eq, reverb, delay;
-        bool eqAttached, reverbAttached, delayAttached;
-    } cases[] = {
+    const QString dash = u"---"_s;
+    using Row = std::tuple<const char*, std::array<QString, 5>, bool, bool, bool, bool, bool, bool>;
+    const Row cases[] = {
         {"all on, full chain", defaultFxChain(), true, true, true, true, true, true},
         {"switched off", defaultFxChain(), false, true, false, false, true, false},
         {"not in the chain",
-         {QStringLiteral("DELAY"), dash, dash, dash, dash},
+         {u"DELAY"_s, dash, dash, dash, dash},
          true,
          true,
          true,
@@ -30,29 +29,30 @@ TEST(KaeEffects, ApplyAttachesWhatIsOnAndInTheChain) {
          false,
          true},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, chain, eq, reverb, delay, eqAttached, reverbAttached, delayAttached] :
+         cases) {
+        SCOPED_TRACE(what);
         KaeRig rig;
         Channel& ch = rig.store.channel(6);
-        ch.effects.fxChain = c.chain;
-        ch.effects.eqActive = c.eq;
-        ch.effects.reverbActive = c.reverb;
-        ch.effects.delayActive = c.delay;
+        ch.effects.fxChain = chain;
+        ch.effects.eqActive = eq;
+        ch.effects.reverbActive = reverb;
+        ch.effects.delayActive = delay;
         ch.effects.delay.feedback = 33.0f;
         ch.effects.eq[1].gain = -4.5f;
         ASSERT_TRUE(loadAndApply(6, rampFile(20000)));
         EXPECT_EQ(ch.handles.eq[0] != 0 && ch.handles.eq[1] != 0 && ch.handles.eq[2] != 0,
-                  c.eqAttached);
-        EXPECT_EQ(ch.handles.reverb != 0, c.reverbAttached);
-        EXPECT_EQ(ch.handles.delay != 0, c.delayAttached);
+                  eqAttached);
+        EXPECT_EQ(ch.handles.reverb != 0, reverbAttached);
+        EXPECT_EQ(ch.handles.delay != 0, delayAttached);
         EXPECT_EQ(ch.handles.chorus, 0);
-        if (c.delayAttached) {
+        if (delayAttached) {
             engine::dsp::DsfxEcho echo;
             ASSERT_TRUE(rig.lib->fxGetParameters(audio::Handle(ch.handles.delay), &echo));
             EXPECT_EQ(echo.feedback, 33.0f);
             EXPECT_EQ(echo.leftDelay, 500.0f);
         }
-        if (c.eqAttached) {
+        if (eqAttached) {
             engine::dsp::DsfxParamEq band;
             ASSERT_TRUE(rig.lib->fxGetParameters(audio::Handle(ch.handles.eq[1]), &band));
             EXPECT_EQ(band.center, 1000.0f);
@@ -101,29 +101,26 @@ TEST(KaeEffects, ChangesWithoutASoundStayInTheRecordUntilTheNextLoad) {
 // until the delayed click; with the echo first the reverb of the early left repeat reaches
 // the right side long before.
 TEST(KaeEffects, TheChainIsHeardInItsOrder) {
-    const QString dash = QStringLiteral("---");
-    const QString reverb = QStringLiteral("REVERB");
-    const QString delay = QStringLiteral("DELAY");
-    const struct {
-        const char* what;
-        std::array<QString, 5> chain;
-        bool reverbFirst;
-    } cases[] = {
+    const QString dash = u"---"_s;
+    const QString reverb = u"REVERB"_s;
+    const QString delay = u"DELAY"_s;
+    using Row = std::tuple<const char*, std::array<QString, 5>, bool>;
+    const Row cases[] = {
         {"reverb, delay", {reverb, delay, dash, dash, dash}, true},
         {"delay, reverb", {delay, reverb, dash, dash, dash}, false},
         {"delay late in the chain", {dash, reverb, dash, dash, delay}, true},
     };
     constexpr std::int64_t click = 1000;
     constexpr std::int64_t rightDelay = 17640;
-    const QString path = testmedia::makeClick(mediaFolder(), QStringLiteral("chain_click"),
+    const QString path = testmedia::makeClick(mediaFolder(), u"chain_click"_s,
                                               testmedia::Format::Wav16, 44100, 2, 25000, click);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, chain, reverbFirst] : cases) {
+        SCOPED_TRACE(what);
         KaeRig rig;
         Channel& ch = rig.store.channel(3);
         ch.volume = 100;
         ch.pan = 0;
-        ch.effects.fxChain = c.chain;
+        ch.effects.fxChain = chain;
         ch.effects.reverbActive = true;
         ch.effects.delayActive = true;
         ch.effects.reverb = ReverbParams{0.0f, -6.0f, 500.0f, 0.5f};
@@ -135,7 +132,7 @@ TEST(KaeEffects, TheChainIsHeardInItsOrder) {
         for (std::int64_t f = 0; f < out.frames() && onset < 0; ++f)
             if (out.at(f, 1) != 0.0f)
                 onset = f;
-        if (c.reverbFirst)
+        if (reverbFirst)
             EXPECT_EQ(onset, click + rightDelay);
         else
             EXPECT_LT(onset, click + rightDelay - 10000);
@@ -143,9 +140,8 @@ TEST(KaeEffects, TheChainIsHeardInItsOrder) {
 }
 
 TEST(KaeEffects, ChangesOnAPlayingChannelAndRemovalAreHeard) {
-    const QString tone =
-        testmedia::makeTone(mediaFolder(), QStringLiteral("fx_tone"), testmedia::Format::Wav16,
-                            44100, 2, 2.0, 1000.0, -20.0);
+    const QString tone = testmedia::makeTone(mediaFolder(), u"fx_tone"_s, testmedia::Format::Wav16,
+                                             44100, 2, 2.0, 1000.0, -20.0);
     KaeRig rig;
     rig.takeAudioLines();
     Channel& ch = rig.store.channel(5);
@@ -157,19 +153,16 @@ TEST(KaeEffects, ChangesOnAPlayingChannelAndRemovalAreHeard) {
     ASSERT_TRUE(KAE__Channel_Play(5, true, false));
     const double dry = rig.render(8820).rms(0, 4410, 8820);
 
-    const struct {
-        const char* what;
-        float gain;
-        double expectDb;
-    } steps[] = {{"boost", 12.0f, 12.0}, {"cut", -9.0f, -9.0}, {"clamped", -40.0f, -15.0}};
-    for (const auto& s : steps) {
-        SCOPED_TRACE(s.what);
-        ch.effects.eq[1].gain = s.gain;
+    using Row = std::tuple<const char*, float, double>;
+    const Row steps[] = {{"boost", 12.0f, 12.0}, {"cut", -9.0f, -9.0}, {"clamped", -40.0f, -15.0}};
+    for (const auto& [what, gain, expectDb] : steps) {
+        SCOPED_TRACE(what);
+        ch.effects.eq[1].gain = gain;
         ASSERT_TRUE(KAE__Channel_SetEQBand(5, 1));
-        EXPECT_NEAR(toDb(rig.render(8820).rms(0, 4410, 8820) / dry), s.expectDb, 0.5);
+        EXPECT_NEAR(toDb(rig.render(8820).rms(0, 4410, 8820) / dry), expectDb, 0.5);
     }
     KAE__Channel_RemoveEffect(5, engine::KaeEffect::EQ);
     EXPECT_NEAR(toDb(rig.render(8820).rms(0, 4410, 8820) / dry), 0.0, 0.01);
     const QStringList lines = rig.takeAudioLines();
-    EXPECT_TRUE(lines.filter(QStringLiteral("Error")).isEmpty()) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines.filter(u"Error"_s).isEmpty()) << lines.join('\n').toStdString();
 }

@@ -11,6 +11,7 @@
 
 using namespace kalvor;
 using namespace kalvor::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -35,30 +36,29 @@ ProgramContext contextFor(KaeRig& rig) {
     ProgramContext ctx;
     ctx.store = &rig.store;
     ctx.settings = rig.settings.get();
-    ctx.runtimeFolder = freshFolder(QStringLiteral("lifecycle_run"));
-    ctx.version = QStringLiteral("0.1.0");
+    ctx.runtimeFolder = freshFolder(u"lifecycle_run"_s);
+    ctx.version = u"0.1.0"_s;
     return ctx;
 }
 
 } // namespace
 
 TEST(KaeLifecycle, OnlyTheEmulatedOutputStillStartsTheProgram) {
-    KaeRig rig({{scriptedDevice(QStringLiteral("Null output (emulated)"))}, {}, false});
+    KaeRig rig({{scriptedDevice(u"Null output (emulated)"_s)}, {}, false});
     Lifecycle lifecycle(contextFor(rig));
     wireEngine(lifecycle);
     ASSERT_EQ(lifecycle.Main({}), StartResult::Running);
     ASSERT_EQ(rig.dialogs.messages().size(), 1);
     const RecordedBox box = rig.dialogs.messages().at(0);
-    EXPECT_EQ(box.title, QStringLiteral("Error"));
-    EXPECT_EQ(box.icon, MessageIcon::Critical);
-    EXPECT_EQ(box.text, QStringLiteral("There are no ALSA/JACK compatible\r\nsound devices "
-                                       "installed on this computer!\r\nKalvor will now try to "
-                                       "detect 'emulated' devices!"));
+    EXPECT_EQ(std::tuple(box.title, box.icon), std::tuple(u"Error"_s, MessageIcon::Critical));
+    EXPECT_EQ(box.text, u"There are no ALSA/JACK compatible\r\nsound devices "
+                        "installed on this computer!\r\nKalvor will now try to "
+                        "detect 'emulated' devices!"_s);
     EXPECT_TRUE(rig.takeAudioLines().contains(
-        QStringLiteral("KAE: Sound system version is: 9 (should be: 8 or higher)")));
+        u"KAE: Sound system version is: 9 (should be: 8 or higher)"_s));
     EXPECT_EQ(rig.settings->integer(u"NoEmulatedDevices"), 0);
-    EXPECT_EQ(rig.store.channel(0).outputName, QStringLiteral("Null output (emulated)"));
-    EXPECT_EQ(rig.store.channel(32).outputName, QStringLiteral("Null output (emulated)"));
+    EXPECT_EQ(rig.store.channel(0).outputName, u"Null output (emulated)"_s);
+    EXPECT_EQ(rig.store.channel(32).outputName, u"Null output (emulated)"_s);
     EXPECT_TRUE(rig.kae->dispatcher().subscribed());
     // ...and it plays there.
     ASSERT_TRUE(KAE__Channel_Load_Sound(0, rampFile(3000)));
@@ -82,8 +82,8 @@ TEST(KaeLifecycle, NoOutputAtAllEndsStartUp) {
     EXPECT_EQ(rig.dialogs.messages().size(), 1);
     EXPECT_FALSE(KAE__Init()) << "nor does the engine start when asked";
     ASSERT_EQ(rig.dialogs.messages().size(), 3);
-    EXPECT_EQ(rig.dialogs.messages().at(2).title, QStringLiteral("Error"));
+    EXPECT_EQ(rig.dialogs.messages().at(2).title, u"Error"_s);
     EXPECT_EQ(rig.dialogs.messages().at(2).text,
-              QStringLiteral("No sound device found on this computer,\r\nKalvor can not run!"));
+              u"No sound device found on this computer,\r\nKalvor can not run!"_s);
     EXPECT_FALSE(rig.kae->dispatcher().subscribed());
 }

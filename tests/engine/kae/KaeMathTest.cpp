@@ -4,29 +4,26 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 using namespace kalvor;
 using namespace kalvor::engine;
 
 TEST(KaeMath, LevelToDbMatchesTheMeterScale) {
-    const struct {
-        int peak;
-        int db;
-    } cases[] = {
+    using Row = std::tuple<int, int>;
+    const Row cases[] = {
         {32768, 0},  {16384, -6}, {0, -99},   {-5, -99},
         {1, -90},    {3277, -20}, {328, -40}, {23170, -3}, // 20 log10(23170/32768) = -3.0103
         {11585, -9},                                       // -9.031
         {29205, -1}, // -1.0004: just past a half would be wrong either way
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(KAE__LevelToDB(c.peak), c.db) << "peak " << c.peak;
+    for (const auto& [peak, db] : cases)
+        EXPECT_EQ(KAE__LevelToDB(peak), db) << "peak " << peak;
 }
 
 TEST(KaeMath, FadeLevelsFollowTheCurveTables) {
-    const struct {
-        int volume, curve;
-        int in[6];  // steps 0..5
-        int out[6]; // steps 0..5
-    } cases[] = {
+    using Row = std::tuple<int, int, std::array<int, 6>, std::array<int, 6>>;
+    const Row cases[] = {
         // Curve 2 and curve 1 in are heard in KaeSound; curve 1 out is only here.
         {94, 1, {0, 66, 75, 85, 94, 0}, {0, 70, 52, 33, 0, 0}},
         // Halves go to the even neighbour: 50 x 35 % = 17.5 -> 18, 50 x 55 % = 27.5 -> 28,
@@ -38,57 +35,51 @@ TEST(KaeMath, FadeLevelsFollowTheCurveTables) {
         {94, 0, {0, 0, 0, 0, 94, 0}, {0, 0, 0, 0, 0, 0}},
         {94, 4, {0, 0, 0, 0, 94, 0}, {0, 0, 0, 0, 0, 0}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [volume, curve, in, out] : cases) {
         for (int step = 0; step < 6; ++step) {
-            EXPECT_EQ(fadeInLevel(c.volume, c.curve, step), c.in[step])
-                << "in volume " << c.volume << " curve " << c.curve << " step " << step;
-            EXPECT_EQ(fadeOutLevel(c.volume, c.curve, step), c.out[step])
-                << "out volume " << c.volume << " curve " << c.curve << " step " << step;
+            EXPECT_EQ(fadeInLevel(volume, curve, step), in[step])
+                << "in volume " << volume << " curve " << curve << " step " << step;
+            EXPECT_EQ(fadeOutLevel(volume, curve, step), out[step])
+                << "out volume " << volume << " curve " << curve << " step " << step;
         }
     }
 }
 
 TEST(KaeMath, PlaybackFrequencyFollowsVariSpeed) {
-    const struct {
-        int rate, variSpeed, result;
-    } cases[] = {
+    using Row = std::tuple<int, int, int>;
+    const Row cases[] = {
         {44100, 0, 44100},   {44100, 10, 48510}, {44100, -50, 22050},
         {44100, 100, 88200}, {22050, 1, 22270}, // 220.5 -> 220
         {22050, 3, 22712},                      // 661.5 -> 662
         {22050, -1, 21830},                     // -220.5 -> -220
         {48000, -100, 0},    {0, 25, 0},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(playbackFrequency(c.rate, c.variSpeed), c.result) << c.rate << " " << c.variSpeed;
+    for (const auto& [rate, variSpeed, result] : cases)
+        EXPECT_EQ(playbackFrequency(rate, variSpeed), result) << rate << " " << variSpeed;
 }
 
 TEST(KaeMath, FramesFromBytesOnlyForMonoAndStereo) {
-    const struct {
-        std::int64_t bytes;
-        int channels;
-        std::optional<std::int64_t> frames;
-    } cases[] = {
+    using Row = std::tuple<std::int64_t, int, std::optional<std::int64_t>>;
+    const Row cases[] = {
         // Halves go to the even neighbour.
         {88200, 1, 44100},       {6, 2, 2}, {10, 2, 2}, {5, 1, 2}, {4000, 4, std::nullopt},
         {4000, 0, std::nullopt},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(framesFromBytes(c.bytes, c.channels), c.frames) << c.bytes << " " << c.channels;
+    for (const auto& [bytes, channels, frames] : cases)
+        EXPECT_EQ(framesFromBytes(bytes, channels), frames) << bytes << " " << channels;
     EXPECT_EQ(bytesFromFrames(44100, 1), 88200);
     EXPECT_EQ(bytesFromFrames(44100, 2), 176400);
     EXPECT_EQ(bytesFromFrames(44100, 6), std::nullopt);
 }
 
 TEST(KaeMath, LengthTextIsHoursMinutesSeconds) {
-    const struct {
-        std::int64_t seconds;
-        const char* text;
-    } cases[] = {
+    using Row = std::tuple<std::int64_t, const char*>;
+    const Row cases[] = {
         {0, "00:00:00"},    {59, "00:00:59"},   {60, "00:01:00"},     {3599, "00:59:59"},
         {3600, "01:00:00"}, {3723, "01:02:03"}, {359999, "99:59:59"}, {360000, "100:00:00"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(hmsText(c.seconds), QString::fromLatin1(c.text));
+    for (const auto& [seconds, text] : cases)
+        EXPECT_EQ(hmsText(seconds), QString::fromLatin1(text));
 }
 
 TEST(KaeMath, FadeSegmentsAreAQuarterOfTheFade) {

@@ -12,6 +12,7 @@
 
 using namespace kalvor;
 using namespace kalvor::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -28,14 +29,11 @@ public:
 } // namespace
 
 TEST(KaeRealTime, EndAndFadeMessagesArriveThroughTheEventLoop) {
-    KaeRig rig({{},
-                {{QStringLiteral("NoEmulatedDevices"), QStringLiteral("0")}},
-                true,
-                std::make_shared<NullBackend>()});
+    KaeRig rig({{}, {{u"NoEmulatedDevices"_s, u"0"_s}}, true, std::make_shared<NullBackend>()});
     ASSERT_TRUE(rig.initResult);
 
-    const QString tone = testmedia::makeTone(mediaFolder(), QStringLiteral("rt_tone"),
-                                             testmedia::Format::Wav16, 44100, 2, 0.3, 441.0, -6.0);
+    const QString tone = testmedia::makeTone(mediaFolder(), u"rt_tone"_s, testmedia::Format::Wav16,
+                                             44100, 2, 0.3, 441.0, -6.0);
     Channel& ch = rig.store.channel(0);
     ch.fadeIn = FadeSettings{200, true, 2};
     ASSERT_TRUE(loadAndApply(0, tone));

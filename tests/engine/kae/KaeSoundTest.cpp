@@ -11,8 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 using namespace kalvor;
 using namespace kalvor::test;
+using namespace Qt::StringLiterals;
 using testmedia::Format;
 using testmedia::rampValue;
 
@@ -32,50 +35,46 @@ TEST(KaeSound, FadesRunAsFourSegmentsToTheCurveLevels) {
     // The segments follow each other on the device clock, also while the UI thread is busy
     // (`busy`: no message is handled until the fade is over). The messages and the step
     // counters still come one per segment end.
-    const struct {
-        bool in;
-        int curve;
-        int levels[4];
-        bool busy;
-    } cases[] = {
+    using Row = std::tuple<bool, int, std::array<int, 4>, bool>;
+    const Row cases[] = {
         {true, 2, {38, 56, 75, 94}, false},
         {false, 2, {75, 56, 38, 0}, false},
         {true, 1, {66, 75, 85, 94}, true},
         {false, 3, {85, 75, 66, 0}, true},
     };
     constexpr int kSegment = kRate / 4; // 250 ms
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.in ? "fade-in" : "fade-out") + (c.busy ? ", busy UI" : ""));
+    for (const auto& [in, curve, levels, busy] : cases) {
+        SCOPED_TRACE(std::string(in ? "fade-in" : "fade-out") + (busy ? ", busy UI" : ""));
         KaeRig rig;
         Channel& ch = rig.store.channel(3);
         ch.volume = 94;
-        FadeSettings& fade = c.in ? ch.fadeIn : ch.fadeOut;
-        fade = FadeSettings{1000, true, c.curve};
+        FadeSettings& fade = in ? ch.fadeIn : ch.fadeOut;
+        fade = FadeSettings{1000, true, curve};
         ASSERT_TRUE(loadAndApply(3, levelFile(2.0)));
         QSignalSpy finished(&rig.kae->dispatcher(),
-                            c.in ? &engine::KaeMessageDispatcher::fadeInFinished
-                                 : &engine::KaeMessageDispatcher::fadeOutFinished);
+                            in ? &engine::KaeMessageDispatcher::fadeInFinished
+                               : &engine::KaeMessageDispatcher::fadeOutFinished);
         ASSERT_TRUE(KAE__Channel_Play(3, true, false));
-        ASSERT_TRUE(c.in ? KAE__Channel_StartFadeIn(3) : KAE__Channel_StartFadeOut(3));
-        rig.log.hold = c.busy;
+        ASSERT_TRUE(in ? KAE__Channel_StartFadeIn(3) : KAE__Channel_StartFadeOut(3));
+        rig.log.hold = busy;
         const Rendered out = rig.render(kRate + kRate / 4, 64);
 
         for (int k = 1; k <= 4; ++k) {
             // Each segment reaches its level at its own 250 ms mark.
-            const double expected = 0.5 * gainOf(c.levels[k - 1]);
+            const double expected = 0.5 * gainOf(levels[k - 1]);
             EXPECT_NEAR(out.at(k * kSegment - 1, 0), expected, 1e-4) << "segment " << k;
             EXPECT_NEAR(out.at(k * kSegment - 1, 1), expected, 1e-4) << "segment " << k;
         }
-        EXPECT_NEAR(out.at(out.frames() - 1, 0), 0.5 * gainOf(c.levels[3]), 1e-4) << "and stays";
-        if (c.in) {
+        EXPECT_NEAR(out.at(out.frames() - 1, 0), 0.5 * gainOf(levels[3]), 1e-4) << "and stays";
+        if (in) {
             EXPECT_LT(std::fabs(out.at(0, 0)), 0.5 * gainOf(5)) << "a fade-in starts from silence";
         }
         rig.log.release(rig.kae->dispatcher());
         EXPECT_EQ(rig.log.entries.size(), 4u) << "one message per segment";
         ASSERT_EQ(finished.count(), 1);
         const engine::KaeSlot& slot = rig.kae->slot(3);
-        EXPECT_EQ(c.in ? slot.fadeInStep : slot.fadeOutStep, 5);
-        EXPECT_EQ(c.in ? slot.fadeInSync : slot.fadeOutSync, 0u);
+        EXPECT_EQ(in ? slot.fadeInStep : slot.fadeOutStep, 5);
+        EXPECT_EQ(in ? slot.fadeInSync : slot.fadeOutSync, 0u);
         EXPECT_FALSE(KAE__Channel_IsVolumeSliding(3));
     }
 }
@@ -83,14 +82,12 @@ TEST(KaeSound, FadesRunAsFourSegmentsToTheCurveLevels) {
 TEST(KaeSound, AFadeEndedByAVolumeSetOrCancelGoesNoFurtherAndTheNextRunsItsLength) {
     // The level slider sets the volume while a fade runs, or the fade is cancelled (back at
     // the channel's volume); the operator then fades out.
-    const struct {
-        bool in;
-        int stopAfterMs;
-        bool cancel;
-    } cases[] = {{false, 100, false}, {false, 600, false}, {true, 400, false}, {true, 125, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.in ? "fade-in" : "fade-out") + (c.cancel ? " cancelled" : "") +
-                     " after " + std::to_string(c.stopAfterMs) + " ms");
+    using Row = std::tuple<bool, int, bool>;
+    const Row cases[] = {
+        {false, 100, false}, {false, 600, false}, {true, 400, false}, {true, 125, true}};
+    for (const auto& [in, stopAfterMs, cancel] : cases) {
+        SCOPED_TRACE(std::string(in ? "fade-in" : "fade-out") + (cancel ? " cancelled" : "") +
+                     " after " + std::to_string(stopAfterMs) + " ms");
         KaeRig rig;
         Channel& ch = rig.store.channel(0);
         ch.volume = 94;
@@ -99,10 +96,10 @@ TEST(KaeSound, AFadeEndedByAVolumeSetOrCancelGoesNoFurtherAndTheNextRunsItsLengt
         ASSERT_TRUE(loadAndApply(0, levelFile(4.0)));
         QSignalSpy finished(&rig.kae->dispatcher(), &engine::KaeMessageDispatcher::fadeOutFinished);
         ASSERT_TRUE(KAE__Channel_Play(0, true, false));
-        ASSERT_TRUE(c.in ? KAE__Channel_StartFadeIn(0) : KAE__Channel_StartFadeOut(0));
-        rig.render(kRate * c.stopAfterMs / 1000, 64);
+        ASSERT_TRUE(in ? KAE__Channel_StartFadeIn(0) : KAE__Channel_StartFadeOut(0));
+        rig.render(kRate * stopAfterMs / 1000, 64);
         EXPECT_TRUE(KAE__Channel_IsVolumeSliding(0));
-        if (c.cancel) {
+        if (cancel) {
             KAE__Channel_CancelFade(0);
         } else {
             ch.volume = 80;
@@ -132,44 +129,39 @@ TEST(KaeSound, AFadeEndedByAVolumeSetOrCancelGoesNoFurtherAndTheNextRunsItsLengt
 TEST(KaeSound, EndOfSoundArrivesAtTheLastFrameAlsoWhenLooping) {
     constexpr std::int64_t kLength = 10000;
     const QString file = rampFile(kLength);
-    const struct {
-        const char* what;
-        bool loop;
-        int startOffset;
-        std::vector<std::int64_t> ends; // device frames of the 1025 messages
-        int endSignals;
-    } cases[] = {
+    // ends: device frames of the 1025 messages
+    using Row = std::tuple<const char*, bool, int, std::vector<std::int64_t>, int>;
+    const Row cases[] = {
         {"plays once", false, 0, {kLength}, 1},
         {"loops from the start", true, 0, {kLength, 2 * kLength, 3 * kLength}, 0},
         {"loops from its start offset", true, 4000, {6000, 12000, 18000, 24000}, 0},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, loop, startOffset, ends, endSignals] : cases) {
+        SCOPED_TRACE(what);
         KaeRig rig;
         rig.store.channel(1).volume = 100;
-        rig.store.controls(1).loopMode = c.loop ? 1 : 0;
-        rig.store.assignments(1).startOffset = c.startOffset;
+        rig.store.controls(1).loopMode = loop ? 1 : 0;
+        rig.store.assignments(1).startOffset = startOffset;
         ASSERT_TRUE(loadAndApply(1, file));
         // Playback control starts a channel at its start offset.
-        if (c.startOffset > 0) {
-            ASSERT_TRUE(KAE__Channel_SetPositionInSamples(1, c.startOffset));
+        if (startOffset > 0) {
+            ASSERT_TRUE(KAE__Channel_SetPositionInSamples(1, startOffset));
         }
         QSignalSpy ended(&rig.kae->dispatcher(), &engine::KaeMessageDispatcher::endOfSound);
-        ASSERT_TRUE(KAE__Channel_Play(1, false, c.loop));
-        const std::int64_t total = c.ends.back() + 100;
+        ASSERT_TRUE(KAE__Channel_Play(1, false, loop));
+        const std::int64_t total = ends.back() + 100;
         const Rendered out = rig.render(total, 333);
 
         std::vector<std::int64_t> frames;
         for (const auto& e : rig.log.entries)
-            if (e.message == 1025 && e.slot == 1) {
+            if (e.message == 1025 && e.slot == 1)
                 frames.push_back(e.deviceFrame);
-            }
-        frames.resize(std::min(frames.size(), c.ends.size()));
-        EXPECT_EQ(frames, c.ends);
-        EXPECT_EQ(ended.count(), c.endSignals);
-        EXPECT_EQ(KAE__Channel_IsStopped(1), !c.loop);
-        if (c.loop) {
-            EXPECT_EQ(out.at(c.ends[0], 0), rampValue(c.startOffset, 0));
+        frames.resize(std::min(frames.size(), ends.size()));
+        EXPECT_EQ(frames, ends);
+        EXPECT_EQ(ended.count(), endSignals);
+        EXPECT_EQ(KAE__Channel_IsStopped(1), !loop);
+        if (loop) {
+            EXPECT_EQ(out.at(ends[0], 0), rampValue(startOffset, 0));
         }
     }
 }
@@ -185,10 +177,9 @@ TEST(KaeSound, StartOffsetChangedWhileLoopingTakesEffectAtTheEnd) {
     rig.store.assignments(0).startOffset = 3000;
     const auto ends = [&rig] {
         std::vector<std::int64_t> frames;
-        for (const auto& e : rig.log.entries) {
+        for (const auto& e : rig.log.entries)
             if (e.message == 1025)
                 frames.push_back(e.deviceFrame);
-        }
         return frames;
     };
     while (ends().empty())
@@ -218,7 +209,7 @@ TEST(KaeSound, PositionsComeInFramesBytesSecondsAndText) {
     EXPECT_EQ(KAE__Channel_GetLengthInSamples(0), kFrames);
     EXPECT_EQ(KAE__Channel_GetLength(0), kFrames * 4);
     EXPECT_EQ(KAE__Channel_GetLengthInSec(0), 3);
-    EXPECT_EQ(KAE__Channel_GetLengthStringHMS(0), QStringLiteral("00:00:03"));
+    EXPECT_EQ(KAE__Channel_GetLengthStringHMS(0), u"00:00:03"_s);
     ASSERT_TRUE(KAE__Channel_SetPositionInSamples(0, 12345));
     ASSERT_TRUE(KAE__Channel_Play(0, false, false));
     const Rendered part = rig.render(100);
@@ -242,49 +233,46 @@ TEST(KaeSound, MultichannelStreamsHaveNoFramePositions) {
     EXPECT_FALSE(KAE__Channel_SetPositionInSamples(0, 100));
     const QStringList lines = rig.takeAudioLines();
     ASSERT_EQ(lines.size(), 4);
-    EXPECT_EQ(lines.at(0), QStringLiteral("KAE Module: KAE__Channel_SetPositionInSamples"));
-    EXPECT_EQ(lines.at(1), QStringLiteral("KAE: Error in audio channel 0"));
-    EXPECT_EQ(lines.at(2),
-              QStringLiteral("KAE: Error Message: Error while setting Position in Samples"));
-    EXPECT_TRUE(lines.at(3).startsWith(QStringLiteral("KAE: Error No.: ")));
+    EXPECT_EQ(lines.at(0), u"KAE Module: KAE__Channel_SetPositionInSamples"_s);
+    EXPECT_EQ(lines.at(1), u"KAE: Error in audio channel 0"_s);
+    EXPECT_EQ(lines.at(2), u"KAE: Error Message: Error while setting Position in Samples"_s);
+    EXPECT_TRUE(lines.at(3).startsWith(u"KAE: Error No.: "_s));
 }
 
 TEST(KaeSound, LoadsThatFailLeaveTheSlotEmpty) {
     const QString good = rampFile(5000);
-    const QString folder = freshFolder(QStringLiteral("bad"));
-    writeFile(folder + QStringLiteral("/text.wav"), QByteArray("this is not a sound\r\n"));
-    const QString wma = testmedia::makeNoise(mediaFolder(), QStringLiteral("upper.WMA"),
-                                             Format::Wma, kRate, 2, 20000);
-    const QString lowerWma = testmedia::makeNoise(mediaFolder(), QStringLiteral("lower.wma"),
-                                                  Format::Wma, kRate, 2, 20000);
-    const struct {
-        QString path;
-        bool loads;
-    } cases[] = {
+    const QString folder = freshFolder(u"bad"_s);
+    writeFile(folder + u"/text.wav"_s, QByteArray("this is not a sound\r\n"));
+    const QString wma =
+        testmedia::makeNoise(mediaFolder(), u"upper.WMA"_s, Format::Wma, kRate, 2, 20000);
+    const QString lowerWma =
+        testmedia::makeNoise(mediaFolder(), u"lower.wma"_s, Format::Wma, kRate, 2, 20000);
+    using Row = std::tuple<QString, bool>;
+    const Row cases[] = {
         // Which damaged files fail is the decoders' (DecoderBadInput); here what a failed
         // load leaves behind.
-        {folder + QStringLiteral("/missing.wav"), false},
-        {folder + QStringLiteral("/text.wav"), false},
+        {folder + u"/missing.wav"_s, false},
+        {folder + u"/text.wav"_s, false},
         {wma, false}, // ".WMA" in capitals never takes the WMA path
         {lowerWma, true},
         {good, true},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.path.toStdString());
+    for (const auto& [path, loads] : cases) {
+        SCOPED_TRACE(path.toStdString());
         KaeRig rig;
         ASSERT_TRUE(KAE__Channel_Load_Sound(0, good));
         rig.takeAudioLines();
-        EXPECT_EQ(KAE__Channel_Load_Sound(0, c.path), c.loads);
+        EXPECT_EQ(KAE__Channel_Load_Sound(0, path), loads);
         const QStringList lines = rig.takeAudioLines();
-        EXPECT_TRUE(lines.contains(QStringLiteral("KAE Module: KAE__Channel_Load_Sound")));
-        if (c.loads) {
-            EXPECT_EQ(rig.store.channel(0).fileName, c.path);
+        EXPECT_TRUE(lines.contains(u"KAE Module: KAE__Channel_Load_Sound"_s));
+        if (loads) {
+            EXPECT_EQ(rig.store.channel(0).fileName, path);
             EXPECT_NE(rig.kae->slot(0).stream, 0u);
-            EXPECT_TRUE(lines.contains(QStringLiteral("Attaching successful!")));
+            EXPECT_TRUE(lines.contains(u"Attaching successful!"_s));
         } else {
             EXPECT_TRUE(rig.store.channel(0).fileName.isEmpty());
             EXPECT_EQ(rig.kae->slot(0).stream, 0u);
-            EXPECT_TRUE(lines.contains(QStringLiteral("Attaching has failed, Handle is zero!")));
+            EXPECT_TRUE(lines.contains(u"Attaching has failed, Handle is zero!"_s));
             EXPECT_FALSE(KAE__Channel_Play(0, true, false));
         }
     }
@@ -318,11 +306,11 @@ TEST(KaeSound, LevelChangesOnAnEmptySlotDoNothing) {
     EXPECT_EQ(rig.store.channel(4).volume, before.volume);
     // Reading a position of nothing is an error the operator's support can see.
     EXPECT_EQ(KAE__Channel_GetPosition(4), -1);
-    EXPECT_EQ(KAE__Channel_GetLengthStringHMS(4), QStringLiteral("--:--:--"));
+    EXPECT_EQ(KAE__Channel_GetLengthStringHMS(4), u"--:--:--"_s);
     // Their wording is the same four lines MultichannelStreamsHaveNoFramePositions reads.
     const QStringList lines = rig.takeAudioLines();
     ASSERT_EQ(lines.size(), 8);
-    EXPECT_EQ(lines.at(4), QStringLiteral("KAE Module: KAE__Channel_GetLengthStringHMS"));
+    EXPECT_EQ(lines.at(4), u"KAE Module: KAE__Channel_GetLengthStringHMS"_s);
 }
 
 TEST(KaeSound, VariSpeedPlaysTheFileFaster) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace kalvor::engine;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -23,27 +24,25 @@ std::string namesOf(const std::vector<OutputDevice>& devices) {
     QStringList names;
     for (const auto& d : devices)
         names << d.name + QLatin1Char('#') + QString::number(d.number);
-    return names.join(QStringLiteral(", ")).toStdString();
+    return names.join(u", "_s).toStdString();
 }
 
 std::string joined(const QStringList& names) {
-    return names.join(QStringLiteral(", ")).toStdString();
+    return names.join(u", "_s).toStdString();
 }
 
 } // namespace
 
 TEST(OutputDevices, MarkersDecideWhatIsListed) {
     const QStringList card{
-        QStringLiteral("Delta 1010 1/2"),        QStringLiteral("Delta 1010 3/4"),
-        QStringLiteral("Delta 1010 5-6"),        QStringLiteral("Delta 1010 7+8"),
-        QStringLiteral("Primary Sound Driver"),  QStringLiteral("Null output (emulated)"),
-        QStringLiteral("Soundkarte (EMULIERT)"), QStringLiteral("Carte son (émulé)"),
-        QStringLiteral("Card 3 - 4 spaced"),     QStringLiteral("Out 13/14"),
+        u"Delta 1010 1/2"_s,        u"Delta 1010 3/4"_s,
+        u"Delta 1010 5-6"_s,        u"Delta 1010 7+8"_s,
+        u"Primary Sound Driver"_s,  u"Null output (emulated)"_s,
+        u"Soundkarte (EMULIERT)"_s, u"Carte son (émulé)"_s,
+        u"Card 3 - 4 spaced"_s,     u"Out 13/14"_s,
     };
-    const struct {
-        bool noEmulated, firstPairOnly;
-        QStringList listed;
-    } cases[] = {
+    using Row = std::tuple<bool, bool, QStringList>;
+    const Row cases[] = {
         {false,
          false,
          {"Delta 1010 1/2#1", "Delta 1010 3/4#2", "Delta 1010 5-6#3", "Delta 1010 7+8#4",
@@ -62,10 +61,9 @@ TEST(OutputDevices, MarkersDecideWhatIsListed) {
          true,
          {"Delta 1010 1/2#1", "Primary Sound Driver#5", "Card 3 - 4 spaced#9", "Out 13/14#10"}},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(namesOf(scanDevices(describing(card), c.noEmulated, c.firstPairOnly)),
-                  joined(c.listed))
-            << "noEmulated " << c.noEmulated << " firstPairOnly " << c.firstPairOnly;
+    for (const auto& [noEmulated, firstPairOnly, listed] : cases) {
+        EXPECT_EQ(namesOf(scanDevices(describing(card), noEmulated, firstPairOnly)), joined(listed))
+            << "noEmulated " << noEmulated << " firstPairOnly " << firstPairOnly;
     }
 }
 
@@ -75,7 +73,7 @@ TEST(OutputDevices, ScanStopsAtTheFirstMissingDescription) {
         ++asked;
         if (n == 3)
             return std::nullopt;
-        return QStringLiteral("Device %1").arg(n);
+        return u"Device %1"_s.arg(n);
     };
     EXPECT_EQ(namesOf(scanDevices(describe, true, true)), "Device 1#1, Device 2#2");
     EXPECT_EQ(asked, 3);
@@ -83,16 +81,14 @@ TEST(OutputDevices, ScanStopsAtTheFirstMissingDescription) {
 
 TEST(OutputDevices, ListModelShowsNamesAndFindsOutputs) {
     OutputDeviceList list;
-    list.setDevices({{QStringLiteral("Speakers A"), 2, 2},
-                     {QStringLiteral("Speakers B"), 4, 8},
-                     {QStringLiteral("Speakers A"), 5, 2}});
+    list.setDevices({{u"Speakers A"_s, 2, 2}, {u"Speakers B"_s, 4, 8}, {u"Speakers A"_s, 5, 2}});
     ASSERT_EQ(list.rowCount(), 3);
-    EXPECT_EQ(list.data(list.index(1)).toString(), QStringLiteral("Speakers B"));
+    EXPECT_EQ(list.data(list.index(1)).toString(), u"Speakers B"_s);
     EXPECT_EQ(list.data(list.index(1), OutputDeviceList::NumberRole).toInt(), 4);
     EXPECT_EQ(list.data(list.index(1), OutputDeviceList::SpeakersRole).toInt(), 8);
     EXPECT_FALSE(list.data(list.index(3)).isValid());
-    EXPECT_EQ(list.findName(QStringLiteral("Speakers A")), 0) << "first in list order wins";
-    EXPECT_EQ(list.findName(QStringLiteral("speakers a")), -1) << "names compare exactly";
+    EXPECT_EQ(list.findName(u"Speakers A"_s), 0) << "first in list order wins";
+    EXPECT_EQ(list.findName(u"speakers a"_s), -1) << "names compare exactly";
     EXPECT_EQ(list.findNumber(5), 2);
     EXPECT_EQ(list.findNumber(1), -1);
     list.setSpeakers(2, 6);

@@ -26,17 +26,14 @@ TEST(DestinationTable, StoredFlagsShowTheirEntry) {
 }
 
 TEST(DestinationTable, MonoAndStereoSoundsAreKeptToTheirEntries) {
-    const struct {
-        int fileChannels;
-        int index;
-        RoutingRefusal refusal;
-    } cases[] = {
+    using Row = std::tuple<int, int, RoutingRefusal>;
+    const Row cases[] = {
         {1, 0, RoutingRefusal::None},           {1, 1, RoutingRefusal::StereoForMono},
         {1, 4, RoutingRefusal::StereoForMono},  {1, 5, RoutingRefusal::None},
         {2, 4, RoutingRefusal::None},           {2, 5, RoutingRefusal::MonoForStereo},
         {2, 16, RoutingRefusal::MonoForStereo}, {0, 12, RoutingRefusal::None},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(routingRefusal(c.fileChannels, c.index), c.refusal)
-            << c.fileChannels << " channels, entry " << c.index;
+    for (const auto& [fileChannels, index, refusal] : cases)
+        EXPECT_EQ(routingRefusal(fileChannels, index), refusal)
+            << fileChannels << " channels, entry " << index;
 }

@@ -21,12 +21,8 @@ FxChain chainOf(const char* a, const char* b, const char* c, const char* d, cons
 
 TEST(EffectChain, SwitchingKeepsTheOrderEffectsWereSwitchedOnIn) {
     const FxChain empty = chainOf("---", "---", "---", "---", "---");
-    const struct {
-        FxChain before;
-        KaeEffect effect;
-        bool on;
-        FxChain after;
-    } cases[] = {
+    using Row = std::tuple<FxChain, KaeEffect, bool, FxChain>;
+    const Row cases[] = {
         {empty, KaeEffect::Delay, true, chainOf("DELAY", "---", "---", "---", "---")},
         {chainOf("DELAY", "---", "---", "---", "---"), KaeEffect::Reverb, true,
          chainOf("DELAY", "REVERB", "---", "---", "---")},
@@ -48,13 +44,13 @@ TEST(EffectChain, SwitchingKeepsTheOrderEffectsWereSwitchedOnIn) {
         {chainOf("REVERB", "---", "---", "---", "---"), KaeEffect::Chorus, false,
          chainOf("REVERB", "---", "---", "---", "---")},
     };
-    for (const auto& c : cases) {
-        FxChain chain = c.before;
+    for (const auto& [before, effect, on, after] : cases) {
+        FxChain chain = before;
         const bool changed =
-            c.on ? engine::chainSwitchOn(chain, c.effect) : engine::chainSwitchOff(chain, c.effect);
-        EXPECT_EQ(chain, c.after)
-            << QStringList(c.before.begin(), c.before.end()).join(QLatin1Char(',')).toStdString()
-            << (c.on ? " on " : " off ") << engine::effectChainName(c.effect).toStdString();
-        EXPECT_EQ(changed, chain != c.before);
+            on ? engine::chainSwitchOn(chain, effect) : engine::chainSwitchOff(chain, effect);
+        EXPECT_EQ(chain, after)
+            << QStringList(before.begin(), before.end()).join(QLatin1Char(',')).toStdString()
+            << (on ? " on " : " off ") << engine::effectChainName(effect).toStdString();
+        EXPECT_EQ(changed, chain != before);
     }
 }

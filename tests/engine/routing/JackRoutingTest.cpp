@@ -25,6 +25,7 @@
 #include <gtest/gtest.h>
 
 using namespace kalvor;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -45,10 +46,10 @@ using kalvor::test::waitFor;
 class JackRouting : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        if (QStandardPaths::findExecutable(QStringLiteral("jackd")).isEmpty())
+        if (QStandardPaths::findExecutable(u"jackd"_s).isEmpty())
             return;
         for (int n = 0; n < 4 && !listener_; ++n) {
-            const QString name = QStringLiteral("kalvor-routing-%1").arg(n);
+            const QString name = u"kalvor-routing-%1"_s.arg(n);
             server_ = new QProcess;
             kalvor::test::startPrivateJack(*server_, name, kPorts);
             auto listener = std::make_unique<JackListener>();
@@ -75,7 +76,7 @@ protected:
         }
         if (!listener_)
             return;
-        test::writeFile(QDir::homePath() + QStringLiteral("/.asoundrc"), kAsoundrc);
+        test::writeFile(QDir::homePath() + u"/.asoundrc"_s, kAsoundrc);
     }
     static void TearDownTestSuite() {
         delete listener_;
@@ -95,7 +96,7 @@ protected:
     }
 
     void SetUp() override {
-        if (QStandardPaths::findExecutable(QStringLiteral("jackd")).isEmpty())
+        if (QStandardPaths::findExecutable(u"jackd"_s).isEmpty())
             GTEST_SKIP() << "jackd is not installed";
         ASSERT_NE(listener_, nullptr)
             << "no JACK server with 8 playback ports: ours did not start and none answers";
@@ -115,9 +116,9 @@ protected:
         static QString tones[3];
         QString& tone = tones[fileChannels == 1 ? 1 : 2];
         if (tone.isEmpty())
-            tone = testmedia::makeTone(
-                test::testHome(), QStringLiteral("jack_tone_%1").arg(fileChannels),
-                testmedia::Format::Wav16, 48000, fileChannels, 10.0, 440.0, -6.0);
+            tone = testmedia::makeTone(test::testHome(), u"jack_tone_%1"_s.arg(fileChannels),
+                                       testmedia::Format::Wav16, 48000, fileChannels, 10.0, 440.0,
+                                       -6.0);
         c.fileName = tone;
         c.surroundDestination = std::int32_t(engine::surroundDestinationFlags(index));
         if (!KAE__Channel_ChangeSurround(ch, QLatin1String(output)))
@@ -146,33 +147,30 @@ TEST_F(JackRouting, TwoChannelsOnTwoDevicesReachTheirOwnPorts) {
     KAE__Channel_Stop(0);
     EXPECT_EQ(listener_->sounding(), port(3) | port(4));
     // Channel 2 moved to the other device while it plays: it is heard there instead.
-    ASSERT_TRUE(KAE__Channel_ChangeDevice(1, QStringLiteral("spkA"), true));
+    ASSERT_TRUE(KAE__Channel_ChangeDevice(1, u"spkA"_s, true));
     EXPECT_TRUE(KAE__Channel_IsPlaying(1));
     EXPECT_EQ(listener_->sounding(), port(1) | port(2));
 }
 
 TEST_F(JackRouting, DestinationsOfASixChannelDeviceReachTheirPorts) {
     // surr6 feeds ports 3..8: FL 3, FR 4, RL 5, RR 6, C 7, LFE 8.
-    const struct {
-        int index;
-        int fileChannels;
-        unsigned ports;
-    } cases[] = {
+    using Row = std::tuple<int, int, unsigned>;
+    const Row cases[] = {
         {1, 2, port(3) | port(4)}, {3, 2, port(5) | port(6)}, {2, 2, port(7) | port(8)},
         {0, 2, port(3) | port(4)}, {6, 1, port(3)},           {13, 1, port(6)},
         {9, 1, port(7)},           {10, 1, port(8)},          {11, 1, port(5) | port(6)},
     };
     // plug6 claims 128 channels; its configuration ends in 6 JACK ports.
-    const int plug6 = rig_->kae->devices().findName(QStringLiteral("plug6"));
+    const int plug6 = rig_->kae->devices().findName(u"plug6"_s);
     ASSERT_GE(plug6, 0);
     EXPECT_EQ(rig_->kae->devices().at(plug6).speakers, 6);
     for (const char* output : {"surr6", "plug6"}) {
-        for (const auto& c : cases) {
+        for (const auto& [index, fileChannels, ports] : cases) {
             SCOPED_TRACE(std::string(output) + ": " +
-                         engine::surroundDestinationText(c.index).toStdString());
-            ASSERT_TRUE(play(0, output, c.index, c.fileChannels));
+                         engine::surroundDestinationText(index).toStdString());
+            ASSERT_TRUE(play(0, output, index, fileChannels));
             ASSERT_TRUE(waitFor([&] { return listener_->tap({3, 4, 5, 6, 7, 8}); }, 10000));
-            EXPECT_EQ(listener_->sounding(), c.ports);
+            EXPECT_EQ(listener_->sounding(), ports);
         }
         KAE__Channel_Stop(0);
     }

@@ -11,14 +11,14 @@
 
 using namespace kalvor;
 using namespace kalvor::test;
+using namespace Qt::StringLiterals;
 using testmedia::rampValue;
 
 namespace {
 
 RigOptions cards() {
-    return {{scriptedDevice(QStringLiteral("Card 7.1"), 8),
-             scriptedDevice(QStringLiteral("Card 5.1"), 6),
-             scriptedDevice(QStringLiteral("Stereo"), 2)},
+    return {{scriptedDevice(u"Card 7.1"_s, 8), scriptedDevice(u"Card 5.1"_s, 6),
+             scriptedDevice(u"Stereo"_s, 2)},
             {}};
 }
 
@@ -51,13 +51,10 @@ bool playRouted(KaeRig& rig, const QString& output, int index, const QString& pa
 TEST(Routing, EveryDestinationReachesItsSpeakers) {
     KaeRig rig(cards());
     ASSERT_TRUE(rig.initResult);
-    const struct {
-        int index;
-        int fileChannels;
-        unsigned on71;   // the speakers of a 7.1 card that sound
-        int left, right; // where the left and right source channels arrive (-1: nowhere)
-        bool on51;       // a 5.1 card takes it
-    } cases[] = {
+    // on71: the speakers of a 7.1 card that sound; right: where the left and right source channels
+    // arrive (-1: nowhere); on51: a 5.1 card takes it
+    using Row = std::tuple<int, int, unsigned, int, int, bool>;
+    const Row cases[] = {
         {0, 2, FL | FR, 0, 1, true},   {0, 1, FL | FR, 0, 1, true}, {1, 2, FL | FR, 0, 1, true},
         {2, 2, C | LFE, 4, 5, true},   {3, 2, RL | RR, 2, 3, true}, {4, 2, SL | SR, 6, 7, false},
         {5, 1, FL | FR, 0, 1, true},   {6, 1, FL, 0, -1, true},     {7, 1, FR, 1, -1, true},
@@ -65,30 +62,27 @@ TEST(Routing, EveryDestinationReachesItsSpeakers) {
         {11, 1, RL | RR, 2, 3, true},  {12, 1, RL, 2, -1, true},    {13, 1, RR, 3, -1, true},
         {14, 1, SL | SR, 6, 7, false}, {15, 1, SL, 6, -1, false},   {16, 1, SR, 7, -1, false},
     };
-    for (const auto& c : cases) {
-        const std::string entry = engine::surroundDestinationText(c.index).toStdString();
-        SCOPED_TRACE(entry + (c.fileChannels == 1 ? " (mono)" : " (stereo)"));
-        ASSERT_TRUE(
-            playRouted(rig, QStringLiteral("Card 7.1"), c.index, rampFile(40000, c.fileChannels)));
+    for (const auto& [index, fileChannels, on71, left, right, on51] : cases) {
+        const std::string entry = engine::surroundDestinationText(index).toStdString();
+        SCOPED_TRACE(entry + (fileChannels == 1 ? " (mono)" : " (stereo)"));
+        ASSERT_TRUE(playRouted(rig, u"Card 7.1"_s, index, rampFile(40000, fileChannels)));
         EXPECT_EQ(rig.store.channel(0).surroundDestination,
-                  std::int32_t(engine::surroundDestinationFlags(c.index)));
+                  std::int32_t(engine::surroundDestinationFlags(index)));
         const Rendered r = rig.render(2048);
         ASSERT_EQ(r.channels, 8);
-        EXPECT_EQ(soundingOutputs(r, 0, 2048), c.on71);
+        EXPECT_EQ(soundingOutputs(r, 0, 2048), on71);
         // The sound arrives unchanged: the left (or only) source channel on the first
         // speaker, the right one (a mono sound: the same one) on the second.
         for (std::int64_t f = 0; f < 2048; f += 97) {
-            ASSERT_EQ(r.at(f, c.left), rampValue(f, 0)) << f;
-            if (c.right >= 0) {
-                ASSERT_EQ(r.at(f, c.right), rampValue(f, c.fileChannels == 2 ? 1 : 0)) << f;
+            ASSERT_EQ(r.at(f, left), rampValue(f, 0)) << f;
+            if (right >= 0) {
+                ASSERT_EQ(r.at(f, right), rampValue(f, fileChannels == 2 ? 1 : 0)) << f;
             }
         }
         KAE__Channel_Stop(0);
 
         // A 5.1 card has no second rear pair: the load is refused there.
-        EXPECT_EQ(
-            playRouted(rig, QStringLiteral("Card 5.1"), c.index, rampFile(40000, c.fileChannels)),
-            c.on51);
+        EXPECT_EQ(playRouted(rig, u"Card 5.1"_s, index, rampFile(40000, fileChannels)), on51);
         KAE__Channel_Stop(0);
     }
 }
@@ -96,31 +90,27 @@ TEST(Routing, EveryDestinationReachesItsSpeakers) {
 TEST(Routing, APlayingChannelMovedToAnotherDestinationPlaysOnFromTheNextFrame) {
     KaeRig rig(cards());
     ASSERT_TRUE(rig.initResult);
-    ASSERT_TRUE(playRouted(rig, QStringLiteral("Card 7.1"), 1, rampFile(40000, 2)));
+    ASSERT_TRUE(playRouted(rig, u"Card 7.1"_s, 1, rampFile(40000, 2)));
     Rendered r = rig.render(3000, 100);
     rig.store.controls(0).loopMode = 1;
-    struct Step {
-        const char* output;
-        int index;
-        int left;
-    };
     // To the rear pair, the centre pair, then another card's front pair: each time the
     // first frame after the move is the frame after the last one heard.
     std::int64_t heard = 3000;
-    for (const Step s : {Step{"Card 7.1", 3, 2}, Step{"Card 7.1", 2, 4}, Step{"Card 5.1", 1, 0}}) {
-        SCOPED_TRACE(s.index);
+    using Step = std::tuple<const char*, int, int>; // output, destination index, its left
+    for (const auto& [output, index, left] :
+         {Step{"Card 7.1", 3, 2}, Step{"Card 7.1", 2, 4}, Step{"Card 5.1", 1, 0}}) {
+        SCOPED_TRACE(index);
         rig.store.channel(0).surroundDestination =
-            std::int32_t(engine::surroundDestinationFlags(s.index));
+            std::int32_t(engine::surroundDestinationFlags(index));
         rig.takeAudioLines();
-        ASSERT_TRUE(KAE__Channel_ChangeSurround(0, QString::fromLatin1(s.output)));
-        EXPECT_EQ(rig.takeAudioLines().first(),
-                  QStringLiteral("KAE Module: KAE__Channel_ChangeSurround"));
+        ASSERT_TRUE(KAE__Channel_ChangeSurround(0, QString::fromLatin1(output)));
+        EXPECT_EQ(rig.takeAudioLines().first(), u"KAE Module: KAE__Channel_ChangeSurround"_s);
         EXPECT_TRUE(KAE__Channel_IsPlaying(0));
-        EXPECT_EQ(rig.store.channel(0).outputName, QLatin1String(s.output));
+        EXPECT_EQ(rig.store.channel(0).outputName, QLatin1String(output));
         const Rendered after = rig.render(1000, 100);
         for (std::int64_t f = 0; f < 1000; ++f) {
-            ASSERT_EQ(after.at(f, s.left), rampValue(heard + f, 0)) << f;
-            ASSERT_EQ(after.at(f, s.left + 1), rampValue(heard + f, 1)) << f;
+            ASSERT_EQ(after.at(f, left), rampValue(heard + f, 0)) << f;
+            ASSERT_EQ(after.at(f, left + 1), rampValue(heard + f, 1)) << f;
         }
         heard += 1000;
         EXPECT_EQ(KAE__Channel_GetPositionInSamples(0), heard);
@@ -132,7 +122,7 @@ TEST(Routing, APlayingChannelMovedToAnotherDestinationPlaysOnFromTheNextFrame) {
     // A destination the card cannot take: false, the channel is stopped and empty, which
     // is what the selector's "Channel Error" box starts from.
     rig.store.channel(0).surroundDestination = std::int32_t(engine::surroundDestinationFlags(4));
-    EXPECT_FALSE(KAE__Channel_ChangeSurround(0, QStringLiteral("Card 5.1")));
+    EXPECT_FALSE(KAE__Channel_ChangeSurround(0, u"Card 5.1"_s));
     EXPECT_FALSE(KAE__Channel_IsPlaying(0));
     EXPECT_TRUE(rig.store.channel(0).fileName.isEmpty());
 }
@@ -141,12 +131,8 @@ TEST(Routing, ALoadKeepsOnlyADestinationTheSoundAndDeviceCanTake) {
     KaeRig rig(cards());
     ASSERT_TRUE(rig.initResult);
     namespace f = audio::flags;
-    const struct {
-        const char* output;
-        int fileChannels;
-        std::uint32_t stored;
-        std::uint32_t loaded;
-    } cases[] = {
+    using Row = std::tuple<const char*, int, std::uint32_t, std::uint32_t>;
+    const Row cases[] = {
         // A stereo-only card: every load goes to the default destination.
         {"Stereo", 1, f::SpeakerFront | f::SpeakerLeft, 0},
         {"Stereo", 2, f::SpeakerFront, 0},
@@ -158,15 +144,15 @@ TEST(Routing, ALoadKeepsOnlyADestinationTheSoundAndDeviceCanTake) {
         // More than two channels always play as they are.
         {"Card 7.1", 6, f::SpeakerFront, 0},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.output << ", " << c.fileChannels << " channels, 0x"
-                                        << std::hex << c.stored);
+    for (const auto& [output, fileChannels, stored, loaded] : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << output << ", " << fileChannels << " channels, 0x" << std::hex << stored);
         Channel& ch = rig.store.channel(3);
-        ASSERT_TRUE(KAE__Channel_ChangeDevice(3, QLatin1String(c.output), false) ||
-                    ch.outputName == QLatin1String(c.output));
-        ch.surroundDestination = std::int32_t(c.stored);
-        ASSERT_TRUE(KAE__Channel_Load_Sound(3, rampFile(4000, c.fileChannels)));
-        EXPECT_EQ(std::uint32_t(ch.surroundDestination), c.loaded);
-        EXPECT_EQ(ch.fileChannels, c.fileChannels);
+        ASSERT_TRUE(KAE__Channel_ChangeDevice(3, QLatin1String(output), false) ||
+                    ch.outputName == QLatin1String(output));
+        ch.surroundDestination = std::int32_t(stored);
+        ASSERT_TRUE(KAE__Channel_Load_Sound(3, rampFile(4000, fileChannels)));
+        EXPECT_EQ(std::uint32_t(ch.surroundDestination), loaded);
+        EXPECT_EQ(ch.fileChannels, fileChannels);
     }
 }

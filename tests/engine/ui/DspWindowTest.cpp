@@ -20,6 +20,7 @@
 
 using namespace kalvor;
 using namespace kalvor::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -41,15 +42,14 @@ struct WindowRig {
     QStringList chainShown() {
         QStringList places;
         for (int i = 1; i <= 5; ++i)
-            places << find<QLabel>(QStringLiteral("lblFXChain%1").arg(i).toLatin1().constData())
-                          ->text();
+            places << find<QLabel>(u"lblFXChain%1"_s.arg(i).toLatin1().constData())->text();
         return places;
     }
 };
 
 QString tone() {
-    return testmedia::makeTone(mediaFolder(), QStringLiteral("dsp_tone"), testmedia::Format::Wav16,
-                               44100, 2, 2.0, 440.0, -12.0);
+    return testmedia::makeTone(mediaFolder(), u"dsp_tone"_s, testmedia::Format::Wav16, 44100, 2,
+                               2.0, 440.0, -12.0);
 }
 
 } // namespace
@@ -58,8 +58,7 @@ TEST(DspWindow, KnobsWriteTheRecordAndReachThePlayingEffect) {
     WindowRig w;
     ASSERT_TRUE(w.rig.initResult);
     Channel& ch = w.rig.store.channel(2);
-    ch.effects.fxChain = {QStringLiteral("---"), QStringLiteral("---"), QStringLiteral("---"),
-                          QStringLiteral("---"), QStringLiteral("---")};
+    ch.effects.fxChain = {u"---"_s, u"---"_s, u"---"_s, u"---"_s, u"---"_s};
     ASSERT_TRUE(KAE__Channel_Load_Sound(2, tone()));
     w.window.showForChannel(2);
     EXPECT_EQ(w.window.channel(), 2);
@@ -78,7 +77,7 @@ TEST(DspWindow, KnobsWriteTheRecordAndReachThePlayingEffect) {
     ASSERT_TRUE(w.rig.lib->fxGetParameters(audio::Handle(ch.handles.reverb), &reverb));
     EXPECT_EQ(reverb.reverbMix, -12.0f);
     EXPECT_FLOAT_EQ(reverb.highFreqRtRatio, 0.25f);
-    EXPECT_EQ(w.valueShown("knReverbMix"), QStringLiteral("-12 dB"));
+    EXPECT_EQ(w.valueShown("knReverbMix"), u"-12 dB"_s);
 
     w.find<QCheckBox>("chkDelay")->click();
     EXPECT_EQ(w.chainShown(), (QStringList{"REVERB", "---", "---", "---", "---"}));
@@ -101,7 +100,7 @@ TEST(DspWindow, KnobsWriteTheRecordAndReachThePlayingEffect) {
     EXPECT_EQ(ch.variSpeed, 10);
     EXPECT_EQ(ch.playbackFrequency, 48510);
     EXPECT_EQ(KAE__Channel_GetFrequency(2), 48510);
-    EXPECT_EQ(w.valueShown("knVariSpeed"), QStringLiteral("10%"));
+    EXPECT_EQ(w.valueShown("knVariSpeed"), u"10%"_s);
 }
 
 TEST(DspWindow, AnotherChannelReloadsEveryControl) {
@@ -110,17 +109,16 @@ TEST(DspWindow, AnotherChannelReloadsEveryControl) {
     other.effects.flangerActive = true;
     other.effects.flanger.depth = 37;
     other.effects.flanger.phase = 4;
-    other.effects.fxChain = {QStringLiteral("FLANGER"), QStringLiteral("EQ"), QStringLiteral("---"),
-                             QStringLiteral("---"), QStringLiteral("---")};
+    other.effects.fxChain = {u"FLANGER"_s, u"EQ"_s, u"---"_s, u"---"_s, u"---"_s};
     other.variSpeed = -20;
     w.window.showForChannel(0);
     w.find<QSpinBox>("updChannel")->setValue(7);
     EXPECT_EQ(w.window.channel(), 6);
     EXPECT_TRUE(w.find<QCheckBox>("chkFlanger")->isChecked());
     EXPECT_FALSE(w.find<QCheckBox>("chkReverb")->isChecked());
-    EXPECT_EQ(w.knob("knFlangerDepth")->value(), 37);
-    EXPECT_EQ(w.knob("knFlangerPhase")->value(), 2);
-    EXPECT_EQ(w.knob("knVariSpeed")->value(), -20);
+    EXPECT_EQ(std::tuple(w.knob("knFlangerDepth")->value(), w.knob("knFlangerPhase")->value(),
+                         w.knob("knVariSpeed")->value()),
+              std::tuple(37, 2, -20));
     EXPECT_EQ(w.chainShown(), (QStringList{"FLANGER", "EQ", "---", "---", "---"}));
     // A recall changing the record while the window shows it is shown at once.
     other.effects.flanger.depth = 80;
@@ -149,23 +147,18 @@ TEST(DspWindow, CaptionsFollowTheLanguage) {
     WindowRig w;
     w.window.showForChannel(0);
     const QByteArray grabs = qgetenv("KALVOR_GRAB_DIR");
-    const struct {
-        Language language;
-        const char* title;
-        const char* lock;
-        const char* close;
-    } cases[] = {
+    using Row = std::tuple<Language, const char*, const char*, const char*>;
+    const Row cases[] = {
         {Language::German, "DSP Effekte", "Kanalnummern verbinden", "Schliessen"},
         {Language::English, "DSP Effects", "Lock channel numbers", "Close"},
     };
-    for (const auto& c : cases) {
-        UiLanguage::instance().set(c.language);
-        EXPECT_EQ(w.window.windowTitle(), QLatin1String(c.title));
-        EXPECT_EQ(w.find<QCheckBox>("chkLockChannels")->text(), QString::fromUtf8(c.lock));
-        EXPECT_EQ(w.find<QPushButton>("cmdClose")->text(), QLatin1String(c.close));
+    for (const auto& [language, title, lock, close] : cases) {
+        UiLanguage::instance().set(language);
+        EXPECT_EQ(w.window.windowTitle(), QLatin1String(title));
+        EXPECT_EQ(w.find<QCheckBox>("chkLockChannels")->text(), QString::fromUtf8(lock));
+        EXPECT_EQ(w.find<QPushButton>("cmdClose")->text(), QLatin1String(close));
         if (!grabs.isEmpty())
-            w.window.grab().save(
-                QString::fromLocal8Bit(grabs) +
-                QStringLiteral("/dsp_%1.png").arg(c.language == Language::German ? "de" : "en"));
+            w.window.grab().save(QString::fromLocal8Bit(grabs) +
+                                 u"/dsp_%1.png"_s.arg(language == Language::German ? "de" : "en"));
     }
 }
