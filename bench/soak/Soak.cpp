@@ -267,54 +267,48 @@ int selfCheck() {
 
     // The same show and the same kind of script, rendered offline: moves have nowhere to go
     // on the one offline device, so they name the output the channel is on.
-    QTemporaryDir home;
-    Settings settings(home.filePath(QStringLiteral("Kalvor.ini")));
-    settings.setInteger(u"SampleRate", rate);
-    ShowStore store;
-    audio::AudioLibOptions options;
-    options.backend = audio::makeOfflineBackend(rate, 2);
-    audio::AudioLib lib(options);
-    engine::KaeEngine kae(lib, store, settings);
-    KAE__Init(nullptr);
     GainEnvelope envelope(kSoakChannels, kBucketFrames);
     std::vector<float> clean(static_cast<std::size_t>(seconds * rate) * 2);
     long refused = 0;
     // The slowest period of the offline render (thread CPU), for the figures: the same
     // mixing code as the callback's.
     double slowestUs = 0, slowestAt = 0;
-    {
-        ShowLayer show(store, settings, nullptr);
-        show.connectEngine(kae.dispatcher());
-        const QString output = kae.devices().at(0).name;
-        buildSoakShow(show, sounds, kSoakChannels, output);
-        const auto events = parseScript(soakScript(seconds, kSeed, kSoakChannels, output, output));
-        if (!events)
-            return 1;
-        constexpr int kBlock = 128;
-        std::size_t next = 0;
-        for (std::int64_t frame = 0; frame < static_cast<std::int64_t>(seconds * rate);
-             frame += kBlock) {
-            while (next < events->size() &&
-                   (*events)[next].seconds * rate <= static_cast<double>(frame)) {
-                if (!cli::applyRenderEvent(show, (*events)[next]).isEmpty())
-                    ++refused;
-                ++next;
+    bool scriptRead = true;
+    playOfflineSoakShow(
+        sounds, kSoakChannels, rate,
+        [&](ShowLayer& show, ShowStore&, audio::AudioLib& lib, const QString& output) {
+            const auto events =
+                parseScript(soakScript(seconds, kSeed, kSoakChannels, output, output));
+            if (!events) {
+                scriptRead = false;
+                return;
             }
-            noteGains(show, output, frame, envelope);
-            timespec t0{}, t1{};
-            clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t0);
-            lib.renderOffline(clean.data() + frame * 2, kBlock);
-            clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t1);
-            const double us = 1e6 * static_cast<double>(t1.tv_sec - t0.tv_sec) +
-                              static_cast<double>(t1.tv_nsec - t0.tv_nsec) / 1e3;
-            if (us > slowestUs) {
-                slowestUs = us;
-                slowestAt = static_cast<double>(frame) / rate;
+            constexpr int kBlock = 128;
+            std::size_t next = 0;
+            for (std::int64_t frame = 0; frame < static_cast<std::int64_t>(seconds * rate);
+                 frame += kBlock) {
+                while (next < events->size() &&
+                       (*events)[next].seconds * rate <= static_cast<double>(frame)) {
+                    if (!cli::applyRenderEvent(show, (*events)[next]).isEmpty())
+                        ++refused;
+                    ++next;
+                }
+                noteGains(show, output, frame, envelope);
+                timespec t0{}, t1{};
+                clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t0);
+                lib.renderOffline(clean.data() + frame * 2, kBlock);
+                clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t1);
+                const double us = 1e6 * static_cast<double>(t1.tv_sec - t0.tv_sec) +
+                                  static_cast<double>(t1.tv_nsec - t0.tv_nsec) / 1e3;
+                if (us > slowestUs) {
+                    slowestUs = us;
+                    slowestAt = static_cast<double>(frame) / rate;
+                }
+                noteGains(show, output, frame + kBlock - 1, envelope);
             }
-            noteGains(show, output, frame + kBlock - 1, envelope);
-        }
-    }
-    KAE__Shutdown(false);
+        });
+    if (!scriptRead)
+        return 1;
 
     const CutCase cases[] = {
         {"clean render", Cut::None, 0, 0},

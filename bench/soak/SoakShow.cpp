@@ -177,8 +177,8 @@ void noteGains(ShowLayer& show, const QString& output, std::int64_t frame, GainE
     envelope.note(frame, gains);
 }
 
-std::vector<SourceStep> measureSourceSteps(const QStringList& sounds, int channels, int rate,
-                                           double seconds) {
+void playOfflineSoakShow(const QStringList& sounds, int channels, int rate,
+                         const OfflinePlay& play) {
     QTemporaryDir home;
     Settings settings(home.filePath(QStringLiteral("Kalvor.ini")));
     settings.setInteger(u"SampleRate", rate);
@@ -188,32 +188,41 @@ std::vector<SourceStep> measureSourceSteps(const QStringList& sounds, int channe
     audio::AudioLib lib(options);
     engine::KaeEngine kae(lib, store, settings);
     KAE__Init(nullptr);
-    std::vector<SourceStep> steps(static_cast<std::size_t>(channels));
     {
         ShowLayer show(store, settings, nullptr);
         show.connectEngine(kae.dispatcher());
         const QString output = kae.devices().at(0).name;
         buildSoakShow(show, sounds, channels, output);
-        const int frames = static_cast<int>(seconds * rate);
-        std::vector<float> out(static_cast<std::size_t>(frames) * 2);
-        for (int ch = 0; ch < channels; ++ch) {
-            store.channel(ch).fadeIn.active = false;
-            show.channelOps().SetVolume(ch, 100);
-            show.channelOps().SetPan(ch, 0);
-            show.playback().PressPlay(ch);
-            lib.renderOffline(out.data(), frames);
-            SourceStep& s = steps[static_cast<std::size_t>(ch)];
-            for (std::size_t i = 0; i < out.size(); ++i) {
-                s.peak = std::max(s.peak, std::fabs(out[i]));
-                if (i >= 2)
-                    s.step = std::max(s.step, std::fabs(out[i] - out[i - 2]));
-            }
-            show.playback().StopChannel(ch);
-            lib.renderOffline(out.data(), rate / 10);
-            QCoreApplication::processEvents();
-        }
+        play(show, store, lib, output);
     }
     KAE__Shutdown(false);
+}
+
+std::vector<SourceStep> measureSourceSteps(const QStringList& sounds, int channels, int rate,
+                                           double seconds) {
+    std::vector<SourceStep> steps(static_cast<std::size_t>(channels));
+    playOfflineSoakShow(
+        sounds, channels, rate,
+        [&](ShowLayer& show, ShowStore& store, audio::AudioLib& lib, const QString&) {
+            const int frames = static_cast<int>(seconds * rate);
+            std::vector<float> out(static_cast<std::size_t>(frames) * 2);
+            for (int ch = 0; ch < channels; ++ch) {
+                store.channel(ch).fadeIn.active = false;
+                show.channelOps().SetVolume(ch, 100);
+                show.channelOps().SetPan(ch, 0);
+                show.playback().PressPlay(ch);
+                lib.renderOffline(out.data(), frames);
+                SourceStep& s = steps[static_cast<std::size_t>(ch)];
+                for (std::size_t i = 0; i < out.size(); ++i) {
+                    s.peak = std::max(s.peak, std::fabs(out[i]));
+                    if (i >= 2)
+                        s.step = std::max(s.step, std::fabs(out[i] - out[i - 2]));
+                }
+                show.playback().StopChannel(ch);
+                lib.renderOffline(out.data(), rate / 10);
+                QCoreApplication::processEvents();
+            }
+        });
     return steps;
 }
 

@@ -10,11 +10,16 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace kalvor {
 class ShowLayer;
+class ShowStore;
+namespace audio {
+class AudioLib;
 }
+} // namespace kalvor
 
 namespace kalvor::soak {
 
@@ -42,6 +47,14 @@ void noteGains(ShowLayer& show, const QString& output, std::int64_t frame, GainE
 
 // Each channel's largest step and peak alone at 0 dB through its effects, measured on the
 // offline device at `rate` over `seconds` of play.
+// Builds the soak show on an engine of its own on the offline device (a home of its own,
+// `rate` Hz) and hands it to `play` with the name of the one output; the engine is shut
+// down after. What the offline measurements and the self-check render through.
+using OfflinePlay =
+    std::function<void(ShowLayer&, ShowStore&, audio::AudioLib&, const QString& output)>;
+void playOfflineSoakShow(const QStringList& sounds, int channels, int rate,
+                         const OfflinePlay& play);
+
 std::vector<SourceStep> measureSourceSteps(const QStringList& sounds, int channels, int rate,
                                            double seconds);
 
