@@ -12,12 +12,18 @@
 // and script, clean and with deliberate cuts; every cut must be found, and no click in
 // the clean render. The soak script runs it first.
 //
+// bench_soak --offline SECONDS: the same show and script rendered offline in 128-frame
+// periods, each timed (the mixer's thread CPU); prints the spread and every period over
+// 1 ms with the actions before it. Deterministic, so a burst that comes back at the same
+// period every run is the engine's, not the machine's (OfflineSoak.h).
+//
 // Why a script through the show layer and not MIDI: the actions reach exactly the
 // operations every input path ends in, their timing is the script's own (a MIDI sender
 // would add a second real-time client to the measurement), and a soak that found
 // something replays offline with `kalvor-tool render --events` from the saved script.
 #include "Capture.h"
 #include "ClickAnalysis.h"
+#include "OfflineSoak.h"
 #include "SoakShow.h"
 #include "cli/RenderApply.h"
 #include "cli/RenderEvents.h"
@@ -265,50 +271,29 @@ int selfCheck() {
                     return a.step < b.step;
                 })->step);
 
-    // The same show and the same kind of script, rendered offline: moves have nowhere to go
-    // on the one offline device, so they name the output the channel is on.
+    // The same show and the same script, rendered offline in the callback's periods.
     GainEnvelope envelope(kSoakChannels, kBucketFrames);
     std::vector<float> clean(static_cast<std::size_t>(seconds * rate) * 2);
-    long refused = 0;
-    // The slowest period of the offline render (thread CPU), for the figures: the same
-    // mixing code as the callback's.
+    // The slowest period of the offline render (the mixer's thread CPU), for the figures:
+    // the same mixing code as the callback's.
     double slowestUs = 0, slowestAt = 0;
-    bool scriptRead = true;
-    playOfflineSoakShow(
-        sounds, kSoakChannels, rate,
-        [&](ShowLayer& show, ShowStore&, audio::AudioLib& lib, const QString& output) {
-            const auto events =
-                parseScript(soakScript(seconds, kSeed, kSoakChannels, output, output));
-            if (!events) {
-                scriptRead = false;
-                return;
-            }
-            constexpr int kBlock = 128;
-            std::size_t next = 0;
-            for (std::int64_t frame = 0; frame < static_cast<std::int64_t>(seconds * rate);
-                 frame += kBlock) {
-                while (next < events->size() &&
-                       (*events)[next].seconds * rate <= static_cast<double>(frame)) {
-                    if (!cli::applyRenderEvent(show, (*events)[next]).isEmpty())
-                        ++refused;
-                    ++next;
-                }
-                noteGains(show, output, frame, envelope);
-                timespec t0{}, t1{};
-                clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t0);
-                lib.renderOffline(clean.data() + frame * 2, kBlock);
-                clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t1);
-                const double us = 1e6 * static_cast<double>(t1.tv_sec - t0.tv_sec) +
-                                  static_cast<double>(t1.tv_nsec - t0.tv_nsec) / 1e3;
-                if (us > slowestUs) {
-                    slowestUs = us;
-                    slowestAt = static_cast<double>(frame) / rate;
-                }
-                noteGains(show, output, frame + kBlock - 1, envelope);
-            }
-        });
-    if (!scriptRead)
+    OfflineSoak run;
+    run.seconds = seconds;
+    run.seed = kSeed;
+    run.rate = rate;
+    run.note = [&](ShowLayer& show, const QString& output, std::int64_t frame) {
+        noteGains(show, output, frame, envelope);
+    };
+    run.period = [&](std::int64_t frame, const float* sound, double us) {
+        std::copy(sound, sound + kOfflinePeriod * 2, clean.begin() + frame * 2);
+        if (us > slowestUs) {
+            slowestUs = us;
+            slowestAt = static_cast<double>(frame) / rate;
+        }
+    };
+    if (!playSoakOffline(sounds, run))
         return 1;
+    const long refused = run.refused;
 
     const CutCase cases[] = {
         {"clean render", Cut::None, 0, 0},
@@ -649,6 +634,11 @@ int main(int argc, char** argv) {
     const QStringList args = app.arguments();
     if (args.size() > 1 && args[1] == QLatin1String("--self-check"))
         return selfCheck();
+    if (args.size() > 2 && args[1] == QLatin1String("--offline")) {
+        const double offlineSeconds = args[2].toDouble();
+        if (offlineSeconds > 0)
+            return reportOfflineBursts(offlineSeconds, kSeed);
+    }
     int seconds = args.size() > 1 ? args[1].toInt() : 600;
     int channels = kSoakChannels;
     QString keep;
@@ -659,8 +649,8 @@ int main(int argc, char** argv) {
             channels = args[i].toInt();
     }
     if (seconds <= 0 || channels < 0 || channels > kSoakChannels) {
-        std::fprintf(stderr, "usage: bench_soak --self-check | SECONDS [CHANNELS 0..32] "
-                             "[--keep DIR]\n");
+        std::fprintf(stderr, "usage: bench_soak --self-check | --offline SECONDS | SECONDS "
+                             "[CHANNELS 0..32] [--keep DIR]\n");
         return 2;
     }
     return runSoak(seconds, channels, keep);

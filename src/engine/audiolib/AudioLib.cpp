@@ -993,6 +993,13 @@ void AudioLib::restartRenderTimes() {
         }
 }
 
+double AudioLib::lastRenderTimeUs(bool threadCpu) const {
+    const DeviceSlot* dev = d->currentSlot();
+    if (dev == nullptr || !dev->initialised || !dev->mixer)
+        return -1;
+    return (threadCpu ? dev->mixer->renderCpuTimes : dev->mixer->renderTimes).lastUs();
+}
+
 Error AudioLib::errorGetCode() const {
     return d->error;
 }

@@ -263,6 +263,9 @@ public:
     // to others meanwhile.
     RenderTimeFigures getRenderTimes(bool threadCpu = false) const;
     void restartRenderTimes();
+    // The current device's callback time for its last period, in microseconds (for an
+    // offline puller that times each period; -1 without an open device).
+    double lastRenderTimeUs(bool threadCpu = false) const;
     Error errorGetCode() const;
 
     // Effects: attach with a priority (higher runs first, equal priorities in attach

@@ -34,6 +34,7 @@ void RenderTimes::record(double spent, double budget) noexcept {
         maxPercent_.store(0, std::memory_order_relaxed);
         maxUs_.store(0, std::memory_order_relaxed);
     }
+    lastUs_.store(spent * 1e6, std::memory_order_relaxed);
     if (budget <= 0)
         return;
     const double percent = 100.0 * spent / budget;

@@ -34,6 +34,9 @@ public:
     // Any thread: the figures of several devices' histograms taken together.
     static RenderTimeFigures figures(std::span<const RenderTimes* const> histograms);
     RenderTimeFigures figures() const;
+    // Any thread: the last period's time in microseconds. A caller-driven device's puller
+    // reads it after each period to tell one period from the next.
+    double lastUs() const { return lastUs_.load(std::memory_order_relaxed); }
 
 private:
     std::atomic<std::uint32_t> buckets_[kBuckets] = {};
@@ -41,6 +44,7 @@ private:
     std::atomic<std::int64_t> over_{0};
     std::atomic<double> maxPercent_{0};
     std::atomic<double> maxUs_{0};
+    std::atomic<double> lastUs_{0};
     std::atomic<bool> restartAsked_{false};
 };
 

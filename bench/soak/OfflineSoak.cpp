@@ -1,0 +1,167 @@
+#include "OfflineSoak.h"
+
+#include "SoakShow.h"
+#include "cli/RenderApply.h"
+#include "cli/RenderEvents.h"
+#include "engine/audiolib/AudioLib.h"
+
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <vector>
+
+namespace kalvor::soak {
+
+bool playSoakOffline(const QStringList& sounds, OfflineSoak& run) {
+    bool parsed = true;
+    playOfflineSoakShow(
+        sounds, kSoakChannels, run.rate,
+        [&](ShowLayer& show, ShowStore&, audio::AudioLib& lib, const QString& output) {
+            // Moves have nowhere to go on the one offline device: they name the output the
+            // channel is on, and the show refuses them.
+            const QString script = soakScript(run.seconds, run.seed, kSoakChannels, output, output);
+            QString error;
+            const auto events = cli::parseRenderEvents(script, &error);
+            if (!events) {
+                std::printf("the soak script does not parse: %s\n", qPrintable(error));
+                parsed = false;
+                return;
+            }
+            run.texts = script.split(QStringLiteral("; "));
+            run.times.clear();
+            for (const cli::RenderEvent& e : *events)
+                run.times.push_back(e.seconds);
+            float sound[kOfflinePeriod * 2];
+            std::size_t next = 0;
+            const auto end = static_cast<std::int64_t>(run.seconds * run.rate);
+            for (std::int64_t frame = 0; frame < end; frame += kOfflinePeriod) {
+                while (next < events->size() &&
+                       (*events)[next].seconds * run.rate <= static_cast<double>(frame)) {
+                    if (!cli::applyRenderEvent(show, (*events)[next]).isEmpty())
+                        ++run.refused;
+                    ++next;
+                }
+                if (run.note)
+                    run.note(show, output, frame);
+                lib.renderOffline(sound, kOfflinePeriod);
+                if (run.note)
+                    run.note(show, output, frame + kOfflinePeriod - 1);
+                if (run.period)
+                    run.period(frame, sound, lib.lastRenderTimeUs(true));
+            }
+        });
+    return parsed;
+}
+
+namespace {
+
+constexpr double kBurstUs = 1000;
+constexpr double kLookBack = 0.5; // seconds of script before a burst that are listed
+
+struct Spread {
+    double median = 0, p999 = 0, max = 0;
+};
+
+Spread spread(std::vector<float> us) {
+    Spread s;
+    if (us.empty())
+        return s;
+    const auto at = [&us](double q) {
+        const auto k = std::min(us.size() - 1, static_cast<std::size_t>(q * (us.size() - 1)));
+        std::nth_element(us.begin(), us.begin() + static_cast<long>(k), us.end());
+        return static_cast<double>(us[k]);
+    };
+    s.median = at(0.5);
+    s.p999 = at(0.999);
+    s.max = *std::max_element(us.begin(), us.end());
+    return s;
+}
+
+void printSpread(const char* what, const std::vector<float>& us, double budgetUs) {
+    const Spread s = spread(us);
+    std::printf("  %-22s %zu periods: median %.0f us (%.1f %%), 99.9th %.0f us (%.1f %%), max "
+                "%.0f us (%.1f %%)\n",
+                what, us.size(), s.median, 100 * s.median / budgetUs, s.p999,
+                100 * s.p999 / budgetUs, s.max, 100 * s.max / budgetUs);
+}
+
+} // namespace
+
+int reportOfflineBursts(double seconds, std::uint32_t seed) {
+    QTemporaryDir dir;
+    const QStringList sounds = writeSoakSounds(dir.path());
+    if (sounds.size() != kSoakChannels) {
+        std::printf("could not write the sounds\n");
+        return 1;
+    }
+    OfflineSoak run;
+    run.seconds = seconds;
+    run.seed = seed;
+    const double budgetUs = 1e6 * kOfflinePeriod / run.rate;
+    // Only the times are kept (a float a period); the sound is dropped as it comes.
+    std::vector<float> times;
+    times.reserve(static_cast<std::size_t>(seconds * run.rate / kOfflinePeriod) + 1);
+    struct Burst {
+        std::int64_t frame;
+        double us;
+    };
+    std::vector<Burst> bursts;
+    run.period = [&](std::int64_t frame, const float*, double us) {
+        times.push_back(static_cast<float>(us));
+        if (us > kBurstUs)
+            bursts.push_back({frame, us});
+    };
+    double load[3] = {};
+    getloadavg(load, 3);
+    std::printf("offline soak: %.0f s, %d channels of 44.1 kHz tones converted to %d Hz, every "
+                "effect on, %d-frame periods (budget %.0f us); load average %.2f\n",
+                seconds, kSoakChannels, run.rate, kOfflinePeriod, budgetUs, load[0]);
+    if (!playSoakOffline(sounds, run))
+        return 1;
+    const auto firstSecond = static_cast<std::size_t>(run.rate / kOfflinePeriod);
+    std::printf("the mixer's thread CPU time per period:\n");
+    printSpread("all", times, budgetUs);
+    if (times.size() > firstSecond)
+        printSpread("after the first second",
+                    std::vector<float>(times.begin() + static_cast<long>(firstSecond), times.end()),
+                    budgetUs);
+    std::printf("periods over %.0f us: %zu\n", kBurstUs, bursts.size());
+    // Which kinds of action came in the half second before a burst (each kind once per
+    // burst); "nothing" when none did.
+    std::map<QString, int> kinds;
+    for (const Burst& b : bursts) {
+        const double t = static_cast<double>(b.frame) / run.rate;
+        std::printf("  %9.4f s  %6.0f us; before it:", t, b.us);
+        std::map<QString, bool> seen;
+        for (std::size_t i = 0;
+             i < run.times.size() && i < static_cast<std::size_t>(run.texts.size()); ++i) {
+            if (run.times[i] > t || run.times[i] < t - kLookBack)
+                continue;
+            const QString& text = run.texts[static_cast<qsizetype>(i)];
+            std::printf(" [%s]", qPrintable(text));
+            seen[text.section(QLatin1Char(' '), 1, 1)] = true;
+        }
+        if (seen.empty())
+            seen[QStringLiteral("nothing")] = true;
+        for (const auto& [kind, yes] : seen)
+            kinds[kind] += yes ? 1 : 0;
+        std::printf("\n");
+    }
+    if (!kinds.empty()) {
+        std::printf("kinds of action in the %.1f s before a burst:", kLookBack);
+        for (const auto& [kind, n] : kinds)
+            std::printf(" %s %d", qPrintable(kind), n);
+        std::printf("\n");
+    }
+    std::printf("script: %lld events, %ld refused by the show (output moves: the offline device "
+                "is the only output)\n",
+                static_cast<long long>(run.times.size()), run.refused);
+    getloadavg(load, 3);
+    std::printf("load average at end %.2f\n", load[0]);
+    return 0;
+}
+
+} // namespace kalvor::soak
