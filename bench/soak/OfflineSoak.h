@@ -40,8 +40,9 @@ struct OfflineSoak {
 // Plays `run` on the offline soak show of `sounds`. False when the script does not parse.
 bool playSoakOffline(const QStringList& sounds, OfflineSoak& run);
 
-// `bench_soak --offline SECONDS`: every period's time, the slow ones with the actions
-// before them. Returns 0 when it ran.
-int reportOfflineBursts(double seconds, std::uint32_t seed);
+// `bench_soak --offline SECONDS [RUNS]`: every period's time in each of `runs` renders of
+// the same script, the periods slow in every run (the engine's) with the actions before
+// them, and how many were slow in some runs only (the machine's). 0 when it ran.
+int reportOfflineBursts(double seconds, int runs, std::uint32_t seed);
 
 } // namespace kalvor::soak

@@ -12,10 +12,11 @@
 // and script, clean and with deliberate cuts; every cut must be found, and no click in
 // the clean render. The soak script runs it first.
 //
-// bench_soak --offline SECONDS: the same show and script rendered offline in 128-frame
-// periods, each timed (the mixer's thread CPU); prints the spread and every period over
-// 1 ms with the actions before it. Deterministic, so a burst that comes back at the same
-// period every run is the engine's, not the machine's (OfflineSoak.h).
+// bench_soak --offline SECONDS [RUNS=2]: the same show and script rendered offline in
+// 128-frame periods, each timed (the mixer's thread CPU), RUNS times; prints the spread and
+// every period over 1 ms in every run with the actions before it. Deterministic, so a
+// burst that comes back at the same period every run is the engine's, not the machine's
+// (OfflineSoak.h).
 //
 // Why a script through the show layer and not MIDI: the actions reach exactly the
 // operations every input path ends in, their timing is the script's own (a MIDI sender
@@ -636,8 +637,9 @@ int main(int argc, char** argv) {
         return selfCheck();
     if (args.size() > 2 && args[1] == QLatin1String("--offline")) {
         const double offlineSeconds = args[2].toDouble();
-        if (offlineSeconds > 0)
-            return reportOfflineBursts(offlineSeconds, kSeed);
+        const int runs = args.size() > 3 ? args[3].toInt() : 2;
+        if (offlineSeconds > 0 && runs > 0)
+            return reportOfflineBursts(offlineSeconds, runs, kSeed);
     }
     int seconds = args.size() > 1 ? args[1].toInt() : 600;
     int channels = kSoakChannels;
@@ -649,7 +651,7 @@ int main(int argc, char** argv) {
             channels = args[i].toInt();
     }
     if (seconds <= 0 || channels < 0 || channels > kSoakChannels) {
-        std::fprintf(stderr, "usage: bench_soak --self-check | --offline SECONDS | SECONDS "
+        std::fprintf(stderr, "usage: bench_soak --self-check | --offline SECONDS [RUNS] | SECONDS "
                              "[CHANNELS 0..32] [--keep DIR]\n");
         return 2;
     }

@@ -654,11 +654,13 @@ int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
     const int ch = s.channels;
     const double ratio = rate_ / v.freq;
     want = std::min(want, kBlockFrames);
-    // Only the input this period's output needs (plus the filter's reach) is read and run
-    // through the effects. Filling the converter's whole input at once would run a
-    // starting stream's effects over sixteen 128-frame periods' worth of sound in its
-    // first period, and a recall that starts 32 streams would overrun that period.
-    topUpInput(s, static_cast<int>(std::ceil(want / ratio)) + kConverterReachFrames);
+    // Only the input this period's output needs (the converter says how much, its filter's
+    // reach included) is read and run through the effects. Filling the converter's whole
+    // input at once would run a starting stream's effects over sixteen 128-frame periods'
+    // worth of sound in its first period, and a recall that starts 32 streams would
+    // overrun that period; even a fixed margin of a few hundred frames made a start cost
+    // three periods' worth of effects.
+    topUpInput(s, v.src->inputFor(want));
     auto convert = [&] {
         return v.src->process(v.in.get() + static_cast<std::ptrdiff_t>(v.inStart) * ch, v.inCount,
                               v.work.get(), want, v.inputEnded);

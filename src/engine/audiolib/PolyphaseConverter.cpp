@@ -166,12 +166,18 @@ public:
     }
 
     void reset() noexcept override {
+        // A converter that has converted nothing since its last reset is as a reset leaves
+        // it: a stream's first start (and 32 of them at a recall) pays no clearing in the
+        // callback.
+        if (fresh_)
+            return;
         // The history before the first frame is silence, as for a sound starting.
         for (int c = 0; c < ch_; ++c)
             std::fill_n(channel(c), kMaxReach, 0.0f);
         fill_ = kMaxReach;
         pos_ = kMaxReach;
         endAt_ = -1;
+        fresh_ = true;
     }
 
     void setRatio(double ratio) noexcept override {
@@ -180,20 +186,25 @@ public:
             ratio_ = std::clamp(ratio, kMinRatio, 1.0 / kMinRatio);
     }
 
+    // Exactly what process() takes: the filter holds no input back beyond its reach.
+    int inputFor(int outFrames) const noexcept override {
+        if (endAt_ >= 0)
+            return 0;
+        return static_cast<int>(std::max<long long>(needEnd(outFrames) - fill_, 0));
+    }
+
     Result process(const float* in, int inFrames, float* out, int outFrames,
                    bool endOfInput) noexcept override {
         if (inFrames < 0 || outFrames < 0 || (inFrames > 0 && in == nullptr))
             return {0, 0, false};
+        fresh_ = false;
         const double step = 1.0 / ratio_;
-        // Input frames the filter reads on each side of the position.
-        const int reach = ratio_ >= 1.0 ? kZeros : static_cast<int>(kZeros * step) + 1;
+        const int reach = reachFrames();
         int used = 0;
         if (endAt_ < 0) {
             // Take only the input these output frames need: what is left stays with the
             // caller, so its buffer and ours stay bounded whatever the ratio.
-            const double last = pos_ + std::max(outFrames - 1, 0) * step;
-            const auto needEnd = static_cast<long long>(std::floor(last)) + reach + 1;
-            long long want = std::clamp<long long>(needEnd - fill_, 0, inFrames);
+            long long want = std::clamp<long long>(needEnd(outFrames) - fill_, 0, inFrames);
             if (fill_ + want + kMaxReach + 1 > cap_)
                 compact();
             want = std::min<long long>(want, cap_ - fill_ - kMaxReach - 1);
@@ -224,6 +235,16 @@ public:
     }
 
 private:
+    // Input frames the filter reads on each side of the position.
+    int reachFrames() const noexcept {
+        return ratio_ >= 1.0 ? kZeros : static_cast<int>(kZeros * (1.0 / ratio_)) + 1;
+    }
+    // One past the last input frame (in our buffer) that `outFrames` output frames read.
+    long long needEnd(int outFrames) const noexcept {
+        const double last = pos_ + std::max(outFrames - 1, 0) * (1.0 / ratio_);
+        return static_cast<long long>(std::floor(last)) + reachFrames() + 1;
+    }
+
     float* channel(int c) noexcept { return buf_.get() + static_cast<std::ptrdiff_t>(c) * cap_; }
 
     void append(const float* in, int frames) noexcept {
@@ -279,6 +300,7 @@ private:
     int fill_ = 0;
     double pos_ = 0;
     long long endAt_ = -1;
+    bool fresh_ = false; // nothing converted since the last reset
 };
 
 } // namespace

@@ -84,6 +84,10 @@ private:
 
 } // namespace
 
+int RateConverter::inputFor(int outFrames) const noexcept {
+    return static_cast<int>(std::ceil(std::max(outFrames, 0) / ratio_)) + kReachFrames;
+}
+
 std::unique_ptr<RateConverter> RateConverter::create(Kind kind, int channels) {
     if (channels <= 0)
         return nullptr;

@@ -18,6 +18,11 @@ public:
     // The kind streams get: see the engine README for the figures behind the choice.
     static constexpr Kind kDefault = Kind::Polyphase;
 
+    // Input beyond what an output stands for that a converter may need before it gives it:
+    // the filter's reach on both sides at the ratios vari-speed and device rates give, with
+    // room to spare.
+    static constexpr int kReachFrames = 256;
+
     // ratio = output rate / input rate; vari-speed keeps it within [minRatio, 1 / minRatio].
     static constexpr double kMinRatio = 1.0 / 16;
 
@@ -38,6 +43,12 @@ public:
         int made = 0; // output frames written
         bool ok = true;
     };
+    // Input frames process() takes from the caller to make `outFrames` frames now: what the
+    // caller should have ready, and no more, since every frame read before the converter
+    // also runs through the stream's effects in the same period. This default (what the
+    // output stands for, plus a filter's reach) suits converters that hold input back.
+    virtual int inputFor(int outFrames) const noexcept;
+
     // Interleaved float frames in and out. endOfInput flushes what the filter holds.
     virtual Result process(const float* in, int inFrames, float* out, int outFrames,
                            bool endOfInput) noexcept = 0;

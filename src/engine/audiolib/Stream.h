@@ -25,9 +25,8 @@ inline constexpr int kResampleInFrames = 2048; // resampler input kept per strea
 // Room for twice that, so the used input is dropped by moving what is left to the front
 // once every few periods rather than in every call.
 inline constexpr int kResampleInCapacity = 2 * kResampleInFrames;
-// Converter input read beyond what a period's output needs: the filter's reach on both
-// sides at the ratios vari-speed and device rates give, with room to spare.
-inline constexpr int kConverterReachFrames = 256;
+// Converter input read beyond what a period's output needs, at most (RateConverter.h).
+inline constexpr int kConverterReachFrames = RateConverter::kReachFrames;
 inline constexpr int kHistoryFrames = 128;     // last frames played, to prime the resampler
 inline constexpr int kTailFrames = 512;        // longest ramp over a stop, pause or seek
 inline constexpr int kMaxSyncs = 16;           // per stream
