@@ -18,8 +18,8 @@ namespace {
 
 TEST(AudioLibConverterRead, EachPeriodReadsWhatItsOutputNeedsAndTheFiltersReach) {
     constexpr int kRate = 48000;
-    constexpr std::int64_t kSoundFrames = 6000; // decoded whole into its feed before the play
-    constexpr int kPeriods = 16;
+    constexpr std::int64_t kSoundFrames = 4000; // decoded whole into its feed before the play
+    constexpr int kPeriods = 12;
     struct Row {
         int sourceRate;
         int period;
