@@ -160,8 +160,10 @@ class PolyphaseConverter final : public RateConverter {
 public:
     PolyphaseConverter(int channels, const Kernel& k)
         : k_(k), ch_(channels), cap_(2 * kMaxReach + kChunk + kMaxReach + 1),
-          buf_(new float[static_cast<std::size_t>(cap_) * static_cast<std::size_t>(channels)]),
-          weights_(new float[2 * kMaxReach + kLanes]) {
+          // Zeroed here, on the UI thread: a page first written in the callback is a page
+          // fault there, and the input moves through this buffer a page every few periods.
+          buf_(new float[static_cast<std::size_t>(cap_) * static_cast<std::size_t>(channels)]()),
+          weights_(new float[2 * kMaxReach + kLanes]()) {
         reset();
     }
 
