@@ -53,6 +53,7 @@ bool playSoakOffline(const QStringList& sounds, OfflineSoak& run) {
                 if (run.period)
                     run.period(frame, sound, lib.lastRenderTimeUs(true));
             }
+            run.underruns += static_cast<long>(lib.underruns());
         });
     return parsed;
 }
@@ -198,8 +199,8 @@ int reportOfflineBursts(double seconds, int runs, std::uint32_t seed) {
                     s.median, s.max);
     }
     std::printf("script: %lld events, %ld refused by the show (output moves: the offline device "
-                "is the only output, so they stay on it)\n",
-                static_cast<long long>(run.times.size()), run.refused / runs);
+                "is the only output, so they stay on it); underruns %ld\n",
+                static_cast<long long>(run.times.size()), run.refused / runs, run.underruns);
     getloadavg(load, 3);
     std::printf("load average at end %.2f\n", load[0]);
     return 0;

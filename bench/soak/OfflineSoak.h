@@ -35,6 +35,7 @@ struct OfflineSoak {
     QStringList texts;
     std::vector<double> times;
     long refused = 0;
+    long underruns = 0; // periods a playing stream had no data for (never, offline)
 };
 
 // Plays `run` on the offline soak show of `sounds`. False when the script does not parse.
