@@ -5,7 +5,10 @@
 #include "cli/RenderEvents.h"
 #include "engine/audiolib/AudioLib.h"
 
+#include <QFile>
 #include <QTemporaryDir>
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -90,6 +93,16 @@ void printSpread(const char* what, const std::vector<float>& us, double budgetUs
                 100 * s.p999 / budgetUs, s.max, 100 * s.max / budgetUs);
 }
 
+// Time the hypervisor gave this machine's CPUs to others, in ms (/proc/stat, all CPUs).
+double stealMs() {
+    QFile stat(QStringLiteral("/proc/stat"));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    // cpu user nice system idle iowait irq softirq steal ...
+    const QList<QByteArray> f = stat.readLine().simplified().split(' ');
+    return f.size() > 8 ? f[8].toDouble() * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK)) : 0;
+}
+
 // The actions of the `kLookBack` seconds up to `t`, printed; their kinds noted in `seen`.
 void printActionsBefore(const OfflineSoak& run, double t, std::map<QString, bool>& seen) {
     for (std::size_t i = 0; i < run.times.size() && i < static_cast<std::size_t>(run.texts.size());
@@ -130,8 +143,11 @@ int reportOfflineBursts(double seconds, int runs, std::uint32_t seed) {
         run.period = [&t](std::int64_t, const float*, double us) {
             t.push_back(static_cast<float>(us));
         };
+        const double steal = stealMs();
         if (!playSoakOffline(sounds, run) || t.size() <= firstSecond)
             return 1;
+        std::printf("  (run %td: the hypervisor took %.0f ms of the CPUs meanwhile)\n",
+                    &t - times.data() + 1, stealMs() - steal);
         getloadavg(load, 3);
         char what[32];
         std::snprintf(what, sizeof what, "run %td", &t - times.data() + 1);
