@@ -558,6 +558,7 @@ Handle AudioLib::Impl::createStream(const QString& path, std::uint32_t streamFla
     v.in = std::make_unique<float[]>(static_cast<std::size_t>(kResampleInCapacity) * f.channels);
     v.work = std::make_unique<float[]>(static_cast<std::size_t>(kBlockFrames) * f.channels);
     v.gains = std::make_unique<float[]>(kBlockFrames);
+    v.panRamp = std::make_unique<float[]>(std::size_t{kBlockFrames} * 2);
     v.history = std::make_unique<float[]>(static_cast<std::size_t>(kHistoryFrames) * f.channels);
     v.tail = std::make_unique<float[]>(static_cast<std::size_t>(kTailFrames) * f.channels);
     v.tailGains = std::make_unique<float[]>(kTailFrames);

@@ -206,7 +206,19 @@ void Mixer::apply(const Command& c) noexcept {
             voices_[voiceCount_++] = s;
         break;
     case Command::Remove:
-        removeVoice(s);
+        // Taken off while heard: the next milliseconds fade out, as after a stop, and the
+        // voice goes once they are out (sweepRemoved). Nothing of it reaches the UI again.
+        if (v.playing && v.heard && v.feed != nullptr)
+            produceTail(*s);
+        v.playing = false;
+        v.carry = false;
+        v.sliding = false;
+        v.slideQueued = 0;
+        v.syncCount = 0;
+        v.fadeInLeft = 0;
+        v.removing = true;
+        if (!v.tailFading)
+            removeVoice(s);
         break;
     case Command::SetFeed: {
         // A seek or restart of a sound being heard crossfades from the old place to the new.
@@ -273,6 +285,11 @@ void Mixer::apply(const Command& c) noexcept {
         s->slideDoneSerial.store(c.serial, std::memory_order_release);
         break;
     case Command::SetPan:
+        if (v.playing && v.heard && c.x != v.pan) {
+            v.panFromL = v.lastPanL;
+            v.panFromR = v.lastPanR;
+            v.panStepLeft = declickFrames_;
+        }
         v.pan = c.x;
         break;
     case Command::SetFreq:
@@ -418,6 +435,15 @@ void Mixer::render(float* out, int frames, int channels) noexcept {
 void Mixer::renderBlock(float* out, int frames) noexcept {
     for (int i = 0; i < voiceCount_; ++i)
         renderVoice(*voices_[i], out, frames);
+    sweepRemoved(false);
+}
+
+void Mixer::sweepRemoved(bool all) noexcept {
+    for (int i = voiceCount_ - 1; i >= 0; --i) {
+        const Voice& v = voices_[i]->voice;
+        if (v.removing && (all || !v.tailFading))
+            removeVoice(voices_[i]);
+    }
 }
 
 void Mixer::renderVoice(Stream& s, float* out, int frames) noexcept {
@@ -781,7 +807,8 @@ void Mixer::voicePan(Voice& v, float* left, float* right) const noexcept {
 void Mixer::measureAndMix(Stream& s, float* out, const float* data, int frames, int offset,
                           const float* gains) noexcept {
     Voice& v = s.voice;
-    if (s.channels != 2 || gains != nullptr || channels_ != 2 || s.outL != 0 || s.outR != 1) {
+    if (s.channels != 2 || gains != nullptr || channels_ != 2 || s.outL != 0 || s.outR != 1 ||
+        v.panRampThisBlock) {
         measure(v, s.channels, data, frames);
         mixInto(s, out, data, frames, offset, gains);
         return;
@@ -838,6 +865,10 @@ void Mixer::mixInto(Stream& s, float* out, const float* data, int frames, int of
     float* o = out + static_cast<std::ptrdiff_t>(offset) * devCh;
     const int outL = s.outL < devCh ? s.outL : -1;
     const int outR = s.outR < devCh ? s.outR : -1;
+    // The pan gains per frame while a pan set glides (from `offset` on, left and right).
+    const float* ramp = v.panRampThisBlock && !s.singleSpeaker
+                            ? v.panRamp.get() + 2 * static_cast<std::ptrdiff_t>(offset)
+                            : nullptr;
     if (s.channels == 1) {
         if (s.singleSpeaker) {
             pl = 1;
@@ -845,12 +876,17 @@ void Mixer::mixInto(Stream& s, float* out, const float* data, int frames, int of
         }
         for (int j = 0; j < frames; ++j) {
             const float x = data[j] * (gains ? gains[j] : g);
+            if (ramp) {
+                pl = ramp[2 * j];
+                pr = ramp[2 * j + 1];
+            }
             if (outL >= 0)
                 o[j * devCh + outL] += x * pl;
             if (outR >= 0 && !s.singleSpeaker)
                 o[j * devCh + outR] += x * pr;
         }
-    } else if (s.channels == 2 && gains == nullptr && devCh == 2 && outL == 0 && outR == 1) {
+    } else if (s.channels == 2 && gains == nullptr && ramp == nullptr && devCh == 2 && outL == 0 &&
+               outR == 1) {
         // The common case, kept simple enough to vectorise.
         const float gl = g * pl, gr = g * pr;
         for (int j = 0; j < frames; ++j) {
@@ -860,6 +896,10 @@ void Mixer::mixInto(Stream& s, float* out, const float* data, int frames, int of
     } else if (s.channels == 2) {
         for (int j = 0; j < frames; ++j) {
             const float gj = gains ? gains[j] : g;
+            if (ramp) {
+                pl = ramp[2 * j];
+                pr = ramp[2 * j + 1];
+            }
             if (outL >= 0)
                 o[j * devCh + outL] += data[2 * j] * gj * pl;
             if (outR >= 0)
@@ -870,12 +910,17 @@ void Mixer::mixInto(Stream& s, float* out, const float* data, int frames, int of
         const int ch = s.channels;
         const int outs = std::min(devCh, ChannelMap::kMax);
         float m[ChannelMap::kMax][ChannelMap::kMax];
-        for (int c = 0; c < ch; ++c)
-            for (int k = 0; k < outs; ++k) {
-                const int side = outputSide(k, outs);
-                m[c][k] = s.map.gain[c][k] * (side < 0 ? pl : side > 0 ? pr : 1.0f);
-            }
+        const auto balance = [&](float l, float r) {
+            for (int c = 0; c < ch; ++c)
+                for (int k = 0; k < outs; ++k) {
+                    const int side = outputSide(k, outs);
+                    m[c][k] = s.map.gain[c][k] * (side < 0 ? l : side > 0 ? r : 1.0f);
+                }
+        };
+        balance(pl, pr);
         for (int j = 0; j < frames; ++j) {
+            if (ramp)
+                balance(ramp[2 * j], ramp[2 * j + 1]);
             const float gj = gains ? gains[j] : g;
             const float* in = data + static_cast<std::ptrdiff_t>(j) * ch;
             float* frame = o + static_cast<std::ptrdiff_t>(j) * devCh;
@@ -892,6 +937,7 @@ void Mixer::drainStopped() {
     Command c;
     while (commands.pop(c))
         apply(c);
+    sweepRemoved(true); // no period comes to fade them out
     retire(Retired{});
 }
 

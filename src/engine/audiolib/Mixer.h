@@ -107,6 +107,8 @@ public:
 private:
     void apply(const Command& c) noexcept;
     void removeVoice(Stream* s) noexcept;
+    // Removes the freed voices whose fade-out is over (`all`: every freed voice).
+    void sweepRemoved(bool all) noexcept;
     void renderBlock(float* out, int frames) noexcept;
     void renderVoice(Stream& s, float* out, int frames) noexcept;
     int pullDirect(Stream& s, int want, int offset, const float** data) noexcept;

@@ -1,7 +1,7 @@
-// Ramps instead of cuts: a stop, pause, seek or restart of a sound being heard, and a volume
-// set, never step the output at a period edge. Everything is counted in device frames from
-// the period boundary where the command was applied, so an offline render stays the same
-// every time. render() path: nothing here locks, allocates or logs.
+// Ramps instead of cuts: a stop, pause, seek or restart of a sound being heard, a volume or
+// pan set, and freeing a stream that is heard never step the output at a period edge. Everything is
+// counted in device frames from the period boundary where the command was applied, so an offline
+// render stays the same every time. render() path: nothing here locks, allocates or logs.
 //
 // A start is not ramped: a sound starts on its exact first frame, which is what same-frame
 // starts of play groups and sample-exact cues rely on (and a sound file normally starts
@@ -97,6 +97,29 @@ void Mixer::declick(Stream& s, float* out, int frames) noexcept {
         }
     }
     v.lastGain = v.rampThisBlock ? g[frames - 1] : v.blockGain;
+
+    // A pan set while playing glides the same way, each side from its gain last heard.
+    float panL = 1, panR = 1;
+    voicePan(v, &panL, &panR);
+    v.panRampThisBlock = v.panStepLeft > 0;
+    if (v.panRampThisBlock) {
+        float* p = v.panRamp.get();
+        for (int j = 0; j < frames; ++j) {
+            float l = panL, r = panR;
+            if (v.panStepLeft > 0) {
+                --v.panStepLeft;
+                const float rest = static_cast<float>(v.panStepLeft) / static_cast<float>(n);
+                l += (v.panFromL - l) * rest;
+                r += (v.panFromR - r) * rest;
+            }
+            p[2 * j] = l;
+            p[2 * j + 1] = r;
+        }
+        panL = p[2 * frames - 2];
+        panR = p[2 * frames - 1];
+    }
+    v.lastPanL = panL;
+    v.lastPanR = panR;
 
     // The frames after a stop, pause or seek, fading out.
     if (v.tailFading) {

@@ -135,11 +135,19 @@ struct Voice {
     double panGainsFor = 0;
     bool panGainsLog = true;
     float panGainL = 1, panGainR = 1;
+    // A pan set while heard glides over the declick ramp from the pan gains last heard,
+    // as a volume set does: a balance jumped to at once steps the output of both sides.
+    std::unique_ptr<float[]> panRamp; // kBlockFrames * 2: left, right per frame while gliding
+    bool panRampThisBlock = false;    // `panRamp` holds this block's pan gains
+    int panStepLeft = 0;
+    float panFromL = 1, panFromR = 1;
+    float lastPanL = 1, lastPanR = 1; // the pan gains of the last frame mixed
 
     // Ramps instead of cuts (MixerDeclick.cpp). A stop, pause or seek while the sound is
     // heard pulls the next few milliseconds into `tail` and fades them out; after a pause or
     // stop the same frames are the first a resume plays (the carry), so the place stays
-    // exact. A stream freed while playing ends at once, as it always did.
+    // exact. A stream freed while heard (a channel moved to another output, a sound
+    // replaced while playing) fades out the same way before its voice goes.
     std::unique_ptr<float[]> tail;      // kTailFrames * channels, after the effects
     std::unique_ptr<float[]> tailGains; // kTailFrames
     int tailCount = 0;
@@ -155,6 +163,7 @@ struct Voice {
     float stepFrom = 1;                // the gain the glide started from
     float lastGain = 1;                // the volume gain of the last frame mixed
     bool heard = false;                // the voice was mixed in the last period
+    bool removing = false;             // freed: goes once its tail has faded out
 };
 
 struct Stream {

@@ -179,6 +179,7 @@ TEST(PlayModes, JumpModeStepsTheListOnAndAutostartPlaysItThrough) {
     rig.renderMs(20);
     play.PlayButtonDown(0); // stop
     EXPECT_EQ(rig.store.controls(0).selectedSound, 2);
+    rig.renderMs(5); // the stopped sound's 3 ms fade-out
     EXPECT_TRUE(rig.renderMs(20).silent()) << "without autostart the next sound waits";
     play.PlayButtonDown(0);
     rig.renderMs(20);
