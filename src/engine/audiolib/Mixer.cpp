@@ -621,10 +621,20 @@ void Mixer::enterResampling(Stream& s) noexcept {
     // Converter output still to drop: it stands for frames already heard.
     int discard = static_cast<int>(std::ceil(hist * ratio - 1e-9));
     while (discard > 0) {
-        topUpInput(s, kResampleInFrames);
-        const RateConverter::Result d =
-            v.src->process(v.in.get() + static_cast<std::ptrdiff_t>(v.inStart) * ch, v.inCount,
-                           v.work.get(), std::min(discard, kBlockFrames), v.inputEnded);
+        // Only the input these frames need, as in pullResampled: a vari-speed move mid-sound
+        // would otherwise run the effects over the converter's whole input (sixteen
+        // 128-frame periods' worth) in one period.
+        const int n = std::min(discard, kBlockFrames);
+        topUpInput(s, v.src->inputFor(n));
+        auto drop = [&] {
+            return v.src->process(v.in.get() + static_cast<std::ptrdiff_t>(v.inStart) * ch,
+                                  v.inCount, v.work.get(), n, v.inputEnded);
+        };
+        RateConverter::Result d = drop();
+        if (d.ok && d.made == 0 && !v.inputEnded && v.inCount < kResampleInFrames) {
+            topUpInput(s, kResampleInFrames); // a converter that holds input back
+            d = drop();
+        }
         if (!d.ok || d.made == 0)
             break;
         useInput(v, d.used);

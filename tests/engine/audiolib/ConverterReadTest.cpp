@@ -64,6 +64,40 @@ TEST(AudioLibConverterRead, EachPeriodReadsWhatItsOutputNeedsAndTheFiltersReach)
     }
 }
 
+// A vari-speed move on a sound playing at the device's rate switches the converter in mid-
+// sound: it is primed with the frames just played, and only then reads on.
+TEST(AudioLibConverterRead, AVariSpeedMoveMidSoundReadsWhatItsPeriodNeeds) {
+    constexpr int kRate = 48000, kPeriod = 128, kDirectPeriods = 5, kAfter = 8;
+    constexpr std::int64_t kSoundFrames = 4000;
+    const QString tone =
+        testmedia::makeTone(mediaFolder(), u"speed.wav"_s, testmedia::Format::Wav16, kRate, 2,
+                            double(kSoundFrames) / kRate, 440, -6);
+    for (const int freq : {44100, 72000}) { // slower, and faster (the filter's reach grows)
+        SCOPED_TRACE(freq);
+        Offline off(kRate);
+        const Handle h = off.lib->streamCreateFile(tone, 0);
+        ASSERT_NE(h, 0u);
+        ASSERT_EQ(off.lib->channelBufferedFrames(h), kSoundFrames);
+        ASSERT_TRUE(off.lib->channelPlay(h, true));
+        off.render(kDirectPeriods * kPeriod, kPeriod);
+        ASSERT_EQ(off.lib->channelBufferedFrames(h), kSoundFrames - kDirectPeriods * kPeriod);
+        ASSERT_TRUE(off.lib->channelSetAttributes(h, freq, -1, -101));
+
+        const double step = double(freq) / kRate;
+        const auto perPeriod = static_cast<std::int64_t>(std::ceil(kPeriod * step));
+        const auto reach = static_cast<std::int64_t>(std::ceil(32 * std::max(step, 1.0))) + 2;
+        std::int64_t taken = kDirectPeriods * kPeriod;
+        for (int p = 0; p < kAfter; ++p) {
+            off.render(kPeriod, kPeriod);
+            const std::int64_t now = kSoundFrames - off.lib->channelBufferedFrames(h);
+            SCOPED_TRACE(testing::Message() << "period " << p << " after the move");
+            EXPECT_LE(now - taken, p == 0 ? perPeriod + reach : perPeriod + 1);
+            taken = now;
+        }
+        EXPECT_EQ(off.lib->underruns(), 0);
+    }
+}
+
 long minorFaults() {
     rusage r{};
     getrusage(RUSAGE_THREAD, &r);
