@@ -190,7 +190,7 @@ struct AudioLib::Impl {
         // new feed must not make it look as if it played on.
         if (feedEnded(u) && u.state == ActiveState::Playing)
             u.state = ActiveState::Stopped;
-        auto* feed = new Feed(ringFrames(s), s.channels, frame);
+        auto* feed = new Feed(ringFrames(s), s.channels, frame, ringSamples(*s.decoder));
         {
             std::lock_guard lock(s.diskMutex);
             if (!s.decoder->seek(frame)) {

@@ -60,17 +60,24 @@ void fillFeed(Stream& s, std::size_t target, AtEnd atEnd, Reach reach) {
         std::size_t span = std::min<std::size_t>(kDecodeChunk, static_cast<std::size_t>(toEnd));
         if (reach == Reach::Exactly)
             span = std::min(span, target - buffered);
-        float* into = f->ring.writeSpan(&span);
+        const bool pcm16 = f->ring.pcm16();
+        float* into = pcm16 ? nullptr : f->ring.writeSpan(&span);
+        std::int16_t* into16 = pcm16 ? f->ring.writeSpan16(&span) : nullptr;
         std::int64_t got = 0;
         if (!f->decoderDry) {
-            got = s.decoder->read(into, static_cast<std::int64_t>(span));
+            got = pcm16 ? s.decoder->read16(into16, static_cast<std::int64_t>(span))
+                        : s.decoder->read(into, static_cast<std::int64_t>(span));
             if (got <= 0) {
                 f->decoderDry = true; // truncated: silence up to the promised length
                 got = 0;
             }
         }
         if (got == 0) {
-            std::fill(into, into + span * static_cast<std::size_t>(s.channels), 0.0f);
+            const std::size_t samples = span * static_cast<std::size_t>(s.channels);
+            if (pcm16)
+                std::fill(into16, into16 + samples, std::int16_t{0});
+            else
+                std::fill(into, into + samples, 0.0f);
             got = static_cast<std::int64_t>(span);
         }
         const auto written = static_cast<std::size_t>(got);

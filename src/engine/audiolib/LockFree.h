@@ -73,7 +73,16 @@ private:
     std::uint64_t staged_ = 0; // producer only
 };
 
-// Ring of interleaved float frames.
+// How a ring keeps its samples.
+enum class RingSamples {
+    Float32,
+    // 16-bit PCM as the file holds it: half the memory traffic between the decoding thread
+    // and the mixer, which is most of what an offline mix of many files costs. The reader
+    // gets floats (x / 32768, exact), the same ones a float ring would have held.
+    Pcm16,
+};
+
+// Ring of interleaved frames, float or 16-bit.
 //
 // Memory ordering: as SpscQueue. The writer copies frames in, then publishes the new
 // write count with release; the reader loads it with acquire, copies frames out, then
@@ -81,22 +90,23 @@ private:
 // reusing that space.
 class FrameRing {
 public:
-    FrameRing(std::size_t frames, int channels)
-        : frames_(frames), channels_(channels),
+    FrameRing(std::size_t frames, int channels, RingSamples samples = RingSamples::Float32)
+        : frames_(frames), channels_(channels), sampleBytes_(samples == RingSamples::Pcm16 ? 2 : 4),
           // Not zeroed: nothing is read before it is written, and zeroing would touch
           // every page of every feed up front.
-          data_(std::make_unique_for_overwrite<float[]>(frames *
-                                                        static_cast<std::size_t>(channels))) {}
+          data_(std::make_unique_for_overwrite<std::byte[]>(
+              frames * static_cast<std::size_t>(channels) * sampleBytes_)) {}
 
     std::size_t capacity() const { return frames_; }
     int channels() const { return channels_; }
+    bool pcm16() const { return sampleBytes_ == 2; }
 
     // Writer.
     std::size_t writable() const {
         return frames_ - static_cast<std::size_t>(written_.load(std::memory_order_relaxed) -
                                                   read_.load(std::memory_order_acquire));
     }
-    // Copies up to `frames` frames in; returns the frames written.
+    // Float rings: copies up to `frames` frames in; returns the frames written.
     std::size_t write(const float* in, std::size_t frames) {
         frames = std::min(frames, writable());
         const std::uint64_t w = written_.load(std::memory_order_relaxed);
@@ -109,32 +119,33 @@ public:
         frames = std::min(frames, writable());
         const std::uint64_t w = written_.load(std::memory_order_relaxed);
         for (std::size_t i = 0; i < frames; ++i)
-            std::memset(slot(w + i), 0, sizeof(float) * static_cast<std::size_t>(channels_));
+            std::memset(slot(w + i), 0, frameBytes());
         written_.store(w + frames, std::memory_order_release);
         return frames;
     }
 
     // Writer, without a copy: the contiguous free space at the write position (at most
-    // `frames` frames), to be filled and then published with commitWrite().
-    float* writeSpan(std::size_t* frames) {
-        const std::uint64_t w = written_.load(std::memory_order_relaxed);
-        const std::size_t start = w % frames_;
-        *frames = std::min({*frames, writable(), frames_ - start});
-        return data_.get() + start * static_cast<std::size_t>(channels_);
+    // `frames` frames), to be filled and then published with commitWrite(). writeSpan for
+    // a float ring, writeSpan16 for a 16-bit one.
+    float* writeSpan(std::size_t* frames) { return reinterpret_cast<float*>(freeSpan(frames)); }
+    std::int16_t* writeSpan16(std::size_t* frames) {
+        return reinterpret_cast<std::int16_t*>(freeSpan(frames));
     }
     void commitWrite(std::size_t frames) {
         written_.store(written_.load(std::memory_order_relaxed) + frames,
                        std::memory_order_release);
     }
 
-    // Reader, without a copy: the contiguous readable frames at the read position (at most
-    // `frames`). They stay the reader's, who may also change them in place, until
-    // commitRead() hands them back.
-    float* readSpan(std::size_t* frames) {
-        const std::uint64_t r = read_.load(std::memory_order_relaxed);
-        const std::size_t start = r % frames_;
-        *frames = std::min({*frames, readable(), frames_ - start});
-        return data_.get() + start * static_cast<std::size_t>(channels_);
+    // Reader, without a copy (float rings): the contiguous readable frames at the read
+    // position (at most `frames`). They stay the reader's, who may also change them in
+    // place, until commitRead() hands them back.
+    float* readSpan(std::size_t* frames) { return reinterpret_cast<float*>(usedSpan(frames)); }
+    // Reader, any ring: the same frames as readSpan would give, as floats copied into
+    // `out`, still the reader's until commitRead().
+    std::size_t peek(float* out, std::size_t frames) {
+        const std::byte* from = usedSpan(&frames);
+        toFloats(from, out, frames * static_cast<std::size_t>(channels_));
+        return frames;
     }
     void commitRead(std::size_t frames) {
         read_.store(read_.load(std::memory_order_relaxed) + frames, std::memory_order_release);
@@ -145,33 +156,56 @@ public:
         return static_cast<std::size_t>(written_.load(std::memory_order_acquire) -
                                         read_.load(std::memory_order_relaxed));
     }
+    // Copies up to `frames` frames out as floats and consumes them.
     std::size_t read(float* out, std::size_t frames) {
         frames = std::min(frames, readable());
         const std::uint64_t r = read_.load(std::memory_order_relaxed);
         const std::size_t start = r % frames_;
         const std::size_t first = std::min(frames, frames_ - start);
         const auto ch = static_cast<std::size_t>(channels_);
-        std::memcpy(out, data_.get() + start * ch, first * ch * sizeof(float));
-        std::memcpy(out + first * ch, data_.get(), (frames - first) * ch * sizeof(float));
+        toFloats(slot(r), out, first * ch);
+        toFloats(data_.get(), out + first * ch, (frames - first) * ch);
         read_.store(r + frames, std::memory_order_release);
         return frames;
     }
 
 private:
-    float* slot(std::uint64_t index) {
-        return data_.get() + (index % frames_) * static_cast<std::size_t>(channels_);
+    std::size_t frameBytes() const { return static_cast<std::size_t>(channels_) * sampleBytes_; }
+    std::byte* slot(std::uint64_t index) { return data_.get() + (index % frames_) * frameBytes(); }
+    std::byte* freeSpan(std::size_t* frames) {
+        const std::uint64_t w = written_.load(std::memory_order_relaxed);
+        const std::size_t start = w % frames_;
+        *frames = std::min({*frames, writable(), frames_ - start});
+        return data_.get() + start * frameBytes();
+    }
+    std::byte* usedSpan(std::size_t* frames) {
+        const std::uint64_t r = read_.load(std::memory_order_relaxed);
+        const std::size_t start = r % frames_;
+        *frames = std::min({*frames, readable(), frames_ - start});
+        return data_.get() + start * frameBytes();
+    }
+    void toFloats(const std::byte* from, float* out, std::size_t samples) const {
+        if (sampleBytes_ == 4) {
+            std::memcpy(out, from, samples * sizeof(float));
+            return;
+        }
+        // Plain loop: the compiler vectorises it.
+        const auto* in = reinterpret_cast<const std::int16_t*>(from);
+        for (std::size_t i = 0; i < samples; ++i)
+            out[i] = static_cast<float>(in[i]) * (1.0f / 32768.0f);
     }
     void copyIn(std::uint64_t w, const float* in, std::size_t frames) {
         const std::size_t start = w % frames_;
         const std::size_t first = std::min(frames, frames_ - start);
         const auto ch = static_cast<std::size_t>(channels_);
-        std::memcpy(data_.get() + start * ch, in, first * ch * sizeof(float));
+        std::memcpy(slot(w), in, first * ch * sizeof(float));
         std::memcpy(data_.get(), in + first * ch, (frames - first) * ch * sizeof(float));
     }
 
     const std::size_t frames_;
     const int channels_;
-    std::unique_ptr<float[]> data_;
+    const std::size_t sampleBytes_;
+    std::unique_ptr<std::byte[]> data_;
     alignas(64) std::atomic<std::uint64_t> written_{0};
     alignas(64) std::atomic<std::uint64_t> read_{0};
 };

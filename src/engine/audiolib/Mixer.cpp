@@ -552,11 +552,16 @@ int Mixer::pullDirect(Stream& s, int want, int offset, const float** data) noexc
         }
         std::size_t k = std::min({static_cast<std::size_t>(want), static_cast<std::size_t>(toEnd),
                                   static_cast<std::size_t>(kBlockFrames)});
-        float* span = v.feed->ring.readSpan(&k);
+        // 16-bit frames become floats in the voice's block buffer, a float ring hands out
+        // its own memory.
+        FrameRing& ring = v.feed->ring;
+        float* span = ring.pcm16() ? v.work.get() : ring.readSpan(&k);
+        if (ring.pcm16())
+            k = ring.peek(span, k);
         if (k == 0)
             return 0;
-        // The effects run in place on the ring's frames: the span is the callback's until
-        // renderVoice commits it, and nobody reads those frames after that.
+        // The effects run in place on the ring's frames (or the copy): the span is the
+        // callback's until renderVoice commits it, and nobody reads those frames after that.
         runEffects(v, span, static_cast<int>(k));
         *data = span;
         v.pos += static_cast<std::int64_t>(k);

@@ -37,8 +37,9 @@ inline constexpr std::int64_t kEndMarker = -1; // in the resampler's wrap list: 
 // new feed (on the UI thread, pre-buffered there), so the callback never has to discard
 // stale data: it swaps feeds at a period boundary and hands the old one back for freeing.
 struct Feed {
-    Feed(std::size_t capacityFrames, int channels, std::int64_t start)
-        : ring(capacityFrames, channels), wraps(64), startFrame(start), decodePos(start) {}
+    Feed(std::size_t capacityFrames, int channels, std::int64_t start,
+         RingSamples samples = RingSamples::Float32)
+        : ring(capacityFrames, channels, samples), wraps(64), startFrame(start), decodePos(start) {}
 
     // Producer: whoever holds Stream::diskMutex (disk thread, UI thread pre-buffering,
     // the offline pull topping up). Consumer: the callback of the stream's device.

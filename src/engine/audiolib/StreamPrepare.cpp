@@ -8,6 +8,10 @@
 
 namespace kalvor::audio {
 
+RingSamples ringSamples(const engine::Decoder& decoder) {
+    return decoder.reads16() ? RingSamples::Pcm16 : RingSamples::Float32;
+}
+
 std::size_t feedFrames(int bufferMs, int rate) {
     const auto frames = static_cast<std::size_t>(static_cast<std::int64_t>(bufferMs) * rate / 1000);
     return std::max<std::size_t>(frames, 16384);
@@ -31,7 +35,8 @@ void prepareOne(PreparedStream& out, const DecoderFactory& open, int bufferMs, i
     scratch->rate = f.sampleRate;
     scratch->length = f.frames;
     scratch->decoder = std::move(decoder);
-    auto feed = std::make_unique<Feed>(feedFrames(bufferMs, f.sampleRate), f.channels, 0);
+    auto feed = std::make_unique<Feed>(feedFrames(bufferMs, f.sampleRate), f.channels, 0,
+                                       ringSamples(*scratch->decoder));
     scratch->diskFeed = feed.get();
     // The end (wrap or stop) is decided once the stream exists and knows its loop flag.
     fillFeed(*scratch,

@@ -23,6 +23,9 @@ struct PreparedStream {
     std::unique_ptr<Feed> feed;
 };
 
+// How a feed read by `decoder` keeps its samples: 16-bit where the file holds them so.
+RingSamples ringSamples(const engine::Decoder& decoder);
+
 // The ring a feed gets for `bufferMs` at `rate`.
 std::size_t feedFrames(int bufferMs, int rate);
 

@@ -7,8 +7,10 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class QFileDevice;
 struct sf_private_tag; // libsndfile's SNDFILE
@@ -16,6 +18,9 @@ struct sf_private_tag; // libsndfile's SNDFILE
 namespace kalvor::audio {
 
 enum class WavSamples { Pcm16, Float32 };
+
+// Float samples (-1..1) to 16-bit PCM as libsndfile's clipping conversion makes them.
+void floatToPcm16(const float* from, short* into, std::size_t count) noexcept;
 
 enum class WavCommit {
     // Written to a temporary file that commit() renames into place, so a failed or cut
@@ -51,6 +56,7 @@ private:
     std::unique_ptr<QFileDevice> file_;
     sf_private_tag* sound_ = nullptr;
     bool failed_ = false;
+    std::vector<short> pcm_; // one chunk of 16-bit output
 };
 
 } // namespace kalvor::audio

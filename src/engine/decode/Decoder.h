@@ -32,6 +32,15 @@ public:
     // Reads up to `frames` frames of interleaved float samples (-1..1) into `out`, which
     // holds frames * channels floats. Returns the frames read; 0 at the end of the sound.
     virtual std::int64_t read(float* out, std::int64_t frames) = 0;
+    // Whether read16() can give the file's own 16-bit samples, those that read() gives as
+    // x / 32768: a feed of them is half the size and half the memory traffic.
+    virtual bool reads16() const { return false; }
+    // As read(), the samples as 16-bit integers. Only where reads16().
+    virtual std::int64_t read16(std::int16_t* out, std::int64_t frames) {
+        (void)out;
+        (void)frames;
+        return 0;
+    }
     // Positions the decoder so that the next read starts exactly at `frame` (0..frames).
     virtual bool seek(std::int64_t frame) = 0;
     // Whether the next reads are for a reader running on another core at the same time

@@ -3,6 +3,7 @@
 #include <sched.h>
 
 #include <cstdint>
+#include <cstring>
 #include <thread>
 
 #if defined(__SSE2__)
@@ -53,6 +54,22 @@ void pcm16ToFloat(const short* from, float* into, std::size_t count, bool stream
 #if defined(__SSE2__)
     // Streaming stores are weakly ordered: fence them before anyone publishes the frames.
     _mm_sfence();
+#endif
+}
+
+void streamPcm16(const std::int16_t* from, std::int16_t* into, std::size_t count) noexcept {
+#if defined(__SSE2__)
+    std::size_t i = 0;
+    for (; i < count && (reinterpret_cast<std::uintptr_t>(into + i) & 15u) != 0; ++i)
+        into[i] = from[i];
+    for (; i + 8 <= count; i += 8)
+        _mm_stream_si128(reinterpret_cast<__m128i*>(into + i),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)));
+    for (; i < count; ++i)
+        into[i] = from[i];
+    _mm_sfence();
+#else
+    std::memcpy(into, from, count * sizeof(std::int16_t));
 #endif
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace kalvor::engine::decode {
 
@@ -15,6 +16,10 @@ namespace kalvor::engine::decode {
 // slows it down. The writes are complete and ordered before the function returns, so a
 // release store that publishes them afterwards is enough for the reader.
 void pcm16ToFloat(const short* from, float* into, std::size_t count, bool streaming) noexcept;
+
+// Copies `count` 16-bit samples to `into` with streaming stores (where the platform has
+// them), complete and ordered on return as pcm16ToFloat's.
+void streamPcm16(const std::int16_t* from, std::int16_t* into, std::size_t count) noexcept;
 
 // Whether the decoders stream: the machine has more than one core for the reader to be on.
 bool streamDecodedSamples() noexcept;
