@@ -156,8 +156,10 @@ private:
     std::array<Fade, kSoakChannels> fades_{};
 };
 
-// The scheduling of every thread of this process that runs real-time, and how many do not.
-void printThreadScheduling() {
+// The scheduling of every thread of this process that runs real-time, and how many do not;
+// those are moved to core `otherCores` when it is not negative (threads they start later
+// stay there too).
+void printThreadScheduling(int otherCores) {
     const QDir tasks(QStringLiteral("/proc/self/task"));
     int others = 0;
     for (const QString& tid : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
@@ -176,14 +178,23 @@ void printThreadScheduling() {
                 if (CPU_ISSET(c, &cpus))
                     cores +=
                         (cores.isEmpty() ? QString() : QStringLiteral(",")) + QString::number(c);
-        if (policy == SCHED_FIFO || policy == SCHED_RR)
+        if (policy == SCHED_FIFO || policy == SCHED_RR) {
             std::printf("  thread %-16s %s %d, cores %s\n", qPrintable(name),
                         policy == SCHED_FIFO ? "SCHED_FIFO" : "SCHED_RR", param.sched_priority,
                         qPrintable(cores));
-        else
-            ++others;
+            continue;
+        }
+        ++others;
+        if (otherCores >= 0) {
+            cpu_set_t to;
+            CPU_ZERO(&to);
+            CPU_SET(otherCores, &to);
+            sched_setaffinity(id, sizeof to, &to);
+        }
     }
-    std::printf("  %d other threads SCHED_OTHER\n", others);
+    std::printf("  %d other threads SCHED_OTHER%s\n", others,
+                otherCores >= 0 ? qPrintable(QStringLiteral(", moved to core %1").arg(otherCores))
+                                : "");
 }
 
 void printRenderTimes(audio::AudioLib& lib, int period, int rate) {
@@ -504,7 +515,7 @@ int runSoak(int seconds, int channels, const QString& keep) {
             }
             if (!scheduling && clock.elapsed() > 5000) {
                 std::printf("real-time scheduling of this process's threads:\n");
-                printThreadScheduling();
+                printThreadScheduling(qEnvironmentVariableIntValue("SOAK_OTHER_THREADS_CORE") - 1);
                 scheduling = true;
             }
             if (clock.elapsed() >= (minute + 1) * 60000LL) {
