@@ -140,7 +140,9 @@ public:
     }
 
 private:
-    sf_count_t readShorts(float* out, sf_count_t frames) {
+    // Reads `frames` frames as 16-bit samples through the chunk buffer; `store(samples,
+    // count, frameOffset)` takes each chunk where it goes.
+    template <typename Store> sf_count_t readChunked(sf_count_t frames, Store store) {
         const auto channels = static_cast<std::size_t>(format_.channels);
         sf_count_t done = 0;
         while (done < frames) {
@@ -148,9 +150,8 @@ private:
             const sf_count_t got = sf_readf_short(file_.get(), shorts_.data(), want);
             if (got <= 0)
                 break;
-            const std::size_t count = static_cast<std::size_t>(got) * channels;
-            float* into = out + static_cast<std::size_t>(done) * channels;
-            pcm16ToFloat(shorts_.data(), into, count, readerElsewhere_);
+            store(shorts_.data(), static_cast<std::size_t>(got) * channels,
+                  static_cast<std::size_t>(done) * channels);
             done += got;
             if (got < want)
                 break;
@@ -158,21 +159,16 @@ private:
         return done;
     }
 
+    sf_count_t readShorts(float* out, sf_count_t frames) {
+        return readChunked(frames, [&](const std::int16_t* in, std::size_t count, std::size_t at) {
+            pcm16ToFloat(in, out + at, count, readerElsewhere_);
+        });
+    }
+
     sf_count_t readStreamed(std::int16_t* out, sf_count_t frames) {
-        const auto channels = static_cast<std::size_t>(format_.channels);
-        sf_count_t done = 0;
-        while (done < frames) {
-            const sf_count_t want = std::min(kShortChunkFrames, frames - done);
-            const sf_count_t got = sf_readf_short(file_.get(), shorts_.data(), want);
-            if (got <= 0)
-                break;
-            streamPcm16(shorts_.data(), out + static_cast<std::size_t>(done) * channels,
-                        static_cast<std::size_t>(got) * channels);
-            done += got;
-            if (got < want)
-                break;
-        }
-        return done;
+        return readChunked(frames, [&](const std::int16_t* in, std::size_t count, std::size_t at) {
+            streamPcm16(in, out + at, count);
+        });
     }
 
     SndfilePtr file_;
