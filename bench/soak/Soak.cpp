@@ -267,7 +267,8 @@ std::vector<float> withCut(const std::vector<float>& clean, const CutCase& c, in
 
 int selfCheck() {
     constexpr int rate = 48000;
-    constexpr double seconds = 12;
+    // SOAK_CHECK_SECONDS renders longer, to look offline at a place a live soak found.
+    const double seconds = std::max(12, qEnvironmentVariableIntValue("SOAK_CHECK_SECONDS"));
     QTemporaryDir dir;
     const QStringList sounds = writeSoakSounds(dir.path());
     if (sounds.size() != kSoakChannels) {
