@@ -180,13 +180,14 @@ TEST(Render, ThePlayModesHeardInARehearsal) {
         const char* events;
         std::vector<Probe> probes;
     };
-    // A stop fades out, and a jump of a playing sound crossfades, over 3 ms.
+    // A stop fades out, and a jump of a playing sound crossfades, over 3 ms; a resume fades
+    // in over as long.
     constexpr double ramp = 132.0 / 44100;
     const Case cases[] = {
         {"pause mode continues where it paused",
          [](ShowStore& s) { s.controls(0).pauseMode = 1; },
          "0.1 press 1; 0.2 press 1; 0.3 press 1",
-         {{0.15, 0, true, 2205}, {0.25, 0, false}, {0.3, 0, true, 4410}}},
+         {{0.15, 0, true, 2205}, {0.25, 0, false}, {0.3 + ramp, 0, true, 4410 + 132}}},
         {"restart mode jumps back to the start",
          [](ShowStore& s) { s.controls(0).restartMode = 1; },
          "0.1 press 1; 0.2 press 1",

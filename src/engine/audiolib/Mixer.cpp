@@ -255,9 +255,14 @@ void Mixer::apply(const Command& c) noexcept {
     case Command::Play:
         // A restart while playing (a new feed, then Play) is a new start too.
         if (v.feed != nullptr && (!v.playing || v.startedFeedSerial != v.feedSerial)) {
-            if (v.carry)
-                v.tailFading = false; // a resume plays the tail again, at full level
-            else if (v.tailFromHalt && v.tailFaded == 0)
+            if (v.carry) {
+                // A resume plays the tail again from the paused frame. A paused sound is
+                // mid-waveform: it comes back in under the ramp (while what is left of the
+                // pause's fade-out still fades), unless none of the fade-out was heard yet,
+                // then it goes on exactly.
+                v.fadeInLeft = v.tailFaded == 0 ? 0 : declickFrames_;
+                v.tailFading = v.tailFading && v.tailFaded > 0;
+            } else if (v.tailFromHalt && v.tailFaded == 0)
                 v.tailFading = false; // stopped and started anew at once: the start is exact
             v.playing = true;
             v.startedFeedSerial = v.feedSerial;

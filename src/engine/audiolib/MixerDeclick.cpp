@@ -1,7 +1,8 @@
-// Ramps instead of cuts: a stop, pause, seek or restart of a sound being heard, a volume or
-// pan set, and freeing a stream that is heard never step the output at a period edge. Everything is
-// counted in device frames from the period boundary where the command was applied, so an offline
-// render stays the same every time. render() path: nothing here locks, allocates or logs.
+// Ramps instead of cuts: a stop, pause, resume, seek or restart of a sound being heard, a
+// volume or pan set, and freeing a stream that is heard never step the output at a period edge.
+// Everything is counted in device frames from the period boundary where the command was applied, so
+// an offline render stays the same every time. render() path: nothing here locks, allocates or
+// logs.
 //
 // A start is not ramped: a sound starts on its exact first frame, which is what same-frame
 // starts of play groups and sample-exact cues rely on (and a sound file normally starts
@@ -134,7 +135,8 @@ void Mixer::declick(Stream& s, float* out, int frames) noexcept {
         v.tailFading = v.tailFaded < v.tailCount;
     }
 
-    // After a seek while playing, the new place fades in under the old one.
+    // After a seek while playing, the new place fades in under the old one; a resume comes
+    // back in from the level its pause's fade-out had reached.
     if (v.fadeInLeft > 0 && v.playing) {
         perFrame();
         for (int j = 0; j < frames && v.fadeInLeft > 0; ++j, --v.fadeInLeft)

@@ -46,8 +46,10 @@ TEST(PlayModes, EachPressDoesWhatTheModesSay) {
                 continue;
             }
             ASSERT_FALSE(b.silent()) << label << " step " << i;
-            // A restart of a playing sound crossfades into its offset over the first frames.
-            const std::int64_t from = restart == 1 && i > 0 ? kRampFrames : 0;
+            // A restart of a playing sound crossfades into its offset over the first frames,
+            // and a resume fades in over as many.
+            const bool ramped = (restart == 1 && i > 0) || steps[i] == kContinue;
+            const std::int64_t from = ramped ? kRampFrames : 0;
             const std::int64_t first = (rampFrame(b.left(from)) - from + 65536) % 65536;
             const std::int64_t expected = steps[i] == kContinue ? lastHeard + 1 : steps[i];
             EXPECT_EQ(first, expected) << label << " step " << i;
