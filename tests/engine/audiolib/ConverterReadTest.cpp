@@ -4,6 +4,7 @@
 // recall) made the heaviest period of a soak.
 #include "TestMedia.h"
 #include "engine/audiolib/RateConverter.h"
+#include "engine/audiolib/Stream.h"
 #include "support/OfflineHarness.h"
 
 #include <gtest/gtest.h>
@@ -19,80 +20,67 @@ using namespace Qt::StringLiterals;
 namespace kalvor::audio::test {
 namespace {
 
+// A vari-speed move on a sound playing at the device's rate switches the converter in mid-
+// sound: it is primed with the frames just played, and only then reads on.
 TEST(AudioLibConverterRead, EachPeriodReadsWhatItsOutputNeedsAndTheFiltersReach) {
-    constexpr int kRate = 48000;
+    constexpr int kRate = 48000, kPeriods = 12, kDirectPeriods = 5;
     constexpr std::int64_t kSoundFrames = 4000; // decoded whole into its feed before the play
-    constexpr int kPeriods = 12;
-    struct Row {
-        int sourceRate;
-        int period;
-    };
+    using enum RateConverter::Kind;
+    // source rate, period, converter (libsoxr gives nothing for a starting stream's first
+    // period whatever it is fed, so it is fed all there is), speed moved to after
+    // kDirectPeriods periods at the device's rate (0: converted from the start)
+    using Row = std::tuple<int, int, RateConverter::Kind, int>;
     const Row rows[] = {
-        {44100, 128}, // the soak's case
-        {44100, 64},
-        {22050, 256}, // up-sampling by two
-        {96000, 128}, // down-sampling: the filter stretches to twice its reach
+        {44100, 128, Polyphase, 0}, // the soak's case
+        {44100, 64, Polyphase, 0},      {44100, 128, Samplerate, 0},
+        {22050, 256, Polyphase, 0}, // up-sampling by two
+        {96000, 128, Polyphase, 0}, // down-sampling: the filter stretches to twice its reach
+        {48000, 128, Polyphase, 44100}, {48000, 128, Polyphase, 72000},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.sourceRate << " Hz, " << row.period << " frames");
-        const QString tone = testmedia::makeTone(mediaFolder(), u"read%1.wav"_s.arg(row.sourceRate),
-                                                 testmedia::Format::Wav16, row.sourceRate, 2,
-                                                 double(kSoundFrames) / row.sourceRate, 440, -6);
+    for (const auto& [sourceRate, period, kind, freq] : rows) {
+        SCOPED_TRACE(testing::Message() << sourceRate << " Hz, " << period << " frames, kind "
+                                        << int(kind) << ", moved to " << freq);
+        const QString tone = testmedia::makeTone(mediaFolder(), u"read%1.wav"_s.arg(sourceRate),
+                                                 testmedia::Format::Wav16, sourceRate, 2,
+                                                 double(kSoundFrames) / sourceRate, 440, -6);
         Offline off(kRate);
+        off.lib.reset();
+        off.lib = std::make_unique<AudioLib>(AudioLibOptions{
+            .backend = off.backend, .openDecoder = wavDecoderFactory(), .converter = kind});
+        off.window.lib = off.lib.get();
+        ASSERT_TRUE(off.lib->init(1, kRate, flags::Latency, &off.window));
         const Handle h = off.lib->streamCreateFile(tone, 0);
         ASSERT_NE(h, 0u);
         ASSERT_EQ(off.lib->channelBufferedFrames(h), kSoundFrames);
         ASSERT_TRUE(off.lib->channelPlay(h, true));
-
+        const int direct = freq > 0 ? kDirectPeriods * period : 0;
+        if (freq > 0) {
+            off.render(direct, period);
+            ASSERT_EQ(off.lib->channelBufferedFrames(h), kSoundFrames - direct);
+            ASSERT_TRUE(off.lib->channelSetAttributes(h, freq, -1, -101));
+        }
         // Source frames a period's output stands for, and the filter's 32 zero crossings
         // beyond the last of them (stretched by the down-sampling factor).
-        const double step = double(row.sourceRate) / kRate;
-        const auto perPeriod = static_cast<std::int64_t>(std::ceil(row.period * step));
+        const double step = double(freq > 0 ? freq : sourceRate) / kRate;
+        const auto perPeriod = static_cast<std::int64_t>(std::ceil(period * step));
         const auto reach = static_cast<std::int64_t>(std::ceil(32 * std::max(step, 1.0))) + 2;
-        std::int64_t taken = 0;
+        std::int64_t taken = direct;
         for (int p = 0; p < kPeriods; ++p) {
-            off.render(row.period, row.period);
+            off.render(period, period);
             const std::int64_t now = kSoundFrames - off.lib->channelBufferedFrames(h);
             const std::int64_t read = now - taken;
             taken = now;
             SCOPED_TRACE(testing::Message() << "period " << p);
-            EXPECT_GE(taken, static_cast<std::int64_t>((p + 1) * row.period * step))
+            EXPECT_GE(taken - direct, static_cast<std::int64_t>((p + 1) * period * step))
                 << "behind its output";
-            EXPECT_LE(read, p == 0 ? perPeriod + reach : perPeriod + 1);
-        }
-        EXPECT_EQ(off.lib->underruns(), 0);
-    }
-}
-
-// A vari-speed move on a sound playing at the device's rate switches the converter in mid-
-// sound: it is primed with the frames just played, and only then reads on.
-TEST(AudioLibConverterRead, AVariSpeedMoveMidSoundReadsWhatItsPeriodNeeds) {
-    constexpr int kRate = 48000, kPeriod = 128, kDirectPeriods = 5, kAfter = 8;
-    constexpr std::int64_t kSoundFrames = 4000;
-    const QString tone =
-        testmedia::makeTone(mediaFolder(), u"speed.wav"_s, testmedia::Format::Wav16, kRate, 2,
-                            double(kSoundFrames) / kRate, 440, -6);
-    for (const int freq : {44100, 72000}) { // slower, and faster (the filter's reach grows)
-        SCOPED_TRACE(freq);
-        Offline off(kRate);
-        const Handle h = off.lib->streamCreateFile(tone, 0);
-        ASSERT_NE(h, 0u);
-        ASSERT_EQ(off.lib->channelBufferedFrames(h), kSoundFrames);
-        ASSERT_TRUE(off.lib->channelPlay(h, true));
-        off.render(kDirectPeriods * kPeriod, kPeriod);
-        ASSERT_EQ(off.lib->channelBufferedFrames(h), kSoundFrames - kDirectPeriods * kPeriod);
-        ASSERT_TRUE(off.lib->channelSetAttributes(h, freq, -1, -101));
-
-        const double step = double(freq) / kRate;
-        const auto perPeriod = static_cast<std::int64_t>(std::ceil(kPeriod * step));
-        const auto reach = static_cast<std::int64_t>(std::ceil(32 * std::max(step, 1.0))) + 2;
-        std::int64_t taken = kDirectPeriods * kPeriod;
-        for (int p = 0; p < kAfter; ++p) {
-            off.render(kPeriod, kPeriod);
-            const std::int64_t now = kSoundFrames - off.lib->channelBufferedFrames(h);
-            SCOPED_TRACE(testing::Message() << "period " << p << " after the move");
-            EXPECT_LE(now - taken, p == 0 ? perPeriod + reach : perPeriod + 1);
-            taken = now;
+            // libsamplerate takes its input in chunks of its own: only its start is held
+            // to the reach any converter is given.
+            const std::int64_t bound = p > 0               ? perPeriod + 1
+                                       : kind == Polyphase ? perPeriod + reach
+                                                           : perPeriod + kConverterReachFrames;
+            if (kind == Polyphase || p == 0) {
+                EXPECT_LE(read, bound);
+            }
         }
         EXPECT_EQ(off.lib->underruns(), 0);
     }

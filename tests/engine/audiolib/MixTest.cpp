@@ -49,18 +49,22 @@ TEST(AudioLibMix, VolumeAndPanFollowTheirCurves) {
     };
     for (const auto& [what, channels, volume, pan, logCurves, leftDb, rightDb] : cases) {
         SCOPED_TRACE(what);
+        // Set while the sound plays: the mixer keeps the gains it worked out until one of
+        // them changes, so each change (of a curve too) must reach the samples.
         Offline off;
+        const Handle h = off.lib->streamCreateFile(
+            constant(u"const%1"_s.arg(channels), channels, 8192, 0.5f, 0.5f), flags::Float);
+        ASSERT_NE(h, 0u);
+        ASSERT_TRUE(off.lib->channelSetAttributes(h, -1, 60, 60));
+        ASSERT_TRUE(off.lib->channelPlay(h, true));
+        off.render(1024);
         off.lib->setConfig(ConfigOption::VolumeCurve, logCurves ? 1 : 0);
         off.lib->setConfig(ConfigOption::PanCurve, logCurves ? 1 : 0);
-        const Handle h = off.lib->streamCreateFile(
-            constant(u"const%1"_s.arg(channels), channels, 4096, 0.5f, 0.5f), flags::Float);
-        ASSERT_NE(h, 0u);
         ASSERT_TRUE(off.lib->channelSetAttributes(h, -1, volume, pan));
-        ASSERT_TRUE(off.lib->channelPlay(h, true));
-        const Render r = off.render(2048);
+        const Render r = off.render(4096); // past the glide of the change
         for (int ch = 0; ch < 2; ++ch) {
             const double expected = ch == 0 ? leftDb : rightDb;
-            const float sample = r.at(1000, ch);
+            const float sample = r.at(4000, ch);
             if (expected <= -200)
                 EXPECT_EQ(sample, 0.0f) << "channel " << ch;
             else

@@ -293,8 +293,8 @@ TEST(AudioLibTransport, VariSpeedChangedWhilePlayingHasNoClick) {
     }
 }
 
-// Stop, pause, a seek or a restart while playing, and a volume set, on a full-scale sine at
-// its crest: none may cut the sound at a block edge. A ramp of a few milliseconds (or a
+// Stop, pause, a seek or a restart while playing, a volume or pan set and a free, on a full-scale
+// sine at its crest: none may cut the sound at a block edge. A ramp of a few milliseconds (or a
 // crossfade into the new place) keeps every step within the sine's own, and a render
 // stays the same every time.
 TEST(AudioLibTransport, StopsSeeksAndVolumeStepsAreRampedNotCut) {
@@ -320,6 +320,10 @@ TEST(AudioLibTransport, StopsSeeksAndVolumeStepsAreRampedNotCut) {
          false, 1.0},
         {"volume to 0", [](auto& l, auto h) { l.channelSetAttributes(h, -1, 0, -101); }, Playing,
          true, 1.0},
+        {"pan hard left", [](auto& l, auto h) { l.channelSetAttributes(h, -1, -1, -100); }, Playing,
+         false, 1.0},
+        {"freed (moved to another output)", [](auto& l, auto h) { l.streamFree(h); }, Stopped, true,
+         1.0},
         {"stop while sped up", stop, Stopped, true, 1.5},
         {"seek while slowed down", seek, Playing, false, 0.8},
     };
