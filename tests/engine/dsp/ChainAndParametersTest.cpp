@@ -1,5 +1,5 @@
 // Parameter blocks as show files deliver them (cleared presets, wild values, settings
-// that leave the sound alone) and the factory by effect number.
+// that leave the sound alone) and streams an effect cannot serve.
 #include "support/Signals.h"
 
 #include "engine/dsp/Chorus.h"
@@ -118,21 +118,6 @@ TEST(Parameters, OutOfRangeAndClearedValuesAreClampedAndNeverBlowUp) {
         EXPECT_TRUE(finite);
         EXPECT_LT(peak, 100.0f);
     }
-}
-
-TEST(Parameters, EveryEffectNumberMakesItsEffect) {
-    const std::pair<int, EffectType> numbers[] = {{7, EffectType::ParamEq},
-                                                  {8, EffectType::WavesReverb},
-                                                  {3, EffectType::Echo},
-                                                  {0, EffectType::Chorus},
-                                                  {4, EffectType::Flanger}};
-    for (const auto& [number, type] : numbers) {
-        EXPECT_EQ(effectTypeFromNumber(number), type) << number;
-        EXPECT_EQ(createEffect(type)->type(), type);
-    }
-    // The other DirectX effects (compressor, distortion, gargle, I3DL2 reverb) are not ours.
-    for (int number : {1, 2, 5, 6, -1, 9})
-        EXPECT_FALSE(effectTypeFromNumber(number).has_value()) << number;
 }
 
 TEST(Parameters, RefusesStreamsItCannotServe) {

@@ -59,12 +59,11 @@ TEST(KaeSound, FadesRunAsFourSegmentsToTheCurveLevels) {
         rig.log.hold = busy;
         const Rendered out = rig.render(kRate + kRate / 4, 64);
 
-        for (int k = 1; k <= 4; ++k) {
-            // Each segment reaches its level at its own 250 ms mark.
-            const double expected = 0.5 * gainOf(levels[k - 1]);
-            EXPECT_NEAR(out.at(k * kSegment - 1, 0), expected, 1e-4) << "segment " << k;
-            EXPECT_NEAR(out.at(k * kSegment - 1, 1), expected, 1e-4) << "segment " << k;
-        }
+        // Each segment reaches its level at its own 250 ms mark, on both sides.
+        for (int k = 1; k <= 4; ++k)
+            for (int side : {0, 1})
+                EXPECT_NEAR(out.at(k * kSegment - 1, side), 0.5 * gainOf(levels[k - 1]), 1e-4)
+                    << "segment " << k;
         EXPECT_NEAR(out.at(out.frames() - 1, 0), 0.5 * gainOf(levels[3]), 1e-4) << "and stays";
         if (in) {
             EXPECT_LT(std::fabs(out.at(0, 0)), 0.5 * gainOf(5)) << "a fade-in starts from silence";
@@ -73,9 +72,10 @@ TEST(KaeSound, FadesRunAsFourSegmentsToTheCurveLevels) {
         EXPECT_EQ(rig.log.entries.size(), 4u) << "one message per segment";
         ASSERT_EQ(finished.count(), 1);
         const engine::KaeSlot& slot = rig.kae->slot(3);
-        EXPECT_EQ(in ? slot.fadeInStep : slot.fadeOutStep, 5);
-        EXPECT_EQ(in ? slot.fadeInSync : slot.fadeOutSync, 0u);
-        EXPECT_FALSE(KAE__Channel_IsVolumeSliding(3));
+        EXPECT_EQ(std::tuple(in ? slot.fadeInStep : slot.fadeOutStep,
+                             in ? slot.fadeInSync : slot.fadeOutSync,
+                             KAE__Channel_IsVolumeSliding(3)),
+                  std::tuple(5, 0u, false));
     }
 }
 
@@ -107,11 +107,11 @@ TEST(KaeSound, AFadeEndedByAVolumeSetOrCancelGoesNoFurtherAndTheNextRunsItsLengt
         }
         // The fade is over: the level holds (within 10 ms).
         const Rendered after = rig.render(kRate, 64);
-        EXPECT_NEAR(after.at(1000, 0), 0.5 * gainOf(ch.volume), 1e-4);
-        EXPECT_NEAR(after.at(after.frames() - 1, 0), 0.5 * gainOf(ch.volume), 1e-4);
-        EXPECT_FALSE(KAE__Channel_IsVolumeSliding(0));
-        EXPECT_EQ(finished.count(), 0);
-        EXPECT_EQ(rig.kae->slot(0).fadeInSync, 0u);
+        for (std::int64_t f : {std::int64_t(1000), after.frames() - 1})
+            EXPECT_NEAR(after.at(f, 0), 0.5 * gainOf(ch.volume), 1e-4);
+        EXPECT_EQ(std::tuple(KAE__Channel_IsVolumeSliding(0), finished.count(),
+                             rig.kae->slot(0).fadeInSync),
+                  std::tuple(false, 0, 0u));
 
         const std::size_t before = rig.log.entries.size();
         ASSERT_TRUE(KAE__Channel_StartFadeOut(0));
@@ -119,8 +119,7 @@ TEST(KaeSound, AFadeEndedByAVolumeSetOrCancelGoesNoFurtherAndTheNextRunsItsLengt
         while (finished.isEmpty() && fade.frames() < 2 * kRate)
             rig.render(64, fade, 64);
         const double ms = 1000.0 * double(fade.frames()) / kRate;
-        EXPECT_GE(ms, 1000.0) << "the next 1000 ms fade-out took " << ms << " ms";
-        EXPECT_LT(ms, 1000.0 + 1000.0 * 64 / kRate)
+        EXPECT_TRUE(ms >= 1000.0 && ms < 1000.0 + 1000.0 * 64 / kRate)
             << "the next 1000 ms fade-out took " << ms << " ms";
         EXPECT_EQ(rig.log.entries.size() - before, 4u) << "one message per segment";
     }
@@ -204,20 +203,18 @@ TEST(KaeSound, PositionsComeInFramesBytesSecondsAndText) {
     KaeRig rig;
     rig.store.channel(0).volume = 100;
     ASSERT_TRUE(loadAndApply(0, rampFile(kFrames)));
-    EXPECT_EQ(rig.store.channel(0).fileChannels, 2);
-    EXPECT_EQ(rig.store.channel(0).sampleRate, kRate);
-    EXPECT_EQ(KAE__Channel_GetLengthInSamples(0), kFrames);
-    EXPECT_EQ(KAE__Channel_GetLength(0), kFrames * 4);
-    EXPECT_EQ(KAE__Channel_GetLengthInSec(0), 3);
-    EXPECT_EQ(KAE__Channel_GetLengthStringHMS(0), u"00:00:03"_s);
+    EXPECT_EQ(std::tuple(rig.store.channel(0).sampleRate, KAE__Channel_GetLengthInSamples(0),
+                         KAE__Channel_GetLength(0), KAE__Channel_GetLengthInSec(0),
+                         KAE__Channel_GetLengthStringHMS(0)),
+              std::tuple(kRate, kFrames, kFrames * 4, 3, u"00:00:03"_s));
     ASSERT_TRUE(KAE__Channel_SetPositionInSamples(0, 12345));
     ASSERT_TRUE(KAE__Channel_Play(0, false, false));
     const Rendered part = rig.render(100);
     EXPECT_EQ(part.at(0, 0), rampValue(12345, 0));
     EXPECT_EQ(KAE__Channel_GetPositionInSamples(0), 12445);
     ASSERT_TRUE(KAE__Channel_SetPositionInSec(0, 2));
-    EXPECT_EQ(KAE__Channel_GetPositionInSamples(0), 2 * kRate);
-    EXPECT_EQ(KAE__Channel_GetPositionInSec(0), 2);
+    EXPECT_EQ(std::tuple(KAE__Channel_GetPositionInSamples(0), KAE__Channel_GetPositionInSec(0)),
+              std::tuple(2 * kRate, 2));
     ASSERT_TRUE(KAE__Channel_SetPosition(0, 4 * 1000));
     EXPECT_EQ(KAE__Channel_GetPositionInSamples(0), 1000);
 }
@@ -225,17 +222,17 @@ TEST(KaeSound, PositionsComeInFramesBytesSecondsAndText) {
 TEST(KaeSound, MultichannelStreamsHaveNoFramePositions) {
     KaeRig rig;
     ASSERT_TRUE(loadAndApply(0, rampFile(20000, 6)));
-    EXPECT_EQ(rig.store.channel(0).fileChannels, 6);
-    EXPECT_EQ(KAE__Channel_GetPositionInSamples(0), 0);
-    EXPECT_EQ(KAE__Channel_GetLengthInSamples(0), 0);
+    EXPECT_EQ(std::tuple(KAE__Channel_GetPositionInSamples(0), KAE__Channel_GetLengthInSamples(0)),
+              std::tuple(0, 0));
     EXPECT_GT(KAE__Channel_GetLength(0), 0);
     rig.takeAudioLines();
     EXPECT_FALSE(KAE__Channel_SetPositionInSamples(0, 100));
     const QStringList lines = rig.takeAudioLines();
     ASSERT_EQ(lines.size(), 4);
-    EXPECT_EQ(lines.at(0), u"KAE Module: KAE__Channel_SetPositionInSamples"_s);
-    EXPECT_EQ(lines.at(1), u"KAE: Error in audio channel 0"_s);
-    EXPECT_EQ(lines.at(2), u"KAE: Error Message: Error while setting Position in Samples"_s);
+    EXPECT_EQ(lines.mid(0, 3),
+              (QStringList{u"KAE Module: KAE__Channel_SetPositionInSamples"_s,
+                           u"KAE: Error in audio channel 0"_s,
+                           u"KAE: Error Message: Error while setting Position in Samples"_s}));
     EXPECT_TRUE(lines.at(3).startsWith(u"KAE: Error No.: "_s));
 }
 
@@ -250,7 +247,8 @@ TEST(KaeSound, LoadsThatFailLeaveTheSlotEmpty) {
     using Row = std::tuple<QString, bool>;
     const Row cases[] = {
         // Which damaged files fail is the decoders' (DecoderBadInput); here what a failed
-        // load leaves behind.
+        // load leaves behind. An empty path keeps the sound that is open, silently.
+        {QString(), false},
         {folder + u"/missing.wav"_s, false},
         {folder + u"/text.wav"_s, false},
         {wma, false}, // ".WMA" in capitals never takes the WMA path
@@ -262,8 +260,15 @@ TEST(KaeSound, LoadsThatFailLeaveTheSlotEmpty) {
         KaeRig rig;
         ASSERT_TRUE(KAE__Channel_Load_Sound(0, good));
         rig.takeAudioLines();
+        const audio::Handle before = rig.kae->slot(0).stream;
         EXPECT_EQ(KAE__Channel_Load_Sound(0, path), loads);
         const QStringList lines = rig.takeAudioLines();
+        if (path.isEmpty()) {
+            EXPECT_EQ(std::tuple(lines, rig.kae->slot(0).stream, rig.store.channel(0).fileName),
+                      std::tuple(QStringList(), before, good));
+            EXPECT_TRUE(KAE__Channel_Play(0, true, false));
+            continue;
+        }
         EXPECT_TRUE(lines.contains(u"KAE Module: KAE__Channel_Load_Sound"_s));
         if (loads) {
             EXPECT_EQ(rig.store.channel(0).fileName, path);
@@ -278,30 +283,15 @@ TEST(KaeSound, LoadsThatFailLeaveTheSlotEmpty) {
     }
 }
 
-TEST(KaeSound, EmptyPathKeepsTheSoundThatIsOpen) {
-    KaeRig rig;
-    const QString good = rampFile(5000);
-    ASSERT_TRUE(KAE__Channel_Load_Sound(0, good));
-    const audio::Handle before = rig.kae->slot(0).stream;
-    rig.takeAudioLines();
-    EXPECT_FALSE(KAE__Channel_Load_Sound(0, QString()));
-    EXPECT_TRUE(rig.takeAudioLines().isEmpty());
-    EXPECT_EQ(rig.kae->slot(0).stream, before);
-    EXPECT_EQ(rig.store.channel(0).fileName, good);
-    EXPECT_TRUE(KAE__Channel_Play(0, true, false));
-}
-
 TEST(KaeSound, LevelChangesOnAnEmptySlotDoNothing) {
     KaeRig rig;
     rig.takeAudioLines();
     const Channel before = rig.store.channel(4);
-    EXPECT_FALSE(KAE__Channel_SetVolume(4));
-    EXPECT_FALSE(KAE__Channel_SetPan(4));
-    EXPECT_FALSE(KAE__Channel_SetFrequency(4));
-    EXPECT_FALSE(KAE__Channel_SlideVolume(4, 50, 100));
-    EXPECT_FALSE(KAE__Channel_IsVolumeSliding(4));
-    EXPECT_TRUE(KAE__Channel_IsStopped(4));
-    EXPECT_EQ(KAE__Channel_GetLevel(4), 0);
+    EXPECT_EQ(std::tuple(KAE__Channel_SetVolume(4), KAE__Channel_SetPan(4),
+                         KAE__Channel_SetFrequency(4), KAE__Channel_SlideVolume(4, 50, 100),
+                         KAE__Channel_IsVolumeSliding(4), KAE__Channel_IsStopped(4),
+                         KAE__Channel_GetLevel(4)),
+              std::tuple(false, false, false, false, false, true, 0));
     EXPECT_TRUE(rig.takeAudioLines().isEmpty());
     EXPECT_EQ(rig.store.channel(4).volume, before.volume);
     // Reading a position of nothing is an error the operator's support can see.
