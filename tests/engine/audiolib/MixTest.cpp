@@ -73,31 +73,8 @@ TEST(AudioLibMix, VolumeAndPanFollowTheirCurves) {
     }
 }
 
-TEST(AudioLibMix, VolumeSlideEndsOnTimeWithItsOneShotMessage) {
-    // (Every frame of a slide on its curve, linear ones too: SlideGainFollowsTheCurve...)
-    Offline off;
-    const Handle h = off.lib->streamCreateFile(constant(u"slide"_s, 1, 88200, 1.0f, 1.0f), 0);
-    ASSERT_NE(h, 0u);
-    off.lib->channelSetAttributes(h, -1, 100, 0);
-    off.lib->channelPlay(h, true);
-    ASSERT_NE(off.lib->channelSetSync(h, sync::SlideOnce, 0, 1027, 4), 0u);
-    // 500 ms from 100 down to 20: 22050 frames.
-    ASSERT_TRUE(off.lib->channelSlideAttributes(h, -1, 20, -101, 500));
-    EXPECT_EQ(off.lib->channelIsSliding(h), 2u) << "sliding from the call on";
-    Render r = off.render(11025);
-    EXPECT_EQ(off.lib->channelIsSliding(h), 2u);
-    off.render(22050, r);
-    EXPECT_EQ(off.lib->channelIsSliding(h), 0u);
-    int volume = 0;
-    off.lib->channelGetAttributes(h, nullptr, &volume, nullptr);
-    EXPECT_EQ(volume, 20);
-    ASSERT_EQ(off.window.messages.size(), 1u) << "one-shot: fires once";
-    const Message& m = off.window.messages[0];
-    EXPECT_EQ(std::tuple(m.message, m.slot, m.deviceFrame), std::tuple(1027, 4, 22050));
-    // (A volume set ending a slide without its message: KaeSound, a fade ended by the level.)
-}
-
-// Every frame's gain against the value's straight line in time, through the curve.
+// Every frame's gain against the value's straight line in time, through the curve; the
+// message comes at the end of each slide, at its very frame.
 TEST(AudioLibMix, SlideGainFollowsTheCurveAtEveryFrame) {
     // what, logarithmic curve, start volume, slides (volume, ms; those after the first queued)
     using Row = std::tuple<const char*, bool, int, std::vector<std::pair<int, int>>>;
@@ -119,12 +96,15 @@ TEST(AudioLibMix, SlideGainFollowsTheCurveAtEveryFrame) {
         ASSERT_NE(h, 0u);
         off.lib->channelSetAttributes(h, -1, start, 0);
         ASSERT_TRUE(off.lib->channelPlay(h, true));
+        ASSERT_NE(off.lib->channelSetSync(h, sync::SlideOnce, 0, 1027, 4), 0u);
         ASSERT_TRUE(
             off.lib->channelSlideAttributes(h, -1, slides[0].first, -101, slides[0].second));
+        EXPECT_EQ(off.lib->channelIsSliding(h), 2u) << "sliding from the call on";
         for (std::size_t i = 1; i < slides.size(); ++i)
             ASSERT_TRUE(off.lib->channelQueueSlide(h, slides[i].first, slides[i].second));
         const Render r = off.render(44100 * 5 / 2, 300); // blocks that do not divide a slide
         std::int64_t frame = 0;
+        std::vector<std::int64_t> ends, messages;
         double value = start;
         for (const auto& [to, ms] : slides) {
             const std::int64_t n = std::int64_t(ms) * 44100 / 1000;
@@ -139,8 +119,13 @@ TEST(AudioLibMix, SlideGainFollowsTheCurveAtEveryFrame) {
                 else
                     ASSERT_NEAR(toDb(gain / expected), 0.0, 0.01) << "frame " << frame;
             }
+            ends.push_back(frame);
         }
         EXPECT_EQ(off.lib->channelIsSliding(h), 0u);
+        for (const Message& m : off.window.messages)
+            if (m.message == 1027 && m.slot == 4)
+                messages.push_back(m.deviceFrame);
+        EXPECT_EQ(messages, ends);
         EXPECT_NEAR(r.at(r.frames() - 1, 0),
                     logCurve && value > 0 ? std::pow(10.0, (value - 100) / 20) : value / 100, 1e-7);
     }
