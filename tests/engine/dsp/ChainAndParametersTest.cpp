@@ -19,22 +19,17 @@ namespace {
 constexpr float kHuge = 1e30f;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-// A parameter block filled with one value in every float and one in every integer.
-template <typename Block> Block filled(float f, std::int32_t n) {
-    Block b;
-    unsigned char bytes[sizeof(Block)];
+// The bytes of a parameter block filled with one value in every float and one in every
+// integer (they sit where DirectX has LONG: pan delay, wave form, phase).
+template <typename Block> std::vector<unsigned char> filled(float f, std::int32_t n) {
+    std::vector<unsigned char> bytes(sizeof(Block));
     for (std::size_t off = 0; off < sizeof(Block); off += 4) {
-        // Integers sit where DirectX has LONG: pan delay, wave form, phase.
         const bool isInt =
             (std::is_same_v<Block, DsfxEcho> && off == 16) ||
             (!std::is_same_v<Block, DsfxEcho> && sizeof(Block) == 28 && (off == 16 || off == 24));
-        if (isInt)
-            std::memcpy(bytes + off, &n, 4);
-        else
-            std::memcpy(bytes + off, &f, 4);
+        std::memcpy(bytes.data() + off, isInt ? static_cast<const void*>(&n) : &f, 4);
     }
-    std::memcpy(static_cast<void*>(&b), bytes, sizeof(Block));
-    return b;
+    return bytes;
 }
 
 template <typename Block> std::vector<unsigned char> bytesOf(const Block& b) {
@@ -59,41 +54,39 @@ TEST(Parameters, OutOfRangeAndClearedValuesAreClampedAndNeverBlowUp) {
     using Row =
         std::tuple<const char*, EffectType, std::vector<unsigned char>, std::vector<unsigned char>>;
     const Row cases[] = {
-        {"EQ zeros", EffectType::ParamEq, bytesOf(filled<DsfxParamEq>(0.0f, 0)),
+        {"EQ zeros", EffectType::ParamEq, filled<DsfxParamEq>(0.0f, 0),
          bytesOf(DsfxParamEq{80.0f, 1.0f, 0.0f})},
-        {"EQ huge", EffectType::ParamEq, bytesOf(filled<DsfxParamEq>(kHuge, 0)),
+        {"EQ huge", EffectType::ParamEq, filled<DsfxParamEq>(kHuge, 0),
          bytesOf(DsfxParamEq{16000.0f, 36.0f, 15.0f})},
-        {"EQ negative", EffectType::ParamEq, bytesOf(filled<DsfxParamEq>(-kHuge, 0)),
+        {"EQ negative", EffectType::ParamEq, filled<DsfxParamEq>(-kHuge, 0),
          bytesOf(DsfxParamEq{80.0f, 1.0f, -15.0f})},
-        {"EQ NaN: the defaults", EffectType::ParamEq, bytesOf(filled<DsfxParamEq>(kNaN, 0)),
+        {"EQ NaN: the defaults", EffectType::ParamEq, filled<DsfxParamEq>(kNaN, 0),
          bytesOf(DsfxParamEq{8000.0f, 12.0f, 0.0f})},
-        {"reverb zeros", EffectType::WavesReverb, bytesOf(filled<DsfxWavesReverb>(0.0f, 0)),
+        {"reverb zeros", EffectType::WavesReverb, filled<DsfxWavesReverb>(0.0f, 0),
          bytesOf(DsfxWavesReverb{0.0f, 0.0f, 0.001f, 0.001f})},
-        {"reverb huge", EffectType::WavesReverb, bytesOf(filled<DsfxWavesReverb>(kHuge, 0)),
+        {"reverb huge", EffectType::WavesReverb, filled<DsfxWavesReverb>(kHuge, 0),
          bytesOf(DsfxWavesReverb{0.0f, 0.0f, 3000.0f, 0.999f})},
-        {"reverb negative", EffectType::WavesReverb, bytesOf(filled<DsfxWavesReverb>(-kHuge, 0)),
+        {"reverb negative", EffectType::WavesReverb, filled<DsfxWavesReverb>(-kHuge, 0),
          bytesOf(DsfxWavesReverb{-96.0f, -96.0f, 0.001f, 0.001f})},
-        {"echo zeros", EffectType::Echo, bytesOf(filled<DsfxEcho>(0.0f, 0)),
+        {"echo zeros", EffectType::Echo, filled<DsfxEcho>(0.0f, 0),
          bytesOf(DsfxEcho{0.0f, 0.0f, 1.0f, 1.0f, 0})},
-        {"echo huge, pan delay stored as true (-1)", EffectType::Echo,
-         bytesOf(filled<DsfxEcho>(kHuge, -1)),
+        {"echo huge, pan delay stored as true (-1)", EffectType::Echo, filled<DsfxEcho>(kHuge, -1),
          bytesOf(DsfxEcho{100.0f, 100.0f, 2000.0f, 2000.0f, 1})},
-        {"echo NaN", EffectType::Echo, bytesOf(filled<DsfxEcho>(kNaN, 7)),
+        {"echo NaN", EffectType::Echo, filled<DsfxEcho>(kNaN, 7),
          bytesOf(DsfxEcho{50.0f, 50.0f, 500.0f, 500.0f, 1})},
         {"reverb NaN: never a silenced input", EffectType::WavesReverb,
-         bytesOf(filled<DsfxWavesReverb>(kNaN, 0)),
-         bytesOf(DsfxWavesReverb{0.0f, 0.0f, 1000.0f, 0.001f})},
-        {"chorus zeros", EffectType::Chorus, bytesOf(filled<DsfxChorus>(0.0f, 0)),
+         filled<DsfxWavesReverb>(kNaN, 0), bytesOf(DsfxWavesReverb{0.0f, 0.0f, 1000.0f, 0.001f})},
+        {"chorus zeros", EffectType::Chorus, filled<DsfxChorus>(0.0f, 0),
          bytesOf(chorusOf(0.0f, 0.0f, 0.0f, 0.0f, 0, 0.0f, 0))},
-        {"chorus huge", EffectType::Chorus, bytesOf(filled<DsfxChorus>(kHuge, 99)),
+        {"chorus huge", EffectType::Chorus, filled<DsfxChorus>(kHuge, 99),
          bytesOf(chorusOf(100.0f, 100.0f, 99.0f, 10.0f, 1, 20.0f, 4))},
-        {"chorus negative", EffectType::Chorus, bytesOf(filled<DsfxChorus>(-kHuge, -5)),
+        {"chorus negative", EffectType::Chorus, filled<DsfxChorus>(-kHuge, -5),
          bytesOf(chorusOf(0.0f, 0.0f, -99.0f, 0.0f, 0, 0.0f, 0))},
-        {"flanger zeros", EffectType::Flanger, bytesOf(filled<DsfxFlanger>(0.0f, 0)),
+        {"flanger zeros", EffectType::Flanger, filled<DsfxFlanger>(0.0f, 0),
          bytesOf(flangerOf(0.0f, 0.0f, 0.0f, 0.0f, 0, 0.0f, 0))},
-        {"flanger huge", EffectType::Flanger, bytesOf(filled<DsfxFlanger>(kHuge, 99)),
+        {"flanger huge", EffectType::Flanger, filled<DsfxFlanger>(kHuge, 99),
          bytesOf(flangerOf(100.0f, 100.0f, 99.0f, 10.0f, 1, 4.0f, 4))},
-        {"flanger NaN", EffectType::Flanger, bytesOf(filled<DsfxFlanger>(kNaN, 3)),
+        {"flanger NaN", EffectType::Flanger, filled<DsfxFlanger>(kNaN, 3),
          bytesOf(flangerOf(50.0f, 100.0f, -50.0f, 0.25f, 1, 2.0f, 3))},
     };
     for (const auto& [name, type, raw, expected] : cases) {

@@ -30,21 +30,17 @@ constexpr bool kChorus = true;
 constexpr bool kFlanger = false;
 
 TEST(Modulation, WithoutSweepTheWetSignalIsTheInputDelayedByTheDelayKnob) {
-    using Row = std::tuple<const char*, int, bool, DsfxModulation>;
+    // what, rate, chorus or flanger, then all wet and no depth: LFO rate, wave, delay, phase
+    using Row = std::tuple<const char*, int, bool, float, int, float, int>;
     const Row cases[] = {
-        {"chorus 10 ms", 48000, kChorus, {100.0f, 0.0f, 0.0f, 0.0f, kWaveSine, 10.0f, kPhase90}},
-        {"chorus 20 ms",
-         44100,
-         kChorus,
-         {100.0f, 0.0f, 0.0f, 2.0f, kWaveTriangle, 20.0f, kPhase180}},
-        {"flanger 2.5 ms",
-         48000,
-         kFlanger,
-         {100.0f, 0.0f, 0.0f, 5.0f, kWaveSine, 2.5f, kPhaseNeg90}},
-        {"flanger 4 ms", 48000, kFlanger, {100.0f, 0.0f, 0.0f, 0.0f, kWaveSine, 4.0f, kPhaseZero}},
+        {"chorus 10 ms", 48000, kChorus, 0.0f, kWaveSine, 10.0f, kPhase90},
+        {"chorus 20 ms", 44100, kChorus, 2.0f, kWaveTriangle, 20.0f, kPhase180},
+        {"flanger 2.5 ms", 48000, kFlanger, 5.0f, kWaveSine, 2.5f, kPhaseNeg90},
+        {"flanger 4 ms", 48000, kFlanger, 0.0f, kWaveSine, 4.0f, kPhaseZero},
     };
-    for (const auto& [name, rate, isChorus, params] : cases) {
+    for (const auto& [name, rate, isChorus, hz, wave, delay, phase] : cases) {
         SCOPED_TRACE(name);
+        const DsfxModulation params{100.0f, 0.0f, 0.0f, hz, wave, delay, phase};
         std::unique_ptr<Effect> effect = modulation(isChorus, params);
         ASSERT_TRUE(effect->prepare(rate, 2));
         std::vector<float> sound = test::noise(rate, 2, 0.5);

@@ -39,8 +39,8 @@ TEST(KaeDevices, StartUpListsTheDevicesTheOptionsAllow) {
     };
     using Row = std::tuple<const char*, const char*, QStringList>;
     const Row cases[] = {
+        // (Every marker rule: OutputDevicesTest.)
         {"1", "0", {"Delta 1/2#1", "Delta 3/4#2", "Onboard#3"}},
-        {"1", "1", {"Delta 1/2#1", "Onboard#3"}},
         {"0", "1", {"Delta 1/2#1", "Onboard#3", "Null output (emulated)#4"}},
     };
     for (const auto& [noEmulated, firstPairOnly, listed] : cases) {
@@ -141,8 +141,9 @@ TEST(KaeDevices, AChannelMovedDuringItsFadeOutFinishesTheFade) {
     ASSERT_EQ(finished.count(), 1) << "the fade-out ends on the new output";
     EXPECT_NEAR(double(onB.frames()), 44100 * 6 / 10, 441) << "when it was due";
     // On from the level it had reached, inside the second segment (from 75 to 56).
-    EXPECT_LT(onB.peak(0, 0, 64), 0.5 * std::pow(10.0, (75 - 100) / 20.0));
-    EXPECT_GT(onB.peak(0, 0, 64), 0.5 * std::pow(10.0, (56 - 100) / 20.0));
+    const double from = onB.peak(0, 0, 64);
+    EXPECT_TRUE(from < 0.5 * std::pow(10.0, -25 / 20.0) && from > 0.5 * std::pow(10.0, -44 / 20.0))
+        << from;
     EXPECT_LT(onB.peak(0, onB.frames() - 64, onB.frames()), 1e-3);
     EXPECT_EQ(rig.kae->slot(1).fadeOutStep, 5);
 }
@@ -165,9 +166,11 @@ TEST(KaeDevices, ALoadOnAnOutputThatCannotBeSelectedFails) {
         EXPECT_EQ(rig.kae->slot(4).stream, 0u) << "nothing opened on another device";
         EXPECT_TRUE(ch.fileName.isEmpty());
         const QStringList lines = rig.takeAudioLines();
-        EXPECT_FALSE(lines.contains(u"Attaching successful!"_s)) << joined(lines);
-        EXPECT_TRUE(lines.contains(u"Attaching has failed, Handle is zero!"_s)) << joined(lines);
-        EXPECT_TRUE(lines.contains(u"KAE: Error Message: Error while selecting Output Device"_s))
+        EXPECT_EQ(std::tuple(
+                      lines.contains(u"Attaching successful!"_s),
+                      lines.contains(u"Attaching has failed, Handle is zero!"_s),
+                      lines.contains(u"KAE: Error Message: Error while selecting Output Device"_s)),
+                  std::tuple(false, true, true))
             << joined(lines);
     }
 }
@@ -214,13 +217,9 @@ TEST(KaeDevices, RecalledPresetsFindTheirOutputByNameOrNumber) {
         rig.takeAudioLines();
         const engine::OutputDevice device = FindPresetOutput(4, storedName, storedNumber);
         EXPECT_EQ(device.name, found) << storedName.toStdString();
-        const QStringList lines = rig.takeAudioLines();
-        if (replaced) {
-            EXPECT_EQ(lines,
-                      QStringList{"Non-existing sounddevice in channel 5 has been replaced!"});
-        } else {
-            EXPECT_TRUE(lines.isEmpty()) << joined(lines);
-        }
+        EXPECT_EQ(rig.takeAudioLines(),
+                  replaced ? QStringList{"Non-existing sounddevice in channel 5 has been replaced!"}
+                           : QStringList{});
     }
 }
 
@@ -246,8 +245,8 @@ TEST(KaeDevices, ShutDownFreesEverythingAndWaitsOnlyWhenAsked) {
         ASSERT_TRUE(KAE__Channel_Play(0, true, false));
         EXPECT_TRUE(KAE__Shutdown(settle));
         EXPECT_EQ(rig.waits.waits(), settle ? QList<int>{1000} : QList<int>{});
-        EXPECT_EQ(rig.kae->slot(0).stream, 0u);
-        EXPECT_FALSE(rig.kae->dispatcher().subscribed());
-        EXPECT_FALSE(KAE__Channel_IsPlaying(0));
+        EXPECT_EQ(std::tuple(rig.kae->slot(0).stream, rig.kae->dispatcher().subscribed(),
+                             KAE__Channel_IsPlaying(0)),
+                  std::tuple(0u, false, false));
     }
 }

@@ -71,14 +71,12 @@ TEST(DspWindow, KnobsWriteTheRecordAndReachThePlayingEffect) {
 
     w.knob("knReverbMix")->setValue(-12);
     w.knob("knReverbHFRatio")->setValue(250);
-    EXPECT_EQ(ch.effects.reverb.reverbMix, -12.0f);
-    EXPECT_FLOAT_EQ(ch.effects.reverb.highFreqRtRatio, 0.25f);
     engine::dsp::DsfxWavesReverb reverb;
     ASSERT_TRUE(w.rig.lib->fxGetParameters(audio::Handle(ch.handles.reverb), &reverb));
-    EXPECT_EQ(reverb.reverbMix, -12.0f);
-    EXPECT_FLOAT_EQ(reverb.highFreqRtRatio, 0.25f);
+    EXPECT_EQ(std::tuple(ch.effects.reverb.reverbMix, ch.effects.reverb.highFreqRtRatio,
+                         reverb.reverbMix, reverb.highFreqRtRatio),
+              std::tuple(-12.0f, 0.25f, -12.0f, 0.25f));
     EXPECT_EQ(w.valueShown("knReverbMix"), u"-12 dB"_s);
-
     w.find<QCheckBox>("chkDelay")->click();
     EXPECT_EQ(w.chainShown(), (QStringList{"REVERB", "---", "---", "---", "---"}));
     EXPECT_EQ(ch.handles.delay, 0);
@@ -97,9 +95,8 @@ TEST(DspWindow, KnobsWriteTheRecordAndReachThePlayingEffect) {
 
     // VariSpeed: the record, the playback frequency and the stream's own frequency.
     w.knob("knVariSpeed")->setValue(10);
-    EXPECT_EQ(ch.variSpeed, 10);
-    EXPECT_EQ(ch.playbackFrequency, 48510);
-    EXPECT_EQ(KAE__Channel_GetFrequency(2), 48510);
+    EXPECT_EQ(std::tuple(ch.variSpeed, ch.playbackFrequency, KAE__Channel_GetFrequency(2)),
+              std::tuple(10, 48510, 48510));
     EXPECT_EQ(w.valueShown("knVariSpeed"), u"10%"_s);
 }
 
