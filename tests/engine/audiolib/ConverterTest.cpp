@@ -70,16 +70,10 @@ const auto k44To48 = [](int) {
     return 48000.0 / 44100.0;
 };
 
-struct Case {
-    const char* name;
-    Kind kind;
-    double maxThdN;
-};
-
-class ConverterTest : public ::testing::TestWithParam<Case> {};
+class ConverterTest : public ::testing::TestWithParam<Kind> {};
 
 TEST_P(ConverterTest, DeviceRateSineIsCleanAndKeepsItsLength) {
-    auto c = RateConverter::create(GetParam().kind, 2);
+    auto c = RateConverter::create(GetParam(), 2);
     ASSERT_NE(c, nullptr);
     const std::vector<float> out = convert(*c, k1kHz, -1, 200, k44To48);
     const std::size_t frames = out.size() / 2;
@@ -88,14 +82,14 @@ TEST_P(ConverterTest, DeviceRateSineIsCleanAndKeepsItsLength) {
     const std::size_t skip = 4096;
     EXPECT_LT(
         kalvor::test::thdPlusNoiseDb(out.data() + skip * 2, frames - skip, 2, 1000.0 / 48000.0),
-        GetParam().maxThdN);
+        -80);
     // Both channels carry the same signal.
     for (std::size_t i = skip * 2; i < out.size(); i += 2)
         ASSERT_FLOAT_EQ(out[i], out[i + 1]) << i;
 }
 
 TEST_P(ConverterTest, SpeedChangesBetweenPeriodsDoNotStep) {
-    auto c = RateConverter::create(GetParam().kind, 2);
+    auto c = RateConverter::create(GetParam(), 2);
     ASSERT_NE(c, nullptr);
     // Alternating between pitch up and down by a fifth: the waveform bends, never jumps.
     // A sine of amplitude 0.5 at most 1.5 kHz moves at most 0.1 per 48 kHz frame.
@@ -107,18 +101,16 @@ TEST_P(ConverterTest, SpeedChangesBetweenPeriodsDoNotStep) {
 }
 
 TEST_P(ConverterTest, ResetStartsAFreshSignal) {
-    auto c = RateConverter::create(GetParam().kind, 2);
+    auto c = RateConverter::create(GetParam(), 2);
     ASSERT_NE(c, nullptr);
     const std::vector<float> first = convert(*c, k1kHz, -1, 20, k44To48);
     c->reset();
     EXPECT_EQ(convert(*c, k1kHz, -1, 20, k44To48), first);
 }
 
+// libsamplerate, libsoxr and our own.
 INSTANTIATE_TEST_SUITE_P(Kinds, ConverterTest,
-                         ::testing::Values(Case{"Samplerate", Kind::Samplerate, -80},
-                                           Case{"Soxr", Kind::Soxr, -80},
-                                           Case{"Polyphase", Kind::Polyphase, -80}),
-                         [](const auto& i) { return std::string(i.param.name); });
+                         ::testing::Values(Kind::Samplerate, Kind::Soxr, Kind::Polyphase));
 
 class PolyphaseConverterTest : public ::testing::TestWithParam<double> {};
 
@@ -149,6 +141,19 @@ TEST_P(PolyphaseConverterTest, FramesFallWhereTheRatioPutsThemAndASineKeepsItsSh
                 2 * std::numbers::pi * f / 100);
     // Anything but the tone (a wrong frequency leaves the tone itself here).
     EXPECT_LT(10 * std::log10(fit.residualPower / (kAmp * kAmp / 2)), -85);
+    if (ratio >= 1)
+        return;
+    // Down-sampling: the cut-off follows the output's Nyquist frequency, whatever the ratio. A
+    // tone half-way between it and the input's vanishes.
+    c = RateConverter::create(RateConverter::Kind::Polyphase, kCh);
+    const std::vector<float> above =
+        convert(*c, 0.25 * (1 + ratio), kFrames, 100000, [ratio](int) { return ratio; });
+    double power = 0;
+    for (std::size_t i = 40; i < above.size() / kCh - 40; ++i)
+        power += double(above[i * kCh]) * above[i * kCh];
+    EXPECT_LT(10 * std::log10(std::max(power / double(above.size() / kCh - 80), 1e-30) /
+                              (kAmp * kAmp / 2)),
+              -90);
 }
 
 // A sixteenth, a speed of three at 48 kHz, a half, 48 to 44.1 kHz, unity, 44.1 to 48 kHz,
@@ -156,23 +161,6 @@ TEST_P(PolyphaseConverterTest, FramesFallWhereTheRatioPutsThemAndASineKeepsItsSh
 INSTANTIATE_TEST_SUITE_P(Ratios, PolyphaseConverterTest,
                          ::testing::Values(1.0 / 16, 48000.0 / 44100.0 / 3, 0.5, 44100.0 / 48000.0,
                                            1.0, 48000.0 / 44100.0, 2.0, 16.0));
-
-// Down-sampling: the cut-off follows the output's Nyquist frequency, whatever the ratio.
-TEST(PolyphaseConverterDownTest, ToneAboveTheOutputsNyquistFrequencyVanishes) {
-    for (const double ratio : {1.0 / 16, 48000.0 / 44100.0 / 3, 0.5, 44100.0 / 48000.0}) {
-        SCOPED_TRACE(ratio);
-        auto c = RateConverter::create(RateConverter::Kind::Polyphase, kCh);
-        ASSERT_NE(c, nullptr);
-        // Half-way between the output's Nyquist frequency and the input's.
-        const std::vector<float> out =
-            convert(*c, 0.25 * (1 + ratio), 30011, 100000, [ratio](int) { return ratio; });
-        const std::size_t edge = 40, n = out.size() / kCh - 2 * edge;
-        double power = 0;
-        for (std::size_t i = edge; i < edge + n; ++i)
-            power += double(out[i * kCh]) * out[i * kCh];
-        EXPECT_LT(10 * std::log10(std::max(power / n, 1e-30) / (kAmp * kAmp / 2)), -90);
-    }
-}
 
 } // namespace
 } // namespace kalvor::audio

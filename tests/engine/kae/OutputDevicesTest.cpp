@@ -43,11 +43,6 @@ TEST(OutputDevices, MarkersDecideWhatIsListed) {
     };
     using Row = std::tuple<bool, bool, QStringList>;
     const Row cases[] = {
-        {false,
-         false,
-         {"Delta 1010 1/2#1", "Delta 1010 3/4#2", "Delta 1010 5-6#3", "Delta 1010 7+8#4",
-          "Primary Sound Driver#5", "Null output (emulated)#6", "Soundkarte (EMULIERT)#7",
-          "Carte son (émulé)#8", "Card 3 - 4 spaced#9", "Out 13/14#10"}},
         // Markers match as written: "3 - 4" and "13/14" are not pair names.
         {false,
          true,
