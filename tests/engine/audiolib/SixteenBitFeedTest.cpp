@@ -34,20 +34,16 @@ std::vector<float> renderWith(const QString& path, int rate, const Act& before, 
 TEST(SixteenBitFeed, RendersTheSameSamplesAsTheFloatsOfTheSameFile) {
     const Act none = [](AudioLib&, Handle) {
     };
-    const Act seek = [](AudioLib& lib, Handle h) {
-        lib.channelSetPosition(h, 4 * 15000);
-    };
-    const Act echo = [](AudioLib& lib, Handle h) {
-        lib.channelSetFx(h, FxType::Echo, 0);
-    };
-    const Act mix = [](AudioLib& lib, Handle h) {
-        lib.channelSetAttributes(h, -1, 83, -37);
-    };
     using Row = std::tuple<const char*, int, Act, Act>; // what, device rate, before, at 7000
-    const Row cases[] = {{"volume and pan", 44100, mix, none},
-                         {"converted to the device rate", 48000, none, none},
-                         {"a seek while heard", 44100, none, seek},
-                         {"an echo", 44100, echo, none}};
+    const Row cases[] = {
+        {"volume and pan", 44100, [](auto& l, auto h) { l.channelSetAttributes(h, -1, 83, -37); },
+         none},
+        {"converted to the device rate", 48000, none, none},
+        {"a seek while heard", 44100, none,
+         [](auto& l, auto h) {
+             l.channelSetPosition(h, 4 * 15000);
+         }},
+        {"an echo", 44100, [](auto& l, auto h) { l.channelSetFx(h, FxType::Echo, 0); }, none}};
     // The ramp's values are 16-bit, so the float file holds exactly what the 16-bit one does.
     const QString pcm16 =
         testmedia::makeRamp(mediaFolder(), u"ramp16"_s, testmedia::Format::Wav16, 44100, 2, 40000);

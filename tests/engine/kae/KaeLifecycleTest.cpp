@@ -18,15 +18,11 @@ namespace {
 // The program's hooks for the engine, on a rig that has not started it.
 void wireEngine(Lifecycle& lifecycle) {
     StartupHooks& up = lifecycle.startupHooks();
-    up.soundDevicePresent = [] {
-        return KAE__SoundDevicePresent();
-    };
+    up.soundDevicePresent = &KAE__SoundDevicePresent;
     up.initAudioEngine = [] {
         return KAE__Init();
     };
-    up.choosePreviewOutput = [] {
-        ChoosePreviewOutput();
-    };
+    up.choosePreviewOutput = &ChoosePreviewOutput;
     lifecycle.shutdownHooks().freeAudioEngine = [] {
         KAE__Shutdown(false);
     };
