@@ -27,6 +27,8 @@
 #include <functional>
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 namespace kalvor::test {
 namespace {
 
@@ -51,25 +53,23 @@ TEST(PositionSlider, DragShowsTheTimeAndReleaseSeeksThere) {
     ASSERT_GT(bytes, 0);
     ASSERT_EQ(s.pnlDuration()->text(), QStringLiteral("00:03:00"));
 
-    struct Case {
-        int value;
-        const char* shown;
-        std::int64_t seconds;
-    };
-    const Case cases[] = {{50, "00:01:30", 90},
-                          {25, "00:00:45", 45},
-                          {99, "00:02:58", 178},
-                          {0, "00:00:00", 0},
-                          {33, "00:00:59", 59}};
-    for (const Case& c : cases) {
-        dragSlider(s.sldPosition(), c.value);
-        EXPECT_EQ(s.pnlPos()->text(), QString::fromLatin1(c.shown)) << c.value;
-        // Nothing moves until the button is released.
+    // The slider's value: what a drag shows, and, once released, where the channel stands.
+    const std::pair<int, const char*> cases[] = {{50, "00:01:30 90"},
+                                                 {25, "00:00:45 45"},
+                                                 {99, "00:02:58 178"},
+                                                 {0, "00:00:00 0"},
+                                                 {33, "00:00:59 59"}};
+    for (const auto& [value, shown] : cases) {
+        dragSlider(s.sldPosition(), value);
+        const QString dragged = s.pnlPos()->text();
+        EXPECT_EQ(KAE__Channel_GetPosition(0), 0) << "nothing moves until the release";
         releaseSlider(s.sldPosition());
-        EXPECT_EQ(KAE__Channel_GetPosition(0), c.value * ((bytes + 50) / 100)) << c.value;
-        EXPECT_EQ(KAE__Channel_GetPositionInSec(0), c.seconds) << c.value;
-        EXPECT_EQ(s.pnlPos()->text(), QString::fromLatin1(c.shown)) << c.value;
-        EXPECT_EQ(s.sldPosition()->value(), c.value);
+        EXPECT_EQ(u"%1 %2"_s.arg(dragged).arg(KAE__Channel_GetPositionInSec(0)),
+                  QLatin1String(shown));
+        EXPECT_EQ(KAE__Channel_GetPosition(0), value * ((bytes + 50) / 100)) << value;
+        EXPECT_EQ(std::pair(s.pnlPos()->text(), s.sldPosition()->value()),
+                  std::pair(dragged, value));
+        KAE__Channel_SetPosition(0, 0);
     }
     // Without a sound nothing is shown or sought.
     ChannelStrip& empty = w.strip(3);
@@ -103,12 +103,6 @@ TEST(StartOffsetMark, ShowsWhileTheChannelHasAnOffsetAndOpensTheWindow) {
     EXPECT_FALSE(s.imgStartOffset()->isVisibleTo(&s));
     ASSERT_TRUE(r.rig.show->offsets().SetStartOffset(2, 8000 * 3));
     EXPECT_TRUE(s.imgStartOffset()->isVisibleTo(&s));
-    if (const QString dir = qEnvironmentVariable("KALVOR_SHOTS_DIR"); !dir.isEmpty()) {
-        r.window->resize(1280, 800);
-        r.window->show();
-        QTest::qWait(20);
-        s.grab().save(dir + QStringLiteral("/strip-offset-mark.png"));
-    }
     QTest::mouseClick(s.imgStartOffset(), Qt::LeftButton);
     ASSERT_NE(r.window->startOffsetsWindow(), nullptr);
     EXPECT_EQ(r.window->startOffsetsWindow()->channel(), 2);
@@ -118,52 +112,34 @@ TEST(StartOffsetMark, ShowsWhileTheChannelHasAnOffsetAndOpensTheWindow) {
     EXPECT_FALSE(s.imgStartOffset()->isVisibleTo(&s));
 }
 
-enum class Act { Left, Release, Right, NearEnd, Tick };
-
 TEST(PlayButton, ColourFollowsTheChannelState) {
     StripsRig w;
     w.rig.store.controls(0).pauseMode = 1;
     w.rig.loadChannel(0, {silence(w.rig.folder, QStringLiteral("thirty"), 30.0)});
-    ChannelStrip& s = w.strip(0);
-    const QString off = toQColor(14140870).name();
-    const QString on = toQColor(65280).name();
-    const QString pause = toQColor(33023).name();
-    const QString end = toQColor(3355647).name();
-    struct Step {
-        Act act;
-        QString colour;
+    QWidget* play = w.strip(0).playButton();
+    const auto press = [play](Qt::MouseButton b) {
+        return [play, b] {
+            QTest::mousePress(play, b);
+        };
+    };
+    const struct {
+        std::function<void()> act;
+        int colour;
         const char* what;
+    } steps[] = {
+        {press(Qt::LeftButton), 65280, "first press plays"},
+        {[play] { QTest::mouseRelease(play, Qt::LeftButton); }, 65280, "release keeps playing"},
+        {press(Qt::LeftButton), 33023, "second press pauses (PauseMode)"},
+        {press(Qt::LeftButton), 65280, "third press continues"},
+        {[] { KAE__Channel_SetPositionInSec(0, 25); }, 65280, "five seconds left"},
+        {[&w] { w.rig.show->playback().tickButtonColours(); }, 3355647,
+         "phase 1 shows the end signal (the phases: ChannelPlayback)"},
+        {[play] { QTest::mouseClick(play, Qt::RightButton); }, 14140870,
+         "the right button stops at once"},
     };
-    const Step steps[] = {
-        {Act::Left, on, "first press plays"},
-        {Act::Release, on, "release keeps playing"},
-        {Act::Left, pause, "second press pauses (PauseMode)"},
-        {Act::Left, on, "third press continues"},
-        {Act::NearEnd, on, "five seconds left"},
-        {Act::Tick, end, "phase 1 shows the end signal (the phases: ChannelPlayback)"},
-        {Act::Right, off, "the right button stops at once"},
-    };
-    QWidget* play = s.playButton();
-    for (const Step& step : steps) {
-        switch (step.act) {
-        case Act::Left:
-            QTest::mousePress(play, Qt::LeftButton);
-            break;
-        case Act::Release:
-            QTest::mouseRelease(play, Qt::LeftButton);
-            break;
-        case Act::Right:
-            QTest::mousePress(play, Qt::RightButton);
-            QTest::mouseRelease(play, Qt::RightButton);
-            break;
-        case Act::NearEnd:
-            KAE__Channel_SetPositionInSec(0, 25);
-            break;
-        case Act::Tick:
-            w.rig.show->playback().tickButtonColours();
-            break;
-        }
-        EXPECT_TRUE(play->styleSheet().contains(step.colour))
+    for (const auto& step : steps) {
+        step.act();
+        EXPECT_TRUE(play->styleSheet().contains(toQColor(step.colour).name()))
             << step.what << ": " << play->styleSheet().toStdString();
     }
     EXPECT_FALSE(KAE__Channel_IsPlaying(0));
