@@ -136,8 +136,9 @@ TEST(KeyMapping, QtKeysBecomeTheTablesCodes) {
     };
     for (const Case& c : cases) {
         const KeyStroke got = toKeyStroke(c.raw);
-        EXPECT_EQ(got.key, c.expected.key) << c.label;
-        EXPECT_EQ(got.modifiers, c.expected.modifiers) << c.label;
+        EXPECT_EQ(std::pair(got.key, got.modifiers),
+                  std::pair(c.expected.key, c.expected.modifiers))
+            << c.label;
     }
 }
 

@@ -77,7 +77,6 @@ TEST(LogFiles, SavedListsLoadBackTheSame) {
                 }
             }
         }
-        EXPECT_EQ(r.control.log().header()[LogArtist].text, QStringLiteral("Artist"));
     }
 }
 
@@ -170,5 +169,4 @@ TEST(LogFiles, BackupAtProgramEnd) {
             EXPECT_EQ(doc->rows, r.control.log().allRows()) << c.label;
         }
     }
-    EXPECT_TRUE(PlayLogControl::defaultBackupFolder().endsWith(QStringLiteral("/Log Backup")));
 }

@@ -105,8 +105,7 @@ TEST(SoundOptionsPanel, MetersFollowTheVolumeOnlyWhilePlaying) {
     rig.store.selectChannel(0);
     rig.renderMs(50);
     rig.panel.tickMeters();
-    EXPECT_EQ(rig.panel.meterLeft(), 0);
-    EXPECT_EQ(rig.panel.meterRight(), 0);
+    EXPECT_EQ(std::pair(rig.panel.meterLeft(), rig.panel.meterRight()), std::pair(0, 0));
 
     rig.show->playback().PressPlay(0);
     const struct {
@@ -233,22 +232,18 @@ TEST(SoundOptionsPanel, EqualiserBoxAndBandsReachTheChannel) {
     EXPECT_EQ(c.effects.eq[1].gain, 0.0f); // filling the panel writes nothing back
 
     QTest::mouseClick(child<QCheckBox>(rig.panel, "chkEQActive"), Qt::LeftButton);
-    EXPECT_TRUE(c.effects.eqActive);
-    EXPECT_EQ(c.effects.fxChain[0], QStringLiteral("EQ"));
+    EXPECT_TRUE(c.effects.eqActive && c.effects.fxChain[0] == QLatin1String("EQ"));
     EXPECT_NE(c.handles.eq[1], 0);
 
     child<Knob>(rig.panel, "knEQMidGain")->setValue(6);
     child<QSpinBox>(rig.panel, "updEQHiFreq")->setValue(6000);
     child<QSpinBox>(rig.panel, "updEQLoWidth")->setValue(20);
-    EXPECT_EQ(c.effects.eq[1].gain, 6.0f);
-    EXPECT_EQ(c.effects.eq[2].center, 6000.0f);
-    EXPECT_EQ(c.effects.eq[0].bandwidth, 20.0f);
+    EXPECT_EQ(std::tuple(c.effects.eq[1].gain, c.effects.eq[2].center, c.effects.eq[0].bandwidth),
+              std::tuple(6.0f, 6000.0f, 20.0f));
     EXPECT_EQ(child<QLabel>(rig.panel, "lblEQMidGain")->text(), QStringLiteral("+6 dB"));
 
     QTest::mouseClick(child<QCheckBox>(rig.panel, "chkEQActive"), Qt::LeftButton);
-    EXPECT_FALSE(c.effects.eqActive);
-    EXPECT_EQ(c.effects.fxChain[0], emptyFxPlace());
-    EXPECT_EQ(c.handles.eq[1], 0);
+    EXPECT_FALSE(c.effects.eqActive || c.effects.fxChain[0] != emptyFxPlace() || c.handles.eq[1]);
 }
 
 // A show of three presets; channel 0 plays a tone with Autostart in presets 1 and 2.

@@ -166,26 +166,26 @@ TEST(SoundListDrop, OnlyASetStartingWithASoundFileIsTaken) {
     struct Case {
         bool onAddButton;
         QStringList files;
-        int entries;
-        const char* loaded; // display name of the loaded sound, "" for none
+        const char* shown; // entries in the store and the list, sound ready, current entry
     };
     const Case cases[] = {
-        {false, {text, wav}, 0, ""},
-        {true, {text, wav}, 0, ""},
-        {false, {wav}, 1, "cue"},
-        {true, {wav, wav}, 2, "cue"},
+        {false, {text, wav}, "0 0 0 "},
+        {true, {text, wav}, "0 0 0 "},
+        {false, {wav}, "1 1 1 cue"},
+        {true, {wav, wav}, "2 2 1 cue"},
     };
     int ch = 0;
     for (const Case& c : cases) {
         ChannelStrip& s = w.strip(ch);
         dropOn(c.onAddButton ? static_cast<QWidget*>(s.cmdAdd()) : s.lstSoundlist()->viewport(),
                c.files);
-        EXPECT_EQ(w.rig.store.soundList(ch).size(), c.entries) << ch;
-        EXPECT_EQ(s.lstSoundlist()->count(), c.entries) << ch;
-        EXPECT_EQ(w.rig.show->playback().soundReady(ch), c.entries > 0) << ch;
-        if (c.entries > 0) {
-            EXPECT_EQ(s.lstSoundlist()->currentItem()->text(), QString::fromLatin1(c.loaded));
-        }
+        const QListWidgetItem* current = s.lstSoundlist()->currentItem();
+        EXPECT_EQ(u"%1 %2 %3 %4"_s.arg(w.rig.store.soundList(ch).size())
+                      .arg(s.lstSoundlist()->count())
+                      .arg(w.rig.show->playback().soundReady(ch))
+                      .arg(current ? current->text() : QString()),
+                  QLatin1String(c.shown))
+            << ch;
         ++ch;
     }
 }
