@@ -229,59 +229,44 @@ TEST(StripMenus, EachEntryReachesTheStoreOrTheSettingsAndEveryStripFollows) {
     const QString cue = silence(w.rig.folder, QStringLiteral("cue"), 1.0);
     for (int ch : {1, 7, 8})
         w.rig.loadChannel(ch, {cue});
-    const QString longText(60, QLatin1Char('x'));
-    const auto bold = [&](int ch) {
-        return w.strip(ch).pnlPos()->styleSheet().contains(QLatin1String("bold"));
+    // After each step: time display bold on strips 21 and 4 | channel 7's label and info
+    // text | the length of channel 3's | entries of channels 2, 8 and 9 and strip 8's list.
+    const auto state = [&] {
+        const auto bold = [&](int ch) {
+            return w.strip(ch).pnlPos()->styleSheet().contains(QLatin1String("bold")) ? 'B' : '-';
+        };
+        return u"%1%2|%3 %4|%5|%6%7%8%9"_s.arg(bold(20))
+            .arg(bold(3))
+            .arg(w.strip(6).lblChannelInfo()->text(), store.controls(6).infoText)
+            .arg(store.controls(2).infoText.size())
+            .arg(store.soundList(1).size())
+            .arg(store.soundList(7).size())
+            .arg(store.soundList(8).size())
+            .arg(w.strip(7).lstSoundlist()->count());
     };
-    const auto info = [&](int ch) {
-        return store.controls(ch).infoText;
-    };
-    struct Step {
+    const struct {
         int ch;
         Menu menu;
         const char* action;
         std::optional<QString> answer; // to an input box
-        std::function<bool()> holds;
-        const char* what;
+        const char* state;
+    } steps[] = {
+        {3, Menu::TimeDisplay, "mnuTimeBold", {}, "BB| |0|1111"}, // on every page
+        {9, Menu::TimeDisplay, "mnuTimeReset", {}, "--| |0|1111"},
+        {6, Menu::ChannelInfo, "mnuInputChannelInfo", u"Door cue"_s, "--|Door cue Door cue|0|1111"},
+        {6, Menu::ChannelInfo, "mnuInputChannelInfo", std::nullopt, "--|Door cue Door cue|0|1111"},
+        // Cut to the width a preset stores.
+        {2, Menu::ChannelInfo, "mnuInputChannelInfo", QString(60, u'x'),
+         "--|Door cue Door cue|50|1111"},
+        {6, Menu::ChannelInfo, "mnuRemoveChannelInfo", {}, "--| |50|1111"},
+        {30, Menu::ChannelInfo, "mnuResetAllInfo", {}, "--| |0|1111"},
+        {7, Menu::SoundList, "mnuRemoveSoundsFromPage", {}, "--| |0|0010"}, // page 2 kept
     };
-    const Step steps[] = {
-        {3, Menu::TimeDisplay, "mnuTimeBold", {}, [&] { return bold(20); }, "bold on every page"},
-        {9, Menu::TimeDisplay, "mnuTimeReset", {}, [&] { return !bold(3); }, "reset: not bold"},
-        {6, Menu::ChannelInfo, "mnuInputChannelInfo", QStringLiteral("Door cue"),
-         [&] { return w.strip(6).lblChannelInfo()->text() == QLatin1String("Door cue"); },
-         "the answer becomes the label"},
-        {6, Menu::ChannelInfo, "mnuInputChannelInfo", std::nullopt,
-         [&] { return info(6) == QLatin1String("Door cue"); }, "cancel keeps the text"},
-        {2, Menu::ChannelInfo, "mnuInputChannelInfo", longText,
-         [&] { return info(2).size() == 50; }, "cut to the width a preset stores"},
-        {6,
-         Menu::ChannelInfo,
-         "mnuRemoveChannelInfo",
-         {},
-         [&] { return info(6).isEmpty() && !info(2).isEmpty(); },
-         "remove acts on its own channel"},
-        {30,
-         Menu::ChannelInfo,
-         "mnuResetAllInfo",
-         {},
-         [&] { return info(2).isEmpty(); },
-         "reset all reaches every channel"},
-        {7,
-         Menu::SoundList,
-         "mnuRemoveSoundsFromPage",
-         {},
-         [&] {
-             return store.soundList(1).isEmpty() && store.soundList(7).isEmpty() &&
-                    store.soundList(8).size() == 1 && w.strip(7).lstSoundlist()->count() == 0;
-         },
-         "page 1 emptied, page 2 kept"},
-    };
-    for (const Step& step : steps) {
-        if (step.menu == Menu::ChannelInfo &&
-            QLatin1String(step.action) == QLatin1String("mnuInputChannelInfo"))
+    for (const auto& step : steps) {
+        if (QLatin1String(step.action) == QLatin1String("mnuInputChannelInfo"))
             w.rig.dialogs.answerInputs({step.answer});
         trigger(w.strip(step.ch), step.menu, step.action);
-        EXPECT_TRUE(step.holds()) << step.what;
+        EXPECT_EQ(state(), QLatin1String(step.state)) << step.action;
     }
 }
 

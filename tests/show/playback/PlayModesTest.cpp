@@ -212,10 +212,10 @@ TEST(PlayModes, AnOutputThatGoesAwayStopsItsChannelsWithoutJumpingOn) {
     rig.renderMs(20);
     rig.backend->unplug(u"offline"_s);
     rig.renderMs(20);
-    EXPECT_EQ(play.buttonColour(0), ButtonColour::Off);
-    EXPECT_EQ(stopped.count(), 1) << "MIDI out, GPIO and the remote units follow this";
-    EXPECT_EQ(rig.store.controls(0).selectedSound, 0) << "no jump on a dead output";
-    EXPECT_FALSE(KAE__Channel_IsPlaying(0));
+    // MIDI out, GPIO and the remote units follow the signal; no jump on a dead output.
+    EXPECT_EQ(std::tuple(play.buttonColour(0), stopped.count(), rig.store.controls(0).selectedSound,
+                         KAE__Channel_IsPlaying(0)),
+              std::tuple(ButtonColour::Off, 1, 0, false));
 }
 
 namespace {
@@ -260,16 +260,18 @@ TEST(PlayModes, TimeDisplayShowsPositionLengthAndCountdown) {
     ShowRig rig;
     rig.loadChannel(0, {silence(rig, u"long"_s, 75.0)});
     auto& play = rig.show->playback();
-    const auto shown = [&](int ch) {
+    // Channel, position, CountDown: position, length (or what is left) and percent.
+    using Row = std::tuple<int, int, int, const char*>;
+    const Row rows[] = {{0, 0, 0, "00:00:00 00:01:15 0"},
+                        {0, 30, 0, "00:00:30 00:01:15 40"},
+                        {0, 30, 1, "00:00:30 00:00:45 40"},
+                        {7, 0, 1, "00:00:00 00:00:00 0"}}; // an empty channel shows zeros
+    for (const auto& [ch, seconds, countDown, shown] : rows) {
+        KAE__Channel_SetPositionInSec(ch, seconds);
+        rig.settings->setInteger(u"CountDown", countDown);
         const TimeDisplay t = play.timeDisplay(ch);
-        return t.position + QLatin1Char(' ') + t.length + u" %1"_s.arg(t.percent);
-    };
-    EXPECT_EQ(shown(0), u"00:00:00 00:01:15 0"_s);
-    KAE__Channel_SetPositionInSec(0, 30);
-    EXPECT_EQ(shown(0), u"00:00:30 00:01:15 40"_s);
-    rig.settings->setInteger(u"CountDown", 1);
-    EXPECT_EQ(shown(0), u"00:00:30 00:00:45 40"_s);
-    EXPECT_EQ(shown(7), u"00:00:00 00:00:00 0"_s) << "an empty channel shows zeros";
+        EXPECT_EQ(u"%1 %2 %3"_s.arg(t.position, t.length).arg(t.percent), QLatin1String(shown));
+    }
     play.PlayButtonDown(7);
     EXPECT_EQ(play.buttonColour(7), ButtonColour::Off) << "and PLAY does nothing";
 }
