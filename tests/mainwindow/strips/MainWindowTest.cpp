@@ -9,7 +9,6 @@
 #include "mainwindow/ui/HotkeyController.h"
 #include "mainwindow/ui/PlaylistSelector.h"
 #include "support/TestEnvironment.h"
-#include "support/media/TestMedia.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -145,8 +144,7 @@ TEST(Timers, MetersAndLoadRunFromStartUpToClosing) {
 
 TEST(NewPlaylist, TheChosenPartsOfTheShowAreEmptied) {
     StripsRig w;
-    const QString cue = testmedia::makeSilence(w.rig.folder, QStringLiteral("cue"),
-                                               testmedia::Format::Wav16, 8000, 1, 1.0);
+    const QString cue = w.rig.silence(QStringLiteral("cue"), 1.0);
     struct Case {
         std::optional<NewPlaylistChoice> answer;
         int entriesLeft;
@@ -172,8 +170,7 @@ TEST(NewPlaylist, TheChosenPartsOfTheShowAreEmptied) {
 TEST(Closing, AskedDuringALoadWaitsUntilTheShowIsLoaded) {
     StripsRig w;
     ASSERT_EQ(w.lifecycle->Main({}), StartResult::Running);
-    const QString cue = testmedia::makeSilence(w.rig.folder, QStringLiteral("cue"),
-                                               testmedia::Format::Wav16, 8000, 1, 1.0);
+    const QString cue = w.rig.silence(QStringLiteral("cue"), 1.0);
     w.rig.loadChannel(0, {cue});
     w.rig.show->presets().NewPreset();
     const QString path = w.rig.folder + QStringLiteral("/show.kal");

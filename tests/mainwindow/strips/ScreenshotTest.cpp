@@ -8,7 +8,6 @@
 #include "mainwindow/PlayLogControl.h"
 #include "mainwindow/ui/BoothStyle.h"
 #include "mainwindow/ui/LogPrint.h"
-#include "support/media/TestMedia.h"
 
 #include <QApplication>
 #include <QDir>
@@ -30,8 +29,7 @@ void buildShow(StripsRig& w) {
     QStringList files;
     int i = 0;
     for (const char* n : names)
-        files << testmedia::makeSilence(w.rig.folder, QString::fromLatin1(n),
-                                        testmedia::Format::Wav16, 8000, 1, 20.0 + 37.0 * i++);
+        files << w.rig.silence(QString::fromLatin1(n), 20.0 + 37.0 * i++);
     for (int ch = 0; ch < 8; ++ch) {
         QStringList list;
         for (int k = 0; k < 1 + (ch * 5) % 6; ++k)

@@ -7,7 +7,6 @@
 #include "engine/kae/Kae.h"
 #include "overview/ui/SoundOffsetsWindow.h"
 #include "support/TestEnvironment.h"
-#include "support/media/TestMedia.h"
 #include "tools/ui/GoToTimeDialog.h"
 
 #include <QAction>
@@ -32,10 +31,6 @@ using namespace Qt::StringLiterals;
 namespace kalvor::test {
 namespace {
 
-QString silence(const QString& folder, const QString& name, double seconds) {
-    return testmedia::makeSilence(folder, name, testmedia::Format::Wav16, 8000, 1, seconds);
-}
-
 // Drags the slider as a mouse would: down, moved to `value`, released.
 void dragSlider(QSlider* slider, int value) {
     slider->setSliderDown(true);
@@ -47,7 +42,7 @@ void releaseSlider(QSlider* slider) {
 
 TEST(PositionSlider, DragShowsTheTimeAndReleaseSeeksThere) {
     StripsRig w;
-    w.rig.loadChannel(0, {silence(w.rig.folder, QStringLiteral("three"), 180.0)});
+    w.rig.loadChannel(0, {w.rig.silence(QStringLiteral("three"), 180.0)});
     ChannelStrip& s = w.strip(0);
     const std::int64_t bytes = KAE__Channel_GetLength(0);
     ASSERT_GT(bytes, 0);
@@ -82,7 +77,7 @@ TEST(PositionSlider, DragShowsTheTimeAndReleaseSeeksThere) {
 
 TEST(GoToTime, ADoubleClickOpensItBesideTheRunningShowAndTheStripFollows) {
     StripsRig r;
-    r.rig.loadChannel(0, {silence(r.rig.folder, QStringLiteral("two hundred"), 200.0)});
+    r.rig.loadChannel(0, {r.rig.silence(QStringLiteral("two hundred"), 200.0)});
     r.rig.show->playback().PressPlay(0);
     ChannelStrip& s = r.strip(0);
     QTest::mouseDClick(s.pnlPos(), Qt::LeftButton);
@@ -98,7 +93,7 @@ TEST(GoToTime, ADoubleClickOpensItBesideTheRunningShowAndTheStripFollows) {
 
 TEST(StartOffsetMark, ShowsWhileTheChannelHasAnOffsetAndOpensTheWindow) {
     StripsRig r;
-    r.rig.loadChannel(2, {silence(r.rig.folder, QStringLiteral("twenty"), 20.0)});
+    r.rig.loadChannel(2, {r.rig.silence(QStringLiteral("twenty"), 20.0)});
     ChannelStrip& s = r.strip(2);
     EXPECT_FALSE(s.imgStartOffset()->isVisibleTo(&s));
     ASSERT_TRUE(r.rig.show->offsets().SetStartOffset(2, 8000 * 3));
@@ -108,14 +103,14 @@ TEST(StartOffsetMark, ShowsWhileTheChannelHasAnOffsetAndOpensTheWindow) {
     EXPECT_EQ(r.window->startOffsetsWindow()->channel(), 2);
     EXPECT_EQ(r.window->startOffsetsWindow()->txtSamples()->text(), QStringLiteral("24000"));
     // Selecting another sound starts it from its head.
-    r.rig.loadChannel(2, {silence(r.rig.folder, QStringLiteral("other"), 20.0)});
+    r.rig.loadChannel(2, {r.rig.silence(QStringLiteral("other"), 20.0)});
     EXPECT_FALSE(s.imgStartOffset()->isVisibleTo(&s));
 }
 
 TEST(PlayButton, ColourFollowsTheChannelState) {
     StripsRig w;
     w.rig.store.controls(0).pauseMode = 1;
-    w.rig.loadChannel(0, {silence(w.rig.folder, QStringLiteral("thirty"), 30.0)});
+    w.rig.loadChannel(0, {w.rig.silence(QStringLiteral("thirty"), 30.0)});
     QWidget* play = w.strip(0).playButton();
     const auto press = [play](Qt::MouseButton b) {
         return [play, b] {
@@ -160,7 +155,7 @@ void dropOn(QWidget* target, const QStringList& files) {
 
 TEST(SoundListDrop, OnlyASetStartingWithASoundFileIsTaken) {
     StripsRig w;
-    const QString wav = silence(w.rig.folder, QStringLiteral("cue"), 1.0);
+    const QString wav = w.rig.silence(QStringLiteral("cue"), 1.0);
     const QString text = w.rig.folder + QStringLiteral("/notes.txt");
     writeFile(text, "not a sound");
     struct Case {
@@ -192,8 +187,8 @@ TEST(SoundListDrop, OnlyASetStartingWithASoundFileIsTaken) {
 
 TEST(SoundList, ClickOnAnEntryLoadsItAndTheListFollowsTheStore) {
     StripsRig w;
-    const QString a = silence(w.rig.folder, QStringLiteral("a"), 2.0);
-    const QString b = silence(w.rig.folder, QStringLiteral("b"), 3.0);
+    const QString a = w.rig.silence(QStringLiteral("a"), 2.0);
+    const QString b = w.rig.silence(QStringLiteral("b"), 3.0);
     w.rig.loadChannel(1, {a, b});
     w.window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.window.get()));
@@ -226,7 +221,7 @@ void trigger(ChannelStrip& s, Menu which, const char* action) {
 TEST(StripMenus, EachEntryReachesTheStoreOrTheSettingsAndEveryStripFollows) {
     StripsRig w;
     ShowStore& store = w.rig.store;
-    const QString cue = silence(w.rig.folder, QStringLiteral("cue"), 1.0);
+    const QString cue = w.rig.silence(QStringLiteral("cue"), 1.0);
     for (int ch : {1, 7, 8})
         w.rig.loadChannel(ch, {cue});
     // After each step: time display bold on strips 21 and 4 | channel 7's label and info

@@ -218,21 +218,12 @@ TEST(PlayModes, AnOutputThatGoesAwayStopsItsChannelsWithoutJumpingOn) {
               std::tuple(ButtonColour::Off, 1, 0, false));
 }
 
-namespace {
-
-// A long sound whose samples are never listened to: quick to write.
-QString silence(ShowRig& rig, const QString& name, double seconds) {
-    return testmedia::makeSilence(rig.folder, name, testmedia::Format::Wav16, 8000, 1, seconds);
-}
-
-} // namespace
-
 TEST(PlayModes, ButtonColoursFlashByPhase) {
     ShowRig rig;
-    rig.loadChannel(0, {silence(rig, u"long"_s, 30.0)});
-    rig.loadChannel(1, {silence(rig, u"short"_s, 5.0)});
+    rig.loadChannel(0, {rig.silence(u"long"_s, 30.0)});
+    rig.loadChannel(1, {rig.silence(u"short"_s, 5.0)});
     rig.store.controls(2).pauseMode = 1;
-    rig.loadChannel(2, {silence(rig, u"paused"_s, 30.0)});
+    rig.loadChannel(2, {rig.silence(u"paused"_s, 30.0)});
     // Channel 1 starts channel 0, before it, through their play group.
     rig.store.controls(0).playGroup = rig.store.controls(1).playGroup = u"2"_s;
     auto& play = rig.show->playback();
@@ -258,7 +249,7 @@ TEST(PlayModes, ButtonColoursFlashByPhase) {
 
 TEST(PlayModes, TimeDisplayShowsPositionLengthAndCountdown) {
     ShowRig rig;
-    rig.loadChannel(0, {silence(rig, u"long"_s, 75.0)});
+    rig.loadChannel(0, {rig.silence(u"long"_s, 75.0)});
     auto& play = rig.show->playback();
     // Channel, position, CountDown: position, length (or what is left) and percent.
     using Row = std::tuple<int, int, int, const char*>;
@@ -278,8 +269,8 @@ TEST(PlayModes, TimeDisplayShowsPositionLengthAndCountdown) {
 
 TEST(PlayModes, GlobalControlRollsBackAndRepeatsOnlyItsChannels) {
     ShowRig rig;
-    rig.loadChannel(0, {silence(rig, u"a"_s, 70.0)});
-    rig.loadChannel(1, {silence(rig, u"b"_s, 5.0)});
+    rig.loadChannel(0, {rig.silence(u"a"_s, 70.0)});
+    rig.loadChannel(1, {rig.silence(u"b"_s, 5.0)});
     rig.store.controls(0).rollback = 1;
     rig.settings->setInteger(u"SceneRollbackTime", 30);
     auto& play = rig.show->playback();

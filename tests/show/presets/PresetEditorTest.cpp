@@ -64,26 +64,7 @@ TEST(PresetEditor, NewPresetHoldsTheChannelsAndIsRefusedWhenFull) {
     EXPECT_EQ(s.dialogs.messages().size(), 2);
 }
 
-TEST(PresetEditor, AutomaticStoreFollowsSavePresetsOnChange) {
-    for (const bool saveOnChange : {true, false}) {
-        Show s;
-        s.settings.setInteger(u"SavePresetsOnChange", saveOnChange ? 1 : 0);
-        s.store.channel(0).volume = 50;
-        s.editor.NewPreset();
-        s.store.presets().setCurrent(0);
-        s.store.channel(0).volume = 80; // the operator moves the fader
-        s.editor.AutoStore();
-        EXPECT_EQ(s.store.presets().slot(0).channels[0].volume, saveOnChange ? 80 : 50)
-            << saveOnChange;
-
-        // The save button stores whatever the option says.
-        s.store.channel(0).volume = 90;
-        s.editor.SaveCurrentPreset();
-        EXPECT_EQ(s.store.presets().slot(0).channels[0].volume, 90);
-        EXPECT_FALSE(s.dialogs.waitShown());
-    }
-}
-
+// The automatic store's setting is the recall's test (Recall); the store button's the panel's.
 TEST(PresetEditor, StoreKeepsNameAndTextPositions) {
     Show s;
     s.fill(2);
