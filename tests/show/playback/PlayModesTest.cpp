@@ -183,10 +183,6 @@ TEST(PlayModes, JumpModeStepsTheListOnAndAutostartPlaysItThrough) {
     EXPECT_EQ(rig.store.controls(0).selectedSound, 2);
     rig.renderMs(5); // the stopped sound's 3 ms fade-out
     EXPECT_TRUE(rig.renderMs(20).silent()) << "without autostart the next sound waits";
-    play.PlayButtonDown(0);
-    rig.renderMs(20);
-    play.PlayButtonDown(0);
-    EXPECT_EQ(rig.store.controls(0).selectedSound, 0) << "after the last comes the first";
 
     rig.store.controls(0).autostart = 1;
     play.PlayButtonDown(0);
@@ -197,7 +193,7 @@ TEST(PlayModes, JumpModeStepsTheListOnAndAutostartPlaysItThrough) {
         if (heard.isEmpty() || heard.constLast() != sel)
             heard << sel;
     }
-    EXPECT_EQ(heard.mid(0, 4), (QList<int>{0, 1, 2, 0}));
+    EXPECT_EQ(heard.mid(0, 4), (QList<int>{2, 0, 1, 2})) << "after the last comes the first";
     EXPECT_TRUE(KAE__Channel_IsPlaying(0));
 }
 

@@ -57,32 +57,25 @@ TEST(Recall, AutostartsOfOneRecallStartInTheSameFrame) {
     }
 }
 
-TEST(Recall, ModifierKeysDecideStoreAndAutostart) {
-    using Row = std::tuple<const char*, PresetModifiers, bool, bool>;
+// Going back to preset 0 brings the fader moved there back only when it was stored.
+TEST(Recall, ModifierKeysAndSaveOnChangeDecideStoreAndAutostart) {
+    using Row = std::tuple<const char*, PresetModifiers, int, bool, bool>;
     const Row cases[] = {
-        {"none", {false, false}, true, true},
-        {"shift", {true, false}, true, false},
-        {"ctrl", {false, true}, false, true},
-        {"shift+ctrl", {true, true}, false, false},
+        {"none", {false, false}, 1, true, true},
+        {"shift", {true, false}, 1, true, false},
+        {"ctrl", {false, true}, 1, false, true},
+        {"shift+ctrl", {true, true}, 1, false, false},
+        {"shift without SavePresetsOnChange", {true, false}, 0, false, false},
     };
-    for (const auto& [label, keys, stored, autostarts] : cases) {
+    for (const auto& [label, keys, saveOnChange, stored, autostarts] : cases) {
         TwoPresets rig;
-        rig.settings->setInteger(u"SavePresetsOnChange", 1);
+        rig.settings->setInteger(u"SavePresetsOnChange", saveOnChange);
         rig.store.channel(0).volume = 77; // the operator moved a fader in preset 0
         rig.show->recall().NextPreset(keys);
         EXPECT_EQ(rig.store.presets().slot(0).channels[0].volume == 77, stored) << label;
         EXPECT_EQ(!rig.renderMs(30).silent(), autostarts) << label;
-    }
-}
-
-TEST(Recall, WithoutSaveOnChangeGoingBackRestoresTheOldVolume) {
-    for (const bool save : {false, true}) {
-        TwoPresets rig;
-        rig.settings->setInteger(u"SavePresetsOnChange", save ? 1 : 0);
-        rig.store.channel(0).volume = 60;
-        rig.show->recall().NextPreset({true, false});
         rig.show->recall().PreviousPreset({true, false});
-        EXPECT_EQ(rig.store.channel(0).volume, save ? 60 : 100) << save;
+        EXPECT_EQ(rig.store.channel(0).volume, stored ? 77 : 100) << label;
     }
 }
 
