@@ -216,10 +216,9 @@ TEST(SoundOptionsPanel, DestinationTheDeviceCannotTakeFallsBackToAllChannels) {
     list->hidePopup();
     ASSERT_GE(rig.dialogs.messages().size(), 1);
     EXPECT_TRUE(rig.dialogs.messages()[0].text.contains(u"\r\nMono -> Center\r\n"_s));
-    EXPECT_EQ(rig.store.channel(6).surroundDestination, 0);
-    EXPECT_EQ(list->currentIndex(), 0);
-    EXPECT_EQ(rig.show->playback().buttonColour(6), ButtonColour::Off);
-    EXPECT_FALSE(KAE__Channel_IsPlaying(6));
+    EXPECT_EQ(std::tuple(rig.store.channel(6).surroundDestination, list->currentIndex(),
+                         rig.show->playback().buttonColour(6), KAE__Channel_IsPlaying(6)),
+              std::tuple(0, 0, ButtonColour::Off, false));
 }
 
 TEST(SoundOptionsPanel, EqualiserBoxAndBandsReachTheChannel) {
