@@ -355,13 +355,11 @@ TEST(PlaylistSelector, ChoosingLoadsOrSaysTheFileIsMissing) {
     EXPECT_FALSE(rig.selector.step(-1)); // nothing before the first entry
     EXPECT_TRUE(rig.selector.step(+1));  // "Gone"
     EXPECT_EQ(rig.dialogs.messages().size(), 1);
-    EXPECT_TRUE(rig.store.playlistPath().isEmpty());
-    EXPECT_TRUE(rig.selector.isOpenForInput());
+    EXPECT_TRUE(rig.store.playlistPath().isEmpty() && rig.selector.isOpenForInput());
 
     EXPECT_TRUE(rig.selector.step(+1)); // "Show"
     EXPECT_EQ(rig.store.playlistPath(), rig.saved);
-    EXPECT_FALSE(enabledDuringLoad);
-    EXPECT_TRUE(rig.selector.isOpenForInput());
+    EXPECT_TRUE(!enabledDuringLoad && rig.selector.isOpenForInput());
     EXPECT_FALSE(rig.selector.step(+1)); // nothing after the last
 }
 
@@ -369,8 +367,7 @@ TEST(PlaylistSelector, ASelectionByTheProgramLoadsNothing) {
     PlaylistRig rig;
     rig.recent.selectByProgram(1);
     EXPECT_EQ(rig.selector.selector()->currentIndex(), 1);
-    EXPECT_TRUE(rig.store.playlistPath().isEmpty());
-    EXPECT_TRUE(rig.dialogs.messages().isEmpty());
+    EXPECT_TRUE(rig.store.playlistPath().isEmpty() && rig.dialogs.messages().isEmpty());
 }
 
 } // namespace
