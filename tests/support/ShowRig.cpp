@@ -59,6 +59,10 @@ QString ShowRig::tone(const QString& name, double seconds) {
                                -6.0);
 }
 
+QString ShowRig::silence(const QString& name, double seconds) {
+    return testmedia::makeSilence(folder, name, testmedia::Format::Wav16, 8000, 1, seconds);
+}
+
 void ShowRig::loadChannel(int ch, const QStringList& files, int selected) {
     QList<SoundEntry> list;
     for (const auto& f : files)

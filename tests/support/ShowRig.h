@@ -49,6 +49,8 @@ public:
     // A ramp sound (every frame tells its own index) of `seconds`.
     QString ramp(const QString& name, double seconds);
     QString tone(const QString& name, double seconds);
+    // A long sound whose samples are never listened to: quick to write (8 kHz mono).
+    QString silence(const QString& name, double seconds);
     // Puts `files` in the channel's list, selects `selected` (loading it) at full volume,
     // centre pan, no fades.
     void loadChannel(int ch, const QStringList& files, int selected = 0);

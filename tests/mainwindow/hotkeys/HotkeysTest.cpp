@@ -136,8 +136,9 @@ TEST(KeyMapping, QtKeysBecomeTheTablesCodes) {
     };
     for (const Case& c : cases) {
         const KeyStroke got = toKeyStroke(c.raw);
-        EXPECT_EQ(got.key, c.expected.key) << c.label;
-        EXPECT_EQ(got.modifiers, c.expected.modifiers) << c.label;
+        EXPECT_EQ(std::pair(got.key, got.modifiers),
+                  std::pair(c.expected.key, c.expected.modifiers))
+            << c.label;
     }
 }
 
@@ -368,9 +369,7 @@ TEST_F(Keyboard, PlusAndMinusStepThroughThePresets) {
 }
 
 TEST_F(Keyboard, TheLessKeyOpensTheBlackScreenOnTheSelectedChannelsPage) {
-    rig.store.selectChannel(9);
-    send(QEvent::KeyPress, Qt::Key_Less, {}, false, 59, 0x3c, QStringLiteral("<"));
-    EXPECT_TRUE(calls.isEmpty()) << "Shift+comma of a US layout types '<' too";
+    rig.store.selectChannel(9); // which key types '<' is the key mapping's
     send(QEvent::KeyPress, Qt::Key_Less, {}, false, 94, 0x3c, QStringLiteral("<"));
     rig.store.selectChannel(31);
     send(QEvent::KeyPress, Qt::Key_Greater, Qt::ShiftModifier, false, 94, 0x3e,

@@ -60,24 +60,15 @@ TEST(LogFiles, SavedListsLoadBackTheSame) {
         r.control.log().replace({}, {});
         r.rig.dialogs.answerFiles({{r.path(QString::fromUtf8(c.written))}});
         ASSERT_TRUE(r.control.LogLoad()) << c.name;
-        const auto& after = r.control.log().allRows();
-        ASSERT_EQ(after.size(), before.size()) << c.name;
-        for (std::size_t row = 0; row < after.size(); ++row) {
-            for (int col = 0; col < kLogColumns; ++col) {
-                const LogCell& a = after[row][static_cast<std::size_t>(col)];
-                const LogCell& b = before[row][static_cast<std::size_t>(col)];
-                if (c.keepsFormat) {
-                    EXPECT_EQ(a, b) << c.name << " " << row << "/" << col;
-                } else {
-                    // Text lines cannot hold tabs or line breaks: blanks stand in for them.
-                    EXPECT_EQ(a.text, QString(b.text)
-                                          .replace(QLatin1Char('\t'), QLatin1Char(' '))
-                                          .replace(QLatin1Char('\n'), QLatin1Char(' ')))
-                        << c.name << " " << row << "/" << col;
-                }
-            }
-        }
-        EXPECT_EQ(r.control.log().header()[LogArtist].text, QStringLiteral("Artist"));
+        // Text lines hold neither formats nor tabs and line breaks: blanks stand in for them.
+        auto expected = before;
+        for (auto& row : expected)
+            for (LogCell& cell : row)
+                if (!c.keepsFormat)
+                    cell = {
+                        cell.text.replace(QLatin1Char('\t'), u' ').replace(QLatin1Char('\n'), u' '),
+                        {}};
+        EXPECT_EQ(r.control.log().allRows(), expected) << c.name;
     }
 }
 
@@ -170,5 +161,4 @@ TEST(LogFiles, BackupAtProgramEnd) {
             EXPECT_EQ(doc->rows, r.control.log().allRows()) << c.label;
         }
     }
-    EXPECT_TRUE(PlayLogControl::defaultBackupFolder().endsWith(QStringLiteral("/Log Backup")));
 }

@@ -42,9 +42,9 @@ TEST(PlayLog, SplitsArtistAndTitleAtTheFirstDash) {
                  {" - Bare", "", "Bare"},
                  {"Band -", "", "Band -"}};
     for (const auto& c : cases) {
-        const auto [artist, title] = splitArtistTitle(QString::fromUtf8(c.name));
-        EXPECT_EQ(artist, QString::fromUtf8(c.artist)) << c.name;
-        EXPECT_EQ(title, QString::fromUtf8(c.title)) << c.name;
+        EXPECT_EQ(splitArtistTitle(QString::fromUtf8(c.name)),
+                  std::pair(QString::fromUtf8(c.artist), QString::fromUtf8(c.title)))
+            << c.name;
     }
 }
 

@@ -9,7 +9,6 @@
 #include "mainwindow/ui/HotkeyController.h"
 #include "mainwindow/ui/PlaylistSelector.h"
 #include "support/TestEnvironment.h"
-#include "support/media/TestMedia.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -34,43 +33,43 @@ TEST(ChannelSelection, AClickIntoAStripSelectsAndHighlightsItsChannel) {
     w.window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.window.get()));
     QTabWidget* tabs = w.window->channelTabs();
-    enum Part { Caption, Info, List, Slider, Box };
-    struct Case {
-        int ch;
-        Part part;
+    using Part = QWidget* (*)(ChannelStrip&);
+    const Part caption = [](ChannelStrip& s) -> QWidget* {
+        return s.caption();
     };
-    const Case cases[] = {{2, Caption}, {5, Info}, {11, List}, {9, Slider}, {30, Box}, {2, List}};
+    const Part list = [](ChannelStrip& s) -> QWidget* {
+        return s.lstSoundlist()->viewport();
+    };
+    const std::pair<int, Part> cases[] = {{2, caption},
+                                          {5,
+                                           [](ChannelStrip& s) -> QWidget* {
+                                               return s.lblChannelInfo();
+                                           }},
+                                          {11, list},
+                                          {9,
+                                           [](ChannelStrip& s) -> QWidget* {
+                                               return s.sldPosition();
+                                           }},
+                                          {30,
+                                           [](ChannelStrip& s) -> QWidget* {
+                                               return s.modeBox(3);
+                                           }},
+                                          {2, list}};
     int previous = -1;
-    for (const Case& c : cases) {
-        tabs->setCurrentIndex(c.ch / 8);
-        ChannelStrip& s = w.strip(c.ch);
-        QWidget* target = nullptr;
-        switch (c.part) {
-        case Caption:
-            target = s.caption();
-            break;
-        case Info:
-            target = s.lblChannelInfo();
-            break;
-        case List:
-            target = s.lstSoundlist()->viewport();
-            break;
-        case Slider:
-            target = s.sldPosition();
-            break;
-        case Box:
-            target = s.modeBox(3);
-            break;
-        }
+    for (const auto& [ch, part] : cases) {
+        tabs->setCurrentIndex(ch / 8);
+        ChannelStrip& s = w.strip(ch);
+        QWidget* target = part(s);
         // A check box takes clicks on its box and caption, at its left.
-        const QPoint at = c.part == Box ? QPoint(6, target->height() / 2) : target->rect().center();
+        const QPoint at = qobject_cast<QCheckBox*>(target) ? QPoint(6, target->height() / 2)
+                                                           : target->rect().center();
         QTest::mouseClick(target, Qt::LeftButton, {}, at);
-        EXPECT_EQ(w.rig.store.selectedChannel(), c.ch);
-        EXPECT_TRUE(isHighlighted(s)) << c.ch;
-        if (previous >= 0 && previous != c.ch) {
+        EXPECT_EQ(w.rig.store.selectedChannel(), ch);
+        EXPECT_TRUE(isHighlighted(s)) << ch;
+        if (previous >= 0 && previous != ch) {
             EXPECT_FALSE(isHighlighted(w.strip(previous))) << previous;
         }
-        previous = c.ch;
+        previous = ch;
     }
     // A clicked mode box takes its state into the store, where playback reads it.
     EXPECT_EQ(w.rig.store.controls(30).holdMode, 1);
@@ -86,34 +85,21 @@ TEST(LanguageSwitch, CaptionsAndTheNextMessageBoxChangeAtOnce) {
     StripsRig w;
     // A recent entry whose file has gone: choosing it shows the "does not exist" box.
     w.recent.append(QStringLiteral("Gone"), w.rig.folder + QStringLiteral("/gone.kal"));
-    struct Case {
-        bool german;
-        const char* setting;
-        const char* restart;
-        const char* page;
-        const char* fileMenu;
-        const char* boxTitle;
-        const char* boxText;
+    // The setting, a strip's mode box, the first page, the File menu and the box's title.
+    const std::pair<bool, const char*> cases[] = {
+        {true, "deutsch|Neustart|Kanäle 1-8|&Datei|Datei Fehler"},
+        {false, "english|Restart|Channels 1-8|&File|File Error"},
     };
-    const Case cases[] = {
-        {true, "deutsch", "Neustart", "Kanäle 1-8", "&Datei", "Datei Fehler",
-         "Die angegebene Datei ist nicht vorhanden!"},
-        {false, "english", "Restart", "Channels 1-8", "&File", "File Error",
-         "The specified file does not exist!"},
-    };
-    for (const Case& c : cases) {
-        w.window->switchLanguage(c.german);
-        EXPECT_EQ(w.rig.settings->text(u"Language"), QString::fromUtf8(c.setting));
-        EXPECT_EQ(w.strip(7).modeBox(0)->text(), QString::fromUtf8(c.restart));
-        EXPECT_EQ(w.window->channelTabs()->tabText(0), QString::fromUtf8(c.page));
-        EXPECT_EQ(w.window->menuBar()->actions().value(0)->text(), QString::fromUtf8(c.fileMenu));
+    for (const auto& [german, shown] : cases) {
+        w.window->switchLanguage(german);
         w.rig.dialogs.clear();
         w.window->openRecentPlaylist(0);
-        const auto boxes = w.rig.dialogs.messages();
-        ASSERT_EQ(boxes.size(), 1);
-        EXPECT_EQ(boxes[0].title, QString::fromUtf8(c.boxTitle));
-        EXPECT_EQ(boxes[0].text, QString::fromUtf8(c.boxText));
-        EXPECT_EQ(boxes[0].icon, MessageIcon::Critical);
+        EXPECT_EQ(QStringList({w.rig.settings->text(u"Language"), w.strip(7).modeBox(0)->text(),
+                               w.window->channelTabs()->tabText(0),
+                               w.window->menuBar()->actions().value(0)->text(),
+                               w.rig.dialogs.messages().value(0).title})
+                      .join(QLatin1Char('|')),
+                  QString::fromUtf8(shown));
     }
 }
 
@@ -158,8 +144,7 @@ TEST(Timers, MetersAndLoadRunFromStartUpToClosing) {
 
 TEST(NewPlaylist, TheChosenPartsOfTheShowAreEmptied) {
     StripsRig w;
-    const QString cue = testmedia::makeSilence(w.rig.folder, QStringLiteral("cue"),
-                                               testmedia::Format::Wav16, 8000, 1, 1.0);
+    const QString cue = w.rig.silence(QStringLiteral("cue"), 1.0);
     struct Case {
         std::optional<NewPlaylistChoice> answer;
         int entriesLeft;
@@ -185,8 +170,7 @@ TEST(NewPlaylist, TheChosenPartsOfTheShowAreEmptied) {
 TEST(Closing, AskedDuringALoadWaitsUntilTheShowIsLoaded) {
     StripsRig w;
     ASSERT_EQ(w.lifecycle->Main({}), StartResult::Running);
-    const QString cue = testmedia::makeSilence(w.rig.folder, QStringLiteral("cue"),
-                                               testmedia::Format::Wav16, 8000, 1, 1.0);
+    const QString cue = w.rig.silence(QStringLiteral("cue"), 1.0);
     w.rig.loadChannel(0, {cue});
     w.rig.show->presets().NewPreset();
     const QString path = w.rig.folder + QStringLiteral("/show.kal");

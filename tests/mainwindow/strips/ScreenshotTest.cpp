@@ -1,18 +1,23 @@
-// Pictures of the main window with a show loaded, for looking at the layout: both window
-// sizes of the booth, in both languages. Runs only when KALVOR_SHOTS_DIR names a folder.
+// Pictures for looking at the layout, at both window sizes of the booth in both languages:
+// the main window with a show loaded, the Log page with 30 entries and its printed page.
+// Runs only when KALVOR_SHOTS_DIR names a folder.
 #include "StripsRig.h"
 
 #include "core/ShowStore.h"
 #include "engine/kae/Kae.h"
+#include "mainwindow/PlayLogControl.h"
 #include "mainwindow/ui/BoothStyle.h"
-#include "support/media/TestMedia.h"
+#include "mainwindow/ui/LogPrint.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QPainter>
 #include <QTabWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 namespace kalvor::test {
 namespace {
@@ -24,8 +29,7 @@ void buildShow(StripsRig& w) {
     QStringList files;
     int i = 0;
     for (const char* n : names)
-        files << testmedia::makeSilence(w.rig.folder, QString::fromLatin1(n),
-                                        testmedia::Format::Wav16, 8000, 1, 20.0 + 37.0 * i++);
+        files << w.rig.silence(QString::fromLatin1(n), 20.0 + 37.0 * i++);
     for (int ch = 0; ch < 8; ++ch) {
         QStringList list;
         for (int k = 0; k < 1 + (ch * 5) % 6; ++k)
@@ -67,21 +71,51 @@ void buildShow(StripsRig& w) {
     s.presets().setCurrent(1);
     s.announcePresets();
     s.selectChannel(4);
+    w.rig.show->offsets().SetStartOffset(5, 8000 * 3); // its strip shows the offset mark
     for (int ch = 0; ch < 8; ++ch)
         w.strip(ch).refreshTimes();
 }
 
-TEST(Screenshots, MainWindowAtBoothSizes) {
+void buildLog(StripsRig& w) {
+    fillLog(w.window->playLog().log(), 30);
+    w.window->playLog().setLoggingOn(true);
+    w.window->channelTabs()->setCurrentIndex(w.window->channelTabs()->count() - 1);
+}
+
+// The first printed page of the log at 100 dpi on A4, as the PDF shows it.
+void printLog(StripsRig& w, const QString& file) {
+    QImage page(827, 1169, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    page.setDotsPerMeterX(3937);
+    page.setDotsPerMeterY(3937);
+    QPainter p(&page);
+    paintLogPage(p, w.window->playLog().log(), 0, page.rect(), 100, {});
+    p.end();
+    EXPECT_TRUE(page.save(file)) << file.toStdString();
+}
+
+TEST(Screenshots, MainWindowAndLogPage) {
     const QString dir = qEnvironmentVariable("KALVOR_SHOTS_DIR");
     if (dir.isEmpty())
         GTEST_SKIP() << "set KALVOR_SHOTS_DIR to write the pictures";
     QDir().mkpath(dir);
     applyBoothStyle(*qApp);
-    StripsRig w;
-    buildShow(w);
-    w.window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.window.get()));
-    grabAtBoothSizes(w, dir, "main");
+    const struct {
+        const char* prefix;
+        void (*build)(StripsRig&);
+        void (*perLanguage)(StripsRig&, const QString& file);
+    } shots[] = {{"main", buildShow, nullptr}, {"log", buildLog, printLog}};
+    for (const auto& shot : shots) {
+        StripsRig w;
+        shot.build(w);
+        w.window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.window.get()));
+        grabAtBoothSizes(w, dir, shot.prefix, [&](const QString& lang) {
+            if (shot.perLanguage)
+                shot.perLanguage(
+                    w, u"%1/%2-print-%3.png"_s.arg(dir, QLatin1String(shot.prefix), lang));
+        });
+    }
 }
 
 } // namespace

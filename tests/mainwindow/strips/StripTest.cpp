@@ -7,7 +7,6 @@
 #include "engine/kae/Kae.h"
 #include "overview/ui/SoundOffsetsWindow.h"
 #include "support/TestEnvironment.h"
-#include "support/media/TestMedia.h"
 #include "tools/ui/GoToTimeDialog.h"
 
 #include <QAction>
@@ -27,12 +26,10 @@
 #include <functional>
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 namespace kalvor::test {
 namespace {
-
-QString silence(const QString& folder, const QString& name, double seconds) {
-    return testmedia::makeSilence(folder, name, testmedia::Format::Wav16, 8000, 1, seconds);
-}
 
 // Drags the slider as a mouse would: down, moved to `value`, released.
 void dragSlider(QSlider* slider, int value) {
@@ -45,31 +42,29 @@ void releaseSlider(QSlider* slider) {
 
 TEST(PositionSlider, DragShowsTheTimeAndReleaseSeeksThere) {
     StripsRig w;
-    w.rig.loadChannel(0, {silence(w.rig.folder, QStringLiteral("three"), 180.0)});
+    w.rig.loadChannel(0, {w.rig.silence(QStringLiteral("three"), 180.0)});
     ChannelStrip& s = w.strip(0);
     const std::int64_t bytes = KAE__Channel_GetLength(0);
     ASSERT_GT(bytes, 0);
     ASSERT_EQ(s.pnlDuration()->text(), QStringLiteral("00:03:00"));
 
-    struct Case {
-        int value;
-        const char* shown;
-        std::int64_t seconds;
-    };
-    const Case cases[] = {{50, "00:01:30", 90},
-                          {25, "00:00:45", 45},
-                          {99, "00:02:58", 178},
-                          {0, "00:00:00", 0},
-                          {33, "00:00:59", 59}};
-    for (const Case& c : cases) {
-        dragSlider(s.sldPosition(), c.value);
-        EXPECT_EQ(s.pnlPos()->text(), QString::fromLatin1(c.shown)) << c.value;
-        // Nothing moves until the button is released.
+    // The slider's value: what a drag shows, and, once released, where the channel stands.
+    const std::pair<int, const char*> cases[] = {{50, "00:01:30 90"},
+                                                 {25, "00:00:45 45"},
+                                                 {99, "00:02:58 178"},
+                                                 {0, "00:00:00 0"},
+                                                 {33, "00:00:59 59"}};
+    for (const auto& [value, shown] : cases) {
+        dragSlider(s.sldPosition(), value);
+        const QString dragged = s.pnlPos()->text();
+        EXPECT_EQ(KAE__Channel_GetPosition(0), 0) << "nothing moves until the release";
         releaseSlider(s.sldPosition());
-        EXPECT_EQ(KAE__Channel_GetPosition(0), c.value * ((bytes + 50) / 100)) << c.value;
-        EXPECT_EQ(KAE__Channel_GetPositionInSec(0), c.seconds) << c.value;
-        EXPECT_EQ(s.pnlPos()->text(), QString::fromLatin1(c.shown)) << c.value;
-        EXPECT_EQ(s.sldPosition()->value(), c.value);
+        EXPECT_EQ(u"%1 %2"_s.arg(dragged).arg(KAE__Channel_GetPositionInSec(0)),
+                  QLatin1String(shown));
+        EXPECT_EQ(KAE__Channel_GetPosition(0), value * ((bytes + 50) / 100)) << value;
+        EXPECT_EQ(std::pair(s.pnlPos()->text(), s.sldPosition()->value()),
+                  std::pair(dragged, value));
+        KAE__Channel_SetPosition(0, 0);
     }
     // Without a sound nothing is shown or sought.
     ChannelStrip& empty = w.strip(3);
@@ -82,7 +77,7 @@ TEST(PositionSlider, DragShowsTheTimeAndReleaseSeeksThere) {
 
 TEST(GoToTime, ADoubleClickOpensItBesideTheRunningShowAndTheStripFollows) {
     StripsRig r;
-    r.rig.loadChannel(0, {silence(r.rig.folder, QStringLiteral("two hundred"), 200.0)});
+    r.rig.loadChannel(0, {r.rig.silence(QStringLiteral("two hundred"), 200.0)});
     r.rig.show->playback().PressPlay(0);
     ChannelStrip& s = r.strip(0);
     QTest::mouseDClick(s.pnlPos(), Qt::LeftButton);
@@ -98,72 +93,49 @@ TEST(GoToTime, ADoubleClickOpensItBesideTheRunningShowAndTheStripFollows) {
 
 TEST(StartOffsetMark, ShowsWhileTheChannelHasAnOffsetAndOpensTheWindow) {
     StripsRig r;
-    r.rig.loadChannel(2, {silence(r.rig.folder, QStringLiteral("twenty"), 20.0)});
+    r.rig.loadChannel(2, {r.rig.silence(QStringLiteral("twenty"), 20.0)});
     ChannelStrip& s = r.strip(2);
     EXPECT_FALSE(s.imgStartOffset()->isVisibleTo(&s));
     ASSERT_TRUE(r.rig.show->offsets().SetStartOffset(2, 8000 * 3));
     EXPECT_TRUE(s.imgStartOffset()->isVisibleTo(&s));
-    if (const QString dir = qEnvironmentVariable("KALVOR_SHOTS_DIR"); !dir.isEmpty()) {
-        r.window->resize(1280, 800);
-        r.window->show();
-        QTest::qWait(20);
-        s.grab().save(dir + QStringLiteral("/strip-offset-mark.png"));
-    }
     QTest::mouseClick(s.imgStartOffset(), Qt::LeftButton);
     ASSERT_NE(r.window->startOffsetsWindow(), nullptr);
-    EXPECT_EQ(r.window->startOffsetsWindow()->channel(), 2);
-    EXPECT_EQ(r.window->startOffsetsWindow()->txtSamples()->text(), QStringLiteral("24000"));
+    EXPECT_EQ(std::pair(r.window->startOffsetsWindow()->channel(),
+                        r.window->startOffsetsWindow()->txtSamples()->text()),
+              std::pair(2, QStringLiteral("24000")));
     // Selecting another sound starts it from its head.
-    r.rig.loadChannel(2, {silence(r.rig.folder, QStringLiteral("other"), 20.0)});
+    r.rig.loadChannel(2, {r.rig.silence(QStringLiteral("other"), 20.0)});
     EXPECT_FALSE(s.imgStartOffset()->isVisibleTo(&s));
 }
-
-enum class Act { Left, Release, Right, NearEnd, Tick };
 
 TEST(PlayButton, ColourFollowsTheChannelState) {
     StripsRig w;
     w.rig.store.controls(0).pauseMode = 1;
-    w.rig.loadChannel(0, {silence(w.rig.folder, QStringLiteral("thirty"), 30.0)});
-    ChannelStrip& s = w.strip(0);
-    const QString off = toQColor(14140870).name();
-    const QString on = toQColor(65280).name();
-    const QString pause = toQColor(33023).name();
-    const QString end = toQColor(3355647).name();
-    struct Step {
-        Act act;
-        QString colour;
+    w.rig.loadChannel(0, {w.rig.silence(QStringLiteral("thirty"), 30.0)});
+    QWidget* play = w.strip(0).playButton();
+    const auto press = [play](Qt::MouseButton b) {
+        return [play, b] {
+            QTest::mousePress(play, b);
+        };
+    };
+    const struct {
+        std::function<void()> act;
+        int colour;
         const char* what;
+    } steps[] = {
+        {press(Qt::LeftButton), 65280, "first press plays"},
+        {[play] { QTest::mouseRelease(play, Qt::LeftButton); }, 65280, "release keeps playing"},
+        {press(Qt::LeftButton), 33023, "second press pauses (PauseMode)"},
+        {press(Qt::LeftButton), 65280, "third press continues"},
+        {[] { KAE__Channel_SetPositionInSec(0, 25); }, 65280, "five seconds left"},
+        {[&w] { w.rig.show->playback().tickButtonColours(); }, 3355647,
+         "phase 1 shows the end signal (the phases: ChannelPlayback)"},
+        {[play] { QTest::mouseClick(play, Qt::RightButton); }, 14140870,
+         "the right button stops at once"},
     };
-    const Step steps[] = {
-        {Act::Left, on, "first press plays"},
-        {Act::Release, on, "release keeps playing"},
-        {Act::Left, pause, "second press pauses (PauseMode)"},
-        {Act::Left, on, "third press continues"},
-        {Act::NearEnd, on, "five seconds left"},
-        {Act::Tick, end, "phase 1 shows the end signal (the phases: ChannelPlayback)"},
-        {Act::Right, off, "the right button stops at once"},
-    };
-    QWidget* play = s.playButton();
-    for (const Step& step : steps) {
-        switch (step.act) {
-        case Act::Left:
-            QTest::mousePress(play, Qt::LeftButton);
-            break;
-        case Act::Release:
-            QTest::mouseRelease(play, Qt::LeftButton);
-            break;
-        case Act::Right:
-            QTest::mousePress(play, Qt::RightButton);
-            QTest::mouseRelease(play, Qt::RightButton);
-            break;
-        case Act::NearEnd:
-            KAE__Channel_SetPositionInSec(0, 25);
-            break;
-        case Act::Tick:
-            w.rig.show->playback().tickButtonColours();
-            break;
-        }
-        EXPECT_TRUE(play->styleSheet().contains(step.colour))
+    for (const auto& step : steps) {
+        step.act();
+        EXPECT_TRUE(play->styleSheet().contains(toQColor(step.colour).name()))
             << step.what << ": " << play->styleSheet().toStdString();
     }
     EXPECT_FALSE(KAE__Channel_IsPlaying(0));
@@ -184,56 +156,56 @@ void dropOn(QWidget* target, const QStringList& files) {
 
 TEST(SoundListDrop, OnlyASetStartingWithASoundFileIsTaken) {
     StripsRig w;
-    const QString wav = silence(w.rig.folder, QStringLiteral("cue"), 1.0);
+    const QString wav = w.rig.silence(QStringLiteral("cue"), 1.0);
     const QString text = w.rig.folder + QStringLiteral("/notes.txt");
     writeFile(text, "not a sound");
     struct Case {
         bool onAddButton;
         QStringList files;
-        int entries;
-        const char* loaded; // display name of the loaded sound, "" for none
+        const char* shown; // entries in the store and the list, sound ready, current entry
     };
     const Case cases[] = {
-        {false, {text, wav}, 0, ""},
-        {true, {text, wav}, 0, ""},
-        {false, {wav}, 1, "cue"},
-        {true, {wav, wav}, 2, "cue"},
+        {false, {text, wav}, "0 0 0 "},
+        {true, {text, wav}, "0 0 0 "},
+        {false, {wav}, "1 1 1 cue"},
+        {true, {wav, wav}, "2 2 1 cue"},
     };
     int ch = 0;
     for (const Case& c : cases) {
         ChannelStrip& s = w.strip(ch);
         dropOn(c.onAddButton ? static_cast<QWidget*>(s.cmdAdd()) : s.lstSoundlist()->viewport(),
                c.files);
-        EXPECT_EQ(w.rig.store.soundList(ch).size(), c.entries) << ch;
-        EXPECT_EQ(s.lstSoundlist()->count(), c.entries) << ch;
-        EXPECT_EQ(w.rig.show->playback().soundReady(ch), c.entries > 0) << ch;
-        if (c.entries > 0) {
-            EXPECT_EQ(s.lstSoundlist()->currentItem()->text(), QString::fromLatin1(c.loaded));
-        }
+        const QListWidgetItem* current = s.lstSoundlist()->currentItem();
+        EXPECT_EQ(u"%1 %2 %3 %4"_s.arg(w.rig.store.soundList(ch).size())
+                      .arg(s.lstSoundlist()->count())
+                      .arg(w.rig.show->playback().soundReady(ch))
+                      .arg(current ? current->text() : QString()),
+                  QLatin1String(c.shown))
+            << ch;
         ++ch;
     }
 }
 
 TEST(SoundList, ClickOnAnEntryLoadsItAndTheListFollowsTheStore) {
     StripsRig w;
-    const QString a = silence(w.rig.folder, QStringLiteral("a"), 2.0);
-    const QString b = silence(w.rig.folder, QStringLiteral("b"), 3.0);
+    const QString a = w.rig.silence(QStringLiteral("a"), 2.0);
+    const QString b = w.rig.silence(QStringLiteral("b"), 3.0);
     w.rig.loadChannel(1, {a, b});
     w.window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.window.get()));
     ChannelStrip& s = w.strip(1);
     QListWidget* list = s.lstSoundlist();
-    ASSERT_EQ(list->count(), 2);
-    EXPECT_EQ(list->currentRow(), 0);
+    const auto shown = [&] { // the list's row, the channel's sound and the shown length
+        return u"%1 %2 %3"_s.arg(list->currentRow())
+            .arg(w.rig.store.channel(1).fileName.right(5), s.pnlDuration()->text());
+    };
+    EXPECT_EQ(shown(), u"0 a.wav 00:00:02"_s);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(list->item(1)).center());
-    EXPECT_EQ(w.rig.store.controls(1).selectedSound, 1);
-    EXPECT_TRUE(w.rig.store.channel(1).fileName.endsWith(QStringLiteral("b.wav")));
-    EXPECT_EQ(s.pnlDuration()->text(), QStringLiteral("00:00:03"));
+    EXPECT_EQ(shown(), u"1 b.wav 00:00:03"_s);
     // The show layer steps the selection on (jump after a stop); the list follows.
     w.rig.show->selection().select(1, 0);
-    EXPECT_EQ(list->currentRow(), 0);
-    EXPECT_EQ(s.pnlDuration()->text(), QStringLiteral("00:00:02"));
+    EXPECT_EQ(shown(), u"0 a.wav 00:00:02"_s);
 }
 
 enum class Menu { TimeDisplay, ChannelInfo, SoundList };
@@ -250,62 +222,47 @@ void trigger(ChannelStrip& s, Menu which, const char* action) {
 TEST(StripMenus, EachEntryReachesTheStoreOrTheSettingsAndEveryStripFollows) {
     StripsRig w;
     ShowStore& store = w.rig.store;
-    const QString cue = silence(w.rig.folder, QStringLiteral("cue"), 1.0);
+    const QString cue = w.rig.silence(QStringLiteral("cue"), 1.0);
     for (int ch : {1, 7, 8})
         w.rig.loadChannel(ch, {cue});
-    const QString longText(60, QLatin1Char('x'));
-    const auto bold = [&](int ch) {
-        return w.strip(ch).pnlPos()->styleSheet().contains(QLatin1String("bold"));
+    // After each step: time display bold on strips 21 and 4 | channel 7's label and info
+    // text | the length of channel 3's | entries of channels 2, 8 and 9 and strip 8's list.
+    const auto state = [&] {
+        const auto bold = [&](int ch) {
+            return w.strip(ch).pnlPos()->styleSheet().contains(QLatin1String("bold")) ? 'B' : '-';
+        };
+        return u"%1%2|%3 %4|%5|%6%7%8%9"_s.arg(bold(20))
+            .arg(bold(3))
+            .arg(w.strip(6).lblChannelInfo()->text(), store.controls(6).infoText)
+            .arg(store.controls(2).infoText.size())
+            .arg(store.soundList(1).size())
+            .arg(store.soundList(7).size())
+            .arg(store.soundList(8).size())
+            .arg(w.strip(7).lstSoundlist()->count());
     };
-    const auto info = [&](int ch) {
-        return store.controls(ch).infoText;
-    };
-    struct Step {
+    const struct {
         int ch;
         Menu menu;
         const char* action;
         std::optional<QString> answer; // to an input box
-        std::function<bool()> holds;
-        const char* what;
+        const char* state;
+    } steps[] = {
+        {3, Menu::TimeDisplay, "mnuTimeBold", {}, "BB| |0|1111"}, // on every page
+        {9, Menu::TimeDisplay, "mnuTimeReset", {}, "--| |0|1111"},
+        {6, Menu::ChannelInfo, "mnuInputChannelInfo", u"Door cue"_s, "--|Door cue Door cue|0|1111"},
+        {6, Menu::ChannelInfo, "mnuInputChannelInfo", std::nullopt, "--|Door cue Door cue|0|1111"},
+        // Cut to the width a preset stores.
+        {2, Menu::ChannelInfo, "mnuInputChannelInfo", QString(60, u'x'),
+         "--|Door cue Door cue|50|1111"},
+        {6, Menu::ChannelInfo, "mnuRemoveChannelInfo", {}, "--| |50|1111"},
+        {30, Menu::ChannelInfo, "mnuResetAllInfo", {}, "--| |0|1111"},
+        {7, Menu::SoundList, "mnuRemoveSoundsFromPage", {}, "--| |0|0010"}, // page 2 kept
     };
-    const Step steps[] = {
-        {3, Menu::TimeDisplay, "mnuTimeBold", {}, [&] { return bold(20); }, "bold on every page"},
-        {9, Menu::TimeDisplay, "mnuTimeReset", {}, [&] { return !bold(3); }, "reset: not bold"},
-        {6, Menu::ChannelInfo, "mnuInputChannelInfo", QStringLiteral("Door cue"),
-         [&] { return w.strip(6).lblChannelInfo()->text() == QLatin1String("Door cue"); },
-         "the answer becomes the label"},
-        {6, Menu::ChannelInfo, "mnuInputChannelInfo", std::nullopt,
-         [&] { return info(6) == QLatin1String("Door cue"); }, "cancel keeps the text"},
-        {2, Menu::ChannelInfo, "mnuInputChannelInfo", longText,
-         [&] { return info(2).size() == 50; }, "cut to the width a preset stores"},
-        {6,
-         Menu::ChannelInfo,
-         "mnuRemoveChannelInfo",
-         {},
-         [&] { return info(6).isEmpty() && !info(2).isEmpty(); },
-         "remove acts on its own channel"},
-        {30,
-         Menu::ChannelInfo,
-         "mnuResetAllInfo",
-         {},
-         [&] { return info(2).isEmpty(); },
-         "reset all reaches every channel"},
-        {7,
-         Menu::SoundList,
-         "mnuRemoveSoundsFromPage",
-         {},
-         [&] {
-             return store.soundList(1).isEmpty() && store.soundList(7).isEmpty() &&
-                    store.soundList(8).size() == 1 && w.strip(7).lstSoundlist()->count() == 0;
-         },
-         "page 1 emptied, page 2 kept"},
-    };
-    for (const Step& step : steps) {
-        if (step.menu == Menu::ChannelInfo &&
-            QLatin1String(step.action) == QLatin1String("mnuInputChannelInfo"))
+    for (const auto& step : steps) {
+        if (QLatin1String(step.action) == QLatin1String("mnuInputChannelInfo"))
             w.rig.dialogs.answerInputs({step.answer});
         trigger(w.strip(step.ch), step.menu, step.action);
-        EXPECT_TRUE(step.holds()) << step.what;
+        EXPECT_EQ(state(), QLatin1String(step.state)) << step.action;
     }
 }
 

@@ -7,6 +7,7 @@
 #include "core/RecentPlaylists.h"
 #include "core/UiLanguage.h"
 #include "core/ui/SystemMessagesWindow.h"
+#include "mainwindow/PlayLog.h"
 #include "mainwindow/ui/ChannelStrip.h"
 #include "mainwindow/ui/MainWindow.h"
 #include "support/ShowRig.h"
@@ -43,6 +44,23 @@ struct StripsRig {
     std::unique_ptr<Lifecycle> lifecycle;
     std::unique_ptr<MainWindow> window;
 };
+
+// `count` entries of a show that ran for a while, and ten free numbered rows below.
+inline void fillLog(PlayLog& log, int count) {
+    const char* const names[] = {"The Tallis Consort - Spem in alium", "Thunder Roll",
+                                 "Rainforest Collective - Rain Loop (long version)", "Door Knock",
+                                 "Big Band Östlich - Überleitung Akt 2"};
+    for (int i = 0; i < count; ++i) {
+        const int row = log.newRow();
+        log.startEntry(
+            row, QString::fromUtf8(names[i % 5]), QStringLiteral("06.12.26"),
+            QStringLiteral("%1:%2:00").arg(19 + i / 12).arg((i * 5) % 60, 2, 10, QLatin1Char('0')));
+        for (int t = 0; t < 30 + 37 * i; ++t)
+            log.tickEntry(row);
+    }
+    log.setCellText(2, LogNotes, QStringLiteral("cut after the second verse"));
+    log.padRows(count + 10);
+}
 
 // Saves the shown window at both booth sizes in both languages as DIR/PREFIX-WxH-LANG.png;
 // `perLanguage` adds pictures of its own for each language.

@@ -57,49 +57,36 @@ TEST(Recall, AutostartsOfOneRecallStartInTheSameFrame) {
     }
 }
 
-TEST(Recall, ModifierKeysDecideStoreAndAutostart) {
-    using Row = std::tuple<const char*, PresetModifiers, bool, bool>;
+// Going back to preset 0 brings the fader moved there back only when it was stored.
+TEST(Recall, ModifierKeysAndSaveOnChangeDecideStoreAndAutostart) {
+    using Row = std::tuple<const char*, PresetModifiers, int, bool, bool>;
     const Row cases[] = {
-        {"none", {false, false}, true, true},
-        {"shift", {true, false}, true, false},
-        {"ctrl", {false, true}, false, true},
-        {"shift+ctrl", {true, true}, false, false},
+        {"none", {false, false}, 1, true, true},
+        {"shift", {true, false}, 1, true, false},
+        {"ctrl", {false, true}, 1, false, true},
+        {"shift+ctrl", {true, true}, 1, false, false},
+        {"shift without SavePresetsOnChange", {true, false}, 0, false, false},
     };
-    for (const auto& [label, keys, stored, autostarts] : cases) {
+    for (const auto& [label, keys, saveOnChange, stored, autostarts] : cases) {
         TwoPresets rig;
-        rig.settings->setInteger(u"SavePresetsOnChange", 1);
+        rig.settings->setInteger(u"SavePresetsOnChange", saveOnChange);
         rig.store.channel(0).volume = 77; // the operator moved a fader in preset 0
         rig.show->recall().NextPreset(keys);
         EXPECT_EQ(rig.store.presets().slot(0).channels[0].volume == 77, stored) << label;
         EXPECT_EQ(!rig.renderMs(30).silent(), autostarts) << label;
-    }
-}
-
-TEST(Recall, WithoutSaveOnChangeGoingBackRestoresTheOldVolume) {
-    for (const bool save : {false, true}) {
-        TwoPresets rig;
-        rig.settings->setInteger(u"SavePresetsOnChange", save ? 1 : 0);
-        rig.store.channel(0).volume = 60;
-        rig.show->recall().NextPreset({true, false});
         rig.show->recall().PreviousPreset({true, false});
-        EXPECT_EQ(rig.store.channel(0).volume, save ? 60 : 100) << save;
+        EXPECT_EQ(rig.store.channel(0).volume, stored ? 77 : 100) << label;
     }
 }
 
-TEST(Recall, AMissingOutputIsReplacedByTheFirstAndReported) {
+// How the output is found and the replacement reported is the engine's (KaeDevices).
+TEST(Recall, AMissingOutputIsReplacedByTheFirst) {
     TwoPresets rig;
-    SystemMessages::instance().setShowAudioMessages(true);
-    SystemMessages::instance().clear();
     rig.store.presets().slot(1).channels[0].outputName = u"Studio Desk 9/10"_s;
     rig.store.presets().slot(1).channels[0].deviceNumber = 42;
     rig.show->recall().NextPreset();
     EXPECT_EQ(rig.store.channel(0).outputName, rig.engine->devices().at(0).name);
-    bool reported = false;
-    for (const auto& e : SystemMessages::instance().entries())
-        reported |= e.endsWith(u"Non-existing sounddevice in channel 1 has been replaced!"_s);
-    EXPECT_TRUE(reported);
     EXPECT_GT(rig.renderMs(30).peak(0), 0.0) << "it plays on the first output";
-    SystemMessages::instance().setShowAudioMessages(false);
 }
 
 TEST(Recall, ThePresetsStartOffsetIsWhereTheChannelStands) {
@@ -116,9 +103,9 @@ TEST(Recall, AStaleSoundIndexLeavesNothingToPlay) {
     TwoPresets rig;
     rig.store.presets().slot(1).channels[0].selectedSound = 7;
     rig.show->recall().NextPreset();
-    EXPECT_EQ(rig.store.controls(0).selectedSound, -1);
-    EXPECT_TRUE(rig.store.channel(0).fileName.isEmpty());
-    EXPECT_FALSE(rig.show->playback().soundReady(0));
+    EXPECT_EQ(std::tuple(rig.store.controls(0).selectedSound, rig.store.channel(0).fileName,
+                         rig.show->playback().soundReady(0)),
+              std::tuple(-1, QString(), false));
     EXPECT_LT(rig.renderMs(30).peak(0), 1e-6);
 }
 
@@ -143,12 +130,11 @@ TEST(Recall, LoadingAShowRecallsItsFirstPresetWithoutAutostarts) {
     // Preset 0 of the file gets an autostart; "IgnoreAutostart" (on by default) keeps it quiet.
     rig.store.presets().slot(0).channels[0].autostart = 1;
     ASSERT_EQ(rig.show->playlists().SavePlaylist(path, false), playlist::SaveOutcome::Saved);
-    const auto report = rig.show->LoadPlaylist(path);
-    ASSERT_EQ(report.outcome, playlist::LoadOutcome::Loaded);
-    EXPECT_EQ(rig.store.presets().count(), 2);
-    EXPECT_EQ(rig.store.presets().current(), 0);
+    ASSERT_EQ(rig.show->LoadPlaylist(path).outcome, playlist::LoadOutcome::Loaded);
+    EXPECT_EQ(std::tuple(rig.store.presets().count(), rig.store.presets().current(),
+                         rig.show->playback().soundReady(0)),
+              std::tuple(2, 0, true));
     EXPECT_TRUE(rig.renderMs(30).silent());
-    EXPECT_TRUE(rig.show->playback().soundReady(0));
 }
 
 TEST(Recall, NewPlaylistEmptiesWhatItsBoxesSay) {
@@ -196,10 +182,10 @@ TEST(Recall, ASoundThatFailsToLoadLeavesTheChannelEmpty) {
         ASSERT_TRUE(rig.show->playback().soundReady(2));
         rig.show->selection().select(2, 1);
         EXPECT_EQ(rig.store.soundList(2).at(1).colour == kMissingSoundColour, missing);
-        EXPECT_TRUE(rig.store.channel(2).fileName.isEmpty());
-        EXPECT_FALSE(rig.show->playback().soundReady(2));
-        EXPECT_EQ(rig.store.assignments(2).startOffset, 0);
-        EXPECT_EQ(rig.store.assignments(2).soundLength, 0);
+        EXPECT_EQ(std::tuple(rig.store.channel(2).fileName, rig.show->playback().soundReady(2),
+                             rig.store.assignments(2).startOffset,
+                             rig.store.assignments(2).soundLength),
+                  std::tuple(QString(), false, 0, 0));
         rig.show->playback().PlayButtonDown(2);
         EXPECT_TRUE(rig.renderMs(20).silent());
         const auto boxes = rig.dialogs.messages();
@@ -209,8 +195,8 @@ TEST(Recall, ASoundThatFailsToLoadLeavesTheChannelEmpty) {
             << qPrintable(text);
         // What the next store writes belongs to the new entry alone.
         ASSERT_TRUE(rig.show->presets().NewPreset());
-        EXPECT_EQ(rig.store.presets().slot(0).channels[2].selectedSound, 1);
-        EXPECT_EQ(rig.store.presets().slot(0).channels[2].startOffset, 0);
+        const PresetChannel& stored = rig.store.presets().slot(0).channels[2];
+        EXPECT_EQ(std::tuple(stored.selectedSound, stored.startOffset), std::tuple(1, 0));
     }
 }
 
@@ -252,16 +238,16 @@ TEST(Recall, SoundsOpenAheadOfTheLoadsWhichStillReportInChannelOrder) {
     ASSERT_EQ(attaching.size(), 4);
     const std::int64_t preBuffer = rig.settings->integer(u"PreBufferSize") * kRate / 1000;
     for (int ch = 0; ch < 4; ++ch) {
+        const bool good = ch != 2;
         // The others were open before the first had loaded, and none was opened twice.
         EXPECT_TRUE(openedByFirstChannel.contains(second.at(ch))) << ch;
-        EXPECT_TRUE(ch == 2 || opened.count(second.at(ch)) == 1) << ch;
-        EXPECT_TRUE(attaching.at(ch).contains(second.at(ch))) << ch;
-        EXPECT_TRUE(
-            attaching.at(ch).endsWith(ch == 2 ? u"Handle is zero!"_s : u"Attaching successful!"_s))
+        EXPECT_TRUE(!good || opened.count(second.at(ch)) == 1) << ch;
+        EXPECT_TRUE(attaching.at(ch).contains(second.at(ch)) &&
+                    attaching.at(ch).endsWith(good ? u"successful!"_s : u"Handle is zero!"_s))
             << attaching.at(ch).toStdString();
         // Each loaded stream holds its pre-buffer, decoded ahead, before it counts as loaded.
-        EXPECT_EQ(rig.show->playback().soundReady(ch), ch != 2) << ch;
-        EXPECT_TRUE(ch == 2 ||
+        EXPECT_EQ(rig.show->playback().soundReady(ch), good) << ch;
+        EXPECT_TRUE(!good ||
                     rig.lib->channelBufferedFrames(rig.engine->slot(ch).stream) >= preBuffer)
             << ch;
     }

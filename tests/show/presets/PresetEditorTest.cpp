@@ -9,8 +9,6 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
-#include <QSignalSpy>
-
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -38,10 +36,6 @@ struct Show {
         }
     }
     QStringList names() const { return store.presets().names(); }
-    // Box i as "title: text".
-    QString box(int i) const {
-        return dialogs.boxes().at(i).title + u": "_s + dialogs.boxes().at(i).text;
-    }
     // Every listed slot carries the name its list entry shows, and nothing beyond is used.
     void expectSlotsMatchList() const {
         const PresetMemory& m = store.presets();
@@ -57,46 +51,20 @@ struct Show {
 TEST(PresetEditor, NewPresetHoldsTheChannelsAndIsRefusedWhenFull) {
     Show s;
     s.store.channel(3).volume = 77;
-    QSignalSpy status(&s.editor, &PresetEditor::statusText);
     ASSERT_TRUE(s.editor.NewPreset());
     const Preset& p = s.store.presets().slot(0);
-    EXPECT_EQ(p.name, u"New Preset"_s);
-    EXPECT_EQ(std::pair(p.textReaderPosition, p.remoteTextPosition), std::pair(-1, -1));
-    EXPECT_EQ(p.channels[3].volume, 77);
+    EXPECT_EQ(std::tuple(p.textReaderPosition, p.remoteTextPosition, p.channels[3].volume),
+              std::tuple(-1, -1, 77));
     EXPECT_EQ(s.store.presets().selected(), 0);
-    ASSERT_EQ(status.count(), 1);
-    EXPECT_EQ(status.at(0).at(0).toString(), u"Preset: New Preset   "_s);
 
     s.fill(99);
     EXPECT_EQ(s.store.presets().count(), 100);
     EXPECT_FALSE(s.editor.NewPreset());
     EXPECT_FALSE(s.editor.InsertNewPreset(true));
-    ASSERT_EQ(s.dialogs.messages().size(), 2);
-    EXPECT_EQ(s.box(1), u"Memory Error: Preset memory full (100 entries used)"_s);
+    EXPECT_EQ(s.dialogs.messages().size(), 2);
 }
 
-TEST(PresetEditor, AutomaticStoreFollowsSavePresetsOnChange) {
-    for (const bool saveOnChange : {true, false}) {
-        Show s;
-        s.settings.setInteger(u"SavePresetsOnChange", saveOnChange ? 1 : 0);
-        s.store.channel(0).volume = 50;
-        s.editor.NewPreset();
-        s.store.presets().setCurrent(0);
-        s.store.channel(0).volume = 80; // the operator moves the fader
-        s.editor.AutoStore();
-        EXPECT_EQ(s.store.presets().slot(0).channels[0].volume, saveOnChange ? 80 : 50)
-            << saveOnChange;
-
-        // The save button stores whatever the option says.
-        s.store.channel(0).volume = 90;
-        s.editor.SaveCurrentPreset();
-        EXPECT_EQ(s.store.presets().slot(0).channels[0].volume, 90);
-        EXPECT_EQ(s.waits.waits(), QList<int>{400});
-        EXPECT_EQ(s.dialogs.waitText(), u"Saving Preset - please wait..."_s);
-        EXPECT_FALSE(s.dialogs.waitShown());
-    }
-}
-
+// The automatic store's setting is the recall's test (Recall); the store button's the panel's.
 TEST(PresetEditor, StoreKeepsNameAndTextPositions) {
     Show s;
     s.fill(2);
@@ -105,9 +73,9 @@ TEST(PresetEditor, StoreKeepsNameAndTextPositions) {
     slot.remoteTextPosition = 7;
     s.store.channel(31).pan = -40;
     s.editor.StorePreset(1, true);
-    EXPECT_EQ(slot.name, u"P1"_s);
-    EXPECT_EQ(std::pair(slot.textReaderPosition, slot.remoteTextPosition), std::pair(1234, 7));
-    EXPECT_EQ(slot.channels[31].pan, -40);
+    EXPECT_EQ(std::tuple(slot.name, slot.textReaderPosition, slot.remoteTextPosition,
+                         slot.channels[31].pan),
+              std::tuple(u"P1"_s, 1234, 7, -40));
     s.editor.StorePreset(5, true); // beyond the list: nothing
     EXPECT_TRUE(s.store.presets().slot(5).isFree());
 }
@@ -129,12 +97,10 @@ TEST(PresetEditor, DeleteShiftsSlotsAndFreesTheLast) {
         EXPECT_EQ(s.names(), names) << count << "/" << selected;
         EXPECT_EQ(s.store.presets().selected(), selectedAfter);
         s.expectSlotsMatchList();
-        if (ask) {
-            ASSERT_EQ(s.dialogs.messages().size(), 1);
-            EXPECT_EQ(s.dialogs.messages().at(0).text, u"Delete this Preset from the list"_s);
-            // A stray Enter must not destroy anything.
-            EXPECT_EQ(s.dialogs.messages().at(0).defaultButton, MessageResult::No);
-        }
+        // Asked when told to; a stray Enter must not destroy anything.
+        EXPECT_EQ(s.dialogs.messages().size(), ask ? 1 : 0);
+        EXPECT_EQ(s.dialogs.messages().value(0).defaultButton,
+                  ask ? std::optional(MessageResult::No) : std::nullopt);
     }
 }
 
@@ -142,10 +108,9 @@ TEST(PresetEditor, RemoveAllLeavesOneNewPresetAfterYes) {
     Show s;
     s.fill(4);
     s.dialogs.answerMessages({MessageResult::No});
-    s.editor.RemoveAllPresets();
-    EXPECT_EQ(s.store.presets().count(), 4);
-    EXPECT_EQ(s.dialogs.messages().at(0).text, u"Delete all Presets from list"_s);
-    EXPECT_EQ(s.dialogs.messages().at(0).defaultButton, MessageResult::No);
+    s.editor.RemoveAllPresets(); // a stray Enter says No
+    EXPECT_EQ(std::tuple(s.store.presets().count(), s.dialogs.messages().at(0).defaultButton),
+              std::tuple(4, MessageResult::No));
     s.dialogs.answerMessages({MessageResult::Yes});
     s.editor.RemoveAllPresets();
     EXPECT_EQ(s.names(), QStringList{u"New Preset"_s});
@@ -163,15 +128,12 @@ TEST(PresetEditor, RenameCutsToFortyAndIgnoresAnEmptyAnswer) {
     s.editor.RenamePreset();
     s.editor.RenamePreset();
     EXPECT_EQ(s.names().at(1), QString(40, QLatin1Char('A')));
-    EXPECT_EQ(s.dialogs.boxes().at(0).text, u"New name for this Preset..."_s);
     s.expectSlotsMatchList();
 }
 
 TEST(PresetEditor, ClipboardCopyCutAndInsert) {
     Show s;
     EXPECT_FALSE(s.editor.InsertClipboard(true));
-    ASSERT_EQ(s.dialogs.messages().size(), 1);
-    EXPECT_EQ(s.box(0), u"Error: Clipboard empty - no Preset to insert"_s);
 
     s.fill(4);
     s.store.presets().setSelected(1);
