@@ -217,7 +217,7 @@ void Mixer::apply(const Command& c) noexcept {
         v.syncCount = 0;
         v.fadeInLeft = 0;
         v.removing = true;
-        if (!v.tailFading)
+        if (!v.fadingOut())
             removeVoice(s);
         break;
     case Command::SetFeed: {
@@ -446,7 +446,7 @@ void Mixer::renderBlock(float* out, int frames) noexcept {
 void Mixer::sweepRemoved(bool all) noexcept {
     for (int i = voiceCount_ - 1; i >= 0; --i) {
         const Voice& v = voices_[i]->voice;
-        if (v.removing && (all || !v.tailFading))
+        if (v.removing && (all || !v.fadingOut()))
             removeVoice(voices_[i]);
     }
 }

@@ -133,6 +133,7 @@ private:
     void voicePan(Voice& v, float* left, float* right) const noexcept;
     // MixerDeclick.cpp
     void produceTail(Stream& s) noexcept;
+    void keepFadingOut(Stream& s) noexcept;
     void declick(Stream& s, float* out, int frames) noexcept;
     int replayCarry(Stream& s, float* out, int want, int offset) noexcept;
     static std::int64_t carryPosition(const Voice& v) noexcept;

@@ -23,10 +23,45 @@ std::int64_t Mixer::carryPosition(const Voice& v) noexcept {
     return std::llround(v.carryFrom + (v.carryTo - v.carryFrom) * v.carryUsed / v.tailCount);
 }
 
+// A new ramp out while the last one is still heard: what is left of the last one goes on
+// fading to its end (the tail buffer is about to hold the next frames), added to whatever
+// earlier fade-out is still under way.
+void Mixer::keepFadingOut(Stream& s) noexcept {
+    Voice& v = s.voice;
+    if (!v.tailFading)
+        return;
+    const int ch = s.channels;
+    const int n = declickFrames_;
+    float* into = v.fadeOut.get();
+    const int before = v.fadeOutCount - v.fadeOutDone;
+    if (before > 0)
+        std::memmove(into, into + static_cast<std::ptrdiff_t>(v.fadeOutDone) * ch,
+                     sizeof(float) * static_cast<std::size_t>(before * ch));
+    const int rest = v.tailCount - v.tailFaded;
+    for (int j = 0; j < rest; ++j) {
+        const int i = v.tailFaded + j;
+        const float g =
+            v.tailGain * static_cast<float>(std::max(n - 1 - i, 0)) / static_cast<float>(n);
+        const float* from = v.tail.get() + static_cast<std::ptrdiff_t>(i) * ch;
+        float* to = into + static_cast<std::ptrdiff_t>(j) * ch;
+        for (int c = 0; c < ch; ++c)
+            to[c] = (j < before ? to[c] : 0.0f) + from[c] * g;
+    }
+    v.fadeOutCount = std::max(before, rest);
+    v.fadeOutDone = 0;
+    v.tailFading = false;
+}
+
 void Mixer::produceTail(Stream& s) noexcept {
     Voice& v = s.voice;
     const int ch = s.channels;
     float* tail = v.tail.get();
+    keepFadingOut(s);
+    // A new place still fading in is heard at part of its gain: the fade-out starts there.
+    const float heardGain = v.fadeInLeft > 0
+                                ? v.lastGain * static_cast<float>(declickFrames_ - v.fadeInLeft) /
+                                      static_cast<float>(declickFrames_)
+                                : v.lastGain;
     int n = 0;
     double from = v.resampling ? v.mixPos : static_cast<double>(v.pos);
     if (v.carry && v.carryUsed < v.tailCount) {
@@ -70,7 +105,7 @@ void Mixer::produceTail(Stream& s) noexcept {
     }
     v.tailCount = n;
     v.tailFaded = 0;
-    v.tailGain = v.lastGain;
+    v.tailGain = heardGain;
     v.tailFromHalt = false;
     v.tailFading = n > 0;
     v.carry = n > 0;
@@ -133,6 +168,12 @@ void Mixer::declick(Stream& s, float* out, int frames) noexcept {
                 0, v.tailGains.get());
         v.tailFaded += count;
         v.tailFading = v.tailFaded < v.tailCount;
+    }
+    if (v.fadeOutDone < v.fadeOutCount) {
+        const int count = std::min(frames, v.fadeOutCount - v.fadeOutDone);
+        mixInto(s, out, v.fadeOut.get() + static_cast<std::ptrdiff_t>(v.fadeOutDone) * s.channels,
+                count, 0, v.unitGains.get());
+        v.fadeOutDone += count;
     }
 
     // After a seek while playing, the new place fades in under the old one; a resume comes

@@ -155,6 +155,12 @@ struct Voice {
     int tailFaded = 0;  // frames of the fade-out mixed so far
     float tailGain = 1; // the volume gain heard when the tail was taken
     bool tailFading = false;
+    // A fade-out taken over by the next ramp (stop, pause, seek or free again within the
+    // ramp): the rest of it, its gains already applied, mixed out to its end under the new one.
+    std::unique_ptr<float[]> fadeOut;   // kTailFrames * channels
+    std::unique_ptr<float[]> unitGains; // kTailFrames, all 1
+    int fadeOutCount = 0;
+    int fadeOutDone = 0;
     bool tailFromHalt = false; // a stop or pause, not a seek
     bool carry = false;        // a resume replays the tail first
     int carryUsed = 0;
@@ -165,6 +171,8 @@ struct Voice {
     float lastGain = 1;                // the volume gain of the last frame mixed
     bool heard = false;                // the voice was mixed in the last period
     bool removing = false;             // freed: goes once its tail has faded out
+
+    bool fadingOut() const { return tailFading || fadeOutDone < fadeOutCount; }
 };
 
 struct Stream {

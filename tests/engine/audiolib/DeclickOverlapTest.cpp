@@ -1,0 +1,79 @@
+// Two transport or level actions on a heard sound, the second while the first one's 3 ms
+// ramp is still under way (periods shorter than the ramp): the second ramp takes over from
+// the level actually heard, so no step is ever larger than the sound's own plus a ramp step.
+#include "TestMedia.h"
+#include "support/OfflineHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+namespace kalvor::audio::test {
+namespace {
+
+using Action = std::function<void(AudioLib&, Handle)>;
+
+float largestStep(const Render& r, int channel, std::int64_t from) {
+    float step = 0;
+    for (std::int64_t f = std::max<std::int64_t>(from, 1); f < r.frames(); ++f)
+        step = std::max(step, std::fabs(r.at(f, channel) - r.at(f - 1, channel)));
+    return step;
+}
+
+TEST(DeclickOverlap, ASecondActionDuringARampStartsFromTheLevelHeard) {
+    const QString tone = testmedia::makeTone(
+        mediaFolder(), u"overlaptone"_s, testmedia::Format::WavFloat, 44100, 2, 3.0, 441.0, 0.0);
+    const Action pause = [](AudioLib& l, Handle h) {
+        l.channelPause(h);
+    };
+    const Action resume = [](AudioLib& l, Handle h) {
+        l.channelPlay(h, false);
+    };
+    const Action seek = [](AudioLib& l, Handle h) {
+        l.channelSetPosition(h, (30000 + 50) * 8);
+    };
+    const Action free = [](AudioLib& l, Handle h) {
+        l.streamFree(h);
+    };
+    const Action left = [](AudioLib& l, Handle h) {
+        l.channelSetAttributes(h, -1, -1, -100);
+    };
+    const Action quiet = [](AudioLib& l, Handle h) {
+        l.channelSetAttributes(h, -1, 0, -101);
+    };
+    // what, the actions, each after the previous one's frames
+    using Step = std::pair<Action, std::int64_t>;
+    using Row = std::tuple<const char*, std::vector<Step>>;
+    const Row rows[] = {
+        {"pause, resume, pause", {{pause, 256}, {resume, 64}, {pause, 1}}},
+        {"pause, resume, seek", {{pause, 64}, {resume, 64}, {seek, 1}}},
+        {"seek, pause", {{seek, 64}, {pause, 1}}},
+        {"seek, free", {{seek, 64}, {free, 1}}},
+        {"pause, resume, free", {{pause, 256}, {resume, 64}, {free, 1}}},
+        {"pan, free", {{left, 64}, {free, 1}}},
+        {"volume to 0, pause", {{quiet, 64}, {pause, 1}}},
+        {"pause, free", {{pause, 64}, {free, 1}}},
+    };
+    const std::int64_t at = 10025; // a crest of the 441 Hz sine
+    const float bound = float(2 * M_PI * 441.0 / 44100 + 2.0 / 132);
+    for (const auto& [what, steps] : rows) {
+        SCOPED_TRACE(what);
+        Offline off;
+        const Handle h = off.lib->streamCreateFile(tone, flags::Float);
+        off.lib->channelPlay(h, true);
+        Render r = off.render(at);
+        for (const auto& [action, after] : steps) {
+            action(*off.lib, h);
+            off.render(after, r, 32);
+        }
+        off.render(2048, r, 32);
+        for (int ch = 0; ch < 2; ++ch)
+            EXPECT_LE(largestStep(r, ch, at - 100), bound) << "channel " << ch;
+    }
+}
+
+} // namespace
+} // namespace kalvor::audio::test
