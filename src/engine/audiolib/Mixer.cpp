@@ -290,7 +290,8 @@ void Mixer::apply(const Command& c) noexcept {
         s->slideDoneSerial.store(c.serial, std::memory_order_release);
         break;
     case Command::SetPan:
-        if (v.playing && v.heard && c.x != v.pan) {
+        // A fade-out still heard (after a stop or pause) glides too: it is mixed at the pan.
+        if (((v.playing && v.heard) || v.fadingOut()) && c.x != v.pan) {
             v.panFromL = v.lastPanL;
             v.panFromR = v.lastPanR;
             v.panStepLeft = declickFrames_;

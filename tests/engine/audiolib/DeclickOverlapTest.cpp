@@ -56,6 +56,8 @@ TEST(DeclickOverlap, ASecondActionDuringARampStartsFromTheLevelHeard) {
         {"pan, free", {{left, 64}, {free, 1}}},
         {"volume to 0, pause", {{quiet, 64}, {pause, 1}}},
         {"pause, free", {{pause, 64}, {free, 1}}},
+        {"pause, pan", {{pause, 32}, {left, 1}}},
+        {"seek, pan", {{seek, 32}, {left, 1}}},
     };
     const std::int64_t at = 10025; // a crest of the 441 Hz sine
     const float bound = float(2 * M_PI * 441.0 / 44100 + 2.0 / 132);
