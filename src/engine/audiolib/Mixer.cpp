@@ -259,8 +259,8 @@ void Mixer::apply(const Command& c) noexcept {
                 // A resume plays the tail again from the paused frame. A paused sound is
                 // mid-waveform: it comes back in under the ramp (while what is left of the
                 // pause's fade-out still fades), unless none of the fade-out was heard yet,
-                // then it goes on exactly.
-                v.fadeInLeft = v.tailFaded == 0 ? 0 : declickFrames_;
+                // then it goes on exactly (a fade-in under way when it paused goes on too).
+                v.fadeInLeft = v.tailFaded == 0 ? v.tailFadeInLeft : declickFrames_;
                 v.tailFading = v.tailFading && v.tailFaded > 0;
             } else if (v.tailFromHalt && v.tailFaded == 0)
                 v.tailFading = false; // stopped and started anew at once: the start is exact

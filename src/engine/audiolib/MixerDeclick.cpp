@@ -106,6 +106,7 @@ void Mixer::produceTail(Stream& s) noexcept {
     v.tailCount = n;
     v.tailFaded = 0;
     v.tailGain = heardGain;
+    v.tailFadeInLeft = v.fadeInLeft;
     v.tailFromHalt = false;
     v.tailFading = n > 0;
     v.carry = n > 0;

@@ -166,6 +166,7 @@ struct Voice {
     int carryUsed = 0;
     double carryFrom = 0, carryTo = 0; // source positions of the tail's start and end
     int fadeInLeft = 0;                // frames of the new place still fading in after a seek
+    int tailFadeInLeft = 0;            // `fadeInLeft` when the tail was taken
     int stepLeft = 0;                  // frames of a volume set still gliding
     float stepFrom = 1;                // the gain the glide started from
     float lastGain = 1;                // the volume gain of the last frame mixed
