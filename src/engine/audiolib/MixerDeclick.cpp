@@ -18,6 +18,9 @@
 namespace kalvor::audio {
 
 std::int64_t Mixer::carryPosition(const Voice& v) noexcept {
+    if (v.tailWrapAt >= 0)
+        return v.carryUsed < v.tailWrapAt ? static_cast<std::int64_t>(v.carryFrom) + v.carryUsed
+                                          : v.tailWrapTo + (v.carryUsed - v.tailWrapAt);
     if (v.tailCount <= 0)
         return static_cast<std::int64_t>(v.carryFrom);
     return std::llround(v.carryFrom + (v.carryTo - v.carryFrom) * v.carryUsed / v.tailCount);
@@ -63,6 +66,8 @@ void Mixer::produceTail(Stream& s) noexcept {
                                       static_cast<float>(declickFrames_)
                                 : v.lastGain;
     int n = 0;
+    int wrapAt = -1;
+    std::int64_t wrapTo = 0;
     double from = v.resampling ? v.mixPos : static_cast<double>(v.pos);
     if (v.carry && v.carryUsed < v.tailCount) {
         // Halted again before a resume had replayed its carry: those frames come first.
@@ -70,13 +75,26 @@ void Mixer::produceTail(Stream& s) noexcept {
         n = v.tailCount - v.carryUsed;
         std::memmove(tail, tail + static_cast<std::ptrdiff_t>(v.carryUsed) * ch,
                      sizeof(float) * static_cast<std::size_t>(n * ch));
+        if (v.tailWrapAt >= v.carryUsed) {
+            wrapAt = v.tailWrapAt - v.carryUsed;
+            wrapTo = v.tailWrapTo;
+        }
     }
     // The next frames, as the mix would have had them, but never across the sound's end:
-    // that stays where the end message and the loop wrap are decided.
+    // that stays where the end message is decided. A looping sound fades out over its loop
+    // start (once) as it would have played on: cut at the loop end, it would click.
     while (n < declickFrames_) {
         int got = 0;
         if (!v.resampling) {
             const std::int64_t room = s.length - v.pos;
+            std::int64_t to = 0;
+            if (room <= 0 && wrapAt < 0 && s.loop.load(std::memory_order_relaxed) &&
+                v.feed->wraps.pop(to)) {
+                wrapAt = n;
+                wrapTo = to;
+                v.pos = to;
+                continue;
+            }
             if (room <= 0)
                 break;
             const float* data = nullptr;
@@ -112,6 +130,8 @@ void Mixer::produceTail(Stream& s) noexcept {
     v.carry = n > 0;
     v.carryUsed = 0;
     v.carryFrom = from;
+    v.tailWrapAt = wrapAt;
+    v.tailWrapTo = wrapTo;
     v.carryTo = v.resampling ? v.mixPos : static_cast<double>(v.pos);
 }
 
@@ -190,6 +210,10 @@ int Mixer::replayCarry(Stream& s, float* out, int want, int offset) noexcept {
     Voice& v = s.voice;
     const int count = std::min(want, v.tailCount - v.carryUsed);
     const float* data = v.tail.get() + static_cast<std::ptrdiff_t>(v.carryUsed) * s.channels;
+    // The loop wrap the fade-out went over is heard now (also when it falls just after).
+    const int wrap = v.tailWrapAt - v.carryUsed;
+    if (wrap >= 0 && (wrap < count || (wrap == count && v.carryUsed + count == v.tailCount)))
+        fire(s, sync::End & 0xffffu, offset + wrap);
     measureAndMix(s, out, data, count, offset, v.rampThisBlock ? v.gains.get() + offset : nullptr);
     v.carryUsed += count;
     v.carry = v.carryUsed < v.tailCount;

@@ -79,5 +79,37 @@ TEST(DeclickOverlap, ASecondActionDuringARampStartsFromTheLevelHeard) {
     }
 }
 
+TEST(DeclickOverlap, APauseJustBeforeTheLoopEndFadesOutOverTheLoopStart) {
+    // 44125 frames of a 441 Hz sine looping from a crest (frame 25) to a crest: seamless.
+    // Paused a few frames before the loop end, the fade-out goes on over the loop start; the
+    // resume replays those frames, and the wrap's message comes when it is heard again.
+    const QString tone =
+        testmedia::makeTone(mediaFolder(), u"looptone"_s, testmedia::Format::WavFloat, 44100, 2,
+                            44125.0 / 44100.0, 441.0, 0.0);
+    const float bound = float(2 * M_PI * 441.0 / 44100 + 2.0 / 132);
+    for (const std::int64_t before : {1, 10, 100, 131}) {
+        SCOPED_TRACE(before);
+        Offline off;
+        const Handle h = off.lib->streamCreateFile(tone, flags::Float | flags::Loop);
+        off.lib->channelSetLoopStart(h, 25);
+        off.lib->channelSetSync(h, sync::End, 0, 1025, 7);
+        off.lib->channelPlay(h, true);
+        Render r = off.render(44125 - before);
+        off.lib->channelPause(h);
+        off.render(1000, r, 32);
+        EXPECT_EQ(r.peak(0, 44125 - before + 132, r.frames()), 0.0f) << "silent after the ramp";
+        EXPECT_EQ(off.lib->channelGetPosition(h), (44125 - before) * 8);
+        EXPECT_TRUE(off.window.messages.empty()) << "the wrap is not heard yet";
+        off.lib->channelPlay(h, false);
+        const std::int64_t resumed = r.frames();
+        off.render(300, r, 32);
+        for (int ch = 0; ch < 2; ++ch)
+            EXPECT_LE(largestStep(r, ch, 44000), bound) << "channel " << ch;
+        ASSERT_EQ(off.window.messages.size(), 1u);
+        EXPECT_EQ(off.window.messages[0].deviceFrame, resumed + before);
+        EXPECT_EQ(off.lib->channelGetPosition(h), (25 + 300 - before) * 8);
+    }
+}
+
 } // namespace
 } // namespace kalvor::audio::test
