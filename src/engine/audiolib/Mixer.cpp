@@ -744,8 +744,10 @@ int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
             v.mixPos += (gen - at) / ratio;
             break;
         }
-        if (v.wrapCount == 0) {
-            // The input side has not decided yet (it waits for a wrap): hold here.
+        // The input side has not decided yet (it waits for a wrap), or a fade-out reached the
+        // end or a second wrap, which are decided when they are heard: hold here.
+        if (v.wrapCount == 0 ||
+            (takingTail_ && (tailWrapOut_ >= 0 || v.wrapTargets[0] == kEndMarker))) {
             v.mixPos = static_cast<double>(s.length);
             return static_cast<int>(at + jb);
         }
@@ -754,7 +756,12 @@ int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
         const std::int64_t t = v.wrapTargets[0];
         std::copy(v.wrapTargets + 1, v.wrapTargets + v.wrapCount, v.wrapTargets);
         --v.wrapCount;
-        fire(s, kSyncKindEnd, offset + at);
+        if (takingTail_) {
+            tailWrapOut_ = at;
+            tailWrapTarget_ = t;
+        } else {
+            fire(s, kSyncKindEnd, offset + at);
+        }
         if (t == kEndMarker) {
             endVoice(s);
             return at;

@@ -18,9 +18,17 @@
 namespace kalvor::audio {
 
 std::int64_t Mixer::carryPosition(const Voice& v) noexcept {
-    if (v.tailWrapAt >= 0)
-        return v.carryUsed < v.tailWrapAt ? static_cast<std::int64_t>(v.carryFrom) + v.carryUsed
-                                          : v.tailWrapTo + (v.carryUsed - v.tailWrapAt);
+    if (v.tailWrapAt >= 0) {
+        // Up to the loop end, then on from the loop start.
+        if (v.carryUsed < v.tailWrapAt)
+            return std::llround(v.carryFrom + (static_cast<double>(v.tailWrapEnd) - v.carryFrom) *
+                                                  v.carryUsed / v.tailWrapAt);
+        const int after = v.tailCount - v.tailWrapAt;
+        const auto to = static_cast<double>(v.tailWrapTo);
+        return after <= 0
+                   ? v.tailWrapTo
+                   : std::llround(to + (v.carryTo - to) * (v.carryUsed - v.tailWrapAt) / after);
+    }
     if (v.tailCount <= 0)
         return static_cast<std::int64_t>(v.carryFrom);
     return std::llround(v.carryFrom + (v.carryTo - v.carryFrom) * v.carryUsed / v.tailCount);
@@ -108,12 +116,21 @@ void Mixer::produceTail(Stream& s) noexcept {
             v.feed->ring.commitRead(static_cast<std::size_t>(got));
         } else {
             const double ratio = rate_ / v.freq;
-            const auto room = static_cast<std::int64_t>(
+            auto room = static_cast<std::int64_t>(
                 std::floor((static_cast<double>(s.length) - v.mixPos) * ratio));
+            if (wrapAt < 0 && s.loop.load(std::memory_order_relaxed))
+                room = declickFrames_ - n; // pullResampled stops at the end or a second wrap
             if (room <= 0)
                 break;
+            takingTail_ = true;
+            tailWrapOut_ = -1;
             got = pullResampled(
                 s, static_cast<int>(std::min<std::int64_t>(declickFrames_ - n, room)), 0);
+            takingTail_ = false;
+            if (tailWrapOut_ >= 0) {
+                wrapAt = n + tailWrapOut_;
+                wrapTo = tailWrapTarget_;
+            }
             if (got <= 0)
                 break;
             std::memcpy(tail + static_cast<std::ptrdiff_t>(n) * ch, v.work.get(),
@@ -132,6 +149,7 @@ void Mixer::produceTail(Stream& s) noexcept {
     v.carryFrom = from;
     v.tailWrapAt = wrapAt;
     v.tailWrapTo = wrapTo;
+    v.tailWrapEnd = s.length;
     v.carryTo = v.resampling ? v.mixPos : static_cast<double>(v.pos);
 }
 

@@ -165,10 +165,11 @@ struct Voice {
     bool carry = false;        // a resume replays the tail first
     int carryUsed = 0;
     double carryFrom = 0, carryTo = 0; // source positions of the tail's start and end
-    // A loop wrap inside the tail (direct frames only): the tail frame that is the loop
-    // start's (-1: none) and the loop start. Its message comes when a resume replays it.
+    // A loop wrap inside the tail: the tail frame that is the loop start's (-1: none), the
+    // loop start and the loop end. Its message comes when a resume replays it.
     int tailWrapAt = -1;
     std::int64_t tailWrapTo = 0;
+    std::int64_t tailWrapEnd = 0;
     int fadeInLeft = 0;     // frames of the new place still fading in after a seek
     int tailFadeInLeft = 0; // `fadeInLeft` when the tail was taken
     int stepLeft = 0;       // frames of a volume set still gliding

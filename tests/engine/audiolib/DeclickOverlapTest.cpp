@@ -82,32 +82,47 @@ TEST(DeclickOverlap, ASecondActionDuringARampStartsFromTheLevelHeard) {
 TEST(DeclickOverlap, APauseJustBeforeTheLoopEndFadesOutOverTheLoopStart) {
     // 44125 frames of a 441 Hz sine looping from a crest (frame 25) to a crest: seamless.
     // Paused a few frames before the loop end, the fade-out goes on over the loop start; the
-    // resume replays those frames, and the wrap's message comes when it is heard again.
+    // resume replays those frames, and the wrap's message comes when it is heard again,
+    // where it comes without the pause. At the file's rate and converted.
     const QString tone =
         testmedia::makeTone(mediaFolder(), u"looptone"_s, testmedia::Format::WavFloat, 44100, 2,
                             44125.0 / 44100.0, 441.0, 0.0);
     const float bound = float(2 * M_PI * 441.0 / 44100 + 2.0 / 132);
-    for (const std::int64_t before : {1, 10, 100, 131}) {
-        SCOPED_TRACE(before);
-        Offline off;
-        const Handle h = off.lib->streamCreateFile(tone, flags::Float | flags::Loop);
-        off.lib->channelSetLoopStart(h, 25);
-        off.lib->channelSetSync(h, sync::End, 0, 1025, 7);
-        off.lib->channelPlay(h, true);
-        Render r = off.render(44125 - before);
-        off.lib->channelPause(h);
-        off.render(1000, r, 32);
-        EXPECT_EQ(r.peak(0, 44125 - before + 132, r.frames()), 0.0f) << "silent after the ramp";
-        EXPECT_EQ(off.lib->channelGetPosition(h), (44125 - before) * 8);
-        EXPECT_TRUE(off.window.messages.empty()) << "the wrap is not heard yet";
-        off.lib->channelPlay(h, false);
-        const std::int64_t resumed = r.frames();
-        off.render(300, r, 32);
-        for (int ch = 0; ch < 2; ++ch)
-            EXPECT_LE(largestStep(r, ch, 44000), bound) << "channel " << ch;
-        ASSERT_EQ(off.window.messages.size(), 1u);
-        EXPECT_EQ(off.window.messages[0].deviceFrame, resumed + before);
-        EXPECT_EQ(off.lib->channelGetPosition(h), (25 + 300 - before) * 8);
+    for (const int rate : {44100, 48000}) {
+        for (const std::int64_t before : {1, 10, 100, 131}) {
+            SCOPED_TRACE(testing::Message() << rate << " Hz, paused " << before << " before");
+            const std::int64_t pausedAt = 44125 * rate / 44100 - before;
+            const auto start = [&](Offline& off) {
+                const Handle h = off.lib->streamCreateFile(tone, flags::Float | flags::Loop);
+                off.lib->channelSetLoopStart(h, 25);
+                off.lib->channelSetSync(h, sync::End, 0, 1025, 7);
+                off.lib->channelPlay(h, true);
+                return h;
+            };
+            Offline plain(rate);
+            const Handle p = start(plain);
+            plain.render(pausedAt + 300);
+            ASSERT_EQ(plain.window.messages.size(), 1u);
+
+            Offline off(rate);
+            const Handle h = start(off);
+            Render r = off.render(pausedAt);
+            off.lib->channelPause(h);
+            const std::int64_t position = off.lib->channelGetPosition(h);
+            off.render(1000, r, 32);
+            EXPECT_EQ(r.peak(0, pausedAt + 150, r.frames()), 0.0f) << "silent after the ramp";
+            EXPECT_EQ(off.lib->channelGetPosition(h), position);
+            EXPECT_TRUE(off.window.messages.empty()) << "the wrap is not heard yet";
+            off.lib->channelPlay(h, false);
+            const std::int64_t resumed = r.frames();
+            off.render(300, r, 32);
+            for (int ch = 0; ch < 2; ++ch)
+                EXPECT_LE(largestStep(r, ch, pausedAt - 100), bound) << "channel " << ch;
+            ASSERT_EQ(off.window.messages.size(), 1u);
+            EXPECT_EQ(off.window.messages[0].deviceFrame,
+                      plain.window.messages[0].deviceFrame - pausedAt + resumed);
+            EXPECT_EQ(off.lib->channelGetPosition(h), plain.lib->channelGetPosition(p));
+        }
     }
 }
 
