@@ -1,6 +1,8 @@
-// Two transport or level actions on a heard sound, the second while the first one's 3 ms
-// ramp is still under way (periods shorter than the ramp): the second ramp takes over from
-// the level actually heard, so no step is ever larger than the sound's own plus a ramp step.
+// Fade-outs that something cuts short. Two transport or level actions on a heard sound, the
+// second while the first one's 3 ms ramp is still under way (periods shorter than the ramp):
+// the second ramp takes over from the level actually heard. A pause just before a loop end:
+// the fade-out goes over the loop start. No step is ever larger than the sound's own plus a
+// ramp step.
 #include "TestMedia.h"
 #include "support/OfflineHarness.h"
 
