@@ -562,6 +562,9 @@ Handle AudioLib::Impl::createStream(const QString& path, std::uint32_t streamFla
     v.history = std::make_unique<float[]>(static_cast<std::size_t>(kHistoryFrames) * f.channels);
     v.tail = std::make_unique<float[]>(static_cast<std::size_t>(kTailFrames) * f.channels);
     v.tailGains = std::make_unique<float[]>(kTailFrames);
+    v.fadeOut = std::make_unique<float[]>(static_cast<std::size_t>(kTailFrames) * f.channels);
+    v.unitGains = std::make_unique<float[]>(kTailFrames);
+    std::fill_n(v.unitGains.get(), kTailFrames, 1.0f);
     v.freq = f.sampleRate;
     if (v.src == nullptr) {
         delete s;

@@ -217,7 +217,7 @@ void Mixer::apply(const Command& c) noexcept {
         v.syncCount = 0;
         v.fadeInLeft = 0;
         v.removing = true;
-        if (!v.tailFading)
+        if (!v.fadingOut())
             removeVoice(s);
         break;
     case Command::SetFeed: {
@@ -259,8 +259,8 @@ void Mixer::apply(const Command& c) noexcept {
                 // A resume plays the tail again from the paused frame. A paused sound is
                 // mid-waveform: it comes back in under the ramp (while what is left of the
                 // pause's fade-out still fades), unless none of the fade-out was heard yet,
-                // then it goes on exactly.
-                v.fadeInLeft = v.tailFaded == 0 ? 0 : declickFrames_;
+                // then it goes on exactly (a fade-in under way when it paused goes on too).
+                v.fadeInLeft = v.tailFaded == 0 ? v.tailFadeInLeft : declickFrames_;
                 v.tailFading = v.tailFading && v.tailFaded > 0;
             } else if (v.tailFromHalt && v.tailFaded == 0)
                 v.tailFading = false; // stopped and started anew at once: the start is exact
@@ -290,7 +290,8 @@ void Mixer::apply(const Command& c) noexcept {
         s->slideDoneSerial.store(c.serial, std::memory_order_release);
         break;
     case Command::SetPan:
-        if (v.playing && v.heard && c.x != v.pan) {
+        // A fade-out still heard (after a stop or pause) glides too: it is mixed at the pan.
+        if (((v.playing && v.heard) || v.fadingOut()) && c.x != v.pan) {
             v.panFromL = v.lastPanL;
             v.panFromR = v.lastPanR;
             v.panStepLeft = declickFrames_;
@@ -446,7 +447,7 @@ void Mixer::renderBlock(float* out, int frames) noexcept {
 void Mixer::sweepRemoved(bool all) noexcept {
     for (int i = voiceCount_ - 1; i >= 0; --i) {
         const Voice& v = voices_[i]->voice;
-        if (v.removing && (all || !v.tailFading))
+        if (v.removing && (all || !v.fadingOut()))
             removeVoice(voices_[i]);
     }
 }
@@ -743,8 +744,10 @@ int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
             v.mixPos += (gen - at) / ratio;
             break;
         }
-        if (v.wrapCount == 0) {
-            // The input side has not decided yet (it waits for a wrap): hold here.
+        // The input side has not decided yet (it waits for a wrap), or a fade-out reached the
+        // end or a second wrap, which are decided when they are heard: hold here.
+        if (v.wrapCount == 0 ||
+            (takingTail_ && (tailWrapOut_ >= 0 || v.wrapTargets[0] == kEndMarker))) {
             v.mixPos = static_cast<double>(s.length);
             return static_cast<int>(at + jb);
         }
@@ -753,7 +756,12 @@ int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
         const std::int64_t t = v.wrapTargets[0];
         std::copy(v.wrapTargets + 1, v.wrapTargets + v.wrapCount, v.wrapTargets);
         --v.wrapCount;
-        fire(s, kSyncKindEnd, offset + at);
+        if (takingTail_) {
+            tailWrapOut_ = at;
+            tailWrapTarget_ = t;
+        } else {
+            fire(s, kSyncKindEnd, offset + at);
+        }
         if (t == kEndMarker) {
             endVoice(s);
             return at;

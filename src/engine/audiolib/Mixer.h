@@ -133,6 +133,7 @@ private:
     void voicePan(Voice& v, float* left, float* right) const noexcept;
     // MixerDeclick.cpp
     void produceTail(Stream& s) noexcept;
+    void keepFadingOut(Stream& s) noexcept;
     void declick(Stream& s, float* out, int frames) noexcept;
     int replayCarry(Stream& s, float* out, int want, int offset) noexcept;
     static std::int64_t carryPosition(const Voice& v) noexcept;
@@ -146,6 +147,11 @@ private:
     Retired pendingRetire_[256] = {};
     int pendingRetireCount_ = 0;
     std::int64_t blockStart_ = 0; // device frame of the block being rendered
+    // While produceTail pulls converted frames: a loop wrap they pass is noted here (the
+    // frame, the loop start) instead of raising its message, which comes on a resume.
+    bool takingTail_ = false;
+    int tailWrapOut_ = -1;
+    std::int64_t tailWrapTarget_ = 0;
     double cpuSmoothed_ = 0;
     int declickFrames_ = 144; // the ramp over a stop, pause, seek or volume set: 3 ms
 };

@@ -18,16 +18,64 @@
 namespace kalvor::audio {
 
 std::int64_t Mixer::carryPosition(const Voice& v) noexcept {
+    if (v.tailWrapAt >= 0) {
+        // Up to the loop end, then on from the loop start.
+        if (v.carryUsed < v.tailWrapAt)
+            return std::llround(v.carryFrom + (static_cast<double>(v.tailWrapEnd) - v.carryFrom) *
+                                                  v.carryUsed / v.tailWrapAt);
+        const int after = v.tailCount - v.tailWrapAt;
+        const auto to = static_cast<double>(v.tailWrapTo);
+        return after <= 0
+                   ? v.tailWrapTo
+                   : std::llround(to + (v.carryTo - to) * (v.carryUsed - v.tailWrapAt) / after);
+    }
     if (v.tailCount <= 0)
         return static_cast<std::int64_t>(v.carryFrom);
     return std::llround(v.carryFrom + (v.carryTo - v.carryFrom) * v.carryUsed / v.tailCount);
+}
+
+// A new ramp out while the last one is still heard: what is left of the last one goes on
+// fading to its end (the tail buffer is about to hold the next frames), added to whatever
+// earlier fade-out is still under way.
+void Mixer::keepFadingOut(Stream& s) noexcept {
+    Voice& v = s.voice;
+    if (!v.tailFading)
+        return;
+    const int ch = s.channels;
+    const int n = declickFrames_;
+    float* into = v.fadeOut.get();
+    const int before = v.fadeOutCount - v.fadeOutDone;
+    if (before > 0)
+        std::memmove(into, into + static_cast<std::ptrdiff_t>(v.fadeOutDone) * ch,
+                     sizeof(float) * static_cast<std::size_t>(before * ch));
+    const int rest = v.tailCount - v.tailFaded;
+    for (int j = 0; j < rest; ++j) {
+        const int i = v.tailFaded + j;
+        const float g =
+            v.tailGain * static_cast<float>(std::max(n - 1 - i, 0)) / static_cast<float>(n);
+        const float* from = v.tail.get() + static_cast<std::ptrdiff_t>(i) * ch;
+        float* to = into + static_cast<std::ptrdiff_t>(j) * ch;
+        for (int c = 0; c < ch; ++c)
+            to[c] = (j < before ? to[c] : 0.0f) + from[c] * g;
+    }
+    v.fadeOutCount = std::max(before, rest);
+    v.fadeOutDone = 0;
+    v.tailFading = false;
 }
 
 void Mixer::produceTail(Stream& s) noexcept {
     Voice& v = s.voice;
     const int ch = s.channels;
     float* tail = v.tail.get();
+    keepFadingOut(s);
+    // A new place still fading in is heard at part of its gain: the fade-out starts there.
+    const float heardGain = v.fadeInLeft > 0
+                                ? v.lastGain * static_cast<float>(declickFrames_ - v.fadeInLeft) /
+                                      static_cast<float>(declickFrames_)
+                                : v.lastGain;
     int n = 0;
+    int wrapAt = -1;
+    std::int64_t wrapTo = 0;
     double from = v.resampling ? v.mixPos : static_cast<double>(v.pos);
     if (v.carry && v.carryUsed < v.tailCount) {
         // Halted again before a resume had replayed its carry: those frames come first.
@@ -35,13 +83,26 @@ void Mixer::produceTail(Stream& s) noexcept {
         n = v.tailCount - v.carryUsed;
         std::memmove(tail, tail + static_cast<std::ptrdiff_t>(v.carryUsed) * ch,
                      sizeof(float) * static_cast<std::size_t>(n * ch));
+        if (v.tailWrapAt >= v.carryUsed) {
+            wrapAt = v.tailWrapAt - v.carryUsed;
+            wrapTo = v.tailWrapTo;
+        }
     }
     // The next frames, as the mix would have had them, but never across the sound's end:
-    // that stays where the end message and the loop wrap are decided.
+    // that stays where the end message is decided. A looping sound fades out over its loop
+    // start (once) as it would have played on: cut at the loop end, it would click.
     while (n < declickFrames_) {
         int got = 0;
         if (!v.resampling) {
             const std::int64_t room = s.length - v.pos;
+            std::int64_t to = 0;
+            if (room <= 0 && wrapAt < 0 && s.loop.load(std::memory_order_relaxed) &&
+                v.feed->wraps.pop(to)) {
+                wrapAt = n;
+                wrapTo = to;
+                v.pos = to;
+                continue;
+            }
             if (room <= 0)
                 break;
             const float* data = nullptr;
@@ -55,12 +116,21 @@ void Mixer::produceTail(Stream& s) noexcept {
             v.feed->ring.commitRead(static_cast<std::size_t>(got));
         } else {
             const double ratio = rate_ / v.freq;
-            const auto room = static_cast<std::int64_t>(
+            auto room = static_cast<std::int64_t>(
                 std::floor((static_cast<double>(s.length) - v.mixPos) * ratio));
+            if (wrapAt < 0 && s.loop.load(std::memory_order_relaxed))
+                room = declickFrames_ - n; // pullResampled stops at the end or a second wrap
             if (room <= 0)
                 break;
+            takingTail_ = true;
+            tailWrapOut_ = -1;
             got = pullResampled(
                 s, static_cast<int>(std::min<std::int64_t>(declickFrames_ - n, room)), 0);
+            takingTail_ = false;
+            if (tailWrapOut_ >= 0) {
+                wrapAt = n + tailWrapOut_;
+                wrapTo = tailWrapTarget_;
+            }
             if (got <= 0)
                 break;
             std::memcpy(tail + static_cast<std::ptrdiff_t>(n) * ch, v.work.get(),
@@ -70,12 +140,16 @@ void Mixer::produceTail(Stream& s) noexcept {
     }
     v.tailCount = n;
     v.tailFaded = 0;
-    v.tailGain = v.lastGain;
+    v.tailGain = heardGain;
+    v.tailFadeInLeft = v.fadeInLeft;
     v.tailFromHalt = false;
     v.tailFading = n > 0;
     v.carry = n > 0;
     v.carryUsed = 0;
     v.carryFrom = from;
+    v.tailWrapAt = wrapAt;
+    v.tailWrapTo = wrapTo;
+    v.tailWrapEnd = s.length;
     v.carryTo = v.resampling ? v.mixPos : static_cast<double>(v.pos);
 }
 
@@ -134,6 +208,12 @@ void Mixer::declick(Stream& s, float* out, int frames) noexcept {
         v.tailFaded += count;
         v.tailFading = v.tailFaded < v.tailCount;
     }
+    if (v.fadeOutDone < v.fadeOutCount) {
+        const int count = std::min(frames, v.fadeOutCount - v.fadeOutDone);
+        mixInto(s, out, v.fadeOut.get() + static_cast<std::ptrdiff_t>(v.fadeOutDone) * s.channels,
+                count, 0, v.unitGains.get());
+        v.fadeOutDone += count;
+    }
 
     // After a seek while playing, the new place fades in under the old one; a resume comes
     // back in from the level its pause's fade-out had reached.
@@ -148,6 +228,10 @@ int Mixer::replayCarry(Stream& s, float* out, int want, int offset) noexcept {
     Voice& v = s.voice;
     const int count = std::min(want, v.tailCount - v.carryUsed);
     const float* data = v.tail.get() + static_cast<std::ptrdiff_t>(v.carryUsed) * s.channels;
+    // The loop wrap the fade-out went over is heard now (also when it falls just after).
+    const int wrap = v.tailWrapAt - v.carryUsed;
+    if (wrap >= 0 && (wrap < count || (wrap == count && v.carryUsed + count == v.tailCount)))
+        fire(s, sync::End & 0xffffu, offset + wrap);
     measureAndMix(s, out, data, count, offset, v.rampThisBlock ? v.gains.get() + offset : nullptr);
     v.carryUsed += count;
     v.carry = v.carryUsed < v.tailCount;

@@ -155,16 +155,30 @@ struct Voice {
     int tailFaded = 0;  // frames of the fade-out mixed so far
     float tailGain = 1; // the volume gain heard when the tail was taken
     bool tailFading = false;
+    // A fade-out taken over by the next ramp (stop, pause, seek or free again within the
+    // ramp): the rest of it, its gains already applied, mixed out to its end under the new one.
+    std::unique_ptr<float[]> fadeOut;   // kTailFrames * channels
+    std::unique_ptr<float[]> unitGains; // kTailFrames, all 1
+    int fadeOutCount = 0;
+    int fadeOutDone = 0;
     bool tailFromHalt = false; // a stop or pause, not a seek
     bool carry = false;        // a resume replays the tail first
     int carryUsed = 0;
     double carryFrom = 0, carryTo = 0; // source positions of the tail's start and end
-    int fadeInLeft = 0;                // frames of the new place still fading in after a seek
-    int stepLeft = 0;                  // frames of a volume set still gliding
-    float stepFrom = 1;                // the gain the glide started from
-    float lastGain = 1;                // the volume gain of the last frame mixed
-    bool heard = false;                // the voice was mixed in the last period
-    bool removing = false;             // freed: goes once its tail has faded out
+    // A loop wrap inside the tail: the tail frame that is the loop start's (-1: none), the
+    // loop start and the loop end. Its message comes when a resume replays it.
+    int tailWrapAt = -1;
+    std::int64_t tailWrapTo = 0;
+    std::int64_t tailWrapEnd = 0;
+    int fadeInLeft = 0;     // frames of the new place still fading in after a seek
+    int tailFadeInLeft = 0; // `fadeInLeft` when the tail was taken
+    int stepLeft = 0;       // frames of a volume set still gliding
+    float stepFrom = 1;     // the gain the glide started from
+    float lastGain = 1;     // the volume gain of the last frame mixed
+    bool heard = false;     // the voice was mixed in the last period
+    bool removing = false;  // freed: goes once its tail has faded out
+
+    bool fadingOut() const { return tailFading || fadeOutDone < fadeOutCount; }
 };
 
 struct Stream {

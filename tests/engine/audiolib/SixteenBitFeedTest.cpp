@@ -43,7 +43,16 @@ TEST(SixteenBitFeed, RendersTheSameSamplesAsTheFloatsOfTheSameFile) {
          [](auto& l, auto h) {
              l.channelSetPosition(h, 4 * 15000);
          }},
-        {"an echo", 44100, [](auto& l, auto h) { l.channelSetFx(h, FxType::Echo, 0); }, none}};
+        {"an echo", 44100, [](auto& l, auto h) { l.channelSetFx(h, FxType::Echo, 0); }, none},
+        {"vari-speed moved mid-sound", 44100, none,
+         [](auto& l, auto h) {
+             l.channelSetAttributes(h, 61000, -1, -101);
+         }},
+        {"looped, converted", 48000, none, [](auto& l, auto h) {
+             l.channelSetFlags(h, flags::Loop);
+             l.channelSetLoopStart(h, 12345);
+             l.channelSetPosition(h, 4 * 35000);
+         }}};
     // The ramp's values are 16-bit, so the float file holds exactly what the 16-bit one does.
     const QString pcm16 =
         testmedia::makeRamp(mediaFolder(), u"ramp16"_s, testmedia::Format::Wav16, 44100, 2, 40000);
