@@ -1,6 +1,6 @@
 // The OSC server on a real UDP port of this machine, driven by liblo's own oscsend, with
 // oscdump as a subscribed tablet and a raw UDP socket as a client that reads the replies.
-#include "ShowRig.h"
+#include "support/ShowRig.h"
 
 #include "control/osc/OscControl.h"
 #include "core/SystemMessages.h"

@@ -132,18 +132,7 @@ TEST(SerialLine, ControllerDrivesTheShowOverAPty) {
     line.writeLine("anyone there?");
     line.close();
     EXPECT_FALSE(line.isOpen());
-}
-
-TEST(SerialLine, PortThatCannotOpenLeavesAMessage) {
-    ControllerShow rig;
-    const QString missing = QStringLiteral("/nonexistent/ttyKalvor");
-    rig.settings->setText(u"ComDevice1", missing);
-    SerialLine line(*rig.settings);
-    EXPECT_FALSE(line.open());
-    EXPECT_FALSE(line.isOpen());
     line.writeLine("nobody listens");
-    ASSERT_FALSE(SystemMessages::instance().entries().isEmpty());
-    EXPECT_TRUE(SystemMessages::instance().entries().last().contains(missing));
 }
 
 #ifdef KALVOR_APP

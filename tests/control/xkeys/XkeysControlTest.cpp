@@ -2,7 +2,7 @@
 // USB device: what the operator's keys do, the LEDs, the display unit's keys, and the
 // keypad being pulled out.
 #include "FakeKeypad.h"
-#include "ShowRig.h"
+#include "support/ShowRig.h"
 
 #include "control/Kd1Operations.h"
 #include "control/xkeys/XkeysControl.h"

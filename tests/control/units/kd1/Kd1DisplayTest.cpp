@@ -2,7 +2,7 @@
 // peer at the far end, the refusals when opening, and the operations the keypads call.
 #include "FakeKeypad.h"
 #include "PtyPair.h"
-#include "ShowRig.h"
+#include "support/ShowRig.h"
 
 #include "control/serial/SerialLine.h"
 #include "control/units/UnitPeer.h"

@@ -1,7 +1,7 @@
 // The KR-2 on a show, over a real pseudo-terminal pair: the program holds one end as
 // "COM 1" in KR-2 mode, the software peer is the unit at the other end.
 #include "PtyPair.h"
-#include "ShowRig.h"
+#include "support/ShowRig.h"
 
 #include "control/serial/SerialLine.h"
 #include "control/units/SerialUnitPort.h"
