@@ -60,10 +60,7 @@ TEST(JackMidi, ASequencerRunsTheShow) {
     rig.assign(1, 38);
     rig.store.controls(0).holdMode = 1;
     rig.store.assignments(1).mtcStart = 250;
-    for (int i = 0; i < 3; ++i)
-        rig.show->presets().NewPreset();
-    rig.store.presets().setSelected(0);
-    rig.show->recall().RecallPreset();
+    rig.addPresets(3);
     rig.settings->setText(u"MidiInDevice", peer.outDevice());
     rig.settings->setText(u"MidiOutDevice", peer.inDevice());
     rig.settings->setOn(u"UseMIDIIn", true);

@@ -24,10 +24,7 @@ struct OscShow : ShowRig {
 
     explicit OscShow(const char* allow = osc::kDefaultAllowList) {
         loadChannel(0, {ramp(QStringLiteral("a"), 5.0)});
-        for (int i = 0; i < kPresets; ++i)
-            show->presets().NewPreset();
-        store.presets().setSelected(0);
-        show->recall().RecallPreset();
+        addPresets(kPresets);
         settings->setText(u"OscEnable", QStringLiteral("1"));
         settings->setText(u"OscAllow", QString::fromLatin1(allow));
         settings->setInteger(u"OscPort", freePort());

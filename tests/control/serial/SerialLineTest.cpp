@@ -37,10 +37,7 @@ QByteArray readUntil(QSerialPort& far, qsizetype bytes) {
 struct ControllerShow : ShowRig {
     ControllerShow() {
         loadChannel(0, {ramp(QStringLiteral("a"), 5.0)});
-        for (int i = 0; i < kPresets; ++i)
-            show->presets().NewPreset();
-        store.presets().setSelected(0);
-        show->recall().RecallPreset();
+        addPresets(kPresets);
         for (const char* key : {"EnableCom", "SendACK", "EchoCMD"})
             settings->setText(QString::fromLatin1(key), QStringLiteral("ON"));
         settings->setText(u"ComMode", QStringLiteral("User"));

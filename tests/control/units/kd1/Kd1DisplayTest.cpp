@@ -52,9 +52,7 @@ struct Kd1Show : ShowRig {
         show->channelOps().SetMode(0, PlayMode::Loop, true);
         show->presets().NewPreset();
         show->channelOps().SetMode(0, PlayMode::Loop, false);
-        show->presets().NewPreset();
-        store.presets().setSelected(0);
-        show->recall().RecallPreset();
+        addPresets(1);
         store.setPlaylistPath(folder + QStringLiteral("/Show.kal"));
         settings->setText(u"DO500Enabled", QStringLiteral("1"));
         settings->setText(u"DO500ComPort", QStringLiteral("2"));

@@ -49,9 +49,7 @@ struct Kr2Show : ShowRig {
         ops.SetMode(1, PlayMode::Restart, true);
         ops.SetMode(1, PlayMode::Pause, true);
         ops.SetGroup(1, false, 5);
-        show->presets().NewPreset();
-        store.presets().setSelected(0);
-        show->recall().RecallPreset();
+        addPresets(1);
 
         settings->setText(u"EnableCom", QStringLiteral("ON"));
         settings->setText(u"ComMode", QStringLiteral("KR-2"));
