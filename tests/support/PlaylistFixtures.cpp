@@ -235,7 +235,7 @@ QByteArray fixtureFile(int version, const FixtureOptions& o) {
     const QStringList names = lineNamesOfVersion(version);
     const int channels = version <= 11 ? 8 : 32;
     for (int p = 0; p < o.presets; ++p) {
-        lines << (p < o.presetNames.size() ? o.presetNames[p] : u"Preset %1"_s.arg(p + 1));
+        lines << u"Preset %1"_s.arg(p + 1);
         for (int ch = 0; ch < channels; ++ch)
             for (int k = 0; k < names.size(); ++k)
                 lines << fixtureValue(names[k], p, ch, k);
@@ -246,10 +246,9 @@ QByteArray fixtureFile(int version, const FixtureOptions& o) {
             lines << QString::number(p * 10 + 1) << QString::number(p * 10 + 2);
     }
     lines << u"~"_s << o.soundSection << u"~"_s << o.tail;
-    const QByteArray eol = o.crlf ? "\r\n" : "\n";
     QByteArray out;
     for (const auto& l : lines)
-        out += l.toUtf8() + eol;
+        out += l.toUtf8() + "\r\n";
     return out;
 }
 

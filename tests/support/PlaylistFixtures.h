@@ -28,10 +28,8 @@ QString fixtureValue(const QString& name, int preset, int channel, int line);
 
 struct FixtureOptions {
     int presets = 1;
-    QStringList presetNames;  // "Preset n" when short
     QStringList soundSection; // lines between the two "~"
     QStringList tail;         // everything after the second "~"
-    bool crlf = true;
 };
 
 // A whole file of `version` (2..17) whose channel lines carry fixtureValue().

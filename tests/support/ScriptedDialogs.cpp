@@ -45,10 +45,16 @@ QList<RecordedBox> ScriptedDialogs::messages() const {
     return out;
 }
 
+void ScriptedDialogs::record(const RecordedBox& box) {
+    boxes_.append(box);
+    if (onBox)
+        onBox(box);
+}
+
 MessageResult ScriptedDialogs::message(const QString& title, const QString& text, MessageIcon icon,
                                        MessageButtons buttons,
                                        std::optional<MessageResult> defaultButton) {
-    boxes_.append({QStringLiteral("message"), title, text, icon, buttons, defaultButton});
+    record({QStringLiteral("message"), title, text, icon, buttons, defaultButton});
     if (!messageAnswers_.empty())
         return next(messageAnswers_);
     return buttons == MessageButtons::Ok ? MessageResult::Ok
@@ -59,32 +65,32 @@ MessageResult ScriptedDialogs::message(const QString& title, const QString& text
 
 std::optional<QString> ScriptedDialogs::inputBox(const QString& title, const QString& prompt,
                                                  const QString&) {
-    boxes_.append({QStringLiteral("input"), title, prompt});
+    record({QStringLiteral("input"), title, prompt});
     return next(inputAnswers_);
 }
 
 QStringList ScriptedDialogs::openFiles(const QString& title, const QString&, const QString&, bool) {
-    boxes_.append({QStringLiteral("open"), title, {}});
+    record({QStringLiteral("open"), title, {}});
     return next(fileAnswers_);
 }
 
 QString ScriptedDialogs::saveFile(const QString& title, const QString&, const QString&) {
-    boxes_.append({QStringLiteral("save"), title, {}});
+    record({QStringLiteral("save"), title, {}});
     return next(fileAnswers_).value(0);
 }
 
 QString ScriptedDialogs::folder(const QString& title, const QString&) {
-    boxes_.append({QStringLiteral("folder"), title, {}});
+    record({QStringLiteral("folder"), title, {}});
     return next(fileAnswers_).value(0);
 }
 
 std::optional<FontChoice> ScriptedDialogs::font(const FontChoice&) {
-    boxes_.append({QStringLiteral("font"), {}, {}});
+    record({QStringLiteral("font"), {}, {}});
     return std::nullopt;
 }
 
 std::optional<int> ScriptedDialogs::colour(int) {
-    boxes_.append({QStringLiteral("colour"), {}, {}});
+    record({QStringLiteral("colour"), {}, {}});
     return std::nullopt;
 }
 

@@ -7,6 +7,7 @@
 #include <QList>
 
 #include <deque>
+#include <functional>
 
 namespace kalvor::test {
 
@@ -30,7 +31,8 @@ public:
     void answerInputs(std::initializer_list<std::optional<QString>> answers);
     void answerFiles(std::initializer_list<QStringList> answers);
 
-    const QList<RecordedBox>& boxes() const { return boxes_; }
+    // Called as each box comes up, before it is answered: what else holds at that moment.
+    std::function<void(const RecordedBox&)> onBox;
     QList<RecordedBox> messages() const;
     void clear() { boxes_.clear(); }
 
@@ -57,6 +59,8 @@ public:
     void setBusy(bool busy) override;
 
 private:
+    void record(const RecordedBox& box);
+
     QList<RecordedBox> boxes_;
     std::deque<MessageResult> messageAnswers_;
     std::deque<std::optional<QString>> inputAnswers_;

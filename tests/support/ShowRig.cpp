@@ -75,6 +75,13 @@ void ShowRig::loadChannel(int ch, const QStringList& files, int selected) {
     show->selection().select(ch, selected);
 }
 
+void ShowRig::addPresets(int count, int recalled) {
+    for (int i = 0; i < count; ++i)
+        show->presets().NewPreset();
+    store.presets().setSelected(recalled);
+    show->recall().RecallPreset();
+}
+
 Block ShowRig::render(int frames) {
     Block b;
     b.samples.assign(static_cast<std::size_t>(frames) * 2, 0.0f);

@@ -54,6 +54,8 @@ public:
     // Puts `files` in the channel's list, selects `selected` (loading it) at full volume,
     // centre pan, no fades.
     void loadChannel(int ch, const QStringList& files, int selected = 0);
+    // Adds `count` new presets and recalls preset `recalled` (0-based).
+    void addPresets(int count, int recalled = 0);
     Block render(int frames);
     Block renderMs(int ms) { return render(kRate * ms / 1000); }
 };

@@ -1,6 +1,6 @@
 // The GPIO lines on the simulated device with a show on the offline engine; the test is
 // the 50 ms clock, one poll per tick.
-#include "ShowRig.h"
+#include "support/ShowRig.h"
 
 #include "control/gpio/GpioInterface.h"
 #include "control/gpio/GpioLines.h"

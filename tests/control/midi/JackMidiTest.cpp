@@ -13,6 +13,7 @@
 #include "engine/kae/Kae.h"
 #include "show/playlist/PlaylistDocument.h"
 #include "support/TestEnvironment.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -59,10 +60,7 @@ TEST(JackMidi, ASequencerRunsTheShow) {
     rig.assign(1, 38);
     rig.store.controls(0).holdMode = 1;
     rig.store.assignments(1).mtcStart = 250;
-    for (int i = 0; i < 3; ++i)
-        rig.show->presets().NewPreset();
-    rig.store.presets().setSelected(0);
-    rig.show->recall().RecallPreset();
+    rig.addPresets(3);
     rig.settings->setText(u"MidiInDevice", peer.outDevice());
     rig.settings->setText(u"MidiOutDevice", peer.inDevice());
     rig.settings->setOn(u"UseMIDIIn", true);
@@ -102,16 +100,16 @@ TEST(JackMidi, ASequencerRunsTheShow) {
     for (const Step& s : steps) {
         for (const Bytes& b : s.send)
             peer.send(b);
-        EXPECT_TRUE(pumpUntil(s.done)) << s.label;
+        EXPECT_TRUE(waitFor(s.done, 5000)) << s.label;
         if (!s.echoed.empty()) {
-            EXPECT_TRUE(pumpUntil([&] { return sawMessage(peer, s.echoed); })) << s.label;
+            EXPECT_TRUE(waitFor([&] { return sawMessage(peer, s.echoed); }, 5000)) << s.label;
         }
     }
     EXPECT_EQ(system.mtc().clock().fps(), 25);
 
     // The sequencer is unplugged: the program goes on and closes cleanly.
     peer.close();
-    pumpUntil([] { return false; }, 200);
+    waitFor([] { return false; }, 200);
     rig.in.handle({0x90, 38, 100});
     system.closeMidi();
     EXPECT_FALSE(system.ports().inputOpen());
@@ -125,39 +123,15 @@ TEST(JackMidi, FileDialogsCloseTheInputWhileTheyAreUp) {
     rig.settings->setText(u"MidiInDevice", peer.outDevice());
     midi::MidiSystem system(*rig.show, *rig.settings);
     ASSERT_TRUE(system.openInput());
-    struct Inner : Dialogs {
-        midi::MidiSystem& midi;
-        std::vector<bool> seen;
-        explicit Inner(midi::MidiSystem& m) : midi(m) {}
-        MessageResult message(const QString&, const QString&, MessageIcon, MessageButtons,
-                              std::optional<MessageResult>) override {
-            seen.push_back(midi.ports().inputOpen());
-            return MessageResult::Ok;
-        }
-        std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
-            return {};
-        }
-        QStringList openFiles(const QString&, const QString&, const QString&, bool) override {
-            seen.push_back(midi.ports().inputOpen());
-            return {};
-        }
-        QString saveFile(const QString&, const QString&, const QString&) override {
-            seen.push_back(midi.ports().inputOpen());
-            return {};
-        }
-        QString folder(const QString&, const QString&) override { return {}; }
-        std::optional<FontChoice> font(const FontChoice&) override { return {}; }
-        std::optional<int> colour(int) override { return {}; }
-        void showWait(const QString&) override {}
-        void setWaitProgress(int) override {}
-        void hideWait() override {}
-        void setBusy(bool) override {}
-    } inner(system);
-    midi::FileDialogGuard guard(inner, system);
+    std::vector<bool> seen; // the input, as each box comes up
+    rig.dialogs.onBox = [&](const RecordedBox&) {
+        seen.push_back(system.ports().inputOpen());
+    };
+    midi::FileDialogGuard guard(rig.dialogs, system);
     guard.openFiles({}, {}, {}, true);
     guard.saveFile({}, {}, {});
     guard.message({}, {}, MessageIcon::None, MessageButtons::Ok, std::nullopt);
-    EXPECT_EQ(inner.seen, (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(seen, (std::vector<bool>{false, false, true}));
     EXPECT_TRUE(system.ports().inputOpen()) << "open again afterwards";
     EXPECT_EQ(system.ports().inputName(), peer.outDevice());
 }
@@ -201,11 +175,14 @@ TEST(JackMidi, ProgramPlaysWhatASequencerOnJackAsks) {
     app.start({show});
 
     // The recall after loading the show sends its program change: both ports are up.
-    EXPECT_TRUE(pumpUntil([&] { return sawMessage(peer, {0xC0, 0}); }, 30000));
+    EXPECT_TRUE(waitFor([&] { return sawMessage(peer, {0xC0, 0}); }, 30000));
     peer.send({0x90, 60, 100});
-    EXPECT_TRUE(pumpUntil([&] {
-        return sawMessage(peer, {0x90, 60, 127});
-    })) << "channel 1 started and said so";
+    EXPECT_TRUE(waitFor(
+        [&] {
+            return sawMessage(peer, {0x90, 60, 127});
+        },
+        5000))
+        << "channel 1 started and said so";
     EXPECT_TRUE(app.endsCleanly()) << app.errors();
 }
 #endif

@@ -45,23 +45,4 @@ private:
     std::vector<Bytes> incoming_;
 };
 
-// Pumps the UI thread's events until `done` or about `ms` have passed.
-template <typename F> bool pumpUntil(F done, int ms = 5000);
-
 } // namespace kalvor::test
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
-
-template <typename F> bool kalvor::test::pumpUntil(F done, int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
-}

@@ -129,10 +129,7 @@ TEST(MidiIn, ProgramChangesRecallPresetsOnTheirChannelOnly) {
     };
     for (const Case& c : cases) {
         MidiRig rig(1);
-        for (int i = 0; i < 3; ++i)
-            rig.show->presets().NewPreset();
-        rig.store.presets().setSelected(1);
-        rig.show->recall().RecallPreset();
+        rig.addPresets(3, 1);
         rig.settings->setInteger(u"ProgramChangeChannel", 3);
         rig.settings->setOn(u"ReceivePRGChange", c.receive);
         rig.settings->setOn(u"SendPRGChange", true);

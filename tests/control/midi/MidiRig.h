@@ -2,10 +2,10 @@
 // the output's messages recorded instead of sent.
 #pragma once
 
-#include "ShowRig.h"
 #include "control/midi/MidiIn.h"
 #include "control/midi/MidiOut.h"
 #include "control/midi/MtcCues.h"
+#include "support/ShowRig.h"
 
 #include <vector>
 

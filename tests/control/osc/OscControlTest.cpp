@@ -1,6 +1,6 @@
 // The OSC server on a real UDP port of this machine, driven by liblo's own oscsend, with
 // oscdump as a subscribed tablet and a raw UDP socket as a client that reads the replies.
-#include "ShowRig.h"
+#include "support/ShowRig.h"
 
 #include "control/osc/OscControl.h"
 #include "core/SystemMessages.h"
@@ -24,10 +24,7 @@ struct OscShow : ShowRig {
 
     explicit OscShow(const char* allow = osc::kDefaultAllowList) {
         loadChannel(0, {ramp(QStringLiteral("a"), 5.0)});
-        for (int i = 0; i < kPresets; ++i)
-            show->presets().NewPreset();
-        store.presets().setSelected(0);
-        show->recall().RecallPreset();
+        addPresets(kPresets);
         settings->setText(u"OscEnable", QStringLiteral("1"));
         settings->setText(u"OscAllow", QString::fromLatin1(allow));
         settings->setInteger(u"OscPort", freePort());

@@ -88,10 +88,7 @@ TEST(TouchScreen, TouchPressesAndReleasesPlay) {
 
 TEST(TouchScreen, ListsStepPresetsAndPickSoundsAndIndicatorsFollow) {
     TouchRig r;
-    for (int i = 0; i < 3; ++i)
-        r.rig.show->presets().NewPreset();
-    r.rig.store.presets().setSelected(0);
-    r.rig.show->recall().RecallPreset();
+    r.rig.addPresets(3);
     TouchList* left = r.view.touchGridLeft();
     r.touch(left, true, r.row(left, 0));
     EXPECT_EQ(r.rig.store.presets().current(), 1) << "first cell: Next Preset";

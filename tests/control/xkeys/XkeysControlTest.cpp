@@ -2,7 +2,7 @@
 // USB device: what the operator's keys do, the LEDs, the display unit's keys, and the
 // keypad being pulled out.
 #include "FakeKeypad.h"
-#include "ShowRig.h"
+#include "support/ShowRig.h"
 
 #include "control/Kd1Operations.h"
 #include "control/xkeys/XkeysControl.h"
@@ -40,10 +40,7 @@ struct KeypadShow : ShowRig {
     explicit KeypadShow(std::uint16_t product = 0x0306) {
         for (int ch = 0; ch < 4; ++ch)
             loadChannel(ch, {ramp(QStringLiteral("s%1").arg(ch), 5.0)});
-        for (int i = 0; i < 3; ++i)
-            show->presets().NewPreset();
-        store.presets().setSelected(0);
-        show->recall().RecallPreset();
+        addPresets(3);
         // Another product of the vendor on the same usage page comes first and is passed over.
         pad.listed = {{0x0025, 0x0C, "/dev/hidraw0"},
                       {product, 0x01, "/dev/hidraw1"},

@@ -2,7 +2,7 @@
 // peer at the far end, the refusals when opening, and the operations the keypads call.
 #include "FakeKeypad.h"
 #include "PtyPair.h"
-#include "ShowRig.h"
+#include "support/ShowRig.h"
 
 #include "control/serial/SerialLine.h"
 #include "control/units/UnitPeer.h"
@@ -52,9 +52,7 @@ struct Kd1Show : ShowRig {
         show->channelOps().SetMode(0, PlayMode::Loop, true);
         show->presets().NewPreset();
         show->channelOps().SetMode(0, PlayMode::Loop, false);
-        show->presets().NewPreset();
-        store.presets().setSelected(0);
-        show->recall().RecallPreset();
+        addPresets(1);
         store.setPlaylistPath(folder + QStringLiteral("/Show.kal"));
         settings->setText(u"DO500Enabled", QStringLiteral("1"));
         settings->setText(u"DO500ComPort", QStringLiteral("2"));

@@ -2,9 +2,9 @@
 // software peer at the other, a show on the offline engine. What the unit shows is
 // checked on the peer's screen model, what it does on the show.
 #include "PtyPair.h"
-#include "ShowRig.h"
 #include "TestUnitPort.h"
 #include "support/ProgramRun.h"
+#include "support/ShowRig.h"
 #include "support/TestEnvironment.h"
 
 #include "control/serial/SerialLine.h"

@@ -1,7 +1,7 @@
 // The KR-2 on a show, over a real pseudo-terminal pair: the program holds one end as
 // "COM 1" in KR-2 mode, the software peer is the unit at the other end.
 #include "PtyPair.h"
-#include "ShowRig.h"
+#include "support/ShowRig.h"
 
 #include "control/serial/SerialLine.h"
 #include "control/units/SerialUnitPort.h"
@@ -49,9 +49,7 @@ struct Kr2Show : ShowRig {
         ops.SetMode(1, PlayMode::Restart, true);
         ops.SetMode(1, PlayMode::Pause, true);
         ops.SetGroup(1, false, 5);
-        show->presets().NewPreset();
-        store.presets().setSelected(0);
-        show->recall().RecallPreset();
+        addPresets(1);
 
         settings->setText(u"EnableCom", QStringLiteral("ON"));
         settings->setText(u"ComMode", QStringLiteral("KR-2"));

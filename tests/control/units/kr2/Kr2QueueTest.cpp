@@ -1,7 +1,7 @@
 // The KR-2 behind the shared queue on a test port whose CTS line the test holds: a long
 // wait redraws from the start screen, an overflow redraws the screen shown, whole.
-#include "ShowRig.h"
 #include "TestUnitPort.h"
+#include "support/ShowRig.h"
 
 #include "control/units/UnitCommandQueue.h"
 #include "control/units/kr2/Kr2Decoder.h"
