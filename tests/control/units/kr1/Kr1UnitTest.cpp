@@ -38,6 +38,7 @@ struct Kr1Show : ShowRig {
     TestUnitPort* testPort = nullptr;
     std::unique_ptr<Kr1Remote> kr1;
     UnitPeer peer{std::make_unique<Kr1Decoder>()};
+    qint64 delivered = 0; // bytes the line handed to the remote
 
     // `testCts`: the unit port is a test port whose CTS the test sets; its writes still
     // go out on the serial line.
@@ -79,8 +80,10 @@ struct Kr1Show : ShowRig {
         kr1 = std::make_unique<Kr1Remote>(*show, *settings, *port);
         kr1->setPlaylistFolder(folder);
         kr1->setSendInterval(2); // the pty takes it; the tests need not wait as a unit would
-        line->setReceiver(QStringLiteral("KR-1"),
-                          [this](const QByteArray& b) { kr1->received(b); });
+        line->setReceiver(QStringLiteral("KR-1"), [this](const QByteArray& b) {
+            delivered += b.size();
+            kr1->received(b);
+        });
         EXPECT_TRUE(line->open());
         QString error;
         EXPECT_TRUE(peer.open(pty.path("b"), 19200, &error)) << error.toStdString();
@@ -88,8 +91,11 @@ struct Kr1Show : ShowRig {
 
     // Sends a key and waits until the unit has drawn what follows.
     void key(int code) {
+        // Waiting for the byte to cross the pty, not a fixed time: a loaded machine takes
+        // longer, and the screen read before the key got there would be the old one.
+        const qint64 arrived = delivered + peer.decoder().keyBytes(code).size();
         peer.sendKey(code);
-        peer.waitFor([&] { return false; }, 30); // the byte crosses the pty
+        peer.waitFor([&] { return delivered >= arrived; }, 60000);
         settle();
     }
     void keys(std::initializer_list<int> codes) {

@@ -34,6 +34,7 @@ struct Kr2Show : ShowRig {
     std::unique_ptr<UnitLink> link;
     std::unique_ptr<Kr2Remote> remote;
     UnitPeer peer{std::make_unique<Kr2Decoder>()};
+    qint64 delivered = 0; // bytes the line handed to the remote
 
     Kr2Show() {
         loadChannel(0, {ramp(QStringLiteral("Über"), 5.0), ramp(QStringLiteral("Wind"), 5.0)});
@@ -60,8 +61,10 @@ struct Kr2Show : ShowRig {
         link = std::make_unique<UnitLink>(*port, QStringLiteral("KR-2"), QStringLiteral("busy"));
         remote = std::make_unique<Kr2Remote>(*show, *settings, Kr2Remote::Send{});
         remote->useQueue(link->queue());
-        line->setReceiver(QStringLiteral("KR-2"),
-                          [this](const QByteArray& b) { remote->received(b); });
+        line->setReceiver(QStringLiteral("KR-2"), [this](const QByteArray& b) {
+            delivered += b.size();
+            remote->received(b);
+        });
     }
     ~Kr2Show() {
         link->stop();
@@ -78,9 +81,14 @@ struct Kr2Show : ShowRig {
     // Sends a key and lets the screens it causes arrive.
     void key(const char* name) {
         const auto code = peer.decoder().keyCode(QString::fromLatin1(name));
-        ASSERT_TRUE(code && peer.sendKey(*code)) << name;
-        (void)peer.waitFor([&] { return link->queue().pending() > 0; }, 300);
-        (void)peer.waitFor([&] { return link->queue().pending() == 0; }, 5000);
+        ASSERT_TRUE(code);
+        const qint64 arrived = delivered + peer.decoder().keyBytes(*code).size();
+        ASSERT_TRUE(peer.sendKey(*code)) << name;
+        // The key is handled when the line hands it over, and its screens queue at once.
+        // Waiting for the byte, not a fixed time, keeps a loaded machine from reading the
+        // screen before the key got there; the bounds only stop a hung line.
+        ASSERT_TRUE(peer.waitFor([&] { return delivered >= arrived; }, 60000)) << name;
+        (void)peer.waitFor([&] { return link->queue().pending() == 0; }, 60000);
         peer.waitQuiet(100);
     }
     // Keys named one after another, separated by blanks.
