@@ -57,6 +57,7 @@ struct UiStream {
     int pan = 0;
     int freq = 0;
     int preBufferMs = kDefaultPreBufferMs;
+    bool fadeInNextStart = false;
     int syncCount = 0;
     int fxCount = 0;
 };
@@ -655,9 +656,18 @@ bool AudioLib::channelPlay(Handle stream, bool restart) {
     }
     Command c;
     c.type = Command::Play;
+    c.i = std::exchange(u->fadeInNextStart, false) ? 1 : 0;
     if (!d->send(*u, c))
         return false;
     u->state = ActiveState::Playing;
+    return d->ok();
+}
+
+bool AudioLib::channelFadeInNextStart(Handle stream) {
+    UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return false;
+    u->fadeInNextStart = true;
     return d->ok();
 }
 

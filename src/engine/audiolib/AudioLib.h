@@ -221,6 +221,10 @@ public:
 
     bool channelGetInfo(Handle stream, StreamInfo& info) const;
     bool channelPlay(Handle stream, bool restart);
+    // The stream's next start comes in under the 3 ms declick ramp instead of on its exact
+    // first frame: for a sound that goes on from mid-waveform where another stream of it
+    // fades out (a channel moved to another output).
+    bool channelFadeInNextStart(Handle stream);
     bool channelStop(Handle stream);
     bool channelPause(Handle stream);
     bool channelSetFlags(Handle stream, std::uint32_t channelFlags); // Loop or 0

@@ -262,6 +262,8 @@ void Mixer::apply(const Command& c) noexcept {
                 // then it goes on exactly (a fade-in under way when it paused goes on too).
                 v.fadeInLeft = v.tailFaded == 0 ? v.tailFadeInLeft : declickFrames_;
                 v.tailFading = v.tailFading && v.tailFaded > 0;
+            } else if (c.i == 1 && !v.playing) {
+                v.fadeInLeft = declickFrames_; // going on from another stream's place
             } else if (v.tailFromHalt && v.tailFaded == 0)
                 v.tailFading = false; // stopped and started anew at once: the start is exact
             v.playing = true;

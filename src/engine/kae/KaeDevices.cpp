@@ -422,9 +422,13 @@ bool reloadOnOutput(KaeEngine& e, int slot, const QString& outputName, bool loop
     e.lib().beginBatch();
     freeOldStream(e, slot, old);
     bool playing = true;
-    if (wasPlaying)
+    if (wasPlaying) {
+        // It goes on from mid-waveform while the old output fades out: fading in as well,
+        // the two cross instead of the new one stepping in. (From the top it starts exactly.)
+        if (position > 0)
+            e.lib().channelFadeInNextStart(e.slot(slot).stream);
         playing = KAE__Channel_Play(slot, false, loop);
-    else if (keepsPlace) // paused: it stays paused, at its place, on the new output
+    } else if (keepsPlace) // paused: it stays paused, at its place, on the new output
         playing = KAE__Channel_Play(slot, false, loop) && KAE__Channel_Pause(slot);
     e.lib().endBatch();
     if (!playing)

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace kalvor;
 using namespace kalvor::test;
 using namespace Qt::StringLiterals;
@@ -138,6 +140,9 @@ TEST(KaeDevices, AMovedChannelPlaysOnWhileItsNewOutputOpens) {
                              << " of the 100 ms the new one took to open";
         const Rendered onB = rig.render(4410);
         EXPECT_GT(onB.peak(0, 0, 441), 0.4) << "the new output takes over at once";
+        // From mid-waveform, under the 3 ms (132 frames) ramp, not in one step.
+        for (int f = 0; f < 132; ++f)
+            ASSERT_LE(std::fabs(onB.at(f, 0)), 0.51f * static_cast<float>(f + 1) / 132) << f;
         // The old one fades out over 3 ms (a cut there would click) and falls silent.
         EXPECT_EQ(rig.lib->setDevice(1) && rig.render(441).peak(0, 133, 441) < 1e-6, true)
             << "and the old one falls silent";
