@@ -17,6 +17,15 @@
 
 namespace kalvor::audio {
 
+namespace {
+
+// The gain of frame `i` of a tail fading out over `n` frames: it reaches 0 on the last one.
+float tailFadeGain(const Voice& v, int i, int n) noexcept {
+    return v.tailGain * static_cast<float>(std::max(n - 1 - i, 0)) / static_cast<float>(n);
+}
+
+} // namespace
+
 std::int64_t Mixer::carryPosition(const Voice& v) noexcept {
     if (v.tailWrapAt >= 0) {
         // Up to the loop end, then on from the loop start.
@@ -51,8 +60,7 @@ void Mixer::keepFadingOut(Stream& s) noexcept {
     const int rest = v.tailCount - v.tailFaded;
     for (int j = 0; j < rest; ++j) {
         const int i = v.tailFaded + j;
-        const float g =
-            v.tailGain * static_cast<float>(std::max(n - 1 - i, 0)) / static_cast<float>(n);
+        const float g = tailFadeGain(v, i, n);
         const float* from = v.tail.get() + static_cast<std::ptrdiff_t>(i) * ch;
         float* to = into + static_cast<std::ptrdiff_t>(j) * ch;
         for (int c = 0; c < ch; ++c)
@@ -200,8 +208,7 @@ void Mixer::declick(Stream& s, float* out, int frames) noexcept {
     if (v.tailFading) {
         const int count = std::min(frames, v.tailCount - v.tailFaded);
         for (int j = 0; j < count; ++j) {
-            const int left = std::max(n - 1 - (v.tailFaded + j), 0);
-            v.tailGains[j] = v.tailGain * static_cast<float>(left) / static_cast<float>(n);
+            v.tailGains[j] = tailFadeGain(v, v.tailFaded + j, n);
         }
         mixInto(s, out, v.tail.get() + static_cast<std::ptrdiff_t>(v.tailFaded) * s.channels, count,
                 0, v.tailGains.get());
