@@ -26,6 +26,7 @@
 #include "ClickAnalysis.h"
 #include "OfflineSoak.h"
 #include "SoakShow.h"
+#include "WakeProbe.h"
 #include "cli/RenderApply.h"
 #include "cli/RenderEvents.h"
 #include "core/Settings.h"
@@ -459,6 +460,7 @@ int runSoak(int seconds, int channels, const QString& keep) {
         const QStringList texts = script.split(QStringLiteral("; "));
         std::int64_t overWall = 0, overCpu = 0;
         qint64 lastPoll = 0;
+        WakeProbe probe;
         int slowReports = 0;
         bool scheduling = false;
         while (clock.elapsed() < seconds * 1000LL) {
@@ -492,6 +494,7 @@ int runSoak(int seconds, int channels, const QString& keep) {
             noteGains(show, jack, capture.frameNow(), envelope);
             if (clock.elapsed() - lastPoll >= 50) {
                 lastPoll = clock.elapsed();
+                probe.noteFrame(capture.frameNow());
                 const audio::RenderTimeFigures wall = lib.getRenderTimes(false);
                 const audio::RenderTimeFigures cpu = lib.getRenderTimes(true);
                 // Every period over in thread CPU time (the engine's own); the first 20 over in
@@ -627,6 +630,7 @@ int runSoak(int seconds, int channels, const QString& keep) {
                     "of an xrun or a late callback, %ld elsewhere (%ld of them at a period's first "
                     "frame)\n",
                     atGap, capture.gaps(), atLate, elsewhere, atBoundary);
+        probe.report(gaps, rate);
         std::printf("load average at end %.2f\n", loadAverage());
         std::printf("RESULT: %ld xruns, %ld underruns, %ld clicks, %ld late fade segments%s\n",
                     xruns, underruns, clicks, fades.late,
