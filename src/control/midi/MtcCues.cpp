@@ -107,7 +107,11 @@ void MtcCues::Process_MTC_Cues(std::int32_t t) {
             continue;
         }
         if (!loop) {
-            if (cur >= start && cur < stop - a.startOffset)
+            // Past the place where the sound has ended there is nothing to seek to (with a
+            // stop cue beyond the end the window outlasts the sound), and a start would
+            // play it again from its beginning.
+            if (cur >= start && cur < stop - a.startOffset &&
+                cur - start < static_cast<double>(a.soundLength) - a.startOffset)
                 startAt(i, a.startOffset + std::llround(cur - start));
             continue;
         }
