@@ -71,6 +71,7 @@ MtcStep MtcClock::quarterFrame(std::uint8_t data) {
             fps_ = 30;
             break;
         }
+        dropFrame_ = (low & 0x06) == 0x04;
         step.rateReceived = true;
         break;
     }
