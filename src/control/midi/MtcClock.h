@@ -39,7 +39,6 @@ public:
 
 private:
     std::array<std::int32_t, 8> pieces_{};
-    std::int32_t accumulator_ = 0;
     std::int32_t now_ = 0;
     int fps_ = 25;
     bool dropFrame_ = false;

@@ -70,6 +70,8 @@ TEST(MtcChase, ChannelFollowsTimeCodeWithoutCutsOrStrayStarts) {
         {"a real jump still stops it and starts it again", k25, {0, 0, 59, 0}, false,
          {{0, 0, 59, 10}, {0, 0, 59, 12}, {0, 0, 59, 14}, {0, 0, 59, 16}, {0, 1, 0, 10},
           {0, 1, 0, 12}}, 2, 1},
+        {"backwards at five minutes: a cue at ten frames is not reached", k25, {0, 0, 0, 10}, true,
+         {{0, 5, 10, 20}, {0, 5, 10, 18}, {0, 5, 10, 16}, {0, 5, 10, 14}, {0, 5, 10, 12}}, 0, 0},
     };
     // clang-format on
     for (const Case& c : cases) {
