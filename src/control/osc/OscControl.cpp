@@ -93,13 +93,21 @@ void OscControl::handle(const Inbound& in) {
         stranger(in.host);
         return;
     }
-    if (show_.recall().recallBusy()) {
+    // Held messages go first: one that comes once the recall is done (during its settling
+    // wait, say) must not overtake those held while it ran.
+    if (show_.recall().recallBusy() || !pending_.empty()) {
         if (pending_.size() < 256)
             pending_.push_back(in);
         else
             refuse(in, "busy recalling a preset; message dropped");
+        if (!show_.recall().recallBusy())
+            QTimer::singleShot(0, this, [this] { drainPending(); });
         return;
     }
+    obey(in);
+}
+
+void OscControl::obey(const Inbound& in) {
     const Parsed p = parseMessage(in.address, in.args);
     if (!p.command) {
         if (!p.error.empty())
@@ -121,7 +129,10 @@ void OscControl::drainPending() {
     while (!pending_.empty() && !show_.recall().recallBusy()) {
         const Inbound in = std::move(pending_.front());
         pending_.pop_front();
-        handle(in);
+        if (allow_.allows(in.host))
+            obey(in);
+        else
+            stranger(in.host);
     }
 }
 
