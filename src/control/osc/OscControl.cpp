@@ -186,14 +186,20 @@ void OscControl::run(const Command& c, const Inbound& in) {
         break;
     case Verb::Subscribe: {
         const Subscriber s{in.host, c.value > 0 ? c.value : in.port};
-        if (!subscribers_.contains(s)) {
+        // UDP never tells that a client went away, and a restarted tablet app comes back
+        // from a new port. A subscription renewed goes to the back of the list; when the
+        // list is full, the one not renewed for the longest makes room.
+        if (subscribers_.removeAll(s) == 0) {
             if (subscribers_.size() >= kMaxSubscribers) {
-                refuse(in, "too many subscribers (" + std::to_string(kMaxSubscribers) + ")");
-                break;
+                const Subscriber gone = subscribers_.takeFirst();
+                note(QStringLiteral("%1:%2 no longer gets feedback: %3 newer subscribers")
+                         .arg(gone.host)
+                         .arg(gone.port)
+                         .arg(kMaxSubscribers));
             }
-            subscribers_.append(s);
             note(QStringLiteral("%1:%2 subscribed").arg(s.host).arg(s.port));
         }
+        subscribers_.append(s);
         OscServer::send(s.host, s.port, kSubscribed, {});
         break;
     }

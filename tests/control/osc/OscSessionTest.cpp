@@ -1,4 +1,5 @@
-// What a tablet does over a whole evening: it keeps pressing while a preset loads.
+// What a tablet does over a whole evening: it keeps pressing while a preset loads, and it
+// is restarted (coming back from a new port) more often than the subscriber list is long.
 // Messages go straight into the control, as the receiving thread hands them on; replies go
 // over real UDP to a socket of the test.
 #include "support/ShowRig.h"
@@ -49,4 +50,26 @@ TEST(OscSession, PressesDuringARecallKeepTheirOrder) {
     QCoreApplication::processEvents();
     EXPECT_EQ(t.store.presets().current(), 1);
     EXPECT_FALSE(KAE__Channel_IsPlaying(0)) << "the stop came last";
+}
+
+TEST(OscSession, RestartedTabletStillGetsFeedback) {
+    Tablet t;
+    // Earlier runs of the tablet app, long gone, each from its own port.
+    for (int i = 0; i < osc::kMaxSubscribers; ++i)
+        t.send("/kalvor/subscribe", 40000 + i);
+    QUdpSocket tablet;
+    ASSERT_TRUE(tablet.bind(QHostAddress::LocalHost, 0));
+    t.send("/kalvor/subscribe", tablet.localPort());
+    t.send("/kalvor/channel/1/play");
+    QByteArray heard;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            while (tablet.hasPendingDatagrams())
+                heard += tablet.receiveDatagram().data() + '\n';
+            return heard.contains("/kalvor/channel/1/started");
+        },
+        5000))
+        << heard.toStdString();
+    EXPECT_TRUE(heard.startsWith("/kalvor/subscribed")) << heard.toStdString();
+    EXPECT_EQ(t.control.subscribers().size(), osc::kMaxSubscribers);
 }
