@@ -15,6 +15,13 @@ MtcCues::MtcCues(ShowLayer& show, Settings& settings, QObject* parent)
     : QObject(parent), show_(show), settings_(settings) {
     stopTimer_.setInterval(kMtcStopTimerMs);
     connect(&stopTimer_, &QTimer::timeout, this, &MtcCues::stopTimerTick);
+    // A channel that stopped (by hand, at its end, by a recall) no longer runs because of
+    // time code; if the operator then plays it, a halt or jump of the time code must not
+    // stop it.
+    connect(&show_.playback(), &ChannelPlayback::channelStopped, this, [this](int ch) {
+        if (ch >= 0 && ch < kChannelCount)
+            started_[static_cast<std::size_t>(ch)] = false;
+    });
 }
 
 int MtcCues::displayColour() const {

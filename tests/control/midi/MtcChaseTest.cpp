@@ -94,3 +94,52 @@ TEST(MtcChase, ChannelFollowsTimeCodeWithoutCutsOrStrayStarts) {
         EXPECT_EQ(KAE__Channel_IsPlaying(0), c.starts > 0) << c.label;
     }
 }
+
+// Time code started the channel; then it stopped (by hand, or at its end), and the
+// operator played it by hand. Whatever time code does next must leave it playing.
+TEST(MtcChase, ChannelPlayedByHandAfterTimeCodeIsLeftAlone) {
+    enum class Next { Halt, JumpBack, StopCue, MtcOff };
+    struct Case {
+        const char* label;
+        bool endedOnItsOwn;
+        Next next;
+    };
+    const Case cases[] = {
+        {"stopped by hand, then time code halts", false, Next::Halt},
+        {"ended on its own, then time code jumps back", true, Next::JumpBack},
+        {"stopped by hand, then the stop cue passes", false, Next::StopCue},
+        {"stopped by hand, then \"MTC active\" is switched off", false, Next::MtcOff},
+    };
+    for (const Case& c : cases) {
+        MidiRig rig(1, 1, 4.0);
+        rig.store.assignments(0).mtcStart = 250; // 00:00:10:00
+        rig.store.assignments(0).mtcStop = c.next == Next::StopCue ? 260 : 0;
+        rig.mtc.setEnabled(true);
+        rig.mtc.evaluate(250);
+        ASSERT_TRUE(KAE__Channel_IsPlaying(0)) << c.label;
+        if (c.endedOnItsOwn)
+            rig.renderMs(4300);
+        else
+            rig.show->playback().StopChannel(0);
+        ASSERT_FALSE(KAE__Channel_IsPlaying(0)) << c.label;
+        rig.show->playback().PressPlay(0);
+        switch (c.next) {
+        case Next::Halt:
+            rig.mtc.stopTimerTick();
+            rig.mtc.stopTimerTick();
+            break;
+        case Next::JumpBack:
+            rig.mtc.evaluate(100);
+            break;
+        case Next::StopCue:
+            rig.mtc.evaluate(251);
+            rig.mtc.evaluate(260);
+            break;
+        case Next::MtcOff:
+            rig.mtc.setEnabled(false);
+            break;
+        }
+        EXPECT_TRUE(KAE__Channel_IsPlaying(0)) << c.label;
+        EXPECT_FALSE(rig.mtc.mtcStarted(0)) << c.label;
+    }
+}
