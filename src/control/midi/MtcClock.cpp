@@ -29,17 +29,6 @@ MtcStep MtcClock::quarterFrame(std::uint8_t data) {
             step.evaluate = now_;
         sequenceStarted_ = true;
         break;
-    case FramesHigh:
-        p[FramesHigh] = low * 16;
-        accumulator_ = p[FramesLow] + p[FramesHigh];
-        break;
-    case SecondsLow:
-        p[SecondsLow] = low;
-        break;
-    case SecondsHigh:
-        p[SecondsHigh] = low * 16;
-        accumulator_ += (p[SecondsLow] + p[SecondsHigh]) * fps_;
-        break;
     case MinutesLow:
         p[MinutesLow] = low;
         if (sequenceStarted_ && timeValid_) {
@@ -47,17 +36,24 @@ MtcStep MtcClock::quarterFrame(std::uint8_t data) {
             step.evaluate = now_;
         }
         break;
+    case FramesHigh:
+    case SecondsHigh:
     case MinutesHigh:
-        p[MinutesHigh] = low * 16;
-        accumulator_ += (p[MinutesLow] + p[MinutesHigh]) * 60 * fps_;
+        p[piece] = low * 16;
         break;
+    case SecondsLow:
     case HoursLow:
-        p[HoursLow] = low;
+        p[piece] = low;
         break;
-    case HoursHigh:
+    case HoursHigh: {
         p[HoursHigh] = (low & 0x01) * 16;
-        accumulator_ += (p[HoursLow] + p[HoursHigh]) * 3600 * fps_;
-        now_ = accumulator_ + 2;
+        // The time is what the eight pieces say now, whatever order they came in: time
+        // code running backwards sends the hours first, and a sum kept up piece by piece
+        // would then hold the frames and hours of one time without its minutes and seconds.
+        const std::int32_t seconds = p[SecondsLow] + p[SecondsHigh];
+        const std::int32_t minutes = p[MinutesLow] + p[MinutesHigh];
+        const std::int32_t hours = p[HoursLow] + p[HoursHigh];
+        now_ = p[FramesLow] + p[FramesHigh] + (seconds + (minutes + hours * 60) * 60) * fps_ + 2;
         if (sequenceStarted_)
             timeValid_ = true;
         switch (low & 0x06) {
@@ -71,12 +67,11 @@ MtcStep MtcClock::quarterFrame(std::uint8_t data) {
             fps_ = 30;
             break;
         }
+        dropFrame_ = (low & 0x06) == 0x04;
         step.rateReceived = true;
         break;
     }
-    // The pieces alone never exceed 31 h at 30 fps, but pieces out of order can add up
-    // several times before an hours piece resets the sum; keep it far from overflow.
-    accumulator_ = std::clamp<std::int32_t>(accumulator_, 0, 1 << 28);
+    }
     return step;
 }
 

@@ -32,14 +32,16 @@ public:
 
     std::int32_t now() const { return now_; }
     int fps() const { return fps_; }
+    // The last hours piece named 30 fps drop-frame (29.97).
+    bool dropFrame() const { return dropFrame_; }
     bool sequenceStarted() const { return sequenceStarted_; }
     bool timeValid() const { return timeValid_; }
 
 private:
     std::array<std::int32_t, 8> pieces_{};
-    std::int32_t accumulator_ = 0;
     std::int32_t now_ = 0;
     int fps_ = 25;
+    bool dropFrame_ = false;
     bool sequenceStarted_ = false;
     bool timeValid_ = false;
 };

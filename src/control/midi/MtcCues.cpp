@@ -15,6 +15,13 @@ MtcCues::MtcCues(ShowLayer& show, Settings& settings, QObject* parent)
     : QObject(parent), show_(show), settings_(settings) {
     stopTimer_.setInterval(kMtcStopTimerMs);
     connect(&stopTimer_, &QTimer::timeout, this, &MtcCues::stopTimerTick);
+    // A channel that stopped (by hand, at its end, by a recall) no longer runs because of
+    // time code; if the operator then plays it, a halt or jump of the time code must not
+    // stop it.
+    connect(&show_.playback(), &ChannelPlayback::channelStopped, this, [this](int ch) {
+        if (ch >= 0 && ch < kChannelCount)
+            started_[static_cast<std::size_t>(ch)] = false;
+    });
 }
 
 int MtcCues::displayColour() const {
@@ -47,8 +54,24 @@ void MtcCues::quarterFrame(std::uint8_t data) {
         evaluate(*step.evaluate);
 }
 
+bool MtcCues::continues(std::int32_t t) const {
+    if (t == expected_)
+        return true;
+    // Every time code comes back to 00:00:00:00 after 23:59:59 and the last frame.
+    if (static_cast<std::int64_t>(t) + static_cast<std::int64_t>(clock_.fps()) * 86400 == expected_)
+        return true;
+    // Drop-frame time code has no frames 00 and 01 at the start of each minute but every
+    // tenth: its count steps over two numbers there while the time runs on. The cycle that
+    // follows begins at frame 02 or 03 of second 00.
+    if (clock_.dropFrame() && t == static_cast<std::int64_t>(expected_) + 2) {
+        const CueFields f = cueFields(t - 2, 30);
+        return f.seconds == 0 && (f.frames == 2 || f.frames == 3) && f.minutes % 10 != 0;
+    }
+    return false;
+}
+
 void MtcCues::evaluate(std::int32_t t) {
-    if (expected_ != t)
+    if (!continues(t))
         stopMtcStartedChannels();
     Process_MTC_Cues(t);
     Q_EMIT displayChanged(mtcDisplayText(t, clock_.fps()), displayColour());
@@ -107,7 +130,11 @@ void MtcCues::Process_MTC_Cues(std::int32_t t) {
             continue;
         }
         if (!loop) {
-            if (cur >= start && cur < stop - a.startOffset)
+            // Past the place where the sound has ended there is nothing to seek to (with a
+            // stop cue beyond the end the window outlasts the sound), and a start would
+            // play it again from its beginning.
+            if (cur >= start && cur < stop - a.startOffset &&
+                cur - start < static_cast<double>(a.soundLength) - a.startOffset)
                 startAt(i, a.startOffset + std::llround(cur - start));
             continue;
         }

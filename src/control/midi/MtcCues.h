@@ -73,6 +73,8 @@ Q_SIGNALS:
     void cueChanged(int ch);
 
 private:
+    // Time t follows the last evaluated time without a jump.
+    bool continues(std::int32_t t) const;
     void cueEdited(int ch, Cue which);
     void stopIfStarted(int ch);
     void startAt(int ch, std::int64_t position);

@@ -93,13 +93,21 @@ void OscControl::handle(const Inbound& in) {
         stranger(in.host);
         return;
     }
-    if (show_.recall().recallBusy()) {
+    // Held messages go first: one that comes once the recall is done (during its settling
+    // wait, say) must not overtake those held while it ran.
+    if (show_.recall().recallBusy() || !pending_.empty()) {
         if (pending_.size() < 256)
             pending_.push_back(in);
         else
             refuse(in, "busy recalling a preset; message dropped");
+        if (!show_.recall().recallBusy())
+            QTimer::singleShot(0, this, [this] { drainPending(); });
         return;
     }
+    obey(in);
+}
+
+void OscControl::obey(const Inbound& in) {
     const Parsed p = parseMessage(in.address, in.args);
     if (!p.command) {
         if (!p.error.empty())
@@ -121,7 +129,10 @@ void OscControl::drainPending() {
     while (!pending_.empty() && !show_.recall().recallBusy()) {
         const Inbound in = std::move(pending_.front());
         pending_.pop_front();
-        handle(in);
+        if (allow_.allows(in.host))
+            obey(in);
+        else
+            stranger(in.host);
     }
 }
 
@@ -175,14 +186,20 @@ void OscControl::run(const Command& c, const Inbound& in) {
         break;
     case Verb::Subscribe: {
         const Subscriber s{in.host, c.value > 0 ? c.value : in.port};
-        if (!subscribers_.contains(s)) {
+        // UDP never tells that a client went away, and a restarted tablet app comes back
+        // from a new port. A subscription renewed goes to the back of the list; when the
+        // list is full, the one not renewed for the longest makes room.
+        if (subscribers_.removeAll(s) == 0) {
             if (subscribers_.size() >= kMaxSubscribers) {
-                refuse(in, "too many subscribers (" + std::to_string(kMaxSubscribers) + ")");
-                break;
+                const Subscriber gone = subscribers_.takeFirst();
+                note(QStringLiteral("%1:%2 no longer gets feedback: %3 newer subscribers")
+                         .arg(gone.host)
+                         .arg(gone.port)
+                         .arg(kMaxSubscribers));
             }
-            subscribers_.append(s);
             note(QStringLiteral("%1:%2 subscribed").arg(s.host).arg(s.port));
         }
+        subscribers_.append(s);
         OscServer::send(s.host, s.port, kSubscribed, {});
         break;
     }

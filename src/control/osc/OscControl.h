@@ -55,6 +55,7 @@ public:
     void handle(const Inbound& in);
 
 private:
+    void obey(const Inbound& in);
     void run(const Command& c, const Inbound& in);
     void refuse(const Inbound& in, const std::string& why);
     void stranger(const QString& host);

@@ -86,6 +86,7 @@ TEST(MtcCues, TimeCodeStartsSeeksAndStopsCuedChannels) {
         {"at the cue it starts from the start", 0, false, false, {249, 250}, true, 0},
         {"entering late it starts seeked", 0, false, false, {275}, true, kRate},
         {"past start plus length it does not start", 0, false, false, {350}, false, -1},
+        {"a stop cue beyond the sound's end: entering past that end does not start it", 750, false, false, {360}, false, -1},
         {"the stop cue stops what time code started", 260, false, false, {255, 256, 260}, false, -1},
         {"a hand-started channel is never stopped by a cue", 260, false, true, {259, 260}, true, -1},
         {"a jump back stops it, re-entering restarts it", 0, false, false, {275, 276, 251}, true, kRate / 25},
