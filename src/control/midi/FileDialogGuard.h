@@ -1,6 +1,7 @@
-// The file dialogs close an open MIDI input while they are up and open it again after,
-// so a controller's notes cannot fire channels behind a modal dialog. A pass-through
-// around the dialogs seam; every other box goes straight to the wrapped one. UI thread.
+// The sound file dialog closes an open MIDI input while it is up and opens it again after,
+// so a controller's notes cannot fire channels behind it while sounds are being picked.
+// Every other dialog leaves the input alone: a playlist or log saved during a show must
+// not halt the time code that runs it. A pass-through around the dialogs seam. UI thread.
 #pragma once
 
 #include "core/Dialogs.h"
@@ -25,7 +26,9 @@ public:
     QStringList openFiles(const QString& title, const QString& folder, const QString& filter,
                           bool multiple) override;
     QString saveFile(const QString& title, const QString& suggestedPath,
-                     const QString& filter) override;
+                     const QString& filter) override {
+        return inner_.saveFile(title, suggestedPath, filter);
+    }
     QString folder(const QString& title, const QString& startFolder) override {
         return inner_.folder(title, startFolder);
     }

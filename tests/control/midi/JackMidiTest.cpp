@@ -10,8 +10,10 @@
 #include "control/midi/MidiSystem.h"
 #include "core/Settings.h"
 #include "core/SystemMessages.h"
+#include "core/UiLanguage.h"
 #include "engine/kae/Kae.h"
 #include "show/playlist/PlaylistDocument.h"
+#include "show/soundlists/SoundListTexts.h"
 #include "support/TestEnvironment.h"
 #include "support/WaitFor.h"
 
@@ -115,7 +117,7 @@ TEST(JackMidi, ASequencerRunsTheShow) {
     EXPECT_FALSE(system.ports().inputOpen());
 }
 
-TEST(JackMidi, FileDialogsCloseTheInputWhileTheyAreUp) {
+TEST(JackMidi, TheSoundFileDialogClosesTheInputWhileItIsUp) {
     if (!jackRuns())
         GTEST_SKIP() << "no JACK server";
     JackPeer peer("kalvor_midi_dialog");
@@ -128,10 +130,17 @@ TEST(JackMidi, FileDialogsCloseTheInputWhileTheyAreUp) {
         seen.push_back(system.ports().inputOpen());
     };
     midi::FileDialogGuard guard(rig.dialogs, system);
-    guard.openFiles({}, {}, {}, true);
-    guard.saveFile({}, {}, {});
+    // Only the sound file dialog: a playlist or log saved during a show must not halt the
+    // time code that is running it.
+    for (const Language language : {Language::English, Language::German}) {
+        UiLanguage::instance().set(language);
+        guard.openFiles(txt(texts::OpenSoundfiles), {}, {}, true);
+    }
+    UiLanguage::instance().set(Language::English);
+    guard.openFiles(QStringLiteral("Open Playlist"), {}, {}, false);
+    guard.saveFile(QStringLiteral("Save Playlist"), {}, {});
     guard.message({}, {}, MessageIcon::None, MessageButtons::Ok, std::nullopt);
-    EXPECT_EQ(seen, (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(seen, (std::vector<bool>{false, false, true, true, true}));
     EXPECT_TRUE(system.ports().inputOpen()) << "open again afterwards";
     EXPECT_EQ(system.ports().inputName(), peer.outDevice());
 }
