@@ -205,8 +205,11 @@ bool MidiPorts::openInput(const QString& name) {
 void MidiPorts::closeInput() {
     if (!in_)
         return;
+    // The callback is left in place until the port object goes: RtMidi's JACK thread reads
+    // the callback flag and pointer without a lock, so cancelling it while messages arrive
+    // could call a null pointer. A message that comes in meanwhile only lands in the inbox,
+    // which is emptied below.
     try {
-        in_->cancelCallback();
         in_->closePort();
     } catch (const RtMidiError&) {
     }
