@@ -2,9 +2,11 @@
 
 #include "core/RecentPlaylists.h"
 #include "core/ShowStore.h"
+#include "core/SystemMessages.h"
 #include "engine/decode/Decoder.h"
 #include "engine/kae/Kae.h"
 #include "engine/kae/KaeMessageDispatcher.h"
+#include "show/playlist/PlaylistTexts.h"
 #include "show/presets/PresetTexts.h"
 
 namespace kalvor {
@@ -79,6 +81,15 @@ void ShowLayer::connectEngine(engine::KaeMessageDispatcher& dispatcher) {
 }
 
 playlist::LoadReport ShowLayer::LoadPlaylist(const QString& path) {
+    // A recall that lets events run (a missing-sound box) goes on with its channels after
+    // the box: a show loaded meanwhile would get the rest of the old preset's recall. A
+    // load in progress refuses by itself, but must keep its own playlist-change flag.
+    if (recall_.recallBusy() || playlists_.isLoading()) {
+        AddDebugMessage(txt(texts::LoadRefusedWhileBusy) + path);
+        playlist::LoadReport refused;
+        refused.outcome = playlist::LoadOutcome::Busy;
+        return refused;
+    }
     selection_.setPlaylistChanging(true);
     const playlist::LoadReport report = playlists_.LoadPlaylist(path);
     selection_.setPlaylistChanging(false);

@@ -214,6 +214,11 @@ QStringList PlaylistFiles::soundsInRecallOrder(const PlaylistDocument& doc,
 
 LoadReport PlaylistFiles::LoadPlaylist(const QString& pathAsGiven, const QString& displayName) {
     LoadReport report;
+    if (loading_) {
+        AddDebugMessage(txt(texts::LoadRefusedWhileBusy) + pathAsGiven);
+        report.outcome = LoadOutcome::Busy;
+        return report;
+    }
     dialogs().setBusy(true);
     call(hooks_.showRemotePresetScreen);
 
@@ -377,6 +382,10 @@ PlaylistDocument PlaylistFiles::currentDocument() const {
 }
 
 SaveOutcome PlaylistFiles::SavePlaylist(const QString& path, bool ask) {
+    if (loading_) {
+        AddDebugMessage(txt(texts::SaveRefusedWhileLoading) + path);
+        return SaveOutcome::Busy;
+    }
     if (ask && QFileInfo::exists(path)) {
         const auto answer =
             dialogs().message(txt(texts::FileErrorTitle), txt(texts::FileExistsOverwrite),

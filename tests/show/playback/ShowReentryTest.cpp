@@ -1,0 +1,98 @@
+// Commands that reach the show while it is busy with a load or a recall: a box or a wait
+// lets events run, and a remote unit, a key or a timer may then ask for another load, a
+// save or the next preset. None of them may mix two shows, write a half-loaded show over
+// a file, or leave the outputs announcing a preset that is no longer the current one.
+#include "support/ShowRig.h"
+
+#include "support/TestEnvironment.h"
+
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+using namespace kalvor;
+using namespace kalvor::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Two shows on disk. Show A has two presets; its second selects a sound that is missing,
+// so recalling it brings up a box (DisplayLoadFailed) in the middle of the recall. Show B
+// has one preset and lists the same missing sound, so loading it brings up a box while
+// the file is read.
+struct TwoShows : ShowRig {
+    TwoShows() {
+        a = folder + u"/Show A.kal"_s;
+        b = folder + u"/Show B.kal"_s;
+        loadChannel(0, {tone(u"a"_s, 1.0)});
+        loadChannel(1, {tone(u"b"_s, 1.0), folder + u"/gone.wav"_s});
+        addPresets(2, 0);
+        store.presets().rename(0, u"A1"_s);
+        store.presets().rename(1, u"A2"_s);
+        store.presets().slot(1).channels[1].selectedSound = 1;
+        EXPECT_EQ(show->playlists().SavePlaylist(a, false), playlist::SaveOutcome::Saved);
+        store.presets().remove(1);
+        store.presets().rename(0, u"B"_s);
+        EXPECT_EQ(show->playlists().SavePlaylist(b, false), playlist::SaveOutcome::Saved);
+        bytesA = readFile(a);
+        bytesB = readFile(b);
+        EXPECT_EQ(show->LoadPlaylist(a).outcome, playlist::LoadOutcome::Loaded);
+        settings->setInteger(u"DisplayLoadFailed", 1);
+        dialogs.clear();
+    }
+    QString a, b;
+    QByteArray bytesA, bytesB;
+};
+
+} // namespace
+
+TEST(ShowReentry, ASaveOrLoadAskedForWhileTheShowIsBusyMixesNothing) {
+    enum class Busy { LoadingB, RecallingA2 };
+    enum class Meanwhile { SaveToTheShowsPath, LoadTheOtherShow };
+    using Row = std::tuple<const char*, Busy, Meanwhile>;
+    const Row cases[] = {
+        {"save while B loads", Busy::LoadingB, Meanwhile::SaveToTheShowsPath},
+        {"load A while B loads", Busy::LoadingB, Meanwhile::LoadTheOtherShow},
+        {"load B while A2 is recalled", Busy::RecallingA2, Meanwhile::LoadTheOtherShow},
+    };
+    for (const auto& [label, busy, meanwhile] : cases) {
+        SCOPED_TRACE(label);
+        TwoShows rig;
+        const bool loading = busy == Busy::LoadingB;
+        bool asked = false;
+        // A missing-sound box is up: a remote unit's command is handled now.
+        rig.dialogs.onBox = [&, meanwhile = meanwhile](const RecordedBox&) {
+            if (asked)
+                return;
+            asked = true;
+            if (meanwhile == Meanwhile::SaveToTheShowsPath)
+                rig.show->playlists().SavePlaylist(rig.store.playlistPath(), false);
+            else
+                rig.show->LoadPlaylist(loading ? rig.a : rig.b);
+        };
+        if (loading) {
+            EXPECT_EQ(rig.show->LoadPlaylist(rig.b).outcome, playlist::LoadOutcome::Loaded);
+        } else {
+            rig.show->recall().SelectPreset(1, {false, true});
+        }
+        ASSERT_TRUE(asked);
+        EXPECT_EQ(readFile(rig.a), rig.bytesA) << "show A is not overwritten";
+        EXPECT_EQ(readFile(rig.b), rig.bytesB);
+        // What the store holds is the show its path names, whole.
+        EXPECT_EQ(rig.store.playlistPath(), loading ? rig.b : rig.a);
+        EXPECT_EQ(rig.store.presets().names(),
+                  loading ? QStringList{u"B"_s} : (QStringList{u"A1"_s, u"A2"_s}));
+        EXPECT_EQ(rig.store.presets().current(), loading ? 0 : 1);
+        EXPECT_EQ(rig.store.soundList(1).size(), 2);
+        EXPECT_FALSE(rig.show->playlists().isLoading() || rig.show->recall().recallBusy());
+        // A save now writes exactly what was read.
+        const QString path = rig.store.playlistPath();
+        ASSERT_EQ(rig.show->playlists().SavePlaylist(path, false), playlist::SaveOutcome::Saved);
+        EXPECT_EQ(readFile(path), loading ? rig.bytesB : rig.bytesA);
+    }
+}
