@@ -114,9 +114,12 @@ void PresetRecall::RecallPreset() {
     store_.announcePresets();
     busy_ = false;
     Q_EMIT statusText(txt(texts::StatusPreset) + memory.names().at(n) + QStringLiteral("   "));
+    // Announced before the box's last wait: the wait lets events run, and a GO arriving
+    // then recalls the next preset, whose announcement must be the last one the MIDI
+    // output, the text reader and the remote units get.
+    Q_EMIT recallFinished(n);
     waits().wait(250);
     dialogs().hideWait();
-    Q_EMIT recallFinished(n);
 }
 
 void PresetRecall::SelectPreset(int index, PresetModifiers modifiers) {

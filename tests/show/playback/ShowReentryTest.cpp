@@ -96,3 +96,28 @@ TEST(ShowReentry, ASaveOrLoadAskedForWhileTheShowIsBusyMixesNothing) {
         EXPECT_EQ(readFile(path), loading ? rig.bytesB : rig.bytesA);
     }
 }
+
+// The outputs that follow a recall (MIDI program change, the text reader, remote units)
+// must end on the preset that is current, also when the next one was chosen meanwhile.
+TEST(ShowReentry, APresetChosenWhileARecallEndsIsTheLastOneAnnounced) {
+    ShowRig rig;
+    rig.loadChannel(0, {rig.tone(u"a"_s, 1.0)});
+    rig.addPresets(3, 0);
+    for (int i = 0; i < 3; ++i)
+        rig.store.presets().rename(i, u"Scene %1"_s.arg(i + 1));
+    QList<int> finished;
+    QStringList status;
+    QObject::connect(&rig.show->recall(), &PresetRecall::recallFinished,
+                     [&](int index) { finished << index; });
+    QObject::connect(&rig.show->recall(), &PresetRecall::statusText,
+                     [&](const QString& s) { status << s; });
+    // The operator presses GO twice in quick succession: the second arrives while the
+    // first recall lets events run.
+    QTimer::singleShot(0, [&] { rig.show->recall().NextPreset(); });
+    rig.show->recall().NextPreset();
+    EXPECT_EQ(rig.store.presets().current(), 2);
+    ASSERT_FALSE(finished.isEmpty());
+    EXPECT_EQ(finished.back(), 2) << "announced in the order they were recalled";
+    EXPECT_EQ(finished, (QList<int>{1, 2}));
+    EXPECT_EQ(status.back(), u"Preset: Scene 3   "_s);
+}
