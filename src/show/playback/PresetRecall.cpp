@@ -77,6 +77,7 @@ void PresetRecall::RecallPreset() {
     if (busy_ || n < 0 || n >= memory.count())
         return;
     busy_ = true;
+    editor_.setRecallRunning(true);
     const bool ignoreAutostart = ignoreAutostartOnce_;
     ignoreAutostartOnce_ = false;
 
@@ -113,6 +114,7 @@ void PresetRecall::RecallPreset() {
 
     store_.announcePresets();
     busy_ = false;
+    editor_.setRecallRunning(false);
     Q_EMIT statusText(txt(texts::StatusPreset) + memory.names().at(n) + QStringLiteral("   "));
     // Announced before the box's last wait: the wait lets events run, and a GO arriving
     // then recalls the next preset, whose announcement must be the last one the MIDI

@@ -102,6 +102,12 @@ void ShowLayer::resetRuntimeState() {
 }
 
 void ShowLayer::NewPlaylist(bool clearPresets, bool clearSoundLists, bool clearPlaylists) {
+    // Emptying the show under a recall or a load that goes on afterwards would leave them
+    // working on slots and lists that are gone.
+    if (recall_.recallBusy() || playlists_.isLoading()) {
+        AddDebugMessage(txt(texts::PresetsBusy));
+        return;
+    }
     if (clearPresets)
         presets_.ClearPresetMemory();
     if (clearSoundLists) {

@@ -121,3 +121,48 @@ TEST(ShowReentry, APresetChosenWhileARecallEndsIsTheLastOneAnnounced) {
     EXPECT_EQ(finished, (QList<int>{1, 2}));
     EXPECT_EQ(status.back(), u"Preset: Scene 3   "_s);
 }
+
+// A keypad or remote unit works on the preset list while a recall shows a box: the recall
+// goes on with the preset it started, so the list must not move under it.
+TEST(ShowReentry, ThePresetListStaysAsItIsWhileARecallRuns) {
+    using Row = std::tuple<const char*, std::function<void(ShowLayer&)>>;
+    const Row cases[] = {
+        {"delete the preset being recalled",
+         [](ShowLayer& s) {
+             s.presets().DeletePreset(false);
+         }},
+        {"store the channels",
+         [](ShowLayer& s) {
+             s.presets().StorePreset(0, true);
+         }},
+        {"add a preset",
+         [](ShowLayer& s) {
+             s.presets().NewPreset();
+         }},
+        {"insert a preset",
+         [](ShowLayer& s) {
+             s.presets().InsertNewPreset(false);
+         }},
+        {"empty the show",
+         [](ShowLayer& s) {
+             s.NewPlaylist(true, true, false);
+         }},
+    };
+    for (const auto& [label, edit] : cases) {
+        SCOPED_TRACE(label);
+        TwoShows rig;
+        const std::vector<Preset> before{rig.store.presets().slot(0), rig.store.presets().slot(1)};
+        bool asked = false;
+        rig.dialogs.onBox = [&, edit = edit](const RecordedBox&) {
+            if (!std::exchange(asked, true))
+                edit(*rig.show);
+        };
+        rig.show->recall().SelectPreset(1, {false, true});
+        ASSERT_TRUE(asked);
+        EXPECT_EQ(rig.store.presets().names(), (QStringList{u"A1"_s, u"A2"_s}));
+        EXPECT_EQ(rig.store.presets().current(), 1);
+        EXPECT_TRUE(rig.store.presets().slot(0) == before[0]) << "A1 keeps what it stored";
+        EXPECT_TRUE(rig.store.presets().slot(1) == before[1]);
+        EXPECT_EQ(rig.store.soundList(0).size(), 1);
+    }
+}
