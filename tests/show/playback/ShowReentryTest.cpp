@@ -166,3 +166,25 @@ TEST(ShowReentry, ThePresetListStaysAsItIsWhileARecallRuns) {
         EXPECT_EQ(rig.store.soundList(0).size(), 1);
     }
 }
+
+// The keypad's "remove sound" while the box about a missing sound is up: the entry that
+// becomes current then is loaded and stays loaded when the box is closed.
+TEST(ShowReentry, ASoundMadeCurrentWhileAMissingOneIsReportedStaysLoaded) {
+    ShowRig rig;
+    const QString here = rig.tone(u"here"_s, 1.0);
+    rig.loadChannel(1, {here, rig.folder + u"/gone.wav"_s});
+    rig.settings->setInteger(u"DisplayLoadFailed", 1);
+    bool asked = false;
+    rig.dialogs.onBox = [&](const RecordedBox&) {
+        if (!std::exchange(asked, true))
+            rig.show->soundLists().Remove(1);
+    };
+    rig.show->selection().select(1, 1);
+    ASSERT_TRUE(asked);
+    ASSERT_EQ(rig.store.soundList(1).size(), 1);
+    EXPECT_EQ(std::tuple(rig.store.controls(1).selectedSound, rig.store.channel(1).fileName,
+                         rig.show->playback().soundReady(1), rig.store.soundList(1).at(0).colour),
+              std::tuple(0, here, true, 0));
+    rig.show->playback().PlayButtonDown(1);
+    EXPECT_GT(rig.renderMs(30).peak(0), 0.0);
+}
