@@ -17,6 +17,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace kalvor::playlist {
 
 namespace {
@@ -47,6 +50,23 @@ QString errorDescription(int number) {
     default:
         return txt(texts::ErrPathFileAccess);
     }
+}
+
+// The commit flushed the file's data before renaming it over the old show; the rename
+// itself is an entry of the folder, and only flushing the folder makes it survive a
+// power cut: without it the previous show can come back after the restart although the
+// save was reported done. The new file is in place either way, so a folder that cannot
+// be flushed (a file system without it) does not fail the save.
+void syncFolderOf(const QString& path) {
+    const QFileInfo saved(path);
+    const QString real = saved.canonicalFilePath(); // a show saved through a link
+    const QByteArray folder = QFile::encodeName(
+        QFileInfo(real.isEmpty() ? saved.absoluteFilePath() : real).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
 }
 
 // "Playlist files (*.kal)|*.kal|All files (*.*)|*.*|" in the form Qt's dialogs take.
@@ -421,6 +441,8 @@ SaveOutcome PlaylistFiles::SavePlaylist(const QString& path, bool ask) {
     if (opened && !written)
         file.cancelWriting();
     const bool ok = written && file.commit();
+    if (ok)
+        syncFolderOf(path);
     const QFileDevice::FileError error = file.error();
     const QString errorText = file.errorString();
 
