@@ -86,6 +86,11 @@ void PresetRecall::RecallPreset() {
     dialogs().showWait(txt(texts::LoadingPreset));
 
     playback_.stopAllForRecall();
+    // Every channel gets its sound again below, in channel order. Until its turn a PLAY
+    // (a box of the recall lets keypads and MIDI in) would fire the previous preset's
+    // sound; it finds nothing ready instead.
+    for (int ch = 0; ch < kChannelCount; ++ch)
+        playback_.setSoundReady(ch, false);
     selection_.setRecallRunning(true);
     // Opening and decoding ahead goes on in parallel first; the channels then load in
     // their order, each taking over its stream, so every message and report comes as if

@@ -43,8 +43,12 @@ ShowLayer::ShowLayer(ShowStore& store, Settings& settings, RecentPlaylists* rece
     };
 
     playlist::PlaylistLoadHooks& load = playlists_.hooks();
+    // The channel is emptied with its list: until the new show's first recall gives it a
+    // sound, a PLAY arriving while the load shows a box must find nothing to play, not
+    // the previous show's sound.
     load.stopChannel = [this](int ch) {
         playback_.StopChannel(ch, StopCause::Recall);
+        selection_.unload(ch);
     };
     // The sounds' exact lengths are worked out ahead where that needs a decoding pass
     // (WMA), so that the recalls to come find them known.

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -31,6 +32,7 @@ struct TwoShows : ShowRig {
         b = folder + u"/Show B.kal"_s;
         loadChannel(0, {tone(u"a"_s, 1.0)});
         loadChannel(1, {tone(u"b"_s, 1.0), folder + u"/gone.wav"_s});
+        loadChannel(2, {tone(u"c"_s, 1.0)});
         addPresets(2, 0);
         store.presets().rename(0, u"A1"_s);
         store.presets().rename(1, u"A2"_s);
@@ -187,4 +189,33 @@ TEST(ShowReentry, ASoundMadeCurrentWhileAMissingOneIsReportedStaysLoaded) {
               std::tuple(0, here, true, 0));
     rig.show->playback().PlayButtonDown(1);
     EXPECT_GT(rig.renderMs(30).peak(0), 0.0);
+}
+
+// PLAY from a keypad or MIDI while a box of a load or a recall is up: a channel that has
+// not been given its new sound yet holds the previous show's (or preset's), and that must
+// not be heard; a channel the recall has already set up plays.
+TEST(ShowReentry, PlayWhileTheShowIsBusyNeverFiresThePreviousSound) {
+    using Row = std::tuple<const char*, bool, int, bool>;
+    const Row cases[] = {
+        {"while B loads", true, 2, false},
+        {"while A2 is recalled, a channel not reached yet", false, 2, false},
+        {"while A2 is recalled, a channel already set up", false, 0, true},
+    };
+    for (const auto& [label, loading, ch, plays] : cases) {
+        SCOPED_TRACE(label);
+        TwoShows rig;
+        std::optional<bool> playing;
+        rig.dialogs.onBox = [&, ch = ch](const RecordedBox&) {
+            if (playing)
+                return;
+            rig.show->playback().PlayButtonDown(ch);
+            playing = KAE__Channel_IsPlaying(ch) && !rig.renderMs(20).silent();
+        };
+        if (loading)
+            rig.show->LoadPlaylist(rig.b);
+        else
+            rig.show->recall().SelectPreset(1, {false, true});
+        ASSERT_TRUE(playing.has_value());
+        EXPECT_EQ(*playing, plays);
+    }
 }
