@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QScopeGuard>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -402,10 +403,14 @@ PlaylistDocument PlaylistFiles::currentDocument() const {
 }
 
 SaveOutcome PlaylistFiles::SavePlaylist(const QString& path, bool ask) {
-    if (loading_) {
-        AddDebugMessage(txt(texts::SaveRefusedWhileLoading) + path);
+    if (loading_ || saving_) {
+        AddDebugMessage(txt(texts::SaveRefusedWhileBusy) + path);
         return SaveOutcome::Busy;
     }
+    // The progress box's waits let events run. A second save from then on would be
+    // written first and then replaced by this one's older snapshot, while reported done.
+    saving_ = true;
+    const auto done = qScopeGuard([this] { saving_ = false; });
     if (ask && QFileInfo::exists(path)) {
         const auto answer =
             dialogs().message(txt(texts::FileErrorTitle), txt(texts::FileExistsOverwrite),

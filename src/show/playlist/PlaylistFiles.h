@@ -81,7 +81,7 @@ enum class SaveOutcome {
     Saved,
     Declined,
     Failed,
-    Busy, // asked for while a show is loaded: the store is half one show, half the other
+    Busy, // asked for while a show loads or another save runs: nothing written
 };
 
 struct LoadReport {
@@ -113,7 +113,8 @@ public:
     // Writes format 17 to `path`, asking "File exists! Overwrite?" first when `ask` and
     // the file is there. On success the playlist is entered in the recent playlists.
     // Refused (Busy) while a load runs: the store holds no whole show then, and the path
-    // of the loaded playlist still names the previous one.
+    // of the loaded playlist still names the previous one. Refused too while another save
+    // runs (its progress box lets events in).
     SaveOutcome SavePlaylist(const QString& path, bool ask);
 
     // The save dialog ("Save Playlist"), starting in the folder of the loaded playlist,
@@ -148,6 +149,7 @@ private:
     PlaylistLoadHooks hooks_;
     PlaylistSaveSources sources_;
     bool loading_ = false;
+    bool saving_ = false;
     int loadedFormat_ = kUnknownFormat;
     QString startFolder_;
     TextReaderLink link_;

@@ -44,8 +44,9 @@ inline constexpr UiText SaveModule{"Save_Playlist_To_Disk", "Save_Playlist_To_Di
 inline constexpr UiText LoadRefusedWhileBusy{
     "Playlist not loaded (a show is being loaded or a preset recalled): ",
     "Playlist not loaded (a show is being loaded or a preset recalled): "};
-inline constexpr UiText SaveRefusedWhileLoading{"Playlist not saved (a show is being loaded): ",
-                                                "Playlist not saved (a show is being loaded): "};
+inline constexpr UiText SaveRefusedWhileBusy{
+    "Playlist not saved (a show is being loaded or saved): ",
+    "Playlist not saved (a show is being loaded or saved): "};
 inline constexpr UiText UnexpectedLayoutLength{"Unexpected length of overview layout data!",
                                                "Unexpected length of overview layout data!"};
 

@@ -8,6 +8,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QFile>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 #include <sys/stat.h>
 
 #include <mutex>
+#include <optional>
 #include <vector>
 
 using namespace kalvor;
@@ -95,4 +97,24 @@ TEST(PlaylistDurability, ASavedShowIsOnDiskWithTheFolderEntryThatNamesIt) {
     }
     EXPECT_GE(fileAt, 0) << "the new show's data are flushed";
     EXPECT_GT(folderAt, fileAt) << "then the folder, once the new file has its name";
+}
+
+// A remote unit's "store and save" while the progress box of a save lets events run: a
+// save reported done must be the one whose show ends up in the file.
+TEST(PlaylistDurability, ASaveReportedDoneIsWhatTheFileHolds) {
+    test::ScriptedDialogs dialogs;
+    test::ScriptedWaits waits;
+    const QString path = test::freshFolder(u"nested save"_s) + u"/Hamlet.kal"_s;
+    ShowStore store;
+    PlaylistFiles files(store, nullptr, nullptr);
+    store.presets().append(Preset{.name = u"Act 1"_s});
+    std::optional<SaveOutcome> inner;
+    QTimer::singleShot(0, [&] {
+        store.presets().rename(0, u"Act 1 revised"_s);
+        inner = files.SavePlaylist(path, false);
+    });
+    ASSERT_EQ(files.SavePlaylist(path, false), SaveOutcome::Saved);
+    ASSERT_TRUE(inner.has_value()) << "the second save came while the first one waited";
+    const bool revisedOnDisk = test::readFile(path).contains("\r\nAct 1 revised\r\n");
+    EXPECT_EQ(*inner == SaveOutcome::Saved, revisedOnDisk);
 }
