@@ -13,6 +13,8 @@
 #include "show/presets/PresetEditor.h"
 #include "show/presets/PresetTexts.h"
 
+#include <utility>
+
 namespace kalvor {
 
 PresetRecall::PresetRecall(ShowStore& store, Settings& settings, PresetEditor& editor,
@@ -72,10 +74,16 @@ void PresetRecall::prepareSounds(int slot) {
 }
 
 void PresetRecall::RecallPreset() {
+    // Only the load's own call is let through, not one that comes in during its waits.
+    const bool ofLoad = std::exchange(loadRecall_, false);
     PresetMemory& memory = store_.presets();
     const int n = memory.selected();
     if (busy_ || n < 0 || n >= memory.count())
         return;
+    if (!ofLoad && showLoading && showLoading()) {
+        AddDebugMessage(txt(texts::RecallRefusedWhileLoading));
+        return;
+    }
     busy_ = true;
     editor_.setRecallRunning(true);
     const bool ignoreAutostart = ignoreAutostartOnce_;
@@ -129,10 +137,20 @@ void PresetRecall::RecallPreset() {
     dialogs().hideWait();
 }
 
+void PresetRecall::RecallFirstPresetOfLoad(bool ignoreAutostart) {
+    loadRecall_ = true;
+    ignoreAutostartOnce_ = ignoreAutostart;
+    RecallPreset();
+}
+
 void PresetRecall::SelectPreset(int index, PresetModifiers modifiers) {
     PresetMemory& memory = store_.presets();
     if (busy_ || index < 0 || index >= memory.count())
         return;
+    if (showLoading && showLoading()) {
+        AddDebugMessage(txt(texts::RecallRefusedWhileLoading));
+        return;
+    }
     if (!modifiers.ctrl)
         editor_.AutoStore();
     memory.setSelected(index);

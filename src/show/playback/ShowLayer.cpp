@@ -62,8 +62,10 @@ ShowLayer::ShowLayer(ShowStore& store, Settings& settings, RecentPlaylists* rece
         presets_.NewPreset();
     };
     load.recallFirstPreset = [this](bool ignoreAutostart) {
-        recall_.setIgnoreAutostartOnce(ignoreAutostart);
-        recall_.RecallPreset();
+        recall_.RecallFirstPresetOfLoad(ignoreAutostart);
+    };
+    recall_.showLoading = [this] {
+        return playlists_.isLoading();
     };
     load.showPlaylistName = [this](const QString& text) {
         Q_EMIT statusText(text);

@@ -219,3 +219,23 @@ TEST(ShowReentry, PlayWhileTheShowIsBusyNeverFiresThePreviousSound) {
         EXPECT_EQ(*playing, plays);
     }
 }
+
+// GO from a keypad, GPIO or MIDI while a load shows a box: the show being read is not
+// complete yet, and its first preset is recalled by the load itself, without autostarts.
+TEST(ShowReentry, PresetsAreNotRecalledWhileAShowLoads) {
+    TwoShows rig;
+    QList<int> recalled;
+    QObject::connect(&rig.show->recall(), &PresetRecall::recallStarted,
+                     [&](int index) { recalled << index; });
+    bool asked = false;
+    rig.dialogs.onBox = [&](const RecordedBox&) {
+        if (std::exchange(asked, true))
+            return;
+        rig.show->recall().NextPreset();
+        rig.show->recall().RecallPreset();
+    };
+    EXPECT_EQ(rig.show->LoadPlaylist(rig.a).outcome, playlist::LoadOutcome::Loaded);
+    ASSERT_TRUE(asked);
+    EXPECT_EQ(recalled, QList<int>{0});
+    EXPECT_EQ(rig.store.presets().current(), 0);
+}
