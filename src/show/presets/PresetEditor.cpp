@@ -69,9 +69,16 @@ void PresetEditor::StorePreset(int index, bool force) {
 }
 
 void PresetEditor::SaveCurrentPreset() {
+    PresetMemory& memory = store_.presets();
+    // Before any recall (start-up without a show, a new playlist, "remove all") no preset
+    // is current, and storing "the current one" would store nothing behind a box that
+    // says it saves. The preset the operator sees selected takes the channels instead,
+    // and is the target of the automatic store from then on.
+    if (memory.current() < 0 && memory.selected() >= 0 && !recallRunning_)
+        memory.setCurrent(memory.selected());
     dialogs().showWait(txt(texts::SavingPreset));
     dialogs().setBusy(true);
-    StorePreset(store_.presets().current(), true);
+    StorePreset(memory.current(), true);
     waits().wait(400);
     dialogs().setBusy(false);
     dialogs().hideWait();

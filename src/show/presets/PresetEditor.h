@@ -28,7 +28,8 @@ public:
     // Copies the channels into slot `index`. Without `force` this is the automatic store:
     // it only happens while "SavePresetsOnChange" is on. Nothing on an empty list.
     void StorePreset(int index, bool force);
-    // The save-preset button: the current preset, with the please-wait box.
+    // The save-preset button: the current preset, with the please-wait box. Before any
+    // recall the selected preset is stored and becomes the current one.
     void SaveCurrentPreset();
     // The automatic store of the current preset before another one is selected.
     void AutoStore();
