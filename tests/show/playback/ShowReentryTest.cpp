@@ -1,7 +1,8 @@
 // Commands that reach the show while it is busy with a load or a recall: a box or a wait
 // lets events run, and a remote unit, a key or a timer may then ask for another load, a
-// save or the next preset. None of them may mix two shows, write a half-loaded show over
-// a file, or leave the outputs announcing a preset that is no longer the current one.
+// save, the next preset or PLAY. None of them may mix two shows, write a half-loaded show
+// over a file, move the preset list under a recall, fire the previous show's sounds, or
+// leave the outputs announcing a preset that is no longer the current one.
 #include "support/ShowRig.h"
 
 #include "support/TestEnvironment.h"
