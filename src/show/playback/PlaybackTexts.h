@@ -13,5 +13,7 @@ inline constexpr UiText AudioEngineTitle{"Kalvor Audio Engine", "Kalvor Audio En
 inline constexpr UiText AudioEngineLoadError{"Audio engine error while loading:",
                                              "Audio Engine Fehler beim Laden von:"};
 inline constexpr UiText RecallingPreset{" Recalling Preset...", " Recalling Preset..."};
+inline constexpr UiText RecallRefusedWhileLoading{"Preset not recalled (a show is being loaded)",
+                                                  "Preset not recalled (a show is being loaded)"};
 
 } // namespace kalvor::texts

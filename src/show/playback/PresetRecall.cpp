@@ -13,6 +13,8 @@
 #include "show/presets/PresetEditor.h"
 #include "show/presets/PresetTexts.h"
 
+#include <utility>
+
 namespace kalvor {
 
 PresetRecall::PresetRecall(ShowStore& store, Settings& settings, PresetEditor& editor,
@@ -72,11 +74,18 @@ void PresetRecall::prepareSounds(int slot) {
 }
 
 void PresetRecall::RecallPreset() {
+    // Only the load's own call is let through, not one that comes in during its waits.
+    const bool ofLoad = std::exchange(loadRecall_, false);
     PresetMemory& memory = store_.presets();
     const int n = memory.selected();
     if (busy_ || n < 0 || n >= memory.count())
         return;
+    if (!ofLoad && showLoading && showLoading()) {
+        AddDebugMessage(txt(texts::RecallRefusedWhileLoading));
+        return;
+    }
     busy_ = true;
+    editor_.setRecallRunning(true);
     const bool ignoreAutostart = ignoreAutostartOnce_;
     ignoreAutostartOnce_ = false;
 
@@ -85,6 +94,11 @@ void PresetRecall::RecallPreset() {
     dialogs().showWait(txt(texts::LoadingPreset));
 
     playback_.stopAllForRecall();
+    // Every channel gets its sound again below, in channel order. Until its turn a PLAY
+    // (a box of the recall lets keypads and MIDI in) would fire the previous preset's
+    // sound; it finds nothing ready instead.
+    for (int ch = 0; ch < kChannelCount; ++ch)
+        playback_.setSoundReady(ch, false);
     selection_.setRecallRunning(true);
     // Opening and decoding ahead goes on in parallel first; the channels then load in
     // their order, each taking over its stream, so every message and report comes as if
@@ -113,16 +127,30 @@ void PresetRecall::RecallPreset() {
 
     store_.announcePresets();
     busy_ = false;
+    editor_.setRecallRunning(false);
     Q_EMIT statusText(txt(texts::StatusPreset) + memory.names().at(n) + QStringLiteral("   "));
+    // Announced before the box's last wait: the wait lets events run, and a GO arriving
+    // then recalls the next preset, whose announcement must be the last one the MIDI
+    // output, the text reader and the remote units get.
+    Q_EMIT recallFinished(n);
     waits().wait(250);
     dialogs().hideWait();
-    Q_EMIT recallFinished(n);
+}
+
+void PresetRecall::RecallFirstPresetOfLoad(bool ignoreAutostart) {
+    loadRecall_ = true;
+    ignoreAutostartOnce_ = ignoreAutostart;
+    RecallPreset();
 }
 
 void PresetRecall::SelectPreset(int index, PresetModifiers modifiers) {
     PresetMemory& memory = store_.presets();
     if (busy_ || index < 0 || index >= memory.count())
         return;
+    if (showLoading && showLoading()) {
+        AddDebugMessage(txt(texts::RecallRefusedWhileLoading));
+        return;
+    }
     if (!modifiers.ctrl)
         editor_.AutoStore();
     memory.setSelected(index);

@@ -7,6 +7,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 namespace kalvor {
 
 class ChannelPlayback;
@@ -27,8 +29,13 @@ public:
     PresetRecall(ShowStore& store, Settings& settings, PresetEditor& editor,
                  ChannelPlayback& playback, SoundSelection& selection, QObject* parent = nullptr);
 
-    // Recalls the selected preset.
+    // Recalls the selected preset. Ignored while a recall runs, and while a show loads:
+    // a box of the load lets keypads and remote units in before the show is complete.
     void RecallPreset();
+    // The recall that ends a load, the one recall made while the show loads.
+    void RecallFirstPresetOfLoad(bool ignoreAutostart);
+    // True while a show is being loaded (the playlist files' flag).
+    std::function<bool()> showLoading;
     bool recallBusy() const { return busy_; }
     // Suppresses the autostarts of the next recall only.
     void setIgnoreAutostartOnce(bool ignore) { ignoreAutostartOnce_ = ignore; }
@@ -58,6 +65,7 @@ private:
     SoundSelection& selection_;
     bool busy_ = false;
     bool ignoreAutostartOnce_ = false;
+    bool loadRecall_ = false;
 };
 
 } // namespace kalvor

@@ -2,9 +2,11 @@
 
 #include "core/RecentPlaylists.h"
 #include "core/ShowStore.h"
+#include "core/SystemMessages.h"
 #include "engine/decode/Decoder.h"
 #include "engine/kae/Kae.h"
 #include "engine/kae/KaeMessageDispatcher.h"
+#include "show/playlist/PlaylistTexts.h"
 #include "show/presets/PresetTexts.h"
 
 namespace kalvor {
@@ -41,8 +43,12 @@ ShowLayer::ShowLayer(ShowStore& store, Settings& settings, RecentPlaylists* rece
     };
 
     playlist::PlaylistLoadHooks& load = playlists_.hooks();
+    // The channel is emptied with its list: until the new show's first recall gives it a
+    // sound, a PLAY arriving while the load shows a box must find nothing to play, not
+    // the previous show's sound.
     load.stopChannel = [this](int ch) {
         playback_.StopChannel(ch, StopCause::Recall);
+        selection_.unload(ch);
     };
     // The sounds' exact lengths are worked out ahead where that needs a decoding pass
     // (WMA), so that the recalls to come find them known.
@@ -56,8 +62,10 @@ ShowLayer::ShowLayer(ShowStore& store, Settings& settings, RecentPlaylists* rece
         presets_.NewPreset();
     };
     load.recallFirstPreset = [this](bool ignoreAutostart) {
-        recall_.setIgnoreAutostartOnce(ignoreAutostart);
-        recall_.RecallPreset();
+        recall_.RecallFirstPresetOfLoad(ignoreAutostart);
+    };
+    recall_.showLoading = [this] {
+        return playlists_.isLoading();
     };
     load.showPlaylistName = [this](const QString& text) {
         Q_EMIT statusText(text);
@@ -79,6 +87,15 @@ void ShowLayer::connectEngine(engine::KaeMessageDispatcher& dispatcher) {
 }
 
 playlist::LoadReport ShowLayer::LoadPlaylist(const QString& path) {
+    // A recall that lets events run (a missing-sound box) goes on with its channels after
+    // the box: a show loaded meanwhile would get the rest of the old preset's recall. A
+    // load in progress refuses by itself, but must keep its own playlist-change flag.
+    if (recall_.recallBusy() || playlists_.isLoading()) {
+        AddDebugMessage(txt(texts::LoadRefusedWhileBusy) + path);
+        playlist::LoadReport refused;
+        refused.outcome = playlist::LoadOutcome::Busy;
+        return refused;
+    }
     selection_.setPlaylistChanging(true);
     const playlist::LoadReport report = playlists_.LoadPlaylist(path);
     selection_.setPlaylistChanging(false);
@@ -91,6 +108,12 @@ void ShowLayer::resetRuntimeState() {
 }
 
 void ShowLayer::NewPlaylist(bool clearPresets, bool clearSoundLists, bool clearPlaylists) {
+    // Emptying the show under a recall or a load that goes on afterwards would leave them
+    // working on slots and lists that are gone.
+    if (recall_.recallBusy() || playlists_.isLoading()) {
+        AddDebugMessage(txt(texts::PresetsBusy));
+        return;
+    }
     if (clearPresets)
         presets_.ClearPresetMemory();
     if (clearSoundLists) {

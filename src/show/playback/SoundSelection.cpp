@@ -55,15 +55,19 @@ void SoundSelection::handleCurrentChanged(int ch) {
     store_.assignments(ch).startOffset = 0;
     store_.assignments(ch).soundLength = 0;
     if (!found.exists) {
-        if (settings_.integer(u"DisplayLoadFailed") == 1 && !playlistChanging_)
-            showMessage(txt(texts::LoadSoundErrorTitle),
-                        txt(texts::SpecifiedFile) + QStringLiteral("\r\n") + entry.path +
-                            QStringLiteral("\r\n") + txt(texts::DoesNotExist),
-                        MessageIcon::Critical);
         entry.colour = kMissingSoundColour;
+        const QString missing = entry.path;
         store_.announceSoundList(ch);
         unload(ch);
         Q_EMIT soundMissing(ch);
+        // The box comes last, with the channel already as it tells: the box lets events
+        // run, and what a keypad or remote unit does to this channel meanwhile (another
+        // entry made current and loaded, the list changed) must stand afterwards.
+        if (settings_.integer(u"DisplayLoadFailed") == 1 && !playlistChanging_)
+            showMessage(txt(texts::LoadSoundErrorTitle),
+                        txt(texts::SpecifiedFile) + QStringLiteral("\r\n") + missing +
+                            QStringLiteral("\r\n") + txt(texts::DoesNotExist),
+                        MessageIcon::Critical);
         return;
     }
     if (entry.colour == kMissingSoundColour) {
@@ -72,11 +76,12 @@ void SoundSelection::handleCurrentChanged(int ch) {
     }
     playback_.StopChannel(ch, StopCause::Reload);
     if (!KAE__Channel_Load_Sound(ch, found.path)) {
-        showMessage(txt(texts::AudioEngineTitle),
-                    txt(texts::AudioEngineLoadError) + QStringLiteral("\r\n") + entry.path,
-                    MessageIcon::Critical);
+        const QString failed = entry.path;
         store_.announceChannel(ch, ChannelAspect::Sound | ChannelAspect::Assignments);
         Q_EMIT loadFailed(ch);
+        showMessage(txt(texts::AudioEngineTitle),
+                    txt(texts::AudioEngineLoadError) + QStringLiteral("\r\n") + failed,
+                    MessageIcon::Critical);
         return;
     }
     KAE__Channel_ApplySettings(ch);

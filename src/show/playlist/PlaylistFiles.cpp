@@ -16,6 +16,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QScopeGuard>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace kalvor::playlist {
 
@@ -47,6 +51,23 @@ QString errorDescription(int number) {
     default:
         return txt(texts::ErrPathFileAccess);
     }
+}
+
+// The commit flushed the file's data before renaming it over the old show; the rename
+// itself is an entry of the folder, and only flushing the folder makes it survive a
+// power cut: without it the previous show can come back after the restart although the
+// save was reported done. The new file is in place either way, so a folder that cannot
+// be flushed (a file system without it) does not fail the save.
+void syncFolderOf(const QString& path) {
+    const QFileInfo saved(path);
+    const QString real = saved.canonicalFilePath(); // a show saved through a link
+    const QByteArray folder = QFile::encodeName(
+        QFileInfo(real.isEmpty() ? saved.absoluteFilePath() : real).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
 }
 
 // "Playlist files (*.kal)|*.kal|All files (*.*)|*.*|" in the form Qt's dialogs take.
@@ -214,6 +235,11 @@ QStringList PlaylistFiles::soundsInRecallOrder(const PlaylistDocument& doc,
 
 LoadReport PlaylistFiles::LoadPlaylist(const QString& pathAsGiven, const QString& displayName) {
     LoadReport report;
+    if (loading_) {
+        AddDebugMessage(txt(texts::LoadRefusedWhileBusy) + pathAsGiven);
+        report.outcome = LoadOutcome::Busy;
+        return report;
+    }
     dialogs().setBusy(true);
     call(hooks_.showRemotePresetScreen);
 
@@ -377,6 +403,14 @@ PlaylistDocument PlaylistFiles::currentDocument() const {
 }
 
 SaveOutcome PlaylistFiles::SavePlaylist(const QString& path, bool ask) {
+    if (loading_ || saving_) {
+        AddDebugMessage(txt(texts::SaveRefusedWhileBusy) + path);
+        return SaveOutcome::Busy;
+    }
+    // The progress box's waits let events run. A second save from then on would be
+    // written first and then replaced by this one's older snapshot, while reported done.
+    saving_ = true;
+    const auto done = qScopeGuard([this] { saving_ = false; });
     if (ask && QFileInfo::exists(path)) {
         const auto answer =
             dialogs().message(txt(texts::FileErrorTitle), txt(texts::FileExistsOverwrite),
@@ -412,6 +446,8 @@ SaveOutcome PlaylistFiles::SavePlaylist(const QString& path, bool ask) {
     if (opened && !written)
         file.cancelWriting();
     const bool ok = written && file.commit();
+    if (ok)
+        syncFolderOf(path);
     const QFileDevice::FileError error = file.error();
     const QString errorText = file.errorString();
 

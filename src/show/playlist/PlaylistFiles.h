@@ -74,9 +74,15 @@ enum class LoadOutcome {
     UnknownFormat,    // no header of 2..17: nothing loaded
     CapacityExceeded, // more than 100 presets: the warning, the show emptied
     ReadError,        // a run-time error ended the reader: the error report
+    Busy,             // asked for while a show is loaded or recalled: nothing done
 };
 
-enum class SaveOutcome { Saved, Declined, Failed };
+enum class SaveOutcome {
+    Saved,
+    Declined,
+    Failed,
+    Busy, // asked for while a show loads or another save runs: nothing written
+};
 
 struct LoadReport {
     LoadOutcome outcome = LoadOutcome::Loaded;
@@ -99,10 +105,16 @@ public:
     // without extension) is what the status bar shows, the file name when empty. Only a
     // file that read completely becomes the loaded playlist; after any failure the show
     // has no playlist path, so a later save cannot overwrite a file it did not read.
+    // Refused (Busy, nothing changed) while a load runs: a box or a wait of the load
+    // lets remote commands in, and a second load then would leave one show's presets
+    // under the other's path.
     LoadReport LoadPlaylist(const QString& path, const QString& displayName = {});
 
     // Writes format 17 to `path`, asking "File exists! Overwrite?" first when `ask` and
     // the file is there. On success the playlist is entered in the recent playlists.
+    // Refused (Busy) while a load runs: the store holds no whole show then, and the path
+    // of the loaded playlist still names the previous one. Refused too while another save
+    // runs (its progress box lets events in).
     SaveOutcome SavePlaylist(const QString& path, bool ask);
 
     // The save dialog ("Save Playlist"), starting in the folder of the loaded playlist,
@@ -137,6 +149,7 @@ private:
     PlaylistLoadHooks hooks_;
     PlaylistSaveSources sources_;
     bool loading_ = false;
+    bool saving_ = false;
     int loadedFormat_ = kUnknownFormat;
     QString startFolder_;
     TextReaderLink link_;

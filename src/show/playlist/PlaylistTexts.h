@@ -41,6 +41,12 @@ inline constexpr UiText Error52Text{"File or drive not found!",
 inline constexpr UiText LoadModulePrefix{"Load_Playlist_From_Disk / Format ",
                                          "Load_Playlist_From_Disk / Format "};
 inline constexpr UiText SaveModule{"Save_Playlist_To_Disk", "Save_Playlist_To_Disk"};
+inline constexpr UiText LoadRefusedWhileBusy{
+    "Playlist not loaded (a show is being loaded or a preset recalled): ",
+    "Playlist not loaded (a show is being loaded or a preset recalled): "};
+inline constexpr UiText SaveRefusedWhileBusy{
+    "Playlist not saved (a show is being loaded or saved): ",
+    "Playlist not saved (a show is being loaded or saved): "};
 inline constexpr UiText UnexpectedLayoutLength{"Unexpected length of overview layout data!",
                                                "Unexpected length of overview layout data!"};
 

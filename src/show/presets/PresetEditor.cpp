@@ -4,6 +4,7 @@
 #include "core/Dialogs.h"
 #include "core/Settings.h"
 #include "core/ShowStore.h"
+#include "core/SystemMessages.h"
 #include "show/presets/PresetCopy.h"
 #include "show/presets/PresetTexts.h"
 
@@ -18,6 +19,13 @@ bool PresetEditor::refuseWhenFull() {
         return false;
     showMessage(txt(texts::MemoryErrorTitle), txt(texts::PresetMemoryFull).arg(memory.capacity()),
                 MessageIcon::Critical);
+    return true;
+}
+
+bool PresetEditor::refuseWhileRecalling() {
+    if (!recallRunning_)
+        return false;
+    AddDebugMessage(txt(texts::PresetsBusy));
     return true;
 }
 
@@ -38,7 +46,7 @@ void PresetEditor::showStatusFor(int index) {
 }
 
 bool PresetEditor::NewPreset() {
-    if (refuseWhenFull())
+    if (refuseWhileRecalling() || refuseWhenFull())
         return false;
     PresetMemory& memory = store_.presets();
     memory.append(newPresetFromChannels());
@@ -52,6 +60,8 @@ void PresetEditor::StorePreset(int index, bool force) {
     PresetMemory& memory = store_.presets();
     if (!force && settings_.integer(u"SavePresetsOnChange") != 1)
         return;
+    if (refuseWhileRecalling())
+        return;
     if (memory.count() == 0 || index < 0 || index >= memory.count())
         return;
     storeChannels(store_, memory.slot(index));
@@ -59,9 +69,16 @@ void PresetEditor::StorePreset(int index, bool force) {
 }
 
 void PresetEditor::SaveCurrentPreset() {
+    PresetMemory& memory = store_.presets();
+    // Before any recall (start-up without a show, a new playlist, "remove all") no preset
+    // is current, and storing "the current one" would store nothing behind a box that
+    // says it saves. The preset the operator sees selected takes the channels instead,
+    // and is the target of the automatic store from then on.
+    if (memory.current() < 0 && memory.selected() >= 0 && !recallRunning_)
+        memory.setCurrent(memory.selected());
     dialogs().showWait(txt(texts::SavingPreset));
     dialogs().setBusy(true);
-    StorePreset(store_.presets().current(), true);
+    StorePreset(memory.current(), true);
     waits().wait(400);
     dialogs().setBusy(false);
     dialogs().hideWait();
@@ -75,7 +92,7 @@ void PresetEditor::AutoStore() {
 void PresetEditor::DeletePreset(bool ask) {
     PresetMemory& memory = store_.presets();
     const int index = memory.selected();
-    if (memory.count() == 0 || index < 0)
+    if (memory.count() == 0 || index < 0 || refuseWhileRecalling())
         return;
     if (ask && dialogs().message(txt(texts::QuestionTitle), txt(texts::DeletePresetQuestion),
                                  MessageIcon::Question, MessageButtons::YesNo,
@@ -88,11 +105,15 @@ void PresetEditor::DeletePreset(bool ask) {
 }
 
 void PresetEditor::ClearPresetMemory() {
+    if (refuseWhileRecalling())
+        return;
     store_.presets().clearAll();
     store_.announcePresets();
 }
 
 void PresetEditor::RemoveAllPresets() {
+    if (refuseWhileRecalling())
+        return;
     if (dialogs().message(txt(texts::QuestionTitle), txt(texts::DeleteAllPresetsQuestion),
                           MessageIcon::Question, MessageButtons::YesNo,
                           MessageResult::No) != MessageResult::Yes)
@@ -124,7 +145,7 @@ void PresetEditor::CopyPreset() {
 }
 
 void PresetEditor::CutPreset() {
-    if (store_.presets().selected() < 0)
+    if (store_.presets().selected() < 0 || refuseWhileRecalling())
         return;
     CopyPreset();
     DeletePreset(false);
@@ -144,7 +165,7 @@ bool PresetEditor::InsertClipboard(bool after) {
                     MessageIcon::Critical);
         return false;
     }
-    if (refuseWhenFull())
+    if (refuseWhileRecalling() || refuseWhenFull())
         return false;
     const int at = insertPosition(after);
     store_.presets().insert(at, clipboard_);
@@ -154,7 +175,7 @@ bool PresetEditor::InsertClipboard(bool after) {
 }
 
 bool PresetEditor::InsertNewPreset(bool after) {
-    if (refuseWhenFull())
+    if (refuseWhileRecalling() || refuseWhenFull())
         return false;
     const int at = insertPosition(after);
     store_.presets().insert(at, newPresetFromChannels());

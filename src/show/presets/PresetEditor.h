@@ -28,7 +28,8 @@ public:
     // Copies the channels into slot `index`. Without `force` this is the automatic store:
     // it only happens while "SavePresetsOnChange" is on. Nothing on an empty list.
     void StorePreset(int index, bool force);
-    // The save-preset button: the current preset, with the please-wait box.
+    // The save-preset button: the current preset, with the please-wait box. Before any
+    // recall the selected preset is stored and becomes the current one.
     void SaveCurrentPreset();
     // The automatic store of the current preset before another one is selected.
     void AutoStore();
@@ -54,12 +55,18 @@ public:
     // The preset part of emptying the show: slots cleared, list emptied, no current preset.
     void ClearPresetMemory();
 
+    // Set by the recall while it runs. A recall that shows a box lets keypads and remote
+    // units in, and then goes on with the slot it started from; every operation above
+    // that would move, fill or empty slots is refused meanwhile (a system message says so).
+    void setRecallRunning(bool on) { recallRunning_ = on; }
+
 Q_SIGNALS:
     // The status bar line ("Preset: " + name + three blanks).
     void statusText(const QString& text);
 
 private:
     bool refuseWhenFull();
+    bool refuseWhileRecalling();
     Preset newPresetFromChannels() const;
     void showStatusFor(int index);
     int insertPosition(bool after) const;
@@ -67,6 +74,7 @@ private:
     ShowStore& store_;
     Settings& settings_;
     Preset clipboard_;
+    bool recallRunning_ = false;
 };
 
 } // namespace kalvor

@@ -25,5 +25,8 @@ inline constexpr UiText ClipboardErrorTitle{"Error", "Error"};
 inline constexpr UiText ClipboardEmpty{"Clipboard empty - no Preset to insert",
                                        "Clipboard leer - kein Preset zum Einfügen vorhanden"};
 inline constexpr UiText QuestionTitle{"Kalvor", "Kalvor"};
+// The system message list is not translated.
+inline constexpr UiText PresetsBusy{"Preset list not changed (a preset is being recalled)",
+                                    "Preset list not changed (a preset is being recalled)"};
 
 } // namespace kalvor::texts
