@@ -16,7 +16,8 @@ namespace kalvor::test {
 bool MessageLog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == audio::EngineMessageEvent::eventType()) {
         const auto* m = static_cast<const audio::EngineMessageEvent*>(event);
-        entries.push_back({m->message(), m->slot(), m->stream(), m->deviceFrame()});
+        entries.push_back(
+            {m->message(), m->slot(), m->stream(), m->deviceFrame(), m->sync(), m->play()});
         if (hold) {
             held.push_back(entries.back());
             return true;
@@ -28,7 +29,7 @@ bool MessageLog::eventFilter(QObject* watched, QEvent* event) {
 void MessageLog::release(engine::KaeMessageDispatcher& dispatcher) {
     hold = false;
     for (const Entry& e : held)
-        dispatcher.handleMessage(e.message, e.slot, e.stream);
+        dispatcher.handleMessage(e.message, e.slot, e.stream, e.sync, e.play);
     held.clear();
 }
 

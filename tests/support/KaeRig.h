@@ -31,6 +31,8 @@ struct MessageLog : QObject {
         int slot;
         unsigned stream;
         std::int64_t deviceFrame;
+        unsigned sync = 0;
+        std::uint64_t play = 0;
     };
     std::vector<Entry> entries;
     // While set, messages are recorded but kept from the dispatcher, as if the UI thread

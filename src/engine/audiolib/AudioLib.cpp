@@ -51,6 +51,7 @@ struct UiStream {
     std::uint64_t feedSerial = 0;  // last feed sent
     std::int64_t feedStart = 0;    // where it starts
     std::uint64_t slideSerial = 0; // last volume command sent (set or slide)
+    std::uint64_t playSerial = 0;  // last play sent
     bool lastWasSlide = false;
     int queuedSlides = 0; // queued since the last set or slide (the mixer's queue is fixed)
     int volume = 100;
@@ -240,8 +241,8 @@ struct AudioLib::Impl {
                 --it->second.syncCount;
             if (dev.window)
                 QCoreApplication::postEvent(
-                    dev.window,
-                    new EngineMessageEvent(e.message, e.slot, e.stream, e.deviceFrame, e.sync));
+                    dev.window, new EngineMessageEvent(e.message, e.slot, e.stream, e.deviceFrame,
+                                                       e.sync, e.playSerial));
         }
         Retired r;
         while (dev.mixer->retired.pop(r)) {
@@ -657,10 +658,20 @@ bool AudioLib::channelPlay(Handle stream, bool restart) {
     Command c;
     c.type = Command::Play;
     c.i = std::exchange(u->fadeInNextStart, false) ? 1 : 0;
+    c.serial = u->playSerial + 1;
     if (!d->send(*u, c))
         return false;
+    u->playSerial = c.serial;
     u->state = ActiveState::Playing;
     return d->ok();
+}
+
+std::uint64_t AudioLib::channelPlaySerial(Handle stream) const {
+    const UiStream* u = d->find(stream);
+    if (u == nullptr)
+        return 0;
+    d->error = Error::Ok;
+    return u->playSerial;
 }
 
 bool AudioLib::channelFadeInNextStart(Handle stream) {

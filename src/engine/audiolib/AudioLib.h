@@ -127,9 +127,9 @@ class EngineMessageEvent : public QEvent {
 public:
     static QEvent::Type eventType();
     EngineMessageEvent(int message, int slot, Handle stream, std::int64_t deviceFrame = -1,
-                       Handle sync = 0)
+                       Handle sync = 0, std::uint64_t play = 0)
         : QEvent(eventType()), message_(message), slot_(slot), stream_(stream),
-          deviceFrame_(deviceFrame), sync_(sync) {}
+          deviceFrame_(deviceFrame), sync_(sync), play_(play) {}
     int message() const { return message_; }
     int slot() const { return slot_; }
     Handle stream() const { return stream_; }
@@ -138,6 +138,10 @@ public:
     Handle sync() const { return sync_; }
     // The device frame (its clock, see AudioLib::deviceFrame) at which the sync fired.
     std::int64_t deviceFrame() const { return deviceFrame_; }
+    // The stream's play (AudioLib::channelPlaySerial) the sync fired under; 0: not known.
+    // The message waits in the event queue: a later play may have begun by the time it
+    // is handled.
+    std::uint64_t play() const { return play_; }
 
 private:
     int message_;
@@ -145,6 +149,7 @@ private:
     Handle stream_;
     std::int64_t deviceFrame_;
     Handle sync_;
+    std::uint64_t play_;
 };
 
 // Posted to a device's window once when the device has gone away under its streams
@@ -221,6 +226,9 @@ public:
 
     bool channelGetInfo(Handle stream, StreamInfo& info) const;
     bool channelPlay(Handle stream, bool restart);
+    // The number of the stream's last channelPlay, counting from 1 (0: none yet, or not a
+    // stream). A sync message carries the number it fired under.
+    std::uint64_t channelPlaySerial(Handle stream) const;
     // The stream's next start comes in under the 3 ms declick ramp instead of on its exact
     // first frame: for a sound that goes on from mid-waveform where another stream of it
     // fades out (a channel moved to another output).

@@ -127,6 +127,7 @@ void Mixer::fire(Stream& s, std::uint32_t kind, int offset, bool keepOneShots) n
         e.oneShot = (sync.type & kSyncOneShot) != 0;
         e.removed = e.oneShot && !keepOneShots;
         e.deviceFrame = blockStart_ + offset;
+        e.playSerial = v.playSerial;
         events.push(e); // full only if the UI stopped draining; the message is lost then
         if (e.removed) {
             std::copy(v.syncs + i + 1, v.syncs + v.syncCount, v.syncs + i);
@@ -177,6 +178,8 @@ void Mixer::slideGains(const Voice& v, bool logCurve, float* gains, int n) noexc
         gains[n - 1] = volumeGain(v.slideTo, logCurve);
 }
 
+// Before the end's sync fires: the UI thread that takes the message must find the stream
+// ended (the event queue's release orders this store before it).
 void Mixer::endVoice(Stream& s) noexcept {
     Voice& v = s.voice;
     v.playing = false;
@@ -253,6 +256,7 @@ void Mixer::apply(const Command& c) noexcept {
         break;
     }
     case Command::Play:
+        v.playSerial = c.serial;
         // A restart while playing (a new feed, then Play) is a new start too.
         if (v.feed != nullptr && (!v.playing || v.startedFeedSerial != v.feedSerial)) {
             if (v.carry) {
@@ -542,8 +546,8 @@ bool Mixer::boundary(Stream& s, int offset, std::int64_t* target) noexcept {
         *target = t;
         return true;
     }
-    fire(s, kSyncKindEnd, offset);
     endVoice(s);
+    fire(s, kSyncKindEnd, offset);
     return false;
 }
 
@@ -721,8 +725,8 @@ int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
         d = convert();
     }
     if (!d.ok) {
-        fire(s, kSyncKindEnd, offset);
         endVoice(s);
+        fire(s, kSyncKindEnd, offset);
         return 0;
     }
     useInput(v, d.used);
@@ -730,8 +734,8 @@ int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
     if (gen == 0) {
         if (v.inputEnded && v.inCount == 0) {
             // The converter is drained before the position reached the end (rounding).
-            fire(s, kSyncKindEnd, offset);
             endVoice(s);
+            fire(s, kSyncKindEnd, offset);
         }
         return 0;
     }
@@ -758,16 +762,16 @@ int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
         const std::int64_t t = v.wrapTargets[0];
         std::copy(v.wrapTargets + 1, v.wrapTargets + v.wrapCount, v.wrapTargets);
         --v.wrapCount;
+        if (t == kEndMarker)
+            endVoice(s);
         if (takingTail_) {
             tailWrapOut_ = at;
             tailWrapTarget_ = t;
         } else {
             fire(s, kSyncKindEnd, offset + at);
         }
-        if (t == kEndMarker) {
-            endVoice(s);
+        if (t == kEndMarker)
             return at;
-        }
         v.mixPos = static_cast<double>(t) + (v.mixPos - static_cast<double>(s.length));
     }
     return gen;

@@ -29,7 +29,7 @@ struct Command {
         Add,
         Remove,
         SetFeed,    // feed, serial
-        Play,       // serial
+        Play,       // serial: the play's number, carried by the end syncs it raises
         Halt,       // pause or stop: the mixer treats them alike
         SetVolume,  // x
         SetPan,     // x
@@ -62,6 +62,8 @@ struct SyncEvent {
     // follow, so each of them raises it again.
     bool removed = false;
     std::int64_t deviceFrame = 0;
+    // The last Play the stream had taken when the sync fired (see Voice::playSerial).
+    std::uint64_t playSerial = 0;
 };
 
 struct Retired {

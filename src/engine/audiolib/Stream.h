@@ -77,6 +77,9 @@ struct Voice {
     Feed* feed = nullptr;
     std::uint64_t feedSerial = 0;
     std::uint64_t startedFeedSerial = 0; // the feed the current play started on
+    // The serial of the last Play taken, restart or not: an end raised before a later play
+    // is told from one of that play.
+    std::uint64_t playSerial = 0;
     bool playing = false;
     std::int64_t pos = 0; // next source frame mixed (direct path)
 

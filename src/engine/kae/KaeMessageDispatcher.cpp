@@ -20,7 +20,8 @@ bool KaeMessageDispatcher::event(QEvent* event) {
     if (event->type() != audio::EngineMessageEvent::eventType())
         return QObject::event(event);
     const auto* message = static_cast<const audio::EngineMessageEvent*>(event);
-    handleMessage(message->message(), message->slot(), message->stream(), message->sync());
+    handleMessage(message->message(), message->slot(), message->stream(), message->sync(),
+                  message->play());
     return true;
 }
 
@@ -47,7 +48,8 @@ void KaeMessageDispatcher::handleDeviceLost(int device) {
     }
 }
 
-void KaeMessageDispatcher::handleMessage(int message, int slot, unsigned stream, unsigned sync) {
+void KaeMessageDispatcher::handleMessage(int message, int slot, unsigned stream, unsigned sync,
+                                         std::uint64_t play) {
     // The preview channel auditions sounds; nothing follows its end or its fades.
     const bool playbackSlot = slot >= 0 && slot < kChannelCount;
     if (!subscribed_ || !playbackSlot || stream == 0 || engine_.slot(slot).stream != stream) {
@@ -56,6 +58,14 @@ void KaeMessageDispatcher::handleMessage(int message, int slot, unsigned stream,
     }
     switch (message) {
     case kMessageEndOfSound:
+        // The sound ended, then the operator started it again before this message came
+        // through: the end belongs to the run that play replaced. Fade messages are not
+        // tied to a play (a play of a sound already playing leaves its fade running); a
+        // play ends a fade that must not outlive it by removing the fade's notification.
+        if (play != 0 && play != engine_.lib().channelPlaySerial(stream)) {
+            Q_EMIT messageDropped(message, slot);
+            return;
+        }
         onEndOfSound(slot);
         break;
     case kMessageFadeIn:

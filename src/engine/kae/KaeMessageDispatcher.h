@@ -4,7 +4,8 @@
 // each with the slot and the stream that raised it.
 //
 // It ignores the preview slot (32), drops a message whose stream is no longer the slot's
-// stream (the sound was freed or reloaded after the library raised it), and runs the fade
+// stream (the sound was freed or reloaded after the library raised it) and an end of sound
+// raised before the stream was played again (that play is not ended by it), and runs the fade
 // segment steps itself. What a finished fade-out or the end of a sound means for the channel
 // is playback control's business: it listens to the signals.
 //
@@ -12,6 +13,8 @@
 #pragma once
 
 #include <QObject>
+
+#include <cstdint>
 
 namespace kalvor::engine {
 
@@ -27,8 +30,9 @@ public:
     void setSubscribed(bool on) { subscribed_ = on; }
 
     // The handling of one message, as the event does it. `sync`: the notification that
-    // fired, 0 when not known.
-    void handleMessage(int message, int slot, unsigned stream, unsigned sync = 0);
+    // fired, `play`: the stream's play it fired under; 0 when not known.
+    void handleMessage(int message, int slot, unsigned stream, unsigned sync = 0,
+                       std::uint64_t play = 0);
     // An output went away: the operator is told in the audio messages, and every slot on
     // it stops (outputLost first, for the playback channels that were sounding).
     void handleDeviceLost(int device);
