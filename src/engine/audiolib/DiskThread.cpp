@@ -86,7 +86,10 @@ void fillFeed(Stream& s, std::size_t target, AtEnd atEnd, Reach reach) {
     }
 }
 
-DiskThread::DiskThread() : thread_([this] { run(); }) {}
+DiskThread::DiskThread() {
+    for (int i = 0; i < kThreads; ++i)
+        threads_.emplace_back([this] { run(); });
+}
 
 DiskThread::~DiskThread() {
     {
@@ -94,7 +97,8 @@ DiskThread::~DiskThread() {
         quit_ = true;
     }
     wake_.notify_all();
-    thread_.join();
+    for (std::thread& t : threads_)
+        t.join();
 }
 
 void DiskThread::add(Stream* s) {
@@ -107,8 +111,13 @@ void DiskThread::add(Stream* s) {
 }
 
 void DiskThread::remove(Stream* s) {
-    std::lock_guard lock(mutex_);
-    streams_.erase(std::remove(streams_.begin(), streams_.end(), s), streams_.end());
+    {
+        std::lock_guard lock(mutex_);
+        streams_.erase(std::remove(streams_.begin(), streams_.end(), s), streams_.end());
+    }
+    // Streams are taken up only under mutex_: once it is out of the list, a thread that
+    // still has it is the last, and holds its diskMutex until it lets go of it.
+    std::lock_guard wait(s->diskMutex);
 }
 
 void DiskThread::wake() {
@@ -120,7 +129,7 @@ void DiskThread::wake() {
 }
 
 void DiskThread::nudge() {
-    // No lock: run() holds mutex_ for a whole pass, and the puller must not wait for it.
+    // No lock: the puller must not wait for a thread that holds mutex_.
     nudged_.store(true, std::memory_order_relaxed);
     wake_.notify_one();
 }
@@ -130,19 +139,27 @@ void DiskThread::run() {
     while (!quit_) {
         // Round robin in small steps, so no stream waits behind another's whole buffer and
         // the UI thread (pre-buffering, the offline device topping up) is never held long.
-        // A stream the UI thread is working on is skipped this round.
+        // A stream another thread (or the UI thread) is working on is skipped this round.
+        // The list may change while this thread decodes: it goes on by index, and a stream
+        // met twice or missed once is only filled a round earlier or later.
         bool busy = false;
-        for (Stream* s : streams_) {
+        for (std::size_t i = 0; i < streams_.size(); ++i) {
+            Stream* s = streams_[i];
             std::unique_lock streamLock(s->diskMutex, std::try_to_lock);
             if (!streamLock.owns_lock())
                 continue;
             Feed* f = s->diskFeed;
             if (f == nullptr)
                 continue;
+            lock.unlock();
             const std::size_t before = f->ring.writable();
             const std::size_t buffered = f->ring.capacity() - before;
             fillFeed(*s, buffered + 4 * kDecodeChunk, s->pulled ? AtEnd::StopThere : AtEnd::Decide);
             busy = busy || f->ring.writable() < before;
+            streamLock.unlock();
+            lock.lock();
+            if (quit_)
+                return;
         }
         if (busy) {
             // More to do: let add() and remove() in, then go on without sleeping.

@@ -40,11 +40,17 @@ enum class Reach {
 void fillFeed(Stream& s, std::size_t target, AtEnd atEnd = AtEnd::Decide,
               Reach reach = Reach::WholeChunks);
 
+// A few threads share the streams: a read that hangs (a network share gone quiet, a
+// failing disk) holds up one of them and its stream, while the others keep every other
+// stream filled.
 class DiskThread {
 public:
+    static constexpr int kThreads = 4;
+
     DiskThread();
     ~DiskThread();
-    // UI thread. remove() returns once the thread no longer touches the stream.
+    // UI thread. remove() returns once no thread touches the stream any more (it waits for
+    // a read of it under way).
     void add(Stream* s);
     void remove(Stream* s);
     void wake();
@@ -55,13 +61,15 @@ public:
 private:
     void run();
 
-    std::mutex mutex_; // guards streams_ and quit_; held for a whole pass
+    // Guards streams_, quit_ and woken_. A thread takes a stream's diskMutex while holding
+    // it, then lets it go while it decodes.
+    std::mutex mutex_;
     std::condition_variable wake_;
     std::vector<Stream*> streams_;
     bool quit_ = false;
     bool woken_ = false;
     std::atomic<bool> nudged_{false};
-    std::thread thread_;
+    std::vector<std::thread> threads_;
 };
 
 } // namespace kalvor::audio
