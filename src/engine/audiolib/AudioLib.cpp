@@ -713,7 +713,7 @@ bool AudioLib::channelSetFlags(Handle stream, std::uint32_t channelFlags) {
     if (u == nullptr)
         return false;
     const bool loop = (channelFlags & flags::Loop) != 0;
-    u->s->loop.store(loop, std::memory_order_relaxed);
+    u->s->loop.store(loop, std::memory_order_release);
     u->s->flags = (u->s->flags & ~flags::Loop) | (loop ? flags::Loop : 0u);
     if (loop)
         d->disk->wake(); // a feed that stopped at the end can now wrap

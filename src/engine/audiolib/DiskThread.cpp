@@ -30,7 +30,7 @@ void fillFeed(Stream& s, std::size_t target, AtEnd atEnd, Reach reach) {
     if (f == nullptr || !s.decoder)
         return;
     const bool decide = atEnd == AtEnd::Decide;
-    const bool loop = decide && s.loop.load(std::memory_order_relaxed);
+    const bool loop = decide && s.loop.load(std::memory_order_acquire);
     if (f->atEnd) {
         if (!loop || !wrap(s, *f))
             return;

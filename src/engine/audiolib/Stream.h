@@ -208,8 +208,9 @@ struct Stream {
     std::unique_ptr<engine::Decoder> decoder;
     Feed* diskFeed = nullptr;
 
-    // UI -> disk thread and callback. Relaxed is enough: each is a single value read
-    // whole, and nothing else is published through it.
+    // UI -> disk thread and callback. The loop start is set before the loop flag is turned
+    // on, and a wrap must land there: the flag is stored with release and loaded with
+    // acquire where a wrap is decided (fillFeed). Elsewhere relaxed: single values.
     std::atomic<bool> loop{false};
     std::atomic<std::int64_t> loopStart{0};
 
