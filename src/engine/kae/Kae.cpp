@@ -150,6 +150,16 @@ void finishLoad(KaeEngine& e, int slot, const QString& path) {
     e.store().announceChannel(slot, ChannelAspect::Sound);
 }
 
+bool setLoopStart(KaeEngine& e, int slot, std::int64_t samples) {
+    const audio::Handle h = e.slot(slot).stream;
+    const auto bytes = bytesFromFrames(samples, e.store().channel(slot).fileChannels);
+    audio::StreamInfo info;
+    std::int64_t frame = samples;
+    if (bytes && e.lib().channelGetInfo(h, info) && info.channels > 0)
+        frame = *bytes / (info.channels * ((info.flags & audio::flags::Float) != 0 ? 4 : 2));
+    return e.lib().channelSetLoopStart(h, frame);
+}
+
 } // namespace engine
 
 bool KAE__Channel_Load_Sound(int slot, const QString& path) {
@@ -224,7 +234,7 @@ bool KAE__Channel_Play(int slot, bool restart, bool loop) {
     // The start goes in before the loop flag: the flag lets the reader wrap at once.
     if (s.stream != 0 && slot < kChannelCount) {
         const std::int64_t offset = e->store().assignments(slot).startOffset;
-        if (lib.channelSetLoopStart(s.stream, offset))
+        if (engine::setLoopStart(*e, slot, offset))
             s.loopStart = offset;
     }
     lib.channelSetFlags(s.stream, loop ? audio::flags::Loop : 0);
@@ -244,7 +254,7 @@ bool KAE__Channel_SetLoop(int slot, bool loop) {
     // As at play time: the loop start before the flag, so the first wrap lands there.
     if (loop && slot < kChannelCount) {
         const std::int64_t offset = e->store().assignments(slot).startOffset;
-        if (lib.channelSetLoopStart(s.stream, offset))
+        if (engine::setLoopStart(*e, slot, offset))
             s.loopStart = offset;
     }
     return lib.channelSetFlags(s.stream, loop ? audio::flags::Loop : 0);

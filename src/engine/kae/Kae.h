@@ -122,6 +122,10 @@ audio::Handle openStream(KaeEngine& e, int slot, const QString& path);
 // name and the end notification.
 void finishLoad(KaeEngine& e, int slot, const QString& path);
 
+// Sets the library's loop start of the slot's stream to `samples`, a position in the
+// engine's sample frames (a start offset), as KAE__Channel_SetPositionInSamples would
+// reach it; those count twice per frame of a float stream.
+bool setLoopStart(KaeEngine& e, int slot, std::int64_t samples);
 // The effects of a channel, as the chain names them.
 enum class KaeEffect { EQ, Reverb, Delay, Chorus, Flanger };
 // "EQ", "REVERB", ...; nullopt for "---" and anything else.

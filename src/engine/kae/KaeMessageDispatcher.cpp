@@ -96,7 +96,7 @@ void KaeMessageDispatcher::onEndOfSound(int slot) {
     // The new start goes in first: the seek makes the reader fill ahead at once, through
     // the next wrap.
     if (s.loopStart != offset) {
-        if (engine_.lib().channelSetLoopStart(s.stream, offset))
+        if (setLoopStart(engine_, slot, offset))
             s.loopStart = offset;
         KAE__Channel_SetPositionInSamples(slot, offset);
     }
