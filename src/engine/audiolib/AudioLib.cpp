@@ -185,8 +185,10 @@ struct AudioLib::Impl {
     }
 
     // A new feed from `frame`, pre-buffered here before the mixer gets it, so a play that
-    // follows takes effect at the next period.
-    bool startFeed(UiStream& u, std::int64_t frame, int preBufferMs) {
+    // follows takes effect at the next period. `goesOn`: the stream is playing and goes on
+    // from there, even if it reaches its end before the mixer takes the feed; that counts
+    // as a play of its own.
+    bool startFeed(UiStream& u, std::int64_t frame, int preBufferMs, bool goesOn = false) {
         Stream& s = *u.s;
         // A stream that played to its end is stopped, whatever was commanded before; the
         // new feed must not make it look as if it played on.
@@ -214,8 +216,13 @@ struct AudioLib::Impl {
         c.type = Command::SetFeed;
         c.feed = feed;
         c.serial = ++u.feedSerial;
+        c.i = goesOn ? static_cast<std::int64_t>(u.playSerial + 1) : 0;
         u.feedStart = frame;
-        return send(u, c);
+        if (!send(u, c))
+            return false;
+        if (goesOn)
+            ++u.playSerial;
+        return true;
     }
 
     bool feedEnded(const UiStream& u) const {
@@ -773,7 +780,10 @@ bool AudioLib::channelSetPosition(Handle stream, std::int64_t bytes) {
     const int bpf = bytesPerFrame(*u->s);
     if (bytes < 0 || bytes / bpf >= u->s->length)
         return d->fail(Error::Position);
-    if (!d->startFeed(*u, bytes / bpf, u->preBufferMs))
+    // The callback may let the sound end between this check and taking the new feed: a
+    // seek given in its last moments must not stop it.
+    const bool playing = u->state == ActiveState::Playing && !d->feedEnded(*u);
+    if (!d->startFeed(*u, bytes / bpf, u->preBufferMs, playing))
         return false;
     return d->ok();
 }

@@ -249,6 +249,15 @@ void Mixer::apply(const Command& c) noexcept {
         // A seek or restart is a new piece of sound: no echo or reverb of the old one.
         for (int i = 0; i < v.fxCount; ++i)
             v.fx[i].effect->reset();
+        // A seek of a sound the UI side takes to be playing: when it ended before this feed
+        // came, it starts again from the new place.
+        if (c.i != 0) {
+            v.playSerial = static_cast<std::uint64_t>(c.i);
+            if (!v.playing) {
+                v.playing = true;
+                v.startedFeedSerial = c.serial;
+            }
+        }
         s->position.store(v.pos, std::memory_order_relaxed);
         s->appliedFeedSerial.store(c.serial, std::memory_order_release);
         if (old != nullptr)

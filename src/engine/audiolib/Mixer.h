@@ -28,7 +28,7 @@ struct Command {
     enum Type : std::uint8_t {
         Add,
         Remove,
-        SetFeed,    // feed, serial
+        SetFeed,    // feed, serial; i != 0: the stream plays on, a play numbered i
         Play,       // serial: the play's number, carried by the end syncs it raises
         Halt,       // pause or stop: the mixer treats them alike
         SetVolume,  // x
