@@ -163,6 +163,7 @@ void GpioInterface::removed() {
 void GpioInterface::poll() {
     if (!device_)
         return;
+    const unsigned tick = ++tick_;
     for (int port = 1; port <= 3; ++port) {
         const int first = (port - 1) * 8 + 1;
         bool anyInput = false;
@@ -180,8 +181,11 @@ void GpioInterface::poll() {
                 continue;
             lines_[static_cast<std::size_t>(n - 1)].level = (*byte & bitOf(n)) ? 1 : 0;
             evaluate(n);
-            // A function that waited (a recall) may have let the device go meanwhile.
-            if (!device_)
+            // A function that waited (a recall) let the timer tick inside its wait: the
+            // device may be gone, and a nested tick has read newer levels and done this
+            // step's output timing. The rest of this older read would replay contacts
+            // already seen (a tap becoming a second press).
+            if (!device_ || tick_ != tick)
                 return;
         }
     }

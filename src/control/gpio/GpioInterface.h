@@ -92,6 +92,7 @@ private:
     gpio::Directions deviceDirections_{};
     std::array<gpio::LineState, 24> lines_{};
     std::array<std::uint8_t, 3> portBytes_{};
+    unsigned tick_ = 0; // polls begun, nested ones included
     QTimer timer_;
 };
 
