@@ -149,10 +149,15 @@ bool SerialLine::clearToSend() const {
 }
 
 void SerialLine::onReadyRead() {
-    const QByteArray text = port_->readAll();
-    const auto it = receivers_.find(settings_.text(u"ComMode"));
-    if (it != receivers_.end() && it->second)
-        it->second(text);
+    // While a receiver runs (a recall's wait lets events in), the port keeps reading into
+    // its buffer but announces nothing new; what came meanwhile is taken here, or a key
+    // would wait for the next byte to be heard.
+    while (port_->isOpen() && port_->bytesAvailable() > 0) {
+        const QByteArray text = port_->readAll();
+        const auto it = receivers_.find(settings_.text(u"ComMode"));
+        if (it != receivers_.end() && it->second)
+            it->second(text);
+    }
 }
 
 } // namespace kalvor
