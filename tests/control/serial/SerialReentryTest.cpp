@@ -40,3 +40,35 @@ TEST(SerialReentry, CharacterArrivingDuringAWaitIsDelivered) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return got.size() >= 2; }, 10000));
     EXPECT_EQ(got, QByteArray("+A"));
 }
+
+// A USB adapter pulled out mid-show and plugged in again: the port is lost, then taken up
+// again by itself, and the controller is heard as before.
+TEST(SerialReentry, LineUnpluggedAndBackIsHeardAgain) {
+    PtyPair pty;
+    ASSERT_TRUE(pty.ready()) << "socat did not make the pty pair";
+    QTemporaryDir home;
+    Settings settings(home.filePath(QStringLiteral("settings.ini")));
+    settings.setText(u"EnableCom", QStringLiteral("ON"));
+    settings.setText(u"ComMode", QStringLiteral("User"));
+    settings.setText(u"ComDevice1", pty.path("a"));
+    SerialLine line(settings);
+    QByteArray got;
+    line.setReceiver(QStringLiteral("User"), [&](const QByteArray& text) { got += text; });
+    ASSERT_TRUE(line.open());
+
+    pty.socat.kill();
+    pty.socat.waitForFinished();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !line.isOpen(); }, 10000)) << "loss not noticed";
+    // Plugged in again: the same device path, a new device behind it.
+    pty.socat.start(QStringLiteral("socat"),
+                    {QStringLiteral("-d"), QStringLiteral("-d"),
+                     QStringLiteral("pty,raw,echo=0,link=%1").arg(pty.path("a")),
+                     QStringLiteral("pty,raw,echo=0,link=%1").arg(pty.path("b"))});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pty.ready(); }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return line.isOpen(); }, 15000)) << "not taken up again";
+    QSerialPort far(pty.path("b"));
+    ASSERT_TRUE(far.open(QIODevice::ReadWrite));
+    far.write("B");
+    far.waitForBytesWritten(1000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return got.contains('B'); }, 10000));
+}
