@@ -220,11 +220,12 @@ void GpioInterface::evaluate(int n) {
     const bool activeLevel = s.level == (a.logic != 0 ? 1 : 0);
     if (activeLevel && !s.armed) {
         s.armed = true;
+        s.fired = a.function;
         runFunction(a.function);
     } else if (!activeLevel && s.armed) {
         s.armed = false;
-        if (a.function >= 1 && a.function <= kChannelCount)
-            show_.playback().PlayButtonUp(a.function - 1);
+        if (s.fired >= 1 && s.fired <= kChannelCount)
+            show_.playback().PlayButtonUp(s.fired - 1);
     }
 }
 

@@ -24,6 +24,8 @@ namespace gpio {
 struct LineState {
     int level = 0;      // the level last read (inputs) or driven (outputs), 0 or 1
     bool armed = false; // an input that fired and waits for its release
+    int fired = 0;      // the function it ran then: the release goes there, whatever the
+                        // line was given since
     bool active = false;
     int durationMs = 0; // time since the output was switched on
     int intervalMs = 0; // time since the last blink toggle

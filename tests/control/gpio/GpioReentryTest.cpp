@@ -71,3 +71,31 @@ TEST(GpioReentry, TapDuringRecallWaitStartsChannelOnce) {
     EXPECT_TRUE(KAE__Channel_IsPlaying(4));
     EXPECT_FALSE(gpio.line(2).armed);
 }
+
+// The options are saved while a relay holds channel 5 (hold mode) and the line now names
+// channel 6: opening the contact releases the channel it started.
+TEST(GpioReentry, ReleaseGoesToTheChannelThePressStarted) {
+    ShowRig rig;
+    for (int ch = 0; ch < 6; ++ch)
+        rig.loadChannel(ch, {rig.ramp(QStringLiteral("s%1").arg(ch), 5.0)});
+    rig.store.controls(4).holdMode = 1;
+    rig.settings->setText(u"Port1Direction", QStringLiteral("IN"));
+    rig.settings->setInteger(gpioLineKey("LineFunctionNo. ", 1), 5);
+    gpio::SimulatedGpio* sim = nullptr;
+    GpioInterface gpio(*rig.show, *rig.settings, [&](QString*) {
+        auto s = std::make_unique<gpio::SimulatedGpio>();
+        sim = s.get();
+        return std::unique_ptr<gpio::GpioDevice>(std::move(s));
+    });
+    gpio.loadSettings();
+    ASSERT_TRUE(gpio.activate());
+    sim->setInput(1, 1);
+    gpio.poll();
+    ASSERT_TRUE(KAE__Channel_IsPlaying(4));
+
+    rig.settings->setInteger(gpioLineKey("LineFunctionNo. ", 1), 6);
+    gpio.loadSettings();
+    sim->setInput(1, 0);
+    gpio.poll();
+    EXPECT_FALSE(KAE__Channel_IsPlaying(4)) << "channel 5 was never released";
+}
