@@ -239,9 +239,13 @@ void Kr1Remote::received(const QByteArray& bytes) {
 
 void Kr1Remote::handle(const kr1::Key& key) {
     // A load lets events run while it reads; keys that arrive meanwhile would start a
-    // second one or act on a half-built show, so they are dropped.
-    if (ownLoad_ || show_.playlists().isLoading())
+    // second one or act on a half-built show, so they are dropped. A channel key let go
+    // meanwhile is no longer held, though, or its next press would be taken for a repeat.
+    if (ownLoad_ || show_.playlists().isLoading()) {
+        if (key.action == KeyAction::ChannelRelease)
+            held_[static_cast<size_t>(key.value)] = -1;
         return;
+    }
     if (screen_ == Screen::KeyTest) {
         // Every key only shows its label here; MENU twice in a row leaves.
         menuPresses_ = key.action == KeyAction::Menu ? menuPresses_ + 1 : 0;
