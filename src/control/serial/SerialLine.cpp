@@ -143,6 +143,10 @@ void SerialLine::applySettings() {
         close();
         return;
     }
+    // A lost port that is still the one chosen is waited for: it opens with the new line
+    // settings once its device is back.
+    if (!port_->isOpen() && reconnect_.isActive() && configuredDevice() == device_)
+        return;
     if (!port_->isOpen() || configuredDevice() != device_) {
         open();
         return;

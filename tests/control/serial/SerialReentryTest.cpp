@@ -59,6 +59,9 @@ TEST(SerialReentry, LineUnpluggedAndBackIsHeardAgain) {
     pty.socat.kill();
     pty.socat.waitForFinished();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !line.isOpen(); }, 10000)) << "loss not noticed";
+    // The options saved meanwhile: the port is still waited for.
+    settings.setText(u"BaudRate", QStringLiteral("9600"));
+    line.applySettings();
     // Plugged in again: the same device path, a new device behind it.
     pty.socat.start(QStringLiteral("socat"),
                     {QStringLiteral("-d"), QStringLiteral("-d"),
