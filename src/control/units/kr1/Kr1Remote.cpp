@@ -116,7 +116,7 @@ Kr1Remote::~Kr1Remote() = default;
 
 void Kr1Remote::initialise() {
     link_.queue().clear();
-    held_.fill(-1);
+    releaseHeld();
     if (!link_.port().clearToSend()) {
         // The mode stays chosen and the screens wait in the queue until CTS rises.
         showMessage(txt(texts::Kr1NotConnectedTitle), txt(texts::Kr1NotConnected),
@@ -138,7 +138,18 @@ void Kr1Remote::initialise() {
     send(e);
 }
 
+void Kr1Remote::releaseHeld() {
+    // The unit that pressed these keys is gone or was reset: their releases will never
+    // come, so each channel a key started is let go as its release would have done.
+    for (int& held : held_) {
+        const int ch = std::exchange(held, -1);
+        if (ch >= 0)
+            show_.playback().PlayButtonUp(ch);
+    }
+}
+
 void Kr1Remote::deactivate() {
+    releaseHeld();
     active_ = false;
     link_.stop();
     clock_.stop();

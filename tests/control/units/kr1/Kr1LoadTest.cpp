@@ -1,5 +1,6 @@
-// KR-1 keys while a show loads: the load lets events run (its boxes), and keys that come
-// in then are not acted on. A channel key released then must still be taken as released.
+// KR-1 channel keys whose release is not acted on: let go while a show loads (its boxes
+// let events run, and keys that come in then are dropped), or never to come because the
+// unit went away.
 #include "TestUnitPort.h"
 #include "support/ShowRig.h"
 
@@ -35,4 +36,20 @@ TEST(Kr1Load, ChannelKeyReleasedDuringALoadPlaysAgainAfterIt) {
 
     kr1.received("\x01");
     EXPECT_TRUE(KAE__Channel_IsPlaying(0)) << "the press after the load was taken as a repeat";
+}
+
+// The line goes away (adapter pulled, another mode chosen) while a channel key holds a
+// hold-mode channel: its release can never come, so the channel is let go then, as the
+// key's release would have done.
+TEST(Kr1Load, HeldChannelIsReleasedWhenTheUnitGoesAway) {
+    ShowRig rig;
+    rig.loadChannel(0, {rig.tone(QStringLiteral("a"), 5.0)});
+    rig.store.controls(0).holdMode = 1;
+    TestUnitPort port;
+    Kr1Remote kr1(*rig.show, *rig.settings, port);
+    kr1.initialise();
+    kr1.received("\x01");
+    ASSERT_TRUE(KAE__Channel_IsPlaying(0));
+    kr1.deactivate();
+    EXPECT_FALSE(KAE__Channel_IsPlaying(0));
 }
