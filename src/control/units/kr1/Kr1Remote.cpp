@@ -7,6 +7,7 @@
 #include "core/Limits.h"
 #include "core/Settings.h"
 #include "core/ShowStore.h"
+#include "engine/kae/Kae.h"
 #include "show/playback/ShowLayer.h"
 
 #include <QDateTime>
@@ -315,9 +316,9 @@ void Kr1Remote::handle(const kr1::Key& key) {
         playback.GlobalForward();
         return;
     case KeyAction::StopAll:
+        // Asked of the engine: a flashing PLAY button is dark for most of its cycle.
         for (int ch = 0; ch < kChannelCount; ++ch) {
-            const ButtonColour c = playback.buttonColour(ch);
-            if (c == ButtonColour::On || c == ButtonColour::End)
+            if (KAE__Channel_IsPlaying(ch))
                 playback.StopChannel(ch);
         }
         return;

@@ -1,6 +1,6 @@
-// KR-1 channel keys whose release is not acted on: let go while a show loads (its boxes
-// let events run, and keys that come in then are dropped), or never to come because the
-// unit went away.
+// KR-1 keys against the show's state, without the wire: channel keys whose release is not
+// acted on (let go while a show loads, whose boxes let events run and drop keys, or never
+// to come because the unit went away), and STOP ALL while the PLAY buttons flash.
 #include "TestUnitPort.h"
 #include "support/ShowRig.h"
 
@@ -11,7 +11,7 @@
 using namespace kalvor;
 using namespace kalvor::test;
 
-TEST(Kr1Load, ChannelKeyReleasedDuringALoadPlaysAgainAfterIt) {
+TEST(Kr1Keys, ChannelKeyReleasedDuringALoadPlaysAgainAfterIt) {
     ShowRig rig;
     rig.loadChannel(0, {rig.tone(QStringLiteral("a"), 5.0), rig.folder + "/gone.wav"});
     rig.addPresets(1);
@@ -41,7 +41,7 @@ TEST(Kr1Load, ChannelKeyReleasedDuringALoadPlaysAgainAfterIt) {
 // The line goes away (adapter pulled, another mode chosen) while a channel key holds a
 // hold-mode channel: its release can never come, so the channel is let go then, as the
 // key's release would have done.
-TEST(Kr1Load, HeldChannelIsReleasedWhenTheUnitGoesAway) {
+TEST(Kr1Keys, HeldChannelIsReleasedWhenTheUnitGoesAway) {
     ShowRig rig;
     rig.loadChannel(0, {rig.tone(QStringLiteral("a"), 5.0)});
     rig.store.controls(0).holdMode = 1;
@@ -51,5 +51,23 @@ TEST(Kr1Load, HeldChannelIsReleasedWhenTheUnitGoesAway) {
     kr1.received("\x01");
     ASSERT_TRUE(KAE__Channel_IsPlaying(0));
     kr1.deactivate();
+    EXPECT_FALSE(KAE__Channel_IsPlaying(0));
+}
+
+// With "PLAY color flashes" (the default) a playing channel's button is dark for most of
+// the flash cycle; STOP ALL stops it whatever colour it shows.
+TEST(Kr1Keys, StopAllStopsChannelsInTheDarkPhaseOfTheirFlash) {
+    ShowRig rig;
+    rig.loadChannel(0, {rig.tone(QStringLiteral("a"), 5.0)});
+    rig.settings->setInteger(u"FlashStatePlay", 1);
+    TestUnitPort port;
+    Kr1Remote kr1(*rig.show, *rig.settings, port);
+    kr1.initialise();
+    rig.show->playback().PlayButtonDown(0);
+    for (int tick = 0; tick < 2; ++tick)
+        rig.show->playback().tickButtonColours();
+    ASSERT_TRUE(KAE__Channel_IsPlaying(0));
+    ASSERT_EQ(rig.show->playback().buttonColour(0), ButtonColour::Off);
+    kr1.received(QByteArray(1, char(28))); // STOP ALL
     EXPECT_FALSE(KAE__Channel_IsPlaying(0));
 }
