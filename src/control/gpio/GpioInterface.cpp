@@ -10,6 +10,8 @@
 #include "engine/kae/Kae.h"
 #include "show/playback/ShowLayer.h"
 
+#include <utility>
+
 namespace kalvor {
 
 using namespace gpio;
@@ -138,6 +140,18 @@ void GpioInterface::deactivate() {
     allOutputsOff();
     device_.reset();
     deviceDirections_ = {};
+    releaseArmed();
+}
+
+void GpioInterface::releaseArmed() {
+    // Without the device the releases of these contacts can never be read: each channel
+    // one of them started is let go as its release would have done.
+    for (LineState& s : lines_) {
+        if (!std::exchange(s.armed, false))
+            continue;
+        if (s.fired >= 1 && s.fired <= kChannelCount)
+            show_.playback().PlayButtonUp(s.fired - 1);
+    }
 }
 
 QString GpioInterface::deviceName() const {
@@ -156,6 +170,7 @@ void GpioInterface::removed() {
     timer_.stop();
     device_.reset();
     deviceDirections_ = {};
+    releaseArmed();
     AddDebugMessage(QStringLiteral("GPIO: the device stopped answering; polling stopped"));
     showMessage(txt(texts::GpioHardwareTitle), txt(texts::GpioRemoved), MessageIcon::Warning);
 }

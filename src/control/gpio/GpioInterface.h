@@ -58,7 +58,8 @@ public:
     // directions, switches the outputs off and starts polling; without a device the "No
     // USB GPI/O device detected!" box. `announce` shows the "connected" box on success.
     bool activate(bool announce = false);
-    // Polling stops and the outputs are switched off; the device is released.
+    // Polling stops and the outputs are switched off; the device is released, and so are
+    // the channels its held contacts started.
     void deactivate();
     bool isActive() const { return device_ != nullptr; }
 
@@ -85,6 +86,7 @@ private:
     bool writePort(int port);
     void allOutputsOff();
     void removed();
+    void releaseArmed();
 
     ShowLayer& show_;
     Settings& settings_;

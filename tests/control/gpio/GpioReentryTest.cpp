@@ -92,3 +92,24 @@ TEST(GpioReentry, ReleaseGoesToTheChannelThePressStarted) {
     rig.gpio->poll();
     EXPECT_FALSE(KAE__Channel_IsPlaying(4)) << "channel 5 was never released";
 }
+
+// The device goes away (or the interface is switched off) while a contact holds channel 5:
+// the release can never be read, so the channel is let go then.
+TEST(GpioReentry, HeldChannelIsReleasedWhenTheDeviceGoes) {
+    for (const bool pulledOut : {true, false}) {
+        SCOPED_TRACE(pulledOut ? "pulled out" : "switched off");
+        InputLines rig({{1, 5}});
+        rig.store.controls(4).holdMode = 1;
+        rig.sim->setInput(1, 1);
+        rig.gpio->poll();
+        ASSERT_TRUE(KAE__Channel_IsPlaying(4));
+        if (pulledOut) {
+            rig.sim->pullOut();
+            rig.gpio->poll();
+        } else {
+            rig.gpio->deactivate();
+        }
+        ASSERT_FALSE(rig.gpio->isActive());
+        EXPECT_FALSE(KAE__Channel_IsPlaying(4));
+    }
+}
