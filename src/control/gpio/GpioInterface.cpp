@@ -10,6 +10,8 @@
 #include "engine/kae/Kae.h"
 #include "show/playback/ShowLayer.h"
 
+#include <utility>
+
 namespace kalvor {
 
 using namespace gpio;
@@ -138,6 +140,18 @@ void GpioInterface::deactivate() {
     allOutputsOff();
     device_.reset();
     deviceDirections_ = {};
+    releaseArmed();
+}
+
+void GpioInterface::releaseArmed() {
+    // Without the device the releases of these contacts can never be read: each channel
+    // one of them started is let go as its release would have done.
+    for (LineState& s : lines_) {
+        if (!std::exchange(s.armed, false))
+            continue;
+        if (s.fired >= 1 && s.fired <= kChannelCount)
+            show_.playback().PlayButtonUp(s.fired - 1);
+    }
 }
 
 QString GpioInterface::deviceName() const {
@@ -156,6 +170,7 @@ void GpioInterface::removed() {
     timer_.stop();
     device_.reset();
     deviceDirections_ = {};
+    releaseArmed();
     AddDebugMessage(QStringLiteral("GPIO: the device stopped answering; polling stopped"));
     showMessage(txt(texts::GpioHardwareTitle), txt(texts::GpioRemoved), MessageIcon::Warning);
 }
@@ -163,6 +178,7 @@ void GpioInterface::removed() {
 void GpioInterface::poll() {
     if (!device_)
         return;
+    const unsigned tick = ++tick_;
     for (int port = 1; port <= 3; ++port) {
         const int first = (port - 1) * 8 + 1;
         bool anyInput = false;
@@ -180,8 +196,11 @@ void GpioInterface::poll() {
                 continue;
             lines_[static_cast<std::size_t>(n - 1)].level = (*byte & bitOf(n)) ? 1 : 0;
             evaluate(n);
-            // A function that waited (a recall) may have let the device go meanwhile.
-            if (!device_)
+            // A function that waited (a recall) let the timer tick inside its wait: the
+            // device may be gone, and a nested tick has read newer levels and done this
+            // step's output timing. The rest of this older read would replay contacts
+            // already seen (a tap becoming a second press).
+            if (!device_ || tick_ != tick)
                 return;
         }
     }
@@ -216,11 +235,12 @@ void GpioInterface::evaluate(int n) {
     const bool activeLevel = s.level == (a.logic != 0 ? 1 : 0);
     if (activeLevel && !s.armed) {
         s.armed = true;
+        s.fired = a.function;
         runFunction(a.function);
     } else if (!activeLevel && s.armed) {
         s.armed = false;
-        if (a.function >= 1 && a.function <= kChannelCount)
-            show_.playback().PlayButtonUp(a.function - 1);
+        if (s.fired >= 1 && s.fired <= kChannelCount)
+            show_.playback().PlayButtonUp(s.fired - 1);
     }
 }
 

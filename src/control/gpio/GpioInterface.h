@@ -24,6 +24,8 @@ namespace gpio {
 struct LineState {
     int level = 0;      // the level last read (inputs) or driven (outputs), 0 or 1
     bool armed = false; // an input that fired and waits for its release
+    int fired = 0;      // the function it ran then: the release goes there, whatever the
+                        // line was given since
     bool active = false;
     int durationMs = 0; // time since the output was switched on
     int intervalMs = 0; // time since the last blink toggle
@@ -56,7 +58,8 @@ public:
     // directions, switches the outputs off and starts polling; without a device the "No
     // USB GPI/O device detected!" box. `announce` shows the "connected" box on success.
     bool activate(bool announce = false);
-    // Polling stops and the outputs are switched off; the device is released.
+    // Polling stops and the outputs are switched off; the device is released, and so are
+    // the channels its held contacts started.
     void deactivate();
     bool isActive() const { return device_ != nullptr; }
 
@@ -83,6 +86,7 @@ private:
     bool writePort(int port);
     void allOutputsOff();
     void removed();
+    void releaseArmed();
 
     ShowLayer& show_;
     Settings& settings_;
@@ -92,6 +96,7 @@ private:
     gpio::Directions deviceDirections_{};
     std::array<gpio::LineState, 24> lines_{};
     std::array<std::uint8_t, 3> portBytes_{};
+    unsigned tick_ = 0; // polls begun, nested ones included
     QTimer timer_;
 };
 

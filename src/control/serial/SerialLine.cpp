@@ -30,16 +30,16 @@ QString comDevicePath(const Settings& settings, int portNumber) {
 SerialLine::SerialLine(Settings& settings, QObject* parent)
     : QObject(parent), settings_(settings), port_(new QSerialPort(this)) {
     connect(port_, &QSerialPort::readyRead, this, &SerialLine::onReadyRead);
-    // An adapter pulled out or the far end of a pseudo-terminal gone: close quietly so the
-    // show goes on, and say so.
+    // An adapter pulled out or the far end of a pseudo-terminal gone: a hung-up line
+    // reports a resource or a read error, and goes on waking the event loop with it until
+    // it is closed. The show goes on without it, and the port is taken up again as soon
+    // as its device is back.
     connect(port_, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
-        if (e != QSerialPort::ResourceError || !port_->isOpen())
-            return;
-        SystemMessages::instance().addDebugMessage(
-            QStringLiteral("Serial port %1 lost: %2").arg(device_, port_->errorString()));
-        port_->close();
-        Q_EMIT lineChanged();
+        if ((e == QSerialPort::ResourceError || e == QSerialPort::ReadError) && port_->isOpen())
+            lost();
     });
+    reconnect_.setInterval(kReconnectMs);
+    connect(&reconnect_, &QTimer::timeout, this, &SerialLine::reconnect);
 }
 
 SerialLine::~SerialLine() = default;
@@ -77,13 +77,41 @@ void SerialLine::configureLine() {
     port_->setFlowControl(QSerialPort::NoFlowControl);
 }
 
+void SerialLine::lost() {
+    SystemMessages::instance().addDebugMessage(
+        QStringLiteral("Serial port %1 lost: %2").arg(device_, port_->errorString()));
+    port_->close();
+    reconnect_.start();
+    Q_EMIT lineChanged();
+}
+
+void SerialLine::reconnect() {
+    if (port_->isOpen() || !on(settings_, "EnableCom")) {
+        reconnect_.stop();
+        return;
+    }
+    // Quiet while the device is missing: one message said it was lost.
+    if (openPort(false)) {
+        reconnect_.stop();
+        SystemMessages::instance().addDebugMessage(
+            QStringLiteral("Serial port %1 is back").arg(device_));
+    }
+}
+
 bool SerialLine::open() {
+    reconnect_.stop();
+    return openPort(true);
+}
+
+bool SerialLine::openPort(bool report) {
     if (port_->isOpen())
         close();
     device_ = configuredDevice();
     port_->setPortName(device_);
     configureLine();
     if (!port_->open(QIODevice::ReadWrite)) {
+        if (!report)
+            return false;
         SystemMessages::instance().addDebugMessage(
             QStringLiteral("Serial port %1 could not be opened: %2")
                 .arg(device_, port_->errorString()));
@@ -99,6 +127,7 @@ bool SerialLine::open() {
 }
 
 void SerialLine::close() {
+    reconnect_.stop();
     if (!port_->isOpen())
         return;
     if (userModeAck()) {
@@ -114,6 +143,10 @@ void SerialLine::applySettings() {
         close();
         return;
     }
+    // A lost port that is still the one chosen is waited for: it opens with the new line
+    // settings once its device is back.
+    if (!port_->isOpen() && reconnect_.isActive() && configuredDevice() == device_)
+        return;
     if (!port_->isOpen() || configuredDevice() != device_) {
         open();
         return;
@@ -149,10 +182,15 @@ bool SerialLine::clearToSend() const {
 }
 
 void SerialLine::onReadyRead() {
-    const QByteArray text = port_->readAll();
-    const auto it = receivers_.find(settings_.text(u"ComMode"));
-    if (it != receivers_.end() && it->second)
-        it->second(text);
+    // While a receiver runs (a recall's wait lets events in), the port keeps reading into
+    // its buffer but announces nothing new; what came meanwhile is taken here, or a key
+    // would wait for the next byte to be heard.
+    while (port_->isOpen() && port_->bytesAvailable() > 0) {
+        const QByteArray text = port_->readAll();
+        const auto it = receivers_.find(settings_.text(u"ComMode"));
+        if (it != receivers_.end() && it->second)
+            it->second(text);
+    }
 }
 
 } // namespace kalvor

@@ -6,12 +6,14 @@
 // without kernel flow control; the remote units' queues ask `clearToSend` before each
 // command instead, and a port without modem lines (a pseudo-terminal) is always clear to
 // send. The remote-unit modes fix their own rate: "KR-1" 19200 and "KR-2" 9600 baud,
-// N,8,1; "User" takes the `BaudRate` setting. UI thread.
+// N,8,1; "User" takes the `BaudRate` setting. A port whose device goes away (an adapter
+// pulled out) is closed and opened again once the device is back. UI thread.
 #pragma once
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <map>
@@ -53,6 +55,9 @@ public:
     // CTS as the modem lines report it; true when the port's lines cannot be read.
     bool clearToSend() const;
 
+    // How often a lost port's device is looked for again.
+    static constexpr int kReconnectMs = 1000;
+
 Q_SIGNALS:
     // The port was opened, closed or set up again: the remote units check whether their
     // mode is the one running now.
@@ -60,12 +65,16 @@ Q_SIGNALS:
 
 private:
     void onReadyRead();
+    void lost();
+    void reconnect();
+    bool openPort(bool report);
     void configureLine();
     bool userModeAck() const;
     QString configuredDevice() const;
 
     Settings& settings_;
     QSerialPort* port_;
+    QTimer reconnect_; // runs while a port that was lost is wanted open
     QString device_;
     std::map<QString, Receiver> receivers_;
 };

@@ -10,15 +10,19 @@ namespace kalvor::units {
 
 Kd1SerialLink::Kd1SerialLink() : port_(std::make_unique<QSerialPort>()) {
     // A USB adapter pulled out: the port is closed once, with one line saying so, and the
-    // display writes nothing more instead of failing at every page.
-    QObject::connect(port_.get(), &QSerialPort::errorOccurred, port_.get(),
-                     [this](QSerialPort::SerialPortError error) {
-                         if (error != QSerialPort::ResourceError || !port_->isOpen())
-                             return;
-                         AddDebugMessage(QStringLiteral("KD-1: the port %1 went away (%2)")
-                                             .arg(port_->portName(), port_->errorString()));
-                         port_->close();
-                     });
+    // display writes nothing more instead of failing at every page. A hung-up line says so
+    // as a resource or a read error, and repeats it at every turn of the event loop until
+    // it is closed.
+    QObject::connect(
+        port_.get(), &QSerialPort::errorOccurred, port_.get(),
+        [this](QSerialPort::SerialPortError error) {
+            if ((error != QSerialPort::ResourceError && error != QSerialPort::ReadError) ||
+                !port_->isOpen())
+                return;
+            AddDebugMessage(QStringLiteral("KD-1: the port %1 went away (%2)")
+                                .arg(port_->portName(), port_->errorString()));
+            port_->close();
+        });
 }
 
 Kd1SerialLink::~Kd1SerialLink() {

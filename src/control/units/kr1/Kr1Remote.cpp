@@ -7,6 +7,7 @@
 #include "core/Limits.h"
 #include "core/Settings.h"
 #include "core/ShowStore.h"
+#include "engine/kae/Kae.h"
 #include "show/playback/ShowLayer.h"
 
 #include <QDateTime>
@@ -116,7 +117,7 @@ Kr1Remote::~Kr1Remote() = default;
 
 void Kr1Remote::initialise() {
     link_.queue().clear();
-    held_.fill(-1);
+    releaseHeld();
     if (!link_.port().clearToSend()) {
         // The mode stays chosen and the screens wait in the queue until CTS rises.
         showMessage(txt(texts::Kr1NotConnectedTitle), txt(texts::Kr1NotConnected),
@@ -138,7 +139,18 @@ void Kr1Remote::initialise() {
     send(e);
 }
 
+void Kr1Remote::releaseHeld() {
+    // The unit that pressed these keys is gone or was reset: their releases will never
+    // come, so each channel a key started is let go as its release would have done.
+    for (int& held : held_) {
+        const int ch = std::exchange(held, -1);
+        if (ch >= 0)
+            show_.playback().PlayButtonUp(ch);
+    }
+}
+
 void Kr1Remote::deactivate() {
+    releaseHeld();
     active_ = false;
     link_.stop();
     clock_.stop();
@@ -239,9 +251,13 @@ void Kr1Remote::received(const QByteArray& bytes) {
 
 void Kr1Remote::handle(const kr1::Key& key) {
     // A load lets events run while it reads; keys that arrive meanwhile would start a
-    // second one or act on a half-built show, so they are dropped.
-    if (ownLoad_ || show_.playlists().isLoading())
+    // second one or act on a half-built show, so they are dropped. A channel key let go
+    // meanwhile is no longer held, though, or its next press would be taken for a repeat.
+    if (ownLoad_ || show_.playlists().isLoading()) {
+        if (key.action == KeyAction::ChannelRelease)
+            held_[static_cast<size_t>(key.value)] = -1;
         return;
+    }
     if (screen_ == Screen::KeyTest) {
         // Every key only shows its label here; MENU twice in a row leaves.
         menuPresses_ = key.action == KeyAction::Menu ? menuPresses_ + 1 : 0;
@@ -300,9 +316,9 @@ void Kr1Remote::handle(const kr1::Key& key) {
         playback.GlobalForward();
         return;
     case KeyAction::StopAll:
+        // Asked of the engine: a flashing PLAY button is dark for most of its cycle.
         for (int ch = 0; ch < kChannelCount; ++ch) {
-            const ButtonColour c = playback.buttonColour(ch);
-            if (c == ButtonColour::On || c == ButtonColour::End)
+            if (KAE__Channel_IsPlaying(ch))
                 playback.StopChannel(ch);
         }
         return;

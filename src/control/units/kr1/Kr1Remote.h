@@ -54,7 +54,8 @@ public:
     // The KR-1 mode was chosen, or the unit came back after a time-out: queue reset, the
     // start screen, then the channel page (or the preset list with "KR1_ScenesOnly").
     void initialise();
-    // Another serial mode or a closed port: the send timer stops, nothing more is drawn.
+    // Another serial mode or a closed port: the channels held by its keys are let go, the
+    // send timer stops, nothing more is drawn.
     void deactivate();
     bool active() const { return active_; }
 
@@ -97,6 +98,7 @@ private:
     void runMenuEntry(int entry);
     void menuKey();
     void goHome();
+    void releaseHeld();
     void show(Screen s);
 
     // Drawing.

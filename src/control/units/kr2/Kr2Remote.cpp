@@ -505,8 +505,13 @@ void Kr2Remote::loadPlaylist(const QString& path) {
     const playlist::LoadReport report = show_.LoadPlaylist(path);
     if (report.outcome == playlist::LoadOutcome::UnknownFormat) {
         showPlaylistWarning(Kr2Warning::Unloadable);
-    } else if (report.outcome == playlist::LoadOutcome::Loaded &&
-               report.format < playlist::kNewestFormat) {
+    } else if (report.outcome != playlist::LoadOutcome::Loaded) {
+        // Not read, cut short, too big, or refused while the show is busy: the operator at
+        // the unit must not take the channel page for the new show.
+        screen_ = Screen::FileBrowser;
+        notice_ = QStringLiteral("FILE ERROR!");
+        redraw();
+    } else if (report.format < playlist::kNewestFormat) {
         showPlaylistWarning(Kr2Warning::NewFormat);
     } else {
         redraw();

@@ -1,0 +1,77 @@
+// Bytes that arrive while a receiver still runs: a recall started by one character waits
+// and lets events run, and the port does not announce input again meanwhile.
+#include "PtyPair.h"
+
+#include "control/serial/SerialLine.h"
+#include "core/Settings.h"
+
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace kalvor;
+using namespace kalvor::test;
+
+TEST(SerialReentry, CharacterArrivingDuringAWaitIsDelivered) {
+    PtyPair pty;
+    ASSERT_TRUE(pty.ready()) << "socat did not make the pty pair";
+    QTemporaryDir home;
+    Settings settings(home.filePath(QStringLiteral("settings.ini")));
+    settings.setText(u"ComMode", QStringLiteral("User"));
+    settings.setText(u"ComDevice1", pty.path("a"));
+    QSerialPort far(pty.path("b"));
+    ASSERT_TRUE(far.open(QIODevice::ReadWrite));
+    SerialLine line(settings);
+    QByteArray got;
+    line.setReceiver(QStringLiteral("User"), [&](const QByteArray& text) {
+        got += text;
+        if (text != "+")
+            return;
+        // As a recall's wait: the next character comes in while events run.
+        far.write("A");
+        far.waitForBytesWritten(1000);
+        QTest::qWait(300);
+    });
+    ASSERT_TRUE(line.open());
+    far.write("+");
+    far.waitForBytesWritten(1000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return got.size() >= 2; }, 10000));
+    EXPECT_EQ(got, QByteArray("+A"));
+}
+
+// A USB adapter pulled out mid-show and plugged in again: the port is lost, then taken up
+// again by itself, and the controller is heard as before.
+TEST(SerialReentry, LineUnpluggedAndBackIsHeardAgain) {
+    PtyPair pty;
+    ASSERT_TRUE(pty.ready()) << "socat did not make the pty pair";
+    QTemporaryDir home;
+    Settings settings(home.filePath(QStringLiteral("settings.ini")));
+    settings.setText(u"EnableCom", QStringLiteral("ON"));
+    settings.setText(u"ComMode", QStringLiteral("User"));
+    settings.setText(u"ComDevice1", pty.path("a"));
+    SerialLine line(settings);
+    QByteArray got;
+    line.setReceiver(QStringLiteral("User"), [&](const QByteArray& text) { got += text; });
+    ASSERT_TRUE(line.open());
+
+    pty.socat.kill();
+    pty.socat.waitForFinished();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !line.isOpen(); }, 10000)) << "loss not noticed";
+    // The options saved meanwhile: the port is still waited for.
+    settings.setText(u"BaudRate", QStringLiteral("9600"));
+    line.applySettings();
+    // Plugged in again: the same device path, a new device behind it.
+    pty.socat.start(QStringLiteral("socat"),
+                    {QStringLiteral("-d"), QStringLiteral("-d"),
+                     QStringLiteral("pty,raw,echo=0,link=%1").arg(pty.path("a")),
+                     QStringLiteral("pty,raw,echo=0,link=%1").arg(pty.path("b"))});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pty.ready(); }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return line.isOpen(); }, 15000)) << "not taken up again";
+    QSerialPort far(pty.path("b"));
+    ASSERT_TRUE(far.open(QIODevice::ReadWrite));
+    far.write("B");
+    far.waitForBytesWritten(1000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return got.contains('B'); }, 10000));
+}
