@@ -248,7 +248,9 @@ TEST(Kr2Peer, PlaylistsAndSoundsFromThePeer) {
     };
     for (const Step& s : steps) {
         rig.keys(s.key);
-        EXPECT_TRUE(rig.peer.screen().contains(QString::fromUtf8(s.shows)))
+        // At 9600 baud a whole page takes a third of a second to cross, and on a loaded
+        // machine the line can fall quiet halfway: wait for the text, not for a pause.
+        EXPECT_TRUE(rig.peer.waitForText(QString::fromUtf8(s.shows), 20000))
             << s.key << " wants " << s.shows << "\n"
             << rig.peer.screen().rows().join(QLatin1Char('\n')).toStdString();
         EXPECT_TRUE(s.selectedSound < 0 || rig.store.controls(0).selectedSound == s.selectedSound)
