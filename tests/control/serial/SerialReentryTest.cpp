@@ -14,13 +14,26 @@
 using namespace kalvor;
 using namespace kalvor::test;
 
-TEST(SerialReentry, CharacterArrivingDuringAWaitIsDelivered) {
+namespace {
+
+// A pty pair and the settings of a line in the user protocol on its first end.
+struct UserLineSetup {
     PtyPair pty;
-    ASSERT_TRUE(pty.ready()) << "socat did not make the pty pair";
     QTemporaryDir home;
-    Settings settings(home.filePath(QStringLiteral("settings.ini")));
-    settings.setText(u"ComMode", QStringLiteral("User"));
-    settings.setText(u"ComDevice1", pty.path("a"));
+    Settings settings{home.filePath(QStringLiteral("settings.ini"))};
+    UserLineSetup() {
+        settings.setText(u"ComMode", QStringLiteral("User"));
+        settings.setText(u"ComDevice1", pty.path("a"));
+    }
+};
+
+} // namespace
+
+TEST(SerialReentry, CharacterArrivingDuringAWaitIsDelivered) {
+    UserLineSetup rig;
+    PtyPair& pty = rig.pty;
+    Settings& settings = rig.settings;
+    ASSERT_TRUE(pty.ready()) << "socat did not make the pty pair";
     QSerialPort far(pty.path("b"));
     ASSERT_TRUE(far.open(QIODevice::ReadWrite));
     SerialLine line(settings);
@@ -44,13 +57,11 @@ TEST(SerialReentry, CharacterArrivingDuringAWaitIsDelivered) {
 // A USB adapter pulled out mid-show and plugged in again: the port is lost, then taken up
 // again by itself, and the controller is heard as before.
 TEST(SerialReentry, LineUnpluggedAndBackIsHeardAgain) {
-    PtyPair pty;
+    UserLineSetup rig;
+    PtyPair& pty = rig.pty;
+    Settings& settings = rig.settings;
     ASSERT_TRUE(pty.ready()) << "socat did not make the pty pair";
-    QTemporaryDir home;
-    Settings settings(home.filePath(QStringLiteral("settings.ini")));
     settings.setText(u"EnableCom", QStringLiteral("ON"));
-    settings.setText(u"ComMode", QStringLiteral("User"));
-    settings.setText(u"ComDevice1", pty.path("a"));
     SerialLine line(settings);
     QByteArray got;
     line.setReceiver(QStringLiteral("User"), [&](const QByteArray& text) { got += text; });
