@@ -3,7 +3,9 @@
 #include "core/Channel.h"
 #include "core/Settings.h"
 #include "core/ShowStore.h"
+#include "core/SystemMessages.h"
 #include "engine/kae/Kae.h"
+#include "show/playback/PlaybackTexts.h"
 
 namespace kalvor {
 
@@ -280,8 +282,17 @@ void ChannelPlayback::afterStop(int ch, StopCause cause) {
         KAE__Channel_SetPositionInSamples(ch, offset);
     } else if (settings_.integer(u"ClickFix") == 1 && !store_.channel(ch).fileName.isEmpty()) {
         // A fresh stream starts without the tail of the old buffer: no click at the next PLAY.
-        KAE__Channel_Load_Sound(ch, store_.channel(ch).fileName);
-        KAE__Channel_ApplySettings(ch);
+        const QString file = store_.channel(ch).fileName;
+        if (KAE__Channel_Load_Sound(ch, file)) {
+            KAE__Channel_ApplySettings(ch);
+        } else {
+            // The file went away while it played (a share dropped, a folder renamed): the
+            // channel is empty now, and says so, rather than taking PLAY in silence.
+            setSoundReady(ch, false);
+            store_.assignments(ch).soundLength = 0;
+            store_.announceChannel(ch, ChannelAspect::Sound | ChannelAspect::Assignments);
+            AddDebugMessage(txt(texts::AudioEngineLoadError) + QLatin1Char(' ') + file);
+        }
     }
     const ChannelControls& k = store_.controls(ch);
     if (k.jumpMode != 1 || !selectEntry)

@@ -2,6 +2,7 @@
 // that come out, the way an operator judges it by ear. (The modes end to end, through
 // kalvor-tool render, and the right button, hold and play groups: tests/cli; a play group
 // starting an earlier channel is part of the button colour test here.)
+#include "core/SystemMessages.h"
 #include "engine/kae/KaeMessageDispatcher.h"
 #include "support/ShowRig.h"
 
@@ -286,4 +287,28 @@ TEST(PlayModes, GlobalControlRollsBackAndRepeatsOnlyItsChannels) {
     play.GlobalRepeat();
     EXPECT_EQ(KAE__Channel_GetPositionInSec(0), 40) << "back to where forward left it";
     EXPECT_TRUE(KAE__Channel_IsPlaying(0));
+}
+
+TEST(PlayModes, ClickRemovalReopensTheSoundAndReportsOneThatIsGone) {
+    ShowRig rig;
+    rig.settings->setInteger(u"ClickFix", 1);
+    const QString file = rig.tone(u"reopened"_s, 2.0);
+    rig.loadChannel(0, {file});
+    auto& play = rig.show->playback();
+    for (const bool gone : {false, true}) {
+        SCOPED_TRACE(gone ? "file gone before the stop" : "file there");
+        play.PlayButtonDown(0);
+        rig.renderMs(50);
+        if (gone)
+            QFile::remove(file);
+        SystemMessages::instance().clear();
+        play.PlayButtonDown(0); // stop: the sound is opened afresh
+        rig.renderMs(10);
+        // A sound that could not be opened again is not shown ready to play in silence.
+        EXPECT_EQ(std::tuple(play.soundReady(0), rig.store.assignments(0).soundLength > 0),
+                  std::tuple(!gone, !gone));
+        const QStringList messages = SystemMessages::instance().entries();
+        EXPECT_EQ(!messages.isEmpty() && messages.last().contains(file), gone)
+            << qPrintable(messages.join(u'|'));
+    }
 }
