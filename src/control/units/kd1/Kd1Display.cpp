@@ -315,6 +315,16 @@ bool Kd1Display::anyPlaying() const {
 }
 
 void Kd1Display::tick() {
+    if (!link_->isOpen()) {
+        // The adapter was pulled out: it is looked for once a second, quietly (its loss was
+        // reported), and the unit, which comes back blank, gets the page it showed.
+        const QString device = comDevicePath(settings_, port_);
+        if (!link_->open(device))
+            return;
+        AddDebugMessage(QStringLiteral("KD-1: the port %1 is back").arg(device));
+        refresh();
+        return;
+    }
     if (page_ == Page::Main && anyPlaying())
         refresh();
 }

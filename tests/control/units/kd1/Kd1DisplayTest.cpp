@@ -304,3 +304,19 @@ TEST(Kd1Display, TheLargeKeypadDrivesIt) {
             << rig.screen().toStdString();
     }
 }
+
+TEST(Kd1Display, APortThatComesBackIsTakenUpAgainWithItsPage) {
+    Kd1Show rig;
+    ASSERT_TRUE(rig.display->open());
+    rig.display->showPlaylist();
+    ASSERT_TRUE(rig.screen().contains(QStringLiteral("Preset 1/2")));
+    // The adapter pulled out and plugged in again: the link lost its port, and the
+    // unit came back blank.
+    rig.link->isOpen_ = false;
+    rig.link->screen.clear();
+    SystemMessages::instance().clear();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rig.link->isOpen_; }, 5000));
+    EXPECT_TRUE(rig.screen().contains(QStringLiteral("Preset 1/2"))) << qPrintable(rig.screen());
+    EXPECT_FALSE(SystemMessages::instance().entries().filter(u"KD-1: the port").isEmpty());
+    rig.display->close();
+}
