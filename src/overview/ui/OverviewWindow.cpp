@@ -4,6 +4,7 @@
 #include "core/Settings.h"
 #include "core/ShowStore.h"
 #include "core/SystemMessages.h"
+#include "core/TextLines.h"
 #include "engine/kae/Kae.h"
 #include "overview/KovFile.h"
 #include "overview/OverviewTexts.h"
@@ -202,9 +203,8 @@ void OverviewWindow::MatchMenuToHiddenColumns() {
 }
 
 bool OverviewWindow::saveLayoutFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(kovFileContents(currentLayout())) < 0 || !file.flush()) {
+    // Through a temporary file: a full disk must not cost the layout that was there.
+    if (!writeFileAtomically(path, kovFileContents(currentLayout()))) {
         showMessage(txt(t::FileError), txt(t::LayoutUnwritable) + path, MessageIcon::Critical);
         return false;
     }
