@@ -110,6 +110,9 @@ void ChannelPlayback::PressPlay(int ch) {
         KAE__Channel_Stop(ch);
         ref(fadeInState_, ch) = 0;
         PressPlay(ch);
+        // The press above starts a stopped channel; for the log this is still a restart.
+        if (isPlaying(ch) && settings_.isOn(u"LogRestartCreate"))
+            Q_EMIT logEntry(ch, LogReason::Restart);
         return;
     }
     endPlaying(ch);

@@ -40,4 +40,35 @@ TEST(LogTrust, ADiskThatFillsUpKeepsThePreviousFile) {
     }
 }
 
+TEST(LogTrust, ARestartWithItsFadeInCountsAsARestart) {
+    const struct {
+        const char* label;
+        bool restartCreates;
+        int entries;
+    } cases[] = {
+        {"with the option: a new entry", true, 2},
+        {"without it: the same entry goes on", false, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        ShowRig rig;
+        PlayLogControl control(*rig.show, *rig.settings);
+        control.setLoggingOn(true);
+        rig.settings->setOn(u"LogRestartCreate", c.restartCreates);
+        rig.loadChannel(0, {rig.ramp(QStringLiteral("Band - Song"), 5.0)});
+        rig.store.controls(0).restartMode = 1;
+        rig.store.channel(0).fadeIn = {200, true, 0};
+        rig.show->playback().PressPlay(0);
+        rig.renderMs(20);
+        control.tickPlaying();
+        rig.show->playback().PressPlay(0); // the restart: stop, then start with the fade-in
+        rig.renderMs(20);
+        ASSERT_TRUE(KAE__Channel_IsPlaying(0));
+        int entries = 0;
+        for (int r = 0; r < control.log().rows(); ++r)
+            entries += control.log().rowEmpty(r) ? 0 : 1;
+        EXPECT_EQ(entries, c.entries);
+    }
+}
+
 } // namespace
