@@ -67,6 +67,12 @@ OverviewWindow::OverviewWindow(ShowLayer& show, Settings& settings, QWidget* par
         SortOverviewColums();
         HideAllSelectors();
     });
+    // A hidden column has no size in the header: keep the last one the operator gave it,
+    // so that the layout saved while it is hidden brings it back at that width.
+    connect(header, &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
+        if (size > 0 && logical >= 0 && logical < kGridColumns)
+            widthOfLogical_[static_cast<std::size_t>(logical)] = size * kTwipsPerPixel;
+    });
     connect(header, &QHeaderView::sectionPressed, this, [this] { HideAllSelectors(); });
     connect(grid_->verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this] { HideAllSelectors(); });

@@ -41,5 +41,22 @@ TEST(OverviewTrust, AFailedLayoutSaveKeepsThePreviousFile) {
     EXPECT_EQ(readKovFile(readFile(path)).layout, window.currentLayout());
 }
 
+TEST(OverviewTrust, AHiddenColumnKeepsTheWidthItWasGivenLast) {
+    ShowRig rig;
+    OverviewWindow window(*rig.show, *rig.settings);
+    QHeaderView* header = window.grid()->horizontalHeader();
+    const int sound = logicalOf(OverviewColumn::Sound);
+    header->resizeSection(sound, 321);
+    header->setSectionHidden(sound, true);
+    const GridArrangement saved = window.arrangement();
+    EXPECT_EQ(saved.widths[static_cast<std::size_t>(saved.gridColumnOf(sound))],
+              321 * kTwipsPerPixel);
+    // Through a file and back, shown again, it has that width.
+    window.ResetOverviewColumns();
+    window.applyLayout(readKovFile(kovFileContents(takeLayout(saved))).layout);
+    header->setSectionHidden(sound, false);
+    EXPECT_EQ(header->sectionSize(sound), 321);
+}
+
 } // namespace
 } // namespace kalvor::test
