@@ -97,12 +97,25 @@ QString overviewCellText(const ShowStore& store, int ch, OverviewColumn column) 
         return midiAssignText(a.midiOutEnabled, a.midiOutNote, a.midiOutChannel);
     case OverviewColumn::GpioIn:
     case OverviewColumn::GpioOut:
-        return QString(); // filled by the GPIO interface once it reports assignments
+        return QString(); // the lines live in the settings: see gpioLinesText
     case OverviewColumn::Info:
         return k.infoText;
     default:
         return QString(); // transport columns are drawn as symbols
     }
+}
+
+QString gpioLinesText(const playlist::GpioBlock& block, int ch, bool inputs) {
+    const auto wanted = inputs ? playlist::GpioDirection::In : playlist::GpioDirection::Out;
+    QStringList lines;
+    for (int n = 1; n <= playlist::kGpioLines; ++n) {
+        // Ports 1 and 2, then the two halves of port 3, each with a direction of its own.
+        const int quarter = n <= 8 ? 0 : n <= 16 ? 1 : n <= 20 ? 2 : 3;
+        if (block.directions[static_cast<std::size_t>(quarter)] == wanted &&
+            block.lines[static_cast<std::size_t>(n - 1)].function == ch + 1)
+            lines << QString::number(n);
+    }
+    return lines.join(QLatin1Char(' '));
 }
 
 double startOffsetFill(const ShowStore& store, int ch) {

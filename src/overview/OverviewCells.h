@@ -4,6 +4,7 @@
 #pragma once
 
 #include "overview/OverviewColumns.h"
+#include "show/playlist/GpioBlock.h"
 
 #include <QString>
 
@@ -21,5 +22,9 @@ double progressFill(int ch);
 QString mtcCueText(int frames, int fps = 25);
 // Note name and " (channel)", or "n.a." without a note.
 QString midiAssignText(bool enabled, int note, int midiChannel);
+
+// The GPI/O lines (1..24) that serve the channel: those whose function is the channel and
+// whose port is set to the direction asked for, separated by blanks.
+QString gpioLinesText(const playlist::GpioBlock& block, int ch, bool inputs);
 
 } // namespace kalvor

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "overview/OverviewColumns.h"
+#include "show/playlist/GpioBlock.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
@@ -14,6 +15,7 @@
 
 namespace kalvor {
 
+class Settings;
 class ShowLayer;
 
 class OverviewModel : public QAbstractTableModel {
@@ -27,7 +29,9 @@ public:
         PlayStateRole,               // int: 0 stopped, 1 playing, 2 paused
     };
 
-    explicit OverviewModel(ShowLayer& show, QObject* parent = nullptr);
+    // The GPI/O lines of each channel are read from `settings`, where the options and a
+    // playlist's block put them.
+    OverviewModel(ShowLayer& show, const Settings& settings, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -38,7 +42,8 @@ public:
     void OverviewFillRow(int ch);
     // `OverviewDisableRow`: the row shows nothing (a channel without a sound).
     void OverviewDisableRow(int ch);
-    // The Position (and Sound fill) cells of the playing channels.
+    // The Position (and Sound fill) cells of the playing channels, and the GPI/O cells
+    // when the lines were given other functions.
     void refreshPositions();
 
     void setShowProgress(bool on);
@@ -51,8 +56,12 @@ public:
 private:
     void cellChanged(int ch, int logicalColumn);
     bool disabled(int ch) const { return disabled_[static_cast<std::size_t>(ch)]; }
+    // Directions and function numbers of the 24 lines as the settings hold them now.
+    playlist::GpioBlock gpioLines() const;
 
     ShowLayer& show_;
+    const Settings& settings_;
+    playlist::GpioBlock shownGpio_; // what the GPI/O cells were last drawn from
     bool showProgress_ = true;
     QFont font_;
     QColor text_;

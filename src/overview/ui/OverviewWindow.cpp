@@ -42,7 +42,7 @@ OverviewWindow::OverviewWindow(ShowLayer& show, Settings& settings, QWidget* par
     secondsOfDay = [] {
         return QTime::currentTime().msecsSinceStartOfDay() / 1000;
     };
-    model_ = new OverviewModel(show_, this);
+    model_ = new OverviewModel(show_, settings_, this);
     grid_ = new QTableView(this);
     grid_->setObjectName(QStringLiteral("OverviewGrid"));
     grid_->setModel(model_);

@@ -58,5 +58,65 @@ TEST(OverviewTrust, AHiddenColumnKeepsTheWidthItWasGivenLast) {
     EXPECT_EQ(header->sectionSize(sound), 321);
 }
 
+TEST(OverviewTrust, GpioColumnsNameTheLinesOfEachChannel) {
+    playlist::GpioBlock block;
+    using D = playlist::GpioDirection;
+    block.directions = {D::In, D::Out, D::In, D::Out}; // 1-8, 9-16, 17-20, 21-24
+    const std::pair<int, int> functions[] = {
+        {3, 5},   {7, 5},  {8, 32}, // inputs of channels 5 and 32
+        {10, 5},  {16, 1},          // outputs of channels 5 and 1
+        {17, 5},  {20, 1},          // the lower half of port 3 is an input
+        {21, 32}, {24, 5},          // the upper half an output
+        {12, 33},                   // "X-Keys F1" is no channel
+    };
+    for (const auto& [line, function] : functions)
+        block.lines[static_cast<std::size_t>(line - 1)].function = function;
+    struct Case {
+        int ch;
+        const char* in;
+        const char* out;
+    };
+    const Case cases[] = {
+        {4, "3 7 17", "10 24"}, {0, "20", "16"}, {31, "8", "21"}, {1, "", ""}, {30, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ch);
+        EXPECT_EQ(gpioLinesText(block, c.ch, true), QLatin1String(c.in));
+        EXPECT_EQ(gpioLinesText(block, c.ch, false), QLatin1String(c.out));
+    }
+    // A port switched off serves nobody, whatever its lines were given.
+    block.directions[0] = D::Off;
+    EXPECT_EQ(gpioLinesText(block, 4, true), QStringLiteral("17"));
+}
+
+TEST(OverviewTrust, GpioCellsFollowTheSettingsOfTheLines) {
+    ShowRig rig;
+    rig.loadChannel(4, {rig.ramp(QStringLiteral("e"), 10.0)});
+    OverviewWindow window(*rig.show, *rig.settings);
+    rig.settings->setText(u"Port1Direction", QStringLiteral("IN"));
+    rig.settings->setText(u"Port2Direction", QStringLiteral("OUT"));
+    rig.settings->setInteger(gpioLineKey("LineFunctionNo. ", 2), 5);
+    rig.settings->setInteger(gpioLineKey("LineFunctionNo. ", 11), 5);
+    OverviewModel& model = window.model();
+    model.OverviewFillRow(4);
+    const auto cell = [&](OverviewColumn column) {
+        return model.index(4, logicalOf(column)).data().toString();
+    };
+    EXPECT_EQ(cell(OverviewColumn::GpioIn), QStringLiteral("2"));
+    EXPECT_EQ(cell(OverviewColumn::GpioOut), QStringLiteral("11"));
+    // The options change the lines while the window is open: the cells follow.
+    rig.settings->setInteger(gpioLineKey("LineFunctionNo. ", 5), 5);
+    bool told = false;
+    QObject::connect(&model, &QAbstractItemModel::dataChanged,
+                     [&](const QModelIndex& from, const QModelIndex& to) {
+                         const int in = logicalOf(OverviewColumn::GpioIn);
+                         told |= from.row() <= 4 && to.row() >= 4 && from.column() <= in &&
+                                 to.column() >= in;
+                     });
+    model.refreshPositions();
+    EXPECT_TRUE(told);
+    EXPECT_EQ(cell(OverviewColumn::GpioIn), QStringLiteral("2 5"));
+}
+
 } // namespace
 } // namespace kalvor::test
