@@ -40,7 +40,7 @@ QString midiAssignText(bool enabled, int note, int midiChannel) {
            QString::number(midiChannel) + QLatin1Char(')');
 }
 
-QString overviewCellText(const ShowStore& store, int ch, OverviewColumn column) {
+QString overviewCellText(const ShowStore& store, int ch, OverviewColumn column, int mtcFps) {
     const Channel& c = store.channel(ch);
     const ChannelControls& k = store.controls(ch);
     const ChannelAssignments& a = store.assignments(ch);
@@ -88,9 +88,9 @@ QString overviewCellText(const ShowStore& store, int ch, OverviewColumn column) 
     case OverviewColumn::EndOffset:
         return QStringLiteral("-");
     case OverviewColumn::MtcStart:
-        return mtcCueText(a.mtcStart);
+        return mtcCueText(a.mtcStart, mtcFps);
     case OverviewColumn::MtcStop:
-        return mtcCueText(a.mtcStop);
+        return mtcCueText(a.mtcStop, mtcFps);
     case OverviewColumn::MidiIn:
         return midiAssignText(a.midiInEnabled, a.midiInNote, a.midiInChannel);
     case OverviewColumn::MidiOut:

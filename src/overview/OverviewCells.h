@@ -12,7 +12,8 @@ namespace kalvor {
 
 class ShowStore;
 
-QString overviewCellText(const ShowStore& store, int ch, OverviewColumn column);
+// `mtcFps`: the rate of the time code being received, which the cue cells are shown in.
+QString overviewCellText(const ShowStore& store, int ch, OverviewColumn column, int mtcFps = 25);
 
 // 0..1 of the cell's width filled from the left; 0 for no fill.
 double startOffsetFill(const ShowStore& store, int ch);

@@ -63,7 +63,7 @@ QVariant OverviewModel::data(const QModelIndex& index, int role) const {
         if (col == static_cast<int>(OverviewColumn::GpioIn) ||
             col == static_cast<int>(OverviewColumn::GpioOut))
             return gpioLinesText(gpioLines(), ch, col == static_cast<int>(OverviewColumn::GpioIn));
-        return overviewCellText(store, ch, static_cast<OverviewColumn>(col));
+        return overviewCellText(store, ch, static_cast<OverviewColumn>(col), fps());
     case Qt::FontRole:
         return font_;
     case Qt::ForegroundRole:
@@ -119,6 +119,23 @@ playlist::GpioBlock OverviewModel::gpioLines() const {
         b.lines[static_cast<std::size_t>(n - 1)].function =
             settings_.integer(gpioLineKey("LineFunctionNo. ", n));
     return b;
+}
+
+int OverviewModel::fps() const {
+    const int rate = mtcFps ? mtcFps() : 25;
+    return rate > 0 ? rate : 25;
+}
+
+void OverviewModel::mtcRateChanged() {
+    // Time code repeats its rate with every full frame: only a new one is drawn.
+    const int rate = fps();
+    if (rate == shownFps_)
+        return;
+    shownFps_ = rate;
+    const int start = 1 + static_cast<int>(OverviewColumn::MtcStart);
+    const int stop = 1 + static_cast<int>(OverviewColumn::MtcStop);
+    Q_EMIT dataChanged(index(0, std::min(start, stop)),
+                       index(kChannelCount - 1, std::max(start, stop)));
 }
 
 void OverviewModel::refreshPositions() {

@@ -12,6 +12,7 @@
 #include <QFont>
 
 #include <array>
+#include <functional>
 
 namespace kalvor {
 
@@ -38,6 +39,12 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // The frame rate of the time code being received: the MTC cells show the cues in it,
+    // as the main window does. Unset: 25, the rate before any time code arrived.
+    std::function<int()> mtcFps;
+    // A time code at another rate arrived: the MTC cells are drawn again.
+    void mtcRateChanged();
+
     // `OverviewFillRow`: the whole row is read again.
     void OverviewFillRow(int ch);
     // `OverviewDisableRow`: the row shows nothing (a channel without a sound).
@@ -62,6 +69,8 @@ private:
     ShowLayer& show_;
     const Settings& settings_;
     playlist::GpioBlock shownGpio_; // what the GPI/O cells were last drawn from
+    int shownFps_ = 25;             // the rate the MTC cells were last drawn in
+    int fps() const;
     bool showProgress_ = true;
     QFont font_;
     QColor text_;

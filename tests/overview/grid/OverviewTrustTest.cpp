@@ -118,5 +118,48 @@ TEST(OverviewTrust, GpioCellsFollowTheSettingsOfTheLines) {
     EXPECT_EQ(cell(OverviewColumn::GpioIn), QStringLiteral("2 5"));
 }
 
+TEST(OverviewTrust, TimeCodeCuesAreShownAtTheRateBeingReceived) {
+    ShowRig rig;
+    rig.loadChannel(31, {rig.ramp(QStringLiteral("last"), 10.0)});
+    OverviewWindow window(*rig.show, *rig.settings);
+    OverviewModel& model = window.model();
+    rig.store.assignments(31).mtcStart = 300;
+    rig.store.assignments(31).mtcStop = 3600 * 30 + 59;
+    int fps = 25;
+    model.mtcFps = [&] {
+        return fps;
+    };
+    int redrawn = 0;
+    QObject::connect(&model, &QAbstractItemModel::dataChanged,
+                     [&](const QModelIndex& from, const QModelIndex& to) {
+                         const int start = logicalOf(OverviewColumn::MtcStart);
+                         redrawn += from.row() == 0 && to.row() == kChannelCount - 1 &&
+                                    from.column() <= start && to.column() >= start;
+                     });
+    struct Case {
+        int fps;
+        const char* start;
+        const char* stop;
+        int redrawn; // after the rate arrived
+    };
+    const Case cases[] = {
+        {25, "00:00:12:00", "01:12:02:09", 0},
+        {30, "00:00:10:00", "01:00:01:29", 1},
+        {30, "00:00:10:00", "01:00:01:29", 1}, // the same rate again: nothing to draw
+        {24, "00:00:12:12", "01:15:02:11", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fps);
+        fps = c.fps;
+        model.mtcRateChanged();
+        EXPECT_EQ(redrawn, c.redrawn);
+        const auto cell = [&](OverviewColumn column) {
+            return model.index(31, logicalOf(column)).data().toString();
+        };
+        EXPECT_EQ(cell(OverviewColumn::MtcStart), QLatin1String(c.start));
+        EXPECT_EQ(cell(OverviewColumn::MtcStop), QLatin1String(c.stop));
+    }
+}
+
 } // namespace
 } // namespace kalvor::test
