@@ -71,4 +71,17 @@ TEST(LogTrust, ARestartWithItsFadeInCountsAsARestart) {
     }
 }
 
+TEST(LogTrust, AStartThatNobodyHearsIsNoEntry) {
+    ShowRig rig;
+    PlayLogControl control(*rig.show, *rig.settings);
+    control.setLoggingOn(true);
+    rig.loadChannel(0, {rig.tone(QStringLiteral("Band - Song"), 2.0)});
+    rig.backend->unplug(QStringLiteral("offline"));
+    rig.renderMs(20);
+    rig.show->playback().PressPlay(0);
+    control.tickPlaying();
+    ASSERT_FALSE(KAE__Channel_IsPlaying(0));
+    EXPECT_FALSE(control.LogHasEntries());
+}
+
 } // namespace
