@@ -84,4 +84,33 @@ TEST(LogTrust, AStartThatNobodyHearsIsNoEntry) {
     EXPECT_FALSE(control.LogHasEntries());
 }
 
+TEST(LogTrust, DeletingAnotherRowKeepsAPausedSoundInItsEntry) {
+    ShowRig rig;
+    PlayLogControl control(*rig.show, *rig.settings);
+    control.setLoggingOn(true);
+    rig.loadChannel(0, {rig.ramp(QStringLiteral("Before"), 5.0)});
+    rig.loadChannel(1, {rig.ramp(QStringLiteral("Band - Song"), 5.0)});
+    rig.loadChannel(2, {rig.ramp(QStringLiteral("After"), 5.0)});
+    ChannelPlayback& play = rig.show->playback();
+    for (int ch = 0; ch < 3; ++ch)
+        play.PressPlay(ch);
+    control.tickPlaying();
+    play.StopChannel(0);
+    play.StopChannel(2);
+    rig.store.controls(1).pauseMode = 1;
+    play.PressPlay(1); // paused: no channel plays, so rows may be deleted
+    ASSERT_TRUE(KAE__Channel_IsPaused(1));
+    rig.dialogs.answerMessages({MessageResult::Ok});
+    ASSERT_TRUE(control.deleteRow(0));
+    play.PressPlay(1); // resumed
+    control.tickPlaying();
+    QStringList titles;
+    for (int r = 0; r < control.log().rows(); ++r)
+        titles << control.log().cell(r, LogTitle).text;
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("Song"), QStringLiteral("After")}));
+    EXPECT_EQ(control.log().cell(0, LogLength).text, QStringLiteral("00:00:02"));
+    EXPECT_EQ(control.logRow(1), 0);
+    EXPECT_EQ(control.logRow(2), 1);
+}
+
 } // namespace
