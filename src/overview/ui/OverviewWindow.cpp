@@ -16,7 +16,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -28,6 +27,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSlider>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTime>
 
@@ -243,10 +243,17 @@ bool OverviewWindow::loadLayoutFile(const QString& path) {
     return true;
 }
 
+QString OverviewWindow::layoutFolder() const {
+    if (!lastLayoutFolder_.isEmpty() && QDir(lastLayoutFolder_).exists())
+        return lastLayoutFolder_;
+    // The program's folder cannot be written on Linux; the user's data folder stands in.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(data);
+    return data;
+}
+
 void OverviewWindow::saveLayoutDialog() {
-    const QString folder = QDir(lastLayoutFolder_).exists() && !lastLayoutFolder_.isEmpty()
-                               ? lastLayoutFolder_
-                               : QCoreApplication::applicationDirPath();
+    const QString folder = layoutFolder();
     const QString chosen =
         dialogs().saveFile(txt(t::SaveLayoutTitle), folder, txt(t::LayoutFilter));
     if (chosen.isEmpty())
@@ -261,9 +268,7 @@ void OverviewWindow::saveLayoutDialog() {
 }
 
 void OverviewWindow::loadLayoutDialog() {
-    const QString folder = QDir(lastLayoutFolder_).exists() && !lastLayoutFolder_.isEmpty()
-                               ? lastLayoutFolder_
-                               : QCoreApplication::applicationDirPath();
+    const QString folder = layoutFolder();
     const QStringList chosen =
         dialogs().openFiles(txt(t::LoadLayoutTitle), folder, txt(t::LayoutFilter), false);
     if (!chosen.isEmpty())

@@ -9,7 +9,9 @@
 #include "support/ShowRig.h"
 #include "support/TestEnvironment.h"
 
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QStandardPaths>
 #include <QTableView>
 
 #include <gtest/gtest.h>
@@ -159,6 +161,23 @@ TEST(OverviewTrust, TimeCodeCuesAreShownAtTheRateBeingReceived) {
         EXPECT_EQ(cell(OverviewColumn::MtcStart), QLatin1String(c.start));
         EXPECT_EQ(cell(OverviewColumn::MtcStop), QLatin1String(c.stop));
     }
+}
+
+TEST(OverviewTrust, LayoutDialogsOpenInAFolderOfTheUsers) {
+    ShowRig rig;
+    OverviewWindow window(*rig.show, *rig.settings);
+    QStringList folders;
+    rig.dialogs.onBox = [&](const RecordedBox& box) {
+        folders << box.text;
+    };
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    rig.dialogs.answerFiles({{}, {}, {rig.folder + QStringLiteral("/mine.kov")}, {}});
+    window.saveLayoutDialog(); // nothing used yet: the per-user folder, not the program's
+    window.loadLayoutDialog();
+    window.saveLayoutDialog();
+    window.loadLayoutDialog(); // then the folder of the layout last used
+    EXPECT_EQ(folders, (QStringList{data, data, data, rig.folder}));
+    EXPECT_TRUE(QFileInfo(data).isDir());
 }
 
 } // namespace
