@@ -113,4 +113,19 @@ TEST(LogTrust, DeletingAnotherRowKeepsAPausedSoundInItsEntry) {
     EXPECT_EQ(control.logRow(2), 1);
 }
 
+TEST(LogTrust, ImportingATextFileKeepsTheListsFont) {
+    ShowRig rig;
+    PlayLogControl control(*rig.show, *rig.settings);
+    const QString path = rig.folder + QStringLiteral("/import.txt");
+    ASSERT_TRUE(writeLogFile(path, documentOf(2)));
+    QFont booth(QStringLiteral("DejaVu Sans"));
+    booth.setPointSize(16);
+    booth.setBold(true);
+    control.setListFont(booth);
+    rig.dialogs.answerFiles({{path}});
+    ASSERT_TRUE(control.LogLoad());
+    EXPECT_EQ(control.log().rows(), 2);
+    EXPECT_EQ(control.log().font(), booth) << "a text file carries no font";
+}
+
 } // namespace
