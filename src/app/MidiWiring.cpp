@@ -6,6 +6,7 @@
 #include "core/ShowStore.h"
 #include "mainwindow/ui/ChannelStrip.h"
 #include "mainwindow/ui/MainWindow.h"
+#include "overview/ui/OverviewModel.h"
 #include "overview/ui/OverviewWindow.h"
 #include "show/playback/ShowLayer.h"
 #include "tools/ui/OptionsDialog.h"
@@ -109,6 +110,13 @@ void MidiWiring::wireOverview(OverviewWindow& overview) {
     overview.actions().hooks.cueWindow = [this](int ch) {
         showCueWindow(ch);
     };
+    // The cue cells in the rate of the time code received, as the channel strips show them.
+    OverviewModel& model = overview.model();
+    model.mtcFps = [this] {
+        return midi_.mtc().fps();
+    };
+    QObject::connect(&midi_.mtc(), &midi::MtcCues::rateReceived, &model,
+                     [&model](int) { model.mtcRateChanged(); });
 }
 
 void MidiWiring::showCueWindow(int ch) {

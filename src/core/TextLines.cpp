@@ -72,7 +72,10 @@ bool writeFileAtomically(const QString& path, QByteArrayView contents, QString* 
     QSaveFile file(path);
     // Never fall back to writing in place: the old file must survive a failed save.
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so that a disk that fills up part-way shows as a short write here. The
+    // buffered path reports such a file as written and commit() then puts the cut-off
+    // file in the place of the good one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (error)
             *error = file.errorString();
         return false;

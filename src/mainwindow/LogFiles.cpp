@@ -244,6 +244,7 @@ std::optional<LogDocument> parseTxt(const QStringList& lines, LogReadError* erro
     if (body.isEmpty())
         return fail(error, txt(UiText{"The text file is empty.", "Die Textdatei ist leer."}));
     LogDocument doc;
+    doc.hasFont = false;
     for (int i = 0; i < body.size(); ++i) {
         const QStringList cells = body[i].split(QLatin1Char('\t'));
         if (cells.size() != kLogColumns)
@@ -305,11 +306,13 @@ LogDocument logDocument(const PlayLog& log) {
 }
 
 void applyLogDocument(PlayLog& log, LogDocument doc) {
-    QFont f(doc.fontName);
-    f.setPointSizeF(doc.fontSize);
-    f.setBold(doc.fontBold);
-    f.setItalic(doc.fontItalic);
-    log.setFont(f);
+    if (doc.hasFont) {
+        QFont f(doc.fontName);
+        f.setPointSizeF(doc.fontSize);
+        f.setBold(doc.fontBold);
+        f.setItalic(doc.fontItalic);
+        log.setFont(f);
+    }
     log.replace(doc.header, std::move(doc.rows));
 }
 

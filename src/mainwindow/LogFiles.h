@@ -21,6 +21,7 @@ struct LogDocument {
     double fontSize = 9;
     bool fontBold = false;
     bool fontItalic = false;
+    bool hasFont = true; // a ".txt" file carries none: the list keeps its own
 };
 
 // What went wrong reading a file, in words for the operator (current language).

@@ -127,8 +127,14 @@ bool PlayLogControl::deleteRow(int row) {
                           MessageResult::Cancel) != MessageResult::Ok)
         return false;
     log_.removeRow(row);
-    // Rows below moved up; no channel plays, so none keeps writing: start afresh.
-    resetRows();
+    // Rows below moved up: each channel follows its own entry, so a paused sound resumed
+    // afterwards goes on counting in it instead of being listed twice.
+    for (int& r : rows_) {
+        if (r == row)
+            r = -1;
+        else if (r > row)
+            --r;
+    }
     return true;
 }
 

@@ -34,6 +34,6 @@ inline constexpr UiText OffsetsClear{"Clear", "Löschen"};
 inline constexpr UiText ClearPresetQuestion{"Clear this Start-Offset Preset?",
                                             "Dieses Start-Offset Preset löschen?"};
 inline constexpr UiText ClearPresetTitle{"Clear Preset", "Preset löschen"};
-inline constexpr UiText OffsetsNoSound{"(no sound)", "(kein Sound)"};
+inline constexpr UiText OffsetsNoSound{"no sound", "kein Sound"}; // the title brackets it
 
 } // namespace kalvor::texts

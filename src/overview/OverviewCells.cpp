@@ -40,7 +40,7 @@ QString midiAssignText(bool enabled, int note, int midiChannel) {
            QString::number(midiChannel) + QLatin1Char(')');
 }
 
-QString overviewCellText(const ShowStore& store, int ch, OverviewColumn column) {
+QString overviewCellText(const ShowStore& store, int ch, OverviewColumn column, int mtcFps) {
     const Channel& c = store.channel(ch);
     const ChannelControls& k = store.controls(ch);
     const ChannelAssignments& a = store.assignments(ch);
@@ -88,21 +88,34 @@ QString overviewCellText(const ShowStore& store, int ch, OverviewColumn column) 
     case OverviewColumn::EndOffset:
         return QStringLiteral("-");
     case OverviewColumn::MtcStart:
-        return mtcCueText(a.mtcStart);
+        return mtcCueText(a.mtcStart, mtcFps);
     case OverviewColumn::MtcStop:
-        return mtcCueText(a.mtcStop);
+        return mtcCueText(a.mtcStop, mtcFps);
     case OverviewColumn::MidiIn:
         return midiAssignText(a.midiInEnabled, a.midiInNote, a.midiInChannel);
     case OverviewColumn::MidiOut:
         return midiAssignText(a.midiOutEnabled, a.midiOutNote, a.midiOutChannel);
     case OverviewColumn::GpioIn:
     case OverviewColumn::GpioOut:
-        return QString(); // filled by the GPIO interface once it reports assignments
+        return QString(); // the lines live in the settings: see gpioLinesText
     case OverviewColumn::Info:
         return k.infoText;
     default:
         return QString(); // transport columns are drawn as symbols
     }
+}
+
+QString gpioLinesText(const playlist::GpioBlock& block, int ch, bool inputs) {
+    const auto wanted = inputs ? playlist::GpioDirection::In : playlist::GpioDirection::Out;
+    QStringList lines;
+    for (int n = 1; n <= playlist::kGpioLines; ++n) {
+        // Ports 1 and 2, then the two halves of port 3, each with a direction of its own.
+        const int quarter = n <= 8 ? 0 : n <= 16 ? 1 : n <= 20 ? 2 : 3;
+        if (block.directions[static_cast<std::size_t>(quarter)] == wanted &&
+            block.lines[static_cast<std::size_t>(n - 1)].function == ch + 1)
+            lines << QString::number(n);
+    }
+    return lines.join(QLatin1Char(' '));
 }
 
 double startOffsetFill(const ShowStore& store, int ch) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "overview/OverviewColumns.h"
+#include "show/playlist/GpioBlock.h"
 
 #include <QString>
 
@@ -11,7 +12,8 @@ namespace kalvor {
 
 class ShowStore;
 
-QString overviewCellText(const ShowStore& store, int ch, OverviewColumn column);
+// `mtcFps`: the rate of the time code being received, which the cue cells are shown in.
+QString overviewCellText(const ShowStore& store, int ch, OverviewColumn column, int mtcFps = 25);
 
 // 0..1 of the cell's width filled from the left; 0 for no fill.
 double startOffsetFill(const ShowStore& store, int ch);
@@ -21,5 +23,9 @@ double progressFill(int ch);
 QString mtcCueText(int frames, int fps = 25);
 // Note name and " (channel)", or "n.a." without a note.
 QString midiAssignText(bool enabled, int note, int midiChannel);
+
+// The GPI/O lines (1..24) that serve the channel: those whose function is the channel and
+// whose port is set to the direction asked for, separated by blanks.
+QString gpioLinesText(const playlist::GpioBlock& block, int ch, bool inputs);
 
 } // namespace kalvor

@@ -69,18 +69,20 @@ std::optional<QString> ScriptedDialogs::inputBox(const QString& title, const QSt
     return next(inputAnswers_);
 }
 
-QStringList ScriptedDialogs::openFiles(const QString& title, const QString&, const QString&, bool) {
-    record({QStringLiteral("open"), title, {}});
+QStringList ScriptedDialogs::openFiles(const QString& title, const QString& folder, const QString&,
+                                       bool) {
+    record({QStringLiteral("open"), title, folder});
     return next(fileAnswers_);
 }
 
-QString ScriptedDialogs::saveFile(const QString& title, const QString&, const QString&) {
-    record({QStringLiteral("save"), title, {}});
+QString ScriptedDialogs::saveFile(const QString& title, const QString& suggestedPath,
+                                  const QString&) {
+    record({QStringLiteral("save"), title, suggestedPath});
     return next(fileAnswers_).value(0);
 }
 
-QString ScriptedDialogs::folder(const QString& title, const QString&) {
-    record({QStringLiteral("folder"), title, {}});
+QString ScriptedDialogs::folder(const QString& title, const QString& startFolder) {
+    record({QStringLiteral("folder"), title, startFolder});
     return next(fileAnswers_).value(0);
 }
 

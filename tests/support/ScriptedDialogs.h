@@ -14,7 +14,7 @@ namespace kalvor::test {
 struct RecordedBox {
     QString kind; // "message", "input", "open", "save", "folder", "font", "colour"
     QString title;
-    QString text;
+    QString text; // the message, the prompt, or the folder a file dialog opens in
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
     std::optional<MessageResult> defaultButton = std::nullopt; // Enter; none: the first button

@@ -1,5 +1,6 @@
 #include "overview/ui/OverviewModel.h"
 
+#include "core/Settings.h"
 #include "core/ShowStore.h"
 #include "engine/kae/Kae.h"
 #include "overview/OverviewCells.h"
@@ -9,9 +10,10 @@
 
 namespace kalvor {
 
-OverviewModel::OverviewModel(ShowLayer& show, QObject* parent)
-    : QAbstractTableModel(parent), show_(show) {
+OverviewModel::OverviewModel(ShowLayer& show, const Settings& settings, QObject* parent)
+    : QAbstractTableModel(parent), show_(show), settings_(settings) {
     disabled_.fill(false);
+    shownGpio_ = gpioLines();
     ShowStore& store = show_.store();
     connect(&store, &ShowStore::channelChanged, this, [this](int ch, unsigned) {
         if (ch >= 0 && ch < kChannelCount)
@@ -58,7 +60,10 @@ QVariant OverviewModel::data(const QModelIndex& index, int role) const {
             return QString::number(ch + 1);
         if (empty || isTransportColumn(static_cast<OverviewColumn>(col)))
             return QString();
-        return overviewCellText(store, ch, static_cast<OverviewColumn>(col));
+        if (col == static_cast<int>(OverviewColumn::GpioIn) ||
+            col == static_cast<int>(OverviewColumn::GpioOut))
+            return gpioLinesText(gpioLines(), ch, col == static_cast<int>(OverviewColumn::GpioIn));
+        return overviewCellText(store, ch, static_cast<OverviewColumn>(col), fps());
     case Qt::FontRole:
         return font_;
     case Qt::ForegroundRole:
@@ -104,7 +109,46 @@ void OverviewModel::OverviewDisableRow(int ch) {
     Q_EMIT dataChanged(index(ch, 0), index(ch, kOverviewColumns));
 }
 
+playlist::GpioBlock OverviewModel::gpioLines() const {
+    playlist::GpioBlock b;
+    b.directions = {playlist::gpioDirectionFromText(settings_.text(u"Port1Direction")),
+                    playlist::gpioDirectionFromText(settings_.text(u"Port2Direction")),
+                    playlist::gpioDirectionFromText(settings_.text(u"Port3LDirection")),
+                    playlist::gpioDirectionFromText(settings_.text(u"Port3HDirection"))};
+    for (int n = 1; n <= playlist::kGpioLines; ++n)
+        b.lines[static_cast<std::size_t>(n - 1)].function =
+            settings_.integer(gpioLineKey("LineFunctionNo. ", n));
+    return b;
+}
+
+int OverviewModel::fps() const {
+    const int rate = mtcFps ? mtcFps() : 25;
+    return rate > 0 ? rate : 25;
+}
+
+void OverviewModel::mtcRateChanged() {
+    // Time code repeats its rate with every full frame: only a new one is drawn.
+    const int rate = fps();
+    if (rate == shownFps_)
+        return;
+    shownFps_ = rate;
+    const int start = 1 + static_cast<int>(OverviewColumn::MtcStart);
+    const int stop = 1 + static_cast<int>(OverviewColumn::MtcStop);
+    Q_EMIT dataChanged(index(0, std::min(start, stop)),
+                       index(kChannelCount - 1, std::max(start, stop)));
+}
+
 void OverviewModel::refreshPositions() {
+    // The options dialog and a loaded show give the lines new functions without telling
+    // the channels: the GPI/O columns are compared here, while the window is open.
+    const playlist::GpioBlock gpio = gpioLines();
+    if (gpio != shownGpio_) {
+        shownGpio_ = gpio;
+        const int in = 1 + static_cast<int>(OverviewColumn::GpioIn);
+        const int out = 1 + static_cast<int>(OverviewColumn::GpioOut);
+        Q_EMIT dataChanged(index(0, std::min(in, out)),
+                           index(kChannelCount - 1, std::max(in, out)));
+    }
     const int position = 1 + static_cast<int>(OverviewColumn::Position);
     for (int ch = 0; ch < kChannelCount; ++ch) {
         if (!KAE__Channel_IsPlaying(ch))

@@ -5,15 +5,18 @@
 #pragma once
 
 #include "overview/OverviewColumns.h"
+#include "show/playlist/GpioBlock.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QFont>
 
 #include <array>
+#include <functional>
 
 namespace kalvor {
 
+class Settings;
 class ShowLayer;
 
 class OverviewModel : public QAbstractTableModel {
@@ -27,18 +30,27 @@ public:
         PlayStateRole,               // int: 0 stopped, 1 playing, 2 paused
     };
 
-    explicit OverviewModel(ShowLayer& show, QObject* parent = nullptr);
+    // The GPI/O lines of each channel are read from `settings`, where the options and a
+    // playlist's block put them.
+    OverviewModel(ShowLayer& show, const Settings& settings, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // The frame rate of the time code being received: the MTC cells show the cues in it,
+    // as the main window does. Unset: 25, the rate before any time code arrived.
+    std::function<int()> mtcFps;
+    // A time code at another rate arrived: the MTC cells are drawn again.
+    void mtcRateChanged();
+
     // `OverviewFillRow`: the whole row is read again.
     void OverviewFillRow(int ch);
     // `OverviewDisableRow`: the row shows nothing (a channel without a sound).
     void OverviewDisableRow(int ch);
-    // The Position (and Sound fill) cells of the playing channels.
+    // The Position (and Sound fill) cells of the playing channels, and the GPI/O cells
+    // when the lines were given other functions.
     void refreshPositions();
 
     void setShowProgress(bool on);
@@ -51,8 +63,14 @@ public:
 private:
     void cellChanged(int ch, int logicalColumn);
     bool disabled(int ch) const { return disabled_[static_cast<std::size_t>(ch)]; }
+    // Directions and function numbers of the 24 lines as the settings hold them now.
+    playlist::GpioBlock gpioLines() const;
 
     ShowLayer& show_;
+    const Settings& settings_;
+    playlist::GpioBlock shownGpio_; // what the GPI/O cells were last drawn from
+    int shownFps_ = 25;             // the rate the MTC cells were last drawn in
+    int fps() const;
     bool showProgress_ = true;
     QFont font_;
     QColor text_;

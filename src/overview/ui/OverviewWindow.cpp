@@ -4,6 +4,7 @@
 #include "core/Settings.h"
 #include "core/ShowStore.h"
 #include "core/SystemMessages.h"
+#include "core/TextLines.h"
 #include "engine/kae/Kae.h"
 #include "overview/KovFile.h"
 #include "overview/OverviewTexts.h"
@@ -15,7 +16,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -27,6 +27,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSlider>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTime>
 
@@ -41,7 +42,7 @@ OverviewWindow::OverviewWindow(ShowLayer& show, Settings& settings, QWidget* par
     secondsOfDay = [] {
         return QTime::currentTime().msecsSinceStartOfDay() / 1000;
     };
-    model_ = new OverviewModel(show_, this);
+    model_ = new OverviewModel(show_, settings_, this);
     grid_ = new QTableView(this);
     grid_->setObjectName(QStringLiteral("OverviewGrid"));
     grid_->setModel(model_);
@@ -65,6 +66,12 @@ OverviewWindow::OverviewWindow(ShowLayer& show, Settings& settings, QWidget* par
         }
         SortOverviewColums();
         HideAllSelectors();
+    });
+    // A hidden column has no size in the header: keep the last one the operator gave it,
+    // so that the layout saved while it is hidden brings it back at that width.
+    connect(header, &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
+        if (size > 0 && logical >= 0 && logical < kGridColumns)
+            widthOfLogical_[static_cast<std::size_t>(logical)] = size * kTwipsPerPixel;
     });
     connect(header, &QHeaderView::sectionPressed, this, [this] { HideAllSelectors(); });
     connect(grid_->verticalScrollBar(), &QScrollBar::valueChanged, this,
@@ -202,9 +209,8 @@ void OverviewWindow::MatchMenuToHiddenColumns() {
 }
 
 bool OverviewWindow::saveLayoutFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(kovFileContents(currentLayout())) < 0 || !file.flush()) {
+    // Through a temporary file: a full disk must not cost the layout that was there.
+    if (!writeFileAtomically(path, kovFileContents(currentLayout()))) {
         showMessage(txt(t::FileError), txt(t::LayoutUnwritable) + path, MessageIcon::Critical);
         return false;
     }
@@ -237,10 +243,17 @@ bool OverviewWindow::loadLayoutFile(const QString& path) {
     return true;
 }
 
+QString OverviewWindow::layoutFolder() const {
+    if (!lastLayoutFolder_.isEmpty() && QDir(lastLayoutFolder_).exists())
+        return lastLayoutFolder_;
+    // The program's folder cannot be written on Linux; the user's data folder stands in.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(data);
+    return data;
+}
+
 void OverviewWindow::saveLayoutDialog() {
-    const QString folder = QDir(lastLayoutFolder_).exists() && !lastLayoutFolder_.isEmpty()
-                               ? lastLayoutFolder_
-                               : QCoreApplication::applicationDirPath();
+    const QString folder = layoutFolder();
     const QString chosen =
         dialogs().saveFile(txt(t::SaveLayoutTitle), folder, txt(t::LayoutFilter));
     if (chosen.isEmpty())
@@ -255,9 +268,7 @@ void OverviewWindow::saveLayoutDialog() {
 }
 
 void OverviewWindow::loadLayoutDialog() {
-    const QString folder = QDir(lastLayoutFolder_).exists() && !lastLayoutFolder_.isEmpty()
-                               ? lastLayoutFolder_
-                               : QCoreApplication::applicationDirPath();
+    const QString folder = layoutFolder();
     const QStringList chosen =
         dialogs().openFiles(txt(t::LoadLayoutTitle), folder, txt(t::LayoutFilter), false);
     if (!chosen.isEmpty())

@@ -101,6 +101,9 @@ private:
     void applyFont(const GridArrangement& grid);
     void setAutoSize(bool on);
     void changeFont();
+    // Where the layout file dialogs open: the folder of the layout last used, else the
+    // user's data folder.
+    QString layoutFolder() const;
 
     ShowLayer& show_;
     Settings& settings_;

@@ -78,20 +78,21 @@ void ChannelPlayback::PressPlay(int ch) {
         } else {
             applyLevels(ch);
         }
-        if (isPaused(ch)) {
+        const bool resume = isPaused(ch);
+        if (resume)
             KAE__Channel_Play(ch, false, k.loopMode == 1);
-            if (settings_.isOn(u"LogResumeCreate"))
-                Q_EMIT logEntry(ch, LogReason::Resume);
-        } else {
+        else
             startFromOffset(ch);
-            Q_EMIT logEntry(ch, LogReason::Start);
-        }
         if (!isPlaying(ch)) {
-            // Its output is gone: PLAY must not show a sound that nobody hears.
+            // Its output is gone: PLAY must not show, nor log, a sound that nobody hears.
             KAE__Channel_CancelFade(ch);
             ref(fadeInState_, ch) = 0;
             return;
         }
+        if (!resume)
+            Q_EMIT logEntry(ch, LogReason::Start);
+        else if (settings_.isOn(u"LogResumeCreate"))
+            Q_EMIT logEntry(ch, LogReason::Resume);
         setColour(ch, ButtonColour::On);
         Q_EMIT channelStarted(ch);
         return;
@@ -112,6 +113,9 @@ void ChannelPlayback::PressPlay(int ch) {
         KAE__Channel_Stop(ch);
         ref(fadeInState_, ch) = 0;
         PressPlay(ch);
+        // The press above starts a stopped channel; for the log this is still a restart.
+        if (isPlaying(ch) && settings_.isOn(u"LogRestartCreate"))
+            Q_EMIT logEntry(ch, LogReason::Restart);
         return;
     }
     endPlaying(ch);
