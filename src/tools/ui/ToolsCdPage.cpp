@@ -277,6 +277,13 @@ void ToolsCdPage::Extract() {
                     MessageIcon::Critical);
         return;
     }
+    // The made-up name is the same for track 3 of every disc: an earlier rip under it may
+    // already be a sound of the show, so it is replaced only on the operator's Yes.
+    if (!askName_->isChecked() && QFileInfo::exists(path) &&
+        dialogs().message(txt(texts::CdFileErrorTitle), txt(texts::CdFileExists),
+                          MessageIcon::Question, MessageButtons::YesNo,
+                          MessageResult::No) != MessageResult::Yes)
+        return;
     stopPreview();
     for (QWidget* w : {static_cast<QWidget*>(drives_), static_cast<QWidget*>(tracks_),
                        static_cast<QWidget*>(pathSelect_), static_cast<QWidget*>(play_),
