@@ -261,10 +261,13 @@ QStringList backupList(const QString& playlistPath, const std::array<QStringList
 }
 
 QStringList backupListOfShow(const ShowStore& store) {
+    // The lists keep each path as the playlist writes it; the files are the ones a load
+    // finds, so the backup takes those (and a missing one as written, to be named).
+    playlist::SoundPathResolver resolver;
     std::array<QStringList, 32> lists;
     for (int ch = 0; ch < 32; ++ch) {
         for (const SoundEntry& e : store.soundList(ch))
-            lists[static_cast<std::size_t>(ch)] << e.path;
+            lists[static_cast<std::size_t>(ch)] << resolver.resolve(e.path).path;
     }
     return backupList(store.playlistPath(), lists);
 }
