@@ -63,20 +63,16 @@ int runBackupCommand(const QStringList& args) {
             *files << f;
     }
     const QString archivePath = QFileInfo(withKfaExtension(positional[1])).absoluteFilePath();
-    if (QFileInfo::exists(archivePath)) {
-        if (!force) {
-            say(txt(texts::FileExists).arg(archivePath).section(QLatin1Char('\r'), 0, 0) +
-                QStringLiteral(" (--force replaces it)"));
-            return 1;
-        }
-        if (!QFile::remove(archivePath)) {
-            say(QStringLiteral("%1 cannot be removed").arg(archivePath));
-            return 1;
-        }
+    if (QFileInfo::exists(archivePath) && !force) {
+        say(txt(texts::FileExists).arg(archivePath).section(QLatin1Char('\r'), 0, 0) +
+            QStringLiteral(" (--force replaces it)"));
+        return 1;
     }
     StderrMessages messages;
     JobControl control;
-    const RunResult r = runBackup(*files, archivePath, messages, control);
+    // The old archive is replaced only by a complete new one.
+    const RunResult r = runBackup(*files, archivePath, messages, control,
+                                  force ? ExistingArchive::Replace : ExistingArchive::Refuse);
     if (!r.ok) {
         say(txt(texts::ErrorDuringBackup).arg(r.errorCode) + QLatin1Char('\n') + r.errorText);
         return 1;

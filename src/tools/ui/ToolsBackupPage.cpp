@@ -207,17 +207,21 @@ void ToolsBackupPage::Backup() {
         return;
     const QString path = withKfaExtension(chosen);
     lastArchiveFolder_ = QFileInfo(path).absolutePath();
+    ExistingArchive existing = ExistingArchive::Refuse;
     if (QFileInfo::exists(path)) {
         if (dialogs().message(txt(texts::FileErrorTitle), txt(texts::FileExists).arg(path),
                               MessageIcon::Question, MessageButtons::YesNo,
                               MessageResult::No) != MessageResult::Yes)
             return;
-        QFile::remove(path);
+        // The old archive goes only when the new one is complete.
+        existing = ExistingArchive::Replace;
     }
     runRows_ = rows;
     backupRun_ = true;
     startRun(
-        [files, path](ArchiveObserver& o, JobControl& c) { return runBackup(files, path, o, c); },
+        [files, path, existing](ArchiveObserver& o, JobControl& c) {
+            return runBackup(files, path, o, c, existing);
+        },
         [this](const RunResult& r) {
             if (r.ok) {
                 showMessage(txt(texts::FileBackupTitle), txt(texts::BackupFinished).arg(r.count),

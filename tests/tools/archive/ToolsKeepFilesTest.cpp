@@ -1,12 +1,16 @@
-// Files the operator already has are never replaced behind their back by the tools window:
-// a track ripped under the name the page makes up itself meets an older rip of that name.
+// Files the operator already has are never replaced behind their back by the tools window,
+// nor lost to a run that fails: a track ripped under the name the page makes up itself
+// meets an older rip of that name; a backup over last night's archive fails halfway.
 #include "core/Settings.h"
 #include "core/ShowStore.h"
+#include "core/SoundEntry.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
+#include "tools/ui/ToolsBackupPage.h"
 #include "tools/ui/ToolsCdPage.h"
 #include "tools/ui/ToolsWindow.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QSignalSpy>
@@ -66,6 +70,41 @@ TEST(ToolsKeepFiles, RipUnderTheMadeUpNameAsksBeforeReplacingAnEarlierRip) {
         EXPECT_EQ(QFileInfo(earlier).size() == 44 + 150 * 2352, row.replaced) << row.what;
         EXPECT_EQ(readFile(earlier) == "last night's rip of another disc", !row.replaced)
             << row.what;
+    }
+}
+
+TEST(ToolsKeepFiles, BackupOverAnOldArchiveReplacesItOnlyWhenTheNewOneIsWhole) {
+    const struct {
+        const char* what;
+        bool soundGone;
+    } rows[] = {
+        {"a sound went missing: the old archive stays", true},
+        {"all there: the new archive replaces it", false},
+    };
+    for (const auto& row : rows) {
+        Rig rig;
+        ToolsBackupPage& page = *rig.window.backupPage();
+        const QString dir = freshFolder(QStringLiteral("keep-archive"));
+        const QString sound = dir + QStringLiteral("/bell.wav");
+        writeFile(sound, "bell");
+        rig.store.setSoundList(0, {makeSoundEntry(sound)});
+        page.ListFiles();
+        if (row.soundGone)
+            QFile::remove(sound);
+        const QString kfa = dir + QStringLiteral("/nightly.kfa");
+        writeFile(kfa, "last night's archive");
+
+        rig.dialogs.answerFiles({{kfa}});
+        rig.dialogs.answerMessages({MessageResult::Yes});
+        QSignalSpy done(&page, &ToolsBackupPage::runFinished);
+        page.Backup();
+        ASSERT_TRUE(done.wait(60000)) << row.what;
+        const auto boxes = rig.dialogs.messages();
+        ASSERT_EQ(boxes.size(), 2) << row.what;
+        EXPECT_EQ(boxes[1].text.startsWith(QStringLiteral("Backup finished")), !row.soundGone)
+            << row.what << ": " << boxes[1].text.toStdString();
+        EXPECT_EQ(readFile(kfa) == "last night's archive", row.soundGone) << row.what;
+        EXPECT_EQ(readFile(kfa).startsWith("PK"), !row.soundGone) << row.what;
     }
 }
 
