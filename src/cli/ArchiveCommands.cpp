@@ -136,10 +136,8 @@ int runRestoreCommand(const QStringList& args) {
         say(txt(texts::ErrorDuringRestore).arg(r.errorCode));
         say(txt(texts::FilesKept).arg(r.count));
     }
-    QStringList targets;
-    for (const RestoreItem& it : items)
-        targets << it.target;
-    const RelinkResult relink = RelinkPlaylist(folder, targets, listing.sourcePaths, messages);
+    // Only a playlist this run wrote: one that failed to restore leaves the folder's own.
+    const RelinkResult relink = RelinkPlaylist(folder, r.written, listing.sourcePaths, messages);
     if (!relink.error.isEmpty()) {
         say(relink.error);
         clean = false;

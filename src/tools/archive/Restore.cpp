@@ -342,6 +342,7 @@ RunResult runRestore(const QString& archivePath, const ArchiveListing& listing,
             break;
         }
         ++r.count;
+        r.written << it.target;
         observer.fileFinished(static_cast<int>(n));
         observer.message(kOk);
     }

@@ -376,21 +376,19 @@ void ToolsBackupPage::Restore() {
     backupRun_ = false;
     const ArchiveListing listing = listing_;
     const QString archive = archivePath_;
-    QStringList targets;
-    for (const RestoreItem& it : items)
-        targets << it.target;
     startRun(
         [archive, listing, items](ArchiveObserver& o, JobControl& c) {
             return runRestore(archive, listing, items, o, c);
         },
-        [this, toFolder, targets, listing](const RunResult& r) {
+        [this, toFolder, listing](const RunResult& r) {
             QString text = txt(texts::RestoreFinished).arg(r.count);
             if (toFolder) {
                 struct Lines : ArchiveObserver {
                     void message(const QString& line) override { AddDebugMessage(line); }
                 } lines;
+                // Only a playlist this run wrote; one that failed stays as the folder had it.
                 const RelinkResult relink =
-                    RelinkPlaylist(restoreFolder_, targets, listing.sourcePaths, lines);
+                    RelinkPlaylist(restoreFolder_, r.written, listing.sourcePaths, lines);
                 if (relink.relinked) {
                     text += QStringLiteral("\r\n") +
                             txt(texts::RestoreRelinked).arg(relink.playlist) +
