@@ -163,8 +163,17 @@ void ToolsBackupPage::AddFiles() {
     const QStringList files = dialogs().openFiles(txt(texts::AddFilesTitle), lastArchiveFolder_,
                                                   txt(texts::AllFilesFilter), true);
     for (const QString& path : files) {
-        auto* item = new QListWidgetItem(path, list_);
-        item->setData(kPathRole, path);
+        // A file already listed is selected, not listed twice: the archive holds each file
+        // once, and a second entry of the same name would fail the whole backup.
+        QListWidgetItem* item = nullptr;
+        for (int i = 0; i < list_->count() && !item; ++i) {
+            if (list_->item(i)->data(kPathRole).toString() == path)
+                item = list_->item(i);
+        }
+        if (!item) {
+            item = new QListWidgetItem(path, list_);
+            item->setData(kPathRole, path);
+        }
         item->setSelected(true);
     }
     if (!files.isEmpty() && !forRestore_)

@@ -108,5 +108,26 @@ TEST(ToolsKeepFiles, BackupOverAnOldArchiveReplacesItOnlyWhenTheNewOneIsWhole) {
     }
 }
 
+TEST(ToolsKeepFiles, AFileAddedTwiceIsListedAndBackedUpOnce) {
+    Rig rig;
+    ToolsBackupPage& page = *rig.window.backupPage();
+    const QString dir = freshFolder(QStringLiteral("added-twice"));
+    const QString sound = dir + QStringLiteral("/bell.wav");
+    writeFile(sound, "bell");
+    rig.store.setSoundList(0, {makeSoundEntry(sound)});
+    page.ListFiles();
+    rig.dialogs.answerFiles({{sound, dir + QStringLiteral("/bell.wav")}});
+    page.AddFiles();
+    EXPECT_EQ(page.lstBRFiles()->count(), 1);
+
+    rig.dialogs.answerFiles({{dir + QStringLiteral("/nightly.kfa")}});
+    QSignalSpy done(&page, &ToolsBackupPage::runFinished);
+    page.Backup();
+    ASSERT_TRUE(done.wait(60000));
+    const auto boxes = rig.dialogs.messages();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0].text, QStringLiteral("Backup finished, 1 files saved!"));
+}
+
 } // namespace
 } // namespace kalvor::test
