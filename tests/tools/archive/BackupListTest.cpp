@@ -7,6 +7,9 @@
 #include "show/playlist/PlaylistDocument.h"
 #include "support/TestEnvironment.h"
 #include "tools/archive/Backup.h"
+#include "tools/archive/Restore.h"
+
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -64,6 +67,32 @@ TEST(BackupList, SoundsFoundAsTheLoaderFindsThemAndTheMissingOnesNamed) {
     const RunResult refused = runBackup(fromWindow, show + QStringLiteral("/b.kfa"), rec, control);
     EXPECT_FALSE(refused.ok);
     EXPECT_TRUE(refused.errorText.contains(rows[3].listed)) << refused.errorText.toStdString();
+}
+
+TEST(BackupList, AwkwardFileNamesComeBackByteForByte) {
+    const QString show = freshFolder(QStringLiteral("awkward-names"));
+    const char* const names[] = {
+        "cue 1.wav", "Grüße aus Köln.wav", "1:intro.wav", "a:b.wav",
+        "-dash.wav", "100% rain #2.wav",   "日本.wav",
+    };
+    QStringList files;
+    for (const char* name : names) {
+        files << show + QLatin1Char('/') + QString::fromUtf8(name);
+        writeFile(files.last(), QByteArray(name) + QByteArray(300, '\x55'));
+    }
+    const QString kfa = show + QStringLiteral(".kfa");
+    Recorder rec;
+    JobControl control;
+    ASSERT_TRUE(runBackup(files, kfa, rec, control).ok);
+    const ArchiveListing listing = listArchive(kfa, rec);
+    ASSERT_TRUE(listing.ok) << listing.error.toStdString();
+    const QString venue = freshFolder(QStringLiteral("awkward-venue"));
+    QStringList refused;
+    const auto items = planRestore(listing, Destination::Folder, venue, &refused);
+    EXPECT_EQ(runRestore(kfa, listing, items, rec, control).count, files.size());
+    for (const QString& f : files)
+        EXPECT_EQ(readFile(venue + QLatin1Char('/') + QFileInfo(f).fileName()), readFile(f))
+            << f.toStdString();
 }
 
 } // namespace
