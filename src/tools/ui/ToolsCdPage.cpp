@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace kalvor {
@@ -192,8 +193,21 @@ void ToolsCdPage::pollDrive() {
     status_->setText(txt(state == DriveState::Ready      ? texts::CdReady
                          : state == DriveState::DoorOpen ? texts::CdDoorOpen
                                                          : texts::CdWaiting));
-    if (stateKnown_ && state == lastState_)
-        return;
+    if (stateKnown_ && state == lastState_) {
+        // Still ready, but maybe another disc: swapped between two looks, or while the
+        // window was closed. Its tracks decide; a table that cannot be read is left to the
+        // next change of state, so its message does not come every second.
+        if (state != DriveState::Ready || !drive)
+            return;
+        const auto now = drive->tracks();
+        const auto same = [](const Track& a, const Track& b) {
+            return a.number == b.number && a.audio == b.audio && a.firstSector == b.firstSector &&
+                   a.sectors == b.sectors;
+        };
+        if (!now ||
+            std::equal(now->begin(), now->end(), trackInfo_.begin(), trackInfo_.end(), same))
+            return;
+    }
     stateKnown_ = true;
     lastState_ = state;
     tracks_->clear();

@@ -1,6 +1,7 @@
-// Files the operator already has are never replaced behind their back by the tools window,
-// nor lost to a run that fails: a track ripped under the name the page makes up itself
-// meets an older rip of that name; a backup over last night's archive fails halfway.
+// The tools window keeps to what the operator really has: files are never replaced behind
+// their back nor lost to a run that fails (a track ripped under the name the page makes up
+// itself meets an older rip of that name; a backup over last night's archive fails
+// halfway), and the track list is the one of the disc in the drive now.
 #include "core/Settings.h"
 #include "core/ShowStore.h"
 #include "core/SoundEntry.h"
@@ -127,6 +128,28 @@ TEST(ToolsKeepFiles, AFileAddedTwiceIsListedAndBackedUpOnce) {
     const auto boxes = rig.dialogs.messages();
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_EQ(boxes[0].text, QStringLiteral("Backup finished, 1 files saved!"));
+}
+
+TEST(ToolsKeepFiles, AnotherDiscInTheDriveBringsItsOwnTrackList) {
+    Rig rig;
+    const QString dir = freshFolder(QStringLiteral("disc-swap"));
+    const QString cue = discImage(dir);
+    rig.cd.addDiscImage(cue);
+    ASSERT_EQ(rig.cd.CDTracks()->count(), 2);
+    // Between two looks of the drive timer (or while the window was closed) the disc was
+    // swapped for one with three tracks: still "ready", but not the same disc.
+    writeFile(dir + QStringLiteral("/disc.bin"), QByteArray(6 * 150 * 2352, '\x33'));
+    writeFile(cue, "FILE \"disc.bin\" BINARY\r\n  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n"
+                   "  TRACK 02 AUDIO\r\n    INDEX 01 00:02:00\r\n"
+                   "  TRACK 03 AUDIO\r\n    INDEX 01 00:04:00\r\n");
+    rig.cd.pollDrive();
+    ASSERT_EQ(rig.cd.CDTracks()->count(), 3);
+    EXPECT_EQ(rig.cd.CDTracks()->item(2)->text(), QStringLiteral("Track 3\t00:08"));
+    EXPECT_TRUE(rig.dialogs.messages().isEmpty());
+    // The same disc on the next look changes nothing, the operator's choice included.
+    rig.cd.CDTracks()->setCurrentRow(1);
+    rig.cd.pollDrive();
+    EXPECT_EQ(rig.cd.CDTracks()->currentRow(), 1);
 }
 
 } // namespace
