@@ -403,7 +403,10 @@ RelinkResult RelinkPlaylist(const QString& folder, const QStringList& targets,
     observer.message(QStringLiteral("Creating new/empty Playlist file..."));
     observer.message(QStringLiteral("Writing relinked Playlist back to disk..."));
     if (!writeTextLines(result.playlist, *lines, &error)) {
-        result.error = error;
+        // A full disk: the playlist as restored goes back under its name rather than
+        // leaving the folder without one.
+        QFile::rename(old, result.playlist);
+        result.error = QStringLiteral("%1: %2").arg(result.playlist, error);
         return result;
     }
     observer.message(QStringLiteral("Relinked Playlist written."));
