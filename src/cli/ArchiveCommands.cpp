@@ -63,20 +63,16 @@ int runBackupCommand(const QStringList& args) {
             *files << f;
     }
     const QString archivePath = QFileInfo(withKfaExtension(positional[1])).absoluteFilePath();
-    if (QFileInfo::exists(archivePath)) {
-        if (!force) {
-            say(txt(texts::FileExists).arg(archivePath).section(QLatin1Char('\r'), 0, 0) +
-                QStringLiteral(" (--force replaces it)"));
-            return 1;
-        }
-        if (!QFile::remove(archivePath)) {
-            say(QStringLiteral("%1 cannot be removed").arg(archivePath));
-            return 1;
-        }
+    if (QFileInfo::exists(archivePath) && !force) {
+        say(txt(texts::FileExists).arg(archivePath).section(QLatin1Char('\r'), 0, 0) +
+            QStringLiteral(" (--force replaces it)"));
+        return 1;
     }
     StderrMessages messages;
     JobControl control;
-    const RunResult r = runBackup(*files, archivePath, messages, control);
+    // The old archive is replaced only by a complete new one.
+    const RunResult r = runBackup(*files, archivePath, messages, control,
+                                  force ? ExistingArchive::Replace : ExistingArchive::Refuse);
     if (!r.ok) {
         say(txt(texts::ErrorDuringBackup).arg(r.errorCode) + QLatin1Char('\n') + r.errorText);
         return 1;
@@ -140,10 +136,8 @@ int runRestoreCommand(const QStringList& args) {
         say(txt(texts::ErrorDuringRestore).arg(r.errorCode));
         say(txt(texts::FilesKept).arg(r.count));
     }
-    QStringList targets;
-    for (const RestoreItem& it : items)
-        targets << it.target;
-    const RelinkResult relink = RelinkPlaylist(folder, targets, listing.sourcePaths, messages);
+    // Only a playlist this run wrote: one that failed to restore leaves the folder's own.
+    const RelinkResult relink = RelinkPlaylist(folder, r.written, listing.sourcePaths, messages);
     if (!relink.error.isEmpty()) {
         say(relink.error);
         clean = false;

@@ -53,6 +53,7 @@ struct RunResult {
     int errorCode = 0;    // "Error N during ..." (libzip's or the system's number)
     QString errorText;    // what went wrong, for the operator
     QStringList problems; // files not restored (and why), in list order
+    QStringList written;  // restore: the targets this run wrote whole, in list order
 };
 
 } // namespace kalvor::archive

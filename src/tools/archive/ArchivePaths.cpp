@@ -105,8 +105,12 @@ QStringList entryNames(const QStringList& paths) {
 }
 
 std::optional<EntryRefusal> refuseEntryName(const QString& name) {
-    if (name.startsWith(QLatin1Char('/')) || name.startsWith(QLatin1Char('\\')) ||
-        (name.size() >= 2 && name.at(1) == QLatin1Char(':')))
+    // A drive is a letter, a colon and a separator (or nothing more): "1:intro.wav" and
+    // "a:b.wav" are file names this system allows, and a backup of them must restore.
+    const bool drive = name.size() >= 2 && name.at(0).isLetter() &&
+                       name.at(1) == QLatin1Char(':') &&
+                       (name.size() == 2 || isSeparator(name.at(2)));
+    if (name.startsWith(QLatin1Char('/')) || name.startsWith(QLatin1Char('\\')) || drive)
         return EntryRefusal::Absolute;
     for (const QString& c : components(name)) {
         if (c == QLatin1String(".."))

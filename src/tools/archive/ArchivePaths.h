@@ -41,7 +41,7 @@ QString commonFolder(const QStringList& paths);
 QStringList entryNames(const QStringList& paths);
 
 // Why an entry name from an archive may not be unpacked, or nullopt when it is fine:
-// absolute names (also "C:..." and "\..."), and names with a ".." component.
+// absolute names (also "C:\...", "C:/..." and "\..."), and names with a ".." component.
 enum class EntryRefusal { Absolute, ParentFolder };
 std::optional<EntryRefusal> refuseEntryName(const QString& name);
 

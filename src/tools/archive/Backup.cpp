@@ -159,7 +159,7 @@ bool addFile(zip_t* za, BackupRun& run, int index, const QString& path, const QS
 } // namespace
 
 RunResult runBackup(const QStringList& files, const QString& archivePath, ArchiveObserver& observer,
-                    JobControl& control) {
+                    JobControl& control, ExistingArchive existing) {
     // Every file must be there before anything is written: a show backed up without one of
     // its sounds would only be found out at the next venue.
     QStringList unreadable;
@@ -201,7 +201,10 @@ RunResult runBackup(const QStringList& files, const QString& archivePath, Archiv
 
     observer.message(QStringLiteral("Starting Backup process..."));
     int zerr = 0;
-    zip_t* za = zip_open(QFile::encodeName(archivePath).constData(), ZIP_CREATE | ZIP_EXCL, &zerr);
+    // With ZIP_TRUNCATE libzip ignores the old archive's contents and renames the new one
+    // over it only in zip_close; zip_discard leaves it as it was.
+    const int replace = existing == ExistingArchive::Replace ? ZIP_TRUNCATE : ZIP_EXCL;
+    zip_t* za = zip_open(QFile::encodeName(archivePath).constData(), ZIP_CREATE | replace, &zerr);
     if (!za) {
         zip_error_t e;
         zip_error_init_with_code(&e, zerr);
@@ -261,10 +264,13 @@ QStringList backupList(const QString& playlistPath, const std::array<QStringList
 }
 
 QStringList backupListOfShow(const ShowStore& store) {
+    // The lists keep each path as the playlist writes it; the files are the ones a load
+    // finds, so the backup takes those (and a missing one as written, to be named).
+    playlist::SoundPathResolver resolver;
     std::array<QStringList, 32> lists;
     for (int ch = 0; ch < 32; ++ch) {
         for (const SoundEntry& e : store.soundList(ch))
-            lists[static_cast<std::size_t>(ch)] << e.path;
+            lists[static_cast<std::size_t>(ch)] << resolver.resolve(e.path).path;
     }
     return backupList(store.playlistPath(), lists);
 }

@@ -18,10 +18,14 @@ class ShowStore;
 
 namespace kalvor::archive {
 
-// Writes `files` (full paths, in list order) and their PathInfo.txt into `archivePath`,
-// which must not exist yet (the caller asked about an old one and removed it).
+// An archive already at the path: refused, or replaced once the new one is complete. The
+// old one stays whole until then, so a backup that fails or is cancelled never costs the
+// last good archive.
+enum class ExistingArchive { Refuse, Replace };
+
+// Writes `files` (full paths, in list order) and their PathInfo.txt into `archivePath`.
 RunResult runBackup(const QStringList& files, const QString& archivePath, ArchiveObserver& observer,
-                    JobControl& control);
+                    JobControl& control, ExistingArchive existing = ExistingArchive::Refuse);
 
 // The list a backup starts from: the playlist first (when there is one), then every sound
 // of the sound lists in channel order, each path once.

@@ -342,6 +342,7 @@ RunResult runRestore(const QString& archivePath, const ArchiveListing& listing,
             break;
         }
         ++r.count;
+        r.written << it.target;
         observer.fileFinished(static_cast<int>(n));
         observer.message(kOk);
     }
@@ -402,7 +403,10 @@ RelinkResult RelinkPlaylist(const QString& folder, const QStringList& targets,
     observer.message(QStringLiteral("Creating new/empty Playlist file..."));
     observer.message(QStringLiteral("Writing relinked Playlist back to disk..."));
     if (!writeTextLines(result.playlist, *lines, &error)) {
-        result.error = error;
+        // A full disk: the playlist as restored goes back under its name rather than
+        // leaving the folder without one.
+        QFile::rename(old, result.playlist);
+        result.error = QStringLiteral("%1: %2").arg(result.playlist, error);
         return result;
     }
     observer.message(QStringLiteral("Relinked Playlist written."));

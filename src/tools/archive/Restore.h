@@ -53,10 +53,11 @@ RunResult runRestore(const QString& archivePath, const ArchiveListing& listing,
                      const std::vector<RestoreItem>& items, ArchiveObserver& observer,
                      JobControl& control);
 
-// Rewrites the restored playlist (the first target ending in ".kal") so that every line
-// that is exactly a source path names the file in `folder`; the playlist as restored is
-// kept under its name + "_old". False when there was no playlist or it could not be
-// rewritten (`error` says which).
+// Rewrites the restored playlist (the first of `targets` ending in ".kal") so that every
+// line that is exactly a source path names the file in `folder`; the playlist as restored
+// is kept under its name + "_old". False when there was no playlist or it could not be
+// rewritten (`error` says which). `targets` is the run's RunResult::written, so that a
+// playlist the run did not write is never touched.
 struct RelinkResult {
     bool relinked = false;
     QString playlist;

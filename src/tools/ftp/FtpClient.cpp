@@ -42,15 +42,21 @@ QString baseUrl(const QString& address) {
     return scheme + QStringLiteral("://") + a;
 }
 
+// A name as the server writes it: UTF-8, or one byte a character for a server whose
+// listings are in an 8-bit code page (they are read as Latin-1, see parseListing).
+QByteArray serverBytes(const QString& text, bool eightBit) {
+    return eightBit ? text.toLatin1() : text.toUtf8();
+}
+
 // The path part of a URL: each segment percent-encoded, an absolute path led by "%2F" so
 // that libcurl keeps its leading slash.
-QString urlPath(const QString& path, bool folder) {
+QString urlPath(const QString& path, bool folder, bool eightBit) {
     QString out = QStringLiteral("/");
     if (path.startsWith(QLatin1Char('/')))
         out += QStringLiteral("%2F");
     QStringList parts;
     for (const QString& segment : path.split(QLatin1Char('/'), Qt::SkipEmptyParts))
-        parts << QString::fromLatin1(QUrl::toPercentEncoding(segment));
+        parts << QString::fromLatin1(serverBytes(segment, eightBit).toPercentEncoding());
     out += parts.join(QLatin1Char('/'));
     if (folder && !parts.isEmpty())
         out += QLatin1Char('/');
@@ -164,6 +170,7 @@ void FtpClient::disconnect() {
     handle_ = nullptr;
     encrypted_ = false;
     loggedIn_ = false;
+    eightBitNames_ = false;
 }
 
 void FtpClient::prepare(const QString& path, bool folder) {
@@ -175,7 +182,8 @@ void FtpClient::prepare(const QString& path, bool folder) {
     t.abort = abort_;
     t.loggedIn = loggedIn_;
     t.encrypted = encrypted_;
-    const QByteArray url = (baseUrl(server_.address) + urlPath(path, folder)).toUtf8();
+    const QByteArray url =
+        (baseUrl(server_.address) + urlPath(path, folder, eightBitNames_)).toUtf8();
     curl_easy_setopt(h, CURLOPT_URL, url.constData());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "ftp,ftps");
     if (!server_.user.isEmpty()) {
@@ -232,7 +240,7 @@ FtpResult FtpClient::perform() {
 // brings (after a listing the connection is in ASCII mode, where servers refuse SIZE).
 FtpResult FtpClient::quote(const QString& command) {
     curl_slist* quote = curl_slist_append(nullptr, "*TYPE I");
-    const QByteArray line = "*" + command.toUtf8();
+    const QByteArray line = "*" + serverBytes(command, eightBitNames_);
     quote = curl_slist_append(quote, line.constData());
     transcript_->quoteVerb = command.section(QLatin1Char(' '), 0, 0).toUpper();
     curl_easy_setopt(asCurl(handle_), CURLOPT_QUOTE, quote);
@@ -268,6 +276,10 @@ FtpResult FtpClient::list(const QString& folder) {
     QByteArray body;
     transcript_->body = &body;
     FtpResult r = perform();
+    // A name the server cannot have written in UTF-8: it uses an 8-bit code page, and the
+    // names in commands and downloads must be its bytes, or it finds no such file.
+    if (r.ok() && QString::fromUtf8(body).contains(QChar::ReplacementCharacter))
+        eightBitNames_ = true;
     r.body = body;
     return r;
 }

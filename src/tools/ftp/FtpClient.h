@@ -51,7 +51,8 @@ public:
     // did not answer it).
     FtpResult connect(const FtpServer& server);
     FtpResult command(const QString& command);
-    // `folder` from the login folder; a leading "/" makes it absolute.
+    // `folder` from the login folder; a leading "/" makes it absolute. Once a listing holds
+    // names that are not UTF-8, the session sends names as Latin-1 bytes, as it reads them.
     FtpResult list(const QString& folder);
     // Downloads into a hidden file beside `localPath` and renames it over `localPath` only
     // when the whole file has arrived; a failed transfer leaves nothing behind and the file
@@ -77,6 +78,7 @@ private:
     FtpServer server_;
     bool encrypted_ = false;
     bool loggedIn_ = false;
+    bool eightBitNames_ = false; // a listing held names that are not UTF-8
     std::unique_ptr<Transcript> transcript_;
 };
 

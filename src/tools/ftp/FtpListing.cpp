@@ -70,6 +70,13 @@ std::optional<RemoteItem> AddToListView(QString line) {
     line = withoutLineEnd(line);
     if (line.startsWith(QLatin1String("total")))
         return std::nullopt;
+    // A link's line goes on with " -> " and where it points; the item is the link itself,
+    // which the server follows on a download. Its target would be read as the name, and
+    // fetched from the wrong folder or refused for its "/".
+    if (line.startsWith(QLatin1Char('l'))) {
+        if (const qsizetype arrow = line.lastIndexOf(QLatin1String(" -> ")); arrow > 0)
+            line.truncate(arrow);
+    }
     const QString name = nameAfterTimeField(line);
     if (name.isEmpty())
         return std::nullopt;

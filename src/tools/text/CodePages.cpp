@@ -109,6 +109,18 @@ std::optional<unsigned char> encodeCp1252(QChar c) {
 QString decodeTextFile(QByteArrayView contents) {
     if (contents.startsWith("\xEF\xBB\xBF"))
         contents = contents.sliced(3);
+    // Notepad's "Unicode" is UTF-16 with its byte order mark; read byte by byte, every
+    // second byte would be a NUL in the text.
+    const bool littleEndian = contents.startsWith("\xFF\xFE");
+    if (littleEndian || contents.startsWith("\xFE\xFF")) {
+        QStringDecoder decoder(littleEndian ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        QString text = decoder.decode(contents.sliced(2));
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        // As for the 8-bit files: the end of the last line starts no further line.
+        if (text.endsWith(QLatin1Char('\n')))
+            text.chop(1);
+        return text;
+    }
     return splitTextLines(contents).join(QLatin1Char('\n'));
 }
 

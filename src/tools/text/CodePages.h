@@ -26,7 +26,8 @@ std::optional<int> codePageOfCharset(int charset);
 std::optional<unsigned char> encodeCp1252(QChar c);
 
 // A plain-text file: each line UTF-8 when it is valid UTF-8, else Windows-1252; CR LF or
-// LF line ends; a UTF-8 byte order mark dropped. Lines joined with "\n".
+// LF line ends; a UTF-8 byte order mark dropped; UTF-16 when it starts with a UTF-16 byte
+// order mark. Lines joined with "\n".
 QString decodeTextFile(QByteArrayView contents);
 
 } // namespace kalvor::text

@@ -1,6 +1,7 @@
 // Show scripts on disk: ".rtf" files through our RTF reader and writer, ".txt" files as
-// plain text (read as UTF-8 or Windows-1252, written as UTF-8 with CR LF), and the name of
-// the loaded script as the playlist link, the window title and the KR-1 unit use it.
+// plain text (read as UTF-8, Windows-1252 or marked UTF-16, written as UTF-8 with CR LF),
+// and the name of the loaded script as the playlist link, the window title and the KR-1
+// unit use it.
 // Headless; UI thread (the document name), any thread (the file functions).
 #pragma once
 

@@ -163,8 +163,17 @@ void ToolsBackupPage::AddFiles() {
     const QStringList files = dialogs().openFiles(txt(texts::AddFilesTitle), lastArchiveFolder_,
                                                   txt(texts::AllFilesFilter), true);
     for (const QString& path : files) {
-        auto* item = new QListWidgetItem(path, list_);
-        item->setData(kPathRole, path);
+        // A file already listed is selected, not listed twice: the archive holds each file
+        // once, and a second entry of the same name would fail the whole backup.
+        QListWidgetItem* item = nullptr;
+        for (int i = 0; i < list_->count() && !item; ++i) {
+            if (list_->item(i)->data(kPathRole).toString() == path)
+                item = list_->item(i);
+        }
+        if (!item) {
+            item = new QListWidgetItem(path, list_);
+            item->setData(kPathRole, path);
+        }
         item->setSelected(true);
     }
     if (!files.isEmpty() && !forRestore_)
@@ -207,17 +216,21 @@ void ToolsBackupPage::Backup() {
         return;
     const QString path = withKfaExtension(chosen);
     lastArchiveFolder_ = QFileInfo(path).absolutePath();
+    ExistingArchive existing = ExistingArchive::Refuse;
     if (QFileInfo::exists(path)) {
         if (dialogs().message(txt(texts::FileErrorTitle), txt(texts::FileExists).arg(path),
                               MessageIcon::Question, MessageButtons::YesNo,
                               MessageResult::No) != MessageResult::Yes)
             return;
-        QFile::remove(path);
+        // The old archive goes only when the new one is complete.
+        existing = ExistingArchive::Replace;
     }
     runRows_ = rows;
     backupRun_ = true;
     startRun(
-        [files, path](ArchiveObserver& o, JobControl& c) { return runBackup(files, path, o, c); },
+        [files, path, existing](ArchiveObserver& o, JobControl& c) {
+            return runBackup(files, path, o, c, existing);
+        },
         [this](const RunResult& r) {
             if (r.ok) {
                 showMessage(txt(texts::FileBackupTitle), txt(texts::BackupFinished).arg(r.count),
@@ -372,21 +385,19 @@ void ToolsBackupPage::Restore() {
     backupRun_ = false;
     const ArchiveListing listing = listing_;
     const QString archive = archivePath_;
-    QStringList targets;
-    for (const RestoreItem& it : items)
-        targets << it.target;
     startRun(
         [archive, listing, items](ArchiveObserver& o, JobControl& c) {
             return runRestore(archive, listing, items, o, c);
         },
-        [this, toFolder, targets, listing](const RunResult& r) {
+        [this, toFolder, listing](const RunResult& r) {
             QString text = txt(texts::RestoreFinished).arg(r.count);
             if (toFolder) {
                 struct Lines : ArchiveObserver {
                     void message(const QString& line) override { AddDebugMessage(line); }
                 } lines;
+                // Only a playlist this run wrote; one that failed stays as the folder had it.
                 const RelinkResult relink =
-                    RelinkPlaylist(restoreFolder_, targets, listing.sourcePaths, lines);
+                    RelinkPlaylist(restoreFolder_, r.written, listing.sourcePaths, lines);
                 if (relink.relinked) {
                     text += QStringLiteral("\r\n") +
                             txt(texts::RestoreRelinked).arg(relink.playlist) +

@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace kalvor {
@@ -192,8 +193,21 @@ void ToolsCdPage::pollDrive() {
     status_->setText(txt(state == DriveState::Ready      ? texts::CdReady
                          : state == DriveState::DoorOpen ? texts::CdDoorOpen
                                                          : texts::CdWaiting));
-    if (stateKnown_ && state == lastState_)
-        return;
+    if (stateKnown_ && state == lastState_) {
+        // Still ready, but maybe another disc: swapped between two looks, or while the
+        // window was closed. Its tracks decide; a table that cannot be read is left to the
+        // next change of state, so its message does not come every second.
+        if (state != DriveState::Ready || !drive)
+            return;
+        const auto now = drive->tracks();
+        const auto same = [](const Track& a, const Track& b) {
+            return a.number == b.number && a.audio == b.audio && a.firstSector == b.firstSector &&
+                   a.sectors == b.sectors;
+        };
+        if (!now ||
+            std::equal(now->begin(), now->end(), trackInfo_.begin(), trackInfo_.end(), same))
+            return;
+    }
     stateKnown_ = true;
     lastState_ = state;
     tracks_->clear();
@@ -277,6 +291,13 @@ void ToolsCdPage::Extract() {
                     MessageIcon::Critical);
         return;
     }
+    // The made-up name is the same for track 3 of every disc: an earlier rip under it may
+    // already be a sound of the show, so it is replaced only on the operator's Yes.
+    if (!askName_->isChecked() && QFileInfo::exists(path) &&
+        dialogs().message(txt(texts::CdFileErrorTitle), txt(texts::CdFileExists),
+                          MessageIcon::Question, MessageButtons::YesNo,
+                          MessageResult::No) != MessageResult::Yes)
+        return;
     stopPreview();
     for (QWidget* w : {static_cast<QWidget*>(drives_), static_cast<QWidget*>(tracks_),
                        static_cast<QWidget*>(pathSelect_), static_cast<QWidget*>(play_),

@@ -34,6 +34,8 @@ TEST(ArchiveCommands, BackupRestoreAndEveryRefusalHasItsExitCode) {
         {"backup with an added file", {"backup", dir + "/show/show.kal", kfa, "--add", dir + "/show/notes.txt"},
          0, "Backup finished, 3 files saved!"},
         {"backup onto an existing archive", {"backup", dir + "/show/show.kal", kfa}, 1, "--force"},
+        {"forced backup that fails keeps the old archive",
+         {"backup", dir + "/show/show.kal", kfa, "--force", "--add", dir + "/show/gone.wav"}, 1, "File not found"},
         {"backup of no playlist", {"backup", dir + "/none.kal", dir + "/x.kfa"}, 1, "Error 53"},
         {"restore into a missing folder", {"restore", kfa + ".kfa", dir + "/nowhere"}, 1, "does not exist"},
         {"restore", {"restore", kfa + ".kfa", venue}, 0, "have been relinked"},

@@ -46,6 +46,8 @@ const Row kRows[] = {
     // The name starts after the last blank that follows a digit.
     {"unix name led by a number", Unix, "-rw-r--r-- 1 a b 9 Jan 1 12:00 01 intro.wav",
      item("intro.wav", ItemKind::Wave)},
+    {"unix symlink", Unix, "lrwxrwxrwx 1 a b 16 Jan 1 12:00 cue 2.wav -> takes/cue 2b.wav",
+     item("cue 2.wav", ItemKind::Wave)},
     {"unix total line", Unix, "total 4952", std::nullopt},
     {"unix garbage", Unix, "hello world", std::nullopt},
     {"unix empty", Unix, "", std::nullopt},
