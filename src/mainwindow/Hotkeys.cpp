@@ -63,6 +63,10 @@ int virtualKey(const RawKey& raw) {
     case Qt::Key_Plus:
     case Qt::Key_Equal:
         return keypad ? vk::KeypadPlus : vk::Plus;
+    // German layouts type "*" with Shift on the "+" key. Only with Shift: the keypad has a
+    // "*" of its own, and French layouts a "*" key without Shift.
+    case Qt::Key_Asterisk:
+        return !keypad && (raw.modifiers & Qt::ShiftModifier) ? vk::Plus : 0;
     case Qt::Key_Minus:
     case Qt::Key_Underscore:
         return keypad ? vk::KeypadMinus : vk::Minus;
