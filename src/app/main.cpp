@@ -223,6 +223,7 @@ int main(int argc, char** argv) {
             midi.refreshCueTexts();
             xkeysGpio->optionsSaved();
             osc->applySettings();
+            touchScreen->applySettings();
         };
         midi.wireOptions(devices, hooks);
         options =

@@ -220,29 +220,28 @@ void TouchScreenView::refreshPosition() {
 }
 
 void TouchScreenView::open(const QWidget* mainWindow) {
+    // The font and colour may have been chosen in the options since the view was made.
+    applySettings();
     const QList<QScreen*> screens = QGuiApplication::screens();
-    QScreen* target = nullptr;
-    bool ok = false;
-    const int wanted = settings_.text(u"TouchScreenPosition").toInt(&ok);
-    if (ok && wanted >= 1 && wanted <= screens.size())
-        target = screens[wanted - 1];
-    if (!target && screens.size() > 1) {
-        for (QScreen* s : screens) {
-            if (!mainWindow || s != mainWindow->screen()) {
-                target = s;
-                break;
-            }
-        }
-    }
+    QList<QRect> geometries;
+    for (const QScreen* s : screens)
+        geometries << s->geometry();
+    const int index =
+        touchScreenIndex(geometries, mainWindow ? screens.indexOf(mainWindow->screen()) : -1,
+                         settings_.text(u"TouchScreenPosition"));
+    QScreen* target = index >= 0 ? screens[index] : nullptr;
     timer_.start();
     refreshLists();
     DisplayOptions();
-    if (target && screens.size() > 1) {
+    if (target) {
         setScreen(target);
         setGeometry(target->geometry());
         showFullScreen();
     } else {
-        resize(1280, 800);
+        QSize size = touchWindowSize(settings_.integer(u"TouchScreenResolution"));
+        if (const QScreen* own = screen())
+            size = size.boundedTo(own->availableGeometry().size());
+        resize(size);
         showNormal();
     }
     raise();

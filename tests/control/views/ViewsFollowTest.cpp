@@ -1,0 +1,66 @@
+// The views follow what changes outside them: the monitor the options name, fonts chosen
+// after start-up, and a channel selected from the main window's keys or a remote.
+#include "control/TouchLabels.h"
+#include "control/ui/BlackScreenView.h"
+#include "control/ui/TouchScreenView.h"
+#include "control/ui/TouchWidgets.h"
+#include "core/Settings.h"
+#include "support/ShowRig.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace kalvor;
+using namespace kalvor::test;
+
+TEST(TouchPlacement, TheOptionsLeftOrRightScreenBesideTheMainWindow) {
+    const QRect left(-1920, 0, 1920, 1080), middle(0, 0, 1280, 1024), right(1280, 0, 1024, 768);
+    const struct {
+        const char* label;
+        QList<QRect> screens;
+        int mainScreen;
+        const char* position; // "TouchScreenPosition": "0" left, "1" right
+        int expected;
+    } cases[] = {
+        {"one screen: a window of its own", {middle}, 0, "1", -1},
+        {"right of the main window", {middle, right}, 0, "1", 1},
+        {"left of the main window", {middle, left}, 0, "0", 1},
+        {"right, screens listed right to left", {right, middle}, 1, "1", 0},
+        {"left, main window on the right screen", {left, middle}, 1, "0", 0},
+        {"three screens, left", {middle, right, left}, 0, "0", 2},
+        {"three screens, right", {left, right, middle}, 2, "1", 1},
+        {"the only other screen, whatever its side", {middle, right}, 0, "0", 1},
+        {"main window's screen unknown", {right, middle}, -1, "1", 0},
+        {"a setting that is no side counts as left", {middle, left}, 0, "x", 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(touchScreenIndex(c.screens, c.mainScreen, QString::fromLatin1(c.position)),
+                  c.expected)
+            << c.label;
+}
+
+TEST(TouchPlacement, AWindowOfItsOwnHasTheChosenResolution) {
+    const struct {
+        int resolution;
+        QSize size;
+    } cases[] = {{0, {1024, 768}}, {1, {1280, 1024}}, {2, {1920, 1080}}, {7, {1024, 768}}};
+    for (const auto& c : cases)
+        EXPECT_EQ(touchWindowSize(c.resolution), c.size) << c.resolution;
+}
+
+TEST(TouchPlacement, OpeningTakesUpFontAndColourChosenSinceStartUp) {
+    ShowRig rig;
+    TouchScreenView view(*rig.show, *rig.settings);
+    rig.settings->setText(u"TouchScreenFontName", QStringLiteral("DejaVu Serif"));
+    rig.settings->setText(u"TouchScreenFontSize", QStringLiteral("17"));
+    rig.settings->setBoolean(u"TouchScreenFontBold", false);
+    rig.settings->setBoolean(u"TouchScreenFontItalic", true);
+    view.open(nullptr);
+    const QFont f = view.btnPlay(5)->font();
+    EXPECT_EQ(f.family(), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(f.pointSize(), 17);
+    EXPECT_FALSE(f.bold());
+    EXPECT_TRUE(f.italic());
+    view.close();
+}
