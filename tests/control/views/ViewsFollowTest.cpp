@@ -64,3 +64,23 @@ TEST(TouchPlacement, OpeningTakesUpFontAndColourChosenSinceStartUp) {
     EXPECT_TRUE(f.italic());
     view.close();
 }
+
+TEST(BlackScreenFollows, AChannelSelectedElsewhereMovesTheViewsSelectionAndBank) {
+    ShowRig rig;
+    rig.loadChannel(
+        12, {rig.ramp(QStringLiteral("Storm"), 2.0), rig.ramp(QStringLiteral("Rain"), 2.0)});
+    BlackScreenView view(*rig.show);
+    // The digit keys go on to the main window's hotkeys, which select the channel there.
+    view.passKey = [&](QKeyEvent*) {
+        rig.store.selectChannel(12);
+        return true;
+    };
+    view.openOnBank(1);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    QTest::keyClick(&view, Qt::Key_3);
+    EXPECT_EQ(view.control().selectedChannel(), 12);
+    EXPECT_EQ(view.control().bank(), 2);
+    QTest::keyClick(&view, Qt::Key_Down);
+    EXPECT_EQ(rig.store.controls(12).selectedSound, 1) << "the arrows reach the channel shown";
+    view.close();
+}
