@@ -176,6 +176,11 @@ bool HotkeyDecoder::keyDown(KeyStroke stroke, bool autoRepeat) {
             return true;
         return functionKeyDown(key, mods);
     }
+    // A key held a little too long repeats its press. The preset keys and the list keys
+    // may go on stepping; a key that recalls, switches something over or opens a window acts
+    // once per press, and a held keypad digit is no two-key entry.
+    if (autoRepeat && !repeats(stroke))
+        return claims(stroke);
     if (mods == keymod::Ctrl)
         return ctrlKey(key);
     if (mods == (keymod::Ctrl | keymod::Alt))
@@ -211,6 +216,17 @@ bool HotkeyDecoder::claims(KeyStroke stroke) const {
     if (mods & keymod::Ctrl)
         return false;
     return !isLetter && key != vk::PageUp && key != vk::PageDown;
+}
+
+bool HotkeyDecoder::repeats(KeyStroke stroke) {
+    const int key = stroke.key;
+    if (key == vk::Plus || key == vk::KeypadPlus || key == vk::Minus || key == vk::KeypadMinus)
+        return true;
+    if (stroke.modifiers == (keymod::Ctrl | keymod::Alt))
+        return key == letter('A') || key == letter('B');
+    if (stroke.modifiers & keymod::Ctrl)
+        return false;
+    return key != vk::Return && key != vk::Less;
 }
 
 bool HotkeyDecoder::functionKeyDown(int key, int modifiers) {
