@@ -178,6 +178,7 @@ int main(int argc, char** argv) {
             mainWindow->activateWindow();
         };
         touchScreen = std::make_unique<TouchScreenView>(show, settings);
+        touchScreen->passKey = blackScreen->passKey;
         mainWindow->pendingWindows().touchScreen = [&] {
             touchScreen->toggle(mainWindow.get());
         };

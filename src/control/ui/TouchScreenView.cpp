@@ -12,6 +12,7 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QResizeEvent>
 #include <QScreen>
@@ -29,6 +30,11 @@ const char* const kIndicatorNames[5] = {"lblRestart", "lblLoop", "lblPause", "lb
 TouchScreenView::TouchScreenView(ShowLayer& show, Settings& settings, QWidget* parent)
     : QWidget(parent), show_(show), settings_(settings) {
     setObjectName(QStringLiteral("frmTouchScreen"));
+    // Fingers need no keyboard: the view does not take it from the main window, whose keys
+    // (F1..F8, Escape...) must keep working while the view is open and being touched. Where
+    // the desktop gives it the keyboard all the same, its keys go on to the hotkeys.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowFlag(Qt::WindowDoesNotAcceptFocus);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(18, 18, 18));
@@ -139,6 +145,16 @@ void TouchScreenView::resizeEvent(QResizeEvent* event) {
     pf.setPixelSize(f.pixelSize() * 2);
     pf.setBold(true);
     position_->setFont(pf);
+}
+
+void TouchScreenView::keyPressEvent(QKeyEvent* event) {
+    if (!passKey || !passKey(event))
+        QWidget::keyPressEvent(event);
+}
+
+void TouchScreenView::keyReleaseEvent(QKeyEvent* event) {
+    if (!passKey || !passKey(event))
+        QWidget::keyReleaseEvent(event);
 }
 
 void TouchScreenView::applySettings() {

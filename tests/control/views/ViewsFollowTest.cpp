@@ -5,8 +5,11 @@
 #include "control/ui/TouchScreenView.h"
 #include "control/ui/TouchWidgets.h"
 #include "core/Settings.h"
+#include "engine/kae/Kae.h"
+#include "mainwindow/Hotkeys.h"
 #include "support/ShowRig.h"
 
+#include <QKeyEvent>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -82,5 +85,26 @@ TEST(BlackScreenFollows, AChannelSelectedElsewhereMovesTheViewsSelectionAndBank)
     EXPECT_EQ(view.control().bank(), 2);
     QTest::keyClick(&view, Qt::Key_Down);
     EXPECT_EQ(rig.store.controls(12).selectedSound, 1) << "the arrows reach the channel shown";
+    view.close();
+}
+
+TEST(TouchKeyboard, KeysTypedWhileTheTouchViewIsActiveReachTheHotkeys) {
+    ShowRig rig;
+    rig.loadChannel(1, {rig.ramp(QStringLiteral("Door Knock"), 2.0)});
+    rig.store.controls(1).holdMode = 1;
+    HotkeyDecoder keys(*rig.show, *rig.settings, {});
+    TouchScreenView view(*rig.show, *rig.settings);
+    view.passKey = [&keys](QKeyEvent* e) {
+        const KeyStroke stroke = toKeyStroke(*e);
+        return e->type() == QEvent::KeyPress ? keys.keyDown(stroke, e->isAutoRepeat())
+                                             : keys.keyUp(stroke, e->isAutoRepeat());
+    };
+    // Showing a window activates it on some desktops, and a touch may too.
+    view.open(nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    QTest::keyPress(&view, Qt::Key_F2);
+    EXPECT_TRUE(KAE__Channel_IsPlaying(1)) << "F2 plays channel 2";
+    QTest::keyRelease(&view, Qt::Key_F2);
+    EXPECT_FALSE(KAE__Channel_IsPlaying(1)) << "its release ends the hold";
     view.close();
 }
