@@ -10,6 +10,7 @@
 #include "support/ShowRig.h"
 
 #include <QKeyEvent>
+#include <QPointingDevice>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -107,4 +108,43 @@ TEST(TouchKeyboard, KeysTypedWhileTheTouchViewIsActiveReachTheHotkeys) {
     QTest::keyRelease(&view, Qt::Key_F2);
     EXPECT_FALSE(KAE__Channel_IsPlaying(1)) << "its release ends the hold";
     view.close();
+}
+
+TEST(TouchListScroll, ALongListShowsTheCurrentRowAndScrollsUnderTheFinger) {
+    static QPointingDevice* const finger = QTest::createTouchDevice();
+    TouchList list;
+    const int h = list.rowHeight();
+    list.resize(300, h * 5);
+    QStringList names;
+    for (int i = 0; i < 40; ++i)
+        names << QStringLiteral("Sound %1").arg(i + 1);
+    list.setRows(names, 30);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    QList<int> hits;
+    QObject::connect(&list, &TouchList::activated, [&hits](int row) { hits << row; });
+    const auto at = [h](int visibleRow) {
+        return QPoint(150, visibleRow * h + h / 2);
+    };
+    const auto tap = [&](int visibleRow) {
+        QTest::touchEvent(&list, finger).press(0, at(visibleRow), &list);
+        QTest::touchEvent(&list, finger).release(0, at(visibleRow), &list);
+    };
+    tap(4);
+    EXPECT_EQ(hits, QList<int>{30}) << "the current sound is in sight, where it is drawn";
+    // A finger drawn up three rows scrolls on by three and selects nothing.
+    QTest::touchEvent(&list, finger).press(0, at(4), &list);
+    QTest::touchEvent(&list, finger).move(0, at(1), &list);
+    QTest::touchEvent(&list, finger).release(0, at(1), &list);
+    EXPECT_EQ(hits, QList<int>{30});
+    tap(0);
+    EXPECT_EQ(hits, (QList<int>{30, 29}));
+    // Down as far as the list goes, and no further.
+    for (int i = 0; i < 5; ++i) {
+        QTest::touchEvent(&list, finger).press(0, at(4), &list);
+        QTest::touchEvent(&list, finger).move(0, at(0), &list);
+        QTest::touchEvent(&list, finger).release(0, at(0), &list);
+    }
+    tap(4);
+    EXPECT_EQ(hits.last(), 39);
 }
