@@ -226,6 +226,9 @@ int main(int argc, char** argv) {
             osc->applySettings();
             touchScreen->applySettings();
         };
+        hooks.touchButtonText = [&](bool on) {
+            touchScreen->setShowText(on);
+        };
         midi.wireOptions(devices, hooks);
         options =
             std::make_unique<OptionsDialog>(settings, &show, devices, hooks, mainWindow.get());
