@@ -176,9 +176,9 @@ bool HotkeyDecoder::keyDown(KeyStroke stroke, bool autoRepeat) {
             return true;
         return functionKeyDown(key, mods);
     }
-    // A key held a little too long repeats its press. The preset keys and the list keys
-    // may go on stepping; a key that recalls, switches something over or opens a window acts
-    // once per press, and a held keypad digit is no two-key entry.
+    // A key held a little too long repeats its press. A key that recalls a preset (a held
+    // "+" would run through the presets and their autostarts), switches something over or
+    // opens a window acts once per press, and a held keypad digit is no two-key entry.
     if (autoRepeat && !repeats(stroke))
         return claims(stroke);
     if (mods == keymod::Ctrl)
@@ -220,13 +220,10 @@ bool HotkeyDecoder::claims(KeyStroke stroke) const {
 
 bool HotkeyDecoder::repeats(KeyStroke stroke) {
     const int key = stroke.key;
-    if (key == vk::Plus || key == vk::KeypadPlus || key == vk::Minus || key == vk::KeypadMinus)
-        return true;
-    if (stroke.modifiers == (keymod::Ctrl | keymod::Alt))
-        return key == letter('A') || key == letter('B');
     if (stroke.modifiers & keymod::Ctrl)
         return false;
-    return key != vk::Return && key != vk::Less;
+    return key != vk::Return && key != vk::Less && key != vk::Plus && key != vk::KeypadPlus &&
+           key != vk::Minus && key != vk::KeypadMinus;
 }
 
 bool HotkeyDecoder::functionKeyDown(int key, int modifiers) {
