@@ -177,8 +177,9 @@ bool HotkeyDecoder::keyDown(KeyStroke stroke, bool autoRepeat) {
         return functionKeyDown(key, mods);
     }
     // A key held a little too long repeats its press. A key that recalls a preset (a held
-    // "+" would run through the presets and their autostarts), switches something over or
-    // opens a window acts once per press, and a held keypad digit is no two-key entry.
+    // "+" would run through the presets and their autostarts), loads a playlist, switches
+    // something over or opens a window acts once per press, and a held keypad digit is no
+    // two-key entry.
     if (autoRepeat && !repeats(stroke))
         return claims(stroke);
     if (mods == keymod::Ctrl)
@@ -223,7 +224,7 @@ bool HotkeyDecoder::repeats(KeyStroke stroke) {
     if (stroke.modifiers & keymod::Ctrl)
         return false;
     return key != vk::Return && key != vk::Less && key != vk::Plus && key != vk::KeypadPlus &&
-           key != vk::Minus && key != vk::KeypadMinus;
+           key != vk::Minus && key != vk::KeypadMinus && key != vk::PageUp && key != vk::PageDown;
 }
 
 bool HotkeyDecoder::functionKeyDown(int key, int modifiers) {
