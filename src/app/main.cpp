@@ -178,6 +178,7 @@ int main(int argc, char** argv) {
             mainWindow->activateWindow();
         };
         touchScreen = std::make_unique<TouchScreenView>(show, settings);
+        touchScreen->passKey = blackScreen->passKey;
         mainWindow->pendingWindows().touchScreen = [&] {
             touchScreen->toggle(mainWindow.get());
         };
@@ -223,6 +224,10 @@ int main(int argc, char** argv) {
             midi.refreshCueTexts();
             xkeysGpio->optionsSaved();
             osc->applySettings();
+            touchScreen->applySettings();
+        };
+        hooks.touchButtonText = [&](bool on) {
+            touchScreen->setShowText(on);
         };
         midi.wireOptions(devices, hooks);
         options =

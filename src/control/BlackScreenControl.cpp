@@ -27,6 +27,13 @@ void BlackScreenControl::SelectChannel(int ch) {
     show_.store().selectChannel(selected_);
 }
 
+void BlackScreenControl::follow(int ch) {
+    if (ch < 0 || ch >= 32)
+        return;
+    selected_ = ch;
+    bank_ = ch / 8 + 1;
+}
+
 void BlackScreenControl::ChangeSound(int step) {
     const ShowStore& store = show_.store();
     const int count = static_cast<int>(store.soundList(selected_).size());

@@ -49,6 +49,9 @@ public:
     void releaseAll();
 
     void SelectChannel(int ch);
+    // The channel was selected elsewhere (a digit key passed on, a remote, MIDI): the view's
+    // selection and bank go with it, or the arrows would act on a channel no longer chosen.
+    void follow(int ch);
     void ChangeSound(int step); // +1 next, -1 previous
     std::array<BlackChannelLine, 8> DrawChannels() const;
 

@@ -23,4 +23,30 @@ std::array<bool, 5> touchModeIndicators(const ShowStore& store, int ch) {
             k.jumpMode == 1};
 }
 
+int touchScreenIndex(const QList<QRect>& screens, int mainScreen, const QString& position) {
+    // The touch monitor stands left or right of the operator's screen: the outermost other
+    // screen on that side, never the one the main window is on.
+    const bool right = position.trimmed() == QLatin1String("1");
+    int best = -1;
+    for (int i = 0; i < screens.size(); ++i) {
+        if (i == mainScreen)
+            continue;
+        const int x = screens[i].center().x();
+        if (best < 0 || (right ? x > screens[best].center().x() : x < screens[best].center().x()))
+            best = i;
+    }
+    return screens.size() > 1 ? best : -1;
+}
+
+QSize touchWindowSize(int resolution) {
+    switch (resolution) {
+    case 1:
+        return {1280, 1024};
+    case 2:
+        return {1920, 1080};
+    default:
+        return {1024, 768};
+    }
+}
+
 } // namespace kalvor

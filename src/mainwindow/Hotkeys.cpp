@@ -63,6 +63,10 @@ int virtualKey(const RawKey& raw) {
     case Qt::Key_Plus:
     case Qt::Key_Equal:
         return keypad ? vk::KeypadPlus : vk::Plus;
+    // German layouts type "*" with Shift on the "+" key. Only with Shift: the keypad has a
+    // "*" of its own, and French layouts a "*" key without Shift.
+    case Qt::Key_Asterisk:
+        return !keypad && (raw.modifiers & Qt::ShiftModifier) ? vk::Plus : 0;
     case Qt::Key_Minus:
     case Qt::Key_Underscore:
         return keypad ? vk::KeypadMinus : vk::Minus;
@@ -172,6 +176,12 @@ bool HotkeyDecoder::keyDown(KeyStroke stroke, bool autoRepeat) {
             return true;
         return functionKeyDown(key, mods);
     }
+    // A key held a little too long repeats its press. A key that recalls a preset (a held
+    // "+" would run through the presets and their autostarts), loads a playlist, switches
+    // something over or opens a window acts once per press, and a held keypad digit is no
+    // two-key entry.
+    if (autoRepeat && !repeats(stroke))
+        return claims(stroke);
     if (mods == keymod::Ctrl)
         return ctrlKey(key);
     if (mods == (keymod::Ctrl | keymod::Alt))
@@ -207,6 +217,14 @@ bool HotkeyDecoder::claims(KeyStroke stroke) const {
     if (mods & keymod::Ctrl)
         return false;
     return !isLetter && key != vk::PageUp && key != vk::PageDown;
+}
+
+bool HotkeyDecoder::repeats(KeyStroke stroke) {
+    const int key = stroke.key;
+    if (stroke.modifiers & keymod::Ctrl)
+        return false;
+    return key != vk::Return && key != vk::Less && key != vk::Plus && key != vk::KeypadPlus &&
+           key != vk::Minus && key != vk::KeypadMinus && key != vk::PageUp && key != vk::PageDown;
 }
 
 bool HotkeyDecoder::functionKeyDown(int key, int modifiers) {

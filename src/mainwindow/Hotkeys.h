@@ -156,6 +156,8 @@ public:
 
 private:
     bool passesPageGate(KeyStroke stroke) const;
+    // Whether a repeated press of the key acts again.
+    static bool repeats(KeyStroke stroke);
     bool functionKeyDown(int key, int modifiers);
     bool ctrlKey(int key);
     bool ctrlAltKey(int key);

@@ -32,6 +32,8 @@ inline constexpr UiText MnuOptions{"&Options...", "&Einstellungen..."};
 inline constexpr UiText MnuBackupRestore{"&Backup/Restore...", "&Backup/Restore..."};
 inline constexpr UiText MnuCdRipping{"&CD Ripping...", "&CD Ripping..."};
 inline constexpr UiText MnuTextReader{"&Text Reader...", "&Text Anzeige..."};
+inline constexpr UiText MnuTouchScreen{"To&uch Screen", "To&uch Screen"};
+inline constexpr UiText MnuBlackScreen{"B&lack Screen", "Schwar&zer Bildschirm"};
 inline constexpr UiText MnuLanguage{"&Language", "&Sprache"};
 inline constexpr UiText MnuEnglish{"English", "English"};
 inline constexpr UiText MnuDeutsch{"Deutsch", "Deutsch"};

@@ -34,6 +34,10 @@ BlackScreenView::BlackScreenView(ShowLayer& show, QWidget* parent)
     connect(&store, &ShowStore::channelChanged, this, qOverload<>(&QWidget::update));
     connect(&store, &ShowStore::presetsChanged, this, qOverload<>(&QWidget::update));
     connect(&store, &ShowStore::currentPresetChanged, this, qOverload<>(&QWidget::update));
+    connect(&store, &ShowStore::selectedChannelChanged, this, [this](int ch) {
+        control_.follow(ch);
+        update();
+    });
 }
 
 void BlackScreenView::openOnBank(int bank) {

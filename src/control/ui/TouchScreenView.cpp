@@ -12,6 +12,7 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QResizeEvent>
 #include <QScreen>
@@ -29,6 +30,11 @@ const char* const kIndicatorNames[5] = {"lblRestart", "lblLoop", "lblPause", "lb
 TouchScreenView::TouchScreenView(ShowLayer& show, Settings& settings, QWidget* parent)
     : QWidget(parent), show_(show), settings_(settings) {
     setObjectName(QStringLiteral("frmTouchScreen"));
+    // Fingers need no keyboard: the view does not take it from the main window, whose keys
+    // (F1..F8, Escape...) must keep working while the view is open and being touched. Where
+    // the desktop gives it the keyboard all the same, its keys go on to the hotkeys.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowFlag(Qt::WindowDoesNotAcceptFocus);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(18, 18, 18));
@@ -141,6 +147,16 @@ void TouchScreenView::resizeEvent(QResizeEvent* event) {
     position_->setFont(pf);
 }
 
+void TouchScreenView::keyPressEvent(QKeyEvent* event) {
+    if (!passKey || !passKey(event))
+        QWidget::keyPressEvent(event);
+}
+
+void TouchScreenView::keyReleaseEvent(QKeyEvent* event) {
+    if (!passKey || !passKey(event))
+        QWidget::keyReleaseEvent(event);
+}
+
 void TouchScreenView::applySettings() {
     QFont f(settings_.text(u"TouchScreenFontName"));
     f.setPointSizeF(std::max(6.0, settings_.text(u"TouchScreenFontSize")
@@ -220,29 +236,28 @@ void TouchScreenView::refreshPosition() {
 }
 
 void TouchScreenView::open(const QWidget* mainWindow) {
+    // The font and colour may have been chosen in the options since the view was made.
+    applySettings();
     const QList<QScreen*> screens = QGuiApplication::screens();
-    QScreen* target = nullptr;
-    bool ok = false;
-    const int wanted = settings_.text(u"TouchScreenPosition").toInt(&ok);
-    if (ok && wanted >= 1 && wanted <= screens.size())
-        target = screens[wanted - 1];
-    if (!target && screens.size() > 1) {
-        for (QScreen* s : screens) {
-            if (!mainWindow || s != mainWindow->screen()) {
-                target = s;
-                break;
-            }
-        }
-    }
+    QList<QRect> geometries;
+    for (const QScreen* s : screens)
+        geometries << s->geometry();
+    const int index =
+        touchScreenIndex(geometries, mainWindow ? screens.indexOf(mainWindow->screen()) : -1,
+                         settings_.text(u"TouchScreenPosition"));
+    QScreen* target = index >= 0 ? screens[index] : nullptr;
     timer_.start();
     refreshLists();
     DisplayOptions();
-    if (target && screens.size() > 1) {
+    if (target) {
         setScreen(target);
         setGeometry(target->geometry());
         showFullScreen();
     } else {
-        resize(1280, 800);
+        QSize size = touchWindowSize(settings_.integer(u"TouchScreenResolution"));
+        if (const QScreen* own = screen())
+            size = size.boundedTo(own->availableGeometry().size());
+        resize(size);
         showNormal();
     }
     raise();

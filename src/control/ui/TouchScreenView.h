@@ -10,6 +10,9 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
+
+class QKeyEvent;
 
 class QLabel;
 class QFrame;
@@ -43,8 +46,13 @@ public:
     // Fonts and colours from the settings, and all captions.
     void applySettings();
 
+    // The keyboard, should the view have it, for the main window's hotkeys; true when taken.
+    std::function<bool(QKeyEvent* event)> passKey;
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     void applyCaptions();

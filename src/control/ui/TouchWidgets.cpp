@@ -3,6 +3,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTouchEvent>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
 
 namespace kalvor {
 
@@ -84,57 +88,104 @@ TouchList::TouchList(QWidget* parent) : QWidget(parent) {
 void TouchList::setRows(const QStringList& rows, int current) {
     rows_ = rows;
     current_ = current;
-    update();
+    // A long sound list shows the sound that is chosen, wherever it stands.
+    if (current_ >= 0 && current_ < first_)
+        first_ = current_;
+    else if (current_ >= first_ + visibleRows())
+        first_ = current_ - visibleRows() + 1;
+    scrollTo(first_);
 }
 
 int TouchList::rowHeight() const {
     return fontMetrics().height() * 2 + 8; // a fingertip's height
 }
 
+int TouchList::visibleRows() const {
+    return std::max(1, height() / rowHeight());
+}
+
+void TouchList::scrollTo(int first) {
+    first_ = std::clamp(first, 0, std::max(0, static_cast<int>(rows_.size()) - visibleRows()));
+    update();
+}
+
+void TouchList::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    setRows(rows_, current_);
+}
+
+int TouchList::rowAt(QPointF pos) const {
+    if (pos.y() < 0)
+        return -1;
+    const int row = first_ + static_cast<int>(pos.y()) / rowHeight();
+    return row < rows_.size() ? row : -1;
+}
+
+void TouchList::press(QPointF pos) {
+    pressedRow_ = rowAt(pos);
+    pressY_ = pos.y();
+    pressFirst_ = first_;
+    dragging_ = false;
+    update();
+}
+
+void TouchList::drag(QPointF pos) {
+    const qreal moved = pos.y() - pressY_;
+    if (!dragging_ && std::abs(moved) < rowHeight() / 2.0)
+        return;
+    dragging_ = true;
+    pressedRow_ = -1;
+    scrollTo(pressFirst_ - static_cast<int>(std::lround(moved / rowHeight())));
+}
+
+void TouchList::lift(QPointF pos) {
+    drag(pos);
+    const int row = rowAt(pos);
+    const int hit =
+        !dragging_ && row == pressedRow_ ? row : -1; // a finger that slid off hits nothing
+    pressedRow_ = -1;
+    dragging_ = false;
+    update();
+    if (hit >= 0)
+        Q_EMIT activated(hit);
+}
+
 bool TouchList::event(QEvent* event) {
-    const auto rowAt = [this](QPointF pos) {
-        const int row = static_cast<int>(pos.y()) / rowHeight();
-        return row >= 0 && row < rows_.size() ? row : -1;
+    const auto touchAt = [event] {
+        const auto* t = static_cast<QTouchEvent*>(event);
+        return t->points().isEmpty() ? QPointF(-1, -1) : t->points().first().position();
     };
     switch (event->type()) {
-    case QEvent::TouchBegin: {
-        const auto* t = static_cast<QTouchEvent*>(event);
-        pressedRow_ = t->points().isEmpty() ? -1 : rowAt(t->points().first().position());
+    case QEvent::TouchBegin:
+        press(touchAt());
         event->accept();
-        update();
         return true;
-    }
     case QEvent::TouchUpdate:
+        drag(touchAt());
         event->accept();
         return true;
-    case QEvent::TouchEnd: {
-        const auto* t = static_cast<QTouchEvent*>(event);
-        const int row = t->points().isEmpty() ? -1 : rowAt(t->points().first().position());
-        const int hit = row == pressedRow_ ? row : -1; // a finger that slid off hits nothing
-        pressedRow_ = -1;
-        update();
-        if (hit >= 0)
-            Q_EMIT activated(hit);
+    case QEvent::TouchEnd:
+        lift(touchAt());
         event->accept();
         return true;
-    }
     case QEvent::TouchCancel:
         pressedRow_ = -1;
+        dragging_ = false;
         update();
         return true;
     case QEvent::MouseButtonPress:
-        pressedRow_ = rowAt(static_cast<QMouseEvent*>(event)->position());
-        update();
+        press(static_cast<QMouseEvent*>(event)->position());
         return true;
-    case QEvent::MouseButtonRelease: {
-        const int row = rowAt(static_cast<QMouseEvent*>(event)->position());
-        const int hit = row == pressedRow_ ? row : -1;
-        pressedRow_ = -1;
-        update();
-        if (hit >= 0)
-            Q_EMIT activated(hit);
+    case QEvent::MouseMove:
+        if (static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton)
+            drag(static_cast<QMouseEvent*>(event)->position());
         return true;
-    }
+    case QEvent::MouseButtonRelease:
+        lift(static_cast<QMouseEvent*>(event)->position());
+        return true;
+    case QEvent::Wheel:
+        scrollTo(first_ - static_cast<QWheelEvent*>(event)->angleDelta().y() / 120);
+        return true;
     default:
         return QWidget::event(event);
     }
@@ -144,14 +195,27 @@ void TouchList::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), QColor(28, 28, 28));
     const int h = rowHeight();
-    for (int i = 0; i < rows_.size(); ++i) {
-        const QRect r(0, i * h, width(), h - 2);
+    for (int i = first_; i < rows_.size(); ++i) {
+        const QRect r(0, (i - first_) * h, width(), h - 2);
+        if (r.top() >= height())
+            break;
         p.fillRect(r, i == pressedRow_ ? QColor(90, 90, 90)
                       : i == current_  ? QColor(60, 60, 60)
                                        : QColor(40, 40, 40));
         p.setPen(QColor(200, 200, 200));
-        p.drawText(r.adjusted(10, 0, -6, 0), Qt::AlignVCenter | Qt::AlignLeft,
-                   fontMetrics().elidedText(rows_[i], Qt::ElideRight, r.width() - 16));
+        // The right edge keeps room for the marks of rows out of sight.
+        p.drawText(r.adjusted(10, 0, -20, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                   fontMetrics().elidedText(rows_[i], Qt::ElideRight, r.width() - 30));
+    }
+    // Rows out of sight above or below: a mark at that edge.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(150, 150, 150));
+    const qreal x = width() - 14;
+    if (first_ > 0)
+        p.drawPolygon(QPolygonF({QPointF(x, 12), QPointF(x + 10, 12), QPointF(x + 5, 4)}));
+    if (first_ + visibleRows() < rows_.size()) {
+        const qreal y = std::min(height(), visibleRows() * h) - 4;
+        p.drawPolygon(QPolygonF({QPointF(x, y - 8), QPointF(x + 10, y - 8), QPointF(x + 5, y)}));
     }
 }
 

@@ -215,6 +215,18 @@ void MainWindow::buildMenus() {
             pending_.textReader();
     });
     textReader_->setObjectName(QStringLiteral("mnuTextReader"));
+    // The same as Ctrl+Alt+P and the "<" key, for a keyboard without that key.
+    touchScreen_ = viewMenu_->addAction(QString(), this, [this] {
+        if (pending_.touchScreen)
+            pending_.touchScreen();
+    });
+    touchScreen_->setObjectName(QStringLiteral("mnuTouchScreen"));
+    blackScreen_ = viewMenu_->addAction(QString(), this, [this] {
+        const int ch = show_.store().selectedChannel();
+        if (pending_.blackScreen)
+            pending_.blackScreen(ch >= 0 ? ch / kChannelsPerPage + 1 : 1);
+    });
+    blackScreen_->setObjectName(QStringLiteral("mnuBlackScreen"));
     viewMenu_->addSeparator();
     options_ = viewMenu_->addAction(QString(), this, [this] { openOptions(); });
     options_->setObjectName(QStringLiteral("mnuOptions"));
@@ -259,6 +271,8 @@ void MainWindow::applyCaptions() {
     backupRestore_->setText(txt(texts::MnuBackupRestore));
     cdRipping_->setText(txt(texts::MnuCdRipping));
     textReader_->setText(txt(texts::MnuTextReader));
+    touchScreen_->setText(txt(texts::MnuTouchScreen));
+    blackScreen_->setText(txt(texts::MnuBlackScreen));
     languageMenu_->setTitle(txt(texts::MnuLanguage));
     english_->setText(txt(texts::MnuEnglish));
     deutsch_->setText(txt(texts::MnuDeutsch));

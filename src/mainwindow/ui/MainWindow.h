@@ -176,6 +176,8 @@ private:
     QAction* backupRestore_ = nullptr;
     QAction* cdRipping_ = nullptr;
     QAction* textReader_ = nullptr;
+    QAction* touchScreen_ = nullptr;
+    QAction* blackScreen_ = nullptr;
     QAction* english_ = nullptr;
     QAction* deutsch_ = nullptr;
 };

@@ -157,6 +157,10 @@ void OptionsDialog::selectPage(const QString& key) {
 }
 
 void OptionsDialog::showPage(const QString& key) {
+    // Settings change outside the dialog while it is hidden (Ctrl+L, the overview's menu, a
+    // remote unit's keys); its controls take them up, or its save would put back old values.
+    if (!isVisible())
+        loadSettings();
     selectPage(key);
     show();
     raise();

@@ -45,6 +45,8 @@ struct OptionsHooks {
     std::function<bool(bool on, const QString& device)> midiInput;
     std::function<bool(bool on, const QString& device)> midiOutput;
     std::function<void(bool on)> mtcActive; // "MTC active"
+    // Whether the touch view's Play buttons show their sound names, at once.
+    std::function<void(bool on)> touchButtonText;
     // The output fields of rows 33..40 (keypad F1..F8), kept by the MIDI output.
     std::function<ChannelAssignments*(int key)> functionKeyRow;
 };

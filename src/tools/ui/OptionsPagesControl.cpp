@@ -280,6 +280,17 @@ QWidget* OptionsDialog::buildTouchscreenPage() {
             {{{"1024 x 768", "1024 x 768"}, "0"},
              {{"1280 x 1024", "1280 x 1024"}, "1"},
              {{"1920 x 1080", "1920 x 1080"}, "2"}});
+    // Not a stored setting: the buttons show their texts at every start.
+    auto* text = new QCheckBox(k.page());
+    text->setObjectName(QStringLiteral("chkTouchButtonText"));
+    text->setChecked(true);
+    bind_.caption(
+        text, {"Show sound names on the Play buttons", "Soundnamen auf den Play Tasten anzeigen"});
+    k.grid()->addWidget(text, k.nextRow(), 0, 1, 3);
+    connect(text, &QCheckBox::toggled, this, [this](bool on) {
+        if (hooks_.touchButtonText)
+            hooks_.touchButtonText(on);
+    });
     auto* font = new QPushButton(k.page());
     font->setObjectName(QStringLiteral("btnTouchFont"));
     bind_.caption(font, {"Select Font and Colour", "Schrift und Farbe wählen"});
