@@ -3,6 +3,7 @@
 // peer at the far end of a pty sees them).
 #pragma once
 
+#include "control/units/SerialUnitPort.h"
 #include "control/units/UnitPort.h"
 
 #include <functional>
@@ -22,6 +23,19 @@ public:
         written += bytes;
         if (forward)
             forward(bytes);
+    }
+};
+
+// The real serial port, counting what the program handed it: a test waits until the peer
+// has read as many bytes, rather than for a pause on the line, which a loaded machine
+// makes anyway.
+class CountedSerialPort : public SerialUnitPort {
+public:
+    using SerialUnitPort::SerialUnitPort;
+    qint64 sent = 0;
+    void write(const QByteArray& bytes) override {
+        sent += bytes.size();
+        SerialUnitPort::write(bytes);
     }
 };
 

@@ -36,6 +36,7 @@ struct Kr1Show : ShowRig {
     std::unique_ptr<SerialLine> line;
     std::unique_ptr<UnitPort> port;
     TestUnitPort* testPort = nullptr;
+    CountedSerialPort* counted = nullptr;
     std::unique_ptr<Kr1Remote> kr1;
     UnitPeer peer{std::make_unique<Kr1Decoder>()};
     qint64 delivered = 0; // bytes the line handed to the remote
@@ -75,7 +76,9 @@ struct Kr1Show : ShowRig {
             };
             port = std::move(p);
         } else {
-            port = std::make_unique<SerialUnitPort>(*line);
+            auto p = std::make_unique<CountedSerialPort>(*line);
+            counted = p.get();
+            port = std::move(p);
         }
         kr1 = std::make_unique<Kr1Remote>(*show, *settings, *port);
         kr1->setPlaylistFolder(folder);
@@ -106,6 +109,8 @@ struct Kr1Show : ShowRig {
     // and the wait ends as soon as the queue is empty.
     void settle() {
         peer.waitFor([&] { return kr1->link().queue().pending() == 0; }, 60000);
+        const qint64 sent = counted ? counted->sent : testPort->written.size();
+        peer.waitFor([&] { return peer.receivedCount() >= sent; }, 20000);
         peer.waitQuiet(60);
     }
     QString at(int x, int y) const { return peer.screen().textAt(x, y); }

@@ -1,6 +1,7 @@
 // The KR-2 on a show, over a real pseudo-terminal pair: the program holds one end as
 // "COM 1" in KR-2 mode, the software peer is the unit at the other end.
 #include "PtyPair.h"
+#include "TestUnitPort.h"
 #include "support/ShowRig.h"
 
 #include "control/serial/SerialLine.h"
@@ -30,7 +31,7 @@ namespace {
 struct Kr2Show : ShowRig {
     PtyPair pty;
     std::unique_ptr<SerialLine> line;
-    std::unique_ptr<SerialUnitPort> port;
+    std::unique_ptr<CountedSerialPort> port;
     std::unique_ptr<UnitLink> link;
     std::unique_ptr<Kr2Remote> remote;
     UnitPeer peer{std::make_unique<Kr2Decoder>()};
@@ -57,7 +58,7 @@ struct Kr2Show : ShowRig {
         settings->setText(u"ComPort", QStringLiteral("1"));
         settings->setText(u"ComDevice1", pty.path("a"));
         line = std::make_unique<SerialLine>(*settings);
-        port = std::make_unique<SerialUnitPort>(*line);
+        port = std::make_unique<CountedSerialPort>(*line);
         link = std::make_unique<UnitLink>(*port, QStringLiteral("KR-2"), QStringLiteral("busy"));
         remote = std::make_unique<Kr2Remote>(*show, *settings, Kr2Remote::Send{});
         remote->useQueue(link->queue());
@@ -89,6 +90,7 @@ struct Kr2Show : ShowRig {
         // screen before the key got there; the bounds only stop a hung line.
         ASSERT_TRUE(peer.waitFor([&] { return delivered >= arrived; }, 60000)) << name;
         (void)peer.waitFor([&] { return link->queue().pending() == 0; }, 60000);
+        (void)peer.waitFor([&] { return peer.receivedCount() >= port->sent; }, 20000);
         peer.waitQuiet(100);
     }
     // Keys named one after another, separated by blanks.
