@@ -6,18 +6,17 @@
 #include "core/UiLanguage.h"
 #include "show/playback/ShowLayer.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace kalvor {
 
 namespace {
-
-// A show still loading when the desktop launches the program again takes this long at most.
-constexpr int kHandOverMs = 20000;
 
 void bringToFront(QWidget* w) {
     if (!w)
@@ -60,20 +59,39 @@ void offerShow(ShowLayer& show, const QStringList& arguments) {
 
 } // namespace
 
-int handOverToRunningInstance(const QString& runtimeFolder, const QStringList& arguments) {
+HandOver handOverToRunningInstance(const QString& runtimeFolder, const QStringList& arguments,
+                                   int waitMs) {
     const InstanceDoor door(runtimeFolder);
-    if (door.knock(arguments, kHandOverMs))
-        return 0;
-    std::fprintf(stderr,
-                 "kalvor: another instance holds the lock beside %s but does not answer; "
-                 "nothing was opened\n",
-                 door.path().toLocal8Bit().constData());
-    return 1;
+    const QDeadlineTimer deadline(waitMs);
+    do {
+        if (door.knock(arguments, int(std::clamp<qint64>(deadline.remainingTime(), 1, 500))))
+            return HandOver::Taken;
+        // A first instance that was closing does not take the show; once it has ended,
+        // this start opens the show itself.
+        if (InstanceLock(runtimeFolder).acquire())
+            return HandOver::StartHere;
+    } while (!deadline.hasExpired());
+
+    // A desk user never sees standard error: the box says what became of the show.
+    const QString path =
+        arguments.size() > 1 ? playlistFromCommandLine(joinCommandLine(arguments)) : QString();
+    QString text = txt({"Kalvor is already running but does not answer.",
+                        "Kalvor läuft bereits, antwortet aber nicht."});
+    if (!path.isEmpty())
+        text += txt({"\nThe show \"%1\" was not opened; open it in the running Kalvor.",
+                     "\nDie Show \"%1\" wurde nicht geöffnet; öffnen Sie sie im laufenden "
+                     "Kalvor."})
+                    .arg(QFileInfo(path).fileName());
+    std::fprintf(stderr, "kalvor: %s (%s)\n", qUtf8Printable(text), qUtf8Printable(door.path()));
+    dialogs().message(QStringLiteral("Kalvor"), text, MessageIcon::Warning, MessageButtons::Ok);
+    return HandOver::NoAnswer;
 }
 
 std::unique_ptr<InstanceDoor> openInstanceDoor(const QString& runtimeFolder, ShowLayer& show,
-                                               std::function<QWidget*()> frontWindow) {
+                                               std::function<QWidget*()> frontWindow,
+                                               std::function<bool()> accepting) {
     auto door = std::make_unique<InstanceDoor>(runtimeFolder);
+    door->accepting = std::move(accepting);
     door->knocked = [&show, frontWindow](const QStringList& arguments) {
         // Out of the socket's handler first: the question is a modal box.
         QTimer::singleShot(0, &show, [&show, frontWindow, arguments] {

@@ -22,6 +22,7 @@
 #include "core/RecentPlaylists.h"
 #include "core/Settings.h"
 #include "core/ShowStore.h"
+#include "core/UiLanguage.h"
 #include "core/ui/QtDialogs.h"
 #include "core/ui/SystemMessagesWindow.h"
 #include "core/ui/WelcomeWindow.h"
@@ -357,22 +358,27 @@ int main(int argc, char** argv) {
         if (mainWindow)
             mainWindow->hotkeys()->decoder().keyDown({vk::Escape, 0});
     });
-    switch (lifecycle.Main(app.arguments())) {
-    case StartResult::Running:
-        osc->applySettings();
-        engine::preloadFfmpegPlugin();
-        break;
-    case StartResult::OtherInstance:
-        return handOverToRunningInstance(ctx.runtimeFolder, app.arguments());
-    case StartResult::NoSoundDevice:
-    case StartResult::EngineFailed:
-        return 1;
+    StartResult started = lifecycle.Main(app.arguments());
+    while (started == StartResult::OtherInstance) {
+        // Its box, if any, speaks the operator's language.
+        UiLanguage::instance().set(UiLanguage::fromSetting(settings.text(u"Language")));
+        const HandOver handOver = handOverToRunningInstance(ctx.runtimeFolder, app.arguments());
+        if (handOver != HandOver::StartHere)
+            return handOver == HandOver::Taken ? 0 : 1;
+        started = lifecycle.Main(app.arguments());
     }
-    const auto door = openInstanceDoor(ctx.runtimeFolder, show, [&]() -> QWidget* {
-        if (blackScreen && blackScreen->isVisible())
-            return blackScreen.get();
-        return mainWindow.get();
-    });
+    if (started != StartResult::Running)
+        return 1;
+    osc->applySettings();
+    engine::preloadFfmpegPlugin();
+    const auto door = openInstanceDoor(
+        ctx.runtimeFolder, show,
+        [&]() -> QWidget* {
+            if (blackScreen && blackScreen->isVisible())
+                return blackScreen.get();
+            return mainWindow.get();
+        },
+        [&] { return lifecycle.state() == ProgramState::Running; });
     // For checks of the running program without a display of its own: the window is saved
     // as a picture once start-up has settled, then the program quits without the question.
     const QString screenshot = qEnvironmentVariable("KALVOR_SCREENSHOT");

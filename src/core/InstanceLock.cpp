@@ -92,6 +92,10 @@ void InstanceDoor::take(QLocalSocket* socket) {
             QString::fromUtf8(buffer->mid(greeting.size(), end - greeting.size()))
                 .split(QLatin1Char('\n'));
         buffer->clear();
+        if (accepting && !accepting()) {
+            socket->abort();
+            return;
+        }
         socket->write("ok\n");
         socket->flush();
         socket->disconnectFromServer();

@@ -56,6 +56,10 @@ public:
 
     // On the running instance: each command line handed over, program name first.
     std::function<void(const QStringList& arguments)> knocked;
+    // False while the instance can no longer take a command line (it is closing): a second
+    // start then gets no answer and keeps asking until the lock is free, so that it opens
+    // its show itself instead of handing it to a program about to end. Unset: always.
+    std::function<bool()> accepting;
 
 private:
     void take(QLocalSocket* socket);

@@ -1,0 +1,96 @@
+// A second start (a show double-clicked) against the states the first instance can be in:
+// the show reaches a running instance, is opened by the second start itself when the first
+// has ended meanwhile, and is never lost without the operator being told on screen.
+#include "app/SecondStart.h"
+
+#include "core/InstanceLock.h"
+
+#include "support/ScriptedDialogs.h"
+#include "support/TestEnvironment.h"
+
+#include <QTest>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+using namespace kalvor;
+using namespace kalvor::test;
+
+namespace {
+
+enum class First { Gone, Starting, Running, Closing };
+
+struct Case {
+    const char* name;
+    First first;
+    HandOver expected;
+    int handedOver; // command lines the first instance got
+    bool toldOnScreen;
+};
+
+const char* toText(HandOver h) {
+    switch (h) {
+    case HandOver::Taken:
+        return "taken";
+    case HandOver::StartHere:
+        return "start here";
+    case HandOver::NoAnswer:
+        return "no answer";
+    }
+    return "?";
+}
+
+} // namespace
+
+TEST(SecondStart, DoubleClickedShowIsNeverLostSilently) {
+    const std::vector<Case> cases = {
+        {"first instance running", First::Running, HandOver::Taken, 1, false},
+        {"first instance ended while the second waited", First::Gone, HandOver::StartHere, 0,
+         false},
+        {"first instance closing", First::Closing, HandOver::NoAnswer, 0, true},
+        {"first instance never answers", First::Starting, HandOver::NoAnswer, 0, true},
+    };
+    const QString show = freshFolder(QStringLiteral("shows")) + QStringLiteral("/Act 2.kal");
+    writeFile(show, "Fileformat 17\r\n");
+    const QStringList arguments = {QStringLiteral("kalvor"), show};
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString folder = freshFolder(QString::fromLatin1(c.name).replace(' ', '-'));
+        ScriptedDialogs dialogs;
+        InstanceLock firstLock(folder);
+        if (c.first != First::Gone) {
+            ASSERT_TRUE(firstLock.acquire());
+        }
+        InstanceDoor firstDoor(folder);
+        int handed = 0;
+        firstDoor.knocked = [&](const QStringList&) {
+            ++handed;
+        };
+        firstDoor.accepting = [&] {
+            return c.first == First::Running;
+        };
+        if (c.first == First::Running || c.first == First::Closing) {
+            ASSERT_TRUE(firstDoor.open());
+        }
+
+        // The second start waits for an answer, which the first side gives from its event
+        // loop: the second start runs on a thread of its own, as in a process of its own.
+        HandOver got = HandOver::Taken;
+        std::unique_ptr<QThread> second(
+            QThread::create([&] { got = handOverToRunningInstance(folder, arguments, 1500); }));
+        second->start();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return second->isFinished(); }, 30000));
+        second->wait();
+
+        EXPECT_STREQ(toText(got), toText(c.expected));
+        EXPECT_EQ(handed, c.handedOver);
+        const auto boxes = dialogs.messages();
+        ASSERT_EQ(boxes.size(), c.toldOnScreen ? 1 : 0);
+        if (c.toldOnScreen) {
+            EXPECT_TRUE(boxes.first().text.contains(QStringLiteral("Act 2.kal")))
+                << boxes.first().text.toStdString();
+            EXPECT_EQ(boxes.first().icon, MessageIcon::Warning);
+        }
+    }
+}
