@@ -8,8 +8,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace kalvor::cli {
 
@@ -63,22 +66,38 @@ int runBackupCommand(const QStringList& args) {
             *files << f;
     }
     const QString archivePath = QFileInfo(withKfaExtension(positional[1])).absoluteFilePath();
-    if (QFileInfo::exists(archivePath)) {
-        if (!force) {
-            say(txt(texts::FileExists).arg(archivePath).section(QLatin1Char('\r'), 0, 0) +
-                QStringLiteral(" (--force replaces it)"));
+    const bool replacing = QFileInfo::exists(archivePath);
+    if (replacing && !force) {
+        say(txt(texts::FileExists).arg(archivePath).section(QLatin1Char('\r'), 0, 0) +
+            QStringLiteral(" (--force replaces it)"));
+        return 1;
+    }
+    // The archive being replaced stays until the new one is complete: a backup that fails
+    // halfway must not leave the show with no archive at all.
+    QString target = archivePath;
+    if (replacing) {
+        QTemporaryFile part(archivePath + QStringLiteral(".XXXXXX.part"));
+        if (!part.open()) {
+            say(QStringLiteral("%1: %2").arg(part.fileName(), part.errorString()));
             return 1;
         }
-        if (!QFile::remove(archivePath)) {
-            say(QStringLiteral("%1 cannot be removed").arg(archivePath));
-            return 1;
-        }
+        target = part.fileName();
+        // The archive writer creates the file itself and refuses one that exists.
     }
     StderrMessages messages;
     JobControl control;
-    const RunResult r = runBackup(*files, archivePath, messages, control);
+    const RunResult r = runBackup(*files, target, messages, control);
     if (!r.ok) {
+        if (target != archivePath)
+            QFile::remove(target);
         say(txt(texts::ErrorDuringBackup).arg(r.errorCode) + QLatin1Char('\n') + r.errorText);
+        return 1;
+    }
+    if (target != archivePath && std::rename(QFile::encodeName(target).constData(),
+                                             QFile::encodeName(archivePath).constData()) != 0) {
+        say(QStringLiteral("%1 cannot replace %2: %3")
+                .arg(target, archivePath, QString::fromLocal8Bit(std::strerror(errno))));
+        QFile::remove(target);
         return 1;
     }
     say(txt(texts::BackupFinished).arg(r.count));
