@@ -6,12 +6,10 @@
 #include "core/UiLanguage.h"
 #include "show/playback/ShowLayer.h"
 
-#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QTimer>
 #include <QWidget>
 
-#include <algorithm>
 #include <cstdio>
 
 namespace kalvor {
@@ -62,15 +60,14 @@ void offerShow(ShowLayer& show, const QStringList& arguments) {
 HandOver handOverToRunningInstance(const QString& runtimeFolder, const QStringList& arguments,
                                    int waitMs) {
     const InstanceDoor door(runtimeFolder);
-    const QDeadlineTimer deadline(waitMs);
-    do {
-        if (door.knock(arguments, int(std::clamp<qint64>(deadline.remainingTime(), 1, 500))))
-            return HandOver::Taken;
-        // A first instance that was closing does not take the show; once it has ended,
-        // this start opens the show itself.
-        if (InstanceLock(runtimeFolder).acquire())
-            return HandOver::StartHere;
-    } while (!deadline.hasExpired());
+    // A first instance that is closing does not take the show; once it has ended, this
+    // start opens the show itself.
+    bool firstEnded = false;
+    if (door.knock(arguments, waitMs,
+                   [&] { return firstEnded = InstanceLock(runtimeFolder).acquire(); }))
+        return HandOver::Taken;
+    if (firstEnded)
+        return HandOver::StartHere;
 
     // A desk user never sees standard error: the box says what became of the show.
     const QString path =
@@ -92,6 +89,7 @@ std::unique_ptr<InstanceDoor> openInstanceDoor(const QString& runtimeFolder, Sho
                                                std::function<bool()> accepting) {
     auto door = std::make_unique<InstanceDoor>(runtimeFolder);
     door->accepting = std::move(accepting);
+    door->setHolding(true);
     door->knocked = [&show, frontWindow](const QStringList& arguments) {
         // Out of the socket's handler first: the question is a modal box.
         QTimer::singleShot(0, &show, [&show, frontWindow, arguments] {

@@ -26,9 +26,10 @@ enum class HandOver {
 HandOver handOverToRunningInstance(const QString& runtimeFolder, const QStringList& arguments,
                                    int waitMs = 20000);
 
-// In the running instance, once start-up is done. `frontWindow` is the window the
-// operator works in now (the main window, or the black-screen view in its place);
-// `accepting` is false once closing has begun.
+// In the running instance, as soon as it holds the instance lock. The door starts out
+// holding what arrives: `setHolding(false)` once start-up is done hands it on. `frontWindow`
+// is the window the operator works in then (the main window, or the black-screen view in
+// its place); `accepting` is false once closing has begun.
 std::unique_ptr<InstanceDoor> openInstanceDoor(const QString& runtimeFolder, ShowLayer& show,
                                                std::function<QWidget*()> frontWindow,
                                                std::function<bool()> accepting = {});

@@ -358,6 +358,22 @@ int main(int argc, char** argv) {
         if (mainWindow)
             mainWindow->hotkeys()->decoder().keyDown({vk::Escape, 0});
     });
+    // The door opens with the lock, so that a show double-clicked during a long start-up
+    // is taken and opened once start-up is done.
+    std::unique_ptr<InstanceDoor> door;
+    up.instanceLocked = [&] {
+        door = openInstanceDoor(
+            ctx.runtimeFolder, show,
+            [&]() -> QWidget* {
+                if (blackScreen && blackScreen->isVisible())
+                    return blackScreen.get();
+                return mainWindow.get();
+            },
+            [&] {
+                return lifecycle.state() == ProgramState::Starting ||
+                       lifecycle.state() == ProgramState::Running;
+            });
+    };
     StartResult started = lifecycle.Main(app.arguments());
     while (started == StartResult::OtherInstance) {
         // Its box, if any, speaks the operator's language.
@@ -371,14 +387,8 @@ int main(int argc, char** argv) {
         return 1;
     osc->applySettings();
     engine::preloadFfmpegPlugin();
-    const auto door = openInstanceDoor(
-        ctx.runtimeFolder, show,
-        [&]() -> QWidget* {
-            if (blackScreen && blackScreen->isVisible())
-                return blackScreen.get();
-            return mainWindow.get();
-        },
-        [&] { return lifecycle.state() == ProgramState::Running; });
+    if (door)
+        door->setHolding(false);
     // For checks of the running program without a display of its own: the window is saved
     // as a picture once start-up has settled, then the program quits without the question.
     const QString screenshot = qEnvironmentVariable("KALVOR_SCREENSHOT");

@@ -99,12 +99,24 @@ void InstanceDoor::take(QLocalSocket* socket) {
         socket->write("ok\n");
         socket->flush();
         socket->disconnectFromServer();
-        if (knocked)
+        if (holding_)
+            held_ << arguments;
+        else if (knocked)
             knocked(arguments);
     });
 }
 
-bool InstanceDoor::knock(const QStringList& arguments, int timeoutMs) const {
+void InstanceDoor::setHolding(bool holding) {
+    holding_ = holding;
+    while (!holding_ && !held_.isEmpty()) {
+        const QStringList arguments = held_.takeFirst();
+        if (knocked)
+            knocked(arguments);
+    }
+}
+
+bool InstanceDoor::knock(const QStringList& arguments, int timeoutMs,
+                         const std::function<bool()>& stopAsking) const {
     QByteArray message(kGreeting);
     QStringList lines;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -133,6 +145,8 @@ bool InstanceDoor::knock(const QStringList& arguments, int timeoutMs) const {
             if (reply.startsWith("ok\n"))
                 return true;
         }
+        if (stopAsking && stopAsking())
+            return false;
         QThread::msleep(100);
     } while (!deadline.hasExpired());
     return false;

@@ -51,11 +51,17 @@ public:
 
     // A second start hands over its command line (program name first; names of existing
     // files made absolute, since the running instance has another working folder). True
-    // once the running instance has taken it; false when none answers within `timeoutMs`.
-    bool knock(const QStringList& arguments, int timeoutMs) const;
+    // once the running instance has taken it; false when none answers within `timeoutMs`,
+    // or as soon as `stopAsking` (asked between attempts) says so.
+    bool knock(const QStringList& arguments, int timeoutMs,
+               const std::function<bool()>& stopAsking = {}) const;
 
     // On the running instance: each command line handed over, program name first.
     std::function<void(const QStringList& arguments)> knocked;
+    // While holding (the instance is still starting up), command lines are taken and kept;
+    // they reach `knocked` in their order once holding ends. A show double-clicked during
+    // a long start-up is opened after it, not lost when the second start stops waiting.
+    void setHolding(bool holding);
     // False while the instance can no longer take a command line (it is closing): a second
     // start then gets no answer and keeps asking until the lock is free, so that it opens
     // its show itself instead of handing it to a program about to end. Unset: always.
@@ -66,6 +72,8 @@ private:
 
     QString path_;
     QLocalServer* server_ = nullptr;
+    bool holding_ = false;
+    QList<QStringList> held_;
 };
 
 } // namespace kalvor

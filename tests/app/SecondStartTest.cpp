@@ -18,13 +18,14 @@ using namespace kalvor::test;
 
 namespace {
 
-enum class First { Gone, Starting, Running, Closing };
+enum class First { Gone, Hung, Starting, Running, Closing };
 
 struct Case {
     const char* name;
     First first;
     HandOver expected;
     int handedOver; // command lines the first instance got
+    int handedAfterStartUp;
     bool toldOnScreen;
 };
 
@@ -44,11 +45,12 @@ const char* toText(HandOver h) {
 
 TEST(SecondStart, DoubleClickedShowIsNeverLostSilently) {
     const std::vector<Case> cases = {
-        {"first instance running", First::Running, HandOver::Taken, 1, false},
-        {"first instance ended while the second waited", First::Gone, HandOver::StartHere, 0,
+        {"first instance running", First::Running, HandOver::Taken, 1, 1, false},
+        {"first instance still starting", First::Starting, HandOver::Taken, 0, 1, false},
+        {"first instance ended while the second waited", First::Gone, HandOver::StartHere, 0, 0,
          false},
-        {"first instance closing", First::Closing, HandOver::NoAnswer, 0, true},
-        {"first instance never answers", First::Starting, HandOver::NoAnswer, 0, true},
+        {"first instance closing", First::Closing, HandOver::NoAnswer, 0, 0, true},
+        {"first instance never answers", First::Hung, HandOver::NoAnswer, 0, 0, true},
     };
     const QString show = freshFolder(QStringLiteral("shows")) + QStringLiteral("/Act 2.kal");
     writeFile(show, "Fileformat 17\r\n");
@@ -68,9 +70,10 @@ TEST(SecondStart, DoubleClickedShowIsNeverLostSilently) {
             ++handed;
         };
         firstDoor.accepting = [&] {
-            return c.first == First::Running;
+            return c.first != First::Closing;
         };
-        if (c.first == First::Running || c.first == First::Closing) {
+        firstDoor.setHolding(c.first == First::Starting);
+        if (c.first == First::Running || c.first == First::Starting || c.first == First::Closing) {
             ASSERT_TRUE(firstDoor.open());
         }
 
@@ -85,6 +88,8 @@ TEST(SecondStart, DoubleClickedShowIsNeverLostSilently) {
 
         EXPECT_STREQ(toText(got), toText(c.expected));
         EXPECT_EQ(handed, c.handedOver);
+        firstDoor.setHolding(false); // start-up done
+        EXPECT_EQ(handed, c.handedAfterStartUp);
         const auto boxes = dialogs.messages();
         ASSERT_EQ(boxes.size(), c.toldOnScreen ? 1 : 0);
         if (c.toldOnScreen) {
