@@ -86,6 +86,14 @@ int runRender(const QStringList& args) {
     const auto events = parseRenderEvents(eventsText, &eventError);
     if (!events)
         return usage(qPrintable(QStringLiteral("--events: ") + eventError));
+    // A script longer than the render would leave its last presses out without a word.
+    for (const RenderEvent& e : *events) {
+        if (e.seconds >= seconds)
+            return usage(qPrintable(QStringLiteral("--events: the event at %1 s lies at or "
+                                                   "after the end of the render (%2 s)")
+                                        .arg(e.seconds)
+                                        .arg(seconds)));
+    }
 
     // The user's own settings only when asked for: a render must come out the same anywhere.
     QTemporaryDir scratch;

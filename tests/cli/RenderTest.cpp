@@ -146,6 +146,7 @@ TEST(Render, BadArgumentsAreRefusedWithAReason) {
         {"--events|1 fly 2", 2},
         {"--preset|2", 2},
         {"--bogus", 2},
+        {"--events|0.5 press 1; 1.5 stop 1", 2}, // the stop would never be heard
         // Known to be wrong only once the show is loaded: the render stops there.
         {"--events|0.1 select 1 2", 1},
         {"--events|0.1 output 1 Nowhere", 1},
