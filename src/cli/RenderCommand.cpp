@@ -82,6 +82,12 @@ int runRender(const QStringList& args) {
         std::fprintf(stderr, "kalvor-tool render: %s: no such file\n", qUtf8Printable(show));
         return 1;
     }
+    // A misspelt --settings would otherwise render with the defaults as if they were asked for.
+    if (!settingsFile.isEmpty() && !QFileInfo(settingsFile).isFile()) {
+        std::fprintf(stderr, "kalvor-tool render: %s: no such file\n",
+                     qUtf8Printable(settingsFile));
+        return 1;
+    }
     QString eventError;
     const auto events = parseRenderEvents(eventsText, &eventError);
     if (!events)

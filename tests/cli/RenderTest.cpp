@@ -156,7 +156,10 @@ TEST(Render, BadArgumentsAreRefusedWithAReason) {
         {{}, 2},
         {{show, u"--seconds"_s, u"1"_s}, 2},
         {{show, u"--out"_s, out, u"--seconds"_s, u"0"_s}, 2},
-        {{folder + u"/missing.kal"_s, u"--out"_s, out, u"--seconds"_s, u"1"_s}, 1}};
+        {{folder + u"/missing.kal"_s, u"--out"_s, out, u"--seconds"_s, u"1"_s}, 1},
+        {{show, u"--out"_s, out, u"--seconds"_s, u"1"_s, u"--settings"_s,
+          folder + u"/missing.ini"_s},
+         1}};
     for (const auto& [extra, rc] : cases)
         runs.push_back({QStringList{show, u"--out"_s, out, u"--seconds"_s, u"1"_s} +
                             QString::fromLatin1(extra).split(QLatin1Char('|')),
