@@ -6,6 +6,7 @@
 #include "app/OscWiring.h"
 #include "app/RemoteUnitsWiring.h"
 #include "app/SecondStart.h"
+#include "app/TerminationSignals.h"
 #include "app/TextReaderWiring.h"
 #include "app/ToolsWiring.h"
 #include "app/XkeysGpioWiring.h"
@@ -389,6 +390,11 @@ int main(int argc, char** argv) {
     engine::preloadFfmpegPlugin();
     if (door)
         door->setHolding(false);
+    // A shutdown of the machine closes as the operator's quit does, without the question.
+    quitOnTerminationSignals(&app, [&] {
+        lifecycle.setForcedQuit(true);
+        mainWindow->close();
+    });
     // For checks of the running program without a display of its own: the window is saved
     // as a picture once start-up has settled, then the program quits without the question.
     const QString screenshot = qEnvironmentVariable("KALVOR_SCREENSHOT");
