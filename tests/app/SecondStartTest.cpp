@@ -29,18 +29,6 @@ struct Case {
     bool toldOnScreen;
 };
 
-const char* toText(HandOver h) {
-    switch (h) {
-    case HandOver::Taken:
-        return "taken";
-    case HandOver::StartHere:
-        return "start here";
-    case HandOver::NoAnswer:
-        return "no answer";
-    }
-    return "?";
-}
-
 } // namespace
 
 TEST(SecondStart, DoubleClickedShowIsNeverLostSilently) {
@@ -86,7 +74,7 @@ TEST(SecondStart, DoubleClickedShowIsNeverLostSilently) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return second->isFinished(); }, 30000));
         second->wait();
 
-        EXPECT_STREQ(toText(got), toText(c.expected));
+        EXPECT_EQ(static_cast<int>(got), static_cast<int>(c.expected));
         EXPECT_EQ(handed, c.handedOver);
         firstDoor.setHolding(false); // start-up done
         EXPECT_EQ(handed, c.handedAfterStartUp);
