@@ -3,6 +3,7 @@
 #include "core/Dialogs.h"
 #include "core/InstanceLock.h"
 #include "core/PlaylistChoice.h"
+#include "core/SystemMessages.h"
 #include "core/UiLanguage.h"
 #include "show/playback/ShowLayer.h"
 
@@ -90,9 +91,17 @@ std::unique_ptr<InstanceDoor> openInstanceDoor(const QString& runtimeFolder, Sho
     auto door = std::make_unique<InstanceDoor>(runtimeFolder);
     door->accepting = std::move(accepting);
     door->setHolding(true);
-    door->knocked = [&show, frontWindow](const QStringList& arguments) {
+    door->knocked = [&show, frontWindow,
+                     accepting = door->accepting](const QStringList& arguments) {
         // Out of the socket's handler first: the question is a modal box.
-        QTimer::singleShot(0, &show, [&show, frontWindow, arguments] {
+        QTimer::singleShot(0, &show, [&show, frontWindow, accepting, arguments] {
+            // Closing began meanwhile: a show loaded now would play on a freed engine.
+            if (accepting && !accepting()) {
+                SystemMessages::instance().addDebugMessage(
+                    QStringLiteral("Kalvor was closing; not opened: ") +
+                    arguments.mid(1).join(QLatin1Char(' ')));
+                return;
+            }
             bringToFront(frontWindow());
             offerShow(show, arguments);
         });

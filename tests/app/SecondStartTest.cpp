@@ -4,10 +4,14 @@
 #include "app/SecondStart.h"
 
 #include "core/InstanceLock.h"
+#include "core/Settings.h"
+#include "core/ShowStore.h"
+#include "show/playback/ShowLayer.h"
 
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
+#include <QCoreApplication>
 #include <QTest>
 #include <QThread>
 
@@ -86,4 +90,33 @@ TEST(SecondStart, DoubleClickedShowIsNeverLostSilently) {
             EXPECT_EQ(boxes.first().icon, MessageIcon::Warning);
         }
     }
+}
+
+TEST(SecondStart, AShowThatArrivesOnceClosingHasBegunOpensNothing) {
+    ScriptedDialogs dialogs;
+    ShowStore store;
+    Settings settings(freshFolder(QStringLiteral("closing-settings")) +
+                      QStringLiteral("/Kalvor.ini"));
+    ShowLayer show(store, settings, nullptr);
+    const QString folder = freshFolder(QStringLiteral("closing"));
+    bool closing = false;
+    const auto door = openInstanceDoor(
+        folder, show, [] { return nullptr; }, [&] { return !closing; });
+    const QString path = freshFolder(QStringLiteral("closing-shows")) + QStringLiteral("/A.kal");
+    writeFile(path, "Fileformat 17\r\n");
+
+    // Taken during start-up, handed on only when the operator has already quit.
+    bool taken = false;
+    std::unique_ptr<QThread> second(QThread::create([&] {
+        taken = InstanceDoor(folder).knock({QStringLiteral("kalvor"), path}, 10000);
+    }));
+    second->start();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return second->isFinished(); }, 15000));
+    second->wait();
+    ASSERT_TRUE(taken);
+    closing = true;
+    door->setHolding(false);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialogs.messages().isEmpty()) << "no question about opening a show in a program "
+                                                 "that is closing";
 }
