@@ -1,6 +1,7 @@
 // kalvor-tool commands that cannot do what was asked: each ends with a non-zero code, and
 // nothing the operator had before is gone.
 #include "cli/ArchiveCommands.h"
+#include "cli/FtpListCommand.h"
 #include "cli/SettingsCommand.h"
 #include "cli/UnitCommand.h"
 
@@ -81,6 +82,11 @@ TEST(ToolRefusals, FailuresEndNonZeroAndKeepWhatWasThere) {
          [&] {
              return cli::runUnit({QStringLiteral("kr1"), QStringLiteral("--port"), line.slave(),
                                   QStringLiteral("--seconds"), QStringLiteral("ten")});
+         },
+         2},
+        {"ftp-list with an option it does not know",
+         [] {
+             return cli::runFtpList({QStringLiteral("127.0.0.1:1"), QStringLiteral("--passive")});
          },
          2},
     };
