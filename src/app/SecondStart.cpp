@@ -64,8 +64,13 @@ HandOver handOverToRunningInstance(const QString& runtimeFolder, const QStringLi
     // A first instance that is closing does not take the show; once it has ended, this
     // start opens the show itself.
     bool firstEnded = false;
-    if (door.knock(arguments, waitMs,
-                   [&] { return firstEnded = InstanceLock(runtimeFolder).acquire(); }))
+    QString lockFailure;
+    if (door.knock(arguments, waitMs, [&] {
+            InstanceLock probe(runtimeFolder);
+            firstEnded = probe.acquire();
+            lockFailure = firstEnded ? QString() : probe.failure();
+            return firstEnded || !lockFailure.isEmpty();
+        }))
         return HandOver::Taken;
     if (firstEnded)
         return HandOver::StartHere;
@@ -73,12 +78,20 @@ HandOver handOverToRunningInstance(const QString& runtimeFolder, const QStringLi
     // A desk user never sees standard error: the box says what became of the show.
     const QString path =
         arguments.size() > 1 ? playlistFromCommandLine(joinCommandLine(arguments)) : QString();
-    QString text = txt({"Kalvor is already running but does not answer.",
-                        "Kalvor läuft bereits, antwortet aber nicht."});
+    // No instance at all when the lock file cannot even be made: say that, not "running".
+    QString text = lockFailure.isEmpty()
+                       ? txt({"Kalvor is already running but does not answer.",
+                              "Kalvor läuft bereits, antwortet aber nicht."})
+                       : txt({"Kalvor cannot check whether it is already running:\n",
+                              "Kalvor kann nicht prüfen, ob es bereits läuft:\n"}) +
+                             lockFailure;
     if (!path.isEmpty())
-        text += txt({"\nThe show \"%1\" was not opened; open it in the running Kalvor.",
-                     "\nDie Show \"%1\" wurde nicht geöffnet; öffnen Sie sie im laufenden "
-                     "Kalvor."})
+        text += (lockFailure.isEmpty()
+                     ? txt({"\nThe show \"%1\" was not opened; open it in the running Kalvor.",
+                            "\nDie Show \"%1\" wurde nicht geöffnet; öffnen Sie sie im "
+                            "laufenden Kalvor."})
+                     : txt({"\nThe show \"%1\" was not opened.",
+                            "\nDie Show \"%1\" wurde nicht geöffnet."}))
                     .arg(QFileInfo(path).fileName());
     std::fprintf(stderr, "kalvor: %s (%s)\n", qUtf8Printable(text), qUtf8Printable(door.path()));
     dialogs().message(QStringLiteral("Kalvor"), text, MessageIcon::Warning, MessageButtons::Ok);

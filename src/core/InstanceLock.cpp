@@ -44,6 +44,19 @@ bool InstanceLock::acquire() {
     return lock_->tryLock(0);
 }
 
+QString InstanceLock::failure() const {
+    switch (lock_->error()) {
+    case QLockFile::NoError:
+    case QLockFile::LockFailedError:
+        return {};
+    case QLockFile::PermissionError:
+        return QStringLiteral("%1: permission denied").arg(path_);
+    case QLockFile::UnknownError:
+        break;
+    }
+    return QStringLiteral("%1: cannot be created").arg(path_);
+}
+
 InstanceDoor::InstanceDoor(const QString& folder, QObject* parent)
     : QObject(parent),
       path_(InstanceLock::resolveFolder(folder) + QStringLiteral("/kalvor.socket")) {}

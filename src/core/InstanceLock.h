@@ -26,6 +26,9 @@ public:
 
     // True when this process is the only instance (and now holds the lock).
     bool acquire();
+    // After a failed acquire: empty when another instance holds the lock, else why the
+    // lock file could not be made at all.
+    QString failure() const;
     QString lockPath() const { return path_; }
 
     // The runtime folder that `folder` stands for (created when missing).

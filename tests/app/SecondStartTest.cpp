@@ -22,7 +22,7 @@ using namespace kalvor::test;
 
 namespace {
 
-enum class First { Gone, Hung, Starting, Running, Closing };
+enum class First { Gone, Hung, Starting, Running, Closing, NoRuntimeFolder };
 
 struct Case {
     const char* name;
@@ -43,6 +43,7 @@ TEST(SecondStart, DoubleClickedShowIsNeverLostSilently) {
          false},
         {"first instance closing", First::Closing, HandOver::NoAnswer, 0, 0, true},
         {"first instance never answers", First::Hung, HandOver::NoAnswer, 0, 0, true},
+        {"no lock can be made", First::NoRuntimeFolder, HandOver::NoAnswer, 0, 0, true},
     };
     const QString show = freshFolder(QStringLiteral("shows")) + QStringLiteral("/Act 2.kal");
     writeFile(show, "Fileformat 17\r\n");
@@ -50,10 +51,14 @@ TEST(SecondStart, DoubleClickedShowIsNeverLostSilently) {
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const QString folder = freshFolder(QString::fromLatin1(c.name).replace(' ', '-'));
+        QString folder = freshFolder(QString::fromLatin1(c.name).replace(' ', '-'));
+        if (c.first == First::NoRuntimeFolder) {
+            folder += QStringLiteral("/a-file");
+            writeFile(folder, "not a folder");
+        }
         ScriptedDialogs dialogs;
         InstanceLock firstLock(folder);
-        if (c.first != First::Gone) {
+        if (c.first != First::Gone && c.first != First::NoRuntimeFolder) {
             ASSERT_TRUE(firstLock.acquire());
         }
         InstanceDoor firstDoor(folder);
@@ -86,6 +91,9 @@ TEST(SecondStart, DoubleClickedShowIsNeverLostSilently) {
         ASSERT_EQ(boxes.size(), c.toldOnScreen ? 1 : 0);
         if (c.toldOnScreen) {
             EXPECT_TRUE(boxes.first().text.contains(QStringLiteral("Act 2.kal")))
+                << boxes.first().text.toStdString();
+            EXPECT_EQ(boxes.first().text.contains(QStringLiteral("does not answer")),
+                      c.first != First::NoRuntimeFolder)
                 << boxes.first().text.toStdString();
             EXPECT_EQ(boxes.first().icon, MessageIcon::Warning);
         }
