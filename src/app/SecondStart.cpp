@@ -3,6 +3,7 @@
 #include "core/Dialogs.h"
 #include "core/InstanceLock.h"
 #include "core/PlaylistChoice.h"
+#include "core/SystemMessages.h"
 #include "core/UiLanguage.h"
 #include "show/playback/ShowLayer.h"
 
@@ -15,9 +16,6 @@
 namespace kalvor {
 
 namespace {
-
-// A show still loading when the desktop launches the program again takes this long at most.
-constexpr int kHandOverMs = 20000;
 
 void bringToFront(QWidget* w) {
     if (!w)
@@ -60,23 +58,63 @@ void offerShow(ShowLayer& show, const QStringList& arguments) {
 
 } // namespace
 
-int handOverToRunningInstance(const QString& runtimeFolder, const QStringList& arguments) {
+HandOver handOverToRunningInstance(const QString& runtimeFolder, const QStringList& arguments,
+                                   int waitMs) {
     const InstanceDoor door(runtimeFolder);
-    if (door.knock(arguments, kHandOverMs))
-        return 0;
-    std::fprintf(stderr,
-                 "kalvor: another instance holds the lock beside %s but does not answer; "
-                 "nothing was opened\n",
-                 door.path().toLocal8Bit().constData());
-    return 1;
+    // A first instance that is closing does not take the show; once it has ended, this
+    // start opens the show itself.
+    bool firstEnded = false;
+    QString lockFailure;
+    if (door.knock(arguments, waitMs, [&] {
+            InstanceLock probe(runtimeFolder);
+            firstEnded = probe.acquire();
+            lockFailure = firstEnded ? QString() : probe.failure();
+            return firstEnded || !lockFailure.isEmpty();
+        }))
+        return HandOver::Taken;
+    if (firstEnded)
+        return HandOver::StartHere;
+
+    // A desk user never sees standard error: the box says what became of the show.
+    const QString path =
+        arguments.size() > 1 ? playlistFromCommandLine(joinCommandLine(arguments)) : QString();
+    // No instance at all when the lock file cannot even be made: say that, not "running".
+    QString text = lockFailure.isEmpty()
+                       ? txt({"Kalvor is already running but does not answer.",
+                              "Kalvor läuft bereits, antwortet aber nicht."})
+                       : txt({"Kalvor cannot check whether it is already running:\n",
+                              "Kalvor kann nicht prüfen, ob es bereits läuft:\n"}) +
+                             lockFailure;
+    if (!path.isEmpty())
+        text += (lockFailure.isEmpty()
+                     ? txt({"\nThe show \"%1\" was not opened; open it in the running Kalvor.",
+                            "\nDie Show \"%1\" wurde nicht geöffnet; öffnen Sie sie im "
+                            "laufenden Kalvor."})
+                     : txt({"\nThe show \"%1\" was not opened.",
+                            "\nDie Show \"%1\" wurde nicht geöffnet."}))
+                    .arg(QFileInfo(path).fileName());
+    std::fprintf(stderr, "kalvor: %s (%s)\n", qUtf8Printable(text), qUtf8Printable(door.path()));
+    dialogs().message(QStringLiteral("Kalvor"), text, MessageIcon::Warning, MessageButtons::Ok);
+    return HandOver::NoAnswer;
 }
 
 std::unique_ptr<InstanceDoor> openInstanceDoor(const QString& runtimeFolder, ShowLayer& show,
-                                               std::function<QWidget*()> frontWindow) {
+                                               std::function<QWidget*()> frontWindow,
+                                               std::function<bool()> accepting) {
     auto door = std::make_unique<InstanceDoor>(runtimeFolder);
-    door->knocked = [&show, frontWindow](const QStringList& arguments) {
+    door->accepting = std::move(accepting);
+    door->setHolding(true);
+    door->knocked = [&show, frontWindow,
+                     accepting = door->accepting](const QStringList& arguments) {
         // Out of the socket's handler first: the question is a modal box.
-        QTimer::singleShot(0, &show, [&show, frontWindow, arguments] {
+        QTimer::singleShot(0, &show, [&show, frontWindow, accepting, arguments] {
+            // Closing began meanwhile: a show loaded now would play on a freed engine.
+            if (accepting && !accepting()) {
+                SystemMessages::instance().addDebugMessage(
+                    QStringLiteral("Kalvor was closing; not opened: ") +
+                    arguments.mid(1).join(QLatin1Char(' ')));
+                return;
+            }
             bringToFront(frontWindow());
             offerShow(show, arguments);
         });

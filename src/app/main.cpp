@@ -6,6 +6,7 @@
 #include "app/OscWiring.h"
 #include "app/RemoteUnitsWiring.h"
 #include "app/SecondStart.h"
+#include "app/TerminationSignals.h"
 #include "app/TextReaderWiring.h"
 #include "app/ToolsWiring.h"
 #include "app/XkeysGpioWiring.h"
@@ -22,6 +23,7 @@
 #include "core/RecentPlaylists.h"
 #include "core/Settings.h"
 #include "core/ShowStore.h"
+#include "core/UiLanguage.h"
 #include "core/ui/QtDialogs.h"
 #include "core/ui/SystemMessagesWindow.h"
 #include "core/ui/WelcomeWindow.h"
@@ -362,21 +364,41 @@ int main(int argc, char** argv) {
         if (mainWindow)
             mainWindow->hotkeys()->decoder().keyDown({vk::Escape, 0});
     });
-    switch (lifecycle.Main(app.arguments())) {
-    case StartResult::Running:
-        osc->applySettings();
-        engine::preloadFfmpegPlugin();
-        break;
-    case StartResult::OtherInstance:
-        return handOverToRunningInstance(ctx.runtimeFolder, app.arguments());
-    case StartResult::NoSoundDevice:
-    case StartResult::EngineFailed:
-        return 1;
+    // The door opens with the lock, so that a show double-clicked during a long start-up
+    // is taken and opened once start-up is done.
+    std::unique_ptr<InstanceDoor> door;
+    up.instanceLocked = [&] {
+        door = openInstanceDoor(
+            ctx.runtimeFolder, show,
+            [&]() -> QWidget* {
+                if (blackScreen && blackScreen->isVisible())
+                    return blackScreen.get();
+                return mainWindow.get();
+            },
+            [&] {
+                return lifecycle.state() == ProgramState::Starting ||
+                       lifecycle.state() == ProgramState::Running;
+            });
+    };
+    StartResult started = lifecycle.Main(app.arguments());
+    while (started == StartResult::OtherInstance) {
+        // Its box, if any, speaks the operator's language.
+        UiLanguage::instance().set(UiLanguage::fromSetting(settings.text(u"Language")));
+        const HandOver handOver = handOverToRunningInstance(ctx.runtimeFolder, app.arguments());
+        if (handOver != HandOver::StartHere)
+            return handOver == HandOver::Taken ? 0 : 1;
+        started = lifecycle.Main(app.arguments());
     }
-    const auto door = openInstanceDoor(ctx.runtimeFolder, show, [&]() -> QWidget* {
-        if (blackScreen && blackScreen->isVisible())
-            return blackScreen.get();
-        return mainWindow.get();
+    if (started != StartResult::Running)
+        return 1;
+    osc->applySettings();
+    engine::preloadFfmpegPlugin();
+    if (door)
+        door->setHolding(false);
+    // A shutdown of the machine closes as the operator's quit does, without the question.
+    quitOnTerminationSignals(&app, [&] {
+        lifecycle.setForcedQuit(true);
+        mainWindow->close();
     });
     // For checks of the running program without a display of its own: the window is saved
     // as a picture once start-up has settled, then the program quits without the question.

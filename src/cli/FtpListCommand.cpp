@@ -59,6 +59,10 @@ int runFtpList(const QStringList& args) {
             if (!haveFolder && e.folder != QLatin1String("-"))
                 folder = e.folder;
             haveServer = true;
+        } else if (a.startsWith(QLatin1String("--"))) {
+            // A misspelt option would otherwise be taken for the folder to list.
+            std::fprintf(stderr, "kalvor-tool ftp-list: unknown option '%s'\n", qUtf8Printable(a));
+            return 2;
         } else if (!haveServer) {
             server.address = a;
             haveServer = true;

@@ -82,10 +82,24 @@ int runRender(const QStringList& args) {
         std::fprintf(stderr, "kalvor-tool render: %s: no such file\n", qUtf8Printable(show));
         return 1;
     }
+    // A misspelt --settings would otherwise render with the defaults as if they were asked for.
+    if (!settingsFile.isEmpty() && !QFileInfo(settingsFile).isFile()) {
+        std::fprintf(stderr, "kalvor-tool render: %s: no such file\n",
+                     qUtf8Printable(settingsFile));
+        return 1;
+    }
     QString eventError;
     const auto events = parseRenderEvents(eventsText, &eventError);
     if (!events)
         return usage(qPrintable(QStringLiteral("--events: ") + eventError));
+    // A script longer than the render would leave its last presses out without a word.
+    for (const RenderEvent& e : *events) {
+        if (e.seconds >= seconds)
+            return usage(qPrintable(QStringLiteral("--events: the event at %1 s lies at or "
+                                                   "after the end of the render (%2 s)")
+                                        .arg(e.seconds)
+                                        .arg(seconds)));
+    }
 
     // The user's own settings only when asked for: a render must come out the same anywhere.
     QTemporaryDir scratch;

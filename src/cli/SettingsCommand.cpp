@@ -3,6 +3,9 @@
 #include "core/Settings.h"
 #include "core/UiLanguage.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -19,7 +22,17 @@ int runSettings(const QStringList& args) {
             return 2;
         }
     }
+    // A misspelt --file would otherwise print the defaults as if they were that file's.
+    if (!file.isEmpty() && !QFileInfo(file).isFile()) {
+        std::fprintf(stderr, "kalvor-tool settings: %s: no such file\n", qUtf8Printable(file));
+        return 1;
+    }
     Settings settings(file);
+    if (QFile f(settings.filePath()); f.exists() && !f.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "kalvor-tool settings: %s: %s\n", qUtf8Printable(settings.filePath()),
+                     qUtf8Printable(f.errorString()));
+        return 1;
+    }
     // The GPIO captions' defaults follow the language, as they do in the program.
     UiLanguage::instance().set(UiLanguage::fromSetting(settings.text(u"Language")));
     settings.load(QStringLiteral("kalvor-tool settings"));

@@ -8,6 +8,7 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include <cmath>
 #include <cstdio>
 #include <unistd.h>
 
@@ -59,11 +60,21 @@ int runUnit(const QStringList& args) {
             png = args.at(++i);
         else if (a == QLatin1String("--keys") && hasValue)
             keys = args.at(++i);
-        else if (a == QLatin1String("--seconds") && hasValue)
-            seconds = args.at(++i).toDouble();
-        else if (a == QLatin1String("--baud") && hasValue)
-            baud = args.at(++i).toInt();
-        else if (unit.isEmpty() && !a.startsWith(QLatin1Char('-')))
+        else if (a == QLatin1String("--seconds") && hasValue) {
+            bool ok = false;
+            seconds = args.at(++i).toDouble(&ok);
+            if (!ok || !std::isfinite(seconds) || seconds < 0 || seconds > 24 * 3600) {
+                std::fprintf(stderr, "unit: --seconds needs a number of seconds 0..86400\n");
+                return 2;
+            }
+        } else if (a == QLatin1String("--baud") && hasValue) {
+            bool ok = false;
+            baud = args.at(++i).toInt(&ok);
+            if (!ok || baud <= 0) {
+                std::fprintf(stderr, "unit: --baud needs a baud rate such as 19200\n");
+                return 2;
+            }
+        } else if (unit.isEmpty() && !a.startsWith(QLatin1Char('-')))
             unit = a;
         else {
             std::fprintf(stderr, "unit: unexpected argument '%s'\n", qUtf8Printable(a));
@@ -77,6 +88,15 @@ int runUnit(const QStringList& args) {
                      "[--seconds S] [--baud N]\n",
                      qUtf8Printable(UnitDecoders::all().names().join(QLatin1Char('|'))));
         return 2;
+    }
+    // A misspelt key is refused before anything is sent, not reported halfway through.
+    const QStringList words = keys.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (const QString& w : words) {
+        if (!decoder->keyCode(w)) {
+            std::fprintf(stderr, "unit: no such key '%s'\n", qUtf8Printable(w));
+            help(*decoder);
+            return 2;
+        }
     }
     UnitPeer peer(std::move(decoder));
     QString error;
@@ -94,13 +114,12 @@ int runUnit(const QStringList& args) {
     if (!png.isEmpty())
         QObject::connect(&peer, &UnitPeer::screenChanged, &pngTimer, qOverload<>(&QTimer::start));
 
-    if (!keys.isEmpty()) {
-        // One key every 300 ms, each after the screens of the one before had time to come.
-        const QStringList words = keys.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        for (int i = 0; i < words.size(); ++i)
-            QTimer::singleShot(300 * (i + 1), &peer,
-                               [&peer, w = words.at(i)] { sendKeys(peer, {w}); });
-    }
+    // One key every 300 ms, each after the screens of the one before had time to come.
+    bool keysSent = true;
+    for (int i = 0; i < words.size(); ++i)
+        QTimer::singleShot(300 * (i + 1), &peer, [&peer, &keysSent, w = words.at(i)] {
+            keysSent = sendKeys(peer, {w}) && keysSent;
+        });
     if (seconds >= 0)
         QTimer::singleShot(static_cast<int>(seconds * 1000), qApp, &QCoreApplication::quit);
 
@@ -129,9 +148,8 @@ int runUnit(const QStringList& args) {
         }
     });
     QCoreApplication::exec();
-    if (!png.isEmpty())
-        return writePng(peer, png) ? 0 : 1;
-    return 0;
+    const bool pngWritten = png.isEmpty() || writePng(peer, png);
+    return pngWritten && keysSent ? 0 : 1;
 }
 
 } // namespace kalvor::cli

@@ -19,6 +19,10 @@ inline constexpr UiText BadSettingValue{"The setting %1 holds \"%2\", which is n
                                         "the default \"%4\" is used.",
                                         "Die Einstellung %1 enthält \"%2\", das ist kein gültiger "
                                         "Wert (%3); der Vorgabewert \"%4\" wird verwendet."};
+inline constexpr UiText SettingsUnreadable{
+    "The settings file %1 cannot be read (%2); the defaults are used.",
+    "Die Einstellungsdatei %1 kann nicht gelesen werden (%2); die Vorgabewerte werden "
+    "verwendet."};
 inline constexpr UiText KindInteger{"whole number", "Ganzzahl"};
 inline constexpr UiText KindBoolean{"yes/no value", "Ja/Nein-Wert"};
 

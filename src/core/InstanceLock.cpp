@@ -44,6 +44,19 @@ bool InstanceLock::acquire() {
     return lock_->tryLock(0);
 }
 
+QString InstanceLock::failure() const {
+    switch (lock_->error()) {
+    case QLockFile::NoError:
+    case QLockFile::LockFailedError:
+        return {};
+    case QLockFile::PermissionError:
+        return QStringLiteral("%1: permission denied").arg(path_);
+    case QLockFile::UnknownError:
+        break;
+    }
+    return QStringLiteral("%1: cannot be created").arg(path_);
+}
+
 InstanceDoor::InstanceDoor(const QString& folder, QObject* parent)
     : QObject(parent),
       path_(InstanceLock::resolveFolder(folder) + QStringLiteral("/kalvor.socket")) {}
@@ -92,15 +105,31 @@ void InstanceDoor::take(QLocalSocket* socket) {
             QString::fromUtf8(buffer->mid(greeting.size(), end - greeting.size()))
                 .split(QLatin1Char('\n'));
         buffer->clear();
+        if (accepting && !accepting()) {
+            socket->abort();
+            return;
+        }
         socket->write("ok\n");
         socket->flush();
         socket->disconnectFromServer();
-        if (knocked)
+        if (holding_)
+            held_ << arguments;
+        else if (knocked)
             knocked(arguments);
     });
 }
 
-bool InstanceDoor::knock(const QStringList& arguments, int timeoutMs) const {
+void InstanceDoor::setHolding(bool holding) {
+    holding_ = holding;
+    while (!holding_ && !held_.isEmpty()) {
+        const QStringList arguments = held_.takeFirst();
+        if (knocked)
+            knocked(arguments);
+    }
+}
+
+bool InstanceDoor::knock(const QStringList& arguments, int timeoutMs,
+                         const std::function<bool()>& stopAsking) const {
     QByteArray message(kGreeting);
     QStringList lines;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -129,6 +158,8 @@ bool InstanceDoor::knock(const QStringList& arguments, int timeoutMs) const {
             if (reply.startsWith("ok\n"))
                 return true;
         }
+        if (stopAsking && stopAsking())
+            return false;
         QThread::msleep(100);
     } while (!deadline.hasExpired());
     return false;

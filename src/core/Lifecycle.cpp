@@ -47,6 +47,7 @@ StartResult Lifecycle::Main(const QStringList& arguments) {
     lock_ = std::make_unique<InstanceLock>(ctx_.runtimeFolder);
     if (!lock_->acquire())
         return StartResult::OtherInstance;
+    step([&] { call(startup_.instanceLocked); });
 
     // 3
     const bool resizing = settings.integer(u"Resizing") == 1;

@@ -30,6 +30,7 @@ enum class StartResult {
 };
 
 struct StartupHooks {
+    std::function<void()> instanceLocked;     // step 2: this is the only instance
     std::function<bool()> soundDevicePresent; // step 4
     std::function<void(const QString& version, const QString& note,
                        const QString& osLine)>

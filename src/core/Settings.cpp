@@ -5,6 +5,7 @@
 #include "core/TextLines.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QStandardPaths>
@@ -178,6 +179,15 @@ Settings::Value Settings::read(const SettingKey& key, const QString& module) con
 
 void Settings::load(const QString& module) {
     qs_->sync(); // pick up what another process or a test wrote meanwhile
+    // A file that is there but cannot be read would otherwise look like a fresh user's.
+    const QFileInfo info(qs_->fileName());
+    if (QFile file(info.filePath());
+        info.exists() && (info.isDir() || !file.open(QIODevice::ReadOnly)))
+        ReportError(errors::PermissionDenied,
+                    txt(texts::SettingsUnreadable)
+                        .arg(info.filePath(),
+                             info.isDir() ? txt({"a folder", "ein Ordner"}) : file.errorString()),
+                    module);
     cache_.clear();
     for (const SettingKey& key : settingKeys())
         cache_.insert(&key, read(key, module));

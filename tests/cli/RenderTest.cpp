@@ -146,6 +146,7 @@ TEST(Render, BadArgumentsAreRefusedWithAReason) {
         {"--events|1 fly 2", 2},
         {"--preset|2", 2},
         {"--bogus", 2},
+        {"--events|0.5 press 1; 1.5 stop 1", 2}, // the stop would never be heard
         // Known to be wrong only once the show is loaded: the render stops there.
         {"--events|0.1 select 1 2", 1},
         {"--events|0.1 output 1 Nowhere", 1},
@@ -155,7 +156,10 @@ TEST(Render, BadArgumentsAreRefusedWithAReason) {
         {{}, 2},
         {{show, u"--seconds"_s, u"1"_s}, 2},
         {{show, u"--out"_s, out, u"--seconds"_s, u"0"_s}, 2},
-        {{folder + u"/missing.kal"_s, u"--out"_s, out, u"--seconds"_s, u"1"_s}, 1}};
+        {{folder + u"/missing.kal"_s, u"--out"_s, out, u"--seconds"_s, u"1"_s}, 1},
+        {{show, u"--out"_s, out, u"--seconds"_s, u"1"_s, u"--settings"_s,
+          folder + u"/missing.ini"_s},
+         1}};
     for (const auto& [extra, rc] : cases)
         runs.push_back({QStringList{show, u"--out"_s, out, u"--seconds"_s, u"1"_s} +
                             QString::fromLatin1(extra).split(QLatin1Char('|')),
