@@ -83,6 +83,15 @@ void SoundListEditor::addFiles(int channel, const QStringList& paths, AddMode mo
     makeCurrent(channel, at);
 }
 
+void SoundListEditor::addBrowserFiles(int channel, const QStringList& paths) {
+    if (paths.isEmpty())
+        return;
+    QList<SoundEntry>& list = store_.soundList(channel);
+    for (const QString& p : paths)
+        list.append(makeSoundEntry(QDir::toNativeSeparators(p)));
+    makeCurrent(channel, static_cast<int>(list.size()) - 1);
+}
+
 bool SoundListEditor::DropFiles(int channel, const QStringList& paths) {
     if (paths.isEmpty() || !acceptsDrop(paths.constFirst()))
         return false;

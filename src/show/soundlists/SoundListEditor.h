@@ -52,6 +52,9 @@ public:
     // Places already chosen files exactly as the dialog would (used by the dialog and by
     // the FTP browser's hand-over).
     void addFiles(int channel, const QStringList& paths, AddMode mode);
+    // The FTP browser's hand-over: the files are appended in order, each named as a single
+    // file is, and the last one becomes current.
+    void addBrowserFiles(int channel, const QStringList& paths);
 
     // Files dropped on the add button. Ignored unless the first file ends (in any case)
     // with a known sound extension; then every file is inserted after the current entry,

@@ -1,0 +1,60 @@
+// Edits of a list in extended selection mode and the FTP browser's hand-over: the marks
+// stay on the entries the operator marked, whatever is inserted or removed around them,
+// and an edit that takes nothing away leaves the current entry (and the loaded sound).
+#include "core/Settings.h"
+#include "core/ShowStore.h"
+#include "show/soundlists/SoundListEditor.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <tuple>
+
+using namespace kalvor;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Channel0 {
+    ShowStore store;
+    Settings settings{test::freshFolder(u"list-edits"_s) + u"/Kalvor.ini"_s};
+    SoundListEditor editor{store, settings};
+    test::ScriptedDialogs dialogs;
+    QStringList loads;
+
+    explicit Channel0(int current) {
+        QList<SoundEntry> list;
+        for (const char* f : {"a.wav", "b.wav", "c.wav", "d.wav", "e.wav"})
+            list << makeSoundEntry(u"/snd/"_s + QLatin1String(f));
+        store.soundList(0) = list;
+        store.controls(0).selectedSound = static_cast<std::int16_t>(current);
+        editor.hooks().currentChanged = [this](int ch) {
+            loads << store.soundList(ch).at(store.controls(ch).selectedSound).displayName;
+        };
+    }
+    // The names of the marked entries, in list order.
+    QStringList markedNames() const {
+        QStringList out;
+        for (int i = 0; i < store.soundList(0).size(); ++i)
+            if (editor.marked(0).contains(i))
+                out << store.soundList(0).at(i).displayName;
+        return out;
+    }
+};
+
+} // namespace
+
+// The browser's files are named as any single file is: only the known extensions, in
+// lower case, are dropped.
+TEST(SoundListEdits, FilesFromTheFtpBrowserAreNamedLikeSingleFiles) {
+    Channel0 c(1);
+    c.editor.addBrowserFiles(0, {u"/dl/Song.WAV"_s, u"/dl/take 2.flac"_s, u"/dl/rain.mp3"_s});
+    QStringList names;
+    for (const SoundEntry& e : c.store.soundList(0))
+        names << e.displayName;
+    EXPECT_EQ(names, (QStringList{"a", "b", "c", "d", "e", "Song.WAV", "take 2.flac", "rain"}));
+    EXPECT_EQ(c.store.soundList(0).constLast().path, u"/dl/rain.mp3"_s);
+    EXPECT_EQ(c.loads, QStringList{"rain"}) << "the last one becomes current and is loaded";
+}
