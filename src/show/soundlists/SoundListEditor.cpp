@@ -177,16 +177,20 @@ void SoundListEditor::Cut(int channel) {
     }
     copyToClipboard(channel);
     std::sort(picked.begin(), picked.end(), std::greater<>());
+    picked.removeIf([&list](int i) { return i < 0 || i >= list.size(); });
     for (int i : picked)
-        if (i >= 0 && i < list.size())
-            list.removeAt(i);
+        list.removeAt(i);
     marks_[index(channel)].clear();
+    // Nothing marked, nothing cut: the current entry stays, with its sound.
+    if (picked.isEmpty()) {
+        store_.announceSoundList(channel);
+        return;
+    }
     if (list.isEmpty()) {
         RemoveSoundsFromList(channel);
         return;
     }
-    makeCurrent(channel, std::min(picked.isEmpty() ? 0 : picked.constLast(),
-                                  static_cast<int>(list.size()) - 1));
+    makeCurrent(channel, std::min(picked.constLast(), static_cast<int>(list.size()) - 1));
 }
 
 bool SoundListEditor::InsertClipboard(int channel, bool after) {

@@ -46,6 +46,16 @@ struct Channel0 {
 
 } // namespace
 
+TEST(SoundListEdits, ACutWithNothingMarkedKeepsTheCurrentEntryLoaded) {
+    Channel0 c(3);
+    c.editor.setMultiSelect(0, true);
+    c.editor.setMarked(0, {});
+    c.editor.Cut(0);
+    EXPECT_EQ(c.store.soundList(0).size(), 5);
+    EXPECT_EQ(c.store.controls(0).selectedSound, 3);
+    EXPECT_TRUE(c.loads.isEmpty()) << "no other sound is loaded";
+}
+
 // The browser's files are named as any single file is: only the known extensions, in
 // lower case, are dropped.
 TEST(SoundListEdits, FilesFromTheFtpBrowserAreNamedLikeSingleFiles) {
