@@ -33,6 +33,28 @@ bool acceptsDrop(const QString& firstFile) {
 SoundListEditor::SoundListEditor(ShowStore& store, Settings& settings, QObject* parent)
     : QObject(parent), store_(store), settings_(settings) {}
 
+void SoundListEditor::entryInserted(int channel, int at) {
+    QSet<int>& marks = marks_[index(channel)];
+    if (marks.isEmpty())
+        return;
+    QSet<int> moved;
+    for (int i : std::as_const(marks))
+        moved.insert(i >= at ? i + 1 : i);
+    marks = moved;
+}
+
+void SoundListEditor::entryRemoved(int channel, int at) {
+    QSet<int>& marks = marks_[index(channel)];
+    if (marks.isEmpty())
+        return;
+    QSet<int> moved;
+    for (int i : std::as_const(marks)) {
+        if (i != at)
+            moved.insert(i > at ? i - 1 : i);
+    }
+    marks = moved;
+}
+
 void SoundListEditor::makeCurrent(int channel, int entry) {
     store_.controls(channel).selectedSound = static_cast<std::int16_t>(entry);
     store_.announceSoundList(channel);
@@ -80,6 +102,7 @@ void SoundListEditor::addFiles(int channel, const QStringList& paths, AddMode mo
         at = current < 0 ? static_cast<int>(list.size())
                          : std::min(current + 1, static_cast<int>(list.size()));
     list.insert(at, entry);
+    entryInserted(channel, at);
     makeCurrent(channel, at);
 }
 
@@ -102,6 +125,7 @@ bool SoundListEditor::DropFiles(int channel, const QStringList& paths) {
         const int at = current < 0 ? static_cast<int>(list.size())
                                    : std::min(current + 1, static_cast<int>(list.size()));
         list.insert(at, makeSoundEntry(QDir::toNativeSeparators(p)));
+        entryInserted(channel, at);
         makeCurrent(channel, at);
     }
     dropping_ = false;
@@ -208,6 +232,7 @@ bool SoundListEditor::InsertClipboard(int channel, bool after) {
         else
             at = after ? std::min(current + 1, static_cast<int>(list.size())) : current;
         list.insert(at, SoundEntry{clipboard_.paths.at(i), clipboard_.names.value(i), 0});
+        entryInserted(channel, at);
         current = at;
         store_.controls(channel).selectedSound = static_cast<std::int16_t>(at);
         // "before" keeps the pasted block in clipboard order: the next goes after this one.
@@ -233,6 +258,7 @@ void SoundListEditor::Remove(int channel) {
     if (hooks_.stopIfPlaying)
         hooks_.stopIfPlaying(channel);
     list.removeAt(current);
+    entryRemoved(channel, current);
     if (list.isEmpty()) {
         RemoveSoundsFromList(channel);
         return;

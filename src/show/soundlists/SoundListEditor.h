@@ -83,6 +83,9 @@ public:
 private:
     static std::size_t index(int channel) { return static_cast<std::size_t>(channel); }
     void makeCurrent(int channel, int entry);
+    // The selection marks move with their entries when one is inserted or removed at `at`.
+    void entryInserted(int channel, int at);
+    void entryRemoved(int channel, int at);
     // Fills the clipboard from the channel; in extended mode the marks are cleared and the
     // first copied index is returned, otherwise -1.
     int copyToClipboard(int channel);

@@ -46,6 +46,46 @@ struct Channel0 {
 
 } // namespace
 
+TEST(SoundListEdits, MarksStayOnTheirEntriesWhenOthersAreInsertedOrRemoved) {
+    using Edit = std::function<void(Channel0&)>;
+    using Row = std::tuple<const char*, int, Edit>;
+    const Row cases[] = {
+        {"paste before the current entry", 0,
+         [](Channel0& c) {
+             c.editor.InsertClipboard(0, false);
+         }},
+        {"paste after it", 1,
+         [](Channel0& c) {
+             c.editor.InsertClipboard(0, true);
+         }},
+        {"one file from the dialog, before", 1,
+         [](Channel0& c) {
+             c.dialogs.answerFiles({{u"/x/new.wav"_s}});
+             c.editor.SoundLoadDialog(0, AddMode::InsertBefore);
+         }},
+        {"a drop", 0,
+         [](Channel0& c) {
+             c.editor.DropFiles(0, {u"/x/n1.wav"_s, u"/x/n2.wav"_s});
+         }},
+        {"removing the current entry", 0,
+         [](Channel0& c) {
+             c.editor.Remove(0);
+         }},
+    };
+    for (const auto& [label, current, edit] : cases) {
+        Channel0 c(current);
+        c.editor.setMultiSelect(0, true);
+        c.editor.setMarked(0, {2, 4});
+        c.editor.setMultiSelect(1, false);
+        // The clipboard holds one sound from another channel.
+        c.store.soundList(1) = {makeSoundEntry(u"/snd/x.wav"_s)};
+        c.store.controls(1).selectedSound = 0;
+        c.editor.Copy(1);
+        edit(c);
+        EXPECT_EQ(c.markedNames(), (QStringList{"c", "e"})) << label;
+    }
+}
+
 TEST(SoundListEdits, ACutWithNothingMarkedKeepsTheCurrentEntryLoaded) {
     Channel0 c(3);
     c.editor.setMultiSelect(0, true);
