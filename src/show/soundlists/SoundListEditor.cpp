@@ -31,7 +31,16 @@ bool acceptsDrop(const QString& firstFile) {
 }
 
 SoundListEditor::SoundListEditor(ShowStore& store, Settings& settings, QObject* parent)
-    : QObject(parent), store_(store), settings_(settings) {}
+    : QObject(parent), store_(store), settings_(settings) {
+    // A load or a new show empties the lists without coming through here: marks past the
+    // end (all of them, once a list is empty) would land on the next show's entries.
+    connect(&store_, &ShowStore::soundListChanged, this, [this](int channel) {
+        if (channel < 0 || channel >= kChannelCount)
+            return;
+        const qsizetype size = store_.soundList(channel).size();
+        marks_[index(channel)].removeIf([size](int i) { return i < 0 || i >= size; });
+    });
+}
 
 void SoundListEditor::entryInserted(int channel, int at) {
     QSet<int>& marks = marks_[index(channel)];

@@ -108,3 +108,16 @@ TEST(SoundListEdits, FilesFromTheFtpBrowserAreNamedLikeSingleFiles) {
     EXPECT_EQ(c.store.soundList(0).constLast().path, u"/dl/rain.mp3"_s);
     EXPECT_EQ(c.loads, QStringList{"rain"}) << "the last one becomes current and is loaded";
 }
+
+// A load or a new show empties the lists behind the editor's back; the next show's
+// entries must not come up marked where the old ones were.
+TEST(SoundListEdits, AListEmptiedElsewhereTakesItsMarksWithIt) {
+    Channel0 c(0);
+    c.editor.setMultiSelect(0, true);
+    c.editor.setMarked(0, {1, 3});
+    c.store.soundList(0).clear();
+    c.store.announceSoundList(0);
+    c.store.setSoundList(0, {makeSoundEntry(u"/next/a.wav"_s), makeSoundEntry(u"/next/b.wav"_s),
+                             makeSoundEntry(u"/next/c.wav"_s), makeSoundEntry(u"/next/d.wav"_s)});
+    EXPECT_TRUE(c.markedNames().isEmpty()) << c.markedNames().join(u' ').toStdString();
+}
