@@ -180,6 +180,7 @@ int SoundListEditor::copyToClipboard(int channel) {
             return -1;
         clipboard_.paths << list.at(current).path;
         clipboard_.names << list.at(current).displayName;
+        clipboard_.colours << list.at(current).colour;
         clipboard_.startOffset = store_.assignments(channel).startOffset;
         return -1;
     }
@@ -191,6 +192,7 @@ int SoundListEditor::copyToClipboard(int channel) {
             continue;
         clipboard_.paths << list.at(i).path;
         clipboard_.names << list.at(i).displayName;
+        clipboard_.colours << list.at(i).colour;
         if (first < 0)
             first = i;
     }
@@ -240,7 +242,8 @@ bool SoundListEditor::InsertClipboard(int channel, bool after) {
             at = after ? static_cast<int>(list.size()) : 0;
         else
             at = after ? std::min(current + 1, static_cast<int>(list.size())) : current;
-        list.insert(at, SoundEntry{clipboard_.paths.at(i), clipboard_.names.value(i), 0});
+        list.insert(at, SoundEntry{clipboard_.paths.at(i), clipboard_.names.value(i),
+                                   clipboard_.colours.value(i)});
         entryInserted(channel, at);
         current = at;
         store_.controls(channel).selectedSound = static_cast<std::int16_t>(at);

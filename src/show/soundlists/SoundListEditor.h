@@ -22,6 +22,7 @@ enum class AddMode { Append = 1, InsertBefore = 2, InsertAfter = 3 };
 struct SoundClipboard {
     QStringList paths;
     QStringList names;
+    QList<int> colours;  // the missing-sound mark travels with its entry
     int startOffset = 0; // frames; carried only when exactly one sound is pasted
     bool isEmpty() const { return paths.isEmpty() || paths.constFirst().isEmpty(); }
 };

@@ -121,3 +121,21 @@ TEST(SoundListEdits, AListEmptiedElsewhereTakesItsMarksWithIt) {
                              makeSoundEntry(u"/next/c.wav"_s), makeSoundEntry(u"/next/d.wav"_s)});
     EXPECT_TRUE(c.markedNames().isEmpty()) << c.markedNames().join(u' ').toStdString();
 }
+
+// A sound found missing stays marked where it is pasted: only the last pasted entry is
+// loaded (and checked) at once.
+TEST(SoundListEdits, PastedEntriesKeepTheirNamesAndMissingMarks) {
+    Channel0 c(0);
+    c.store.soundList(0)[1].displayName = u"Thunder (long)"_s;
+    c.store.soundList(0)[2].colour = kMissingSoundColour;
+    c.editor.setMultiSelect(0, true);
+    c.editor.setMarked(0, {1, 2, 3});
+    c.editor.Copy(0);
+    c.store.soundList(7) = {makeSoundEntry(u"/snd/x.wav"_s)};
+    c.store.controls(7).selectedSound = 0;
+    ASSERT_TRUE(c.editor.InsertClipboard(7, true));
+    QStringList got;
+    for (const SoundEntry& e : c.store.soundList(7))
+        got << e.displayName + (e.isMissing() ? u" (red)"_s : QString());
+    EXPECT_EQ(got, (QStringList{"x", "Thunder (long)", "c (red)", "d"}));
+}
