@@ -34,8 +34,11 @@ ShowLayer::ShowLayer(ShowStore& store, Settings& settings, RecentPlaylists* rece
     lists.clearChannel = [this](int ch) {
         selection_.unload(ch);
     };
-    lists.setStartOffset = [](int ch, int frames) {
-        KAE__Channel_SetPositionInSamples(ch, frames);
+    // As any other offset given to a channel: kept within the sound, and the position
+    // moves to it only when the operator asked for jumps to offsets (a pasted copy of the
+    // sound that plays goes on playing where it is).
+    lists.setStartOffset = [this](int ch, int frames) {
+        offsets_.SetStartOffset(ch, frames);
     };
 
     playback_.selectEntry = [this](int ch, int entry) {

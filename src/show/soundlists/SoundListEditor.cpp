@@ -31,7 +31,38 @@ bool acceptsDrop(const QString& firstFile) {
 }
 
 SoundListEditor::SoundListEditor(ShowStore& store, Settings& settings, QObject* parent)
-    : QObject(parent), store_(store), settings_(settings) {}
+    : QObject(parent), store_(store), settings_(settings) {
+    // A load or a new show empties the lists without coming through here: marks past the
+    // end (all of them, once a list is empty) would land on the next show's entries.
+    connect(&store_, &ShowStore::soundListChanged, this, [this](int channel) {
+        if (channel < 0 || channel >= kChannelCount)
+            return;
+        const qsizetype size = store_.soundList(channel).size();
+        marks_[index(channel)].removeIf([size](int i) { return i < 0 || i >= size; });
+    });
+}
+
+void SoundListEditor::entryInserted(int channel, int at) {
+    QSet<int>& marks = marks_[index(channel)];
+    if (marks.isEmpty())
+        return;
+    QSet<int> moved;
+    for (int i : std::as_const(marks))
+        moved.insert(i >= at ? i + 1 : i);
+    marks = moved;
+}
+
+void SoundListEditor::entryRemoved(int channel, int at) {
+    QSet<int>& marks = marks_[index(channel)];
+    if (marks.isEmpty())
+        return;
+    QSet<int> moved;
+    for (int i : std::as_const(marks)) {
+        if (i != at)
+            moved.insert(i > at ? i - 1 : i);
+    }
+    marks = moved;
+}
 
 void SoundListEditor::makeCurrent(int channel, int entry) {
     store_.controls(channel).selectedSound = static_cast<std::int16_t>(entry);
@@ -80,7 +111,17 @@ void SoundListEditor::addFiles(int channel, const QStringList& paths, AddMode mo
         at = current < 0 ? static_cast<int>(list.size())
                          : std::min(current + 1, static_cast<int>(list.size()));
     list.insert(at, entry);
+    entryInserted(channel, at);
     makeCurrent(channel, at);
+}
+
+void SoundListEditor::addBrowserFiles(int channel, const QStringList& paths) {
+    if (paths.isEmpty())
+        return;
+    QList<SoundEntry>& list = store_.soundList(channel);
+    for (const QString& p : paths)
+        list.append(makeSoundEntry(QDir::toNativeSeparators(p)));
+    makeCurrent(channel, static_cast<int>(list.size()) - 1);
 }
 
 bool SoundListEditor::DropFiles(int channel, const QStringList& paths) {
@@ -93,6 +134,7 @@ bool SoundListEditor::DropFiles(int channel, const QStringList& paths) {
         const int at = current < 0 ? static_cast<int>(list.size())
                                    : std::min(current + 1, static_cast<int>(list.size()));
         list.insert(at, makeSoundEntry(QDir::toNativeSeparators(p)));
+        entryInserted(channel, at);
         makeCurrent(channel, at);
     }
     dropping_ = false;
@@ -138,6 +180,7 @@ int SoundListEditor::copyToClipboard(int channel) {
             return -1;
         clipboard_.paths << list.at(current).path;
         clipboard_.names << list.at(current).displayName;
+        clipboard_.colours << list.at(current).colour;
         clipboard_.startOffset = store_.assignments(channel).startOffset;
         return -1;
     }
@@ -149,6 +192,7 @@ int SoundListEditor::copyToClipboard(int channel) {
             continue;
         clipboard_.paths << list.at(i).path;
         clipboard_.names << list.at(i).displayName;
+        clipboard_.colours << list.at(i).colour;
         if (first < 0)
             first = i;
     }
@@ -168,16 +212,20 @@ void SoundListEditor::Cut(int channel) {
     }
     copyToClipboard(channel);
     std::sort(picked.begin(), picked.end(), std::greater<>());
+    picked.removeIf([&list](int i) { return i < 0 || i >= list.size(); });
     for (int i : picked)
-        if (i >= 0 && i < list.size())
-            list.removeAt(i);
+        list.removeAt(i);
     marks_[index(channel)].clear();
+    // Nothing marked, nothing cut: the current entry stays, with its sound.
+    if (picked.isEmpty()) {
+        store_.announceSoundList(channel);
+        return;
+    }
     if (list.isEmpty()) {
         RemoveSoundsFromList(channel);
         return;
     }
-    makeCurrent(channel, std::min(picked.isEmpty() ? 0 : picked.constLast(),
-                                  static_cast<int>(list.size()) - 1));
+    makeCurrent(channel, std::min(picked.constLast(), static_cast<int>(list.size()) - 1));
 }
 
 bool SoundListEditor::InsertClipboard(int channel, bool after) {
@@ -194,7 +242,9 @@ bool SoundListEditor::InsertClipboard(int channel, bool after) {
             at = after ? static_cast<int>(list.size()) : 0;
         else
             at = after ? std::min(current + 1, static_cast<int>(list.size())) : current;
-        list.insert(at, SoundEntry{clipboard_.paths.at(i), clipboard_.names.value(i), 0});
+        list.insert(at, SoundEntry{clipboard_.paths.at(i), clipboard_.names.value(i),
+                                   clipboard_.colours.value(i)});
+        entryInserted(channel, at);
         current = at;
         store_.controls(channel).selectedSound = static_cast<std::int16_t>(at);
         // "before" keeps the pasted block in clipboard order: the next goes after this one.
@@ -220,6 +270,7 @@ void SoundListEditor::Remove(int channel) {
     if (hooks_.stopIfPlaying)
         hooks_.stopIfPlaying(channel);
     list.removeAt(current);
+    entryRemoved(channel, current);
     if (list.isEmpty()) {
         RemoveSoundsFromList(channel);
         return;

@@ -22,6 +22,7 @@ enum class AddMode { Append = 1, InsertBefore = 2, InsertAfter = 3 };
 struct SoundClipboard {
     QStringList paths;
     QStringList names;
+    QList<int> colours;  // the missing-sound mark travels with its entry
     int startOffset = 0; // frames; carried only when exactly one sound is pasted
     bool isEmpty() const { return paths.isEmpty() || paths.constFirst().isEmpty(); }
 };
@@ -52,6 +53,9 @@ public:
     // Places already chosen files exactly as the dialog would (used by the dialog and by
     // the FTP browser's hand-over).
     void addFiles(int channel, const QStringList& paths, AddMode mode);
+    // The FTP browser's hand-over: the files are appended in order, each named as a single
+    // file is, and the last one becomes current.
+    void addBrowserFiles(int channel, const QStringList& paths);
 
     // Files dropped on the add button. Ignored unless the first file ends (in any case)
     // with a known sound extension; then every file is inserted after the current entry,
@@ -80,6 +84,9 @@ public:
 private:
     static std::size_t index(int channel) { return static_cast<std::size_t>(channel); }
     void makeCurrent(int channel, int entry);
+    // The selection marks move with their entries when one is inserted or removed at `at`.
+    void entryInserted(int channel, int at);
+    void entryRemoved(int channel, int at);
     // Fills the clipboard from the channel; in extended mode the marks are cleared and the
     // first copied index is returned, otherwise -1.
     int copyToClipboard(int channel);

@@ -333,7 +333,7 @@ void FileManagementWindow::accept() {
     const QStringList files = selectedLocalFiles();
     AuditionStop();
     if (channel_ >= 0 && channel_ < kChannelCount && !files.isEmpty())
-        show_.soundLists().addFiles(channel_, files, AddMode::Append);
+        show_.soundLists().addBrowserFiles(channel_, files);
     QDialog::accept();
 }
 
