@@ -88,8 +88,9 @@ const QHash<QString, Getter>& getters() {
         }
         add(u"ReverbActive"_s, [](const C& c) { return asBool(c.effects.reverbActive); });
         add(u"Reverb1"_s, [](const C& c) { return num(c.effects.reverb.inGain); });
-        add(u"Reverb2"_s, [](const C& c) { return num(c.effects.reverb.reverbMix); });
-        add(u"Reverb3"_s, [](const C& c) { return num(c.effects.reverb.reverbTime); });
+        // The record keeps the reverb as in gain, time, mix, ratio, not in the effect's order.
+        add(u"Reverb2"_s, [](const C& c) { return num(c.effects.reverb.reverbTime); });
+        add(u"Reverb3"_s, [](const C& c) { return num(c.effects.reverb.reverbMix); });
         add(u"Reverb4"_s, [](const C& c) { return num(c.effects.reverb.highFreqRtRatio); });
         add(u"DelayActive"_s, [](const C& c) { return asBool(c.effects.delayActive); });
         add(u"Delay1"_s, [](const C& c) { return num(c.effects.delay.wetDryMix); });

@@ -361,6 +361,10 @@ void Mixer::apply(const Command& c) noexcept {
     case Command::AddFx: {
         if (c.effect == nullptr)
             break;
+        // Effects still gliding out make room at once.
+        for (int i = v.fxCount - 1; i >= 0 && v.fxCount == kMaxStreamFx; --i)
+            if (v.fx[i].leaving)
+                dropEffect(v, i);
         if (v.fxCount == kMaxStreamFx) {
             retire(Retired{nullptr, nullptr, c.effect}); // the UI side counts; never here
             break;
@@ -371,24 +375,42 @@ void Mixer::apply(const Command& c) noexcept {
         std::copy_backward(v.fx + at, v.fx + v.fxCount, v.fx + v.fxCount + 1);
         v.fx[at] = FxSlot{c.effect, static_cast<int>(c.i)};
         ++v.fxCount;
+        // Switched on while the sound plays: glide in, or the switch is heard as a click.
+        if (v.playing)
+            c.effect->fadeIn();
         break;
     }
     case Command::RemoveFx:
         for (int i = 0; i < v.fxCount; ++i) {
-            if (v.fx[i].effect == c.effect) {
-                std::copy(v.fx + i + 1, v.fx + v.fxCount, v.fx + i);
-                --v.fxCount;
-                break;
+            if (v.fx[i].effect != c.effect)
+                continue;
+            // Switched off while the sound plays: it glides out first (runEffects).
+            if (v.playing) {
+                v.fx[i].leaving = true;
+                c.effect->fadeOut();
+            } else {
+                dropEffect(v, i);
             }
+            return;
         }
         retire(Retired{nullptr, nullptr, c.effect});
         break;
     }
 }
 
+void Mixer::dropEffect(Voice& v, int index) noexcept {
+    engine::dsp::Effect* gone = v.fx[index].effect;
+    std::copy(v.fx + index + 1, v.fx + v.fxCount, v.fx + index);
+    --v.fxCount;
+    retire(Retired{nullptr, nullptr, gone});
+}
+
 void Mixer::runEffects(Voice& v, float* data, int frames) noexcept {
     for (int i = 0; i < v.fxCount; ++i)
         v.fx[i].effect->process(data, frames);
+    for (int i = v.fxCount - 1; i >= 0; --i)
+        if (v.fx[i].leaving && v.fx[i].effect->bypassed())
+            dropEffect(v, i);
 }
 
 void Mixer::render(float* out, int frames, int channels) noexcept {

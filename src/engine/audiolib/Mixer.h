@@ -140,7 +140,8 @@ private:
     int replayCarry(Stream& s, float* out, int want, int offset) noexcept;
     static std::int64_t carryPosition(const Voice& v) noexcept;
     void measure(Voice& v, int channels, const float* data, int frames) noexcept;
-    static void runEffects(Voice& v, float* data, int frames) noexcept;
+    void runEffects(Voice& v, float* data, int frames) noexcept;
+    void dropEffect(Voice& v, int index) noexcept;
 
     int rate_ = 48000;
     int channels_ = 2;

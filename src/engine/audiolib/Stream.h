@@ -62,6 +62,7 @@ struct Feed {
 struct FxSlot {
     engine::dsp::Effect* effect = nullptr;
     int priority = 0;
+    bool leaving = false; // removed while sounding: gliding out, then handed back
 };
 
 struct SyncSlot {

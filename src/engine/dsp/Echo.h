@@ -25,6 +25,7 @@ private:
     void render(float* interleaved, int frames) noexcept override;
     template <int kChannels, bool kWarm> void run(float* interleaved, int frames) noexcept;
     template <bool kWarm> void dispatch(float* interleaved, int frames) noexcept;
+    void crossOver(float* interleaved, int frames) noexcept;
 
     // Interleaved ring of the longest delay (2 s) rounded up to a power of two, sized in
     // prepare(); the callback only indexes into it with a mask.
@@ -35,6 +36,13 @@ private:
     // back is silence, whatever an earlier sound left in the ring.
     unsigned valid_ = 0;
     std::array<unsigned, kMaxChannels> delay_{};
+    // A turned delay knob: the repeats cross over from the old delay to the new one in
+    // crossOverFrames_, since a jump of the read position is a click. A knob turned on
+    // while they cross waits in wanted_ for the next crossing.
+    std::array<unsigned, kMaxChannels> wanted_{};
+    std::array<unsigned, kMaxChannels> oldDelay_{};
+    int crossOverFrames_ = 1;
+    int crossOverLeft_ = 0;
     std::array<int, kMaxChannels> feedFrom_{}; // channel whose echo feeds this line
     float mix_ = 0.0f;
     float feedback_ = 0.0f;

@@ -15,10 +15,12 @@
 #include "engine/dsp/EffectParams.h"
 #include "engine/dsp/ParameterMailbox.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace kalvor::engine::dsp {
 
@@ -50,6 +52,18 @@ public:
     // place.
     virtual void process(float* interleaved, int frames) noexcept = 0;
 
+    // Audio thread: switched on or off while the stream sounds, the effect glides between
+    // the sound as it comes in and its own sound over a few milliseconds instead of
+    // jumping (a jump is a click). fadeIn() starts from the sound as it comes in;
+    // fadeOut() glides back to it, after which the effect passes the sound through
+    // untouched and bypassed() is true.
+    void fadeIn() noexcept {
+        presence_ = 0.0f;
+        target_ = 1.0f;
+    }
+    void fadeOut() noexcept { target_ = 0.0f; }
+    bool bypassed() const noexcept { return presence_ == 0.0f && target_ == 0.0f; }
+
     int sampleRate() const { return sampleRate_; }
     int channels() const { return channels_; }
     // Samples the last reset() wrote: what a restart costs the callback.
@@ -59,6 +73,8 @@ protected:
     int sampleRate_ = 0;
     int channels_ = 0;
     std::size_t lastReset_ = 0;
+    float presence_ = 1.0f; // 0 the sound as it comes in .. 1 the effect's sound
+    float target_ = 1.0f;
 };
 
 // Shared plumbing of every effect: parameter clamping and hand-over, preparing, and the
@@ -77,6 +93,9 @@ public:
         sampleRate_ = sampleRate;
         channels_ = channels;
         allocate();
+        dry_.assign(std::size_t{kGlideChunk} * std::size_t(channels), 0.0f);
+        glideStep_ = 1.0f / std::max(1.0f, float(sampleRate) * kGlideSeconds);
+        presence_ = target_ = 1.0f;
         // process() is not running (see above), so the control thread may take the
         // mailbox's newest block itself.
         Params pending;
@@ -120,7 +139,10 @@ public:
         if (mailbox_.take(active_))
             configure(active_);
         dirty_ = true;
-        render(interleaved, frames);
+        if (presence_ != target_)
+            glide(interleaved, frames);
+        else if (presence_ != 0.0f)
+            render(interleaved, frames);
     }
 
 protected:
@@ -133,11 +155,50 @@ protected:
     virtual void render(float* interleaved, int frames) noexcept = 0;
 
 private:
+    static constexpr int kGlideChunk = 256;
+    static constexpr float kGlideSeconds = 0.005f;
+
+    // Mixes the incoming sound and the effect's frame by frame on the way between them.
+    // Gliding in, the effect also hears the sound start smoothly, or its first echo or
+    // reverb would start with the click the glide avoids now.
+    void glide(float* interleaved, int frames) noexcept {
+        const int channels = channels_;
+        for (int start = 0; start < frames; start += kGlideChunk) {
+            const int count = std::min(kGlideChunk, frames - start);
+            float* block = interleaved + std::size_t(start) * std::size_t(channels);
+            const std::size_t samples = std::size_t(count) * std::size_t(channels);
+            const float from = presence_;
+            const float to = target_;
+            const float step = to > from ? glideStep_ : -glideStep_;
+            const auto presenceAt = [from, to, step](int i) {
+                const float p = from + step * float(i + 1);
+                return step > 0.0f ? std::min(p, to) : std::max(p, to);
+            };
+            std::copy(block, block + samples, dry_.data());
+            if (step > 0.0f) {
+                for (int i = 0; i < count; ++i)
+                    for (int ch = 0; ch < channels; ++ch)
+                        block[std::size_t(i * channels + ch)] *= presenceAt(i);
+            }
+            render(block, count);
+            for (int i = 0; i < count; ++i) {
+                const float p = presenceAt(i);
+                for (int ch = 0; ch < channels; ++ch) {
+                    const std::size_t at = std::size_t(i * channels + ch);
+                    block[at] = dry_[at] + p * (block[at] - dry_[at]);
+                }
+            }
+            presence_ = presenceAt(count - 1);
+        }
+    }
+
     Params control_{}; // control thread's copy: what getParameters() reports
     Params active_{};  // audio thread's copy: what the coefficients were made from
     ParameterMailbox<Params> mailbox_;
     bool prepared_ = false;
-    bool dirty_ = false; // processed sound since the last clear
+    bool dirty_ = false;     // processed sound since the last clear
+    std::vector<float> dry_; // the incoming sound of one chunk while gliding, sized in prepare()
+    float glideStep_ = 1.0f;
 };
 
 // The effect for a type number of the audio library's FX calls; nullptr for a number that

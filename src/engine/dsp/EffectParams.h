@@ -14,7 +14,7 @@ namespace kalvor::engine::dsp {
 
 // Parametric equaliser band (one effect per band).
 struct DsfxParamEq {
-    float center = 8000.0f;  // Hz, 80..16000 (and never above a third of the stream's rate)
+    float center = 8000.0f;  // Hz, 80..16000 (and never above 0.4 x the stream's rate)
     float bandwidth = 12.0f; // semitones, 1..36
     float gain = 0.0f;       // dB, -15..15
 };

@@ -9,7 +9,9 @@ namespace kalvor::engine::dsp {
 
 ParamEq::Coefficients ParamEq::design(const DsfxParamEq& band, int sampleRate) {
     const double rate = sampleRate;
-    const double center = std::min<double>(band.center, rate / 3.0);
+    // A band keeps its centre whatever the stream's rate (a 16 kHz band at 44.1 kHz as at
+    // 48 kHz); only one the rate cannot carry is held well below the Nyquist frequency.
+    const double center = std::min<double>(band.center, rate * 0.4);
     const double octaves = band.bandwidth / 12.0;
     const double w0 = 2.0 * std::numbers::pi * center / rate;
     const double sinW0 = std::sin(w0);

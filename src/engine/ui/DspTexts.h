@@ -35,6 +35,7 @@ inline constexpr UiText DspWaveform{"Waveform", "Wellenform"};
 inline constexpr UiText DspSine{"Sine", "Sinus"};
 inline constexpr UiText DspTriangle{"Triangle", "Dreieck"};
 inline constexpr UiText DspSpeed{"Speed", "Tempo"};
-inline constexpr UiText DspCpu{"CPU load", "CPU Last"};
+// As the main window shows the load: "CPU Load: 12 %".
+inline constexpr UiText DspCpu{"CPU Load: ", "CPU Last: "};
 
 } // namespace kalvor::texts

@@ -538,8 +538,9 @@ void DspWindow::variSpeedTurned(int percent) {
 void DspWindow::showCpuLoad() {
     engine::KaeEngine* e = engine::currentEngine();
     const double load = e ? double(e->lib().getCpu()) : 0.0;
-    ui_->cpuLabel->setText(txt(texts::DspCpu) + QStringLiteral(": ") +
-                           QString::number(load, 'f', 1) + QStringLiteral(" %"));
+    // The main window's figure (whole percent), so the two never disagree.
+    ui_->cpuLabel->setText(txt(texts::DspCpu) + QString::number(static_cast<int>(load)) +
+                           QStringLiteral(" %"));
     ui_->cpuBar->setValue(int(load + 0.5));
 }
 

@@ -304,11 +304,12 @@ void readField(PresetChannel& c, Field field, QByteArrayView line, NumberRule r)
     case F::Reverb1:
         fx.reverb.inGain = fullFloat(line);
         return;
+    // The record keeps the reverb as in gain, time, mix, ratio: not the effect's own order.
     case F::Reverb2:
-        fx.reverb.reverbMix = fullFloat(line);
+        fx.reverb.reverbTime = fullFloat(line);
         return;
     case F::Reverb3:
-        fx.reverb.reverbTime = fullFloat(line);
+        fx.reverb.reverbMix = fullFloat(line);
         return;
     case F::Reverb4:
         fx.reverb.highFreqRtRatio = fullFloat(line);
@@ -558,10 +559,10 @@ void appendField(QByteArray& out, const PresetChannel& c, Field field) {
         appendFloat(out, fx.reverb.inGain);
         return;
     case F::Reverb2:
-        appendFloat(out, fx.reverb.reverbMix);
+        appendFloat(out, fx.reverb.reverbTime);
         return;
     case F::Reverb3:
-        appendFloat(out, fx.reverb.reverbTime);
+        appendFloat(out, fx.reverb.reverbMix);
         return;
     case F::Reverb4:
         appendFloat(out, fx.reverb.highFreqRtRatio);

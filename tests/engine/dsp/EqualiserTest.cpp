@@ -31,6 +31,9 @@ TEST(ParamEq, RaisesOrCutsAtTheCentreAndLeavesTonesTwoOctavesAway) {
         {96000, 2, {80.0f, 1.0f, 15.0f}, 160.0, 0.0, 1.0},
         // widest band, full cut: the centre still gets the whole cut
         {44100, 2, {2000.0f, 36.0f, -15.0f}, 2000.0, -15.0, 0.5},
+        // the top band is where it is set at 44.1 kHz as at 48 kHz
+        {44100, 2, {16000.0f, 2.0f, 12.0f}, 16000.0, 12.0, 0.5},
+        {48000, 2, {16000.0f, 2.0f, 12.0f}, 16000.0, 12.0, 0.5},
     };
     for (const auto& [rate, channels, band, probeHz, expectDb, toleranceDb] : cases) {
         SCOPED_TRACE(testing::Message()
