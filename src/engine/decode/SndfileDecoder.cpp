@@ -292,6 +292,11 @@ OpenResult openWithSndfile(const QByteArray& localPath) {
         file.reset();
         return openWithMpg123(localPath);
     }
+    // MPEG inside a WAV: libsndfile's frame count is the container's estimate, not what its
+    // reading yields (32,615 against 32,256 decoded for a LAME stream). FFmpeg counts.
+    if (subtype == SF_FORMAT_MPEG_LAYER_I || subtype == SF_FORMAT_MPEG_LAYER_II ||
+        subtype == SF_FORMAT_MPEG_LAYER_III)
+        return result;
     std::unique_ptr<UnsizedWav> unsized;
     if (info.frames <= 0 && (unsized = UnsizedWav::open(localPath))) {
         SF_INFO whole{};
