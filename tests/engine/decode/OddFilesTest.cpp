@@ -230,6 +230,8 @@ TEST(DecoderOddFiles, compressedFilesWithTagsChainsOrFreeRatesPlayAsTheirPlainSe
     const Row rows[] = {
         {"MP3 with ID3v2, APE and ID3v1 tags",
          put("tagged.mp3", id3 + bytes(mp3) + apeTag() + id3v1), mp3, 1},
+        {"MP3 with zeros between its ID3v2 tag and its first frame",
+         put("padded.mp3", id3 + QByteArray(1000, '\0') + bytes(mp3)), mp3, 1},
         {"MP2 with ID3v2 and APE tags", put("tagged.mp2", id3 + bytes(mp2) + apeTag()), mp2, 1},
         {"free-format MP3", put("free.mp3", freeFormat(bytes(cbr48), 576)), cbr48, 1},
         {"two Ogg streams chained", put("chained.ogg", bytes(ogg) + bytes(ogg2)), ogg, 2},
