@@ -12,8 +12,11 @@ namespace {
 
 // Jumps the decoder to the loop start and records the wrap before the frames after it.
 bool wrap(Stream& s, Feed& f) {
+    const std::int64_t end = s.end();
+    if (end <= 0)
+        return false; // nothing of the file can be read: no loop to make
     std::int64_t target = s.loopStart.load(std::memory_order_relaxed);
-    if (target < 0 || target >= s.length)
+    if (target < 0 || target >= end)
         target = 0;
     f.decoderDry = !s.decoder->seek(target);
     if (!f.wraps.push(target))
@@ -44,7 +47,7 @@ void fillFeed(Stream& s, std::size_t target, AtEnd atEnd, Reach reach) {
         const std::size_t buffered = f->ring.capacity() - writable;
         if (buffered >= target || writable == 0)
             return;
-        const std::int64_t toEnd = s.length - f->decodePos;
+        const std::int64_t toEnd = s.end() - f->decodePos;
         if (toEnd <= 0) {
             if (!decide)
                 return;
@@ -68,8 +71,10 @@ void fillFeed(Stream& s, std::size_t target, AtEnd atEnd, Reach reach) {
             got = pcm16 ? s.decoder->read16(into16, static_cast<std::int64_t>(span))
                         : s.decoder->read(into, static_cast<std::int64_t>(span));
             if (got <= 0) {
-                f->decoderDry = true; // truncated: silence up to the promised length
-                got = 0;
+                // The file gives nothing more here: the sound ends (or loops) at this frame.
+                if (f->decodePos < s.readableEnd.load(std::memory_order_relaxed))
+                    s.readableEnd.store(f->decodePos, std::memory_order_release);
+                continue;
             }
         }
         if (got == 0) {

@@ -453,7 +453,7 @@ void Mixer::render(float* out, int frames, int channels) noexcept {
             const std::int64_t pos =
                 v.carry ? carryPosition(v)
                 : v.resampling
-                    ? std::min<std::int64_t>(s.length, static_cast<std::int64_t>(v.mixPos))
+                    ? std::min<std::int64_t>(s.end(), static_cast<std::int64_t>(v.mixPos))
                     : v.pos;
             s.position.store(pos, std::memory_order_relaxed);
         }
@@ -585,7 +585,7 @@ bool Mixer::boundary(Stream& s, int offset, std::int64_t* target) noexcept {
 int Mixer::pullDirect(Stream& s, int want, int offset, const float** data) noexcept {
     Voice& v = s.voice;
     for (;;) {
-        const std::int64_t toEnd = s.length - v.pos;
+        const std::int64_t toEnd = s.end() - v.pos;
         if (toEnd <= 0) {
             std::int64_t target = 0;
             if (!boundary(s, offset, &target))
@@ -704,7 +704,7 @@ void Mixer::topUpInput(Stream& s, int frames) noexcept {
     }
     const int target = std::min(frames, kResampleInFrames);
     while (!v.inputEnded && v.inCount < target) {
-        const std::int64_t toEnd = s.length - v.inPos;
+        const std::int64_t toEnd = s.end() - v.inPos;
         if (toEnd <= 0) {
             if (v.wrapCount >= 8)
                 break;
@@ -774,7 +774,8 @@ int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
     // wrap fires at the output frame where the position reaches the length.
     int at = 0;
     for (;;) {
-        const double toBoundary = (static_cast<double>(s.length) - v.mixPos) * ratio;
+        const double end = static_cast<double>(s.end());
+        const double toBoundary = (end - v.mixPos) * ratio;
         auto jb = static_cast<std::int64_t>(std::ceil(toBoundary - 1e-9));
         jb = std::max<std::int64_t>(jb, 0);
         if (at + jb >= gen) {
@@ -785,7 +786,7 @@ int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
         // end or a second wrap, which are decided when they are heard: hold here.
         if (v.wrapCount == 0 ||
             (takingTail_ && (tailWrapOut_ >= 0 || v.wrapTargets[0] == kEndMarker))) {
-            v.mixPos = static_cast<double>(s.length);
+            v.mixPos = end;
             return static_cast<int>(at + jb);
         }
         at += static_cast<int>(jb);
@@ -803,7 +804,7 @@ int Mixer::pullResampled(Stream& s, int want, int offset) noexcept {
         }
         if (t == kEndMarker)
             return at;
-        v.mixPos = static_cast<double>(t) + (v.mixPos - static_cast<double>(s.length));
+        v.mixPos = static_cast<double>(t) + (v.mixPos - end);
     }
     return gen;
 }

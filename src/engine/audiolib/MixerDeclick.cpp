@@ -102,7 +102,7 @@ void Mixer::produceTail(Stream& s) noexcept {
     while (n < declickFrames_) {
         int got = 0;
         if (!v.resampling) {
-            const std::int64_t room = s.length - v.pos;
+            const std::int64_t room = s.end() - v.pos;
             std::int64_t to = 0;
             if (room <= 0 && wrapAt < 0 && s.loop.load(std::memory_order_relaxed) &&
                 v.feed->wraps.pop(to)) {
@@ -125,7 +125,7 @@ void Mixer::produceTail(Stream& s) noexcept {
         } else {
             const double ratio = rate_ / v.freq;
             auto room = static_cast<std::int64_t>(
-                std::floor((static_cast<double>(s.length) - v.mixPos) * ratio));
+                std::floor((static_cast<double>(s.end()) - v.mixPos) * ratio));
             if (wrapAt < 0 && s.loop.load(std::memory_order_relaxed))
                 room = declickFrames_ - n; // pullResampled stops at the end or a second wrap
             if (room <= 0)
@@ -157,7 +157,7 @@ void Mixer::produceTail(Stream& s) noexcept {
     v.carryFrom = from;
     v.tailWrapAt = wrapAt;
     v.tailWrapTo = wrapTo;
-    v.tailWrapEnd = s.length;
+    v.tailWrapEnd = s.end();
     v.carryTo = v.resampling ? v.mixPos : static_cast<double>(v.pos);
 }
 

@@ -185,7 +185,7 @@ public:
     void setRatio(double ratio) noexcept override {
         // A ratio that is no number would make the position one too: keep the last good one.
         if (std::isfinite(ratio) && ratio > 0)
-            ratio_ = std::clamp(ratio, kMinRatio, 1.0 / kMinRatio);
+            ratio_ = std::clamp(ratio, kMinRatio, kMaxPolyphaseRatio);
     }
 
     // Exactly what process() takes: the filter holds no input back beyond its reach.

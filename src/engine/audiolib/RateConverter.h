@@ -25,6 +25,10 @@ public:
 
     // ratio = output rate / input rate; vari-speed keeps it within [minRatio, 1 / minRatio].
     static constexpr double kMinRatio = 1.0 / 16;
+    // Up-sampling costs the same at any ratio, and a telephone recording (8 kHz) slowed on
+    // a 192 kHz device needs 48; the library's lowest frequency (100 Hz) on a 384 kHz
+    // device needs 3,840. The engine's own converter goes this far.
+    static constexpr double kMaxPolyphaseRatio = 4096;
 
     // nullptr when the library cannot make one (bad channel count, no memory).
     static std::unique_ptr<RateConverter> create(Kind kind, int channels);

@@ -8,8 +8,10 @@
 #include "engine/audiolib/LockFree.h"
 #include "engine/audiolib/RateConverter.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <mutex>
 
@@ -53,7 +55,7 @@ struct Feed {
     // Producer side only (under Stream::diskMutex).
     std::int64_t decodePos;  // source frame the next written frame is
     bool atEnd = false;      // reached the end with the loop flag off; nothing more follows
-    bool decoderDry = false; // the file ended early (truncated): silence pads it to length
+    bool decoderDry = false; // a loop's seek failed: silence pads the sound to its end
 };
 
 // One attached effect as the callback runs it. The effect was made and prepared for the
@@ -214,6 +216,16 @@ struct Stream {
     // acquire where a wrap is decided (fillFeed). Elsewhere relaxed: single values.
     std::atomic<bool> loop{false};
     std::atomic<std::int64_t> loopStart{0};
+
+    // Disk -> callback: the frame where the file stopped giving frames (a read failed: a
+    // disk unplugged, a file cut short while it plays). The sound ends there, with its end
+    // message, rather than playing silence for the rest of its length. Stored (lowered only)
+    // by the producer with release before it stops writing frames; loaded with acquire.
+    std::atomic<std::int64_t> readableEnd{std::numeric_limits<std::int64_t>::max()};
+    // Where the sound ends: its length, or where reading failed before it.
+    std::int64_t end() const noexcept {
+        return std::min(length, readableEnd.load(std::memory_order_acquire));
+    }
 
     // Callback -> UI. The callback stores the position, level and volume with relaxed
     // order and then the serials with release; the UI loads the serials with acquire

@@ -210,6 +210,17 @@ OpenResult openWithMpg123(const QByteArray& localPath) {
         result.error = QStringLiteral("The file holds no sound");
         return result;
     }
+    // A stream whose sample rate changes part way (files of two rates joined) comes out
+    // resampled to the first rate: fewer frames than the scan counted, and seeks that miss,
+    // so its last frame cannot be read. FFmpeg takes it and plays it up to the change.
+    float last[2] = {};
+    std::size_t got = 0;
+    const off_t lastFrame = static_cast<off_t>(opened.frames - 1);
+    if (mpg123_seek(opened.handle.get(), lastFrame, SEEK_SET) != lastFrame ||
+        mpg123_read(opened.handle.get(), last, sizeof(float) * std::size_t(opened.channels),
+                    &got) != MPG123_OK ||
+        got != sizeof(float) * std::size_t(opened.channels))
+        return {};
     if (mpg123_seek(opened.handle.get(), 0, SEEK_SET) != 0) {
         result.verdict = Verdict::Broken;
         result.error = QStringLiteral("The MPEG stream cannot be rewound");

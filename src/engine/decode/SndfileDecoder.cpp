@@ -5,10 +5,17 @@
 #include "engine/decode/Pcm16.h"
 #include "engine/decode/StoreChoice.h"
 
+#include <QFile>
+
 #include <sndfile.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <vector>
 
 namespace kalvor::engine::decode {
@@ -79,10 +86,95 @@ bool plainPcm16(int type, int subtype) {
 
 constexpr sf_count_t kShortChunkFrames = 4096;
 
+// A WAV file as libsndfile is shown it when the size of its "data" chunk reads 0: a
+// recorder that stopped before it could write the size leaves it so, with the sound itself
+// all there. The size is shown as the largest there is, which libsndfile cuts to what the
+// file holds.
+class UnsizedWav {
+public:
+    // Null unless `path` is a RIFF WAV whose "data" chunk is sized 0 and has bytes after it.
+    static std::unique_ptr<UnsizedWav> open(const QByteArray& path) {
+        QFile file(QFile::decodeName(path));
+        if (!file.open(QIODevice::ReadOnly))
+            return nullptr;
+        const QByteArray head = file.peek(12);
+        if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE")
+            return nullptr;
+        qint64 at = 12;
+        while (file.seek(at)) {
+            const QByteArray chunk = file.read(8);
+            if (chunk.size() < 8)
+                return nullptr;
+            quint32 size = 0;
+            std::memcpy(&size, chunk.constData() + 4, 4); // little-endian, as is every host here
+            if (chunk.startsWith("data")) {
+                if (size != 0 || file.size() <= at + 8)
+                    return nullptr;
+                const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+                if (fd < 0)
+                    return nullptr;
+                return std::unique_ptr<UnsizedWav>(new UnsizedWav(fd, at + 4));
+            }
+            at += 8 + qint64(size) + (size & 1);
+        }
+        return nullptr;
+    }
+    ~UnsizedWav() { ::close(fd_); }
+    UnsizedWav(const UnsizedWav&) = delete;
+    UnsizedWav& operator=(const UnsizedWav&) = delete;
+
+    SNDFILE* openSndfile(SF_INFO* info) {
+        static SF_VIRTUAL_IO io = {&UnsizedWav::length, &UnsizedWav::seek, &UnsizedWav::read,
+                                   nullptr, &UnsizedWav::tell};
+        return sf_open_virtual(&io, SFM_READ, info, this);
+    }
+
+private:
+    UnsizedWav(int fd, sf_count_t sizeAt) : fd_(fd), sizeAt_(sizeAt) {}
+
+    static UnsizedWav& of(void* user) { return *static_cast<UnsizedWav*>(user); }
+    static sf_count_t length(void* user) {
+        const off_t end = ::lseek(of(user).fd_, 0, SEEK_END);
+        return end < 0 ? 0 : end;
+    }
+    static sf_count_t seek(sf_count_t offset, int whence, void* user) {
+        UnsizedWav& w = of(user);
+        const sf_count_t base = whence == SEEK_CUR   ? w.position_
+                                : whence == SEEK_END ? length(user)
+                                                     : 0;
+        if (base + offset < 0)
+            return -1;
+        w.position_ = base + offset;
+        return w.position_;
+    }
+    static sf_count_t read(void* into, sf_count_t count, void* user) {
+        UnsizedWav& w = of(user);
+        ssize_t got = 0;
+        do
+            got = ::pread(w.fd_, into, static_cast<std::size_t>(count), w.position_);
+        while (got < 0 && errno == EINTR);
+        if (got <= 0)
+            return 0;
+        // The size field's bytes that this read covers read as 0xff.
+        auto* bytes = static_cast<unsigned char*>(into);
+        for (sf_count_t i = std::max<sf_count_t>(w.sizeAt_, w.position_);
+             i < std::min<sf_count_t>(w.sizeAt_ + 4, w.position_ + got); ++i)
+            bytes[i - w.position_] = 0xff;
+        w.position_ += got;
+        return got;
+    }
+    static sf_count_t tell(void* user) { return of(user).position_; }
+
+    int fd_;
+    sf_count_t sizeAt_;
+    sf_count_t position_ = 0;
+};
+
 class SndfileDecoder final : public Decoder {
 public:
-    SndfileDecoder(SndfilePtr file, AudioFormat format, bool pcm16)
-        : file_(std::move(file)), format_(std::move(format)) {
+    SndfileDecoder(std::unique_ptr<UnsizedWav> unsized, SndfilePtr file, AudioFormat format,
+                   bool pcm16)
+        : unsized_(std::move(unsized)), file_(std::move(file)), format_(std::move(format)) {
         if (pcm16)
             shorts_.resize(static_cast<std::size_t>(kShortChunkFrames * format_.channels));
     }
@@ -171,6 +263,7 @@ private:
         });
     }
 
+    std::unique_ptr<UnsizedWav> unsized_; // what file_ reads through, if anything; outlives it
     SndfilePtr file_;
     AudioFormat format_;
     std::int64_t position_ = 0;
@@ -199,6 +292,22 @@ OpenResult openWithSndfile(const QByteArray& localPath) {
         file.reset();
         return openWithMpg123(localPath);
     }
+    // MPEG inside a WAV: libsndfile's frame count is the container's estimate, not what its
+    // reading yields (32,615 against 32,256 decoded for a LAME stream). FFmpeg counts.
+    if (subtype == SF_FORMAT_MPEG_LAYER_I || subtype == SF_FORMAT_MPEG_LAYER_II ||
+        subtype == SF_FORMAT_MPEG_LAYER_III)
+        return result;
+    std::unique_ptr<UnsizedWav> unsized;
+    if (info.frames <= 0 && (unsized = UnsizedWav::open(localPath))) {
+        SF_INFO whole{};
+        SndfilePtr reopened(unsized->openSndfile(&whole));
+        if (reopened) {
+            file = std::move(reopened);
+            info = whole;
+        } else {
+            unsized.reset();
+        }
+    }
     if (info.channels <= 0 || info.samplerate <= 0) {
         result.verdict = Verdict::Broken;
         result.error = QStringLiteral("The file has no sound channels");
@@ -219,8 +328,8 @@ OpenResult openWithSndfile(const QByteArray& localPath) {
         result.error = QStringLiteral("The file holds no sound");
         return result;
     }
-    result.decoder = std::make_unique<SndfileDecoder>(std::move(file), std::move(format),
-                                                      plainPcm16(type, subtype));
+    result.decoder = std::make_unique<SndfileDecoder>(std::move(unsized), std::move(file),
+                                                      std::move(format), plainPcm16(type, subtype));
     result.verdict = Verdict::Opened;
     return result;
 }
