@@ -76,6 +76,9 @@ void PresetRecall::prepareSounds(int slot) {
 void PresetRecall::RecallPreset() {
     // Only the load's own call is let through, not one that comes in during its waits.
     const bool ofLoad = std::exchange(loadRecall_, false);
+    // The flag belongs to this request: a refused one (a recall running, nothing selected,
+    // a load) must not hand its Shift on to the next GO from a path without modifiers.
+    const bool ignoreAutostart = std::exchange(ignoreAutostartOnce_, false);
     PresetMemory& memory = store_.presets();
     const int n = memory.selected();
     if (busy_ || n < 0 || n >= memory.count())
@@ -86,8 +89,6 @@ void PresetRecall::RecallPreset() {
     }
     busy_ = true;
     editor_.setRecallRunning(true);
-    const bool ignoreAutostart = ignoreAutostartOnce_;
-    ignoreAutostartOnce_ = false;
 
     Q_EMIT recallStarted(n);
     AddDebugMessage(txt(texts::RecallingPreset));
