@@ -2,6 +2,7 @@
 
 #include "core/CoreTexts.h"
 #include "core/Dialogs.h"
+#include "core/FixedText.h"
 #include "core/Settings.h"
 #include "core/ShowStore.h"
 #include "core/SystemMessages.h"
@@ -131,6 +132,12 @@ void PresetEditor::RenamePreset() {
                                            memory.names().at(index));
     if (!answer || answer->trimmed().isEmpty())
         return;
+    // A preset under that name would count as a free slot: left out when the show is
+    // saved, and every later preset would move up one place.
+    if (fitToWidth(*answer, kPresetNameWidth) == emptyPresetName()) {
+        showMessage(txt(texts::RenameTitle), txt(texts::FreeSlotName), MessageIcon::Warning);
+        return;
+    }
     memory.rename(index, *answer);
     store_.announcePresets();
     showStatusFor(index);

@@ -21,6 +21,11 @@ inline constexpr UiText DeleteAllPresetsQuestion{"Delete all Presets from list",
 inline constexpr UiText RenameTitle{"Kalvor", "Kalvor"};
 inline constexpr UiText RenamePrompt{"New name for this Preset...",
                                      "Neuer Name für dieses Preset..."};
+inline constexpr UiText FreeSlotName{
+    "The name \"empty\" marks a free slot and is not saved with the show - please choose "
+    "another name",
+    "Der Name \"empty\" kennzeichnet einen freien Platz und wird nicht mit der Show "
+    "gespeichert - bitte einen anderen Namen wählen"};
 inline constexpr UiText ClipboardErrorTitle{"Error", "Error"};
 inline constexpr UiText ClipboardEmpty{"Clipboard empty - no Preset to insert",
                                        "Clipboard leer - kein Preset zum Einfügen vorhanden"};
