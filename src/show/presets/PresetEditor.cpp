@@ -130,15 +130,17 @@ void PresetEditor::RenamePreset() {
         return;
     const auto answer = dialogs().inputBox(txt(texts::RenameTitle), txt(texts::RenamePrompt),
                                            memory.names().at(index));
-    if (!answer || answer->trimmed().isEmpty())
+    // Trimmed before the cut to forty: blanks typed ahead must not push the name out.
+    const QString name = answer ? answer->trimmed() : QString();
+    if (name.isEmpty())
         return;
     // A preset under that name would count as a free slot: left out when the show is
     // saved, and every later preset would move up one place.
-    if (fitToWidth(*answer, kPresetNameWidth) == emptyPresetName()) {
+    if (fitToWidth(name, kPresetNameWidth) == emptyPresetName()) {
         showMessage(txt(texts::RenameTitle), txt(texts::FreeSlotName), MessageIcon::Warning);
         return;
     }
-    memory.rename(index, *answer);
+    memory.rename(index, name);
     store_.announcePresets();
     showStatusFor(index);
 }

@@ -22,6 +22,8 @@ TEST(PresetNames, RenameKeepsAnyTextButTheFreeSlotMark) {
         {u"empty"_s, u"New Preset"_s, true},
         {u"  empty  "_s, u"New Preset"_s, true},
         {u"Empty"_s, u"Empty"_s, false},
+        // Blanks typed ahead of the name do not use up its forty places.
+        {QString(45, u' ') + u"Act 2"_s, u"Act 2"_s, false},
     };
     for (const Row& row : rows) {
         ShowStore store;
