@@ -4,6 +4,9 @@
 #include "control/units/kd1/Kd1Commands.h"
 #include "control/units/kd1/Kd1Texts.h"
 #include "core/Dialogs.h"
+#include "core/FixedText.h"
+#include "core/Limits.h"
+#include "core/Preset.h"
 #include "core/Settings.h"
 #include "core/ShowStore.h"
 #include "core/SystemMessages.h"
@@ -515,6 +518,12 @@ void Kd1Display::enter() {
             return;
         if (entry_ == Kd1TextEntry::RenamePreset) {
             const int current = store.presets().current();
+            // "empty" marks a free slot: the save would leave the preset out and move every
+            // later one up. The operator stays in the entry to choose another name.
+            if (fitToWidth(text_.trimmed(), kPresetNameWidth) == emptyPresetName()) {
+                showNotice(txt(t::FreeSlotName));
+                return;
+            }
             if (current >= 0 && current < store.presets().count()) {
                 store.presets().rename(current, text_.trimmed());
                 store.announcePresets();

@@ -39,6 +39,8 @@ inline constexpr UiText PreviewVolume{"Volume     : ", "Volume     : "};
 inline constexpr UiText SaveAs{"Save Playlist as...", "Playliste speichern als..."};
 inline constexpr UiText NewPlaylist{"New Playlist ", "Neue Playlist "};
 inline constexpr UiText Rename{"Rename Preset", "Preset Name ändern"};
+inline constexpr UiText FreeSlotName{"\"empty\" marks a free slot",
+                                     "\"empty\" ist ein freier Platz"};
 inline constexpr UiText HelpMove{"<- / -> : move cursor", "<- / -> : Cursor bewegen"};
 inline constexpr UiText HelpChange{"+ / -   : change character", "+ / -   : Zeichen ändern"};
 inline constexpr UiText HelpSave{"Enter   : save playlist", "Enter   : Playlist speichern"};

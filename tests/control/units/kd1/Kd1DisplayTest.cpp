@@ -320,3 +320,19 @@ TEST(Kd1Display, APortThatComesBackIsTakenUpAgainWithItsPage) {
     EXPECT_FALSE(SystemMessages::instance().entries().filter(u"KD-1: the port").isEmpty());
     rig.display->close();
 }
+
+// "empty" is the name of a free slot: a preset renamed so would be left out of the saved
+// show, and every later preset would move up one place.
+TEST(Kd1Display, RenameRefusesTheFreeSlotName) {
+    Kd1Show rig;
+    ASSERT_TRUE(rig.display->open());
+    rig.store.presets().rename(rig.store.presets().current(), QStringLiteral("emptz"));
+    const QString before = rig.store.presets().names().at(rig.store.presets().current());
+    for (int key : {41, 23, 31})
+        rig.press(key);
+    ASSERT_TRUE(rig.screen().contains(QStringLiteral("empty"))) << qPrintable(rig.screen());
+    rig.press(46);
+    EXPECT_EQ(rig.store.presets().names().at(rig.store.presets().current()), before);
+    EXPECT_EQ(rig.display->page(), Kd1Display::Page::Notice);
+    rig.display->close();
+}
