@@ -33,7 +33,9 @@ int stepLevel(const Channel& ch, bool in, int step) {
 }
 
 int segmentMs(const Channel& ch, bool in) {
-    return engine::fadeSegmentMs(in ? ch.fadeIn.time : ch.fadeOut.time);
+    // A playlist may bring a negative time; the library refuses such a slide, which would
+    // leave a fade-in at silence and a fade-out without its end. It runs as no time.
+    return std::max(0, engine::fadeSegmentMs(in ? ch.fadeIn.time : ch.fadeOut.time));
 }
 
 // Slides to step `first`'s level in `firstMs`, and queues the steps after it in the

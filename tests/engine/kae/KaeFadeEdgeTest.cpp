@@ -18,9 +18,11 @@ constexpr int kRate = 44100;
 } // namespace
 
 TEST(KaeFadeEdges, SegmentsShorterThanAMillisecondStillPostEveryMessage) {
-    // Fade times below 2 ms give segments of 0 ms (a playlist may hold any time).
+    // Fade times below 2 ms give segments of 0 ms; a damaged playlist may hold a negative
+    // time, which must not leave a fade-in silent nor a fade-out without its end.
     using Row = std::tuple<bool, int>;
-    const Row cases[] = {{true, 0}, {false, 0}, {true, 1}, {false, 1}, {false, 2}};
+    const Row cases[] = {{true, 0},  {false, 0},    {true, 1},  {false, 1},
+                         {false, 2}, {true, -1000}, {false, -4}};
     for (const auto& [in, timeMs] : cases) {
         SCOPED_TRACE(std::string(in ? "fade-in " : "fade-out ") + std::to_string(timeMs) + " ms");
         KaeRig rig;
