@@ -42,6 +42,13 @@ int segmentMs(const Channel& ch, bool in) {
 // library, each a segment long.
 bool runSegments(KaeEngine& e, int slot, bool in, int first, int firstMs) {
     const Channel& ch = e.store().channel(slot);
+    // All segments reach the mixer in one period: a first segment shorter than a period
+    // would otherwise end, and spend its notification, before the ones after it arrive.
+    e.lib().beginBatch();
+    const struct EndBatch {
+        audio::AudioLib& lib;
+        ~EndBatch() { lib.endBatch(); }
+    } endBatch{e.lib()};
     if (!KAE__Channel_SlideVolume(slot, stepLevel(ch, in, first), firstMs))
         return false;
     // The library runs the segments back to back on the device clock. Each segment end
