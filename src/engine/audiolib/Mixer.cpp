@@ -320,15 +320,10 @@ void Mixer::apply(const Command& c) noexcept {
         break;
     case Command::Slide:
         v.slideQueued = 0;
-        v.slideSerial = c.serial;
-        if (c.i <= 0) {
-            v.volume = c.x;
-            v.sliding = false;
-            fire(*s, kSyncKindSlide, 0);
-            s->slideDoneSerial.store(c.serial, std::memory_order_release);
-        } else {
-            startSlide(*s, c.x, c.i, c.serial);
-        }
+        // A slide of no length still runs (for one frame) in the block: the slides queued
+        // behind it come with the same batch of commands, and its one-shot sync must stay
+        // armed for them instead of being spent here with none queued yet.
+        startSlide(*s, c.x, c.i, c.serial);
         break;
     case Command::QueueSlide:
         if (!v.sliding)

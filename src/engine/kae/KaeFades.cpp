@@ -33,13 +33,22 @@ int stepLevel(const Channel& ch, bool in, int step) {
 }
 
 int segmentMs(const Channel& ch, bool in) {
-    return engine::fadeSegmentMs(in ? ch.fadeIn.time : ch.fadeOut.time);
+    // A playlist may bring a negative time; the library refuses such a slide, which would
+    // leave a fade-in at silence and a fade-out without its end. It runs as no time.
+    return std::max(0, engine::fadeSegmentMs(in ? ch.fadeIn.time : ch.fadeOut.time));
 }
 
 // Slides to step `first`'s level in `firstMs`, and queues the steps after it in the
 // library, each a segment long.
 bool runSegments(KaeEngine& e, int slot, bool in, int first, int firstMs) {
     const Channel& ch = e.store().channel(slot);
+    // All segments reach the mixer in one period: a first segment shorter than a period
+    // would otherwise end, and spend its notification, before the ones after it arrive.
+    e.lib().beginBatch();
+    const struct EndBatch {
+        audio::AudioLib& lib;
+        ~EndBatch() { lib.endBatch(); }
+    } endBatch{e.lib()};
     if (!KAE__Channel_SlideVolume(slot, stepLevel(ch, in, first), firstMs))
         return false;
     // The library runs the segments back to back on the device clock. Each segment end
