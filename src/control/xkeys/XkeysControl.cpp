@@ -204,14 +204,8 @@ void XkeysControl::handle(const KeyEvent& e) {
         channelKey(e.key, e.pressed);
         return;
     case Block::Function:
-        if (model_->family == Family::K84) {
-            if (e.key == 56)
-                shift_ = e.pressed;
-            else
-                functionKey(e.key + 8, e.pressed);
-        } else {
-            functionKey(e.key, e.pressed);
-        }
+        // The 84-key model's key n is key n + 8 of the large list; its key 56 is the shift.
+        functionKey(model_->family == Family::K84 ? e.key + 8 : e.key, e.pressed);
         return;
     case Block::Control:
         if (e.pressed)
@@ -268,7 +262,11 @@ bool XkeysControl::wantsKd1(int key) const {
 
 void XkeysControl::functionKey(int key, bool pressed) {
     if (key == 64) {
-        shift_ = pressed;
+        // The lock keeps the shift out like any other unsafe key, or a shift held by
+        // mistake would turn the channel keys into selectors. A release always counts, so
+        // a lock set while the shift is down cannot leave it stuck.
+        if (!pressed || !locked_)
+            shift_ = pressed;
         return;
     }
     if (locked_ && !allowedWhileLocked(key))
