@@ -11,6 +11,7 @@
 #include "show/playback/ShowLayer.h"
 
 #include <exception>
+#include <utility>
 
 namespace kalvor {
 
@@ -77,8 +78,10 @@ QString XkeysControl::deviceText() const {
 bool XkeysControl::open() {
     if (open_)
         return true;
-    if (findDevice().isEmpty())
+    if (findDevice().isEmpty()) {
+        AddDebugMessage(QStringLiteral("X-Keys: no keypad found"));
         return false;
+    }
     const QString why = device_->open(path_);
     if (!why.isEmpty()) {
         AddDebugMessage(QStringLiteral("X-Keys: ") + why);
@@ -155,9 +158,29 @@ void XkeysControl::lost() {
         device_->close();
     open_ = false;
     AddDebugMessage(QStringLiteral("X-Keys: %1 disconnected").arg(deviceText()));
+    releaseHeldKeys();
     if (hooks_.disconnected)
         hooks_.disconnected();
     showMessage(txt(texts::XkeysGoneTitle), txt(texts::XkeysGone), MessageIcon::Critical);
+}
+
+void XkeysControl::releaseHeldKeys() {
+    // The releases of the keys down now can never be read, and a keypad plugged in again
+    // reports from all keys up: the next press of a key held now would be taken for no
+    // change. Each held channel key is let go as its release would have done.
+    const KeyState held = std::exchange(keys_, KeyState{});
+    shift_ = false;
+    for (std::size_t k = 0; k < held.channel.size(); ++k) {
+        if (!held.channel[k])
+            continue;
+        try {
+            handle({Block::Channel, static_cast<int>(k), false});
+        } catch (const std::exception& ex) {
+            AddDebugMessage(QStringLiteral("X-Keys: releasing key %1 failed: %2")
+                                .arg(k)
+                                .arg(QString::fromLocal8Bit(ex.what())));
+        }
+    }
 }
 
 void XkeysControl::switchOffLeds() {
