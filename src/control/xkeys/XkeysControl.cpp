@@ -91,8 +91,12 @@ bool XkeysControl::open() {
     shortReported_ = false;
     AddDebugMessage(
         QStringLiteral("X-Keys: %1 opened (%2)").arg(deviceText(), QString::fromStdString(path_)));
-    StickLeds leds{0xFF, 0x3F};
-    if (!settings_.isOn(u"XKeysStickLeds")) {
+    // Without the play indicators nothing keeps the LEDs in step later: a LED lit now for
+    // a playing channel would stay lit after it stops, so they start dark.
+    StickLeds leds;
+    if (settings_.isOn(u"XKeysStickLeds")) {
+        leds = {0xFF, 0x3F};
+    } else if (settings_.isOn(u"XKeysStickPlayLeds")) {
         bool playing[14] = {};
         for (int ch = 0; ch < 14; ++ch)
             playing[ch] = KAE__Channel_IsPlaying(ch);

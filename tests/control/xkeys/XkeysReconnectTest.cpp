@@ -72,3 +72,29 @@ TEST(XkeysReconnect, OpeningWithoutAKeypadSaysSo) {
         QStringLiteral("X-Keys: no keypad found")))
         << SystemMessages::instance().entries().last().toStdString();
 }
+
+TEST(XkeysReconnect, StickLedsAtOpeningAreOnlyThoseKeptInStep) {
+    struct Case {
+        const char* label;
+        const char* alwaysOn;
+        const char* playLeds;
+        std::uint8_t low; // the opening mask while channel 2 plays
+    };
+    const Case cases[] = {
+        {"always on", "ON", "OFF", 0xFF},
+        {"play indicators", "OFF", "ON", 0x04},
+        {"neither: a lit LED would never go out", "OFF", "OFF", 0x00},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        PadShow rig;
+        rig.pad.listed = {{0x0271, 0x0C, "/dev/hidraw3"}};
+        rig.settings->setText(u"XKeysStickLeds", QString::fromLatin1(c.alwaysOn));
+        rig.settings->setText(u"XKeysStickPlayLeds", QString::fromLatin1(c.playLeds));
+        rig.show->playback().PlayButtonDown(2);
+        ASSERT_TRUE(KAE__Channel_IsPlaying(2));
+        ASSERT_TRUE(rig.xkeys->open());
+        ASSERT_FALSE(rig.pad.written.empty());
+        EXPECT_EQ(rig.pad.written.front().at(5), c.low);
+    }
+}
