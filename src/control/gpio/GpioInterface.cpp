@@ -74,6 +74,7 @@ void GpioInterface::loadSettings() {
             return;
         }
         allOutputsOff();
+        releaseArmed(true);
     }
 }
 
@@ -102,6 +103,7 @@ void GpioInterface::applyBlock(const GpioBlock& block) {
         return;
     }
     allOutputsOff();
+    releaseArmed(true);
 }
 
 bool GpioInterface::activate(bool announce) {
@@ -143,10 +145,14 @@ void GpioInterface::deactivate() {
     releaseArmed();
 }
 
-void GpioInterface::releaseArmed() {
-    // Without the device the releases of these contacts can never be read: each channel
-    // one of them started is let go as its release would have done.
-    for (LineState& s : lines_) {
+void GpioInterface::releaseArmed(bool onlyLeftInputs) {
+    // Without the device, or on a line that is no input any more, the releases of these
+    // contacts can never be read: each channel one of them started is let go as its
+    // release would have done.
+    for (int n = 1; n <= kLineCount; ++n) {
+        LineState& s = lines_[static_cast<std::size_t>(n - 1)];
+        if (onlyLeftInputs && direction(n) == GpioDirection::In)
+            continue;
         if (!std::exchange(s.armed, false))
             continue;
         if (s.fired >= 1 && s.fired <= kChannelCount)

@@ -86,7 +86,7 @@ private:
     bool writePort(int port);
     void allOutputsOff();
     void removed();
-    void releaseArmed();
+    void releaseArmed(bool onlyLeftInputs = false);
 
     ShowLayer& show_;
     Settings& settings_;

@@ -11,6 +11,7 @@
 #include "show/playback/ShowLayer.h"
 
 #include <exception>
+#include <utility>
 
 namespace kalvor {
 
@@ -77,8 +78,10 @@ QString XkeysControl::deviceText() const {
 bool XkeysControl::open() {
     if (open_)
         return true;
-    if (findDevice().isEmpty())
+    if (findDevice().isEmpty()) {
+        AddDebugMessage(QStringLiteral("X-Keys: no keypad found"));
         return false;
+    }
     const QString why = device_->open(path_);
     if (!why.isEmpty()) {
         AddDebugMessage(QStringLiteral("X-Keys: ") + why);
@@ -88,8 +91,12 @@ bool XkeysControl::open() {
     shortReported_ = false;
     AddDebugMessage(
         QStringLiteral("X-Keys: %1 opened (%2)").arg(deviceText(), QString::fromStdString(path_)));
-    StickLeds leds{0xFF, 0x3F};
-    if (!settings_.isOn(u"XKeysStickLeds")) {
+    // Without the play indicators nothing keeps the LEDs in step later: a LED lit now for
+    // a playing channel would stay lit after it stops, so they start dark.
+    StickLeds leds;
+    if (settings_.isOn(u"XKeysStickLeds")) {
+        leds = {0xFF, 0x3F};
+    } else if (settings_.isOn(u"XKeysStickPlayLeds")) {
         bool playing[14] = {};
         for (int ch = 0; ch < 14; ++ch)
             playing[ch] = KAE__Channel_IsPlaying(ch);
@@ -155,9 +162,29 @@ void XkeysControl::lost() {
         device_->close();
     open_ = false;
     AddDebugMessage(QStringLiteral("X-Keys: %1 disconnected").arg(deviceText()));
+    releaseHeldKeys();
     if (hooks_.disconnected)
         hooks_.disconnected();
     showMessage(txt(texts::XkeysGoneTitle), txt(texts::XkeysGone), MessageIcon::Critical);
+}
+
+void XkeysControl::releaseHeldKeys() {
+    // The releases of the keys down now can never be read, and a keypad plugged in again
+    // reports from all keys up: the next press of a key held now would be taken for no
+    // change. Each held channel key is let go as its release would have done.
+    const KeyState held = std::exchange(keys_, KeyState{});
+    shift_ = false;
+    for (std::size_t k = 0; k < held.channel.size(); ++k) {
+        if (!held.channel[k])
+            continue;
+        try {
+            handle({Block::Channel, static_cast<int>(k), false});
+        } catch (const std::exception& ex) {
+            AddDebugMessage(QStringLiteral("X-Keys: releasing key %1 failed: %2")
+                                .arg(k)
+                                .arg(QString::fromLocal8Bit(ex.what())));
+        }
+    }
 }
 
 void XkeysControl::switchOffLeds() {
@@ -204,14 +231,8 @@ void XkeysControl::handle(const KeyEvent& e) {
         channelKey(e.key, e.pressed);
         return;
     case Block::Function:
-        if (model_->family == Family::K84) {
-            if (e.key == 56)
-                shift_ = e.pressed;
-            else
-                functionKey(e.key + 8, e.pressed);
-        } else {
-            functionKey(e.key, e.pressed);
-        }
+        // The 84-key model's key n is key n + 8 of the large list; its key 56 is the shift.
+        functionKey(model_->family == Family::K84 ? e.key + 8 : e.key, e.pressed);
         return;
     case Block::Control:
         if (e.pressed)
@@ -268,7 +289,11 @@ bool XkeysControl::wantsKd1(int key) const {
 
 void XkeysControl::functionKey(int key, bool pressed) {
     if (key == 64) {
-        shift_ = pressed;
+        // The lock keeps the shift out like any other unsafe key, or a shift held by
+        // mistake would turn the channel keys into selectors. A release always counts, so
+        // a lock set while the shift is down cannot leave it stuck.
+        if (!pressed || !locked_)
+            shift_ = pressed;
         return;
     }
     if (locked_ && !allowedWhileLocked(key))

@@ -84,6 +84,7 @@ private:
     void refreshStickLeds();
     void send(const std::vector<xkeys::Report>& reports);
     void lost();
+    void releaseHeldKeys();
     bool wantsKd1(int key) const;
 
     ShowLayer& show_;

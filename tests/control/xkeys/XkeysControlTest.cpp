@@ -109,6 +109,9 @@ TEST(XkeysControl, FunctionBlock) {
         {"logging and transport stay with the keypad", {40, 18}, false, {}},
         {"84 keys: key n is key n + 8 of the large list, shift is its key 56", {56, 25}, false,
          {{33, true, true}, {33, false, true}}, 0x0309},
+        {"locked: shift is no safe key", {64, 55}, true, {{55, true, false}, {55, false, false}}},
+        {"84 keys locked: its shift neither", {56, 47}, true, {{55, true, false}, {55, false, false}},
+         0x0309},
     };
     // clang-format on
     for (const Case& c : cases) {
