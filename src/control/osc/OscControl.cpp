@@ -17,10 +17,11 @@ void note(const QString& text, bool show = false) {
     SystemMessages::instance().addDebugMessage(QStringLiteral("OSC: ") + text, show);
 }
 
-double positionSeconds(int ch) {
+// In the sound's own time, as the windows show it: the file's rate, not the playback
+// frequency that vari-speed changes.
+double positionSeconds(int ch, int fileRate) {
     const std::int64_t frames = KAE__Channel_GetPositionInSamples(ch);
-    const int rate = KAE__Channel_GetFrequency(ch);
-    return frames > 0 && rate > 0 ? static_cast<double>(frames) / rate : 0.0;
+    return frames > 0 && fileRate > 0 ? static_cast<double>(frames) / fileRate : 0.0;
 }
 
 } // namespace
@@ -228,7 +229,8 @@ void OscControl::channelEvent(int ch, std::string_view event) {
     sounding_.set(std::size_t(ch), !stopped);
     if (subscribers_.isEmpty())
         return;
-    broadcast(channelAddress(ch, event), {{'f', positionSeconds(ch), {}}});
+    const int rate = show_.store().channel(ch).sampleRate;
+    broadcast(channelAddress(ch, event), {{'f', positionSeconds(ch, rate), {}}});
 }
 
 } // namespace kalvor::osc
