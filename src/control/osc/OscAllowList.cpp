@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace kalvor::osc {
 
 namespace {
@@ -16,6 +18,15 @@ QHostAddress plain(QHostAddress a) {
     return a;
 }
 
+// Senders are compared in their plain form, so a network written as IPv4-mapped IPv6
+// (::ffff:a.b.c.0/120) becomes the IPv4 network it stands for, prefix and all.
+std::pair<QHostAddress, int> network(const QHostAddress& a, int prefix) {
+    const QHostAddress p = plain(a);
+    const bool mapped = a.protocol() == QAbstractSocket::IPv6Protocol &&
+                        p.protocol() == QAbstractSocket::IPv4Protocol;
+    return {p, mapped ? std::max(prefix - 96, 0) : prefix};
+}
+
 } // namespace
 
 AllowList AllowList::parse(const QString& text) {
@@ -27,7 +38,7 @@ AllowList AllowList::parse(const QString& text) {
             if (net.first.isNull() || net.second < 0)
                 list.rejected_ << entry;
             else
-                list.networks_.append({plain(net.first), net.second});
+                list.networks_.append(network(net.first, net.second));
             continue;
         }
         const QHostAddress a(entry);
