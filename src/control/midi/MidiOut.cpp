@@ -50,12 +50,13 @@ void MidiOut::sendChannelNoteOff(int r) {
 }
 
 void MidiOut::sendProgramChange(int preset) {
-    if (!settings_.isOn(u"SendPRGChange") || !send || preset < 0)
+    // The wire's program number has seven bits: a preset beyond them has no number to send,
+    // and a wrapped one would recall another preset on the receiving gear.
+    if (!settings_.isOn(u"SendPRGChange") || !send || preset < 0 || preset > 127)
         return;
     const int channel = std::clamp(settings_.integer(u"ProgramChangeChannel"), 1, 16) - 1;
-    // One data byte: the program number of the wire is seven bits.
-    send(ShortMessage{static_cast<std::uint8_t>(0xC0 + channel),
-                      static_cast<std::uint8_t>(preset & 0x7F), 0});
+    send(ShortMessage{static_cast<std::uint8_t>(0xC0 + channel), static_cast<std::uint8_t>(preset),
+                      0});
 }
 
 void MidiOut::toggleFunctionRow(int key) {
