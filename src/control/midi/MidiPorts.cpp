@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <RtMidi.h>
 #include <jack/jack.h>
@@ -138,6 +139,28 @@ template <typename Port> Target findPort(const QString& name, bool input) {
     return t;
 }
 
+// Whether the port `name` points at is listed by the API `port` works on; our own
+// unconnected port counts as always there.
+bool devicePresent(RtMidi& port, const QString& name, bool input) {
+    QString rest;
+    if (name.startsWith(QLatin1String(kAlsaPrefix)))
+        rest = name.mid(int(sizeof kAlsaPrefix) - 1);
+    else if (name.startsWith(QLatin1String(kJackPrefix)) && name != ownJackPortEntry(input))
+        rest = name.mid(int(sizeof kJackPrefix) - 1);
+    else
+        return true;
+    try {
+        const unsigned count = port.getPortCount();
+        for (unsigned i = 0; i < count; ++i) {
+            if (QString::fromStdString(port.getPortName(i)) == rest)
+                return true;
+        }
+    } catch (const RtMidiError&) {
+        return true; // no answer is no news
+    }
+    return false;
+}
+
 } // namespace
 
 QString ownJackPortEntry(bool input) {
@@ -159,6 +182,40 @@ MidiPorts::MidiPorts(QObject* parent) : QObject(parent), inbox_(std::make_unique
     if (inbox_->wake >= 0) {
         notifier_ = new QSocketNotifier(inbox_->wake, QSocketNotifier::Read, this);
         connect(notifier_, &QSocketNotifier::activated, this, &MidiPorts::drain);
+    }
+    auto* watch = new QTimer(this);
+    connect(watch, &QTimer::timeout, this, &MidiPorts::watchDevices);
+    watch->start(1000);
+}
+
+void MidiPorts::watchDevices() {
+    if (in_) {
+        const bool present = devicePresent(*in_, inName_, true);
+        if (!present && !inLost_) {
+            inLost_ = true;
+            SystemMessages::instance().addDebugMessage(
+                QStringLiteral("MIDI input device gone: %1").arg(inName_));
+        } else if (present && inLost_) {
+            const QString name = inName_;
+            closeInput();
+            if (openInput(name))
+                SystemMessages::instance().addDebugMessage(
+                    QStringLiteral("MIDI input device back, reopened: %1").arg(name));
+        }
+    }
+    if (out_) {
+        const bool present = devicePresent(*out_, outName_, false);
+        if (!present && !outLost_) {
+            outLost_ = true;
+            SystemMessages::instance().addDebugMessage(
+                QStringLiteral("MIDI output device gone: %1").arg(outName_));
+        } else if (present && outLost_) {
+            const QString name = outName_;
+            closeOutput();
+            if (openOutput(name))
+                SystemMessages::instance().addDebugMessage(
+                    QStringLiteral("MIDI output device back, reopened: %1").arg(name));
+        }
     }
 }
 
@@ -215,6 +272,7 @@ void MidiPorts::closeInput() {
     }
     in_.reset(); // joins RtMidi's thread: no callback runs after this
     inName_.clear();
+    inLost_ = false;
     inbox_->tail.store(inbox_->head.load());
 }
 
@@ -236,6 +294,7 @@ bool MidiPorts::openOutput(const QString& name) {
         else
             port->openPort(static_cast<unsigned>(t.index), "MIDI Out");
         out_ = std::move(port);
+        outName_ = name;
         return true;
     } catch (const RtMidiError& e) {
         messages.addDebugMessage(QStringLiteral("Midi Out Error: %1 / %2: %3")
@@ -253,6 +312,8 @@ void MidiPorts::closeOutput() {
     } catch (const RtMidiError&) {
     }
     out_.reset();
+    outName_.clear();
+    outLost_ = false;
 }
 
 bool MidiPorts::send(const ShortMessage& m) {

@@ -19,6 +19,7 @@
 #include <memory>
 
 class QSocketNotifier;
+class QTimer;
 class RtMidiIn;
 class RtMidiOut;
 
@@ -63,6 +64,14 @@ Q_SIGNALS:
 
 private:
     void drain();
+    // Reopens a device that went away and came back (an interface unplugged and plugged
+    // in again): the port's old connection died with it.
+    void watchDevices();
+
+    // A device is lost while its port is missing from the list, and reopened when it is back.
+    bool inLost_ = false;
+    bool outLost_ = false;
+    QString outName_;
 
     std::unique_ptr<Inbox> inbox_;
     std::unique_ptr<RtMidiIn> in_;
