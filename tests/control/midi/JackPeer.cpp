@@ -33,7 +33,7 @@ std::size_t take(jack_ringbuffer_t* ring, std::uint8_t* into) {
 
 } // namespace
 
-JackPeer::JackPeer(const char* name) : name_(QString::fromUtf8(name)) {
+JackPeer::JackPeer(const char* name) : name_(QString::fromLatin1(name)) {
     toJack_ = jack_ringbuffer_create(kRingBytes);
     fromJack_ = jack_ringbuffer_create(kRingBytes);
     client_ = jack_client_open(
