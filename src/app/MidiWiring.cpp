@@ -53,14 +53,16 @@ void MidiWiring::wireOptions(OptionDevices& devices, OptionsHooks& hooks) {
     };
     devices.midiInputs = listing(&midi::midiInputNames);
     devices.midiOutputs = listing(&midi::midiOutputNames);
+    // An empty device is "<none>" in the list: the system's own fallback to the stored
+    // name would reopen the device the operator just deselected.
     hooks.midiInput = [this](bool on, const QString& device) {
-        if (on)
+        if (on && !device.isEmpty())
             return midi_.openInput(device);
         midi_.closeInput();
         return false;
     };
     hooks.midiOutput = [this](bool on, const QString& device) {
-        if (on)
+        if (on && !device.isEmpty())
             return midi_.openOutput(device);
         midi_.closeOutput();
         return false;
