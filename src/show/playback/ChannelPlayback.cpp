@@ -345,6 +345,9 @@ void ChannelPlayback::onFadeOutFinished(int slot) {
         // A restart channel fades out and starts again, with its fade-in when it has one.
         KAE__Channel_SetPosition(slot, 0);
         PressPlay(slot);
+        // The press starts a stopped channel; for the log this is still a restart.
+        if (isPlaying(slot) && settings_.isOn(u"LogRestartCreate"))
+            Q_EMIT logEntry(slot, LogReason::Restart);
     }
 }
 
