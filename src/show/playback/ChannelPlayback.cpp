@@ -169,6 +169,9 @@ void ChannelPlayback::pressGroup(int ch) {
                     ref(fadeOutState_, other) = 1;
                     ref(fadeOutEnds_, other) = true;
                     KAE__Channel_StartFadeOut(other);
+                } else if (at(fadeOutState_, other) != 0) {
+                    // Already fading out, maybe to start again: now the fade ends it.
+                    ref(fadeOutEnds_, other) = true;
                 }
             } else {
                 StopChannel(other);

@@ -13,7 +13,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-enum class Ending { StopGroup, HoldRelease, PressWithJumpAndAutostart };
+enum class Ending { StopGroup, StopGroupDuringRestartFade, HoldRelease, PressWithJumpAndAutostart };
 
 } // namespace
 
@@ -21,6 +21,8 @@ TEST(FadeOutEnding, EndsOrGoesOnAsTheCauseSays) {
     using Row = std::tuple<const char*, Ending, bool, int>;
     const Row cases[] = {
         {"a stop group ends a restart channel", Ending::StopGroup, false, 0},
+        {"a stop group ends a restart channel already fading out to start again",
+         Ending::StopGroupDuringRestartFade, false, 0},
         {"releasing a hold channel ends it, restart or not", Ending::HoldRelease, false, 0},
         {"jump and autostart start the next sound, and leave it playing",
          Ending::PressWithJumpAndAutostart, true, 1},
@@ -42,6 +44,11 @@ TEST(FadeOutEnding, EndsOrGoesOnAsTheCauseSays) {
         rig.renderMs(100);
         switch (ending) {
         case Ending::StopGroup:
+            play.PlayButtonDown(1);
+            break;
+        case Ending::StopGroupDuringRestartFade:
+            play.PlayButtonDown(0);
+            rig.renderMs(50);
             play.PlayButtonDown(1);
             break;
         case Ending::HoldRelease:
