@@ -121,10 +121,11 @@ void ChannelPlayback::PressPlay(int ch) {
     endPlaying(ch);
 }
 
-void ChannelPlayback::endPlaying(int ch) {
+void ChannelPlayback::endPlaying(int ch, bool forGood) {
     if (store_.channel(ch).fadeOut.active) {
         if (!KAE__Channel_IsVolumeSliding(ch)) {
             ref(fadeOutState_, ch) = 1;
+            ref(fadeOutEnds_, ch) = forGood;
             KAE__Channel_StartFadeOut(ch);
             return;
         }
@@ -162,10 +163,15 @@ void ChannelPlayback::pressGroup(int ch) {
                     // Still fading in: it turns round where it is instead of going on up.
                     ref(fadeInState_, other) = 0;
                     ref(fadeOutState_, other) = 1;
+                    ref(fadeOutEnds_, other) = true;
                     KAE__Channel_TurnToFadeOut(other);
                 } else if (!KAE__Channel_IsVolumeSliding(other)) {
                     ref(fadeOutState_, other) = 1;
+                    ref(fadeOutEnds_, other) = true;
                     KAE__Channel_StartFadeOut(other);
+                } else if (at(fadeOutState_, other) != 0) {
+                    // Already fading out, maybe to start again: now the fade ends it.
+                    ref(fadeOutEnds_, other) = true;
                 }
             } else {
                 StopChannel(other);
@@ -200,7 +206,7 @@ void ChannelPlayback::PlayButtonUp(int ch) {
     Batch batch;
     auto release = [this](int c) {
         if (store_.controls(c).holdMode == 1 && isPlaying(c))
-            endPlaying(c);
+            endPlaying(c, true);
     };
     release(ch);
     const int playGroup = groupNumber(store_.controls(ch).playGroup);
@@ -333,11 +339,18 @@ void ChannelPlayback::onFadeOutFinished(int slot) {
     if (slot < 0 || slot >= kChannelCount)
         return;
     ref(fadeOutState_, slot) = 0;
+    const bool restart = store_.controls(slot).restartMode == 1 && !at(fadeOutEnds_, slot);
+    ref(fadeOutEnds_, slot) = false;
     stopOrPauseByMode(slot);
-    if (store_.controls(slot).restartMode == 1) {
+    // The stop's jump with autostart may have started the next sound already: pressing it
+    // again would fade that one out.
+    if (restart && !isPlaying(slot)) {
         // A restart channel fades out and starts again, with its fade-in when it has one.
         KAE__Channel_SetPosition(slot, 0);
         PressPlay(slot);
+        // The press starts a stopped channel; for the log this is still a restart.
+        if (isPlaying(slot) && settings_.isOn(u"LogRestartCreate"))
+            Q_EMIT logEntry(slot, LogReason::Restart);
     }
 }
 

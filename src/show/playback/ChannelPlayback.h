@@ -120,7 +120,8 @@ private:
     void applyLevels(int ch);
     void startFromOffset(int ch);
     // Ends a playing channel as a press does: fade-out, or stop/pause by PauseMode.
-    void endPlaying(int ch);
+    // `forGood`: the fade-out ends the sound even on a restart channel (a hold release).
+    void endPlaying(int ch, bool forGood = false);
     void stopOrPauseByMode(int ch);
     void afterStop(int ch, StopCause cause);
     void setColour(int ch, ButtonColour colour);
@@ -132,6 +133,8 @@ private:
     std::array<bool, kChannelCount> soundReady_{};
     std::array<int, kChannelCount> fadeInState_{};
     std::array<int, kChannelCount> fadeOutState_{};
+    // The running fade-out was started to end the sound, not by PLAY on a restart channel.
+    std::array<bool, kChannelCount> fadeOutEnds_{};
     std::array<std::int64_t, kChannelCount> repeatPosition_{};
     std::array<ButtonColour, kChannelCount> colour_{};
     int phase_ = 0;
