@@ -189,34 +189,32 @@ MidiPorts::MidiPorts(QObject* parent) : QObject(parent), inbox_(std::make_unique
 }
 
 void MidiPorts::watchDevices() {
-    if (in_) {
-        const bool present = devicePresent(*in_, inName_, true);
-        if (!present && !inLost_) {
-            inLost_ = true;
+    // One device of either direction: its loss is told once; once it is listed again it is
+    // opened afresh under the same name.
+    const auto follow = [](auto* port, const QString& current, bool& lost, bool input, auto close,
+                           auto open) {
+        if (!port)
+            return;
+        const QString direction = input ? QStringLiteral("input") : QStringLiteral("output");
+        const bool present = devicePresent(*port, current, input);
+        if (!present && !lost) {
+            lost = true;
             SystemMessages::instance().addDebugMessage(
-                QStringLiteral("MIDI input device gone: %1").arg(inName_));
-        } else if (present && inLost_) {
-            const QString name = inName_;
-            closeInput();
-            if (openInput(name))
+                QStringLiteral("MIDI %1 device gone: %2").arg(direction, current));
+        } else if (present && lost) {
+            const QString name = current;
+            close();
+            if (open(name))
                 SystemMessages::instance().addDebugMessage(
-                    QStringLiteral("MIDI input device back, reopened: %1").arg(name));
+                    QStringLiteral("MIDI %1 device back, reopened: %2").arg(direction, name));
         }
-    }
-    if (out_) {
-        const bool present = devicePresent(*out_, outName_, false);
-        if (!present && !outLost_) {
-            outLost_ = true;
-            SystemMessages::instance().addDebugMessage(
-                QStringLiteral("MIDI output device gone: %1").arg(outName_));
-        } else if (present && outLost_) {
-            const QString name = outName_;
-            closeOutput();
-            if (openOutput(name))
-                SystemMessages::instance().addDebugMessage(
-                    QStringLiteral("MIDI output device back, reopened: %1").arg(name));
-        }
-    }
+    };
+    follow(
+        in_.get(), inName_, inLost_, true, [this] { closeInput(); },
+        [this](const QString& name) { return openInput(name); });
+    follow(
+        out_.get(), outName_, outLost_, false, [this] { closeOutput(); },
+        [this](const QString& name) { return openOutput(name); });
 }
 
 MidiPorts::~MidiPorts() {
