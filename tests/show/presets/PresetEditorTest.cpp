@@ -9,11 +9,11 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
-#include <vector>
-
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <tuple>
+#include <vector>
 
 using namespace kalvor;
 using namespace Qt::StringLiterals;
@@ -80,6 +80,20 @@ TEST(PresetEditor, StoreKeepsNameAndTextPositions) {
     EXPECT_TRUE(s.store.presets().slot(5).isFree());
 }
 
+// With no preset recalled yet (start-up, "new playlist", "remove all") the store button
+// stores the selected preset, which then holds the channels.
+TEST(PresetEditor, TheStoreButtonWithNoPresetRecalledStoresTheSelectedOne) {
+    Show s;
+    s.fill(2);
+    s.store.presets().setSelected(0);
+    ASSERT_EQ(s.store.presets().current(), -1);
+    s.store.channel(0).volume = 61;
+    s.editor.SaveCurrentPreset();
+    EXPECT_EQ(std::tuple(s.store.presets().slot(0).channels[0].volume,
+                         s.store.presets().slot(1).channels[0].volume, s.store.presets().current()),
+              std::tuple(61, 1, 0));
+}
+
 TEST(PresetEditor, DeleteShiftsSlotsAndFreesTheLast) {
     using Row = std::tuple<int, int, bool, MessageResult, QStringList, int>;
     const Row cases[] = {
@@ -118,17 +132,33 @@ TEST(PresetEditor, RemoveAllLeavesOneNewPresetAfterYes) {
     s.expectSlotsMatchList();
 }
 
-TEST(PresetEditor, RenameCutsToFortyAndIgnoresAnEmptyAnswer) {
-    Show s;
-    s.fill(2);
-    s.store.presets().setSelected(1);
-    s.dialogs.answerInputs({QString(50, QLatin1Char('A')), u"   "_s, std::nullopt});
-    s.editor.RenamePreset();
-    EXPECT_EQ(s.names().at(1), QString(40, QLatin1Char('A')));
-    s.editor.RenamePreset();
-    s.editor.RenamePreset();
-    EXPECT_EQ(s.names().at(1), QString(40, QLatin1Char('A')));
-    s.expectSlotsMatchList();
+// Whatever name is kept must survive saving the show, so the one word that marks a free slot
+// is refused with a box instead of taken.
+TEST(PresetEditor, RenameKeepsAnyTextButTheFreeSlotMark) {
+    const QString forty(40, QLatin1Char('A'));
+    using Row = std::tuple<std::optional<QString>, QString, int>; // answer, name after, boxes
+    const Row rows[] = {
+        {u"Szene Ä – Überfahrt 🎭"_s, u"Szene Ä – Überfahrt 🎭"_s, 0},
+        {QString(50, QLatin1Char('A')), forty, 0},
+        {u"   "_s, u"P0"_s, 0},
+        {std::nullopt, u"P0"_s, 0},
+        {u"empty"_s, u"P0"_s, 1},
+        {u"  empty  "_s, u"P0"_s, 1},
+        {u"Empty"_s, u"Empty"_s, 0},
+        // Blanks typed ahead of the name do not use up its forty places.
+        {QString(45, u' ') + u"Act 2"_s, u"Act 2"_s, 0},
+    };
+    for (const auto& [answer, nameAfter, boxes] : rows) {
+        SCOPED_TRACE(answer.value_or(u"<cancel>"_s).toStdString());
+        Show s;
+        s.fill(1);
+        s.dialogs.answerInputs({answer});
+        s.editor.RenamePreset();
+        EXPECT_EQ(std::tuple(s.names().at(0), s.store.presets().slot(0).isFree(),
+                             s.dialogs.messages().size()),
+                  std::tuple(nameAfter, false, boxes));
+        s.expectSlotsMatchList();
+    }
 }
 
 TEST(PresetEditor, ClipboardCopyCutAndInsert) {
