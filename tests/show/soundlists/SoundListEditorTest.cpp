@@ -1,9 +1,13 @@
 // Sound lists as the operator fills them: one file or several from the dialog, drops,
-// the sound clipboard with its start offset, removal and the wave editor messages.
+// the sound clipboard with its start offset, removal and the wave editor messages. In
+// extended selection mode the marks stay on the entries the operator marked, whatever is
+// inserted or removed around them, and an edit that takes nothing away leaves the current
+// entry (and the loaded sound).
 #include "show/soundlists/SoundListEditor.h"
 #include "core/Settings.h"
 #include "core/ShowStore.h"
 #include "support/ScriptedDialogs.h"
+#include "support/ShowRig.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +15,7 @@
 #include <tuple>
 
 #include <algorithm>
+#include <functional>
 
 using namespace kalvor;
 using namespace Qt::StringLiterals;
@@ -57,7 +62,17 @@ struct Lists {
         store.soundList(ch) = list;
         store.controls(ch).selectedSound = static_cast<std::int16_t>(current);
     }
+    // The names of the marked entries, in list order.
+    QStringList markedNames(int ch) const {
+        QStringList out;
+        for (int i = 0; i < store.soundList(ch).size(); ++i)
+            if (editor.marked(ch).contains(i))
+                out << store.soundList(ch).at(i).displayName;
+        return out;
+    }
 };
+
+const QStringList kFive{"a.wav", "b.wav", "c.wav", "d.wav", "e.wav"};
 
 } // namespace
 
@@ -209,4 +224,142 @@ TEST(SoundLists, WaveEditorMessages) {
     const auto boxes = l.dialogs.messages();
     ASSERT_EQ(boxes.size(), 2) << "no editor, then one that is not there";
     EXPECT_NE(boxes.at(0).text, boxes.at(1).text);
+}
+
+TEST(SoundLists, MarksStayOnTheirEntriesWhenOthersAreInsertedOrRemoved) {
+    using Edit = std::function<void(Lists&)>;
+    // The marks (on c and e) afterwards, by name.
+    using Row = std::tuple<const char*, int, Edit, QStringList>;
+    const Row cases[] = {
+        {"paste before the current entry",
+         0,
+         [](Lists& c) { c.editor.InsertClipboard(0, false); },
+         {"c", "e"}},
+        {"paste after it", 1, [](Lists& c) { c.editor.InsertClipboard(0, true); }, {"c", "e"}},
+        {"one file from the dialog, before",
+         1,
+         [](Lists& c) {
+             c.dialogs.answerFiles({{u"/x/new.wav"_s}});
+             c.editor.SoundLoadDialog(0, AddMode::InsertBefore);
+         },
+         {"c", "e"}},
+        {"a drop",
+         0,
+         [](Lists& c) {
+             c.editor.DropFiles(0, {u"/x/n1.wav"_s, u"/x/n2.wav"_s});
+         },
+         {"c", "e"}},
+        {"removing the current entry", 0, [](Lists& c) { c.editor.Remove(0); }, {"c", "e"}},
+        // A load or a new show empties the list without the editor.
+        {"the list emptied and filled again",
+         0,
+         [](Lists& c) {
+             c.store.soundList(0).clear();
+             c.store.announceSoundList(0);
+             c.store.setSoundList(
+                 0, {makeSoundEntry(u"/next/a.wav"_s), makeSoundEntry(u"/next/b.wav"_s),
+                     makeSoundEntry(u"/next/c.wav"_s), makeSoundEntry(u"/next/d.wav"_s),
+                     makeSoundEntry(u"/next/e.wav"_s)});
+         },
+         {}},
+    };
+    for (const auto& [label, current, edit, marked] : cases) {
+        Lists c;
+        c.seed(0, kFive, current);
+        c.editor.setMultiSelect(0, true);
+        c.editor.setMarked(0, {2, 4});
+        c.editor.setMultiSelect(1, false);
+        // The clipboard holds one sound from another channel.
+        c.seed(1, {"x.wav"}, 0);
+        c.editor.Copy(1);
+        edit(c);
+        EXPECT_EQ(c.markedNames(0), marked) << label;
+    }
+}
+
+TEST(SoundLists, ACutWithNothingMarkedKeepsTheCurrentEntryLoaded) {
+    Lists c;
+    c.seed(0, kFive, 3);
+    c.editor.setMultiSelect(0, true);
+    c.editor.setMarked(0, {});
+    c.editor.Cut(0);
+    EXPECT_EQ(c.store.soundList(0).size(), 5);
+    EXPECT_EQ(c.current(0), 3);
+    EXPECT_TRUE(c.events.filter(u"load"_s).isEmpty()) << "no other sound is loaded";
+}
+
+// The browser's files are named as any single file is: only the known extensions, in
+// lower case, are dropped.
+TEST(SoundLists, FilesFromTheFtpBrowserAreNamedLikeSingleFiles) {
+    Lists c;
+    c.seed(0, kFive, 1);
+    c.editor.addBrowserFiles(0, {u"/dl/Song.WAV"_s, u"/dl/take 2.flac"_s, u"/dl/rain.mp3"_s});
+    EXPECT_EQ(c.names(0),
+              (QStringList{"a", "b", "c", "d", "e", "Song.WAV", "take 2.flac", "rain"}));
+    EXPECT_EQ(c.store.soundList(0).constLast().path, u"/dl/rain.mp3"_s);
+    EXPECT_EQ(c.events.filter(u"load"_s), QStringList{u"load 0:7"_s})
+        << "the last one becomes current and is loaded";
+}
+
+// A sound found missing stays marked where it is pasted: only the last pasted entry is
+// loaded (and checked) at once.
+TEST(SoundLists, PastedEntriesKeepTheirNamesAndMissingMarks) {
+    Lists c;
+    c.seed(0, kFive, 0);
+    c.store.soundList(0)[1].displayName = u"Thunder (long)"_s;
+    c.store.soundList(0)[2].colour = kMissingSoundColour;
+    c.editor.setMultiSelect(0, true);
+    c.editor.setMarked(0, {1, 2, 3});
+    c.editor.Copy(0);
+    c.seed(7, {"x.wav"}, 0);
+    ASSERT_TRUE(c.editor.InsertClipboard(7, true));
+    QStringList got;
+    for (const SoundEntry& e : c.store.soundList(7))
+        got << e.displayName + (e.isMissing() ? u" (red)"_s : QString());
+    EXPECT_EQ(got, (QStringList{"x", "Thunder (long)", "c (red)", "d"}));
+}
+
+// Sound list edits on a channel that is heard, with the real engine: after each edit the
+// channel plays or holds exactly the sound of its current entry, from where it should.
+TEST(SoundListPlayback, EditsOfAPlayingListLeaveTheChannelWithItsCurrentEntry) {
+    using Edit = std::function<void(test::ShowRig&)>;
+    // After the edit: still playing, the current entry's name, the position and the start
+    // offset in seconds.
+    using Row = std::tuple<const char*, Edit, bool, const char*, double, int>;
+    const auto paste = [](int entry) {
+        return [entry](test::ShowRig& rig) {
+            rig.loadChannel(1, {rig.store.soundList(0).at(entry).path});
+            rig.store.assignments(1).startOffset = 3 * test::kRate;
+            rig.show->soundLists().Copy(1);
+            rig.show->soundLists().InsertClipboard(0, true);
+        };
+    };
+    const Row cases[] = {
+        {"removing the playing entry", [](test::ShowRig& r) { r.show->soundLists().Remove(0); },
+         false, "c", 0.0, 0},
+        {"cutting it", [](test::ShowRig& r) { r.show->soundLists().Cut(0); }, false, "c", 0.0, 0},
+        {"pasting another sound", paste(0), false, "a", 0.0, 3},
+        // Without jumping to offsets a pasted start offset waits for the next start; the
+        // same file is not loaded again, so it plays on from where it was.
+        {"pasting the sound that plays", paste(1), true, "b", 1.0, 3},
+    };
+    for (const auto& [label, edit, playing, current, seconds, offset] : cases) {
+        SCOPED_TRACE(label);
+        test::ShowRig rig;
+        rig.settings->setInteger(u"JumpToOffsets", 0);
+        rig.settings->setInteger(u"CopySoundsWithOffsets", 1);
+        const QStringList files{rig.ramp(u"a"_s, 10), rig.ramp(u"b"_s, 10), rig.ramp(u"c"_s, 10)};
+        rig.loadChannel(0, files, 1);
+        rig.show->playback().PressPlay(0);
+        rig.renderMs(1000);
+        edit(rig);
+        const auto& list = rig.store.soundList(0);
+        const int at = rig.store.controls(0).selectedSound;
+        ASSERT_TRUE(at >= 0 && at < list.size());
+        EXPECT_EQ(list.at(at).displayName, QLatin1String(current));
+        EXPECT_EQ(rig.store.channel(0).fileName, list.at(at).path) << "the sound loaded";
+        EXPECT_EQ(KAE__Channel_IsPlaying(0), playing);
+        EXPECT_NEAR(KAE__Channel_GetPositionInSamples(0) / double(test::kRate), seconds, 0.05);
+        EXPECT_EQ(rig.store.assignments(0).startOffset, offset * test::kRate);
+    }
 }
