@@ -1,7 +1,13 @@
 // PLAY in its modes, heard on the offline device: every case is judged by the samples
 // that come out, the way an operator judges it by ear. (The modes end to end, through
 // kalvor-tool render, and the right button, hold and play groups: tests/cli; a play group
-// starting an earlier channel is part of the button colour test here.)
+// starting an earlier channel is part of the button colour test here.) What a fade-out
+// ends in when something other than a PLAY on the playing channel started it: a stop
+// group or the release of a hold channel ends the sound for good, and the step after the
+// stop (jump, autostart) starts the next sound once, whatever the restart box. A restart
+// is a restart for the log whichever way the channel gets back to its start. The channel
+// operations every input path calls take the ends of their range and refuse the first
+// value past them without touching the channel or the engine.
 #include "core/SystemMessages.h"
 #include "engine/kae/KaeMessageDispatcher.h"
 #include "support/ShowRig.h"
@@ -11,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <tuple>
 
 using namespace kalvor;
@@ -21,6 +28,8 @@ namespace {
 
 // What each press is heard to start with: a frame of the ramp, or one of these.
 constexpr std::int64_t kSilent = -1, kContinue = -2;
+
+enum class Ending { StopGroup, StopGroupDuringRestartFade, HoldRelease, PressWithJumpAndAutostart };
 
 } // namespace
 
@@ -63,20 +72,14 @@ TEST(PlayModes, EachPressDoesWhatTheModesSay) {
     }
 }
 
-// The segments' levels are the engine's (KaeSound); here what follows the fade-out: the
-// stop, a third press cutting it short, or a restart at full level.
-TEST(PlayModes, FadeOutEndsInStopOrRestart) {
-    using Row = std::tuple<const char*, int, bool, bool>;
-    const Row cases[] = {
-        {"fade runs out, then stops", 0, false, false},
-        {"a press during the fade stops at once", 0, true, false},
-        {"restart mode starts the sound again", 1, false, true},
-    };
-    for (const auto& [label, restart, pressAgain, playingAfter] : cases) {
+// The segments' levels are the engine's (KaeSound), a restart after the fade-out the restart
+// log test's; here the fade-out runs out into a stop, or a third press cuts it short.
+TEST(PlayModes, AFadeOutRunsOutOrAThirdPressCutsItShort) {
+    for (const bool pressAgain : {false, true}) {
+        SCOPED_TRACE(pressAgain ? "pressed during the fade" : "fade runs out");
         ShowRig rig;
         rig.loadChannel(0, {rig.tone(u"tone"_s, 5.0)});
         rig.store.channel(0).fadeOut = {1000, true, 2};
-        rig.store.controls(0).restartMode = static_cast<std::uint8_t>(restart);
         auto& play = rig.show->playback();
         play.PlayButtonDown(0);
         rig.renderMs(100);
@@ -84,18 +87,14 @@ TEST(PlayModes, FadeOutEndsInStopOrRestart) {
         if (pressAgain) {
             rig.renderMs(100);
             play.PlayButtonDown(0);
-            EXPECT_TRUE(rig.renderMs(50).silentAfterRamp()) << label;
+            EXPECT_TRUE(rig.renderMs(50).silentAfterRamp());
         } else {
-            EXPECT_GT(rig.renderMs(500).peak(0), 0.1) << label << ": fading, not cut";
+            EXPECT_GT(rig.renderMs(500).peak(0), 0.1) << "fading, not cut";
             rig.renderMs(600);
-            // Silent, or playing again at full level.
-            const Block after = rig.renderMs(50);
-            EXPECT_TRUE(playingAfter ? after.peak(0) > 0.4 : after.silent()) << label;
+            EXPECT_TRUE(rig.renderMs(50).silent());
         }
-        EXPECT_EQ(KAE__Channel_IsPlaying(0), playingAfter) << label;
-        if (!playingAfter) {
-            EXPECT_EQ(play.buttonColour(0), ButtonColour::Off) << label;
-        }
+        EXPECT_FALSE(KAE__Channel_IsPlaying(0));
+        EXPECT_EQ(play.buttonColour(0), ButtonColour::Off);
     }
 }
 
@@ -311,4 +310,124 @@ TEST(PlayModes, ClickRemovalReopensTheSoundAndReportsOneThatIsGone) {
         EXPECT_EQ(!messages.isEmpty() && messages.last().contains(file), gone)
             << qPrintable(messages.join(u'|'));
     }
+}
+
+TEST(FadeOutEnding, EndsOrGoesOnAsTheCauseSays) {
+    using Row = std::tuple<const char*, Ending, bool, int>;
+    const Row cases[] = {
+        {"a stop group ends a restart channel", Ending::StopGroup, false, 0},
+        {"a stop group ends a restart channel already fading out to start again",
+         Ending::StopGroupDuringRestartFade, false, 0},
+        {"releasing a hold channel ends it, restart or not", Ending::HoldRelease, false, 0},
+        {"jump and autostart start the next sound, and leave it playing",
+         Ending::PressWithJumpAndAutostart, true, 1},
+    };
+    for (const auto& [label, ending, playingAfter, selectedAfter] : cases) {
+        ShowRig rig;
+        rig.loadChannel(0, {rig.tone(u"a"_s, 5.0), rig.tone(u"b"_s, 5.0)});
+        rig.loadChannel(1, {rig.tone(u"c"_s, 5.0)});
+        rig.store.channel(0).pan = -100;
+        rig.store.channel(1).pan = 100;
+        rig.store.channel(0).fadeOut = {300, true, 2};
+        ChannelControls& k = rig.store.controls(0);
+        k.restartMode = 1;
+        k.holdMode = ending == Ending::HoldRelease ? 1 : 0;
+        k.jumpMode = k.autostart = ending == Ending::PressWithJumpAndAutostart ? 1 : 0;
+        k.stopGroup = rig.store.controls(1).stopGroup = u"1"_s;
+        auto& play = rig.show->playback();
+        play.PlayButtonDown(0);
+        rig.renderMs(100);
+        switch (ending) {
+        case Ending::StopGroup:
+            play.PlayButtonDown(1);
+            break;
+        case Ending::StopGroupDuringRestartFade:
+            play.PlayButtonDown(0);
+            rig.renderMs(50);
+            play.PlayButtonDown(1);
+            break;
+        case Ending::HoldRelease:
+            play.PlayButtonUp(0);
+            break;
+        case Ending::PressWithJumpAndAutostart:
+            play.PlayButtonUp(0);
+            play.PlayButtonDown(0);
+            break;
+        }
+        // The fade-out and whatever follows its end.
+        for (int i = 0; i < 20; ++i)
+            rig.renderMs(50);
+        const Block after = rig.renderMs(50);
+        EXPECT_EQ(KAE__Channel_IsPlaying(0), playingAfter) << label;
+        EXPECT_EQ(after.peak(0) > 0.4, playingAfter) << label;
+        EXPECT_EQ(play.buttonColour(0), playingAfter ? ButtonColour::On : ButtonColour::Off)
+            << label;
+        EXPECT_EQ(rig.store.controls(0).selectedSound, selectedAfter) << label;
+    }
+}
+
+// With the option on, each restart asks for one new log entry.
+TEST(RestartLog, EveryKindOfRestartAsksForANewEntry) {
+    using Row = std::tuple<const char*, bool, bool>;
+    const Row cases[] = {
+        {"without fades", false, false},
+        {"with its fade-in", true, false},
+        {"after its fade-out", false, true},
+    };
+    for (const auto& [label, fadeIn, fadeOut] : cases) {
+        ShowRig rig;
+        rig.settings->setOn(u"LogRestartCreate", true);
+        rig.loadChannel(0, {rig.tone(u"a"_s, 5.0)});
+        rig.store.channel(0).fadeIn = {200, fadeIn, 1};
+        rig.store.channel(0).fadeOut = {200, fadeOut, 2};
+        rig.store.controls(0).restartMode = 1;
+        auto& play = rig.show->playback();
+        QSignalSpy log(&play, &ChannelPlayback::logEntry);
+        play.PressPlay(0);
+        rig.renderMs(300);
+        play.PressPlay(0);
+        for (int i = 0; i < 10; ++i)
+            rig.renderMs(50);
+        EXPECT_TRUE(KAE__Channel_IsPlaying(0)) << label;
+        EXPECT_GT(rig.renderMs(50).peak(0), 0.4) << label << ": playing again at full level";
+        int restarts = 0;
+        for (const QList<QVariant>& entry : log)
+            restarts += entry.at(1).value<LogReason>() == LogReason::Restart ? 1 : 0;
+        EXPECT_EQ(restarts, 1) << label;
+    }
+}
+
+TEST(Operations, RangesEndWhereTheirEndsAre) {
+    ShowRig rig;
+    rig.loadChannel(0, {rig.ramp(u"two seconds"_s, 2.0)});
+    ChannelOperations& ops = rig.show->channelOps();
+    const struct {
+        const char* what;
+        std::function<bool()> call;
+        bool accepted;
+    } cases[] = {
+        {"volume 100", [&] { return ops.SetVolume(0, 100); }, true},
+        {"volume 101", [&] { return ops.SetVolume(0, 101); }, false},
+        {"pan -100", [&] { return ops.SetPan(0, -100); }, true},
+        {"pan -101", [&] { return ops.SetPan(0, -101); }, false},
+        {"speed -50 %", [&] { return ops.SetVariSpeed(0, kVariSpeedMin); }, true},
+        {"speed +50 %", [&] { return ops.SetVariSpeed(0, kVariSpeedMax); }, true},
+        {"speed +51 %", [&] { return ops.SetVariSpeed(0, kVariSpeedMax + 1); }, false},
+        {"the last frame", [&] { return ops.SeekSeconds(0, (2 * kRate - 1) / double(kRate)); },
+         true},
+        {"the end itself", [&] { return ops.SeekSeconds(0, 2.0); }, false},
+        {"group 8", [&] { return ops.SetGroup(0, true, 8); }, true},
+        {"group 9", [&] { return ops.SetGroup(0, true, 9); }, false},
+    };
+    SystemMessages::instance().setShowAudioMessages(true);
+    for (const auto& c : cases) {
+        SystemMessages::instance().clear();
+        EXPECT_EQ(c.call(), c.accepted) << c.what;
+        // A refused value never reaches the engine, which would report it as an error.
+        EXPECT_TRUE(SystemMessages::instance().entries().filter(u"Error"_s).isEmpty()) << c.what;
+    }
+    SystemMessages::instance().setShowAudioMessages(false);
+    EXPECT_EQ(rig.store.channel(0).variSpeed, kVariSpeedMax);
+    EXPECT_EQ(rig.store.channel(0).volume, 100);
+    EXPECT_EQ(rig.store.controls(0).playGroup, u"8"_s);
 }
