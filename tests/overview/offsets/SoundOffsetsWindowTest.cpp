@@ -1,4 +1,5 @@
-// The "Sound Offsets" window on the offscreen platform over a show on the offline device.
+// The "Sound Offsets" window on the offscreen platform over a show on the offline device; its
+// title names the channel and its sound, in both languages, with or without a sound.
 #include "overview/ui/SoundOffsetsWindow.h"
 #include "core/UiLanguage.h"
 #include "support/ShowRig.h"
@@ -113,6 +114,29 @@ TEST(Screenshots, SoundOffsetsWindow) {
         w.grab().save(
             dir +
             QStringLiteral("/offsets-%1.png").arg(language == Language::English ? u"en" : u"de"));
+    }
+    UiLanguage::instance().set(Language::English);
+}
+
+TEST(SoundOffsetsWindow, TitleNamesTheChannelAndItsSound) {
+    ShowRig rig;
+    rig.loadChannel(31, {rig.silence(QStringLiteral("Thunder"), 8.0)});
+    SoundOffsetsWindow w(*rig.show, *rig.settings);
+    struct Case {
+        Language language;
+        int ch;
+        const char* title;
+    };
+    const Case cases[] = {
+        {Language::English, 31, "Sound Offsets: Channel 32 (Thunder) "},
+        {Language::German, 31, "Sound Offsets: Kanal 32 (Thunder) "},
+        {Language::English, 2, "Sound Offsets: Channel 3 (no sound) "},
+        {Language::German, 2, "Sound Offsets: Kanal 3 (kein Sound) "},
+    };
+    for (const Case& c : cases) {
+        UiLanguage::instance().set(c.language);
+        w.showChannel(c.ch);
+        EXPECT_EQ(w.windowTitle(), QString::fromUtf8(c.title));
     }
     UiLanguage::instance().set(Language::English);
 }
