@@ -1,9 +1,14 @@
 // kalvor-tool backup and restore as a scheduled job runs them: the exit code is the only
 // thing a script sees, so every failure must give a non-zero one and say why on stderr.
+// Relinking after a restore into a folder touches only a playlist that the run wrote: when
+// the archived playlist cannot be restored, the playlist already in the folder (tonight's
+// show, which the operator agreed to replace) is left exactly as it is; and a relinked
+// playlist that cannot be written leaves the restored one under its name.
 #include "ArchiveRig.h"
 #include "support/TestEnvironment.h"
 
 #include <QFileInfo>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -53,6 +58,74 @@ TEST(ArchiveCommands, BackupRestoreAndEveryRefusalHasItsExitCode) {
     EXPECT_TRUE(readFile(venue + QStringLiteral("/show.kal"))
                     .contains((venue + QStringLiteral("/bell.wav")).toUtf8()));
     EXPECT_TRUE(QFileInfo::exists(venue + QStringLiteral("/show.kal_old")));
+}
+
+} // namespace
+} // namespace kalvor::test
+
+namespace kalvor::test {
+namespace {
+
+TEST(RestoreRelink, APlaylistTheRunDidNotWriteIsNotRelinked) {
+    const QString dir = freshFolder(QStringLiteral("relink-damaged"));
+    const QString sound = dir + QStringLiteral("/show/bell.wav");
+    const QString playlist = dir + QStringLiteral("/show/show.kal");
+    writeFile(sound, QByteArray(3000, 'b'));
+    writeFile(playlist, QStringLiteral("Fileformat 17\r\n~\r\nChannel 0\r\n%1\r\n~\r\nARCHIVED\r\n")
+                            .arg(sound)
+                            .toUtf8());
+    const QString kfa = dir + QStringLiteral("/nightly.kfa");
+    const QString tool = QStringLiteral(KALVOR_TOOL);
+    const auto [made, madeSaying] = runTool(tool, {QStringLiteral("backup"), playlist, kfa});
+    ASSERT_EQ(made, 0) << madeSaying.toStdString();
+    // One byte of the stored playlist changed: its checksum no longer matches.
+    QByteArray bytes = readFile(kfa);
+    const qsizetype at = bytes.indexOf("ARCHIVED");
+    ASSERT_GT(at, 0);
+    bytes[at] = 'X';
+    writeFile(kfa, bytes);
+
+    const QString venue = freshFolder(QStringLiteral("relink-venue"));
+    const QByteArray tonight =
+        QStringLiteral("Fileformat 17\r\n~\r\nChannel 0\r\n%1\r\n~\r\n").arg(sound).toUtf8();
+    writeFile(venue + QStringLiteral("/show.kal"), tonight);
+    const auto [code, output] =
+        runTool(tool, {QStringLiteral("restore"), kfa, venue, QStringLiteral("--overwrite")});
+    EXPECT_EQ(code, 1) << output.toStdString();
+    EXPECT_EQ(readFile(venue + QStringLiteral("/bell.wav")), readFile(sound))
+        << "the rest is restored";
+    EXPECT_EQ(readFile(venue + QStringLiteral("/show.kal")), tonight) << output.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(venue + QStringLiteral("/show.kal_old")));
+}
+
+TEST(RestoreRelink, APlaylistThatCannotBeRewrittenStaysUnderItsName) {
+    const QString dir = freshFolder(QStringLiteral("relink-full"));
+    const QString sound = dir + QStringLiteral("/show/bell.wav");
+    const QString playlist = dir + QStringLiteral("/show/show.kal");
+    writeFile(sound, QByteArray(3000, 'b'));
+    // A long playlist: restored, it leaves too little room on the small disk for its
+    // relinked copy beside the old one.
+    QByteArray text =
+        QStringLiteral("Fileformat 17\r\n~\r\nChannel 0\r\n%1\r\n~\r\n").arg(sound).toUtf8();
+    while (text.size() < 150 * 1024)
+        text += "REM padding the show's notes to a good length\r\n";
+    writeFile(playlist, text);
+    const QString kfa = dir + QStringLiteral("/nightly.kfa");
+    const QString tool = QStringLiteral(KALVOR_TOOL);
+    ASSERT_EQ(runTool(tool, {QStringLiteral("backup"), playlist, kfa}).first, 0);
+
+    const QString venue = freshFolder(QStringLiteral("relink-tiny"));
+    if (QProcess::execute(QStringLiteral("mount"),
+                          {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                           QStringLiteral("size=256k"), QStringLiteral("tmpfs"), venue}) != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs here";
+    const auto [code, output] = runTool(tool, {QStringLiteral("restore"), kfa, venue});
+    const QByteArray restored = readFile(venue + QStringLiteral("/show.kal"));
+    const bool oldKept = QFileInfo::exists(venue + QStringLiteral("/show.kal_old"));
+    QProcess::execute(QStringLiteral("umount"), {venue});
+    EXPECT_EQ(code, 1) << output.toStdString();
+    EXPECT_EQ(restored, text) << "the playlist as restored, under its own name";
+    EXPECT_FALSE(oldKept);
 }
 
 } // namespace

@@ -1,10 +1,14 @@
 // The options dialog as the operator drives it: every control through a save and a
 // restart, the path checks' Retry and Cancel, the default level, the pages callers open,
 // the language and tooltip switches reaching the main window, and the refusals.
+// The dialog lives from start-up on; settings change outside it meanwhile (a hotkey, the
+// overview's menu, a remote unit's keys). Shown again, it must show them, or its save
+// would put back what it held before.
 #include "tools/ui/OptionsDialog.h"
 #include "StripsRig.h"
 #include "core/Settings.h"
 #include "mainwindow/ui/SoundOptionsPanel.h"
+#include "support/ShowRig.h"
 #include "support/TestEnvironment.h"
 #include "tools/OptionTree.h"
 
@@ -528,3 +532,46 @@ TEST(Screenshots, EveryOptionsPageInBothLanguages) {
 
 } // namespace
 } // namespace kalvor::test
+
+using namespace kalvor;
+using namespace kalvor::test;
+
+TEST(OptionsReopened, SettingsChangedOutsideTheDialogSurviveItsSave) {
+    ShowRig rig;
+    OptionsDialog dialog(*rig.settings, rig.show.get(), {}, {});
+    const struct {
+        const char* key;
+        const char* outside;
+    } cases[] = {
+        {"Logging", "ON"},     // Ctrl+L, the log page's switch
+        {"ShowProgress", "0"}, // the overview's menu
+        {"PIOActivate", "ON"}, // a keypad found at start-up
+        {"DO500Size", "1"},    // the display unit's own keys
+    };
+    for (const auto& c : cases)
+        rig.settings->setText(QString::fromLatin1(c.key), QString::fromLatin1(c.outside));
+    dialog.showPage(QStringLiteral("Log"));
+    ASSERT_TRUE(dialog.save());
+    for (const auto& c : cases)
+        EXPECT_EQ(rig.settings->text(QString::fromLatin1(c.key)), QString::fromLatin1(c.outside))
+            << c.key;
+}
+
+TEST(OptionsTouchPage, PlayButtonTextsGoOffAndOnAtOnceAndStayThroughASave) {
+    ShowRig rig;
+    QList<bool> shown;
+    OptionsHooks hooks;
+    hooks.touchButtonText = [&shown](bool on) {
+        shown << on;
+    };
+    OptionsDialog dialog(*rig.settings, rig.show.get(), {}, hooks);
+    auto* box = dialog.findChild<QCheckBox*>(QStringLiteral("chkTouchButtonText"));
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isChecked()) << "the view starts with its texts";
+    box->click();
+    dialog.showPage(QStringLiteral("Touchscreen"));
+    ASSERT_TRUE(dialog.save());
+    EXPECT_FALSE(box->isChecked());
+    box->click();
+    EXPECT_EQ(shown, (QList<bool>{false, true}));
+}
