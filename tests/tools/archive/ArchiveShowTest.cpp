@@ -1,8 +1,8 @@
 // The whole way a show travels: backed up where it was made, restored into another
 // folder after the original is gone, relinked, loaded and played through the engine.
 #include "ArchiveRig.h"
-#include "ShowRig.h"
 #include "show/playlist/PlaylistDocument.h"
+#include "support/ShowRig.h"
 #include "support/TestEnvironment.h"
 #include "tools/archive/Backup.h"
 #include "tools/archive/Restore.h"

@@ -1,7 +1,7 @@
 // The CD page's preview on the engine's preview channel, rendered on the offline device:
 // what the operator hears is the track on the disc image, sample for sample.
-#include "ShowRig.h"
 #include "core/Limits.h"
+#include "support/ShowRig.h"
 #include "support/TestEnvironment.h"
 #include "tools/cd/CdDrive.h"
 #include "tools/ui/ToolsCdPage.h"

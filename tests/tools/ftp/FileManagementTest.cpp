@@ -4,8 +4,8 @@
 // the start folder, TLS, the preview on the engine's preview channel, and the captions
 // and tooltips in both languages.
 #include "FtpServerFixture.h"
-#include "ShowRig.h"
 #include "core/ShowStore.h"
+#include "support/ShowRig.h"
 #include "support/TestEnvironment.h"
 #include "tools/ftp/FtpTexts.h"
 #include "tools/ui/FileManagementWindow.h"

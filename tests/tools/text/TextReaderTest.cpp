@@ -1,9 +1,9 @@
 // The text reader as the operator uses it during a show, through its real widgets on the
 // offscreen platform, with a show on the offline device behind it.
-#include "ShowRig.h"
 #include "core/UiLanguage.h"
 #include "mainwindow/Hotkeys.h"
 #include "mainwindow/ui/BoothStyle.h"
+#include "support/ShowRig.h"
 #include "support/TestEnvironment.h"
 #include "tools/ui/TextReaderRtf.h"
 #include "tools/ui/TextReaderWindow.h"

@@ -1,3 +1,0 @@
-// The show rig lives in tests/support; this name is kept for build lists that still use it.
-#pragma once
-#include "support/ShowRig.h"
