@@ -1,5 +1,6 @@
 // The User protocol over a real pseudo-terminal pair: the program holds one end as
-// "COM 1", the test is the show controller at the other end.
+// "COM 1", the test is the show controller at the other end. Also bytes that arrive while
+// a receiver still runs, and the adapter pulled out and plugged in again.
 #include "PtyPair.h"
 #include "support/ProgramRun.h"
 #include "support/ShowRig.h"
@@ -130,6 +131,61 @@ TEST(SerialLine, ControllerDrivesTheShowOverAPty) {
     line.close();
     EXPECT_FALSE(line.isOpen());
     line.writeLine("nobody listens");
+}
+
+// A recall started by one character waits and lets events run; the port does not announce
+// input again meanwhile, and the character that came in is delivered afterwards.
+TEST(SerialReentry, CharacterArrivingDuringAWaitIsDelivered) {
+    PtyPair pty;
+    ASSERT_TRUE(pty.ready()) << "socat did not make the pty pair";
+    ControllerShow rig;
+    rig.settings->setText(u"ComDevice1", pty.path("a"));
+    QSerialPort far(pty.path("b"));
+    ASSERT_TRUE(far.open(QIODevice::ReadWrite));
+    SerialLine line(*rig.settings);
+    QByteArray got;
+    line.setReceiver(QStringLiteral("User"), [&](const QByteArray& text) {
+        got += text;
+        if (text != "+")
+            return;
+        // As a recall's wait: the next character comes in while events run.
+        far.write("A");
+        far.waitForBytesWritten(1000);
+        QTest::qWait(300);
+    });
+    ASSERT_TRUE(line.open());
+    far.write("+");
+    far.waitForBytesWritten(1000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return got.size() >= 2; }, 10000));
+    EXPECT_EQ(got, QByteArray("+A"));
+}
+
+// A USB adapter pulled out mid-show and plugged in again: the port is lost, then taken up
+// again by itself, and the controller is heard as before.
+TEST(SerialReentry, LineUnpluggedAndBackIsHeardAgain) {
+    PtyPair pty;
+    ASSERT_TRUE(pty.ready()) << "socat did not make the pty pair";
+    ControllerShow rig;
+    rig.settings->setText(u"ComDevice1", pty.path("a"));
+    SerialLine line(*rig.settings);
+    QByteArray got;
+    line.setReceiver(QStringLiteral("User"), [&](const QByteArray& text) { got += text; });
+    ASSERT_TRUE(line.open());
+
+    pty.socat.kill();
+    pty.socat.waitForFinished();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !line.isOpen(); }, 10000)) << "loss not noticed";
+    // The options saved meanwhile: the port is still waited for.
+    rig.settings->setText(u"BaudRate", QStringLiteral("9600"));
+    line.applySettings();
+    // Plugged in again: the same device path, a new device behind it.
+    ASSERT_TRUE(pty.start());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return line.isOpen(); }, 15000)) << "not taken up again";
+    QSerialPort far(pty.path("b"));
+    ASSERT_TRUE(far.open(QIODevice::ReadWrite));
+    far.write("B");
+    far.waitForBytesWritten(1000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return got.contains('B'); }, 10000));
 }
 
 #ifdef KALVOR_APP
