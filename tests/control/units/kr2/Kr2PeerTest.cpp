@@ -16,7 +16,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
@@ -159,27 +158,6 @@ TEST(Kr2Peer, ARehearsalFromThePeer) {
         const QByteArray wire = rig.peer.takeReceived();
         EXPECT_TRUE(QByteArray(s.key) != "+" || wire.contains(QByteArray("\x9a") + "ber"));
     }
-}
-
-TEST(Kr2Peer, NoiseFromTheUnitChangesNoScreenAndTheRemoteStillAnswers) {
-    Kr2Show rig;
-    ASSERT_TRUE(rig.start());
-    ASSERT_TRUE(rig.peer.waitForText(QStringLiteral("8:"), 10000));
-    // Random bytes without key codes (those would play channels): nothing may break.
-    QByteArray noise;
-    QRandomGenerator random(19);
-    while (noise.size() < 4000) {
-        const auto b = static_cast<unsigned char>(random.bounded(256));
-        if (b == 0 || (b > 0x3c && b < 0x41) || (b > 0x78 && b < 0xf0) || b == 0xf7)
-            noise.append(static_cast<char>(b));
-    }
-    rig.peer.sendRaw(noise);
-    rig.peer.waitQuiet(200);
-    rig.key("reset");
-    const auto* decoder = static_cast<Kr2Decoder*>(&rig.peer.decoder());
-    EXPECT_EQ(decoder->setups(), 2);
-    EXPECT_TRUE(rig.peer.screen().contains(QStringLiteral("8:")));
-    EXPECT_EQ(rig.remote->screen(), Kr2Remote::Screen::Channels);
 }
 
 // Pictures of the channel page, the function menu and the preset list as the peer
