@@ -44,15 +44,6 @@ TEST(TouchPlacement, TheOptionsLeftOrRightScreenBesideTheMainWindow) {
             << c.label;
 }
 
-TEST(TouchPlacement, AWindowOfItsOwnHasTheChosenResolution) {
-    const struct {
-        int resolution;
-        QSize size;
-    } cases[] = {{0, {1024, 768}}, {1, {1280, 1024}}, {2, {1920, 1080}}, {7, {1024, 768}}};
-    for (const auto& c : cases)
-        EXPECT_EQ(touchWindowSize(c.resolution), c.size) << c.resolution;
-}
-
 TEST(TouchPlacement, OpeningTakesUpFontAndColourChosenSinceStartUp) {
     ShowRig rig;
     TouchScreenView view(*rig.show, *rig.settings);
