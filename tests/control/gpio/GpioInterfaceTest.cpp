@@ -76,13 +76,10 @@ struct GpioShow : ShowRig {
 
 TEST(Gpio, FootSwitchStartsOnceAndReleasesOnce) {
     GpioShow rig;
-    rig.assign(1, 5);
-    ASSERT_TRUE(rig.start());
-    rig.store.controls(4).holdMode = 1;
     QSignalSpy started(&rig.show->playback(), &ChannelPlayback::channelStarted);
     QSignalSpy stopped(&rig.show->playback(), &ChannelPlayback::channelStopped);
-    rig.sim->setInput(1, 1);
-    rig.ticks(5);
+    ASSERT_TRUE(rig.holdChannel5());
+    rig.ticks(4);
     ASSERT_EQ(started.count(), 1);
     EXPECT_EQ(started.at(0).at(0).toInt(), 4);
     EXPECT_TRUE(rig.gpio->line(1).armed);
