@@ -1,5 +1,7 @@
 // The GPIO lines on the simulated device with a show on the offline engine; the test is
-// the 50 ms clock, one poll per tick.
+// the 50 ms clock, one poll per tick. Also contacts whose press and release lie apart in
+// time: a recall lets the timer run again inside its wait, and the options or a playlist
+// may give a held line another function or direction meanwhile.
 #include "support/ShowRig.h"
 
 #include "control/gpio/GpioInterface.h"
@@ -7,6 +9,7 @@
 #include "control/gpio/SimulatedGpio.h"
 #include "core/SettingKeys.h"
 
+#include <QCoreApplication>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -14,8 +17,11 @@
 using namespace kalvor;
 using namespace kalvor::test;
 using gpio::SimulatedGpio;
+using playlist::GpioDirection;
 
 namespace {
+
+constexpr int kRecallPresetFunction = 36;
 
 struct GpioShow : ShowRig {
     SimulatedGpio* sim = nullptr; // owned by the interface once activated
@@ -50,6 +56,16 @@ struct GpioShow : ShowRig {
         gpio->loadSettings();
         return gpio->activate();
     }
+    // Line 1 given PLAY channel 5 in hold mode, closed: the channel plays.
+    bool holdChannel5() {
+        assign(1, 5);
+        store.controls(4).holdMode = 1;
+        if (!start())
+            return false;
+        sim->setInput(1, 1);
+        gpio->poll();
+        return KAE__Channel_IsPlaying(4);
+    }
     void ticks(int n) {
         for (int i = 0; i < n; ++i)
             gpio->poll();
@@ -60,13 +76,10 @@ struct GpioShow : ShowRig {
 
 TEST(Gpio, FootSwitchStartsOnceAndReleasesOnce) {
     GpioShow rig;
-    rig.assign(1, 5);
-    ASSERT_TRUE(rig.start());
-    rig.store.controls(4).holdMode = 1;
     QSignalSpy started(&rig.show->playback(), &ChannelPlayback::channelStarted);
     QSignalSpy stopped(&rig.show->playback(), &ChannelPlayback::channelStopped);
-    rig.sim->setInput(1, 1);
-    rig.ticks(5);
+    ASSERT_TRUE(rig.holdChannel5());
+    rig.ticks(4);
     ASSERT_EQ(started.count(), 1);
     EXPECT_EQ(started.at(0).at(0).toInt(), 4);
     EXPECT_TRUE(rig.gpio->line(1).armed);
@@ -187,5 +200,99 @@ TEST(GpioLines, SettingText) {
         const auto r = gpio::parseGpioLines(QString::fromLatin1(c.text));
         EXPECT_EQ(r.ok(), c.ok) << r.error.toStdString();
         EXPECT_TRUE(!c.ok || (r.offsets.front() == c.first && r.offsets.back() == c.last));
+    }
+}
+
+// A controller closes "Recall Preset" and "PLAY Channel 5" together; channel 5's contact is
+// tapped (closed, then opened) while the recall waits. Channel 5 starts once.
+TEST(GpioReentry, TapDuringRecallWaitStartsChannelOnce) {
+    GpioShow rig;
+    rig.assign(1, kRecallPresetFunction);
+    rig.assign(2, 5);
+    ASSERT_TRUE(rig.start());
+    rig.addPresets(2);
+    QSignalSpy started(&rig.show->playback(), &ChannelPlayback::channelStarted);
+    rig.sim->setInput(1, 1);
+    rig.sim->setInput(2, 1);
+    // The timer ticks that fall inside the recall's wait.
+    int nested = 0;
+    for (const int level : {1, 0}) {
+        QMetaObject::invokeMethod(
+            qApp,
+            [&, level] {
+                ++nested;
+                rig.sim->setInput(2, level);
+                rig.gpio->poll();
+            },
+            Qt::QueuedConnection);
+    }
+    rig.gpio->poll();
+    ASSERT_EQ(nested, 2) << "the recall did not wait";
+    rig.gpio->poll();
+
+    int channel5Starts = 0;
+    for (const auto& args : started)
+        channel5Starts += args.at(0).toInt() == 4 ? 1 : 0;
+    EXPECT_EQ(channel5Starts, 1);
+    EXPECT_TRUE(KAE__Channel_IsPlaying(4));
+    EXPECT_FALSE(rig.gpio->line(2).armed);
+}
+
+// The options are saved while a relay holds channel 5 (hold mode) and the line now names
+// channel 6: opening the contact releases the channel it started.
+TEST(GpioReentry, ReleaseGoesToTheChannelThePressStarted) {
+    GpioShow rig;
+    ASSERT_TRUE(rig.holdChannel5());
+    rig.assign(1, 6);
+    rig.gpio->loadSettings();
+    rig.sim->setInput(1, 0);
+    rig.gpio->poll();
+    EXPECT_FALSE(KAE__Channel_IsPlaying(4)) << "channel 5 was never released";
+}
+
+// A held contact whose release can no longer be read lets its channel go then: the device
+// pulled out or switched off, or its port no input any more (the options saved, or a
+// playlist bringing its own assignment).
+TEST(GpioReentry, HeldChannelIsReleasedWhenItsContactCanNoLongerBeRead) {
+    enum class Then { PulledOut, SwitchedOff, Options, Playlist };
+    struct Case {
+        const char* label;
+        Then then;
+        GpioDirection port1;
+        bool stillPlays;
+    };
+    const Case cases[] = {
+        {"device pulled out", Then::PulledOut, GpioDirection::In, false},
+        {"interface switched off", Then::SwitchedOff, GpioDirection::In, false},
+        {"options: port 1 switched off", Then::Options, GpioDirection::Off, false},
+        {"options: port 1 made outputs", Then::Options, GpioDirection::Out, false},
+        {"playlist: port 1 switched off", Then::Playlist, GpioDirection::Off, false},
+        {"options: port 1 stays an input, the contact is still held", Then::Options,
+         GpioDirection::In, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        GpioShow rig;
+        ASSERT_TRUE(rig.holdChannel5());
+        playlist::GpioBlock block = rig.gpio->assignment();
+        block.directions[0] = c.port1;
+        switch (c.then) {
+        case Then::PulledOut:
+            rig.sim->pullOut();
+            break;
+        case Then::SwitchedOff:
+            rig.gpio->deactivate();
+            break;
+        case Then::Options:
+            rig.settings->setText(u"Port1Direction", playlist::gpioDirectionText(c.port1));
+            rig.gpio->loadSettings();
+            break;
+        case Then::Playlist:
+            rig.gpio->applyBlock(block);
+            break;
+        }
+        rig.ticks(1);
+        EXPECT_EQ(KAE__Channel_IsPlaying(4), c.stillPlays);
+        EXPECT_EQ(rig.gpio->isActive(), c.then != Then::PulledOut && c.then != Then::SwitchedOff);
     }
 }

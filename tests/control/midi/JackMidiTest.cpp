@@ -1,9 +1,12 @@
 // The real ports on the JACK test server: a client of the test's own plays sequencer,
 // sends notes, program changes, time code and junk to the program's MIDI input, and
-// listens to its MIDI output. Also the whole program, started offscreen with MIDI on JACK.
+// listens to its MIDI output; the interface unplugged and plugged in again, the options'
+// "<none>". Also the whole program, started offscreen with MIDI on JACK.
 #include "JackPeer.h"
 #include "MidiRig.h"
 #include "support/ProgramRun.h"
+
+#include "app/MidiWiring.h"
 
 #include "control/midi/FileDialogGuard.h"
 #include "control/midi/MidiPorts.h"
@@ -16,6 +19,8 @@
 #include "show/soundlists/SoundListTexts.h"
 #include "support/TestEnvironment.h"
 #include "support/WaitFor.h"
+#include "tools/OptionDevices.h"
+#include "tools/ui/OptionsDialog.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +39,14 @@ bool sawMessage(JackPeer& peer, const Bytes& m) {
         if (r == m)
             return true;
     return false;
+}
+
+// The program's input listens to the peer's "out", its output sends to the peer's "in".
+void useDevices(MidiRig& rig, const JackPeer& peer) {
+    rig.settings->setText(u"MidiInDevice", peer.outDevice());
+    rig.settings->setText(u"MidiOutDevice", peer.inDevice());
+    rig.settings->setOn(u"UseMIDIIn", true);
+    rig.settings->setOn(u"UseMIDIOut", true);
 }
 
 } // namespace
@@ -63,10 +76,7 @@ TEST(JackMidi, ASequencerRunsTheShow) {
     rig.store.controls(0).holdMode = 1;
     rig.store.assignments(1).mtcStart = 250;
     rig.addPresets(3);
-    rig.settings->setText(u"MidiInDevice", peer.outDevice());
-    rig.settings->setText(u"MidiOutDevice", peer.inDevice());
-    rig.settings->setOn(u"UseMIDIIn", true);
-    rig.settings->setOn(u"UseMIDIOut", true);
+    useDevices(rig, peer);
     rig.settings->setOn(u"UseMTC", true);
     rig.settings->setOn(u"ReceivePRGChange", true);
     rig.settings->setOn(u"SendPRGChange", true);
@@ -154,6 +164,63 @@ TEST(JackMidi, MissingDeviceLeavesAMessageAndStaysClosed) {
     EXPECT_FALSE(system.ports().inputOpen());
     EXPECT_TRUE(
         SystemMessages::instance().entries().last().contains(QStringLiteral("JACK: nobody:here")));
+}
+
+// The interface is pulled out mid-show and plugged in again: its notes fire cues again, and
+// the program's notes reach it again, without a visit to the options.
+TEST(JackMidiDevice, RepluggedInterfaceIsHeardAndServedAgain) {
+    auto peer = std::make_unique<JackPeer>("kalvor_midi_replug");
+    if (!peer->ok())
+        GTEST_SKIP() << "no JACK server";
+    MidiRig rig(1);
+    rig.assign(0, 36);
+    rig.store.controls(0).holdMode = 1;
+    useDevices(rig, *peer);
+    midi::MidiSystem system(*rig.show, *rig.settings);
+    system.openMidi();
+    ASSERT_TRUE(system.ports().inputOpen());
+
+    peer.reset();
+    const auto said = [](const char* text) {
+        return SystemMessages::instance().entries().join(u'\n').contains(QLatin1String(text));
+    };
+    EXPECT_TRUE(waitFor([&] { return said("MIDI input device gone"); }, 5000));
+    EXPECT_TRUE(waitFor([&] { return said("MIDI output device gone"); }, 5000));
+    peer = std::make_unique<JackPeer>("kalvor_midi_replug");
+    ASSERT_TRUE(peer->ok());
+    EXPECT_TRUE(waitFor(
+        [&] {
+            peer->send({0x90, 36, 100});
+            return KAE__Channel_IsPlaying(0);
+        },
+        5000));
+    EXPECT_TRUE(waitFor([&] { return sawMessage(*peer, {0x90, 36, 127}); }, 5000));
+}
+
+// The MIDI Setup page's device lists as the options window drives them: "<none>" chosen
+// (an empty device) leaves the device closed, whatever the stored settings name.
+TEST(MidiOptions, NoneChosenOpensNothing) {
+    JackPeer peer("kalvor_midi_options");
+    if (!peer.ok())
+        GTEST_SKIP() << "no JACK server";
+    MidiRig rig(1);
+    rig.settings->setText(u"MidiInDevice", peer.outDevice());
+    rig.settings->setText(u"MidiOutDevice", peer.inDevice());
+    MidiWiring wiring(*rig.show, *rig.settings);
+    OptionDevices devices;
+    OptionsHooks hooks;
+    wiring.wireOptions(devices, hooks);
+    midi::MidiPorts& ports = wiring.system().ports();
+
+    // The device in the list: it opens; switched to "<none>": closed, and it stays closed.
+    EXPECT_TRUE(hooks.midiInput(true, peer.outDevice()));
+    EXPECT_TRUE(hooks.midiOutput(true, peer.inDevice()));
+    EXPECT_FALSE(hooks.midiInput(false, QString()));
+    EXPECT_FALSE(hooks.midiOutput(false, QString()));
+    EXPECT_FALSE(hooks.midiInput(true, QString()));
+    EXPECT_FALSE(hooks.midiOutput(true, QString()));
+    EXPECT_FALSE(ports.inputOpen());
+    EXPECT_FALSE(ports.outputOpen());
 }
 
 #ifdef KALVOR_APP

@@ -1,6 +1,7 @@
 // What a MIDI controller does to the show: notes, velocity 0, row order, the note that
 // selects a sound, program changes, the monitor lines, and the notes and program changes
-// the program sends back. Bytes as a port delivers them, broken ones included.
+// the program sends back (a recalled preset beyond the wire's seven bits sends none). Bytes
+// as a port delivers them, broken ones included.
 #include "MidiRig.h"
 
 #include "control/midi/MidiMessage.h"
@@ -172,4 +173,20 @@ TEST(MidiOut, ChannelsAndFunctionKeysSendTheirNotes) {
                             {0x84, static_cast<std::uint8_t>(f3), 0},
                         }));
     EXPECT_FALSE(rig.out.functionKeyState(3));
+}
+
+TEST(MidiOut, ProgramChangeNamesTheRecalledPresetOrNothing) {
+    struct Case {
+        int preset; // 0-based position in the preset list
+        int channel;
+        std::vector<ShortMessage> sent;
+    } cases[] = {{0, 1, {{0xC0, 0, 0}}}, {127, 16, {{0xCF, 127, 0}}}, {128, 1, {}}, {200, 2, {}}};
+    for (const Case& c : cases) {
+        MidiRig rig(1);
+        rig.settings->setOn(u"SendPRGChange", true);
+        rig.settings->setInteger(u"ProgramChangeChannel", c.channel);
+        rig.sent.clear();
+        rig.out.sendProgramChange(c.preset);
+        EXPECT_EQ(rig.sent, c.sent) << "preset index " << c.preset;
+    }
 }

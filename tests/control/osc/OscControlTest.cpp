@@ -1,9 +1,12 @@
 // The OSC server on a real UDP port of this machine, driven by liblo's own oscsend, with
 // oscdump as a subscribed tablet and a raw UDP socket as a client that reads the replies.
+// A tablet's evening (presses during a recall, restarts from new ports) goes straight into
+// the control, as the receiving thread hands messages on.
 #include "support/ShowRig.h"
 
 #include "control/osc/OscControl.h"
 #include "core/SystemMessages.h"
+#include "show/playback/ShowLayer.h"
 
 #include <QNetworkDatagram>
 #include <QProcess>
@@ -11,6 +14,8 @@
 #include <QUdpSocket>
 
 #include <gtest/gtest.h>
+
+#include <utility>
 
 using namespace kalvor;
 using namespace kalvor::test;
@@ -50,7 +55,56 @@ struct OscShow : ShowRig {
         QCoreApplication::processEvents(); // what the receiving thread queued before counting
         return true;
     }
+    // A message as the receiving thread hands it on, from this machine.
+    void handle(const char* address, int port = 9, std::vector<osc::Arg> args = {}) {
+        control->handle({address, std::move(args), QStringLiteral("127.0.0.1"), port});
+    }
     bool channel1Heard() { return !renderMs(30).silentAfterRamp(); }
+};
+
+// oscdump as a subscribed tablet, and what it has printed.
+struct Dump {
+    QProcess process;
+    const int port = OscShow::freePort();
+    QByteArray heard;
+
+    explicit Dump(OscShow& rig) {
+        process.start(QStringLiteral("oscdump"), {QStringLiteral("-L"), QString::number(port)});
+        EXPECT_TRUE(process.waitForStarted());
+        // oscdump may not listen yet when the first subscribe arrives: ask until it answers.
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                rig.send({QStringLiteral("/kalvor/subscribe"), QStringLiteral("i"),
+                          QString::number(port)});
+                return hasRead("/kalvor/subscribed");
+            },
+            10000));
+    }
+    ~Dump() {
+        process.kill();
+        process.waitForFinished();
+    }
+    bool hasRead(const QByteArray& text) {
+        heard += process.readAllStandardOutput();
+        return heard.contains(text);
+    }
+    bool waitFor(const QByteArray& text) {
+        return QTest::qWaitFor([&] { return hasRead(text); }, 10000);
+    }
+    // The rest of the first line that starts with `prefix`, once it has been printed whole.
+    QByteArray lineAfter(const QByteArray& prefix) {
+        qsizetype end = -1;
+        const auto whole = [&] {
+            hasRead({});
+            const qsizetype at = heard.indexOf(prefix);
+            end = at < 0 ? -1 : heard.indexOf('\n', at);
+            return end >= 0;
+        };
+        if (!QTest::qWaitFor(whole, 10000))
+            return {};
+        const qsizetype from = heard.indexOf(prefix) + prefix.size();
+        return heard.mid(from, end - from).trimmed();
+    }
 };
 
 QStringList words(const char* text) {
@@ -136,45 +190,41 @@ TEST(OscControl, SenderOutsideTheAllowListCannotFireCues) {
 
 TEST(OscControl, SubscriberHearsStartsStopsAndRecalls) {
     OscShow rig;
-    const int dumpPort = OscShow::freePort();
-    QProcess dump;
-    dump.start(QStringLiteral("oscdump"), {QStringLiteral("-L"), QString::number(dumpPort)});
-    ASSERT_TRUE(dump.waitForStarted());
-    QByteArray heard;
-    const auto waitFor = [&](const QByteArray& text) {
-        return QTest::qWaitFor(
-            [&] {
-                heard += dump.readAllStandardOutput();
-                return heard.contains(text);
-            },
-            10000);
-    };
-    // oscdump may not listen yet when the first subscribe arrives: ask until it answers.
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            rig.send({QStringLiteral("/kalvor/subscribe"), QStringLiteral("i"),
-                      QString::number(dumpPort)});
-            heard += dump.readAllStandardOutput();
-            return heard.contains("/kalvor/subscribed");
-        },
-        10000));
+    Dump dump(rig);
     ASSERT_EQ(rig.control->subscribers().size(), 1);
 
     ASSERT_TRUE(rig.send(words("/kalvor/channel/1/play")));
-    EXPECT_TRUE(waitFor("/kalvor/channel/1/started f 0.0"));
+    EXPECT_TRUE(dump.waitFor("/kalvor/channel/1/started f 0.0"));
     rig.renderMs(1000);
     ASSERT_TRUE(rig.send(words("/kalvor/channel/1/stop")));
-    EXPECT_TRUE(waitFor("/kalvor/channel/1/stopped f 1.0")) << heard.toStdString();
+    EXPECT_TRUE(dump.waitFor("/kalvor/channel/1/stopped f 1.0")) << dump.heard.toStdString();
     ASSERT_TRUE(rig.send(words("/kalvor/channel/1/play")));
     ASSERT_TRUE(rig.send(words("/kalvor/preset/recall i 2")));
-    EXPECT_TRUE(waitFor("/kalvor/preset/recalled is 2 ")) << heard.toStdString();
+    EXPECT_TRUE(dump.waitFor("/kalvor/preset/recalled is 2 ")) << dump.heard.toStdString();
     // The recall stops every channel; only the one that played is reported.
-    EXPECT_EQ(heard.count("/stopped"), 2) << heard.toStdString();
+    EXPECT_EQ(dump.heard.count("/stopped"), 2) << dump.heard.toStdString();
 
     ASSERT_TRUE(rig.send(words("/kalvor/unsubscribe")));
     EXPECT_TRUE(rig.control->subscribers().isEmpty());
-    dump.kill();
-    dump.waitForFinished();
+}
+
+// The position a subscriber is told is the sound's own time, as the main window shows it,
+// whatever speed the channel plays at.
+TEST(OscControl, StopPositionIsTheSoundsTimeAtAnySpeed) {
+    struct Case {
+        int variSpeed;
+        double stopped; // seconds into the sound after one second of output
+    } cases[] = {{0, 1.0}, {50, 1.5}, {-50, 0.5}};
+    for (const Case& c : cases) {
+        OscShow rig;
+        ASSERT_TRUE(rig.show->channelOps().SetVariSpeed(0, c.variSpeed));
+        Dump dump(rig);
+        rig.show->playback().PlayButtonDown(0);
+        rig.renderMs(1000);
+        rig.show->playback().StopChannel(0);
+        const double seconds = dump.lineAfter("/kalvor/channel/1/stopped f ").toDouble();
+        EXPECT_NEAR(seconds, c.stopped, 0.01) << c.variSpeed << "%: " << dump.heard.toStdString();
+    }
 }
 
 // A client that listens on its own socket gets the reason for each message refused.
@@ -221,4 +271,45 @@ TEST(OscControl, PortInUseIsNamedAndNothingListens) {
     rig.settings->setText(u"OscEnable", QStringLiteral("0"));
     rig.control->applySettings();
     EXPECT_FALSE(rig.control->isListening());
+}
+
+// Play pressed while the preset loads, stop pressed right after it has loaded: the
+// channel must end up stopped, as the presses came.
+TEST(OscSession, PressesDuringARecallKeepTheirOrder) {
+    OscShow t;
+    bool once = false;
+    QObject::connect(&t.show->recall(), &PresetRecall::recallStarted, [&] {
+        if (!std::exchange(once, true))
+            t.handle("/kalvor/channel/1/play");
+    });
+    QObject::connect(&t.show->recall(), &PresetRecall::statusText,
+                     [&] { t.handle("/kalvor/channel/1/stop"); });
+    t.handle("/kalvor/preset/recall", 9, {{'i', 2, {}}});
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(t.store.presets().current(), 1);
+    EXPECT_FALSE(KAE__Channel_IsPlaying(0)) << "the stop came last";
+}
+
+// Restarted more often than the subscriber list is long, each time from a new port.
+TEST(OscSession, RestartedTabletStillGetsFeedback) {
+    OscShow t;
+    // Earlier runs of the tablet app, long gone, each from its own port.
+    for (int i = 0; i < osc::kMaxSubscribers; ++i)
+        t.handle("/kalvor/subscribe", 40000 + i);
+    QUdpSocket tablet;
+    ASSERT_TRUE(tablet.bind(QHostAddress::LocalHost, 0));
+    t.handle("/kalvor/subscribe", tablet.localPort());
+    t.handle("/kalvor/channel/1/play");
+    QByteArray heard;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            while (tablet.hasPendingDatagrams())
+                heard += tablet.receiveDatagram().data() + '\n';
+            return heard.contains("/kalvor/channel/1/started");
+        },
+        5000))
+        << heard.toStdString();
+    EXPECT_TRUE(heard.startsWith("/kalvor/subscribed")) << heard.toStdString();
+    EXPECT_EQ(t.control->subscribers().size(), osc::kMaxSubscribers);
 }

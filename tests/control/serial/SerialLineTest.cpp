@@ -1,9 +1,12 @@
-// The User protocol over a real pseudo-terminal pair: the program holds one end as
-// "COM 1", the test is the show controller at the other end.
+// The User protocol: its decoder's corners as a table, then over a real pseudo-terminal
+// pair, the program holding one end as "COM 1", the test the show controller at the other
+// end. Also bytes that arrive while a receiver still runs, and the adapter pulled out and
+// plugged in again.
 #include "PtyPair.h"
 #include "support/ProgramRun.h"
 #include "support/ShowRig.h"
 
+#include "control/serial/ComUser.h"
 #include "control/serial/ComUserMode.h"
 #include "control/serial/SerialLine.h"
 #include "core/SystemMessages.h"
@@ -15,10 +18,25 @@
 
 using namespace kalvor;
 using namespace kalvor::test;
+using K = ComUserActionKind;
 
 namespace {
 
 const int kPresets = 15;
+
+struct Step {
+    QByteArray text;
+    std::optional<ComUserAction> action;
+    QByteArrayList lines;
+    QByteArray buffer;
+};
+
+struct Case {
+    const char* name;
+    bool echo;
+    bool ack;
+    std::vector<Step> steps; // fed one after another, the buffer carried over
+};
 
 // The show controller's end: what it reads until `expected` has arrived (or time is up).
 // Generous: the whole program's start-up under sanitizers on a busy machine takes seconds,
@@ -47,6 +65,46 @@ struct ControllerShow : ShowRig {
 };
 
 } // namespace
+
+TEST(ComUser, SequencesGiveActionsLinesAndBuffer) {
+    // The pty test covers the common letters, Return and the fifteen-preset cases; these
+    // are the corners.
+    const std::vector<Case> cases = {
+        // clang-format off
+        {"zero", false, false, {{"0", {}, {}, "0"}, {"\r", {}, {}, ""}}},
+        {"digits arriving together", false, true, {{"73", {}, {"Received: 73 (number for Preset select)"}, "73"}}},
+        {"digits then junk is no number", false, false, {{"1A", {}, {}, "1A"}, {"\r", {}, {}, ""}}},
+        {"last upper-case letter", false, true, {{"H", ComUserAction{K::PlayLeft, 8}, {"Received: H (start/stop channel 8)"}, ""}}},
+        {"lower-case stops", false, true, {{"c", ComUserAction{K::PlayRight, 3}, {"Received: c (stopping channel 3)"}, ""}}},
+        {"I is not a channel", false, true, {{"I", {}, {"Received: I (not used!)"}, ""}}},
+        {"line feed is not return", false, true, {{"\n", {}, {"Received: \n (not used!)"}, ""}}},
+        {"empty read does nothing", true, true, {{"", {}, {}, ""}}},
+        {"leading zeros", false, false, {{"007", {}, {}, "007"}, {"\r", ComUserAction{K::RecallPreset, 7}, {}, ""}}},
+        {"letters keep the typed number", false, false,
+         {{"3", {}, {}, "3"}, {"A", ComUserAction{K::PlayLeft, 1}, {}, "3"}, {"\r", ComUserAction{K::RecallPreset, 3}, {}, ""}}},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        QByteArray buffer;
+        for (const auto& s : c.steps) {
+            const auto r = comUser(s.text, buffer, {c.echo, c.ack, kPresets});
+            EXPECT_EQ(r.action, s.action) << c.name << " at " << s.text.toStdString();
+            EXPECT_EQ(r.lines, s.lines) << c.name << " at " << s.text.toStdString();
+            EXPECT_EQ(r.buffer, s.buffer) << c.name << " at " << s.text.toStdString();
+            buffer = r.buffer;
+        }
+    }
+}
+
+// A long run of digits may not grow the buffer without bound or select a preset that does
+// not exist.
+TEST(ComUser, LongDigitRunsStayBounded) {
+    QByteArray buffer;
+    for (int i = 0; i < 10000; ++i)
+        buffer = comUser("9", buffer, {false, false, kPresets}).buffer;
+    EXPECT_LE(buffer.size(), kComUserBufferLimit);
+    EXPECT_FALSE(comUser("\r", buffer, {false, false, kPresets}).action.has_value());
+}
 
 TEST(SerialLine, ControllerDrivesTheShowOverAPty) {
     PtyPair pty;
@@ -130,6 +188,61 @@ TEST(SerialLine, ControllerDrivesTheShowOverAPty) {
     line.close();
     EXPECT_FALSE(line.isOpen());
     line.writeLine("nobody listens");
+}
+
+// A recall started by one character waits and lets events run; the port does not announce
+// input again meanwhile, and the character that came in is delivered afterwards.
+TEST(SerialReentry, CharacterArrivingDuringAWaitIsDelivered) {
+    PtyPair pty;
+    ASSERT_TRUE(pty.ready()) << "socat did not make the pty pair";
+    ControllerShow rig;
+    rig.settings->setText(u"ComDevice1", pty.path("a"));
+    QSerialPort far(pty.path("b"));
+    ASSERT_TRUE(far.open(QIODevice::ReadWrite));
+    SerialLine line(*rig.settings);
+    QByteArray got;
+    line.setReceiver(QStringLiteral("User"), [&](const QByteArray& text) {
+        got += text;
+        if (text != "+")
+            return;
+        // As a recall's wait: the next character comes in while events run.
+        far.write("A");
+        far.waitForBytesWritten(1000);
+        QTest::qWait(300);
+    });
+    ASSERT_TRUE(line.open());
+    far.write("+");
+    far.waitForBytesWritten(1000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return got.size() >= 2; }, 10000));
+    EXPECT_EQ(got, QByteArray("+A"));
+}
+
+// A USB adapter pulled out mid-show and plugged in again: the port is lost, then taken up
+// again by itself, and the controller is heard as before.
+TEST(SerialReentry, LineUnpluggedAndBackIsHeardAgain) {
+    PtyPair pty;
+    ASSERT_TRUE(pty.ready()) << "socat did not make the pty pair";
+    ControllerShow rig;
+    rig.settings->setText(u"ComDevice1", pty.path("a"));
+    SerialLine line(*rig.settings);
+    QByteArray got;
+    line.setReceiver(QStringLiteral("User"), [&](const QByteArray& text) { got += text; });
+    ASSERT_TRUE(line.open());
+
+    pty.socat.kill();
+    pty.socat.waitForFinished();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !line.isOpen(); }, 10000)) << "loss not noticed";
+    // The options saved meanwhile: the port is still waited for.
+    rig.settings->setText(u"BaudRate", QStringLiteral("9600"));
+    line.applySettings();
+    // Plugged in again: the same device path, a new device behind it.
+    ASSERT_TRUE(pty.start());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return line.isOpen(); }, 15000)) << "not taken up again";
+    QSerialPort far(pty.path("b"));
+    ASSERT_TRUE(far.open(QIODevice::ReadWrite));
+    far.write("B");
+    far.waitForBytesWritten(1000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return got.contains('B'); }, 10000));
 }
 
 #ifdef KALVOR_APP

@@ -12,12 +12,14 @@ namespace kalvor::test {
 struct PtyPair {
     QTemporaryDir dir;
     QProcess socat;
-    PtyPair() {
+    PtyPair() { start(); }
+    // Also a pair made again at the same paths, as an adapter plugged in again.
+    bool start() {
         socat.start(QStringLiteral("socat"),
                     {QStringLiteral("-d"), QStringLiteral("-d"),
                      QStringLiteral("pty,raw,echo=0,link=%1").arg(path("a")),
                      QStringLiteral("pty,raw,echo=0,link=%1").arg(path("b"))});
-        (void)QTest::qWaitFor([this] { return ready(); }, 10000);
+        return QTest::qWaitFor([this] { return ready(); }, 10000);
     }
     ~PtyPair() {
         socat.kill();

@@ -1,5 +1,6 @@
 // The black-screen view: its keys on the show, the guard against key repeat, what it
-// passes on, and pictures of the view for looking at it in a dark booth.
+// passes on, a channel selected elsewhere, and pictures of the view for looking at it in
+// a dark booth.
 #include "control/BlackScreenControl.h"
 #include "control/ui/BlackScreenView.h"
 #include "core/UiLanguage.h"
@@ -145,6 +146,26 @@ TEST(BlackScreen, ViewPassesOtherKeysOnAndBackspaceLeaves) {
     QTest::keyClick(&view, Qt::Key_Backspace);
     EXPECT_TRUE(left);
     EXPECT_FALSE(view.isVisible());
+}
+
+TEST(BlackScreenFollows, AChannelSelectedElsewhereMovesTheViewsSelectionAndBank) {
+    ShowRig rig;
+    rig.loadChannel(
+        12, {rig.ramp(QStringLiteral("Storm"), 2.0), rig.ramp(QStringLiteral("Rain"), 2.0)});
+    BlackScreenView view(*rig.show);
+    // The digit keys go on to the main window's hotkeys, which select the channel there.
+    view.passKey = [&](QKeyEvent*) {
+        rig.store.selectChannel(12);
+        return true;
+    };
+    view.openOnBank(1);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    QTest::keyClick(&view, Qt::Key_3);
+    EXPECT_EQ(view.control().selectedChannel(), 12);
+    EXPECT_EQ(view.control().bank(), 2);
+    QTest::keyClick(&view, Qt::Key_Down);
+    EXPECT_EQ(rig.store.controls(12).selectedSound, 1) << "the arrows reach the channel shown";
+    view.close();
 }
 
 TEST(Screenshots, BlackScreenView) {

@@ -1,6 +1,6 @@
 // The keypad driving a show on the offline engine, with a scripted keypad in place of the
-// USB device: what the operator's keys do, the LEDs, the display unit's keys, and the
-// keypad being pulled out.
+// USB device: what the operator's keys do, the LEDs, the display unit's keys, the keypad
+// being pulled out while keys are down and plugged in again, and no keypad there at all.
 #include "FakeKeypad.h"
 #include "support/ShowRig.h"
 
@@ -247,4 +247,64 @@ TEST(XkeysControl, ProfessionalControlKeysActOnTheSelectedChannel) {
     EXPECT_EQ(rig.store.presets().selected(), preset + 1) << "next preset";
     press(2);
     EXPECT_EQ(rig.store.selectedChannel(), 0) << "previous channel";
+}
+
+TEST(XkeysReconnect, KeysHeldWhenThePadIsPulledOutAreLetGo) {
+    for (const bool shift : {false, true}) {
+        SCOPED_TRACE(shift ? "a held channel key and the shift: the new keypad's shift is up"
+                           : "a held channel key");
+        KeypadShow rig;
+        rig.store.controls(3).holdMode = 1;
+        ASSERT_TRUE(rig.xkeys->open());
+        rig.feed(k128Report({3}));
+        if (shift)
+            rig.feed(k128Report({3}, {64}));
+        ASSERT_TRUE(KAE__Channel_IsPlaying(3));
+        rig.pad.gone = true;
+        rig.xkeys->poll();
+        ASSERT_FALSE(rig.xkeys->isOpen());
+        EXPECT_FALSE(KAE__Channel_IsPlaying(3)) << "its release can never come";
+        EXPECT_FALSE(rig.xkeys->shift());
+        // Plugged in again: every key of the new keypad is up, so the next press is a press.
+        rig.pad.gone = false;
+        ASSERT_TRUE(rig.xkeys->open());
+        rig.feed(k128Report({3}));
+        EXPECT_TRUE(KAE__Channel_IsPlaying(3));
+        rig.feed(k128Report({}));
+        EXPECT_FALSE(KAE__Channel_IsPlaying(3));
+    }
+}
+
+TEST(XkeysReconnect, OpeningWithoutAKeypadSaysSo) {
+    KeypadShow rig;
+    rig.pad.listed.pop_back(); // the other product and the wrong usage page are left
+    EXPECT_FALSE(rig.xkeys->open());
+    EXPECT_TRUE(SystemMessages::instance().entries().last().contains(
+        QStringLiteral("X-Keys: no keypad found")))
+        << SystemMessages::instance().entries().last().toStdString();
+}
+
+TEST(XkeysReconnect, StickLedsAtOpeningAreOnlyThoseKeptInStep) {
+    struct Case {
+        const char* label;
+        const char* alwaysOn;
+        const char* playLeds;
+        std::uint8_t low; // the opening mask while channel 2 plays
+    };
+    const Case cases[] = {
+        {"always on", "ON", "OFF", 0xFF},
+        {"play indicators", "OFF", "ON", 0x04},
+        {"neither: a lit LED would never go out", "OFF", "OFF", 0x00},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        KeypadShow rig(0x0271);
+        rig.settings->setText(u"XKeysStickLeds", QString::fromLatin1(c.alwaysOn));
+        rig.settings->setText(u"XKeysStickPlayLeds", QString::fromLatin1(c.playLeds));
+        rig.show->playback().PlayButtonDown(2);
+        ASSERT_TRUE(KAE__Channel_IsPlaying(2));
+        ASSERT_TRUE(rig.xkeys->open());
+        ASSERT_FALSE(rig.pad.written.empty());
+        EXPECT_EQ(rig.pad.written.front().at(5), c.low);
+    }
 }

@@ -1,18 +1,24 @@
-// The KR-2 on a show, over a real pseudo-terminal pair: the program holds one end as
-// "COM 1" in KR-2 mode, the software peer is the unit at the other end.
+// The KR-2 on a show. Over a real pseudo-terminal pair: the program holds one end as
+// "COM 1" in KR-2 mode, the software peer is the unit at the other end; the whole program
+// with the KD-1 on a port of its own too. Behind the shared queue on a test port whose CTS
+// line the test holds: a long wait redraws from the start screen, an overflow redraws the
+// screen shown, whole; noise from the unit; a playlist chosen on the unit that does not load.
 #include "PtyPair.h"
 #include "TestUnitPort.h"
+#include "support/ProgramRun.h"
 #include "support/ShowRig.h"
+#include "support/TestEnvironment.h"
 
 #include "control/serial/SerialLine.h"
-#include "control/units/SerialUnitPort.h"
+#include "control/units/UnitCommandQueue.h"
 #include "control/units/UnitLink.h"
 #include "control/units/UnitPeer.h"
 #include "control/units/UnitScreenImage.h"
+#include "control/units/kd1/Kd1Decoder.h"
 #include "control/units/kr2/Kr2Decoder.h"
+#include "control/units/kr2/Kr2Keys.h"
 #include "control/units/kr2/Kr2Remote.h"
 #include "engine/kae/Kae.h"
-#include "support/TestEnvironment.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,6 +31,7 @@ using namespace kalvor::test;
 using namespace kalvor::units;
 
 namespace {
+
 
 // A show of two presets on the offline engine, the KR-2 remote on COM 1, the peer on the
 // other end of the pty.
@@ -101,6 +108,35 @@ struct Kr2Show : ShowRig {
     QString row(int r) const { return peer.screen().row(r - 1); }
 };
 
+
+struct Kr2QueueRig : ShowRig {
+    TestUnitPort port;
+    UnitCommandQueue queue{QStringLiteral("KR-2"), QStringLiteral("KR-2 is busy")};
+    Kr2Remote remote{*show, *settings, Kr2Remote::Send{}};
+    Kr2Decoder decoder;
+    UnitScreen screen{decoder.surface()};
+
+    Kr2QueueRig() {
+        loadChannel(0, {ramp(QStringLiteral("a"), 2.0)});
+        show->presets().NewPreset();
+        port.forward = [this](const QByteArray& b) {
+            decoder.feed(b, screen);
+        };
+        remote.useQueue(queue);
+    }
+    // Ticks of 10 ms until the queue is empty (or a bound is reached).
+    void drain() {
+        for (int i = 0; i < 2000 && queue.pending() > 0; ++i)
+            queue.tick(port, 10);
+    }
+    void keys(std::initializer_list<Kr2Key> keys) {
+        for (Kr2Key k : keys)
+            remote.received(Kr2KeyDecoder::code(k));
+        drain();
+    }
+    void key(Kr2Key k) { remote.received(Kr2KeyDecoder::code(k)); }
+};
+
 } // namespace
 
 TEST(Kr2Peer, ARehearsalFromThePeer) {
@@ -159,27 +195,6 @@ TEST(Kr2Peer, ARehearsalFromThePeer) {
         const QByteArray wire = rig.peer.takeReceived();
         EXPECT_TRUE(QByteArray(s.key) != "+" || wire.contains(QByteArray("\x9a") + "ber"));
     }
-}
-
-TEST(Kr2Peer, NoiseFromTheUnitChangesNoScreenAndTheRemoteStillAnswers) {
-    Kr2Show rig;
-    ASSERT_TRUE(rig.start());
-    ASSERT_TRUE(rig.peer.waitForText(QStringLiteral("8:"), 10000));
-    // Random bytes without key codes (those would play channels): nothing may break.
-    QByteArray noise;
-    QRandomGenerator random(19);
-    while (noise.size() < 4000) {
-        const auto b = static_cast<unsigned char>(random.bounded(256));
-        if (b == 0 || (b > 0x3c && b < 0x41) || (b > 0x78 && b < 0xf0) || b == 0xf7)
-            noise.append(static_cast<char>(b));
-    }
-    rig.peer.sendRaw(noise);
-    rig.peer.waitQuiet(200);
-    rig.key("reset");
-    const auto* decoder = static_cast<Kr2Decoder*>(&rig.peer.decoder());
-    EXPECT_EQ(decoder->setups(), 2);
-    EXPECT_TRUE(rig.peer.screen().contains(QStringLiteral("8:")));
-    EXPECT_EQ(rig.remote->screen(), Kr2Remote::Screen::Channels);
 }
 
 // Pictures of the channel page, the function menu and the preset list as the peer
@@ -264,3 +279,112 @@ TEST(Kr2Peer, PlaylistsAndSoundsFromThePeer) {
     EXPECT_EQ(rig.store.controls(0).selectedSound, 0);
     EXPECT_TRUE(rig.peer.screen().contains(QStringLiteral("Quick select")));
 }
+
+
+TEST(Kr2Queue, ALongCtsWaitRestartsAndAnOverflowRedraws) {
+    Kr2QueueRig rig;
+    rig.remote.start();
+    rig.drain();
+    EXPECT_EQ(rig.decoder.setups(), 1);
+    rig.port.cts = false;
+    rig.key(Kr2Key::Menu); // queued behind the wait
+    rig.queue.tick(rig.port, 5100);
+    rig.port.cts = true;
+    rig.queue.tick(rig.port, 10);
+    rig.drain();
+    EXPECT_EQ(rig.decoder.setups(), 2);
+    // As after selecting the mode: the start screen, then the channel page.
+    EXPECT_EQ(rig.remote.screen(), Kr2Remote::Screen::Channels);
+    EXPECT_TRUE(rig.screen.contains(QStringLiteral("8: -")))
+        << rig.screen.rows().join(QLatin1Char('\n')).toStdString();
+
+    rig.port.cts = false;
+    // Every step redraws the whole menu: far more than 500 commands wait.
+    rig.key(Kr2Key::Menu);
+    for (int i = 0; i < 40; ++i)
+        rig.key(i % 2 ? Kr2Key::Up : Kr2Key::Down);
+    rig.key(Kr2Key::Down);
+    EXPECT_TRUE(rig.queue.overflowed());
+    EXPECT_LE(rig.queue.pending(), UnitCommandQueue::kSlots);
+    rig.port.cts = true;
+    rig.queue.tick(rig.port, 10);
+    rig.drain();
+    EXPECT_EQ(rig.decoder.setups(), 2) << "the screen shown again, not the start";
+    EXPECT_TRUE(rig.screen.contains(QStringLiteral("(Select=up/down|Enter=execute|Menu=exit)")));
+    EXPECT_TRUE(rig.screen.cell(2, 2).attrs.inverse); // "Keep Preset", the cursor line
+}
+
+// The unit says so in its browser instead of going back to the channel page as if the show
+// had been loaded.
+TEST(Kr2Load, PlaylistThatDoesNotLoadIsReportedOnTheUnit) {
+    Kr2QueueRig rig;
+    const QString shows = rig.folder + QStringLiteral("/shows");
+    ASSERT_TRUE(QDir().mkpath(shows));
+    // The header of the newest format, then nothing: read errors follow.
+    writeFile(shows + QStringLiteral("/Cut short.kal"), "Fileformat 17\r\n");
+    rig.remote.setBrowserFolder(shows);
+    rig.remote.start();
+    // MENU, down to "Load Playlist", ENTER: the browser; --> to the files.
+    rig.keys({Kr2Key::Menu, Kr2Key::Down, Kr2Key::Down, Kr2Key::Down, Kr2Key::Enter, Kr2Key::Right});
+    ASSERT_TRUE(rig.port.written.contains("Cut short.kal"));
+    rig.port.written.clear();
+    rig.keys({Kr2Key::Enter});
+    EXPECT_TRUE(rig.port.written.contains("FILE ERROR!")) << rig.port.written.toStdString();
+}
+
+TEST(Kr2Queue, NoiseFromTheUnitChangesNoScreenAndTheRemoteStillAnswers) {
+    Kr2QueueRig rig;
+    rig.remote.start();
+    rig.drain();
+    // Random bytes without key codes (those would play channels): nothing may break.
+    QByteArray noise;
+    QRandomGenerator random(19);
+    while (noise.size() < 4000) {
+        const auto b = static_cast<unsigned char>(random.bounded(256));
+        if (b == 0 || (b > 0x3c && b < 0x41) || (b > 0x78 && b < 0xf0) || b == 0xf7)
+            noise.append(static_cast<char>(b));
+    }
+    rig.remote.received(noise);
+    rig.drain();
+    EXPECT_EQ(rig.remote.screen(), Kr2Remote::Screen::Channels);
+    rig.keys({Kr2Key::UnitReset});
+    EXPECT_EQ(rig.decoder.setups(), 2);
+    EXPECT_TRUE(rig.screen.contains(QStringLiteral("8:")));
+    EXPECT_EQ(rig.remote.screen(), Kr2Remote::Screen::Channels);
+}
+
+#ifdef KALVOR_APP
+TEST(Kr2Program, StartUpDrawsBothUnitsAndClosingSaysSo) {
+    PtyPair kr2Pty;
+    PtyPair kd1Pty;
+    ASSERT_TRUE(kr2Pty.ready() && kd1Pty.ready());
+    ProgramRun app;
+    ASSERT_TRUE(app.ok());
+    ASSERT_TRUE(app.writeSettings(
+        "[User]\nEnableCom=ON\nComMode=KR-2\nComPort=1\nComDevice1=" + kr2Pty.path("a").toUtf8() +
+        "\nDO500Enabled=1\nDO500ComPort=2\nComDevice2=" + kd1Pty.path("a").toUtf8() + "\n"));
+
+    UnitPeer kr2(std::make_unique<Kr2Decoder>());
+    ASSERT_TRUE(kr2.open(kr2Pty.path("b"), 9600));
+    UnitPeer kd1(std::make_unique<Kd1Decoder>());
+    ASSERT_TRUE(kd1.open(kd1Pty.path("b"), 19200));
+    app.start();
+
+    // The program starts, draws both units and closes (it quits once its window has been
+    // pictured): the last screen on the KR-2 says so, and the display is cleared.
+    EXPECT_TRUE(kr2.waitForText(QStringLiteral("Kalvor closed"), 120000));
+    EXPECT_TRUE(app.endsCleanly());
+    kr2.waitQuiet();
+    kd1.waitQuiet();
+    // Step 12 opened the display, step 23 the remote, step 29 put the show on the display.
+    const QByteArray toKr2 = kr2.takeReceived();
+    const QByteArray toKd1 = kd1.takeReceived();
+    EXPECT_TRUE(toKr2.contains("KALVOR REMOTE KR-2"));
+    EXPECT_TRUE(toKr2.contains("\x1bO1,88:"));
+    EXPECT_TRUE(toKd1.contains("Kalvor Display KD-1"));
+    EXPECT_TRUE(toKd1.contains("Preset -/1"));
+    EXPECT_FALSE(kd1.screen().contains(QStringLiteral("Preset")));
+    if (::testing::Test::HasFailure())
+        ADD_FAILURE() << app.errors();
+}
+#endif
