@@ -1,20 +1,179 @@
-// Every converter behind the engine's interface, fed the way the mixer feeds it: blocks of
-// input topped up, blocks of output pulled, the ratio set between blocks, the end of input
-// flagged. And the engine's own converter across its whole ratio range: how many frames
-// come out, where they fall in time, and what a sine looks like after the trip.
+// Every converter behind the engine's interface, fed the way the mixer feeds it, and the
+// engine's own across its whole ratio range; what a converted stream reads from its feed,
+// period by period (every frame read goes through the stream's effects in that same
+// period, so a start that reads a margin of hundreds of frames costs several periods'
+// worth of effects at once, and 32 of them, a recall, made the heaviest period of a soak);
+// and rates far apart.
+#include "TestMedia.h"
 #include "engine/audiolib/RateConverter.h"
+#include "engine/audiolib/Stream.h"
+#include "support/OfflineHarness.h"
 #include "support/SineFit.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
 
-namespace kalvor::audio {
+using namespace Qt::StringLiterals;
+
+namespace kalvor::audio::test {
 namespace {
 
+// A vari-speed move on a sound playing at the device's rate switches the converter in mid-
+// sound: it is primed with the frames just played, and only then reads on.
+TEST(AudioLibConverterRead, EachPeriodReadsWhatItsOutputNeedsAndTheFiltersReach) {
+    constexpr int kRate = 48000, kPeriods = 12, kDirectPeriods = 5;
+    constexpr std::int64_t kSoundFrames = 4000; // decoded whole into its feed before the play
+    using enum RateConverter::Kind;
+    // source rate, period, converter (libsoxr gives nothing for a starting stream's first
+    // period whatever it is fed, so it is fed all there is), speed moved to after
+    // kDirectPeriods periods at the device's rate (0: converted from the start)
+    using Row = std::tuple<int, int, RateConverter::Kind, int>;
+    const Row rows[] = {
+        {44100, 128, Polyphase, 0}, // the soak's case
+        {44100, 64, Polyphase, 0},      {44100, 128, Samplerate, 0},
+        {22050, 256, Polyphase, 0}, // up-sampling by two
+        {96000, 128, Polyphase, 0}, // down-sampling: the filter stretches to twice its reach
+        {48000, 128, Polyphase, 44100}, {48000, 128, Polyphase, 72000},
+    };
+    for (const auto& [sourceRate, period, kind, freq] : rows) {
+        SCOPED_TRACE(testing::Message() << sourceRate << " Hz, " << period << " frames, kind "
+                                        << int(kind) << ", moved to " << freq);
+        const QString tone = testmedia::makeTone(mediaFolder(), u"read%1.wav"_s.arg(sourceRate),
+                                                 testmedia::Format::Wav16, sourceRate, 2,
+                                                 double(kSoundFrames) / sourceRate, 440, -6);
+        Offline off(kRate);
+        off.lib.reset();
+        off.lib = std::make_unique<AudioLib>(AudioLibOptions{
+            .backend = off.backend, .openDecoder = wavDecoderFactory(), .converter = kind});
+        off.window.lib = off.lib.get();
+        ASSERT_TRUE(off.lib->init(1, kRate, flags::Latency, &off.window));
+        const Handle h = off.lib->streamCreateFile(tone, 0);
+        ASSERT_NE(h, 0u);
+        ASSERT_EQ(off.lib->channelBufferedFrames(h), kSoundFrames);
+        ASSERT_TRUE(off.lib->channelPlay(h, true));
+        const int direct = freq > 0 ? kDirectPeriods * period : 0;
+        if (freq > 0) {
+            off.render(direct, period);
+            ASSERT_EQ(off.lib->channelBufferedFrames(h), kSoundFrames - direct);
+            ASSERT_TRUE(off.lib->channelSetAttributes(h, freq, -1, -101));
+        }
+        // Source frames a period's output stands for, and the filter's 32 zero crossings
+        // beyond the last of them (stretched by the down-sampling factor).
+        const double step = double(freq > 0 ? freq : sourceRate) / kRate;
+        const auto perPeriod = static_cast<std::int64_t>(std::ceil(period * step));
+        const auto reach = static_cast<std::int64_t>(std::ceil(32 * std::max(step, 1.0))) + 2;
+        std::int64_t taken = direct;
+        for (int p = 0; p < kPeriods; ++p) {
+            off.render(period, period);
+            const std::int64_t now = kSoundFrames - off.lib->channelBufferedFrames(h);
+            const std::int64_t read = now - taken;
+            taken = now;
+            SCOPED_TRACE(testing::Message() << "period " << p);
+            EXPECT_GE(taken - direct, static_cast<std::int64_t>((p + 1) * period * step))
+                << "behind its output";
+            // libsamplerate takes its input in chunks of its own: only its start is held
+            // to the reach any converter is given.
+            const std::int64_t bound = p > 0               ? perPeriod + 1
+                                       : kind == Polyphase ? perPeriod + reach
+                                                           : perPeriod + kConverterReachFrames;
+            if (kind == Polyphase || p == 0) {
+                EXPECT_LE(read, bound);
+            }
+        }
+        EXPECT_EQ(off.lib->underruns(), 0);
+    }
+}
+
+long minorFaults() {
+    rusage r{};
+    getrusage(RUSAGE_THREAD, &r);
+    return r.ru_minflt;
+}
+
+// A page of memory first written in the callback is a page fault there: the kernel finds
+// and clears a page while the period waits. A converted stream's memory is all touched when
+// it is made, on the UI thread, so its first periods fault no more than its hundredth.
+TEST(AudioLibConverterRead, AConvertedStreamTakesNoPageFaultInTheCallback) {
+    constexpr int kRate = 48000, kPeriod = 128, kPeriods = 30;
+    constexpr std::int64_t kSoundFrames = 4000;
+    const QString tone =
+        testmedia::makeTone(mediaFolder(), u"faults.wav"_s, testmedia::Format::Wav16, 44100, 2,
+                            double(kSoundFrames) / 44100, 440, -6);
+    Offline off(kRate);
+    std::vector<float> out(kPeriod * 2, 1.0f);
+    // A first stream runs the code once (its pages load on first use) and stays, so the
+    // second gets memory of its own rather than the first one's.
+    const Handle first = off.lib->streamCreateFile(tone, 0);
+    ASSERT_NE(first, 0u);
+    ASSERT_TRUE(off.lib->channelPlay(first, true));
+    for (int p = 0; p < kPeriods; ++p)
+        ASSERT_TRUE(off.lib->renderOffline(out.data(), kPeriod));
+    ASSERT_TRUE(off.lib->channelPause(first));
+    ASSERT_TRUE(off.lib->renderOffline(out.data(), kPeriod));
+
+    const Handle h = off.lib->streamCreateFile(tone, 0);
+    ASSERT_NE(h, 0u);
+    ASSERT_EQ(off.lib->channelBufferedFrames(h), kSoundFrames); // no decoding while rendering
+    // Played from its first feed: a restart would free that feed while rendering, and the
+    // allocator's own pages would count.
+    ASSERT_TRUE(off.lib->channelPlay(h, false));
+    const long before = minorFaults();
+    for (int p = 0; p < kPeriods; ++p)
+        ASSERT_TRUE(off.lib->renderOffline(out.data(), kPeriod));
+    EXPECT_EQ(minorFaults() - before, 0);
+    EXPECT_EQ(off.lib->underruns(), 0);
+}
+
+// Rates far apart: a low-rate file (telephone, 8 or 11.025 kHz) on a device at 96 or
+// 192 kHz, slowed by vari-speed, needs a conversion ratio of 20 to 50. The sound must
+// still play at the speed asked for: the tone at its pitch, the position at its place.
+TEST(AudioLibExtremeRatio, aLowRateFileOnAFastDevicePlaysAtTheSpeedAsked) {
+    constexpr double kToneHz = 300;
+    constexpr double kSeconds = 0.5;
+    // file rate, device rate, playback frequency (file rate x vari-speed)
+    using Row = std::tuple<int, int, int>;
+    const Row rows[] = {
+        {44100, 48000, 22050}, // well inside the range: the comparison's yardstick
+        {8000, 96000, 8000},   // 12
+        {8000, 192000, 8000},  // 24
+        {8000, 96000, 4000},   // 24: -50 %
+        {11025, 192000, 5513}, // 34.8
+        {8000, 192000, 4000},  // 48
+    };
+    for (const auto& [fileRate, deviceRate, freq] : rows) {
+        SCOPED_TRACE(testing::Message() << fileRate << " Hz file at " << freq << " Hz on a "
+                                        << deviceRate << " Hz device");
+        const QString tone =
+            testmedia::makeTone(mediaFolder(), u"low%1.wav"_s.arg(fileRate),
+                                testmedia::Format::Wav16, fileRate, 1, kSeconds, kToneHz, -6);
+        Offline off(deviceRate);
+        const Handle h = off.lib->streamCreateFile(tone, 0);
+        ASSERT_NE(h, 0u);
+        ASSERT_TRUE(off.lib->channelSetAttributes(h, freq, -1, -101));
+        ASSERT_TRUE(off.lib->channelPlay(h, true));
+        const double speed = double(freq) / fileRate;
+        // A tenth of the sound's playing time, past the converter's start.
+        const auto span = static_cast<std::int64_t>(kSeconds / speed * deviceRate / 10);
+        off.render(span);
+        const Render heard = off.render(span);
+        const double cycles = kToneHz * speed / deviceRate;
+        EXPECT_LT(kalvor::test::thdPlusNoiseDb(heard.samples.data(), std::size_t(heard.frames()), 2,
+                                               cycles),
+                  -30.0);
+        const double expectedFrame = 2.0 * double(span) * freq / deviceRate;
+        const double frame = double(off.lib->channelGetPosition(h)) / 2; // mono, 16-bit
+        EXPECT_NEAR(frame, expectedFrame, 0.02 * expectedFrame);
+    }
+}
+
+// Fed the way the mixer feeds it: blocks of input topped up, blocks of output pulled, the
+// ratio set between blocks, the end of input flagged.
 using Kind = RateConverter::Kind;
 constexpr int kCh = 2;
 constexpr double kAmp = 0.5;
@@ -163,4 +322,4 @@ INSTANTIATE_TEST_SUITE_P(Ratios, PolyphaseConverterTest,
                                            1.0, 48000.0 / 44100.0, 2.0, 16.0));
 
 } // namespace
-} // namespace kalvor::audio
+} // namespace kalvor::audio::test

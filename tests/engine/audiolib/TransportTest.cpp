@@ -1,15 +1,19 @@
 // Transport, positions, syncs, loops, vari-speed, batches and unknown handles, on the
-// samples the offline device renders. The ramp test file tells by each sample which source
-// frame was played. (Files that do not open: the decoders' tests and KaeSound.)
+// samples the offline device renders; ramps that a second action cuts short, and a seek the
+// sound ends under. The ramp test file tells by each sample which source frame was played.
+// (Files that do not open: the decoders' tests and KaeSound.)
 #include "TestMedia.h"
 #include "support/OfflineHarness.h"
 #include "support/SineFit.h"
+
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <thread>
 
 using namespace Qt::StringLiterals;
@@ -145,8 +149,11 @@ TEST(AudioLibTransport, PlayAndSeeksShowAtOnceAndASeekDoesNotRestartAFinishedStr
     EXPECT_EQ(r.at(0, 0), rampValue(500, 0)) << "resumes from the seek";
 }
 
+using Action = std::function<void(AudioLib&, Handle)>;
+
 // Largest step between two neighbouring samples of a channel over [from, to).
-float largestStep(const Render& r, int channel, std::int64_t from, std::int64_t to) {
+float largestStep(const Render& r, int channel, std::int64_t from,
+                  std::int64_t to = std::numeric_limits<std::int64_t>::max()) {
     float step = 0;
     for (std::int64_t f = std::max<std::int64_t>(from, 1); f < std::min(to, r.frames()); ++f)
         step = std::max(step, std::fabs(r.at(f, channel) - r.at(f - 1, channel)));
@@ -195,7 +202,7 @@ TEST(AudioLibTransport, PauseAndResumeContinueFromTheExactPlaceWithoutAStep) {
         EXPECT_EQ(r.at(resumedAt + 999, 0), rampValue(3999, 0));
         EXPECT_EQ(off.lib->channelGetPosition(h), 4000 * 4);
         for (int ch = 0; ch < 2; ++ch)
-            EXPECT_LE(largestStep(r, ch, 1, r.frames()), 1.0f / 132 + ownStep) << "channel " << ch;
+            EXPECT_LE(largestStep(r, ch, 1), 1.0f / 132 + ownStep) << "channel " << ch;
     }
     // Stop keeps the place for a resume; a restart goes back to the top (under the stop's
     // fade-out for its first 3 ms).
@@ -263,7 +270,7 @@ TEST(AudioLibTransport, VariSpeedChangedWhilePlayingHasNoClick) {
         const double fastest = std::max({c.from, c.to, 1.0});
         const double own = amplitude * 2 * M_PI * hz * fastest / 44100 * 1.02 + 1e-4;
         for (int ch = 0; ch < 2; ++ch)
-            EXPECT_LE(largestStep(r, ch, switchAt - 256, r.frames()), own) << "channel " << ch;
+            EXPECT_LE(largestStep(r, ch, switchAt - 256), own) << "channel " << ch;
         EXPECT_GT(r.peak(0, switchAt, switchAt + 256), 0.45f) << "no dip at the switch";
         // The tone comes out at the new pitch...
         const std::int64_t settled = switchAt + 2048;
@@ -282,7 +289,6 @@ TEST(AudioLibTransport, VariSpeedChangedWhilePlayingHasNoClick) {
 TEST(AudioLibTransport, StopsSeeksAndVolumeStepsAreRampedNotCut) {
     const QString tone = testmedia::makeTone(
         mediaFolder(), u"fulltone"_s, testmedia::Format::WavFloat, 44100, 2, 3.0, 441.0, 0.0);
-    using Action = std::function<void(AudioLib&, Handle)>;
     const Action stop = [](AudioLib& l, Handle h) {
         l.channelStop(h);
     };
@@ -328,7 +334,7 @@ TEST(AudioLibTransport, StopsSeeksAndVolumeStepsAreRampedNotCut) {
         };
         const Render r = script();
         for (int ch = 0; ch < 2; ++ch)
-            EXPECT_LE(largestStep(r, ch, at - 100, r.frames()), bound) << "channel " << ch;
+            EXPECT_LE(largestStep(r, ch, at - 100), bound) << "channel " << ch;
         if (silentAfter)
             EXPECT_EQ(r.peak(0, at + 221, r.frames()), 0.0f);
         else
@@ -388,6 +394,217 @@ TEST(AudioLibTransport, MessagesCarryTheStreamTheyWereRaisedForAndFreedHandlesAr
     off.render(2000);
     ASSERT_EQ(off.window.messages.size(), 2u);
     EXPECT_EQ(off.window.messages[1].slot, 2);
+}
+
+// Fade-outs that something cuts short. Two transport or level actions on a heard sound, the
+// second while the first one's 3 ms ramp is still under way (periods shorter than the ramp):
+// the second ramp takes over from the level actually heard. A pause just before a loop end:
+// the fade-out goes over the loop start. No step is ever larger than the sound's own plus a
+// ramp step.
+TEST(DeclickOverlap, ASecondActionDuringARampStartsFromTheLevelHeard) {
+    const QString tone = testmedia::makeTone(
+        mediaFolder(), u"overlaptone"_s, testmedia::Format::WavFloat, 44100, 2, 3.0, 441.0, 0.0);
+    const Action pause = [](AudioLib& l, Handle h) {
+        l.channelPause(h);
+    };
+    const Action resume = [](AudioLib& l, Handle h) {
+        l.channelPlay(h, false);
+    };
+    const Action seek = [](AudioLib& l, Handle h) {
+        l.channelSetPosition(h, (30000 + 50) * 8);
+    };
+    const Action free = [](AudioLib& l, Handle h) {
+        l.streamFree(h);
+    };
+    const Action left = [](AudioLib& l, Handle h) {
+        l.channelSetAttributes(h, -1, -1, -100);
+    };
+    const Action quiet = [](AudioLib& l, Handle h) {
+        l.channelSetAttributes(h, -1, 0, -101);
+    };
+    // what, the actions, each after the previous one's frames
+    using Step = std::pair<Action, std::int64_t>;
+    using Row = std::tuple<const char*, std::vector<Step>>;
+    const Row rows[] = {
+        {"pause, resume, pause", {{pause, 256}, {resume, 64}, {pause, 1}}},
+        {"pause, resume, seek", {{pause, 64}, {resume, 64}, {seek, 1}}},
+        {"seek, pause", {{seek, 64}, {pause, 1}}},
+        {"seek, free", {{seek, 64}, {free, 1}}},
+        {"pause, resume, free", {{pause, 256}, {resume, 64}, {free, 1}}},
+        {"pan, free", {{left, 64}, {free, 1}}},
+        {"volume to 0, pause", {{quiet, 64}, {pause, 1}}},
+        {"pause, free", {{pause, 64}, {free, 1}}},
+        {"pause, pan", {{pause, 32}, {left, 1}}},
+        {"seek, pan", {{seek, 32}, {left, 1}}},
+        {"seek, pause and resume at once", {{seek, 32}, {pause, 0}, {resume, 1}}},
+    };
+    const std::int64_t at = 10025; // a crest of the 441 Hz sine
+    const float bound = float(2 * M_PI * 441.0 / 44100 + 2.0 / 132);
+    for (const auto& [what, steps] : rows) {
+        SCOPED_TRACE(what);
+        Offline off;
+        const Handle h = off.lib->streamCreateFile(tone, flags::Float);
+        off.lib->channelPlay(h, true);
+        Render r = off.render(at);
+        for (const auto& [action, after] : steps) {
+            action(*off.lib, h);
+            if (after > 0)
+                off.render(after, r, 32);
+        }
+        off.render(2048, r, 32);
+        for (int ch = 0; ch < 2; ++ch)
+            EXPECT_LE(largestStep(r, ch, at - 100), bound) << "channel " << ch;
+    }
+}
+
+TEST(DeclickOverlap, APauseJustBeforeTheLoopEndFadesOutOverTheLoopStart) {
+    // 44125 frames of a 441 Hz sine looping from a crest (frame 25) to a crest: seamless.
+    // Paused a few frames before the loop end, the fade-out goes on over the loop start; the
+    // resume replays those frames, and the wrap's message comes when it is heard again,
+    // where it comes without the pause. At the file's rate and converted.
+    const QString tone =
+        testmedia::makeTone(mediaFolder(), u"looptone"_s, testmedia::Format::WavFloat, 44100, 2,
+                            44125.0 / 44100.0, 441.0, 0.0);
+    const float bound = float(2 * M_PI * 441.0 / 44100 + 2.0 / 132);
+    for (const int rate : {44100, 48000}) {
+        for (const std::int64_t before : {1, 10, 100, 131}) {
+            SCOPED_TRACE(testing::Message() << rate << " Hz, paused " << before << " before");
+            const std::int64_t pausedAt = 44125 * rate / 44100 - before;
+            const auto start = [&](Offline& off) {
+                const Handle h = off.lib->streamCreateFile(tone, flags::Float | flags::Loop);
+                off.lib->channelSetLoopStart(h, 25);
+                off.lib->channelSetSync(h, sync::End, 0, 1025, 7);
+                off.lib->channelPlay(h, true);
+                return h;
+            };
+            Offline plain(rate);
+            const Handle p = start(plain);
+            plain.render(pausedAt + 300);
+            ASSERT_EQ(plain.window.messages.size(), 1u);
+
+            Offline off(rate);
+            const Handle h = start(off);
+            Render r = off.render(pausedAt);
+            off.lib->channelPause(h);
+            const std::int64_t position = off.lib->channelGetPosition(h);
+            off.render(1000, r, 32);
+            EXPECT_EQ(r.peak(0, pausedAt + 150, r.frames()), 0.0f) << "silent after the ramp";
+            EXPECT_EQ(off.lib->channelGetPosition(h), position);
+            EXPECT_TRUE(off.window.messages.empty()) << "the wrap is not heard yet";
+            off.lib->channelPlay(h, false);
+            const std::int64_t resumed = r.frames();
+            off.render(300, r, 32);
+            for (int ch = 0; ch < 2; ++ch)
+                EXPECT_LE(largestStep(r, ch, pausedAt - 100), bound) << "channel " << ch;
+            ASSERT_EQ(off.window.messages.size(), 1u);
+            EXPECT_EQ(off.window.messages[0].deviceFrame,
+                      plain.window.messages[0].deviceFrame - pausedAt + resumed);
+            EXPECT_EQ(off.lib->channelGetPosition(h), plain.lib->channelGetPosition(p));
+        }
+    }
+}
+
+// A seek of a playing sound given in its last moments: the device's callback lets the sound
+// end after the seek was decided and before the mixer takes it. The sound goes on from the
+// new place, and the end it raised meanwhile is told apart from the play that goes on.
+
+// A live device whose periods the test runs by hand, whenever it likes: also while the UI
+// side is in the middle of a call.
+struct HandStream final : OutputStream {
+    explicit HandStream(RenderTarget& t) : target(t) { cfg.sampleRate = 44100; }
+    const OutputConfig& config() const override { return cfg; }
+    bool start(QString*) override { return on = true; }
+    void stop() override { on = false; }
+    bool running() const override { return on; }
+    std::int64_t framesRendered() const override { return frames; }
+    void period() {
+        float out[256 * 2];
+        target.render(out, 256, 2);
+        frames += 256;
+    }
+    RenderTarget& target;
+    OutputConfig cfg;
+    bool on = false;
+    std::int64_t frames = 0;
+};
+
+struct HandBackend final : DeviceBackend {
+    std::vector<BackendDevice> enumerate() override {
+        BackendDevice d;
+        d.name = u"Hand"_s;
+        d.driver = u"hand"_s;
+        return {d};
+    }
+    std::unique_ptr<OutputStream> open(const BackendDevice&, int, RenderTarget& target,
+                                       QString*) override {
+        auto s = std::make_unique<HandStream>(target);
+        stream = s.get();
+        return s;
+    }
+    HandStream* stream = nullptr;
+};
+
+// Runs `onSeek` inside the next seek, once.
+struct HookedDecoder final : engine::Decoder {
+    HookedDecoder(std::unique_ptr<engine::Decoder> d, std::function<void()>* hook)
+        : inner(std::move(d)), onSeek(hook) {}
+    const engine::AudioFormat& format() const override { return inner->format(); }
+    std::int64_t read(float* out, std::int64_t frames) override { return inner->read(out, frames); }
+    bool seek(std::int64_t frame) override {
+        if (*onSeek)
+            std::exchange(*onSeek, {})();
+        return inner->seek(frame);
+    }
+    std::unique_ptr<engine::Decoder> inner;
+    std::function<void()>* onSeek;
+};
+
+struct PlayLog : QObject {
+    std::vector<std::uint64_t> plays;
+    bool event(QEvent* e) override {
+        if (e->type() != EngineMessageEvent::eventType())
+            return QObject::event(e);
+        plays.push_back(static_cast<EngineMessageEvent*>(e)->play());
+        return true;
+    }
+};
+
+TEST(SeekAtEnd, ASeekTheSoundEndedUnderGoesOnFromTheNewPlace) {
+    constexpr std::int64_t kFrames = 4000;
+    const QString path = testmedia::makeNoise(mediaFolder(), u"seek_at_end"_s,
+                                              testmedia::Format::Wav16, 44100, 2, kFrames);
+    std::function<void()> hook;
+    const DecoderFactory wav = wavDecoderFactory();
+    auto backend = std::make_shared<HandBackend>();
+    AudioLibOptions options;
+    options.backend = backend;
+    options.openDecoder = [&](const QString& p, engine::DecoderRoute r, QString* error) {
+        return std::make_unique<HookedDecoder>(wav(p, r, error), &hook);
+    };
+    AudioLib lib(options);
+    PlayLog log;
+    ASSERT_TRUE(lib.init(1, 44100, 0, &log));
+    const Handle h = lib.streamCreateFile(path, 0);
+    ASSERT_NE(h, 0u);
+    ASSERT_NE(lib.channelSetSync(h, sync::End, 0, 1025, 0), 0u);
+    ASSERT_TRUE(lib.channelPreBuf(h, 500)); // the whole sound
+    ASSERT_TRUE(lib.channelPlay(h, false));
+    for (std::int64_t done = 0; done + 256 < kFrames; done += 256)
+        backend->stream->period();
+    ASSERT_EQ(lib.channelIsActive(h), ActiveState::Playing) << "160 frames to go";
+
+    hook = [&] {
+        backend->stream->period();
+    }; // the sound ends while the seek is under way
+    ASSERT_TRUE(lib.channelSetPosition(h, 1000 * 4));
+    backend->stream->period();
+    lib.deliverSyncs();
+    QCoreApplication::sendPostedEvents(&log);
+
+    EXPECT_EQ(lib.channelIsActive(h), ActiveState::Playing);
+    EXPECT_EQ(lib.channelGetPosition(h) / 4, 1000 + 256) << "it plays on from the new place";
+    ASSERT_EQ(log.plays.size(), 1u);
+    EXPECT_NE(log.plays[0], lib.channelPlaySerial(h)) << "the end is of the play before the seek";
 }
 
 } // namespace

@@ -38,15 +38,12 @@ template <typename Block> std::vector<unsigned char> bytesOf(const Block& b) {
     return out;
 }
 
-DsfxChorus chorusOf(float mix, float depth, float fb, float hz, int wave, float ms, int phase) {
-    DsfxChorus c;
-    static_cast<DsfxModulation&>(c) = {mix, depth, fb, hz, wave, ms, phase};
-    return c;
-}
-DsfxFlanger flangerOf(float mix, float depth, float fb, float hz, int wave, float ms, int phase) {
-    DsfxFlanger f;
-    static_cast<DsfxModulation&>(f) = {mix, depth, fb, hz, wave, ms, phase};
-    return f;
+// A chorus or flanger block (they share their knobs).
+template <typename Block>
+Block knobs(float mix, float dep, float fb, float hz, int w, float ms, int ph) {
+    Block b;
+    static_cast<DsfxModulation&>(b) = {mix, dep, fb, hz, w, ms, ph};
+    return b;
 }
 
 TEST(Parameters, OutOfRangeAndClearedValuesAreClampedAndNeverBlowUp) {
@@ -77,17 +74,17 @@ TEST(Parameters, OutOfRangeAndClearedValuesAreClampedAndNeverBlowUp) {
         {"reverb NaN: never a silenced input", EffectType::WavesReverb,
          filled<DsfxWavesReverb>(kNaN, 0), bytesOf(DsfxWavesReverb{0.0f, 0.0f, 1000.0f, 0.001f})},
         {"chorus zeros", EffectType::Chorus, filled<DsfxChorus>(0.0f, 0),
-         bytesOf(chorusOf(0.0f, 0.0f, 0.0f, 0.0f, 0, 0.0f, 0))},
+         bytesOf(knobs<DsfxChorus>(0.0f, 0.0f, 0.0f, 0.0f, 0, 0.0f, 0))},
         {"chorus huge", EffectType::Chorus, filled<DsfxChorus>(kHuge, 99),
-         bytesOf(chorusOf(100.0f, 100.0f, 99.0f, 10.0f, 1, 20.0f, 4))},
+         bytesOf(knobs<DsfxChorus>(100.0f, 100.0f, 99.0f, 10.0f, 1, 20.0f, 4))},
         {"chorus negative", EffectType::Chorus, filled<DsfxChorus>(-kHuge, -5),
-         bytesOf(chorusOf(0.0f, 0.0f, -99.0f, 0.0f, 0, 0.0f, 0))},
+         bytesOf(knobs<DsfxChorus>(0.0f, 0.0f, -99.0f, 0.0f, 0, 0.0f, 0))},
         {"flanger zeros", EffectType::Flanger, filled<DsfxFlanger>(0.0f, 0),
-         bytesOf(flangerOf(0.0f, 0.0f, 0.0f, 0.0f, 0, 0.0f, 0))},
+         bytesOf(knobs<DsfxFlanger>(0.0f, 0.0f, 0.0f, 0.0f, 0, 0.0f, 0))},
         {"flanger huge", EffectType::Flanger, filled<DsfxFlanger>(kHuge, 99),
-         bytesOf(flangerOf(100.0f, 100.0f, 99.0f, 10.0f, 1, 4.0f, 4))},
+         bytesOf(knobs<DsfxFlanger>(100.0f, 100.0f, 99.0f, 10.0f, 1, 4.0f, 4))},
         {"flanger NaN", EffectType::Flanger, filled<DsfxFlanger>(kNaN, 3),
-         bytesOf(flangerOf(50.0f, 100.0f, -50.0f, 0.25f, 1, 2.0f, 3))},
+         bytesOf(knobs<DsfxFlanger>(50.0f, 100.0f, -50.0f, 0.25f, 1, 2.0f, 3))},
     };
     for (const auto& [name, type, raw, expected] : cases) {
         SCOPED_TRACE(name);

@@ -1,13 +1,22 @@
-// Output devices as the operator meets them: what start-up lists and says (the emulated
-// devices' second scan and no device at all: KaeLifecycleTest), a channel moved to another output
-// while it plays, the preview channel's output, outputs of recalled presets, the buffer size, and
-// shut-down.
+// Output devices as the operator meets them: what start-up lists and says, a channel moved
+// to another output while it plays, the preview channel's output, outputs of recalled
+// presets, the buffer size, and shut-down; at the end the engine in the program's own
+// start-up and shut-down order, and an output that goes away while it plays (last: a JACK
+// server that exits leaves PortAudio unable to start afresh in this process).
 #include "TestMedia.h"
+#include "core/Lifecycle.h"
 #include "core/UiLanguage.h"
 #include "engine/kae/KaeMessageDispatcher.h"
 #include "support/KaeRig.h"
+#include "support/PrivateJack.h"
+#include "support/TestEnvironment.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -41,7 +50,7 @@ TEST(KaeDevices, StartUpListsTheDevicesTheOptionsAllow) {
     };
     using Row = std::tuple<const char*, const char*, QStringList>;
     const Row cases[] = {
-        // (Every marker rule: OutputDevicesTest.)
+        // (Every marker rule: KaeMathTest.)
         {"1", "0", {"Delta 1/2#1", "Delta 3/4#2", "Onboard#3"}},
         {"0", "1", {"Delta 1/2#1", "Onboard#3", "Null output (emulated)#4"}},
     };
@@ -248,4 +257,177 @@ TEST(KaeDevices, ShutDownFreesEverythingAndWaitsOnlyWhenAsked) {
                              KAE__Channel_IsPlaying(0)),
                   std::tuple(0u, false, false));
     }
+}
+
+// The engine in the program's start-up and shut-down order, wired as the program wires
+// it: a machine with only the emulated output starts (after the second scan, with its
+// message) and runs on it, a machine with no output at all ends, and closing waits its
+// 1000 ms once.
+namespace {
+
+// The program's hooks for the engine, on a rig that has not started it.
+void wireEngine(Lifecycle& lifecycle) {
+    StartupHooks& up = lifecycle.startupHooks();
+    up.soundDevicePresent = &KAE__SoundDevicePresent;
+    up.initAudioEngine = [] {
+        return KAE__Init();
+    };
+    up.choosePreviewOutput = &ChoosePreviewOutput;
+    lifecycle.shutdownHooks().freeAudioEngine = [] {
+        KAE__Shutdown(false);
+    };
+}
+
+ProgramContext contextFor(KaeRig& rig) {
+    ProgramContext ctx;
+    ctx.store = &rig.store;
+    ctx.settings = rig.settings.get();
+    ctx.runtimeFolder = freshFolder(u"lifecycle_run"_s);
+    ctx.version = u"0.1.0"_s;
+    return ctx;
+}
+
+} // namespace
+
+TEST(KaeLifecycle, OnlyTheEmulatedOutputStillStartsTheProgram) {
+    KaeRig rig({{scriptedDevice(u"Null output (emulated)"_s)}, {}, false});
+    Lifecycle lifecycle(contextFor(rig));
+    wireEngine(lifecycle);
+    ASSERT_EQ(lifecycle.Main({}), StartResult::Running);
+    ASSERT_EQ(rig.dialogs.messages().size(), 1);
+    const RecordedBox box = rig.dialogs.messages().at(0);
+    EXPECT_EQ(std::tuple(box.title, box.icon), std::tuple(u"Error"_s, MessageIcon::Critical));
+    EXPECT_EQ(box.text, u"There are no ALSA/JACK compatible\r\nsound devices "
+                        "installed on this computer!\r\nKalvor will now try to "
+                        "detect 'emulated' devices!"_s);
+    EXPECT_TRUE(rig.takeAudioLines().contains(
+        u"KAE: Sound system version is: 9 (should be: 8 or higher)"_s));
+    EXPECT_EQ(rig.settings->integer(u"NoEmulatedDevices"), 0);
+    EXPECT_EQ(rig.store.channel(0).outputName, u"Null output (emulated)"_s);
+    EXPECT_EQ(rig.store.channel(32).outputName, u"Null output (emulated)"_s);
+    EXPECT_TRUE(rig.kae->dispatcher().subscribed());
+    // ...and it plays there.
+    ASSERT_TRUE(KAE__Channel_Load_Sound(0, rampFile(3000)));
+    EXPECT_TRUE(KAE__Channel_Play(0, true, false));
+
+    const qsizetype waitsBefore = rig.waits.waits().size();
+    lifecycle.setForcedQuit(true);
+    ASSERT_TRUE(lifecycle.requestClose());
+    EXPECT_EQ(rig.waits.waits().mid(waitsBefore), QList<int>{1000})
+        << "the engine does not wait a second time";
+    EXPECT_FALSE(rig.kae->dispatcher().subscribed());
+}
+
+TEST(KaeLifecycle, NoOutputAtAllEndsStartUp) {
+    KaeRig rig({{}, {}, false});
+    rig.backend->setDevices({});
+    rig.lib->rescanDevices();
+    Lifecycle lifecycle(contextFor(rig));
+    wireEngine(lifecycle);
+    EXPECT_EQ(lifecycle.Main({}), StartResult::NoSoundDevice);
+    EXPECT_EQ(rig.dialogs.messages().size(), 1);
+    EXPECT_FALSE(KAE__Init()) << "nor does the engine start when asked";
+    ASSERT_EQ(rig.dialogs.messages().size(), 3);
+    EXPECT_EQ(rig.dialogs.messages().at(2).title, u"Error"_s);
+    EXPECT_EQ(rig.dialogs.messages().at(2).text,
+              u"No sound device found on this computer,\r\nKalvor can not run!"_s);
+    EXPECT_FALSE(rig.kae->dispatcher().subscribed());
+}
+
+// An output that goes away while it plays (a USB card unplugged, the JACK server ended):
+// the operator reads it in the audio messages, and the channels on it stop instead of
+// looking as if they played on for ever. Others play on.
+namespace {
+
+QString tone(int rate) {
+    return testmedia::makeTone(mediaFolder(), u"lost_%1"_s.arg(rate), testmedia::Format::Wav16,
+                               rate, 2, 5.0, 440.0, -6.0);
+}
+
+void handleLibraryEvents(audio::AudioLib& lib) {
+    lib.deliverSyncs();
+    QCoreApplication::sendPostedEvents();
+}
+
+} // namespace
+
+TEST(KaeDeviceLost, TheOperatorIsToldAndTheChannelsOnItStop) {
+    KaeRig rig({{scriptedDevice(u"Speakers A"_s), scriptedDevice(u"Speakers B"_s)}, {}});
+    ASSERT_TRUE(rig.initResult);
+    Channel& onB = rig.store.channel(1);
+    onB.deviceNumber = 2;
+    onB.outputName = u"Speakers B"_s;
+    for (int slot : {0, 1, 2}) {
+        ASSERT_TRUE(KAE__Channel_Load_Sound(slot, tone(44100)));
+        ASSERT_TRUE(KAE__Channel_Play(slot, true, false));
+    }
+    ASSERT_TRUE(KAE__Channel_Pause(2));
+    rig.takeAudioLines();
+    rig.backend->unplug(u"scripted:Speakers A"_s);
+    handleLibraryEvents(*rig.lib);
+    handleLibraryEvents(*rig.lib);
+
+    const QStringList lines = rig.takeAudioLines();
+    EXPECT_EQ(lines.count(u"Output device lost: Speakers A"_s), 1)
+        << lines.join(u" | "_s).toStdString();
+    EXPECT_TRUE(KAE__Channel_IsStopped(0)) << "a playing channel on it";
+    EXPECT_TRUE(KAE__Channel_IsStopped(2)) << "a paused channel on it";
+    EXPECT_FALSE(KAE__Channel_Play(0, true, false)) << "nothing starts there again";
+    EXPECT_TRUE(KAE__Channel_IsPlaying(1)) << "the other output plays on";
+}
+
+// The same with a real server that exits. It runs under a name of its own, so the shared
+// test server is not touched; last in its program, as PortAudio does not start afresh in a
+// process once a server died under one of its streams.
+TEST(KaeDeviceLost, AJackServerThatExitsStopsTheChannelsOnIt) {
+    if (!kalvor::test::jackdInstalled())
+        GTEST_SKIP() << "jackd is not installed";
+    QProcess server;
+    ASSERT_TRUE(kalvor::test::startPrivateJack(server, u"kalvor-lost"_s));
+    // Only the server's device: the machine's other outputs are no part of this.
+    struct JackOnly final : audio::DeviceBackend {
+        std::shared_ptr<audio::DeviceBackend> system = audio::makeSystemBackend();
+        std::vector<audio::BackendDevice> enumerate() override {
+            std::vector<audio::BackendDevice> jack;
+            for (const auto& d : system->enumerate())
+                if (d.driver == u"jack"_s)
+                    jack.push_back(d);
+            return jack;
+        }
+        std::unique_ptr<audio::OutputStream> open(const audio::BackendDevice& device, int rate,
+                                                  audio::RenderTarget& target,
+                                                  QString* error) override {
+            return system->open(device, rate, target, error);
+        }
+    };
+    auto backend = std::make_shared<JackOnly>();
+    for (int attempt = 0; attempt < 50 && backend->enumerate().empty(); ++attempt)
+        QThread::msleep(100); // the server needs a moment before it answers
+    const bool up = !backend->enumerate().empty();
+    if (!up) {
+        qunsetenv("JACK_DEFAULT_SERVER");
+        server.terminate();
+        server.waitForFinished();
+        GTEST_SKIP() << "the private JACK server did not answer";
+    }
+    KaeRig rig({{}, {{u"SampleRate"_s, u"48000"_s}}, true, backend});
+    qunsetenv("JACK_DEFAULT_SERVER");
+    ASSERT_TRUE(rig.initResult);
+    ASSERT_TRUE(KAE__Channel_Load_Sound(0, tone(48000)));
+    ASSERT_TRUE(KAE__Channel_Play(0, true, false));
+    QElapsedTimer guard; // a limit for a hung server, not a measurement
+    guard.start();
+    while (KAE__Channel_GetPositionInSamples(0) < 4800 && guard.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    rig.takeAudioLines();
+    // Terminated, not killed: a server that exits on its own leaves JACK's registry of
+    // servers, which has room for eight.
+    server.terminate();
+    server.waitForFinished();
+    while (KAE__Channel_IsPlaying(0) && guard.elapsed() < 30000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_TRUE(KAE__Channel_IsStopped(0));
+    const QStringList lines = rig.takeAudioLines();
+    EXPECT_TRUE(lines.contains(u"Output device lost: JACK"_s))
+        << lines.join(u" | "_s).toStdString();
 }

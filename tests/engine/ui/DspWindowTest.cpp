@@ -1,7 +1,8 @@
 // The "DSP Effects" window as the operator uses it: a knob writes the channel record and
 // reaches the effect on the playing stream at once, the switches keep the chain, the
 // phase knob and VariSpeed keep their encodings, another channel reloads every control,
-// and the lock ties the window's channel to the selected channel both ways. Set
+// and the lock ties the window's channel to the selected channel both ways; captions, and
+// the processor load as the main window shows it, in both languages. Set
 // KALVOR_GRAB_DIR to a folder to get pictures of the window in both languages.
 #include "engine/ui/DspWindow.h"
 #include "TestMedia.h"
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 
 #include <gtest/gtest.h>
@@ -144,16 +146,21 @@ TEST(DspWindow, CaptionsFollowTheLanguage) {
     WindowRig w;
     w.window.showForChannel(0);
     const QByteArray grabs = qgetenv("KALVOR_GRAB_DIR");
-    using Row = std::tuple<Language, const char*, const char*, const char*>;
+    // The load reads as the main window's: the same caption and a whole number.
+    using Row = std::tuple<Language, const char*, const char*, const char*, const char*>;
     const Row cases[] = {
-        {Language::German, "DSP Effekte", "Kanalnummern verbinden", "Schliessen"},
-        {Language::English, "DSP Effects", "Lock channel numbers", "Close"},
+        {Language::German, "DSP Effekte", "Kanalnummern verbinden", "Schliessen",
+         "^CPU Last: \\d+ %$"},
+        {Language::English, "DSP Effects", "Lock channel numbers", "Close", "^CPU Load: \\d+ %$"},
     };
-    for (const auto& [language, title, lock, close] : cases) {
+    for (const auto& [language, title, lock, close, load] : cases) {
         UiLanguage::instance().set(language);
         EXPECT_EQ(w.window.windowTitle(), QLatin1String(title));
         EXPECT_EQ(w.find<QCheckBox>("chkLockChannels")->text(), QString::fromUtf8(lock));
         EXPECT_EQ(w.find<QPushButton>("cmdClose")->text(), QLatin1String(close));
+        const QString shown = w.find<QLabel>("lblCPULoad")->text();
+        EXPECT_TRUE(QRegularExpression(QLatin1String(load)).match(shown).hasMatch())
+            << shown.toStdString();
         if (!grabs.isEmpty())
             w.window.grab().save(QString::fromLocal8Bit(grabs) +
                                  u"/dsp_%1.png"_s.arg(language == Language::German ? "de" : "en"));
