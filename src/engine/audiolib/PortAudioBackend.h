@@ -1,6 +1,7 @@
 // PortAudio's output devices: ALSA hardware devices by card, the system default device,
-// user-defined ALSA devices, and JACK while a server runs. UI thread; the stream's
-// callback runs on PortAudio's thread and does nothing but call the mixer.
+// user-defined ALSA devices, and JACK while a server runs (listed here, played through
+// JackOutput.h). UI thread; the stream's callback runs on PortAudio's thread and does
+// nothing but call the mixer.
 #pragma once
 
 #include "engine/audiolib/DeviceBackend.h"
