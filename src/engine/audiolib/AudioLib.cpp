@@ -35,6 +35,11 @@ QEvent::Type DeviceLostEvent::eventType() {
     return type;
 }
 
+QEvent::Type DeviceBackEvent::eventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
 namespace {
 
 constexpr int kDefaultBufferMs = 500;
@@ -82,12 +87,14 @@ struct DeviceSlot {
     QPointer<QObject> window;
     bool initialised = false;
     bool lostReported = false;
+    std::chrono::steady_clock::time_point nextReopen; // while lost: the next try
 };
 
 struct AudioLib::Impl {
     std::shared_ptr<DeviceBackend> backend;
     DecoderFactory openDecoder;
     RateConverter::Kind converter = RateConverter::kDefault;
+    std::chrono::milliseconds reopenInterval{1000};
     std::vector<DeviceSlot> devices;
     int current = 0; // 1-based; 0 = none
     mutable Error error = Error::Ok;
@@ -251,20 +258,54 @@ struct AudioLib::Impl {
                     dev.window, new EngineMessageEvent(e.message, e.slot, e.stream, e.deviceFrame,
                                                        e.sync, e.playSerial));
         }
+        drainRetired(dev);
+        if (!dev.initialised || !dev.out || !dev.out->failed())
+            return;
+        // Tried from a later drain on, once the loss has been posted and, at the usual
+        // interval, handled: the channels on it have been stopped by then.
+        if (dev.lostReported) {
+            if (std::chrono::steady_clock::now() >= dev.nextReopen)
+                reopen(dev);
+            return;
+        }
+        // No sync will ever come from a device that went away: say so once, so the
+        // channels on it do not look as if they played on.
+        dev.lostReported = true;
+        dev.nextReopen = std::chrono::steady_clock::now() + reopenInterval;
+        if (dev.window)
+            QCoreApplication::postEvent(dev.window, new DeviceLostEvent(number(dev)));
+    }
+    int number(const DeviceSlot& dev) const { return static_cast<int>(&dev - &devices[0]) + 1; }
+
+    // The device that went away, opened again as it was (by its driver id, at the rate and
+    // channels its mixer runs at) with the mixer and streams it had. Until that works the
+    // old output stays, failed, so plays on it are refused as before.
+    void reopen(DeviceSlot& dev) {
+        dev.nextReopen = std::chrono::steady_clock::now() + reopenInterval;
+        // The old output's thread has ended: the mixer is ours until the new one starts.
+        dev.mixer->haltAfterLoss();
+        drainRetired(dev);
+        QString why;
+        std::unique_ptr<OutputStream> out =
+            backend->open(dev.desc, dev.mixer->sampleRate(), *dev.mixer, &why);
+        // Another rate (a JACK server restarted at another one) would need every stream on
+        // it made again: it waits until the device runs as before.
+        if (!out || out->config().sampleRate != dev.mixer->sampleRate() ||
+            out->config().channels != dev.mixer->channels() || !out->start(&why))
+            return;
+        dev.out->stop();
+        dev.out = std::move(out);
+        dev.lostReported = false;
+        if (dev.window)
+            QCoreApplication::postEvent(dev.window, new DeviceBackEvent(number(dev)));
+    }
+    void drainRetired(DeviceSlot& dev) {
         Retired r;
         while (dev.mixer->retired.pop(r)) {
             delete r.feed;
             delete r.effect;
             if (r.stream != nullptr)
                 deleteStream(r.stream);
-        }
-        // No sync will ever come from a device that went away: say so once, so the
-        // channels on it do not look as if they played on.
-        if (dev.initialised && dev.out && dev.out->failed() && !dev.lostReported) {
-            dev.lostReported = true;
-            if (dev.window)
-                QCoreApplication::postEvent(
-                    dev.window, new DeviceLostEvent(static_cast<int>(&dev - &devices[0]) + 1));
         }
     }
     void drainAll() {
@@ -342,6 +383,7 @@ AudioLib::AudioLib(AudioLibOptions options) : d(std::make_unique<Impl>()) {
     d->backend = options.backend ? options.backend : makeSystemBackend();
     d->openDecoder = options.openDecoder;
     d->converter = options.converter;
+    d->reopenInterval = std::chrono::milliseconds(std::max(options.reopenIntervalMs, 0));
 #ifdef KALVOR_HAVE_DECODE_LIB
     if (!d->openDecoder)
         d->openDecoder = [](const QString& path, engine::DecoderRoute route, QString* error) {

@@ -164,6 +164,19 @@ private:
     int device_;
 };
 
+// Posted to a device's window when a device that went away has been opened again (the
+// same device, rate and channels) and runs. Its streams are all there, stopped; nothing
+// plays until it is told to.
+class DeviceBackEvent : public QEvent {
+public:
+    static QEvent::Type eventType();
+    explicit DeviceBackEvent(int device) : QEvent(eventType()), device_(device) {}
+    int device() const { return device_; }
+
+private:
+    int device_;
+};
+
 // Where the device list comes from. The real one asks PortAudio and adds the null
 // output; tests script one; the offline backend has one caller-driven device.
 class DeviceBackend;
@@ -184,6 +197,9 @@ struct AudioLibOptions {
     DecoderFactory openDecoder;
     // The rate converter of every stream (benchmarks and tests compare them).
     RateConverter::Kind converter = RateConverter::kDefault;
+    // How often a device that went away is tried again. The UI thread waits for each try
+    // (a device that is not there refuses at once), so not much more often than this.
+    int reopenIntervalMs = 1000;
 };
 
 class AudioLib {

@@ -3,11 +3,14 @@
 // function says it runs on the null output's clock thread or its WAV writer thread.
 #include "engine/audiolib/DeviceBackend.h"
 
+#include "engine/audiolib/JackOutput.h"
 #include "engine/audiolib/LockFree.h"
 #include "engine/audiolib/PortAudioBackend.h"
 #include "engine/audiolib/WavFileWriter.h"
 
 #include <QByteArray>
+
+#include <algorithm>
 
 #include <cstdio>
 #include <cstring>
@@ -69,6 +72,11 @@ private:
 struct ScriptedBackend::Shared {
     std::vector<ScriptedDevice> devices;
     std::vector<std::pair<QString, std::weak_ptr<std::atomic<bool>>>> opened;
+    std::vector<QString> unplugged; // drivers that neither list nor open until plugged back
+    bool present(const ScriptedDevice& d) const {
+        return d.opens &&
+               std::find(unplugged.begin(), unplugged.end(), d.device.driver) == unplugged.end();
+    }
 };
 
 ScriptedBackend::ScriptedBackend(std::vector<ScriptedDevice> devices)
@@ -84,7 +92,7 @@ std::vector<BackendDevice> ScriptedBackend::enumerate() {
     // Like the real scan: a device that does not open is not listed.
     std::vector<BackendDevice> out;
     for (const auto& d : shared_->devices)
-        if (d.opens)
+        if (shared_->present(d))
             out.push_back(d.device);
     return out;
 }
@@ -94,7 +102,7 @@ std::unique_ptr<OutputStream> ScriptedBackend::open(const BackendDevice& device,
     for (const auto& d : shared_->devices) {
         if (d.device.driver != device.driver)
             continue;
-        if (!d.opens)
+        if (!shared_->present(d))
             break;
         OutputConfig c;
         c.sampleRate = chooseRate(d.device, requestedRate);
@@ -114,6 +122,11 @@ void ScriptedBackend::unplug(const QString& driver) {
         if (name == driver)
             if (auto flag = weak.lock())
                 flag->store(true);
+    shared_->unplugged.push_back(driver);
+}
+
+void ScriptedBackend::plugBackIn(const QString& driver) {
+    std::erase(shared_->unplugged, driver);
 }
 
 std::shared_ptr<ScriptedBackend> makeOfflineBackend(int sampleRate, int channels) {
@@ -263,6 +276,8 @@ public:
             return openNullOutput(rate, device.outputChannels, rate / 100, // 10 ms periods
                                   qEnvironmentVariable(kNullOutputWavVariable), target);
         }
+        if (device.driver == QLatin1String("jack"))
+            return openJackOutput(device, target, portAudio_.jackServerGone(), error);
         return portAudio_.open(device, requestedRate, target, error);
     }
 

@@ -10,9 +10,12 @@
 // Backends:
 // - makeSystemBackend(): PortAudio's hardware outputs (ALSA hw devices named by card),
 //   the system default/PulseAudio/PipeWire device, JACK while a server runs, then
-//   "Null output (emulated)" last. Devices that cannot be opened are not listed.
+//   "Null output (emulated)" last. Devices that cannot be opened are not listed. The JACK
+//   device plays through a client of its own (JackOutput.h), so it can be opened again
+//   after its server restarted without touching PortAudio's other outputs.
 // - ScriptedBackend: a device set given by a test; every device is caller-driven, so
-//   the test decides when periods happen. A device can be made to fail (unplugged).
+//   the test decides when periods happen. A device can be made to fail (unplugged) and
+//   to come back.
 // - makeOfflineBackend(): a ScriptedBackend with the one "Offline" device that
 //   AudioLib::renderOffline() pulls.
 #pragma once
@@ -116,8 +119,10 @@ public:
     std::vector<BackendDevice> enumerate() override;
     std::unique_ptr<OutputStream> open(const BackendDevice& device, int requestedRate,
                                        RenderTarget& target, QString* error) override;
-    // Makes every open stream of the device with this driver id fail, as if unplugged.
+    // Makes every open stream of the device with this driver id fail, as if unplugged;
+    // the device neither lists nor opens until it is plugged back in.
     void unplug(const QString& driver);
+    void plugBackIn(const QString& driver);
 
 private:
     struct Shared;

@@ -994,6 +994,25 @@ void Mixer::mixInto(Stream& s, float* out, const float* data, int frames, int of
     }
 }
 
+void Mixer::haltAfterLoss() {
+    Command c;
+    while (commands.pop(c))
+        apply(c);
+    for (int i = 0; i < voiceCount_; ++i) {
+        Voice& v = voices_[i]->voice;
+        v.playing = false;
+        v.heard = false;
+        v.carry = false;
+        v.tailFading = false;
+        v.fadeOutDone = v.fadeOutCount;
+        v.fadeInLeft = 0;
+        v.stepLeft = 0;
+        v.panStepLeft = 0;
+    }
+    sweepRemoved(true);
+    retire(Retired{});
+}
+
 void Mixer::drainStopped() {
     Command c;
     while (commands.pop(c))

@@ -105,6 +105,10 @@ public:
     // UI thread, only while render() cannot run (device stopped or never started): apply
     // what is queued and hand every stream and feed back for freeing.
     void drainStopped();
+    // UI thread, once the device went away under render() (its thread has ended): what is
+    // queued is applied and every voice stops where it is, with no fade-out left to play,
+    // so that nothing of the old sound is heard when the device is opened again.
+    void haltAfterLoss();
 
 private:
     void apply(const Command& c) noexcept;

@@ -217,6 +217,8 @@ std::vector<BackendDevice> PortAudioBackend::enumerate() {
         d.latencyMs = static_cast<int>(info->defaultLowOutputLatency * 1000.0 + 0.5);
         d.minBufferMs = d.latencyMs;
         if (api->type == paJACK) {
+            if (abandoned_->load())
+                continue; // its client is gone with the server it belonged to
             // A JACK server runs at one rate; its ports are its real channels.
             d.name = QStringLiteral("JACK");
             d.driver = QStringLiteral("jack");

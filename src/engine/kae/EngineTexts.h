@@ -35,8 +35,9 @@ inline constexpr UiText OnlyEmulatedDevices{
     "Es wurden keine ALSA/JACK kompatiblen\r\nSoundkarten auf diesem Computer gefunden!\r\n"
     "Kalvor wird nun versuchen 'emulierte' Soundkarten zu finden!"};
 
-// Audio messages: an output that went away while the program ran
+// Audio messages: an output that went away while the program ran, and came back
 inline constexpr UiText OutputDeviceLost{"Output device lost: ", "Ausgabegerät verloren: "};
+inline constexpr UiText OutputDeviceBack{"Output device back: ", "Ausgabegerät wieder da: "};
 
 // Options window: buffer size
 inline constexpr UiText SetBufferSizeTitle{"Set Buffer size", "Neue Bufferlänge setzen"};

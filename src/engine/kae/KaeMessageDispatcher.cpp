@@ -17,6 +17,10 @@ bool KaeMessageDispatcher::event(QEvent* event) {
         handleDeviceLost(static_cast<const audio::DeviceLostEvent*>(event)->device());
         return true;
     }
+    if (event->type() == audio::DeviceBackEvent::eventType()) {
+        handleDeviceBack(static_cast<const audio::DeviceBackEvent*>(event)->device());
+        return true;
+    }
     if (event->type() != audio::EngineMessageEvent::eventType())
         return QObject::event(event);
     const auto* message = static_cast<const audio::EngineMessageEvent*>(event);
@@ -25,17 +29,23 @@ bool KaeMessageDispatcher::event(QEvent* event) {
     return true;
 }
 
+QString KaeMessageDispatcher::deviceName(int device) const {
+    for (const OutputDevice& d : engine_.devices().devices())
+        if (d.number == device)
+            return d.name;
+    return engine_.lib().getDeviceDescription(device).value_or(audio::DeviceDescription{}).name;
+}
+
+void KaeMessageDispatcher::handleDeviceBack(int device) {
+    if (subscribed_)
+        AddAudioDebugMessage(txt(texts::OutputDeviceBack) + deviceName(device));
+}
+
 void KaeMessageDispatcher::handleDeviceLost(int device) {
     if (!subscribed_)
         return;
-    QString name;
-    for (const OutputDevice& d : engine_.devices().devices())
-        if (d.number == device)
-            name = d.name;
-    if (name.isEmpty())
-        name = engine_.lib().getDeviceDescription(device).value_or(audio::DeviceDescription{}).name;
     // No box: this happens in the middle of a show, and the other outputs play on.
-    AddAudioDebugMessage(txt(texts::OutputDeviceLost) + name);
+    AddAudioDebugMessage(txt(texts::OutputDeviceLost) + deviceName(device));
     for (int slot = 0; slot < kSlotCount; ++slot) {
         if (engine_.slot(slot).stream == 0 || engine_.store().channel(slot).deviceNumber != device)
             continue;

@@ -36,6 +36,9 @@ public:
     // An output went away: the operator is told in the audio messages, and every slot on
     // it stops (outputLost first, for the playback channels that were sounding).
     void handleDeviceLost(int device);
+    // The output came back (the library opened it again): the operator is told in the
+    // audio messages. Its channels stay stopped until they are played again.
+    void handleDeviceBack(int device);
 
 Q_SIGNALS:
     // A sound that does not loop reached its end; its fade has been cancelled.
@@ -55,6 +58,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    QString deviceName(int device) const;
     void onEndOfSound(int slot);
     void onFadeIn(int slot, unsigned sync);
     void onFadeOut(int slot, unsigned sync);

@@ -1,6 +1,6 @@
 // The device list and device life: scripted device sets, rates a device refuses, freeing
-// and starting again, and the real null output. (A device unplugged while playing, end to
-// end: KaeDeviceLostTest.)
+// and starting again, a device that goes away and comes back, and the real null output.
+// (A device unplugged while playing, end to end: KaeDeviceLostTest.)
 #include "TestMedia.h"
 #include "support/OfflineHarness.h"
 
@@ -92,6 +92,76 @@ TEST(AudioLibDevices, FreeingTheDeviceEndsItsStreamsAndItCanStartAgain) {
     off.lib->channelPlay(h, true);
     const Render r = off.render(100);
     EXPECT_EQ(r.at(10, 0), testmedia::rampValue(10, 0));
+}
+
+// Counts what the library says about the device itself.
+struct DeviceWindow : QObject {
+    int lost = 0, back = 0;
+    bool event(QEvent* e) override {
+        lost += e->type() == DeviceLostEvent::eventType();
+        back += e->type() == DeviceBackEvent::eventType();
+        return true;
+    }
+};
+
+// Unplugged while a ramp plays on it, B playing beside it: A is tried again at every
+// drain (no interval here) and taken up once it opens as it ran before, with its stream
+// still loaded, silent until played, then playing real samples. B never stops.
+TEST(AudioLibDevices, ADeviceThatWentAwayIsOpenedAgainWhenItComesBackAsItWas) {
+    struct Case {
+        const char* what;
+        int rateWhenBack;
+        bool taken;
+    };
+    for (const Case& c : {Case{"same rate", 44100, true}, Case{"another rate", 48000, false}}) {
+        SCOPED_TRACE(c.what);
+        auto backend = std::make_shared<ScriptedBackend>(std::vector<ScriptedDevice>{
+            device("A", "a", 2, true, 44100), device("B", "b", 2, true, 44100)});
+        AudioLibOptions options{backend, wavDecoderFactory()};
+        options.reopenIntervalMs = 0;
+        AudioLib lib(options);
+        DeviceWindow window;
+        const QString path = testmedia::makeRamp(mediaFolder(), u"back"_s, testmedia::Format::Wav16,
+                                                 44100, 2, 50000);
+        Handle h[2] = {};
+        for (int dev : {1, 2}) {
+            ASSERT_TRUE(lib.init(dev, 44100, 0, &window));
+            h[dev - 1] = lib.streamCreateFile(path, 0);
+            ASSERT_TRUE(lib.channelPlay(h[dev - 1], true));
+        }
+        const auto render = [&](int dev, int frames) {
+            Render r;
+            r.channels = 2;
+            r.samples.resize(std::size_t(frames) * 2);
+            lib.setDevice(dev);
+            lib.renderOffline(r.samples.data(), frames);
+            return r;
+        };
+        render(1, 1000);
+        backend->unplug(u"a"_s);
+        for (int drain = 0; drain < 3; ++drain)
+            lib.deliverSyncs();
+        QCoreApplication::sendPostedEvents(&window);
+        EXPECT_EQ(window.lost, 1);
+        lib.channelStop(h[0]);
+        EXPECT_FALSE(lib.channelPlay(h[0], true)) << "refused while it is away";
+
+        backend->setDevices(
+            {device("A", "a", 2, true, c.rateWhenBack), device("B", "b", 2, true, 44100)});
+        backend->plugBackIn(u"a"_s);
+        lib.deliverSyncs();
+        QCoreApplication::sendPostedEvents(&window);
+        EXPECT_EQ(window.back, c.taken ? 1 : 0);
+        EXPECT_GT(render(2, 1000).peak(0, 0, 1000), 0.0f) << "B plays on";
+        if (!c.taken) {
+            EXPECT_FALSE(lib.channelPlay(h[0], true));
+            continue;
+        }
+        EXPECT_EQ(render(1, 1000).peak(0, 0, 1000), 0.0f) << "nothing plays by itself";
+        ASSERT_TRUE(lib.channelPlay(h[0], true));
+        const Render r = render(1, 100);
+        EXPECT_EQ(r.at(10, 0), testmedia::rampValue(10, 0));
+    }
 }
 
 TEST(AudioLibDevices, NullOutputIsListedLastAndPlaysOnItsOwnClockIntoAWav) {

@@ -1,5 +1,5 @@
-// The real-time path through a real audio server: PortAudio's JACK device on the JACK
-// dummy driver (scripts/services/jack.start). The end-of-sound message must come at the
+// The real-time path through a real audio server: the JACK device (our own JACK client) on
+// the JACK dummy driver (scripts/services/jack.start). The end-of-sound message must come at the
 // JACK frame where the sound ends, within one JACK period. Skips when no JACK server
 // answers.
 #include "TestMedia.h"

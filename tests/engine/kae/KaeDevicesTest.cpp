@@ -7,9 +7,11 @@
 #include "core/Lifecycle.h"
 #include "core/UiLanguage.h"
 #include "engine/kae/KaeMessageDispatcher.h"
+#include "support/JackListener.h"
 #include "support/KaeRig.h"
 #include "support/PrivateJack.h"
 #include "support/TestEnvironment.h"
+#include "support/WaitFor.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -376,10 +378,11 @@ TEST(KaeDeviceLost, TheOperatorIsToldAndTheChannelsOnItStop) {
     EXPECT_TRUE(KAE__Channel_IsPlaying(1)) << "the other output plays on";
 }
 
-// The same with a real server that exits. It runs under a name of its own, so the shared
-// test server is not touched; last in its program, as PortAudio does not start afresh in a
-// process once a server died under one of its streams.
-TEST(KaeDeviceLost, AJackServerThatExitsStopsTheChannelsOnIt) {
+// The same with a real server that exits and starts again: the output is opened again by
+// itself and the next play reaches the server's playback ports. The server runs under a
+// name of its own, so the shared test server is not touched; last in its program, as
+// PortAudio is not started afresh in a process once a JACK server died under it.
+TEST(KaeDeviceLost, AJackServerThatExitsAndComesBackPlaysOnTheNextGo) {
     if (!kalvor::test::jackdInstalled())
         GTEST_SKIP() << "jackd is not installed";
     QProcess server;
@@ -420,6 +423,8 @@ TEST(KaeDeviceLost, AJackServerThatExitsStopsTheChannelsOnIt) {
     while (KAE__Channel_GetPositionInSamples(0) < 4800 && guard.elapsed() < 20000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     rig.takeAudioLines();
+    // While it is away the output is tried on this server's name, not the shared one.
+    qputenv("JACK_DEFAULT_SERVER", "kalvor-lost");
     // Terminated, not killed: a server that exits on its own leaves JACK's registry of
     // servers, which has room for eight.
     server.terminate();
@@ -427,7 +432,27 @@ TEST(KaeDeviceLost, AJackServerThatExitsStopsTheChannelsOnIt) {
     while (KAE__Channel_IsPlaying(0) && guard.elapsed() < 30000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     EXPECT_TRUE(KAE__Channel_IsStopped(0));
-    const QStringList lines = rig.takeAudioLines();
+    QStringList lines = rig.takeAudioLines();
     EXPECT_TRUE(lines.contains(u"Output device lost: JACK"_s))
         << lines.join(u" | "_s).toStdString();
+
+    ASSERT_TRUE(kalvor::test::startPrivateJack(server, u"kalvor-lost"_s));
+    EXPECT_TRUE(waitFor(
+        [&] {
+            lines << rig.takeAudioLines();
+            return lines.contains(u"Output device back: JACK"_s);
+        },
+        20000))
+        << lines.join(u" | "_s).toStdString();
+    {
+        JackListener ears;
+        ASSERT_TRUE(ears.open());
+        EXPECT_TRUE(waitFor([&] { return ears.tap({1, 2}); }, 10000));
+        EXPECT_EQ(ears.sounding(), 0u) << "nothing plays by itself";
+        ASSERT_TRUE(KAE__Channel_Play(0, true, false));
+        EXPECT_EQ(ears.sounding(), 3u);
+    }
+    qunsetenv("JACK_DEFAULT_SERVER");
+    server.terminate();
+    server.waitForFinished();
 }
