@@ -162,3 +162,23 @@ TEST(Routing, ALoadKeepsOnlyADestinationTheSoundAndDeviceCanTake) {
         EXPECT_EQ(ch.fileChannels, fileChannels);
     }
 }
+
+TEST(Routing, AOneOutputDeviceTakesEverySoundAtItsOwnLevel) {
+    // Both sides of a sound land on the one output: a mono sound is heard once, and a stereo
+    // one cannot go past full scale there, as the multichannel fold-down.
+    KaeRig rig({{scriptedDevice(u"Mono box"_s, 1)}, {}});
+    ASSERT_TRUE(rig.initResult);
+    for (const int fileChannels : {1, 2}) {
+        SCOPED_TRACE(fileChannels);
+        const QString path =
+            testmedia::makeSound(mediaFolder(), QStringLiteral("half_%1ch.wav").arg(fileChannels),
+                                 testmedia::Format::Wav16, 44100, fileChannels,
+                                 std::vector<float>(std::size_t(8000 * fileChannels), 0.5f));
+        rig.store.channel(0).volume = 100;
+        ASSERT_TRUE(loadAndApply(0, path));
+        ASSERT_TRUE(KAE__Channel_Play(0, true, false));
+        const Rendered r = rig.render(2048);
+        ASSERT_EQ(r.channels, 1);
+        EXPECT_NEAR(toDb(r.peak(0, 256, 2048) / 0.5), 0.0, 0.01);
+    }
+}
