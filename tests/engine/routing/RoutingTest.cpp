@@ -182,3 +182,27 @@ TEST(Routing, AOneOutputDeviceTakesEverySoundAtItsOwnLevel) {
         EXPECT_NEAR(toDb(r.peak(0, 256, 2048) / 0.5), 0.0, 0.01);
     }
 }
+
+TEST(Routing, ACardThatChangedItsNumberKeepsItsShowsAndPreview) {
+    // ALSA numbers cards in the order it finds them at boot, and a hardware output's name
+    // ends in that number: after a reboot the two interfaces below swapped numbers.
+    const RigOptions swapped{{scriptedDevice(u"HDA Intel PCH: ALC892 Analog (hw:0,0)"_s),
+                              scriptedDevice(u"Scarlett 18i8: USB Audio (hw:1,0)"_s, 8),
+                              scriptedDevice(u"USB Audio CODEC: - (hw:2,0)"_s)},
+                             {{u"PreviewDevice"_s, u"USB Audio CODEC: - (hw:1,0)"_s}}};
+    KaeRig rig(swapped);
+    ASSERT_TRUE(rig.initResult);
+    ChoosePreviewOutput();
+    EXPECT_EQ(rig.store.channel(kPreviewChannel).outputName.toStdString(),
+              "USB Audio CODEC: - (hw:2,0)");
+    using Row = std::tuple<QString, QString>; // stored in the preset, found now
+    const Row cases[] = {
+        {u"Scarlett 18i8: USB Audio (hw:2,0)"_s, u"Scarlett 18i8: USB Audio (hw:1,0)"_s},
+        {u"USB Audio CODEC: - (hw:1,0)"_s, u"USB Audio CODEC: - (hw:2,0)"_s},
+        // Another device of the card is another output.
+        {u"USB Audio CODEC: - (hw:1,1)"_s, u"HDA Intel PCH: ALC892 Analog (hw:0,0)"_s},
+        {u"Gone: USB Audio (hw:3,0)"_s, u"HDA Intel PCH: ALC892 Analog (hw:0,0)"_s},
+    };
+    for (const auto& [stored, found] : cases)
+        EXPECT_EQ(FindPresetOutput(0, stored, 0).name.toStdString(), found.toStdString());
+}
