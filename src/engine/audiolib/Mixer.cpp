@@ -926,12 +926,19 @@ void Mixer::mixInto(Stream& s, float* out, const float* data, int frames, int of
     float* o = out + static_cast<std::ptrdiff_t>(offset) * devCh;
     const int outL = s.outL < devCh ? s.outL : -1;
     const int outR = s.outR < devCh ? s.outR : -1;
+    // On a one-output device both sides are the same output, the centre: no balance there.
+    // A mono sound is heard once; a stereo one sums at half level a side, so that (as in
+    // the multichannel fold-down) a full-scale file cannot go past full scale.
+    const bool oneOutput = outL >= 0 && outL == outR;
+    if (oneOutput)
+        pl = pr = s.channels == 1 ? 1.0f : 0.5f;
     // The pan gains per frame while a pan set glides (from `offset` on, left and right).
-    const float* ramp = v.panRampThisBlock && !s.singleSpeaker
+    const float* ramp = v.panRampThisBlock && !s.singleSpeaker && !oneOutput
                             ? v.panRamp.get() + 2 * static_cast<std::ptrdiff_t>(offset)
                             : nullptr;
     if (s.channels == 1) {
-        if (s.singleSpeaker) {
+        const bool once = s.singleSpeaker || oneOutput;
+        if (once) {
             pl = 1;
             pr = 0;
         }
@@ -943,7 +950,7 @@ void Mixer::mixInto(Stream& s, float* out, const float* data, int frames, int of
             }
             if (outL >= 0)
                 o[j * devCh + outL] += x * pl;
-            if (outR >= 0 && !s.singleSpeaker)
+            if (outR >= 0 && !once)
                 o[j * devCh + outR] += x * pr;
         }
     } else if (s.channels == 2 && gains == nullptr && ramp == nullptr && devCh == 2 && outL == 0 &&

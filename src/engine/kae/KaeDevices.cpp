@@ -469,7 +469,9 @@ int ChoosePreviewOutput() {
         return 0;
     const QString wanted = e->settings().text(u"PreviewDevice");
     const engine::OutputDeviceList& devices = e->devices();
-    const int found = wanted.isEmpty() ? -1 : devices.findName(wanted);
+    int found = wanted.isEmpty() ? -1 : devices.findName(wanted);
+    if (found < 0 && !wanted.isEmpty())
+        found = devices.findRenumbered(wanted);
     Channel& preview = e->store().channel(kPreviewChannel);
     KaeSlot& s = e->slot(kPreviewChannel);
     const int row = found >= 0 ? found : 0;
@@ -509,6 +511,8 @@ OutputDevice FindPresetOutput(int channel, const QString& storedName, int stored
         if (byName ? sameOutputName(storedName, device.name) : device.number == storedNumber)
             row = r;
     }
+    if (row < 0 && byName)
+        row = devices.findRenumbered(storedName.trimmed());
     if (row < 0) {
         row = 0;
         AddAudioDebugMessage(QStringLiteral("Non-existing sounddevice in channel ") +

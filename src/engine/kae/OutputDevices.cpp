@@ -1,6 +1,8 @@
 // The output device list and its scan rules; see OutputDevices.h. UI thread.
 #include "engine/kae/OutputDevices.h"
 
+#include <QRegularExpression>
+
 #include <array>
 
 namespace kalvor::engine {
@@ -28,6 +30,12 @@ bool hasPairMarker(const QString& description) {
 
 bool hasEmulationMarker(const QString& description) {
     return containsAny(description, kEmulationMarkers);
+}
+
+QString withoutCardNumber(const QString& name) {
+    static const QRegularExpression card(QStringLiteral("\\(hw:\\d+,(\\d+)\\)$"));
+    QString cut = name;
+    return cut.replace(card, QStringLiteral("(hw:,\\1)"));
 }
 
 std::vector<OutputDevice> scanDevices(const std::function<std::optional<QString>(int)>& describe,
@@ -86,6 +94,17 @@ void OutputDeviceList::setSpeakers(int row, int speakers) {
 int OutputDeviceList::findName(const QString& name) const {
     for (int row = 0; row < count(); ++row) {
         if (at(row).name == name)
+            return row;
+    }
+    return -1;
+}
+
+int OutputDeviceList::findRenumbered(const QString& name) const {
+    const QString wanted = withoutCardNumber(name);
+    if (wanted == name)
+        return -1;
+    for (int row = 0; row < count(); ++row) {
+        if (withoutCardNumber(at(row).name) == wanted)
             return row;
     }
     return -1;

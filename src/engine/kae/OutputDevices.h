@@ -25,6 +25,12 @@ bool hasPairMarker(const QString& description);
 // Devices that only emulate a sound card (the null output, software wrappers).
 bool hasEmulationMarker(const QString& description);
 
+// A hardware output's name ends in the number ALSA gave its card at boot ("(hw:2,0)"),
+// which can change from one start to the next while the card stays the same. The name
+// with that number taken out (the device number stays: it is another output); a name
+// without it comes back as it is.
+QString withoutCardNumber(const QString& name);
+
 // One scan over the library's descriptions 1, 2, ... until the first missing one, keeping
 // what the two options allow.
 std::vector<OutputDevice> scanDevices(const std::function<std::optional<QString>(int)>& describe,
@@ -51,6 +57,9 @@ public:
 
     // List positions, -1 when absent; the first match in list order wins.
     int findName(const QString& name) const;
+    // The output of a card listed under another card number (see withoutCardNumber); -1
+    // when `name` has no card number or no such output is listed.
+    int findRenumbered(const QString& name) const;
     int findNumber(int number) const;
 
 private:

@@ -195,3 +195,47 @@ TEST(DestinationTable, MonoAndStereoSoundsAreKeptToTheirEntries) {
         EXPECT_EQ(engine::routingRefusal(fileChannels, index), refusal)
             << fileChannels << " channels, entry " << index;
 }
+
+TEST(Routing, AOneOutputDeviceTakesEverySoundAtItsOwnLevel) {
+    // Both sides of a sound land on the one output: a mono sound is heard once, and a stereo
+    // one cannot go past full scale there, as the multichannel fold-down.
+    KaeRig rig({{scriptedDevice(u"Mono box"_s, 1)}, {}});
+    ASSERT_TRUE(rig.initResult);
+    for (const int fileChannels : {1, 2}) {
+        SCOPED_TRACE(fileChannels);
+        const QString path =
+            testmedia::makeSound(mediaFolder(), QStringLiteral("half_%1ch.wav").arg(fileChannels),
+                                 testmedia::Format::Wav16, 44100, fileChannels,
+                                 std::vector<float>(std::size_t(8000 * fileChannels), 0.5f));
+        rig.store.channel(0).volume = 100;
+        ASSERT_TRUE(loadAndApply(0, path));
+        ASSERT_TRUE(KAE__Channel_Play(0, true, false));
+        const Rendered r = rig.render(2048);
+        ASSERT_EQ(r.channels, 1);
+        EXPECT_NEAR(toDb(r.peak(0, 256, 2048) / 0.5), 0.0, 0.01);
+    }
+}
+
+TEST(Routing, ACardThatChangedItsNumberKeepsItsShowsAndPreview) {
+    // ALSA numbers cards in the order it finds them at boot, and a hardware output's name
+    // ends in that number: after a reboot the two interfaces below swapped numbers.
+    const RigOptions swapped{{scriptedDevice(u"HDA Intel PCH: ALC892 Analog (hw:0,0)"_s),
+                              scriptedDevice(u"Scarlett 18i8: USB Audio (hw:1,0)"_s, 8),
+                              scriptedDevice(u"USB Audio CODEC: - (hw:2,0)"_s)},
+                             {{u"PreviewDevice"_s, u"USB Audio CODEC: - (hw:1,0)"_s}}};
+    KaeRig rig(swapped);
+    ASSERT_TRUE(rig.initResult);
+    ChoosePreviewOutput();
+    EXPECT_EQ(rig.store.channel(kPreviewChannel).outputName.toStdString(),
+              "USB Audio CODEC: - (hw:2,0)");
+    using Row = std::tuple<QString, QString>; // stored in the preset, found now
+    const Row cases[] = {
+        {u"Scarlett 18i8: USB Audio (hw:2,0)"_s, u"Scarlett 18i8: USB Audio (hw:1,0)"_s},
+        {u"USB Audio CODEC: - (hw:1,0)"_s, u"USB Audio CODEC: - (hw:2,0)"_s},
+        // Another device of the card is another output.
+        {u"USB Audio CODEC: - (hw:1,1)"_s, u"HDA Intel PCH: ALC892 Analog (hw:0,0)"_s},
+        {u"Gone: USB Audio (hw:3,0)"_s, u"HDA Intel PCH: ALC892 Analog (hw:0,0)"_s},
+    };
+    for (const auto& [stored, found] : cases)
+        EXPECT_EQ(FindPresetOutput(0, stored, 0).name.toStdString(), found.toStdString());
+}
