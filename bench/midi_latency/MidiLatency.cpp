@@ -1,7 +1,7 @@
 // MIDI latency on JACK: a client of this benchmark's own sends a note-on to the program's
 // MIDI input at a known JACK frame and watches the program's audio output for the first
 // non-silent sample. The program side is the real thing: show layer, engine on the JACK
-// device through PortAudio, MIDI input through RtMidi. Run on the dummy server:
+// device (the engine's own JACK client), MIDI input through RtMidi. Run on the dummy server:
 //   jackd -R -P 70 -d dummy -r 48000 -p 256 (real-time, for the xrun count), or the
 //   shared --no-realtime test server for the latency figures alone.
 // UI thread for the program; the benchmark client's figures come from its process thread

@@ -1,5 +1,5 @@
 // bench_soak SECONDS [CHANNELS] [--keep DIR]: the real-time soak. The program's own layers
-// (show layer, engine, PortAudio on the JACK server this process is pointed at) play the
+// (show layer, engine, its JACK output on the server this process is pointed at) play the
 // soak show (SoakShow.h: 32 looping 44.1 kHz channels, every effect on, fades) while a
 // script in the language of `kalvor-tool render` fires GOs, stops, pauses, volume and pan
 // moves, seeks, recalls and moves between JACK and the null output for SECONDS. A JACK

@@ -2,7 +2,7 @@
 // ports, and ALSA devices of the test's own HOME that each feed their own JACK ports. A
 // JACK client of the test (support/JackListener) listens to what reaches each of the
 // server's playback ports.
-// The engine runs as the program runs it: PortAudio's device list, every device started,
+// The engine runs as the program runs it: the system device list, every device started,
 // channels moved between devices and destinations while the server's clock runs.
 //
 // The server is the test's own (a fixed small set of names, so one left behind by a
