@@ -15,8 +15,52 @@ namespace kalvor {
 namespace {
 
 // The file is ours to read and write: "[Section]" lines, then "Key=value" with the value
-// kept exactly as written (no quoting, no lists, no escapes). Keys of our table are folded
-// to their canonical spelling, so any letter case in the file reaches the same value.
+// kept as written (no lists, no escapes), blanks around it ignored so that hand edits such
+// as "Key = value" work. A value that would not survive that (blanks at either end, a line
+// break, a leading quote) is written in double quotes with \\ \" \r \n escapes instead.
+// Keys of our table are folded to their canonical spelling, so any letter case in the file
+// reaches the same value.
+bool needsQuotes(const QString& value) {
+    if (value.isEmpty())
+        return false;
+    return value.front().isSpace() || value.back().isSpace() || value.front() == QLatin1Char('"') ||
+           value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'));
+}
+
+QString quoted(const QString& value) {
+    QString out = QStringLiteral("\"");
+    for (const QChar c : value) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('"'))
+            out += QLatin1Char('\\') + c;
+        else if (c == QLatin1Char('\n'))
+            out += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\r'))
+            out += QStringLiteral("\\r");
+        else
+            out += c;
+    }
+    return out + QLatin1Char('"');
+}
+
+// `text` is the trimmed value of a line.
+QString unquoted(const QString& text) {
+    if (text.size() < 2 || !text.startsWith(QLatin1Char('"')) || !text.endsWith(QLatin1Char('"')))
+        return text;
+    QString out;
+    for (qsizetype i = 1; i < text.size() - 1; ++i) {
+        QChar c = text.at(i);
+        if (c == QLatin1Char('\\') && i + 1 < text.size() - 1) {
+            c = text.at(++i);
+            if (c == QLatin1Char('n'))
+                c = QLatin1Char('\n');
+            else if (c == QLatin1Char('r'))
+                c = QLatin1Char('\r');
+        }
+        out += c;
+    }
+    return out;
+}
+
 bool readKalvorIni(QIODevice& device, QSettings::SettingsMap& map) {
     const QStringList lines = splitTextLines(device.readAll());
     QString section;
@@ -40,7 +84,7 @@ bool readKalvorIni(QIODevice& device, QSettings::SettingsMap& map) {
         if (const SettingKey* k = findSettingKey(key))
             key = QString::fromLatin1(k->name);
         const QString sec = section.isEmpty() ? QStringLiteral("General") : section;
-        map.insert(sec + QLatin1Char('/') + key, line.mid(eq + 1).trimmed());
+        map.insert(sec + QLatin1Char('/') + key, unquoted(line.mid(eq + 1).trimmed()));
     }
     return true;
 }
@@ -60,7 +104,8 @@ bool writeKalvorIni(QIODevice& device, const QSettings::SettingsMap& map) {
             current = section;
             first = false;
         }
-        out += key.toUtf8() + '=' + it.value().toString().toUtf8() + "\r\n";
+        const QString value = it.value().toString();
+        out += key.toUtf8() + '=' + (needsQuotes(value) ? quoted(value) : value).toUtf8() + "\r\n";
     }
     return device.write(out) == out.size();
 }
