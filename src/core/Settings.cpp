@@ -10,6 +10,8 @@
 #include <QIODevice>
 #include <QStandardPaths>
 
+#include <utility>
+
 namespace kalvor {
 
 namespace {
@@ -179,7 +181,7 @@ QString Settings::path(const SettingKey& key) {
     return QString::fromLatin1(key.section) + QLatin1Char('/') + QString::fromLatin1(key.name);
 }
 
-Settings::Value Settings::read(const SettingKey& key, const QString& module) const {
+Settings::Value Settings::read(const SettingKey& key) const {
     Value v;
     const QVariant stored = qs_->value(path(key));
     const QString def = defaultFor(key);
@@ -191,17 +193,14 @@ Settings::Value Settings::read(const SettingKey& key, const QString& module) con
     v.text = v.stored;
     v.fromDefault = false;
     bool ok = true;
-    const char* kind = nullptr;
     if (key.type == SettingType::Integer) {
         int n = 0;
         ok = parseInteger(v.stored, &n);
-        kind = "integer";
         if (ok)
             v.text = QString::number(n);
     } else if (key.type == SettingType::Boolean) {
         bool b = false;
         ok = parseBoolean(v.stored, &b);
-        kind = "boolean";
         if (ok)
             v.text = b ? QStringLiteral("True") : QStringLiteral("False");
     }
@@ -209,17 +208,20 @@ Settings::Value Settings::read(const SettingKey& key, const QString& module) con
         v.text = def;
         v.fromDefault = true;
         v.invalid = true;
-        const QString kindText =
-            txt(qstrcmp(kind, "integer") == 0 ? texts::KindInteger : texts::KindBoolean);
-        ReportError(errors::TypeMismatch,
-                    txt(texts::TypeMismatch) + QStringLiteral(": ") +
-                        txt(texts::BadSettingValue)
-                            .arg(QString::fromLatin1(key.section) + QLatin1Char('/') +
-                                     QString::fromLatin1(key.name),
-                                 v.stored, kindText, def),
-                    module);
     }
     return v;
+}
+
+void Settings::report(const SettingKey& key, const Value& v, const QString& module) const {
+    const QString kindText =
+        txt(key.type == SettingType::Integer ? texts::KindInteger : texts::KindBoolean);
+    ReportError(errors::TypeMismatch,
+                txt(texts::TypeMismatch) + QStringLiteral(": ") +
+                    txt(texts::BadSettingValue)
+                        .arg(QString::fromLatin1(key.section) + QLatin1Char('/') +
+                                 QString::fromLatin1(key.name),
+                             v.stored, kindText, v.text),
+                module);
 }
 
 void Settings::load(const QString& module) {
@@ -233,16 +235,36 @@ void Settings::load(const QString& module) {
                         .arg(info.filePath(),
                              info.isDir() ? txt({"a folder", "ein Ordner"}) : file.errorString()),
                     module);
-    cache_.clear();
-    for (const SettingKey& key : settingKeys())
-        cache_.insert(&key, read(key, module));
+    // Start-up reads a few keys before the full read; a bad value it already reported is
+    // not reported again as long as the file still holds the same text.
+    const QHash<const SettingKey*, Value> before = std::exchange(cache_, {});
+    const auto& now = cache_;
+    for (const SettingKey& key : settingKeys()) {
+        const Value v = read(key);
+        // `cache_` too: a read made while an earlier report's box was open.
+        bool reported = false;
+        for (const auto* seen : {&before, &now}) {
+            const auto old = seen->constFind(&key);
+            reported |= old != seen->constEnd() && old->invalid && old->stored == v.stored;
+        }
+        cache_.insert(&key, v);
+        if (v.invalid && !reported)
+            report(key, v, module);
+    }
 }
 
 const Settings::Value& Settings::value(QStringView key) const {
     const SettingKey& k = requireKey(key);
     auto it = cache_.find(&k);
-    if (it == cache_.end())
-        it = cache_.insert(&k, read(k, QStringLiteral("LoadRegistrySettings")));
+    if (it == cache_.end()) {
+        const Value v = read(k);
+        it = cache_.insert(&k, v);
+        if (v.invalid) {
+            // The box may run other code that reads, and so moves, the cache.
+            report(k, v, QStringLiteral("LoadRegistrySettings"));
+            it = cache_.find(&k);
+        }
+    }
     return *it;
 }
 
