@@ -10,13 +10,59 @@
 #include <QIODevice>
 #include <QStandardPaths>
 
+#include <utility>
+
 namespace kalvor {
 
 namespace {
 
 // The file is ours to read and write: "[Section]" lines, then "Key=value" with the value
-// kept exactly as written (no quoting, no lists, no escapes). Keys of our table are folded
-// to their canonical spelling, so any letter case in the file reaches the same value.
+// kept as written (no lists, no escapes), blanks around it ignored so that hand edits such
+// as "Key = value" work. A value that would not survive that (blanks at either end, a line
+// break, a leading quote) is written in double quotes with \\ \" \r \n escapes instead.
+// Keys of our table are folded to their canonical spelling, so any letter case in the file
+// reaches the same value.
+bool needsQuotes(const QString& value) {
+    if (value.isEmpty())
+        return false;
+    return value.front().isSpace() || value.back().isSpace() || value.front() == QLatin1Char('"') ||
+           value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'));
+}
+
+QString quoted(const QString& value) {
+    QString out = QStringLiteral("\"");
+    for (const QChar c : value) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('"'))
+            out += QLatin1Char('\\') + c;
+        else if (c == QLatin1Char('\n'))
+            out += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\r'))
+            out += QStringLiteral("\\r");
+        else
+            out += c;
+    }
+    return out + QLatin1Char('"');
+}
+
+// `text` is the trimmed value of a line.
+QString unquoted(const QString& text) {
+    if (text.size() < 2 || !text.startsWith(QLatin1Char('"')) || !text.endsWith(QLatin1Char('"')))
+        return text;
+    QString out;
+    for (qsizetype i = 1; i < text.size() - 1; ++i) {
+        QChar c = text.at(i);
+        if (c == QLatin1Char('\\') && i + 1 < text.size() - 1) {
+            c = text.at(++i);
+            if (c == QLatin1Char('n'))
+                c = QLatin1Char('\n');
+            else if (c == QLatin1Char('r'))
+                c = QLatin1Char('\r');
+        }
+        out += c;
+    }
+    return out;
+}
+
 bool readKalvorIni(QIODevice& device, QSettings::SettingsMap& map) {
     const QStringList lines = splitTextLines(device.readAll());
     QString section;
@@ -40,7 +86,7 @@ bool readKalvorIni(QIODevice& device, QSettings::SettingsMap& map) {
         if (const SettingKey* k = findSettingKey(key))
             key = QString::fromLatin1(k->name);
         const QString sec = section.isEmpty() ? QStringLiteral("General") : section;
-        map.insert(sec + QLatin1Char('/') + key, line.mid(eq + 1).trimmed());
+        map.insert(sec + QLatin1Char('/') + key, unquoted(line.mid(eq + 1).trimmed()));
     }
     return true;
 }
@@ -60,7 +106,8 @@ bool writeKalvorIni(QIODevice& device, const QSettings::SettingsMap& map) {
             current = section;
             first = false;
         }
-        out += key.toUtf8() + '=' + it.value().toString().toUtf8() + "\r\n";
+        const QString value = it.value().toString();
+        out += key.toUtf8() + '=' + (needsQuotes(value) ? quoted(value) : value).toUtf8() + "\r\n";
     }
     return device.write(out) == out.size();
 }
@@ -134,7 +181,7 @@ QString Settings::path(const SettingKey& key) {
     return QString::fromLatin1(key.section) + QLatin1Char('/') + QString::fromLatin1(key.name);
 }
 
-Settings::Value Settings::read(const SettingKey& key, const QString& module) const {
+Settings::Value Settings::read(const SettingKey& key) const {
     Value v;
     const QVariant stored = qs_->value(path(key));
     const QString def = defaultFor(key);
@@ -146,17 +193,14 @@ Settings::Value Settings::read(const SettingKey& key, const QString& module) con
     v.text = v.stored;
     v.fromDefault = false;
     bool ok = true;
-    const char* kind = nullptr;
     if (key.type == SettingType::Integer) {
         int n = 0;
         ok = parseInteger(v.stored, &n);
-        kind = "integer";
         if (ok)
             v.text = QString::number(n);
     } else if (key.type == SettingType::Boolean) {
         bool b = false;
         ok = parseBoolean(v.stored, &b);
-        kind = "boolean";
         if (ok)
             v.text = b ? QStringLiteral("True") : QStringLiteral("False");
     }
@@ -164,17 +208,20 @@ Settings::Value Settings::read(const SettingKey& key, const QString& module) con
         v.text = def;
         v.fromDefault = true;
         v.invalid = true;
-        const QString kindText =
-            txt(qstrcmp(kind, "integer") == 0 ? texts::KindInteger : texts::KindBoolean);
-        ReportError(errors::TypeMismatch,
-                    txt(texts::TypeMismatch) + QStringLiteral(": ") +
-                        txt(texts::BadSettingValue)
-                            .arg(QString::fromLatin1(key.section) + QLatin1Char('/') +
-                                     QString::fromLatin1(key.name),
-                                 v.stored, kindText, def),
-                    module);
     }
     return v;
+}
+
+void Settings::report(const SettingKey& key, const Value& v, const QString& module) const {
+    const QString kindText =
+        txt(key.type == SettingType::Integer ? texts::KindInteger : texts::KindBoolean);
+    ReportError(errors::TypeMismatch,
+                txt(texts::TypeMismatch) + QStringLiteral(": ") +
+                    txt(texts::BadSettingValue)
+                        .arg(QString::fromLatin1(key.section) + QLatin1Char('/') +
+                                 QString::fromLatin1(key.name),
+                             v.stored, kindText, v.text),
+                module);
 }
 
 void Settings::load(const QString& module) {
@@ -188,16 +235,36 @@ void Settings::load(const QString& module) {
                         .arg(info.filePath(),
                              info.isDir() ? txt({"a folder", "ein Ordner"}) : file.errorString()),
                     module);
-    cache_.clear();
-    for (const SettingKey& key : settingKeys())
-        cache_.insert(&key, read(key, module));
+    // Start-up reads a few keys before the full read; a bad value it already reported is
+    // not reported again as long as the file still holds the same text.
+    const QHash<const SettingKey*, Value> before = std::exchange(cache_, {});
+    const auto& now = cache_;
+    for (const SettingKey& key : settingKeys()) {
+        const Value v = read(key);
+        // `cache_` too: a read made while an earlier report's box was open.
+        bool reported = false;
+        for (const auto* seen : {&before, &now}) {
+            const auto old = seen->constFind(&key);
+            reported |= old != seen->constEnd() && old->invalid && old->stored == v.stored;
+        }
+        cache_.insert(&key, v);
+        if (v.invalid && !reported)
+            report(key, v, module);
+    }
 }
 
 const Settings::Value& Settings::value(QStringView key) const {
     const SettingKey& k = requireKey(key);
     auto it = cache_.find(&k);
-    if (it == cache_.end())
-        it = cache_.insert(&k, read(k, QStringLiteral("LoadRegistrySettings")));
+    if (it == cache_.end()) {
+        const Value v = read(k);
+        it = cache_.insert(&k, v);
+        if (v.invalid) {
+            // The box may run other code that reads, and so moves, the cache.
+            report(k, v, QStringLiteral("LoadRegistrySettings"));
+            it = cache_.find(&k);
+        }
+    }
     return *it;
 }
 

@@ -70,7 +70,8 @@ private:
         bool invalid = false;
     };
     const Value& value(QStringView key) const;
-    Value read(const SettingKey& key, const QString& module) const;
+    Value read(const SettingKey& key) const;
+    void report(const SettingKey& key, const Value& v, const QString& module) const;
     void store(const SettingKey& key, const QString& text);
     static QString path(const SettingKey& key);
 

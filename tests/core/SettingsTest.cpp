@@ -99,6 +99,8 @@ TEST(Settings, AValueThatDoesNotConvertIsReportedOnceAndReplacedByItsDefault) {
     writeFile(path, "[User]\r\nBufferSize=abc\r\nSampleRate=48000\r\nLogFontBold=perhaps\r\n"
                     "SceneRollbackTime=12.5\r\nEndSignalRange= 7 \r\n");
     Settings s(path);
+    // Start-up reads a few keys before the full read; that must not report them twice.
+    EXPECT_EQ(s.integer(u"BufferSize"), 500);
     s.load();
 
     struct Case {
@@ -166,4 +168,42 @@ TEST(Settings, GpioLineCaptionsDefaultToTheCurrentLanguage) {
     s.load();
     EXPECT_EQ(s.text(u"LineFunctionText 01"), QStringLiteral("AUS (keine Funktion gewählt)"));
     UiLanguage::instance().set(Language::English);
+}
+
+// Whatever a single write stores, the next start reads back unchanged.
+TEST(Settings, EveryWrittenValueReadsBackTheSame) {
+    test::ScriptedDialogs dialogs;
+    struct Case {
+        const char16_t* key;
+        const char16_t* value;
+    };
+    const Case cases[] = {
+        {u"DefaultSoundPath", u"/home/jörg/Töne für Ärzte/"},
+        {u"DefaultPlayList", u"/shows/My Show/act 1.kal"},
+        {u"LoggingBackupPath", u"/srv/log backup "},
+        {u"StartOffsetPresetInfo3", u"  intro, bar 12"},
+        {u"StartOffsetPresetInfo4", u"line one\nline two"},
+        {u"LogFontName", u"DejaVu Sans = ; # [x]"},
+        {u"StartOffsetPresetInfo5", u"\"Overture\" \\ take 2\""},
+        {u"CDExtractPath", u"C:\\Music\\CD"},
+        {u"AutoCueLevel", u"-25"},
+        {u"DefaultPlayListDir", u""},
+    };
+    const QString path = iniPath();
+    {
+        Settings s(path);
+        s.setText(u"DefaultPlayListDir", QStringLiteral("/tmp"));
+        for (const auto& c : cases)
+            s.setText(QString::fromUtf16(c.key), QString::fromUtf16(c.value));
+        ASSERT_TRUE(s.sync());
+    }
+    // A fresh path, as the next start reads it: nothing cached from the write.
+    const QString next = iniPath();
+    writeFile(next, readFile(path));
+    Settings s(next);
+    s.load();
+    for (const auto& c : cases)
+        EXPECT_EQ(s.text(QString::fromUtf16(c.key)), QString::fromUtf16(c.value))
+            << qPrintable(QString::fromUtf16(c.key));
+    EXPECT_TRUE(dialogs.messages().isEmpty());
 }

@@ -28,20 +28,26 @@ void OverviewWindow::buildMenus() {
     auto add = [this](QMenu* menu, const UiText& text, auto&& f) {
         QAction* a = menu->addAction(txt(text));
         connect(a, &QAction::triggered, this, f);
+        captions_.emplace_back(a, text);
         return a;
+    };
+    auto addMenu = [this](auto* parent, const UiText& text) {
+        QMenu* menu = parent->addMenu(txt(text));
+        captions_.emplace_back(menu->menuAction(), text);
+        return menu;
     };
     auto hook = [](const std::function<void()>& f) {
         if (f)
             f();
     };
-    QMenu* file = menuBar()->addMenu(txt(t::MenuFile));
+    QMenu* file = addMenu(menuBar(), t::MenuFile);
     add(file, t::LoadPlaylist, [this, hook] { hook(openPlaylist); });
     add(file, t::SavePlaylist, [this, hook] { hook(savePlaylist); });
     add(file, t::SavePlaylistAs, [this, hook] { hook(savePlaylistAs); });
     file->addSeparator();
     add(file, t::CloseWindow, [this] { close(); });
 
-    QMenu* preset = menuBar()->addMenu(txt(t::MenuPreset));
+    QMenu* preset = addMenu(menuBar(), t::MenuPreset);
     add(preset, t::PresetAdd, [this] { show_.presets().NewPreset(); });
     add(preset, t::PresetSave, [this] { show_.presets().SaveCurrentPreset(); });
     add(preset, t::PresetRemove, [this] { show_.presets().DeletePreset(true); });
@@ -50,7 +56,7 @@ void OverviewWindow::buildMenus() {
     add(preset, t::PresetNext, [this] { show_.recall().NextPreset(); });
     add(preset, t::PresetPrevious, [this] { show_.recall().PreviousPreset(); });
 
-    QMenu* channel = menuBar()->addMenu(txt(t::MenuChannel));
+    QMenu* channel = addMenu(menuBar(), t::MenuChannel);
     SoundListEditor& lists = show_.soundLists();
     add(channel, t::ChannelLoad,
         [this, &lists] { lists.SoundLoadDialog(lastChannel_, AddMode::Append); });
@@ -64,8 +70,8 @@ void OverviewWindow::buildMenus() {
             removeStartOffset(lastChannel_);
     });
 
-    QMenu* view = menuBar()->addMenu(txt(t::MenuView));
-    QMenu* columns = view->addMenu(txt(t::ViewColumns));
+    QMenu* view = addMenu(menuBar(), t::MenuView);
+    QMenu* columns = addMenu(view, t::ViewColumns);
     for (int c = 0; c < kOverviewColumns; ++c) {
         QAction* a = columns->addAction(overviewCaption(static_cast<OverviewColumn>(c)));
         a->setCheckable(true);
@@ -92,11 +98,17 @@ void OverviewWindow::buildMenus() {
     add(view, t::SaveLayout, [this] { saveLayoutDialog(); });
     add(view, t::ResetLayout, [this] { ResetOverviewColumns(); });
 
-    QMenu* options = menuBar()->addMenu(txt(t::MenuOptions));
+    QMenu* options = addMenu(menuBar(), t::MenuOptions);
     add(options, t::OptionsOpen, [this] {
         if (actions_.hooks.options)
             actions_.hooks.options(QString());
     });
+}
+
+void OverviewWindow::applyCaptions() {
+    setWindowTitle(txt(t::Title));
+    for (const auto& [action, text] : captions_)
+        action->setText(txt(text));
 }
 
 void OverviewWindow::changeFont() {

@@ -91,6 +91,7 @@ OverviewWindow::OverviewWindow(ShowLayer& show, Settings& settings, QWidget* par
 
     buildSelectors();
     buildMenus();
+    connect(&UiLanguage::instance(), &UiLanguage::changed, this, &OverviewWindow::applyCaptions);
     SetOverviewDefault();
     model_->setShowProgress(settings_.text(u"ShowProgress") != QStringLiteral("0"));
     showProgress_->setChecked(model_->showProgress());

@@ -6,6 +6,7 @@
 // UI thread.
 #pragma once
 
+#include "core/UiLanguage.h"
 #include "overview/GridArrangement.h"
 #include "overview/OverviewActions.h"
 
@@ -14,6 +15,8 @@
 #include <QTimer>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 class QAction;
 class QComboBox;
@@ -92,6 +95,7 @@ protected:
 
 private:
     void buildMenus();
+    void applyCaptions();
     void buildSelectors();
     void cellPressed(const QModelIndex& index, Qt::MouseButton button);
     void cellReleased();
@@ -129,6 +133,8 @@ private:
     QAction* showProgress_ = nullptr;
     QAction* autoSize_ = nullptr;
     QAction* onTop_ = nullptr;
+    // Menus and entries with their texts, relabelled when the language changes.
+    std::vector<std::pair<QAction*, UiText>> captions_;
     QString lastLayoutFolder_;
 };
 

@@ -24,11 +24,15 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace kalvor::test {
 namespace {
@@ -452,6 +456,32 @@ TEST(OverviewTrust, LayoutDialogsOpenInAFolderOfTheUsers) {
     window.loadLayoutDialog(); // then the folder of the layout last used
     EXPECT_EQ(folders, (QStringList{data, data, data, rig.folder}));
     EXPECT_TRUE(QFileInfo(data).isDir());
+}
+
+// Title and every menu text, depth first.
+QStringList captionsOf(QMainWindow& window) {
+    QStringList texts{window.windowTitle()};
+    std::function<void(const QList<QAction*>&)> walk = [&](const QList<QAction*>& actions) {
+        for (QAction* a : actions) {
+            texts << a->text();
+            if (a->menu())
+                walk(a->menu()->actions());
+        }
+    };
+    walk(window.menuBar()->actions());
+    return texts;
+}
+
+// A language switch relabels the open window as if it had been opened in that language.
+TEST(OverviewTrust, AnOpenWindowFollowsTheLanguageSwitch) {
+    ShowRig rig;
+    UiLanguage::instance().set(Language::English);
+    OverviewWindow open(*rig.show, *rig.settings);
+    UiLanguage::instance().set(Language::German);
+    OverviewWindow fresh(*rig.show, *rig.settings);
+    EXPECT_EQ(captionsOf(open).join(u'|').toStdString(),
+              captionsOf(fresh).join(u'|').toStdString());
+    UiLanguage::instance().set(Language::English);
 }
 
 TEST(OverviewScreenshots, ThirtyTwoChannelsAtBoothSize) {
