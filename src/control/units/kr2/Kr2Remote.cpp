@@ -212,6 +212,18 @@ void Kr2Remote::received(const QByteArray& bytes) {
 void Kr2Remote::key(const Kr2KeyEvent& e) {
     if (screen_ == Screen::Off)
         return;
+    // A load lets events run while it reads; a key then would act on a half-read show,
+    // start a second load or move the screen the load ends on, so it is dropped. A channel
+    // key let go meanwhile is no longer held, or its next press would be taken for a
+    // repeat. A reset unit is still drawn again: the load's end redraws it anyway.
+    if (show_.playlists().isLoading() && e.key != Kr2Key::UnitReset &&
+        e.key != Kr2Key::UnitVersion) {
+        if (e.key == Kr2Key::ChannelUp && e.number >= 1 && e.number <= 8)
+            held_[static_cast<std::size_t>(e.number - 1)] = -1;
+        else if (e.key == Kr2Key::AllUp)
+            held_.fill(-1);
+        return;
+    }
     ChannelPlayback& playback = show_.playback();
     switch (e.key) {
     case Kr2Key::ChannelDown:
