@@ -405,6 +405,8 @@ void Kd1Display::functionKey(int key, bool pressed, bool) {
         entry_ = key == 41 ? Kd1TextEntry::RenamePreset : Kd1TextEntry::SavePlaylistAs;
         if (key == 41 && (current < 0 || current >= store.presets().count()))
             return;
+        // A recall while the name is typed must not move the rename to another preset.
+        renaming_ = key == 41 ? current : -1;
         text_ = key == 41 ? store.presets().names().at(current).trimmed() : txt(t::NewPlaylist);
         textCursor_ = std::min<int>(kMaxName - 1, int(text_.size()));
         setPage(Page::TextEntry);
@@ -517,15 +519,15 @@ void Kd1Display::enter() {
         if (text_.trimmed().isEmpty())
             return;
         if (entry_ == Kd1TextEntry::RenamePreset) {
-            const int current = store.presets().current();
+            const int preset = renaming_;
             // "empty" marks a free slot: the save would leave the preset out and move every
             // later one up. The operator stays in the entry to choose another name.
             if (fitToWidth(text_.trimmed(), kPresetNameWidth) == emptyPresetName()) {
                 showNotice(txt(t::FreeSlotName));
                 return;
             }
-            if (current >= 0 && current < store.presets().count()) {
-                store.presets().rename(current, text_.trimmed());
+            if (preset >= 0 && preset < store.presets().count()) {
+                store.presets().rename(preset, text_.trimmed());
                 store.announcePresets();
             }
             setPage(Page::Main);

@@ -410,3 +410,21 @@ TEST(Kd1Display, RenameRefusesTheFreeSlotName) {
     EXPECT_EQ(rig.display->page(), Kd1Display::Page::Notice);
     rig.display->close();
 }
+
+// A preset recalled while the operator types a new name (a GO from the desk, a cue): the
+// name goes to the preset it was begun for, not to the one recalled meanwhile.
+TEST(Kd1Display, RenameNamesThePresetItWasBegunFor) {
+    Kd1Show rig;
+    ASSERT_TRUE(rig.display->open());
+    rig.store.presets().rename(0, QStringLiteral("Storm"));
+    rig.store.presets().rename(1, QStringLiteral("Calm"));
+    ASSERT_EQ(rig.store.presets().current(), 0);
+    for (int key : {41, 32}) // rename, one character more
+        rig.press(key);
+    rig.show->recall().SelectPreset(1);
+    ASSERT_EQ(rig.display->page(), Kd1Display::Page::TextEntry);
+    rig.press(46);
+    EXPECT_EQ(rig.store.presets().names().at(0).trimmed().toStdString(), "Storm0");
+    EXPECT_EQ(rig.store.presets().names().at(1).trimmed().toStdString(), "Calm");
+    rig.display->close();
+}
