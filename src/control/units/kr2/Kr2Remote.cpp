@@ -126,8 +126,10 @@ void Kr2Remote::redraw() {
         return;
     case Screen::Channels: {
         std::array<Kr2ChannelLine, 8> lines;
-        for (int r = 0; r < 8; ++r)
+        for (int r = 0; r < 8; ++r) {
             lines[static_cast<std::size_t>(r)] = channelLine(page_ * 8 + r);
+            shownRows_[static_cast<std::size_t>(r)] = lines[static_cast<std::size_t>(r)];
+        }
         send(kr2ChannelPage(lines));
         return;
     }
@@ -166,7 +168,12 @@ void Kr2Remote::channelChanged(int ch) {
     // quicker than each row as it changes.
     if (show_.recall().recallBusy())
         return;
-    send(kr2ChannelRow(ch - page_ * 8 + 1, channelLine(ch)));
+    const Kr2ChannelLine line = channelLine(ch);
+    std::optional<Kr2ChannelLine>& shown = shownRows_[static_cast<std::size_t>(ch - page_ * 8)];
+    if (shown == line)
+        return;
+    shown = line;
+    send(kr2ChannelRow(ch - page_ * 8 + 1, line));
 }
 
 void Kr2Remote::showPresetList() {

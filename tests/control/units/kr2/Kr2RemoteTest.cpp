@@ -359,6 +359,36 @@ TEST(Kr2Load, KeysArrivingWhileAPlaylistLoadsAreDropped) {
     }
 }
 
+// At 9600 baud a row takes some 50 ms: a fader drawn on the main window must not queue a
+// row per step when the row shows nothing of the level, or the unit lags seconds behind.
+TEST(Kr2Queue, OnlyChangesTheRowShowsAreSent) {
+    struct Case {
+        const char* what;
+        std::function<void(ChannelOperations&)> change;
+        bool sent;
+    };
+    const std::vector<Case> cases = {
+        {"fader drawn",
+         [](ChannelOperations& ops) {
+             for (int v = 99; v >= 50; --v)
+                 ops.SetVolume(0, v);
+         },
+         false},
+        {"pan", [](ChannelOperations& ops) { ops.SetPan(0, -40); }, false},
+        {"loop on", [](ChannelOperations& ops) { ops.SetMode(0, PlayMode::Loop, true); }, true},
+    };
+    for (const Case& c : cases) {
+        Kr2QueueRig rig;
+        rig.remote.start();
+        rig.drain();
+        rig.port.written.clear();
+        c.change(rig.show->channelOps());
+        rig.drain();
+        EXPECT_EQ(rig.screen.contains(QStringLiteral("1: -     LP")), c.sent) << c.what;
+        EXPECT_EQ(!rig.port.written.isEmpty(), c.sent) << c.what;
+    }
+}
+
 TEST(Kr2Queue, NoiseFromTheUnitChangesNoScreenAndTheRemoteStillAnswers) {
     Kr2QueueRig rig;
     rig.remote.start();
