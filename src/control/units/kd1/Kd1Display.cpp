@@ -47,9 +47,12 @@ Kd1Display::Kd1Display(ShowLayer& show, Settings& settings, std::unique_ptr<Kd1L
     connect(&clock_, &QTimer::timeout, this, [this] { tick(); });
 
     ShowStore& store = show_.store();
-    connect(&store, &ShowStore::channelChanged, this, [this](int ch, unsigned) {
-        if (page_ == Page::Main ||
-            ((page_ == Page::Options1 || page_ == Page::Options2) && ch == channel_))
+    connect(&store, &ShowStore::channelChanged, this, [this](int ch, unsigned aspects) {
+        // The main page shows a channel's sound, not its levels or modes: a fader drawn
+        // on the main window would otherwise send the whole page once per step.
+        const bool main =
+            page_ == Page::Main && (aspects & static_cast<unsigned>(ChannelAspect::Sound)) != 0;
+        if (main || ((page_ == Page::Options1 || page_ == Page::Options2) && ch == channel_))
             refresh();
     });
     connect(&store, &ShowStore::presetsChanged, this, [this] {
