@@ -47,9 +47,12 @@ Kd1Display::Kd1Display(ShowLayer& show, Settings& settings, std::unique_ptr<Kd1L
     connect(&clock_, &QTimer::timeout, this, [this] { tick(); });
 
     ShowStore& store = show_.store();
-    connect(&store, &ShowStore::channelChanged, this, [this](int ch, unsigned) {
-        if (page_ == Page::Main ||
-            ((page_ == Page::Options1 || page_ == Page::Options2) && ch == channel_))
+    connect(&store, &ShowStore::channelChanged, this, [this](int ch, unsigned aspects) {
+        // The main page shows a channel's sound, not its levels or modes: a fader drawn
+        // on the main window would otherwise send the whole page once per step.
+        const bool main =
+            page_ == Page::Main && (aspects & static_cast<unsigned>(ChannelAspect::Sound)) != 0;
+        if (main || ((page_ == Page::Options1 || page_ == Page::Options2) && ch == channel_))
             refresh();
     });
     connect(&store, &ShowStore::presetsChanged, this, [this] {
@@ -405,6 +408,8 @@ void Kd1Display::functionKey(int key, bool pressed, bool) {
         entry_ = key == 41 ? Kd1TextEntry::RenamePreset : Kd1TextEntry::SavePlaylistAs;
         if (key == 41 && (current < 0 || current >= store.presets().count()))
             return;
+        // A recall while the name is typed must not move the rename to another preset.
+        renaming_ = key == 41 ? current : -1;
         text_ = key == 41 ? store.presets().names().at(current).trimmed() : txt(t::NewPlaylist);
         textCursor_ = std::min<int>(kMaxName - 1, int(text_.size()));
         setPage(Page::TextEntry);
@@ -517,15 +522,15 @@ void Kd1Display::enter() {
         if (text_.trimmed().isEmpty())
             return;
         if (entry_ == Kd1TextEntry::RenamePreset) {
-            const int current = store.presets().current();
+            const int preset = renaming_;
             // "empty" marks a free slot: the save would leave the preset out and move every
             // later one up. The operator stays in the entry to choose another name.
             if (fitToWidth(text_.trimmed(), kPresetNameWidth) == emptyPresetName()) {
                 showNotice(txt(t::FreeSlotName));
                 return;
             }
-            if (current >= 0 && current < store.presets().count()) {
-                store.presets().rename(current, text_.trimmed());
+            if (preset >= 0 && preset < store.presets().count()) {
+                store.presets().rename(preset, text_.trimmed());
                 store.announcePresets();
             }
             setPage(Page::Main);

@@ -122,6 +122,7 @@ private:
     Kd1TextEntry entry_ = Kd1TextEntry::SavePlaylistAs;
     QString text_;
     int textCursor_ = 0;
+    int renaming_ = -1; // the preset a rename was begun for
     Kd1Question question_ = Kd1Question::RemoveAll;
     QString notice_;
     QStringList files_;

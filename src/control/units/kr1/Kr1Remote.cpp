@@ -90,7 +90,11 @@ Kr1Remote::Kr1Remote(ShowLayer& show, Settings& settings, UnitPort& port, QObjec
     connect(&playback, &ChannelPlayback::channelPaused, this, &Kr1Remote::scheduleBand);
     // Whole screens follow once per pass of the event loop, however many signals a
     // recall or a list change sends.
-    connect(&show_.recall(), &PresetRecall::recallFinished, this, [this](int) {
+    connect(&show_.recall(), &PresetRecall::recallFinished, this, [this](int n) {
+        // A preset may carry the place in the script where its scene starts.
+        const PresetMemory& memory = show_.store().presets();
+        if (n >= 0 && n < memory.count() && memory.slot(n).remoteTextPosition >= 0)
+            textLine_ = memory.slot(n).remoteTextPosition;
         if (screen_ != Screen::Warning)
             scheduleRedraw();
     });

@@ -126,8 +126,10 @@ void Kr2Remote::redraw() {
         return;
     case Screen::Channels: {
         std::array<Kr2ChannelLine, 8> lines;
-        for (int r = 0; r < 8; ++r)
+        for (int r = 0; r < 8; ++r) {
             lines[static_cast<std::size_t>(r)] = channelLine(page_ * 8 + r);
+            shownRows_[static_cast<std::size_t>(r)] = lines[static_cast<std::size_t>(r)];
+        }
         send(kr2ChannelPage(lines));
         return;
     }
@@ -166,7 +168,12 @@ void Kr2Remote::channelChanged(int ch) {
     // quicker than each row as it changes.
     if (show_.recall().recallBusy())
         return;
-    send(kr2ChannelRow(ch - page_ * 8 + 1, channelLine(ch)));
+    const Kr2ChannelLine line = channelLine(ch);
+    std::optional<Kr2ChannelLine>& shown = shownRows_[static_cast<std::size_t>(ch - page_ * 8)];
+    if (shown == line)
+        return;
+    shown = line;
+    send(kr2ChannelRow(ch - page_ * 8 + 1, line));
 }
 
 void Kr2Remote::showPresetList() {
@@ -212,6 +219,18 @@ void Kr2Remote::received(const QByteArray& bytes) {
 void Kr2Remote::key(const Kr2KeyEvent& e) {
     if (screen_ == Screen::Off)
         return;
+    // A load lets events run while it reads; a key then would act on a half-read show,
+    // start a second load or move the screen the load ends on, so it is dropped. A channel
+    // key let go meanwhile is no longer held, or its next press would be taken for a
+    // repeat. A reset unit is still drawn again: the load's end redraws it anyway.
+    if (show_.playlists().isLoading() && e.key != Kr2Key::UnitReset &&
+        e.key != Kr2Key::UnitVersion) {
+        if (e.key == Kr2Key::ChannelUp && e.number >= 1 && e.number <= 8)
+            held_[static_cast<std::size_t>(e.number - 1)] = -1;
+        else if (e.key == Kr2Key::AllUp)
+            held_.fill(-1);
+        return;
+    }
     ChannelPlayback& playback = show_.playback();
     switch (e.key) {
     case Kr2Key::ChannelDown:

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 namespace kalvor {
 
@@ -92,6 +93,9 @@ private:
     QString notice_;
     Kr2Warning warning_ = Kr2Warning::NewFormat;
     std::array<int, 8> held_{-1, -1, -1, -1, -1, -1, -1, -1}; // channel per held key
+    // What each row of the channel page shows now: a row is sent again only when it
+    // changes, as levels and other fields it does not show change often.
+    std::array<std::optional<Kr2ChannelLine>, 8> shownRows_;
 };
 
 } // namespace units

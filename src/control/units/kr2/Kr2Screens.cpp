@@ -92,17 +92,24 @@ QByteArrayList kr2ChannelRow(int row, const Kr2ChannelLine& line) {
     out << kr2Write(1, row, fit(QString::number(line.channel) + QLatin1Char(':'), 3));
     if (line.playing || line.cursor)
         out << kr2Normal();
-    if (line.missing) {
-        out << kr2Write(4, row, fit(QStringLiteral("*FILE LOAD ERROR*  --:--"), 37));
-        return out;
+    // The rest of the row in one text, the gaps between the fields included: a row is
+    // drawn over the old one, and a load error there would otherwise show through.
+    constexpr int kFirst = 4;
+    QString fields = fit(line.missing ? QStringLiteral("*FILE LOAD ERROR*  --:--") : QString(),
+                         kKr2Columns - kFirst + 1);
+    const auto put = [&fields](int column, const QString& text) {
+        fields.replace(column - kFirst, text.size(), text);
+    };
+    if (!line.missing) {
+        for (std::size_t m = 0; m < 7; ++m) {
+            const QString name = QString::fromLatin1(kModeColumns[m].name);
+            put(kModeColumns[m].column,
+                fit(line.modes[m] ? name : QStringLiteral("-"), name.size()));
+        }
+        put(34, fit(groupField('P', line.playGroup), 3));
+        put(38, fit(groupField('S', line.stopGroup), 3));
     }
-    for (std::size_t m = 0; m < 7; ++m) {
-        const QString name = QString::fromLatin1(kModeColumns[m].name);
-        out << kr2Write(kModeColumns[m].column, row,
-                        fit(line.modes[m] ? name : QStringLiteral("-"), name.size()));
-    }
-    out << kr2Write(34, row, fit(groupField('P', line.playGroup), 3));
-    out << kr2Write(38, row, fit(groupField('S', line.stopGroup), 3));
+    out << kr2Write(kFirst, row, fields);
     return out;
 }
 

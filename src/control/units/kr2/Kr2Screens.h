@@ -21,6 +21,7 @@ struct Kr2ChannelLine {
     std::array<bool, 7> modes{};
     int playGroup = 0; // 0 none, 1..8
     int stopGroup = 0;
+    bool operator==(const Kr2ChannelLine&) const = default;
 };
 
 // A list in a window of `rows` lines that keeps the cursor visible.

@@ -410,3 +410,42 @@ TEST(Kd1Display, RenameRefusesTheFreeSlotName) {
     EXPECT_EQ(rig.display->page(), Kd1Display::Page::Notice);
     rig.display->close();
 }
+
+// A preset recalled while the operator types a new name (a GO from the desk, a cue): the
+// name goes to the preset it was begun for, not to the one recalled meanwhile.
+TEST(Kd1Display, RenameNamesThePresetItWasBegunFor) {
+    Kd1Show rig;
+    ASSERT_TRUE(rig.display->open());
+    rig.store.presets().rename(0, QStringLiteral("Storm"));
+    rig.store.presets().rename(1, QStringLiteral("Calm"));
+    ASSERT_EQ(rig.store.presets().current(), 0);
+    for (int key : {41, 32}) // rename, one character more
+        rig.press(key);
+    rig.show->recall().SelectPreset(1);
+    ASSERT_EQ(rig.display->page(), Kd1Display::Page::TextEntry);
+    rig.press(46);
+    EXPECT_EQ(rig.store.presets().names().at(0).trimmed().toStdString(), "Storm0");
+    EXPECT_EQ(rig.store.presets().names().at(1).trimmed().toStdString(), "Calm");
+    rig.display->close();
+}
+
+// The display is written straight to its port: a fader drawn on the main window must not
+// send the main page, which shows no level, once per step; the option page with the
+// level follows it.
+TEST(Kd1Display, AFaderRedrawsOnlyAPageThatShowsTheLevel) {
+    for (const bool options : {false, true}) {
+        Kd1Show rig;
+        ASSERT_TRUE(rig.display->open());
+        rig.display->showPlaylist();
+        if (options) {
+            rig.press(38); // channel options, page 1, then page 2 with the level
+            rig.press(38);
+            ASSERT_EQ(rig.display->page(), Kd1Display::Page::Options2);
+        }
+        rig.link->written.clear();
+        for (int v = 99; v >= 50; --v)
+            rig.show->channelOps().SetVolume(0, v);
+        EXPECT_EQ(!rig.link->written.isEmpty(), options);
+        rig.display->close();
+    }
+}

@@ -385,6 +385,39 @@ TEST(Kr1Keys, HeldChannelIsReleasedWhenTheUnitGoesAway) {
     EXPECT_FALSE(KAE__Channel_IsPlaying(0));
 }
 
+// A preset that carries a text position takes the unit's text reader there when it is
+// recalled; one without (-1) leaves the reader where the operator scrolled it.
+TEST(Kr1Keys, RecallTakesTheTextReaderToThePresetsPosition) {
+    ShowRig rig;
+    rig.addPresets(3);
+    rig.store.presets().slot(1).remoteTextPosition = 2;
+    rig.store.presets().slot(2).remoteTextPosition = -1;
+    TestUnitPort port;
+    Kr1Remote kr1(*rig.show, *rig.settings, port);
+    kr1.textReaderLines = [] {
+        return QStringList{QStringLiteral("Act one"), QStringLiteral("Scene two"),
+                           QStringLiteral("Scene three")};
+    };
+    const auto drain = [&] {
+        QCoreApplication::processEvents();
+        for (int i = 0; i < 5000 && kr1.link().queue().pending() > 0; ++i)
+            kr1.link().queue().tick(port, 10);
+    };
+    kr1.initialise();
+    kr1.received(QByteArray("\x15\x20\x20\x20\x20\x1d")); // MENU, DOWN x 4, ENTER
+    drain();
+    ASSERT_EQ(kr1.screen(), Kr1Remote::Screen::TextReader);
+    // The recalled preset, then the first line the reader shows.
+    const std::vector<std::pair<int, const char*>> steps = {{1, "Scene three"}, {2, "Scene three"}};
+    for (const auto& [preset, first] : steps) {
+        port.written.clear();
+        rig.show->recall().SelectPreset(preset);
+        drain();
+        EXPECT_TRUE(port.written.contains(QByteArray("Z260,10,") + first + "\r"))
+            << "preset " << preset << ": " << port.written.toStdString();
+    }
+}
+
 // With "PLAY color flashes" (the default) a playing channel's button is dark for most of
 // the flash cycle; STOP ALL stops it whatever colour it shows.
 TEST(Kr1Keys, StopAllStopsChannelsInTheDarkPhaseOfTheirFlash) {

@@ -116,6 +116,26 @@ TEST(Kr2Screens, ShowTheirTextsWhereTheUnitExpectsThem) {
     EXPECT_FALSE(page.cell(3, 1).attrs.inverse); // its modes do not
 }
 
+// A row drawn over the one before it (a sound that loads now, modes switched off) shows
+// just what a fresh page would: nothing of the old row stays in the gaps between fields.
+TEST(Kr2Screens, ARowDrawnAgainLeavesNothingOfTheOldOne) {
+    Kr2ChannelLine missing;
+    missing.channel = 3;
+    missing.missing = true;
+    Kr2ChannelLine full = missing;
+    full.missing = false;
+    full.modes.fill(true);
+    full.playGroup = 8;
+    full.stopGroup = 8;
+    Kr2ChannelLine plain = missing;
+    plain.missing = false;
+    for (const Kr2ChannelLine& before : {missing, full}) {
+        const UnitScreen fresh = decode(kr2ChannelRow(3, plain));
+        const UnitScreen over = decode(kr2ChannelRow(3, before) + kr2ChannelRow(3, plain));
+        EXPECT_EQ(over.row(2).toStdString(), fresh.row(2).toStdString());
+    }
+}
+
 TEST(Kr2Keys, BytesBecomeKeysInAnyChunking) {
     using K = Kr2Key;
     struct Row {

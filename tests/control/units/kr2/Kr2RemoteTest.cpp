@@ -332,6 +332,63 @@ TEST(Kr2Load, PlaylistThatDoesNotLoadIsReportedOnTheUnit) {
     EXPECT_TRUE(rig.port.written.contains("FILE ERROR!")) << rig.port.written.toStdString();
 }
 
+// A load lets events run while its boxes are up; a key from the unit then must not act on
+// the half-read show (nor start a second load, or move the screen the load ends on).
+TEST(Kr2Load, KeysArrivingWhileAPlaylistLoadsAreDropped) {
+    for (const Kr2Key key : {Kr2Key::Enter, Kr2Key::Menu}) {
+        Kr2QueueRig rig;
+        rig.loadChannel(1, {rig.ramp(QStringLiteral("b"), 2.0), rig.folder + "/gone.wav"});
+        const QString shows = rig.folder + QStringLiteral("/shows");
+        ASSERT_TRUE(QDir().mkpath(shows));
+        ASSERT_EQ(rig.show->playlists().SavePlaylist(shows + "/show.kal", false),
+                  playlist::SaveOutcome::Saved);
+        // The missing sound brings up a box while the file is read.
+        rig.settings->setInteger(u"DisplayLoadFailed", 1);
+        rig.remote.setBrowserFolder(shows);
+        rig.remote.start();
+        rig.keys(
+            {Kr2Key::Menu, Kr2Key::Down, Kr2Key::Down, Kr2Key::Down, Kr2Key::Enter, Kr2Key::Right});
+        bool asked = false;
+        rig.dialogs.onBox = [&](const RecordedBox&) {
+            if (!std::exchange(asked, true))
+                rig.remote.received(Kr2KeyDecoder::code(key));
+        };
+        rig.keys({Kr2Key::Enter});
+        ASSERT_TRUE(asked) << "the load showed no box";
+        EXPECT_EQ(rig.remote.screen(), Kr2Remote::Screen::Channels) << int(key);
+    }
+}
+
+// At 9600 baud a row takes some 50 ms: a fader drawn on the main window must not queue a
+// row per step when the row shows nothing of the level, or the unit lags seconds behind.
+TEST(Kr2Queue, OnlyChangesTheRowShowsAreSent) {
+    struct Case {
+        const char* what;
+        std::function<void(ChannelOperations&)> change;
+        bool sent;
+    };
+    const std::vector<Case> cases = {
+        {"fader drawn",
+         [](ChannelOperations& ops) {
+             for (int v = 99; v >= 50; --v)
+                 ops.SetVolume(0, v);
+         },
+         false},
+        {"pan", [](ChannelOperations& ops) { ops.SetPan(0, -40); }, false},
+        {"loop on", [](ChannelOperations& ops) { ops.SetMode(0, PlayMode::Loop, true); }, true},
+    };
+    for (const Case& c : cases) {
+        Kr2QueueRig rig;
+        rig.remote.start();
+        rig.drain();
+        rig.port.written.clear();
+        c.change(rig.show->channelOps());
+        rig.drain();
+        EXPECT_EQ(rig.screen.contains(QStringLiteral("1: -     LP")), c.sent) << c.what;
+        EXPECT_EQ(!rig.port.written.isEmpty(), c.sent) << c.what;
+    }
+}
+
 TEST(Kr2Queue, NoiseFromTheUnitChangesNoScreenAndTheRemoteStillAnswers) {
     Kr2QueueRig rig;
     rig.remote.start();
