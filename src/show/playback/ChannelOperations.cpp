@@ -23,6 +23,13 @@ bool validChannel(int ch) {
     return ch >= 0 && ch < kChannelCount;
 }
 
+// The sound as the operator knows it: the current entry's path as written.
+QString currentEntryPath(ShowStore& store, int ch) {
+    const QList<SoundEntry>& list = store.soundList(ch);
+    const int entry = store.controls(ch).selectedSound;
+    return entry >= 0 && entry < list.size() ? list.at(entry).path : store.channel(ch).fileName;
+}
+
 } // namespace
 
 std::uint8_t& playModeField(ChannelControls& c, PlayMode mode) {
@@ -145,7 +152,18 @@ bool ChannelOperations::SetOutput(int ch, const QString& outputName) {
         return false;
     if (store_.channel(ch).outputName == outputName)
         return true;
-    KAE__Channel_ChangeDevice(ch, outputName, store_.controls(ch).loopMode != 0);
+    // The sound opens afresh on the new output. When it does not (the output did not start,
+    // the file went away), the engine has left the channel empty; when it opens but cannot
+    // go on there (the output has gone away), it is stopped as on any lost output.
+    const bool hadSound = playback_.soundReady(ch);
+    const bool wasSounding = KAE__Channel_IsPlaying(ch) || KAE__Channel_IsPaused(ch);
+    const QString entryPath = currentEntryPath(store_, ch);
+    const bool moved =
+        KAE__Channel_ChangeDevice(ch, outputName, store_.controls(ch).loopMode != 0);
+    if (!moved && hadSound)
+        selection_.reloadFailed(ch, entryPath);
+    else if (moved && wasSounding && !KAE__Channel_IsPlaying(ch) && !KAE__Channel_IsPaused(ch))
+        playback_.StopChannel(ch, StopCause::OutputLost);
     return store_.channel(ch).outputName == outputName;
 }
 
