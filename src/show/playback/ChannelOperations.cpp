@@ -182,11 +182,14 @@ bool ChannelOperations::SetDestination(int ch, int index) {
         store_.announceChannel(ch, ChannelAspect::Output);
         return true;
     }
-    showMessage(txt(texts::ChannelErrorTitle), engine::surroundFailureText(index),
-                MessageIcon::Critical);
-    // Back on all speakers, with the sound loaded there afresh.
+    // The failed reload left the channel empty: it is stopped and not ready before the box,
+    // which lets events run (nothing may take it for a playing channel meanwhile). Then it
+    // is back on all speakers, with the sound loaded there afresh.
     c.surroundDestination = 0;
     playback_.StopChannel(ch, StopCause::Reload);
+    playback_.setSoundReady(ch, false);
+    showMessage(txt(texts::ChannelErrorTitle), engine::surroundFailureText(index),
+                MessageIcon::Critical);
     const int entry = store_.controls(ch).selectedSound;
     if (entry >= 0)
         selection_.select(ch, entry);
