@@ -69,6 +69,7 @@ TEST(ReloadFail, TheChannelEndsStoppedAndTheOperatorIsTold) {
             QFile::remove(file);
 
         QSignalSpy stopped(&play, &ChannelPlayback::channelStopped);
+        QSignalSpy failed(&rig.show->selection(), &SoundSelection::loadFailed);
         bool toldTrue = false;
         rig.dialogs.onBox = [&](const RecordedBox&) {
             toldTrue = !KAE__Channel_IsPlaying(0) && !play.soundReady(0) &&
@@ -78,6 +79,7 @@ TEST(ReloadFail, TheChannelEndsStoppedAndTheOperatorIsTold) {
         EXPECT_FALSE(KAE__Channel_IsPlaying(0) || KAE__Channel_IsPaused(0));
         EXPECT_EQ(play.buttonColour(0), ButtonColour::Off);
         EXPECT_GE(stopped.size(), 1);
+        EXPECT_EQ(failed.size(), row.failure == Failure::FileGone ? 1 : 0);
         const QList<RecordedBox> boxes = rig.dialogs.messages();
         ASSERT_EQ(boxes.size(), *row.boxTitle ? 1 : 0);
         if (!boxes.isEmpty()) {
