@@ -30,6 +30,17 @@ QString currentEntryPath(ShowStore& store, int ch) {
     return entry >= 0 && entry < list.size() ? list.at(entry).path : store.channel(ch).fileName;
 }
 
+bool sounding(int ch) {
+    return KAE__Channel_IsPlaying(ch) || KAE__Channel_IsPaused(ch);
+}
+
+// A sound that opened again but cannot go on where it is now (its output has gone away) is
+// stopped as on any lost output, so PLAY and everything that follows the channel say so.
+void stopIfCutOff(ChannelPlayback& playback, int ch, bool wasSounding) {
+    if (wasSounding && !sounding(ch))
+        playback.StopChannel(ch, StopCause::OutputLost);
+}
+
 } // namespace
 
 std::uint8_t& playModeField(ChannelControls& c, PlayMode mode) {
@@ -156,14 +167,12 @@ bool ChannelOperations::SetOutput(int ch, const QString& outputName) {
     // the file went away), the engine has left the channel empty; when it opens but cannot
     // go on there (the output has gone away), it is stopped as on any lost output.
     const bool hadSound = playback_.soundReady(ch);
-    const bool wasSounding = KAE__Channel_IsPlaying(ch) || KAE__Channel_IsPaused(ch);
+    const bool wasSounding = sounding(ch);
     const QString entryPath = currentEntryPath(store_, ch);
-    const bool moved =
-        KAE__Channel_ChangeDevice(ch, outputName, store_.controls(ch).loopMode != 0);
-    if (!moved && hadSound)
+    if (KAE__Channel_ChangeDevice(ch, outputName, store_.controls(ch).loopMode != 0))
+        stopIfCutOff(playback_, ch, wasSounding);
+    else if (hadSound)
         selection_.reloadFailed(ch, entryPath);
-    else if (moved && wasSounding && !KAE__Channel_IsPlaying(ch) && !KAE__Channel_IsPaused(ch))
-        playback_.StopChannel(ch, StopCause::OutputLost);
     return store_.channel(ch).outputName == outputName;
 }
 
@@ -178,7 +187,9 @@ bool ChannelOperations::SetDestination(int ch, int index) {
         return false;
     }
     c.surroundDestination = static_cast<std::int32_t>(engine::surroundDestinationFlags(index));
+    const bool wasSounding = sounding(ch);
     if (!playback_.soundReady(ch) || KAE__Channel_ChangeSurround(ch, c.outputName)) {
+        stopIfCutOff(playback_, ch, wasSounding);
         store_.announceChannel(ch, ChannelAspect::Output);
         return true;
     }

@@ -27,7 +27,7 @@ audio::ScriptedDevice scriptedOutput(const QString& name, int speakers) {
     return d;
 }
 
-enum class Failure { OutputGone, FileGone, SpeakersMissing };
+enum class Failure { OutputGone, FileGone, SpeakersMissing, OutputGoneOnStage };
 
 } // namespace
 
@@ -48,6 +48,8 @@ TEST(ReloadFail, TheChannelEndsStoppedAndTheOperatorIsTold) {
          ""},
         {"moved while its file is gone", Failure::FileGone, false, moveToStage,
          "Kalvor Audio Engine"},
+        {"sent to other speakers on an output that is gone", Failure::OutputGoneOnStage, false,
+         [](ShowRig& rig) { rig.show->channelOps().SetDestination(0, 1); }, ""},
         {"sent to a speaker pair its output lacks", Failure::SpeakersMissing, false,
          [](ShowRig& rig) { rig.show->channelOps().SetDestination(0, 4); }, "Channel Error"},
     };
@@ -56,14 +58,14 @@ TEST(ReloadFail, TheChannelEndsStoppedAndTheOperatorIsTold) {
         ShowRig rig({}, {scriptedOutput(u"Stage"_s, 6)});
         const QString file = rig.ramp(u"ramp"_s, 3.0);
         rig.loadChannel(0, {file});
-        if (row.failure == Failure::SpeakersMissing)
+        if (row.failure == Failure::SpeakersMissing || row.failure == Failure::OutputGoneOnStage)
             rig.show->channelOps().SetOutput(0, u"Stage"_s);
         ChannelPlayback& play = rig.show->playback();
         play.PressPlay(0);
         if (row.paused)
             play.PauseChannel(0);
         ASSERT_TRUE(KAE__Channel_IsPlaying(0) || KAE__Channel_IsPaused(0));
-        if (row.failure == Failure::OutputGone)
+        if (row.failure == Failure::OutputGone || row.failure == Failure::OutputGoneOnStage)
             rig.backend->unplug(u"scripted:Stage"_s);
         else if (row.failure == Failure::FileGone)
             QFile::remove(file);
