@@ -29,11 +29,18 @@ std::int64_t rampFrame(float sample) {
     return ((v + 32768) % 65536 + 65536) % 65536;
 }
 
-ShowRig::ShowRig(audio::DecoderFactory open) {
+ShowRig::ShowRig(audio::DecoderFactory open, std::vector<audio::ScriptedDevice> moreOutputs) {
     folder = freshFolder(QStringLiteral("show"));
     settings = std::make_unique<Settings>(folder + QStringLiteral("/Kalvor.ini"));
     settings->setInteger(u"SampleRate", kRate);
     backend = audio::makeOfflineBackend(kRate, 2);
+    if (!moreOutputs.empty()) {
+        audio::ScriptedDevice offline;
+        offline.device = backend->enumerate().front();
+        offline.periodFrames = 1024;
+        moreOutputs.insert(moreOutputs.begin(), offline);
+        backend->setDevices(std::move(moreOutputs));
+    }
     audio::AudioLibOptions options;
     options.backend = backend;
     options.openDecoder = std::move(open);

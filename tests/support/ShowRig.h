@@ -33,7 +33,9 @@ struct Block {
 class ShowRig {
 public:
     // `open` stands in for the engine's decoder opening (to watch it); empty: the real one.
-    explicit ShowRig(audio::DecoderFactory open = {});
+    // `moreOutputs` are listed after the offline device, which every channel starts on.
+    explicit ShowRig(audio::DecoderFactory open = {},
+                     std::vector<audio::ScriptedDevice> moreOutputs = {});
     ~ShowRig();
 
     ShowStore store;

@@ -23,6 +23,24 @@ bool validChannel(int ch) {
     return ch >= 0 && ch < kChannelCount;
 }
 
+// The sound as the operator knows it: the current entry's path as written.
+QString currentEntryPath(ShowStore& store, int ch) {
+    const QList<SoundEntry>& list = store.soundList(ch);
+    const int entry = store.controls(ch).selectedSound;
+    return entry >= 0 && entry < list.size() ? list.at(entry).path : store.channel(ch).fileName;
+}
+
+bool sounding(int ch) {
+    return KAE__Channel_IsPlaying(ch) || KAE__Channel_IsPaused(ch);
+}
+
+// A sound that opened again but cannot go on where it is now (its output has gone away) is
+// stopped as on any lost output, so PLAY and everything that follows the channel say so.
+void stopIfCutOff(ChannelPlayback& playback, int ch, bool wasSounding) {
+    if (wasSounding && !sounding(ch))
+        playback.StopChannel(ch, StopCause::OutputLost);
+}
+
 } // namespace
 
 std::uint8_t& playModeField(ChannelControls& c, PlayMode mode) {
@@ -145,7 +163,16 @@ bool ChannelOperations::SetOutput(int ch, const QString& outputName) {
         return false;
     if (store_.channel(ch).outputName == outputName)
         return true;
-    KAE__Channel_ChangeDevice(ch, outputName, store_.controls(ch).loopMode != 0);
+    // The sound opens afresh on the new output. When it does not (the output did not start,
+    // the file went away), the engine has left the channel empty; when it opens but cannot
+    // go on there (the output has gone away), it is stopped as on any lost output.
+    const bool hadSound = playback_.soundReady(ch);
+    const bool wasSounding = sounding(ch);
+    const QString entryPath = currentEntryPath(store_, ch);
+    if (KAE__Channel_ChangeDevice(ch, outputName, store_.controls(ch).loopMode != 0))
+        stopIfCutOff(playback_, ch, wasSounding);
+    else if (hadSound)
+        selection_.reloadFailed(ch, entryPath);
     return store_.channel(ch).outputName == outputName;
 }
 
@@ -160,15 +187,20 @@ bool ChannelOperations::SetDestination(int ch, int index) {
         return false;
     }
     c.surroundDestination = static_cast<std::int32_t>(engine::surroundDestinationFlags(index));
+    const bool wasSounding = sounding(ch);
     if (!playback_.soundReady(ch) || KAE__Channel_ChangeSurround(ch, c.outputName)) {
+        stopIfCutOff(playback_, ch, wasSounding);
         store_.announceChannel(ch, ChannelAspect::Output);
         return true;
     }
-    showMessage(txt(texts::ChannelErrorTitle), engine::surroundFailureText(index),
-                MessageIcon::Critical);
-    // Back on all speakers, with the sound loaded there afresh.
+    // The failed reload left the channel empty: it is stopped and not ready before the box,
+    // which lets events run (nothing may take it for a playing channel meanwhile). Then it
+    // is back on all speakers, with the sound loaded there afresh.
     c.surroundDestination = 0;
     playback_.StopChannel(ch, StopCause::Reload);
+    playback_.setSoundReady(ch, false);
+    showMessage(txt(texts::ChannelErrorTitle), engine::surroundFailureText(index),
+                MessageIcon::Critical);
     const int entry = store_.controls(ch).selectedSound;
     if (entry >= 0)
         selection_.select(ch, entry);

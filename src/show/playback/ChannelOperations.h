@@ -46,7 +46,8 @@ public:
     // Moves the position, playing or not; false while no sound can be measured.
     bool SeekPercent(int ch, int percent);
     bool SeekSeconds(int ch, double seconds);
-    // Moves the channel to the output of that name; a playing sound goes on there.
+    // Moves the channel to the output of that name; a playing sound goes on there. A sound
+    // that does not open there leaves the channel stopped and empty, told as a failed load.
     bool SetOutput(int ch, const QString& outputName);
     // The destination selector's entry 0..16. A refused entry shows why and changes
     // nothing; a device that does not take it puts the channel back on entry 0.

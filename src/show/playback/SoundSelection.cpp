@@ -32,6 +32,24 @@ void SoundSelection::unload(int ch) {
     Q_EMIT channelEmptied(ch);
 }
 
+void SoundSelection::reloadFailed(int ch, const QString& path) {
+    if (ch < 0 || ch >= kChannelCount)
+        return;
+    playback_.StopChannel(ch, StopCause::Reload);
+    playback_.setSoundReady(ch, false);
+    store_.assignments(ch).soundLength = 0;
+    reportLoadFailed(ch, path);
+}
+
+// The box comes last, with the channel already as it tells (see the missing file below).
+void SoundSelection::reportLoadFailed(int ch, const QString& path) {
+    store_.announceChannel(ch, ChannelAspect::Sound | ChannelAspect::Assignments);
+    Q_EMIT loadFailed(ch);
+    showMessage(txt(texts::AudioEngineTitle),
+                txt(texts::AudioEngineLoadError) + QStringLiteral("\r\n") + path,
+                MessageIcon::Critical);
+}
+
 void SoundSelection::handleCurrentChanged(int ch) {
     if (ch < 0 || ch >= kChannelCount)
         return;
@@ -76,12 +94,7 @@ void SoundSelection::handleCurrentChanged(int ch) {
     }
     playback_.StopChannel(ch, StopCause::Reload);
     if (!KAE__Channel_Load_Sound(ch, found.path)) {
-        const QString failed = entry.path;
-        store_.announceChannel(ch, ChannelAspect::Sound | ChannelAspect::Assignments);
-        Q_EMIT loadFailed(ch);
-        showMessage(txt(texts::AudioEngineTitle),
-                    txt(texts::AudioEngineLoadError) + QStringLiteral("\r\n") + failed,
-                    MessageIcon::Critical);
+        reportLoadFailed(ch, entry.path);
         return;
     }
     KAE__Channel_ApplySettings(ch);

@@ -23,6 +23,9 @@ public:
     void handleCurrentChanged(int ch);
     // Empties the channel: stream freed, nothing selected to play.
     void unload(int ch);
+    // The channel's sound did not open again where it had to (another output): the engine
+    // left the slot empty. The channel stops and tells it as a failed load does.
+    void reloadFailed(int ch, const QString& path);
 
     // During a recall the current entry is loaded again even when it is already loaded.
     void setRecallRunning(bool on) { recall_ = on; }
@@ -36,6 +39,8 @@ Q_SIGNALS:
     void channelEmptied(int ch);
 
 private:
+    void reportLoadFailed(int ch, const QString& path);
+
     ShowStore& store_;
     Settings& settings_;
     ChannelPlayback& playback_;
