@@ -11,8 +11,11 @@
 #include <jack/jack.h>
 
 #include <array>
+#include <atomic>
 #include <sys/eventfd.h>
+#include <type_traits>
 #include <unistd.h>
+#include <vector>
 
 namespace kalvor::midi {
 
@@ -43,7 +46,37 @@ struct MidiPorts::Inbox {
     }
 };
 
+// libjack, the first time this process opens any client after a server died (the audio
+// output's reopening does once a second), closes and deletes every client it still has of
+// the dead server, RtMidi's among them. RtMidi's port objects would then unregister their
+// port and close their client through freed pointers when they are closed or dropped. So a
+// client of our own tells, from its shutdown callback, when the server goes; the RtMidi
+// objects of that server are then never touched again, only kept (see abandon()).
+struct MidiPorts::JackWatch {
+    jack_client_t* client = nullptr;
+    std::atomic<bool> gone{false};
+
+    static void onShutdown(void* self) {
+        static_cast<JackWatch*>(self)->gone.store(true, std::memory_order_release);
+    }
+};
+
 namespace {
+
+bool serverGone(const MidiPorts::JackWatch* watch) {
+    return watch && watch->gone.load(std::memory_order_acquire);
+}
+
+// Something that belonged to a dead JACK client: held where leak checks still reach it, and
+// never destroyed, as a destructor would close that client a second time.
+template <typename T> void keep(T* object) {
+    static auto* kept = new std::vector<T*>;
+    kept->push_back(object);
+}
+
+template <typename Port> void abandon(std::unique_ptr<Port>& port) {
+    keep<RtMidi>(port.release());
+}
 
 void onInput(double, std::vector<unsigned char>* bytes, void* user) {
     auto* inbox = static_cast<MidiPorts::Inbox*>(user);
@@ -177,6 +210,21 @@ QStringList midiOutputNames() {
     return portNames<RtMidiOut>(false);
 }
 
+MidiPorts::JackWatch* MidiPorts::watchJack() {
+    if (jack_ && !jack_->gone.load(std::memory_order_acquire))
+        return jack_;
+    // The watch of a gone server is kept, not closed, for the reason above.
+    if (jack_)
+        keep(jack_);
+    jack_ = new JackWatch;
+    jack_->client = jack_client_open("Kalvor watch", JackNoStartServer, nullptr);
+    if (!jack_->client)
+        jack_->gone.store(true);
+    else
+        jack_on_shutdown(jack_->client, &JackWatch::onShutdown, jack_);
+    return jack_;
+}
+
 MidiPorts::MidiPorts(QObject* parent) : QObject(parent), inbox_(std::make_unique<Inbox>()) {
     inbox_->wake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (inbox_->wake >= 0) {
@@ -191,17 +239,26 @@ MidiPorts::MidiPorts(QObject* parent) : QObject(parent), inbox_(std::make_unique
 void MidiPorts::watchDevices() {
     // One device of either direction: its loss is told once; once it is listed again it is
     // opened afresh under the same name.
-    const auto follow = [](auto* port, const QString& current, bool& lost, bool input, auto close,
-                           auto open) {
+    const auto follow = [](auto* port, const MidiPorts::JackWatch* jack, const QString& current,
+                           bool& lost, bool input, auto close, auto open) {
         if (!port)
             return;
         const QString direction = input ? QStringLiteral("input") : QStringLiteral("output");
-        const bool present = devicePresent(*port, current, input);
+        bool present = false;
+        if (!serverGone(jack)) {
+            present = devicePresent(*port, current, input);
+        } else {
+            // The port's own client is dead: ask a fresh one whether the device is back,
+            // once a server answers (RtMidi's JACK output leaks its buffers when it finds none).
+            using Port = std::remove_pointer_t<decltype(port)>;
+            present = jackServerRuns() && findPort<Port>(current, input).index != -2;
+        }
         if (!present && !lost) {
             lost = true;
             SystemMessages::instance().addDebugMessage(
                 QStringLiteral("MIDI %1 device gone: %2").arg(direction, current));
-        } else if (present && lost) {
+        } else if (present && (lost || serverGone(jack))) {
+            // A server back within a tick was never told lost, but the port died with it.
             const QString name = current;
             close();
             if (open(name))
@@ -210,16 +267,22 @@ void MidiPorts::watchDevices() {
         }
     };
     follow(
-        in_.get(), inName_, inLost_, true, [this] { closeInput(); },
+        in_.get(), inJack_, inName_, inLost_, true, [this] { closeInput(); },
         [this](const QString& name) { return openInput(name); });
     follow(
-        out_.get(), outName_, outLost_, false, [this] { closeOutput(); },
+        out_.get(), outJack_, outName_, outLost_, false, [this] { closeOutput(); },
         [this](const QString& name) { return openOutput(name); });
 }
 
 MidiPorts::~MidiPorts() {
     closeInput();
     closeOutput();
+    if (jack_ && !jack_->gone.load(std::memory_order_acquire)) {
+        jack_client_close(jack_->client);
+        delete jack_;
+    } else if (jack_) {
+        keep(jack_);
+    }
     if (inbox_->wake >= 0)
         ::close(inbox_->wake);
 }
@@ -234,6 +297,7 @@ bool MidiPorts::openInput(const QString& name) {
             QStringLiteral("MIDI input device not found: %1 (MIDI input stays closed)").arg(name));
         return false;
     }
+    JackWatch* jack = t.api == RtMidi::UNIX_JACK ? watchJack() : nullptr;
     try {
         auto port = std::make_unique<RtMidiIn>(t.api, kJackClientName);
         // SysEx never reaches the show; clock and sensing are filtered with the quarter
@@ -247,6 +311,7 @@ bool MidiPorts::openInput(const QString& name) {
         else
             port->openPort(static_cast<unsigned>(t.index), "MIDI In");
         in_ = std::move(port);
+        inJack_ = jack;
         inName_ = name;
         return true;
     } catch (const RtMidiError& e) {
@@ -264,11 +329,16 @@ void MidiPorts::closeInput() {
     // the callback flag and pointer without a lock, so cancelling it while messages arrive
     // could call a null pointer. A message that comes in meanwhile only lands in the inbox,
     // which is emptied below.
-    try {
-        in_->closePort();
-    } catch (const RtMidiError&) {
+    if (serverGone(inJack_)) {
+        abandon(in_); // its thread ended with the server: no callback runs after this
+    } else {
+        try {
+            in_->closePort();
+        } catch (const RtMidiError&) {
+        }
+        in_.reset(); // joins RtMidi's thread: no callback runs after this
     }
-    in_.reset(); // joins RtMidi's thread: no callback runs after this
+    inJack_ = nullptr;
     inName_.clear();
     inLost_ = false;
     inbox_->tail.store(inbox_->head.load());
@@ -285,6 +355,7 @@ bool MidiPorts::openOutput(const QString& name) {
                 .arg(name));
         return false;
     }
+    JackWatch* jack = t.api == RtMidi::UNIX_JACK ? watchJack() : nullptr;
     try {
         auto port = std::make_unique<RtMidiOut>(t.api, kJackClientName);
         if (t.index < 0)
@@ -292,6 +363,7 @@ bool MidiPorts::openOutput(const QString& name) {
         else
             port->openPort(static_cast<unsigned>(t.index), "MIDI Out");
         out_ = std::move(port);
+        outJack_ = jack;
         outName_ = name;
         return true;
     } catch (const RtMidiError& e) {
@@ -305,17 +377,22 @@ bool MidiPorts::openOutput(const QString& name) {
 void MidiPorts::closeOutput() {
     if (!out_)
         return;
-    try {
-        out_->closePort();
-    } catch (const RtMidiError&) {
+    if (serverGone(outJack_)) {
+        abandon(out_);
+    } else {
+        try {
+            out_->closePort();
+        } catch (const RtMidiError&) {
+        }
+        out_.reset();
     }
-    out_.reset();
+    outJack_ = nullptr;
     outName_.clear();
     outLost_ = false;
 }
 
 bool MidiPorts::send(const ShortMessage& m) {
-    if (!out_)
+    if (!out_ || serverGone(outJack_))
         return false;
     const unsigned char bytes[3] = {m.status, m.data1, m.data2};
     const std::size_t size = (m.status & 0xE0) == 0xC0 ? 2 : 3; // program change, pressure

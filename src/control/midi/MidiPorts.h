@@ -58,6 +58,8 @@ public:
 
     // The ring between RtMidi's thread and the UI thread (its contract is beside it).
     struct Inbox;
+    // Tells when the JACK server the ports were opened on has gone.
+    struct JackWatch;
 
 Q_SIGNALS:
     void received(const kalvor::midi::ShortMessage& m);
@@ -67,6 +69,8 @@ private:
     // Reopens a device that went away and came back (an interface unplugged and plugged
     // in again): the port's old connection died with it.
     void watchDevices();
+    // The watch of the server a JACK port opens on now (one for every server that came up).
+    JackWatch* watchJack();
 
     // A device is lost while its port is missing from the list, and reopened when it is back.
     bool inLost_ = false;
@@ -77,6 +81,10 @@ private:
     std::unique_ptr<RtMidiIn> in_;
     std::unique_ptr<RtMidiOut> out_;
     QSocketNotifier* notifier_ = nullptr;
+    JackWatch* jack_ = nullptr; // once its server is gone, never freed: see watchJack()
+    // The watch of each port's server; null for a port of another API.
+    JackWatch* inJack_ = nullptr;
+    JackWatch* outJack_ = nullptr;
     QString inName_;
 };
 

@@ -4,6 +4,7 @@
 // "<none>". Also the whole program, started offscreen with MIDI on JACK.
 #include "JackPeer.h"
 #include "MidiRig.h"
+#include "support/PrivateJack.h"
 #include "support/ProgramRun.h"
 
 #include "app/MidiWiring.h"
@@ -23,6 +24,10 @@
 #include "tools/ui/OptionsDialog.h"
 
 #include <gtest/gtest.h>
+
+#include <QThread>
+
+using namespace Qt::StringLiterals;
 
 using namespace kalvor;
 using namespace kalvor::test;
@@ -195,6 +200,70 @@ TEST(JackMidiDevice, RepluggedInterfaceIsHeardAndServedAgain) {
         },
         5000));
     EXPECT_TRUE(waitFor([&] { return sawMessage(*peer, {0x90, 36, 127}); }, 5000));
+}
+
+// The JACK server exits mid-show and is started again. While it is away another client of
+// the program is opened, as the audio output's reopening does once a second; libjack then
+// deletes every client the process still had of the old server, RtMidi's among them. The
+// ports must come back without touching those clients again.
+TEST(JackMidiDevice, AServerThatExitsAndComesBackIsHeardAndServedAgain) {
+    if (!jackdInstalled())
+        GTEST_SKIP() << "jackd is not installed";
+    QProcess server;
+    const auto startServer = [&] {
+        std::unique_ptr<JackPeer> peer;
+        if (!startPrivateJack(server, u"kalvor-midi-lost"_s))
+            return peer;
+        for (int attempt = 0; attempt < 50 && !(peer && peer->ok()); ++attempt) {
+            QThread::msleep(100); // the server needs a moment before it answers
+            peer = std::make_unique<JackPeer>("kalvor_midi_lost");
+        }
+        return peer;
+    };
+    auto peer = startServer();
+    ASSERT_TRUE(peer && peer->ok());
+    MidiRig rig(1);
+    rig.assign(0, 36);
+    rig.store.controls(0).holdMode = 1;
+    useDevices(rig, *peer);
+    midi::MidiSystem system(*rig.show, *rig.settings);
+    system.openMidi();
+    ASSERT_TRUE(system.ports().outputOpen());
+
+    const auto said = [](const char* text) {
+        return SystemMessages::instance().entries().join(u'\n').contains(QLatin1String(text));
+    };
+    // The server back after its loss was told, and back before the ports' next look.
+    for (const bool toldFirst : {true, false}) {
+        peer.reset();
+        // Terminated, not killed: a server that exits on its own leaves JACK's registry of
+        // servers, which has room for eight.
+        server.terminate();
+        server.waitForFinished();
+        SystemMessages::instance().clear();
+        if (toldFirst) {
+            EXPECT_TRUE(waitFor([&] { return said("MIDI output device gone"); }, 5000));
+        }
+        EXPECT_EQ(jack_client_open("kalvor_midi_other", JackNoStartServer, nullptr), nullptr);
+
+        peer = startServer();
+        ASSERT_TRUE(peer && peer->ok());
+        KAE__Channel_Stop(0);
+        EXPECT_TRUE(waitFor([] { return !KAE__Channel_IsPlaying(0); }, 5000));
+        EXPECT_TRUE(waitFor(
+            [&] {
+                peer->send({0x90, 36, 100});
+                return KAE__Channel_IsPlaying(0);
+            },
+            5000))
+            << SystemMessages::instance().entries().join(u'\n').toStdString();
+        EXPECT_TRUE(waitFor([&] { return sawMessage(*peer, {0x90, 36, 127}); }, 5000));
+    }
+    peer.reset();
+    system.closeMidi();
+    qunsetenv("JACK_DEFAULT_SERVER");
+    server.terminate();
+    server.waitForFinished();
 }
 
 // The MIDI Setup page's device lists as the options window drives them: "<none>" chosen
