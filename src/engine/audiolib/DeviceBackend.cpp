@@ -266,6 +266,8 @@ class SystemBackend final : public DeviceBackend {
 public:
     std::vector<BackendDevice> enumerate() override {
         std::vector<BackendDevice> list = portAudio_.enumerate();
+        if (auto jack = probeJackDevice())
+            list.push_back(*jack);
         list.push_back(nullOutputDevice());
         return list;
     }
@@ -277,7 +279,7 @@ public:
                                   qEnvironmentVariable(kNullOutputWavVariable), target);
         }
         if (device.driver == QLatin1String("jack"))
-            return openJackOutput(device, target, portAudio_.jackServerGone(), error);
+            return openJackOutput(device, target, error);
         return portAudio_.open(device, requestedRate, target, error);
     }
 

@@ -22,8 +22,7 @@ constexpr int kBlockFrames = 4096;
 
 class JackOutput final : public OutputStream {
 public:
-    JackOutput(RenderTarget& target, std::shared_ptr<std::atomic<bool>> serverGone)
-        : target_(target), serverGone_(std::move(serverGone)) {}
+    explicit JackOutput(RenderTarget& target) : target_(target) {}
     ~JackOutput() override {
         stop();
         // A client whose server went away is never touched again: the next client this
@@ -129,14 +128,10 @@ private:
     }
 
     static void onShutdown(void* user) {
-        auto* self = static_cast<JackOutput*>(user);
-        self->gone_.store(true);
-        if (self->serverGone_)
-            self->serverGone_->store(true);
+        static_cast<JackOutput*>(user)->gone_.store(true);
     }
 
     RenderTarget& target_;
-    std::shared_ptr<std::atomic<bool>> serverGone_;
     OutputConfig config_;
     jack_client_t* client_ = nullptr;
     jack_port_t* ports_[kMaxSpeakers] = {};
@@ -148,10 +143,37 @@ private:
 
 } // namespace
 
+std::optional<BackendDevice> probeJackDevice() {
+    jack_set_error_function(&quietJack);
+    jack_client_t* client = jack_client_open("Kalvor probe", JackNoStartServer, nullptr);
+    if (client == nullptr)
+        return std::nullopt;
+    int ports = 0;
+    if (const char** playback = jack_get_ports(client, nullptr, JACK_DEFAULT_AUDIO_TYPE,
+                                               JackPortIsPhysical | JackPortIsInput)) {
+        while (playback[ports] != nullptr)
+            ++ports;
+        jack_free(playback);
+    }
+    const int rate = static_cast<int>(jack_get_sample_rate(client));
+    const int period = static_cast<int>(jack_get_buffer_size(client));
+    jack_client_close(client);
+    if (ports == 0 || rate <= 0)
+        return std::nullopt;
+    BackendDevice d;
+    d.name = QStringLiteral("JACK");
+    d.driver = QStringLiteral("jack");
+    d.outputChannels = std::clamp(ports, 1, kMaxSpeakers);
+    // A JACK server runs at one rate; its ports are its real channels.
+    d.defaultRate = d.fixedRate = d.minRate = d.maxRate = rate;
+    d.latencyMs = (period * 1000 + rate / 2) / rate;
+    d.minBufferMs = d.latencyMs;
+    return d;
+}
+
 std::unique_ptr<OutputStream> openJackOutput(const BackendDevice& device, RenderTarget& target,
-                                             std::shared_ptr<std::atomic<bool>> serverGone,
                                              QString* error) {
-    auto output = std::make_unique<JackOutput>(target, std::move(serverGone));
+    auto output = std::make_unique<JackOutput>(target);
     if (!output->open(device, error))
         return nullptr;
     return output;

@@ -3,6 +3,7 @@
 #include "engine/audiolib/PortAudioBackend.h"
 
 #include <alsa/asoundlib.h>
+#include <jack/jack.h>
 #include <pa_jack.h>
 #include <portaudio.h>
 
@@ -12,6 +13,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 namespace kalvor::audio {
 
@@ -177,6 +179,20 @@ private:
     std::atomic<std::int64_t> frames_{0}; // written by the callback, read by the UI
 };
 
+// PortAudio starts every host API it was built with, and its JACK one joins the server
+// that answers and stays in its graph for good: one more client woken every period for
+// nothing, which on a loaded machine costs xruns, and a client that dies with the server.
+// The JACK device is ours (JackOutput.h). PortAudio takes a client name as long as JACK's
+// limit counted with its final zero, which no server accepts, so its JACK side never
+// joins; ALSA's own JACK plug-in devices open clients of their own and are listed as
+// before.
+bool initialiseWithoutJack() {
+    static const std::string refused(static_cast<std::size_t>(jack_client_name_size()), 'K');
+    jack_set_error_function([](const char*) {});
+    PaJack_SetClientName(refused.c_str());
+    return Pa_Initialize() == paNoError;
+}
+
 } // namespace
 
 PortAudioBackend::PortAudioBackend()
@@ -195,11 +211,9 @@ std::vector<BackendDevice> PortAudioBackend::enumerate() {
     }
     if (!initialised_) {
         snd_lib_error_set_handler(&quietAlsa);
-        // A studio sees the program under its own name, beside its MIDI ports.
-        PaJack_SetClientName("Kalvor");
-        initialised_ = Pa_Initialize() == paNoError;
+        initialised_ = initialiseWithoutJack();
     }
-    std::vector<BackendDevice> hw, system, user, jack;
+    std::vector<BackendDevice> hw, system, user;
     if (!initialised_)
         return {};
     const int count = Pa_GetDeviceCount();
@@ -216,19 +230,6 @@ std::vector<BackendDevice> PortAudioBackend::enumerate() {
         d.defaultRate = static_cast<int>(info->defaultSampleRate);
         d.latencyMs = static_cast<int>(info->defaultLowOutputLatency * 1000.0 + 0.5);
         d.minBufferMs = d.latencyMs;
-        if (api->type == paJACK) {
-            if (abandoned_->load())
-                continue; // its client is gone with the server it belonged to
-            // A JACK server runs at one rate; its ports are its real channels.
-            d.name = QStringLiteral("JACK");
-            d.driver = QStringLiteral("jack");
-            d.fixedRate = d.defaultRate;
-            d.minRate = d.maxRate = d.defaultRate;
-            d.outputChannels = std::clamp(info->maxOutputChannels, 1, kMaxSpeakers);
-            if (opens(i, d.outputChannels, d.defaultRate))
-                jack.push_back(d);
-            continue;
-        }
         if (api->type != paALSA)
             continue;
         const int hwAt = d.name.indexOf(QLatin1String("(hw:"));
@@ -263,7 +264,6 @@ std::vector<BackendDevice> PortAudioBackend::enumerate() {
     std::vector<BackendDevice> list = hw;
     list.insert(list.end(), system.begin(), system.end());
     list.insert(list.end(), user.begin(), user.end());
-    list.insert(list.end(), jack.begin(), jack.end());
     return list;
 }
 
@@ -283,12 +283,11 @@ std::unique_ptr<OutputStream> PortAudioBackend::open(const BackendDevice& device
     p.channelCount = device.outputChannels;
     p.sampleFormat = paFloat32;
     p.suggestedLatency = std::max(info->defaultLowOutputLatency, device.fixedRate > 0 ? 0.0 : 0.02);
-    const bool jack = device.driver == QLatin1String("jack");
-    const unsigned long period = jack ? paFramesPerBufferUnspecified : 256;
+    const unsigned long period = 256;
     OutputConfig config;
     config.sampleRate = rate;
     config.channels = device.outputChannels;
-    config.periodFrames = jack ? 0 : 256;
+    config.periodFrames = static_cast<int>(period);
     auto output = std::make_unique<PaOutput>(config, target, openStreams_, abandoned_);
     if (const PaError e = output->openStream(p, period); e != paNoError) {
         if (error != nullptr)

@@ -1,6 +1,6 @@
 // PortAudio's output devices: ALSA hardware devices by card, the system default device,
-// user-defined ALSA devices, and JACK while a server runs (listed here, played through
-// JackOutput.h). UI thread; the stream's callback runs on PortAudio's thread and does
+// and user-defined ALSA devices. PortAudio's JACK side is kept off the server (the JACK
+// device is listed and played by JackOutput.h). UI thread; the stream's callback runs on PortAudio's thread and does
 // nothing but call the mixer.
 #pragma once
 
@@ -22,11 +22,6 @@ public:
     std::vector<BackendDevice> enumerate();
     std::unique_ptr<OutputStream> open(const BackendDevice& device, int requestedRate,
                                        RenderTarget& target, QString* error);
-    // Set by the JACK device's own output when its server went away. PortAudio's JACK
-    // client went with it, and libjack deletes such clients when the process opens its
-    // next one: PortAudio's JACK devices are not listed any more, and PortAudio is never
-    // restarted or ended (its JACK side would close a client that is gone).
-    std::shared_ptr<std::atomic<bool>> jackServerGone() const { return abandoned_; }
 
 private:
     bool initialised_ = false;
