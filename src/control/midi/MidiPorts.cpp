@@ -15,6 +15,7 @@
 #include <sys/eventfd.h>
 #include <type_traits>
 #include <unistd.h>
+#include <string>
 #include <vector>
 
 namespace kalvor::midi {
@@ -54,6 +55,7 @@ struct MidiPorts::Inbox {
 // objects of that server are then never touched again, only kept (see abandon()).
 struct MidiPorts::JackWatch {
     jack_client_t* client = nullptr;
+    std::string name; // as the server named it, kept apart from the client's memory
     std::atomic<bool> gone{false};
 
     static void onShutdown(void* self) {
@@ -220,9 +222,31 @@ MidiPorts::JackWatch* MidiPorts::watchJack() {
     jack_->client = jack_client_open("Kalvor watch", JackNoStartServer, nullptr);
     if (!jack_->client)
         jack_->gone.store(true);
-    else
+    else {
+        jack_->name = jack_get_client_name(jack_->client);
         jack_on_shutdown(jack_->client, &JackWatch::onShutdown, jack_);
+    }
     return jack_;
+}
+
+// The shutdown call alone can miss a server's end: the first client of the process whose
+// thread sees the server gone marks it so, and the next client the process opens makes
+// libjack delete every client of the old server, ours among them, whether its shutdown
+// call has run or not. So the server that answers now is asked whether it still knows
+// the watch by name; a server that does not is not the one the ports were opened on.
+void MidiPorts::checkWatchedServer() {
+    if (!jack_ || jack_->gone.load(std::memory_order_acquire))
+        return;
+    bool known = false;
+    if (jack_client_t* probe = jack_client_open("Kalvor probe", JackNoStartServer, nullptr)) {
+        if (char* uuid = jack_get_uuid_for_client_name(probe, jack_->name.c_str())) {
+            known = true;
+            jack_free(uuid);
+        }
+        jack_client_close(probe);
+    }
+    if (!known)
+        jack_->gone.store(true, std::memory_order_release);
 }
 
 MidiPorts::MidiPorts(QObject* parent) : QObject(parent), inbox_(std::make_unique<Inbox>()) {
@@ -237,6 +261,8 @@ MidiPorts::MidiPorts(QObject* parent) : QObject(parent), inbox_(std::make_unique
 }
 
 void MidiPorts::watchDevices() {
+    if (inJack_ == jack_ || outJack_ == jack_)
+        checkWatchedServer();
     // One device of either direction: its loss is told once; once it is listed again it is
     // opened afresh under the same name.
     const auto follow = [](auto* port, const MidiPorts::JackWatch* jack, const QString& current,

@@ -71,6 +71,8 @@ private:
     void watchDevices();
     // The watch of the server a JACK port opens on now (one for every server that came up).
     JackWatch* watchJack();
+    // Marks the watch gone when the server that answers now does not know it.
+    void checkWatchedServer();
 
     // A device is lost while its port is missing from the list, and reopened when it is back.
     bool inLost_ = false;
