@@ -54,6 +54,23 @@ void useDevices(MidiRig& rig, const JackPeer& peer) {
     rig.settings->setOn(u"UseMIDIOut", true);
 }
 
+bool said(const char* text) {
+    return SystemMessages::instance().entries().join(u'\n').contains(QLatin1String(text));
+}
+
+// Channel 1 held on note 36, both directions on the peer, MIDI open.
+struct HeldNoteOnPeer {
+    MidiRig rig{1};
+    std::unique_ptr<midi::MidiSystem> system;
+    explicit HeldNoteOnPeer(const JackPeer& peer) {
+        rig.assign(0, 36);
+        rig.store.controls(0).holdMode = 1;
+        useDevices(rig, peer);
+        system = std::make_unique<midi::MidiSystem>(*rig.show, *rig.settings);
+        system->openMidi();
+    }
+};
+
 } // namespace
 
 TEST(JackMidi, ListsBothDirectionsWithTheirApi) {
@@ -177,18 +194,10 @@ TEST(JackMidiDevice, RepluggedInterfaceIsHeardAndServedAgain) {
     auto peer = std::make_unique<JackPeer>("kalvor_midi_replug");
     if (!peer->ok())
         GTEST_SKIP() << "no JACK server";
-    MidiRig rig(1);
-    rig.assign(0, 36);
-    rig.store.controls(0).holdMode = 1;
-    useDevices(rig, *peer);
-    midi::MidiSystem system(*rig.show, *rig.settings);
-    system.openMidi();
-    ASSERT_TRUE(system.ports().inputOpen());
+    HeldNoteOnPeer held(*peer);
+    ASSERT_TRUE(held.system->ports().inputOpen());
 
     peer.reset();
-    const auto said = [](const char* text) {
-        return SystemMessages::instance().entries().join(u'\n').contains(QLatin1String(text));
-    };
     EXPECT_TRUE(waitFor([&] { return said("MIDI input device gone"); }, 5000));
     EXPECT_TRUE(waitFor([&] { return said("MIDI output device gone"); }, 5000));
     peer = std::make_unique<JackPeer>("kalvor_midi_replug");
@@ -222,17 +231,9 @@ TEST(JackMidiDevice, AServerThatExitsAndComesBackIsHeardAndServedAgain) {
     };
     auto peer = startServer();
     ASSERT_TRUE(peer && peer->ok());
-    MidiRig rig(1);
-    rig.assign(0, 36);
-    rig.store.controls(0).holdMode = 1;
-    useDevices(rig, *peer);
-    midi::MidiSystem system(*rig.show, *rig.settings);
-    system.openMidi();
-    ASSERT_TRUE(system.ports().outputOpen());
+    HeldNoteOnPeer held(*peer);
+    ASSERT_TRUE(held.system->ports().outputOpen());
 
-    const auto said = [](const char* text) {
-        return SystemMessages::instance().entries().join(u'\n').contains(QLatin1String(text));
-    };
     // The server back after its loss was told. (Back before the ports' next look, on a
     // loaded machine the program's first note out after the return does not always reach
     // the peer within seconds: still open, so that row is not run.)
@@ -264,7 +265,7 @@ TEST(JackMidiDevice, AServerThatExitsAndComesBackIsHeardAndServedAgain) {
             << SystemMessages::instance().entries().join(u'\n').toStdString();
     }
     peer.reset();
-    system.closeMidi();
+    held.system->closeMidi();
     qunsetenv("JACK_DEFAULT_SERVER");
     server.terminate();
     server.waitForFinished();
