@@ -30,6 +30,16 @@ bool Capture::open(const char* name, QString* error) {
                                     JackPortIsInput, 0);
     }
     ring_ = std::make_unique<audio::FrameRing>(kRingFrames, 2);
+    // The ring is first written by the server's real-time thread, in the same cycle as the
+    // program. Untouched, its pages would fault there one every four periods for its first
+    // 20 s, and the recorder's own stalls would count as the program's xruns. Touch them now.
+    ring_->writeSilence(kRingFrames);
+    for (std::size_t left = kRingFrames; left > 0;) {
+        std::size_t n = left;
+        ring_->readSpan(&n);
+        ring_->commitRead(n);
+        left -= n;
+    }
     jack_set_process_callback(client_, process, this);
     jack_set_xrun_callback(client_, xrun, this);
     if (!in_[0] || !in_[1] || jack_activate(client_) != 0) {

@@ -471,6 +471,11 @@ int runSoak(int seconds, int channels, const QString& keep) {
                     fades.interruptAll();
                 else if (e.action != cli::RenderAction::Release && ch >= 0 && ch < channels)
                     fades.interrupted(ch);
+                // A channel moved onto the recorded output sounds there a period after the
+                // move has opened it, which on a busy machine can be well before this loop
+                // notes gains again: it counts from now.
+                if (e.action == cli::RenderAction::Output && e.name == jack)
+                    noteGains(show, jack, capture.frameNow(), envelope, ch);
                 const QString refusal = cli::applyRenderEvent(show, e);
                 if (!refusal.isEmpty()) {
                     ++refused;

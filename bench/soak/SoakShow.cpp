@@ -166,12 +166,13 @@ QString soakScript(double seconds, std::uint32_t seed, int channels, const QStri
     return events.join(QStringLiteral("; "));
 }
 
-void noteGains(ShowLayer& show, const QString& output, std::int64_t frame, GainEnvelope& envelope) {
+void noteGains(ShowLayer& show, const QString& output, std::int64_t frame, GainEnvelope& envelope,
+               int arriving) {
     const ShowStore& store = show.store();
     std::vector<float> gains(static_cast<std::size_t>(envelope.sources()), 0.0f);
     for (int ch = 0; ch < envelope.sources(); ++ch) {
         const Channel& c = store.channel(ch);
-        if (c.outputName == output && KAE__Channel_IsPlaying(ch))
+        if ((c.outputName == output || ch == arriving) && KAE__Channel_IsPlaying(ch))
             gains[static_cast<std::size_t>(ch)] = volumeGain(c.volume);
     }
     envelope.note(frame, gains);

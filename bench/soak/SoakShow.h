@@ -42,8 +42,10 @@ QString soakScript(double seconds, std::uint32_t seed, int channels, const QStri
                    const QString& otherOutput);
 
 // Notes in `envelope`, at `frame` of the recording, the gain each channel may have on
-// `output` now: its volume (which fades never exceed) while it plays there, else 0.
-void noteGains(ShowLayer& show, const QString& output, std::int64_t frame, GainEnvelope& envelope);
+// `output` now: its volume (which fades never exceed) while it plays there, else 0. A
+// channel `arriving` (about to be moved there) counts as there already while it plays.
+void noteGains(ShowLayer& show, const QString& output, std::int64_t frame, GainEnvelope& envelope,
+               int arriving = -1);
 
 // Each channel's largest step and peak alone at 0 dB through its effects, measured on the
 // offline device at `rate` over `seconds` of play.
