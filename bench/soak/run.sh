@@ -29,9 +29,10 @@ fi
 "$bin" --self-check || { echo "the click analysis failed its self-check: no soak"; exit 1; }
 
 export JACK_DEFAULT_SERVER=kalvor-soak JACK_NO_START_SERVER=1
-jack_core=0
-hog_core=1
-[ "$(nproc)" -ge 2 ] || hog_core=0
+# SOAK_JACK_CORE picks the server's core (default 0); the hog takes another one.
+jack_core=${SOAK_JACK_CORE:-0}
+hog_core=$(( jack_core == 0 ? 1 : 0 ))
+[ "$(nproc)" -ge 2 ] || { jack_core=0; hog_core=0; }
 taskset -c $jack_core jackd -R -P 70 -n kalvor-soak -d dummy -r 48000 -p 128 >/dev/null 2>&1 &
 jack=$!
 hog=
