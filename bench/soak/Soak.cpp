@@ -649,6 +649,48 @@ int runSoak(int seconds, int channels, const QString& keep) {
     return rc;
 }
 
+// The machine's share: the server and the recorder alone, no client of the program on the
+// server, in the same conditions as the soak. Xruns here are the machine's; they set the
+// floor that no program on this machine can go below.
+int runServerAlone(int seconds) {
+    Capture capture;
+    QString error;
+    QTemporaryDir dir;
+    if (!capture.open("kalvor-soak-capture", &error) ||
+        !capture.start(dir.filePath(QStringLiteral("server-alone.f32")), &error)) {
+        std::printf("JACK: %s\n", qPrintable(error));
+        return 1;
+    }
+    while (capture.frameNow() < 0)
+        QThread::msleep(1);
+    const int rate = capture.rate();
+    std::printf("JACK %d Hz, %d-frame periods; the server and the recorder alone, no client of "
+                "the program, %d s\n",
+                rate, capture.period(), seconds);
+    std::printf("load average at start %.2f\n", loadAverage());
+    std::fflush(stdout);
+    const long xrunsAtStart = capture.xruns();
+    const long momentsAtStart = capture.xrunMoments();
+    WakeProbe probe;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < seconds * 1000LL) {
+        probe.noteFrame(capture.frameNow());
+        QThread::msleep(20);
+    }
+    capture.stop();
+    std::vector<std::int64_t> gaps;
+    for (long i = 0; i < std::min<long>(capture.gaps(), Capture::kKeptXruns); ++i)
+        gaps.push_back(capture.gapFrame(i));
+    const long xruns = capture.xruns() - xrunsAtStart;
+    std::printf("xruns: %ld reports at %ld moments\n", xruns,
+                capture.xrunMoments() - momentsAtStart);
+    probe.report(gaps, rate);
+    std::printf("load average at end %.2f\n", loadAverage());
+    std::printf("RESULT (server alone): %ld xruns\n", xruns);
+    return xruns == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -662,6 +704,11 @@ int main(int argc, char** argv) {
         if (offlineSeconds > 0 && runs > 0)
             return reportOfflineBursts(offlineSeconds, runs, kSeed);
     }
+    if (args.size() > 2 && args[1] == QLatin1String("--server-alone")) {
+        const int aloneSeconds = args[2].toInt();
+        if (aloneSeconds > 0)
+            return runServerAlone(aloneSeconds);
+    }
     int seconds = args.size() > 1 ? args[1].toInt() : 600;
     int channels = kSoakChannels;
     QString keep;
@@ -672,7 +719,8 @@ int main(int argc, char** argv) {
             channels = args[i].toInt();
     }
     if (seconds <= 0 || channels < 0 || channels > kSoakChannels) {
-        std::fprintf(stderr, "usage: bench_soak --self-check | --offline SECONDS [RUNS] | SECONDS "
+        std::fprintf(stderr, "usage: bench_soak --self-check | --offline SECONDS [RUNS] | --server-alone "
+                             "SECONDS | SECONDS "
                              "[CHANNELS 0..32] [--keep DIR]\n");
         return 2;
     }

@@ -8,7 +8,8 @@
 #
 #   bench/soak/run.sh [BUILD_DIR] [SECONDS] [CHANNELS] [--keep DIR]
 #   (default build/release, 600 s, 32 channels; 0 channels is the idle baseline: what the
-#   server and the machine do with the engine idle, in the same conditions)
+#   server and the machine do with the engine idle, in the same conditions; "alone" runs
+#   the server and the recorder without the program: the machine's own xruns)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$root/build/release}" && pwd)
@@ -56,6 +57,10 @@ hog=$!
 echo "CPU hog (busy shell loop) on core $hog_core, pid $hog"
 echo "load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
 rc=0
-taskset -c $jack_core "$bin" "$seconds" "$channels" "$@" || rc=$?
+if [ "$channels" = alone ]; then
+  taskset -c $jack_core "$bin" --server-alone "$seconds" || rc=$?
+else
+  taskset -c $jack_core "$bin" "$seconds" "$channels" "$@" || rc=$?
+fi
 echo "load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"
 exit $rc
