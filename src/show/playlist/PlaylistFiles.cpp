@@ -141,7 +141,7 @@ int AddToRecentPlaylists(RecentPlaylists& recent, const QString& path, const QSt
 QString findRecentPlaylist(const RecentPlaylists& recent, int index) {
     if (index < 0 || index >= recent.count() || recent.path(index).isEmpty())
         return {};
-    const auto found = SoundPathResolver().resolve(recent.path(index));
+    const auto found = SoundPathResolver(QString()).resolve(recent.path(index));
     return found.exists ? found.path : QString();
 }
 
@@ -261,9 +261,11 @@ LoadReport PlaylistFiles::LoadPlaylist(const QString& pathAsGiven, const QString
     call(hooks_.suspendOverviewRedraw, true);
     loading_ = true;
 
-    SoundPathResolver resolver;
-    const auto located = resolver.resolve(pathAsGiven);
+    // The show's own path is the caller's (a command line is relative to the working
+    // folder); the sounds it names relative to itself are looked for beside it.
+    const auto located = SoundPathResolver(QString()).resolve(pathAsGiven);
     const QString path = located.exists ? located.path : pathAsGiven;
+    setShowFolder(QFileInfo(path).absolutePath());
 
     PlaylistReadResult read;
     read.status = ReadStatus::UnknownFormat;

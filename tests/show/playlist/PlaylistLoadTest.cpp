@@ -214,6 +214,23 @@ TEST(PlaylistLoad, MissingSoundsAreRedAndAnnouncedOnlyWhenAskedFor) {
     }
 }
 
+// A show folder carried to another machine, its sounds beside it: the sound lines that
+// name them relative to the show are found there, not in whatever folder the program
+// was started from.
+TEST(PlaylistLoad, RelativeSoundPathsAreTakenFromTheShowsOwnFolder) {
+    const QString moved = test::freshFolder(u"moved show"_s) + u"/Hamlet"_s;
+    test::writeFile(moved + u"/Sounds/Rain.wav"_s, "RIFF");
+    test::writeFile(moved + u"/Sounds/Act 1/Thunder.WAV"_s, "RIFF");
+    const QStringList section{u"Channel 3"_s, u"Sounds/Rain.wav"_s,
+                              u"sounds\\act 1\\thunder.wav"_s};
+    test::writeFile(moved + u"/show.kal"_s, fixture(17, 1, section));
+    Booth booth;
+    EXPECT_EQ(booth.files.LoadPlaylist(moved + u"/show.kal"_s).missingSounds, 0);
+    EXPECT_EQ(booth.sounds,
+              (QStringList{moved + u"/Sounds/Rain.wav"_s, moved + u"/Sounds/Act 1/Thunder.WAV"_s}));
+    EXPECT_EQ(booth.paths(3), section.mid(1)) << "kept as written";
+}
+
 TEST(PlaylistLoad, BadFilesEndInTheirBoxAnEmptiedShowAndAnUntouchedFile) {
     const QString dir = test::freshFolder(u"bad-input"_s);
     const QByteArray good = fixture(17, 3, {u"Channel 0"_s, u"/s/a.wav"_s});
