@@ -18,6 +18,9 @@
 #include <QSaveFile>
 #include <QScopeGuard>
 
+#include <cerrno>
+#include <cstring>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -444,7 +447,15 @@ SaveOutcome PlaylistFiles::SavePlaylist(const QString& path, bool ask) {
     // place. A short write without an error is what a full disk (or a file size limit)
     // looks like at first.
     const bool opened = file.open(QIODevice::WriteOnly);
-    const bool written = opened && file.write(bytes) == bytes.size() && file.flush();
+    bool written = opened && file.write(bytes) == bytes.size() && file.flush();
+    // The commit flushes the file to disk too, but goes on to the rename whatever the flush
+    // says; a disk that reports a full disk or a fault only then (network and copy-on-write
+    // file systems, a failing stick) would get the cut-off file in the old show's place.
+    int syncError = 0;
+    if (written && ::fsync(file.handle()) != 0) {
+        syncError = errno;
+        written = false;
+    }
     if (opened && !written)
         file.cancelWriting();
     const bool ok = written && file.commit();
@@ -459,10 +470,14 @@ SaveOutcome PlaylistFiles::SavePlaylist(const QString& path, bool ask) {
         int number = errnum::PathFileAccess;
         if (error == QFileDevice::PermissionsError)
             number = errnum::PermissionDenied;
-        else if (opened && !written)
+        else if (opened && !written &&
+                 (syncError == 0 || syncError == ENOSPC || syncError == EDQUOT))
             number = errnum::DiskFull;
         QString description = errorDescription(number);
-        if (error != QFileDevice::NoError)
+        if (syncError != 0)
+            description += QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(syncError)) +
+                           QLatin1Char(')');
+        else if (error != QFileDevice::NoError)
             description += QStringLiteral(" (") + errorText + QLatin1Char(')');
         ReportError(number, description, txt(texts::SaveModule));
         return SaveOutcome::Failed;

@@ -3,9 +3,10 @@
 // that reported success must survive a power cut: the new file's data reach the disk
 // before it replaces the old one, and the folder entry that now names it is flushed too,
 // or the old show comes back after the restart as if the save had never happened (seen by
-// standing in for fsync and fdatasync in this program). And a show saved and loaded again
-// is the same show: every value of every channel of every preset, the sound lists, the
-// layout, the GPIO block and the text-reader link.
+// standing in for fsync and fdatasync in this program); a disk that reports a fault only
+// when the file is flushed to it must not get the cut-off file in the old show's place.
+// And a show saved and loaded again is the same show: every value of every channel of
+// every preset, the sound lists, the layout, the GPIO block and the text-reader link.
 #include "support/PlaylistFixtures.h"
 
 #include "core/RecentPlaylists.h"
@@ -24,6 +25,8 @@
 #include <dlfcn.h>
 #include <sys/stat.h>
 
+#include <atomic>
+#include <cerrno>
 #include <mutex>
 #include <optional>
 #include <tuple>
@@ -55,13 +58,22 @@ struct Flush {
 
 std::mutex g_mutex;
 std::vector<Flush> g_flushes;
+// A disk that takes every write and fails only when a file is flushed to it (a full
+// network or copy-on-write file system, a failing stick): the errno to fail with, or 0.
+std::atomic<int> g_fileFlushError{0};
 
-void note(int fd) {
+// False (errno set) when the flush of `fd` is to fail.
+bool note(int fd) {
     struct stat st {};
     if (::fstat(fd, &st) != 0)
-        return;
+        return true;
     const std::lock_guard lock(g_mutex);
     g_flushes.push_back({st.st_dev, st.st_ino, S_ISDIR(st.st_mode)});
+    if (const int error = g_fileFlushError.load(); error != 0 && S_ISREG(st.st_mode)) {
+        errno = error;
+        return false;
+    }
+    return true;
 }
 
 template <typename Fn> Fn next(const char* name) {
@@ -100,13 +112,15 @@ QString firstDifference(const Preset& a, const Preset& b) {
 } // namespace
 
 extern "C" int fsync(int fd) {
-    note(fd);
+    if (!note(fd))
+        return -1;
     static const auto real = next<int (*)(int)>("fsync");
     return real(fd);
 }
 
 extern "C" int fdatasync(int fd) {
-    note(fd);
+    if (!note(fd))
+        return -1;
     static const auto real = next<int (*)(int)>("fdatasync");
     return real(fd);
 }
@@ -142,13 +156,14 @@ TEST(PlaylistSave, AFailedWriteLeavesThePreviousShowByteForByte) {
     const QString dir = test::freshFolder(u"failed-save"_s);
     const QString path = dir + u"/show.kal"_s;
     test::ScriptedWaits waits;
-    // The file size limit is 0 where there is none.
-    using Row = std::tuple<const char*, QString, rlim_t, QString>;
+    // The file size limit is 0 where there is none; so is the error of the flush to disk.
+    using Row = std::tuple<const char*, QString, rlim_t, int, QString>;
     const Row cases[] = {
-        {"disk full in the middle of the file", path, 64 * 1024, u"Error 61 = Disk full"_s},
-        {"folder that does not exist", dir + u"/gone/show.kal"_s, 0, u"Save_Playlist_To_Disk"_s},
+        {"disk full in the middle of the file", path, 64 * 1024, 0, u"Error 61 = Disk full"_s},
+        {"disk full told only by the flush to disk", path, 0, ENOSPC, u"Error 61 = Disk full"_s},
+        {"folder that does not exist", dir + u"/gone/show.kal"_s, 0, 0, u"Save_Playlist_To_Disk"_s},
     };
-    for (const auto& [label, target, limit, expectedText] : cases) {
+    for (const auto& [label, target, limit, flushError, expectedText] : cases) {
         SCOPED_TRACE(label);
         {
             test::ScriptedDialogs quiet;
@@ -164,7 +179,9 @@ TEST(PlaylistSave, AFailedWriteLeavesThePreviousShowByteForByte) {
         std::optional<test::FileSizeLimit> cap;
         if (limit)
             cap.emplace(limit);
+        g_fileFlushError = flushError;
         EXPECT_EQ(second.files.SavePlaylist(target, false), SaveOutcome::Failed);
+        g_fileFlushError = 0;
         EXPECT_EQ(test::readFile(path), before);
         EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{u"show.kal"_s})
             << "no temporary file left";
