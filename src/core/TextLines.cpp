@@ -6,6 +6,11 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <cerrno>
+#include <cstring>
+
+#include <unistd.h>
+
 namespace kalvor {
 
 namespace {
@@ -83,6 +88,15 @@ bool writeFileAtomically(const QString& path, QByteArrayView contents, QString* 
     if (file.write(contents.data(), contents.size()) != contents.size()) {
         if (error)
             *error = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    // commit() flushes the file to disk as well, but renames it over the old one whatever
+    // the flush reports; a disk that tells of a full disk or a fault only then would get
+    // the cut-off file in the good one's place.
+    if (::fsync(file.handle()) != 0) {
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(errno));
         file.cancelWriting();
         return false;
     }

@@ -7,7 +7,37 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
+#include <atomic>
+#include <cerrno>
+
 using namespace kalvor;
+
+namespace {
+
+// A disk that takes every write and reports a full disk only when the file is flushed to
+// it (network and copy-on-write file systems do): the errno to fail with, or 0.
+std::atomic<int> g_flushError{0};
+
+template <typename Fn> int flushOrFail(const char* name, int fd) {
+    if (const int error = g_flushError.load(); error != 0) {
+        errno = error;
+        return -1;
+    }
+    static const auto real = reinterpret_cast<Fn>(::dlsym(RTLD_NEXT, name));
+    return real(fd);
+}
+
+} // namespace
+
+extern "C" int fsync(int fd) {
+    return flushOrFail<int (*)(int)>("fsync", fd);
+}
+
+extern "C" int fdatasync(int fd) {
+    return flushOrFail<int (*)(int)>("fdatasync", fd);
+}
 
 TEST(TextLines, ReadsEveryLineEndingAndEncodingWeMeet) {
     const struct {
@@ -56,6 +86,12 @@ TEST(TextLines, AFailedSaveLeavesThePreviousFileWhole) {
     EXPECT_FALSE(
         writeTextLines(dir + QStringLiteral("/gone/show.kal"), {QStringLiteral("x")}, &error));
     EXPECT_FALSE(error.isEmpty());
+
+    // The disk tells of its full state only when the new file is flushed to it.
+    g_flushError = ENOSPC;
+    const bool flushed = writeTextLines(path, {QStringLiteral("new show")}, &error);
+    g_flushError = 0;
+    EXPECT_FALSE(flushed);
 
     // A target that is a folder cannot be replaced; nothing else is touched.
     QDir().mkpath(dir + QStringLiteral("/folder.kal"));
