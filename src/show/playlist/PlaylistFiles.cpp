@@ -172,6 +172,35 @@ PlaylistReadResult readPlaylistFile(const QString& path, QString* openError, qin
 PlaylistFiles::PlaylistFiles(ShowStore& store, Settings* settings, RecentPlaylists* recent)
     : store_(store), settings_(settings), recent_(recent) {}
 
+namespace {
+
+// The error box names the error only; which presets, sounds or blocks the show lacks
+// follows from where the reader stopped.
+void announceWhereReadingStopped(const PlaylistReadResult& read) {
+    QString where;
+    switch (read.errorStage) {
+    case ReadStage::Presets:
+        where = txt(texts::ReadStagePreset).arg(read.document.presets.size());
+        break;
+    case ReadStage::OverviewLayout:
+        where = txt(texts::ReadStageLayout);
+        break;
+    case ReadStage::TextReaderLink:
+        where = txt(texts::ReadStageLink);
+        break;
+    case ReadStage::Gpio:
+        where = txt(texts::ReadStageGpio);
+        break;
+    case ReadStage::Header:
+    case ReadStage::SoundLists:
+    case ReadStage::Done:
+        return;
+    }
+    AddDebugMessage(txt(texts::ReadStoppedAt).arg(read.errorLine).arg(where));
+}
+
+} // namespace
+
 void PlaylistFiles::reportLoadError(int number, int format) {
     if (number == errnum::BadFileName) {
         showMessage(txt(texts::Error52Title), txt(texts::Error52Text), MessageIcon::Critical);
@@ -314,6 +343,7 @@ LoadReport PlaylistFiles::LoadPlaylist(const QString& pathAsGiven, const QString
         }
         if (read.status == ReadStatus::RuntimeError) {
             report.outcome = LoadOutcome::ReadError;
+            announceWhereReadingStopped(read);
             if (read.errorStage == ReadStage::Presets)
                 reportLoadError(read.errorNumber, doc.format);
         }

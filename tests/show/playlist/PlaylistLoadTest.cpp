@@ -298,6 +298,28 @@ TEST(PlaylistLoad, BadFilesEndInTheirBoxAnEmptiedShowAndAnUntouchedFile) {
     }
 }
 
+// The error box names only the error; what the operator must check by hand is where the
+// file stopped being read, so the system messages say it.
+TEST(PlaylistLoad, AReadErrorTellsWhereTheFileStoppedBeingRead) {
+    const QString path = test::freshFolder(u"read-stop"_s) + u"/show.kal"_s;
+    const QByteArray good = fixture(17, 2, {u"Channel 0"_s, u"/s/a.wav"_s});
+    // Line 2463: channel 1's Volume in preset 2 (2 + 2435 + 26).
+    QList<QByteArray> lines = good.split('\n');
+    lines[2463 - 1] = "4294967296\r";
+    using Row = std::pair<QByteArray, QString>;
+    const Row cases[] = {
+        {lines.join('\n'), u"line 2463 (preset 2)"_s},
+        {good.left(good.indexOf("~\r\nArial") + 3), u"line 4875 (overview layout)"_s},
+    };
+    for (const auto& [bytes, where] : cases) {
+        test::writeFile(path, bytes);
+        Booth booth;
+        EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::ReadError);
+        EXPECT_TRUE(announced(u"Reading stopped at "_s + where + u"; nothing after it was read."_s))
+            << qPrintable(where);
+    }
+}
+
 TEST(PlaylistLoad, AFileThatIsNotThereGetsTheError52Box) {
     Booth booth;
     const LoadReport r = booth.files.LoadPlaylist(test::testHome() + u"/no/such/show.kal"_s);
