@@ -18,6 +18,7 @@
 #include <QSaveFile>
 #include <QScopeGuard>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -51,6 +52,8 @@ QString errorDescription(int number) {
         return txt(texts::ErrPermissionDenied);
     case errnum::DiskFull:
         return txt(texts::ErrDiskFull);
+    case errnum::DeviceIo:
+        return txt(texts::ErrDeviceIo);
     default:
         return txt(texts::ErrPathFileAccess);
     }
@@ -80,6 +83,19 @@ QString qtFilter(const QString& pipeFilter) {
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
         out.append(parts[i]);
     return out.join(QStringLiteral(";;"));
+}
+
+// The whole file, or false after a read error. readAll() takes the first short read for
+// the end of the file and drops the error that follows it: what came before the fault can
+// look like a whole show (old formats end after their sound lists), and taken as one, its
+// next save would lose the rest for good.
+bool readToEnd(QFile& file, QByteArray& contents) {
+    contents.reserve(file.size());
+    std::array<char, 64 * 1024> chunk{};
+    qint64 n = 0;
+    while ((n = file.read(chunk.data(), static_cast<qint64>(chunk.size()))) > 0)
+        contents.append(chunk.data(), n);
+    return file.error() == QFileDevice::NoError;
 }
 
 } // namespace
@@ -163,7 +179,12 @@ PlaylistReadResult readPlaylistFile(const QString& path, QString* openError, qin
             *openError = QStringLiteral("file larger than %1 bytes").arg(maxFileSize);
         return refused;
     }
-    const QByteArray contents = file.readAll();
+    QByteArray contents;
+    if (!readToEnd(file, contents)) {
+        if (openError)
+            *openError = file.errorString();
+        return refused;
+    }
     PlaylistReadOptions options;
     options.readGpioBlock = true;
     return readPlaylist(contents, options);
@@ -314,8 +335,10 @@ LoadReport PlaylistFiles::LoadPlaylist(const QString& pathAsGiven, const QString
     } else if (file.size() > maxFileSize_) {
         reportLoadError(errnum::OutOfMemory, kNewestFormat);
         report.outcome = LoadOutcome::Unreadable;
+    } else if (QByteArray contents; !readToEnd(file, contents)) {
+        reportLoadError(errnum::DeviceIo, kNewestFormat);
+        report.outcome = LoadOutcome::Unreadable;
     } else {
-        const QByteArray contents = file.readAll();
         file.close();
         PlaylistReadOptions options;
         options.readGpioBlock =

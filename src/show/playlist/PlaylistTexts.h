@@ -76,6 +76,7 @@ inline constexpr UiText ErrInputPastEnd{"Input past end of file", "Einlesen hint
 inline constexpr UiText ErrOutOfMemory{"Out of memory", "Nicht genügend Speicher"};
 inline constexpr UiText ErrPermissionDenied{"Permission denied", "Zugriff verweigert"};
 inline constexpr UiText ErrDiskFull{"Disk full", "Datenträger voll"};
+inline constexpr UiText ErrDeviceIo{"Device I/O error", "Fehler beim Geräte-E/A"};
 inline constexpr UiText ErrPathFileAccess{"Path/File access error",
                                           "Fehler beim Zugriff auf Pfad/Datei"};
 

@@ -17,6 +17,12 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
 #include <tuple>
 
 using namespace kalvor;
@@ -88,6 +94,30 @@ bool announced(const QString& ending) {
             return true;
     return false;
 }
+
+// A stick or a network share that fails part-way through a file: reads of the file with
+// inode `g_failingInode` end in EIO from byte `g_readableBytes` on.
+std::atomic<ino_t> g_failingInode{0};
+std::atomic<off_t> g_readableBytes{0};
+
+} // namespace
+
+extern "C" ssize_t read(int fd, void* buffer, size_t count) {
+    static const auto real =
+        reinterpret_cast<ssize_t (*)(int, void*, size_t)>(::dlsym(RTLD_NEXT, "read"));
+    struct stat st {};
+    if (g_failingInode != 0 && ::fstat(fd, &st) == 0 && st.st_ino == g_failingInode) {
+        const off_t at = ::lseek(fd, 0, SEEK_CUR);
+        if (at >= g_readableBytes) {
+            errno = EIO;
+            return -1;
+        }
+        count = std::min<size_t>(count, static_cast<size_t>(g_readableBytes - at));
+    }
+    return real(fd, buffer, count);
+}
+
+namespace {
 
 // A fixture file of `version`, with the standard tail unless another is given.
 QByteArray fixture(int version, int presets = 1, const QStringList& sounds = {},
@@ -318,6 +348,25 @@ TEST(PlaylistLoad, AReadErrorTellsWhereTheFileStoppedBeingRead) {
         EXPECT_TRUE(announced(u"Reading stopped at "_s + where + u"; nothing after it was read."_s))
             << qPrintable(where);
     }
+}
+
+// An old file ends after its sound lists, so a read cut short there looks like a whole
+// show; loaded as one, its next save would drop the sounds that were never read.
+TEST(PlaylistLoad, AFileThatFailsPartWayThroughIsNotTakenForAWholeShow) {
+    const QString path = test::freshFolder(u"read-fault"_s) + u"/show.kal"_s;
+    const QByteArray bytes = fixture(10, 1, {u"Channel 0"_s, u"/s/a.wav"_s, u"/s/b.wav"_s});
+    test::writeFile(path, bytes);
+    Booth booth;
+    g_readableBytes = bytes.indexOf("/s/b.wav");
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+    g_failingInode = st.st_ino;
+    const LoadReport report = booth.files.LoadPlaylist(path);
+    g_failingInode = 0;
+    EXPECT_EQ(report.outcome, LoadOutcome::Unreadable);
+    EXPECT_TRUE(booth.store.playlistPath().isEmpty());
+    EXPECT_TRUE(onlyBox(booth.dialogs).contains(u"Error 57"_s))
+        << qPrintable(onlyBox(booth.dialogs));
 }
 
 TEST(PlaylistLoad, AFileThatIsNotThereGetsTheError52Box) {
