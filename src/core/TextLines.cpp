@@ -6,6 +6,7 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -62,14 +63,23 @@ QStringList splitTextLines(QByteArrayView contents) {
     return lines;
 }
 
+bool readToEnd(QFile& file, QByteArray& contents) {
+    contents.reserve(file.size());
+    std::array<char, 64 * 1024> chunk{};
+    qint64 n = 0;
+    while ((n = file.read(chunk.data(), static_cast<qint64>(chunk.size()))) > 0)
+        contents.append(chunk.data(), n);
+    return file.error() == QFileDevice::NoError;
+}
+
 std::optional<QStringList> readTextLines(const QString& path, QString* error) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray contents;
+    if (!file.open(QIODevice::ReadOnly) || !readToEnd(file, contents)) {
         if (error)
             *error = file.errorString();
         return std::nullopt;
     }
-    const QByteArray contents = file.readAll();
     return splitTextLines(contents);
 }
 

@@ -4,11 +4,15 @@
 #include "support/TestEnvironment.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 
@@ -29,7 +33,27 @@ template <typename Fn> int flushOrFail(const char* name, int fd) {
     return real(fd);
 }
 
+// A stick that fails part-way through a file: reads of the file with inode
+// `g_failingInode` end in EIO from its byte `g_readableBytes` on.
+std::atomic<ino_t> g_failingInode{0};
+std::atomic<off_t> g_readableBytes{0};
+
 } // namespace
+
+extern "C" ssize_t read(int fd, void* buffer, size_t count) {
+    static const auto real =
+        reinterpret_cast<ssize_t (*)(int, void*, size_t)>(::dlsym(RTLD_NEXT, "read"));
+    struct stat st {};
+    if (g_failingInode != 0 && ::fstat(fd, &st) == 0 && st.st_ino == g_failingInode) {
+        const off_t at = ::lseek(fd, 0, SEEK_CUR);
+        if (at >= g_readableBytes) {
+            errno = EIO;
+            return -1;
+        }
+        count = std::min<size_t>(count, static_cast<size_t>(g_readableBytes - at));
+    }
+    return real(fd, buffer, count);
+}
 
 extern "C" int fsync(int fd) {
     return flushOrFail<int (*)(int)>("fsync", fd);
@@ -100,4 +124,13 @@ TEST(TextLines, AFailedSaveLeavesThePreviousFileWhole) {
     // No temporary files are left beside the show.
     EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{QStringLiteral("show.kal")});
     EXPECT_FALSE(readTextLines(dir + QStringLiteral("/gone/show.kal"), &error).has_value());
+
+    // A read that fails part-way through gives no lines, never the first part as the file.
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+    g_readableBytes = 3;
+    g_failingInode = st.st_ino;
+    const auto cut = readTextLines(path, &error);
+    g_failingInode = 0;
+    EXPECT_FALSE(cut.has_value()) << qPrintable(cut.value_or(QStringList()).join(u'|'));
 }

@@ -8,6 +8,7 @@
 #include "core/ShowStore.h"
 #include "core/SoundEntry.h"
 #include "core/SystemMessages.h"
+#include "core/TextLines.h"
 #include "show/playlist/PlaylistNumbers.h"
 #include "show/playlist/PlaylistTexts.h"
 #include "show/playlist/SoundPaths.h"
@@ -18,7 +19,6 @@
 #include <QSaveFile>
 #include <QScopeGuard>
 
-#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -83,19 +83,6 @@ QString qtFilter(const QString& pipeFilter) {
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
         out.append(parts[i]);
     return out.join(QStringLiteral(";;"));
-}
-
-// The whole file, or false after a read error. readAll() takes the first short read for
-// the end of the file and drops the error that follows it: what came before the fault can
-// look like a whole show (old formats end after their sound lists), and taken as one, its
-// next save would lose the rest for good.
-bool readToEnd(QFile& file, QByteArray& contents) {
-    contents.reserve(file.size());
-    std::array<char, 64 * 1024> chunk{};
-    qint64 n = 0;
-    while ((n = file.read(chunk.data(), static_cast<qint64>(chunk.size()))) > 0)
-        contents.append(chunk.data(), n);
-    return file.error() == QFileDevice::NoError;
 }
 
 } // namespace
@@ -336,6 +323,8 @@ LoadReport PlaylistFiles::LoadPlaylist(const QString& pathAsGiven, const QString
         reportLoadError(errnum::OutOfMemory, kNewestFormat);
         report.outcome = LoadOutcome::Unreadable;
     } else if (QByteArray contents; !readToEnd(file, contents)) {
+        // What came before the fault can look like a whole show (old formats end after
+        // their sound lists); taken as one, its next save would lose the rest for good.
         reportLoadError(errnum::DeviceIo, kNewestFormat);
         report.outcome = LoadOutcome::Unreadable;
     } else {
