@@ -8,6 +8,7 @@
 #include "core/SystemMessages.h"
 #include "show/playlist/PlaylistDocument.h"
 #include "show/playlist/PlaylistFiles.h"
+#include "support/DiskFaults.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
@@ -17,12 +18,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <atomic>
-#include <cerrno>
 #include <tuple>
 
 using namespace kalvor;
@@ -94,30 +89,6 @@ bool announced(const QString& ending) {
             return true;
     return false;
 }
-
-// A stick or a network share that fails part-way through a file: reads of the file with
-// inode `g_failingInode` end in EIO from byte `g_readableBytes` on.
-std::atomic<ino_t> g_failingInode{0};
-std::atomic<off_t> g_readableBytes{0};
-
-} // namespace
-
-extern "C" ssize_t read(int fd, void* buffer, size_t count) {
-    static const auto real =
-        reinterpret_cast<ssize_t (*)(int, void*, size_t)>(::dlsym(RTLD_NEXT, "read"));
-    struct stat st {};
-    if (g_failingInode != 0 && ::fstat(fd, &st) == 0 && st.st_ino == g_failingInode) {
-        const off_t at = ::lseek(fd, 0, SEEK_CUR);
-        if (at >= g_readableBytes) {
-            errno = EIO;
-            return -1;
-        }
-        count = std::min<size_t>(count, static_cast<size_t>(g_readableBytes - at));
-    }
-    return real(fd, buffer, count);
-}
-
-namespace {
 
 // A fixture file of `version`, with the standard tail unless another is given.
 QByteArray fixture(int version, int presets = 1, const QStringList& sounds = {},
@@ -357,12 +328,11 @@ TEST(PlaylistLoad, AFileThatFailsPartWayThroughIsNotTakenForAWholeShow) {
     const QByteArray bytes = fixture(10, 1, {u"Channel 0"_s, u"/s/a.wav"_s, u"/s/b.wav"_s});
     test::writeFile(path, bytes);
     Booth booth;
-    g_readableBytes = bytes.indexOf("/s/b.wav");
-    struct stat st {};
-    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
-    g_failingInode = st.st_ino;
-    const LoadReport report = booth.files.LoadPlaylist(path);
-    g_failingInode = 0;
+    LoadReport report;
+    {
+        const test::FailingRead failing(path, bytes.indexOf("/s/b.wav"));
+        report = booth.files.LoadPlaylist(path);
+    }
     EXPECT_EQ(report.outcome, LoadOutcome::Unreadable);
     EXPECT_TRUE(booth.store.playlistPath().isEmpty());
     EXPECT_TRUE(onlyBox(booth.dialogs).contains(u"Error 57"_s))

@@ -12,6 +12,7 @@
 #include "core/RecentPlaylists.h"
 #include "core/ShowStore.h"
 #include "show/playlist/PlaylistFiles.h"
+#include "support/DiskFaults.h"
 #include "support/FileSizeLimit.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
@@ -22,12 +23,9 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
 #include <sys/stat.h>
 
-#include <atomic>
 #include <cerrno>
-#include <mutex>
 #include <optional>
 #include <tuple>
 #include <vector>
@@ -49,41 +47,6 @@ struct SmallShow {
     RecentPlaylists recent;
     PlaylistFiles files{store, nullptr, &recent};
 };
-
-struct Flush {
-    dev_t device;
-    ino_t inode;
-    bool folder;
-};
-
-std::mutex g_mutex;
-std::vector<Flush> g_flushes;
-// A disk that takes every write and fails only when a file is flushed to it (a full
-// network or copy-on-write file system, a failing stick): the errno to fail with, or 0.
-std::atomic<int> g_fileFlushError{0};
-
-// False (errno set) when the flush of `fd` is to fail.
-bool note(int fd) {
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        return true;
-    const std::lock_guard lock(g_mutex);
-    g_flushes.push_back({st.st_dev, st.st_ino, S_ISDIR(st.st_mode)});
-    if (const int error = g_fileFlushError.load(); error != 0 && S_ISREG(st.st_mode)) {
-        errno = error;
-        return false;
-    }
-    return true;
-}
-
-template <typename Fn> Fn next(const char* name) {
-    return reinterpret_cast<Fn>(::dlsym(RTLD_NEXT, name));
-}
-
-std::vector<Flush> takeFlushes() {
-    const std::lock_guard lock(g_mutex);
-    return std::exchange(g_flushes, {});
-}
 
 struct stat statOf(const QString& path) {
     struct stat st {};
@@ -110,20 +73,6 @@ QString firstDifference(const Preset& a, const Preset& b) {
 }
 
 } // namespace
-
-extern "C" int fsync(int fd) {
-    if (!note(fd))
-        return -1;
-    static const auto real = next<int (*)(int)>("fsync");
-    return real(fd);
-}
-
-extern "C" int fdatasync(int fd) {
-    if (!note(fd))
-        return -1;
-    static const auto real = next<int (*)(int)>("fdatasync");
-    return real(fd);
-}
 
 TEST(PlaylistSave, AnExistingFileIsOnlyReplacedAfterYes) {
     const QString path = test::freshFolder(u"overwrite"_s) + u"/show.kal"_s;
@@ -179,9 +128,10 @@ TEST(PlaylistSave, AFailedWriteLeavesThePreviousShowByteForByte) {
         std::optional<test::FileSizeLimit> cap;
         if (limit)
             cap.emplace(limit);
-        g_fileFlushError = flushError;
+        std::optional<test::FailingFlush> failingFlush;
+        if (flushError)
+            failingFlush.emplace(flushError);
         EXPECT_EQ(second.files.SavePlaylist(target, false), SaveOutcome::Failed);
-        g_fileFlushError = 0;
         EXPECT_EQ(test::readFile(path), before);
         EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{u"show.kal"_s})
             << "no temporary file left";
@@ -244,16 +194,16 @@ TEST(PlaylistDurability, ASavedShowIsOnDiskWithTheFolderEntryThatNamesIt) {
     const QString path = dir + u"/Hamlet.kal"_s;
     test::writeFile(path, "the old show\r\n");
     SmallShow show;
-    takeFlushes();
+    test::takeDiskFlushes();
     ASSERT_EQ(show.files.SavePlaylist(path, false), SaveOutcome::Saved);
-    const std::vector<Flush> flushes = takeFlushes();
+    const std::vector<test::DiskFlush> flushes = test::takeDiskFlushes();
 
     const struct stat file = statOf(path);
     const struct stat folder = statOf(dir);
     int fileAt = -1;
     int folderAt = -1;
     for (int i = 0; i < static_cast<int>(flushes.size()); ++i) {
-        const Flush& f = flushes[static_cast<std::size_t>(i)];
+        const test::DiskFlush& f = flushes[static_cast<std::size_t>(i)];
         if (!f.folder && f.device == file.st_dev && f.inode == file.st_ino && fileAt < 0)
             fileAt = i;
         if (f.folder && f.device == folder.st_dev && f.inode == folder.st_ino)
