@@ -21,9 +21,9 @@ QString decodeLine(QByteArrayView bytes);
 // lone CR before the LF is dropped. Lines are not trimmed.
 QStringList splitTextLines(QByteArrayView contents);
 
-// Reads the rest of an open file into `contents`; false after a read error. Unlike
-// readAll(), which takes the first short read for the end and drops the error after it,
-// so that a file on a failing stick or share came in cut off as if it were whole.
+// Reads the rest of an open file into `contents`; false after a read error. readAll()
+// takes the first short read for the end of the file and drops the error that follows
+// it, so a file on a failing stick or share would come in cut off as if it were whole.
 bool readToEnd(QFile& file, QByteArray& contents);
 
 // Reads a whole text file; nullopt (with `error` set) when it cannot be opened or read.
