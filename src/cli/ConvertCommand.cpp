@@ -65,7 +65,7 @@ int runConvert(const QStringList& args) {
     // As the program saves a show it loaded: each sound line as written; only the count of
     // sounds missing on this machine is told.
     PlaylistDocument& doc = r.document;
-    SoundPathResolver resolver;
+    SoundPathResolver resolver(QFileInfo(in).absolutePath());
     int sounds = 0;
     int missing = 0;
     for (const auto& list : doc.soundPaths) {

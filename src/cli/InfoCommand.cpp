@@ -4,6 +4,7 @@
 #include "show/playlist/PlaylistFiles.h"
 #include "show/playlist/SoundPaths.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -92,7 +93,7 @@ int runInfo(const QStringList& args) {
     }
     const PlaylistDocument& doc = r.document;
 
-    SoundPathResolver resolver;
+    SoundPathResolver resolver(QFileInfo(file).absolutePath());
     std::array<QList<Sound>, kChannelCount> sounds;
     QList<QPair<int, QString>> missing;
     for (int ch = 0; ch < kChannelCount; ++ch) {

@@ -6,6 +6,12 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+#include <unistd.h>
+
 namespace kalvor {
 
 namespace {
@@ -57,14 +63,23 @@ QStringList splitTextLines(QByteArrayView contents) {
     return lines;
 }
 
+bool readToEnd(QFile& file, QByteArray& contents) {
+    contents.reserve(file.size());
+    std::array<char, 64 * 1024> chunk{};
+    qint64 n = 0;
+    while ((n = file.read(chunk.data(), static_cast<qint64>(chunk.size()))) > 0)
+        contents.append(chunk.data(), n);
+    return file.error() == QFileDevice::NoError;
+}
+
 std::optional<QStringList> readTextLines(const QString& path, QString* error) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray contents;
+    if (!file.open(QIODevice::ReadOnly) || !readToEnd(file, contents)) {
         if (error)
             *error = file.errorString();
         return std::nullopt;
     }
-    const QByteArray contents = file.readAll();
     return splitTextLines(contents);
 }
 
@@ -83,6 +98,15 @@ bool writeFileAtomically(const QString& path, QByteArrayView contents, QString* 
     if (file.write(contents.data(), contents.size()) != contents.size()) {
         if (error)
             *error = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    // commit() flushes the file to disk as well, but renames it over the old one whatever
+    // the flush reports; a disk that tells of a full disk or a fault only then would get
+    // the cut-off file in the good one's place.
+    if (::fsync(file.handle()) != 0) {
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(errno));
         file.cancelWriting();
         return false;
     }

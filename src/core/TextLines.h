@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 
@@ -20,7 +21,12 @@ QString decodeLine(QByteArrayView bytes);
 // lone CR before the LF is dropped. Lines are not trimmed.
 QStringList splitTextLines(QByteArrayView contents);
 
-// Reads a whole text file; nullopt (with `error` set) when it cannot be opened.
+// Reads the rest of an open file into `contents`; false after a read error. readAll()
+// takes the first short read for the end of the file and drops the error that follows
+// it, so a file on a failing stick or share would come in cut off as if it were whole.
+bool readToEnd(QFile& file, QByteArray& contents);
+
+// Reads a whole text file; nullopt (with `error` set) when it cannot be opened or read.
 std::optional<QStringList> readTextLines(const QString& path, QString* error = nullptr);
 
 // Writes `lines`, each followed by CR LF, to a temporary file beside `path` and renames it

@@ -1,11 +1,14 @@
 // Line files from any system: CR LF or LF, UTF-8 or Windows-1252, and saves that never
 // leave a half-written file behind.
 #include "core/TextLines.h"
+#include "support/DiskFaults.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 using namespace kalvor;
 
@@ -57,6 +60,12 @@ TEST(TextLines, AFailedSaveLeavesThePreviousFileWhole) {
         writeTextLines(dir + QStringLiteral("/gone/show.kal"), {QStringLiteral("x")}, &error));
     EXPECT_FALSE(error.isEmpty());
 
+    // The disk tells of its full state only when the new file is flushed to it.
+    {
+        const test::FailingFlush full(ENOSPC);
+        EXPECT_FALSE(writeTextLines(path, {QStringLiteral("new show")}, &error));
+    }
+
     // A target that is a folder cannot be replaced; nothing else is touched.
     QDir().mkpath(dir + QStringLiteral("/folder.kal"));
     EXPECT_FALSE(writeTextLines(dir + QStringLiteral("/folder.kal"), {QStringLiteral("x")}));
@@ -64,4 +73,8 @@ TEST(TextLines, AFailedSaveLeavesThePreviousFileWhole) {
     // No temporary files are left beside the show.
     EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{QStringLiteral("show.kal")});
     EXPECT_FALSE(readTextLines(dir + QStringLiteral("/gone/show.kal"), &error).has_value());
+
+    // A read that fails part-way through gives no lines, never the first part as the file.
+    const test::FailingRead failing(path, 3);
+    EXPECT_FALSE(readTextLines(path, &error).has_value());
 }

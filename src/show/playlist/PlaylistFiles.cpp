@@ -8,6 +8,7 @@
 #include "core/ShowStore.h"
 #include "core/SoundEntry.h"
 #include "core/SystemMessages.h"
+#include "core/TextLines.h"
 #include "show/playlist/PlaylistNumbers.h"
 #include "show/playlist/PlaylistTexts.h"
 #include "show/playlist/SoundPaths.h"
@@ -17,6 +18,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QScopeGuard>
+
+#include <cerrno>
+#include <cstring>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -48,6 +52,8 @@ QString errorDescription(int number) {
         return txt(texts::ErrPermissionDenied);
     case errnum::DiskFull:
         return txt(texts::ErrDiskFull);
+    case errnum::DeviceIo:
+        return txt(texts::ErrDeviceIo);
     default:
         return txt(texts::ErrPathFileAccess);
     }
@@ -141,7 +147,7 @@ int AddToRecentPlaylists(RecentPlaylists& recent, const QString& path, const QSt
 QString findRecentPlaylist(const RecentPlaylists& recent, int index) {
     if (index < 0 || index >= recent.count() || recent.path(index).isEmpty())
         return {};
-    const auto found = SoundPathResolver().resolve(recent.path(index));
+    const auto found = SoundPathResolver(QString()).resolve(recent.path(index));
     return found.exists ? found.path : QString();
 }
 
@@ -160,7 +166,12 @@ PlaylistReadResult readPlaylistFile(const QString& path, QString* openError, qin
             *openError = QStringLiteral("file larger than %1 bytes").arg(maxFileSize);
         return refused;
     }
-    const QByteArray contents = file.readAll();
+    QByteArray contents;
+    if (!readToEnd(file, contents)) {
+        if (openError)
+            *openError = file.errorString();
+        return refused;
+    }
     PlaylistReadOptions options;
     options.readGpioBlock = true;
     return readPlaylist(contents, options);
@@ -168,6 +179,35 @@ PlaylistReadResult readPlaylistFile(const QString& path, QString* openError, qin
 
 PlaylistFiles::PlaylistFiles(ShowStore& store, Settings* settings, RecentPlaylists* recent)
     : store_(store), settings_(settings), recent_(recent) {}
+
+namespace {
+
+// The error box names the error only; which presets, sounds or blocks the show lacks
+// follows from where the reader stopped.
+void announceWhereReadingStopped(const PlaylistReadResult& read) {
+    QString where;
+    switch (read.errorStage) {
+    case ReadStage::Presets:
+        where = txt(texts::ReadStagePreset).arg(read.document.presets.size());
+        break;
+    case ReadStage::OverviewLayout:
+        where = txt(texts::ReadStageLayout);
+        break;
+    case ReadStage::TextReaderLink:
+        where = txt(texts::ReadStageLink);
+        break;
+    case ReadStage::Gpio:
+        where = txt(texts::ReadStageGpio);
+        break;
+    case ReadStage::Header:
+    case ReadStage::SoundLists:
+    case ReadStage::Done:
+        return;
+    }
+    AddDebugMessage(txt(texts::ReadStoppedAt).arg(read.errorLine).arg(where));
+}
+
+} // namespace
 
 void PlaylistFiles::reportLoadError(int number, int format) {
     if (number == errnum::BadFileName) {
@@ -261,9 +301,11 @@ LoadReport PlaylistFiles::LoadPlaylist(const QString& pathAsGiven, const QString
     call(hooks_.suspendOverviewRedraw, true);
     loading_ = true;
 
-    SoundPathResolver resolver;
-    const auto located = resolver.resolve(pathAsGiven);
+    // The show's own path is the caller's (a command line is relative to the working
+    // folder); the sounds it names relative to itself are looked for beside it.
+    const auto located = SoundPathResolver(QString()).resolve(pathAsGiven);
     const QString path = located.exists ? located.path : pathAsGiven;
+    setShowFolder(QFileInfo(path).absolutePath());
 
     PlaylistReadResult read;
     read.status = ReadStatus::UnknownFormat;
@@ -280,8 +322,12 @@ LoadReport PlaylistFiles::LoadPlaylist(const QString& pathAsGiven, const QString
     } else if (file.size() > maxFileSize_) {
         reportLoadError(errnum::OutOfMemory, kNewestFormat);
         report.outcome = LoadOutcome::Unreadable;
+    } else if (QByteArray contents; !readToEnd(file, contents)) {
+        // What came before the fault can look like a whole show (old formats end after
+        // their sound lists); taken as one, its next save would lose the rest for good.
+        reportLoadError(errnum::DeviceIo, kNewestFormat);
+        report.outcome = LoadOutcome::Unreadable;
     } else {
-        const QByteArray contents = file.readAll();
         file.close();
         PlaylistReadOptions options;
         options.readGpioBlock =
@@ -309,6 +355,7 @@ LoadReport PlaylistFiles::LoadPlaylist(const QString& pathAsGiven, const QString
         }
         if (read.status == ReadStatus::RuntimeError) {
             report.outcome = LoadOutcome::ReadError;
+            announceWhereReadingStopped(read);
             if (read.errorStage == ReadStage::Presets)
                 reportLoadError(read.errorNumber, doc.format);
         }
@@ -442,7 +489,15 @@ SaveOutcome PlaylistFiles::SavePlaylist(const QString& path, bool ask) {
     // place. A short write without an error is what a full disk (or a file size limit)
     // looks like at first.
     const bool opened = file.open(QIODevice::WriteOnly);
-    const bool written = opened && file.write(bytes) == bytes.size() && file.flush();
+    bool written = opened && file.write(bytes) == bytes.size() && file.flush();
+    // The commit flushes the file to disk too, but goes on to the rename whatever the flush
+    // says; a disk that reports a full disk or a fault only then (network and copy-on-write
+    // file systems, a failing stick) would get the cut-off file in the old show's place.
+    int syncError = 0;
+    if (written && ::fsync(file.handle()) != 0) {
+        syncError = errno;
+        written = false;
+    }
     if (opened && !written)
         file.cancelWriting();
     const bool ok = written && file.commit();
@@ -457,10 +512,14 @@ SaveOutcome PlaylistFiles::SavePlaylist(const QString& path, bool ask) {
         int number = errnum::PathFileAccess;
         if (error == QFileDevice::PermissionsError)
             number = errnum::PermissionDenied;
-        else if (opened && !written)
+        else if (opened && !written &&
+                 (syncError == 0 || syncError == ENOSPC || syncError == EDQUOT))
             number = errnum::DiskFull;
         QString description = errorDescription(number);
-        if (error != QFileDevice::NoError)
+        if (syncError != 0)
+            description += QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(syncError)) +
+                           QLatin1Char(')');
+        else if (error != QFileDevice::NoError)
             description += QStringLiteral(" (") + errorText + QLatin1Char(')');
         ReportError(number, description, txt(texts::SaveModule));
         return SaveOutcome::Failed;

@@ -47,6 +47,14 @@ inline constexpr UiText LoadRefusedWhileBusy{
 inline constexpr UiText SaveRefusedWhileBusy{
     "Playlist not saved (a show is being loaded or saved): ",
     "Playlist not saved (a show is being loaded or saved): "};
+// Where a read error left off: "Reading stopped at line 2463 (preset 2); ...".
+inline constexpr UiText ReadStoppedAt{
+    "Reading stopped at line %1 (%2); nothing after it was read.",
+    "Reading stopped at line %1 (%2); nothing after it was read."};
+inline constexpr UiText ReadStagePreset{"preset %1", "preset %1"};
+inline constexpr UiText ReadStageLayout{"overview layout", "overview layout"};
+inline constexpr UiText ReadStageLink{"text reader link", "text reader link"};
+inline constexpr UiText ReadStageGpio{"GPIO block", "GPIO block"};
 inline constexpr UiText UnexpectedLayoutLength{"Unexpected length of overview layout data!",
                                                "Unexpected length of overview layout data!"};
 
@@ -68,6 +76,7 @@ inline constexpr UiText ErrInputPastEnd{"Input past end of file", "Einlesen hint
 inline constexpr UiText ErrOutOfMemory{"Out of memory", "Nicht genügend Speicher"};
 inline constexpr UiText ErrPermissionDenied{"Permission denied", "Zugriff verweigert"};
 inline constexpr UiText ErrDiskFull{"Disk full", "Datenträger voll"};
+inline constexpr UiText ErrDeviceIo{"Device I/O error", "Fehler beim Geräte-E/A"};
 inline constexpr UiText ErrPathFileAccess{"Path/File access error",
                                           "Fehler beim Zugriff auf Pfad/Datei"};
 

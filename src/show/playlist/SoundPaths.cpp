@@ -16,7 +16,28 @@ bool isFile(const QString& path) {
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+QString& showFolderValue() {
+    static QString folder;
+    return folder;
+}
+
+// Relative unless it starts at a root: "/", "\" or a drive ("C:\...", written on another
+// system for that system's disks).
+bool isRelative(const QString& native) {
+    const bool drive =
+        native.size() >= 2 && native.at(1) == QLatin1Char(':') && native.at(0).isLetter();
+    return !native.isEmpty() && !native.startsWith(QLatin1Char('/')) && !drive;
+}
+
 } // namespace
+
+void setShowFolder(const QString& folder) {
+    showFolderValue() = folder;
+}
+
+QString showFolder() {
+    return showFolderValue();
+}
 
 QString withNativeSeparators(const QString& path) {
     QString p = path;
@@ -40,6 +61,16 @@ const QStringList& SoundPathResolver::entriesOf(const QString& folder) {
 SoundPathResolver::Result SoundPathResolver::resolve(const QString& written) {
     if (written.isEmpty())
         return {written, false};
+    if (!base_.isEmpty() && isRelative(withNativeSeparators(written))) {
+        const QString folder = base_.endsWith(QLatin1Char('/')) ? base_ : base_ + QLatin1Char('/');
+        const Result inShowFolder = find(folder + written);
+        if (inShowFolder.exists)
+            return inShowFolder;
+    }
+    return find(written);
+}
+
+SoundPathResolver::Result SoundPathResolver::find(const QString& written) {
     if (isFile(written))
         return {written, true};
     const QString native = withNativeSeparators(written);

@@ -286,7 +286,7 @@ std::optional<QStringList> backupListOfPlaylistFile(const QString& path, QString
         *error = QStringLiteral("%1 is no playlist file").arg(path);
         return std::nullopt;
     }
-    playlist::SoundPathResolver resolver;
+    playlist::SoundPathResolver resolver(QFileInfo(path).absolutePath());
     std::array<QStringList, 32> lists;
     for (std::size_t ch = 0; ch < 32; ++ch) {
         for (const QString& written : read.document.soundPaths[ch])

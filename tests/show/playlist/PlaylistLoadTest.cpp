@@ -8,6 +8,7 @@
 #include "core/SystemMessages.h"
 #include "show/playlist/PlaylistDocument.h"
 #include "show/playlist/PlaylistFiles.h"
+#include "support/DiskFaults.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
 
@@ -214,6 +215,23 @@ TEST(PlaylistLoad, MissingSoundsAreRedAndAnnouncedOnlyWhenAskedFor) {
     }
 }
 
+// A show folder carried to another machine, its sounds beside it: the sound lines that
+// name them relative to the show are found there, not in whatever folder the program
+// was started from.
+TEST(PlaylistLoad, RelativeSoundPathsAreTakenFromTheShowsOwnFolder) {
+    const QString moved = test::freshFolder(u"moved show"_s) + u"/Hamlet"_s;
+    test::writeFile(moved + u"/Sounds/Rain.wav"_s, "RIFF");
+    test::writeFile(moved + u"/Sounds/Act 1/Thunder.WAV"_s, "RIFF");
+    const QStringList section{u"Channel 3"_s, u"Sounds/Rain.wav"_s,
+                              u"sounds\\act 1\\thunder.wav"_s};
+    test::writeFile(moved + u"/show.kal"_s, fixture(17, 1, section));
+    Booth booth;
+    EXPECT_EQ(booth.files.LoadPlaylist(moved + u"/show.kal"_s).missingSounds, 0);
+    EXPECT_EQ(booth.sounds,
+              (QStringList{moved + u"/Sounds/Rain.wav"_s, moved + u"/Sounds/Act 1/Thunder.WAV"_s}));
+    EXPECT_EQ(booth.paths(3), section.mid(1)) << "kept as written";
+}
+
 TEST(PlaylistLoad, BadFilesEndInTheirBoxAnEmptiedShowAndAnUntouchedFile) {
     const QString dir = test::freshFolder(u"bad-input"_s);
     const QByteArray good = fixture(17, 3, {u"Channel 0"_s, u"/s/a.wav"_s});
@@ -279,6 +297,46 @@ TEST(PlaylistLoad, BadFilesEndInTheirBoxAnEmptiedShowAndAnUntouchedFile) {
         EXPECT_EQ(test::readFile(path), bytes) << "a load never changes the file";
         EXPECT_EQ(QFileInfo(path).lastModified(), modified);
     }
+}
+
+// The error box names only the error; what the operator must check by hand is where the
+// file stopped being read, so the system messages say it.
+TEST(PlaylistLoad, AReadErrorTellsWhereTheFileStoppedBeingRead) {
+    const QString path = test::freshFolder(u"read-stop"_s) + u"/show.kal"_s;
+    const QByteArray good = fixture(17, 2, {u"Channel 0"_s, u"/s/a.wav"_s});
+    // Line 2463: channel 1's Volume in preset 2 (2 + 2435 + 26).
+    QList<QByteArray> lines = good.split('\n');
+    lines[2463 - 1] = "4294967296\r";
+    using Row = std::pair<QByteArray, QString>;
+    const Row cases[] = {
+        {lines.join('\n'), u"line 2463 (preset 2)"_s},
+        {good.left(good.indexOf("~\r\nArial") + 3), u"line 4875 (overview layout)"_s},
+    };
+    for (const auto& [bytes, where] : cases) {
+        test::writeFile(path, bytes);
+        Booth booth;
+        EXPECT_EQ(booth.files.LoadPlaylist(path).outcome, LoadOutcome::ReadError);
+        EXPECT_TRUE(announced(u"Reading stopped at "_s + where + u"; nothing after it was read."_s))
+            << qPrintable(where);
+    }
+}
+
+// An old file ends after its sound lists, so a read cut short there looks like a whole
+// show; loaded as one, its next save would drop the sounds that were never read.
+TEST(PlaylistLoad, AFileThatFailsPartWayThroughIsNotTakenForAWholeShow) {
+    const QString path = test::freshFolder(u"read-fault"_s) + u"/show.kal"_s;
+    const QByteArray bytes = fixture(10, 1, {u"Channel 0"_s, u"/s/a.wav"_s, u"/s/b.wav"_s});
+    test::writeFile(path, bytes);
+    Booth booth;
+    LoadReport report;
+    {
+        const test::FailingRead failing(path, bytes.indexOf("/s/b.wav"));
+        report = booth.files.LoadPlaylist(path);
+    }
+    EXPECT_EQ(report.outcome, LoadOutcome::Unreadable);
+    EXPECT_TRUE(booth.store.playlistPath().isEmpty());
+    EXPECT_TRUE(onlyBox(booth.dialogs).contains(u"Error 57"_s))
+        << qPrintable(onlyBox(booth.dialogs));
 }
 
 TEST(PlaylistLoad, AFileThatIsNotThereGetsTheError52Box) {

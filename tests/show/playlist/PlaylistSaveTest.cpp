@@ -3,14 +3,16 @@
 // that reported success must survive a power cut: the new file's data reach the disk
 // before it replaces the old one, and the folder entry that now names it is flushed too,
 // or the old show comes back after the restart as if the save had never happened (seen by
-// standing in for fsync and fdatasync in this program). And a show saved and loaded again
-// is the same show: every value of every channel of every preset, the sound lists, the
-// layout, the GPIO block and the text-reader link.
+// standing in for fsync and fdatasync in this program); a disk that reports a fault only
+// when the file is flushed to it must not get the cut-off file in the old show's place.
+// And a show saved and loaded again is the same show: every value of every channel of
+// every preset, the sound lists, the layout, the GPIO block and the text-reader link.
 #include "support/PlaylistFixtures.h"
 
 #include "core/RecentPlaylists.h"
 #include "core/ShowStore.h"
 #include "show/playlist/PlaylistFiles.h"
+#include "support/DiskFaults.h"
 #include "support/FileSizeLimit.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnvironment.h"
@@ -21,10 +23,9 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
 #include <sys/stat.h>
 
-#include <mutex>
+#include <cerrno>
 #include <optional>
 #include <tuple>
 #include <vector>
@@ -46,32 +47,6 @@ struct SmallShow {
     RecentPlaylists recent;
     PlaylistFiles files{store, nullptr, &recent};
 };
-
-struct Flush {
-    dev_t device;
-    ino_t inode;
-    bool folder;
-};
-
-std::mutex g_mutex;
-std::vector<Flush> g_flushes;
-
-void note(int fd) {
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        return;
-    const std::lock_guard lock(g_mutex);
-    g_flushes.push_back({st.st_dev, st.st_ino, S_ISDIR(st.st_mode)});
-}
-
-template <typename Fn> Fn next(const char* name) {
-    return reinterpret_cast<Fn>(::dlsym(RTLD_NEXT, name));
-}
-
-std::vector<Flush> takeFlushes() {
-    const std::lock_guard lock(g_mutex);
-    return std::exchange(g_flushes, {});
-}
 
 struct stat statOf(const QString& path) {
     struct stat st {};
@@ -98,18 +73,6 @@ QString firstDifference(const Preset& a, const Preset& b) {
 }
 
 } // namespace
-
-extern "C" int fsync(int fd) {
-    note(fd);
-    static const auto real = next<int (*)(int)>("fsync");
-    return real(fd);
-}
-
-extern "C" int fdatasync(int fd) {
-    note(fd);
-    static const auto real = next<int (*)(int)>("fdatasync");
-    return real(fd);
-}
 
 TEST(PlaylistSave, AnExistingFileIsOnlyReplacedAfterYes) {
     const QString path = test::freshFolder(u"overwrite"_s) + u"/show.kal"_s;
@@ -142,13 +105,14 @@ TEST(PlaylistSave, AFailedWriteLeavesThePreviousShowByteForByte) {
     const QString dir = test::freshFolder(u"failed-save"_s);
     const QString path = dir + u"/show.kal"_s;
     test::ScriptedWaits waits;
-    // The file size limit is 0 where there is none.
-    using Row = std::tuple<const char*, QString, rlim_t, QString>;
+    // The file size limit is 0 where there is none; so is the error of the flush to disk.
+    using Row = std::tuple<const char*, QString, rlim_t, int, QString>;
     const Row cases[] = {
-        {"disk full in the middle of the file", path, 64 * 1024, u"Error 61 = Disk full"_s},
-        {"folder that does not exist", dir + u"/gone/show.kal"_s, 0, u"Save_Playlist_To_Disk"_s},
+        {"disk full in the middle of the file", path, 64 * 1024, 0, u"Error 61 = Disk full"_s},
+        {"disk full told only by the flush to disk", path, 0, ENOSPC, u"Error 61 = Disk full"_s},
+        {"folder that does not exist", dir + u"/gone/show.kal"_s, 0, 0, u"Save_Playlist_To_Disk"_s},
     };
-    for (const auto& [label, target, limit, expectedText] : cases) {
+    for (const auto& [label, target, limit, flushError, expectedText] : cases) {
         SCOPED_TRACE(label);
         {
             test::ScriptedDialogs quiet;
@@ -164,6 +128,9 @@ TEST(PlaylistSave, AFailedWriteLeavesThePreviousShowByteForByte) {
         std::optional<test::FileSizeLimit> cap;
         if (limit)
             cap.emplace(limit);
+        std::optional<test::FailingFlush> failingFlush;
+        if (flushError)
+            failingFlush.emplace(flushError);
         EXPECT_EQ(second.files.SavePlaylist(target, false), SaveOutcome::Failed);
         EXPECT_EQ(test::readFile(path), before);
         EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{u"show.kal"_s})
@@ -227,16 +194,16 @@ TEST(PlaylistDurability, ASavedShowIsOnDiskWithTheFolderEntryThatNamesIt) {
     const QString path = dir + u"/Hamlet.kal"_s;
     test::writeFile(path, "the old show\r\n");
     SmallShow show;
-    takeFlushes();
+    test::takeDiskFlushes();
     ASSERT_EQ(show.files.SavePlaylist(path, false), SaveOutcome::Saved);
-    const std::vector<Flush> flushes = takeFlushes();
+    const std::vector<test::DiskFlush> flushes = test::takeDiskFlushes();
 
     const struct stat file = statOf(path);
     const struct stat folder = statOf(dir);
     int fileAt = -1;
     int folderAt = -1;
     for (int i = 0; i < static_cast<int>(flushes.size()); ++i) {
-        const Flush& f = flushes[static_cast<std::size_t>(i)];
+        const test::DiskFlush& f = flushes[static_cast<std::size_t>(i)];
         if (!f.folder && f.device == file.st_dev && f.inode == file.st_ino && fileAt < 0)
             fileAt = i;
         if (f.folder && f.device == folder.st_dev && f.inode == folder.st_ino)
