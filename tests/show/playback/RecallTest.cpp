@@ -152,14 +152,30 @@ TEST(Recall, AMissingOutputIsReplacedByTheFirst) {
     EXPECT_GT(rig.renderMs(30).peak(0), 0.0) << "it plays on the first output";
 }
 
-TEST(Recall, ThePresetsStartOffsetIsWhereTheChannelStands) {
-    TwoPresets rig;
-    rig.store.presets().slot(0).channels[0].startOffset = 22050;
-    rig.show->recall().RecallPreset(); // preset 0: nothing starts
-    EXPECT_EQ(rig.store.assignments(0).startOffset, 22050);
-    EXPECT_EQ(KAE__Channel_GetPositionInSamples(0), 22050) << "shown there before PLAY";
-    rig.show->playback().PlayButtonDown(0);
-    EXPECT_EQ(rampFrame(rig.renderMs(20).left(0)), 22050);
+// The preset's sound was replaced on disk by a shorter one since the preset was stored:
+// its offset is held to the sound as any other offset is (five seconds before the end, or
+// none on a sound of five seconds or less), so PLAY never starts in the last moments of
+// the sound or past its end.
+TEST(Recall, APresetsOffsetIsHeldToTheSoundLoadedNow) {
+    using Row = std::tuple<const char*, double, std::int32_t, std::int32_t>;
+    const Row cases[] = {
+        {"within the sound", 7.0, kRate, kRate},
+        {"less than five seconds before the end", 7.0, 3 * kRate, 2 * kRate},
+        {"past the end", 7.0, 9 * kRate, 2 * kRate},
+        {"on a short sound", 2.0, kRate, 0},
+    };
+    for (const auto& [label, seconds, stored, offset] : cases) {
+        SCOPED_TRACE(label);
+        ShowRig rig;
+        rig.loadChannel(0, {rig.ramp(u"a"_s, seconds)});
+        rig.show->presets().NewPreset();
+        rig.store.presets().slot(0).channels[0].startOffset = stored;
+        rig.show->recall().RecallPreset();
+        EXPECT_EQ(rig.store.assignments(0).startOffset, offset);
+        EXPECT_EQ(KAE__Channel_GetPositionInSamples(0), offset) << "shown there before PLAY";
+        rig.show->playback().PlayButtonDown(0);
+        EXPECT_EQ(rampFrame(rig.renderMs(20).left(0)), offset % 65536);
+    }
 }
 
 TEST(Recall, AStaleSoundIndexLeavesNothingToPlay) {
