@@ -90,7 +90,8 @@ bool AutoCue::tick(int cueLevel) {
     const int ch = channel_;
     disarm();
     offsets_.Capture_StartOffset(ch);
-    playback_.StopChannel(ch);
+    // Not an operator's stop: a jump to the next sound would drop the offset just caught.
+    playback_.StopChannel(ch, StopCause::Cue);
     return true;
 }
 
