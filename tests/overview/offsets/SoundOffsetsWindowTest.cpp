@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTest>
 
 #include <functional>
@@ -139,4 +140,22 @@ TEST(SoundOffsetsWindow, TitleNamesTheChannelAndItsSound) {
         EXPECT_EQ(w.windowTitle(), QString::fromUtf8(c.title));
     }
     UiLanguage::instance().set(Language::English);
+}
+
+// The cue armed and the window closed before it fired: when the window is opened again,
+// maybe in the middle of the show, the sound playing then is not caught and stopped.
+TEST(SoundOffsetsWindow, ACueLeftArmedDoesNotFireWhenTheWindowOpensAgain) {
+    ShowRig rig;
+    rig.loadChannel(0, {rig.tone(QStringLiteral("tone"), 8.0)});
+    SoundOffsetsWindow w(*rig.show, *rig.settings);
+    w.showChannel(0);
+    w.updCueLevel()->setValue(-40);
+    ASSERT_TRUE(w.autoCue().arm(0, false));
+    w.close();
+    rig.renderMs(100);
+    w.showChannel(0);
+    rig.renderMs(20);
+    w.syncTick();
+    EXPECT_TRUE(KAE__Channel_IsPlaying(0));
+    EXPECT_EQ(rig.store.assignments(0).startOffset, 0);
 }
