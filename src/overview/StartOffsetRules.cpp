@@ -83,14 +83,22 @@ bool AutoCue::arm(int ch, bool fromStart) {
 }
 
 bool AutoCue::tick(int cueLevel) {
-    if (!armed() || !KAE__Channel_IsPlaying(channel_))
+    if (!armed())
         return false;
+    if (!KAE__Channel_IsPlaying(channel_)) {
+        // Stopped before the level came (a STOP from elsewhere, the end of the sound, a
+        // recall): left armed, the cue would catch and stop whatever the channel plays next.
+        if (!KAE__Channel_IsPaused(channel_))
+            disarm();
+        return false;
+    }
     if (cueLevelDb(KAE__Channel_GetLevel(channel_)) < cueLevel)
         return false;
     const int ch = channel_;
     disarm();
     offsets_.Capture_StartOffset(ch);
-    playback_.StopChannel(ch);
+    // Not an operator's stop: a jump to the next sound would drop the offset just caught.
+    playback_.StopChannel(ch, StopCause::Cue);
     return true;
 }
 

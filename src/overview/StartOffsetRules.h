@@ -31,7 +31,8 @@ std::int64_t offsetFromPercent(int percent, std::int64_t lengthFrames);
 int cueLevelDb(std::int32_t packedLevel);
 
 // The level-triggered cue: armed, the channel is started; the first tick at or above the
-// cue level while it plays captures the offset there and stops the channel.
+// cue level while it plays captures the offset there and stops the channel. A channel
+// found stopped before that ends the cue.
 class AutoCue {
 public:
     AutoCue(StartOffsets& offsets, ChannelPlayback& playback);

@@ -391,6 +391,10 @@ void SoundOffsetsWindow::showEvent(QShowEvent* event) {
 }
 
 void SoundOffsetsWindow::hideEvent(QHideEvent* event) {
+    // The cue watches the level only while the window is open. Left armed, it would catch
+    // whatever the channel plays when the window is opened again, and stop it there.
+    cue_.disarm();
+    cueState_->clear();
     sync_.stop();
     QWidget::hideEvent(event);
 }

@@ -305,7 +305,7 @@ void ChannelPlayback::afterStop(int ch, StopCause cause) {
         }
     }
     const ChannelControls& k = store_.controls(ch);
-    if (k.jumpMode != 1 || !selectEntry)
+    if (k.jumpMode != 1 || !selectEntry || cause == StopCause::Cue)
         return;
     const int count = static_cast<int>(store_.soundList(ch).size());
     if (count == 0)

@@ -31,6 +31,7 @@ enum class StopCause {
     Recall,     // a preset recall stops everything first: no jump
     Reload,     // stopped to load another sound: nothing follows
     OutputLost, // its output went away: nothing follows on a dead output
+    Cue,        // the automatic cue caught its offset: it waits there, on the same sound
 };
 
 enum class LogReason { Start, Resume, Restart };

@@ -8,6 +8,7 @@
 #include "show/playback/ChannelPlayback.h"
 #include "show/playback/PlaybackTexts.h"
 #include "show/playback/SoundSelection.h"
+#include "show/playback/StartOffsets.h"
 #include "show/playlist/SoundPaths.h"
 #include "show/presets/PresetCopy.h"
 #include "show/presets/PresetEditor.h"
@@ -47,10 +48,18 @@ void PresetRecall::recallChannel(int ch, int slot) {
         store_.announceSoundList(ch);
         selection_.unload(ch);
     }
-    // The load resets the start offset; the preset's own comes back now.
-    store_.assignments(ch).startOffset = stored.startOffset;
-    if (stored.startOffset > 0 && playback_.soundReady(ch))
-        KAE__Channel_SetPositionInSamples(ch, stored.startOffset);
+    // The load resets the start offset; the preset's own comes back now, held to the sound
+    // as loaded today as every offset is: a file replaced by a shorter one since the store
+    // must not start in its last moments, or past its end. Without a sound to measure (a
+    // missing file) the stored offset stays, so that a store keeps it for the file's return.
+    std::int32_t offset = stored.startOffset;
+    const std::int64_t length = playback_.soundReady(ch) ? KAE__Channel_GetLengthInSamples(ch) : 0;
+    if (length > 0)
+        offset = clampStartOffset(offset, length, KAE__Channel_GetLengthInSec(ch),
+                                  store_.channel(ch).sampleRate);
+    store_.assignments(ch).startOffset = offset;
+    if (offset > 0 && playback_.soundReady(ch))
+        KAE__Channel_SetPositionInSamples(ch, offset);
     store_.announceChannel(ch);
     Q_EMIT channelRecalled(ch);
 }

@@ -41,6 +41,13 @@ ShowLayer::ShowLayer(ShowStore& store, Settings& settings, RecentPlaylists* rece
         offsets_.SetStartOffset(ch, frames);
     };
 
+    lists.inserted = [this](int ch, int at, int sizeBefore) {
+        presets_.soundInserted(ch, at, sizeBefore);
+    };
+    lists.removed = [this](int ch, int at, int sizeBefore) {
+        presets_.soundRemoved(ch, at, sizeBefore);
+    };
+
     playback_.selectEntry = [this](int ch, int entry) {
         selection_.select(ch, entry);
     };
@@ -122,6 +129,8 @@ void ShowLayer::NewPlaylist(bool clearPresets, bool clearSoundLists, bool clearP
     if (clearSoundLists) {
         for (int ch = 0; ch < kChannelCount; ++ch) {
             selection_.unload(ch);
+            // Presets kept from the old lists choose none of the sounds added from now on.
+            presets_.soundListCleared(ch, static_cast<int>(store_.soundList(ch).size()));
             store_.soundList(ch).clear();
             store_.controls(ch).selectedSound = -1;
             store_.announceSoundList(ch);

@@ -194,4 +194,37 @@ bool PresetEditor::InsertNewPreset(bool after) {
     return true;
 }
 
+void PresetEditor::forEachStoredSound(int ch, const std::function<void(std::int16_t&)>& change) {
+    if (ch < 0 || ch >= kChannelCount)
+        return;
+    const auto c = static_cast<std::size_t>(ch);
+    PresetMemory& memory = store_.presets();
+    for (int i = 0; i < memory.count(); ++i)
+        change(memory.slot(i).channels[c].selectedSound);
+    change(clipboard_.channels[c].selectedSound);
+}
+
+void PresetEditor::soundInserted(int ch, int at, int sizeBefore) {
+    forEachStoredSound(ch, [at, sizeBefore](std::int16_t& sound) {
+        if (sound >= at && sound < sizeBefore)
+            ++sound;
+    });
+}
+
+void PresetEditor::soundRemoved(int ch, int at, int sizeBefore) {
+    forEachStoredSound(ch, [at, sizeBefore](std::int16_t& sound) {
+        if (sound == at)
+            sound = -1;
+        else if (sound > at && sound < sizeBefore)
+            --sound;
+    });
+}
+
+void PresetEditor::soundListCleared(int ch, int sizeBefore) {
+    forEachStoredSound(ch, [sizeBefore](std::int16_t& sound) {
+        if (sound >= 0 && sound < sizeBefore)
+            sound = -1;
+    });
+}
+
 } // namespace kalvor

@@ -55,6 +55,15 @@ public:
     // The preset part of emptying the show: slots cleared, list emptied, no current preset.
     void ClearPresetMemory();
 
+    // A sound list entry of channel `ch` was inserted at `at`, or the one at `at` removed,
+    // in a list of `sizeBefore` entries; or the whole list was emptied. Every preset, the
+    // clipboard's too, keeps choosing the sound the operator chose for it, and chooses none
+    // once that sound has left the list: a recall must never play the entry that moved
+    // into its place. An index that was already beyond the list stays as it is.
+    void soundInserted(int ch, int at, int sizeBefore);
+    void soundRemoved(int ch, int at, int sizeBefore);
+    void soundListCleared(int ch, int sizeBefore);
+
     // Set by the recall while it runs. A recall that shows a box lets keypads and remote
     // units in, and then goes on with the slot it started from; every operation above
     // that would move, fill or empty slots is refused meanwhile (a system message says so).
@@ -70,6 +79,8 @@ private:
     Preset newPresetFromChannels() const;
     void showStatusFor(int index);
     int insertPosition(bool after) const;
+    // Runs `change` on the stored sound index of channel `ch` in every preset and the clipboard.
+    void forEachStoredSound(int ch, const std::function<void(std::int16_t&)>& change);
 
     ShowStore& store_;
     Settings& settings_;

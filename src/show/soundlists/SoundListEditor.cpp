@@ -43,6 +43,8 @@ SoundListEditor::SoundListEditor(ShowStore& store, Settings& settings, QObject* 
 }
 
 void SoundListEditor::entryInserted(int channel, int at) {
+    if (hooks_.inserted)
+        hooks_.inserted(channel, at, static_cast<int>(store_.soundList(channel).size()) - 1);
     QSet<int>& marks = marks_[index(channel)];
     if (marks.isEmpty())
         return;
@@ -53,6 +55,8 @@ void SoundListEditor::entryInserted(int channel, int at) {
 }
 
 void SoundListEditor::entryRemoved(int channel, int at) {
+    if (hooks_.removed)
+        hooks_.removed(channel, at, static_cast<int>(store_.soundList(channel).size()) + 1);
     QSet<int>& marks = marks_[index(channel)];
     if (marks.isEmpty())
         return;
@@ -213,8 +217,10 @@ void SoundListEditor::Cut(int channel) {
     copyToClipboard(channel);
     std::sort(picked.begin(), picked.end(), std::greater<>());
     picked.removeIf([&list](int i) { return i < 0 || i >= list.size(); });
-    for (int i : picked)
+    for (int i : picked) {
         list.removeAt(i);
+        entryRemoved(channel, i);
+    }
     marks_[index(channel)].clear();
     // Nothing marked, nothing cut: the current entry stays, with its sound.
     if (picked.isEmpty()) {
@@ -283,7 +289,10 @@ void SoundListEditor::RemoveSoundsFromList(int channel) {
         hooks_.stopIfPlaying(channel);
     if (hooks_.clearChannel)
         hooks_.clearChannel(channel);
-    store_.soundList(channel).clear();
+    for (int i = static_cast<int>(store_.soundList(channel).size()) - 1; i >= 0; --i) {
+        store_.soundList(channel).removeAt(i);
+        entryRemoved(channel, i);
+    }
     multi_[index(channel)] = false;
     marks_[index(channel)].clear();
     store_.controls(channel).selectedSound = -1;

@@ -38,6 +38,10 @@ struct SoundListHooks {
     std::function<void(int channel)> clearChannel;
     // Gives the channel a start offset, with the start-offset displays.
     std::function<void(int channel, int frames)> setStartOffset;
+    // An entry was inserted at (or removed from) `at` of a list that held `sizeBefore`
+    // entries: the presets' stored selections follow their sounds.
+    std::function<void(int channel, int at, int sizeBefore)> inserted;
+    std::function<void(int channel, int at, int sizeBefore)> removed;
 };
 
 class SoundListEditor : public QObject {
@@ -84,7 +88,8 @@ public:
 private:
     static std::size_t index(int channel) { return static_cast<std::size_t>(channel); }
     void makeCurrent(int channel, int entry);
-    // The selection marks move with their entries when one is inserted or removed at `at`.
+    // The selection marks, and the presets' selections, move with their entries when one is
+    // inserted or removed at `at` (the list already changed).
     void entryInserted(int channel, int at);
     void entryRemoved(int channel, int at);
     // Fills the clipboard from the channel; in extended mode the marks are cleared and the

@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTest>
 
 #include <functional>
@@ -139,4 +140,31 @@ TEST(SoundOffsetsWindow, TitleNamesTheChannelAndItsSound) {
         EXPECT_EQ(w.windowTitle(), QString::fromUtf8(c.title));
     }
     UiLanguage::instance().set(Language::English);
+}
+
+// A cue armed and then left before it fired (the window closed, or the channel stopped
+// from elsewhere): when the channel plays later, maybe in the middle of the show, that
+// sound is not caught and stopped.
+TEST(SoundOffsetsWindow, ACueLeftBeforeItFiredNeverStopsTheChannelLater) {
+    for (const bool closeWindow : {true, false}) {
+        ShowRig rig;
+        rig.loadChannel(0, {rig.tone(QStringLiteral("tone"), 8.0)});
+        SoundOffsetsWindow w(*rig.show, *rig.settings);
+        w.showChannel(0);
+        w.updCueLevel()->setValue(-40);
+        ASSERT_TRUE(w.autoCue().arm(0, false));
+        if (closeWindow) {
+            w.close();
+            rig.renderMs(100);
+            w.showChannel(0);
+        } else {
+            rig.show->playback().StopChannel(0); // the main window's STOP
+            w.syncTick();
+            rig.show->playback().PressPlay(0);
+        }
+        rig.renderMs(20);
+        w.syncTick();
+        EXPECT_TRUE(KAE__Channel_IsPlaying(0)) << closeWindow;
+        EXPECT_EQ(rig.store.assignments(0).startOffset, 0) << closeWindow;
+    }
 }

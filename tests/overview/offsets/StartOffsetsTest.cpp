@@ -90,11 +90,13 @@ TEST(StartOffsetRules, AutoCueStopsWhereTheSoundFirstReachesTheCueLevel) {
         int cueLevel;
         double silenceSeconds;
         bool fires;
+        bool jumpMode = false; // the cue's stop must not step the list on to the next sound
     };
     const Case cases[] = {
         {"left button: from the head of the file", true, 4 * kRate, -20, 1.0, true},
         {"right button: from the offset kept", false, kRate / 2, -20, 1.5, true},
         {"a tone at -12 dB never reaches -6 dB", true, 0, -6, 1.0, false},
+        {"a channel in jump mode keeps the sound cued", true, 0, -20, 1.0, true, true},
     };
     for (const Case& c : cases) {
         ShowRig rig;
@@ -106,7 +108,9 @@ TEST(StartOffsetRules, AutoCueStopsWhereTheSoundFirstReachesTheCueLevel) {
             pcm[static_cast<std::size_t>(2 * f)] = pcm[static_cast<std::size_t>(2 * f + 1)] =
                 0.25f * static_cast<float>(std::sin(f * 2 * 3.14159265 * 440.0 / kRate));
         rig.loadChannel(0, {testmedia::makeSound(rig.folder, QStringLiteral("lead-in"),
-                                                 testmedia::Format::Wav16, kRate, 2, pcm)});
+                                                 testmedia::Format::Wav16, kRate, 2, pcm),
+                            silence(rig, QStringLiteral("next"), 6.0)});
+        rig.store.controls(0).jumpMode = c.jumpMode ? 1 : 0;
         rig.store.assignments(0).startOffset = c.offsetBefore;
         AutoCue cue(rig.show->offsets(), rig.show->playback());
         ASSERT_TRUE(cue.arm(0, c.fromStart)) << c.what;
@@ -124,6 +128,7 @@ TEST(StartOffsetRules, AutoCueStopsWhereTheSoundFirstReachesTheCueLevel) {
         }
         EXPECT_FALSE(cue.armed()) << c.what;
         EXPECT_FALSE(KAE__Channel_IsPlaying(0)) << c.what;
+        EXPECT_EQ(rig.store.controls(0).selectedSound, 0) << c.what;
         // Caught within one 10 ms tick (and one device period) of the tone's first frame.
         EXPECT_GE(offset, silent) << c.what;
         EXPECT_LE(offset, silent + kRate / 50) << c.what;

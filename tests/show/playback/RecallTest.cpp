@@ -12,6 +12,7 @@
 #include "show/presets/PresetCopy.h"
 #include "support/TestEnvironment.h"
 
+#include <QFileInfo>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -151,14 +152,30 @@ TEST(Recall, AMissingOutputIsReplacedByTheFirst) {
     EXPECT_GT(rig.renderMs(30).peak(0), 0.0) << "it plays on the first output";
 }
 
-TEST(Recall, ThePresetsStartOffsetIsWhereTheChannelStands) {
-    TwoPresets rig;
-    rig.store.presets().slot(0).channels[0].startOffset = 22050;
-    rig.show->recall().RecallPreset(); // preset 0: nothing starts
-    EXPECT_EQ(rig.store.assignments(0).startOffset, 22050);
-    EXPECT_EQ(KAE__Channel_GetPositionInSamples(0), 22050) << "shown there before PLAY";
-    rig.show->playback().PlayButtonDown(0);
-    EXPECT_EQ(rampFrame(rig.renderMs(20).left(0)), 22050);
+// The preset's sound was replaced on disk by a shorter one since the preset was stored:
+// its offset is held to the sound as any other offset is (five seconds before the end, or
+// none on a sound of five seconds or less), so PLAY never starts in the last moments of
+// the sound or past its end.
+TEST(Recall, APresetsOffsetIsHeldToTheSoundLoadedNow) {
+    using Row = std::tuple<const char*, double, std::int32_t, std::int32_t>;
+    const Row cases[] = {
+        {"within the sound", 7.0, kRate, kRate},
+        {"less than five seconds before the end", 7.0, 3 * kRate, 2 * kRate},
+        {"past the end", 7.0, 9 * kRate, 2 * kRate},
+        {"on a short sound", 2.0, kRate, 0},
+    };
+    for (const auto& [label, seconds, stored, offset] : cases) {
+        SCOPED_TRACE(label);
+        ShowRig rig;
+        rig.loadChannel(0, {rig.ramp(u"a"_s, seconds)});
+        rig.show->presets().NewPreset();
+        rig.store.presets().slot(0).channels[0].startOffset = stored;
+        rig.show->recall().RecallPreset();
+        EXPECT_EQ(rig.store.assignments(0).startOffset, offset);
+        EXPECT_EQ(KAE__Channel_GetPositionInSamples(0), offset) << "shown there before PLAY";
+        rig.show->playback().PlayButtonDown(0);
+        EXPECT_EQ(rampFrame(rig.renderMs(20).left(0)), offset % 65536);
+    }
 }
 
 TEST(Recall, AStaleSoundIndexLeavesNothingToPlay) {
@@ -169,6 +186,100 @@ TEST(Recall, AStaleSoundIndexLeavesNothingToPlay) {
                          rig.show->playback().soundReady(0)),
               std::tuple(-1, QString(), false));
     EXPECT_LT(rig.renderMs(30).peak(0), 1e-6);
+}
+
+// Short silent sounds, one per name, for lists whose sounds are never heard.
+static QStringList sounds(ShowRig& rig, std::initializer_list<const char*> names) {
+    QStringList files;
+    for (const char* name : names)
+        files << rig.silence(QString::fromLatin1(name), 0.1);
+    return files;
+}
+
+// The list of channel 0 (a, b, c, d) is edited after the presets were made: preset 0 chose
+// b, preset 1 and the preset clipboard d. Each still recalls its own sound, or none when
+// its entry went; never the one that moved into its place.
+TEST(Recall, EditingASoundListKeepsEachPresetsSound) {
+    using Edit = std::function<void(ShowRig&)>;
+    using Row = std::tuple<const char*, Edit, QStringList>;
+    const Row cases[] = {
+        {"insert before a",
+         Edit([](ShowRig& r) {
+             r.show->soundLists().addFiles(0, sounds(r, {"n"}), AddMode::InsertBefore);
+         }),
+         {"b", "d", "d"}},
+        {"drop two after c",
+         Edit([](ShowRig& r) {
+             r.show->selection().select(0, 2);
+             r.show->soundLists().DropFiles(0, sounds(r, {"n", "m"}));
+         }),
+         {"b", "d", "d"}},
+        {"paste c and d before b",
+         Edit([](ShowRig& r) {
+             SoundListEditor& lists = r.show->soundLists();
+             lists.setMultiSelect(0, true);
+             lists.setMarked(0, {2, 3});
+             lists.Copy(0);
+             lists.setMultiSelect(0, false);
+             r.show->selection().select(0, 1);
+             lists.InsertClipboard(0, false);
+         }),
+         {"b", "d", "d"}},
+        {"remove a", Edit([](ShowRig& r) { r.show->soundLists().Remove(0); }), {"b", "d", "d"}},
+        {"remove b",
+         Edit([](ShowRig& r) {
+             r.show->selection().select(0, 1);
+             r.show->soundLists().Remove(0);
+         }),
+         {"", "d", "d"}},
+        {"cut a and c",
+         Edit([](ShowRig& r) {
+             r.show->soundLists().setMultiSelect(0, true);
+             r.show->soundLists().setMarked(0, {0, 2});
+             r.show->soundLists().Cut(0);
+         }),
+         {"b", "d", "d"}},
+        // New sounds added afterwards are none of the presets' either.
+        {"remove all, add three",
+         Edit([](ShowRig& r) {
+             r.show->soundLists().RemoveSoundsFromList(0);
+             r.show->soundLists().addFiles(0, sounds(r, {"n", "m", "o"}), AddMode::Append);
+         }),
+         {"", "", ""}},
+        {"new playlist keeping the presets, add three",
+         Edit([](ShowRig& r) {
+             r.show->NewPlaylist(false, true, false);
+             r.show->soundLists().addFiles(0, sounds(r, {"n", "m", "o"}), AddMode::Append);
+         }),
+         {"", "", ""}},
+    };
+    for (const auto& [label, edit, expected] : cases) {
+        SCOPED_TRACE(label);
+        ShowRig rig;
+        rig.loadChannel(0, sounds(rig, {"a", "b", "c", "d"}));
+        rig.show->presets().NewPreset();
+        rig.show->presets().NewPreset();
+        rig.store.presets().slot(0).channels[0].selectedSound = 1;
+        rig.store.presets().slot(1).channels[0].selectedSound = 3;
+        rig.show->presets().CopyPreset();
+        edit(rig);
+        const auto chosen = [&](const Preset& p) {
+            const int i = p.channels[0].selectedSound;
+            const QList<SoundEntry>& list = rig.store.soundList(0);
+            return i >= 0 && i < list.size() ? QFileInfo(list.at(i).path).completeBaseName()
+                                             : QString();
+        };
+        EXPECT_EQ(
+            (QStringList{chosen(rig.store.presets().slot(0)), chosen(rig.store.presets().slot(1)),
+                         chosen(rig.show->presets().clipboard())})
+                .join(u',')
+                .toStdString(),
+            expected.join(u',').toStdString());
+        rig.store.presets().setSelected(0);
+        rig.show->recall().RecallPreset();
+        EXPECT_EQ(QFileInfo(rig.store.channel(0).fileName).completeBaseName().toStdString(),
+                  expected.at(0).toStdString());
+    }
 }
 
 TEST(Recall, ASecondRecallWhileOneRunsIsIgnored) {
