@@ -47,15 +47,9 @@ MtcStep MtcClock::quarterFrame(std::uint8_t data) {
         break;
     case HoursHigh: {
         p[HoursHigh] = (low & 0x01) * 16;
-        // The time is what the eight pieces say now, whatever order they came in: time
-        // code running backwards sends the hours first, and a sum kept up piece by piece
-        // would then hold the frames and hours of one time without its minutes and seconds.
-        const std::int32_t seconds = p[SecondsLow] + p[SecondsHigh];
-        const std::int32_t minutes = p[MinutesLow] + p[MinutesHigh];
-        const std::int32_t hours = p[HoursLow] + p[HoursHigh];
-        now_ = p[FramesLow] + p[FramesHigh] + (seconds + (minutes + hours * 60) * 60) * fps_ + 2;
-        if (sequenceStarted_)
-            timeValid_ = true;
+        // The rate comes with the time it belongs to: counted at the rate of the time code
+        // before (25 at start-up), the first time of a 24 or 30 fps source would land
+        // minutes away and fire what is cued there.
         switch (low & 0x06) {
         case 0x00:
             fps_ = 24;
@@ -68,6 +62,15 @@ MtcStep MtcClock::quarterFrame(std::uint8_t data) {
             break;
         }
         dropFrame_ = (low & 0x06) == 0x04;
+        // The time is what the eight pieces say now, whatever order they came in: time
+        // code running backwards sends the hours first, and a sum kept up piece by piece
+        // would then hold the frames and hours of one time without its minutes and seconds.
+        const std::int32_t seconds = p[SecondsLow] + p[SecondsHigh];
+        const std::int32_t minutes = p[MinutesLow] + p[MinutesHigh];
+        const std::int32_t hours = p[HoursLow] + p[HoursHigh];
+        now_ = p[FramesLow] + p[FramesHigh] + (seconds + (minutes + hours * 60) * 60) * fps_ + 2;
+        if (sequenceStarted_)
+            timeValid_ = true;
         step.rateReceived = true;
         break;
     }

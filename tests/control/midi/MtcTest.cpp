@@ -77,12 +77,12 @@ TEST(MtcClock, QuarterFramesAssembleIntoEvaluatedTimes) {
         {"10 s at 25 fps: 252 at frames-low, 253 at minutes-low",
          concat({pieces(0, 0, 10, 0), {0x00, 0x10, 0x20, 0x30, 0x40}}), {252, 253}, 25},
         {"the first full time only starts the sequence", pieces(0, 0, 10, 0), {}, 25},
-        {"30 fps products use the rate of the previous full time",
-         concat({pieces(1, 0, 0, 0, 3), pieces(1, 0, 0, 0, 3), {0x00}}), {90002, 90003, 108002}, 30},
-        {"24 fps", concat({pieces(0, 1, 0, 0, 0), pieces(0, 1, 0, 0, 0), {0x00}}), {1502, 1503, 1442}, 24},
+        {"30 fps from the first time on, though the rate before was 25",
+         concat({pieces(1, 0, 0, 0, 3), pieces(1, 0, 0, 0, 3), {0x00}}), {108002, 108003, 108002}, 30},
+        {"24 fps", concat({pieces(0, 1, 0, 0, 0), pieces(0, 1, 0, 0, 0), {0x00}}), {1442, 1443, 1442}, 24},
         {"pieces before any frames-low piece start nothing", concat({{0x70, 0x40, 0x40}, {0x00, 0x40}}), {}, 24},
         {"absurd nibbles are taken as they come (31 h, 255 min...)",
-         concat({{0x00, 0x1F, 0x2F, 0x3F, 0x4F, 0x5F, 0x6F, 0x7F}, {0x00}}), {3179117}, 30},
+         concat({{0x00, 0x1F, 0x2F, 0x3F, 0x4F, 0x5F, 0x6F, 0x7F}, {0x00}}), {3814892}, 30},
     };
     // clang-format on
     for (const Case& c : cases) {
