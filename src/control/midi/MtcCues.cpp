@@ -94,6 +94,9 @@ void MtcCues::stopIfStarted(int ch) {
 
 void MtcCues::startAt(int ch, std::int64_t position) {
     show_.playback().PressPlay(ch);
+    // Refused (its output is gone): time code started nothing.
+    if (!KAE__Channel_IsPlaying(ch))
+        return;
     KAE__Channel_SetPositionInSamples(ch, position);
     started_.at(static_cast<std::size_t>(ch)) = true;
 }
@@ -129,6 +132,10 @@ void MtcCues::Process_MTC_Cues(std::int32_t t) {
                 stopIfStarted(i);
             continue;
         }
+        // No sound (missing, or a recall has yet to load it): nothing to start, and no
+        // loop of no length that would close the input on the whole show.
+        if (!show_.playback().soundReady(i))
+            continue;
         if (!loop) {
             // Past the place where the sound has ended there is nothing to seek to (with a
             // stop cue beyond the end the window outlasts the sound), and a start would

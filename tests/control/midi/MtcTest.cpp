@@ -180,6 +180,39 @@ TEST(MtcCues, LoopOfNoLengthDisablesMidiWithItsLines) {
         QStringLiteral("Error in: Process_MTC_Cues (MIDI will now be disabled!")));
 }
 
+// A channel whose sound is missing, or not loaded yet while a recall runs, has nothing to
+// start: time code passing its cue must neither close the MIDI input nor mark it as started.
+TEST(MtcCues, ChannelWithoutASoundIsLeftAlone) {
+    struct Case {
+        const char* label;
+        bool loop;
+        bool unloaded; // else: its sound is still the old one, not ready
+    };
+    const Case cases[] = {
+        {"looping, its sound missing", true, true},
+        {"not looping, mid-recall", false, false},
+    };
+    for (const Case& c : cases) {
+        MidiRig rig(1, 1, 4.0);
+        rig.store.assignments(0).mtcStart = kTenSeconds;
+        rig.store.controls(0).loopMode = c.loop ? 1 : 0;
+        if (c.unloaded)
+            rig.show->selection().unload(0);
+        else
+            rig.show->playback().setSoundReady(0, false);
+        bool closed = false;
+        rig.mtc.closeInput = [&] {
+            closed = true;
+        };
+        const qsizetype lines = SystemMessages::instance().entries().size();
+        rig.mtc.evaluate(260);
+        rig.mtc.evaluate(261);
+        EXPECT_FALSE(closed) << c.label;
+        EXPECT_EQ(SystemMessages::instance().entries().size(), lines) << c.label;
+        EXPECT_FALSE(rig.mtc.mtcStarted(0)) << c.label;
+    }
+}
+
 TEST(MtcCues, CueEditsFollowTheRulesAndTheGroup) {
     MidiRig rig(3, 1, 4.0);
     rig.store.controls(0).playGroup = QStringLiteral("2");
