@@ -180,6 +180,30 @@ TEST(MtcCues, LoopOfNoLengthDisablesMidiWithItsLines) {
         QStringLiteral("Error in: Process_MTC_Cues (MIDI will now be disabled!")));
 }
 
+// The device goes on playing while the cues are processed. Two channels cued at the same
+// frame, entered a second late, must be heard together and from the place time code names,
+// never from the head of their sound first.
+TEST(MtcCues, ChannelsCuedTogetherStartTogetherAtTheirPlace) {
+    MidiRig rig(2, 1, 4.0);
+    for (int ch = 0; ch < 2; ++ch) {
+        rig.store.assignments(ch).mtcStart = kTenSeconds;
+        rig.store.channel(ch).pan = ch == 0 ? -100 : 100; // channel 0 left, 1 right
+    }
+    Block between;
+    QObject::connect(&rig.show->playback(), &ChannelPlayback::channelStarted, [&](int ch) {
+        if (ch == 0)
+            between = rig.render(512);
+    });
+    rig.mtc.evaluate(kTenSeconds + 25);
+    const Block after = rig.render(2048);
+    EXPECT_TRUE(between.silent()) << "nothing before both are in place";
+    ASSERT_GT(after.peak(0), 0.0);
+    for (std::int64_t f = 0; f < after.frames(); f += 101) {
+        EXPECT_NEAR(rampFrame(after.left(f)), kRate + f, 1) << f;
+        EXPECT_NEAR(rampFrame(after.right(f)), kRate + f + 7919, 1) << f; // the ramp's right side
+    }
+}
+
 // A channel whose sound is missing, or not loaded yet while a recall runs, has nothing to
 // start: time code passing its cue must neither close the MIDI input nor mark it as started.
 TEST(MtcCues, ChannelWithoutASoundIsLeftAlone) {
