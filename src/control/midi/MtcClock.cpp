@@ -15,7 +15,32 @@ enum Piece {
     HoursLow,
     HoursHigh
 };
+// Drop-frame time code counts 30 frame numbers a second but leaves out numbers 00 and 01 at
+// the start of every minute that is not a tenth one, so that it keeps up with 29.97 frames a
+// second. Counts here are of the numbers (as cues are); frames are the ones that run.
+constexpr std::int64_t kNumbersPerMinute = 30 * 60;
+constexpr std::int64_t kFramesPerMinute = kNumbersPerMinute - 2;
+constexpr std::int64_t kFramesPerTenMinutes = 10 * kNumbersPerMinute - 9 * 2;
+
+std::int64_t dropFrameIndex(std::int64_t number) {
+    const std::int64_t minutes = number / kNumbersPerMinute;
+    return number - 2 * (minutes - minutes / 10);
+}
+
+std::int64_t dropFrameNumber(std::int64_t index) {
+    const std::int64_t tens = index / kFramesPerTenMinutes;
+    const std::int64_t rest = index % kFramesPerTenMinutes;
+    const std::int64_t dropped = rest < 2 ? 0 : 2 * ((rest - 2) / kFramesPerMinute);
+    return index + 9 * 2 * tens + dropped;
+}
+
 } // namespace
+
+std::int32_t MtcClock::advance(std::int32_t frames, int n) const {
+    if (!dropFrame_)
+        return frames + n;
+    return static_cast<std::int32_t>(dropFrameNumber(dropFrameIndex(frames) + n));
+}
 
 MtcStep MtcClock::quarterFrame(std::uint8_t data) {
     MtcStep step;
@@ -32,7 +57,7 @@ MtcStep MtcClock::quarterFrame(std::uint8_t data) {
     case MinutesLow:
         p[MinutesLow] = low;
         if (sequenceStarted_ && timeValid_) {
-            ++now_;
+            now_ = advance(now_, 1);
             step.evaluate = now_;
         }
         break;
@@ -68,7 +93,9 @@ MtcStep MtcClock::quarterFrame(std::uint8_t data) {
         const std::int32_t seconds = p[SecondsLow] + p[SecondsHigh];
         const std::int32_t minutes = p[MinutesLow] + p[MinutesHigh];
         const std::int32_t hours = p[HoursLow] + p[HoursHigh];
-        now_ = p[FramesLow] + p[FramesHigh] + (seconds + (minutes + hours * 60) * 60) * fps_ + 2;
+        // The eight pieces took two frames to come: the time now is two frames on.
+        now_ = advance(p[FramesLow] + p[FramesHigh] + (seconds + (minutes + hours * 60) * 60) * fps_,
+                       2);
         if (sequenceStarted_)
             timeValid_ = true;
         step.rateReceived = true;

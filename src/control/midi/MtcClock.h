@@ -30,6 +30,9 @@ public:
         timeValid_ = false;
     }
 
+    // The count `n` frames after `frames` at the rate of the last hours piece.
+    std::int32_t advance(std::int32_t frames, int n) const;
+
     std::int32_t now() const { return now_; }
     int fps() const { return fps_; }
     // The last hours piece named 30 fps drop-frame (29.97).

@@ -60,13 +60,6 @@ bool MtcCues::continues(std::int32_t t) const {
     // Every time code comes back to 00:00:00:00 after 23:59:59 and the last frame.
     if (static_cast<std::int64_t>(t) + static_cast<std::int64_t>(clock_.fps()) * 86400 == expected_)
         return true;
-    // Drop-frame time code has no frames 00 and 01 at the start of each minute but every
-    // tenth: its count steps over two numbers there while the time runs on. The cycle that
-    // follows begins at frame 02 or 03 of second 00.
-    if (clock_.dropFrame() && t == static_cast<std::int64_t>(expected_) + 2) {
-        const CueFields f = cueFields(t - 2, 30);
-        return f.seconds == 0 && (f.frames == 2 || f.frames == 3) && f.minutes % 10 != 0;
-    }
     return false;
 }
 
@@ -75,7 +68,8 @@ void MtcCues::evaluate(std::int32_t t) {
         stopMtcStartedChannels();
     Process_MTC_Cues(t);
     Q_EMIT displayChanged(mtcDisplayText(t, clock_.fps()), displayColour());
-    expected_ = t + 1;
+    // Drop-frame time code steps over the numbers it leaves out.
+    expected_ = clock_.advance(t, 1);
 }
 
 void MtcCues::stopMtcStartedChannels() {

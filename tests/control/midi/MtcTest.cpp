@@ -322,6 +322,45 @@ TEST(MtcChase, ChannelFollowsTimeCodeWithoutCutsOrStrayStarts) {
     }
 }
 
+// One cycle of time code, then the next cycle's pieces up to its minutes-low piece: the
+// two evaluations name the two frames that follow the cycle, and a channel cued at either
+// starts on that very frame.
+TEST(MtcChase, CueFiresOnTheFrameItNames) {
+    struct Case {
+        const char* label;
+        int rate;
+        Tc cycle;
+        Tc cue;
+        QStringList shown; // at the frames-low and at the minutes-low piece
+        int startsAt;      // 0 at the first evaluation, 1 at the second
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"drop-frame: after 00:00:59:28 comes 00:01:00:02", k30Drop, {0, 0, 59, 28}, {0, 1, 0, 2},
+         {"MTC 00:01:00:02", "MTC 00:01:00:03"}, 0},
+        {"drop-frame on odd frames", k30Drop, {0, 0, 59, 27}, {0, 1, 0, 2},
+         {"MTC 00:00:59:29", "MTC 00:01:00:02"}, 1},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        MidiRig rig(1, 1, 4.0);
+        rig.store.assignments(0).mtcStart = frames(c.cue, c.rate == k25 ? 25 : 30);
+        QStringList shown;
+        QObject::connect(&rig.mtc, &MtcCues::displayChanged,
+                         [&](const QString& text, int) { shown << text; });
+        for (std::uint8_t d : cycle(c.cycle, c.rate, false))
+            rig.mtc.quarterFrame(d);
+        std::vector<bool> playing;
+        for (std::uint8_t d : {0x00, 0x10, 0x20, 0x30, 0x40}) {
+            rig.mtc.quarterFrame(d);
+            if (d == 0x00 || d == 0x40)
+                playing.push_back(KAE__Channel_IsPlaying(0));
+        }
+        EXPECT_EQ(shown.join(u'|').toStdString(), c.shown.join(u'|').toStdString()) << c.label;
+        EXPECT_EQ(playing, (std::vector<bool>{c.startsAt == 0, true})) << c.label;
+    }
+}
+
 // Time code started the channel; then it stopped (by hand, or at its end), and the
 // operator played it by hand. Whatever time code does next must leave it playing.
 TEST(MtcChase, ChannelPlayedByHandAfterTimeCodeIsLeftAlone) {
