@@ -34,12 +34,19 @@ std::int64_t dropFrameNumber(std::int64_t index) {
     return index + 9 * 2 * tens + dropped;
 }
 
+std::int64_t wrapped(std::int64_t v, std::int64_t day) {
+    return (v % day + day) % day;
+}
+
 } // namespace
 
+// After 23:59:59 and the last frame every time code comes back to 00:00:00:00.
 std::int32_t MtcClock::advance(std::int32_t frames, int n) const {
     if (!dropFrame_)
-        return frames + n;
-    return static_cast<std::int32_t>(dropFrameNumber(dropFrameIndex(frames) + n));
+        return static_cast<std::int32_t>(
+            wrapped(static_cast<std::int64_t>(frames) + n, static_cast<std::int64_t>(fps_) * 86400));
+    const std::int64_t day = kFramesPerTenMinutes * 6 * 24;
+    return static_cast<std::int32_t>(dropFrameNumber(wrapped(dropFrameIndex(frames) + n, day)));
 }
 
 MtcStep MtcClock::quarterFrame(std::uint8_t data) {

@@ -55,12 +55,7 @@ void MtcCues::quarterFrame(std::uint8_t data) {
 }
 
 bool MtcCues::continues(std::int32_t t) const {
-    if (t == expected_)
-        return true;
-    // Every time code comes back to 00:00:00:00 after 23:59:59 and the last frame.
-    if (static_cast<std::int64_t>(t) + static_cast<std::int64_t>(clock_.fps()) * 86400 == expected_)
-        return true;
-    return false;
+    return t == expected_;
 }
 
 void MtcCues::evaluate(std::int32_t t) {
@@ -68,7 +63,7 @@ void MtcCues::evaluate(std::int32_t t) {
         stopMtcStartedChannels();
     Process_MTC_Cues(t);
     Q_EMIT displayChanged(mtcDisplayText(t, clock_.fps()), displayColour());
-    // Drop-frame time code steps over the numbers it leaves out.
+    // Drop-frame time code steps over the numbers it leaves out; midnight comes back to 0.
     expected_ = clock_.advance(t, 1);
 }
 

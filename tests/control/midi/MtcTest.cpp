@@ -82,7 +82,7 @@ TEST(MtcClock, QuarterFramesAssembleIntoEvaluatedTimes) {
         {"24 fps", concat({pieces(0, 1, 0, 0, 0), pieces(0, 1, 0, 0, 0), {0x00}}), {1442, 1443, 1442}, 24},
         {"pieces before any frames-low piece start nothing", concat({{0x70, 0x40, 0x40}, {0x00, 0x40}}), {}, 24},
         {"absurd nibbles are taken as they come (31 h, 255 min...)",
-         concat({{0x00, 0x1F, 0x2F, 0x3F, 0x4F, 0x5F, 0x6F, 0x7F}, {0x00}}), {3814892}, 30},
+         concat({{0x00, 0x1F, 0x2F, 0x3F, 0x4F, 0x5F, 0x6F, 0x7F}, {0x00}}), {1222892}, 30},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -340,6 +340,12 @@ TEST(MtcChase, CueFiresOnTheFrameItNames) {
          {"MTC 00:01:00:02", "MTC 00:01:00:03"}, 0},
         {"drop-frame on odd frames", k30Drop, {0, 0, 59, 27}, {0, 1, 0, 2},
          {"MTC 00:00:59:29", "MTC 00:01:00:02"}, 1},
+        {"midnight: after 23:59:59:23 comes 00:00:00:00", k25, {23, 59, 59, 23}, {0, 0, 0, 1},
+         {"MTC 00:00:00:00", "MTC 00:00:00:01"}, 1},
+        {"midnight on odd frames", k25, {23, 59, 59, 24}, {0, 0, 0, 1},
+         {"MTC 00:00:00:01", "MTC 00:00:00:02"}, 0},
+        {"drop-frame midnight", k30Drop, {23, 59, 59, 28}, {0, 0, 0, 1},
+         {"MTC 00:00:00:00", "MTC 00:00:00:01"}, 1},
     };
     // clang-format on
     for (const Case& c : cases) {
