@@ -33,6 +33,12 @@ public:
     // The count `n` frames after `frames` at the rate of the last hours piece.
     std::int32_t advance(std::int32_t frames, int n) const;
 
+    // The rate to read cues at until time code names one (24, 25 or 30; others are ignored).
+    void setFps(int fps) {
+        if (fps == 24 || fps == 25 || fps == 30)
+            fps_ = fps;
+    }
+
     std::int32_t now() const { return now_; }
     int fps() const { return fps_; }
     // The last hours piece named 30 fps drop-frame (29.97).

@@ -13,6 +13,9 @@ namespace kalvor::midi {
 
 MtcCues::MtcCues(ShowLayer& show, Settings& settings, QObject* parent)
     : QObject(parent), show_(show), settings_(settings) {
+    // Cues are frame counts: read at 25 fps after a restart, those of a 24 or 30 fps show
+    // would be shown, typed and stepped as other times until time code came again.
+    clock_.setFps(settings_.integer(u"MtcFrameRate"));
     stopTimer_.setInterval(kMtcStopTimerMs);
     connect(&stopTimer_, &QTimer::timeout, this, &MtcCues::stopTimerTick);
     // A channel that stopped (by hand, at its end, by a recall) no longer runs because of
@@ -48,8 +51,11 @@ void MtcCues::setEnabled(bool on) {
 
 void MtcCues::quarterFrame(std::uint8_t data) {
     const MtcStep step = clock_.quarterFrame(data);
-    if (step.rateReceived)
+    if (step.rateReceived) {
+        if (clock_.fps() != settings_.integer(u"MtcFrameRate"))
+            settings_.setInteger(u"MtcFrameRate", clock_.fps());
         Q_EMIT rateReceived(clock_.fps());
+    }
     if (step.evaluate)
         evaluate(*step.evaluate);
 }

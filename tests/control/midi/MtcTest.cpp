@@ -416,6 +416,22 @@ TEST(MtcChase, ChannelPlayedByHandAfterTimeCodeIsLeftAlone) {
     }
 }
 
+// Cues are frame counts: after a restart, before any time code has come, they are still
+// read (shown, typed, stepped) at the rate of the show's time code.
+TEST(MtcCues, CuesKeepTheirTimeOverARestart) {
+    for (const int rate : {0, 2, 3}) { // 24, 29.97 drop-frame and 30 fps
+        const int fps = rate == 0 ? 24 : 30;
+        MidiRig rig(1);
+        rig.settings->setOn(u"ShowMtcOnMain", true);
+        for (std::uint8_t d : cycle({0, 0, 0, 0}, rate, false))
+            rig.mtc.quarterFrame(d);
+        rig.mtc.setCue(0, Cue::Start, frames({0, 1, 0, 0}, fps));
+        const MtcCues restarted(*rig.show, *rig.settings);
+        EXPECT_EQ(restarted.fps(), fps);
+        EXPECT_EQ(restarted.stripCueText(0).toStdString(), "Cue: 00:01:00:00") << fps;
+    }
+}
+
 TEST(CueWindow, TypedFieldsFollowTheFieldRules) {
     struct Case {
         const char* label;
