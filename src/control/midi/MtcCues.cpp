@@ -52,9 +52,12 @@ void MtcCues::setEnabled(bool on) {
 void MtcCues::quarterFrame(std::uint8_t data) {
     const MtcStep step = clock_.quarterFrame(data);
     if (step.rateReceived) {
-        if (clock_.fps() != settings_.integer(u"MtcFrameRate"))
+        const bool changed = clock_.fps() != settings_.integer(u"MtcFrameRate");
+        if (changed)
             settings_.setInteger(u"MtcFrameRate", clock_.fps());
         Q_EMIT rateReceived(clock_.fps());
+        if (changed)
+            Q_EMIT rateChanged(clock_.fps());
     }
     if (step.evaluate)
         evaluate(*step.evaluate);

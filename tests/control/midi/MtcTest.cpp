@@ -465,7 +465,7 @@ TEST(CueWindow, TypedFieldsFollowTheFieldRules) {
     }
 }
 
-TEST(CueWindow, ButtonsStepTheCueAndTheTitleNamesTheChannel) {
+TEST(CueWindow, TitleNamesTheChannelAndFieldsFollowTheCueAndTheRate) {
     MidiRig rig(3);
     rig.store.setChannelInfo(2, QStringLiteral("Thunder"), 0);
     CueWindow window(*rig.show, rig.mtc);
@@ -474,4 +474,9 @@ TEST(CueWindow, ButtonsStepTheCueAndTheTitleNamesTheChannel) {
     rig.mtc.setCue(2, Cue::Start, 25 * 86400 - 1);
     EXPECT_EQ(window.field(0, 0)->text(), QStringLiteral("23")) << "the window follows";
     EXPECT_EQ(window.field(0, 3)->text(), QStringLiteral("24"));
+    rig.mtc.setCue(2, Cue::Start, 1500); // 00:01:00:00 at 25 fps
+    for (std::uint8_t d : cycle({0, 0, 0, 0}, 3, false))
+        rig.mtc.quarterFrame(d);
+    EXPECT_EQ(window.field(0, 1)->text(), QStringLiteral("00")) << "at 30 fps: 00:00:50:00";
+    EXPECT_EQ(window.field(0, 2)->text(), QStringLiteral("50"));
 }
