@@ -22,8 +22,12 @@ constexpr std::int64_t kNumbersPerMinute = 30 * 60;
 constexpr std::int64_t kFramesPerMinute = kNumbersPerMinute - 2;
 constexpr std::int64_t kFramesPerTenMinutes = 10 * kNumbersPerMinute - 9 * 2;
 
+// A number left out (a cue can be typed as one) stands for the frame that follows it.
 std::int64_t dropFrameIndex(std::int64_t number) {
     const std::int64_t minutes = number / kNumbersPerMinute;
+    const std::int64_t inMinute = number % kNumbersPerMinute;
+    if (minutes % 10 != 0 && inMinute < 2)
+        number += 2 - inMinute;
     return number - 2 * (minutes - minutes / 10);
 }
 
@@ -47,6 +51,12 @@ std::int32_t MtcClock::advance(std::int32_t frames, int n) const {
             wrapped(static_cast<std::int64_t>(frames) + n, static_cast<std::int64_t>(fps_) * 86400));
     const std::int64_t day = kFramesPerTenMinutes * 6 * 24;
     return static_cast<std::int32_t>(dropFrameNumber(wrapped(dropFrameIndex(frames) + n, day)));
+}
+
+double MtcClock::seconds(std::int32_t frames) const {
+    if (!dropFrame_)
+        return frames / static_cast<double>(fps_);
+    return static_cast<double>(dropFrameIndex(frames)) * 1001.0 / 30000.0;
 }
 
 MtcStep MtcClock::quarterFrame(std::uint8_t data) {

@@ -33,6 +33,9 @@ public:
     // The count `n` frames after `frames` at the rate of the last hours piece.
     std::int32_t advance(std::int32_t frames, int n) const;
 
+    // The time in seconds that a frame count names at the rate of the last hours piece.
+    double seconds(std::int32_t frames) const;
+
     // The rate to read cues at until time code names one (24, 25 or 30; others are ignored).
     void setFps(int fps) {
         if (fps == 24 || fps == 25 || fps == 30)

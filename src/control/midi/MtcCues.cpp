@@ -134,17 +134,18 @@ public:
 void MtcCues::Process_MTC_Cues(std::int32_t t) {
     const Batch batch;
     const ShowStore& store = show_.store();
-    const double fps = clock_.fps();
+    // Drop-frame numbers are not a clock: 29.97 frames run a second, with numbers left out.
+    const double now = clock_.seconds(t);
     for (int i = 0; i < kChannelCount; ++i) {
         const ChannelAssignments& a = store.assignments(i);
         if (a.mtcStart <= 0)
             continue;
         const double r = store.channel(i).sampleRate;
-        const double cur = t / fps * r;
-        const double start = a.mtcStart / fps * r;
+        const double cur = now * r;
+        const double start = clock_.seconds(a.mtcStart) * r;
         const bool loop = store.controls(i).loopMode != 0;
-        const double stop =
-            a.mtcStop >= 1 ? a.mtcStop / fps * r : (loop ? 86400.0 * r : start + a.soundLength);
+        const double stop = a.mtcStop >= 1 ? clock_.seconds(a.mtcStop) * r
+                                           : (loop ? 86400.0 * r : start + a.soundLength);
         const bool playing = KAE__Channel_IsPlaying(i);
         if (playing) {
             // A channel started by hand is never stopped by a cue.

@@ -367,6 +367,18 @@ TEST(MtcChase, CueFiresOnTheFrameItNames) {
     }
 }
 
+// Drop-frame time code runs at 29.97 frames a second and leaves numbers out: a channel
+// entered two seconds of numbers after its cue, over a minute that dropped two of them, has
+// played 58 frames of 1/29.97 s.
+TEST(MtcChase, DropFrameSeeksByTheTimeThatRan) {
+    MidiRig rig(1, 1, 4.0);
+    rig.store.assignments(0).mtcStart = frames({0, 0, 59, 0}, 30);
+    for (std::uint8_t d : concat({cycle({0, 1, 0, 28}, k30Drop, false), {0x00}}))
+        rig.mtc.quarterFrame(d); // evaluates 00:01:01:00
+    ASSERT_TRUE(KAE__Channel_IsPlaying(0));
+    EXPECT_NEAR(KAE__Channel_GetPositionInSamples(0), 58 * 1001 / 30000.0 * kRate, 1);
+}
+
 // Time code started the channel; then it stopped (by hand, or at its end), and the
 // operator played it by hand. Whatever time code does next must leave it playing.
 TEST(MtcChase, ChannelPlayedByHandAfterTimeCodeIsLeftAlone) {
