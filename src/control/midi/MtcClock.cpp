@@ -47,8 +47,8 @@ std::int64_t wrapped(std::int64_t v, std::int64_t day) {
 // After 23:59:59 and the last frame every time code comes back to 00:00:00:00.
 std::int32_t MtcClock::advance(std::int32_t frames, int n) const {
     if (!dropFrame_)
-        return static_cast<std::int32_t>(
-            wrapped(static_cast<std::int64_t>(frames) + n, static_cast<std::int64_t>(fps_) * 86400));
+        return static_cast<std::int32_t>(wrapped(static_cast<std::int64_t>(frames) + n,
+                                                 static_cast<std::int64_t>(fps_) * 86400));
     const std::int64_t day = kFramesPerTenMinutes * 6 * 24;
     return static_cast<std::int32_t>(dropFrameNumber(wrapped(dropFrameIndex(frames) + n, day)));
 }
@@ -111,8 +111,8 @@ MtcStep MtcClock::quarterFrame(std::uint8_t data) {
         const std::int32_t minutes = p[MinutesLow] + p[MinutesHigh];
         const std::int32_t hours = p[HoursLow] + p[HoursHigh];
         // The eight pieces took two frames to come: the time now is two frames on.
-        now_ = advance(p[FramesLow] + p[FramesHigh] + (seconds + (minutes + hours * 60) * 60) * fps_,
-                       2);
+        now_ = advance(
+            p[FramesLow] + p[FramesHigh] + (seconds + (minutes + hours * 60) * 60) * fps_, 2);
         if (sequenceStarted_)
             timeValid_ = true;
         step.rateReceived = true;

@@ -267,7 +267,6 @@ TEST(MtcCues, CueEditsFollowTheRulesAndTheGroup) {
     EXPECT_EQ(rig.mtc.cue(1, MtcCues::Cue::Start), 0);
 }
 
-
 TEST(MtcChase, ChannelFollowsTimeCodeWithoutCutsOrStrayStarts) {
     struct Case {
         const char* label;
