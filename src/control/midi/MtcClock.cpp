@@ -63,6 +63,12 @@ MtcStep MtcClock::quarterFrame(std::uint8_t data) {
     MtcStep step;
     const int piece = (data >> 4) & 0x07;
     const std::int32_t low = data & 0x0F;
+    // One piece lost or garbled on the way says nothing about the direction.
+    if (piece == (lastPiece_ + 7) % 8)
+        backwards_ = true;
+    else if (piece == (lastPiece_ + 1) % 8)
+        backwards_ = false;
+    lastPiece_ = piece;
     auto& p = pieces_;
     switch (piece) {
     case FramesLow:

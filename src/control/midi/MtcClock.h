@@ -46,6 +46,8 @@ public:
     int fps() const { return fps_; }
     // The last hours piece named 30 fps drop-frame (29.97).
     bool dropFrame() const { return dropFrame_; }
+    // The pieces come in falling order: the source runs backwards (a rewind that plays).
+    bool backwards() const { return backwards_; }
     bool sequenceStarted() const { return sequenceStarted_; }
     bool timeValid() const { return timeValid_; }
 
@@ -54,6 +56,8 @@ private:
     std::int32_t now_ = 0;
     int fps_ = 25;
     bool dropFrame_ = false;
+    int lastPiece_ = 7;
+    bool backwards_ = false;
     bool sequenceStarted_ = false;
     bool timeValid_ = false;
 };

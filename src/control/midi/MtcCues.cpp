@@ -68,9 +68,12 @@ bool MtcCues::continues(std::int32_t t) const {
 }
 
 void MtcCues::evaluate(std::int32_t t) {
-    if (!continues(t))
+    // Running backwards every time is a jump: a channel in its window would be started
+    // afresh at each frame and stopped at the next. Nothing starts until it runs forwards.
+    if (!continues(t) || clock_.backwards())
         stopMtcStartedChannels();
-    Process_MTC_Cues(t);
+    if (!clock_.backwards())
+        Process_MTC_Cues(t);
     Q_EMIT displayChanged(mtcDisplayText(t, clock_.fps()), displayColour());
     // Drop-frame time code steps over the numbers it leaves out; midnight comes back to 0.
     expected_ = clock_.advance(t, 1);

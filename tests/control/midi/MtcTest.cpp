@@ -298,6 +298,8 @@ TEST(MtcChase, ChannelFollowsTimeCodeWithoutCutsOrStrayStarts) {
           {0, 1, 0, 12}}, 2, 1},
         {"backwards at five minutes: a cue at ten frames is not reached", k25, {0, 0, 0, 10}, true,
          {{0, 5, 10, 20}, {0, 5, 10, 18}, {0, 5, 10, 16}, {0, 5, 10, 14}, {0, 5, 10, 12}}, 0, 0},
+        {"backwards through a cue's window: no start at each frame", k25, {0, 0, 5, 0}, true,
+         {{0, 0, 6, 20}, {0, 0, 6, 18}, {0, 0, 6, 16}, {0, 0, 6, 14}, {0, 0, 6, 12}}, 0, 0},
     };
     // clang-format on
     for (const Case& c : cases) {
