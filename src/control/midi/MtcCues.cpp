@@ -143,7 +143,10 @@ void MtcCues::Process_MTC_Cues(std::int32_t t) {
         const ChannelAssignments& a = store.assignments(i);
         if (a.mtcStart <= 0)
             continue;
-        const double r = store.channel(i).sampleRate;
+        // Samples of the sound go by at its playback frequency: with a speed change, a
+        // second of time code is more or less than a second of the sound.
+        const Channel& c = store.channel(i);
+        const double r = c.playbackFrequency > 0 ? c.playbackFrequency : c.sampleRate;
         const double cur = now * r;
         const double start = clock_.seconds(a.mtcStart) * r;
         const bool loop = store.controls(i).loopMode != 0;

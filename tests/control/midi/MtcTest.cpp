@@ -180,6 +180,30 @@ TEST(MtcCues, LoopOfNoLengthDisablesMidiWithItsLines) {
         QStringLiteral("Error in: Process_MTC_Cues (MIDI will now be disabled!")));
 }
 
+// Entered late, a channel with a speed change has played its sound at that speed.
+TEST(MtcCues, VariSpeedChannelIsSeekedByTheSoundItPlayed) {
+    struct Case {
+        int speed; // percent change
+        std::int32_t time;
+        std::int64_t position; // -1: not started (its 4 s are over)
+    };
+    const Case cases[] = {
+        {-50, kTenSeconds + 25, kRate / 2},
+        {-50, kTenSeconds + 6 * 25, 3 * kRate},
+        {50, kTenSeconds + 3 * 25, -1},
+    };
+    for (const Case& c : cases) {
+        MidiRig rig(1, 1, 4.0);
+        rig.store.assignments(0).mtcStart = kTenSeconds;
+        ASSERT_TRUE(rig.show->channelOps().SetVariSpeed(0, c.speed));
+        rig.mtc.evaluate(c.time);
+        EXPECT_EQ(KAE__Channel_IsPlaying(0), c.position >= 0) << c.speed << " at " << c.time;
+        EXPECT_TRUE(c.position < 0 ||
+                    std::abs(KAE__Channel_GetPositionInSamples(0) - c.position) <= 1)
+            << c.speed << ": " << KAE__Channel_GetPositionInSamples(0);
+    }
+}
+
 // The device goes on playing while the cues are processed. Two channels cued at the same
 // frame, entered a second late, must be heard together and from the place time code names,
 // never from the head of their sound first.
