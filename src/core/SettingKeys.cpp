@@ -131,6 +131,7 @@ constexpr SettingKey kFixedKeys[] = {
     {"Midi", "MidiNoteSelectsSound", I, "0"},
     {"Midi", "MidiOutDevice", T, ""},
     {"Midi", "MtcDisplayColor", I, "0"},
+    {"Midi", "MtcFrameRate", I, "25"},
     {"Midi", "ProgramChangeChannel", T, "1"},
     {"Midi", "ReceivePRGChange", T, "0"},
     {"Midi", "SendPRGChange", T, "0"},

@@ -30,10 +30,24 @@ public:
         timeValid_ = false;
     }
 
+    // The count `n` frames after `frames` at the rate of the last hours piece.
+    std::int32_t advance(std::int32_t frames, int n) const;
+
+    // The time in seconds that a frame count names at the rate of the last hours piece.
+    double seconds(std::int32_t frames) const;
+
+    // The rate to read cues at until time code names one (24, 25 or 30; others are ignored).
+    void setFps(int fps) {
+        if (fps == 24 || fps == 25 || fps == 30)
+            fps_ = fps;
+    }
+
     std::int32_t now() const { return now_; }
     int fps() const { return fps_; }
     // The last hours piece named 30 fps drop-frame (29.97).
     bool dropFrame() const { return dropFrame_; }
+    // The pieces come in falling order: the source runs backwards (a rewind that plays).
+    bool backwards() const { return backwards_; }
     bool sequenceStarted() const { return sequenceStarted_; }
     bool timeValid() const { return timeValid_; }
 
@@ -42,6 +56,8 @@ private:
     std::int32_t now_ = 0;
     int fps_ = 25;
     bool dropFrame_ = false;
+    int lastPiece_ = 7;
+    bool backwards_ = false;
     bool sequenceStarted_ = false;
     bool timeValid_ = false;
 };

@@ -13,6 +13,9 @@ namespace kalvor::midi {
 
 MtcCues::MtcCues(ShowLayer& show, Settings& settings, QObject* parent)
     : QObject(parent), show_(show), settings_(settings) {
+    // Cues are frame counts: read at 25 fps after a restart, those of a 24 or 30 fps show
+    // would be shown, typed and stepped as other times until time code came again.
+    clock_.setFps(settings_.integer(u"MtcFrameRate"));
     stopTimer_.setInterval(kMtcStopTimerMs);
     connect(&stopTimer_, &QTimer::timeout, this, &MtcCues::stopTimerTick);
     // A channel that stopped (by hand, at its end, by a recall) no longer runs because of
@@ -48,34 +51,32 @@ void MtcCues::setEnabled(bool on) {
 
 void MtcCues::quarterFrame(std::uint8_t data) {
     const MtcStep step = clock_.quarterFrame(data);
-    if (step.rateReceived)
+    if (step.rateReceived) {
+        const bool changed = clock_.fps() != settings_.integer(u"MtcFrameRate");
+        if (changed)
+            settings_.setInteger(u"MtcFrameRate", clock_.fps());
         Q_EMIT rateReceived(clock_.fps());
+        if (changed)
+            Q_EMIT rateChanged(clock_.fps());
+    }
     if (step.evaluate)
         evaluate(*step.evaluate);
 }
 
 bool MtcCues::continues(std::int32_t t) const {
-    if (t == expected_)
-        return true;
-    // Every time code comes back to 00:00:00:00 after 23:59:59 and the last frame.
-    if (static_cast<std::int64_t>(t) + static_cast<std::int64_t>(clock_.fps()) * 86400 == expected_)
-        return true;
-    // Drop-frame time code has no frames 00 and 01 at the start of each minute but every
-    // tenth: its count steps over two numbers there while the time runs on. The cycle that
-    // follows begins at frame 02 or 03 of second 00.
-    if (clock_.dropFrame() && t == static_cast<std::int64_t>(expected_) + 2) {
-        const CueFields f = cueFields(t - 2, 30);
-        return f.seconds == 0 && (f.frames == 2 || f.frames == 3) && f.minutes % 10 != 0;
-    }
-    return false;
+    return t == expected_;
 }
 
 void MtcCues::evaluate(std::int32_t t) {
-    if (!continues(t))
+    // Running backwards every time is a jump: a channel in its window would be started
+    // afresh at each frame and stopped at the next. Nothing starts until it runs forwards.
+    if (!continues(t) || clock_.backwards())
         stopMtcStartedChannels();
-    Process_MTC_Cues(t);
+    if (!clock_.backwards())
+        Process_MTC_Cues(t);
     Q_EMIT displayChanged(mtcDisplayText(t, clock_.fps()), displayColour());
-    expected_ = t + 1;
+    // Drop-frame time code steps over the numbers it leaves out; midnight comes back to 0.
+    expected_ = clock_.advance(t, 1);
 }
 
 void MtcCues::stopMtcStartedChannels() {
@@ -94,6 +95,9 @@ void MtcCues::stopIfStarted(int ch) {
 
 void MtcCues::startAt(int ch, std::int64_t position) {
     show_.playback().PressPlay(ch);
+    // Refused (its output is gone): time code started nothing.
+    if (!KAE__Channel_IsPlaying(ch))
+        return;
     KAE__Channel_SetPositionInSamples(ch, position);
     started_.at(static_cast<std::size_t>(ch)) = true;
 }
@@ -109,19 +113,45 @@ void MtcCues::fail(bool overflow) {
         QStringLiteral("Error in: Process_MTC_Cues (MIDI will now be disabled!"));
 }
 
+namespace {
+
+// What one time starts reaches the audio callbacks as one: every channel cued at that frame
+// starts in the same output frame, and each is heard first at the place its seek names,
+// never from its start offset for the period the seek takes.
+class Batch {
+public:
+    Batch() {
+        if (auto* e = engine::currentEngine())
+            e->lib().beginBatch();
+    }
+    ~Batch() {
+        if (auto* e = engine::currentEngine())
+            e->lib().endBatch();
+    }
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+};
+
+} // namespace
+
 void MtcCues::Process_MTC_Cues(std::int32_t t) {
+    const Batch batch;
     const ShowStore& store = show_.store();
-    const double fps = clock_.fps();
+    // Drop-frame numbers are not a clock: 29.97 frames run a second, with numbers left out.
+    const double now = clock_.seconds(t);
     for (int i = 0; i < kChannelCount; ++i) {
         const ChannelAssignments& a = store.assignments(i);
         if (a.mtcStart <= 0)
             continue;
-        const double r = store.channel(i).sampleRate;
-        const double cur = t / fps * r;
-        const double start = a.mtcStart / fps * r;
+        // Samples of the sound go by at its playback frequency: with a speed change, a
+        // second of time code is more or less than a second of the sound.
+        const Channel& c = store.channel(i);
+        const double r = c.playbackFrequency > 0 ? c.playbackFrequency : c.sampleRate;
+        const double cur = now * r;
+        const double start = clock_.seconds(a.mtcStart) * r;
         const bool loop = store.controls(i).loopMode != 0;
-        const double stop =
-            a.mtcStop >= 1 ? a.mtcStop / fps * r : (loop ? 86400.0 * r : start + a.soundLength);
+        const double stop = a.mtcStop >= 1 ? clock_.seconds(a.mtcStop) * r
+                                           : (loop ? 86400.0 * r : start + a.soundLength);
         const bool playing = KAE__Channel_IsPlaying(i);
         if (playing) {
             // A channel started by hand is never stopped by a cue.
@@ -129,6 +159,10 @@ void MtcCues::Process_MTC_Cues(std::int32_t t) {
                 stopIfStarted(i);
             continue;
         }
+        // No sound (missing, or a recall has yet to load it): nothing to start, and no
+        // loop of no length that would close the input on the whole show.
+        if (!show_.playback().soundReady(i))
+            continue;
         if (!loop) {
             // Past the place where the sound has ended there is nothing to seek to (with a
             // stop cue beyond the end the window outlasts the sound), and a start would

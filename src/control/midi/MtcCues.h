@@ -70,6 +70,8 @@ public:
 Q_SIGNALS:
     void displayChanged(const QString& text, int colour);
     void rateReceived(int fps);
+    // The rate differs from the one received before: every cue reads as another time.
+    void rateChanged(int fps);
     void cueChanged(int ch);
 
 private:

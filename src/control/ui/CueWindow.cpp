@@ -97,6 +97,9 @@ CueWindow::CueWindow(ShowLayer& show, midi::MtcCues& cues, QWidget* parent)
         if (ch == ch_)
             refresh();
     });
+    // The fields show a frame count at the rate of the time code; shown at the old rate
+    // they would name a time the cue no longer fires at.
+    connect(&cues_, &midi::MtcCues::rateChanged, this, [this] { refresh(); });
     connect(&UiLanguage::instance(), &UiLanguage::changed, this, [this] { applyCaptions(); });
     applyCaptions();
     refresh();

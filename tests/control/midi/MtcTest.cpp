@@ -77,12 +77,12 @@ TEST(MtcClock, QuarterFramesAssembleIntoEvaluatedTimes) {
         {"10 s at 25 fps: 252 at frames-low, 253 at minutes-low",
          concat({pieces(0, 0, 10, 0), {0x00, 0x10, 0x20, 0x30, 0x40}}), {252, 253}, 25},
         {"the first full time only starts the sequence", pieces(0, 0, 10, 0), {}, 25},
-        {"30 fps products use the rate of the previous full time",
-         concat({pieces(1, 0, 0, 0, 3), pieces(1, 0, 0, 0, 3), {0x00}}), {90002, 90003, 108002}, 30},
-        {"24 fps", concat({pieces(0, 1, 0, 0, 0), pieces(0, 1, 0, 0, 0), {0x00}}), {1502, 1503, 1442}, 24},
+        {"30 fps from the first time on, though the rate before was 25",
+         concat({pieces(1, 0, 0, 0, 3), pieces(1, 0, 0, 0, 3), {0x00}}), {108002, 108003, 108002}, 30},
+        {"24 fps", concat({pieces(0, 1, 0, 0, 0), pieces(0, 1, 0, 0, 0), {0x00}}), {1442, 1443, 1442}, 24},
         {"pieces before any frames-low piece start nothing", concat({{0x70, 0x40, 0x40}, {0x00, 0x40}}), {}, 24},
         {"absurd nibbles are taken as they come (31 h, 255 min...)",
-         concat({{0x00, 0x1F, 0x2F, 0x3F, 0x4F, 0x5F, 0x6F, 0x7F}, {0x00}}), {3179117}, 30},
+         concat({{0x00, 0x1F, 0x2F, 0x3F, 0x4F, 0x5F, 0x6F, 0x7F}, {0x00}}), {1222892}, 30},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -180,6 +180,87 @@ TEST(MtcCues, LoopOfNoLengthDisablesMidiWithItsLines) {
         QStringLiteral("Error in: Process_MTC_Cues (MIDI will now be disabled!")));
 }
 
+// Entered late, a channel with a speed change has played its sound at that speed.
+TEST(MtcCues, VariSpeedChannelIsSeekedByTheSoundItPlayed) {
+    struct Case {
+        int speed; // percent change
+        std::int32_t time;
+        std::int64_t position; // -1: not started (its 4 s are over)
+    };
+    const Case cases[] = {
+        {-50, kTenSeconds + 25, kRate / 2},
+        {-50, kTenSeconds + 6 * 25, 3 * kRate},
+        {50, kTenSeconds + 3 * 25, -1},
+    };
+    for (const Case& c : cases) {
+        MidiRig rig(1, 1, 4.0);
+        rig.store.assignments(0).mtcStart = kTenSeconds;
+        ASSERT_TRUE(rig.show->channelOps().SetVariSpeed(0, c.speed));
+        rig.mtc.evaluate(c.time);
+        EXPECT_EQ(KAE__Channel_IsPlaying(0), c.position >= 0) << c.speed << " at " << c.time;
+        EXPECT_TRUE(c.position < 0 ||
+                    std::abs(KAE__Channel_GetPositionInSamples(0) - c.position) <= 1)
+            << c.speed << ": " << KAE__Channel_GetPositionInSamples(0);
+    }
+}
+
+// The device goes on playing while the cues are processed. Two channels cued at the same
+// frame, entered a second late, must be heard together and from the place time code names,
+// never from the head of their sound first.
+TEST(MtcCues, ChannelsCuedTogetherStartTogetherAtTheirPlace) {
+    MidiRig rig(2, 1, 4.0);
+    for (int ch = 0; ch < 2; ++ch) {
+        rig.store.assignments(ch).mtcStart = kTenSeconds;
+        rig.store.channel(ch).pan = ch == 0 ? -100 : 100; // channel 0 left, 1 right
+    }
+    Block between;
+    QObject::connect(&rig.show->playback(), &ChannelPlayback::channelStarted, [&](int ch) {
+        if (ch == 0)
+            between = rig.render(512);
+    });
+    rig.mtc.evaluate(kTenSeconds + 25);
+    const Block after = rig.render(2048);
+    EXPECT_TRUE(between.silent()) << "nothing before both are in place";
+    ASSERT_GT(after.peak(0), 0.0);
+    for (std::int64_t f = 0; f < after.frames(); f += 101) {
+        EXPECT_NEAR(rampFrame(after.left(f)), kRate + f, 1) << f;
+        EXPECT_NEAR(rampFrame(after.right(f)), kRate + f + 7919, 1) << f; // the ramp's right side
+    }
+}
+
+// A channel whose sound is missing, or not loaded yet while a recall runs, has nothing to
+// start: time code passing its cue must neither close the MIDI input nor mark it as started.
+TEST(MtcCues, ChannelWithoutASoundIsLeftAlone) {
+    struct Case {
+        const char* label;
+        bool loop;
+        bool unloaded; // else: its sound is still the old one, not ready
+    };
+    const Case cases[] = {
+        {"looping, its sound missing", true, true},
+        {"not looping, mid-recall", false, false},
+    };
+    for (const Case& c : cases) {
+        MidiRig rig(1, 1, 4.0);
+        rig.store.assignments(0).mtcStart = kTenSeconds;
+        rig.store.controls(0).loopMode = c.loop ? 1 : 0;
+        if (c.unloaded)
+            rig.show->selection().unload(0);
+        else
+            rig.show->playback().setSoundReady(0, false);
+        bool closed = false;
+        rig.mtc.closeInput = [&] {
+            closed = true;
+        };
+        const qsizetype lines = SystemMessages::instance().entries().size();
+        rig.mtc.evaluate(260);
+        rig.mtc.evaluate(261);
+        EXPECT_FALSE(closed) << c.label;
+        EXPECT_EQ(SystemMessages::instance().entries().size(), lines) << c.label;
+        EXPECT_FALSE(rig.mtc.mtcStarted(0)) << c.label;
+    }
+}
+
 TEST(MtcCues, CueEditsFollowTheRulesAndTheGroup) {
     MidiRig rig(3, 1, 4.0);
     rig.store.controls(0).playGroup = QStringLiteral("2");
@@ -209,7 +290,6 @@ TEST(MtcCues, CueEditsFollowTheRulesAndTheGroup) {
     rig.mtc.resetCue(1, MtcCues::Cue::Start);
     EXPECT_EQ(rig.mtc.cue(1, MtcCues::Cue::Start), 0);
 }
-
 
 TEST(MtcChase, ChannelFollowsTimeCodeWithoutCutsOrStrayStarts) {
     struct Case {
@@ -242,6 +322,8 @@ TEST(MtcChase, ChannelFollowsTimeCodeWithoutCutsOrStrayStarts) {
           {0, 1, 0, 12}}, 2, 1},
         {"backwards at five minutes: a cue at ten frames is not reached", k25, {0, 0, 0, 10}, true,
          {{0, 5, 10, 20}, {0, 5, 10, 18}, {0, 5, 10, 16}, {0, 5, 10, 14}, {0, 5, 10, 12}}, 0, 0},
+        {"backwards through a cue's window: no start at each frame", k25, {0, 0, 5, 0}, true,
+         {{0, 0, 6, 20}, {0, 0, 6, 18}, {0, 0, 6, 16}, {0, 0, 6, 14}, {0, 0, 6, 12}}, 0, 0},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -263,6 +345,63 @@ TEST(MtcChase, ChannelFollowsTimeCodeWithoutCutsOrStrayStarts) {
         EXPECT_EQ(stops, c.stops) << c.label;
         EXPECT_EQ(KAE__Channel_IsPlaying(0), c.starts > 0) << c.label;
     }
+}
+
+// One cycle of time code, then the next cycle's pieces up to its minutes-low piece: the
+// two evaluations name the two frames that follow the cycle, and a channel cued at either
+// starts on that very frame.
+TEST(MtcChase, CueFiresOnTheFrameItNames) {
+    struct Case {
+        const char* label;
+        int rate;
+        Tc cycle;
+        Tc cue;
+        QStringList shown; // at the frames-low and at the minutes-low piece
+        int startsAt;      // 0 at the first evaluation, 1 at the second
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"drop-frame: after 00:00:59:28 comes 00:01:00:02", k30Drop, {0, 0, 59, 28}, {0, 1, 0, 2},
+         {"MTC 00:01:00:02", "MTC 00:01:00:03"}, 0},
+        {"drop-frame on odd frames", k30Drop, {0, 0, 59, 27}, {0, 1, 0, 2},
+         {"MTC 00:00:59:29", "MTC 00:01:00:02"}, 1},
+        {"midnight: after 23:59:59:23 comes 00:00:00:00", k25, {23, 59, 59, 23}, {0, 0, 0, 1},
+         {"MTC 00:00:00:00", "MTC 00:00:00:01"}, 1},
+        {"midnight on odd frames", k25, {23, 59, 59, 24}, {0, 0, 0, 1},
+         {"MTC 00:00:00:01", "MTC 00:00:00:02"}, 0},
+        {"drop-frame midnight", k30Drop, {23, 59, 59, 28}, {0, 0, 0, 1},
+         {"MTC 00:00:00:00", "MTC 00:00:00:01"}, 1},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        MidiRig rig(1, 1, 4.0);
+        rig.store.assignments(0).mtcStart = frames(c.cue, c.rate == k25 ? 25 : 30);
+        QStringList shown;
+        QObject::connect(&rig.mtc, &MtcCues::displayChanged,
+                         [&](const QString& text, int) { shown << text; });
+        for (std::uint8_t d : cycle(c.cycle, c.rate, false))
+            rig.mtc.quarterFrame(d);
+        std::vector<bool> playing;
+        for (std::uint8_t d : {0x00, 0x10, 0x20, 0x30, 0x40}) {
+            rig.mtc.quarterFrame(d);
+            if (d == 0x00 || d == 0x40)
+                playing.push_back(KAE__Channel_IsPlaying(0));
+        }
+        EXPECT_EQ(shown.join(u'|').toStdString(), c.shown.join(u'|').toStdString()) << c.label;
+        EXPECT_EQ(playing, (std::vector<bool>{c.startsAt == 0, true})) << c.label;
+    }
+}
+
+// Drop-frame time code runs at 29.97 frames a second and leaves numbers out: a channel
+// entered two seconds of numbers after its cue, over a minute that dropped two of them, has
+// played 58 frames of 1/29.97 s.
+TEST(MtcChase, DropFrameSeeksByTheTimeThatRan) {
+    MidiRig rig(1, 1, 4.0);
+    rig.store.assignments(0).mtcStart = frames({0, 0, 59, 0}, 30);
+    for (std::uint8_t d : concat({cycle({0, 1, 0, 28}, k30Drop, false), {0x00}}))
+        rig.mtc.quarterFrame(d); // evaluates 00:01:01:00
+    ASSERT_TRUE(KAE__Channel_IsPlaying(0));
+    EXPECT_NEAR(KAE__Channel_GetPositionInSamples(0), 58 * 1001 / 30000.0 * kRate, 1);
 }
 
 // Time code started the channel; then it stopped (by hand, or at its end), and the
@@ -314,6 +453,22 @@ TEST(MtcChase, ChannelPlayedByHandAfterTimeCodeIsLeftAlone) {
     }
 }
 
+// Cues are frame counts: after a restart, before any time code has come, they are still
+// read (shown, typed, stepped) at the rate of the show's time code.
+TEST(MtcCues, CuesKeepTheirTimeOverARestart) {
+    for (const int rate : {0, 2, 3}) { // 24, 29.97 drop-frame and 30 fps
+        const int fps = rate == 0 ? 24 : 30;
+        MidiRig rig(1);
+        rig.settings->setOn(u"ShowMtcOnMain", true);
+        for (std::uint8_t d : cycle({0, 0, 0, 0}, rate, false))
+            rig.mtc.quarterFrame(d);
+        rig.mtc.setCue(0, Cue::Start, frames({0, 1, 0, 0}, fps));
+        const MtcCues restarted(*rig.show, *rig.settings);
+        EXPECT_EQ(restarted.fps(), fps);
+        EXPECT_EQ(restarted.stripCueText(0).toStdString(), "Cue: 00:01:00:00") << fps;
+    }
+}
+
 TEST(CueWindow, TypedFieldsFollowTheFieldRules) {
     struct Case {
         const char* label;
@@ -347,7 +502,7 @@ TEST(CueWindow, TypedFieldsFollowTheFieldRules) {
     }
 }
 
-TEST(CueWindow, ButtonsStepTheCueAndTheTitleNamesTheChannel) {
+TEST(CueWindow, TitleNamesTheChannelAndFieldsFollowTheCueAndTheRate) {
     MidiRig rig(3);
     rig.store.setChannelInfo(2, QStringLiteral("Thunder"), 0);
     CueWindow window(*rig.show, rig.mtc);
@@ -356,4 +511,9 @@ TEST(CueWindow, ButtonsStepTheCueAndTheTitleNamesTheChannel) {
     rig.mtc.setCue(2, Cue::Start, 25 * 86400 - 1);
     EXPECT_EQ(window.field(0, 0)->text(), QStringLiteral("23")) << "the window follows";
     EXPECT_EQ(window.field(0, 3)->text(), QStringLiteral("24"));
+    rig.mtc.setCue(2, Cue::Start, 1500); // 00:01:00:00 at 25 fps
+    for (std::uint8_t d : cycle({0, 0, 0, 0}, 3, false))
+        rig.mtc.quarterFrame(d);
+    EXPECT_EQ(window.field(0, 1)->text(), QStringLiteral("00")) << "at 30 fps: 00:00:50:00";
+    EXPECT_EQ(window.field(0, 2)->text(), QStringLiteral("50"));
 }
