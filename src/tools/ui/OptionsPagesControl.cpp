@@ -317,8 +317,7 @@ QWidget* OptionsDialog::buildTouchscreenPage() {
 QWidget* OptionsDialog::buildMidiSetupPage() {
     PageKit k(bind_, static_cast<QWidget*>(stack_));
     k.group({"MIDI In", "MIDI In"});
-    QCheckBox* useIn =
-        k.check("chkUseMIDIIn", "UseMIDIIn", {"Use MIDI input", "MIDI Eingang benutzen"});
+    QCheckBox* useIn = k.check("chkUseMIDIIn", "UseMIDIIn", {"MIDI IN active", "MIDI IN aktiv"});
     midiIn_ = new QComboBox(k.page());
     midiIn_->setObjectName(QStringLiteral("cmbMidiIn"));
     midiIn_->setMinimumWidth(300);
@@ -329,7 +328,7 @@ QWidget* OptionsDialog::buildMidiSetupPage() {
             {"Note number selects sound", "Notennummer wählt Sound"});
     k.group({"MIDI Out", "MIDI Out"});
     QCheckBox* useOut =
-        k.check("chkUseMIDIOut", "UseMIDIOut", {"Use MIDI output", "MIDI Ausgang benutzen"});
+        k.check("chkUseMIDIOut", "UseMIDIOut", {"MIDI OUT active", "MIDI OUT aktiv"});
     midiOut_ = new QComboBox(k.page());
     midiOut_->setObjectName(QStringLiteral("cmbMidiOut"));
     midiOut_->setMinimumWidth(300);
@@ -343,8 +342,7 @@ QWidget* OptionsDialog::buildMidiSetupPage() {
     connect(offset, &QCheckBox::toggled, this, [this] { loadMidiGrid(); });
     k.check("chkMidiNoteDisplay", "MidiNoteDisplay",
             {"Display MIDI info in channels", "MIDI Info in Kanälen anzeigen"});
-    QCheckBox* useMtc =
-        k.check("chkUseMTC", "UseMTC", {"Use MIDI time code", "MIDI Time Code benutzen"});
+    QCheckBox* useMtc = k.check("chkUseMTC", "UseMTC", {"MTC active", "MTC aktiv"});
     connect(useMtc, &QCheckBox::toggled, this, [this](bool on) {
         if (!loading_ && hooks_.mtcActive)
             hooks_.mtcActive(on);
@@ -546,10 +544,15 @@ QWidget* OptionsDialog::buildMidiMonitorPage() {
     midiMonitor_ = new QListWidget(k.page());
     midiMonitor_->setObjectName(QStringLiteral("lstMidiMon"));
     midiMonitor_->setMinimumHeight(380);
+    auto* heading = new QLabel(k.page());
+    heading->setObjectName(QStringLiteral("lblMidiMon"));
+    bind_.caption(heading, {"MIDI IN Monitor:", "MIDI IN Monitor:"});
+    heading->setBuddy(midiMonitor_);
+    k.labelled({}, heading);
     k.labelled({}, midiMonitor_);
     auto* clear = new QPushButton(k.page());
     clear->setObjectName(QStringLiteral("cmdClearMidiMon"));
-    bind_.caption(clear, {"Clear", "Löschen"});
+    bind_.caption(clear, {"Clear List", "Liste löschen"});
     connect(clear, &QPushButton::clicked, midiMonitor_, &QListWidget::clear);
     k.labelled({}, clear);
     return k.finish();

@@ -507,6 +507,41 @@ TEST(OptionsDialog, TooltipsOffLeaveNoTooltipOnTheMainWindow) {
     EXPECT_TRUE(tips().join(QLatin1Char(',')).contains(QStringLiteral("Cue 12")));
 }
 
+// Texts the operator's documentation quotes, in both languages; item >= 0 is a list entry.
+TEST(OptionsDialog, QuotedCaptionsInBothLanguages) {
+    OptionsRig r;
+    const struct {
+        const char* control;
+        int item;
+        const char* en;
+        const char* de;
+    } cases[] = {
+        {"chkUseMIDIIn", -1, "MIDI IN active", "MIDI IN aktiv"},
+        {"chkUseMIDIOut", -1, "MIDI OUT active", "MIDI OUT aktiv"},
+        {"chkUseMTC", -1, "MTC active", "MTC aktiv"},
+        {"lblMidiMon", -1, "MIDI IN Monitor:", "MIDI IN Monitor:"},
+        {"cmdClearMidiMon", -1, "Clear List", "Liste löschen"},
+    };
+    const auto caption = [&r](const char* name, int item) {
+        QObject* o = r.w<QObject>(QLatin1String(name));
+        if (auto* c = qobject_cast<QComboBox*>(o))
+            return c->itemText(item);
+        if (auto* b = qobject_cast<QAbstractButton*>(o))
+            return b->text();
+        if (auto* l = qobject_cast<QLabel*>(o))
+            return l->text();
+        return QString();
+    };
+    for (const Language language : {Language::German, Language::English}) {
+        UiLanguage::instance().set(language);
+        for (const auto& c : cases) {
+            EXPECT_EQ(caption(c.control, c.item),
+                      QString::fromUtf8(language == Language::English ? c.en : c.de))
+                << c.control << " " << c.item;
+        }
+    }
+}
+
 // Pictures of every page in both languages for checking the layout by eye; run with
 // KALVOR_SHOTS_DIR set.
 TEST(Screenshots, EveryOptionsPageInBothLanguages) {
