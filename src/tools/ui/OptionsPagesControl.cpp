@@ -104,7 +104,9 @@ QWidget* OptionsDialog::buildRs232Page() {
              {{"57600,N,8,1", "57600,N,8,1"}, "57600"},
              {{"115200,N,8,1", "115200,N,8,1"}, "115200"}});
     k.combo("cmbComMode", "ComMode", {"Mode:", "Modus:"},
-            {{{"User", "User"}, "User"}, {{"KR-1", "KR-1"}, "KR-1"}, {{"KR-2", "KR-2"}, "KR-2"}});
+            {{{"User", "User"}, "User"},
+             {{"KR-1 Remote", "KR-1 Remote"}, "KR-1"},
+             {{"KR-2 Remote", "KR-2 Remote"}, "KR-2"}});
     k.check("chkEchoCMD", "EchoCMD", {"Echo commands", "Befehle zurücksenden"});
     k.check("chkSendACK", "SendACK", {"Acknowledge commands", "Befehle bestätigen"});
     k.group({"Device paths", "Gerätepfade"});
@@ -129,7 +131,8 @@ QWidget* OptionsDialog::buildRs232Page() {
             {{{"1", "1"}, "1"}, {{"2", "2"}, "2"}, {{"3", "3"}, "3"}, {{"4", "4"}, "4"}});
     k.check("chkKR1ScenesOnly", "KR1_ScenesOnly",
             {"KR-1 shows presets only", "KR-1 zeigt nur Presets"});
-    k.check("chkKR2QuickSelect", "KR-2 Quick Select", {"KR-2 quick select", "KR-2 Schnellauswahl"});
+    k.check("chkKR2QuickSelect", "KR-2 Quick Select",
+            {"Sound quick select", "Sound Schnellauswahl"});
     return k.finish();
 }
 

@@ -521,6 +521,9 @@ TEST(OptionsDialog, QuotedCaptionsInBothLanguages) {
         {"chkUseMTC", -1, "MTC active", "MTC aktiv"},
         {"lblMidiMon", -1, "MIDI IN Monitor:", "MIDI IN Monitor:"},
         {"cmdClearMidiMon", -1, "Clear List", "Liste löschen"},
+        {"cmbComMode", 1, "KR-1 Remote", "KR-1 Remote"},
+        {"cmbComMode", 2, "KR-2 Remote", "KR-2 Remote"},
+        {"chkKR2QuickSelect", -1, "Sound quick select", "Sound Schnellauswahl"},
     };
     const auto caption = [&r](const char* name, int item) {
         QObject* o = r.w<QObject>(QLatin1String(name));
