@@ -11,14 +11,11 @@
 #include "tools/ui/OptionsDialog.h"
 
 #include <QCheckBox>
-#include <QTableWidget>
+#include <QPointer>
 
 namespace kalvor {
 
 namespace {
-
-constexpr UiText kContactClosed{"Closed", "Geschlossen"};
-constexpr UiText kContactOpen{"Open", "Offen"};
 
 // "GpioChip" names a kernel chip, or "simulated" for trying the lines without hardware:
 // the simulated outputs are written to the system messages.
@@ -123,6 +120,11 @@ void attachXkeysGpio(XkeysGpio& parts, Settings& settings, MainWindow& window,
             enable->setChecked(false);
         };
     }
+    // The grid shows each output's contact; at the end the dialog may go before the lines.
+    lines->lineSwitched = [dialog = QPointer<OptionsDialog>(&options)](int line, bool closed) {
+        if (dialog)
+            dialog->setGpioContact(line, closed);
+    };
     if (auto* lock = options.findChild<QCheckBox*>(QStringLiteral("chkXKeysLock")))
         QObject::connect(lock, &QCheckBox::toggled, keys, &XkeysControl::setLocked);
     if (auto* activate = options.findChild<QCheckBox*>(QStringLiteral("optActivatePIO"))) {

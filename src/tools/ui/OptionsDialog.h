@@ -88,6 +88,9 @@ public:
     void refreshMidiDevices();
     // The frame rate of the received time code, beside "Frame Rate:".
     void setMtcFrameRate(int fps);
+    // An output line's contact (line 1..24) as the GPIO interface switched it last; the
+    // grid's row head shows it beside the line's direction.
+    void setGpioContact(int line, bool closed);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -121,6 +124,8 @@ private:
     void setPreloadSize();
     void loadGpioGrid();
     void fillGpioFunctions();
+    QString gpioDirection(int line) const;
+    void refreshGpioRowHead(int line);
     void saveGpioGrid();
     void loadMidiGrid();
     void setDefaultNotes();
@@ -172,6 +177,7 @@ private:
     QListWidget* ftpListBox_ = nullptr;
     std::array<QLineEdit*, 5> ftpFields_{};
     std::array<int, 2> restartWatch_{};
+    std::array<signed char, 24> gpioContacts_{}; // 0: not switched yet, 1: closed, -1: open
     std::array<ChannelAssignments, 8> functionKeyNotes_{}; // sample rate, bit resolution as loaded
 };
 

@@ -236,17 +236,8 @@ void OptionsDialog::fillGpioFunctions() {
             : QStringList{QStringLiteral("Funktion"), QStringLiteral("Logik"),
                           QStringLiteral("Dauer"), QStringLiteral("Intervall")});
     for (int line = 1; line <= kGpioLines; ++line) {
-        // The direction as ticked now, so the choices follow the box before any save.
-        const auto* port =
-            findChild<QComboBox*>(QStringLiteral("cmb") + QLatin1String(portDirectionKey(line)));
-        const QString direction = port
-                                      ? port->currentData().toString()
-                                      : settings_.text(QString::fromLatin1(portDirectionKey(line)));
-        const bool output = direction == QLatin1String("OUT");
-        gpioGrid_->setVerticalHeaderItem(
-            line - 1,
-            new QTableWidgetItem(
-                QStringLiteral("%1 %2").arg(line, 2, 10, QLatin1Char('0')).arg(direction)));
+        refreshGpioRowHead(line);
+        const bool output = gpioDirection(line) == QLatin1String("OUT");
         auto* f = static_cast<QComboBox*>(gpioGrid_->cellWidget(line - 1, 0));
         const int chosen = f->count() > 0 ? f->currentIndex() : f->property("function").toInt();
         f->clear();
@@ -254,6 +245,31 @@ void OptionsDialog::fillGpioFunctions() {
         // A function the other direction does not have falls back to "OFF".
         f->setCurrentIndex(chosen >= 0 && chosen < f->count() ? chosen : 0);
     }
+}
+
+QString OptionsDialog::gpioDirection(int line) const {
+    // The direction as ticked now, so the grid follows the box before any save.
+    const auto* port =
+        findChild<QComboBox*>(QStringLiteral("cmb") + QLatin1String(portDirectionKey(line)));
+    return port ? port->currentData().toString()
+                : settings_.text(QString::fromLatin1(portDirectionKey(line)));
+}
+
+void OptionsDialog::refreshGpioRowHead(int line) {
+    const QString direction = gpioDirection(line);
+    QString head = QStringLiteral("%1 %2").arg(line, 2, 10, QLatin1Char('0')).arg(direction);
+    const signed char contact = gpioContacts_[static_cast<std::size_t>(line - 1)];
+    if (contact != 0 && direction == QLatin1String("OUT"))
+        head +=
+            QLatin1Char(' ') + txt(contact > 0 ? texts::GpioContactClosed : texts::GpioContactOpen);
+    gpioGrid_->setVerticalHeaderItem(line - 1, new QTableWidgetItem(head));
+}
+
+void OptionsDialog::setGpioContact(int line, bool closed) {
+    if (line < 1 || line > kGpioLines)
+        return;
+    gpioContacts_[static_cast<std::size_t>(line - 1)] = closed ? 1 : -1;
+    refreshGpioRowHead(line);
 }
 
 void OptionsDialog::saveGpioGrid() {

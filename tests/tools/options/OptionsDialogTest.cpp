@@ -6,6 +6,8 @@
 // would put back what it held before.
 #include "tools/ui/OptionsDialog.h"
 #include "StripsRig.h"
+#include "app/XkeysGpioWiring.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
 #include "mainwindow/ui/SoundOptionsPanel.h"
 #include "support/ShowRig.h"
@@ -543,6 +545,49 @@ TEST(OptionsDialog, QuotedCaptionsInBothLanguages) {
                 << c.control << " " << c.item;
         }
     }
+}
+
+// The GPI/O page with the interface behind it: the program's own wiring and the simulated
+// chip.
+struct GpioRig : OptionsRig {
+    GpioRig() {
+        settings().setText(u"GpioChip", QStringLiteral("simulated"));
+        parts = wireXkeysGpio(*main.rig.show, settings(), *main.lifecycle, nullptr);
+        attachXkeysGpio(*parts, settings(), *main.window, *dialog);
+    }
+    QString head(int line) {
+        return w<QTableWidget>(QStringLiteral("GPIOGrid"))->verticalHeaderItem(line - 1)->text();
+    }
+    std::unique_ptr<XkeysGpio> parts;
+};
+
+TEST(OptionsGpioPage, OutputRowsShowTheirContactAsTheInterfaceSwitchesIt) {
+    GpioRig r;
+    r.settings().setText(u"Port1Direction", QStringLiteral("OUT"));
+    r.settings().setText(u"Port2Direction", QStringLiteral("IN"));
+    r.settings().setInteger(gpioLineKey("LineFunctionNo. ", 3), 5);
+    r.dialog->showPage(QStringLiteral("GPIO"));
+    r.w<QCheckBox>(QStringLiteral("optActivatePIO"))->click();
+    ASSERT_TRUE(r.parts->gpio->isActive());
+    const struct {
+        int function;
+        bool on;
+        const char* line3;
+    } steps[] = {
+        {0, false, "03 OUT Open"}, // activation switches every output off
+        {5, true, "03 OUT Closed"},
+        {6, true, "03 OUT Closed"},
+        {5, false, "03 OUT Open"},
+    };
+    for (const auto& s : steps) {
+        r.parts->gpio->setOutput(s.function, s.on);
+        EXPECT_EQ(r.head(3), QLatin1String(s.line3)) << s.function << " " << s.on;
+        EXPECT_EQ(r.head(10), QStringLiteral("10 IN")) << "inputs have no contact of ours";
+    }
+    r.parts->gpio->setOutput(5, true);
+    UiLanguage::instance().set(Language::German);
+    EXPECT_EQ(r.head(3), QStringLiteral("03 OUT Geschlossen"));
+    UiLanguage::instance().set(Language::English);
 }
 
 // Pictures of every page in both languages for checking the layout by eye; run with
