@@ -63,5 +63,6 @@ inline constexpr UiText GpioOff{"OFF (no function assigned)", "AUS (keine Funkti
 inline constexpr UiText GpioPlayStop{"PLAY/STOP Channel %1", "PLAY/STOP Kanal %1"};
 inline constexpr UiText GpioContactClosed{"Closed", "Geschlossen"};
 inline constexpr UiText GpioContactOpen{"Open", "Offen"};
+inline constexpr UiText GpioHold{"Hold", "Halten"};
 
 } // namespace kalvor::texts

@@ -23,12 +23,21 @@
 #include <QStackedWidget>
 #include <QTableWidget>
 
+#include <iterator>
+
 namespace kalvor {
 
 namespace {
 
 constexpr int kGpioLines = 24;
 constexpr int kMidiRows = 40;
+// An output's pulse length; 0 holds the line until it is switched off.
+constexpr int kGpoDurations[] = {0, 50, 100, 250, 500, 750, 1000, 1500, 2000, 3000, 4000, 5000};
+constexpr int kGpoDurationChoices = static_cast<int>(std::size(kGpoDurations));
+
+QString gpoDurationText(int ms) {
+    return ms == 0 ? txt(texts::GpioHold) : QStringLiteral("%1 msec.").arg(ms);
+}
 
 // GPIO input functions after "OFF" and the 32 channels (numbers 33..45).
 constexpr UiText kGpioInputs[] = {
@@ -198,12 +207,14 @@ QWidget* OptionsDialog::buildGpioPage() {
         auto* logic = new QComboBox(gpioGrid_);
         logic->addItems({QStringLiteral("0"), QStringLiteral("1")});
         gpioGrid_->setCellWidget(line, 1, logic);
-        for (int col = 2; col < 4; ++col) {
-            auto* ms = new QSpinBox(gpioGrid_);
-            ms->setRange(0, 600000);
-            ms->setSuffix(QStringLiteral(" msec."));
-            gpioGrid_->setCellWidget(line, col, ms);
-        }
+        auto* duration = new QComboBox(gpioGrid_);
+        for (const int ms : kGpoDurations)
+            duration->addItem(gpoDurationText(ms), ms);
+        gpioGrid_->setCellWidget(line, 2, duration);
+        auto* interval = new QSpinBox(gpioGrid_);
+        interval->setRange(0, 600000);
+        interval->setSuffix(QStringLiteral(" msec."));
+        gpioGrid_->setCellWidget(line, 3, interval);
     }
     k.labelled({}, gpioGrid_);
     return k.finish();
@@ -218,8 +229,14 @@ void OptionsDialog::loadGpioGrid() {
         f->setProperty("function", settings_.integer(gpioLineKey("LineFunctionNo. ", line)));
         static_cast<QComboBox*>(gpioGrid_->cellWidget(line - 1, 1))
             ->setCurrentIndex(settings_.integer(gpioLineKey("PIOLineLogic ", line)) != 0 ? 1 : 0);
-        static_cast<QSpinBox*>(gpioGrid_->cellWidget(line - 1, 2))
-            ->setValue(settings_.integer(gpioLineKey("GPODuration ", line)));
+        // A length from elsewhere (an older playlist) is kept as it is, not put to "Hold".
+        auto* duration = static_cast<QComboBox*>(gpioGrid_->cellWidget(line - 1, 2));
+        while (duration->count() > kGpoDurationChoices)
+            duration->removeItem(kGpoDurationChoices);
+        const int ms = settings_.integer(gpioLineKey("GPODuration ", line));
+        if (duration->findData(ms) < 0)
+            duration->addItem(gpoDurationText(ms), ms);
+        duration->setCurrentIndex(duration->findData(ms));
         static_cast<QSpinBox*>(gpioGrid_->cellWidget(line - 1, 3))
             ->setValue(settings_.integer(gpioLineKey("GPOInterval ", line)));
     }
@@ -237,6 +254,8 @@ void OptionsDialog::fillGpioFunctions() {
                           QStringLiteral("Dauer"), QStringLiteral("Intervall")});
     for (int line = 1; line <= kGpioLines; ++line) {
         refreshGpioRowHead(line);
+        static_cast<QComboBox*>(gpioGrid_->cellWidget(line - 1, 2))
+            ->setItemText(0, gpoDurationText(0));
         const bool output = gpioDirection(line) == QLatin1String("OUT");
         auto* f = static_cast<QComboBox*>(gpioGrid_->cellWidget(line - 1, 0));
         const int chosen = f->count() > 0 ? f->currentIndex() : f->property("function").toInt();
@@ -280,8 +299,9 @@ void OptionsDialog::saveGpioGrid() {
         settings_.setInteger(
             gpioLineKey("PIOLineLogic ", line),
             static_cast<QComboBox*>(gpioGrid_->cellWidget(line - 1, 1))->currentIndex());
-        settings_.setInteger(gpioLineKey("GPODuration ", line),
-                             static_cast<QSpinBox*>(gpioGrid_->cellWidget(line - 1, 2))->value());
+        settings_.setInteger(
+            gpioLineKey("GPODuration ", line),
+            static_cast<QComboBox*>(gpioGrid_->cellWidget(line - 1, 2))->currentData().toInt());
         settings_.setInteger(gpioLineKey("GPOInterval ", line),
                              static_cast<QSpinBox*>(gpioGrid_->cellWidget(line - 1, 3))->value());
     }

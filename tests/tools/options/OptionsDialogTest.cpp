@@ -165,7 +165,8 @@ TEST(OptionsDialog, EveryControlSurvivesASaveAndARestart) {
         drive(r.w<QObject>(QLatin1String(c.control)), c.value);
     auto* gpio = r.w<QTableWidget>(QStringLiteral("GPIOGrid"));
     static_cast<QComboBox*>(gpio->cellWidget(2, 0))->setCurrentIndex(5);
-    static_cast<QSpinBox*>(gpio->cellWidget(2, 2))->setValue(250);
+    auto* duration = static_cast<QComboBox*>(gpio->cellWidget(2, 2));
+    duration->setCurrentIndex(duration->findData(250));
     // Line 10 became an output above: its choices are the output functions at once.
     static_cast<QComboBox*>(gpio->cellWidget(9, 0))->setCurrentIndex(33);
 
@@ -588,6 +589,34 @@ TEST(OptionsGpioPage, OutputRowsShowTheirContactAsTheInterfaceSwitchesIt) {
     UiLanguage::instance().set(Language::German);
     EXPECT_EQ(r.head(3), QStringLiteral("03 OUT Geschlossen"));
     UiLanguage::instance().set(Language::English);
+}
+
+TEST(OptionsGpioPage, OutputDurationIsHoldOrOneOfTheFixedLengths) {
+    OptionsRig r;
+    const int stored[] = {0, 750, 37}; // 37: from an older playlist, kept as it is
+    for (int line = 1; line <= 3; ++line)
+        r.settings().setInteger(gpioLineKey("GPODuration ", line), stored[line - 1]);
+    r.dialog->loadSettings();
+    auto* grid = r.w<QTableWidget>(QStringLiteral("GPIOGrid"));
+    const auto cell = [grid](int line) {
+        return qobject_cast<QComboBox*>(grid->cellWidget(line - 1, 2));
+    };
+    ASSERT_NE(cell(4), nullptr);
+    QStringList offered;
+    for (int i = 0; i < cell(4)->count(); ++i)
+        offered << cell(4)->itemText(i);
+    EXPECT_EQ(offered.join(QLatin1Char('|')),
+              QStringLiteral("Hold|50 msec.|100 msec.|250 msec.|500 msec.|750 msec.|1000 msec.|"
+                             "1500 msec.|2000 msec.|3000 msec.|4000 msec.|5000 msec."));
+    EXPECT_EQ(cell(1)->currentText(), QStringLiteral("Hold"));
+    EXPECT_EQ(cell(2)->currentText(), QStringLiteral("750 msec."));
+    EXPECT_EQ(cell(3)->currentText(), QStringLiteral("37 msec."));
+    cell(2)->setCurrentIndex(cell(2)->findText(QStringLiteral("250 msec.")));
+    ASSERT_TRUE(r.dialog->save());
+    const char* const back[] = {"0", "250", "37"};
+    for (int line = 1; line <= 3; ++line)
+        EXPECT_EQ(r.settings().text(gpioLineKey("GPODuration ", line)),
+                  QLatin1String(back[line - 1]));
 }
 
 // Pictures of every page in both languages for checking the layout by eye; run with
