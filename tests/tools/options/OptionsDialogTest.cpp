@@ -648,25 +648,32 @@ TEST(Screenshots, EveryOptionsPageInBothLanguages) {
 using namespace kalvor;
 using namespace kalvor::test;
 
+// Whether the dialog was hidden meanwhile or open beside the main window.
 TEST(OptionsReopened, SettingsChangedOutsideTheDialogSurviveItsSave) {
-    ShowRig rig;
-    OptionsDialog dialog(*rig.settings, rig.show.get(), {}, {});
-    const struct {
-        const char* key;
-        const char* outside;
-    } cases[] = {
-        {"Logging", "ON"},     // Ctrl+L, the log page's switch
-        {"ShowProgress", "0"}, // the overview's menu
-        {"PIOActivate", "ON"}, // a keypad found at start-up
-        {"DO500Size", "1"},    // the display unit's own keys
-    };
-    for (const auto& c : cases)
-        rig.settings->setText(QString::fromLatin1(c.key), QString::fromLatin1(c.outside));
-    dialog.showPage(QStringLiteral("Log"));
-    ASSERT_TRUE(dialog.save());
-    for (const auto& c : cases)
-        EXPECT_EQ(rig.settings->text(QString::fromLatin1(c.key)), QString::fromLatin1(c.outside))
-            << c.key;
+    for (const bool open : {false, true}) {
+        ShowRig rig;
+        OptionsDialog dialog(*rig.settings, rig.show.get(), {}, {});
+        const struct {
+            const char* key;
+            const char* outside;
+        } cases[] = {
+            {"Logging", "ON"},     // Ctrl+L, the log page's switch
+            {"ShowProgress", "0"}, // the overview's menu
+            {"PIOActivate", "ON"}, // a keypad found at start-up
+            {"DO500Size", "1"},    // the display unit's own keys
+            {"HotkeyMode", "1"},   // the KR-1's menu
+        };
+        if (open)
+            dialog.showPage(QStringLiteral("Log"));
+        for (const auto& c : cases)
+            rig.settings->setText(QString::fromLatin1(c.key), QString::fromLatin1(c.outside));
+        dialog.showPage(QStringLiteral("Log"));
+        ASSERT_TRUE(dialog.save());
+        for (const auto& c : cases)
+            EXPECT_EQ(rig.settings->text(QString::fromLatin1(c.key)),
+                      QString::fromLatin1(c.outside))
+                << c.key << (open ? " open" : " hidden");
+    }
 }
 
 TEST(OptionsTouchPage, PlayButtonTextsGoOffAndOnAtOnceAndStayThroughASave) {
