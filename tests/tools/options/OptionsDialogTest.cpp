@@ -9,6 +9,8 @@
 #include "app/XkeysGpioWiring.h"
 #include "core/SettingKeys.h"
 #include "core/Settings.h"
+#include "mainwindow/PlayLogControl.h"
+#include "mainwindow/ui/LogPage.h"
 #include "mainwindow/ui/SoundOptionsPanel.h"
 #include "support/ShowRig.h"
 #include "support/TestEnvironment.h"
@@ -508,6 +510,30 @@ TEST(OptionsDialog, TooltipsOffLeaveNoTooltipOnTheMainWindow) {
     EXPECT_TRUE(r.w<QPushButton>(QStringLiteral("cmdDefaultNotes"))->toolTip().isEmpty());
     r.w<QCheckBox>(QStringLiteral("chkTooltips"))->setChecked(true);
     EXPECT_TRUE(tips().join(QLatin1Char(',')).contains(QStringLiteral("Cue 12")));
+}
+
+// The Log page's switch and column width are the main window's log page's too.
+TEST(OptionsDialog, LogSwitchAndColumnWidthReachTheLogWithTheSave) {
+    OptionsRig r;
+    LogPage* page = r.main.window->logPage();
+    const struct {
+        bool on;
+        int width;
+    } cases[] = {{true, 250}, {false, 120}};
+    for (const auto& c : cases) {
+        r.dialog->showPage(QStringLiteral("Log"));
+        r.w<QCheckBox>(QStringLiteral("chkLogEnable"))->setChecked(c.on);
+        r.w<QSpinBox>(QStringLiteral("updLogColWidth"))->setValue(c.width);
+        ASSERT_TRUE(r.dialog->save());
+        EXPECT_EQ(r.main.window->playLog().loggingOn(), c.on);
+        EXPECT_EQ(page->chkLogEnable()->isChecked(), c.on);
+        EXPECT_EQ(page->updLogColWidth()->value(), c.width);
+    }
+    // The log page takes no width it cannot show.
+    EXPECT_EQ(r.w<QSpinBox>(QStringLiteral("updLogColWidth"))->maximum(),
+              page->updLogColWidth()->maximum());
+    EXPECT_EQ(r.w<QSpinBox>(QStringLiteral("updLogColWidth"))->minimum(),
+              page->updLogColWidth()->minimum());
 }
 
 // Texts the operator's documentation quotes, in both languages; item >= 0 is a list entry.
