@@ -4,6 +4,7 @@
 #include "core/Limits.h"
 #include "core/Settings.h"
 #include "core/SystemMessages.h"
+#include "engine/kae/Kae.h"
 #include "show/playback/ShowLayer.h"
 #include "tools/OptionPaths.h"
 #include "tools/OptionTree.h"
@@ -271,7 +272,15 @@ bool OptionsDialog::save() {
         showPage(QStringLiteral("Audio"));
         return false;
     }
+    const auto preview = [this] {
+        return std::pair(settings_.text(u"PreviewDevice"), settings_.integer(u"PreviewVolume"));
+    };
+    const auto previewBefore = preview();
     SaveRegistrySettings();
+    // The preview channel is set up from these at start-up; a change made here would
+    // otherwise wait for the next start while auditions go to the old output.
+    if (preview() != previewBefore)
+        ChoosePreviewOutput();
     hide();
     if (hooks_.saved)
         hooks_.saved();

@@ -702,6 +702,31 @@ TEST(OptionsReopened, SettingsChangedOutsideTheDialogSurviveItsSave) {
     }
 }
 
+TEST(OptionsAudioPage, ThePreviewChannelTakesTheOutputChosenWithTheSave) {
+    audio::ScriptedDevice desk;
+    desk.device.name = QStringLiteral("Desk");
+    desk.device.driver = QStringLiteral("scripted:Desk");
+    desk.device.outputChannels = 2;
+    desk.device.defaultRate = kRate;
+    ShowRig rig({}, {desk});
+    OptionDevices devices;
+    devices.audioOutputs = [&rig] {
+        QStringList names;
+        for (const engine::OutputDevice& d : rig.engine->devices().devices())
+            names << d.name;
+        return names;
+    };
+    OptionsDialog dialog(*rig.settings, rig.show.get(), devices, {});
+    auto* box = dialog.findChild<QComboBox*>(QStringLiteral("cmbPreviewOutputDevice"));
+    ASSERT_EQ(box->count(), 2);
+    const Channel& preview = rig.store.channel(kPreviewChannel);
+    for (const QString& name : {box->itemText(1), box->itemText(0)}) {
+        box->setCurrentIndex(box->findText(name));
+        ASSERT_TRUE(dialog.save());
+        EXPECT_EQ(preview.outputName, name);
+    }
+}
+
 TEST(OptionsTouchPage, PlayButtonTextsGoOffAndOnAtOnceAndStayThroughASave) {
     ShowRig rig;
     QList<bool> shown;
