@@ -18,6 +18,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTreeWidget>
@@ -28,6 +30,18 @@ namespace kalvor {
 namespace {
 
 constexpr UiText kSaveCaption{"&Close", "&Schliessen"};
+
+// Scrolls a page up and down only: it is as wide as the page needs, so no control is cut
+// at the right.
+class PageScroll : public QScrollArea {
+public:
+    using QScrollArea::QScrollArea;
+    QSize minimumSizeHint() const override {
+        const int page = widget() ? widget()->minimumSizeHint().width() : 0;
+        return {page + verticalScrollBar()->sizeHint().width() + 2 * frameWidth(),
+                QScrollArea::minimumSizeHint().height()};
+    }
+};
 
 } // namespace
 
@@ -73,8 +87,15 @@ OptionsDialog::OptionsDialog(Settings& settings, ShowLayer* show, OptionDevices 
         QWidget* page = (this->*build)();
         page->setObjectName(QStringLiteral("fra") +
                             QString::fromLatin1(key).remove(QLatin1Char(' ')));
-        stack_->addWidget(page);
-        pages_.insert(QString::fromLatin1(key), page);
+        // The longest pages (Interface, GPI/O) are taller than a screen of 768 lines has
+        // room for: they scroll, so the dialog and its Close button stay on the screen.
+        auto* scroll = new PageScroll(stack_);
+        scroll->setWidgetResizable(true);
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidget(page);
+        stack_->addWidget(scroll);
+        pages_.insert(QString::fromLatin1(key), scroll);
     }
     buildTree();
 

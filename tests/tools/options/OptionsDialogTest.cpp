@@ -349,6 +349,15 @@ TEST(OptionsDialog, OpensAtThePageTheCallerNames) {
     EXPECT_EQ(r.settings().text(u"Resizing"), QStringLiteral("0"));
 }
 
+// A 1024 x 768 touch screen or a laptop's 768 lines: the Close button stays on the screen
+// and the longer pages scroll.
+TEST(OptionsDialog, KeepsItsSizeOnAScreenOf768Lines) {
+    OptionsRig r;
+    r.dialog->showPage(QStringLiteral("GPIO"));
+    EXPECT_EQ(r.dialog->size(), QSize(900, 600));
+    EXPECT_LE(r.dialog->minimumSizeHint().height(), 600);
+}
+
 TEST(OptionsDialog, SizesOutOfRangeAreRefusedWithTheirRange) {
     struct Case {
         const char* spin;
