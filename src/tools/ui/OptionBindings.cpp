@@ -12,6 +12,8 @@
 #include <QRadioButton>
 #include <QSpinBox>
 
+#include <algorithm>
+
 namespace kalvor {
 
 namespace {
@@ -148,6 +150,17 @@ void OptionBindings::saveAll(Settings& settings) {
             continue;
         b.save(settings);
         b.storedAtLoad = settings.text(key);
+        b.shownAtLoad = b.shown();
+    }
+}
+
+void OptionBindings::saveKeys(Settings& settings, std::initializer_list<const char*> keys) {
+    for (Binding& b : bindings_) {
+        if (!b.key || std::none_of(keys.begin(), keys.end(),
+                                   [&b](const char* k) { return qstrcmp(k, b.key) == 0; }))
+            continue;
+        b.save(settings);
+        b.storedAtLoad = settings.text(QString::fromLatin1(b.key));
         b.shownAtLoad = b.shown();
     }
 }

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <functional>
+#include <initializer_list>
 #include <utility>
 #include <vector>
 
@@ -44,6 +45,8 @@ public:
     // A key changed elsewhere since the load (a hotkey, a remote unit) whose control the
     // operator left alone keeps the newer value.
     void saveAll(Settings& settings);
+    // Only the named keys, for a device switched on before the save.
+    void saveKeys(Settings& settings, std::initializer_list<const char*> keys);
 
     // Texts of the controls, in both languages.
     void caption(QWidget* w, UiText text);

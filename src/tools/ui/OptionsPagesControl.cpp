@@ -87,8 +87,13 @@ QWidget* OptionsDialog::buildRs232Page() {
     QCheckBox* enable =
         k.check("chkEnableCom", "EnableCom", {"Enable RS-232 remote", "RS-232 Remote einschalten"});
     connect(enable, &QCheckBox::toggled, this, [this](bool on) {
-        if (!loading_ && hooks_.serialEnabled)
-            hooks_.serialEnabled(on);
+        if (loading_ || !hooks_.serialEnabled)
+            return;
+        // The port opens in the mode chosen here, before the save stores the rest.
+        bind_.saveKeys(settings_,
+                       {"EnableCom", "ComPort", "BaudRate", "ComMode", "EchoCMD", "SendACK",
+                        "ComDevice1", "ComDevice2", "ComDevice3", "ComDevice4"});
+        hooks_.serialEnabled(on);
     });
     comPort_ = k.combo("cmbComPort", "ComPort", {"Port:", "Port:"}, {});
     bind_.custom(

@@ -711,6 +711,34 @@ TEST(OptionsReopened, SettingsChangedOutsideTheDialogSurviveItsSave) {
     }
 }
 
+// Switching a device on opens it with what the page shows, not with what was saved last.
+TEST(OptionsRs232Page, EnableOpensThePortAndModeChosenOnThePage) {
+    ShowRig rig;
+    QStringList opened;
+    OptionsHooks hooks;
+    hooks.serialEnabled = [&rig, &opened](bool on) {
+        const Settings& s = *rig.settings;
+        opened << QStringLiteral("%1 %2 %3 %4 %5")
+                      .arg(on)
+                      .arg(s.text(u"ComPort"), s.text(u"ComDevice3"), s.text(u"ComMode"),
+                           s.text(u"EnableCom"));
+    };
+    OptionsDialog dialog(*rig.settings, rig.show.get(), {}, hooks);
+    dialog.showPage(QStringLiteral("RS232Remote"));
+    const auto box = [&dialog](const char* name) {
+        return dialog.findChild<QComboBox*>(QLatin1String(name));
+    };
+    box("cmbComPort")->setCurrentIndex(box("cmbComPort")->findData(QStringLiteral("3")));
+    box("cmbComMode")->setCurrentIndex(box("cmbComMode")->findData(QStringLiteral("KR-1")));
+    dialog.findChild<QLineEdit*>(QStringLiteral("txtComDevice3"))
+        ->setText(QStringLiteral("/dev/ttyUSB0"));
+    auto* enable = dialog.findChild<QCheckBox*>(QStringLiteral("chkEnableCom"));
+    enable->click();
+    enable->click();
+    EXPECT_EQ(opened, (QStringList{QStringLiteral("1 3 /dev/ttyUSB0 KR-1 ON"),
+                                   QStringLiteral("0 3 /dev/ttyUSB0 KR-1 OFF")}));
+}
+
 TEST(OptionsAudioPage, ThePreviewChannelTakesTheOutputChosenWithTheSave) {
     audio::ScriptedDevice desk;
     desk.device.name = QStringLiteral("Desk");
