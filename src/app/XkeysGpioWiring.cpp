@@ -97,8 +97,7 @@ std::unique_ptr<XkeysGpio> wireXkeysGpio(ShowLayer& show, Settings& settings, Li
     return parts;
 }
 
-void attachXkeysGpio(XkeysGpio& parts, Settings& settings, MainWindow& window,
-                     OptionsDialog& options) {
+void attachXkeysGpio(XkeysGpio& parts, MainWindow& window, OptionsDialog& options) {
     XkeysControl* keys = parts.xkeys.get();
     GpioInterface* lines = parts.gpio.get();
     keys->hooks().setLogging = [&window](bool on) {
@@ -129,13 +128,13 @@ void attachXkeysGpio(XkeysGpio& parts, Settings& settings, MainWindow& window,
         QObject::connect(lock, &QCheckBox::toggled, keys, &XkeysControl::setLocked);
     if (auto* activate = options.findChild<QCheckBox*>(QStringLiteral("optActivatePIO"))) {
         QObject::connect(activate, &QCheckBox::clicked, lines,
-                         [lines, activate, &settings](bool on) {
+                         [lines, activate, &options](bool on) {
                              if (!on) {
                                  lines->deactivate();
                                  return;
                              }
                              // The page's assignment as it stands, before any save.
-                             settings.setOn(u"PIOActivate", true);
+                             options.storeGpioPage();
                              lines->loadSettings();
                              if (!lines->activate(true))
                                  activate->setChecked(false);

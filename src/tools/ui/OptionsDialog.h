@@ -91,6 +91,9 @@ public:
     // An output line's contact (line 1..24) as the GPIO interface switched it last; the
     // grid's row head shows it beside the line's direction.
     void setGpioContact(int line, bool closed);
+    // Stores the GPI/O page as it stands (directions, chip, assignment grid), for the
+    // interface switched on before the save.
+    void storeGpioPage();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -296,6 +296,13 @@ void OptionsDialog::setGpioContact(int line, bool closed) {
     refreshGpioRowHead(line);
 }
 
+void OptionsDialog::storeGpioPage() {
+    bind_.saveKeys(settings_,
+                   {"PIOActivate", "GPIO Configuration", "GpioChip", "GpioLines", "Port1Direction",
+                    "Port2Direction", "Port3LDirection", "Port3HDirection"});
+    saveGpioGrid();
+}
+
 void OptionsDialog::saveGpioGrid() {
     for (int line = 1; line <= kGpioLines; ++line) {
         auto* f = static_cast<QComboBox*>(gpioGrid_->cellWidget(line - 1, 0));

@@ -589,7 +589,7 @@ struct GpioRig : OptionsRig {
     GpioRig() {
         settings().setText(u"GpioChip", QStringLiteral("simulated"));
         parts = wireXkeysGpio(*main.rig.show, settings(), *main.lifecycle, nullptr);
-        attachXkeysGpio(*parts, settings(), *main.window, *dialog);
+        attachXkeysGpio(*parts, *main.window, *dialog);
     }
     QString head(int line) {
         return w<QTableWidget>(QStringLiteral("GPIOGrid"))->verticalHeaderItem(line - 1)->text();
@@ -599,10 +599,16 @@ struct GpioRig : OptionsRig {
 
 TEST(OptionsGpioPage, OutputRowsShowTheirContactAsTheInterfaceSwitchesIt) {
     GpioRig r;
-    r.settings().setText(u"Port1Direction", QStringLiteral("OUT"));
-    r.settings().setText(u"Port2Direction", QStringLiteral("IN"));
-    r.settings().setInteger(gpioLineKey("LineFunctionNo. ", 3), 5);
+    // Set on the page only: the interface is switched on with the page as it stands.
     r.dialog->showPage(QStringLiteral("GPIO"));
+    const auto pick = [&r](const char* name, const char* value) {
+        auto* box = r.w<QComboBox>(QLatin1String(name));
+        box->setCurrentIndex(box->findData(QLatin1String(value)));
+    };
+    pick("cmbPort1Direction", "OUT");
+    pick("cmbPort2Direction", "IN");
+    static_cast<QComboBox*>(r.w<QTableWidget>(QStringLiteral("GPIOGrid"))->cellWidget(2, 0))
+        ->setCurrentIndex(5);
     r.w<QCheckBox>(QStringLiteral("optActivatePIO"))->click();
     ASSERT_TRUE(r.parts->gpio->isActive());
     const struct {
