@@ -97,6 +97,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Entering an FTP field selects its whole text.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Pages, built in two files by area.

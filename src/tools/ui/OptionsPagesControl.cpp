@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -22,6 +23,7 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTableWidget>
+#include <QTimer>
 
 #include <iterator>
 
@@ -632,6 +634,17 @@ QWidget* OptionsDialog::buildDisplayPage() {
     return k.finish();
 }
 
+bool OptionsDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        for (QLineEdit* field : ftpFields_) {
+            // After the click that entered the field, which would put the cursor instead.
+            if (field == watched)
+                QTimer::singleShot(0, field, &QLineEdit::selectAll);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 QWidget* OptionsDialog::buildFtpPage() {
     PageKit k(bind_, static_cast<QWidget*>(stack_));
     k.group({"FTP List:", "FTP Liste:"});
@@ -649,6 +662,7 @@ QWidget* OptionsDialog::buildFtpPage() {
     for (std::size_t i = 0; i < ftpFields_.size(); ++i) {
         ftpFields_[i] = k.line(names[i], nullptr, labels[i]);
         connect(ftpFields_[i], &QLineEdit::textEdited, this, &OptionsDialog::storeFtpField);
+        ftpFields_[i]->installEventFilter(this);
     }
     ftpFields_[3]->setEchoMode(QLineEdit::PasswordEchoOnEdit);
     auto* row = new QWidget(k.page());

@@ -16,6 +16,7 @@
 #include "support/TestEnvironment.h"
 #include "tools/OptionTree.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -446,6 +447,12 @@ TEST(OptionsDialog, FtpPageNewDeleteAndFullList) {
     r.w<QLineEdit>(QStringLiteral("txtFTPAddress"))->setText(QStringLiteral("10.0.0.9"));
     Q_EMIT r.w<QLineEdit>(QStringLiteral("txtFTPAddress"))->textEdited(QStringLiteral("10.0.0.9"));
     EXPECT_EQ(r.dialog->ftpList()[0].address, QStringLiteral("10.0.0.9"));
+    // Entering a field selects its whole text, by the mouse as by the Tab key.
+    QFocusEvent entered(QEvent::FocusIn, Qt::MouseFocusReason);
+    QApplication::sendEvent(r.w<QLineEdit>(QStringLiteral("txtFTPAddress")), &entered);
+    QApplication::processEvents();
+    EXPECT_EQ(r.w<QLineEdit>(QStringLiteral("txtFTPAddress"))->selectedText(),
+              QStringLiteral("10.0.0.9"));
     for (int i = 1; i < kFtpEntries; ++i)
         r.click("cmdFTPNew");
     EXPECT_TRUE(r.main.rig.dialogs.messages().isEmpty());
