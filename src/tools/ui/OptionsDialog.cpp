@@ -230,6 +230,15 @@ bool sizeInRange(int ms, const UiText& title) {
 
 // --- Save ---------------------------------------------------------------------------------
 
+void OptionsDialog::reveal(QLineEdit* field) {
+    // A field low on a long page is scrolled into view, or the operator would not see
+    // what Retry asks to correct.
+    if (auto* scroll = qobject_cast<QScrollArea*>(stack_->currentWidget()))
+        scroll->ensureWidgetVisible(field);
+    field->setFocus();
+    field->selectAll();
+}
+
 bool OptionsDialog::checkPath(QLineEdit* field, const QString& pageKey, bool folder,
                               const UiText& title, const UiText& problem) {
     const QString path = field->text().trimmed();
@@ -248,8 +257,7 @@ bool OptionsDialog::checkPath(QLineEdit* field, const QString& pageKey, bool fol
                           MessageIcon::Critical, MessageButtons::RetryCancel);
     if (r == MessageResult::Retry) {
         showPage(pageKey);
-        field->setFocus();
-        field->selectAll();
+        reveal(field);
         return false;
     }
     field->clear();
@@ -282,8 +290,7 @@ bool OptionsDialog::save() {
             MessageIcon::Critical, MessageButtons::RetryCancel);
         if (r == MessageResult::Retry) {
             showPage(QStringLiteral("Interface"));
-            waveEditor_->setFocus();
-            waveEditor_->selectAll();
+            reveal(waveEditor_);
             return false;
         }
         waveEditor_->clear();

@@ -124,6 +124,8 @@ private:
     // One path check of the save; false when Retry ended the save.
     bool checkPath(QLineEdit* field, const QString& pageKey, bool folder, const UiText& title,
                    const UiText& problem);
+    // Retry's answer: the field in view, focused, its text selected.
+    void reveal(QLineEdit* field);
     void askDefaultLevel();
     void setBufferSize();
     void setPreloadSize();

@@ -248,6 +248,7 @@ TEST(OptionsDialog, BadPathsOfferRetryOrCancel) {
                 EXPECT_TRUE(r.dialog->isVisible()) << c.field;
                 EXPECT_EQ(r.dialog->currentPage(), QLatin1String(c.page));
                 EXPECT_EQ(field->selectedText(), bad);
+                EXPECT_FALSE(field->visibleRegion().isEmpty()) << c.field << " scrolled into view";
                 EXPECT_TRUE(stored.isDefault(u"Resizing")) << "nothing is stored half-way";
             } else {
                 EXPECT_FALSE(r.dialog->isVisible()) << c.field;
