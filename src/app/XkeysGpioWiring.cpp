@@ -11,14 +11,11 @@
 #include "tools/ui/OptionsDialog.h"
 
 #include <QCheckBox>
-#include <QTableWidget>
+#include <QPointer>
 
 namespace kalvor {
 
 namespace {
-
-constexpr UiText kContactClosed{"Closed", "Geschlossen"};
-constexpr UiText kContactOpen{"Open", "Offen"};
 
 // "GpioChip" names a kernel chip, or "simulated" for trying the lines without hardware:
 // the simulated outputs are written to the system messages.
@@ -100,8 +97,7 @@ std::unique_ptr<XkeysGpio> wireXkeysGpio(ShowLayer& show, Settings& settings, Li
     return parts;
 }
 
-void attachXkeysGpio(XkeysGpio& parts, Settings& settings, MainWindow& window,
-                     OptionsDialog& options) {
+void attachXkeysGpio(XkeysGpio& parts, MainWindow& window, OptionsDialog& options) {
     XkeysControl* keys = parts.xkeys.get();
     GpioInterface* lines = parts.gpio.get();
     keys->hooks().setLogging = [&window](bool on) {
@@ -123,17 +119,22 @@ void attachXkeysGpio(XkeysGpio& parts, Settings& settings, MainWindow& window,
             enable->setChecked(false);
         };
     }
+    // The grid shows each output's contact; at the end the dialog may go before the lines.
+    lines->lineSwitched = [dialog = QPointer<OptionsDialog>(&options)](int line, bool closed) {
+        if (dialog)
+            dialog->setGpioContact(line, closed);
+    };
     if (auto* lock = options.findChild<QCheckBox*>(QStringLiteral("chkXKeysLock")))
         QObject::connect(lock, &QCheckBox::toggled, keys, &XkeysControl::setLocked);
     if (auto* activate = options.findChild<QCheckBox*>(QStringLiteral("optActivatePIO"))) {
         QObject::connect(activate, &QCheckBox::clicked, lines,
-                         [lines, activate, &settings](bool on) {
+                         [lines, activate, &options](bool on) {
                              if (!on) {
                                  lines->deactivate();
                                  return;
                              }
                              // The page's assignment as it stands, before any save.
-                             settings.setOn(u"PIOActivate", true);
+                             options.storeGpioPage();
                              lines->loadSettings();
                              if (!lines->activate(true))
                                  activate->setChecked(false);

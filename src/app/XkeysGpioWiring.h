@@ -28,7 +28,6 @@ std::unique_ptr<XkeysGpio> wireXkeysGpio(ShowLayer& show, Settings& settings, Li
                                          Kd1Operations* display);
 
 // Once the main window and the options exist.
-void attachXkeysGpio(XkeysGpio& parts, Settings& settings, MainWindow& window,
-                     OptionsDialog& options);
+void attachXkeysGpio(XkeysGpio& parts, MainWindow& window, OptionsDialog& options);
 
 } // namespace kalvor

@@ -236,7 +236,7 @@ int main(int argc, char** argv) {
             std::make_unique<OptionsDialog>(settings, &show, devices, hooks, mainWindow.get());
         midi.wireOptionsDialog(*options);
         midi.wireMainWindow(*mainWindow);
-        attachXkeysGpio(*xkeysGpio, settings, *mainWindow, *options);
+        attachXkeysGpio(*xkeysGpio, *mainWindow, *options);
         mainWindow->pendingWindows().options = [&](const QString& page) {
             options->showPage(page);
         };

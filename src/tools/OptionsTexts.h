@@ -61,5 +61,8 @@ inline constexpr UiText FtpListNotWritten{"The FTP list could not be written:\r\
 
 inline constexpr UiText GpioOff{"OFF (no function assigned)", "AUS (keine Funktion gewählt)"};
 inline constexpr UiText GpioPlayStop{"PLAY/STOP Channel %1", "PLAY/STOP Kanal %1"};
+inline constexpr UiText GpioContactClosed{"Closed", "Geschlossen"};
+inline constexpr UiText GpioContactOpen{"Open", "Offen"};
+inline constexpr UiText GpioHold{"Hold", "Halten"};
 
 } // namespace kalvor::texts

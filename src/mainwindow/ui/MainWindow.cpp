@@ -32,6 +32,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -310,6 +311,9 @@ void MainWindow::applySettings() {
     playlistSelector_->setTooltips(tips);
     applyTimeDisplayStyleToAll();
     applySoundListFontToAll();
+    // The options' log switch and column width are the log page's.
+    playLog_->setLoggingOn(settings_.isOn(u"Logging"));
+    logPage_->updLogColWidth()->setValue(settings_.integer(u"LogColWidth"));
     applyCaptions();
     for (ChannelStrip* s : strips_) {
         s->refreshSoundList();

@@ -12,6 +12,8 @@
 #include <QRadioButton>
 #include <QSpinBox>
 
+#include <algorithm>
+
 namespace kalvor {
 
 namespace {
@@ -24,94 +26,143 @@ void store(Settings& s, const char* key, const QString& value) {
 
 } // namespace
 
+void OptionBindings::bind(const char* key, std::function<void(const Settings&)> load,
+                          std::function<void(Settings&)> save, std::function<QString()> shown) {
+    Binding b;
+    b.load = std::move(load);
+    b.save = std::move(save);
+    b.key = key;
+    b.shown = std::move(shown);
+    bindings_.push_back(std::move(b));
+}
+
 void OptionBindings::check(QCheckBox* box, const char* key) {
-    bindings_.push_back(
-        {[box, key](const Settings& s) { box->setChecked(s.isOn(QString::fromLatin1(key))); },
-         [box, key](Settings& s) {
-             s.setOn(QString::fromLatin1(key), box->isChecked());
-         }});
+    bind(
+        key, [box, key](const Settings& s) { box->setChecked(s.isOn(QString::fromLatin1(key))); },
+        [box, key](Settings& s) { s.setOn(QString::fromLatin1(key), box->isChecked()); },
+        [box] { return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"); });
 }
 
 void OptionBindings::spin(QSpinBox* box, const char* key) {
-    bindings_.push_back(
-        {[box, key](const Settings& s) { box->setValue(s.text(QString::fromLatin1(key)).toInt()); },
-         [box, key](Settings& s) {
-             store(s, key, QString::number(box->value()));
-         }});
+    bind(
+        key,
+        [box, key](const Settings& s) { box->setValue(s.text(QString::fromLatin1(key)).toInt()); },
+        [box, key](Settings& s) { store(s, key, QString::number(box->value())); },
+        [box] { return QString::number(box->value()); });
 }
 
 void OptionBindings::combo(QComboBox* box, const char* key) {
-    bindings_.push_back({[box, key](const Settings& s) {
-                             const QString v = s.text(QString::fromLatin1(key));
-                             int i = box->findData(v);
-                             if (i < 0) {
-                                 box->addItem(v, v);
-                                 i = box->count() - 1;
-                             }
-                             box->setCurrentIndex(i);
-                         },
-                         [box, key](Settings& s) {
-                             if (box->currentIndex() >= 0)
-                                 store(s, key, box->currentData().toString());
-                         }});
+    bind(
+        key,
+        [box, key](const Settings& s) {
+            const QString v = s.text(QString::fromLatin1(key));
+            int i = box->findData(v);
+            if (i < 0) {
+                box->addItem(v, v);
+                i = box->count() - 1;
+            }
+            box->setCurrentIndex(i);
+        },
+        [box, key](Settings& s) {
+            if (box->currentIndex() >= 0)
+                store(s, key, box->currentData().toString());
+        },
+        [box] { return box->currentData().toString(); });
 }
 
 void OptionBindings::line(QLineEdit* edit, const char* key) {
-    bindings_.push_back(
-        {[edit, key](const Settings& s) { edit->setText(s.text(QString::fromLatin1(key))); },
-         [edit, key](Settings& s) {
-             store(s, key, edit->text());
-         }});
+    bind(
+        key, [edit, key](const Settings& s) { edit->setText(s.text(QString::fromLatin1(key))); },
+        [edit, key](Settings& s) { store(s, key, edit->text()); }, [edit] { return edit->text(); });
 }
 
 void OptionBindings::radios(std::vector<std::pair<QRadioButton*, QString>> choices,
                             const char* key) {
-    bindings_.push_back({[choices, key](const Settings& s) {
-                             const QString v = s.text(QString::fromLatin1(key));
-                             bool found = false;
-                             for (const auto& [button, value] : choices) {
-                                 if (value.compare(v, Qt::CaseInsensitive) == 0) {
-                                     button->setChecked(true);
-                                     found = true;
-                                 }
-                             }
-                             // A value no button stands for shows the default's button.
-                             if (!found) {
-                                 const QString d = s.defaultText(QString::fromLatin1(key));
-                                 for (const auto& [button, value] : choices)
-                                     button->setChecked(value == d);
-                             }
-                         },
-                         [choices, key](Settings& s) {
-                             for (const auto& [button, value] : choices) {
-                                 if (button->isChecked())
-                                     store(s, key, value);
-                             }
-                         }});
+    const auto chosen = [choices] {
+        for (const auto& [button, value] : choices) {
+            if (button->isChecked())
+                return value;
+        }
+        return QString();
+    };
+    bind(
+        key,
+        [choices, key](const Settings& s) {
+            const QString v = s.text(QString::fromLatin1(key));
+            bool found = false;
+            for (const auto& [button, value] : choices) {
+                if (value.compare(v, Qt::CaseInsensitive) == 0) {
+                    button->setChecked(true);
+                    found = true;
+                }
+            }
+            // A value no button stands for shows the default's button.
+            if (!found) {
+                const QString d = s.defaultText(QString::fromLatin1(key));
+                for (const auto& [button, value] : choices)
+                    button->setChecked(value == d);
+            }
+        },
+        [choices, key](Settings& s) {
+            for (const auto& [button, value] : choices) {
+                if (button->isChecked())
+                    store(s, key, value);
+            }
+        },
+        chosen);
 }
 
 void OptionBindings::colour(QPushButton* button, const char* key) {
-    bindings_.push_back({[button, key](const Settings& s) {
-                             setSwatchColour(button, s.integer(QString::fromLatin1(key)));
-                         },
-                         [button, key](Settings& s) {
-                             s.setInteger(QString::fromLatin1(key), swatchColour(button));
-                         }});
+    bind(
+        key,
+        [button, key](const Settings& s) {
+            setSwatchColour(button, s.integer(QString::fromLatin1(key)));
+        },
+        [button, key](Settings& s) {
+            s.setInteger(QString::fromLatin1(key), swatchColour(button));
+        },
+        [button] { return QString::number(swatchColour(button)); });
 }
 
 void OptionBindings::custom(std::function<void(const Settings&)> load,
                             std::function<void(Settings&)> save) {
-    bindings_.push_back({std::move(load), std::move(save)});
+    bind(nullptr, std::move(load), std::move(save), {});
 }
 
-void OptionBindings::loadAll(const Settings& settings) const {
-    for (const Binding& b : bindings_)
+void OptionBindings::loadAll(const Settings& settings) {
+    for (Binding& b : bindings_) {
         b.load(settings);
+        if (b.key) {
+            b.storedAtLoad = settings.text(QString::fromLatin1(b.key));
+            b.shownAtLoad = b.shown();
+        }
+    }
 }
 
-void OptionBindings::saveAll(Settings& settings) const {
-    for (const Binding& b : bindings_)
+void OptionBindings::saveAll(Settings& settings) {
+    for (Binding& b : bindings_) {
+        if (!b.key) {
+            b.save(settings);
+            continue;
+        }
+        const QString key = QString::fromLatin1(b.key);
+        if (b.shown() == b.shownAtLoad && settings.text(key) != b.storedAtLoad)
+            continue;
         b.save(settings);
+        b.storedAtLoad = settings.text(key);
+        b.shownAtLoad = b.shown();
+    }
+}
+
+void OptionBindings::saveKeys(Settings& settings, std::initializer_list<const char*> keys) {
+    for (Binding& b : bindings_) {
+        if (!b.key || std::none_of(keys.begin(), keys.end(),
+                                   [&b](const char* k) { return qstrcmp(k, b.key) == 0; }))
+            continue;
+        b.save(settings);
+        b.storedAtLoad = settings.text(QString::fromLatin1(b.key));
+        b.shownAtLoad = b.shown();
+    }
 }
 
 void OptionBindings::caption(QWidget* w, UiText text) {

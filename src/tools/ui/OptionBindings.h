@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <functional>
+#include <initializer_list>
 #include <utility>
 #include <vector>
 
@@ -40,8 +41,12 @@ public:
     void colour(QPushButton* button, const char* key);
     void custom(std::function<void(const Settings&)> load, std::function<void(Settings&)> save);
 
-    void loadAll(const Settings& settings) const;
-    void saveAll(Settings& settings) const;
+    void loadAll(const Settings& settings);
+    // A key changed elsewhere since the load (a hotkey, a remote unit) whose control the
+    // operator left alone keeps the newer value.
+    void saveAll(Settings& settings);
+    // Only the named keys, for a device switched on before the save.
+    void saveKeys(Settings& settings, std::initializer_list<const char*> keys);
 
     // Texts of the controls, in both languages.
     void caption(QWidget* w, UiText text);
@@ -53,7 +58,13 @@ private:
     struct Binding {
         std::function<void(const Settings&)> load;
         std::function<void(Settings&)> save;
+        const char* key = nullptr;      // none for custom bindings: they always save
+        std::function<QString()> shown; // the control's value, to tell whether it changed
+        QString shownAtLoad;
+        QString storedAtLoad;
     };
+    void bind(const char* key, std::function<void(const Settings&)> load,
+              std::function<void(Settings&)> save, std::function<QString()> shown);
     std::vector<Binding> bindings_;
     std::vector<std::pair<QPointer<QWidget>, UiText>> captions_;
     std::vector<std::pair<QPointer<QWidget>, UiText>> tooltips_;

@@ -4,6 +4,7 @@
 #include "core/Limits.h"
 #include "core/Settings.h"
 #include "core/SystemMessages.h"
+#include "engine/kae/Kae.h"
 #include "show/playback/ShowLayer.h"
 #include "tools/OptionPaths.h"
 #include "tools/OptionTree.h"
@@ -17,6 +18,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTreeWidget>
@@ -27,6 +30,18 @@ namespace kalvor {
 namespace {
 
 constexpr UiText kSaveCaption{"&Close", "&Schliessen"};
+
+// Scrolls a page up and down only: it is as wide as the page needs, so no control is cut
+// at the right.
+class PageScroll : public QScrollArea {
+public:
+    using QScrollArea::QScrollArea;
+    QSize minimumSizeHint() const override {
+        const int page = widget() ? widget()->minimumSizeHint().width() : 0;
+        return {page + verticalScrollBar()->sizeHint().width() + 2 * frameWidth(),
+                QScrollArea::minimumSizeHint().height()};
+    }
+};
 
 } // namespace
 
@@ -72,8 +87,15 @@ OptionsDialog::OptionsDialog(Settings& settings, ShowLayer* show, OptionDevices 
         QWidget* page = (this->*build)();
         page->setObjectName(QStringLiteral("fra") +
                             QString::fromLatin1(key).remove(QLatin1Char(' ')));
-        stack_->addWidget(page);
-        pages_.insert(QString::fromLatin1(key), page);
+        // The longest pages (Interface, GPI/O) are taller than a screen of 768 lines has
+        // room for: they scroll, so the dialog and its Close button stay on the screen.
+        auto* scroll = new PageScroll(stack_);
+        scroll->setWidgetResizable(true);
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidget(page);
+        stack_->addWidget(scroll);
+        pages_.insert(QString::fromLatin1(key), scroll);
     }
     buildTree();
 
@@ -208,6 +230,15 @@ bool sizeInRange(int ms, const UiText& title) {
 
 // --- Save ---------------------------------------------------------------------------------
 
+void OptionsDialog::reveal(QLineEdit* field) {
+    // A field low on a long page is scrolled into view, or the operator would not see
+    // what Retry asks to correct.
+    if (auto* scroll = qobject_cast<QScrollArea*>(stack_->currentWidget()))
+        scroll->ensureWidgetVisible(field);
+    field->setFocus();
+    field->selectAll();
+}
+
 bool OptionsDialog::checkPath(QLineEdit* field, const QString& pageKey, bool folder,
                               const UiText& title, const UiText& problem) {
     const QString path = field->text().trimmed();
@@ -226,8 +257,7 @@ bool OptionsDialog::checkPath(QLineEdit* field, const QString& pageKey, bool fol
                           MessageIcon::Critical, MessageButtons::RetryCancel);
     if (r == MessageResult::Retry) {
         showPage(pageKey);
-        field->setFocus();
-        field->selectAll();
+        reveal(field);
         return false;
     }
     field->clear();
@@ -260,8 +290,7 @@ bool OptionsDialog::save() {
             MessageIcon::Critical, MessageButtons::RetryCancel);
         if (r == MessageResult::Retry) {
             showPage(QStringLiteral("Interface"));
-            waveEditor_->setFocus();
-            waveEditor_->selectAll();
+            reveal(waveEditor_);
             return false;
         }
         waveEditor_->clear();
@@ -271,7 +300,15 @@ bool OptionsDialog::save() {
         showPage(QStringLiteral("Audio"));
         return false;
     }
+    const auto preview = [this] {
+        return std::pair(settings_.text(u"PreviewDevice"), settings_.integer(u"PreviewVolume"));
+    };
+    const auto previewBefore = preview();
     SaveRegistrySettings();
+    // The preview channel is set up from these at start-up; a change made here would
+    // otherwise wait for the next start while auditions go to the old output.
+    if (preview() != previewBefore)
+        ChoosePreviewOutput();
     hide();
     if (hooks_.saved)
         hooks_.saved();

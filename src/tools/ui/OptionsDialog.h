@@ -88,9 +88,17 @@ public:
     void refreshMidiDevices();
     // The frame rate of the received time code, beside "Frame Rate:".
     void setMtcFrameRate(int fps);
+    // An output line's contact (line 1..24) as the GPIO interface switched it last; the
+    // grid's row head shows it beside the line's direction.
+    void setGpioContact(int line, bool closed);
+    // Stores the GPI/O page as it stands (directions, chip, assignment grid), for the
+    // interface switched on before the save.
+    void storeGpioPage();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Entering an FTP field selects its whole text.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Pages, built in two files by area.
@@ -116,11 +124,15 @@ private:
     // One path check of the save; false when Retry ended the save.
     bool checkPath(QLineEdit* field, const QString& pageKey, bool folder, const UiText& title,
                    const UiText& problem);
+    // Retry's answer: the field in view, focused, its text selected.
+    void reveal(QLineEdit* field);
     void askDefaultLevel();
     void setBufferSize();
     void setPreloadSize();
     void loadGpioGrid();
     void fillGpioFunctions();
+    QString gpioDirection(int line) const;
+    void refreshGpioRowHead(int line);
     void saveGpioGrid();
     void loadMidiGrid();
     void setDefaultNotes();
@@ -172,6 +184,7 @@ private:
     QListWidget* ftpListBox_ = nullptr;
     std::array<QLineEdit*, 5> ftpFields_{};
     std::array<int, 2> restartWatch_{};
+    std::array<signed char, 24> gpioContacts_{}; // 0: not switched yet, 1: closed, -1: open
     std::array<ChannelAssignments, 8> functionKeyNotes_{}; // sample rate, bit resolution as loaded
 };
 

@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -22,6 +23,9 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTableWidget>
+#include <QTimer>
+
+#include <iterator>
 
 namespace kalvor {
 
@@ -29,6 +33,13 @@ namespace {
 
 constexpr int kGpioLines = 24;
 constexpr int kMidiRows = 40;
+// An output's pulse length; 0 holds the line until it is switched off.
+constexpr int kGpoDurations[] = {0, 50, 100, 250, 500, 750, 1000, 1500, 2000, 3000, 4000, 5000};
+constexpr int kGpoDurationChoices = static_cast<int>(std::size(kGpoDurations));
+
+QString gpoDurationText(int ms) {
+    return ms == 0 ? txt(texts::GpioHold) : QStringLiteral("%1 msec.").arg(ms);
+}
 
 // GPIO input functions after "OFF" and the 32 channels (numbers 33..45).
 constexpr UiText kGpioInputs[] = {
@@ -78,8 +89,13 @@ QWidget* OptionsDialog::buildRs232Page() {
     QCheckBox* enable =
         k.check("chkEnableCom", "EnableCom", {"Enable RS-232 remote", "RS-232 Remote einschalten"});
     connect(enable, &QCheckBox::toggled, this, [this](bool on) {
-        if (!loading_ && hooks_.serialEnabled)
-            hooks_.serialEnabled(on);
+        if (loading_ || !hooks_.serialEnabled)
+            return;
+        // The port opens in the mode chosen here, before the save stores the rest.
+        bind_.saveKeys(settings_,
+                       {"EnableCom", "ComPort", "BaudRate", "ComMode", "EchoCMD", "SendACK",
+                        "ComDevice1", "ComDevice2", "ComDevice3", "ComDevice4"});
+        hooks_.serialEnabled(on);
     });
     comPort_ = k.combo("cmbComPort", "ComPort", {"Port:", "Port:"}, {});
     bind_.custom(
@@ -104,7 +120,9 @@ QWidget* OptionsDialog::buildRs232Page() {
              {{"57600,N,8,1", "57600,N,8,1"}, "57600"},
              {{"115200,N,8,1", "115200,N,8,1"}, "115200"}});
     k.combo("cmbComMode", "ComMode", {"Mode:", "Modus:"},
-            {{{"User", "User"}, "User"}, {{"KR-1", "KR-1"}, "KR-1"}, {{"KR-2", "KR-2"}, "KR-2"}});
+            {{{"User", "User"}, "User"},
+             {{"KR-1 Remote", "KR-1 Remote"}, "KR-1"},
+             {{"KR-2 Remote", "KR-2 Remote"}, "KR-2"}});
     k.check("chkEchoCMD", "EchoCMD", {"Echo commands", "Befehle zurücksenden"});
     k.check("chkSendACK", "SendACK", {"Acknowledge commands", "Befehle bestätigen"});
     k.group({"Device paths", "Gerätepfade"});
@@ -129,7 +147,8 @@ QWidget* OptionsDialog::buildRs232Page() {
             {{{"1", "1"}, "1"}, {{"2", "2"}, "2"}, {{"3", "3"}, "3"}, {{"4", "4"}, "4"}});
     k.check("chkKR1ScenesOnly", "KR1_ScenesOnly",
             {"KR-1 shows presets only", "KR-1 zeigt nur Presets"});
-    k.check("chkKR2QuickSelect", "KR-2 Quick Select", {"KR-2 quick select", "KR-2 Schnellauswahl"});
+    k.check("chkKR2QuickSelect", "KR-2 Quick Select",
+            {"Sound quick select", "Sound Schnellauswahl"});
     return k.finish();
 }
 
@@ -195,12 +214,14 @@ QWidget* OptionsDialog::buildGpioPage() {
         auto* logic = new QComboBox(gpioGrid_);
         logic->addItems({QStringLiteral("0"), QStringLiteral("1")});
         gpioGrid_->setCellWidget(line, 1, logic);
-        for (int col = 2; col < 4; ++col) {
-            auto* ms = new QSpinBox(gpioGrid_);
-            ms->setRange(0, 600000);
-            ms->setSuffix(QStringLiteral(" msec."));
-            gpioGrid_->setCellWidget(line, col, ms);
-        }
+        auto* duration = new QComboBox(gpioGrid_);
+        for (const int ms : kGpoDurations)
+            duration->addItem(gpoDurationText(ms), ms);
+        gpioGrid_->setCellWidget(line, 2, duration);
+        auto* interval = new QSpinBox(gpioGrid_);
+        interval->setRange(0, 600000);
+        interval->setSuffix(QStringLiteral(" msec."));
+        gpioGrid_->setCellWidget(line, 3, interval);
     }
     k.labelled({}, gpioGrid_);
     return k.finish();
@@ -215,8 +236,14 @@ void OptionsDialog::loadGpioGrid() {
         f->setProperty("function", settings_.integer(gpioLineKey("LineFunctionNo. ", line)));
         static_cast<QComboBox*>(gpioGrid_->cellWidget(line - 1, 1))
             ->setCurrentIndex(settings_.integer(gpioLineKey("PIOLineLogic ", line)) != 0 ? 1 : 0);
-        static_cast<QSpinBox*>(gpioGrid_->cellWidget(line - 1, 2))
-            ->setValue(settings_.integer(gpioLineKey("GPODuration ", line)));
+        // A length from elsewhere (an older playlist) is kept as it is, not put to "Hold".
+        auto* duration = static_cast<QComboBox*>(gpioGrid_->cellWidget(line - 1, 2));
+        while (duration->count() > kGpoDurationChoices)
+            duration->removeItem(kGpoDurationChoices);
+        const int ms = settings_.integer(gpioLineKey("GPODuration ", line));
+        if (duration->findData(ms) < 0)
+            duration->addItem(gpoDurationText(ms), ms);
+        duration->setCurrentIndex(duration->findData(ms));
         static_cast<QSpinBox*>(gpioGrid_->cellWidget(line - 1, 3))
             ->setValue(settings_.integer(gpioLineKey("GPOInterval ", line)));
     }
@@ -233,17 +260,10 @@ void OptionsDialog::fillGpioFunctions() {
             : QStringList{QStringLiteral("Funktion"), QStringLiteral("Logik"),
                           QStringLiteral("Dauer"), QStringLiteral("Intervall")});
     for (int line = 1; line <= kGpioLines; ++line) {
-        // The direction as ticked now, so the choices follow the box before any save.
-        const auto* port =
-            findChild<QComboBox*>(QStringLiteral("cmb") + QLatin1String(portDirectionKey(line)));
-        const QString direction = port
-                                      ? port->currentData().toString()
-                                      : settings_.text(QString::fromLatin1(portDirectionKey(line)));
-        const bool output = direction == QLatin1String("OUT");
-        gpioGrid_->setVerticalHeaderItem(
-            line - 1,
-            new QTableWidgetItem(
-                QStringLiteral("%1 %2").arg(line, 2, 10, QLatin1Char('0')).arg(direction)));
+        refreshGpioRowHead(line);
+        static_cast<QComboBox*>(gpioGrid_->cellWidget(line - 1, 2))
+            ->setItemText(0, gpoDurationText(0));
+        const bool output = gpioDirection(line) == QLatin1String("OUT");
         auto* f = static_cast<QComboBox*>(gpioGrid_->cellWidget(line - 1, 0));
         const int chosen = f->count() > 0 ? f->currentIndex() : f->property("function").toInt();
         f->clear();
@@ -251,6 +271,38 @@ void OptionsDialog::fillGpioFunctions() {
         // A function the other direction does not have falls back to "OFF".
         f->setCurrentIndex(chosen >= 0 && chosen < f->count() ? chosen : 0);
     }
+}
+
+QString OptionsDialog::gpioDirection(int line) const {
+    // The direction as ticked now, so the grid follows the box before any save.
+    const auto* port =
+        findChild<QComboBox*>(QStringLiteral("cmb") + QLatin1String(portDirectionKey(line)));
+    return port ? port->currentData().toString()
+                : settings_.text(QString::fromLatin1(portDirectionKey(line)));
+}
+
+void OptionsDialog::refreshGpioRowHead(int line) {
+    const QString direction = gpioDirection(line);
+    QString head = QStringLiteral("%1 %2").arg(line, 2, 10, QLatin1Char('0')).arg(direction);
+    const signed char contact = gpioContacts_[static_cast<std::size_t>(line - 1)];
+    if (contact != 0 && direction == QLatin1String("OUT"))
+        head +=
+            QLatin1Char(' ') + txt(contact > 0 ? texts::GpioContactClosed : texts::GpioContactOpen);
+    gpioGrid_->setVerticalHeaderItem(line - 1, new QTableWidgetItem(head));
+}
+
+void OptionsDialog::setGpioContact(int line, bool closed) {
+    if (line < 1 || line > kGpioLines)
+        return;
+    gpioContacts_[static_cast<std::size_t>(line - 1)] = closed ? 1 : -1;
+    refreshGpioRowHead(line);
+}
+
+void OptionsDialog::storeGpioPage() {
+    bind_.saveKeys(settings_,
+                   {"PIOActivate", "GPIO Configuration", "GpioChip", "GpioLines", "Port1Direction",
+                    "Port2Direction", "Port3LDirection", "Port3HDirection"});
+    saveGpioGrid();
 }
 
 void OptionsDialog::saveGpioGrid() {
@@ -261,8 +313,9 @@ void OptionsDialog::saveGpioGrid() {
         settings_.setInteger(
             gpioLineKey("PIOLineLogic ", line),
             static_cast<QComboBox*>(gpioGrid_->cellWidget(line - 1, 1))->currentIndex());
-        settings_.setInteger(gpioLineKey("GPODuration ", line),
-                             static_cast<QSpinBox*>(gpioGrid_->cellWidget(line - 1, 2))->value());
+        settings_.setInteger(
+            gpioLineKey("GPODuration ", line),
+            static_cast<QComboBox*>(gpioGrid_->cellWidget(line - 1, 2))->currentData().toInt());
         settings_.setInteger(gpioLineKey("GPOInterval ", line),
                              static_cast<QSpinBox*>(gpioGrid_->cellWidget(line - 1, 3))->value());
     }
@@ -317,8 +370,7 @@ QWidget* OptionsDialog::buildTouchscreenPage() {
 QWidget* OptionsDialog::buildMidiSetupPage() {
     PageKit k(bind_, static_cast<QWidget*>(stack_));
     k.group({"MIDI In", "MIDI In"});
-    QCheckBox* useIn =
-        k.check("chkUseMIDIIn", "UseMIDIIn", {"Use MIDI input", "MIDI Eingang benutzen"});
+    QCheckBox* useIn = k.check("chkUseMIDIIn", "UseMIDIIn", {"MIDI IN active", "MIDI IN aktiv"});
     midiIn_ = new QComboBox(k.page());
     midiIn_->setObjectName(QStringLiteral("cmbMidiIn"));
     midiIn_->setMinimumWidth(300);
@@ -329,7 +381,7 @@ QWidget* OptionsDialog::buildMidiSetupPage() {
             {"Note number selects sound", "Notennummer wählt Sound"});
     k.group({"MIDI Out", "MIDI Out"});
     QCheckBox* useOut =
-        k.check("chkUseMIDIOut", "UseMIDIOut", {"Use MIDI output", "MIDI Ausgang benutzen"});
+        k.check("chkUseMIDIOut", "UseMIDIOut", {"MIDI OUT active", "MIDI OUT aktiv"});
     midiOut_ = new QComboBox(k.page());
     midiOut_->setObjectName(QStringLiteral("cmbMidiOut"));
     midiOut_->setMinimumWidth(300);
@@ -343,8 +395,7 @@ QWidget* OptionsDialog::buildMidiSetupPage() {
     connect(offset, &QCheckBox::toggled, this, [this] { loadMidiGrid(); });
     k.check("chkMidiNoteDisplay", "MidiNoteDisplay",
             {"Display MIDI info in channels", "MIDI Info in Kanälen anzeigen"});
-    QCheckBox* useMtc =
-        k.check("chkUseMTC", "UseMTC", {"Use MIDI time code", "MIDI Time Code benutzen"});
+    QCheckBox* useMtc = k.check("chkUseMTC", "UseMTC", {"MTC active", "MTC aktiv"});
     connect(useMtc, &QCheckBox::toggled, this, [this](bool on) {
         if (!loading_ && hooks_.mtcActive)
             hooks_.mtcActive(on);
@@ -546,10 +597,15 @@ QWidget* OptionsDialog::buildMidiMonitorPage() {
     midiMonitor_ = new QListWidget(k.page());
     midiMonitor_->setObjectName(QStringLiteral("lstMidiMon"));
     midiMonitor_->setMinimumHeight(380);
+    auto* heading = new QLabel(k.page());
+    heading->setObjectName(QStringLiteral("lblMidiMon"));
+    bind_.caption(heading, {"MIDI IN Monitor:", "MIDI IN Monitor:"});
+    heading->setBuddy(midiMonitor_);
+    k.labelled({}, heading);
     k.labelled({}, midiMonitor_);
     auto* clear = new QPushButton(k.page());
     clear->setObjectName(QStringLiteral("cmdClearMidiMon"));
-    bind_.caption(clear, {"Clear", "Löschen"});
+    bind_.caption(clear, {"Clear List", "Liste löschen"});
     connect(clear, &QPushButton::clicked, midiMonitor_, &QListWidget::clear);
     k.labelled({}, clear);
     return k.finish();
@@ -578,6 +634,17 @@ QWidget* OptionsDialog::buildDisplayPage() {
     return k.finish();
 }
 
+bool OptionsDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        for (QLineEdit* field : ftpFields_) {
+            // After the click that entered the field, which would put the cursor instead.
+            if (field == watched)
+                QTimer::singleShot(0, field, &QLineEdit::selectAll);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 QWidget* OptionsDialog::buildFtpPage() {
     PageKit k(bind_, static_cast<QWidget*>(stack_));
     k.group({"FTP List:", "FTP Liste:"});
@@ -595,6 +662,7 @@ QWidget* OptionsDialog::buildFtpPage() {
     for (std::size_t i = 0; i < ftpFields_.size(); ++i) {
         ftpFields_[i] = k.line(names[i], nullptr, labels[i]);
         connect(ftpFields_[i], &QLineEdit::textEdited, this, &OptionsDialog::storeFtpField);
+        ftpFields_[i]->installEventFilter(this);
     }
     ftpFields_[3]->setEchoMode(QLineEdit::PasswordEchoOnEdit);
     auto* row = new QWidget(k.page());

@@ -334,7 +334,7 @@ QWidget* OptionsDialog::buildLogPage() {
     k.group({"Print", "Drucken"});
     k.spin("updLogTBMargin", "LogTBMargin", {"Top/bottom margin:", "Rand oben/unten:"}, 0, 100);
     k.spin("updLogLRMargin", "LogLRMargin", {"Left/right margin:", "Rand links/rechts:"}, 0, 100);
-    k.spin("updLogColWidth", "LogColWidth", {"Column width:", "Spaltenbreite:"}, 10, 1000);
+    k.spin("updLogColWidth", "LogColWidth", {"Column width:", "Spaltenbreite:"}, 40, 400);
     return k.finish();
 }
 

@@ -6,12 +6,17 @@
 // would put back what it held before.
 #include "tools/ui/OptionsDialog.h"
 #include "StripsRig.h"
+#include "app/XkeysGpioWiring.h"
+#include "core/SettingKeys.h"
 #include "core/Settings.h"
+#include "mainwindow/PlayLogControl.h"
+#include "mainwindow/ui/LogPage.h"
 #include "mainwindow/ui/SoundOptionsPanel.h"
 #include "support/ShowRig.h"
 #include "support/TestEnvironment.h"
 #include "tools/OptionTree.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -163,7 +168,8 @@ TEST(OptionsDialog, EveryControlSurvivesASaveAndARestart) {
         drive(r.w<QObject>(QLatin1String(c.control)), c.value);
     auto* gpio = r.w<QTableWidget>(QStringLiteral("GPIOGrid"));
     static_cast<QComboBox*>(gpio->cellWidget(2, 0))->setCurrentIndex(5);
-    static_cast<QSpinBox*>(gpio->cellWidget(2, 2))->setValue(250);
+    auto* duration = static_cast<QComboBox*>(gpio->cellWidget(2, 2));
+    duration->setCurrentIndex(duration->findData(250));
     // Line 10 became an output above: its choices are the output functions at once.
     static_cast<QComboBox*>(gpio->cellWidget(9, 0))->setCurrentIndex(33);
 
@@ -242,6 +248,7 @@ TEST(OptionsDialog, BadPathsOfferRetryOrCancel) {
                 EXPECT_TRUE(r.dialog->isVisible()) << c.field;
                 EXPECT_EQ(r.dialog->currentPage(), QLatin1String(c.page));
                 EXPECT_EQ(field->selectedText(), bad);
+                EXPECT_FALSE(field->visibleRegion().isEmpty()) << c.field << " scrolled into view";
                 EXPECT_TRUE(stored.isDefault(u"Resizing")) << "nothing is stored half-way";
             } else {
                 EXPECT_FALSE(r.dialog->isVisible()) << c.field;
@@ -344,6 +351,15 @@ TEST(OptionsDialog, OpensAtThePageTheCallerNames) {
     EXPECT_EQ(r.settings().text(u"Resizing"), QStringLiteral("0"));
 }
 
+// A 1024 x 768 touch screen or a laptop's 768 lines: the Close button stays on the screen
+// and the longer pages scroll.
+TEST(OptionsDialog, KeepsItsSizeOnAScreenOf768Lines) {
+    OptionsRig r;
+    r.dialog->showPage(QStringLiteral("GPIO"));
+    EXPECT_EQ(r.dialog->size(), QSize(900, 600));
+    EXPECT_LE(r.dialog->minimumSizeHint().height(), 600);
+}
+
 TEST(OptionsDialog, SizesOutOfRangeAreRefusedWithTheirRange) {
     struct Case {
         const char* spin;
@@ -432,6 +448,12 @@ TEST(OptionsDialog, FtpPageNewDeleteAndFullList) {
     r.w<QLineEdit>(QStringLiteral("txtFTPAddress"))->setText(QStringLiteral("10.0.0.9"));
     Q_EMIT r.w<QLineEdit>(QStringLiteral("txtFTPAddress"))->textEdited(QStringLiteral("10.0.0.9"));
     EXPECT_EQ(r.dialog->ftpList()[0].address, QStringLiteral("10.0.0.9"));
+    // Entering a field selects its whole text, by the mouse as by the Tab key.
+    QFocusEvent entered(QEvent::FocusIn, Qt::MouseFocusReason);
+    QApplication::sendEvent(r.w<QLineEdit>(QStringLiteral("txtFTPAddress")), &entered);
+    QApplication::processEvents();
+    EXPECT_EQ(r.w<QLineEdit>(QStringLiteral("txtFTPAddress"))->selectedText(),
+              QStringLiteral("10.0.0.9"));
     for (int i = 1; i < kFtpEntries; ++i)
         r.click("cmdFTPNew");
     EXPECT_TRUE(r.main.rig.dialogs.messages().isEmpty());
@@ -507,6 +529,145 @@ TEST(OptionsDialog, TooltipsOffLeaveNoTooltipOnTheMainWindow) {
     EXPECT_TRUE(tips().join(QLatin1Char(',')).contains(QStringLiteral("Cue 12")));
 }
 
+// The Log page's switch and column width are the main window's log page's too.
+TEST(OptionsDialog, LogSwitchAndColumnWidthReachTheLogWithTheSave) {
+    OptionsRig r;
+    LogPage* page = r.main.window->logPage();
+    const struct {
+        bool on;
+        int width;
+    } cases[] = {{true, 250}, {false, 120}};
+    for (const auto& c : cases) {
+        r.dialog->showPage(QStringLiteral("Log"));
+        r.w<QCheckBox>(QStringLiteral("chkLogEnable"))->setChecked(c.on);
+        r.w<QSpinBox>(QStringLiteral("updLogColWidth"))->setValue(c.width);
+        ASSERT_TRUE(r.dialog->save());
+        EXPECT_EQ(r.main.window->playLog().loggingOn(), c.on);
+        EXPECT_EQ(page->chkLogEnable()->isChecked(), c.on);
+        EXPECT_EQ(page->updLogColWidth()->value(), c.width);
+    }
+    // The log page takes no width it cannot show.
+    EXPECT_EQ(r.w<QSpinBox>(QStringLiteral("updLogColWidth"))->maximum(),
+              page->updLogColWidth()->maximum());
+    EXPECT_EQ(r.w<QSpinBox>(QStringLiteral("updLogColWidth"))->minimum(),
+              page->updLogColWidth()->minimum());
+}
+
+// Texts the operator's documentation quotes, in both languages; item >= 0 is a list entry.
+TEST(OptionsDialog, QuotedCaptionsInBothLanguages) {
+    OptionsRig r;
+    const struct {
+        const char* control;
+        int item;
+        const char* en;
+        const char* de;
+    } cases[] = {
+        {"chkUseMIDIIn", -1, "MIDI IN active", "MIDI IN aktiv"},
+        {"chkUseMIDIOut", -1, "MIDI OUT active", "MIDI OUT aktiv"},
+        {"chkUseMTC", -1, "MTC active", "MTC aktiv"},
+        {"lblMidiMon", -1, "MIDI IN Monitor:", "MIDI IN Monitor:"},
+        {"cmdClearMidiMon", -1, "Clear List", "Liste löschen"},
+        {"cmbComMode", 1, "KR-1 Remote", "KR-1 Remote"},
+        {"cmbComMode", 2, "KR-2 Remote", "KR-2 Remote"},
+        {"chkKR2QuickSelect", -1, "Sound quick select", "Sound Schnellauswahl"},
+    };
+    const auto caption = [&r](const char* name, int item) {
+        QObject* o = r.w<QObject>(QLatin1String(name));
+        if (auto* c = qobject_cast<QComboBox*>(o))
+            return c->itemText(item);
+        if (auto* b = qobject_cast<QAbstractButton*>(o))
+            return b->text();
+        if (auto* l = qobject_cast<QLabel*>(o))
+            return l->text();
+        return QString();
+    };
+    for (const Language language : {Language::German, Language::English}) {
+        UiLanguage::instance().set(language);
+        for (const auto& c : cases) {
+            EXPECT_EQ(caption(c.control, c.item),
+                      QString::fromUtf8(language == Language::English ? c.en : c.de))
+                << c.control << " " << c.item;
+        }
+    }
+}
+
+// The GPI/O page with the interface behind it: the program's own wiring and the simulated
+// chip.
+struct GpioRig : OptionsRig {
+    GpioRig() {
+        settings().setText(u"GpioChip", QStringLiteral("simulated"));
+        parts = wireXkeysGpio(*main.rig.show, settings(), *main.lifecycle, nullptr);
+        attachXkeysGpio(*parts, *main.window, *dialog);
+    }
+    QString head(int line) {
+        return w<QTableWidget>(QStringLiteral("GPIOGrid"))->verticalHeaderItem(line - 1)->text();
+    }
+    std::unique_ptr<XkeysGpio> parts;
+};
+
+TEST(OptionsGpioPage, OutputRowsShowTheirContactAsTheInterfaceSwitchesIt) {
+    GpioRig r;
+    // Set on the page only: the interface is switched on with the page as it stands.
+    r.dialog->showPage(QStringLiteral("GPIO"));
+    const auto pick = [&r](const char* name, const char* value) {
+        auto* box = r.w<QComboBox>(QLatin1String(name));
+        box->setCurrentIndex(box->findData(QLatin1String(value)));
+    };
+    pick("cmbPort1Direction", "OUT");
+    pick("cmbPort2Direction", "IN");
+    static_cast<QComboBox*>(r.w<QTableWidget>(QStringLiteral("GPIOGrid"))->cellWidget(2, 0))
+        ->setCurrentIndex(5);
+    r.w<QCheckBox>(QStringLiteral("optActivatePIO"))->click();
+    ASSERT_TRUE(r.parts->gpio->isActive());
+    const struct {
+        int function;
+        bool on;
+        const char* line3;
+    } steps[] = {
+        {0, false, "03 OUT Open"}, // activation switches every output off
+        {5, true, "03 OUT Closed"},
+        {6, true, "03 OUT Closed"},
+        {5, false, "03 OUT Open"},
+    };
+    for (const auto& s : steps) {
+        r.parts->gpio->setOutput(s.function, s.on);
+        EXPECT_EQ(r.head(3), QLatin1String(s.line3)) << s.function << " " << s.on;
+        EXPECT_EQ(r.head(10), QStringLiteral("10 IN")) << "inputs have no contact of ours";
+    }
+    r.parts->gpio->setOutput(5, true);
+    UiLanguage::instance().set(Language::German);
+    EXPECT_EQ(r.head(3), QStringLiteral("03 OUT Geschlossen"));
+    UiLanguage::instance().set(Language::English);
+}
+
+TEST(OptionsGpioPage, OutputDurationIsHoldOrOneOfTheFixedLengths) {
+    OptionsRig r;
+    const int stored[] = {0, 750, 37}; // 37: from an older playlist, kept as it is
+    for (int line = 1; line <= 3; ++line)
+        r.settings().setInteger(gpioLineKey("GPODuration ", line), stored[line - 1]);
+    r.dialog->loadSettings();
+    auto* grid = r.w<QTableWidget>(QStringLiteral("GPIOGrid"));
+    const auto cell = [grid](int line) {
+        return qobject_cast<QComboBox*>(grid->cellWidget(line - 1, 2));
+    };
+    ASSERT_NE(cell(4), nullptr);
+    QStringList offered;
+    for (int i = 0; i < cell(4)->count(); ++i)
+        offered << cell(4)->itemText(i);
+    EXPECT_EQ(offered.join(QLatin1Char('|')),
+              QStringLiteral("Hold|50 msec.|100 msec.|250 msec.|500 msec.|750 msec.|1000 msec.|"
+                             "1500 msec.|2000 msec.|3000 msec.|4000 msec.|5000 msec."));
+    EXPECT_EQ(cell(1)->currentText(), QStringLiteral("Hold"));
+    EXPECT_EQ(cell(2)->currentText(), QStringLiteral("750 msec."));
+    EXPECT_EQ(cell(3)->currentText(), QStringLiteral("37 msec."));
+    cell(2)->setCurrentIndex(cell(2)->findText(QStringLiteral("250 msec.")));
+    ASSERT_TRUE(r.dialog->save());
+    const char* const back[] = {"0", "250", "37"};
+    for (int line = 1; line <= 3; ++line)
+        EXPECT_EQ(r.settings().text(gpioLineKey("GPODuration ", line)),
+                  QLatin1String(back[line - 1]));
+}
+
 // Pictures of every page in both languages for checking the layout by eye; run with
 // KALVOR_SHOTS_DIR set.
 TEST(Screenshots, EveryOptionsPageInBothLanguages) {
@@ -536,25 +697,85 @@ TEST(Screenshots, EveryOptionsPageInBothLanguages) {
 using namespace kalvor;
 using namespace kalvor::test;
 
+// Whether the dialog was hidden meanwhile or open beside the main window.
 TEST(OptionsReopened, SettingsChangedOutsideTheDialogSurviveItsSave) {
+    for (const bool open : {false, true}) {
+        ShowRig rig;
+        OptionsDialog dialog(*rig.settings, rig.show.get(), {}, {});
+        const struct {
+            const char* key;
+            const char* outside;
+        } cases[] = {
+            {"Logging", "ON"},     // Ctrl+L, the log page's switch
+            {"ShowProgress", "0"}, // the overview's menu
+            {"PIOActivate", "ON"}, // a keypad found at start-up
+            {"DO500Size", "1"},    // the display unit's own keys
+            {"HotkeyMode", "1"},   // the KR-1's menu
+        };
+        if (open)
+            dialog.showPage(QStringLiteral("Log"));
+        for (const auto& c : cases)
+            rig.settings->setText(QString::fromLatin1(c.key), QString::fromLatin1(c.outside));
+        dialog.showPage(QStringLiteral("Log"));
+        ASSERT_TRUE(dialog.save());
+        for (const auto& c : cases)
+            EXPECT_EQ(rig.settings->text(QString::fromLatin1(c.key)),
+                      QString::fromLatin1(c.outside))
+                << c.key << (open ? " open" : " hidden");
+    }
+}
+
+// Switching a device on opens it with what the page shows, not with what was saved last.
+TEST(OptionsRs232Page, EnableOpensThePortAndModeChosenOnThePage) {
     ShowRig rig;
-    OptionsDialog dialog(*rig.settings, rig.show.get(), {}, {});
-    const struct {
-        const char* key;
-        const char* outside;
-    } cases[] = {
-        {"Logging", "ON"},     // Ctrl+L, the log page's switch
-        {"ShowProgress", "0"}, // the overview's menu
-        {"PIOActivate", "ON"}, // a keypad found at start-up
-        {"DO500Size", "1"},    // the display unit's own keys
+    QStringList opened;
+    OptionsHooks hooks;
+    hooks.serialEnabled = [&rig, &opened](bool on) {
+        const Settings& s = *rig.settings;
+        opened << QStringLiteral("%1 %2 %3 %4 %5")
+                      .arg(on)
+                      .arg(s.text(u"ComPort"), s.text(u"ComDevice3"), s.text(u"ComMode"),
+                           s.text(u"EnableCom"));
     };
-    for (const auto& c : cases)
-        rig.settings->setText(QString::fromLatin1(c.key), QString::fromLatin1(c.outside));
-    dialog.showPage(QStringLiteral("Log"));
-    ASSERT_TRUE(dialog.save());
-    for (const auto& c : cases)
-        EXPECT_EQ(rig.settings->text(QString::fromLatin1(c.key)), QString::fromLatin1(c.outside))
-            << c.key;
+    OptionsDialog dialog(*rig.settings, rig.show.get(), {}, hooks);
+    dialog.showPage(QStringLiteral("RS232Remote"));
+    const auto box = [&dialog](const char* name) {
+        return dialog.findChild<QComboBox*>(QLatin1String(name));
+    };
+    box("cmbComPort")->setCurrentIndex(box("cmbComPort")->findData(QStringLiteral("3")));
+    box("cmbComMode")->setCurrentIndex(box("cmbComMode")->findData(QStringLiteral("KR-1")));
+    dialog.findChild<QLineEdit*>(QStringLiteral("txtComDevice3"))
+        ->setText(QStringLiteral("/dev/ttyUSB0"));
+    auto* enable = dialog.findChild<QCheckBox*>(QStringLiteral("chkEnableCom"));
+    enable->click();
+    enable->click();
+    EXPECT_EQ(opened, (QStringList{QStringLiteral("1 3 /dev/ttyUSB0 KR-1 ON"),
+                                   QStringLiteral("0 3 /dev/ttyUSB0 KR-1 OFF")}));
+}
+
+TEST(OptionsAudioPage, ThePreviewChannelTakesTheOutputChosenWithTheSave) {
+    audio::ScriptedDevice desk;
+    desk.device.name = QStringLiteral("Desk");
+    desk.device.driver = QStringLiteral("scripted:Desk");
+    desk.device.outputChannels = 2;
+    desk.device.defaultRate = kRate;
+    ShowRig rig({}, {desk});
+    OptionDevices devices;
+    devices.audioOutputs = [&rig] {
+        QStringList names;
+        for (const engine::OutputDevice& d : rig.engine->devices().devices())
+            names << d.name;
+        return names;
+    };
+    OptionsDialog dialog(*rig.settings, rig.show.get(), devices, {});
+    auto* box = dialog.findChild<QComboBox*>(QStringLiteral("cmbPreviewOutputDevice"));
+    ASSERT_EQ(box->count(), 2);
+    const Channel& preview = rig.store.channel(kPreviewChannel);
+    for (const QString& name : {box->itemText(1), box->itemText(0)}) {
+        box->setCurrentIndex(box->findText(name));
+        ASSERT_TRUE(dialog.save());
+        EXPECT_EQ(preview.outputName, name);
+    }
 }
 
 TEST(OptionsTouchPage, PlayButtonTextsGoOffAndOnAtOnceAndStayThroughASave) {
