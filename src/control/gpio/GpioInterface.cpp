@@ -65,8 +65,19 @@ GpioInterface::GpioInterface(ShowLayer& show, Settings& settings, DeviceFactory 
 
 GpioInterface::~GpioInterface() = default;
 
+QString GpioInterface::deviceSource() const {
+    return settings_.text(u"GpioChip").trimmed() + QLatin1Char('|') +
+           settings_.text(u"GpioLines").simplified();
+}
+
 void GpioInterface::loadSettings() {
     config_ = playlist::gpioBlockFromSettings(settings_);
+    if (isActive() && deviceSource() != openedFrom_) {
+        // Another chip or other line offsets: the device open now is not the one chosen.
+        deactivate();
+        activate();
+        return;
+    }
     if (isActive()) {
         deviceDirections_ = config_.directions;
         if (!device_->setDirections(deviceDirections_)) {
@@ -124,6 +135,7 @@ bool GpioInterface::activate(bool announce) {
         return false;
     }
     device_ = std::move(device);
+    openedFrom_ = deviceSource();
     lines_ = {};
     AddDebugMessage(QStringLiteral("GPIO: %1 active").arg(device_->name()));
     allOutputsOff();

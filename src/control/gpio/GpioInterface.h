@@ -47,6 +47,7 @@ public:
     static constexpr int kPollMs = 50;
 
     // The global assignment from the settings (start-up, and after the options are saved).
+    // While active, a changed "GpioChip" or "GpioLines" opens the device again.
     void loadSettings();
     // A playlist's block, written to the settings too so the options grid shows it. While
     // active, the directions go to the device with port 3 as a whole taking the direction
@@ -79,6 +80,7 @@ public:
     std::function<void(int line, bool closed)> lineSwitched;
 
 private:
+    QString deviceSource() const; // the settings the factory opens the device from
     gpio::GpioDirection direction(int line) const;
     void evaluate(int line);
     void runFunction(int function);
@@ -92,6 +94,7 @@ private:
     Settings& settings_;
     gpio::DeviceFactory factory_;
     std::unique_ptr<gpio::GpioDevice> device_;
+    QString openedFrom_; // deviceSource() when device_ was opened
     playlist::GpioBlock config_;
     gpio::Directions deviceDirections_{};
     std::array<gpio::LineState, 24> lines_{};

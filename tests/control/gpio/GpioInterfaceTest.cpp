@@ -26,6 +26,7 @@ constexpr int kRecallPresetFunction = 36;
 struct GpioShow : ShowRig {
     SimulatedGpio* sim = nullptr; // owned by the interface once activated
     bool noDevice = false;
+    int opened = 0;
     std::unique_ptr<GpioInterface> gpio;
 
     GpioShow() {
@@ -42,6 +43,7 @@ struct GpioShow : ShowRig {
             }
             auto s = std::make_unique<SimulatedGpio>();
             sim = s.get();
+            ++opened;
             d = std::move(s);
             return d;
         });
@@ -162,6 +164,31 @@ TEST(Gpio, MissingOrVanishingDeviceGivesItsMessages) {
     // Channels go on changing without a device to tell.
     rig.show->playback().PlayButtonDown(0);
     EXPECT_TRUE(KAE__Channel_IsPlaying(0));
+}
+
+// A chip or line offsets saved in the options take effect at once, not at the next start;
+// other changes keep the device open.
+TEST(Gpio, SavedChipOrLinesReopenTheDevice) {
+    struct Case {
+        const char* key;
+        const char* value;
+        bool reopened;
+    };
+    const Case cases[] = {
+        {"GpioChip", "gpiochip3", true},
+        {"GpioLines", "8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26,27,28,29,30,31",
+         true},
+        {"Port1Direction", "OFF", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        GpioShow rig;
+        ASSERT_TRUE(rig.start());
+        rig.settings->setText(QString::fromLatin1(c.key), QString::fromLatin1(c.value));
+        rig.gpio->loadSettings();
+        EXPECT_EQ(rig.opened, c.reopened ? 2 : 1);
+        EXPECT_TRUE(rig.gpio->isActive());
+    }
 }
 
 TEST(Gpio, PlaylistBlockTakesPortThreeAsOnePort) {
