@@ -71,6 +71,8 @@ QString GpioInterface::deviceSource() const {
 }
 
 void GpioInterface::loadSettings() {
+    const GpioBlock before = config_;
+    const Directions directionsBefore = deviceDirections_;
     config_ = playlist::gpioBlockFromSettings(settings_);
     if (isActive() && deviceSource() != openedFrom_) {
         // Another chip or other line offsets: the device open now is not the one chosen.
@@ -84,7 +86,20 @@ void GpioInterface::loadSettings() {
             removed();
             return;
         }
-        allOutputsOff();
+        // Saving the options in the middle of a show must not darken the lines of channels
+        // that play on: an output whose direction and assignment stayed goes on as it was.
+        std::array<bool, kLineCount> keep{};
+        for (int n = 1; n <= kLineCount; ++n) {
+            const auto i = static_cast<std::size_t>(n - 1);
+            const auto q = static_cast<std::size_t>(quarterOf(n));
+            const auto& a = before.lines[i];
+            const auto& b = config_.lines[i];
+            keep[i] = directionsBefore[q] == GpioDirection::Out &&
+                      deviceDirections_[q] == GpioDirection::Out && a.function == b.function &&
+                      a.logic == b.logic && a.durationMs == b.durationMs &&
+                      a.intervalMs == b.intervalMs;
+        }
+        allOutputsOff(keep);
         releaseArmed(true);
     }
 }
@@ -373,14 +388,17 @@ bool GpioInterface::writePort(int port) {
     return true;
 }
 
-void GpioInterface::allOutputsOff() {
+void GpioInterface::allOutputsOff(const std::array<bool, 24>& keep) {
     std::array<bool, 3> outputs{};
     for (int n = 1; n <= kLineCount; ++n) {
         if (direction(n) != GpioDirection::Out)
             continue;
+        // Every output port is written: directions given again may have reset its lines.
+        outputs[static_cast<std::size_t>(portOf(n) - 1)] = true;
+        if (keep[static_cast<std::size_t>(n - 1)])
+            continue;
         lines_[static_cast<std::size_t>(n - 1)].active = false;
         setBit(n, false);
-        outputs[static_cast<std::size_t>(portOf(n) - 1)] = true;
     }
     for (int port = 1; port <= 3; ++port) {
         if (outputs[static_cast<std::size_t>(port - 1)] && !writePort(port))

@@ -47,7 +47,8 @@ public:
     static constexpr int kPollMs = 50;
 
     // The global assignment from the settings (start-up, and after the options are saved).
-    // While active, a changed "GpioChip" or "GpioLines" opens the device again.
+    // While active, a changed "GpioChip" or "GpioLines" opens the device again; otherwise
+    // output lines whose direction and assignment stayed keep their state.
     void loadSettings();
     // A playlist's block, written to the settings too so the options grid shows it. While
     // active, the directions go to the device with port 3 as a whole taking the direction
@@ -86,7 +87,8 @@ private:
     void runFunction(int function);
     void setBit(int line, bool on);
     bool writePort(int port);
-    void allOutputsOff();
+    // Switches off every output line but those marked in `keep`, and writes the ports.
+    void allOutputsOff(const std::array<bool, 24>& keep = {});
     void removed();
     void releaseArmed(bool onlyLeftInputs = false);
 

@@ -191,6 +191,34 @@ TEST(Gpio, SavedChipOrLinesReopenTheDevice) {
     }
 }
 
+// Saving the options while channel 3 plays: its line stays on unless its own assignment
+// changed, and it still follows the channel afterwards.
+TEST(Gpio, SavedOptionsKeepUnchangedOutputs) {
+    struct Case {
+        const char* label;
+        int line, function;
+        int whilePlaying;
+    };
+    const Case cases[] = {
+        {"another line given a function", 10, 4, 1},
+        {"the line given another channel", 9, 4, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        GpioShow rig;
+        rig.assign(9, 3);
+        ASSERT_TRUE(rig.start());
+        rig.show->playback().PlayButtonDown(2);
+        ASSERT_EQ(rig.sim->output(9), 1);
+        rig.assign(c.line, c.function);
+        rig.gpio->loadSettings();
+        rig.ticks(2);
+        EXPECT_EQ(rig.sim->output(9), c.whilePlaying);
+        rig.show->playback().StopChannel(2);
+        EXPECT_EQ(rig.sim->output(9), 0);
+    }
+}
+
 TEST(Gpio, PlaylistBlockTakesPortThreeAsOnePort) {
     GpioShow rig;
     ASSERT_TRUE(rig.start());
