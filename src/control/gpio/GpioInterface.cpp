@@ -82,10 +82,6 @@ void GpioInterface::loadSettings() {
     }
     if (isActive()) {
         deviceDirections_ = config_.directions;
-        if (!device_->setDirections(deviceDirections_)) {
-            removed();
-            return;
-        }
         // Saving the options in the middle of a show must not darken the lines of channels
         // that play on: an output whose direction and assignment stayed goes on as it was.
         std::array<bool, kLineCount> keep{};
@@ -98,6 +94,10 @@ void GpioInterface::loadSettings() {
                       deviceDirections_[q] == GpioDirection::Out && a.function == b.function &&
                       a.logic == b.logic && a.durationMs == b.durationMs &&
                       a.intervalMs == b.intervalMs;
+        }
+        if (!device_->setDirections(deviceDirections_, restingBytes(keep))) {
+            removed();
+            return;
         }
         allOutputsOff(keep);
         releaseArmed(true);
@@ -124,7 +124,7 @@ void GpioInterface::applyBlock(const GpioBlock& block) {
     // The block's directions reach the device with port 3 as one port, as its lower half.
     deviceDirections_ = block.directions;
     deviceDirections_[3] = deviceDirections_[2];
-    if (!device_->setDirections(deviceDirections_)) {
+    if (!device_->setDirections(deviceDirections_, restingBytes())) {
         removed();
         return;
     }
@@ -144,7 +144,7 @@ bool GpioInterface::activate(bool announce) {
         return false;
     }
     deviceDirections_ = config_.directions;
-    if (!device->setDirections(deviceDirections_)) {
+    if (!device->setDirections(deviceDirections_, restingBytes())) {
         AddDebugMessage(QStringLiteral("GPIO: %1 refused the line directions").arg(device->name()));
         showMessage(txt(texts::GpioErrorTitle), txt(texts::GpioNoDevice), MessageIcon::Warning);
         return false;
@@ -386,6 +386,17 @@ bool GpioInterface::writePort(int port) {
         return false;
     }
     return true;
+}
+
+PortBytes GpioInterface::restingBytes(const std::array<bool, 24>& keep) {
+    for (int n = 1; n <= kLineCount; ++n) {
+        if (direction(n) != GpioDirection::Out || keep[static_cast<std::size_t>(n - 1)])
+            continue;
+        const bool high = config_.lines[static_cast<std::size_t>(n - 1)].logic == 0;
+        std::uint8_t& b = portBytes_[static_cast<std::size_t>(portOf(n) - 1)];
+        b = static_cast<std::uint8_t>(high ? (b | bitOf(n)) : (b & ~bitOf(n)));
+    }
+    return portBytes_;
 }
 
 void GpioInterface::allOutputsOff(const std::array<bool, 24>& keep) {

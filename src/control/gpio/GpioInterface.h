@@ -87,6 +87,9 @@ private:
     void runFunction(int function);
     void setBit(int line, bool on);
     bool writePort(int port);
+    // The port bytes with every output line but those marked in `keep` at its off level:
+    // where lines that become outputs start.
+    gpio::PortBytes restingBytes(const std::array<bool, 24>& keep = {});
     // Switches off every output line but those marked in `keep`, and writes the ports.
     void allOutputsOff(const std::array<bool, 24>& keep = {});
     void removed();
@@ -100,7 +103,7 @@ private:
     playlist::GpioBlock config_;
     gpio::Directions deviceDirections_{};
     std::array<gpio::LineState, 24> lines_{};
-    std::array<std::uint8_t, 3> portBytes_{};
+    gpio::PortBytes portBytes_{};
     unsigned tick_ = 0; // polls begun, nested ones included
     QTimer timer_;
 };
