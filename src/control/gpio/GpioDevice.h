@@ -18,6 +18,8 @@ using playlist::GpioDirection;
 
 // Port 1, port 2, the low half of port 3 (lines 17..20), the high half (21..24).
 using Directions = std::array<GpioDirection, 4>;
+// The bytes of port 1..3.
+using PortBytes = std::array<std::uint8_t, 3>;
 
 // Which quarter of the directions a line 1..24 belongs to.
 inline int quarterOf(int line) {
@@ -31,7 +33,9 @@ public:
     // How the system messages name it ("gpiochip0 (24 lines)").
     virtual QString name() const = 0;
     // Makes the lines inputs, outputs or leaves them alone; false when the device refused.
-    virtual bool setDirections(const Directions& directions) = 0;
+    // A line that becomes an output starts at its bit in `levels`; a line whose direction
+    // stays is not touched, so an output goes on without a glitch.
+    virtual bool setDirections(const Directions& directions, const PortBytes& levels) = 0;
     // The levels of port 1..3 (bits of lines that are not inputs read 0); nothing when the
     // read failed, which means the device has gone.
     virtual std::optional<std::uint8_t> readPort(int port) = 0;

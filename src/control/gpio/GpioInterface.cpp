@@ -65,15 +65,41 @@ GpioInterface::GpioInterface(ShowLayer& show, Settings& settings, DeviceFactory 
 
 GpioInterface::~GpioInterface() = default;
 
+QString GpioInterface::deviceSource() const {
+    return settings_.text(u"GpioChip").trimmed() + QLatin1Char('|') +
+           settings_.text(u"GpioLines").simplified();
+}
+
 void GpioInterface::loadSettings() {
+    const GpioBlock before = config_;
+    const Directions directionsBefore = deviceDirections_;
     config_ = playlist::gpioBlockFromSettings(settings_);
+    if (isActive() && deviceSource() != openedFrom_) {
+        // Another chip or other line offsets: the device open now is not the one chosen.
+        deactivate();
+        activate();
+        return;
+    }
     if (isActive()) {
         deviceDirections_ = config_.directions;
-        if (!device_->setDirections(deviceDirections_)) {
+        // Saving the options in the middle of a show must not darken the lines of channels
+        // that play on: an output whose direction and assignment stayed goes on as it was.
+        std::array<bool, kLineCount> keep{};
+        for (int n = 1; n <= kLineCount; ++n) {
+            const auto i = static_cast<std::size_t>(n - 1);
+            const auto q = static_cast<std::size_t>(quarterOf(n));
+            const auto& a = before.lines[i];
+            const auto& b = config_.lines[i];
+            keep[i] = directionsBefore[q] == GpioDirection::Out &&
+                      deviceDirections_[q] == GpioDirection::Out && a.function == b.function &&
+                      a.logic == b.logic && a.durationMs == b.durationMs &&
+                      a.intervalMs == b.intervalMs;
+        }
+        if (!device_->setDirections(deviceDirections_, restingBytes(keep))) {
             removed();
             return;
         }
-        allOutputsOff();
+        allOutputsOff(keep);
         releaseArmed(true);
     }
 }
@@ -98,7 +124,7 @@ void GpioInterface::applyBlock(const GpioBlock& block) {
     // The block's directions reach the device with port 3 as one port, as its lower half.
     deviceDirections_ = block.directions;
     deviceDirections_[3] = deviceDirections_[2];
-    if (!device_->setDirections(deviceDirections_)) {
+    if (!device_->setDirections(deviceDirections_, restingBytes())) {
         removed();
         return;
     }
@@ -118,12 +144,13 @@ bool GpioInterface::activate(bool announce) {
         return false;
     }
     deviceDirections_ = config_.directions;
-    if (!device->setDirections(deviceDirections_)) {
+    if (!device->setDirections(deviceDirections_, restingBytes())) {
         AddDebugMessage(QStringLiteral("GPIO: %1 refused the line directions").arg(device->name()));
         showMessage(txt(texts::GpioErrorTitle), txt(texts::GpioNoDevice), MessageIcon::Warning);
         return false;
     }
     device_ = std::move(device);
+    openedFrom_ = deviceSource();
     lines_ = {};
     AddDebugMessage(QStringLiteral("GPIO: %1 active").arg(device_->name()));
     allOutputsOff();
@@ -361,14 +388,28 @@ bool GpioInterface::writePort(int port) {
     return true;
 }
 
-void GpioInterface::allOutputsOff() {
+PortBytes GpioInterface::restingBytes(const std::array<bool, 24>& keep) {
+    for (int n = 1; n <= kLineCount; ++n) {
+        if (direction(n) != GpioDirection::Out || keep[static_cast<std::size_t>(n - 1)])
+            continue;
+        const bool high = config_.lines[static_cast<std::size_t>(n - 1)].logic == 0;
+        std::uint8_t& b = portBytes_[static_cast<std::size_t>(portOf(n) - 1)];
+        b = static_cast<std::uint8_t>(high ? (b | bitOf(n)) : (b & ~bitOf(n)));
+    }
+    return portBytes_;
+}
+
+void GpioInterface::allOutputsOff(const std::array<bool, 24>& keep) {
     std::array<bool, 3> outputs{};
     for (int n = 1; n <= kLineCount; ++n) {
         if (direction(n) != GpioDirection::Out)
             continue;
+        // Every output port is written: directions given again may have reset its lines.
+        outputs[static_cast<std::size_t>(portOf(n) - 1)] = true;
+        if (keep[static_cast<std::size_t>(n - 1)])
+            continue;
         lines_[static_cast<std::size_t>(n - 1)].active = false;
         setBit(n, false);
-        outputs[static_cast<std::size_t>(portOf(n) - 1)] = true;
     }
     for (int port = 1; port <= 3; ++port) {
         if (outputs[static_cast<std::size_t>(port - 1)] && !writePort(port))

@@ -47,6 +47,8 @@ public:
     static constexpr int kPollMs = 50;
 
     // The global assignment from the settings (start-up, and after the options are saved).
+    // While active, a changed "GpioChip" or "GpioLines" opens the device again; otherwise
+    // output lines whose direction and assignment stayed keep their state.
     void loadSettings();
     // A playlist's block, written to the settings too so the options grid shows it. While
     // active, the directions go to the device with port 3 as a whole taking the direction
@@ -79,12 +81,17 @@ public:
     std::function<void(int line, bool closed)> lineSwitched;
 
 private:
+    QString deviceSource() const; // the settings the factory opens the device from
     gpio::GpioDirection direction(int line) const;
     void evaluate(int line);
     void runFunction(int function);
     void setBit(int line, bool on);
     bool writePort(int port);
-    void allOutputsOff();
+    // The port bytes with every output line but those marked in `keep` at its off level:
+    // where lines that become outputs start.
+    gpio::PortBytes restingBytes(const std::array<bool, 24>& keep = {});
+    // Switches off every output line but those marked in `keep`, and writes the ports.
+    void allOutputsOff(const std::array<bool, 24>& keep = {});
     void removed();
     void releaseArmed(bool onlyLeftInputs = false);
 
@@ -92,10 +99,11 @@ private:
     Settings& settings_;
     gpio::DeviceFactory factory_;
     std::unique_ptr<gpio::GpioDevice> device_;
+    QString openedFrom_; // deviceSource() when device_ was opened
     playlist::GpioBlock config_;
     gpio::Directions deviceDirections_{};
     std::array<gpio::LineState, 24> lines_{};
-    std::array<std::uint8_t, 3> portBytes_{};
+    gpio::PortBytes portBytes_{};
     unsigned tick_ = 0; // polls begun, nested ones included
     QTimer timer_;
 };

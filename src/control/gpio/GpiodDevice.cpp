@@ -39,19 +39,27 @@ public:
 
     QString name() const override { return name_; }
 
-    bool setDirections(const Directions& d) override {
-        releaseAll();
+    bool setDirections(const Directions& d, const PortBytes& levels) override {
         for (int i = 0; i < kLines; ++i) {
             const auto dir = d[static_cast<std::size_t>(quarterOf(i + 1))];
+            GpioDirection& now = dirs_[static_cast<std::size_t>(i)];
+            // Giving a line back and taking it again drops an output to the request's
+            // level until the next write: an active-low relay would click.
+            if (dir == now)
+                continue;
             gpiod_line* l = lines_[static_cast<std::size_t>(i)];
+            if (now != GpioDirection::Off)
+                gpiod_line_release(l);
+            now = GpioDirection::Off;
             int rc = 0;
             if (dir == GpioDirection::In)
                 rc = gpiod_line_request_input(l, kConsumer);
             else if (dir == GpioDirection::Out)
-                rc = gpiod_line_request_output(l, kConsumer, 0);
+                rc = gpiod_line_request_output(
+                    l, kConsumer, (levels[static_cast<std::size_t>(i / 8)] >> (i % 8)) & 1);
             if (rc != 0)
                 return false;
-            dirs_[static_cast<std::size_t>(i)] = dir;
+            now = dir;
         }
         return true;
     }

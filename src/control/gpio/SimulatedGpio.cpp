@@ -2,9 +2,18 @@
 
 namespace kalvor::gpio {
 
-bool SimulatedGpio::setDirections(const Directions& d) {
+bool SimulatedGpio::setDirections(const Directions& d, const PortBytes& levels) {
     if (gone_)
         return false;
+    for (int line = 1; line <= 24; ++line) {
+        const auto q = static_cast<std::size_t>(quarterOf(line));
+        if (d[q] != GpioDirection::Out || directions_[q] == GpioDirection::Out)
+            continue;
+        auto& b = outputs_[static_cast<std::size_t>((line - 1) / 8)];
+        const auto bit = static_cast<std::uint8_t>(1u << ((line - 1) % 8));
+        const auto& from = levels[static_cast<std::size_t>((line - 1) / 8)];
+        b = static_cast<std::uint8_t>((b & ~bit) | (from & bit));
+    }
     directions_ = d;
     return true;
 }

@@ -19,7 +19,7 @@ struct PortWrite {
 class SimulatedGpio final : public GpioDevice {
 public:
     QString name() const override { return QStringLiteral("simulated GPIO (24 lines)"); }
-    bool setDirections(const Directions& d) override;
+    bool setDirections(const Directions& d, const PortBytes& levels) override;
     std::optional<std::uint8_t> readPort(int port) override;
     bool writePort(int port, std::uint8_t value) override;
 

@@ -26,6 +26,7 @@ constexpr int kRecallPresetFunction = 36;
 struct GpioShow : ShowRig {
     SimulatedGpio* sim = nullptr; // owned by the interface once activated
     bool noDevice = false;
+    int opened = 0;
     std::unique_ptr<GpioInterface> gpio;
 
     GpioShow() {
@@ -42,6 +43,7 @@ struct GpioShow : ShowRig {
             }
             auto s = std::make_unique<SimulatedGpio>();
             sim = s.get();
+            ++opened;
             d = std::move(s);
             return d;
         });
@@ -162,6 +164,59 @@ TEST(Gpio, MissingOrVanishingDeviceGivesItsMessages) {
     // Channels go on changing without a device to tell.
     rig.show->playback().PlayButtonDown(0);
     EXPECT_TRUE(KAE__Channel_IsPlaying(0));
+}
+
+// A chip or line offsets saved in the options take effect at once, not at the next start;
+// other changes keep the device open.
+TEST(Gpio, SavedChipOrLinesReopenTheDevice) {
+    struct Case {
+        const char* key;
+        const char* value;
+        bool reopened;
+    };
+    const Case cases[] = {
+        {"GpioChip", "gpiochip3", true},
+        {"GpioLines", "8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26,27,28,29,30,31",
+         true},
+        {"Port1Direction", "OFF", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        GpioShow rig;
+        ASSERT_TRUE(rig.start());
+        rig.settings->setText(QString::fromLatin1(c.key), QString::fromLatin1(c.value));
+        rig.gpio->loadSettings();
+        EXPECT_EQ(rig.opened, c.reopened ? 2 : 1);
+        EXPECT_TRUE(rig.gpio->isActive());
+    }
+}
+
+// Saving the options while channel 3 plays: its line stays on unless its own assignment
+// changed, and it still follows the channel afterwards.
+TEST(Gpio, SavedOptionsKeepUnchangedOutputs) {
+    struct Case {
+        const char* label;
+        int line, function;
+        int whilePlaying;
+    };
+    const Case cases[] = {
+        {"another line given a function", 10, 4, 1},
+        {"the line given another channel", 9, 4, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        GpioShow rig;
+        rig.assign(9, 3);
+        ASSERT_TRUE(rig.start());
+        rig.show->playback().PlayButtonDown(2);
+        ASSERT_EQ(rig.sim->output(9), 1);
+        rig.assign(c.line, c.function);
+        rig.gpio->loadSettings();
+        rig.ticks(2);
+        EXPECT_EQ(rig.sim->output(9), c.whilePlaying);
+        rig.show->playback().StopChannel(2);
+        EXPECT_EQ(rig.sim->output(9), 0);
+    }
 }
 
 TEST(Gpio, PlaylistBlockTakesPortThreeAsOnePort) {

@@ -76,7 +76,7 @@ TEST(Gpiod, PortsOnTheKernelsSimulatedChip) {
     auto dev = openGpiodChip(sim.chipName, parseGpioLines({}), &why);
     ASSERT_NE(dev, nullptr) << why.toStdString();
     ASSERT_TRUE(dev->setDirections(
-        {GpioDirection::In, GpioDirection::Out, GpioDirection::Off, GpioDirection::Off}));
+        {GpioDirection::In, GpioDirection::Out, GpioDirection::Off, GpioDirection::Off}, {}));
     ASSERT_TRUE(sim.pull(2, true));
     const auto port1 = dev->readPort(1);
     ASSERT_TRUE(port1);
