@@ -12,10 +12,9 @@
 
 #include <array>
 #include <atomic>
-#include <sys/eventfd.h>
-#include <type_traits>
-#include <unistd.h>
 #include <string>
+#include <sys/eventfd.h>
+#include <unistd.h>
 #include <vector>
 
 namespace kalvor::midi {
@@ -237,6 +236,7 @@ MidiPorts::JackWatch* MidiPorts::watchJack() {
 void MidiPorts::checkWatchedServer() {
     if (!jack_ || jack_->gone.load(std::memory_order_acquire))
         return;
+    serverAsked_.start();
     bool known = false;
     if (jack_client_t* probe = jack_client_open("Kalvor probe", JackNoStartServer, nullptr)) {
         if (char* uuid = jack_get_uuid_for_client_name(probe, jack_->name.c_str())) {
@@ -263,41 +263,40 @@ MidiPorts::MidiPorts(QObject* parent) : QObject(parent), inbox_(std::make_unique
 void MidiPorts::watchDevices() {
     if (inJack_ == jack_ || outJack_ == jack_)
         checkWatchedServer();
-    // One device of either direction: its loss is told once; once it is listed again it is
-    // opened afresh under the same name.
-    const auto follow = [](auto* port, const MidiPorts::JackWatch* jack, const QString& current,
-                           bool& lost, bool input, auto close, auto open) {
-        if (!port)
-            return;
-        const QString direction = input ? QStringLiteral("input") : QStringLiteral("output");
-        bool present = false;
-        if (!serverGone(jack)) {
-            present = devicePresent(*port, current, input);
-        } else {
-            // The port's own client is dead: ask a fresh one whether the device is back,
-            // once a server answers (RtMidi's JACK output leaks its buffers when it finds none).
-            using Port = std::remove_pointer_t<decltype(port)>;
-            present = jackServerRuns() && findPort<Port>(current, input).index != -2;
-        }
-        if (!present && !lost) {
-            lost = true;
+    follow(true);
+    follow(false);
+}
+
+void MidiPorts::follow(bool input) {
+    RtMidi* port = input ? static_cast<RtMidi*>(in_.get()) : out_.get();
+    if (!port)
+        return;
+    const JackWatch* jack = input ? inJack_ : outJack_;
+    const QString current = input ? inName_ : outName_;
+    bool& lost = input ? inLost_ : outLost_;
+    const QString direction = input ? QStringLiteral("input") : QStringLiteral("output");
+    bool present = false;
+    if (!serverGone(jack)) {
+        present = devicePresent(*port, current, input);
+    } else {
+        // The port's own client is dead: ask a fresh one whether the device is back, once a
+        // server answers (RtMidi's JACK output leaks its buffers when it finds none).
+        present = jackServerRuns() &&
+                  (input ? findPort<RtMidiIn>(current, true) : findPort<RtMidiOut>(current, false))
+                          .index != -2;
+    }
+    if (!present && !lost) {
+        lost = true;
+        SystemMessages::instance().addDebugMessage(
+            QStringLiteral("MIDI %1 device gone: %2").arg(direction, current));
+    } else if (present && (lost || serverGone(jack))) {
+        // A server back within a tick was never told lost, but the port died with it.
+        const QString name = current;
+        input ? closeInput() : closeOutput();
+        if (input ? openInput(name) : openOutput(name))
             SystemMessages::instance().addDebugMessage(
-                QStringLiteral("MIDI %1 device gone: %2").arg(direction, current));
-        } else if (present && (lost || serverGone(jack))) {
-            // A server back within a tick was never told lost, but the port died with it.
-            const QString name = current;
-            close();
-            if (open(name))
-                SystemMessages::instance().addDebugMessage(
-                    QStringLiteral("MIDI %1 device back, reopened: %2").arg(direction, name));
-        }
-    };
-    follow(
-        in_.get(), inJack_, inName_, inLost_, true, [this] { closeInput(); },
-        [this](const QString& name) { return openInput(name); });
-    follow(
-        out_.get(), outJack_, outName_, outLost_, false, [this] { closeOutput(); },
-        [this](const QString& name) { return openOutput(name); });
+                QStringLiteral("MIDI %1 device back, reopened: %2").arg(direction, name));
+    }
 }
 
 MidiPorts::~MidiPorts() {
@@ -418,6 +417,14 @@ void MidiPorts::closeOutput() {
 }
 
 bool MidiPorts::send(const ShortMessage& m) {
+    // A message sent between a server's return and the next tick would go into the port of
+    // the old server and be lost: the server is asked first (once for a burst, as a GO may
+    // start many channels), and the device served again at once when it is back.
+    if (out_ && outJack_ && outJack_ == jack_ &&
+        (!serverAsked_.isValid() || serverAsked_.hasExpired(100)))
+        checkWatchedServer();
+    if (out_ && serverGone(outJack_))
+        follow(false);
     if (!out_ || serverGone(outJack_))
         return false;
     const unsigned char bytes[3] = {m.status, m.data1, m.data2};

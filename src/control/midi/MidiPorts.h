@@ -12,6 +12,7 @@
 
 #include "control/midi/MidiMessage.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
 
@@ -69,6 +70,9 @@ private:
     // Reopens a device that went away and came back (an interface unplugged and plugged
     // in again): the port's old connection died with it.
     void watchDevices();
+    // One direction's device: its loss is told once; once it is listed again it is opened
+    // afresh under the same name.
+    void follow(bool input);
     // The watch of the server a JACK port opens on now (one for every server that came up).
     JackWatch* watchJack();
     // Marks the watch gone when the server that answers now does not know it.
@@ -84,6 +88,7 @@ private:
     std::unique_ptr<RtMidiOut> out_;
     QSocketNotifier* notifier_ = nullptr;
     JackWatch* jack_ = nullptr; // once its server is gone, never freed: see watchJack()
+    QElapsedTimer serverAsked_; // since checkWatchedServer() last asked
     // The watch of each port's server; null for a port of another API.
     JackWatch* inJack_ = nullptr;
     JackWatch* outJack_ = nullptr;
