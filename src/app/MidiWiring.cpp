@@ -91,6 +91,10 @@ void MidiWiring::wireMainWindow(MainWindow& window) {
         &midi_.mtc(), &midi::MtcCues::displayChanged, &window,
         [&window](const QString& text, int colour) { window.setMtcDisplay(text, colour); });
     window.setMtcDisplay(midi_.mtc().displayText(), midi_.mtc().displayColour());
+    // Cues are frame counts, shown in the rate of the time code: a source at another rate
+    // than before changes every strip's text.
+    QObject::connect(&midi_.mtc(), &midi::MtcCues::rateChanged, &window,
+                     [this](int) { refreshCueTexts(); });
     QObject::connect(&show_.store(), &ShowStore::channelChanged, &window,
                      [this](int ch, unsigned aspects) {
                          if (ch < kChannelCount && window_ &&

@@ -5,6 +5,8 @@
 // (drop-frame minutes, midnight, a jump, running backwards): a channel chasing it must
 // neither be cut nor fired at a time it is not cued for.
 #include "MidiRig.h"
+#include "app/MidiWiring.h"
+#include "mainwindow/strips/StripsRig.h"
 
 #include "control/midi/MtcClock.h"
 #include "control/ui/CueWindow.h"
@@ -12,6 +14,7 @@
 #include "core/SystemMessages.h"
 #include "engine/kae/Kae.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 
@@ -516,4 +519,18 @@ TEST(CueWindow, TitleNamesTheChannelAndFieldsFollowTheCueAndTheRate) {
         rig.mtc.quarterFrame(d);
     EXPECT_EQ(window.field(0, 1)->text(), QStringLiteral("00")) << "at 30 fps: 00:00:50:00";
     EXPECT_EQ(window.field(0, 2)->text(), QStringLiteral("50"));
+}
+
+// The strips show each start cue in the rate of the time code received: a source that
+// comes in at another rate than before redraws them, as it does the cue window.
+TEST(MtcCues, TheStripsFollowANewRate) {
+    StripsRig w;
+    w.rig.settings->setOn(u"ShowMtcOnMain", true);
+    MidiWiring wiring(*w.rig.show, *w.rig.settings);
+    wiring.wireMainWindow(*w.window);
+    wiring.system().mtc().setCue(0, Cue::Start, frames({0, 1, 0, 0}, 25));
+    ASSERT_EQ(w.strip(0).lblMtcCue()->text(), QStringLiteral("Cue: 00:01:00:00"));
+    for (std::uint8_t d : pieces(0, 0, 0, 0, 3)) // 30 fps
+        wiring.system().mtc().quarterFrame(d);
+    EXPECT_EQ(w.strip(0).lblMtcCue()->text(), QStringLiteral("Cue: 00:00:50:00"));
 }
