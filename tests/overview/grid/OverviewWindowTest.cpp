@@ -441,6 +441,46 @@ TEST(OverviewTrust, TimeCodeCuesAreShownAtTheRateBeingReceived) {
     }
 }
 
+// The note names follow the "C3 = 60" option, as the options' note grid does, also when
+// the option changes while the window is open.
+TEST(OverviewTrust, MidiCellsNameNotesByTheOctaveOption) {
+    ShowRig rig;
+    rig.loadChannel(2, {rig.ramp(QStringLiteral("c"), 10.0)});
+    ChannelAssignments& a = rig.store.assignments(2);
+    a.midiInEnabled = a.midiOutEnabled = true;
+    a.midiInNote = 60;
+    a.midiInChannel = 3;
+    a.midiOutNote = 127;
+    a.midiOutChannel = 16;
+    OverviewWindow window(*rig.show, *rig.settings);
+    OverviewModel& model = window.model();
+    struct Case {
+        int offset;
+        const char* in;
+        const char* out;
+    };
+    for (const Case c : {Case{0, "60 = C5 (3)", "127 = G10 (16)"},
+                         Case{1, "60 = C3 (3)", "127 = G8 (16)"}}) {
+        SCOPED_TRACE(c.offset);
+        rig.settings->setInteger(u"MidiNoteOffset", c.offset);
+        bool told = false;
+        const auto connection = QObject::connect(
+            &model, &QAbstractItemModel::dataChanged,
+            [&](const QModelIndex& from, const QModelIndex& to) {
+                const int in = logicalOf(OverviewColumn::MidiIn);
+                told |= from.row() <= 2 && to.row() >= 2 && from.column() <= in &&
+                        to.column() >= in;
+            });
+        model.refreshPositions();
+        QObject::disconnect(connection);
+        EXPECT_TRUE(told);
+        EXPECT_EQ(model.index(2, logicalOf(OverviewColumn::MidiIn)).data().toString(),
+                  QLatin1String(c.in));
+        EXPECT_EQ(model.index(2, logicalOf(OverviewColumn::MidiOut)).data().toString(),
+                  QLatin1String(c.out));
+    }
+}
+
 TEST(OverviewTrust, LayoutDialogsOpenInAFolderOfTheUsers) {
     ShowRig rig;
     OverviewWindow window(*rig.show, *rig.settings);
