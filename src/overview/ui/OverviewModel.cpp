@@ -163,6 +163,9 @@ void OverviewModel::refreshPositions() {
         Q_EMIT dataChanged(index(0, std::min(in, out)),
                            index(kChannelCount - 1, std::max(in, out)));
     }
+    // The options dialog switches the progress bars under the same setting as the View menu.
+    if (const bool progress = settings_.isOn(u"ShowProgress"); progress != showProgress_)
+        setShowProgress(progress);
     const int position = 1 + static_cast<int>(OverviewColumn::Position);
     for (int ch = 0; ch < kChannelCount; ++ch) {
         if (!KAE__Channel_IsPlaying(ch))

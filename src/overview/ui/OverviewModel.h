@@ -50,7 +50,8 @@ public:
     // `OverviewDisableRow`: the row shows nothing (a channel without a sound).
     void OverviewDisableRow(int ch);
     // The Position (and Sound fill) cells of the playing channels, the GPI/O cells when
-    // the lines were given other functions and the MIDI cells when the octaves were.
+    // the lines were given other functions and the MIDI cells when the octaves were; the
+    // progress fill as the options have it now.
     void refreshPositions();
 
     void setShowProgress(bool on);

@@ -481,6 +481,36 @@ TEST(OverviewTrust, MidiCellsNameNotesByTheOctaveOption) {
     }
 }
 
+// The options' "Show progress bars" and the View menu's Show Progress are one setting: a
+// change in the options reaches the open window's progress fill and its menu check.
+TEST(OverviewTrust, ProgressFillFollowsTheOptions) {
+    ShowRig rig;
+    rig.loadChannel(0, {rig.ramp(QStringLiteral("a"), 10.0)});
+    OverviewWindow window(*rig.show, *rig.settings);
+    rig.show->playback().PressPlay(0);
+    rig.renderMs(500);
+    QAction* view = nullptr;
+    for (QAction* a : window.menuBar()->actions())
+        view = a->text() == QStringLiteral("&View") ? a : view;
+    ASSERT_TRUE(view && view->menu());
+    QAction* progress = nullptr;
+    for (QAction* a : view->menu()->actions())
+        progress = a->text() == QStringLiteral("Show Progress") ? a : progress;
+    ASSERT_TRUE(progress);
+    for (const bool on : {false, true}) {
+        SCOPED_TRACE(on);
+        rig.settings->setOn(u"ShowProgress", on); // as the options dialog stores it
+        window.model().refreshPositions();
+        Q_EMIT view->menu()->aboutToShow();
+        const double fill = window.model()
+                                .index(0, logicalOf(OverviewColumn::Position))
+                                .data(OverviewModel::FillRole)
+                                .toDouble();
+        EXPECT_EQ(fill > 0.0, on);
+        EXPECT_EQ(progress->isChecked(), on);
+    }
+}
+
 TEST(OverviewTrust, LayoutDialogsOpenInAFolderOfTheUsers) {
     ShowRig rig;
     OverviewWindow window(*rig.show, *rig.settings);
