@@ -167,9 +167,9 @@ void OverviewModel::refreshPositions() {
     if (const bool progress = settings_.isOn(u"ShowProgress"); progress != showProgress_)
         setShowProgress(progress);
     const int position = 1 + static_cast<int>(OverviewColumn::Position);
+    // Every channel, not only the playing ones: the strip's position slider moves a
+    // stopped or paused sound without a signal.
     for (int ch = 0; ch < kChannelCount; ++ch) {
-        if (!KAE__Channel_IsPlaying(ch))
-            continue;
         // Only a cell whose picture changes is drawn again: the shown second or the fill
         // in half-percent steps. This keeps 32 playing rows cheap for the UI thread.
         const std::int64_t frames =

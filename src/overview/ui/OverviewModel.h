@@ -49,9 +49,9 @@ public:
     void OverviewFillRow(int ch);
     // `OverviewDisableRow`: the row shows nothing (a channel without a sound).
     void OverviewDisableRow(int ch);
-    // The Position (and Sound fill) cells of the playing channels, the GPI/O cells when
-    // the lines were given other functions and the MIDI cells when the octaves were; the
-    // progress fill as the options have it now.
+    // The Position cells whose position moved, the GPI/O cells when the lines were given
+    // other functions and the MIDI cells when the octaves were; the progress fill as the
+    // options have it now.
     void refreshPositions();
 
     void setShowProgress(bool on);

@@ -511,6 +511,34 @@ TEST(OverviewTrust, ProgressFillFollowsTheOptions) {
     }
 }
 
+// The strip's position slider moves a channel that is not playing without a word to the
+// overview: its Position cell is drawn again all the same.
+TEST(OverviewTrust, PositionCellFollowsAMoveWhileNotPlaying) {
+    for (const bool paused : {false, true}) {
+        SCOPED_TRACE(paused);
+        ShowRig rig;
+        rig.loadChannel(5, {rig.ramp(QStringLiteral("f"), 60.0)});
+        OverviewWindow window(*rig.show, *rig.settings);
+        if (paused) {
+            rig.show->playback().PressPlay(5);
+            rig.renderMs(100);
+            rig.show->playback().PauseChannel(5);
+        }
+        window.model().refreshPositions();
+        const int position = logicalOf(OverviewColumn::Position);
+        bool told = false;
+        QObject::connect(&window.model(), &QAbstractItemModel::dataChanged,
+                         [&](const QModelIndex& from, const QModelIndex& to) {
+                             told |= from.row() <= 5 && to.row() >= 5 &&
+                                     from.column() <= position && to.column() >= position;
+                         });
+        ASSERT_TRUE(rig.show->channelOps().SeekPercent(5, 50));
+        window.model().refreshPositions();
+        EXPECT_TRUE(told);
+        EXPECT_EQ(window.model().index(5, position).data().toString(), QStringLiteral("00:00:30"));
+    }
+}
+
 TEST(OverviewTrust, LayoutDialogsOpenInAFolderOfTheUsers) {
     ShowRig rig;
     OverviewWindow window(*rig.show, *rig.settings);
