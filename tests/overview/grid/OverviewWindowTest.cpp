@@ -539,6 +539,43 @@ TEST(OverviewTrust, PositionCellFollowsAMoveWhileNotPlaying) {
     }
 }
 
+// At the default layout the widest text of each fixed-form column is read whole (the
+// cells cut what does not fit), and all columns still fit the booth's 1920 pixels.
+TEST(OverviewTrust, DefaultWidthsShowTheWidestCellTexts) {
+    ShowRig rig;
+    OverviewWindow window(*rig.show, *rig.settings);
+    const QFontMetricsF metrics(window.model().gridFont());
+    const GridArrangement g = defaultArrangement();
+    QString note;
+    for (int n = 0; n < 128; ++n) {
+        const QString text = midiAssignText(true, n, 16);
+        if (metrics.horizontalAdvance(text) > metrics.horizontalAdvance(note))
+            note = text;
+    }
+    const std::pair<OverviewColumn, QString> widest[] = {
+        {OverviewColumn::Duration, QStringLiteral("00:00:00")},
+        {OverviewColumn::Position, QStringLiteral("00:00:00")},
+        {OverviewColumn::StartOffset, QStringLiteral("00:00:00")},
+        {OverviewColumn::Volume, QStringLiteral("-99dB")},
+        {OverviewColumn::Pan, QStringLiteral("L100")},
+        {OverviewColumn::VariSpeed, QStringLiteral("-50%")},
+        {OverviewColumn::MtcStart, mtcCueText(24 * 3600 * 30 - 1, 30)},
+        {OverviewColumn::MtcStop, mtcCueText(24 * 3600 * 30 - 1, 30)},
+        {OverviewColumn::MidiIn, note},
+        {OverviewColumn::MidiOut, note},
+    };
+    for (const auto& [column, text] : widest) {
+        const int pixels = g.widths[static_cast<std::size_t>(logicalOf(column))] / kTwipsPerPixel;
+        // The grid line and the text's margins of 4 on each side.
+        EXPECT_LE(metrics.horizontalAdvance(text), pixels - 9)
+            << overviewCaption(column).toStdString() << ": " << text.toStdString();
+    }
+    int total = 0;
+    for (const int w : g.widths)
+        total += w / kTwipsPerPixel;
+    EXPECT_LE(total, 1920);
+}
+
 TEST(OverviewTrust, LayoutDialogsOpenInAFolderOfTheUsers) {
     ShowRig rig;
     OverviewWindow window(*rig.show, *rig.settings);
@@ -606,6 +643,13 @@ TEST(OverviewScreenshots, ThirtyTwoChannelsAtBoothSize) {
             s.controls(ch).playGroup = ch % 6 == 0 ? QStringLiteral("2") : QStringLiteral("---");
             if (ch % 3 == 0)
                 s.setChannelInfo(ch, QStringLiteral("Cue %1").arg(ch + 1), 0);
+            // The widest assignments a show has: the cells must not cut them.
+            ChannelAssignments& a = s.assignments(ch);
+            a.midiInEnabled = a.midiOutEnabled = ch % 2 == 0;
+            a.midiInNote = 100 + ch;
+            a.midiInChannel = 16;
+            a.midiOutNote = 36 + ch;
+            a.midiOutChannel = 10;
             s.announceChannel(ch);
         }
         OverviewWindow w(*rig.show, *rig.settings);
