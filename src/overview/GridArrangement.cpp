@@ -36,16 +36,18 @@ void GridArrangement::move(int logical, int to) {
 
 namespace {
 
-// Pixels at the default font, chosen so that all 31 columns fit a 1920 pixel screen.
+// Pixels at the default font, chosen so that all 31 columns fit a 1920 pixel screen and
+// the widest text of each fixed-form column ("104 = G#6 (16)", "00:00:00:00", "-99dB")
+// is read whole; the free texts (sound, output, info) are cut where they must be.
 constexpr std::array<int, kGridColumns> kDefaultPixels{
-    40,                            // channel number
-    140, 90, 95,  80,              // Sound, Duration, Position, Output
+    30,                            // channel number
+    108, 77, 77,  60,              // Sound, Duration, Position, Output
     40,  40, 40,  40,  40, 40, 40, // the seven modes
-    62,  62, 58,  45,  50,         // Play Group, Stop Group, Volume, Pan, VariSp.
-    90,  60, 118, 118,             // Start Offset, End Offset, MTC Start, MTC Stop
-    56,  56, 60,  60,              // MIDI IN, MIDI OUT, GPI/O IN, GPI/O OUT
+    62,  62, 54,  46,  50,         // Play Group, Stop Group, Volume, Pan, VariSp.
+    77,  60, 101, 101,             // Start Offset, End Offset, MTC Start, MTC Stop
+    129, 129, 60, 60,              // MIDI IN, MIDI OUT, GPI/O IN, GPI/O OUT
     44,  44, 44,  44,  44,         // PLAY, PAUSE, STOP, REW, FWD
-    75};                           // Info
+    72};                           // Info
 
 } // namespace
 

@@ -33,14 +33,15 @@ QString mtcCueText(int frames, int fps) {
         .arg(rest % fps, 2, 10, QLatin1Char('0'));
 }
 
-QString midiAssignText(bool enabled, int note, int midiChannel) {
+QString midiAssignText(bool enabled, int note, int midiChannel, bool noteOffset) {
     if (!enabled || note < 0 || note > 127)
         return QStringLiteral("n.a.");
-    return MidiNoteNames(true)[static_cast<std::size_t>(note)].trimmed() + QStringLiteral(" (") +
+    return MidiNoteNames(noteOffset)[static_cast<std::size_t>(note)].trimmed() + QStringLiteral(" (") +
            QString::number(midiChannel) + QLatin1Char(')');
 }
 
-QString overviewCellText(const ShowStore& store, int ch, OverviewColumn column, int mtcFps) {
+QString overviewCellText(const ShowStore& store, int ch, OverviewColumn column, int mtcFps,
+                         bool noteOffset) {
     const Channel& c = store.channel(ch);
     const ChannelControls& k = store.controls(ch);
     const ChannelAssignments& a = store.assignments(ch);
@@ -92,9 +93,9 @@ QString overviewCellText(const ShowStore& store, int ch, OverviewColumn column, 
     case OverviewColumn::MtcStop:
         return mtcCueText(a.mtcStop, mtcFps);
     case OverviewColumn::MidiIn:
-        return midiAssignText(a.midiInEnabled, a.midiInNote, a.midiInChannel);
+        return midiAssignText(a.midiInEnabled, a.midiInNote, a.midiInChannel, noteOffset);
     case OverviewColumn::MidiOut:
-        return midiAssignText(a.midiOutEnabled, a.midiOutNote, a.midiOutChannel);
+        return midiAssignText(a.midiOutEnabled, a.midiOutNote, a.midiOutChannel, noteOffset);
     case OverviewColumn::GpioIn:
     case OverviewColumn::GpioOut:
         return QString(); // the lines live in the settings: see gpioLinesText

@@ -71,6 +71,9 @@ void OverviewWindow::buildMenus() {
     });
 
     QMenu* view = addMenu(menuBar(), t::MenuView);
+    // The options dialog may have switched the progress bars since the menu was last open.
+    connect(view, &QMenu::aboutToShow, this,
+            [this] { showProgress_->setChecked(model_->showProgress()); });
     QMenu* columns = addMenu(view, t::ViewColumns);
     for (int c = 0; c < kOverviewColumns; ++c) {
         QAction* a = columns->addAction(overviewCaption(static_cast<OverviewColumn>(c)));
@@ -82,7 +85,7 @@ void OverviewWindow::buildMenus() {
     }
     showProgress_ = add(view, t::ShowProgress, [this](bool on) {
         model_->setShowProgress(on);
-        settings_.setText(u"ShowProgress", on ? QStringLiteral("1") : QStringLiteral("0"));
+        settings_.setOn(u"ShowProgress", on);
     });
     showProgress_->setCheckable(true);
     autoSize_ = add(view, t::AutoSize, [this](bool on) { setAutoSize(on); });

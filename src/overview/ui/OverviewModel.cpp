@@ -14,6 +14,7 @@ OverviewModel::OverviewModel(ShowLayer& show, const Settings& settings, QObject*
     : QAbstractTableModel(parent), show_(show), settings_(settings) {
     disabled_.fill(false);
     shownGpio_ = gpioLines();
+    shownNoteOffset_ = noteOffset();
     ShowStore& store = show_.store();
     connect(&store, &ShowStore::channelChanged, this, [this](int ch, unsigned) {
         if (ch >= 0 && ch < kChannelCount)
@@ -63,7 +64,8 @@ QVariant OverviewModel::data(const QModelIndex& index, int role) const {
         if (col == static_cast<int>(OverviewColumn::GpioIn) ||
             col == static_cast<int>(OverviewColumn::GpioOut))
             return gpioLinesText(gpioLines(), ch, col == static_cast<int>(OverviewColumn::GpioIn));
-        return overviewCellText(store, ch, static_cast<OverviewColumn>(col), fps());
+        return overviewCellText(store, ch, static_cast<OverviewColumn>(col), fps(),
+                                noteOffset());
     case Qt::FontRole:
         return font_;
     case Qt::ForegroundRole:
@@ -121,6 +123,10 @@ playlist::GpioBlock OverviewModel::gpioLines() const {
     return b;
 }
 
+bool OverviewModel::noteOffset() const {
+    return settings_.integer(u"MidiNoteOffset") == 1;
+}
+
 int OverviewModel::fps() const {
     const int rate = mtcFps ? mtcFps() : 25;
     return rate > 0 ? rate : 25;
@@ -149,10 +155,21 @@ void OverviewModel::refreshPositions() {
         Q_EMIT dataChanged(index(0, std::min(in, out)),
                            index(kChannelCount - 1, std::max(in, out)));
     }
+    // The options name the octaves anew without telling the channels either.
+    if (const bool offset = noteOffset(); offset != shownNoteOffset_) {
+        shownNoteOffset_ = offset;
+        const int in = 1 + static_cast<int>(OverviewColumn::MidiIn);
+        const int out = 1 + static_cast<int>(OverviewColumn::MidiOut);
+        Q_EMIT dataChanged(index(0, std::min(in, out)),
+                           index(kChannelCount - 1, std::max(in, out)));
+    }
+    // The options dialog switches the progress bars under the same setting as the View menu.
+    if (const bool progress = settings_.isOn(u"ShowProgress"); progress != showProgress_)
+        setShowProgress(progress);
     const int position = 1 + static_cast<int>(OverviewColumn::Position);
+    // Every channel, not only the playing ones: the strip's position slider moves a
+    // stopped or paused sound without a signal.
     for (int ch = 0; ch < kChannelCount; ++ch) {
-        if (!KAE__Channel_IsPlaying(ch))
-            continue;
         // Only a cell whose picture changes is drawn again: the shown second or the fill
         // in half-percent steps. This keeps 32 playing rows cheap for the UI thread.
         const std::int64_t frames =

@@ -49,8 +49,9 @@ public:
     void OverviewFillRow(int ch);
     // `OverviewDisableRow`: the row shows nothing (a channel without a sound).
     void OverviewDisableRow(int ch);
-    // The Position (and Sound fill) cells of the playing channels, and the GPI/O cells
-    // when the lines were given other functions.
+    // The Position cells whose position moved, the GPI/O cells when the lines were given
+    // other functions and the MIDI cells when the octaves were; the progress fill as the
+    // options have it now.
     void refreshPositions();
 
     void setShowProgress(bool on);
@@ -70,6 +71,9 @@ private:
     const Settings& settings_;
     playlist::GpioBlock shownGpio_; // what the GPI/O cells were last drawn from
     int shownFps_ = 25;             // the rate the MTC cells were last drawn in
+    // The "C3 = 60" option as the MIDI cells were last drawn with it.
+    bool noteOffset() const;
+    bool shownNoteOffset_ = true;
     int fps() const;
     bool showProgress_ = true;
     QFont font_;

@@ -93,7 +93,7 @@ OverviewWindow::OverviewWindow(ShowLayer& show, Settings& settings, QWidget* par
     buildMenus();
     connect(&UiLanguage::instance(), &UiLanguage::changed, this, &OverviewWindow::applyCaptions);
     SetOverviewDefault();
-    model_->setShowProgress(settings_.text(u"ShowProgress") != QStringLiteral("0"));
+    model_->setShowProgress(settings_.isOn(u"ShowProgress"));
     showProgress_->setChecked(model_->showProgress());
     resize(1400, 900);
 }

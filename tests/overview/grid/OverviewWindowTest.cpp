@@ -441,6 +441,141 @@ TEST(OverviewTrust, TimeCodeCuesAreShownAtTheRateBeingReceived) {
     }
 }
 
+// The note names follow the "C3 = 60" option, as the options' note grid does, also when
+// the option changes while the window is open.
+TEST(OverviewTrust, MidiCellsNameNotesByTheOctaveOption) {
+    ShowRig rig;
+    rig.loadChannel(2, {rig.ramp(QStringLiteral("c"), 10.0)});
+    ChannelAssignments& a = rig.store.assignments(2);
+    a.midiInEnabled = a.midiOutEnabled = true;
+    a.midiInNote = 60;
+    a.midiInChannel = 3;
+    a.midiOutNote = 127;
+    a.midiOutChannel = 16;
+    OverviewWindow window(*rig.show, *rig.settings);
+    OverviewModel& model = window.model();
+    struct Case {
+        int offset;
+        const char* in;
+        const char* out;
+    };
+    for (const Case c : {Case{0, "60 = C5 (3)", "127 = G10 (16)"},
+                         Case{1, "60 = C3 (3)", "127 = G8 (16)"}}) {
+        SCOPED_TRACE(c.offset);
+        rig.settings->setInteger(u"MidiNoteOffset", c.offset);
+        bool told = false;
+        const auto connection = QObject::connect(
+            &model, &QAbstractItemModel::dataChanged,
+            [&](const QModelIndex& from, const QModelIndex& to) {
+                const int in = logicalOf(OverviewColumn::MidiIn);
+                told |= from.row() <= 2 && to.row() >= 2 && from.column() <= in &&
+                        to.column() >= in;
+            });
+        model.refreshPositions();
+        QObject::disconnect(connection);
+        EXPECT_TRUE(told);
+        EXPECT_EQ(model.index(2, logicalOf(OverviewColumn::MidiIn)).data().toString(),
+                  QLatin1String(c.in));
+        EXPECT_EQ(model.index(2, logicalOf(OverviewColumn::MidiOut)).data().toString(),
+                  QLatin1String(c.out));
+    }
+}
+
+// The options' "Show progress bars" and the View menu's Show Progress are one setting: a
+// change in the options reaches the open window's progress fill and its menu check.
+TEST(OverviewTrust, ProgressFillFollowsTheOptions) {
+    ShowRig rig;
+    rig.loadChannel(0, {rig.ramp(QStringLiteral("a"), 10.0)});
+    OverviewWindow window(*rig.show, *rig.settings);
+    rig.show->playback().PressPlay(0);
+    rig.renderMs(500);
+    QAction* view = nullptr;
+    for (QAction* a : window.menuBar()->actions())
+        view = a->text() == QStringLiteral("&View") ? a : view;
+    ASSERT_TRUE(view && view->menu());
+    QAction* progress = nullptr;
+    for (QAction* a : view->menu()->actions())
+        progress = a->text() == QStringLiteral("Show Progress") ? a : progress;
+    ASSERT_TRUE(progress);
+    for (const bool on : {false, true}) {
+        SCOPED_TRACE(on);
+        rig.settings->setOn(u"ShowProgress", on); // as the options dialog stores it
+        window.model().refreshPositions();
+        Q_EMIT view->menu()->aboutToShow();
+        const double fill = window.model()
+                                .index(0, logicalOf(OverviewColumn::Position))
+                                .data(OverviewModel::FillRole)
+                                .toDouble();
+        EXPECT_EQ(fill > 0.0, on);
+        EXPECT_EQ(progress->isChecked(), on);
+    }
+}
+
+// The strip's position slider moves a channel that is not playing without a word to the
+// overview: its Position cell is drawn again all the same.
+TEST(OverviewTrust, PositionCellFollowsAMoveWhileNotPlaying) {
+    for (const bool paused : {false, true}) {
+        SCOPED_TRACE(paused);
+        ShowRig rig;
+        rig.loadChannel(5, {rig.ramp(QStringLiteral("f"), 60.0)});
+        OverviewWindow window(*rig.show, *rig.settings);
+        if (paused) {
+            rig.show->playback().PressPlay(5);
+            rig.renderMs(100);
+            rig.show->playback().PauseChannel(5);
+        }
+        window.model().refreshPositions();
+        const int position = logicalOf(OverviewColumn::Position);
+        bool told = false;
+        QObject::connect(&window.model(), &QAbstractItemModel::dataChanged,
+                         [&](const QModelIndex& from, const QModelIndex& to) {
+                             told |= from.row() <= 5 && to.row() >= 5 &&
+                                     from.column() <= position && to.column() >= position;
+                         });
+        ASSERT_TRUE(rig.show->channelOps().SeekPercent(5, 50));
+        window.model().refreshPositions();
+        EXPECT_TRUE(told);
+        EXPECT_EQ(window.model().index(5, position).data().toString(), QStringLiteral("00:00:30"));
+    }
+}
+
+// At the default layout the widest text of each fixed-form column is read whole (the
+// cells cut what does not fit), and all columns still fit the booth's 1920 pixels.
+TEST(OverviewTrust, DefaultWidthsShowTheWidestCellTexts) {
+    ShowRig rig;
+    OverviewWindow window(*rig.show, *rig.settings);
+    const QFontMetricsF metrics(window.model().gridFont());
+    const GridArrangement g = defaultArrangement();
+    QString note;
+    for (int n = 0; n < 128; ++n) {
+        const QString text = midiAssignText(true, n, 16);
+        if (metrics.horizontalAdvance(text) > metrics.horizontalAdvance(note))
+            note = text;
+    }
+    const std::pair<OverviewColumn, QString> widest[] = {
+        {OverviewColumn::Duration, QStringLiteral("00:00:00")},
+        {OverviewColumn::Position, QStringLiteral("00:00:00")},
+        {OverviewColumn::StartOffset, QStringLiteral("00:00:00")},
+        {OverviewColumn::Volume, QStringLiteral("-99dB")},
+        {OverviewColumn::Pan, QStringLiteral("L100")},
+        {OverviewColumn::VariSpeed, QStringLiteral("-50%")},
+        {OverviewColumn::MtcStart, mtcCueText(24 * 3600 * 30 - 1, 30)},
+        {OverviewColumn::MtcStop, mtcCueText(24 * 3600 * 30 - 1, 30)},
+        {OverviewColumn::MidiIn, note},
+        {OverviewColumn::MidiOut, note},
+    };
+    for (const auto& [column, text] : widest) {
+        const int pixels = g.widths[static_cast<std::size_t>(logicalOf(column))] / kTwipsPerPixel;
+        // The grid line and the text's margins of 4 on each side.
+        EXPECT_LE(metrics.horizontalAdvance(text), pixels - 9)
+            << overviewCaption(column).toStdString() << ": " << text.toStdString();
+    }
+    int total = 0;
+    for (const int w : g.widths)
+        total += w / kTwipsPerPixel;
+    EXPECT_LE(total, 1920);
+}
+
 TEST(OverviewTrust, LayoutDialogsOpenInAFolderOfTheUsers) {
     ShowRig rig;
     OverviewWindow window(*rig.show, *rig.settings);
@@ -508,6 +643,13 @@ TEST(OverviewScreenshots, ThirtyTwoChannelsAtBoothSize) {
             s.controls(ch).playGroup = ch % 6 == 0 ? QStringLiteral("2") : QStringLiteral("---");
             if (ch % 3 == 0)
                 s.setChannelInfo(ch, QStringLiteral("Cue %1").arg(ch + 1), 0);
+            // The widest assignments a show has: the cells must not cut them.
+            ChannelAssignments& a = s.assignments(ch);
+            a.midiInEnabled = a.midiOutEnabled = ch % 2 == 0;
+            a.midiInNote = 100 + ch;
+            a.midiInChannel = 16;
+            a.midiOutNote = 36 + ch;
+            a.midiOutChannel = 10;
             s.announceChannel(ch);
         }
         OverviewWindow w(*rig.show, *rig.settings);
