@@ -113,29 +113,10 @@ void MtcCues::fail(bool overflow) {
         QStringLiteral("Error in: Process_MTC_Cues (MIDI will now be disabled!"));
 }
 
-namespace {
-
-// What one time starts reaches the audio callbacks as one: every channel cued at that frame
-// starts in the same output frame, and each is heard first at the place its seek names,
-// never from its start offset for the period the seek takes.
-class Batch {
-public:
-    Batch() {
-        if (auto* e = engine::currentEngine())
-            e->lib().beginBatch();
-    }
-    ~Batch() {
-        if (auto* e = engine::currentEngine())
-            e->lib().endBatch();
-    }
-    Batch(const Batch&) = delete;
-    Batch& operator=(const Batch&) = delete;
-};
-
-} // namespace
-
 void MtcCues::Process_MTC_Cues(std::int32_t t) {
-    const Batch batch;
+    // Every channel cued at this frame starts in the same output frame, each heard first
+    // at the place its seek names, never from its start offset for the period the seek takes.
+    const engine::EngineBatch batch;
     const ShowStore& store = show_.store();
     // Drop-frame numbers are not a clock: 29.97 frames run a second, with numbers left out.
     const double now = clock_.seconds(t);

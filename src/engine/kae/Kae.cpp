@@ -37,6 +37,16 @@ KaeEngine* currentEngine() {
     return g_engine;
 }
 
+EngineBatch::EngineBatch() {
+    if (g_engine)
+        g_engine->lib().beginBatch();
+}
+
+EngineBatch::~EngineBatch() {
+    if (g_engine)
+        g_engine->lib().endBatch();
+}
+
 KaeEngine* engineForSlot(int slot) {
     if (!g_engine || slot < 0 || slot >= kSlotCount)
         return nullptr;

@@ -89,6 +89,17 @@ private:
 
 // The engine in use; nullptr while none exists (every operation then fails quietly).
 KaeEngine* currentEngine();
+
+// Commands issued while one lives reach the audio callbacks together, so group members,
+// the autostarts of a recall or the channels of one time-code frame start in the same
+// output frame. Does nothing while no engine exists.
+class EngineBatch {
+public:
+    EngineBatch();
+    ~EngineBatch();
+    EngineBatch(const EngineBatch&) = delete;
+    EngineBatch& operator=(const EngineBatch&) = delete;
+};
 // The engine when `slot` is one of its 33 slots, else nullptr.
 KaeEngine* engineForSlot(int slot);
 

@@ -9,26 +9,6 @@
 
 namespace kalvor {
 
-namespace {
-
-// Commands issued together reach the audio callbacks together: group members and the
-// autostarts of a recall start in the same output frame.
-class Batch {
-public:
-    Batch() {
-        if (auto* e = engine::currentEngine())
-            e->lib().beginBatch();
-    }
-    ~Batch() {
-        if (auto* e = engine::currentEngine())
-            e->lib().endBatch();
-    }
-    Batch(const Batch&) = delete;
-    Batch& operator=(const Batch&) = delete;
-};
-
-} // namespace
-
 ChannelPlayback::ChannelPlayback(ShowStore& store, Settings& settings, QObject* parent)
     : QObject(parent), store_(store), settings_(settings) {}
 
@@ -195,7 +175,7 @@ void ChannelPlayback::PlayButtonDown(int ch, bool rightButton) {
 void ChannelPlayback::PressPlayWithGroups(int ch) {
     if (ch < 0 || ch >= kChannelCount)
         return;
-    Batch batch;
+    engine::EngineBatch batch;
     PressPlay(ch);
     pressGroup(ch);
 }
@@ -203,7 +183,7 @@ void ChannelPlayback::PressPlayWithGroups(int ch) {
 void ChannelPlayback::PlayButtonUp(int ch) {
     if (ch < 0 || ch >= kChannelCount)
         return;
-    Batch batch;
+    engine::EngineBatch batch;
     auto release = [this](int c) {
         if (store_.controls(c).holdMode == 1 && isPlaying(c))
             endPlaying(c, true);
@@ -428,7 +408,7 @@ TimeDisplay ChannelPlayback::timeDisplay(int ch) const {
 }
 
 void ChannelPlayback::forEachGlobalChannel(const std::function<void(int)>& f) {
-    Batch batch;
+    engine::EngineBatch batch;
     for (int ch = 0; ch < kChannelCount; ++ch) {
         if (store_.controls(ch).rollback == 1)
             f(ch);

@@ -125,14 +125,11 @@ void PresetRecall::RecallPreset() {
     // Every channel is complete before any starts; the autostarts then go out together,
     // each pressed at most once (a group member already started by another is left alone).
     if (!ignoreAutostart) {
-        if (auto* e = engine::currentEngine())
-            e->lib().beginBatch();
+        const engine::EngineBatch batch;
         for (int ch = 0; ch < kChannelCount; ++ch) {
             if (store_.controls(ch).autostart == 1 && !KAE__Channel_IsPlaying(ch))
                 playback_.PlayButtonDown(ch);
         }
-        if (auto* e = engine::currentEngine())
-            e->lib().endBatch();
     }
 
     store_.announcePresets();
