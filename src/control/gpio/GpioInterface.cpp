@@ -54,6 +54,8 @@ GpioInterface::GpioInterface(ShowLayer& show, Settings& settings, DeviceFactory 
       config_(playlist::defaultGpioBlock()) {
     timer_.setInterval(kPollMs);
     connect(&timer_, &QTimer::timeout, this, &GpioInterface::poll);
+    retry_.setInterval(1000);
+    connect(&retry_, &QTimer::timeout, this, &GpioInterface::retryDevice);
     ChannelPlayback& p = show_.playback();
     connect(&p, &ChannelPlayback::channelStarted, this,
             [this](int ch) { setOutput(ch + 1, true); });
@@ -135,9 +137,16 @@ void GpioInterface::applyBlock(const GpioBlock& block) {
 bool GpioInterface::activate(bool announce) {
     if (isActive())
         return true;
+    retry_.stop();
+    return open(announce, false);
+}
+
+bool GpioInterface::open(bool announce, bool quiet) {
     QString why;
     std::unique_ptr<GpioDevice> device = factory_ ? factory_(&why) : nullptr;
     if (!device) {
+        if (quiet)
+            return false;
         AddDebugMessage(QStringLiteral("GPIO: ") +
                         (why.isEmpty() ? QStringLiteral("no device") : why));
         showMessage(txt(texts::GpioErrorTitle), txt(texts::GpioNoDevice), MessageIcon::Warning);
@@ -145,6 +154,9 @@ bool GpioInterface::activate(bool announce) {
     }
     deviceDirections_ = config_.directions;
     if (!device->setDirections(deviceDirections_, restingBytes())) {
+        deviceDirections_ = {};
+        if (quiet)
+            return false;
         AddDebugMessage(QStringLiteral("GPIO: %1 refused the line directions").arg(device->name()));
         showMessage(txt(texts::GpioErrorTitle), txt(texts::GpioNoDevice), MessageIcon::Warning);
         return false;
@@ -164,6 +176,7 @@ bool GpioInterface::activate(bool announce) {
 
 void GpioInterface::deactivate() {
     timer_.stop();
+    retry_.stop();
     if (!device_)
         return;
     allOutputsOff();
@@ -199,11 +212,19 @@ GpioDirection GpioInterface::direction(int line) const {
     return deviceDirections_[static_cast<std::size_t>(quarterOf(line))];
 }
 
+void GpioInterface::retryDevice() {
+    if (isActive() || open(true, true))
+        retry_.stop();
+}
+
 void GpioInterface::removed() {
     timer_.stop();
     device_.reset();
     deviceDirections_ = {};
     releaseArmed();
+    // The interface stays switched on: a box plugged in again is taken up by itself, as a
+    // serial remote or a MIDI interface is.
+    retry_.start();
     AddDebugMessage(QStringLiteral("GPIO: the device stopped answering; polling stopped"));
     showMessage(txt(texts::GpioHardwareTitle), txt(texts::GpioRemoved), MessageIcon::Warning);
 }

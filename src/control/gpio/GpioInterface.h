@@ -67,6 +67,10 @@ public:
 
     // One 50 ms step of the GPIO timer.
     void poll();
+    // One look for a device that went away while the interface was on (once a second
+    // until it answers or the interface is switched off): one that answers is set up as
+    // before, with the "connected" box.
+    void retryDevice();
 
     // Every OUT line whose function is `function` (1..32 channels, 33..40 F1..F8).
     void setOutput(int function, bool on);
@@ -75,6 +79,7 @@ public:
 
     const gpio::LineState& line(int n) const;
     QTimer& timer() { return timer_; }
+    QTimer& retryTimer() { return retry_; }
     QString deviceName() const;
 
     // An output line changed its contact (the options grid shows "Closed" / "Open").
@@ -93,6 +98,8 @@ private:
     // Switches off every output line but those marked in `keep`, and writes the ports.
     void allOutputsOff(const std::array<bool, 24>& keep = {});
     void removed();
+    // Opens and sets up the device; `quiet`: no box and no message when it is not there.
+    bool open(bool announce, bool quiet);
     void releaseArmed(bool onlyLeftInputs = false);
 
     ShowLayer& show_;
@@ -106,6 +113,7 @@ private:
     gpio::PortBytes portBytes_{};
     unsigned tick_ = 0; // polls begun, nested ones included
     QTimer timer_;
+    QTimer retry_;
 };
 
 } // namespace kalvor

@@ -166,6 +166,40 @@ TEST(Gpio, MissingOrVanishingDeviceGivesItsMessages) {
     EXPECT_TRUE(KAE__Channel_IsPlaying(0));
 }
 
+// A box pulled out mid-show and plugged in again is taken up by itself, as the operator
+// left it switched on: its lines set as before, its contacts heard, the operator told.
+TEST(Gpio, ABoxPluggedInAgainIsTakenUpAgain) {
+    GpioShow rig;
+    rig.assign(1, 5);
+    ASSERT_TRUE(rig.start());
+    rig.sim->pullOut();
+    rig.ticks(1);
+    ASSERT_FALSE(rig.gpio->isActive());
+    EXPECT_TRUE(rig.gpio->retryTimer().isActive());
+    rig.noDevice = true;
+    rig.gpio->retryDevice(); // still out: no box for each look
+    EXPECT_FALSE(rig.gpio->isActive());
+    EXPECT_EQ(rig.dialogs.messages().size(), 1);
+
+    rig.noDevice = false;
+    rig.gpio->retryDevice();
+    ASSERT_TRUE(rig.gpio->isActive());
+    EXPECT_EQ(rig.opened, 2);
+    EXPECT_EQ(rig.dialogs.messages().last().text, QStringLiteral("USB-PIO has been connected!"));
+    EXPECT_FALSE(rig.gpio->retryTimer().isActive());
+    EXPECT_TRUE(rig.gpio->timer().isActive());
+    EXPECT_EQ(rig.sim->directions()[0], GpioDirection::In);
+    rig.sim->setInput(1, 1);
+    rig.gpio->poll();
+    EXPECT_TRUE(KAE__Channel_IsPlaying(4));
+
+    // Switched off while the box is out: nobody looks for it any more.
+    rig.sim->pullOut();
+    rig.ticks(1);
+    rig.gpio->deactivate();
+    EXPECT_FALSE(rig.gpio->retryTimer().isActive());
+}
+
 // A chip or line offsets saved in the options take effect at once, not at the next start;
 // other changes keep the device open.
 TEST(Gpio, SavedChipOrLinesReopenTheDevice) {
